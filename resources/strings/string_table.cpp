@@ -1,0 +1,60 @@
+// Every user-visible text of the program. "\n" is a line break and "\t" a tab.
+#include "string_table.h"
+
+#include <array>
+#include <utility>
+
+namespace {
+
+constexpr std::array<std::pair<int, const char*>, 22> kStrings = {{
+    {IDS_ABOUTBOX, "&About Sonnelith..."},
+    {IDS_TIP_RESTORE, "Restore all values to their original setting"},
+    {IDS_TIP_INPUT_FILE, "Select the input sound file name"},
+    {IDS_TIP_OUTPUT_FILE, "Select the output sound file name"},
+    {IDS_TIP_GENERATE, "Start generating the ambient sound file"},
+    {IDS_TIP_PLAY, "Play the output sound file"},
+    {IDS_TIP_USER_GUIDE, "Display the User's Guide"},
+    {IDS_TIP_ABOUT, "About the Ambient Generator"},
+    {IDS_TIP_WEB_SITE, "Go to the web site"},
+    {IDS_CONFIRM_CANCEL, "Are you sure you want to cancel the ambient sound generation process?"},
+    {IDS_ERR_OPEN_INPUT,
+     "Cannot open the input (original) sound file.\n\nPlease make sure the file is a valid WAV sound file "
+     "according to these specifications:\t\n\n- Microsoft Pulse Code Modulation (PCM)\n- Mono (8 bits) or "
+     "Stereo (16 bits)\n- Sampling rate: 11025, 22050 or 44100"},
+    {IDS_GENERATION_DONE, "Ambient sound generation completed successfully!"},
+    {IDS_ERR_SOURCE_MEMORY,
+     "Cannot load input sound into memory (allocation failed).\n\nPlease make sure that you have enough memory "
+     "(RAM) to load the input and output sound files."},
+    {IDS_ERR_CREATE_OUTPUT,
+     "Cannot create the output sound file on disk.\n\nPlease make sure that the output file is not used by "
+     "another program."},
+    {IDS_ERR_OUTPUT_MEMORY,
+     "Cannot create the generated sound in memory (allocation failed).\n\nPlease make sure that you have enough "
+     "memory (RAM) to generate the output sound file."},
+    {IDS_ERR_WINDOW_MEMORY, "Cannot allocate memory for the internal envelope data"},
+    {IDS_ERR_PLAY,
+     "Error - failed to play the output sound file.\n\nPlease check your media player that is associated with "
+     "the WAV sound file format."},
+    {IDS_SELECT_OUTPUT, "Please select the output file name."},
+    {IDS_ERR_USER_GUIDE,
+     "Error - failed to open the User's Guide.\n\nPlease make sure you have installed the Adobe Acrobat Reader."},
+    {IDS_SELECT_INPUT, "Please select the input (original) file name."},
+    {IDS_ERR_DISK_SPACE,
+     "Not enough disk space to generate the output sound file.\n\nPlease decrease the time length of the output "
+     "file."},
+    {IDS_ERR_SCREEN,
+     "Sonnelith requires the following minimal screen setting:\n\n\tScreen width\t800 pixels\n\tScreen "
+     "height\t600 pixels\n\tColor quality\t16/24/32 bits\n\nPlease change your screen setting and run the "
+     "program again.\n"},
+}};
+
+}  // namespace
+
+const char* LoadResourceString(int id)
+{
+    for (const auto& [stringId, text] : kStrings) {
+        if (stringId == id)
+            return text;
+    }
+    return nullptr;
+}

@@ -1,0 +1,22 @@
+#!/bin/sh
+# Installs what is missing, builds Sonnelith and runs the whole test suite:
+# every test in the normal build, the non-GUI tests again under AddressSanitizer
+# and UndefinedBehaviorSanitizer, then the WAV reader fuzzer for a bounded time.
+set -eu
+cd "$(dirname "$0")/.."
+tools/install-deps.sh
+jobs=$(nproc)
+
+echo "== Build and test"
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j "$jobs"
+ctest --test-dir build --output-on-failure -j "$jobs"
+
+echo "== Non-GUI tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSONNELITH_SANITIZE=ON \
+    -DSONNELITH_BUILD_GUI=OFF -DSONNELITH_BUILD_BENCHMARKS=OFF
+cmake --build build-sanitize -j "$jobs"
+ctest --test-dir build-sanitize --output-on-failure -j "$jobs"
+
+echo "== Fuzzing the WAV reader"
+tools/fuzz.sh "${SONNELITH_FUZZ_SECONDS:-60}"
