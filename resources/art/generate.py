@@ -1,0 +1,469 @@
+#!/usr/bin/python3
+"""Draws every picture of Sonnelith from the sources in this folder.
+
+    generate.py OUTDIR ICONDIR
+
+writes the window pictures as 24-bit PNG files named <id>_<name>.png into
+OUTDIR (tools/make-artwork.sh turns them into the BMP resources) and the
+program icon as sonnelith-<size>.png into ICONDIR.
+
+Shapes come from the SVG files beside this script (rendered with rsvg-convert);
+lettering, the window background and the pixel-sized slider parts are drawn
+here with Pillow.  Nothing random is used, so every run gives the same bytes.
+"""
+
+import os
+import subprocess
+import sys
+from io import BytesIO
+
+from PIL import Image, ImageChops, ImageDraw, ImageFilter, ImageFont
+
+ART = os.path.dirname(os.path.abspath(__file__))
+FONTS = "/usr/share/fonts/truetype/dejavu/"
+
+# ---------------------------------------------------------------- palette
+GROUND = (226, 230, 232)       # window ground
+PANEL = (194, 200, 204)        # raised panels, bottom bar, around the buttons
+FIELD = (195, 201, 205)        # behind the static controls and the slider channel
+CAPTION = (97, 100, 102)       # field captions
+HEADING = (145, 150, 153)      # heading of the resource box
+PANEL_EDGE = (163, 170, 175)
+PANEL_LIGHT = (216, 221, 224)
+ETCH_DARK = (153, 160, 165)
+ETCH_LIGHT = (221, 225, 228)
+
+GLYPH = (212, 237, 255)        # light blue of the button pictures
+GLYPH_EDGE = (27, 80, 94)      # their outline, so they read on the teal
+
+SS = 4                         # supersampling factor for smooth edges
+
+
+# ---------------------------------------------------------------- helpers
+def font(name, size):
+    return ImageFont.truetype(FONTS + name, size)
+
+
+def render_svg(name, width=None, height=None):
+    """Renders an SVG from this folder to an RGBA image."""
+    cmd = ["rsvg-convert"]
+    if width:
+        cmd += ["-w", str(width), "-h", str(height)]
+    cmd.append(os.path.join(ART, name))
+    png = subprocess.run(cmd, check=True, stdout=subprocess.PIPE).stdout
+    return Image.open(BytesIO(png)).convert("RGBA")
+
+
+def rr_mask(size, box, radius):
+    """Antialiased mask of a rounded rectangle; box holds inclusive pixel
+    bounds (x0, y0, x1, y1), radius is in pixels (may be fractional)."""
+    w, h = size
+    big = Image.new("L", (w * SS, h * SS), 0)
+    x0, y0, x1, y1 = box
+    ImageDraw.Draw(big).rounded_rectangle(
+        (x0 * SS, y0 * SS, (x1 + 1) * SS - 1, (y1 + 1) * SS - 1),
+        radius=round(radius * SS), fill=255)
+    return big.reduce(SS)
+
+
+def inset(box, d):
+    return (box[0] + d, box[1] + d, box[2] - d, box[3] - d)
+
+
+def ring(size, box, radius, width=1):
+    """Mask of the band of the given width just inside a rounded rectangle."""
+    outer = rr_mask(size, box, radius)
+    inner = rr_mask(size, inset(box, width), max(radius - width, 0))
+    return ImageChops.subtract(outer, inner)
+
+
+def top_edge(mask, dy=1):
+    """The part of a mask that is not covered by itself moved down by dy:
+    its upper rim."""
+    moved = ImageChops.offset(mask, 0, dy)
+    ImageDraw.Draw(moved).rectangle((0, 0, mask.width, dy - 1), fill=0)
+    return ImageChops.subtract(mask, moved)
+
+
+def bottom_edge(mask, dy=1):
+    moved = ImageChops.offset(mask, 0, -dy)
+    ImageDraw.Draw(moved).rectangle((0, mask.height - dy, mask.width, mask.height), fill=0)
+    return ImageChops.subtract(mask, moved)
+
+
+def scale_mask(mask, factor):
+    return mask.point(lambda v: round(v * factor))
+
+
+def fill(img, colour, mask):
+    """Paints a colour through a mask."""
+    img.paste(Image.new("RGB", img.size, colour), (0, 0), mask)
+
+
+def vgradient(size, top, bottom, y0=0, y1=None):
+    """Image with a vertical gradient running from row y0 to row y1."""
+    w, h = size
+    if y1 is None:
+        y1 = h - 1
+    img = Image.new("RGB", size)
+    px = img.load()
+    for y in range(h):
+        t = min(max((y - y0) / max(y1 - y0, 1), 0.0), 1.0)
+        c = tuple(round(a + (b - a) * t) for a, b in zip(top, bottom))
+        for x in range(w):
+            px[x, y] = c
+    return img
+
+
+def text_mask(size, text, fnt, left, cap_top):
+    """Mask of a line of text whose ink starts at x = left and whose
+    capitals start at y = cap_top."""
+    mask = Image.new("L", size, 0)
+    ink_left = fnt.getbbox(text)[0]
+    cap = fnt.getbbox("H")[1]
+    ImageDraw.Draw(mask).text((left - ink_left, cap_top - cap), text, font=fnt, fill=255)
+    return mask
+
+
+def outlined(mask, spread=1, strength=1.0):
+    """Mask of a thin outline around the given mask."""
+    grown = mask.filter(ImageFilter.MaxFilter(2 * spread + 1))
+    return scale_mask(grown, strength)
+
+
+# ---------------------------------------------------------------- slider
+def slider_channel():
+    """133: a groove four pixels high across a plain field."""
+    w, h = 63, 20
+    img = Image.new("RGB", (w, h), FIELD)
+    px = img.load()
+    rows = {8: (112, 128, 143), 9: (141, 156, 170), 10: (247, 249, 251), 11: (232, 237, 241)}
+    for y, c in rows.items():
+        for x in range(2, w - 2):
+            px[x, y] = c
+        # soften the ends of the groove
+        for x in (1, w - 2):
+            px[x, y] = tuple((a + b) // 2 for a, b in zip(c, FIELD))
+    return img
+
+
+def slider_thumb():
+    """135: an upright bar, green at the ends and pale blue-white between."""
+    art = [
+        "-oooooo-",
+        "oLGGGGDo",
+        "oLGGGGDo",
+        "oLgggdDo",
+        "osssssso",
+        "oWPPPPBo",
+        "oWPPPPBo",
+        "oWrrrrBo",
+        "oWPPPPBo",
+        "oWrrrrBo",
+        "oWPPPPBo",
+        "osssssso",
+        "oLGGGGDo",
+        "oLGGGGDo",
+        "oLgggdDo",
+        "-oooooo-",
+    ]
+    colours = {
+        "-": FIELD,
+        "o": (38, 96, 62),        # outline, dark green
+        "L": (158, 222, 128),     # green, lit edge
+        "G": (92, 182, 82),       # green
+        "g": (72, 156, 68),       # green, lower row
+        "d": (60, 136, 58),
+        "D": (48, 120, 52),       # green, shaded edge
+        "s": (86, 128, 132),      # seam between green and the grip
+        "W": (252, 254, 255),     # grip, lit edge
+        "P": (226, 238, 248),     # grip, pale blue-white
+        "r": (170, 192, 212),     # grip ridges
+        "B": (188, 206, 224),     # grip, shaded edge
+    }
+    img = Image.new("RGB", (8, 16))
+    px = img.load()
+    for y, row in enumerate(art):
+        for x, ch in enumerate(row):
+            px[x, y] = colours[ch]
+    return img
+
+
+# ---------------------------------------------------------------- buttons
+FACES = {
+    # frame: (border, top of face, bottom of face, rim light, glyph drop)
+    "normal": ((66, 124, 131), (170, 216, 218), (112, 176, 183), (214, 240, 240), 0),
+    "pressed": ((98, 104, 108), (142, 148, 152), (176, 181, 184), (122, 128, 132), 1),
+    "hover": ((70, 138, 144), (196, 234, 234), (136, 202, 207), (236, 252, 252), 0),
+}
+
+
+def glyph_layer(size, glyph, at, label=None, label_at=None):
+    """The light-blue picture (and label) of a button with its dark outline,
+    as an RGBA layer."""
+    w, h = size
+    layer = Image.new("RGBA", size, (0, 0, 0, 0))
+    layer.alpha_composite(glyph, at)
+    mask = layer.getchannel("A")
+    if label:
+        lmask = text_mask(size, label, font("DejaVuSans-Bold.ttf", 12), *label_at)
+        txt = Image.new("RGBA", size, GLYPH + (0,))
+        txt.putalpha(lmask)
+        layer.alpha_composite(txt)
+        mask = ImageChops.lighter(mask, lmask)
+    edge = outlined(mask, 1, 0.8)
+    out = Image.new("RGBA", size, GLYPH_EDGE + (0,))
+    out.putalpha(edge)
+    # a soft shadow under the outline lifts the picture off the face
+    shadow = Image.new("RGBA", size, (20, 60, 70, 0))
+    shadow.putalpha(scale_mask(ImageChops.offset(edge, 0, 1).filter(ImageFilter.BoxBlur(1)), 0.35))
+    result = Image.new("RGBA", size, (0, 0, 0, 0))
+    result.alpha_composite(shadow)
+    result.alpha_composite(out)
+    result.alpha_composite(layer)
+    return result
+
+
+def button_frame(size, look, pic):
+    w, h = size
+    border, top, bottom, rim, drop = FACES[look]
+    radius = 6 if h >= 30 else 5
+    box = (1, 1, w - 2, h - 2)
+    img = Image.new("RGB", size, PANEL)
+    fill(img, border, rr_mask(size, box, radius))
+    face = rr_mask(size, inset(box, 1), radius - 1)
+    img.paste(vgradient(size, top, bottom, 2, h - 3), (0, 0), face)
+    # rim light along the top (a shadow when pressed) and a darker lower rim
+    fill(img, rim, scale_mask(top_edge(face), 0.9))
+    if look != "pressed":
+        fill(img, tuple(round(c * 0.88) for c in bottom), scale_mask(bottom_edge(face), 0.6))
+    layer = ImageChops.offset(pic, 0, drop)
+    if drop:
+        ImageDraw.Draw(layer).rectangle((0, 0, w, drop - 1), fill=(0, 0, 0, 0))
+    base = img.convert("RGBA")
+    base.alpha_composite(layer)
+    return base.convert("RGB")
+
+
+def button_strip(size, glyph_file, glyph_at, label=None, label_at=None):
+    glyph = render_svg("glyphs/" + glyph_file)
+    pic = glyph_layer(size, glyph, glyph_at, label, label_at)
+    w, h = size
+    strip = Image.new("RGB", (3 * w, h), PANEL)
+    for i, look in enumerate(("normal", "pressed", "hover")):
+        strip.paste(button_frame(size, look, pic), (i * w, 0))
+    return strip
+
+
+def labelled_layout(glyph_w, label, frame_w=72):
+    """Places an icon and a word side by side, centred in a wide frame."""
+    fnt = font("DejaVuSans-Bold.ttf", 12)
+    l, _, r, _ = fnt.getbbox(label)
+    gap = 4
+    total = glyph_w + gap + (r - l)
+    x = (frame_w - total) // 2
+    return x, x + glyph_w + gap
+
+
+# ---------------------------------------------------------------- background
+CAPTIONS = [
+    ("Input file", 38, 46),
+    ("Scanning range (%)", 38, 189),
+    ("Average segment (sec.)", 39, 218),
+    ("Grain density (per sec.)", 38, 260),
+    ("Grain length (millisec.)", 38, 291),
+    ("Output file", 328, 46),
+    ("Time", 328, 85),
+    ("Volume (%)", 329, 124),
+    ("Fade in/out (seconds)", 328, 154),
+    ("Required disk space", 347, 228),
+    ("Available disk space", 347, 251),
+    ("Required memory", 347, 274),
+]
+
+# Where the window's controls stand (x, y, w, h).  The picture must show the
+# plain panel colour under and around all of them.
+CONTROLS = [
+    (102, 41, 126, 20), (392, 41, 126, 20),                        # file names
+    (232, 39, 33, 24), (522, 39, 33, 24),                          # folder buttons
+    (179, 185, 21, 18), (179, 215, 21, 18), (171, 257, 29, 18),    # value labels
+    (171, 288, 29, 18), (467, 120, 21, 18), (467, 150, 21, 18),
+    (201, 180, 71, 23), (201, 210, 71, 23), (201, 252, 71, 23),    # sliders
+    (201, 283, 71, 23), (491, 115, 71, 23), (491, 145, 71, 23),
+    (392, 80, 57, 21), (453, 80, 101, 21),                         # time, presets
+    (491, 224, 48, 18), (491, 247, 48, 18), (491, 270, 48, 18),    # resources
+    (66, 101, 174, 18), (66, 130, 174, 18),                        # input info
+    (15, 352, 72, 32), (93, 352, 33, 32), (133, 352, 33, 32),      # command bar
+    (429, 352, 72, 32), (506, 352, 33, 32), (545, 352, 33, 32),
+]
+
+CAPTION_FONT = ("DejaVuSansCondensed-Bold.ttf", 10)
+
+
+def raised_panel(img, box, radius=8):
+    size = img.size
+    body = rr_mask(size, box, radius)
+    # soft shadow, a little below the panel
+    shadow = ImageChops.offset(body, 0, 2).filter(ImageFilter.GaussianBlur(3))
+    fill(img, (120, 130, 138), scale_mask(shadow, 0.45))
+    fill(img, PANEL_EDGE, body)
+    inner = rr_mask(size, inset(box, 1), radius - 1)
+    fill(img, PANEL, inner)
+    fill(img, PANEL_LIGHT, top_edge(inner))
+
+
+def etched_box(img, box, radius=5):
+    size = img.size
+    light = ring(size, (box[0] + 1, box[1] + 1, box[2] + 1, box[3] + 1), radius)
+    fill(img, ETCH_LIGHT, light)
+    fill(img, ETCH_DARK, ring(size, box, radius))
+
+
+def background():
+    size = (594, 410)
+    img = Image.new("RGB", size, GROUND)
+
+    raised_panel(img, (20, 21, 283, 319))
+    raised_panel(img, (310, 21, 573, 319))
+
+    # the bar of command buttons along the bottom, across the whole width
+    bar = Image.new("L", size, 0)
+    ImageDraw.Draw(bar).rectangle((0, 348, 593, 386), fill=255)
+    shadow = ImageChops.offset(bar, 0, 2).filter(ImageFilter.GaussianBlur(2))
+    fill(img, (120, 130, 138), scale_mask(shadow, 0.35))
+    draw = ImageDraw.Draw(img)
+    draw.rectangle((0, 348, 593, 386), fill=PANEL)
+    draw.line((0, 348, 593, 348), fill=PANEL_EDGE)
+    draw.line((0, 349, 593, 349), fill=PANEL_LIGHT)
+    draw.line((0, 386, 593, 386), fill=PANEL_EDGE)
+
+    # box of the input information lines
+    etched_box(img, (40, 83, 263, 163))
+
+    # box of the resource figures, its heading set into the top line
+    etched_box(img, (330, 187, 551, 301))
+    head_font = font("DejaVuSansCondensed.ttf", 10)
+    head = "Required Resources"
+    hl, _, hr, _ = head_font.getbbox(head)
+    hx = 343
+    draw.rectangle((hx - 4, 185, hx + (hr - hl) + 3, 190), fill=PANEL)
+    fill(img, HEADING, text_mask(size, head, head_font, hx, 184))
+
+    # captions
+    cap_font = font(*CAPTION_FONT)
+    for text, x, y in CAPTIONS:
+        fill(img, CAPTION, text_mask(size, text, cap_font, x, y))
+
+    # a quiet wordmark in the middle of the command bar
+    mark_font = font("DejaVuSans-ExtraLight.ttf", 17)
+    mark = "Sonnelith"
+    ml, mt, mr, mb = mark_font.getbbox(mark)
+    mx = 297 - (mr - ml) // 2
+    my = 360
+    emboss = text_mask(size, mark, mark_font, mx, my + 1)
+    letters = text_mask(size, mark, mark_font, mx, my)
+    fill(img, (223, 227, 230), emboss)
+    fill(img, (138, 146, 152), letters)
+    # grains trailing off on either side of it
+    cy = my + 6
+    for i, r in enumerate((1.6, 1.25, 0.95, 0.7)):
+        for side in (-1, 1):
+            cx = 297 + side * ((mr - ml) // 2 + 10 + 8 * i)
+            dot = Image.new("L", (size[0] * SS, size[1] * SS), 0)
+            ImageDraw.Draw(dot).ellipse(((cx - r) * SS, (cy - r) * SS, (cx + r) * SS, (cy + r) * SS), fill=255)
+            fill(img, (150, 158, 164), dot.reduce(SS))
+    check_background(img)
+    return img
+
+
+def check_background(img):
+    px = img.load()
+    for x, y, w, h in CONTROLS:
+        for yy in range(y, y + h):
+            for xx in range(x, x + w):
+                if px[xx, yy] != PANEL:
+                    sys.exit(f"background: pixel ({xx}, {yy}) under the control at "
+                             f"({x}, {y}, {w}, {h}) is {px[xx, yy]}, not the panel colour")
+
+
+# ---------------------------------------------------------------- about
+def about():
+    img = render_svg("about-scene.svg").convert("RGB")
+    size = img.size
+
+    # the product name with a faint glow
+    title_font = font("DejaVuSans-ExtraLight.ttf", 58)
+    title = text_mask(size, "Sonnelith", title_font, 246, 58)
+    glow = title.filter(ImageFilter.GaussianBlur(6))
+    fill(img, (150, 200, 255), scale_mask(glow, 0.45))
+    fill(img, (240, 247, 255), title)
+
+    # a line of grains under it, swelling and dying away like a sound
+    grains = Image.new("L", (size[0] * SS, size[1] * SS), 0)
+    d = ImageDraw.Draw(grains)
+    for i in range(46):
+        x = 249 + i * 6.9
+        t = i / 45
+        env = (t / 0.12) if t < 0.12 else (1 - (t - 0.12) / 0.88) ** 1.6
+        r = 0.5 + 1.5 * env
+        y = 143
+        d.ellipse(((x - r) * SS, (y - r) * SS, (x + r) * SS, (y + r) * SS), fill=255)
+    fill(img, (160, 205, 245), scale_mask(grains.reduce(SS), 0.8))
+
+    tag_font = font("DejaVuSans.ttf", 14)
+    fill(img, (196, 220, 244), text_mask(size, "Ambient soundscapes from a single sound", tag_font, 249, 121))
+
+    small = font("DejaVuSans.ttf", 11)
+    version = "Version 1.0"
+    vl, _, vr, _ = small.getbbox(version)
+    fill(img, (178, 204, 234), text_mask(size, version, small, 570 - (vr - vl), 12))
+    notice = "\u00a9 2026 Korvatek. All rights reserved."
+    fill(img, (160, 190, 226), text_mask(size, notice, small, 14, 200))
+
+    check_about(img)
+    return img
+
+
+def check_about(img):
+    """The OK button sits in the bottom-right corner: it must be plain."""
+    w, h = img.size
+    corner = img.crop((w - 80, h - 45, w, h))
+    if len(corner.getcolors(16) or []) != 1:
+        sys.exit("about: the bottom-right corner is not plain")
+
+
+# ---------------------------------------------------------------- icon
+def icons(outdir):
+    for s in (16, 32, 48, 64, 128, 256):
+        if s == 16:
+            img = render_svg("icon-16.svg")
+        else:
+            img = render_svg("../icon/sonnelith.svg", s, s)
+        img.save(os.path.join(outdir, f"sonnelith-{s}.png"), optimize=False)
+
+
+# ---------------------------------------------------------------- main
+def main():
+    outdir, icondir = sys.argv[1], sys.argv[2]
+    pictures = {
+        "133_slider_channel": slider_channel(),
+        "135_slider_thumb": slider_thumb(),
+        "136_restore": button_strip((33, 32), "restore.svg", (6, 6)),
+        "137_folder": button_strip((33, 24), "folder.svg", (7, 5)),
+        "140_play": button_strip((33, 32), "note.svg", (6, 6)),
+        "142_about": button_strip((33, 32), "exclaim.svg", (6, 6)),
+        "143_web": button_strip((33, 32), "globe.svg", (6, 6)),
+        "144_background": background(),
+        "147_about": about(),
+    }
+    gx, tx = labelled_layout(20, "Start")
+    pictures["138_start"] = button_strip((72, 32), "gear.svg", (gx, 6), "Start", (tx, 11))
+    gx, tx = labelled_layout(20, "Guide")
+    pictures["141_guide"] = button_strip((72, 32), "question.svg", (gx, 6), "Guide", (tx, 11))
+    for name, img in sorted(pictures.items()):
+        img.convert("RGB").save(os.path.join(outdir, name + ".png"), optimize=False)
+    icons(icondir)
+
+
+if __name__ == "__main__":
+    main()
