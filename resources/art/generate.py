@@ -17,10 +17,9 @@ import subprocess
 import sys
 from io import BytesIO
 
-from PIL import Image, ImageChops, ImageDraw, ImageFilter, ImageFont
+from PIL import Image, ImageChops, ImageDraw, ImageFilter
 
 ART = os.path.dirname(os.path.abspath(__file__))
-FONTS = "/usr/share/fonts/truetype/dejavu/"
 
 # ---------------------------------------------------------------- palette
 GROUND = (226, 230, 232)       # window ground
@@ -38,12 +37,17 @@ GLYPH_EDGE = (27, 80, 94)      # their outline, so they read on the teal
 
 SS = 4                         # supersampling factor for smooth edges
 
+# Type faces: (family, weight, size in pixels), all DejaVu.
+LABEL_FACE = ("DejaVu Sans", "bold", 12)              # words on the buttons
+CAPTION_FACE = ("DejaVu Sans Condensed", "bold", 10)  # field captions
+HEADING_FACE = ("DejaVu Sans Condensed", "normal", 10)
+MARK_FACE = ("DejaVu Sans", "200", 17)                # ExtraLight wordmark
+TITLE_FACE = ("DejaVu Sans", "200", 58)
+TAGLINE_FACE = ("DejaVu Sans", "normal", 14)
+SMALL_FACE = ("DejaVu Sans", "normal", 11)
+
 
 # ---------------------------------------------------------------- helpers
-def font(name, size):
-    return ImageFont.truetype(FONTS + name, size)
-
-
 def render_svg(name, width=None, height=None):
     """Renders an SVG from this folder to an RGBA image."""
     cmd = ["rsvg-convert"]
@@ -115,14 +119,44 @@ def vgradient(size, top, bottom, y0=0, y1=None):
     return img
 
 
-def text_mask(size, text, fnt, left, cap_top):
+DEJAVU_CAP_HEIGHT = 1493 / 2048     # height of the capitals, in em
+
+
+def xml_escape(text):
+    return text.replace("&", "&amp;").replace("<", "&lt;").replace(">", "&gt;")
+
+
+def text_alpha(text, face):
+    """Coverage of a line of text set by rsvg-convert (Pango), on a canvas
+    with the baseline near 2 x size; face is (family, weight, size in px).
+    The baseline is nudged so that the tops of the capitals fall on a pixel
+    edge, which keeps small captions crisp."""
+    family, weight, px = face
+    w, h = round(len(text) * px + 4 * px), 3 * px
+    baseline = 2 * px + (DEJAVU_CAP_HEIGHT * px) % 1
+    svg = (f'<svg xmlns="http://www.w3.org/2000/svg" width="{w}" height="{h}">'
+           f'<text x="{px}" y="{baseline:.3f}" font-family="{family}" font-weight="{weight}" '
+           f'font-size="{px}px" fill="#000">{xml_escape(text)}</text></svg>')
+    png = subprocess.run(["rsvg-convert"], input=svg.encode("utf-8"), check=True,
+                         stdout=subprocess.PIPE).stdout
+    return Image.open(BytesIO(png)).convert("RGBA").getchannel("A")
+
+
+def text_mask(size, text, face, left, cap_top):
     """Mask of a line of text whose ink starts at x = left and whose
-    capitals start at y = cap_top."""
+    capitals start at y = cap_top (the first row where a capital H is at
+    least half covered)."""
+    alpha = text_alpha(text, face)
+    ink_left = alpha.getbbox()[0]
+    cap = text_alpha("H", face).point(lambda v: 255 if v >= 128 else 0).getbbox()[1]
     mask = Image.new("L", size, 0)
-    ink_left = fnt.getbbox(text)[0]
-    cap = fnt.getbbox("H")[1]
-    ImageDraw.Draw(mask).text((left - ink_left, cap_top - cap), text, font=fnt, fill=255)
+    mask.paste(alpha, (left - ink_left, cap_top - cap))
     return mask
+
+
+def text_width(text, face):
+    box = text_alpha(text, face).getbbox()
+    return box[2] - box[0]
 
 
 def outlined(mask, spread=1, strength=1.0):
@@ -206,7 +240,7 @@ def glyph_layer(size, glyph, at, label=None, label_at=None):
     layer.alpha_composite(glyph, at)
     mask = layer.getchannel("A")
     if label:
-        lmask = text_mask(size, label, font("DejaVuSans-Bold.ttf", 12), *label_at)
+        lmask = text_mask(size, label, LABEL_FACE, *label_at)
         txt = Image.new("RGBA", size, GLYPH + (0,))
         txt.putalpha(lmask)
         layer.alpha_composite(txt)
@@ -257,10 +291,8 @@ def button_strip(size, glyph_file, glyph_at, label=None, label_at=None):
 
 def labelled_layout(glyph_w, label, frame_w=72):
     """Places an icon and a word side by side, centred in a wide frame."""
-    fnt = font("DejaVuSans-Bold.ttf", 12)
-    l, _, r, _ = fnt.getbbox(label)
     gap = 4
-    total = glyph_w + gap + (r - l)
+    total = glyph_w + gap + text_width(label, LABEL_FACE)
     x = (frame_w - total) // 2
     return x, x + glyph_w + gap
 
@@ -296,9 +328,6 @@ CONTROLS = [
     (15, 352, 72, 32), (93, 352, 33, 32), (133, 352, 33, 32),      # command bar
     (429, 352, 72, 32), (506, 352, 33, 32), (545, 352, 33, 32),
 ]
-
-CAPTION_FONT = ("DejaVuSansCondensed-Bold.ttf", 10)
-
 
 def raised_panel(img, box, radius=8):
     size = img.size
@@ -342,33 +371,29 @@ def background():
 
     # box of the resource figures, its heading set into the top line
     etched_box(img, (330, 187, 551, 301))
-    head_font = font("DejaVuSansCondensed.ttf", 10)
     head = "Required Resources"
-    hl, _, hr, _ = head_font.getbbox(head)
     hx = 343
-    draw.rectangle((hx - 4, 185, hx + (hr - hl) + 3, 190), fill=PANEL)
-    fill(img, HEADING, text_mask(size, head, head_font, hx, 184))
+    draw.rectangle((hx - 4, 185, hx + text_width(head, HEADING_FACE) + 3, 190), fill=PANEL)
+    fill(img, HEADING, text_mask(size, head, HEADING_FACE, hx, 184))
 
     # captions
-    cap_font = font(*CAPTION_FONT)
     for text, x, y in CAPTIONS:
-        fill(img, CAPTION, text_mask(size, text, cap_font, x, y))
+        fill(img, CAPTION, text_mask(size, text, CAPTION_FACE, x, y))
 
     # a quiet wordmark in the middle of the command bar
-    mark_font = font("DejaVuSans-ExtraLight.ttf", 17)
     mark = "Sonnelith"
-    ml, mt, mr, mb = mark_font.getbbox(mark)
-    mx = 297 - (mr - ml) // 2
+    mark_w = text_width(mark, MARK_FACE)
+    mx = 297 - mark_w // 2
     my = 360
-    emboss = text_mask(size, mark, mark_font, mx, my + 1)
-    letters = text_mask(size, mark, mark_font, mx, my)
+    emboss = text_mask(size, mark, MARK_FACE, mx, my + 1)
+    letters = text_mask(size, mark, MARK_FACE, mx, my)
     fill(img, (223, 227, 230), emboss)
     fill(img, (138, 146, 152), letters)
     # grains trailing off on either side of it
     cy = my + 6
     for i, r in enumerate((1.6, 1.25, 0.95, 0.7)):
         for side in (-1, 1):
-            cx = 297 + side * ((mr - ml) // 2 + 10 + 8 * i)
+            cx = 297 + side * (mark_w // 2 + 10 + 8 * i)
             dot = Image.new("L", (size[0] * SS, size[1] * SS), 0)
             ImageDraw.Draw(dot).ellipse(((cx - r) * SS, (cy - r) * SS, (cx + r) * SS, (cy + r) * SS), fill=255)
             fill(img, (150, 158, 164), dot.reduce(SS))
@@ -392,8 +417,7 @@ def about():
     size = img.size
 
     # the product name with a faint glow
-    title_font = font("DejaVuSans-ExtraLight.ttf", 58)
-    title = text_mask(size, "Sonnelith", title_font, 246, 58)
+    title = text_mask(size, "Sonnelith", TITLE_FACE, 246, 58)
     glow = title.filter(ImageFilter.GaussianBlur(6))
     fill(img, (150, 200, 255), scale_mask(glow, 0.45))
     fill(img, (240, 247, 255), title)
@@ -410,15 +434,14 @@ def about():
         d.ellipse(((x - r) * SS, (y - r) * SS, (x + r) * SS, (y + r) * SS), fill=255)
     fill(img, (160, 205, 245), scale_mask(grains.reduce(SS), 0.8))
 
-    tag_font = font("DejaVuSans.ttf", 14)
-    fill(img, (196, 220, 244), text_mask(size, "Ambient soundscapes from a single sound", tag_font, 249, 121))
+    tagline = "Ambient soundscapes from a single sound"
+    fill(img, (196, 220, 244), text_mask(size, tagline, TAGLINE_FACE, 249, 121))
 
-    small = font("DejaVuSans.ttf", 11)
     version = "Version 1.0"
-    vl, _, vr, _ = small.getbbox(version)
-    fill(img, (178, 204, 234), text_mask(size, version, small, 570 - (vr - vl), 12))
+    fill(img, (178, 204, 234),
+         text_mask(size, version, SMALL_FACE, 570 - text_width(version, SMALL_FACE), 12))
     notice = "\u00a9 2026 Korvatek. All rights reserved."
-    fill(img, (160, 190, 226), text_mask(size, notice, small, 14, 200))
+    fill(img, (160, 190, 226), text_mask(size, notice, SMALL_FACE, 14, 200))
 
     check_about(img)
     return img
