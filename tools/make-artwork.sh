@@ -12,7 +12,7 @@ icons="$root/resources/icon"
 
 # Tools, from Debian packages; installed only when missing.
 need=""
-for pkg in imagemagick librsvg2-bin python3-pil fonts-dejavu-core fonts-dejavu-extra; do
+for pkg in imagemagick librsvg2-bin fontconfig python3-pil fonts-dejavu-core fonts-dejavu-extra; do
     if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "ok installed"; then
         need="$need $pkg"
     fi

@@ -7,9 +7,10 @@ writes the window pictures as 24-bit PNG files named <id>_<name>.png into
 OUTDIR (tools/make-artwork.sh turns them into the BMP resources) and the
 program icon as sonnelith-<size>.png into ICONDIR.
 
-Shapes come from the SVG files beside this script (rendered with rsvg-convert);
-lettering, the window background and the pixel-sized slider parts are drawn
-here with Pillow.  Nothing random is used, so every run gives the same bytes.
+Shapes come from the SVG files beside this script and lettering is set in
+DejaVu type, both rendered with rsvg-convert; the window background, the
+button faces and the pixel-sized slider parts are drawn here with Pillow.
+Nothing random is used, so every run gives the same bytes.
 """
 
 import os
@@ -48,14 +49,31 @@ SMALL_FACE = ("DejaVu Sans", "normal", 11)
 
 
 # ---------------------------------------------------------------- helpers
+def rsvg(args, svg=None):
+    """Runs rsvg-convert (on the given SVG text, if any) and returns the
+    picture as an RGBA image."""
+    png = subprocess.run(["rsvg-convert"] + args, input=svg, check=True,
+                         stdout=subprocess.PIPE).stdout
+    return Image.open(BytesIO(png)).convert("RGBA")
+
+
 def render_svg(name, width=None, height=None):
     """Renders an SVG from this folder to an RGBA image."""
-    cmd = ["rsvg-convert"]
-    if width:
-        cmd += ["-w", str(width), "-h", str(height)]
-    cmd.append(os.path.join(ART, name))
-    png = subprocess.run(cmd, check=True, stdout=subprocess.PIPE).stdout
-    return Image.open(BytesIO(png)).convert("RGBA")
+    size = ["-w", str(width), "-h", str(height)] if width else []
+    return rsvg(size + [os.path.join(ART, name)])
+
+
+def check_fonts():
+    """Pango quietly falls back to another face when one is missing, so make
+    sure the DejaVu faces are the ones found."""
+    for pattern, expect in (("DejaVu Sans:bold", "DejaVuSans-Bold.ttf"),
+                            ("DejaVu Sans:weight=40", "DejaVuSans-ExtraLight.ttf"),
+                            ("DejaVu Sans Condensed:bold", "DejaVuSansCondensed-Bold.ttf"),
+                            ("DejaVu Sans Condensed", "DejaVuSansCondensed.ttf")):
+        found = subprocess.run(["fc-match", "-f", "%{file}", pattern], check=True,
+                               stdout=subprocess.PIPE, text=True).stdout
+        if os.path.basename(found) != expect:
+            sys.exit(f"generate.py: font {pattern!r} resolves to {found!r}, not {expect}")
 
 
 def rr_mask(size, box, radius):
@@ -137,9 +155,7 @@ def text_alpha(text, face):
     svg = (f'<svg xmlns="http://www.w3.org/2000/svg" width="{w}" height="{h}">'
            f'<text x="{px}" y="{baseline:.3f}" font-family="{family}" font-weight="{weight}" '
            f'font-size="{px}px" fill="#000">{xml_escape(text)}</text></svg>')
-    png = subprocess.run(["rsvg-convert"], input=svg.encode("utf-8"), check=True,
-                         stdout=subprocess.PIPE).stdout
-    return Image.open(BytesIO(png)).convert("RGBA").getchannel("A")
+    return rsvg([], svg.encode("utf-8")).getchannel("A")
 
 
 def text_mask(size, text, face, left, cap_top):
@@ -457,9 +473,16 @@ def check_about(img):
 
 # ---------------------------------------------------------------- icon
 def icons(outdir):
+    source = os.path.join(ART, "../icon/sonnelith.svg")
     for s in (16, 32, 48, 64, 128, 256):
         if s == 16:
             img = render_svg("icon-16.svg")
+        elif s == 48:
+            # 1.5 pixels a unit puts the odd grid lines on half pixels; moving
+            # the drawing by half a pixel lands the bars on whole pixels
+            with open(source, encoding="utf-8") as f:
+                svg = f.read().replace('viewBox="0 0 32 32"', 'viewBox="-0.33333 -0.33333 32 32"')
+            img = rsvg(["-w", "48", "-h", "48"], svg.encode("utf-8"))
         else:
             img = render_svg("../icon/sonnelith.svg", s, s)
         img.save(os.path.join(outdir, f"sonnelith-{s}.png"), optimize=False)
@@ -468,6 +491,7 @@ def icons(outdir):
 # ---------------------------------------------------------------- main
 def main():
     outdir, icondir = sys.argv[1], sys.argv[2]
+    check_fonts()
     pictures = {
         "133_slider_channel": slider_channel(),
         "135_slider_thumb": slider_thumb(),
