@@ -1,0 +1,35 @@
+// AboutDialog: the borderless about window, painted from the about picture,
+// with one OK button in its bottom-right corner.
+#pragma once
+
+#include <wx/dialog.h>
+
+class wxButton;
+
+// When it opens it takes the size of the about picture and centres itself
+// over the application's main window, with the OK button 12 pixels in from
+// the bottom-right corner. Enter and OK end it with wxID_OK, Escape with
+// wxID_CANCEL.
+class AboutDialog : public wxDialog {
+public:
+    // parent: the window to centre over; without one, the application's top window.
+    explicit AboutDialog(wxWindow* parent = nullptr);
+
+    bool Show(bool show = true) override;
+
+    // The OK button keeps this size wherever the theme would make it larger.
+    static constexpr int kOkWidth = 48;
+    static constexpr int kOkHeight = 21;
+
+private:
+    void PlaceOverMainWindow();
+    wxWindow* MainWindow() const;
+    void OnPaint(wxPaintEvent& event);
+    void OnEraseBackground(wxEraseEvent& event);
+    void OnCharHook(wxKeyEvent& event);
+    void CloseWith(int result);
+
+    wxButton* m_pOkButton = nullptr;
+
+    wxDECLARE_EVENT_TABLE();
+};

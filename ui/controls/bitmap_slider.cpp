@@ -1,0 +1,75 @@
+#include "bitmap_slider.h"
+
+#include "background_painter.h"
+#include "draw_bitmap_at.h"
+#include "picture_resources.h"
+#include "slider_skin_layout.h"
+
+#include <wx/dcclient.h>
+
+wxBEGIN_EVENT_TABLE(BitmapSlider, TrackbarControl)
+    EVT_PAINT(BitmapSlider::OnPaint)
+    EVT_MOTION(BitmapSlider::OnMouseInput)
+    EVT_MOUSEWHEEL(BitmapSlider::OnMouseInput)
+    EVT_KEY_DOWN(BitmapSlider::OnKeyInput)
+wxEND_EVENT_TABLE()
+
+BitmapSlider::BitmapSlider(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size)
+{
+    Create(parent, id, pos, size);
+}
+
+void BitmapSlider::LoadPictures(int channelId, int thumbId)
+{
+    LoadPictures(LoadBitmapResource(channelId), LoadBitmapResource(thumbId));
+}
+
+void BitmapSlider::LoadPictures(const wxBitmap& channel, const wxBitmap& thumb)
+{
+    m_bmpChannel = channel;
+    m_nChannelWidth = channel.IsOk() ? channel.GetWidth() : 0;
+    m_nChannelHeight = channel.IsOk() ? channel.GetHeight() : 0;
+    m_bmpThumb = thumb;
+    m_nThumbWidth = thumb.IsOk() ? thumb.GetWidth() : 0;
+    m_nThumbHeight = thumb.IsOk() ? thumb.GetHeight() : 0;
+    Refresh(false);
+}
+
+wxPoint BitmapSlider::GetChannelPlace() const
+{
+    return ChannelPicturePlace(GetClientRect(), GetChannelSize());
+}
+
+wxPoint BitmapSlider::GetThumbPlace() const
+{
+    return ThumbPicturePlace(GetThumbRect(), GetThumbSize());
+}
+
+void BitmapSlider::OnPaint(wxPaintEvent&)
+{
+    wxPaintDC dc(this);
+    // Outside the two pictures the parent's painting must show; a GTK child
+    // covers it, so the same background is painted here first.
+    PaintParentBackground(*this, dc);
+    // The channel goes first: it covers the thumb's previous place.
+    DrawBitmapAt(dc, GetChannelPlace(), m_bmpChannel);
+    DrawBitmapAt(dc, GetThumbPlace(), m_bmpThumb);
+}
+
+void BitmapSlider::OnMouseInput(wxMouseEvent& event)
+{
+    MarkForRepaint(event);
+}
+
+void BitmapSlider::OnKeyInput(wxKeyEvent& event)
+{
+    MarkForRepaint(event);
+}
+
+void BitmapSlider::MarkForRepaint(wxEvent& event)
+{
+    // Marked before the trackbar moves the thumb; the paint comes later and
+    // shows the new place. Skipping hands the event on to the trackbar.
+    Refresh(false);
+    event.Skip();
+}

@@ -1,0 +1,13 @@
+#include "draw_bitmap_at.h"
+
+#include <wx/dcmemory.h>
+
+void DrawBitmapAt(wxDC& target, wxPoint at, const wxBitmap& picture)
+{
+    if (!picture.IsOk())
+        return;
+    wxMemoryDC source;
+    source.SelectObjectAsSource(picture);
+    target.Blit(at, picture.GetSize(), &source, wxPoint(0, 0), wxCOPY);
+    source.SelectObject(wxNullBitmap);
+}
