@@ -40,3 +40,6 @@ constexpr int IDS_ERR_USER_GUIDE = 61585;
 constexpr int IDS_SELECT_INPUT = 61586;
 constexpr int IDS_ERR_DISK_SPACE = 61588;
 constexpr int IDS_ERR_SCREEN = 61590;
+constexpr int IDS_ERR_INPUT_TOO_SHORT = 61591;
+constexpr int IDS_ERR_FILE_FAILURE = 61592;
+constexpr int IDS_ERR_UNEXPECTED = 61593;

@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr std::array<std::pair<int, const char*>, 22> kStrings = {{
+constexpr std::array<std::pair<int, const char*>, 25> kStrings = {{
     {IDS_ABOUTBOX, "&About Sonnelith..."},
     {IDS_TIP_RESTORE, "Restore all values to their original setting"},
     {IDS_TIP_INPUT_FILE, "Select the input sound file name"},
@@ -46,6 +46,20 @@ constexpr std::array<std::pair<int, const char*>, 22> kStrings = {{
      "Sonnelith requires the following minimal screen setting:\n\n\tScreen width\t800 pixels\n\tScreen "
      "height\t600 pixels\n\tColor quality\t16/24/32 bits\n\nPlease change your screen setting and run the "
      "program again.\n"},
+    // %1..%4 are filled in by the run: grain length in milliseconds, shortest
+    // input in milliseconds, the same in sample frames, the input's rate.
+    {IDS_ERR_INPUT_TOO_SHORT,
+     "The input sound file is too short for the chosen grain length.\n\nA grain length of %1 milliseconds needs "
+     "an input sound of at least %2 milliseconds (%3 sample frames at %4 Hz).\n\nPlease choose a longer input "
+     "sound file or a shorter grain length."},
+    // %1 is the system's description of what failed, on which file and why.
+    {IDS_ERR_FILE_FAILURE,
+     "The ambient sound generation stopped because of a file error:\n\n%1\n\nThe unfinished output sound file "
+     "has been removed."},
+    // %1 is the error's own description.
+    {IDS_ERR_UNEXPECTED,
+     "The ambient sound generation stopped because of an unexpected error:\n\n%1\n\nThe unfinished output sound "
+     "file has been removed."},
 }};
 
 }  // namespace
