@@ -1,0 +1,19 @@
+// The gain curves of a run: the grain window, the blend between the two read
+// positions across a segment, and the fade in and out of the finished sound.
+#pragma once
+
+#include <cstdint>
+
+// The periodic Hann window of length n at index i: 0 at i = 0, 1 at i = n/2,
+// small but not 0 at i = n − 1.
+double GrainWindowGain(std::uint32_t i, std::int32_t n);
+
+// How likely the grain grainInSegment of a segment of segmentLength grains is
+// to read from the second position: 1 at the first grain, 0 at the middle,
+// rising back towards 1 at the end.
+double SegmentBlend(std::int32_t grainInSegment, std::int32_t segmentLength);
+
+// The fade envelope at frame j of frameCount frames with fades of fadeFrames:
+// a linear rise from 0 over the first fadeFrames frames, 1 in between, and a
+// linear fall over the last fadeFrames frames (down to 1/fadeFrames, not 0).
+double FadeGainAt(std::uint32_t j, std::uint32_t frameCount, std::int32_t fadeFrames);

@@ -1,0 +1,134 @@
+// One generation run: from an input WAV file and its settings to a finished
+// ambient WAV file, in five phases (load, allocate, synthesise grains, finish
+// levels, write), reporting to its host as it goes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "buffer_allocation.h"
+#include "generation_host.h"
+#include "generation_settings.h"
+#include "random_generator.h"
+#include "stereo_frame.h"
+#include "wall_clock.h"
+#include "wave_file.h"
+
+// The owner fills the settings, seeds the generator, sets the keep-going flag to
+// 1 and calls Run once, on the thread that serves the host. Run returns after
+// success, failure or cancel; the outcome shows only as the message it showed
+// through the host (none after a cancel). No exception leaves Run.
+//
+// Cancelling: the host clears the keep-going flag (SetKeepGoing(0)) from inside
+// PumpMessages. The run looks at it after opening the input, after loading,
+// before each grain, before finishing the levels, before each frame written and
+// at the end.
+//
+// The two WaveFile objects live as long as the run: a file that an early end
+// leaves open (the bare output header, say) is closed when the run is destroyed.
+class GenerationRun {
+public:
+    explicit GenerationRun(GenerationHost& host);
+    ~GenerationRun();
+    GenerationRun(const GenerationRun&) = delete;
+    GenerationRun& operator=(const GenerationRun&) = delete;
+
+    // Settings are expected from FillSettings (paths and duration aside).
+    void SetSettings(const GenerationSettings& settings) { m_settings = settings; }
+    const GenerationSettings& GetSettings() const { return m_settings; }
+
+    void SetKeepGoing(int keepGoing) { m_bKeepGoing = keepGoing; }
+    int GetKeepGoing() const { return m_bKeepGoing; }
+    // 1 while the displays may be refreshed at the next progress points.
+    void SetShowProgress(int showProgress) { m_bShowProgress = showProgress; }
+    int GetShowProgress() const { return m_bShowProgress; }
+
+    // Replaces the wall clock (seeding, phase timing) and the buffer allocator.
+    void SetClock(WallClock clock);
+    void SetAllocator(BufferAllocator allocate) { m_allocate = allocate; }
+
+    // Seeds the generator from the wall clock.
+    void SeedRandom();
+    // Sets the generator's state directly, to repeat a run exactly.
+    void SetRandomState(std::uint32_t state) { m_random.SetState(state); }
+    std::uint32_t GetRandomState() const { return m_random.GetState(); }
+
+    void Run();
+
+    // The phases, in the order Run calls them. Those that answer an int give 0
+    // for success and 1 for a failure whose message has been shown.
+    int LoadSource();
+    int AllocateOutput();
+    int SynthesizeGrains();
+    void FinishLevels();
+    int WriteOutput();
+    // Releases the sound buffers and the window table where they exist.
+    void FreeBuffers();
+
+    // Grain synthesis.
+    std::int32_t ChooseGrainPosition(std::int32_t k);
+    void AddGrain(std::int32_t p, std::uint32_t q, std::int32_t n);
+    double GrainWindow(std::uint32_t i, std::int32_t n) const;
+    std::int32_t NewSegmentLength();
+    double RandomUnit() { return m_random.Unit(); }
+    std::uint32_t RandomBelow(std::uint32_t n) { return m_random.Below(n); }
+
+    // Level finishing.
+    double FadeGain(std::uint32_t j) const;
+
+    // Progress texts of the current phase.
+    std::string FormatTimeLeft(double fraction);
+    std::string FormatWrittenSize() const;
+
+protected:
+    GenerationSettings m_settings;
+    int m_bKeepGoing = 0;
+    int m_bShowProgress = 0;
+
+    StereoFrame* m_pSource = nullptr;
+    std::uint32_t m_nSourceFrames = 0;
+    StereoFrame* m_pOutput = nullptr;
+    std::uint32_t m_nOutputFrames = 0;
+
+    float* m_pWindow = nullptr;
+    std::int32_t m_nPositionA = 0;
+    std::int32_t m_nPositionB = 0;
+    std::int32_t m_nSegmentLength = 0;
+    std::int32_t m_nGrainInSegment = 0;
+
+    std::uint32_t m_nFramesWritten = 0;
+    std::int64_t m_tPhaseStart = 0;
+    std::int32_t m_nElapsed = 0;
+
+private:
+    struct GrainPlacement {
+        std::int32_t m_nSource;
+        std::uint32_t m_nOutput;
+    };
+    struct GrainCursor {
+        std::int32_t m_nIndex;   // k of the next grain
+        std::uint32_t m_nStart;  // its output start
+    };
+
+    void RunPhases();
+    void AbandonAfterError(int stringId, const std::string& reason);
+    bool IsSourceLongEnough();
+    std::uint64_t ConvertedSourceFrames() const;
+    void RefuseShortSource();
+    std::uint32_t GrainSpan() const;
+    std::int32_t FreshPosition(double span);
+    std::int32_t PlaceGrainBatch(GrainPlacement* batch, GrainCursor& cursor, double step);
+    void ProgressPoint(GenerationHost::Phase phase, std::uint64_t done, std::uint64_t total);
+    void EndPhase(GenerationHost::Phase phase);
+    void PumpDuringFinishing(std::uint32_t j);
+    void ShowError(int stringId);
+    std::int64_t Now() const { return m_clock(); }
+
+    GenerationHost& m_host;
+    WaveFile m_input;
+    WaveFile m_output;
+    bool m_bOutputCreated = false;
+    RandomGenerator m_random;
+    WallClock m_clock;
+    BufferAllocator m_allocate = SystemAllocate;
+};

@@ -1,0 +1,24 @@
+// The parameters of one generation run.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Every run works at this rate: the input is brought up to it and the output is written at it.
+constexpr int kRunSampleRate = 44100;
+// The longest output the length controls allow: 59 minutes 59 seconds.
+constexpr int kMaxDurationSeconds = 59 * 60 + 59;
+
+// Filled by whoever starts a run (FillSettings gives the six sound fields from
+// the panel's values); nothing changes it during the run.
+struct GenerationSettings {
+    std::string m_strInputPath;
+    std::string m_strOutputPath;
+    std::int32_t m_nDurationSeconds = 0;  // output length, whole seconds
+    double m_dVolume = 0.0;               // peak level of the result, fraction of full scale
+    std::int32_t m_nFadeSeconds = 0;      // length of the fade-in and of the fade-out
+    std::int32_t m_nGrainsPerSecond = 0;  // grains started per second of output
+    std::int32_t m_nGrainFrames = 0;      // grain length in frames at 44100 Hz
+    std::int32_t m_nScanFrames = 0;       // size of the read position's random step per grain
+    std::int32_t m_nSegmentGrains = 0;    // mean length of a segment, in grains
+};
