@@ -1,0 +1,59 @@
+#include "fake_host.h"
+
+#include "generation_run.h"
+#include "message_box.h"
+#include "progress_text.h"
+
+void FakeHost::Attach(GenerationRun& run)
+{
+    m_pRun = &run;
+    run.SetShowProgress(1);
+}
+
+void FakeHost::CancelAt(Stage stage, int nthPump)
+{
+    m_cancelStage = stage;
+    m_nCancelPump = nthPump;
+}
+
+int FakeHost::ShowMessage(int stringId, const std::string& text, unsigned style)
+{
+    m_messages.push_back({stringId, text, style});
+    return IDOK;
+}
+
+void FakeHost::SetBarPosition(Phase phase, int percent)
+{
+    m_bars[phase].push_back(percent);
+    const bool finished = percent >= 100;
+    switch (phase) {
+    case Phase::Loading: m_stage = finished ? Stage::Allocating : Stage::Loading; break;
+    case Phase::Generating: m_stage = finished ? Stage::Finishing : Stage::Generating; break;
+    case Phase::Writing: m_stage = finished ? Stage::Done : Stage::Writing; break;
+    }
+}
+
+void FakeHost::SetPercentText(Phase phase, int percent)
+{
+    m_percentTexts[phase].push_back(FormatPercent(percent));
+}
+
+void FakeHost::SetTimeLeftText(const std::string& text)
+{
+    m_timeLeftTexts.push_back(text);
+}
+
+void FakeHost::SetWrittenSizeText(const std::string& text)
+{
+    m_writtenTexts.push_back(text);
+}
+
+int FakeHost::PumpMessages()
+{
+    const int pump = ++m_pumps[m_stage];
+    if (m_pRun != nullptr && m_stage == m_cancelStage && pump == m_nCancelPump)
+        m_pRun->SetKeepGoing(0);
+    if (m_onPump)
+        m_onPump();
+    return 0;
+}

@@ -1,0 +1,196 @@
+// How grains land in the output: their starts, their shape, their level, and
+// the edges of the buffers.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numeric>
+
+#include "envelope_shapes.h"
+#include "fake_host.h"
+#include "grain_kernel.h"
+#include "run_probe.h"
+
+namespace {
+
+std::vector<StereoFrame> ConstantFrames(std::size_t count, float value)
+{
+    return std::vector<StereoFrame>(count, StereoFrame{value, value});
+}
+
+double LeftSum(const std::vector<StereoFrame>& frames)
+{
+    return std::accumulate(frames.begin(), frames.end(), 0.0,
+                           [](double sum, const StereoFrame& frame) { return sum + frame.left; });
+}
+
+// A grain of two frames has the window (0, 1): read from a source of 1.0 at
+// full volume, each grain adds exactly 1 at the frame after its start, so the
+// output counts the grains that start at each frame.
+class GrainCountingTest : public testing::Test {
+protected:
+    GrainCountingTest()
+    {
+        GenerationSettings settings;
+        settings.m_nDurationSeconds = 1;
+        settings.m_dVolume = 1.0;
+        settings.m_nGrainsPerSecond = 4000;
+        settings.m_nGrainFrames = 2;
+        settings.m_nScanFrames = 11;
+        settings.m_nSegmentGrains = 4000;
+        m_run.SetSettings(settings);
+        m_run.UseSource(ConstantFrames(10000, 1.0f));
+        m_host.Attach(m_run);
+        m_run.SetKeepGoing(1);
+    }
+
+    FakeHost m_host;
+    RunProbe m_run{m_host};
+};
+
+}  // namespace
+
+TEST_F(GrainCountingTest, FirstTwoGrainsShareFrameZeroThenStartsFollowTheGap)
+{
+    ASSERT_EQ(m_run.AllocateOutput(), 0);
+    ASSERT_EQ(m_run.SynthesizeGrains(), 0);
+    const std::vector<StereoFrame> out = m_run.Output();
+    EXPECT_NEAR(out[1].left, 2.0, 1e-6);   // grains 0 and 1 at frame 0
+    EXPECT_NEAR(out[12].left, 1.0, 1e-6);  // grain 2 at 11
+    EXPECT_NEAR(out[23].left, 1.0, 1e-6);  // grain 3 at 22
+    EXPECT_NEAR(out[34].left, 1.0, 1e-6);  // grain 4 at 33
+    EXPECT_NEAR(out[45].left, 1.0, 1e-6);  // grain 5 at 44
+    EXPECT_NEAR(out[56].left, 1.0, 1e-6);  // grain 6 at 55
+    for (int frame = 2; frame < 12; ++frame)
+        EXPECT_NEAR(out[frame].left, 0.0, 1e-6) << frame;
+}
+
+// Starts trunc((k − 1) × 11.025) below 44100: grains 0 to 4000.
+TEST_F(GrainCountingTest, OneSecondAt4000PerSecondPlaces4001Grains)
+{
+    ASSERT_EQ(m_run.AllocateOutput(), 0);
+    ASSERT_EQ(m_run.SynthesizeGrains(), 0);
+    EXPECT_NEAR(LeftSum(m_run.Output()), 4001.0, 1e-3);
+    EXPECT_EQ(m_host.m_pumps[FakeHost::Stage::Generating], 5);  // grains 0, 1000, ..., 4000
+    EXPECT_EQ(m_host.m_bars[GenerationHost::Phase::Generating].back(), 100);
+}
+
+TEST_F(GrainCountingTest, CancelStopsBeforeTheNextGrain)
+{
+    m_host.CancelAt(FakeHost::Stage::Generating, 2);  // inside the progress point of grain 1000
+    ASSERT_EQ(m_run.AllocateOutput(), 0);
+    ASSERT_EQ(m_run.SynthesizeGrains(), 0);
+    EXPECT_NEAR(LeftSum(m_run.Output()), 1001.0, 1e-3);
+    EXPECT_EQ(m_host.m_bars[GenerationHost::Phase::Generating].back(), 100);
+    EXPECT_EQ(m_host.m_percentTexts[GenerationHost::Phase::Generating].back(), "100%");
+}
+
+TEST_F(GrainCountingTest, EmptyOutputPlacesNoGrainAndDrawsNothing)
+{
+    GenerationSettings settings = m_run.GetSettings();
+    settings.m_nDurationSeconds = 0;
+    m_run.SetSettings(settings);
+    m_run.SetRandomState(77);
+    ASSERT_EQ(m_run.AllocateOutput(), 0);
+    ASSERT_EQ(m_run.SynthesizeGrains(), 0);
+    EXPECT_EQ(m_run.GetRandomState(), 77u);
+    EXPECT_EQ(m_host.m_pumps[FakeHost::Stage::Generating], 0);
+    EXPECT_EQ(m_host.m_bars[GenerationHost::Phase::Generating].back(), 100);
+}
+
+TEST(GrainSynthesis, SameGeneratorStateGivesTheSameOutput)
+{
+    auto synthesize = [](std::uint32_t state) {
+        FakeHost host;
+        RunProbe run(host);
+        GenerationSettings settings;
+        settings.m_nDurationSeconds = 1;
+        settings.m_dVolume = 0.5;
+        settings.m_nGrainsPerSecond = 500;
+        settings.m_nGrainFrames = 2205;
+        settings.m_nScanFrames = 191;
+        settings.m_nSegmentGrains = 3000;
+        run.SetSettings(settings);
+        std::vector<StereoFrame> source;
+        for (int i = 0; i < 20000; ++i)
+            source.push_back({static_cast<float>(std::sin(i * 0.01)), static_cast<float>(std::cos(i * 0.013))});
+        run.UseSource(source);
+        run.SetRandomState(state);
+        run.SetKeepGoing(1);
+        run.AllocateOutput();
+        run.SynthesizeGrains();
+        const std::vector<StereoFrame> out = run.Output();
+        std::vector<float> samples;
+        for (const StereoFrame& frame : out) {
+            samples.push_back(frame.left);
+            samples.push_back(frame.right);
+        }
+        return samples;
+    };
+    EXPECT_EQ(synthesize(5), synthesize(5));
+    EXPECT_NE(synthesize(5), synthesize(6));
+}
+
+TEST(GrainSynthesis, GrainWindowIsThePeriodicHannWindow)
+{
+    const std::int32_t n = 1000;
+    EXPECT_NEAR(GrainWindowGain(0, n), 0.0, 1e-15);
+    EXPECT_NEAR(GrainWindowGain(n / 2, n), 1.0, 1e-15);
+    EXPECT_GT(GrainWindowGain(n - 1, n), 0.0);  // periodic: the last frame is not 0
+    EXPECT_LT(GrainWindowGain(n - 1, n), 1e-4);
+    for (std::uint32_t i = 1; i < n; ++i) {
+        ASSERT_NEAR(GrainWindowGain(i, n), (1.0 - std::cos(6.283185307179586 * i / n)) / 2, 1e-12);
+        ASSERT_NEAR(GrainWindowGain(i, n), GrainWindowGain(n - i, n), 1e-12) << "symmetric about n/2";
+    }
+}
+
+TEST(GrainSynthesis, SegmentBlendFallsFromOneToZeroAndRisesAgain)
+{
+    EXPECT_NEAR(SegmentBlend(0, 400), 1.0, 1e-15);
+    EXPECT_NEAR(SegmentBlend(100, 400), 0.5, 1e-12);
+    EXPECT_NEAR(SegmentBlend(200, 400), 0.0, 1e-15);
+    EXPECT_NEAR(SegmentBlend(399, 400), 1.0, 1e-3);
+}
+
+TEST(GrainSynthesis, KernelAddsWindowedSourceAtTheVolume)
+{
+    std::vector<StereoFrame> output = {{0.25f, -0.25f}, {0.0f, 0.0f}, {1.0f, 1.0f}};
+    const std::vector<StereoFrame> source = {{1.0f, 0.5f}, {-0.5f, 1.0f}, {0.75f, -1.0f}};
+    const std::vector<float> window = {0.0f, 1.0f, 0.5f};
+    AddGrainFrames(output.data(), source.data(), window.data(), 0.5f, 3);
+    EXPECT_FLOAT_EQ(output[0].left, 0.25f);
+    EXPECT_FLOAT_EQ(output[0].right, -0.25f);
+    EXPECT_FLOAT_EQ(output[1].left, -0.25f);
+    EXPECT_FLOAT_EQ(output[1].right, 0.5f);
+    EXPECT_FLOAT_EQ(output[2].left, 1.1875f);
+    EXPECT_FLOAT_EQ(output[2].right, 0.75f);
+}
+
+TEST(GrainSynthesis, GrainNearTheEndContributesOnlyWhatFits)
+{
+    FakeHost host;
+    RunProbe run(host);
+    GenerationSettings settings;
+    settings.m_dVolume = 1.0;
+    run.SetSettings(settings);
+    run.UseSource(ConstantFrames(20, 1.0f));
+    run.UseOutput(ConstantFrames(10, 0.0f));
+    run.UseWindow(std::vector<float>(5, 1.0f));
+    run.AddGrain(0, 7, 5);
+    const std::vector<StereoFrame> out = run.Output();
+    for (int frame = 0; frame < 10; ++frame)
+        EXPECT_EQ(out[frame].left, frame >= 7 ? 1.0f : 0.0f) << frame;
+}
+
+TEST(GrainSynthesis, GrainNeverReadsPastTheSource)
+{
+    FakeHost host;
+    RunProbe run(host);
+    GenerationSettings settings;
+    settings.m_dVolume = 1.0;
+    run.SetSettings(settings);
+    run.UseSource(ConstantFrames(4, 1.0f));
+    run.UseOutput(ConstantFrames(10, 0.0f));
+    run.UseWindow(std::vector<float>(8, 1.0f));
+    run.AddGrain(2, 0, 8);  // only source frames 2 and 3 exist
+    EXPECT_NEAR(LeftSum(run.Output()), 2.0, 1e-6);
+}

@@ -1,0 +1,43 @@
+#include "run_fixture.h"
+
+#include <filesystem>
+
+RunFixture::RunFixture()
+{
+    m_panel.m_nDensity = 500;
+    m_panel.m_nGrainLength = 50;
+    m_panel.m_nFade = 0;
+    m_settings.m_strInputPath = InputPath();
+    m_settings.m_strOutputPath = OutputPath();
+    m_settings.m_nDurationSeconds = 2;
+}
+
+void RunFixture::Generate(const std::function<void(GenerationRun&)>& prepare)
+{
+    FillSettings(m_panel, m_settings);
+    GenerationRun run(m_host);
+    m_host.Attach(run);
+    run.SetSettings(m_settings);
+    run.SetClock([] { return std::int64_t{1000}; });
+    run.SetRandomState(1);
+    if (prepare)
+        prepare(run);
+    run.SetKeepGoing(1);
+    run.Run();
+    run.SetKeepGoing(0);
+}
+
+std::optional<std::vector<unsigned char>> RunFixture::OutputBytes() const
+{
+    if (!std::filesystem::exists(OutputPath()))
+        return std::nullopt;
+    return ReadWholeFile(OutputPath());
+}
+
+std::vector<int> RunFixture::MessageIds() const
+{
+    std::vector<int> ids;
+    for (const FakeHost::Message& message : m_host.m_messages)
+        ids.push_back(message.m_nId);
+    return ids;
+}
