@@ -1,0 +1,212 @@
+// sonnelith-cli as a user meets it: its exit statuses, what it prints, and
+// the files it writes, judged by sox and libsndfile's own tools.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
+#include "cli_process.h"
+#include "external_tool.h"
+#include "temp_dir.h"
+#include "test_sounds.h"
+
+namespace {
+
+using testing::HasSubstr;
+using testing::Not;
+
+constexpr std::uintmax_t kHeaderBytes = 44;
+constexpr std::uintmax_t kBytesPerSecond = 44100 * 4;
+
+class CliTest : public testing::Test {
+protected:
+    std::string Output(const std::string& name = "ambient.wav") const { return m_dir.File(name); }
+
+    // A short run from the bundled sample with a fixed generator state.
+    CliResult GenerateFromSample(const std::string& output, const std::string& seed,
+                                 std::vector<std::string> extra = {}, const std::string& length = "3") const
+    {
+        std::vector<std::string> arguments{"-o", output, "--length", length, "--seed", seed};
+        arguments.insert(arguments.end(), extra.begin(), extra.end());
+        return RunCli(arguments);
+    }
+
+    // The value sox's stat effect prints on the line starting with label.
+    static double SoxStat(const std::string& path, const std::string& label)
+    {
+        const ToolResult stat = RunTool("sox " + ShellQuote(path) + " -n stat");
+        EXPECT_EQ(stat.exitCode, 0) << stat.output;
+        const auto at = stat.output.find(label);
+        if (at == std::string::npos) {
+            ADD_FAILURE() << "sox printed no '" << label << "':\n" << stat.output;
+            return 0.0;
+        }
+        return std::atof(stat.output.c_str() + stat.output.find(':', at) + 1);
+    }
+
+    // The larger of the positive and the negative peak, as a fraction of full scale.
+    static double SoxPeak(const std::string& path)
+    {
+        return std::max(SoxStat(path, "Maximum amplitude"), -SoxStat(path, "Minimum amplitude"));
+    }
+
+    TempDir m_dir;
+};
+
+TEST_F(CliTest, SampleRunWritesAFileThatSoxAndLibsndfileAccept)
+{
+    // The peak is set before the fades, so without them it is the file's peak.
+    const CliResult result = GenerateFromSample(Output(), "1", {"--fade", "0"}, "8");
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_THAT(result.out, HasSubstr("Ambient sound generation completed successfully!"));
+    EXPECT_THAT(result.out, HasSubstr("Generator state: 1 (--seed 1 repeats this run)"));
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(std::filesystem::file_size(Output()), kHeaderBytes + 8 * kBytesPerSecond);
+
+    const ToolResult info = RunTool("sndfile-info " + ShellQuote(Output()));
+    EXPECT_THAT(info.output, HasSubstr("Sample Rate : 44100"));
+    EXPECT_THAT(info.output, HasSubstr("Channels    : 2"));
+    EXPECT_THAT(info.output, Not(HasSubstr("Error")));
+    // The default volume of 50 % puts the peak at half of full scale, and
+    // grain sums of a tone without offset stay centred on zero.
+    EXPECT_NEAR(SoxPeak(Output()), 0.5, 0.001);
+    EXPECT_NEAR(SoxStat(Output(), "Mean    norm"), 0.1, 0.1);
+    EXPECT_NEAR(SoxStat(Output(), "Mean    amplitude"), 0.0, 0.01);
+}
+
+TEST_F(CliTest, VolumeSetsThePeakLevel)
+{
+    const CliResult result = GenerateFromSample(Output(), "7", {"--volume", "80", "--fade", "0"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_NEAR(SoxPeak(Output()), 0.8, 0.001);
+}
+
+TEST_F(CliTest, TheSameSeedGivesTheSameBytesAndAnotherSeedDoesNot)
+{
+    ASSERT_EQ(GenerateFromSample(Output("a.wav"), "12345").exitCode, 0);
+    ASSERT_EQ(GenerateFromSample(Output("b.wav"), "12345").exitCode, 0);
+    ASSERT_EQ(GenerateFromSample(Output("c.wav"), "12346").exitCode, 0);
+    const auto first = ReadWholeFile(Output("a.wav"));
+    EXPECT_EQ(first, ReadWholeFile(Output("b.wav")));
+    EXPECT_NE(first, ReadWholeFile(Output("c.wav")));
+}
+
+TEST_F(CliTest, WithoutASeedItPrintsTheStateThatRepeatsTheRun)
+{
+    const CliResult first = RunCli({"-o", Output("a.wav"), "--length", "2"});
+    ASSERT_EQ(first.exitCode, 0) << first.err;
+    const auto at = first.out.find("--seed ");
+    ASSERT_NE(at, std::string::npos) << first.out;
+    const std::string seed = first.out.substr(at + 7, first.out.find(' ', at + 7) - at - 7);
+    ASSERT_EQ(RunCli({"-o", Output("b.wav"), "--length", "2", "--seed", seed}).exitCode, 0);
+    EXPECT_EQ(ReadWholeFile(Output("a.wav")), ReadWholeFile(Output("b.wav")));
+}
+
+TEST_F(CliTest, ZeroLengthWritesAnEmptyWavFile)
+{
+    const CliResult result = GenerateFromSample(Output(), "1", {}, "00:00");
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(std::filesystem::file_size(Output()), kHeaderBytes);
+    EXPECT_THAT(RunTool("sndfile-info " + ShellQuote(Output())).output, HasSubstr("Channels    : 2"));
+}
+
+TEST_F(CliTest, PipedOutputHasOneFinishedLinePerPhaseAndQuietHasNone)
+{
+    const CliResult plain = GenerateFromSample(Output("a.wav"), "3");
+    ASSERT_EQ(plain.exitCode, 0) << plain.err;
+    EXPECT_THAT(plain.out, HasSubstr("Loading sound file"));
+    EXPECT_THAT(plain.out, HasSubstr("Generating sound"));
+    EXPECT_THAT(plain.out, HasSubstr("Writing sound file"));
+    EXPECT_THAT(plain.out, HasSubstr("100%"));
+    EXPECT_THAT(plain.out, Not(HasSubstr("\r")));
+
+    const CliResult quiet = GenerateFromSample(Output("b.wav"), "3", {"--quiet"});
+    ASSERT_EQ(quiet.exitCode, 0) << quiet.err;
+    EXPECT_EQ(quiet.out, "");
+    EXPECT_EQ(quiet.err, "");
+}
+
+// Each bad command line is refused with one line naming what is allowed,
+// exit status 2, and no file.
+struct UsageCase {
+    std::string m_strName;
+    std::vector<std::string> m_arguments;
+    std::string m_strAllowed;
+};
+
+std::string UsageCaseName(const testing::TestParamInfo<UsageCase>& info)
+{
+    return info.param.m_strName;
+}
+
+class CliUsageTest : public CliTest, public testing::WithParamInterface<UsageCase> {};
+
+TEST_P(CliUsageTest, IsRefusedWithExitTwoAndNothingWritten)
+{
+    std::vector<std::string> arguments{"-o", Output()};
+    arguments.insert(arguments.end(), GetParam().m_arguments.begin(), GetParam().m_arguments.end());
+    const CliResult result = RunCli(arguments);
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_THAT(result.err, HasSubstr(GetParam().m_strAllowed));
+    EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+    EXPECT_FALSE(std::filesystem::exists(Output()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BadArguments, CliUsageTest,
+    testing::Values(UsageCase{"DensityOffStep", {"--density", "4025"}, "500 to 10000 in steps of 50"},
+                    UsageCase{"GrainLengthOverMaximum", {"--grain-length", "2025"}, "50 to 2000 in steps of 25"},
+                    UsageCase{"VolumeZero", {"--volume", "0"}, "1 to 100"},
+                    UsageCase{"FadeNegative", {"--fade", "-1"}, "0 to 10"},
+                    UsageCase{"SegmentNotANumber", {"--segment", "six"}, "1 to 20"},
+                    UsageCase{"LengthPastAnHour", {"--length", "60:00"}, "up to 59:59"},
+                    UsageCase{"SecondsPastAnHour", {"--length", "3600"}, "up to 3599"},
+                    UsageCase{"SeedPast32Bits", {"--seed", "4294967296"}, "0 to 4294967295"},
+                    UsageCase{"UnknownFlag", {"--loudness", "3"}, "--loudness"}),
+    UsageCaseName);
+
+TEST_F(CliTest, MissingOutputIsAUsageError)
+{
+    const CliResult result = RunCli({"--length", "3"});
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_THAT(result.err, HasSubstr("--output"));
+}
+
+TEST_F(CliTest, AnInputThatCannotBeReadFailsWithTheMessageAndExitOne)
+{
+    const CliResult result = RunCli({m_dir.File("missing.wav"), "-o", Output()});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_THAT(result.err, HasSubstr("sonnelith-cli: "));
+    EXPECT_THAT(result.out, Not(HasSubstr("completed successfully")));
+    EXPECT_FALSE(std::filesystem::exists(Output()));
+}
+
+TEST_F(CliTest, AnInputTooShortForTheGrainIsRefused)
+{
+    WriteToneWav(m_dir.File("short.wav"), 1000);
+    const CliResult result = RunCli({m_dir.File("short.wav"), "-o", Output()});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_THAT(result.err, HasSubstr("800 milliseconds"));
+}
+
+// Ctrl+C cancels the run as a confirmed cancel would, with the shell's status for SIGINT.
+TEST_F(CliTest, InterruptCancelsTheRunWithExit130)
+{
+    CliProcess process({"-o", Output(), "--length", "59:59", "--seed", "1"}, m_dir.Path().string());
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!std::filesystem::exists(Output()) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_TRUE(std::filesystem::exists(Output()));
+    process.Signal(SIGINT);
+    const CliResult result = process.Wait();
+    EXPECT_EQ(result.exitCode, 130);
+    EXPECT_THAT(result.err, HasSubstr("cancelled"));
+    EXPECT_THAT(result.out, Not(HasSubstr("completed successfully")));
+}
+
+}  // namespace
