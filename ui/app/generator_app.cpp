@@ -1,0 +1,34 @@
+#include "generator_app.h"
+
+#include "generator_dialog.h"
+#include "message_box.h"
+#include "message_box_routine.h"
+#include "resource_ids.h"
+
+bool GeneratorApp::OnInit()
+{
+    // The base class would parse the command line and refuse what it does not
+    // know; the program takes no options. Returning false here would end the
+    // program with status 255, so the work is done in OnRun.
+    return true;
+}
+
+int GeneratorApp::OnRun()
+{
+    return RunGenerator(ReadDisplayFacts());
+}
+
+int RunGenerator(const DisplayFacts& display)
+{
+    if (!IsDisplayUsable(display)) {
+        ShowMessageBoxById(IDS_ERR_SCREEN, MB_OK | MB_ICONERROR);
+        return kExitDisplayTooSmall;
+    }
+    GeneratorDialog dialog;
+    if (wxTheApp)
+        wxTheApp->SetTopWindow(&dialog);
+    dialog.ShowModal();
+    if (wxTheApp && wxTheApp->GetTopWindow() == &dialog)
+        wxTheApp->SetTopWindow(nullptr);
+    return kExitNormal;
+}

@@ -1,0 +1,446 @@
+#include "generator_dialog.h"
+
+#include "about_dialog.h"
+#include "bitmap_slider.h"
+#include "command_button_places.h"
+#include "control_colours.h"
+#include "draw_bitmap_at.h"
+#include "hover_button.h"
+#include "main_window_template.h"
+#include "picture_resources.h"
+#include "resource_ids.h"
+#include "string_table.h"
+
+#include <wx/choice.h>
+#include <wx/dcclient.h>
+#include <wx/font.h>
+#include <wx/iconbndl.h>
+#include <wx/menu.h>
+#include <wx/pen.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+namespace {
+
+constexpr const char* kCaption = "   Sonnelith";
+// The caption of the layout, shown only until the window opens.
+constexpr const char* kLayoutCaption = "Pimbrant Ambient Generator";
+constexpr int kSmallIconSize = 16;
+constexpr int kLargeIconSize = 32;
+// The thin sunken edge of the file-name fields.
+const wxColour kEdgeShadow(128, 128, 128);
+const wxColour kEdgeHighlight(255, 255, 255);
+// Height of a one-line field (the length picker) in dialog units.
+constexpr int kOneLineFieldHeightUnits = 13;
+
+// Enter belongs to the focused control when it is a text field that asked
+// for it; anywhere else it ends the window.
+bool FocusUsesEnter(const wxWindow* focus)
+{
+    const auto* text = dynamic_cast<const wxTextCtrl*>(focus);
+    return text && text->HasFlag(wxTE_PROCESS_ENTER | wxTE_MULTILINE);
+}
+
+bool HasStaticEdge(const TemplateControl& control)
+{
+    return control.m_kind == ControlKind::Static && (control.m_nStyle & wxBORDER_MASK) == wxBORDER_SUNKEN;
+}
+
+wxIcon IconOfSize(const wxIconBundle& icons, int size)
+{
+    return icons.GetIcon(wxSize(size, size), wxIconBundle::FALLBACK_NEAREST_LARGER);
+}
+
+}  // namespace
+
+wxBEGIN_EVENT_TABLE(GeneratorDialog, wxDialog)
+    EVT_PAINT(GeneratorDialog::OnPaint)
+    EVT_ERASE_BACKGROUND(GeneratorDialog::OnEraseBackground)
+    EVT_CHAR_HOOK(GeneratorDialog::OnCharHook)
+    EVT_CLOSE(GeneratorDialog::OnClose)
+    EVT_CONTEXT_MENU(GeneratorDialog::OnContextMenu)
+    EVT_MENU(wxID_ANY, GeneratorDialog::OnMenuCommand)
+wxEND_EVENT_TABLE()
+
+GeneratorDialog::GeneratorDialog(wxWindow* parent)
+    : m_pWindowMenu(std::make_unique<wxMenu>())
+{
+    // The picture covers the whole client area: no erasing, no flicker.
+    SetBackgroundStyle(wxBG_STYLE_PAINT);
+    Create(parent, wxID_ANY, kLayoutCaption, wxDefaultPosition, wxDefaultSize,
+           wxCAPTION | wxSYSTEM_MENU | wxMINIMIZE_BOX | wxCLOSE_BOX);
+    // The layout is drawn for an 8-point sans-serif font; the controls inherit it.
+    SetFont(wxFontInfo(8).Family(wxFONTFAMILY_SWISS));
+    const wxSize client(kClientWidth, kClientHeight);
+    SetClientSize(client);
+    SetMinClientSize(client);
+    SetMaxClientSize(client);
+    // The window system would otherwise take Escape and Enter as its own.
+    SetEscapeId(wxID_NONE);
+    SetAffirmativeId(wxID_NONE);
+
+    const wxIconBundle icons = LoadIconResource(IDI_MAINFRAME);
+    m_hIcon = IconOfSize(icons, kLargeIconSize);
+    m_hSmallIcon = IconOfSize(icons, kSmallIconSize);
+
+    m_pWindowMenu->Append(wxID_ICONIZE_FRAME, "Mi&nimize");
+    m_pWindowMenu->Append(wxID_CLOSE, "&Close");
+
+    CreateLayoutControls();
+    DoDataExchange();
+    BindCommands();
+    Centre(wxBOTH);
+}
+
+GeneratorDialog::~GeneratorDialog() = default;
+
+bool GeneratorDialog::Show(bool show)
+{
+    if (show && !m_bInitialised) {
+        m_bInitialised = true;
+        OnInitDialog();
+    }
+    return wxDialog::Show(show);
+}
+
+bool GeneratorDialog::OnInitDialog()
+{
+    AppendAboutItem();
+    // Every size of the icon, so the desktop can pick the best for each place.
+    wxIconBundle icons = LoadIconResource(IDI_MAINFRAME);
+    if (icons.IsEmpty()) {
+        icons.AddIcon(m_hIcon);
+        icons.AddIcon(m_hSmallIcon);
+    }
+    SetIcons(icons);
+    m_brushPanel = wxBrush(PanelColour());
+    m_brushWhite = wxBrush(*wxWHITE);
+    ColourControls();
+    m_bmpBackground = LoadBitmapResource(IDB_BACKGROUND);
+    CreateCommandButtons();
+    LoadSliderPictures();
+    ClearFileChoice();
+    RestoreDefaults();
+    SetTitle(kCaption);
+    TransferDataToWindow();
+    return true;
+}
+
+void GeneratorDialog::CreateLayoutControls()
+{
+    for (const TemplateControl& control : kMainWindowControls)
+        CreateLayoutControl(control);
+}
+
+wxWindow* GeneratorDialog::CreateLayoutControl(const TemplateControl& control)
+{
+    const wxRect rect = DialogUnitsToPixels(control.m_rect);
+    switch (control.m_kind) {
+    case ControlKind::Slider:
+        return new BitmapSlider(this, control.m_nId, rect.GetPosition(), rect.GetSize());
+    case ControlKind::Static:
+        return CreateStaticText(control, rect);
+    case ControlKind::TimePicker:
+        return CreateLengthPicker(rect);
+    case ControlKind::DropDownList:
+        return CreateDropDownList(control.m_nId, rect);
+    case ControlKind::ProgressBar:
+    case ControlKind::PushButton:
+        break;
+    }
+    return nullptr;
+}
+
+wxStaticText* GeneratorDialog::CreateStaticText(const TemplateControl& control, const wxRect& rect)
+{
+    // A text that does not fit ends in an ellipsis rather than being cut.
+    long style = wxST_NO_AUTORESIZE | wxST_ELLIPSIZE_END | (control.m_nStyle & ~wxBORDER_MASK);
+    wxRect place = rect;
+    // The thin sunken edge is painted by the window around the text (see
+    // PaintStaticEdges): GTK draws no border around a label.
+    if (HasStaticEdge(control))
+        place.Deflate(1);
+    return new wxStaticText(this, control.m_nId, wxString::FromUTF8(control.m_pszText), place.GetPosition(),
+                            place.GetSize(), style);
+}
+
+// The layout's height is that of the open list. The closed field takes the
+// height the theme gives it, centred on the row of a one-line field, where
+// the length picker beside it stands.
+wxChoice* GeneratorDialog::CreateDropDownList(int id, const wxRect& rect)
+{
+    auto* list = new wxChoice(this, id, rect.GetPosition(), wxSize(rect.width, -1));
+    const int rowHeight = VerticalUnitsToPixels(kOneLineFieldHeightUnits);
+    const int height = list->GetSize().y;
+    list->Move(rect.x, rect.y + (rowHeight - height) / 2);
+    return list;
+}
+
+// Holds the length picker's place (white, like an edit field) until the
+// "mm:ss" picker is put there.
+wxWindow* GeneratorDialog::CreateLengthPicker(const wxRect& rect)
+{
+    auto* picker = new wxWindow(this, IDC_LENGTH_PICKER, rect.GetPosition(), rect.GetSize(), wxBORDER_SUNKEN);
+    picker->SetBackgroundColour(*wxWHITE);
+    return picker;
+}
+
+// Binds the member controls to the layout's controls by ID.
+void GeneratorDialog::DoDataExchange()
+{
+    m_pPresetList = wxDynamicCast(FindWindow(IDC_LENGTH_PRESETS), wxChoice);
+    m_pInputTimeLine = wxDynamicCast(FindWindow(IDC_INPUT_TIME_LINE), wxStaticText);
+    m_pInputFormatLine = wxDynamicCast(FindWindow(IDC_INPUT_FORMAT_LINE), wxStaticText);
+    m_pRequiredMemory = wxDynamicCast(FindWindow(IDC_REQUIRED_MEMORY), wxStaticText);
+    m_pAvailableDisk = wxDynamicCast(FindWindow(IDC_AVAILABLE_DISK), wxStaticText);
+    m_pRequiredDisk = wxDynamicCast(FindWindow(IDC_REQUIRED_DISK), wxStaticText);
+    m_pLengthPicker = FindWindow(IDC_LENGTH_PICKER);
+    m_pFadeSlider = dynamic_cast<BitmapSlider*>(FindWindow(IDC_FADE));
+    m_pVolumeSlider = dynamic_cast<BitmapSlider*>(FindWindow(IDC_VOLUME));
+    m_pSegmentSlider = dynamic_cast<BitmapSlider*>(FindWindow(IDC_SEGMENT));
+    m_pScanRangeSlider = dynamic_cast<BitmapSlider*>(FindWindow(IDC_SCAN_RANGE));
+    m_pGrainLengthSlider = dynamic_cast<BitmapSlider*>(FindWindow(IDC_GRAIN_LENGTH));
+    m_pDensitySlider = dynamic_cast<BitmapSlider*>(FindWindow(IDC_DENSITY));
+}
+
+void GeneratorDialog::BindCommands()
+{
+    const std::array<std::pair<int, void (GeneratorDialog::*)()>, 8> commands = {{
+        {IDC_GENERATE, &GeneratorDialog::OnGenerate},
+        {IDC_PLAY, &GeneratorDialog::OnPlay},
+        {IDC_RESTORE, &GeneratorDialog::OnRestore},
+        {IDC_USER_GUIDE, &GeneratorDialog::OnUserGuide},
+        {IDC_ABOUT, &GeneratorDialog::OnAbout},
+        {IDC_WEB_SITE, &GeneratorDialog::OnWebSite},
+        {IDC_INPUT_FILE, &GeneratorDialog::OnInputFile},
+        {IDC_OUTPUT_FILE, &GeneratorDialog::OnOutputFile},
+    }};
+    for (const auto& [id, handler] : commands)
+        Bind(wxEVT_BUTTON, [this, handler](wxCommandEvent&) { (this->*handler)(); }, id);
+    // Every notification of every slider, dragging included.
+    Bind(wxEVT_SCROLL_TOP, &GeneratorDialog::OnSliderScroll, this);
+    Bind(wxEVT_SCROLL_BOTTOM, &GeneratorDialog::OnSliderScroll, this);
+    Bind(wxEVT_SCROLL_LINEUP, &GeneratorDialog::OnSliderScroll, this);
+    Bind(wxEVT_SCROLL_LINEDOWN, &GeneratorDialog::OnSliderScroll, this);
+    Bind(wxEVT_SCROLL_PAGEUP, &GeneratorDialog::OnSliderScroll, this);
+    Bind(wxEVT_SCROLL_PAGEDOWN, &GeneratorDialog::OnSliderScroll, this);
+    Bind(wxEVT_SCROLL_THUMBTRACK, &GeneratorDialog::OnSliderScroll, this);
+    Bind(wxEVT_SCROLL_THUMBRELEASE, &GeneratorDialog::OnSliderScroll, this);
+    Bind(wxEVT_SCROLL_CHANGED, &GeneratorDialog::OnSliderScroll, this);
+    Bind(wxEVT_CHOICE, &GeneratorDialog::OnPresetChosen, this, IDC_LENGTH_PRESETS);
+}
+
+// The about item goes last in the window menu, after a separator.
+void GeneratorDialog::AppendAboutItem()
+{
+    const char* aboutText = LoadResourceString(IDS_ABOUTBOX);
+    if (aboutText == nullptr || *aboutText == '\0')
+        return;
+    m_pWindowMenu->AppendSeparator();
+    m_pWindowMenu->Append(IDM_ABOUTBOX, wxString::FromUTF8(aboutText));
+}
+
+void GeneratorDialog::ColourControls()
+{
+    for (const TemplateControl& control : kMainWindowControls) {
+        if (wxWindow* window = FindWindow(control.m_nId))
+            ApplyControlColours(*window, m_brushPanel, m_brushWhite);
+    }
+}
+
+void GeneratorDialog::CreateCommandButtons()
+{
+    for (std::size_t i = 0; i < kCommandButtonPlaces.size(); ++i) {
+        const CommandButtonPlace& place = kCommandButtonPlaces[i];
+        auto* button = new CHoverButton(this, place.m_nId);
+        button->LoadFrameStrip(place.m_nStripId);
+        button->SetTipText(LoadResourceString(place.m_nTipId), true);
+        button->SetSize(place.m_nLeft, place.m_nTop, place.m_nWidth, place.m_nHeight);
+        button->Refresh();
+        m_commandButtons[i] = button;
+    }
+}
+
+void GeneratorDialog::LoadSliderPictures()
+{
+    for (BitmapSlider* slider : {m_pFadeSlider, m_pVolumeSlider, m_pSegmentSlider, m_pScanRangeSlider,
+                                 m_pGrainLengthSlider, m_pDensitySlider}) {
+        if (slider)
+            slider->LoadPictures(IDB_SLIDER_CHANNEL, IDB_SLIDER_THUMB);
+    }
+}
+
+// No files chosen: empty paths and names, no valid input, empty fields.
+void GeneratorDialog::ClearFileChoice()
+{
+    m_strOutPath.clear();
+    m_strOutName.clear();
+    m_strInPath.clear();
+    m_strInName.clear();
+    m_nInputFileSize = 0;
+    ShowInputInfo();
+    SetLabelText(IDC_INPUT_NAME, m_strInName);
+}
+
+bool GeneratorDialog::TransferDataToWindow()
+{
+    SetLabelText(IDC_DENSITY_VALUE, m_strDensityValue);
+    SetLabelText(IDC_GRAIN_LENGTH_VALUE, m_strGrainLengthValue);
+    SetLabelText(IDC_SCAN_RANGE_VALUE, m_strScanRangeValue);
+    SetLabelText(IDC_SEGMENT_VALUE, m_strSegmentValue);
+    SetLabelText(IDC_VOLUME_VALUE, m_strVolumeValue);
+    SetLabelText(IDC_FADE_VALUE, m_strFadeValue);
+    return true;
+}
+
+void GeneratorDialog::SetLabelText(int id, const wxString& text)
+{
+    if (auto* label = wxDynamicCast(FindWindow(id), wxStaticText)) {
+        if (label->GetLabel() != text)
+            label->SetLabel(text);
+    }
+}
+
+void GeneratorDialog::PaintBackground(wxDC& dc)
+{
+    DrawBitmapAt(dc, wxPoint(0, 0), m_bmpBackground);
+    PaintStaticEdges(dc);
+}
+
+// A one-pixel sunken edge just inside the layout rectangle of each text that
+// has one: shadow along the top and left, highlight along the bottom and right.
+void GeneratorDialog::PaintStaticEdges(wxDC& dc)
+{
+    const wxPen shadow(kEdgeShadow);
+    const wxPen highlight(kEdgeHighlight);
+    for (const TemplateControl& control : kMainWindowControls) {
+        if (!HasStaticEdge(control))
+            continue;
+        const wxRect rect = DialogUnitsToPixels(control.m_rect);
+        dc.SetPen(shadow);
+        dc.DrawLine(rect.GetLeft(), rect.GetBottom(), rect.GetLeft(), rect.GetTop());
+        dc.DrawLine(rect.GetLeft(), rect.GetTop(), rect.GetRight(), rect.GetTop());
+        dc.SetPen(highlight);
+        dc.DrawLine(rect.GetRight(), rect.GetTop(), rect.GetRight(), rect.GetBottom());
+        dc.DrawLine(rect.GetRight(), rect.GetBottom(), rect.GetLeft() - 1, rect.GetBottom());
+    }
+    dc.SetPen(wxNullPen);
+}
+
+void GeneratorDialog::OnPaint(wxPaintEvent&)
+{
+    wxPaintDC dc(this);
+    PaintBackground(dc);
+}
+
+void GeneratorDialog::OnEraseBackground(wxEraseEvent&)
+{
+    // The background picture covers the whole client area.
+}
+
+void GeneratorDialog::OnCharHook(wxKeyEvent& event)
+{
+    switch (event.GetKeyCode()) {
+    case WXK_ESCAPE:
+        // Swallowed: Escape never closes the main window.
+        return;
+    case WXK_RETURN:
+    case WXK_NUMPAD_ENTER:
+        if (!FocusUsesEnter(FindFocus())) {
+            EndDialogWith(wxID_OK);
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    event.Skip();
+}
+
+void GeneratorDialog::OnClose(wxCloseEvent&)
+{
+    OnCancel();
+}
+
+void GeneratorDialog::OnCancel()
+{
+    EndDialogWith(wxID_OK);
+}
+
+void GeneratorDialog::EndDialogWith(int result)
+{
+    if (IsModal()) {
+        EndModal(result);
+    } else {
+        SetReturnCode(result);
+        Hide();
+    }
+}
+
+void GeneratorDialog::OnContextMenu(wxContextMenuEvent& event)
+{
+    const wxPoint place = event.GetPosition() == wxDefaultPosition ? wxDefaultPosition
+                                                                    : ScreenToClient(event.GetPosition());
+    PopupMenu(m_pWindowMenu.get(), place);
+}
+
+void GeneratorDialog::OnMenuCommand(wxCommandEvent& event)
+{
+    OnSysCommand(event.GetId());
+}
+
+void GeneratorDialog::OnSysCommand(int commandId)
+{
+    if ((commandId & ~0xF) == IDM_ABOUTBOX) {
+        OnAbout();
+        return;
+    }
+    switch (commandId) {
+    case wxID_ICONIZE_FRAME:
+        Iconize(true);
+        break;
+    case wxID_CLOSE:
+        Close();
+        break;
+    default:
+        break;
+    }
+}
+
+void GeneratorDialog::OnAbout()
+{
+    AboutDialog about(this);
+    about.ShowModal();
+}
+
+// The commands below, the parameter panel and the output length are filled
+// in by the parts of the window that own them.
+
+void GeneratorDialog::OnGenerate() {}
+void GeneratorDialog::OnPlay() {}
+void GeneratorDialog::OnRestore() {}
+void GeneratorDialog::OnUserGuide() {}
+void GeneratorDialog::OnWebSite() {}
+void GeneratorDialog::OnInputFile() {}
+void GeneratorDialog::OnOutputFile() {}
+
+void GeneratorDialog::RestoreDefaults() {}
+
+// Both information lines stay empty while no valid input is chosen.
+void GeneratorDialog::ShowInputInfo()
+{
+    if (m_nInputFileSize == 0) {
+        SetLabelText(IDC_INPUT_FORMAT_LINE, wxString());
+        SetLabelText(IDC_INPUT_TIME_LINE, wxString());
+    }
+}
+
+void GeneratorDialog::OnSliderScroll(wxScrollEvent& event)
+{
+    event.Skip();
+}
+
+void GeneratorDialog::OnPresetChosen(wxCommandEvent& event)
+{
+    event.Skip();
+}

@@ -1,0 +1,144 @@
+// GeneratorDialog: the program's main window. A fixed-size dialog painted
+// from the background picture, which carries every field caption, with the
+// controls of its layout placed over the picture, the eight command buttons
+// and a window menu with the about item.
+#pragma once
+
+#include "background_painter.h"
+
+#include <wx/bitmap.h>
+#include <wx/brush.h>
+#include <wx/dialog.h>
+#include <wx/icon.h>
+#include <wx/string.h>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+class BitmapSlider;
+class CHoverButton;
+class wxChoice;
+class wxMenu;
+class wxStaticText;
+struct TemplateControl;
+
+class GeneratorDialog : public wxDialog, public BackgroundPainter {
+public:
+    // Creates the window and its layout's controls, hidden; showing it runs
+    // OnInitDialog first.
+    explicit GeneratorDialog(wxWindow* parent = nullptr);
+    ~GeneratorDialog() override;
+
+    bool Show(bool show = true) override;
+
+    // Writes the six value-label strings into their labels (the direction from
+    // the window's data to its controls).
+    bool TransferDataToWindow() override;
+
+    // BackgroundPainter: the background picture, unscaled, at the top-left corner.
+    void PaintBackground(wxDC& dc) override;
+
+    // The window menu (the context menu of the window's background).
+    wxMenu& GetWindowMenu() { return *m_pWindowMenu; }
+    // Handles a window-menu command: the about item, or the usual minimise and close.
+    void OnSysCommand(int commandId);
+
+    // Client size: the layout's 396 x 244 dialog units.
+    static constexpr int kClientWidth = 594;
+    static constexpr int kClientHeight = 397;
+
+protected:
+    // Initialisation when the window opens, in order: window menu, icons,
+    // brushes, background picture, command buttons, slider pictures, empty
+    // file choice, default values, caption, data to the controls.
+    bool OnInitDialog();
+
+    // Closing (close box, window menu, Enter) ends the window with wxID_OK.
+    void OnCancel();
+
+    // The commands of the eight buttons.
+    void OnGenerate();
+    void OnPlay();
+    void OnRestore();
+    void OnUserGuide();
+    void OnAbout();
+    void OnWebSite();
+    void OnInputFile();
+    void OnOutputFile();
+
+    // The parameter panel, the output length and the file choice.
+    void RestoreDefaults();
+    void ShowInputInfo();
+    void OnSliderScroll(wxScrollEvent& event);
+    void OnPresetChosen(wxCommandEvent& event);
+
+    // Bound controls.
+    wxChoice* m_pPresetList = nullptr;              // 1027
+    wxStaticText* m_pInputTimeLine = nullptr;      // 1026
+    wxStaticText* m_pInputFormatLine = nullptr;      // 1025
+    wxStaticText* m_pRequiredMemory = nullptr;      // 1085
+    wxStaticText* m_pAvailableDisk = nullptr;       // 1082
+    wxStaticText* m_pRequiredDisk = nullptr;        // 1081
+    wxWindow* m_pLengthPicker = nullptr;            // 1022
+    BitmapSlider* m_pFadeSlider = nullptr;          // 1079
+    BitmapSlider* m_pVolumeSlider = nullptr;        // 1077
+    BitmapSlider* m_pSegmentSlider = nullptr;       // 1069
+    BitmapSlider* m_pScanRangeSlider = nullptr;     // 1067
+    BitmapSlider* m_pGrainLengthSlider = nullptr;   // 1073
+    BitmapSlider* m_pDensitySlider = nullptr;       // 1071
+
+    // The six value-label strings, written into 1072, 1074, 1068, 1070, 1078
+    // and 1080 by TransferDataToWindow.
+    wxString m_strDensityValue;
+    wxString m_strGrainLengthValue;
+    wxString m_strScanRangeValue;
+    wxString m_strSegmentValue;
+    wxString m_strVolumeValue;
+    wxString m_strFadeValue;
+
+    // The file choice.
+    wxString m_strInPath;
+    wxString m_strInName;
+    wxString m_strOutPath;
+    wxString m_strOutName;
+    std::int32_t m_nInputFileSize = 0;
+
+    // The eight command buttons, in creation order (10001 to 10008).
+    std::array<CHoverButton*, 8> m_commandButtons{};
+
+    wxIcon m_hIcon;       // icon 128 at the standard size
+    wxIcon m_hSmallIcon;  // icon 128 at 16 x 16
+    wxBitmap m_bmpBackground;
+    wxBrush m_brushPanel;
+    wxBrush m_brushWhite;
+
+private:
+    void CreateLayoutControls();
+    wxWindow* CreateLayoutControl(const TemplateControl& control);
+    wxStaticText* CreateStaticText(const TemplateControl& control, const wxRect& rect);
+    wxChoice* CreateDropDownList(int id, const wxRect& rect);
+    wxWindow* CreateLengthPicker(const wxRect& rect);
+    void PaintStaticEdges(wxDC& dc);
+    void DoDataExchange();
+    void BindCommands();
+    void AppendAboutItem();
+    void CreateCommandButtons();
+    void LoadSliderPictures();
+    void ClearFileChoice();
+    void ColourControls();
+    void SetLabelText(int id, const wxString& text);
+
+    void OnPaint(wxPaintEvent& event);
+    void OnEraseBackground(wxEraseEvent& event);
+    void OnCharHook(wxKeyEvent& event);
+    void OnClose(wxCloseEvent& event);
+    void OnContextMenu(wxContextMenuEvent& event);
+    void OnMenuCommand(wxCommandEvent& event);
+    void EndDialogWith(int result);
+
+    std::unique_ptr<wxMenu> m_pWindowMenu;
+    bool m_bInitialised = false;
+
+    wxDECLARE_EVENT_TABLE();
+};

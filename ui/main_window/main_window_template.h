@@ -1,0 +1,45 @@
+// The layout of the main window: its size in dialog units and its controls,
+// in creation (and tab) order. The eight command buttons are placed in pixels
+// (command_button_places.h).
+#pragma once
+
+#include "main_window_ids.h"
+#include "template_control.h"
+
+#include <wx/defs.h>
+
+#include <array>
+
+constexpr int kMainWindowWidthUnits = 396;
+constexpr int kMainWindowHeightUnits = 244;
+
+namespace main_window_detail {
+constexpr long kValueLabel = wxALIGN_RIGHT;
+constexpr long kFigure = wxALIGN_LEFT;
+constexpr long kFileName = static_cast<long>(wxALIGN_LEFT) | static_cast<long>(wxBORDER_SUNKEN);
+constexpr long kInfoLine = wxALIGN_CENTRE_HORIZONTAL;
+}  // namespace main_window_detail
+
+constexpr std::array<TemplateControl, 21> kMainWindowControls = {{
+    {IDC_SCAN_RANGE, ControlKind::Slider, {134, 111, 47, 14}, "Slider1", 0},
+    {IDC_SEGMENT, ControlKind::Slider, {134, 129, 47, 14}, "Slider1", 0},
+    {IDC_DENSITY, ControlKind::Slider, {134, 155, 47, 14}, "Slider1", 0},
+    {IDC_GRAIN_LENGTH, ControlKind::Slider, {134, 174, 47, 14}, "Slider1", 0},
+    {IDC_VOLUME, ControlKind::Slider, {327, 71, 47, 14}, "Slider1", 0},
+    {IDC_FADE, ControlKind::Slider, {327, 89, 47, 14}, "Slider1", 0},
+    {IDC_SCAN_RANGE_VALUE, ControlKind::Static, {119, 114, 14, 11}, "100", main_window_detail::kValueLabel},
+    {IDC_SEGMENT_VALUE, ControlKind::Static, {119, 132, 14, 11}, "100", main_window_detail::kValueLabel},
+    {IDC_DENSITY_VALUE, ControlKind::Static, {114, 158, 19, 11}, "100", main_window_detail::kValueLabel},
+    {IDC_GRAIN_LENGTH_VALUE, ControlKind::Static, {114, 177, 19, 11}, "100", main_window_detail::kValueLabel},
+    {IDC_VOLUME_VALUE, ControlKind::Static, {311, 74, 14, 11}, "100", main_window_detail::kValueLabel},
+    {IDC_FADE_VALUE, ControlKind::Static, {311, 92, 14, 11}, "100", main_window_detail::kValueLabel},
+    {IDC_LENGTH_PICKER, ControlKind::TimePicker, {261, 49, 38, 13}, "", 0},
+    {IDC_LENGTH_PRESETS, ControlKind::DropDownList, {302, 49, 67, 88}, "", 0},
+    {IDC_REQUIRED_DISK, ControlKind::Static, {327, 138, 32, 11}, "0 GB", main_window_detail::kFigure},
+    {IDC_AVAILABLE_DISK, ControlKind::Static, {327, 152, 32, 11}, "0 GB", main_window_detail::kFigure},
+    {IDC_REQUIRED_MEMORY, ControlKind::Static, {327, 166, 32, 11}, "0 MB", main_window_detail::kFigure},
+    {IDC_INPUT_NAME, ControlKind::Static, {68, 25, 84, 12}, "", main_window_detail::kFileName},
+    {IDC_OUTPUT_NAME, ControlKind::Static, {261, 25, 84, 12}, "", main_window_detail::kFileName},
+    {IDC_INPUT_FORMAT_LINE, ControlKind::Static, {44, 80, 116, 11}, "File info 1", main_window_detail::kInfoLine},
+    {IDC_INPUT_TIME_LINE, ControlKind::Static, {44, 62, 116, 11}, "File info 2", main_window_detail::kInfoLine},
+}};

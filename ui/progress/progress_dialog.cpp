@@ -1,0 +1,291 @@
+#include "progress_dialog.h"
+
+#include "message_box.h"
+#include "message_box_routine.h"
+#include "progress_template.h"
+#include "progress_text.h"
+#include "pump_messages.h"
+#include "resource_ids.h"
+
+#include <wx/button.h>
+#include <wx/font.h>
+#include <wx/gauge.h>
+#include <wx/stattext.h>
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+
+constexpr int kBarRange = 100;
+
+}  // namespace
+
+wxBEGIN_EVENT_TABLE(ProgressDialog, wxDialog)
+    EVT_TIMER(wxID_ANY, ProgressDialog::OnTimer)
+    EVT_BUTTON(wxID_CANCEL, ProgressDialog::OnCancelButton)
+    EVT_BUTTON(wxID_OK, ProgressDialog::OnOkCommand)
+    EVT_CLOSE(ProgressDialog::OnClose)
+    EVT_CHAR_HOOK(ProgressDialog::OnCharHook)
+wxEND_EVENT_TABLE()
+
+ProgressDialog::ProgressDialog(wxWindow* parent)
+    : m_run(*this)
+    , m_clock(SystemClockSeconds)
+    , m_startTimer(this, kStartTimerId)
+    , m_refreshTimer(this, kRefreshTimerId)
+{
+    Create(parent, wxID_ANY, kProgressCaption, wxDefaultPosition, wxDefaultSize,
+           wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX);
+    SetFont(wxFontInfo(8).Family(wxFONTFAMILY_SWISS));
+    const wxSize client = DialogSizeToPixels(kProgressWidthUnits, kProgressHeightUnits);
+    SetClientSize(client);
+    SetMinClientSize(client);
+    SetMaxClientSize(client);
+    // Escape and Enter have no meaning here; Cancel and the close box do.
+    SetEscapeId(wxID_NONE);
+    SetAffirmativeId(wxID_NONE);
+    CreateLayoutControls();
+    DoDataExchange();
+    if (parent)
+        CentreOnParent();
+    else
+        Centre(wxBOTH);
+}
+
+ProgressDialog::~ProgressDialog()
+{
+    m_startTimer.Stop();
+    m_refreshTimer.Stop();
+}
+
+void ProgressDialog::SetClock(WallClock clock)
+{
+    m_clock = clock ? clock : WallClock(SystemClockSeconds);
+    m_run.SetClock(std::move(clock));
+}
+
+void ProgressDialog::CreateLayoutControls()
+{
+    for (const TemplateControl& control : kProgressControls)
+        CreateLayoutControl(control);
+}
+
+void ProgressDialog::CreateLayoutControl(const TemplateControl& control)
+{
+    const wxRect rect = DialogUnitsToPixels(control.m_rect);
+    const wxString text = wxString::FromUTF8(control.m_pszText);
+    switch (control.m_kind) {
+    case ControlKind::Static:
+        new wxStaticText(this, control.m_nId, text, rect.GetPosition(), rect.GetSize(),
+                         control.m_nStyle | wxST_NO_AUTORESIZE);
+        break;
+    case ControlKind::ProgressBar:
+        new wxGauge(this, control.m_nId, kBarRange, rect.GetPosition(), rect.GetSize(),
+                    wxGA_HORIZONTAL | wxGA_SMOOTH | wxBORDER_SUNKEN);
+        break;
+    case ControlKind::PushButton:
+        new wxButton(this, control.m_nId, text, rect.GetPosition(), rect.GetSize());
+        break;
+    case ControlKind::Slider:
+    case ControlKind::TimePicker:
+    case ControlKind::DropDownList:
+        break;
+    }
+}
+
+void ProgressDialog::DoDataExchange()
+{
+    m_pTimeLeft = wxDynamicCast(FindWindow(IDC_TIME_LEFT), wxStaticText);
+    m_pWrittenSize = wxDynamicCast(FindWindow(IDC_WRITTEN_SIZE), wxStaticText);
+    m_pWritingPercent = wxDynamicCast(FindWindow(IDC_WRITING_PERCENT), wxStaticText);
+    m_pLoadingPercent = wxDynamicCast(FindWindow(IDC_LOADING_PERCENT), wxStaticText);
+    m_pGeneratingPercent = wxDynamicCast(FindWindow(IDC_GENERATING_PERCENT), wxStaticText);
+    m_pWritingBar = wxDynamicCast(FindWindow(IDC_WRITING_BAR), wxGauge);
+    m_pLoadingBar = wxDynamicCast(FindWindow(IDC_LOADING_BAR), wxGauge);
+    m_pGeneratingBar = wxDynamicCast(FindWindow(IDC_GENERATING_BAR), wxGauge);
+}
+
+bool ProgressDialog::Show(bool show)
+{
+    if (show && !m_bInitialised) {
+        m_bInitialised = true;
+        OnInitDialog();
+    }
+    return wxDialog::Show(show);
+}
+
+bool ProgressDialog::OnInitDialog()
+{
+    m_run.SeedRandom();
+    for (Phase phase : {Phase::Loading, Phase::Generating, Phase::Writing})
+        SetBarPosition(phase, 0);
+    for (Phase phase : {Phase::Loading, Phase::Generating, Phase::Writing})
+        SetPercentText(phase, 0);
+    SetTimeLeftText("...");
+    SetWrittenSizeText("Processing...");
+    m_startTimer.Start(kStartMilliseconds);
+    m_refreshTimer.Start(kRefreshMilliseconds);
+    m_tLastRefresh = m_clock();
+    m_run.SetShowProgress(0);
+    return true;
+}
+
+void ProgressDialog::OnTimer(wxTimerEvent& event)
+{
+    switch (event.GetId()) {
+    case kStartTimerId:
+        OnStart();
+        break;
+    case kRefreshTimerId:
+        OnRefreshTick();
+        break;
+    default:
+        break;
+    }
+}
+
+void ProgressDialog::OnStart()
+{
+    // Stopped first, so the run is never entered twice.
+    m_startTimer.Stop();
+    m_run.SetKeepGoing(1);
+    m_run.Run();
+    m_run.SetKeepGoing(0);
+    m_refreshTimer.Stop();
+    EndDialogWith(wxID_CANCEL);
+}
+
+void ProgressDialog::OnRefreshTick()
+{
+    const std::int64_t now = m_clock();
+    if (now - m_tLastRefresh >= 1) {
+        m_run.SetShowProgress(1);
+        m_tLastRefresh = now;
+    } else {
+        m_run.SetShowProgress(0);
+    }
+}
+
+void ProgressDialog::OnCancel()
+{
+    // Before the run starts and after it ends there is nothing to cancel.
+    if (m_run.GetKeepGoing() == 0)
+        return;
+    // The run waits inside this call until the question is answered.
+    const int answer = ShowMessageBoxById(IDS_CONFIRM_CANCEL, MB_YESNO | MB_ICONQUESTION, this);
+    if (answer != IDYES)
+        return;
+    // The window goes now; the run stops at its next look at the flag and
+    // OnStart then returns.
+    EndDialogWith(wxID_CANCEL);
+    m_run.SetKeepGoing(0);
+}
+
+void ProgressDialog::OnCancelButton(wxCommandEvent&)
+{
+    OnCancel();
+}
+
+void ProgressDialog::OnOkCommand(wxCommandEvent&)
+{
+    // Enter's command: the window stays open.
+}
+
+void ProgressDialog::OnClose(wxCloseEvent& event)
+{
+    // The close box is the Cancel button; the window itself only ever ends
+    // when the run returns.
+    if (event.CanVeto())
+        event.Veto();
+    OnCancel();
+}
+
+void ProgressDialog::OnCharHook(wxKeyEvent& event)
+{
+    switch (event.GetKeyCode()) {
+    case WXK_ESCAPE:
+    case WXK_RETURN:
+    case WXK_NUMPAD_ENTER:
+        // No keyboard meaning: a focused Cancel button must not take Enter
+        // as a click, and Escape does not cancel.
+        return;
+    default:
+        event.Skip();
+    }
+}
+
+void ProgressDialog::EndDialogWith(int result)
+{
+    if (IsModal()) {
+        EndModal(result);
+    } else {
+        SetReturnCode(result);
+        Hide();
+    }
+}
+
+int ProgressDialog::ShowMessage(int, const std::string& text, unsigned style)
+{
+    return ShowMessageBox(text, style, this);
+}
+
+wxGauge* ProgressDialog::BarOf(Phase phase) const
+{
+    switch (phase) {
+    case Phase::Loading:
+        return m_pLoadingBar;
+    case Phase::Generating:
+        return m_pGeneratingBar;
+    case Phase::Writing:
+        return m_pWritingBar;
+    }
+    return nullptr;
+}
+
+wxStaticText* ProgressDialog::PercentTextOf(Phase phase) const
+{
+    switch (phase) {
+    case Phase::Loading:
+        return m_pLoadingPercent;
+    case Phase::Generating:
+        return m_pGeneratingPercent;
+    case Phase::Writing:
+        return m_pWritingPercent;
+    }
+    return nullptr;
+}
+
+void ProgressDialog::SetBarPosition(Phase phase, int percent)
+{
+    if (wxGauge* bar = BarOf(phase))
+        bar->SetValue(std::clamp(percent, 0, kBarRange));
+}
+
+void ProgressDialog::SetPercentText(Phase phase, int percent)
+{
+    SetText(PercentTextOf(phase), FormatPercent(percent));
+}
+
+void ProgressDialog::SetTimeLeftText(const std::string& text)
+{
+    SetText(m_pTimeLeft, text);
+}
+
+void ProgressDialog::SetWrittenSizeText(const std::string& text)
+{
+    SetText(m_pWrittenSize, text);
+}
+
+void ProgressDialog::SetText(wxStaticText* control, const std::string& text)
+{
+    const wxString label = wxString::FromUTF8(text);
+    // An unchanged text is not set again, so it does not repaint.
+    if (control && control->GetLabel() != label)
+        control->SetLabel(label);
+}
+
+int ProgressDialog::PumpMessages()
+{
+    return PumpWaitingMessages();
+}
