@@ -12,6 +12,7 @@
 wxBEGIN_EVENT_TABLE(AboutDialog, wxDialog)
     EVT_PAINT(AboutDialog::OnPaint)
     EVT_ERASE_BACKGROUND(AboutDialog::OnEraseBackground)
+    EVT_SIZE(AboutDialog::OnSize)
     EVT_CHAR_HOOK(AboutDialog::OnCharHook)
 wxEND_EVENT_TABLE()
 
@@ -47,8 +48,14 @@ void AboutDialog::PlaceOverMainWindow()
         SetSize(size);
         CentreOnScreen();
     }
-    m_pOkButton->Move(AboutOkButtonPlace(size, m_pOkButton->GetSize()));
+    PlaceOkButton();
     Raise();
+}
+
+void AboutDialog::PlaceOkButton()
+{
+    m_pOkButton->SetSize(wxRect(AboutOkButtonPlace(GetClientSize(), wxSize(kOkWidth, kOkHeight)),
+                                wxSize(kOkWidth, kOkHeight)));
 }
 
 wxWindow* AboutDialog::MainWindow() const
@@ -68,6 +75,14 @@ void AboutDialog::OnPaint(wxPaintEvent&)
 void AboutDialog::OnEraseBackground(wxEraseEvent&)
 {
     // The picture covers the whole window.
+}
+
+void AboutDialog::OnSize(wxSizeEvent&)
+{
+    // Not skipped: a top-level window without a sizer stretches its only
+    // child over the whole client area, and the OK button must keep its
+    // size and corner.
+    PlaceOkButton();
 }
 
 void AboutDialog::OnCharHook(wxKeyEvent& event)

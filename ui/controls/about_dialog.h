@@ -23,9 +23,11 @@ public:
 
 private:
     void PlaceOverMainWindow();
+    void PlaceOkButton();
     wxWindow* MainWindow() const;
     void OnPaint(wxPaintEvent& event);
     void OnEraseBackground(wxEraseEvent& event);
+    void OnSize(wxSizeEvent& event);
     void OnCharHook(wxKeyEvent& event);
     void CloseWith(int result);
 

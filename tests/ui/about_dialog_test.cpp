@@ -1,0 +1,172 @@
+// AboutDialog: placement over the main window, the OK button's corner, the
+// painted picture, and the three ways to close it.
+#include "about_dialog.h"
+#include "about_layout.h"
+#include "gui_test_support.h"
+#include "picture_resources.h"
+#include "resource_ids.h"
+
+#include <wx/app.h>
+#include <wx/button.h>
+#include <wx/timer.h>
+#include <wx/uiaction.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+const wxSize kPicture(582, 221);
+
+// --- Layout -----------------------------------------------------------------------
+
+TEST(AboutDialogLayout, CentresOverTheMainWindowsRectangle)
+{
+    EXPECT_EQ(AboutWindowPlace(WindowRect{100, 80, 700, 503}, kPicture), wxPoint(109, 181));
+}
+
+TEST(AboutDialogLayout, NegativeOddDifferenceTruncatesTowardsZero)
+{
+    // right - W - left = 579 - 582 - 0 = -3: the offset is -1, not -2.
+    EXPECT_EQ(AboutWindowPlace(WindowRect{0, 0, 579, 218}, kPicture), wxPoint(-1, -1));
+    EXPECT_EQ(AboutWindowPlace(WindowRect{10, 20, 589, 238}, kPicture), wxPoint(9, 19));
+}
+
+TEST(AboutDialogLayout, OkButtonSits12PixelsInFromTheBottomRightCorner)
+{
+    EXPECT_EQ(AboutOkButtonPlace(kPicture, wxSize(48, 21)), wxPoint(522, 188));
+}
+
+TEST(AboutDialogLayout, WindowRectangleEndsOnePastTheLastPixel)
+{
+    const WindowRect rect = ToWindowRect(wxRect(100, 80, 600, 423));
+    EXPECT_EQ(rect.right, 700);
+    EXPECT_EQ(rect.bottom, 503);
+}
+
+// --- The window ---------------------------------------------------------------------
+
+class AboutDialogTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ParkPointer();
+        // The main window's frame at (100, 80)-(700, 503).
+        m_host.Frame().SetSize(100, 80, 600, 423);
+        m_host.ShowAndWait();
+    }
+
+    void TearDown() override { ParkPointer(); }
+
+    // Runs the dialog modally; act runs once it is on the screen. A dialog
+    // that does not close ends after a few seconds with -1.
+    int RunModal(AboutDialog& dialog, const std::function<void()>& act)
+    {
+        wxTimer giveUp;
+        giveUp.Bind(wxEVT_TIMER, [&](wxTimerEvent&) { dialog.EndModal(-1); });
+        giveUp.StartOnce(5000);
+        dialog.CallAfter([&] {
+            WaitUntil([&] { return dialog.IsShownOnScreen(); });
+            PumpFor(50);
+            act();
+        });
+        return dialog.ShowModal();
+    }
+
+    wxButton& OkButton(AboutDialog& dialog) { return *static_cast<wxButton*>(dialog.FindWindow(wxID_OK)); }
+
+    TestHost m_host{wxSize(600, 423), wxPoint(100, 80)};
+};
+
+TEST_F(AboutDialogTest, OpensCentredOverTheMainWindowAtThePicturesSize)
+{
+    ASSERT_EQ(m_host.Frame().GetScreenRect(), wxRect(100, 80, 600, 423));
+    AboutDialog dialog(&m_host.Frame());
+    dialog.Show();
+    EXPECT_EQ(dialog.GetScreenPosition(), wxPoint(109, 181));
+    EXPECT_EQ(dialog.GetSize(), kPicture);
+    EXPECT_EQ(dialog.GetClientSize(), kPicture);
+    dialog.Hide();
+}
+
+TEST_F(AboutDialogTest, WithoutParentCentresOverTheApplicationsTopWindow)
+{
+    wxTheApp->SetTopWindow(&m_host.Frame());
+    AboutDialog dialog;
+    dialog.Show();
+    EXPECT_EQ(dialog.GetScreenPosition(), wxPoint(109, 181));
+    dialog.Hide();
+    wxTheApp->SetTopWindow(nullptr);
+}
+
+TEST_F(AboutDialogTest, OkButtonIs48By21AndSitsAt522_188)
+{
+    AboutDialog dialog(&m_host.Frame());
+    dialog.Show();
+    EXPECT_EQ(OkButton(dialog).GetSize(), wxSize(48, 21));
+    EXPECT_EQ(OkButton(dialog).GetPosition(), wxPoint(522, 188));
+    EXPECT_TRUE(OkButton(dialog).IsShown());
+    dialog.Hide();
+}
+
+TEST_F(AboutDialogTest, PaintsTheAboutPictureAndKeepsItsPlaceWhenRepainted)
+{
+    AboutDialog dialog(&m_host.Frame());
+    dialog.Show();
+    const wxImage picture = LoadBitmapResource(IDB_ABOUT_PICTURE).ConvertToImage();
+    for (const wxPoint point : {wxPoint(0, 0), wxPoint(40, 150), wxPoint(300, 60), wxPoint(581, 0), wxPoint(0, 220),
+                                wxPoint(500, 215)}) {
+        EXPECT_EQ(WaitForPixel(dialog, point, PixelOf(picture, point)), PixelOf(picture, point))
+            << point.x << "," << point.y;
+    }
+    SaveScreenshot(dialog, "about_dialog");
+
+    dialog.Hide();
+    dialog.Show();
+    dialog.Refresh();
+    EXPECT_EQ(WaitForPixel(dialog, wxPoint(300, 60), PixelOf(picture, wxPoint(300, 60))),
+              PixelOf(picture, wxPoint(300, 60)));
+    EXPECT_EQ(dialog.GetScreenPosition(), wxPoint(109, 181));
+    EXPECT_EQ(OkButton(dialog).GetPosition(), wxPoint(522, 188));
+    dialog.Hide();
+}
+
+TEST_F(AboutDialogTest, EnterClosesWithOk)
+{
+    AboutDialog dialog(&m_host.Frame());
+    const int result = RunModal(dialog, [&] {
+        wxUIActionSimulator simulator;
+        simulator.MouseMove(ScreenPoint(dialog, wxPoint(200, 100)));  // keyboard focus follows the pointer
+        PumpFor(20);
+        simulator.Char(WXK_RETURN);
+    });
+    EXPECT_EQ(result, wxID_OK);
+}
+
+TEST_F(AboutDialogTest, EscapeClosesWithCancel)
+{
+    AboutDialog dialog(&m_host.Frame());
+    const int result = RunModal(dialog, [&] {
+        wxUIActionSimulator simulator;
+        simulator.MouseMove(ScreenPoint(dialog, wxPoint(200, 100)));
+        PumpFor(20);
+        simulator.Char(WXK_ESCAPE);
+    });
+    EXPECT_EQ(result, wxID_CANCEL);
+}
+
+TEST_F(AboutDialogTest, ClickOnOkClosesWithOk)
+{
+    AboutDialog dialog(&m_host.Frame());
+    const int result = RunModal(dialog, [&] {
+        wxButton& ok = OkButton(dialog);
+        wxUIActionSimulator simulator;
+        simulator.MouseMove(ScreenPoint(ok, wxPoint(ok.GetSize().x / 2, ok.GetSize().y / 2)));
+        PumpFor(20);
+        simulator.MouseClick();
+    });
+    EXPECT_EQ(result, wxID_OK);
+}
+
+}  // namespace

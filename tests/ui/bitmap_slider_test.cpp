@@ -1,0 +1,231 @@
+// BitmapSlider: where the two pictures go, that the parent's background shows
+// around them, repainting after input, and the trackbar's notifications unchanged.
+#include "bitmap_slider.h"
+#include "draw_bitmap_at.h"
+#include "gui_test_support.h"
+#include "picture_resources.h"
+#include "resource_ids.h"
+#include "scroll_recorder.h"
+#include "slider_skin_layout.h"
+
+#include <wx/dcclient.h>
+#include <wx/uiaction.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+const wxColour kChannel(150, 160, 170);
+const wxColour kThumb(20, 200, 60);
+
+// --- Placement ------------------------------------------------------------------
+
+TEST(BitmapSliderLayout, ChannelOf63By20LandsAt4_3InA71By23Client)
+{
+    EXPECT_EQ(ChannelPicturePlace(wxRect(0, 0, 71, 23), wxSize(63, 20)), wxPoint(4, 3));
+}
+
+TEST(BitmapSliderLayout, A70By22ClientGivesTheSamePlace)
+{
+    EXPECT_EQ(ChannelPicturePlace(wxRect(0, 0, 70, 22), wxSize(63, 20)), wxPoint(4, 3));
+}
+
+TEST(BitmapSliderLayout, ThumbPictureIsCentredOnAnOddWidthThumbRectangle)
+{
+    // 20 + 11 / 2 - 8 / 2 = 20 + 5 - 4
+    EXPECT_EQ(ThumbPicturePlace(wxRect(20, 1, 11, 21), wxSize(8, 16)), wxPoint(21, 3));
+}
+
+TEST(BitmapSliderLayout, EachQuotientIsTruncatedOnItsOwn)
+{
+    // 9 / 2 - 5 / 2 = 4 - 2, not (9 - 5) / 2 + something rounded.
+    EXPECT_EQ(ChannelPicturePlace(wxRect(0, 0, 9, 9), wxSize(5, 5)), wxPoint(2, 4));
+    EXPECT_EQ(ThumbPicturePlace(wxRect(10, 10, 9, 9), wxSize(5, 5)), wxPoint(12, 12));
+}
+
+// --- The control ------------------------------------------------------------------
+
+class BitmapSliderTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ParkPointer();
+        m_pSlider = new BitmapSlider(&m_host.Panel(), 1077, kPlace, wxSize(71, 23));
+        m_pSlider->LoadPictures(SolidBitmap(wxSize(63, 20), kChannel), SolidBitmap(wxSize(8, 16), kThumb));
+        m_host.ShowAndWait();
+    }
+
+    void TearDown() override { ParkPointer(); }
+
+    // What the host's background shows at the slider's client point.
+    static wxColour ParentAt(wxPoint clientPoint) { return PatternColour(kPlace + clientPoint); }
+
+    wxColour ScreenAt(wxPoint clientPoint, const wxColour& expected)
+    {
+        return WaitForPixel(*m_pSlider, clientPoint, expected);
+    }
+
+    static inline const wxPoint kPlace{37, 45};
+    TestHost m_host;
+    BitmapSlider* m_pSlider = nullptr;
+};
+
+TEST_F(BitmapSliderTest, ProgramPicturesHaveTheirSizesAndPlaces)
+{
+    m_pSlider->LoadPictures(IDB_SLIDER_CHANNEL, IDB_SLIDER_THUMB);
+    EXPECT_EQ(m_pSlider->GetChannelSize(), wxSize(63, 20));
+    EXPECT_EQ(m_pSlider->GetThumbSize(), wxSize(8, 16));
+    EXPECT_EQ(m_pSlider->GetChannelPlace(), wxPoint(4, 3));
+    const wxRect thumb = m_pSlider->GetThumbRect();
+    EXPECT_EQ(m_pSlider->GetThumbPlace(), wxPoint(thumb.x + 5 - 4, thumb.y + 10 - 8));
+}
+
+TEST_F(BitmapSliderTest, PaintsChannelThenThumbOverTheParentsBackground)
+{
+    m_pSlider->SetPos(50);
+    const wxPoint thumb = m_pSlider->GetThumbPlace();  // (29 + 1, 3)
+    EXPECT_EQ(ScreenAt(thumb, kThumb), kThumb);
+    EXPECT_EQ(ScreenAt(thumb + wxPoint(7, 15), kThumb), kThumb);
+    EXPECT_EQ(ScreenAt(wxPoint(4, 3), kChannel), kChannel);
+    EXPECT_EQ(ScreenAt(wxPoint(66, 22), kChannel), kChannel);
+    EXPECT_EQ(ScreenAt(thumb + wxPoint(0, 16), kChannel), kChannel);
+    // Outside the two pictures: the parent's own painting, in register.
+    for (const wxPoint outside : {wxPoint(0, 0), wxPoint(3, 10), wxPoint(67, 10), wxPoint(70, 22), wxPoint(30, 2)})
+        EXPECT_EQ(ScreenAt(outside, ParentAt(outside)), ParentAt(outside)) << outside.x << "," << outside.y;
+}
+
+TEST_F(BitmapSliderTest, WithoutPicturesOnlyTheParentsBackgroundShows)
+{
+    m_pSlider->LoadPictures(wxBitmap(), wxBitmap());
+    EXPECT_EQ(m_pSlider->GetChannelSize(), wxSize(0, 0));
+    EXPECT_EQ(ScreenAt(wxPoint(35, 11), ParentAt(wxPoint(35, 11))), ParentAt(wxPoint(35, 11)));
+}
+
+TEST_F(BitmapSliderTest, KeyRepaintsTheThumbAtItsNewPlace)
+{
+    const wxPoint before = m_pSlider->GetThumbPlace();
+    EXPECT_EQ(ScreenAt(before, kThumb), kThumb);
+    SendKey(*m_pSlider, wxEVT_KEY_DOWN, WXK_END);
+    SendKey(*m_pSlider, wxEVT_KEY_UP, WXK_END);
+    const wxPoint after = m_pSlider->GetThumbPlace();
+    EXPECT_GT(after.x, before.x + 8);
+    EXPECT_EQ(ScreenAt(after, kThumb), kThumb);
+    EXPECT_EQ(ScreenAt(before, kChannel), kChannel);  // the channel covered the old thumb
+}
+
+TEST_F(BitmapSliderTest, WheelRepaintsTheThumbAtItsNewPlace)
+{
+    m_pSlider->SetRange(0, 10);
+    SendWheel(*m_pSlider, -240);
+    EXPECT_EQ(m_pSlider->GetPos(), 6);
+    EXPECT_EQ(ScreenAt(m_pSlider->GetThumbPlace(), kThumb), kThumb);
+}
+
+TEST_F(BitmapSliderTest, RealDragRepaintsAsTheThumbMoves)
+{
+    wxUIActionSimulator simulator;
+    const wxRect thumb = m_pSlider->GetThumbRect();
+    simulator.MouseMove(ScreenPoint(*m_pSlider, wxPoint(thumb.x + 5, 11)));
+    simulator.MouseDown();
+    simulator.MouseMove(ScreenPoint(*m_pSlider, wxPoint(35, 11)));
+    EXPECT_TRUE(WaitUntil([this] { return m_pSlider->GetPos() == 50; }));
+    EXPECT_EQ(ScreenAt(m_pSlider->GetThumbPlace(), kThumb), kThumb);
+    simulator.MouseUp();
+    PumpFor(20);
+}
+
+TEST_F(BitmapSliderTest, RealPagePressRepaintsTheThumb)
+{
+    m_pSlider->SetAutoRepeatDelays(60000, 60000);
+    wxUIActionSimulator simulator;
+    simulator.MouseMove(ScreenPoint(*m_pSlider, wxPoint(65, 11)));
+    simulator.MouseClick();
+    EXPECT_TRUE(WaitUntil([this] { return m_pSlider->GetPos() == 20; }));
+    EXPECT_EQ(ScreenAt(m_pSlider->GetThumbPlace(), kThumb), kThumb);
+}
+
+// The same scripted input on a plain trackbar and on a bitmap slider.
+std::vector<std::string> RecordScript(TrackbarControl& control, ScrollRecorder& recorder)
+{
+    control.SetRange(1, 100);
+    control.SetPos(50);
+    control.SetAutoRepeatDelays(60000, 60000);
+    SendKey(control, wxEVT_KEY_DOWN, WXK_RIGHT);
+    SendKey(control, wxEVT_KEY_UP, WXK_RIGHT);
+    SendKey(control, wxEVT_KEY_DOWN, WXK_PAGEUP);
+    SendKey(control, wxEVT_KEY_UP, WXK_PAGEUP);
+    SendWheel(control, -120);
+    const wxRect thumb = control.GetThumbRect();
+    SendMouse(control, wxEVT_LEFT_DOWN, wxPoint(thumb.x + 5, 11));
+    SendMouse(control, wxEVT_MOTION, wxPoint(60, 11));
+    SendMouse(control, wxEVT_LEFT_UP, wxPoint(60, 11));
+    SendMouse(control, wxEVT_LEFT_DOWN, wxPoint(2, 11));
+    SendMouse(control, wxEVT_LEFT_UP, wxPoint(2, 11));
+    return recorder.Take();
+}
+
+TEST(BitmapSliderNotifications, ParentSeesExactlyWhatAPlainTrackbarSends)
+{
+    TestHost plainHost(wxSize(200, 100), wxPoint(100, 100));
+    TestHost skinnedHost(wxSize(200, 100), wxPoint(400, 100));
+    auto* plain = new TrackbarControl(&plainHost.Panel(), 1, wxPoint(10, 10), wxSize(71, 23));
+    auto* skinned = new BitmapSlider(&skinnedHost.Panel(), 1, wxPoint(10, 10), wxSize(71, 23));
+    skinned->LoadPictures(IDB_SLIDER_CHANNEL, IDB_SLIDER_THUMB);
+    plainHost.ShowAndWait();
+    skinnedHost.ShowAndWait();
+    ScrollRecorder plainLog(plainHost.Panel());
+    ScrollRecorder skinnedLog(skinnedHost.Panel());
+
+    const auto expected = RecordScript(*plain, plainLog);
+    EXPECT_GT(expected.size(), 10u);
+    EXPECT_EQ(RecordScript(*skinned, skinnedLog), expected);
+}
+
+// --- Screenshot over the main window's background ---------------------------------
+
+class BackgroundPicturePanel : public wxPanel, public BackgroundPainter {
+public:
+    explicit BackgroundPicturePanel(wxWindow* parent) : m_background(LoadBitmapResource(IDB_BACKGROUND))
+    {
+        SetBackgroundStyle(wxBG_STYLE_PAINT);
+        Create(parent, wxID_ANY, wxPoint(0, 0), wxSize(594, 397));
+        Bind(wxEVT_PAINT, [this](wxPaintEvent&) {
+            wxPaintDC dc(this);
+            PaintBackground(dc);
+        });
+    }
+    void PaintBackground(wxDC& dc) override { DrawBitmapAt(dc, wxPoint(0, 0), m_background); }
+
+private:
+    wxBitmap m_background;
+};
+
+TEST(BitmapSliderScreenshot, SkinnedSliderOverTheMainWindowBackground)
+{
+    TestHost host(wxSize(594, 397), wxPoint(50, 50));
+    auto* panel = new BackgroundPicturePanel(&host.Panel());
+    // The scanning-range slider's place: 134, 111 dialog units.
+    auto* slider = new BitmapSlider(panel, 1067, wxPoint(201, 180), wxSize(71, 23));
+    slider->LoadPictures(IDB_SLIDER_CHANNEL, IDB_SLIDER_THUMB);
+    slider->SetRange(1, 100);
+    slider->SetPos(50);
+    host.ShowAndWait();
+
+    const wxImage channel = LoadBitmapResource(IDB_SLIDER_CHANNEL).ConvertToImage();
+    const wxImage thumb = LoadBitmapResource(IDB_SLIDER_THUMB).ConvertToImage();
+    const wxPoint channelAt = slider->GetChannelPlace();
+    const wxPoint thumbAt = slider->GetThumbPlace();
+    EXPECT_EQ(WaitForPixel(*slider, channelAt + wxPoint(2, 10), PixelOf(channel, wxPoint(2, 10))),
+              PixelOf(channel, wxPoint(2, 10)));
+    EXPECT_EQ(WaitForPixel(*slider, thumbAt + wxPoint(4, 1), PixelOf(thumb, wxPoint(4, 1))),
+              PixelOf(thumb, wxPoint(4, 1)));
+    const wxImage background = LoadBitmapResource(IDB_BACKGROUND).ConvertToImage();
+    EXPECT_EQ(WaitForPixel(*slider, wxPoint(1, 1), PixelOf(background, wxPoint(202, 181))),
+              PixelOf(background, wxPoint(202, 181)));
+    SaveScreenshot(*slider, "bitmap_slider");
+    SaveScreenshot(*panel, "bitmap_slider_on_background");
+}
+
+}  // namespace

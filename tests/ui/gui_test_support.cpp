@@ -1,0 +1,281 @@
+#include "gui_test_support.h"
+
+#include "draw_bitmap_at.h"
+
+#include <gtest/gtest.h>
+
+#include <wx/app.h>
+#include <wx/dcclient.h>
+#include <wx/dcmemory.h>
+#include <wx/evtloop.h>
+#include <wx/filename.h>
+#include <wx/stopwatch.h>
+#include <wx/uiaction.h>
+#include <wx/utils.h>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <algorithm>
+
+void PumpEvents()
+{
+    if (auto* loop = wxEventLoopBase::GetActive())
+        loop->YieldFor(wxEVT_CATEGORY_ALL);
+    else if (wxTheApp)
+        wxTheApp->Yield(true);
+}
+
+bool WaitUntil(const std::function<bool()>& condition, int timeoutMs)
+{
+    wxStopWatch watch;
+    while (!condition()) {
+        if (watch.Time() > timeoutMs)
+            return condition();
+        PumpEvents();
+        wxMilliSleep(1);
+    }
+    return true;
+}
+
+void PumpFor(int milliseconds)
+{
+    wxStopWatch watch;
+    while (watch.Time() < milliseconds) {
+        PumpEvents();
+        wxMilliSleep(1);
+    }
+}
+
+wxColour PatternColour(wxPoint point)
+{
+    return wxColour(static_cast<unsigned char>(point.x * 7 % 256), static_cast<unsigned char>(point.y * 11 % 256),
+                    static_cast<unsigned char>(90 + (point.x + point.y) % 64));
+}
+
+namespace {
+
+wxBitmap MakePattern(wxSize size)
+{
+    wxImage image(size);
+    for (int y = 0; y < size.y; ++y) {
+        for (int x = 0; x < size.x; ++x) {
+            const wxColour colour = PatternColour(wxPoint(x, y));
+            image.SetRGB(x, y, colour.Red(), colour.Green(), colour.Blue());
+        }
+    }
+    return wxBitmap(image);
+}
+
+}  // namespace
+
+PatternPanel::PatternPanel(wxWindow* parent)
+{
+    SetBackgroundStyle(wxBG_STYLE_PAINT);
+    Create(parent, wxID_ANY);
+    m_pattern = MakePattern(wxSize(800, 600));
+    Bind(wxEVT_PAINT, &PatternPanel::OnPaint, this);
+}
+
+void PatternPanel::PaintBackground(wxDC& dc)
+{
+    DrawBitmapAt(dc, wxPoint(0, 0), m_pattern);
+}
+
+void PatternPanel::OnPaint(wxPaintEvent&)
+{
+    wxPaintDC dc(this);
+    PaintBackground(dc);
+}
+
+TestHost::TestHost(wxSize clientSize, wxPoint screenPlace)
+    : m_pFrame(new wxFrame(nullptr, wxID_ANY, "Sonnelith test host", screenPlace, wxDefaultSize,
+                           wxDEFAULT_FRAME_STYLE & ~wxRESIZE_BORDER))
+    , m_pPanel(new PatternPanel(m_pFrame))
+{
+    m_pFrame->SetClientSize(clientSize);
+    m_pFrame->SetMinClientSize(clientSize);
+    m_pFrame->SetMaxClientSize(clientSize);
+}
+
+TestHost::~TestHost()
+{
+    m_pFrame->Destroy();
+    PumpEvents();
+}
+
+void TestHost::ShowAndWait()
+{
+    m_pFrame->Show();
+    m_pFrame->Raise();
+    WaitUntil([this] { return m_pFrame->IsShownOnScreen(); });
+    m_pFrame->Update();
+    PumpFor(30);
+}
+
+namespace {
+
+// A connection of our own to the X server, for reading the screen back.
+// wxScreenDC is no use for that on GTK 3: the root window's cairo surface
+// keeps handing out the first image it read, so later paints never show.
+Display* ScreenReader()
+{
+    static Display* const display = XOpenDisplay(nullptr);
+    return display;
+}
+
+wxImage FromXImage(XImage& shot, wxSize size)
+{
+    // A TrueColor visual: the masks say where each channel's 8 bits lie.
+    const auto channel = [](unsigned long pixel, unsigned long mask) {
+        int shift = 0;
+        while (mask != 0 && (mask & 1) == 0) {
+            mask >>= 1;
+            ++shift;
+        }
+        const unsigned long value = (pixel >> shift) & mask;
+        return static_cast<unsigned char>(mask >= 255 ? value : value * 255 / std::max(1UL, mask));
+    };
+    wxImage image(size);
+    for (int y = 0; y < size.y; ++y) {
+        for (int x = 0; x < size.x; ++x) {
+            const unsigned long pixel = XGetPixel(&shot, x, y);
+            image.SetRGB(x, y, channel(pixel, shot.red_mask), channel(pixel, shot.green_mask),
+                         channel(pixel, shot.blue_mask));
+        }
+    }
+    return image;
+}
+
+}  // namespace
+
+wxImage CaptureClient(wxWindow& window)
+{
+    const wxSize size = window.GetClientSize();
+    const wxPoint origin = window.ClientToScreen(wxPoint(0, 0));
+    Display* display = ScreenReader();
+    if (!display || size.x <= 0 || size.y <= 0)
+        return wxImage();
+    XImage* shot = XGetImage(display, DefaultRootWindow(display), origin.x, origin.y,
+                             static_cast<unsigned>(size.x), static_cast<unsigned>(size.y), AllPlanes, ZPixmap);
+    if (!shot)
+        return wxImage();  // the window lies partly off the screen
+    wxImage image = FromXImage(*shot, size);
+    XDestroyImage(shot);
+    return image;
+}
+
+wxColour PixelOf(const wxImage& image, wxPoint point)
+{
+    if (!image.IsOk() || !wxRect(image.GetSize()).Contains(point))
+        return wxColour();
+    return wxColour(image.GetRed(point.x, point.y), image.GetGreen(point.x, point.y), image.GetBlue(point.x, point.y));
+}
+
+wxColour WaitForPixel(wxWindow& window, wxPoint point, const wxColour& colour, int timeoutMs)
+{
+    wxColour seen;
+    window.Update();
+    WaitUntil(
+        [&] {
+            seen = PixelOf(CaptureClient(window), point);
+            return seen == colour;
+        },
+        timeoutMs);
+    return seen;
+}
+
+void SaveScreenshot(wxWindow& window, const std::string& name)
+{
+    const wxString folder = SONNELITH_TEST_ARTIFACT_DIR;
+    wxFileName::Mkdir(folder, wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL);
+    if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG))
+        wxImage::AddHandler(new wxPNGHandler);
+    const wxString path = folder + "/" + wxString::FromUTF8(name) + ".png";
+    EXPECT_TRUE(CaptureClient(window).SaveFile(path, wxBITMAP_TYPE_PNG)) << path.utf8_string();
+}
+
+wxBitmap SolidBitmap(wxSize size, const wxColour& colour)
+{
+    wxImage image(size);
+    image.SetRGB(wxRect(size), colour.Red(), colour.Green(), colour.Blue());
+    return wxBitmap(image);
+}
+
+wxBitmap ColourStrip(int frameWidth, int height, const wxColour& normal, const wxColour& pressed,
+                     const wxColour& hover, int extraColumns, const wxColour& extra)
+{
+    wxImage image(3 * frameWidth + extraColumns, height);
+    const wxColour colours[] = {normal, pressed, hover};
+    for (int frame = 0; frame < 3; ++frame) {
+        const wxColour& colour = colours[frame];
+        image.SetRGB(wxRect(frame * frameWidth, 0, frameWidth, height), colour.Red(), colour.Green(), colour.Blue());
+    }
+    if (extraColumns > 0)
+        image.SetRGB(wxRect(3 * frameWidth, 0, extraColumns, height), extra.Red(), extra.Green(), extra.Blue());
+    return wxBitmap(image);
+}
+
+wxPoint ScreenPoint(wxWindow& window, wxPoint clientPoint)
+{
+    return window.ClientToScreen(clientPoint);
+}
+
+void ParkPointer()
+{
+    wxUIActionSimulator simulator;
+    simulator.MouseMove(1270, 1010);
+    PumpFor(20);
+}
+
+void PrintTo(const wxColour& colour, std::ostream* os)
+{
+    *os << "RGB(" << int(colour.Red()) << ", " << int(colour.Green()) << ", " << int(colour.Blue()) << ")";
+}
+
+void PrintTo(const wxPoint& point, std::ostream* os)
+{
+    *os << "(" << point.x << ", " << point.y << ")";
+}
+
+void PrintTo(const wxSize& size, std::ostream* os)
+{
+    *os << size.x << " x " << size.y;
+}
+
+void PrintTo(const wxRect& rect, std::ostream* os)
+{
+    *os << "(" << rect.x << ", " << rect.y << ") " << rect.width << " x " << rect.height;
+}
+
+void SendMouse(wxWindow& window, wxEventType type, wxPoint clientPoint)
+{
+    wxMouseEvent event(type);
+    event.SetPosition(clientPoint);
+    event.SetEventObject(&window);
+    event.SetId(window.GetId());
+    event.SetLeftDown(type == wxEVT_LEFT_DOWN || type == wxEVT_LEFT_DCLICK);
+    window.ProcessWindowEvent(event);
+}
+
+void SendKey(wxWindow& window, wxEventType type, int keyCode)
+{
+    wxKeyEvent event(type);
+    event.m_keyCode = keyCode;
+    event.SetEventObject(&window);
+    event.SetId(window.GetId());
+    window.ProcessWindowEvent(event);
+}
+
+void SendWheel(wxWindow& window, int rotation, wxPoint clientPoint)
+{
+    wxMouseEvent event(wxEVT_MOUSEWHEEL);
+    event.SetPosition(clientPoint);
+    event.m_wheelRotation = rotation;
+    event.m_wheelDelta = 120;
+    event.m_linesPerAction = 3;
+    event.m_wheelAxis = wxMOUSE_WHEEL_VERTICAL;
+    event.SetEventObject(&window);
+    event.SetId(window.GetId());
+    window.ProcessWindowEvent(event);
+}

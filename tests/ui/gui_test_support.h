@@ -1,0 +1,91 @@
+// Helpers for the GUI tests: event pumping, a host window with a known
+// background, pixels read back from the screen, screenshots, test pictures.
+#pragma once
+
+#include "background_painter.h"
+
+#include <wx/bitmap.h>
+#include <wx/colour.h>
+#include <wx/frame.h>
+#include <wx/image.h>
+#include <wx/panel.h>
+
+#include <functional>
+#include <ostream>
+#include <string>
+
+// Dispatches everything waiting (timers, paints, input) without waiting.
+void PumpEvents();
+// Pumps events until condition holds or timeoutMs has passed; the result is
+// the condition's last value.
+bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 3000);
+// Pumps events for milliseconds.
+void PumpFor(int milliseconds);
+
+// The colour of the host's background pattern at a client point: every
+// pixel differs from its neighbours, so a misplaced copy shows.
+wxColour PatternColour(wxPoint point);
+
+// A panel that paints PatternColour everywhere and offers the same painting
+// to its children.
+class PatternPanel : public wxPanel, public BackgroundPainter {
+public:
+    explicit PatternPanel(wxWindow* parent);
+    void PaintBackground(wxDC& dc) override;
+
+private:
+    void OnPaint(wxPaintEvent& event);
+    wxBitmap m_pattern;
+};
+
+// A top-level window at a fixed screen place whose client area is a
+// PatternPanel; it destroys itself when the test's object goes.
+class TestHost {
+public:
+    explicit TestHost(wxSize clientSize = wxSize(320, 200), wxPoint screenPlace = wxPoint(100, 100));
+    ~TestHost();
+    TestHost(const TestHost&) = delete;
+    TestHost& operator=(const TestHost&) = delete;
+
+    wxFrame& Frame() { return *m_pFrame; }
+    PatternPanel& Panel() { return *m_pPanel; }
+    // Shows the window and waits until it is on the screen.
+    void ShowAndWait();
+
+private:
+    wxFrame* m_pFrame;
+    PatternPanel* m_pPanel;
+};
+
+// The window's client area as it is on the screen now.
+wxImage CaptureClient(wxWindow& window);
+wxColour PixelOf(const wxImage& image, wxPoint point);
+// Waits until the screen shows colour at the window's client point; the
+// result is the colour seen last.
+wxColour WaitForPixel(wxWindow& window, wxPoint point, const wxColour& colour, int timeoutMs = 3000);
+
+// Saves the window's client area as test-artifacts/<name>.png in the build tree.
+void SaveScreenshot(wxWindow& window, const std::string& name);
+
+// A picture of one colour.
+wxBitmap SolidBitmap(wxSize size, const wxColour& colour);
+// A strip of three frames of frameWidth x height in the given colours, plus
+// extraColumns columns of a fourth colour after them.
+wxBitmap ColourStrip(int frameWidth, int height, const wxColour& normal, const wxColour& pressed,
+                     const wxColour& hover, int extraColumns = 0, const wxColour& extra = *wxBLACK);
+
+// Screen coordinates of a client point of window.
+wxPoint ScreenPoint(wxWindow& window, wxPoint clientPoint);
+// Moves the real pointer far away from every test window.
+void ParkPointer();
+
+// Readable values in test failure messages.
+void PrintTo(const wxColour& colour, std::ostream* os);
+void PrintTo(const wxPoint& point, std::ostream* os);
+void PrintTo(const wxSize& size, std::ostream* os);
+void PrintTo(const wxRect& rect, std::ostream* os);
+
+// Synthetic input, delivered straight to the window's handlers.
+void SendMouse(wxWindow& window, wxEventType type, wxPoint clientPoint);
+void SendKey(wxWindow& window, wxEventType type, int keyCode);
+void SendWheel(wxWindow& window, int rotation, wxPoint clientPoint = wxPoint(0, 0));

@@ -1,0 +1,120 @@
+// CHoverButton's tooltip: one tool, registered by the first SetTipText with
+// the button's rectangle of that moment, switched on and off by the activate flag.
+#include "gui_test_support.h"
+#include "hover_button.h"
+#include "string_table.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class HoverButtonTip : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ParkPointer();
+        m_pButton = new CHoverButton(&m_host.Panel(), 10002, wxPoint(10, 10));
+        m_pButton->LoadFrameStrip(ColourStrip(33, 32, *wxRED, *wxGREEN, *wxBLUE));
+    }
+
+    const ToolTipCtrl& Tip() const { return m_pButton->GetTipCtrl(); }
+
+    wxRect ToolRect() const
+    {
+        wxRect rect;
+        wxString text;
+        EXPECT_TRUE(Tip().GetToolInfo(CHoverButton::kTipToolId, rect, text));
+        return rect;
+    }
+
+    wxString ToolText() const
+    {
+        wxRect rect;
+        wxString text;
+        EXPECT_TRUE(Tip().GetToolInfo(CHoverButton::kTipToolId, rect, text));
+        return text;
+    }
+
+    TestHost m_host;
+    CHoverButton* m_pButton = nullptr;
+};
+
+TEST_F(HoverButtonTip, NullTextCreatesNoTooltipAndChangesNothing)
+{
+    m_pButton->SetTipText(nullptr, true);
+    EXPECT_FALSE(Tip().IsCreated());
+    EXPECT_EQ(Tip().GetToolCount(), 0);
+    EXPECT_TRUE(m_pButton->GetToolTipText().empty());
+}
+
+TEST_F(HoverButtonTip, NullTextLeavesAnExistingTipAlone)
+{
+    m_pButton->SetTipText("Play the output sound file", true);
+    m_pButton->SetTipText(nullptr, false);
+    EXPECT_TRUE(Tip().IsActive());
+    EXPECT_EQ(ToolText(), "Play the output sound file");
+}
+
+TEST_F(HoverButtonTip, FirstCallRegistersOneToolWithTheClientRectangle)
+{
+    m_pButton->SetTipText("Play the output sound file", true);
+    EXPECT_TRUE(Tip().IsCreated());
+    EXPECT_EQ(Tip().GetToolCount(), 1);
+    EXPECT_EQ(ToolRect(), wxRect(0, 0, 33, 32));
+    EXPECT_EQ(ToolText(), "Play the output sound file");
+    EXPECT_TRUE(Tip().IsActive());
+    EXPECT_EQ(m_pButton->GetToolTipText(), "Play the output sound file");
+}
+
+TEST_F(HoverButtonTip, SecondCallReplacesTheTextAndKeepsTheFirstRectangle)
+{
+    m_pButton->SetTipText("first", true);
+    m_pButton->LoadFrameStrip(ColourStrip(72, 32, *wxRED, *wxGREEN, *wxBLUE));
+    m_pButton->SetTipText("second", true);
+    EXPECT_EQ(Tip().GetToolCount(), 1);
+    EXPECT_EQ(ToolRect(), wxRect(0, 0, 33, 32));
+    EXPECT_EQ(ToolText(), "second");
+    EXPECT_EQ(m_pButton->GetToolTipText(), "second");
+}
+
+TEST_F(HoverButtonTip, InactiveTipRegistersTheToolButStaysSilent)
+{
+    m_pButton->SetTipText("Go to the web site", false);
+    EXPECT_EQ(Tip().GetToolCount(), 1);
+    EXPECT_EQ(ToolText(), "Go to the web site");
+    EXPECT_FALSE(Tip().IsActive());
+    EXPECT_TRUE(m_pButton->GetToolTipText().empty());
+
+    m_pButton->SetTipText("Go to the web site", true);
+    EXPECT_EQ(m_pButton->GetToolTipText(), "Go to the web site");
+    m_pButton->SetTipText("Go to the web site", false);
+    EXPECT_TRUE(m_pButton->GetToolTipText().empty());
+}
+
+TEST_F(HoverButtonTip, FirstMouseEventCreatesAnInactiveTooltip)
+{
+    SendMouse(*m_pButton, wxEVT_MOTION, wxPoint(3, 3));
+    EXPECT_TRUE(Tip().IsCreated());
+    EXPECT_FALSE(Tip().IsActive());
+    EXPECT_EQ(Tip().GetToolCount(), 0);
+}
+
+TEST_F(HoverButtonTip, TipShowsOnlyOverTheToolRectangle)
+{
+    m_pButton->SetTipText("Display the User's Guide", true);
+    m_pButton->LoadFrameStrip(ColourStrip(72, 32, *wxRED, *wxGREEN, *wxBLUE));
+    SendMouse(*m_pButton, wxEVT_MOTION, wxPoint(50, 10));  // on the button, beyond the tool
+    EXPECT_TRUE(m_pButton->GetToolTipText().empty());
+    SendMouse(*m_pButton, wxEVT_MOTION, wxPoint(10, 10));
+    EXPECT_EQ(m_pButton->GetToolTipText(), "Display the User's Guide");
+}
+
+TEST_F(HoverButtonTip, CommandTipsComeFromTheStringTable)
+{
+    m_pButton->SetTipText(LoadResourceString(IDS_TIP_GENERATE), true);
+    EXPECT_EQ(m_pButton->GetToolTipText(), "Start generating the ambient sound file");
+    m_pButton->SetTipText(LoadResourceString(IDS_TIP_ABOUT), true);
+    EXPECT_EQ(m_pButton->GetToolTipText(), "About the Ambient Generator");
+}
+
+}  // namespace
