@@ -1,0 +1,121 @@
+// Choosing the input and output files: names, extension rules, inspection of
+// the input and the information lines.
+#include <gtest/gtest.h>
+
+#include "control_ids.h"
+#include "panel_test_support.h"
+#include "resource_ids.h"
+#include "temp_dir.h"
+#include "test_sounds.h"
+#include "wav_sparse_file.h"
+
+TEST(InputFile, AValidInputShowsItsNameAndBothLines)
+{
+    TempDir dir;
+    const std::string path = dir.File("voice.wav");
+    WriteSilentWav(path, 22050 * 7, 22050, 1, 8);
+    PartsHost host;
+    host.ChooseInput(path);
+    EXPECT_TRUE(host.TakeMessages().empty());
+    EXPECT_EQ(host.Parts().GetInputPath(), path);
+    EXPECT_EQ(host.TextOf(IDC_INPUT_NAME), "voice.wav");
+    EXPECT_EQ(host.TextOf(IDC_INPUT_FORMAT_LINE), "Format  22050 8 bits mono");
+    EXPECT_EQ(host.TextOf(IDC_INPUT_TIME_LINE), "Time  00:07     Size  0 MB");
+    // Memory: 15 s of output, 7 s of input brought up to 44100 Hz, the window table.
+    EXPECT_EQ(host.TextOf(IDC_REQUIRED_MEMORY), "7 MB");
+    EXPECT_EQ(host.TextOf(IDC_REQUIRED_DISK), "2 MB");
+}
+
+TEST(InputFile, AnInputOfOverAnHourShowsHours)
+{
+    TempDir dir;
+    const std::string path = dir.File("long.wav");
+    WriteSilentWav(path, 3725 * 11025, 11025, 1, 8);
+    PartsHost host;
+    host.ChooseInput(path);
+    EXPECT_EQ(host.TextOf(IDC_INPUT_TIME_LINE), "Time  01:02:05     Size  39 MB");
+    // 8-bit mono at 11025 Hz takes 32 times its file size in memory: 1258 MiB with the output's share.
+    EXPECT_EQ(host.TextOf(IDC_REQUIRED_MEMORY), "1.3 GB");
+}
+
+TEST(InputFile, AnUnusableInputIsRefusedAndForgotten)
+{
+    TempDir dir;
+    const std::string good = dir.File("good.wav");
+    WriteToneWav(good, 44100 * 2, 44100);
+    const std::string bad = dir.File("bad.wav");
+    WriteWholeFile(bad, std::vector<unsigned char>(100, 'x'));
+    PartsHost host;
+    host.ChooseInput(good);
+    ASSERT_EQ(host.TextOf(IDC_REQUIRED_MEMORY), "6 MB");
+
+    host.ChooseInput(bad);
+    EXPECT_EQ(host.TakeMessages(), std::vector<int>{IDS_ERR_OPEN_INPUT});
+    EXPECT_EQ(host.Parts().GetInputPath(), "");
+    EXPECT_EQ(host.TextOf(IDC_INPUT_NAME), "");
+    EXPECT_EQ(host.TextOf(IDC_INPUT_FORMAT_LINE), "");
+    EXPECT_EQ(host.TextOf(IDC_INPUT_TIME_LINE), "");
+    EXPECT_FALSE(host.Parts().GetInputFacts().IsValid());
+    // Memory falls back to the output's share alone.
+    EXPECT_EQ(host.TextOf(IDC_REQUIRED_MEMORY), "5 MB");
+}
+
+TEST(InputFile, CancellingEitherDialogChangesNothing)
+{
+    TempDir dir;
+    const std::string input = dir.File("in.wav");
+    WriteToneWav(input, 44100, 44100);
+    PartsHost host;
+    host.ChooseInput(input);
+    host.ChooseOutput(dir.File("out.wav"));
+    const std::string formatLine = host.TextOf(IDC_INPUT_FORMAT_LINE);
+
+    host.ChooseInput(std::nullopt);
+    host.ChooseOutput(std::nullopt);
+    EXPECT_EQ(host.Chooser().Asked(FileRole::Input), 2);
+    EXPECT_EQ(host.Chooser().Asked(FileRole::Output), 2);
+    EXPECT_EQ(host.Parts().GetInputPath(), input);
+    EXPECT_EQ(host.Parts().GetOutputPath(), dir.File("out.wav"));
+    EXPECT_EQ(host.TextOf(IDC_INPUT_NAME), "in.wav");
+    EXPECT_EQ(host.TextOf(IDC_INPUT_FORMAT_LINE), formatLine);
+    EXPECT_TRUE(host.TakeMessages().empty());
+}
+
+TEST(InputFile, AnExistingInputOpensUnderItsOwnName)
+{
+    TempDir dir;
+    const std::string song = dir.File("song.Wav");
+    WriteToneWav(song, 44100, 44100);
+    PartsHost host;
+    host.ChooseInput(song);
+    EXPECT_TRUE(host.TakeMessages().empty());
+    EXPECT_EQ(host.Parts().GetInputPath(), song);
+    EXPECT_EQ(host.TextOf(IDC_INPUT_NAME), "song.Wav");
+    EXPECT_EQ(host.TextOf(IDC_INPUT_FORMAT_LINE), "Format  44100 16 bits stereo");
+}
+
+TEST(OutputFile, NamesGetTheWavExtensionUnlessTheyHaveIt)
+{
+    TempDir dir;
+    PartsHost host;
+    host.ChooseOutput(dir.File("mix"));
+    EXPECT_EQ(host.Parts().GetOutputPath(), dir.File("mix.wav"));
+    EXPECT_EQ(host.TextOf(IDC_OUTPUT_NAME), "mix.wav");
+    host.ChooseOutput(dir.File("mix.WAV"));
+    EXPECT_EQ(host.TextOf(IDC_OUTPUT_NAME), "mix.WAV");
+    host.ChooseOutput(dir.File("mix.mp3"));
+    EXPECT_EQ(host.TextOf(IDC_OUTPUT_NAME), "mix.mp3.wav");
+    // Choosing an output neither creates nor examines it.
+    EXPECT_FALSE(std::filesystem::exists(dir.File("mix.wav")));
+}
+
+TEST(OutputFile, AvailableSpaceIsThatOfTheOutputFoldersDisk)
+{
+    PartsHost host;
+    host.ChooseOutput("/proc/sonnelith-test/out.wav");
+    // The system can't tell the free space of a folder that does not exist.
+    EXPECT_EQ(host.TextOf(IDC_AVAILABLE_DISK), "0 MB");
+    TempDir dir;
+    host.ChooseOutput(dir.File("out.wav"));
+    EXPECT_GT(host.Parts().GetFigures().GetAvailableDiskMB(), 0);
+}

@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "length_presets.h"
+#include "minute_second_fields.h"
+
+using Field = MinuteSecondFields::Field;
+
+TEST(LengthPresets, SixEntriesLetterForLetterInListOrder)
+{
+    std::vector<std::string> texts;
+    std::vector<int> seconds;
+    for (const LengthPreset& preset : kLengthPresets) {
+        texts.emplace_back(preset.m_pszText);
+        seconds.push_back(preset.m_length.TotalSeconds());
+    }
+    EXPECT_EQ(texts, (std::vector<std::string>{"15 secods test", "30 seconds test", "1 minute", "3 minutes",
+                                               "5 minutes", "10 minutes"}));
+    EXPECT_EQ(seconds, (std::vector<int>{15, 30, 60, 180, 300, 600}));
+    EXPECT_EQ(kDefaultLength, kLengthPresets[0].m_length);
+}
+
+TEST(LengthPresets, LengthsSplitAndShowAsMinutesAndSeconds)
+{
+    EXPECT_EQ(FormatMinutesSeconds(SplitLength(15)), "00:15");
+    EXPECT_EQ(FormatMinutesSeconds(SplitLength(357)), "05:57");
+    EXPECT_EQ(FormatMinutesSeconds(SplitLength(3599)), "59:59");
+    EXPECT_EQ(FormatMinutesSeconds(SplitLength(0)), "00:00");
+    // Nothing beyond 59:59 or below 0:00 can be shown.
+    EXPECT_EQ(SplitLength(3600), (MinutesSeconds{59, 59}));
+    EXPECT_EQ(SplitLength(-5), (MinutesSeconds{0, 0}));
+}
+
+TEST(MinuteSecondFields, SteppingWrapsWithinTheActiveFieldWithoutCarrying)
+{
+    MinuteSecondFields fields;
+    fields.SetLength({3, 59});
+    fields.SelectField(Field::Seconds);
+    EXPECT_TRUE(fields.Step(+1));
+    EXPECT_EQ(fields.GetLength(), (MinutesSeconds{3, 0}));
+    EXPECT_TRUE(fields.Step(-1));
+    EXPECT_EQ(fields.GetLength(), (MinutesSeconds{3, 59}));
+
+    fields.SelectField(Field::Minutes);
+    fields.SetLength({0, 15});
+    EXPECT_TRUE(fields.Step(-1));
+    EXPECT_EQ(fields.GetLength(), (MinutesSeconds{59, 15}));
+    EXPECT_TRUE(fields.Step(+1));
+    EXPECT_EQ(fields.GetLength(), (MinutesSeconds{0, 15}));
+}
+
+TEST(MinuteSecondFields, FieldsAreChosenLeftAndRight)
+{
+    MinuteSecondFields fields;
+    EXPECT_EQ(fields.GetActiveField(), Field::Minutes);
+    fields.SelectNextField();
+    EXPECT_EQ(fields.GetActiveField(), Field::Seconds);
+    fields.SelectNextField();
+    EXPECT_EQ(fields.GetActiveField(), Field::Seconds);
+    fields.SelectPreviousField();
+    EXPECT_EQ(fields.GetActiveField(), Field::Minutes);
+}
+
+TEST(MinuteSecondFields, TwoTypedDigitsFillAFieldAndMoveOnToTheSeconds)
+{
+    MinuteSecondFields fields;
+    fields.SetLength({0, 15});
+    for (int digit : {5, 9, 5, 9})
+        fields.TypeDigit(digit);
+    EXPECT_EQ(fields.GetLength(), (MinutesSeconds{59, 59}));
+    EXPECT_EQ(fields.GetActiveField(), Field::Seconds);
+}
+
+TEST(MinuteSecondFields, ADigitThatCannotStartATwoDigitValueStandsAlone)
+{
+    MinuteSecondFields fields;
+    fields.TypeDigit(7);  // 7x would pass 59: minutes are 07, on to the seconds
+    EXPECT_EQ(fields.GetActiveField(), Field::Seconds);
+    fields.TypeDigit(4);
+    fields.TypeDigit(8);  // 48
+    EXPECT_EQ(fields.GetLength(), (MinutesSeconds{7, 48}));
+    // A further digit starts the seconds over.
+    fields.TypeDigit(6);
+    EXPECT_EQ(fields.GetLength(), (MinutesSeconds{7, 6}));
+}
+
+TEST(MinuteSecondFields, ReportsWhetherTheLengthChanged)
+{
+    MinuteSecondFields fields;
+    fields.SetLength({1, 0});
+    EXPECT_FALSE(fields.TypeDigit(1));  // minutes were 01 already
+    EXPECT_FALSE(fields.TypeDigit(11));
+    EXPECT_TRUE(fields.Step(+1));
+}
+
+TEST(MinuteSecondFields, SetLengthKeepsFieldsInRange)
+{
+    MinuteSecondFields fields;
+    fields.SetLength({75, -3});
+    EXPECT_EQ(fields.GetLength(), (MinutesSeconds{59, 0}));
+}

@@ -1,0 +1,115 @@
+// The main window's parts as the window opens: labels, length, presets,
+// figures, empty file fields, and the eight command buttons.
+#include <gtest/gtest.h>
+
+#include <wx/choice.h>
+
+#include "bitmap_slider.h"
+#include "command_buttons.h"
+#include "control_ids.h"
+#include "hover_button.h"
+#include "minute_second_picker.h"
+#include "panel_test_support.h"
+#include "resource_estimate.h"
+#include "string_table.h"
+
+TEST(WindowStart, LabelsShowTheStartValues)
+{
+    PartsHost host;
+    EXPECT_EQ(host.TextOf(IDC_SCAN_RANGE_VALUE), "50");
+    EXPECT_EQ(host.TextOf(IDC_SEGMENT_VALUE), "6");
+    EXPECT_EQ(host.TextOf(IDC_DENSITY_VALUE), "4000");
+    EXPECT_EQ(host.TextOf(IDC_GRAIN_LENGTH_VALUE), "800");
+    EXPECT_EQ(host.TextOf(IDC_VOLUME_VALUE), "50");
+    EXPECT_EQ(host.TextOf(IDC_FADE_VALUE), "3");
+}
+
+TEST(WindowStart, SlidersStandAtTheirStartPositionsInTheirRanges)
+{
+    PartsHost host;
+    const ParameterPanel& panel = host.Parts().GetPanel();
+    for (const SliderParameter& parameter : kSliderParameters) {
+        const BitmapSlider* slider = panel.GetSlider(parameter.m_nSliderId);
+        ASSERT_NE(slider, nullptr);
+        EXPECT_EQ(slider->GetRangeMin(), parameter.m_nMinPos);
+        EXPECT_EQ(slider->GetRangeMax(), parameter.m_nMaxPos);
+        EXPECT_EQ(slider->GetPos(), parameter.m_nStartPos);
+        EXPECT_EQ(panel.GetPositions().*parameter.m_pPosition, parameter.m_nStartPos);
+        // Pictures 133 and 135.
+        EXPECT_EQ(slider->GetChannelSize(), wxSize(63, 20));
+        EXPECT_EQ(slider->GetThumbSize(), wxSize(8, 16));
+    }
+    GenerationSettings settings;
+    host.Parts().FillSettings(settings);
+    EXPECT_EQ(settings.m_nGrainsPerSecond, 4000);
+    EXPECT_EQ(settings.m_nScanFrames, 133);
+}
+
+TEST(WindowStart, LengthIsFifteenSecondsWithTheFirstPresetSelected)
+{
+    PartsHost host;
+    const OutputLength& length = host.Parts().GetLength();
+    EXPECT_EQ(length.GetPicker()->GetDisplayText(), "00:15");
+    EXPECT_EQ(host.Parts().GetDurationSeconds(), 15);
+    const wxChoice* presets = length.GetPresetList();
+    ASSERT_EQ(presets->GetCount(), 6u);
+    EXPECT_EQ(presets->GetSelection(), 0);
+    EXPECT_EQ(presets->GetStringSelection(), "15 secods test");
+    EXPECT_EQ(presets->GetString(5), "10 minutes");
+}
+
+TEST(WindowStart, FiguresAreThoseOfFifteenSecondsWithoutInput)
+{
+    PartsHost host;
+    EXPECT_EQ(host.TextOf(IDC_REQUIRED_DISK), "2 MB");
+    // 15 s of output frames at 8 bytes each plus the window table: 5644800 bytes.
+    EXPECT_EQ(host.TextOf(IDC_REQUIRED_MEMORY), "5 MB");
+    EXPECT_EQ(host.TextOf(IDC_AVAILABLE_DISK), FigureText(FreeDiskMegabytes(OutputDiskFolder(""))));
+    EXPECT_GT(host.Parts().GetFigures().GetAvailableDiskMB(), 0);
+}
+
+TEST(WindowStart, FileFieldsAreEmpty)
+{
+    PartsHost host;
+    for (int id : {IDC_INPUT_NAME, IDC_OUTPUT_NAME, IDC_INPUT_TIME_LINE, IDC_INPUT_FORMAT_LINE})
+        EXPECT_EQ(host.TextOf(id), "") << id;
+    EXPECT_FALSE(host.Parts().GetInputFacts().IsValid());
+}
+
+TEST(WindowStart, EightButtonsInOrderWithStripsTipsAndPlaces)
+{
+    PartsHost host;
+    const auto& buttons = host.Parts().GetButtons();
+    const wxSize expectedSizes[] = {{72, 32}, {33, 32}, {33, 32}, {72, 32}, {33, 32}, {33, 32}, {33, 24}, {33, 24}};
+    wxWindowList::compatibility_iterator node = host.Window().GetChildren().GetFirst();
+    for (std::size_t i = 0; i < buttons.size(); ++i, node = node->GetNext()) {
+        const CommandButton& command = kCommandButtons[i];
+        CHoverButton* button = buttons[i];
+        ASSERT_NE(button, nullptr);
+        // Created first, in this order.
+        EXPECT_EQ(node->GetData(), button) << i;
+        EXPECT_EQ(button->GetId(), 10001 + static_cast<int>(i));
+        EXPECT_EQ(button->GetPosition(), wxPoint(command.m_nLeft, command.m_nTop)) << i;
+        EXPECT_EQ(wxSize(button->GetFrameWidth(), button->GetFrameHeight()), expectedSizes[i]) << i;
+        EXPECT_EQ(button->GetSize(), expectedSizes[i]) << i;
+        wxRect tool;
+        wxString tip;
+        ASSERT_TRUE(button->GetTipCtrl().GetToolInfo(CHoverButton::kTipToolId, tool, tip));
+        EXPECT_EQ(tip.utf8_string(), LoadResourceString(command.m_nTipId)) << i;
+        EXPECT_TRUE(button->GetTipCtrl().IsActive());
+    }
+    EXPECT_EQ(buttons[0]->GetTipCtrl().GetToolCount(), 1);
+}
+
+TEST(WindowStart, ControlsStandAtTheirConvertedPlaces)
+{
+    PartsHost host;
+    const auto placeOf = [&host](int id) { return host.Window().FindWindow(id)->GetRect(); };
+    EXPECT_EQ(placeOf(IDC_SCAN_RANGE), TestDialogRectToPixels({134, 111, 47, 14}));
+    EXPECT_EQ(placeOf(IDC_FADE), TestDialogRectToPixels({327, 89, 47, 14}));
+    EXPECT_EQ(placeOf(IDC_DENSITY_VALUE), TestDialogRectToPixels({114, 158, 19, 11}));
+    EXPECT_EQ(placeOf(IDC_LENGTH_PICKER), TestDialogRectToPixels({261, 49, 38, 13}));
+    EXPECT_EQ(placeOf(IDC_REQUIRED_MEMORY), TestDialogRectToPixels({327, 166, 32, 11}));
+    EXPECT_EQ(placeOf(IDC_INPUT_TIME_LINE), TestDialogRectToPixels({44, 62, 116, 11}));
+    EXPECT_EQ(placeOf(IDC_LENGTH_PRESETS).GetPosition(), TestDialogRectToPixels({302, 49, 67, 88}).GetPosition());
+}
