@@ -59,16 +59,17 @@ protected:
 
     void TearDown() override { ParkPointer(); }
 
-    // Runs the dialog modally; act runs once it is on the screen. A dialog
-    // that does not close ends after a few seconds with -1.
+    // Runs the dialog modally; act runs once its picture is on the screen. A
+    // dialog that does not close ends with -1 when the patience runs out.
     int RunModal(AboutDialog& dialog, const std::function<void()>& act)
     {
         wxTimer giveUp;
         giveUp.Bind(wxEVT_TIMER, [&](wxTimerEvent&) { dialog.EndModal(-1); });
-        giveUp.StartOnce(5000);
+        giveUp.StartOnce(2 * kPatienceMs);
         dialog.CallAfter([&] {
-            WaitUntil([&] { return dialog.IsShownOnScreen(); });
-            PumpFor(50);
+            const wxPoint corner(5, 215);
+            const wxColour expected = PixelOf(LoadBitmapResource(IDB_ABOUT_PICTURE).ConvertToImage(), corner);
+            EXPECT_EQ(WaitForPixel(dialog, corner, expected), expected) << "the about window never painted";
             act();
         });
         return dialog.ShowModal();
@@ -137,8 +138,7 @@ TEST_F(AboutDialogTest, EnterClosesWithOk)
     AboutDialog dialog(&m_host.Frame());
     const int result = RunModal(dialog, [&] {
         wxUIActionSimulator simulator;
-        simulator.MouseMove(ScreenPoint(dialog, wxPoint(200, 100)));  // keyboard focus follows the pointer
-        PumpFor(20);
+        MoveRealPointer(simulator, ScreenPoint(dialog, wxPoint(200, 100)));  // keyboard focus follows the pointer
         simulator.Char(WXK_RETURN);
     });
     EXPECT_EQ(result, wxID_OK);
@@ -149,8 +149,7 @@ TEST_F(AboutDialogTest, EscapeClosesWithCancel)
     AboutDialog dialog(&m_host.Frame());
     const int result = RunModal(dialog, [&] {
         wxUIActionSimulator simulator;
-        simulator.MouseMove(ScreenPoint(dialog, wxPoint(200, 100)));
-        PumpFor(20);
+        MoveRealPointer(simulator, ScreenPoint(dialog, wxPoint(200, 100)));
         simulator.Char(WXK_ESCAPE);
     });
     EXPECT_EQ(result, wxID_CANCEL);
@@ -162,8 +161,7 @@ TEST_F(AboutDialogTest, ClickOnOkClosesWithOk)
     const int result = RunModal(dialog, [&] {
         wxButton& ok = OkButton(dialog);
         wxUIActionSimulator simulator;
-        simulator.MouseMove(ScreenPoint(ok, wxPoint(ok.GetSize().x / 2, ok.GetSize().y / 2)));
-        PumpFor(20);
+        MoveRealPointer(simulator, ScreenPoint(ok, wxPoint(ok.GetSize().x / 2, ok.GetSize().y / 2)));
         simulator.MouseClick();
     });
     EXPECT_EQ(result, wxID_OK);

@@ -133,7 +133,7 @@ TEST_F(BitmapSliderTest, RealDragRepaintsAsTheThumbMoves)
     EXPECT_TRUE(WaitUntil([this] { return m_pSlider->GetPos() == 50; }));
     EXPECT_EQ(ScreenAt(m_pSlider->GetThumbPlace(), kThumb), kThumb);
     simulator.MouseUp();
-    PumpFor(20);
+    EXPECT_TRUE(WaitUntil([this] { return !m_pSlider->HasCapture(); }));
 }
 
 TEST_F(BitmapSliderTest, RealPagePressRepaintsTheThumb)

@@ -55,7 +55,7 @@ wxColour PatternColour(wxPoint point)
 
 namespace {
 
-wxBitmap MakePattern(wxSize size)
+wxImage MakePattern(wxSize size)
 {
     wxImage image(size);
     for (int y = 0; y < size.y; ++y) {
@@ -64,7 +64,14 @@ wxBitmap MakePattern(wxSize size)
             image.SetRGB(x, y, colour.Red(), colour.Green(), colour.Blue());
         }
     }
-    return wxBitmap(image);
+    return image;
+}
+
+// Large enough for every host; computed once, as it takes a while.
+const wxImage& Pattern()
+{
+    static const wxImage pattern = MakePattern(wxSize(800, 600));
+    return pattern;
 }
 
 }  // namespace
@@ -73,7 +80,7 @@ PatternPanel::PatternPanel(wxWindow* parent)
 {
     SetBackgroundStyle(wxBG_STYLE_PAINT);
     Create(parent, wxID_ANY);
-    m_pattern = MakePattern(wxSize(800, 600));
+    m_pattern = wxBitmap(Pattern());
     Bind(wxEVT_PAINT, &PatternPanel::OnPaint, this);
 }
 
@@ -86,6 +93,7 @@ void PatternPanel::OnPaint(wxPaintEvent&)
 {
     wxPaintDC dc(this);
     PaintBackground(dc);
+    ++m_nPaints;
 }
 
 TestHost::TestHost(wxSize clientSize, wxPoint screenPlace)
@@ -100,6 +108,9 @@ TestHost::TestHost(wxSize clientSize, wxPoint screenPlace)
 
 TestHost::~TestHost()
 {
+    // Hidden at once: Destroy() leaves the last shown top-level window on the
+    // screen until the event loop is idle, which is after the last test.
+    m_pFrame->Hide();
     m_pFrame->Destroy();
     PumpEvents();
 }
@@ -108,9 +119,9 @@ void TestHost::ShowAndWait()
 {
     m_pFrame->Show();
     m_pFrame->Raise();
-    WaitUntil([this] { return m_pFrame->IsShownOnScreen(); });
-    m_pFrame->Update();
-    PumpFor(30);
+    // GTK paints a window only once the X server has mapped it, so the first
+    // paint says the window can take real input and be read back.
+    EXPECT_TRUE(WaitUntil([this] { return m_pPanel->PaintCount() > 0; })) << "the test window never painted";
 }
 
 namespace {
@@ -223,9 +234,23 @@ wxPoint ScreenPoint(wxWindow& window, wxPoint clientPoint)
 
 void ParkPointer()
 {
-    wxUIActionSimulator simulator;
-    simulator.MouseMove(1270, 1010);
-    PumpFor(20);
+    const wxPoint park(1270, 1010);
+    if (wxGetMousePosition() == park)
+        return;
+    if (Display* display = ScreenReader()) {
+        XWarpPointer(display, 0, DefaultRootWindow(display), 0, 0, 0, 0, park.x, park.y);
+        XSync(display, False);
+    }
+    WaitUntil([&] { return wxGetMousePosition() == park; });
+    PumpEvents();  // the leave notices of the windows it left
+}
+
+void MoveRealPointer(wxUIActionSimulator& simulator, wxPoint screenPoint)
+{
+    simulator.MouseMove(screenPoint);
+    EXPECT_TRUE(WaitUntil([&] { return wxGetMousePosition() == screenPoint; }))
+        << "the pointer did not arrive at (" << screenPoint.x << ", " << screenPoint.y << ")";
+    PumpEvents();
 }
 
 void PrintTo(const wxColour& colour, std::ostream* os)

@@ -9,6 +9,7 @@
 #include <wx/frame.h>
 #include <wx/image.h>
 #include <wx/panel.h>
+#include <wx/uiaction.h>
 
 #include <functional>
 #include <ostream>
@@ -17,8 +18,10 @@
 // Dispatches everything waiting (timers, paints, input) without waiting.
 void PumpEvents();
 // Pumps events until condition holds or timeoutMs has passed; the result is
-// the condition's last value.
-bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 3000);
+// the condition's last value. The deadline is generous, for a machine busy
+// with other work: only a failing check waits that long.
+constexpr int kPatienceMs = 15000;
+bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = kPatienceMs);
 // Pumps events for milliseconds.
 void PumpFor(int milliseconds);
 
@@ -32,10 +35,12 @@ class PatternPanel : public wxPanel, public BackgroundPainter {
 public:
     explicit PatternPanel(wxWindow* parent);
     void PaintBackground(wxDC& dc) override;
+    int PaintCount() const { return m_nPaints; }
 
 private:
     void OnPaint(wxPaintEvent& event);
     wxBitmap m_pattern;
+    int m_nPaints = 0;
 };
 
 // A top-level window at a fixed screen place whose client area is a
@@ -49,7 +54,7 @@ public:
 
     wxFrame& Frame() { return *m_pFrame; }
     PatternPanel& Panel() { return *m_pPanel; }
-    // Shows the window and waits until it is on the screen.
+    // Shows the window and waits until it has painted on the screen.
     void ShowAndWait();
 
 private:
@@ -62,7 +67,7 @@ wxImage CaptureClient(wxWindow& window);
 wxColour PixelOf(const wxImage& image, wxPoint point);
 // Waits until the screen shows colour at the window's client point; the
 // result is the colour seen last.
-wxColour WaitForPixel(wxWindow& window, wxPoint point, const wxColour& colour, int timeoutMs = 3000);
+wxColour WaitForPixel(wxWindow& window, wxPoint point, const wxColour& colour, int timeoutMs = kPatienceMs);
 
 // Saves the window's client area as test-artifacts/<name>.png in the build tree.
 void SaveScreenshot(wxWindow& window, const std::string& name);
@@ -78,6 +83,8 @@ wxBitmap ColourStrip(int frameWidth, int height, const wxColour& normal, const w
 wxPoint ScreenPoint(wxWindow& window, wxPoint clientPoint);
 // Moves the real pointer far away from every test window.
 void ParkPointer();
+// Moves the real pointer with simulator and waits until it is there.
+void MoveRealPointer(wxUIActionSimulator& simulator, wxPoint screenPoint);
 
 // Readable values in test failure messages.
 void PrintTo(const wxColour& colour, std::ostream* os);
