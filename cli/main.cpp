@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "bundled_sample.h"
 #include "generation_run.h"
 #include "interrupt_signal.h"
 #include "panel_settings.h"
@@ -139,7 +140,7 @@ void DefineOptions(CLI::App& app, Options& options)
 GenerationSettings MakeSettings(const Options& options)
 {
     GenerationSettings settings;
-    settings.m_strInputPath = options.m_strInput.empty() ? SONNELITH_SAMPLE_PATH : options.m_strInput;
+    settings.m_strInputPath = options.m_strInput.empty() ? FindBundledSample().string() : options.m_strInput;
     settings.m_strOutputPath = options.m_strOutput;
     settings.m_nDurationSeconds = *ParseLength(options.m_strLength);
     FillSettings(options.m_panel, settings);

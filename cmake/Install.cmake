@@ -1,0 +1,91 @@
+# What `cmake --install` puts where: the programs in bin/; the user's guide,
+# the sample sound and the configuration naming the installation folder in the
+# data folder (share/sonnelith/); the manual page of sonnelith-cli; and, with
+# the desktop program, its menu entry, icons and AppStream metadata.
+#
+# Included before the subdirectories, since the command-line generator needs
+# the layout below at compile time; the rules themselves are added at the end
+# of the top-level CMakeLists.txt, once every program target exists.
+include(GNUInstallDirs)
+
+# The data folder, relative to the prefix, and as seen from the programs'
+# folder, so an installed program finds its data wherever the tree lies.
+set(SONNELITH_INSTALL_DATADIR "${CMAKE_INSTALL_DATADIR}/sonnelith")
+file(RELATIVE_PATH SONNELITH_BIN_TO_DATA "${CMAKE_INSTALL_FULL_BINDIR}"
+     "${CMAKE_INSTALL_FULL_DATADIR}/sonnelith")
+
+# Installing and packaging take what is already built (build first, as the
+# README says) instead of building every target, test programs included.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
+
+set(SONNELITH_APP_ID "com.korvatek.Sonnelith")
+set(SONNELITH_GUIDE "${PROJECT_SOURCE_DIR}/docs/guide/Sonnelith - User's Guide.pdf")
+set(SONNELITH_ICON_SIZES 16 32 48 64 128 256)
+
+# Debian installs manual pages compressed; gzip -n keeps the bytes the same
+# from build to build.
+function(sonnelith_compress_man_page source)
+  get_filename_component(name "${source}" NAME)
+  set(copy "${PROJECT_BINARY_DIR}/packaging/${name}")
+  set(output "${copy}.gz")
+  add_custom_command(
+    OUTPUT "${output}"
+    COMMAND ${CMAKE_COMMAND} -E copy "${source}" "${copy}"
+    COMMAND gzip -9 -n -f "${copy}"
+    DEPENDS "${source}"
+    COMMENT "Compressing the manual page ${name}"
+    VERBATIM)
+  add_custom_target(sonnelith_man_pages ALL DEPENDS "${output}")
+  install(FILES "${output}" DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
+endfunction()
+
+# sonnelith.conf names the installation folder (InstallPath): the data folder
+# under the prefix given at install time (cmake --install --prefix, or the
+# package's /usr), never the staging DESTDIR, since the file is read where the
+# program finally lives. It is written into the build tree when installing and
+# then installed like any other file.
+function(sonnelith_install_configuration)
+  set(template "${PROJECT_SOURCE_DIR}/packaging/sonnelith.conf.in")
+  set(configured "${PROJECT_BINARY_DIR}/packaging/sonnelith.conf")
+  install(CODE "
+    set(SONNELITH_INSTALL_PATH \"${SONNELITH_INSTALL_DATADIR}\")
+    if(NOT IS_ABSOLUTE \"\${SONNELITH_INSTALL_PATH}\")
+      set(SONNELITH_INSTALL_PATH \"\${CMAKE_INSTALL_PREFIX}/\${SONNELITH_INSTALL_PATH}\")
+    endif()
+    cmake_path(NORMAL_PATH SONNELITH_INSTALL_PATH)
+    configure_file(\"${template}\" \"${configured}\" @ONLY)
+  ")
+  install(FILES "${configured}" DESTINATION "${SONNELITH_INSTALL_DATADIR}")
+endfunction()
+
+# The menu entry, the icon at every size it is drawn at, and the software
+# centre's description: only where the desktop program itself is installed.
+function(sonnelith_install_desktop_integration)
+  install(FILES "${PROJECT_SOURCE_DIR}/packaging/${SONNELITH_APP_ID}.desktop"
+          DESTINATION "${CMAKE_INSTALL_DATADIR}/applications")
+  install(FILES "${PROJECT_SOURCE_DIR}/packaging/${SONNELITH_APP_ID}.metainfo.xml"
+          DESTINATION "${CMAKE_INSTALL_DATADIR}/metainfo")
+  foreach(size IN LISTS SONNELITH_ICON_SIZES)
+    install(FILES "${PROJECT_SOURCE_DIR}/resources/icon/sonnelith-${size}.png"
+            DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps"
+            RENAME sonnelith.png)
+  endforeach()
+  install(FILES "${PROJECT_SOURCE_DIR}/resources/icon/sonnelith.svg"
+          DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps")
+endfunction()
+
+function(sonnelith_install_rules)
+  install(TARGETS sonnelith-cli RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
+  if(TARGET sonnelith)
+    install(TARGETS sonnelith RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
+    sonnelith_install_desktop_integration()
+  endif()
+  install(FILES "${SONNELITH_GUIDE}" "${PROJECT_SOURCE_DIR}/resources/sample/sonnelith-sample.wav"
+          DESTINATION "${SONNELITH_INSTALL_DATADIR}")
+  sonnelith_install_configuration()
+  sonnelith_compress_man_page("${PROJECT_SOURCE_DIR}/packaging/sonnelith-cli.1")
+endfunction()
+
+cmake_language(DEFER CALL sonnelith_install_rules)
+
+include(${CMAKE_CURRENT_LIST_DIR}/Package.cmake)
