@@ -1,7 +1,7 @@
-// Generate, Play, the user's guide, the web site and About.
+// Generate, Play, the user's guide and the web site.
 #include <gtest/gtest.h>
 
-#include "control_ids.h"
+#include "main_window_ids.h"
 #include "install_location.h"
 #include "panel_test_support.h"
 #include "resource_ids.h"
@@ -118,14 +118,4 @@ TEST(UserGuide, FallsBackToTheDataFolderAndReportsAFailedOpen)
     ASSERT_EQ(host.Opener().m_targets.size(), 1u);
     EXPECT_EQ(host.Opener().m_targets[0], "/usr/share/sonnelith/Sonnelith - User's Guide.pdf");
     EXPECT_EQ(host.TakeMessages(), std::vector<int>{IDS_ERR_USER_GUIDE});
-}
-
-TEST(About, ShowsTheAboutWindowAndChangesNothingElse)
-{
-    PartsHost host;
-    host.Click(IDC_ABOUT);
-    host.Click(IDC_ABOUT);
-    EXPECT_EQ(host.AboutShown(), 2);
-    EXPECT_TRUE(host.TakeMessages().empty());
-    EXPECT_TRUE(host.Opener().m_targets.empty());
 }

@@ -2,7 +2,7 @@
 // the input and the information lines.
 #include <gtest/gtest.h>
 
-#include "control_ids.h"
+#include "main_window_ids.h"
 #include "panel_test_support.h"
 #include "resource_ids.h"
 #include "temp_dir.h"

@@ -1,37 +1,45 @@
-// From chosen files to a finished output: the window's parts start a real run.
+// From chosen files to a finished output in the real main window: the
+// Generate command opens the progress window, which runs the generation.
 #include <gtest/gtest.h>
 
-#include "control_ids.h"
 #include "bitmap_slider.h"
 #include "external_tool.h"
-#include "generation_run.h"
+#include "main_window_ids.h"
 #include "message_box.h"
+#include "message_box_routine.h"
 #include "panel_test_support.h"
-#include "resource_ids.h"
+#include "string_table.h"
 #include "temp_dir.h"
 #include "test_sounds.h"
 
 namespace {
 
-// Runs a generation on the spot, as the progress window would, recording its messages.
-class InlineRunHost : public GenerationHost {
+// Answers every message box with OK and keeps its text, for as long as it lives.
+class BoxLog {
 public:
-    int ShowMessage(int stringId, const std::string&, unsigned) override
+    BoxLog()
     {
-        m_messages.push_back(stringId);
-        return IDOK;
+        m_previous = SetMessageBoxRoutine([this](const MessageBoxRequest& request) {
+            m_texts.push_back(request.m_strText);
+            return IDOK;
+        });
     }
-    void SetBarPosition(Phase, int) override {}
-    void SetPercentText(Phase, int) override {}
-    void SetTimeLeftText(const std::string&) override {}
-    void SetWrittenSizeText(const std::string&) override {}
-    int PumpMessages() override
-    {
-        PumpEvents();
-        return 0;
-    }
-    std::vector<int> m_messages;
+    ~BoxLog() { SetMessageBoxRoutine(m_previous); }
+    BoxLog(const BoxLog&) = delete;
+    BoxLog& operator=(const BoxLog&) = delete;
+
+    std::vector<std::string> m_texts;
+
+private:
+    MessageBoxRoutine m_previous;
 };
+
+double PeakOf(const std::string& path)
+{
+    const ToolResult stat = RunTool("sox " + ShellQuote(path) + " -n stat 2>&1");
+    const std::size_t at = stat.output.find("Maximum amplitude:");
+    return at == std::string::npos ? -1.0 : std::stod(stat.output.substr(at + 18));
+}
 
 }  // namespace
 
@@ -41,22 +49,20 @@ TEST(GenerateRun, ChosenFilesSlidersAndLengthGiveAValidOutput)
     TempDir dir;
     const std::string input = dir.File("tone.wav");
     WriteToneWav(input, 44100 * 3, 22050);
-    PartsHost host;
-    InlineRunHost runHost;
-    host.Parts().SetRunStarter([&runHost](const GenerationSettings& settings) {
-        GenerationRun run(runHost);
-        run.SetSettings(settings);
-        run.SeedRandom();
-        run.SetKeepGoing(1);
-        run.Run();
-    });
+    BoxLog boxes;
+    PartsHost host(true);
     host.ChooseInput(input);
     host.ChooseOutput(dir.File("ambient"));
-    // Shorter grains than the default, so a 3-second input is plenty.
+    // Shorter grains than the default, so a 3-second input is plenty; volume 80 %.
     SendKey(*host.Parts().GetPanel().GetSlider(IDC_GRAIN_LENGTH), WXK_HOME);
-    host.Click(IDC_GENERATE);
+    BitmapSlider& volume = *host.Parts().GetPanel().GetSlider(IDC_VOLUME);
+    for (int step = 0; step < 30; ++step)
+        SendKey(volume, WXK_RIGHT);
+    ASSERT_EQ(host.TextOf(IDC_VOLUME_VALUE), "80");
 
-    EXPECT_EQ(runHost.m_messages, std::vector<int>{IDS_GENERATION_DONE});
+    host.Click(IDC_GENERATE);  // returns when the progress window has closed
+
+    EXPECT_EQ(boxes.m_texts, std::vector<std::string>{LoadResourceString(IDS_GENERATION_DONE)});
     const std::string output = dir.File("ambient.wav");
     const auto soxi = [&output](const char* option) {
         return RunTool(std::string("soxi ") + option + " " + ShellQuote(output)).output;
@@ -65,12 +71,21 @@ TEST(GenerateRun, ChosenFilesSlidersAndLengthGiveAValidOutput)
     EXPECT_EQ(soxi("-c"), "2\n");
     EXPECT_EQ(soxi("-b"), "16\n");
     EXPECT_EQ(soxi("-s"), "661500\n");  // 15 s at 44100 Hz
-    const ToolResult stat = RunTool("sox " + ShellQuote(output) + " -n stat 2>&1");
-    const std::size_t at = stat.output.find("Maximum amplitude:");
-    ASSERT_NE(at, std::string::npos) << stat.output;
-    const double peak = std::stod(stat.output.substr(at + 18));
-    // The volume slider at 50 % puts the peak at half of full scale; the fades
-    // at both ends can only lower it, and a 15 s sound has most of its grains outside them.
-    EXPECT_LE(peak, 0.5001);
-    EXPECT_GT(peak, 0.25);
+    // The peak is brought to the volume (80 % of full scale); the 3-second fades
+    // at both ends can only lower it, and most of a 15 s sound lies between them.
+    const double peak = PeakOf(output);
+    EXPECT_LE(peak, 0.8001);
+    EXPECT_GT(peak, 0.5);
+    // The window is as it was: files, length and sliders unchanged.
+    EXPECT_EQ(host.TextOf(IDC_OUTPUT_NAME), "ambient.wav");
+    EXPECT_EQ(host.TextOf(IDC_GRAIN_LENGTH_VALUE), "50");
+    EXPECT_EQ(host.Parts().GetDurationSeconds(), 15);
+}
+
+TEST(GenerateRun, ARefusedRunShowsItsMessageThroughTheProgramsBoxes)
+{
+    BoxLog boxes;
+    PartsHost host(true);
+    host.Click(IDC_GENERATE);
+    EXPECT_EQ(boxes.m_texts, std::vector<std::string>{LoadResourceString(IDS_SELECT_INPUT)});
 }

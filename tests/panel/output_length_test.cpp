@@ -4,7 +4,7 @@
 #include <wx/choice.h>
 #include <wx/uiaction.h>
 
-#include "control_ids.h"
+#include "main_window_ids.h"
 #include "minute_second_picker.h"
 #include "panel_test_support.h"
 
@@ -111,7 +111,6 @@ TEST(OutputLength, ZeroLengthNeedsNothing)
 TEST(OutputLength, TheArrowButtonsStepTheChosenFieldUnderTheMouse)
 {
     PartsHost host;
-    host.ShowAndWait();
     MinuteSecondPicker& picker = PickerOf(host);
     wxUIActionSimulator sim;
     const auto clickAt = [&](wxPoint client) {
@@ -140,7 +139,6 @@ TEST(OutputLength, TheArrowButtonsStepTheChosenFieldUnderTheMouse)
 TEST(OutputLength, HoldingAnArrowRepeatsTheStep)
 {
     PartsHost host;
-    host.ShowAndWait();
     MinuteSecondPicker& picker = PickerOf(host);
     wxUIActionSimulator sim;
     const wxRect up = picker.GetUpArrowRect();

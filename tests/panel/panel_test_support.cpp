@@ -10,12 +10,11 @@
 #include <wx/stopwatch.h>
 #include <wx/utils.h>
 
-#include <cmath>
 #include <utility>
 
-#include "draw_bitmap_at.h"
-#include "picture_resources.h"
-#include "resource_ids.h"
+#include <gtest/gtest.h>
+
+#include "main_window_ids.h"
 
 void PumpEvents()
 {
@@ -35,13 +34,6 @@ bool WaitUntil(const std::function<bool()>& condition, int timeoutMs)
         wxMilliSleep(1);
     }
     return true;
-}
-
-wxRect TestDialogRectToPixels(const DialogRect& rect)
-{
-    const auto x = [](int units) { return static_cast<int>(std::lround(units * 1.5)); };
-    const auto y = [](int units) { return static_cast<int>(std::lround(units * 13 / 8.0)); };
-    return wxRect(x(rect.m_nLeft), y(rect.m_nTop), x(rect.m_nWidth), y(rect.m_nHeight));
 }
 
 std::optional<std::string> FakeFileChooser::Choose(FileRole role)
@@ -66,59 +58,38 @@ void FakeOpener::Open(const std::string& target, Finished finished)
     finished(m_bSucceed);
 }
 
-BackgroundPanel::BackgroundPanel(wxWindow* parent)
+PartsHost::PartsHost(bool realRuns) : m_pDialog(new GeneratorDialog())
 {
-    SetBackgroundStyle(wxBG_STYLE_PAINT);
-    Create(parent, wxID_ANY);
-    Bind(wxEVT_PAINT, &BackgroundPanel::OnPaint, this);
-}
+    // Showing the window opens it: controls set up, files cleared, defaults restored.
+    m_pDialog->Show();
+    WaitUntil([this] { return m_pDialog->IsShownOnScreen(); });
+    PumpEvents();
 
-void BackgroundPanel::PaintBackground(wxDC& dc)
-{
-    static const wxBitmap background = LoadBitmapResource(IDB_BACKGROUND);
-    DrawBitmapAt(dc, wxPoint(0, 0), background);
-}
-
-void BackgroundPanel::OnPaint(wxPaintEvent&)
-{
-    wxPaintDC dc(this);
-    PaintBackground(dc);
-}
-
-PartsHost::PartsHost()
-{
-    m_pFrame = new wxFrame(nullptr, wxID_ANY, "Sonnelith parts", wxPoint(60, 60), wxDefaultSize,
-                           wxCAPTION | wxCLOSE_BOX);
-    m_pFrame->SetClientSize(594, 397);
-    m_pPanel = new BackgroundPanel(m_pFrame);
-    m_pPanel->SetSize(m_pFrame->GetClientSize());
-    m_pParts = std::make_unique<MainWindowParts>(m_pPanel);
-
+    MainWindowParts& parts = Parts();
     auto chooser = std::make_unique<FakeFileChooser>();
     m_pChooser = chooser.get();
-    m_pParts->SetFileChooser(std::move(chooser));
+    parts.SetFileChooser(std::move(chooser));
     auto opener = std::make_unique<FakeOpener>();
     m_pOpener = opener.get();
-    m_pParts->SetDesktopOpener(std::move(opener));
-    m_pParts->SetMessageRoutine([this](int stringId, const std::string&, unsigned) {
+    parts.SetDesktopOpener(std::move(opener));
+    if (realRuns)
+        return;
+    parts.SetMessageRoutine([this](int stringId, const std::string&, unsigned) {
         m_messages.push_back(stringId);
         return 1;
     });
-    m_pParts->SetRunStarter([this](const GenerationSettings& settings) { m_runs.push_back(settings); });
-    m_pParts->SetAboutShower([this] { ++m_nAboutShown; });
-
-    m_pParts->Create(TestDialogRectToPixels, true);
-    m_pParts->BindCommands();
-    m_pParts->ClearFiles();
-    m_pParts->RestoreDefaults();
+    parts.SetRunStarter([this](const GenerationSettings& settings) { m_runs.push_back(settings); });
 }
 
 PartsHost::~PartsHost()
 {
-    // The controls go first: their handlers belong to the parts.
-    m_pFrame->Destroy();
+    m_pDialog->Destroy();
     PumpEvents();
-    m_pParts.reset();
+}
+
+MainWindowParts& PartsHost::Parts()
+{
+    return m_pDialog->GetParts();
 }
 
 std::vector<int> PartsHost::TakeMessages()
@@ -128,7 +99,8 @@ std::vector<int> PartsHost::TakeMessages()
 
 void PartsHost::Click(int buttonId)
 {
-    wxWindow* button = m_pPanel->FindWindow(buttonId);
+    wxWindow* button = m_pDialog->FindWindow(buttonId);
+    ASSERT_NE(button, nullptr) << buttonId;
     wxCommandEvent click(wxEVT_BUTTON, buttonId);
     click.SetEventObject(button);
     button->ProcessWindowEvent(click);
@@ -137,29 +109,19 @@ void PartsHost::Click(int buttonId)
 void PartsHost::ChooseInput(const std::optional<std::string>& path)
 {
     m_pChooser->Answer(FileRole::Input, path);
-    Click(10007);
+    Click(IDC_INPUT_FILE);
 }
 
 void PartsHost::ChooseOutput(const std::optional<std::string>& path)
 {
     m_pChooser->Answer(FileRole::Output, path);
-    Click(10008);
+    Click(IDC_OUTPUT_FILE);
 }
 
 std::string PartsHost::TextOf(int id)
 {
-    auto* text = dynamic_cast<wxStaticText*>(m_pPanel->FindWindow(id));
+    auto* text = dynamic_cast<wxStaticText*>(m_pDialog->FindWindow(id));
     return text ? text->GetLabelText().utf8_string() : std::string("<no text control>");
-}
-
-void PartsHost::ShowAndWait()
-{
-    m_pFrame->Show();
-    m_pFrame->Raise();
-    WaitUntil([this] { return m_pFrame->IsShownOnScreen(); });
-    PumpEvents();
-    wxMilliSleep(50);
-    PumpEvents();
 }
 
 void SaveScreenshot(wxWindow& window, const std::string& name)

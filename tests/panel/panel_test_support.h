@@ -1,10 +1,6 @@
-// Helpers for the main window parts' GUI tests: event pumping, a host window
-// with the window's background picture, and stand-ins for the services the
-// parts reach outside the window through.
+// Helpers for the main window parts' GUI tests: event pumping, the main window
+// with stand-ins for the services its parts reach outside the window through.
 #pragma once
-
-#include <wx/frame.h>
-#include <wx/panel.h>
 
 #include <deque>
 #include <memory>
@@ -12,11 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "background_painter.h"
 #include "desktop_opener.h"
-#include "dialog_rect.h"
 #include "file_chooser.h"
 #include "generation_settings.h"
+#include "generator_dialog.h"
 #include "main_window_parts.h"
 
 class wxWindow;
@@ -25,10 +20,6 @@ class wxWindow;
 void PumpEvents();
 // Pumps until condition holds or timeoutMs has passed; the condition's last value.
 bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 5000);
-
-// The main window's conversion: 1.5 pixels per horizontal unit, 13/8 per
-// vertical one, rounded to the nearest pixel.
-wxRect TestDialogRectToPixels(const DialogRect& rect);
 
 // Answers the file dialogs from a list given by the test.
 class FakeFileChooser : public FileChooser {
@@ -53,38 +44,25 @@ public:
     std::vector<std::string> m_targets;
 };
 
-// A panel that paints the main window's background picture and lends it to
-// the skinned children.
-class BackgroundPanel : public wxPanel, public BackgroundPainter {
-public:
-    explicit BackgroundPanel(wxWindow* parent);
-    void PaintBackground(wxDC& dc) override;
-
-private:
-    void OnPaint(wxPaintEvent& event);
-};
-
-// A window of the main window's client size holding the working parts, with
-// every outside service replaced: messages are recorded, files come from
-// FakeFileChooser, the desktop is FakeOpener, runs and the about window are
-// recorded. It is set up as the window opens: files cleared, defaults restored.
+// The real main window, opened (not modally), with the outside services of
+// its parts replaced: files come from FakeFileChooser, the desktop is
+// FakeOpener; unless realRuns is set, messages are recorded here and runs are
+// recorded instead of started.
 class PartsHost {
 public:
-    PartsHost();
+    explicit PartsHost(bool realRuns = false);
     ~PartsHost();
     PartsHost(const PartsHost&) = delete;
     PartsHost& operator=(const PartsHost&) = delete;
 
-    MainWindowParts& Parts() { return *m_pParts; }
-    wxWindow& Window() { return *m_pPanel; }
-    wxFrame& Frame() { return *m_pFrame; }
+    MainWindowParts& Parts();
+    GeneratorDialog& Window() { return *m_pDialog; }
     FakeFileChooser& Chooser() { return *m_pChooser; }
     FakeOpener& Opener() { return *m_pOpener; }
 
     // Message ids shown so far, emptied.
     std::vector<int> TakeMessages();
     const std::vector<GenerationSettings>& Runs() const { return m_runs; }
-    int AboutShown() const { return m_nAboutShown; }
 
     // Clicks a command button as the user would, through its wxEVT_BUTTON.
     void Click(int buttonId);
@@ -92,20 +70,15 @@ public:
     void ChooseInput(const std::optional<std::string>& path);
     void ChooseOutput(const std::optional<std::string>& path);
 
-    // The texts of the controls, by id.
+    // The text a static control shows, by id.
     std::string TextOf(int id);
 
-    void ShowAndWait();
-
 private:
-    wxFrame* m_pFrame;
-    BackgroundPanel* m_pPanel;
-    std::unique_ptr<MainWindowParts> m_pParts;
+    GeneratorDialog* m_pDialog;
     FakeFileChooser* m_pChooser;
     FakeOpener* m_pOpener;
     std::vector<int> m_messages;
     std::vector<GenerationSettings> m_runs;
-    int m_nAboutShown = 0;
 };
 
 // Saves the window's client area as test-artifacts/<name>.png in the build tree.

@@ -5,7 +5,7 @@
 #include <wx/uiaction.h>
 
 #include "bitmap_slider.h"
-#include "control_ids.h"
+#include "main_window_ids.h"
 #include "minute_second_picker.h"
 #include "panel_test_support.h"
 #include "temp_dir.h"
@@ -38,7 +38,6 @@ struct ScrollLog {
 TEST(ParameterPanel, DraggingAThumbUpdatesItsLabelBeforeTheRelease)
 {
     PartsHost host;
-    host.ShowAndWait();
     ScrollLog log(host.Window());
     BitmapSlider& density = SliderOf(host, IDC_DENSITY);
     const wxRect thumb = density.GetThumbRect();

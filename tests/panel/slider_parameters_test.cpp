@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <set>
 
-#include "control_ids.h"
+#include "main_window_ids.h"
 #include "panel_settings.h"
 #include "slider_parameters.h"
 

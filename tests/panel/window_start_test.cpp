@@ -1,17 +1,14 @@
-// The main window's parts as the window opens: labels, length, presets,
-// figures, empty file fields, and the eight command buttons.
+// The main window's parts as the window opens: labels, sliders, length,
+// presets, figures and empty file fields.
 #include <gtest/gtest.h>
 
 #include <wx/choice.h>
 
 #include "bitmap_slider.h"
-#include "command_buttons.h"
-#include "control_ids.h"
-#include "hover_button.h"
+#include "main_window_ids.h"
 #include "minute_second_picker.h"
 #include "panel_test_support.h"
 #include "resource_estimate.h"
-#include "string_table.h"
 
 TEST(WindowStart, LabelsShowTheStartValues)
 {
@@ -74,42 +71,4 @@ TEST(WindowStart, FileFieldsAreEmpty)
     for (int id : {IDC_INPUT_NAME, IDC_OUTPUT_NAME, IDC_INPUT_TIME_LINE, IDC_INPUT_FORMAT_LINE})
         EXPECT_EQ(host.TextOf(id), "") << id;
     EXPECT_FALSE(host.Parts().GetInputFacts().IsValid());
-}
-
-TEST(WindowStart, EightButtonsInOrderWithStripsTipsAndPlaces)
-{
-    PartsHost host;
-    const auto& buttons = host.Parts().GetButtons();
-    const wxSize expectedSizes[] = {{72, 32}, {33, 32}, {33, 32}, {72, 32}, {33, 32}, {33, 32}, {33, 24}, {33, 24}};
-    wxWindowList::compatibility_iterator node = host.Window().GetChildren().GetFirst();
-    for (std::size_t i = 0; i < buttons.size(); ++i, node = node->GetNext()) {
-        const CommandButton& command = kCommandButtons[i];
-        CHoverButton* button = buttons[i];
-        ASSERT_NE(button, nullptr);
-        // Created first, in this order.
-        EXPECT_EQ(node->GetData(), button) << i;
-        EXPECT_EQ(button->GetId(), 10001 + static_cast<int>(i));
-        EXPECT_EQ(button->GetPosition(), wxPoint(command.m_nLeft, command.m_nTop)) << i;
-        EXPECT_EQ(wxSize(button->GetFrameWidth(), button->GetFrameHeight()), expectedSizes[i]) << i;
-        EXPECT_EQ(button->GetSize(), expectedSizes[i]) << i;
-        wxRect tool;
-        wxString tip;
-        ASSERT_TRUE(button->GetTipCtrl().GetToolInfo(CHoverButton::kTipToolId, tool, tip));
-        EXPECT_EQ(tip.utf8_string(), LoadResourceString(command.m_nTipId)) << i;
-        EXPECT_TRUE(button->GetTipCtrl().IsActive());
-    }
-    EXPECT_EQ(buttons[0]->GetTipCtrl().GetToolCount(), 1);
-}
-
-TEST(WindowStart, ControlsStandAtTheirConvertedPlaces)
-{
-    PartsHost host;
-    const auto placeOf = [&host](int id) { return host.Window().FindWindow(id)->GetRect(); };
-    EXPECT_EQ(placeOf(IDC_SCAN_RANGE), TestDialogRectToPixels({134, 111, 47, 14}));
-    EXPECT_EQ(placeOf(IDC_FADE), TestDialogRectToPixels({327, 89, 47, 14}));
-    EXPECT_EQ(placeOf(IDC_DENSITY_VALUE), TestDialogRectToPixels({114, 158, 19, 11}));
-    EXPECT_EQ(placeOf(IDC_LENGTH_PICKER), TestDialogRectToPixels({261, 49, 38, 13}));
-    EXPECT_EQ(placeOf(IDC_REQUIRED_MEMORY), TestDialogRectToPixels({327, 166, 32, 11}));
-    EXPECT_EQ(placeOf(IDC_INPUT_TIME_LINE), TestDialogRectToPixels({44, 62, 116, 11}));
-    EXPECT_EQ(placeOf(IDC_LENGTH_PRESETS).GetPosition(), TestDialogRectToPixels({302, 49, 67, 88}).GetPosition());
 }

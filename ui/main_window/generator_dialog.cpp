@@ -6,8 +6,12 @@
 #include "control_colours.h"
 #include "draw_bitmap_at.h"
 #include "hover_button.h"
+#include "main_window_parts.h"
 #include "main_window_template.h"
+#include "message_box_routine.h"
+#include "minute_second_picker.h"
 #include "picture_resources.h"
+#include "progress_dialog.h"
 #include "resource_ids.h"
 #include "string_table.h"
 
@@ -88,11 +92,25 @@ GeneratorDialog::GeneratorDialog(wxWindow* parent)
 
     CreateLayoutControls();
     DoDataExchange();
+    m_pParts = std::make_unique<MainWindowParts>(*this, [this](int stringId, const std::string&, unsigned style) {
+        return ShowMessageBoxById(stringId, style, this);
+    });
+    m_pParts->Attach();
+    // A run happens in a progress window of its own, with no parent given.
+    m_pParts->SetRunStarter([](const GenerationSettings& settings) {
+        ProgressDialog progress;
+        progress.GetRun().SetSettings(settings);
+        progress.ShowModal();
+    });
     BindCommands();
     Centre(wxBOTH);
 }
 
-GeneratorDialog::~GeneratorDialog() = default;
+GeneratorDialog::~GeneratorDialog()
+{
+    // The controls go before the parts that handle their notifications.
+    DestroyChildren();
+}
 
 bool GeneratorDialog::Show(bool show)
 {
@@ -176,13 +194,10 @@ wxChoice* GeneratorDialog::CreateDropDownList(int id, const wxRect& rect)
     return list;
 }
 
-// Holds the length picker's place (white, like an edit field) until the
-// "mm:ss" picker is put there.
+// The "mm:ss" length picker: a white field with its own arrow buttons.
 wxWindow* GeneratorDialog::CreateLengthPicker(const wxRect& rect)
 {
-    auto* picker = new wxWindow(this, IDC_LENGTH_PICKER, rect.GetPosition(), rect.GetSize(), wxBORDER_SUNKEN);
-    picker->SetBackgroundColour(*wxWHITE);
-    return picker;
+    return new MinuteSecondPicker(this, IDC_LENGTH_PICKER, rect.GetPosition(), rect.GetSize());
 }
 
 // Binds the member controls to the layout's controls by ID.
@@ -228,6 +243,7 @@ void GeneratorDialog::BindCommands()
     Bind(wxEVT_SCROLL_THUMBRELEASE, &GeneratorDialog::OnSliderScroll, this);
     Bind(wxEVT_SCROLL_CHANGED, &GeneratorDialog::OnSliderScroll, this);
     Bind(wxEVT_CHOICE, &GeneratorDialog::OnPresetChosen, this, IDC_LENGTH_PRESETS);
+    Bind(EVT_LENGTH_PICKER_CHANGED, &GeneratorDialog::OnPickerChanged, this, IDC_LENGTH_PICKER);
 }
 
 // The about item goes last in the window menu, after a separator.
@@ -273,32 +289,13 @@ void GeneratorDialog::LoadSliderPictures()
 // No files chosen: empty paths and names, no valid input, empty fields.
 void GeneratorDialog::ClearFileChoice()
 {
-    m_strOutPath.clear();
-    m_strOutName.clear();
-    m_strInPath.clear();
-    m_strInName.clear();
-    m_nInputFileSize = 0;
-    ShowInputInfo();
-    SetLabelText(IDC_INPUT_NAME, m_strInName);
+    m_pParts->ClearFiles();
 }
 
 bool GeneratorDialog::TransferDataToWindow()
 {
-    SetLabelText(IDC_DENSITY_VALUE, m_strDensityValue);
-    SetLabelText(IDC_GRAIN_LENGTH_VALUE, m_strGrainLengthValue);
-    SetLabelText(IDC_SCAN_RANGE_VALUE, m_strScanRangeValue);
-    SetLabelText(IDC_SEGMENT_VALUE, m_strSegmentValue);
-    SetLabelText(IDC_VOLUME_VALUE, m_strVolumeValue);
-    SetLabelText(IDC_FADE_VALUE, m_strFadeValue);
+    m_pParts->WriteLabels();
     return true;
-}
-
-void GeneratorDialog::SetLabelText(int id, const wxString& text)
-{
-    if (auto* label = wxDynamicCast(FindWindow(id), wxStaticText)) {
-        if (label->GetLabel() != text)
-            label->SetLabel(text);
-    }
 }
 
 void GeneratorDialog::PaintBackground(wxDC& dc)
@@ -413,34 +410,66 @@ void GeneratorDialog::OnAbout()
     about.ShowModal();
 }
 
-// The commands below, the parameter panel and the output length are filled
-// in by the parts of the window that own them.
+// The commands, the parameter panel and the output length are the parts'.
 
-void GeneratorDialog::OnGenerate() {}
-void GeneratorDialog::OnPlay() {}
-void GeneratorDialog::OnRestore() {}
-void GeneratorDialog::OnUserGuide() {}
-void GeneratorDialog::OnWebSite() {}
-void GeneratorDialog::OnInputFile() {}
-void GeneratorDialog::OnOutputFile() {}
+void GeneratorDialog::OnGenerate()
+{
+    m_pParts->OnGenerate();
+}
 
-void GeneratorDialog::RestoreDefaults() {}
+void GeneratorDialog::OnPlay()
+{
+    m_pParts->OnPlay();
+}
 
-// Both information lines stay empty while no valid input is chosen.
+void GeneratorDialog::OnRestore()
+{
+    RestoreDefaults();
+}
+
+void GeneratorDialog::OnUserGuide()
+{
+    m_pParts->OnUserGuide();
+}
+
+void GeneratorDialog::OnWebSite()
+{
+    m_pParts->OnWebSite();
+}
+
+void GeneratorDialog::OnInputFile()
+{
+    m_pParts->OnInputFile();
+}
+
+void GeneratorDialog::OnOutputFile()
+{
+    m_pParts->OnOutputFile();
+}
+
+void GeneratorDialog::RestoreDefaults()
+{
+    m_pParts->RestoreDefaults();
+}
+
 void GeneratorDialog::ShowInputInfo()
 {
-    if (m_nInputFileSize == 0) {
-        SetLabelText(IDC_INPUT_FORMAT_LINE, wxString());
-        SetLabelText(IDC_INPUT_TIME_LINE, wxString());
-    }
+    m_pParts->ShowInputInfo();
 }
 
+// Every scroll notification of every child, passed on afterwards as usual.
 void GeneratorDialog::OnSliderScroll(wxScrollEvent& event)
 {
+    m_pParts->OnSliderScroll(event);
     event.Skip();
 }
 
-void GeneratorDialog::OnPresetChosen(wxCommandEvent& event)
+void GeneratorDialog::OnPresetChosen(wxCommandEvent&)
 {
-    event.Skip();
+    m_pParts->OnPresetChosen();
+}
+
+void GeneratorDialog::OnPickerChanged(wxCommandEvent&)
+{
+    m_pParts->OnPickerChanged();
 }

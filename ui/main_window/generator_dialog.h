@@ -18,6 +18,7 @@
 
 class BitmapSlider;
 class CHoverButton;
+class MainWindowParts;
 class wxChoice;
 class wxMenu;
 class wxStaticText;
@@ -43,6 +44,9 @@ public:
     wxMenu& GetWindowMenu() { return *m_pWindowMenu; }
     // Handles a window-menu command: the about item, or the usual minimise and close.
     void OnSysCommand(int commandId);
+
+    // The parameter panel, output length, figures, file choice and commands.
+    MainWindowParts& GetParts() { return *m_pParts; }
 
     // Client size: the layout's 396 x 244 dialog units.
     static constexpr int kClientWidth = 594;
@@ -72,6 +76,7 @@ protected:
     void ShowInputInfo();
     void OnSliderScroll(wxScrollEvent& event);
     void OnPresetChosen(wxCommandEvent& event);
+    void OnPickerChanged(wxCommandEvent& event);
 
     // Bound controls.
     wxChoice* m_pPresetList = nullptr;              // 1027
@@ -88,21 +93,9 @@ protected:
     BitmapSlider* m_pGrainLengthSlider = nullptr;   // 1073
     BitmapSlider* m_pDensitySlider = nullptr;       // 1071
 
-    // The six value-label strings, written into 1072, 1074, 1068, 1070, 1078
-    // and 1080 by TransferDataToWindow.
-    wxString m_strDensityValue;
-    wxString m_strGrainLengthValue;
-    wxString m_strScanRangeValue;
-    wxString m_strSegmentValue;
-    wxString m_strVolumeValue;
-    wxString m_strFadeValue;
-
-    // The file choice.
-    wxString m_strInPath;
-    wxString m_strInName;
-    wxString m_strOutPath;
-    wxString m_strOutName;
-    std::int32_t m_nInputFileSize = 0;
+    // The slider positions and value-label strings, the chosen files and the
+    // input's facts, the resource figures, and the commands that use them.
+    std::unique_ptr<MainWindowParts> m_pParts;
 
     // The eight command buttons, in creation order (10001 to 10008).
     std::array<CHoverButton*, 8> m_commandButtons{};
@@ -127,7 +120,6 @@ private:
     void LoadSliderPictures();
     void ClearFileChoice();
     void ColourControls();
-    void SetLabelText(int id, const wxString& text);
 
     void OnPaint(wxPaintEvent& event);
     void OnEraseBackground(wxEraseEvent& event);

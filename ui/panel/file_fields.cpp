@@ -2,30 +2,27 @@
 
 #include <wx/stattext.h>
 
-#include "control_ids.h"
+#include "main_window_ids.h"
 
 namespace {
-
-wxStaticText* CreateText(wxWindow* parent, int id, const wxRect& rect, long style)
-{
-    return new wxStaticText(parent, id, wxEmptyString, rect.GetPosition(), rect.GetSize(),
-                            style | wxST_NO_AUTORESIZE | wxST_ELLIPSIZE_END);
-}
 
 void ShowText(wxStaticText* text, const std::string& value)
 {
     // File names may hold '&': shown as they are, never as mnemonics.
-    text->SetLabelText(wxString::FromUTF8(value));
+    if (text)
+        text->SetLabelText(wxString::FromUTF8(value));
 }
 
 }  // namespace
 
-void FileFields::Create(wxWindow* parent, const DialogRectToPixels& toPixels)
+bool FileFields::Attach(wxWindow& window)
 {
-    m_pInputName = CreateText(parent, IDC_INPUT_NAME, toPixels(kInputNamePlace), wxALIGN_LEFT | wxBORDER_SUNKEN);
-    m_pOutputName = CreateText(parent, IDC_OUTPUT_NAME, toPixels(kOutputNamePlace), wxALIGN_LEFT | wxBORDER_SUNKEN);
-    m_pTimeLine = CreateText(parent, IDC_INPUT_TIME_LINE, toPixels(kTimeLinePlace), wxALIGN_CENTRE_HORIZONTAL);
-    m_pFormatLine = CreateText(parent, IDC_INPUT_FORMAT_LINE, toPixels(kFormatLinePlace), wxALIGN_CENTRE_HORIZONTAL);
+    const auto find = [&window](int id) { return wxDynamicCast(window.FindWindow(id), wxStaticText); };
+    m_pInputName = find(IDC_INPUT_NAME);
+    m_pOutputName = find(IDC_OUTPUT_NAME);
+    m_pTimeLine = find(IDC_INPUT_TIME_LINE);
+    m_pFormatLine = find(IDC_INPUT_FORMAT_LINE);
+    return m_pInputName && m_pOutputName && m_pTimeLine && m_pFormatLine;
 }
 
 void FileFields::ShowInputName(const std::string& name)

@@ -4,7 +4,6 @@
 
 #include <string>
 
-#include "dialog_rect.h"
 #include "input_facts.h"
 
 class wxStaticText;
@@ -16,8 +15,9 @@ public:
     FileFields(const FileFields&) = delete;
     FileFields& operator=(const FileFields&) = delete;
 
-    // The two name fields (with a thin sunken edge) and the two information lines, all empty.
-    void Create(wxWindow* parent, const DialogRectToPixels& toPixels);
+    // Finds the two name fields and the two information lines in window;
+    // false if one is missing.
+    bool Attach(wxWindow& window);
 
     void ShowInputName(const std::string& name);
     void ShowOutputName(const std::string& name);
@@ -28,11 +28,6 @@ public:
     wxStaticText* GetOutputName() const { return m_pOutputName; }
     wxStaticText* GetTimeLine() const { return m_pTimeLine; }
     wxStaticText* GetFormatLine() const { return m_pFormatLine; }
-
-    static constexpr DialogRect kInputNamePlace{68, 25, 84, 12};
-    static constexpr DialogRect kOutputNamePlace{261, 25, 84, 12};
-    static constexpr DialogRect kTimeLinePlace{44, 62, 116, 11};
-    static constexpr DialogRect kFormatLinePlace{44, 80, 116, 11};
 
 private:
     wxStaticText* m_pInputName = nullptr;

@@ -1,84 +1,37 @@
 #include "main_window_parts.h"
 
-#include <wx/app.h>
-#include <wx/msgdlg.h>
 #include <wx/window.h>
 
-#include "about_dialog.h"
-#include "command_buttons.h"
-#include "control_ids.h"
 #include "generate_check.h"
 #include "install_location.h"
 #include "message_box.h"
+#include "resource_ids.h"
 #include "string_table.h"
 #include "wav_file_names.h"
 
-namespace {
-
-// Until the window gives its own routine: a plain exclamation box captioned
-// with the application's name.
-int DefaultMessageBox(wxWindow* parent, const std::string& text)
-{
-    const wxString caption = wxTheApp ? wxTheApp->GetAppName() : wxString();
-    wxMessageDialog box(parent, wxString::FromUTF8(text), caption, wxOK | wxICON_EXCLAMATION);
-    box.ShowModal();
-    return IDOK;
-}
-
-}  // namespace
-
-MainWindowParts::MainWindowParts(wxWindow* window)
-    : m_pWindow(window),
-      m_windowRef(window),
-      m_pChooser(std::make_unique<DialogFileChooser>(window)),
+MainWindowParts::MainWindowParts(wxWindow& window, MessageRoutine showMessage)
+    : m_window(window),
+      m_showMessage(std::move(showMessage)),
+      m_pChooser(std::make_unique<DialogFileChooser>(&window)),
       m_pOpener(std::make_unique<XdgOpener>()),
       m_strInstallConfig(InstallConfigPath()),
       m_strDataFolder(ProgramDataFolder()),
       m_pAlive(std::make_shared<bool>(true))
 {
-    m_showMessage = [window](int, const std::string& text, unsigned) { return DefaultMessageBox(window, text); };
-    m_showAbout = [window] {
-        AboutDialog about(window);
-        about.ShowModal();
-    };
 }
 
 MainWindowParts::~MainWindowParts()
 {
     *m_pAlive = false;
-    // The window may be gone already (it owns the controls, this object the handlers).
-    if (wxWindow* window = m_windowRef.get())
-        window->Unbind(wxEVT_BUTTON, &MainWindowParts::OnButton, this, IDC_GENERATE, IDC_OUTPUT_FILE);
 }
 
-void MainWindowParts::Create(const DialogRectToPixels& toPixels, bool createButtons)
+bool MainWindowParts::Attach()
 {
-    if (createButtons)
-        m_buttons = CreateCommandButtons(m_pWindow);
-    m_panel.Create(m_pWindow, toPixels);
-    m_length.Create(m_pWindow, toPixels, [this] { OnLengthChanged(); });
-    m_figures.Create(m_pWindow, toPixels);
-    m_fileFields.Create(m_pWindow, toPixels);
-}
-
-void MainWindowParts::BindCommands()
-{
-    m_pWindow->Bind(wxEVT_BUTTON, &MainWindowParts::OnButton, this, IDC_GENERATE, IDC_OUTPUT_FILE);
-}
-
-void MainWindowParts::OnButton(wxCommandEvent& event)
-{
-    switch (event.GetId()) {
-    case IDC_GENERATE: OnGenerate(); break;
-    case IDC_PLAY: OnPlay(); break;
-    case IDC_RESTORE: OnRestore(); break;
-    case IDC_USER_GUIDE: OnUserGuide(); break;
-    case IDC_ABOUT: OnAbout(); break;
-    case IDC_WEB_SITE: OnWebSite(); break;
-    case IDC_INPUT_FILE: OnInputFile(); break;
-    case IDC_OUTPUT_FILE: OnOutputFile(); break;
-    default: event.Skip(); break;
-    }
+    const bool panel = m_panel.Attach(m_window);
+    const bool length = m_length.Attach(m_window, [this] { RecomputeFigures(); });
+    const bool figures = m_figures.Attach(m_window);
+    const bool files = m_fileFields.Attach(m_window);
+    return panel && length && figures && files;
 }
 
 void MainWindowParts::ClearFiles()
@@ -99,13 +52,11 @@ void MainWindowParts::RestoreDefaults()
     m_panel.RestoreSliders();
     m_length.RestorePresets();
     m_panel.WriteLabels();
-    // The output length has changed, so all three figures are recomputed.
-    UpdateAvailableDisk();
-    UpdateRequiredDisk();
-    UpdateRequiredMemory();
+    // The output length has changed.
+    RecomputeFigures();
 }
 
-void MainWindowParts::OnLengthChanged()
+void MainWindowParts::RecomputeFigures()
 {
     UpdateAvailableDisk();
     UpdateRequiredDisk();
@@ -197,20 +148,9 @@ void MainWindowParts::OnPlay()
     OpenOnDesktop(m_strOutPath, IDS_ERR_PLAY);
 }
 
-void MainWindowParts::OnRestore()
-{
-    RestoreDefaults();
-}
-
 void MainWindowParts::OnUserGuide()
 {
     OpenOnDesktop(UserGuidePath(ReadInstallPath(m_strInstallConfig), m_strDataFolder), IDS_ERR_USER_GUIDE);
-}
-
-void MainWindowParts::OnAbout()
-{
-    if (m_showAbout)
-        m_showAbout();
 }
 
 void MainWindowParts::OnWebSite()
@@ -228,15 +168,14 @@ void MainWindowParts::OnInputFile()
 void MainWindowParts::OnOutputFile()
 {
     ChooseOutputFile();
-    UpdateAvailableDisk();
-    UpdateRequiredDisk();
-    UpdateRequiredMemory();
+    RecomputeFigures();
 }
 
 void MainWindowParts::ShowMessage(int stringId)
 {
     const char* text = LoadResourceString(stringId);
-    m_showMessage(stringId, text ? text : "", MB_OK | MB_ICONEXCLAMATION);
+    if (m_showMessage)
+        m_showMessage(stringId, text ? text : "", MB_OK | MB_ICONEXCLAMATION);
 }
 
 void MainWindowParts::OpenOnDesktop(const std::string& target, int failureMessage)

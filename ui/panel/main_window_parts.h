@@ -1,18 +1,13 @@
 // The working parts of the main window: parameter panel, output length,
-// resource figures, file fields and the eight commands, with the state the
-// commands keep (chosen files, facts about the input).
+// resource figures, file fields and the commands, with the state the commands
+// keep (chosen files, facts about the input).
 #pragma once
 
-#include <wx/window.h>
-#include <wx/weakref.h>
-
-#include <array>
 #include <functional>
 #include <memory>
 #include <string>
 
 #include "desktop_opener.h"
-#include "dialog_rect.h"
 #include "file_chooser.h"
 #include "file_fields.h"
 #include "generation_settings.h"
@@ -21,39 +16,40 @@
 #include "parameter_panel.h"
 #include "resource_figures.h"
 
-class CHoverButton;
-class wxCommandEvent;
+class wxScrollEvent;
+class wxWindow;
 
-// Lives as long as the window it was given; every control it creates is a
-// child of that window. What reaches outside the window goes through
-// replaceable services: the message box, the file chooser, the desktop's
-// opener, the about window and the start of a run.
+// Works on the controls of the window it is given (found by control id) and
+// lives no longer than that window. What reaches outside the window goes
+// through replaceable services: the message box, the file chooser, the
+// desktop's opener and the start of a run.
+//
+// The three resource figures are recomputed together (available disk,
+// required disk, required memory) by RestoreDefaults, a preset chosen, the
+// picker changed by the user and an output file chosen; the required memory
+// alone by an input file chosen or refused. Slider moves recompute nothing.
 class MainWindowParts {
 public:
     // Shows the text of string stringId in a modal message box of style (MB_*); returns the answer.
     using MessageRoutine = std::function<int(int stringId, const std::string& text, unsigned style)>;
     // Runs a generation with these settings (modally, in the progress window).
     using RunStarter = std::function<void(const GenerationSettings& settings)>;
-    using AboutShower = std::function<void()>;
 
-    explicit MainWindowParts(wxWindow* window);
+    MainWindowParts(wxWindow& window, MessageRoutine showMessage);
     ~MainWindowParts();
     MainWindowParts(const MainWindowParts&) = delete;
     MainWindowParts& operator=(const MainWindowParts&) = delete;
 
-    // Creates the sliders and labels, the length controls, the figures and
-    // the file fields at their places; the command buttons only when asked.
-    void Create(const DialogRectToPixels& toPixels, bool createButtons);
-    // Sends the eight buttons' clicks (wxEVT_BUTTON by id) to the command handlers.
-    void BindCommands();
+    // Finds the window's sliders, labels, length controls, figures and file
+    // fields; false if any is missing.
+    bool Attach();
 
     void SetMessageRoutine(MessageRoutine routine) { m_showMessage = std::move(routine); }
     void SetFileChooser(std::unique_ptr<FileChooser> chooser) { m_pChooser = std::move(chooser); }
     void SetDesktopOpener(std::unique_ptr<DesktopOpener> opener) { m_pOpener = std::move(opener); }
     void SetRunStarter(RunStarter starter) { m_startRun = std::move(starter); }
-    void SetAboutShower(AboutShower shower) { m_showAbout = std::move(shower); }
-    // Where the user's-guide command looks for the install folder, and where it
-    // looks when none is recorded (defaults: those of the running program).
+    // Where the user's-guide command finds the install folder, and where it
+    // looks when none is recorded (by default those of the running program).
     void SetInstallConfigFile(std::string path) { m_strInstallConfig = std::move(path); }
     void SetDataFolder(std::string folder) { m_strDataFolder = std::move(folder); }
 
@@ -62,6 +58,8 @@ public:
     // Sliders, output length and presets back to their start values, labels
     // shown, the three figures recomputed. The chosen files stay.
     void RestoreDefaults();
+    // The six value-label texts into their labels.
+    void WriteLabels() { m_panel.WriteLabels(); }
 
     int GetDurationSeconds() const { return m_length.GetDurationSeconds(); }
     void FillSettings(GenerationSettings& settings) const { m_panel.FillSettings(settings); }
@@ -75,12 +73,15 @@ public:
     // Nonzero (after showing why) when a run must not start.
     int CheckBeforeGenerate();
 
-    // The eight commands.
+    // Notifications of the window's controls.
+    void OnSliderScroll(const wxScrollEvent& event) { m_panel.OnSliderScroll(event); }
+    void OnPresetChosen() { m_length.OnPresetChosen(); }
+    void OnPickerChanged() { m_length.OnPickerChanged(); }
+
+    // The commands (Restore is RestoreDefaults; About belongs to the window).
     void OnGenerate();
     void OnPlay();
-    void OnRestore();
     void OnUserGuide();
-    void OnAbout();
     void OnWebSite();
     void OnInputFile();
     void OnOutputFile();
@@ -94,23 +95,18 @@ public:
     const ParameterPanel& GetPanel() const { return m_panel; }
     const OutputLength& GetLength() const { return m_length; }
     const ResourceFigures& GetFigures() const { return m_figures; }
-    const FileFields& GetFileFields() const { return m_fileFields; }
-    const std::array<CHoverButton*, 8>& GetButtons() const { return m_buttons; }
 
 private:
-    void OnButton(wxCommandEvent& event);
-    void OnLengthChanged();
+    void RecomputeFigures();
     void ShowMessage(int stringId);
     // Opens target on the desktop; failureMessage (0 for none) is shown if that fails.
     void OpenOnDesktop(const std::string& target, int failureMessage);
 
-    wxWindow* m_pWindow;
-    wxWeakRef<wxWindow> m_windowRef;
+    wxWindow& m_window;
     ParameterPanel m_panel;
     OutputLength m_length;
     ResourceFigures m_figures;
     FileFields m_fileFields;
-    std::array<CHoverButton*, 8> m_buttons{};
 
     std::string m_strInPath;
     std::string m_strInName;
@@ -122,10 +118,9 @@ private:
     std::unique_ptr<FileChooser> m_pChooser;
     std::unique_ptr<DesktopOpener> m_pOpener;
     RunStarter m_startRun;
-    AboutShower m_showAbout;
     std::string m_strInstallConfig;
     std::string m_strDataFolder;
-    // Outcomes of desktop requests can arrive after this object is gone; they
-    // look at this token first.
+    // The outcome of a desktop request can arrive after this object is gone;
+    // it looks at this token first.
     std::shared_ptr<bool> m_pAlive;
 };

@@ -4,29 +4,27 @@
 
 #include <utility>
 
-#include "control_ids.h"
+#include "main_window_ids.h"
 #include "minute_second_picker.h"
 
-void OutputLength::Create(wxWindow* parent, const DialogRectToPixels& toPixels, LengthChanged lengthChanged)
+bool OutputLength::Attach(wxWindow& window, LengthChanged lengthChanged)
 {
     m_lengthChanged = std::move(lengthChanged);
-    const wxRect pickerRect = toPixels(kPickerPlace);
-    m_pPicker = new MinuteSecondPicker(parent, IDC_LENGTH_PICKER, pickerRect.GetPosition(), pickerRect.GetSize());
-    m_pPicker->Bind(EVT_LENGTH_PICKER_CHANGED, &OutputLength::OnPickerChanged, this);
-
-    const wxRect listRect = toPixels(kPresetListPlace);
-    m_pPresets = new wxChoice(parent, IDC_LENGTH_PRESETS, listRect.GetPosition(),
-                              wxSize(listRect.GetWidth(), pickerRect.GetHeight()));
-    m_pPresets->Bind(wxEVT_CHOICE, &OutputLength::OnPresetChosen, this);
+    m_pPicker = dynamic_cast<MinuteSecondPicker*>(window.FindWindow(IDC_LENGTH_PICKER));
+    m_pPresets = wxDynamicCast(window.FindWindow(IDC_LENGTH_PRESETS), wxChoice);
+    return m_pPicker && m_pPresets;
 }
 
 void OutputLength::RestorePicker()
 {
-    m_pPicker->SetLength(kDefaultLength);
+    if (m_pPicker)
+        m_pPicker->SetLength(kDefaultLength);
 }
 
 void OutputLength::RestorePresets()
 {
+    if (m_pPresets == nullptr)
+        return;
     m_pPresets->Clear();
     for (const LengthPreset& preset : kLengthPresets)
         m_pPresets->Append(wxString::FromUTF8(preset.m_pszText));
@@ -35,21 +33,22 @@ void OutputLength::RestorePresets()
 
 int OutputLength::GetDurationSeconds() const
 {
-    return m_pPicker->GetLength().TotalSeconds();
+    return m_pPicker ? m_pPicker->GetLength().TotalSeconds() : 0;
 }
 
-void OutputLength::OnPresetChosen(wxCommandEvent&)
+void OutputLength::OnPresetChosen()
 {
-    const int index = m_pPresets->GetSelection();
-    if (index >= 0 && index < static_cast<int>(kLengthPresets.size()))
+    const int index = m_pPresets ? m_pPresets->GetSelection() : wxNOT_FOUND;
+    if (index >= 0 && index < static_cast<int>(kLengthPresets.size()) && m_pPicker)
         m_pPicker->SetLength(kLengthPresets[static_cast<std::size_t>(index)].m_length);
     if (m_lengthChanged)
         m_lengthChanged();
 }
 
-void OutputLength::OnPickerChanged(wxCommandEvent&)
+void OutputLength::OnPickerChanged()
 {
     if (m_lengthChanged)
         m_lengthChanged();
-    m_pPresets->SetSelection(wxNOT_FOUND);
+    if (m_pPresets)
+        m_pPresets->SetSelection(wxNOT_FOUND);
 }

@@ -2,11 +2,8 @@
 // presets beside it, kept in step.
 #pragma once
 
-#include <wx/event.h>
-
 #include <functional>
 
-#include "dialog_rect.h"
 #include "length_presets.h"
 
 class MinuteSecondPicker;
@@ -26,7 +23,8 @@ public:
     OutputLength(const OutputLength&) = delete;
     OutputLength& operator=(const OutputLength&) = delete;
 
-    void Create(wxWindow* parent, const DialogRectToPixels& toPixels, LengthChanged lengthChanged);
+    // Finds the picker and the preset list in window; false if one is missing.
+    bool Attach(wxWindow& window, LengthChanged lengthChanged);
 
     // The picker back to 00:15.
     void RestorePicker();
@@ -36,17 +34,15 @@ public:
     // The picker's minutes × 60 + seconds: 0 to 3599.
     int GetDurationSeconds() const;
 
+    // The user chose an entry of the list.
+    void OnPresetChosen();
+    // The user changed the picker.
+    void OnPickerChanged();
+
     MinuteSecondPicker* GetPicker() const { return m_pPicker; }
     wxChoice* GetPresetList() const { return m_pPresets; }
 
-    static constexpr DialogRect kPickerPlace{261, 49, 38, 13};
-    // 88 units is the height of the open list; closed, the list is as high as the picker.
-    static constexpr DialogRect kPresetListPlace{302, 49, 67, 88};
-
 private:
-    void OnPresetChosen(wxCommandEvent& event);
-    void OnPickerChanged(wxCommandEvent& event);
-
     MinuteSecondPicker* m_pPicker = nullptr;
     wxChoice* m_pPresets = nullptr;
     LengthChanged m_lengthChanged;

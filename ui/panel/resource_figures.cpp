@@ -2,23 +2,15 @@
 
 #include <wx/stattext.h>
 
-#include "control_ids.h"
+#include "main_window_ids.h"
 #include "resource_estimate.h"
 
-namespace {
-
-wxStaticText* CreateFigure(wxWindow* parent, int id, const wxString& text, const wxRect& rect)
+bool ResourceFigures::Attach(wxWindow& window)
 {
-    return new wxStaticText(parent, id, text, rect.GetPosition(), rect.GetSize(), wxALIGN_LEFT | wxST_NO_AUTORESIZE);
-}
-
-}  // namespace
-
-void ResourceFigures::Create(wxWindow* parent, const DialogRectToPixels& toPixels)
-{
-    m_pRequiredDisk = CreateFigure(parent, IDC_REQUIRED_DISK, "0 GB", toPixels(kRequiredDiskPlace));
-    m_pAvailableDisk = CreateFigure(parent, IDC_AVAILABLE_DISK, "0 GB", toPixels(kAvailableDiskPlace));
-    m_pRequiredMemory = CreateFigure(parent, IDC_REQUIRED_MEMORY, "0 MB", toPixels(kRequiredMemoryPlace));
+    m_pRequiredDisk = wxDynamicCast(window.FindWindow(IDC_REQUIRED_DISK), wxStaticText);
+    m_pAvailableDisk = wxDynamicCast(window.FindWindow(IDC_AVAILABLE_DISK), wxStaticText);
+    m_pRequiredMemory = wxDynamicCast(window.FindWindow(IDC_REQUIRED_MEMORY), wxStaticText);
+    return m_pRequiredDisk && m_pAvailableDisk && m_pRequiredMemory;
 }
 
 void ResourceFigures::UpdateAvailableDisk(const std::string& outputPath)
@@ -41,14 +33,8 @@ void ResourceFigures::UpdateRequiredMemory(int durationSeconds, const InputFacts
     Show(m_pRequiredMemory, m_nRequiredMemoryMB);
 }
 
-void ResourceFigures::Recompute(int durationSeconds, const std::string& outputPath, const InputFacts& input)
-{
-    UpdateAvailableDisk(outputPath);
-    UpdateRequiredDisk(durationSeconds);
-    UpdateRequiredMemory(durationSeconds, input);
-}
-
 void ResourceFigures::Show(wxStaticText* text, std::int32_t mebibytes)
 {
-    text->SetLabelText(wxString::FromUTF8(FigureText(mebibytes)));
+    if (text)
+        text->SetLabelText(wxString::FromUTF8(FigureText(mebibytes)));
 }
