@@ -8,6 +8,7 @@
 
 #include <wx/app.h>
 #include <wx/button.h>
+#include <wx/frame.h>
 #include <wx/timer.h>
 #include <wx/uiaction.h>
 
@@ -130,6 +131,32 @@ TEST_F(AboutDialogTest, PaintsTheAboutPictureAndKeepsItsPlaceWhenRepainted)
               PixelOf(picture, wxPoint(300, 60)));
     EXPECT_EQ(dialog.GetScreenPosition(), wxPoint(109, 181));
     EXPECT_EQ(OkButton(dialog).GetPosition(), wxPoint(522, 188));
+    dialog.Hide();
+}
+
+TEST_F(AboutDialogTest, CoveringAndUncoveringRepaintsThePictureInPlace)
+{
+    AboutDialog dialog(&m_host.Frame());
+    dialog.Show();
+    const wxImage picture = LoadBitmapResource(IDB_ABOUT_PICTURE).ConvertToImage();
+    const wxPoint probe(300, 60);
+    const wxColour expected = PixelOf(picture, probe);
+    ASSERT_EQ(WaitForPixel(dialog, probe, expected), expected);
+
+    const wxColour coverColour(255, 0, 255);
+    auto* cover = new wxFrame(nullptr, wxID_ANY, "cover", ScreenPoint(dialog, wxPoint(250, 30)), wxSize(200, 100),
+                              wxBORDER_NONE);
+    cover->SetBackgroundColour(coverColour);
+    cover->Show();
+    EXPECT_EQ(WaitForPixel(dialog, probe, coverColour), coverColour);
+    cover->Hide();
+    cover->Destroy();
+
+    EXPECT_EQ(WaitForPixel(dialog, probe, expected), expected);
+    EXPECT_EQ(dialog.GetScreenPosition(), wxPoint(109, 181));
+    EXPECT_EQ(dialog.GetSize(), kPicture);
+    EXPECT_EQ(OkButton(dialog).GetPosition(), wxPoint(522, 188));
+    EXPECT_EQ(OkButton(dialog).GetSize(), wxSize(48, 21));
     dialog.Hide();
 }
 

@@ -176,6 +176,26 @@ wxImage CaptureClient(wxWindow& window)
     return image;
 }
 
+std::vector<wxRect> ShownTopLevelWindows()
+{
+    std::vector<wxRect> shown;
+    Display* display = ScreenReader();
+    if (!display)
+        return shown;
+    Window root = 0, parent = 0;
+    Window* children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count))
+        return shown;
+    for (unsigned i = 0; i < count; ++i) {
+        XWindowAttributes attributes;
+        if (XGetWindowAttributes(display, children[i], &attributes) && attributes.map_state == IsViewable)
+            shown.emplace_back(attributes.x, attributes.y, attributes.width, attributes.height);
+    }
+    XFree(children);
+    return shown;
+}
+
 wxColour PixelOf(const wxImage& image, wxPoint point)
 {
     if (!image.IsOk() || !wxRect(image.GetSize()).Contains(point))

@@ -14,6 +14,7 @@
 #include <functional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 // Dispatches everything waiting (timers, paints, input) without waiting.
 void PumpEvents();
@@ -68,6 +69,10 @@ wxColour PixelOf(const wxImage& image, wxPoint point);
 // Waits until the screen shows colour at the window's client point; the
 // result is the colour seen last.
 wxColour WaitForPixel(wxWindow& window, wxPoint point, const wxColour& colour, int timeoutMs = kPatienceMs);
+
+// Screen rectangles of the top-level windows the X server shows now, tooltips
+// and other popups included.
+std::vector<wxRect> ShownTopLevelWindows();
 
 // Saves the window's client area as test-artifacts/<name>.png in the build tree.
 void SaveScreenshot(wxWindow& window, const std::string& name);

@@ -4,7 +4,14 @@
 #include "hover_button.h"
 #include "string_table.h"
 
+#include <wx/uiaction.h>
+
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <optional>
+#include <vector>
 
 namespace {
 
@@ -115,6 +122,37 @@ TEST_F(HoverButtonTip, CommandTipsComeFromTheStringTable)
     EXPECT_EQ(m_pButton->GetToolTipText(), "Start generating the ambient sound file");
     m_pButton->SetTipText(LoadResourceString(IDS_TIP_ABOUT), true);
     EXPECT_EQ(m_pButton->GetToolTipText(), "About the Ambient Generator");
+}
+
+// A shown window that was not there before, if there is one.
+std::optional<wxRect> NewWindow(const std::vector<wxRect>& before)
+{
+    for (const wxRect& window : ShownTopLevelWindows()) {
+        if (std::find(before.begin(), before.end(), window) == before.end())
+            return window;
+    }
+    return std::nullopt;
+}
+
+TEST_F(HoverButtonTip, RestingPointerShowsTheTipNearTheButtonAndLeavingHidesIt)
+{
+    m_pButton->SetTipText("Play the output sound file", true);
+    m_host.ShowAndWait();
+    const std::vector<wxRect> before = ShownTopLevelWindows();
+
+    wxUIActionSimulator simulator;
+    const wxPoint rest = ScreenPoint(*m_pButton, wxPoint(16, 16));
+    MoveRealPointer(simulator, rest);
+    std::optional<wxRect> tip;
+    EXPECT_TRUE(WaitUntil([&] { return (tip = NewWindow(before)).has_value(); })) << "no tooltip appeared";
+    if (tip) {
+        // GTK puts the tip just below the pointer, never far from it.
+        EXPECT_LT(std::abs(tip->y - rest.y), 64) << tip->y;
+        EXPECT_LT(std::abs(tip->x + tip->width / 2 - rest.x), tip->width) << tip->x;
+    }
+
+    ParkPointer();
+    EXPECT_TRUE(WaitUntil([&] { return !NewWindow(before).has_value(); })) << "the tooltip stayed";
 }
 
 }  // namespace
