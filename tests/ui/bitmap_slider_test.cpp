@@ -96,6 +96,54 @@ TEST_F(BitmapSliderTest, PaintsChannelThenThumbOverTheParentsBackground)
         EXPECT_EQ(ScreenAt(outside, ParentAt(outside)), ParentAt(outside)) << outside.x << "," << outside.y;
 }
 
+// What the slider should show: the host's background, the channel picture
+// with its corner at channelAt, the thumb picture at thumbAt over it.
+wxImage ExpectedSkin(wxPoint slider, wxSize client, const wxImage& channel, wxPoint channelAt, const wxImage& thumb,
+                     wxPoint thumbAt)
+{
+    wxImage expected(client);
+    for (int y = 0; y < client.y; ++y) {
+        for (int x = 0; x < client.x; ++x) {
+            const wxColour parent = PatternColour(slider + wxPoint(x, y));
+            expected.SetRGB(x, y, parent.Red(), parent.Green(), parent.Blue());
+        }
+    }
+    expected.Paste(channel, channelAt.x, channelAt.y);
+    expected.Paste(thumb, thumbAt.x, thumbAt.y);
+    return expected;
+}
+
+int PixelsDiffering(const wxImage& a, const wxImage& b)
+{
+    if (a.GetSize() != b.GetSize())
+        return -1;
+    int differing = 0;
+    for (int y = 0; y < a.GetHeight(); ++y) {
+        for (int x = 0; x < a.GetWidth(); ++x)
+            differing += PixelOf(a, {x, y}) != PixelOf(b, {x, y});
+    }
+    return differing;
+}
+
+TEST_F(BitmapSliderTest, EveryPixelIsTheParentTheChannelOrTheThumb)
+{
+    m_pSlider->LoadPictures(IDB_SLIDER_CHANNEL, IDB_SLIDER_THUMB);
+    const wxImage channel = LoadBitmapResource(IDB_SLIDER_CHANNEL).ConvertToImage();
+    const wxImage thumb = LoadBitmapResource(IDB_SLIDER_THUMB).ConvertToImage();
+    for (int pos : {0, 37, 100}) {
+        SCOPED_TRACE(pos);
+        m_pSlider->SetPos(pos);
+        const wxRect thumbRect = m_pSlider->GetThumbRect();
+        // 71 x 23 puts the channel at (4, 3); the 8 x 16 thumb goes 5 - 4
+        // right of the 11-wide thumb rectangle and 10 - 8 below its top.
+        const wxImage expected = ExpectedSkin(kPlace, wxSize(71, 23), channel, wxPoint(4, 3), thumb,
+                                              thumbRect.GetPosition() + wxPoint(1, 2));
+        int differing = -1;
+        WaitUntil([&] { return (differing = PixelsDiffering(CaptureClient(*m_pSlider), expected)) == 0; });
+        EXPECT_EQ(differing, 0);
+    }
+}
+
 TEST_F(BitmapSliderTest, WithoutPicturesOnlyTheParentsBackgroundShows)
 {
     m_pSlider->LoadPictures(wxBitmap(), wxBitmap());

@@ -149,33 +149,44 @@ TEST_F(HoverButtonTest, DraggingOutWhilePressedShowsTheUnpressedFrame)
     SendMouse(*m_pButton, wxEVT_LEFT_UP, wxPoint(6, 5));
 }
 
-TEST_F(HoverButtonTest, ProgramStripPaintsTheChosenFramesPixels)
+// Pixels of the button on the screen that differ from frame of strip.
+int PixelsOffFrame(CHoverButton& button, const wxImage& strip, StripFrame frame)
 {
+    const int width = strip.GetWidth() / 3;
+    const wxImage expected = strip.GetSubImage(wxRect(FrameSourceColumn(frame, width), 0, width, strip.GetHeight()));
+    const wxImage shown = CaptureClient(button);
+    if (shown.GetSize() != expected.GetSize())
+        return width * strip.GetHeight();
+    int off = 0;
+    for (int y = 0; y < expected.GetHeight(); ++y) {
+        for (int x = 0; x < expected.GetWidth(); ++x)
+            off += PixelOf(shown, {x, y}) != PixelOf(expected, {x, y});
+    }
+    return off;
+}
+
+TEST_F(HoverButtonTest, ProgramStripPaintsTheWholeChosenFrame)
+{
+    // The button grows from the fixture's 30 x 24 to 72 x 32: every pixel of
+    // the new size must show the frame.
     m_pButton->LoadFrameStrip(IDB_START);
     const wxImage strip = LoadBitmapResource(IDB_START).ConvertToImage();
-    // A point where all three frames differ, so the colour names the frame.
-    wxPoint probe(-1, -1);
-    for (int y = 0; y < 32 && probe.x < 0; ++y) {
-        for (int x = 4; x < 68 && probe.x < 0; ++x) {
-            const wxColour a = PixelOf(strip, {x, y}), b = PixelOf(strip, {x + 72, y}), c = PixelOf(strip, {x + 144, y});
-            if (a != b && b != c && a != c)
-                probe = wxPoint(x, y);
-        }
-    }
-    ASSERT_GE(probe.x, 0);
-    const wxColour normal = PixelOf(strip, probe);
-    const wxColour pressed = PixelOf(strip, probe + wxPoint(72, 0));
-    const wxColour hover = PixelOf(strip, probe + wxPoint(144, 0));
+    const auto shows = [&](StripFrame frame) {
+        int off = 0;
+        WaitUntil([&] { return (off = PixelsOffFrame(*m_pButton, strip, frame)) == 0; });
+        return off;
+    };
 
-    EXPECT_EQ(WaitForPixel(*m_pButton, probe, normal), normal);
+    EXPECT_EQ(shows(StripFrame::Normal), 0);
     SaveScreenshot(*m_pButton, "hover_button_normal");
     HoverSynthetically();
-    EXPECT_EQ(WaitForPixel(*m_pButton, probe, hover), hover);
+    EXPECT_EQ(shows(StripFrame::Hover), 0);
     SaveScreenshot(*m_pButton, "hover_button_hover");
-    SendMouse(*m_pButton, wxEVT_LEFT_DOWN, probe);
-    EXPECT_EQ(WaitForPixel(*m_pButton, probe, pressed), pressed);
+    SendMouse(*m_pButton, wxEVT_LEFT_DOWN, wxPoint(10, 10));
+    EXPECT_EQ(shows(StripFrame::Pressed), 0);
     SaveScreenshot(*m_pButton, "hover_button_pressed");
-    SendMouse(*m_pButton, wxEVT_LEFT_UP, probe);
+    SendMouse(*m_pButton, wxEVT_LEFT_UP, wxPoint(10, 10));
+    EXPECT_EQ(shows(StripFrame::Hover), 0);
 }
 
 // --- Clicks ---------------------------------------------------------------------
