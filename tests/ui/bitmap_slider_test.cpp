@@ -151,6 +151,17 @@ TEST_F(BitmapSliderTest, WithoutPicturesOnlyTheParentsBackgroundShows)
     EXPECT_EQ(ScreenAt(wxPoint(35, 11), ParentAt(wxPoint(35, 11))), ParentAt(wxPoint(35, 11)));
 }
 
+TEST_F(BitmapSliderTest, ParentWithoutItsOwnPaintingShowsItsBackgroundColour)
+{
+    const wxColour colour(60, 90, 120);
+    auto* plain = new wxPanel(&m_host.Panel(), wxID_ANY, wxPoint(150, 100), wxSize(100, 50));
+    plain->SetBackgroundColour(colour);
+    auto* slider = new BitmapSlider(plain, 1078, wxPoint(10, 10), wxSize(71, 23));
+    slider->LoadPictures(SolidBitmap(wxSize(63, 20), kChannel), SolidBitmap(wxSize(8, 16), kThumb));
+    EXPECT_EQ(WaitForPixel(*slider, wxPoint(1, 1), colour), colour);
+    EXPECT_EQ(WaitForPixel(*slider, wxPoint(4, 3), kChannel), kChannel);
+}
+
 TEST_F(BitmapSliderTest, KeyRepaintsTheThumbAtItsNewPlace)
 {
     const wxPoint before = m_pSlider->GetThumbPlace();

@@ -118,10 +118,27 @@ TEST_F(HoverButtonTip, TipShowsOnlyOverTheToolRectangle)
 
 TEST_F(HoverButtonTip, CommandTipsComeFromTheStringTable)
 {
-    m_pButton->SetTipText(LoadResourceString(IDS_TIP_GENERATE), true);
-    EXPECT_EQ(m_pButton->GetToolTipText(), "Start generating the ambient sound file");
-    m_pButton->SetTipText(LoadResourceString(IDS_TIP_ABOUT), true);
-    EXPECT_EQ(m_pButton->GetToolTipText(), "About the Ambient Generator");
+    // By number, as the main window asks for them.
+    const struct {
+        int id;
+        const char* text;
+    } tips[] = {
+        {61566, "Restore all values to their original setting"},
+        {61567, "Select the input sound file name"},
+        {61568, "Select the output sound file name"},
+        {61569, "Start generating the ambient sound file"},
+        {61570, "Play the output sound file"},
+        {61571, "Display the User's Guide"},
+        {61572, "About the Ambient Generator"},
+        {61573, "Go to the web site"},
+    };
+    for (const auto& tip : tips) {
+        SCOPED_TRACE(tip.id);
+        m_pButton->SetTipText(LoadResourceString(tip.id), true);
+        EXPECT_EQ(m_pButton->GetToolTipText(), tip.text);
+    }
+    EXPECT_EQ(Tip().GetToolCount(), 1);
+    EXPECT_STREQ(LoadResourceString(101), "&About Sonnelith...");
 }
 
 // A shown window that was not there before, if there is one.
