@@ -26,18 +26,6 @@ TEST(InputFile, AValidInputShowsItsNameAndBothLines)
     EXPECT_EQ(host.TextOf(IDC_REQUIRED_DISK), "2 MB");
 }
 
-TEST(InputFile, AnInputOfOverAnHourShowsHours)
-{
-    TempDir dir;
-    const std::string path = dir.File("long.wav");
-    WriteSilentWav(path, 3725 * 11025, 11025, 1, 8);
-    PartsHost host;
-    host.ChooseInput(path);
-    EXPECT_EQ(host.TextOf(IDC_INPUT_TIME_LINE), "Time  01:02:05     Size  39 MB");
-    // 8-bit mono at 11025 Hz takes 32 times its file size in memory: 1258 MiB with the output's share.
-    EXPECT_EQ(host.TextOf(IDC_REQUIRED_MEMORY), "1.3 GB");
-}
-
 TEST(InputFile, AnUnusableInputIsRefusedAndForgotten)
 {
     TempDir dir;

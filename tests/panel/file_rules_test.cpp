@@ -3,8 +3,6 @@
 #include <wx/filedlg.h>
 
 #include "file_chooser.h"
-#include "generate_check.h"
-#include "resource_ids.h"
 #include "temp_dir.h"
 #include "wav_file_names.h"
 
@@ -63,24 +61,4 @@ TEST(FileDialogs, DefaultExtensionGoesOnlyOnNamesWithoutOne)
     EXPECT_EQ(WithDefaultExtension("/a/mix.WAV", "wav"), "/a/mix.WAV");
     // Typed "mix.mp3" ends as mix.mp3.wav once the ".wav" rule follows the dialog.
     EXPECT_EQ(OutputPathFor(WithDefaultExtension("/a/mix.mp3", "wav")), "/a/mix.mp3.wav");
-}
-
-TEST(GenerateCheck, RefusesInOrderInputOutputDiskSpace)
-{
-    GenerateCheckState state;
-    state.m_nAvailableDiskMB = 0;
-    state.m_nRequiredDiskMB = 605;
-    EXPECT_EQ(GenerateRefusal(state), IDS_SELECT_INPUT);
-    state.m_strOutPath = "/a/out.wav";
-    EXPECT_EQ(GenerateRefusal(state), IDS_SELECT_INPUT);
-    state.m_strInPath = "/a/in.wav";
-    EXPECT_EQ(GenerateRefusal(state), IDS_ERR_DISK_SPACE);
-    state.m_strOutPath.clear();
-    EXPECT_EQ(GenerateRefusal(state), IDS_SELECT_OUTPUT);
-    state.m_strOutPath = "/a/out.wav";
-    state.m_nAvailableDiskMB = 605;  // exactly enough
-    EXPECT_EQ(GenerateRefusal(state), 0);
-    state.m_nRequiredDiskMB = 0;
-    state.m_nAvailableDiskMB = 0;  // nothing to write needs no space
-    EXPECT_EQ(GenerateRefusal(state), 0);
 }

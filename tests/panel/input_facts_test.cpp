@@ -4,7 +4,6 @@
 
 #include "input_facts.h"
 #include "temp_dir.h"
-#include "test_sounds.h"
 #include "wav_sparse_file.h"
 
 namespace {
@@ -22,15 +21,6 @@ InputFacts FactsOf(std::int32_t seconds, std::int64_t fileSize)
 }
 
 }  // namespace
-
-TEST(InputLength, HoursAppearOnlyFromOneHourUp)
-{
-    EXPECT_EQ(FormatInputLength(3600), "01:00:00");
-    EXPECT_EQ(FormatInputLength(59), "00:59");
-    EXPECT_EQ(FormatInputLength(3599), "59:59");
-    EXPECT_EQ(FormatInputLength(3725), "01:02:05");
-    EXPECT_EQ(FormatInputLength(0), "00:00");
-}
 
 TEST(InputInfoLines, KeepTheirSpacingAndCountTheSizeWithoutTheHeader)
 {
@@ -98,18 +88,4 @@ TEST(InspectInputFile, RefusesWhatIsNotAUsableInput)
     WriteSilentWav(odd, 48000, 48000, 2, 16);
     EXPECT_EQ(InspectInputFile(odd, facts), 1);
     EXPECT_FALSE(facts.IsValid());
-}
-
-TEST(InspectInputFile, ReadsAToneFileTheEngineWouldRead)
-{
-    TempDir dir;
-    const std::string path = dir.File("tone.wav");
-    WriteToneWav(path, 44100 * 2, 44100);
-    InputFacts facts;
-    ASSERT_EQ(InspectInputFile(path, facts), 0);
-    EXPECT_EQ(facts.m_nInputSeconds, 2);
-    EXPECT_EQ(FormatLine(facts), "Format  44100 16 bits stereo");
-    // The file stays usable: inspection closed it again.
-    InputFacts again;
-    EXPECT_EQ(InspectInputFile(path, again), 0);
 }

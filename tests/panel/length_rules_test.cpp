@@ -22,17 +22,6 @@ TEST(LengthPresets, SixEntriesLetterForLetterInListOrder)
     EXPECT_EQ(kDefaultLength, kLengthPresets[0].m_length);
 }
 
-TEST(LengthPresets, LengthsSplitAndShowAsMinutesAndSeconds)
-{
-    EXPECT_EQ(FormatMinutesSeconds(SplitLength(15)), "00:15");
-    EXPECT_EQ(FormatMinutesSeconds(SplitLength(357)), "05:57");
-    EXPECT_EQ(FormatMinutesSeconds(SplitLength(3599)), "59:59");
-    EXPECT_EQ(FormatMinutesSeconds(SplitLength(0)), "00:00");
-    // Nothing beyond 59:59 or below 0:00 can be shown.
-    EXPECT_EQ(SplitLength(3600), (MinutesSeconds{59, 59}));
-    EXPECT_EQ(SplitLength(-5), (MinutesSeconds{0, 0}));
-}
-
 TEST(MinuteSecondFields, SteppingWrapsWithinTheActiveFieldWithoutCarrying)
 {
     MinuteSecondFields fields;
@@ -49,18 +38,6 @@ TEST(MinuteSecondFields, SteppingWrapsWithinTheActiveFieldWithoutCarrying)
     EXPECT_EQ(fields.GetLength(), (MinutesSeconds{59, 15}));
     EXPECT_TRUE(fields.Step(+1));
     EXPECT_EQ(fields.GetLength(), (MinutesSeconds{0, 15}));
-}
-
-TEST(MinuteSecondFields, FieldsAreChosenLeftAndRight)
-{
-    MinuteSecondFields fields;
-    EXPECT_EQ(fields.GetActiveField(), Field::Minutes);
-    fields.SelectNextField();
-    EXPECT_EQ(fields.GetActiveField(), Field::Seconds);
-    fields.SelectNextField();
-    EXPECT_EQ(fields.GetActiveField(), Field::Seconds);
-    fields.SelectPreviousField();
-    EXPECT_EQ(fields.GetActiveField(), Field::Minutes);
 }
 
 TEST(MinuteSecondFields, TwoTypedDigitsFillAFieldAndMoveOnToTheSeconds)
@@ -93,11 +70,4 @@ TEST(MinuteSecondFields, ReportsWhetherTheLengthChanged)
     EXPECT_FALSE(fields.TypeDigit(1));  // minutes were 01 already
     EXPECT_FALSE(fields.TypeDigit(11));
     EXPECT_TRUE(fields.Step(+1));
-}
-
-TEST(MinuteSecondFields, SetLengthKeepsFieldsInRange)
-{
-    MinuteSecondFields fields;
-    fields.SetLength({75, -3});
-    EXPECT_EQ(fields.GetLength(), (MinutesSeconds{59, 0}));
 }

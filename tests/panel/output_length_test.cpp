@@ -57,17 +57,6 @@ TEST(OutputLength, APresetSetsThePickerStaysSelectedAndRecomputesTheFigures)
     EXPECT_EQ(host.TextOf(IDC_REQUIRED_MEMORY), "61 MB");  // 63856800 + 352800 bytes
 }
 
-TEST(OutputLength, EveryPresetGivesItsLength)
-{
-    PartsHost host;
-    const int expected[] = {15, 30, 60, 180, 300, 600};
-    for (int index = 5; index >= 0; --index) {
-        ChoosePreset(host, index);
-        EXPECT_EQ(host.Parts().GetDurationSeconds(), expected[index]) << index;
-        EXPECT_EQ(PresetsOf(host).GetSelection(), index);
-    }
-}
-
 TEST(OutputLength, SettingEitherFromCodeRunsNoHandler)
 {
     PartsHost host;

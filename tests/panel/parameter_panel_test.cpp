@@ -94,16 +94,6 @@ TEST(ParameterPanel, KeysMoveSlidersAndLabelsShowTheirUnits)
     EXPECT_EQ(settings.m_nSegmentGrains, 200000);
 }
 
-TEST(ParameterPanel, MovingASliderLeavesTheLengthAndFiguresAlone)
-{
-    PartsHost host;
-    const std::string before = host.TextOf(IDC_REQUIRED_MEMORY);
-    SendKey(SliderOf(host, IDC_GRAIN_LENGTH), WXK_END);
-    EXPECT_EQ(host.TextOf(IDC_REQUIRED_MEMORY), before);
-    EXPECT_EQ(host.TextOf(IDC_REQUIRED_DISK), "2 MB");
-    EXPECT_EQ(host.Parts().GetLength().GetPresetList()->GetSelection(), 0);
-}
-
 TEST(ParameterPanel, RestorePutsBackEverythingButTheFiles)
 {
     TempDir dir;

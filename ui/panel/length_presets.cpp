@@ -1,6 +1,5 @@
 #include "length_presets.h"
 
-#include <algorithm>
 #include <cstdio>
 
 const std::array<LengthPreset, 6> kLengthPresets = {{
@@ -11,12 +10,6 @@ const std::array<LengthPreset, 6> kLengthPresets = {{
     {"5 minutes", {5, 0}},
     {"10 minutes", {10, 0}},
 }};
-
-MinutesSeconds SplitLength(int seconds)
-{
-    const int clamped = std::clamp(seconds, 0, kMaxMinutes * 60 + kMaxSeconds);
-    return {clamped / 60, clamped % 60};
-}
 
 std::string FormatMinutesSeconds(const MinutesSeconds& length)
 {

@@ -17,8 +17,6 @@ struct MinutesSeconds {
 constexpr int kMaxMinutes = 59;
 constexpr int kMaxSeconds = 59;
 
-// 0 to 3599 seconds as minutes and seconds; values outside are pulled inside.
-MinutesSeconds SplitLength(int seconds);
 // "mm:ss", both fields two digits.
 std::string FormatMinutesSeconds(const MinutesSeconds& length);
 
