@@ -7,8 +7,8 @@
 
 #include <filesystem>
 
-#ifndef SONNELITH_WEB_ADDRESS
-#error "SONNELITH_WEB_ADDRESS must be defined by the build"
+#if !defined(SONNELITH_WEB_ADDRESS) || !defined(SONNELITH_BIN_TO_DATA)
+#error "SONNELITH_WEB_ADDRESS and SONNELITH_BIN_TO_DATA must be defined by the build"
 #endif
 
 const char* const kWebSiteAddress = SONNELITH_WEB_ADDRESS;
@@ -16,7 +16,7 @@ const char* const kWebSiteAddress = SONNELITH_WEB_ADDRESS;
 std::string ProgramDataFolder()
 {
     const std::filesystem::path program = wxStandardPaths::Get().GetExecutablePath().utf8_string();
-    return (program.parent_path().parent_path() / "share" / "sonnelith").string();
+    return (program.parent_path() / SONNELITH_BIN_TO_DATA).lexically_normal().string();
 }
 
 std::string InstallConfigPath()

@@ -2,7 +2,7 @@
 // the installation, the user's guide in it, and the product's web address.
 //
 // The installation writes a small configuration file, sonnelith.conf, into the
-// program's data folder (<prefix>/share/sonnelith, beside <prefix>/bin that
+// program's data folder (<prefix>/share/sonnelith, found from <prefix>/bin that
 // holds the program). It holds one value, InstallPath=<the install folder>,
 // where the user's guide lives. A missing file or value leaves the install
 // folder empty, and the data folder is used instead.
@@ -18,7 +18,8 @@ constexpr const char* kUserGuideFileName = "Sonnelith - User's Guide.pdf";
 // time; see ui/panel/CMakeLists.txt).
 extern const char* const kWebSiteAddress;
 
-// <prefix>/share/sonnelith for the running program in <prefix>/bin.
+// The data folder of the running program: <prefix>/share/sonnelith for a
+// program in <prefix>/bin.
 std::string ProgramDataFolder();
 // The configuration file of this installation: <data folder>/sonnelith.conf.
 std::string InstallConfigPath();
