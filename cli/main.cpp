@@ -9,12 +9,14 @@
 #include <iostream>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "bundled_sample.h"
 #include "generation_run.h"
 #include "interrupt_signal.h"
 #include "panel_settings.h"
 #include "terminal_host.h"
+#include "timings_report.h"
 
 namespace {
 
@@ -30,6 +32,15 @@ struct Options {
     std::string m_strSeed;
     PanelValues m_panel;
     bool m_bQuiet = false;
+    std::string m_strThreads;  // empty: one per processor core
+    std::string m_strKernel = "auto";
+    bool m_bTimings = false;
+};
+
+// The --kernel names and what they select.
+const std::pair<const char*, GrainKernel> kKernelNames[] = {
+    {"auto", GrainKernel::Fastest}, {"reference", GrainKernel::Reference}, {"portable", GrainKernel::Portable},
+    {"avx2", GrainKernel::Avx2},    {"avx512", GrainKernel::Avx512},
 };
 
 // Digits only, no sign, no spaces, and no more than maximum.
@@ -103,6 +114,43 @@ CLI::Validator AllowedSeed()
         "0 to 4294967295");
 }
 
+CLI::Validator AllowedThreads()
+{
+    return CLI::Validator(
+        [](std::string& text) -> std::string {
+            const auto value = ParseDigits(text, kMaxThreads);
+            if (value && *value >= 1)
+                return {};
+            return "'" + text + "' is not a thread count; use 1 to " + std::to_string(kMaxThreads);
+        },
+        "1 to " + std::to_string(kMaxThreads));
+}
+
+std::optional<GrainKernel> FindKernel(const std::string& name)
+{
+    for (const auto& [kernelName, kernel] : kKernelNames) {
+        if (name == kernelName)
+            return kernel;
+    }
+    return std::nullopt;
+}
+
+// A kernel that names an instruction set is allowed only where the processor has it.
+CLI::Validator AllowedKernel()
+{
+    return CLI::Validator(
+        [](std::string& text) -> std::string {
+            const auto kernel = FindKernel(text);
+            if (!kernel)
+                return "'" + text + "' is not a kernel; use auto, reference, portable, avx2 or avx512";
+            if (*kernel != GrainKernel::Fastest && *kernel != GrainKernel::Reference &&
+                GrainKernelName(*kernel) != text)
+                return "this processor cannot run the " + text + " kernel";
+            return {};
+        },
+        "auto, reference, portable, avx2 or avx512");
+}
+
 void DefineOptions(CLI::App& app, Options& options)
 {
     app.add_option("INPUT", options.m_strInput, "Input WAV file (PCM, 8 or 16 bits, mono or stereo, "
@@ -133,6 +181,15 @@ void DefineOptions(CLI::App& app, Options& options)
     app.add_option("--seed", options.m_strSeed,
                    "Random generator state to start from; without it the clock chooses one")
         ->check(AllowedSeed());
+    app.add_option("--threads", options.m_strThreads,
+                   "Threads for grain synthesis; one per processor core if left out (the output is the same)")
+        ->check(AllowedThreads());
+    app.add_option("--kernel", options.m_strKernel,
+                   "How grains are added: auto (fastest here), reference (the plain loop, one thread), portable, "
+                   "avx2 or avx512 (the output is the same)")
+        ->check(AllowedKernel())
+        ->capture_default_str();
+    app.add_flag("--timings", options.m_bTimings, "Print how long each phase took");
     app.add_flag("-q,--quiet", options.m_bQuiet, "Print nothing but errors");
     app.set_version_flag("--version", "sonnelith-cli " SONNELITH_VERSION);
 }
@@ -145,6 +202,23 @@ GenerationSettings MakeSettings(const Options& options)
     settings.m_nDurationSeconds = *ParseLength(options.m_strLength);
     FillSettings(options.m_panel, settings);
     return settings;
+}
+
+SynthesisOptions MakeSynthesisOptions(const Options& options)
+{
+    SynthesisOptions synthesis;
+    synthesis.m_kernel = *FindKernel(options.m_strKernel);
+    if (!options.m_strThreads.empty())
+        synthesis.m_nThreads = static_cast<int>(std::stoul(options.m_strThreads));
+    return synthesis;
+}
+
+// "avx2 kernel, 2 threads", or "reference kernel, 1 thread".
+std::string DescribeSynthesis(const SynthesisOptions& synthesis)
+{
+    const int threads = synthesis.m_kernel == GrainKernel::Reference ? 1 : ResolveThreadCount(synthesis);
+    return std::string(GrainKernelName(synthesis.m_kernel)) + " kernel, " + std::to_string(threads) +
+           (threads == 1 ? " thread" : " threads");
 }
 
 TerminalHost::Display ChooseDisplay(bool quiet)
@@ -167,6 +241,7 @@ int Generate(const Options& options)
     GenerationRun run(host);
     host.Attach(run);
     run.SetSettings(settings);
+    run.SetSynthesisOptions(MakeSynthesisOptions(options));
     if (options.m_strSeed.empty())
         run.SeedRandom();
     else
@@ -182,6 +257,8 @@ int Generate(const Options& options)
         std::cerr << "sonnelith-cli: cancelled\n";
         return kExitInterrupted;
     }
+    if (options.m_bTimings)
+        WriteTimingsReport(std::cout, run.GetPhaseTimes(), DescribeSynthesis(run.GetSynthesisOptions()));
     if (!host.Succeeded())
         return kExitRunFailed;
     const std::string seed = std::to_string(state);

@@ -2,6 +2,7 @@
 // points and how it ends after a failure.
 #include "generation_run.h"
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +19,31 @@ namespace {
 constexpr int kFinished = 100;
 // The size fields of a WAV header count bytes in 32 bits: RIFF size = 36 + 4 × frames.
 constexpr std::int64_t kMaxOutputFrames = (0xFFFFFFFFLL - 36) / 4;
+
+// Seconds since it was made or since the last lap, on a steady clock.
+class PhaseStopwatch {
+public:
+    double Lap()
+    {
+        const auto now = std::chrono::steady_clock::now();
+        const std::chrono::duration<double> seconds = now - m_start;
+        m_start = now;
+        return seconds.count();
+    }
+
+private:
+    std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();
+};
+
+// Runs phase, stores its duration in seconds and answers its result.
+template <typename Phase>
+int Timed(double& seconds, PhaseStopwatch& stopwatch, Phase phase)
+{
+    stopwatch.Lap();
+    const int result = phase();
+    seconds = stopwatch.Lap();
+    return result;
+}
 
 void CloseQuietly(WaveFile& file)
 {
@@ -64,6 +90,8 @@ void GenerationRun::Run()
 
 void GenerationRun::RunPhases()
 {
+    m_phaseTimes = PhaseTimes{};
+    PhaseStopwatch stopwatch;
     m_nFramesWritten = 0;
     m_bOutputCreated = false;
     if (m_input.OpenForRead(m_settings.m_strInputPath, kRunSampleRate) != 0) {
@@ -84,19 +112,25 @@ void GenerationRun::RunPhases()
         return;
     }
     m_bOutputCreated = true;
-    if (LoadSource() != 0) {
+    const int loaded = LoadSource();
+    m_phaseTimes.m_dLoading = stopwatch.Lap();
+    if (loaded != 0) {
         m_input.CloseFile();
         FreeBuffers();
         return;
     }
-    if (m_bKeepGoing == 0 || AllocateOutput() != 0 || SynthesizeGrains() != 0) {
+    if (m_bKeepGoing == 0 || Timed(m_phaseTimes.m_dAllocating, stopwatch, [this] { return AllocateOutput(); }) != 0 ||
+        Timed(m_phaseTimes.m_dSynthesizing, stopwatch, [this] { return SynthesizeGrains(); }) != 0) {
         FreeBuffers();
         return;
     }
     int result = 0;
     if (m_bKeepGoing == 1) {
-        FinishLevels();
-        result = WriteOutput();
+        Timed(m_phaseTimes.m_dFinishing, stopwatch, [this] {
+            FinishLevels();
+            return 0;
+        });
+        result = Timed(m_phaseTimes.m_dWriting, stopwatch, [this] { return WriteOutput(); });
     }
     FreeBuffers();
     if (m_bKeepGoing == 1 && result == 0) {

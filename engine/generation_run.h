@@ -4,13 +4,18 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "buffer_allocation.h"
+#include "fast_grain_adder.h"
 #include "generation_host.h"
 #include "generation_settings.h"
+#include "grain_batch.h"
+#include "phase_times.h"
 #include "random_generator.h"
 #include "stereo_frame.h"
+#include "synthesis_options.h"
 #include "wall_clock.h"
 #include "wave_file.h"
 
@@ -42,6 +47,12 @@ public:
     // 1 while the displays may be refreshed at the next progress points.
     void SetShowProgress(int showProgress) { m_bShowProgress = showProgress; }
     int GetShowProgress() const { return m_bShowProgress; }
+
+    // Kernel and threads of grain synthesis; the output is the same for all.
+    void SetSynthesisOptions(const SynthesisOptions& options) { m_synthesis = options; }
+    const SynthesisOptions& GetSynthesisOptions() const { return m_synthesis; }
+    // How long each phase of the last Run took, measured on a steady clock.
+    const PhaseTimes& GetPhaseTimes() const { return m_phaseTimes; }
 
     // Replaces the wall clock (seeding, phase timing) and the buffer allocator.
     void SetClock(WallClock clock);
@@ -101,10 +112,6 @@ protected:
     std::int32_t m_nElapsed = 0;
 
 private:
-    struct GrainPlacement {
-        std::int32_t m_nSource;
-        std::uint32_t m_nOutput;
-    };
     struct GrainCursor {
         std::int32_t m_nIndex;   // k of the next grain
         std::uint32_t m_nStart;  // its output start
@@ -118,6 +125,7 @@ private:
     std::uint32_t GrainSpan() const;
     std::int32_t FreshPosition(double span);
     std::int32_t PlaceGrainBatch(GrainPlacement* batch, GrainCursor& cursor, double step);
+    std::unique_ptr<FastGrainAdder> StartFastAdding();
     void ProgressPoint(GenerationHost::Phase phase, std::uint64_t done, std::uint64_t total);
     void EndPhase(GenerationHost::Phase phase);
     void PumpDuringFinishing(std::uint32_t j);
@@ -131,4 +139,6 @@ private:
     RandomGenerator m_random;
     WallClock m_clock;
     BufferAllocator m_allocate = SystemAllocate;
+    SynthesisOptions m_synthesis;
+    PhaseTimes m_phaseTimes;
 };

@@ -39,14 +39,21 @@ int GenerationRun::SynthesizeGrains()
     // Grains are placed in batches that end at a progress point: nothing
     // between two progress points can clear the keep-going flag, so a batch is
     // placed, then added, then reported, with the same result as grain by grain.
+    // The batch is added in full before its progress point, so a cancel there
+    // leaves exactly the grains up to that point in the output.
+    const std::unique_ptr<FastGrainAdder> fast = StartFastAdding();
     const double step = static_cast<double>(kRunSampleRate) / m_settings.m_nGrainsPerSecond;
     std::array<GrainPlacement, kGrainsPerProgressPoint> batch;
     GrainCursor cursor{0, 0};
     bool more = m_nOutputFrames > 0;
     while (more && m_bKeepGoing == 1) {
         const std::int32_t count = PlaceGrainBatch(batch.data(), cursor, step);
-        for (std::int32_t g = 0; g < count; ++g)
-            AddGrain(batch[g].m_nSource, batch[g].m_nOutput, m_settings.m_nGrainFrames);
+        if (fast) {
+            fast->Add(batch.data(), count);
+        } else {
+            for (std::int32_t g = 0; g < count; ++g)
+                AddGrain(batch[g].m_nSource, batch[g].m_nOutput, m_settings.m_nGrainFrames);
+        }
         const std::int32_t lastIndex = cursor.m_nIndex - 1;
         if (lastIndex % kGrainsPerProgressPoint == 0)
             ProgressPoint(GenerationHost::Phase::Generating, batch[count - 1].m_nOutput, m_nOutputFrames);
@@ -57,6 +64,22 @@ int GenerationRun::SynthesizeGrains()
     m_pWindow = nullptr;
     EndPhase(GenerationHost::Phase::Generating);
     return 0;
+}
+
+// The batch adder for this run's kernel and threads, or null for the reference
+// loop (chosen, or the fallback when the weights table cannot be allocated).
+std::unique_ptr<FastGrainAdder> GenerationRun::StartFastAdding()
+{
+    if (m_synthesis.m_kernel == GrainKernel::Reference)
+        return nullptr;
+    GrainCanvas canvas;
+    canvas.m_pOutput = m_pOutput;
+    canvas.m_nOutputFrames = m_nOutputFrames;
+    canvas.m_pSource = m_pSource;
+    canvas.m_nSourceFrames = m_nSourceFrames;
+    canvas.m_nGrainFrames = m_settings.m_nGrainFrames;
+    return FastGrainAdder::Create(canvas, m_pWindow, static_cast<float>(m_settings.m_dVolume), m_allocate,
+                                  ResolveKernelPath(m_synthesis.m_kernel), ResolveThreadCount(m_synthesis));
 }
 
 // Chooses the read positions of the grains up to and including the next one

@@ -1,0 +1,31 @@
+// Everything grain synthesis needs to add its grains in batches: the weights
+// table, the threads and the tile-by-tile adder.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "buffer_allocation.h"
+#include "grain_batch.h"
+#include "worker_pool.h"
+
+class FastGrainAdder {
+public:
+    // gain is the volume as AddGrain uses it (a 32-bit float). Answers null
+    // when the weights table cannot be allocated; the caller then adds the
+    // grains one by one instead.
+    static std::unique_ptr<FastGrainAdder> Create(GrainCanvas canvas, const float* window, float gain,
+                                                  BufferAllocator allocate, KernelPath path, int threads);
+    ~FastGrainAdder();
+    FastGrainAdder(const FastGrainAdder&) = delete;
+    FastGrainAdder& operator=(const FastGrainAdder&) = delete;
+
+    void Add(const GrainPlacement* grains, std::int32_t count) { m_adder.Add(grains, count); }
+
+private:
+    FastGrainAdder(const GrainCanvas& canvas, double* pairWeights, KernelPath path, int threads);
+
+    double* m_pPairWeights;  // released with std::free, like every buffer of the allocator
+    std::unique_ptr<WorkerPool> m_pool;
+    GrainBatchAdder m_adder;
+};

@@ -1,0 +1,74 @@
+// Adding a batch of grains onto the OutputBuffer on several threads at once,
+// with the same result as adding them one after the other.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "stereo_frame.h"
+#include "weighted_add.h"
+
+class WorkerPool;
+
+// Where one grain goes: its first SourceBuffer frame and its first
+// OutputBuffer frame.
+struct GrainPlacement {
+    std::int32_t m_nSource;
+    std::uint32_t m_nOutput;
+};
+
+// What every grain of a run shares: the buffers, the grain length and the
+// weights (window × volume, each frame's weight twice; see WeightedAdd).
+struct GrainCanvas {
+    StereoFrame* m_pOutput = nullptr;
+    std::uint32_t m_nOutputFrames = 0;
+    const StereoFrame* m_pSource = nullptr;
+    std::uint32_t m_nSourceFrames = 0;
+    const double* m_pPairWeights = nullptr;
+    std::int32_t m_nGrainFrames = 0;
+};
+
+// The output range a batch touches is cut into tiles of kTileFrames frames.
+// Each tile is one thread's work at a time: it receives every grain of the
+// batch that overlaps it, in grain order, so each frame gets its grains in the
+// same order as grain-by-grain addition and the bits do not depend on the
+// number of threads. A tile's output, and the slices of window and source that
+// neighbouring grains share, stay in the processor's nearest caches while the
+// tile is worked on. Threads take the next free tile as they finish one.
+//
+// Each grain is cut to the OutputBuffer and to the SourceBuffer as AddGrain
+// cuts it; a grain placed outside either adds nothing.
+class GrainBatchAdder {
+public:
+    static constexpr std::uint32_t kTileFrames = 1024;
+
+    // pool may be null (everything on the calling thread).
+    GrainBatchAdder(const GrainCanvas& canvas, WeightedAdd add, WorkerPool* pool);
+
+    // grains must be in order of output start, as the grain loop places them.
+    void Add(const GrainPlacement* grains, std::int32_t count);
+
+private:
+    struct GrainSpan {
+        std::uint32_t m_nBegin;  // output frames [begin, end) after cutting
+        std::uint32_t m_nEnd;
+    };
+
+    GrainSpan CutToBuffers(const GrainPlacement& grain) const;
+    void AddClaimedTiles();
+    void AddTile(std::uint32_t begin, std::uint32_t end) const;
+    bool IsWorthSharing(std::int32_t count) const;
+
+    GrainCanvas m_canvas;
+    WeightedAdd m_add;
+    WorkerPool* m_pPool;
+
+    // The batch being added.
+    const GrainPlacement* m_pGrains = nullptr;
+    std::int32_t m_nGrains = 0;
+    std::uint32_t m_nFirstTile = 0;
+    std::uint32_t m_nBegin = 0;  // output range of the batch
+    std::uint32_t m_nEnd = 0;
+    std::uint32_t m_nTiles = 0;
+    std::atomic<std::uint32_t> m_nNextTile{0};
+};

@@ -1,0 +1,419 @@
+// The batch kernels against the reference loop: the same output bits on every
+// processor path this machine has, for any number of threads, at the edges of
+// both buffers, and when a cancel stops the grain loop.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <limits>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "envelope_shapes.h"
+#include "fake_host.h"
+#include "grain_batch.h"
+#include "grain_kernel.h"
+#include "panel_settings.h"
+#include "run_fixture.h"
+#include "run_probe.h"
+#include "synthesis_options.h"
+#include "test_sounds.h"
+#include "worker_pool.h"
+
+namespace {
+
+using Phase = GenerationHost::Phase;
+using Stage = FakeHost::Stage;
+
+// The raw bits of every sample, so that -0, NaN payloads and the last bit of
+// each value all count.
+std::vector<std::uint32_t> SampleBits(const StereoFrame* frames, std::size_t count)
+{
+    std::vector<std::uint32_t> bits(2 * count);
+    std::memcpy(bits.data(), frames, bits.size() * sizeof(std::uint32_t));
+    return bits;
+}
+
+std::vector<std::uint32_t> SampleBits(const std::vector<StereoFrame>& frames)
+{
+    return SampleBits(frames.data(), frames.size());
+}
+
+// Source sound as a run holds it: 16-bit values over 32767, here a noise that
+// never repeats within a test.
+std::vector<StereoFrame> NoiseSource(std::uint32_t frames, unsigned seed)
+{
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<int> sample(-32768, 32767);
+    std::vector<StereoFrame> source(frames);
+    for (StereoFrame& frame : source)
+        frame = {static_cast<float>(sample(random) / 32767.0), static_cast<float>(sample(random) / 32767.0)};
+    return source;
+}
+
+// Each frame's weight twice, as the batch kernels take it: AddGrainFrames'
+// own double(window) × double(gain).
+std::vector<double> PairWeights(const std::vector<float>& window, float gain)
+{
+    std::vector<double> weights;
+    for (const float w : window) {
+        weights.push_back(static_cast<double>(w) * gain);
+        weights.push_back(static_cast<double>(w) * gain);
+    }
+    return weights;
+}
+
+std::string PathName(const testing::TestParamInfo<KernelPath>& info)
+{
+    return KernelPathName(info.param);
+}
+
+// Values that test every corner of the arithmetic: zeros of both signs,
+// numbers too small for a normal float, numbers whose sum overflows, infinities,
+// NaN with a payload, and ordinary samples.
+float AwkwardValue(std::mt19937& random)
+{
+    static const float specials[] = {0.0f,
+                                     -0.0f,
+                                     1e-40f,
+                                     -3e-42f,
+                                     std::numeric_limits<float>::min(),
+                                     3e38f,
+                                     -3.3e38f,
+                                     std::numeric_limits<float>::infinity(),
+                                     std::nanf("0x1234"),
+                                     1.0f,
+                                     -1.0000305f};
+    std::uniform_int_distribution<int> pick(0, 3 * static_cast<int>(std::size(specials)));
+    const int index = pick(random);
+    if (index < static_cast<int>(std::size(specials)))
+        return specials[index];
+    std::uniform_real_distribution<float> ordinary(-2.0f, 2.0f);
+    return ordinary(random) * std::ldexp(1.0f, static_cast<int>(random() % 60) - 30);
+}
+
+class KernelPathTest : public testing::TestWithParam<KernelPath> {};
+
+// Every length from 0 to 19 frames and a long one, at every alignment of the
+// three arrays, so that both the vector steps and the leftover frames are met.
+TEST_P(KernelPathTest, GivesTheReferenceBitsForAnyDataLengthAndAlignment)
+{
+    const WeightedAdd add = WeightedAddFor(GetParam());
+    std::mt19937 random(7);
+    constexpr std::int32_t kLongest = 1003;
+    std::vector<StereoFrame> source(kLongest + 4);
+    std::vector<StereoFrame> start(kLongest + 4);
+    std::vector<float> window(kLongest + 4);
+    for (std::size_t i = 0; i < source.size(); ++i) {
+        source[i] = {AwkwardValue(random), AwkwardValue(random)};
+        start[i] = {AwkwardValue(random), AwkwardValue(random)};
+        window[i] = std::uniform_real_distribution<float>(0.0f, 1.0f)(random);
+    }
+    window[1] = 0.0f;
+    window[2] = 1e-30f;
+    for (const float gain : {0.5f, 0.01f, 1.0f, 3e30f}) {
+        const std::vector<double> weights = PairWeights(window, gain);
+        std::vector<std::int32_t> counts(20);
+        for (std::int32_t i = 0; i < 20; ++i)
+            counts[i] = i;
+        counts.push_back(kLongest);
+        for (const std::int32_t count : counts) {
+            for (std::int32_t shift = 0; shift < 3; ++shift) {
+                std::vector<StereoFrame> expected = start;
+                std::vector<StereoFrame> actual = start;
+                AddGrainFrames(expected.data() + shift, source.data() + 1, window.data() + 2, gain, count);
+                add(actual.data() + shift, source.data() + 1, weights.data() + 4, count);
+                ASSERT_EQ(SampleBits(actual), SampleBits(expected))
+                    << "gain " << gain << ", " << count << " frames, shifted by " << shift;
+            }
+        }
+    }
+}
+
+// Frames where rounding the product before the sum matters: the output
+// almost cancels the product, and a fused multiply-add would round the
+// difference the other way. Found by search, so that a kernel that fuses
+// cannot pass.
+struct FusionTrap {
+    std::vector<StereoFrame> m_output;
+    std::vector<StereoFrame> m_source;
+    std::vector<float> m_window;
+};
+
+FusionTrap FindFusionTraps(float gain, std::size_t wanted)
+{
+    std::mt19937 random(99);
+    std::uniform_real_distribution<float> unit(0.5f, 1.0f);
+    FusionTrap trap;
+    while (trap.m_window.size() < wanted) {
+        const float sample = unit(random);
+        const float window = unit(random);
+        const double product = sample * (static_cast<double>(window) * gain);
+        const float nearly = -static_cast<float>(product);
+        const float output = std::nextafter(nearly, random() % 2 == 0 ? 0.0f : -2.0f);
+        const auto separate = static_cast<float>(output + product);
+        const auto fused = static_cast<float>(std::fma(sample, static_cast<double>(window) * gain, output));
+        if (std::memcmp(&separate, &fused, sizeof(float)) == 0)
+            continue;
+        trap.m_output.push_back({output, output});
+        trap.m_source.push_back({sample, sample});
+        trap.m_window.push_back(window);
+    }
+    return trap;
+}
+
+TEST_P(KernelPathTest, RoundsTheProductBeforeTheSumAsTheReferenceDoes)
+{
+    const float gain = 0.37f;
+    const FusionTrap trap = FindFusionTraps(gain, 257);
+    std::vector<StereoFrame> expected = trap.m_output;
+    std::vector<StereoFrame> actual = trap.m_output;
+    const auto count = static_cast<std::int32_t>(trap.m_window.size());
+    AddGrainFrames(expected.data(), trap.m_source.data(), trap.m_window.data(), gain, count);
+    WeightedAddFor(GetParam())(actual.data(), trap.m_source.data(), PairWeights(trap.m_window, gain).data(), count);
+    EXPECT_TRUE(SampleBits(actual) == SampleBits(expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryPathHere, KernelPathTest, testing::ValuesIn(SupportedKernelPaths()), PathName);
+
+TEST(KernelPaths, FastestIsSupportedAndPortableAlwaysIs)
+{
+    EXPECT_TRUE(IsKernelPathSupported(KernelPath::Portable));
+    EXPECT_TRUE(IsKernelPathSupported(FastestKernelPath()));
+    const std::vector<KernelPath> paths = SupportedKernelPaths();
+    EXPECT_EQ(paths.front(), KernelPath::Portable);
+    EXPECT_NE(std::find(paths.begin(), paths.end(), FastestKernelPath()), paths.end());
+    if (!IsKernelPathSupported(KernelPath::Avx512))
+        std::cout << "This processor has no AVX-512; that path is compiled but not run here.\n";
+}
+
+TEST(SynthesisOptions, ThreadsAndKernelsResolveToWhatTheMachineHas)
+{
+    EXPECT_GE(DefaultThreadCount(), 1);
+    EXPECT_EQ(ResolveThreadCount({GrainKernel::Fastest, 0}), DefaultThreadCount());
+    EXPECT_EQ(ResolveThreadCount({GrainKernel::Fastest, 3}), 3);
+    EXPECT_EQ(ResolveThreadCount({GrainKernel::Fastest, 100000}), kMaxThreads);
+    EXPECT_EQ(ResolveKernelPath(GrainKernel::Portable), KernelPath::Portable);
+    EXPECT_EQ(ResolveKernelPath(GrainKernel::Fastest), FastestKernelPath());
+    for (const GrainKernel kernel : {GrainKernel::Avx2, GrainKernel::Avx512})
+        EXPECT_TRUE(IsKernelPathSupported(ResolveKernelPath(kernel)));
+    EXPECT_STREQ(GrainKernelName(GrainKernel::Reference), "reference");
+}
+
+// A whole grain loop, from the generator state to the last grain, with one
+// kernel and thread count.
+struct SynthesisCase {
+    std::string m_strName;
+    PanelValues m_panel;
+    std::int32_t m_nSeconds;
+    std::uint32_t m_nSourceFrames;
+};
+
+void PrintTo(const SynthesisCase& synthesisCase, std::ostream* out)
+{
+    *out << synthesisCase.m_strName;
+}
+
+PanelValues Panel(int density, int grainMs, int scanRange, int segment, int volume)
+{
+    PanelValues panel;
+    panel.m_nDensity = density;
+    panel.m_nGrainLength = grainMs;
+    panel.m_nScanRange = scanRange;
+    panel.m_nSegment = segment;
+    panel.m_nVolume = volume;
+    return panel;
+}
+
+struct SynthesisResult {
+    std::vector<std::uint32_t> m_bits;
+    std::uint32_t m_nRandomState = 0;
+    std::map<Phase, std::vector<int>> m_bars;
+    std::map<Phase, std::vector<std::string>> m_percentTexts;
+    std::map<Stage, int> m_pumps;
+};
+
+SynthesisResult Synthesize(const SynthesisCase& synthesisCase, SynthesisOptions options, int cancelAtPump = 0)
+{
+    FakeHost host;
+    RunProbe run(host);
+    GenerationSettings settings;
+    settings.m_nDurationSeconds = synthesisCase.m_nSeconds;
+    FillSettings(synthesisCase.m_panel, settings);
+    run.SetSettings(settings);
+    run.SetSynthesisOptions(options);
+    run.UseSource(NoiseSource(synthesisCase.m_nSourceFrames, 11));
+    run.SetRandomState(2024);
+    host.Attach(run);
+    if (cancelAtPump > 0)
+        host.CancelAt(Stage::Generating, cancelAtPump);
+    run.SetKeepGoing(1);
+    EXPECT_EQ(run.AllocateOutput(), 0);
+    EXPECT_EQ(run.SynthesizeGrains(), 0);
+    return {SampleBits(run.Output()), run.GetRandomState(), host.m_bars, host.m_percentTexts, host.m_pumps};
+}
+
+const SynthesisCase kSynthesisCases[] = {
+    // The panel's start values: 4000 grains of 800 ms per second; the last
+    // grains run past the end of the output.
+    {"Defaults", PanelValues{}, 1, 120000},
+    // The densest setting, with grains of 2 s in a 1 s output: every grain is
+    // cut by the end of the buffer.
+    {"DensestLongerThanTheOutput", Panel(10000, 2000, 100, 1, 100), 1, 200000},
+    // Few short grains, wide steps and short segments.
+    {"SparseShortGrains", Panel(500, 50, 100, 1, 37), 3, 30000},
+    // Starts 10.89 frames apart and an odd grain length (3307 frames), so
+    // grains and tiles meet at every offset.
+    {"UnevenSteps", Panel(4050, 75, 13, 20, 1), 2, 50000},
+};
+
+std::string SynthesisCaseName(const testing::TestParamInfo<SynthesisCase>& info)
+{
+    return info.param.m_strName;
+}
+
+class BatchSynthesisTest : public testing::TestWithParam<SynthesisCase> {};
+
+// Also the same progress points, bars and texts, and the same generator
+// state afterwards: the batches are invisible from outside.
+TEST_P(BatchSynthesisTest, EveryPathAndThreadCountGivesTheReferenceOutput)
+{
+    const SynthesisResult reference = Synthesize(GetParam(), {GrainKernel::Reference, 1});
+    for (const KernelPath path : SupportedKernelPaths()) {
+        const GrainKernel kernel = path == KernelPath::Portable ? GrainKernel::Portable
+                                   : path == KernelPath::Avx2   ? GrainKernel::Avx2
+                                                                : GrainKernel::Avx512;
+        for (const int threads : {1, 3}) {
+            const SynthesisResult fast = Synthesize(GetParam(), {kernel, threads});
+            SCOPED_TRACE(std::string(KernelPathName(path)) + " on " + std::to_string(threads) + " threads");
+            EXPECT_TRUE(fast.m_bits == reference.m_bits);
+            EXPECT_EQ(fast.m_nRandomState, reference.m_nRandomState);
+            EXPECT_EQ(fast.m_bars, reference.m_bars);
+            EXPECT_EQ(fast.m_percentTexts, reference.m_percentTexts);
+            EXPECT_EQ(fast.m_pumps, reference.m_pumps);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Settings, BatchSynthesisTest, testing::ValuesIn(kSynthesisCases), SynthesisCaseName);
+
+// Pump 1 follows grain 0 alone, pump 2 grain 1000, pump 4 grain 3000: a
+// cancel there leaves exactly the grains up to that point.
+TEST(BatchSynthesis, CancelAtAProgressPointLeavesTheReferenceOutput)
+{
+    const SynthesisCase& defaults = kSynthesisCases[0];
+    const SynthesisResult whole = Synthesize(defaults, {GrainKernel::Fastest, 2});
+    for (const int pump : {1, 2, 4}) {
+        const SynthesisResult reference = Synthesize(defaults, {GrainKernel::Reference, 1}, pump);
+        const SynthesisResult fast = Synthesize(defaults, {GrainKernel::Fastest, 2}, pump);
+        SCOPED_TRACE("cancel in pump " + std::to_string(pump));
+        EXPECT_TRUE(fast.m_bits == reference.m_bits);
+        EXPECT_FALSE(fast.m_bits == whole.m_bits);
+        EXPECT_EQ(fast.m_pumps.at(Stage::Generating), pump);
+        EXPECT_EQ(fast.m_nRandomState, reference.m_nRandomState);
+        EXPECT_EQ(fast.m_bars.at(Phase::Generating).back(), 100);
+    }
+}
+
+// Placements the grain loop never makes but AddGrain accepts: outside the
+// source, cut by its end, cut by the output's end, past the output.
+TEST(GrainBatchAdder, CutsEveryGrainAsAddGrainDoes)
+{
+    FakeHost host;
+    RunProbe reference(host);
+    GenerationSettings settings;
+    settings.m_dVolume = 0.3;
+    settings.m_nGrainFrames = 700;
+    reference.SetSettings(settings);
+    const std::vector<StereoFrame> source = NoiseSource(5000, 3);
+    std::vector<float> window(700);
+    for (std::size_t i = 0; i < window.size(); ++i)
+        window[i] = static_cast<float>(GrainWindowGain(static_cast<std::uint32_t>(i), 700));
+    reference.UseSource(source);
+    reference.UseOutput(std::vector<StereoFrame>(3000, StereoFrame{0.25f, -0.5f}));
+    reference.UseWindow(window);
+
+    std::vector<GrainPlacement> grains = {{-5, 0},    {4990, 0},  {100, 0},   {5000, 10},  {2000, 500},
+                                          {4400, 900}, {0, 1020}, {1, 1024},  {3000, 2100}, {4999, 2300},
+                                          {10, 2900}, {20, 2999}, {30, 3000}, {40, 4000}};
+    for (std::uint32_t q = 1030; q < 2100; q += 7)
+        grains.push_back({static_cast<std::int32_t>(q * 2), q});
+    std::sort(grains.begin(), grains.end(),
+              [](const GrainPlacement& a, const GrainPlacement& b) { return a.m_nOutput < b.m_nOutput; });
+    for (const GrainPlacement& grain : grains)
+        reference.AddGrain(grain.m_nSource, grain.m_nOutput, 700);
+
+    const std::vector<double> weights = PairWeights(window, static_cast<float>(settings.m_dVolume));
+    for (const int threads : {1, 3}) {
+        std::vector<StereoFrame> output(3000, StereoFrame{0.25f, -0.5f});
+        GrainCanvas canvas;
+        canvas.m_pOutput = output.data();
+        canvas.m_nOutputFrames = 3000;
+        canvas.m_pSource = source.data();
+        canvas.m_nSourceFrames = 5000;
+        canvas.m_pPairWeights = weights.data();
+        canvas.m_nGrainFrames = 700;
+        WorkerPool pool(threads);
+        GrainBatchAdder adder(canvas, WeightedAddFor(FastestKernelPath()), &pool);
+        adder.Add(grains.data(), static_cast<std::int32_t>(grains.size()));
+        EXPECT_TRUE(SampleBits(output) == SampleBits(reference.Output())) << threads << " threads";
+    }
+}
+
+// Without room for the weights table the run adds its grains one by one: the
+// output and the messages stay those of a normal run.
+int g_nAllocations = 0;
+
+void* FailFourthAllocation(std::size_t count, std::size_t size)
+{
+    return ++g_nAllocations == 4 ? nullptr : std::calloc(count, size);
+}
+
+class FastRunTest : public testing::Test, public RunFixture {
+protected:
+    void SetUp() override { WriteToneWav(InputPath(), 30000); }
+};
+
+TEST_F(FastRunTest, WithoutMemoryForTheWeightsTheReferenceLoopTakesOver)
+{
+    Generate([](GenerationRun& run) { run.SetSynthesisOptions({GrainKernel::Reference, 1}); });
+    const auto expected = OutputBytes();
+    const std::vector<int> expectedMessages = MessageIds();
+    m_host.m_messages.clear();
+    g_nAllocations = 0;
+    Generate([](GenerationRun& run) { run.SetAllocator(FailFourthAllocation); });
+    EXPECT_EQ(g_nAllocations, 4);  // source, output, window, weights
+    EXPECT_EQ(MessageIds(), expectedMessages);
+    EXPECT_EQ(OutputBytes(), expected);
+}
+
+// Each run times its own phases; those it did not reach stay 0.
+TEST_F(FastRunTest, PhaseTimesCoverThePhasesTheRunReached)
+{
+    FillSettings(m_panel, m_settings);
+    for (const bool cancel : {false, true}) {
+        FakeHost host;
+        GenerationRun run(host);
+        host.Attach(run);
+        run.SetSettings(m_settings);
+        if (cancel)
+            host.CancelAt(Stage::Generating, 1);
+        run.SetKeepGoing(1);
+        run.Run();
+        const PhaseTimes& times = run.GetPhaseTimes();
+        SCOPED_TRACE(cancel ? "cancelled while generating" : "completed");
+        EXPECT_GT(times.m_dLoading, 0.0);
+        EXPECT_GT(times.m_dSynthesizing, 0.0);
+        EXPECT_EQ(times.m_dFinishing > 0.0, !cancel);
+        EXPECT_EQ(times.m_dWriting > 0.0, !cancel);
+        EXPECT_DOUBLE_EQ(times.Total(), times.m_dLoading + times.m_dAllocating + times.m_dSynthesizing +
+                                            times.m_dFinishing + times.m_dWriting);
+    }
+}
+
+}  // namespace
