@@ -40,22 +40,14 @@ function(sonnelith_compress_man_page source)
 endfunction()
 
 # sonnelith.conf names the installation folder (InstallPath): the data folder
-# under the prefix given at install time (cmake --install --prefix, or the
-# package's /usr), never the staging DESTDIR, since the file is read where the
-# program finally lives. It is written into the build tree when installing and
-# then installed like any other file.
+# under the prefix given at install time; written and installed by
+# WriteInstallConfiguration.cmake when installing.
 function(sonnelith_install_configuration)
-  set(template "${PROJECT_SOURCE_DIR}/packaging/sonnelith.conf.in")
-  set(configured "${PROJECT_BINARY_DIR}/packaging/sonnelith.conf")
   install(CODE "
-    set(SONNELITH_INSTALL_PATH \"${SONNELITH_INSTALL_DATADIR}\")
-    if(NOT IS_ABSOLUTE \"\${SONNELITH_INSTALL_PATH}\")
-      set(SONNELITH_INSTALL_PATH \"\${CMAKE_INSTALL_PREFIX}/\${SONNELITH_INSTALL_PATH}\")
-    endif()
-    cmake_path(NORMAL_PATH SONNELITH_INSTALL_PATH)
-    configure_file(\"${template}\" \"${configured}\" @ONLY)
-  ")
-  install(FILES "${configured}" DESTINATION "${SONNELITH_INSTALL_DATADIR}")
+    set(SONNELITH_CONFIG_TEMPLATE \"${PROJECT_SOURCE_DIR}/packaging/sonnelith.conf.in\")
+    set(SONNELITH_CONFIG_WORK \"${PROJECT_BINARY_DIR}/packaging/configuration\")
+    set(SONNELITH_INSTALL_DATADIR \"${SONNELITH_INSTALL_DATADIR}\")")
+  install(SCRIPT "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/WriteInstallConfiguration.cmake")
 endfunction()
 
 # The menu entry, the icon at every size it is drawn at, and the software

@@ -11,6 +11,7 @@ PACKAGES="
   clang libclang-rt-14-dev
   xvfb xauth xdotool x11-utils imagemagick
   sox sndfile-programs
+  dpkg-dev desktop-file-utils appstream poppler-utils man-db
 "
 
 missing=""

@@ -1,0 +1,106 @@
+// The user's guide shows every text the program can put on the screen in the
+// program's own words: each string-table entry is found, word for word, in
+// the text that pdftotext takes out of the committed PDF.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cstdlib>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "resource_ids.h"
+#include "string_table.h"
+
+namespace {
+
+// Every run of white space (line breaks and tabs of the messages, line and
+// page breaks of the PDF) as one space.
+std::string CollapseSpace(const std::string& text)
+{
+    std::string result;
+    bool space = false;
+    for (const char c : text) {
+        if (std::isspace(static_cast<unsigned char>(c))) {
+            space = true;
+            continue;
+        }
+        if (space && !result.empty())
+            result += ' ';
+        space = false;
+        result += c;
+    }
+    return result;
+}
+
+std::string ShellQuoted(const std::string& text)
+{
+    std::string quoted = "'";
+    for (const char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+const std::string& GuideText()
+{
+    static const std::string text = [] {
+        const std::string output = std::string(SONNELITH_TEST_SCRATCH) + "/guide.txt";
+        const std::string command = "pdftotext -enc UTF-8 " + ShellQuoted(SONNELITH_GUIDE_PDF) + " " +
+                                    ShellQuoted(output);
+        if (std::system(command.c_str()) != 0)
+            return std::string();
+        std::ifstream file(output);
+        std::stringstream content;
+        content << file.rdbuf();
+        return CollapseSpace(content.str());
+    }();
+    return text;
+}
+
+// The parts of a message between its placeholders (%1 .. %9), which the
+// guide fills with an example.
+std::vector<std::string> FixedParts(const std::string& message)
+{
+    std::vector<std::string> parts;
+    const std::regex placeholder("%[1-9]");
+    for (std::sregex_token_iterator it(message.begin(), message.end(), placeholder, -1), end; it != end; ++it) {
+        const std::string part = CollapseSpace(*it);
+        if (!part.empty())
+            parts.push_back(part);
+    }
+    return parts;
+}
+
+class GuideShowsMessage : public testing::TestWithParam<int> {};
+
+TEST_P(GuideShowsMessage, InTheProgramsOwnWords)
+{
+    ASSERT_FALSE(GuideText().empty()) << "pdftotext could not read " << SONNELITH_GUIDE_PDF;
+    const char* message = LoadResourceString(GetParam());
+    ASSERT_NE(message, nullptr);
+    for (const std::string& part : FixedParts(message))
+        EXPECT_NE(GuideText().find(part), std::string::npos) << "not in the guide: \"" << part << "\"";
+}
+
+// Every message box text, the cancel question, the success message and the
+// eight button tooltips.
+INSTANTIATE_TEST_SUITE_P(
+    AllMessages, GuideShowsMessage,
+    testing::Values(IDS_TIP_RESTORE, IDS_TIP_INPUT_FILE, IDS_TIP_OUTPUT_FILE, IDS_TIP_GENERATE, IDS_TIP_PLAY,
+                    IDS_TIP_USER_GUIDE, IDS_TIP_ABOUT, IDS_TIP_WEB_SITE, IDS_CONFIRM_CANCEL, IDS_ERR_OPEN_INPUT,
+                    IDS_GENERATION_DONE, IDS_ERR_SOURCE_MEMORY, IDS_ERR_CREATE_OUTPUT, IDS_ERR_OUTPUT_MEMORY,
+                    IDS_ERR_WINDOW_MEMORY, IDS_ERR_PLAY, IDS_SELECT_OUTPUT, IDS_ERR_USER_GUIDE, IDS_SELECT_INPUT,
+                    IDS_ERR_DISK_SPACE, IDS_ERR_SCREEN, IDS_ERR_INPUT_TOO_SHORT, IDS_ERR_FILE_FAILURE,
+                    IDS_ERR_UNEXPECTED),
+    [](const testing::TestParamInfo<int>& info) { return "String" + std::to_string(info.param); });
+
+TEST(GuideShowsMenu, TheAboutItemWithoutItsMnemonic)
+{
+    std::string item = LoadResourceString(IDS_ABOUTBOX);
+    std::erase(item, '&');
+    EXPECT_NE(GuideText().find(item), std::string::npos) << item;
+}
+
+}  // namespace
