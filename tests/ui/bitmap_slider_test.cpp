@@ -188,8 +188,14 @@ TEST_F(BitmapSliderTest, RealDragRepaintsAsTheThumbMoves)
     const wxRect thumb = m_pSlider->GetThumbRect();
     simulator.MouseMove(ScreenPoint(*m_pSlider, wxPoint(thumb.x + 5, 11)));
     simulator.MouseDown();
+    // Moves sent before the press has taken the mouse capture can be lost
+    // to the grab that the capture starts: let the press arrive first.
+    ASSERT_TRUE(WaitUntil([this] { return m_pSlider->HasCapture(); }));
     simulator.MouseMove(ScreenPoint(*m_pSlider, wxPoint(35, 11)));
-    EXPECT_TRUE(WaitUntil([this] { return m_pSlider->GetPos() == 50; }));
+    EXPECT_TRUE(WaitUntil([this] { return m_pSlider->GetPos() == 50; }))
+        << "position " << m_pSlider->GetPos() << ", capture " << m_pSlider->HasCapture() << ", pointer at "
+        << wxGetMousePosition().x << ", " << wxGetMousePosition().y << ", slider at "
+        << ScreenPoint(*m_pSlider, wxPoint(0, 0)).x << ", " << ScreenPoint(*m_pSlider, wxPoint(0, 0)).y;
     EXPECT_EQ(ScreenAt(m_pSlider->GetThumbPlace(), kThumb), kThumb);
     simulator.MouseUp();
     EXPECT_TRUE(WaitUntil([this] { return !m_pSlider->HasCapture(); }));

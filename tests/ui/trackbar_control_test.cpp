@@ -280,6 +280,7 @@ TEST_F(TrackbarTest, RealDragMovesTheThumbToTheEnd)
     wxUIActionSimulator simulator;
     simulator.MouseMove(ScreenPoint(*m_pTrackbar, ThumbCentre()));
     simulator.MouseDown();
+    ASSERT_TRUE(WaitUntil([this] { return m_pTrackbar->HasCapture(); }));  // see BitmapSliderTest
     for (int x = 20; x <= 90; x += 10)
         simulator.MouseMove(ScreenPoint(*m_pTrackbar, wxPoint(x, 11)));
     simulator.MouseUp();
