@@ -40,7 +40,7 @@ struct GrainCanvas {
 // cuts it; a grain placed outside either adds nothing.
 class GrainBatchAdder {
 public:
-    static constexpr std::uint32_t kTileFrames = 1024;
+    static constexpr std::uint32_t kTileFrames = 512;
 
     // pool may be null (everything on the calling thread).
     GrainBatchAdder(const GrainCanvas& canvas, WeightedAdd add, WorkerPool* pool);

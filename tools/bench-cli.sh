@@ -1,0 +1,73 @@
+#!/bin/sh
+# Times sonnelith-cli end to end from the bundled sample sound: a 60-second
+# output at the panel's start values and a 10-second one at the densest
+# settings (10000 grains of 2000 ms per second), each with the reference
+# kernel on one thread, the fast kernel on one thread and the fast kernel on
+# every core. Prints each run's phase timings and peak memory, checks that the
+# files are identical, and gives the speed-ups and the projected time of a
+# 59:59 output.
+#
+#   tools/bench-cli.sh [BUILD_DIR]     (default: build; sonnelith-cli must be built)
+set -eu
+cd "$(dirname "$0")/.."
+build=${1:-build}
+cli="$build/cli/sonnelith-cli"
+if [ ! -x "$cli" ]; then
+    echo "bench-cli: $cli is missing; build it first: cmake --build $build --target sonnelith-cli" >&2
+    exit 1
+fi
+cores=$(nproc)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+longest=3599  # 59:59 in seconds
+
+# run NAME SECONDS ARGS...: one timed run; leaves NAME.txt (timings) and NAME.wav.
+run() {
+    name=$1
+    seconds=$2
+    shift 2
+    /usr/bin/time -f "%M" -o "$work/$name.rss" \
+        "$cli" -q --seed 1 --length "$seconds" --timings -o "$work/$name.wav" "$@" >"$work/$name.txt"
+    cat "$work/$name.txt"
+    echo "  peak memory  $(cat "$work/$name.rss") KiB"
+}
+
+total() { awk '$1 == "total" { print $2 }' "$work/$1.txt"; }
+phase() { awk -v phase="$2" '$1 == phase { print $2 }' "$work/$1.txt"; }
+
+# compare SETTING SECONDS: ratios against the reference and the 59:59 projection.
+compare() {
+    setting=$1
+    seconds=$2
+    for name in fast1 fastN; do
+        if cmp -s "$work/$setting-reference.wav" "$work/$setting-$name.wav"; then
+            same="identical to the reference"
+        else
+            same="DIFFERENT FROM THE REFERENCE"
+        fi
+        awk -v name="$name" -v same="$same" -v ref="$(total "$setting-reference")" \
+            -v fast="$(total "$setting-$name")" -v refSynth="$(phase "$setting-reference" synthesis)" \
+            -v fastSynth="$(phase "$setting-$name" synthesis)" \
+            'BEGIN { printf "  %-6s whole run x%.2f, synthesis x%.2f; file %s\n", name, ref / fast, refSynth / fastSynth, same }'
+    done
+    # Everything but loading grows with the output's length.
+    for name in reference fastN; do
+        awk -v name="$name" -v total="$(total "$setting-$name")" -v load="$(phase "$setting-$name" loading)" \
+            -v seconds="$seconds" -v longest="$longest" \
+            'BEGIN { t = load + (total - load) * longest / seconds;
+                     printf "  %-9s 59:59 output in about %d min %02d s\n", name, t / 60, t % 60 }'
+    done
+}
+
+echo "== Panel start values (4000 grains of 800 ms per second), 60-second output, $cores cores"
+run defaults-reference 60 --kernel reference
+run defaults-fast1 60 --threads 1
+run defaults-fastN 60 --threads "$cores"
+compare defaults 60
+
+echo
+echo "== Densest settings (10000 grains of 2000 ms per second), 10-second output, $cores cores"
+run densest-reference 10 --kernel reference --density 10000 --grain-length 2000
+run densest-fast1 10 --threads 1 --density 10000 --grain-length 2000
+run densest-fastN 10 --threads "$cores" --density 10000 --grain-length 2000
+compare densest 10
