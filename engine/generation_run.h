@@ -29,6 +29,11 @@
 // before each grain, before finishing the levels, before each frame written and
 // at the end.
 //
+// Threads: grain synthesis adds its grains on worker threads as well (see
+// SetSynthesisOptions). They only compute, are started and joined within
+// SynthesizeGrains, and never call the host; the output does not depend on
+// how many there are.
+//
 // The two WaveFile objects live as long as the run: a file that an early end
 // leaves open (the bare output header, say) is closed when the run is destroyed.
 class GenerationRun {

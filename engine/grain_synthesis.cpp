@@ -70,7 +70,7 @@ int GenerationRun::SynthesizeGrains()
 // loop (chosen, or the fallback when the weights table cannot be allocated).
 std::unique_ptr<FastGrainAdder> GenerationRun::StartFastAdding()
 {
-    if (m_synthesis.m_kernel == GrainKernel::Reference)
+    if (m_synthesis.m_kernel == GrainKernel::Reference || m_nOutputFrames == 0)
         return nullptr;
     GrainCanvas canvas;
     canvas.m_pOutput = m_pOutput;
