@@ -3,7 +3,8 @@
 // grains of 800 ms per second) and at the densest ones (10000 of 2000 ms).
 // Each benchmark reports stereo frame multiply-adds per second; after all of
 // them the ratios to the reference are printed, from the fastest repetition
-// of each (the one least disturbed by anything else on the machine).
+// of each (the one least disturbed by anything else on the machine). The
+// kernels are also timed alone on data that stays in the nearest cache.
 //
 //   build/bench/grain_synthesis_bench [--benchmark_repetitions=N] [--benchmark_filter=...]
 #include <benchmark/benchmark.h>
@@ -19,6 +20,7 @@
 #include <vector>
 
 #include "generation_run.h"
+#include "grain_kernel.h"
 #include "panel_settings.h"
 
 namespace {
@@ -136,6 +138,28 @@ void BM_GrainLoop(benchmark::State& state, Setting setting, SynthesisOptions opt
                                                              benchmark::Counter::kIsRate);
 }
 
+// The kernels alone on one tile's worth of frames that stay in the nearest
+// cache: the most any grain loop built on them can reach on one core.
+constexpr std::int32_t kCachedFrames = 512;
+
+void BM_KernelInCache(benchmark::State& state, KernelPath path, bool reference)
+{
+    std::vector<StereoFrame> output(kCachedFrames, StereoFrame{0.25f, -0.25f});
+    const std::vector<StereoFrame> source(Source().begin(), Source().begin() + kCachedFrames);
+    std::vector<float> window(kCachedFrames, 0.5f);
+    std::vector<double> pairWeights(2 * kCachedFrames, 0.5 * 0.5f);
+    const WeightedAdd add = WeightedAddFor(path);
+    for (auto _ : state) {
+        if (reference)
+            AddGrainFrames(output.data(), source.data(), window.data(), 0.5f, kCachedFrames);
+        else
+            add(output.data(), source.data(), pairWeights.data(), kCachedFrames);
+        benchmark::ClobberMemory();
+    }
+    state.counters["frame_madds_per_s"] =
+        benchmark::Counter(static_cast<double>(kCachedFrames) * state.iterations(), benchmark::Counter::kIsRate);
+}
+
 // Remembers the fastest repetition of every benchmark, then prints each fast
 // kernel's ratio to the reference of the same setting.
 class RatioReporter : public benchmark::ConsoleReporter {
@@ -163,6 +187,13 @@ public:
     {
         std::printf("\nSpeed against the reference kernel, fastest repetition of each"
                     " (wall clock; processor time in brackets for one thread):\n");
+        const auto cachedReference = m_fastest.find("KernelInCache/reference");
+        for (const auto& [name, times] : m_fastest) {
+            if (cachedReference == m_fastest.end() || name.rfind("KernelInCache/", 0) != 0)
+                continue;
+            std::printf("  %-36s %6.2f G multiply-adds/s  x%.2f\n", name.c_str(),
+                        kCachedFrames / times.m_dReal / 1e9, cachedReference->second.m_dReal / times.m_dReal);
+        }
         for (const Setting& setting : kSettings) {
             const std::string prefix = std::string("GrainLoop/") + setting.m_szName + "/";
             const auto reference = m_fastest.find(prefix + "reference");
@@ -191,6 +222,11 @@ private:
 
 void RegisterBenchmarks()
 {
+    benchmark::RegisterBenchmark("KernelInCache/reference", BM_KernelInCache, KernelPath::Portable, true);
+    for (const KernelPath path : SupportedKernelPaths()) {
+        benchmark::RegisterBenchmark((std::string("KernelInCache/") + KernelPathName(path)).c_str(),
+                                     BM_KernelInCache, path, false);
+    }
     const int cores = DefaultThreadCount();
     for (const Setting& setting : kSettings) {
         const std::string prefix = std::string("GrainLoop/") + setting.m_szName + "/";
