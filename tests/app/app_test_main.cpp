@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <wx/app.h>
+#include <wx/image.h>
 #include <wx/init.h>
+#include <wx/log.h>
 
 namespace {
 
@@ -23,6 +25,10 @@ public:
     {
         // The base OnInit would parse (and reject) the test options.
         wxSetAssertHandler(&FailOnAssert);
+        // Logged errors go to the terminal: a log window would wait for a
+        // click that never comes.
+        delete wxLog::SetActiveTarget(new wxLogStderr);
+        wxInitAllImageHandlers();
         SetExitOnFrameDelete(false);
         CallAfter([this] {
             m_nResult = RUN_ALL_TESTS();

@@ -238,7 +238,14 @@ TEST_F(ProgressRunTest, TheRefreshTimerShowsProgressMidPhaseAndTheSizeOnlyWhileW
 {
     MessageBoxRecorder boxes;
     // Slowed down to a few seconds, so the 500 ms refresh timer ticks in every long phase.
-    m_dialog.m_onPump = [](ProbeProgressDialog&) { std::this_thread::sleep_for(std::chrono::milliseconds(3)); };
+    bool screenshot = false;
+    m_dialog.m_onPump = [&](ProbeProgressDialog& dialog) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(3));
+        if (!screenshot && dialog.m_writtenTexts.size() >= 2) {
+            SaveScreenshot(dialog, "progress-window-writing");
+            screenshot = true;
+        }
+    };
 
     RunWindow();
 
@@ -276,13 +283,14 @@ TEST_F(ProgressRunTest, YesWhileGeneratingStopsWithABareHeaderAndNoMessage)
     ASSERT_EQ(boxes.Requests().size(), 1u);
     EXPECT_EQ(boxes.Requests()[0].m_strText, kQuestion);
     EXPECT_EQ(boxes.Requests()[0].m_nStyle, MB_YESNO | MB_ICONQUESTION);
-    // The cut phase's bar still ends at 100, set after the window went at
-    // the answer; the phase that never ran stays at 0.
+    // The cut phase's bar still ends at 100, set while the window is still
+    // open after the answer; the phase that never ran stays at 0.
     ASSERT_FALSE(m_dialog.m_bars.empty());
     const auto& last = m_dialog.m_bars.back();
     EXPECT_EQ(last.phase, Phase::Generating);
     EXPECT_EQ(last.percent, 100);
-    EXPECT_FALSE(last.shown);
+    EXPECT_TRUE(last.shown);
+    EXPECT_FALSE(m_dialog.IsShown());
     EXPECT_EQ(m_dialog.BarOf(IDC_GENERATING_BAR), 100);
     EXPECT_EQ(m_dialog.TextOf(IDC_GENERATING_PERCENT), "100%");
     EXPECT_EQ(m_dialog.BarOf(IDC_WRITING_BAR), 0);

@@ -5,6 +5,7 @@
 #include "command_button_places.h"
 #include "control_colours.h"
 #include "draw_bitmap_at.h"
+#include "fitting_static_text.h"
 #include "hover_button.h"
 #include "main_window_parts.h"
 #include "main_window_template.h"
@@ -171,15 +172,14 @@ wxWindow* GeneratorDialog::CreateLayoutControl(const TemplateControl& control)
 
 wxStaticText* GeneratorDialog::CreateStaticText(const TemplateControl& control, const wxRect& rect)
 {
-    // A text that does not fit ends in an ellipsis rather than being cut.
-    long style = wxST_NO_AUTORESIZE | wxST_ELLIPSIZE_END | (control.m_nStyle & ~wxBORDER_MASK);
+    const long style = control.m_nStyle & ~wxBORDER_MASK;
     wxRect place = rect;
     // The thin sunken edge is painted by the window around the text (see
     // PaintStaticEdges): GTK draws no border around a label.
     if (HasStaticEdge(control))
         place.Deflate(1);
-    return new wxStaticText(this, control.m_nId, wxString::FromUTF8(control.m_pszText), place.GetPosition(),
-                            place.GetSize(), style);
+    return new FittingStaticText(this, control.m_nId, wxString::FromUTF8(control.m_pszText), place.GetPosition(),
+                                 place.GetSize(), style);
 }
 
 // The layout's height is that of the open list. The closed field takes the

@@ -1,5 +1,6 @@
 #include "progress_dialog.h"
 
+#include "fitting_static_text.h"
 #include "message_box.h"
 #include "message_box_routine.h"
 #include "progress_template.h"
@@ -46,6 +47,7 @@ ProgressDialog::ProgressDialog(wxWindow* parent)
     SetEscapeId(wxID_NONE);
     SetAffirmativeId(wxID_NONE);
     CreateLayoutControls();
+    UseOneCaptionSize();
     DoDataExchange();
     if (parent)
         CentreOnParent();
@@ -77,8 +79,7 @@ void ProgressDialog::CreateLayoutControl(const TemplateControl& control)
     const wxString text = wxString::FromUTF8(control.m_pszText);
     switch (control.m_kind) {
     case ControlKind::Static:
-        new wxStaticText(this, control.m_nId, text, rect.GetPosition(), rect.GetSize(),
-                         control.m_nStyle | wxST_NO_AUTORESIZE);
+        new FittingStaticText(this, control.m_nId, text, rect.GetPosition(), rect.GetSize(), control.m_nStyle);
         break;
     case ControlKind::ProgressBar:
         new wxGauge(this, control.m_nId, kBarRange, rect.GetPosition(), rect.GetSize(),
@@ -91,6 +92,24 @@ void ProgressDialog::CreateLayoutControl(const TemplateControl& control)
     case ControlKind::TimePicker:
     case ControlKind::DropDownList:
         break;
+    }
+}
+
+// The five captions look alike: all take the size of the one that had to
+// shrink most to fit its rectangle.
+void ProgressDialog::UseOneCaptionSize()
+{
+    const int captions[] = {IDC_LOADING_LABEL, IDC_GENERATING_LABEL, IDC_WRITING_LABEL, IDC_WRITTEN_LABEL,
+                            IDC_TIME_LEFT_LABEL};
+    wxFont smallest = GetFont();
+    for (int id : captions) {
+        if (wxWindow* caption = FindWindow(id); caption && caption->GetFont().GetFractionalPointSize() <
+                                                             smallest.GetFractionalPointSize())
+            smallest = caption->GetFont();
+    }
+    for (int id : captions) {
+        if (wxWindow* caption = FindWindow(id))
+            caption->SetFont(smallest);
     }
 }
 
@@ -176,9 +195,10 @@ void ProgressDialog::OnCancel()
     const int answer = ShowMessageBoxById(IDS_CONFIRM_CANCEL, MB_YESNO | MB_ICONQUESTION, this);
     if (answer != IDYES)
         return;
-    // The window goes now; the run stops at its next look at the flag and
-    // OnStart then returns.
-    EndDialogWith(wxID_CANCEL);
+    // The window stays until the run has noticed the cleared flag at its next
+    // look and returned; OnStart then ends it. Ending it here would let the
+    // main window take input (a second Generate) while the run finishes.
+    SetReturnCode(wxID_CANCEL);
     m_run.SetKeepGoing(0);
 }
 

@@ -58,6 +58,7 @@ protected:
 private:
     void CreateLayoutControls();
     void CreateLayoutControl(const TemplateControl& control);
+    void UseOneCaptionSize();
     void DoDataExchange();
     wxGauge* BarOf(Phase phase) const;
     wxStaticText* PercentTextOf(Phase phase) const;

@@ -1,0 +1,79 @@
+// One-line static texts that shrink their font rather than overflow.
+#include "fitting_static_text.h"
+#include "progress_dialog.h"
+#include "progress_template.h"
+
+#include <gtest/gtest.h>
+
+#include <wx/dialog.h>
+
+#include <memory>
+
+namespace {
+
+struct Host {
+    Host()
+        : dialog(new wxDialog(nullptr, wxID_ANY, "host"))
+    {
+        dialog->SetFont(wxFontInfo(8).Family(wxFONTFAMILY_SWISS));
+    }
+    ~Host() { delete dialog; }
+    wxDialog* dialog;
+};
+
+int TextWidth(const wxWindow& window, const wxString& text)
+{
+    int width = 0;
+    window.GetTextExtent(text, &width, nullptr);
+    return width;
+}
+
+}  // namespace
+
+TEST(FittingStaticText, KeepsItsFontWhenTheTextFits)
+{
+    Host host;
+    auto* text = new FittingStaticText(host.dialog, wxID_ANY, "88", wxPoint(0, 0), wxSize(100, 18));
+    EXPECT_EQ(text->GetFont().GetFractionalPointSize(), 8.0);
+    EXPECT_EQ(text->GetSize(), wxSize(100, 18));
+}
+
+TEST(FittingStaticText, ShrinksTheFontUntilALongTextFitsItsWidth)
+{
+    Host host;
+    const wxString label = "Estimated time left";
+    auto* text = new FittingStaticText(host.dialog, wxID_ANY, "", wxPoint(0, 0), wxSize(80, 18));
+    const int normalWidth = TextWidth(*text, label);
+    ASSERT_GT(normalWidth, 80) << "the test needs a text wider than its box";
+    text->SetLabel(label);
+    EXPECT_LT(text->GetFont().GetFractionalPointSize(), 8.0);
+    EXPECT_GE(text->GetFont().GetFractionalPointSize(), FittingStaticText::kSmallestPointSize);
+    EXPECT_LE(TextWidth(*text, label), 80);
+    EXPECT_EQ(text->GetSize(), wxSize(80, 18));
+    // A short text again: back to the normal size.
+    text->SetLabel("1");
+    EXPECT_EQ(text->GetFont().GetFractionalPointSize(), 8.0);
+}
+
+TEST(FittingStaticText, StopsAtTheSmallestSizeWhenNothingFits)
+{
+    Host host;
+    auto* text = new FittingStaticText(host.dialog, wxID_ANY, "A rather long text for a tiny box", wxPoint(0, 0),
+                                       wxSize(20, 18));
+    EXPECT_EQ(text->GetFont().GetFractionalPointSize(), FittingStaticText::kSmallestPointSize);
+    EXPECT_EQ(text->GetSize(), wxSize(20, 18));
+}
+
+TEST(FittingStaticText, TheProgressWindowsCaptionsShareOneSizeAndFit)
+{
+    ProgressDialog dialog;
+    double size = 0;
+    for (int id : {IDC_LOADING_LABEL, IDC_GENERATING_LABEL, IDC_WRITING_LABEL, IDC_WRITTEN_LABEL, IDC_TIME_LEFT_LABEL}) {
+        SCOPED_TRACE(id);
+        wxWindow* caption = dialog.FindWindow(id);
+        if (size == 0)
+            size = caption->GetFont().GetFractionalPointSize();
+        EXPECT_EQ(caption->GetFont().GetFractionalPointSize(), size);
+        EXPECT_LE(TextWidth(*caption, caption->GetLabel()), caption->GetSize().x);
+    }
+}
