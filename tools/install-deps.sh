@@ -8,6 +8,7 @@ PACKAGES="
   build-essential cmake pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
   libwxgtk3.2-dev
+  libgtk-3-dev
   clang libclang-rt-14-dev
   xvfb xauth xdotool x11-utils imagemagick
   sox sndfile-programs

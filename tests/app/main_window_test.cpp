@@ -181,6 +181,18 @@ TEST(MainWindowLayout, EveryLayoutControlStandsAtItsConvertedRectangle)
     EXPECT_EQ(window->FindWindow(IDC_LENGTH_PICKER)->GetRect(), wxRect(392, 80, 57, 21));
 }
 
+// The theme's padding would cut the longest preset to "15 secod..."; the
+// list is drawn compact so that every entry shows whole at the layout's width.
+TEST(MainWindowLayout, TheLengthPresetsShowWholeInTheirList)
+{
+    ShownMainWindow window;
+    auto* list = wxDynamicCast(window->FindWindow(IDC_LENGTH_PRESETS), wxChoice);
+    ASSERT_NE(list, nullptr);
+    ASSERT_GT(list->GetCount(), 0u);
+    list->InvalidateBestSize();
+    EXPECT_LE(list->GetBestSize().x, list->GetSize().x);
+}
+
 TEST(MainWindowLayout, ControlsMeetTheCaptionsPaintedInTheBackground)
 {
     struct Caption {

@@ -3,6 +3,7 @@
 #include "about_dialog.h"
 #include "bitmap_slider.h"
 #include "command_button_places.h"
+#include "compact_drop_down.h"
 #include "control_colours.h"
 #include "draw_bitmap_at.h"
 #include "fitting_static_text.h"
@@ -188,6 +189,8 @@ wxStaticText* GeneratorDialog::CreateStaticText(const TemplateControl& control, 
 wxChoice* GeneratorDialog::CreateDropDownList(int id, const wxRect& rect)
 {
     auto* list = new wxChoice(this, id, rect.GetPosition(), wxSize(rect.width, -1));
+    MakeDropDownCompact(list);
+    list->SetSize(wxSize(rect.width, list->GetBestSize().y));
     const int rowHeight = VerticalUnitsToPixels(kOneLineFieldHeightUnits);
     const int height = list->GetSize().y;
     list->Move(rect.x, rect.y + (rowHeight - height) / 2);

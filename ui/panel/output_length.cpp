@@ -4,6 +4,7 @@
 
 #include <utility>
 
+#include "compact_drop_down.h"
 #include "main_window_ids.h"
 #include "minute_second_picker.h"
 
@@ -28,6 +29,7 @@ void OutputLength::RestorePresets()
     m_pPresets->Clear();
     for (const LengthPreset& preset : kLengthPresets)
         m_pPresets->Append(wxString::FromUTF8(preset.m_pszText));
+    FitDropDownFont(m_pPresets);
     m_pPresets->SetSelection(0);
 }
 
