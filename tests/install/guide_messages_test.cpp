@@ -4,10 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
-#include <cstdlib>
-#include <fstream>
+#include <cstdio>
 #include <regex>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -43,18 +41,23 @@ std::string ShellQuoted(const std::string& text)
     return quoted + "'";
 }
 
+// Read straight from pdftotext's output: each case runs as a process of its
+// own, and cases running side by side must not share a scratch file.
 const std::string& GuideText()
 {
     static const std::string text = [] {
-        const std::string output = std::string(SONNELITH_TEST_SCRATCH) + "/guide.txt";
-        const std::string command = "pdftotext -enc UTF-8 " + ShellQuoted(SONNELITH_GUIDE_PDF) + " " +
-                                    ShellQuoted(output);
-        if (std::system(command.c_str()) != 0)
+        const std::string command = "pdftotext -enc UTF-8 " + ShellQuoted(SONNELITH_GUIDE_PDF) + " -";
+        FILE* pipe = popen(command.c_str(), "r");
+        if (pipe == nullptr)
             return std::string();
-        std::ifstream file(output);
-        std::stringstream content;
-        content << file.rdbuf();
-        return CollapseSpace(content.str());
+        std::string content;
+        char chunk[4096];
+        std::size_t got;
+        while ((got = std::fread(chunk, 1, sizeof chunk, pipe)) > 0)
+            content.append(chunk, got);
+        if (pclose(pipe) != 0)
+            return std::string();
+        return CollapseSpace(content);
     }();
     return text;
 }
