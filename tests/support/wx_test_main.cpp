@@ -1,10 +1,12 @@
-// Runs the GUI tests inside a running wx application: OnInit schedules the
-// whole GoogleTest run on the event loop, which then ends with its result.
+// The main of every GUI test program: runs the tests inside a running wx
+// application. OnInit schedules the whole GoogleTest run on the event loop,
+// which then ends with its result.
 #include <gtest/gtest.h>
 
 #include <wx/app.h>
 #include <wx/image.h>
 #include <wx/init.h>
+#include <wx/log.h>
 
 namespace {
 
@@ -17,12 +19,15 @@ void FailOnAssert(const wxString& file, int line, const wxString& function, cons
                   << function.utf8_string() << ": " << condition.utf8_string() << " " << message.utf8_string();
 }
 
-class PanelTestApp : public wxApp {
+class GuiTestApp : public wxApp {
 public:
     bool OnInit() override
     {
         // The base OnInit would parse (and reject) the test options.
         wxSetAssertHandler(&FailOnAssert);
+        // Logged errors go to the terminal: a log window would wait for a
+        // click that never comes.
+        delete wxLog::SetActiveTarget(new wxLogStderr);
         wxInitAllImageHandlers();
         SetExitOnFrameDelete(false);
         CallAfter([this] {
@@ -49,6 +54,6 @@ int main(int argc, char** argv)
     testing::InitGoogleTest(&argc, argv);
     if (GTEST_FLAG_GET(list_tests))
         return RUN_ALL_TESTS();
-    wxApp::SetInstance(new PanelTestApp);
+    wxApp::SetInstance(new GuiTestApp);
     return wxEntry(argc, argv);
 }
