@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <utility>
 
 namespace {
 
@@ -22,25 +23,14 @@ const wxSize kPicture(582, 221);
 
 // --- Layout -----------------------------------------------------------------------
 
-TEST(AboutDialogLayout, CentresOverTheMainWindowsRectangle)
+TEST(AboutDialogLayout, PlacesWithTruncatingArithmetic)
 {
     EXPECT_EQ(AboutWindowPlace(WindowRect{100, 80, 700, 503}, kPicture), wxPoint(109, 181));
-}
-
-TEST(AboutDialogLayout, NegativeOddDifferenceTruncatesTowardsZero)
-{
     // right - W - left = 579 - 582 - 0 = -3: the offset is -1, not -2.
     EXPECT_EQ(AboutWindowPlace(WindowRect{0, 0, 579, 218}, kPicture), wxPoint(-1, -1));
     EXPECT_EQ(AboutWindowPlace(WindowRect{10, 20, 589, 238}, kPicture), wxPoint(9, 19));
-}
-
-TEST(AboutDialogLayout, OkButtonSits12PixelsInFromTheBottomRightCorner)
-{
     EXPECT_EQ(AboutOkButtonPlace(kPicture, wxSize(48, 21)), wxPoint(522, 188));
-}
-
-TEST(AboutDialogLayout, WindowRectangleEndsOnePastTheLastPixel)
-{
+    // A window rectangle ends one past its last pixel.
     const WindowRect rect = ToWindowRect(wxRect(100, 80, 600, 423));
     EXPECT_EQ(rect.right, 700);
     EXPECT_EQ(rect.bottom, 503);
@@ -81,7 +71,7 @@ protected:
     TestHost m_host{wxSize(600, 423), wxPoint(100, 80)};
 };
 
-TEST_F(AboutDialogTest, OpensCentredOverTheMainWindowAtThePicturesSize)
+TEST_F(AboutDialogTest, OpensCentredAtThePicturesSizeWithA48By21OkButtonAt522_188)
 {
     ASSERT_EQ(m_host.Frame().GetScreenRect(), wxRect(100, 80, 600, 423));
     AboutDialog dialog(&m_host.Frame());
@@ -89,6 +79,8 @@ TEST_F(AboutDialogTest, OpensCentredOverTheMainWindowAtThePicturesSize)
     EXPECT_EQ(dialog.GetScreenPosition(), wxPoint(109, 181));
     EXPECT_EQ(dialog.GetSize(), kPicture);
     EXPECT_EQ(dialog.GetClientSize(), kPicture);
+    EXPECT_EQ(OkButton(dialog).GetRect(), wxRect(522, 188, 48, 21));
+    EXPECT_TRUE(OkButton(dialog).IsShown());
     dialog.Hide();
 }
 
@@ -102,49 +94,19 @@ TEST_F(AboutDialogTest, WithoutParentCentresOverTheApplicationsTopWindow)
     wxTheApp->SetTopWindow(nullptr);
 }
 
-TEST_F(AboutDialogTest, OkButtonIs48By21AndSitsAt522_188)
-{
-    AboutDialog dialog(&m_host.Frame());
-    dialog.Show();
-    EXPECT_EQ(OkButton(dialog).GetSize(), wxSize(48, 21));
-    EXPECT_EQ(OkButton(dialog).GetPosition(), wxPoint(522, 188));
-    EXPECT_TRUE(OkButton(dialog).IsShown());
-    dialog.Hide();
-}
-
-// Pixels of the window on the screen, outside the OK button, that differ
-// from the about picture.
-int PixelsOffPicture(AboutDialog& dialog, const wxImage& picture, const wxRect& okButton)
-{
-    const wxImage shown = CaptureClient(dialog);
-    if (shown.GetSize() != picture.GetSize())
-        return picture.GetWidth() * picture.GetHeight();
-    int off = 0;
-    for (int y = 0; y < picture.GetHeight(); ++y) {
-        for (int x = 0; x < picture.GetWidth(); ++x) {
-            if (!okButton.Contains(x, y))
-                off += PixelOf(shown, {x, y}) != PixelOf(picture, {x, y});
-        }
-    }
-    return off;
-}
-
 TEST_F(AboutDialogTest, PaintsTheWholeAboutPictureAndKeepsItsPlaceWhenShownAgain)
 {
     AboutDialog dialog(&m_host.Frame());
     dialog.Show();
     const wxImage picture = LoadBitmapResource(IDB_ABOUT_PICTURE).ConvertToImage();
     const wxRect okButton(522, 188, 48, 21);
-    int off = -1;
-    WaitUntil([&] { return (off = PixelsOffPicture(dialog, picture, okButton)) == 0; });
-    EXPECT_EQ(off, 0);
+    EXPECT_EQ(WaitForImage(dialog, picture, okButton), 0);
     SaveScreenshot(dialog, "about_dialog");
 
     dialog.Hide();
     dialog.Show();
     dialog.Refresh();
-    WaitUntil([&] { return (off = PixelsOffPicture(dialog, picture, okButton)) == 0; });
-    EXPECT_EQ(off, 0);
+    EXPECT_EQ(WaitForImage(dialog, picture, okButton), 0);
     EXPECT_EQ(dialog.GetScreenPosition(), wxPoint(109, 181));
     EXPECT_EQ(OkButton(dialog).GetRect(), okButton);
     dialog.Hide();
@@ -160,7 +122,7 @@ TEST_F(AboutDialogTest, CoveringAndUncoveringRepaintsThePictureInPlace)
     ASSERT_EQ(WaitForPixel(dialog, probe, expected), expected);
 
     const wxColour coverColour(255, 0, 255);
-    auto* cover = new wxFrame(nullptr, wxID_ANY, "cover", ScreenPoint(dialog, wxPoint(250, 30)), wxSize(200, 100),
+    auto* cover = new wxFrame(nullptr, wxID_ANY, "cover", dialog.ClientToScreen(wxPoint(250, 30)), wxSize(200, 100),
                               wxBORDER_NONE);
     cover->SetBackgroundColour(coverColour);
     cover->Show();
@@ -171,31 +133,24 @@ TEST_F(AboutDialogTest, CoveringAndUncoveringRepaintsThePictureInPlace)
     EXPECT_EQ(WaitForPixel(dialog, probe, expected), expected);
     EXPECT_EQ(dialog.GetScreenPosition(), wxPoint(109, 181));
     EXPECT_EQ(dialog.GetSize(), kPicture);
-    EXPECT_EQ(OkButton(dialog).GetPosition(), wxPoint(522, 188));
-    EXPECT_EQ(OkButton(dialog).GetSize(), wxSize(48, 21));
+    EXPECT_EQ(OkButton(dialog).GetRect(), wxRect(522, 188, 48, 21));
     dialog.Hide();
 }
 
-TEST_F(AboutDialogTest, EnterClosesWithOk)
+TEST_F(AboutDialogTest, EnterClosesWithOkAndEscapeWithCancel)
 {
-    AboutDialog dialog(&m_host.Frame());
-    const int result = RunModal(dialog, [&] {
-        wxUIActionSimulator simulator;
-        MoveRealPointer(simulator, ScreenPoint(dialog, wxPoint(200, 100)));  // keyboard focus follows the pointer
-        simulator.Char(WXK_RETURN);
-    });
-    EXPECT_EQ(result, wxID_OK);
-}
-
-TEST_F(AboutDialogTest, EscapeClosesWithCancel)
-{
-    AboutDialog dialog(&m_host.Frame());
-    const int result = RunModal(dialog, [&] {
-        wxUIActionSimulator simulator;
-        MoveRealPointer(simulator, ScreenPoint(dialog, wxPoint(200, 100)));
-        simulator.Char(WXK_ESCAPE);
-    });
-    EXPECT_EQ(result, wxID_CANCEL);
+    for (const std::pair<int, int> keyAndResult : {std::pair{WXK_RETURN, wxID_OK}, std::pair{WXK_ESCAPE, wxID_CANCEL}}) {
+        const int key = keyAndResult.first;
+        SCOPED_TRACE(key);
+        AboutDialog dialog(&m_host.Frame());
+        const auto press = [&] {
+            wxUIActionSimulator simulator;
+            // Keyboard focus follows the pointer.
+            MoveRealPointer(simulator, dialog.ClientToScreen(wxPoint(200, 100)));
+            simulator.Char(key);
+        };
+        EXPECT_EQ(RunModal(dialog, press), keyAndResult.second);
+    }
 }
 
 TEST_F(AboutDialogTest, ClickOnOkClosesWithOk)
@@ -204,7 +159,7 @@ TEST_F(AboutDialogTest, ClickOnOkClosesWithOk)
     const int result = RunModal(dialog, [&] {
         wxButton& ok = OkButton(dialog);
         wxUIActionSimulator simulator;
-        MoveRealPointer(simulator, ScreenPoint(ok, wxPoint(ok.GetSize().x / 2, ok.GetSize().y / 2)));
+        MoveRealPointer(simulator, ok.ClientToScreen(wxPoint(ok.GetSize().x / 2, ok.GetSize().y / 2)));
         simulator.MouseClick();
     });
     EXPECT_EQ(result, wxID_OK);

@@ -4,6 +4,8 @@
 
 #include <wx/dcmemory.h>
 
+#include <utility>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -18,9 +20,9 @@ wxImage DrawOntoCanvas(wxPoint at, const wxBitmap& picture)
     return canvas.ConvertToImage();
 }
 
+// 6 x 4: left half red, right half green, last row blue.
 wxBitmap FourColourPicture()
 {
-    // 6 x 4: left half red, right half green, last row blue.
     wxImage image(6, 4);
     image.SetRGB(wxRect(0, 0, 3, 3), 255, 0, 0);
     image.SetRGB(wxRect(3, 0, 3, 3), 0, 255, 0);
@@ -28,38 +30,24 @@ wxBitmap FourColourPicture()
     return wxBitmap(image);
 }
 
-TEST(DrawBitmapAt, CopiesWholePictureAtNaturalSize)
+TEST(DrawBitmapAt, CopiesWholePictureAtNaturalSizeAndNothingAround)
 {
     const wxImage canvas = DrawOntoCanvas(wxPoint(10, 5), FourColourPicture());
-    EXPECT_EQ(PixelOf(canvas, wxPoint(10, 5)), *wxRED);
-    EXPECT_EQ(PixelOf(canvas, wxPoint(12, 7)), *wxRED);
-    EXPECT_EQ(PixelOf(canvas, wxPoint(13, 5)), *wxGREEN);
-    EXPECT_EQ(PixelOf(canvas, wxPoint(15, 7)), *wxGREEN);
-    EXPECT_EQ(PixelOf(canvas, wxPoint(10, 8)), *wxBLUE);
-    EXPECT_EQ(PixelOf(canvas, wxPoint(15, 8)), *wxBLUE);
+    const std::pair<wxPoint, wxColour> expected[] = {
+        {{10, 5}, *wxRED},   {{12, 7}, *wxRED},   {{13, 5}, *wxGREEN}, {{15, 7}, *wxGREEN}, {{10, 8}, *wxBLUE},
+        {{15, 8}, *wxBLUE},  {{9, 5}, *wxWHITE},  {{16, 5}, *wxWHITE}, {{10, 4}, *wxWHITE}, {{10, 9}, *wxWHITE},
+    };
+    for (const auto& [point, colour] : expected)
+        EXPECT_EQ(PixelOf(canvas, point), colour) << point.x << ", " << point.y;
 }
 
-TEST(DrawBitmapAt, LeavesEverythingAroundThePictureAlone)
+TEST(DrawBitmapAt, DropsWhatFallsOutsideTheTargetAndDrawsNothingForNoPicture)
 {
-    const wxImage canvas = DrawOntoCanvas(wxPoint(10, 5), FourColourPicture());
-    EXPECT_EQ(PixelOf(canvas, wxPoint(9, 5)), *wxWHITE);
-    EXPECT_EQ(PixelOf(canvas, wxPoint(16, 5)), *wxWHITE);
-    EXPECT_EQ(PixelOf(canvas, wxPoint(10, 4)), *wxWHITE);
-    EXPECT_EQ(PixelOf(canvas, wxPoint(10, 9)), *wxWHITE);
-}
-
-TEST(DrawBitmapAt, DropsWhatFallsOutsideTheTarget)
-{
-    const wxImage canvas = DrawOntoCanvas(wxPoint(-3, 27), FourColourPicture());
-    EXPECT_EQ(PixelOf(canvas, wxPoint(0, 27)), *wxGREEN);
-    EXPECT_EQ(PixelOf(canvas, wxPoint(2, 29)), *wxGREEN);
-    EXPECT_EQ(PixelOf(canvas, wxPoint(3, 27)), *wxWHITE);
-}
-
-TEST(DrawBitmapAt, InvalidPictureDrawsNothing)
-{
-    const wxImage canvas = DrawOntoCanvas(wxPoint(0, 0), wxBitmap());
-    EXPECT_EQ(PixelOf(canvas, wxPoint(0, 0)), *wxWHITE);
+    const wxImage clipped = DrawOntoCanvas(wxPoint(-3, 27), FourColourPicture());
+    EXPECT_EQ(PixelOf(clipped, wxPoint(0, 27)), *wxGREEN);
+    EXPECT_EQ(PixelOf(clipped, wxPoint(2, 29)), *wxGREEN);
+    EXPECT_EQ(PixelOf(clipped, wxPoint(3, 27)), *wxWHITE);
+    EXPECT_EQ(PixelOf(DrawOntoCanvas(wxPoint(0, 0), wxBitmap()), wxPoint(0, 0)), *wxWHITE);
 }
 
 }  // namespace

@@ -216,6 +216,26 @@ wxColour WaitForPixel(wxWindow& window, wxPoint point, const wxColour& colour, i
     return seen;
 }
 
+int PixelsDiffering(const wxImage& a, const wxImage& b, const wxRect& ignore)
+{
+    if (!a.IsOk() || a.GetSize() != b.GetSize())
+        return -1;
+    int differing = 0;
+    for (int y = 0; y < a.GetHeight(); ++y) {
+        for (int x = 0; x < a.GetWidth(); ++x)
+            differing += !ignore.Contains(x, y) && PixelOf(a, {x, y}) != PixelOf(b, {x, y});
+    }
+    return differing;
+}
+
+int WaitForImage(wxWindow& window, const wxImage& expected, const wxRect& ignore)
+{
+    int differing = -1;
+    window.Update();
+    WaitUntil([&] { return (differing = PixelsDiffering(CaptureClient(window), expected, ignore)) == 0; });
+    return differing;
+}
+
 void SaveScreenshot(wxWindow& window, const std::string& name)
 {
     const wxString folder = SONNELITH_TEST_ARTIFACT_DIR;
@@ -247,11 +267,6 @@ wxBitmap ColourStrip(int frameWidth, int height, const wxColour& normal, const w
     return wxBitmap(image);
 }
 
-wxPoint ScreenPoint(wxWindow& window, wxPoint clientPoint)
-{
-    return window.ClientToScreen(clientPoint);
-}
-
 void ParkPointer()
 {
     const wxPoint park(1270, 1010);
@@ -273,25 +288,13 @@ void MoveRealPointer(wxUIActionSimulator& simulator, wxPoint screenPoint)
     PumpEvents();
 }
 
-void PrintTo(const wxColour& colour, std::ostream* os)
+void PrintTo(const wxColour& c, std::ostream* os)
 {
-    *os << "RGB(" << int(colour.Red()) << ", " << int(colour.Green()) << ", " << int(colour.Blue()) << ")";
+    *os << "RGB(" << int(c.Red()) << ", " << int(c.Green()) << ", " << int(c.Blue()) << ")";
 }
-
-void PrintTo(const wxPoint& point, std::ostream* os)
-{
-    *os << "(" << point.x << ", " << point.y << ")";
-}
-
-void PrintTo(const wxSize& size, std::ostream* os)
-{
-    *os << size.x << " x " << size.y;
-}
-
-void PrintTo(const wxRect& rect, std::ostream* os)
-{
-    *os << "(" << rect.x << ", " << rect.y << ") " << rect.width << " x " << rect.height;
-}
+void PrintTo(const wxPoint& p, std::ostream* os) { *os << "(" << p.x << ", " << p.y << ")"; }
+void PrintTo(const wxSize& s, std::ostream* os) { *os << s.x << " x " << s.y; }
+void PrintTo(const wxRect& r, std::ostream* os) { *os << "(" << r.x << ", " << r.y << ") " << r.width << " x " << r.height; }
 
 void SendMouse(wxWindow& window, wxEventType type, wxPoint clientPoint)
 {

@@ -69,6 +69,11 @@ wxColour PixelOf(const wxImage& image, wxPoint point);
 // Waits until the screen shows colour at the window's client point; the
 // result is the colour seen last.
 wxColour WaitForPixel(wxWindow& window, wxPoint point, const wxColour& colour, int timeoutMs = kPatienceMs);
+// Pixels where a and b differ outside ignore; -1 when their sizes differ.
+int PixelsDiffering(const wxImage& a, const wxImage& b, const wxRect& ignore = wxRect());
+// Waits until the window's client area shows expected outside ignore; the
+// result is the count of differing pixels seen last.
+int WaitForImage(wxWindow& window, const wxImage& expected, const wxRect& ignore = wxRect());
 
 // Screen rectangles of the top-level windows the X server shows now, tooltips
 // and other popups included.
@@ -84,8 +89,6 @@ wxBitmap SolidBitmap(wxSize size, const wxColour& colour);
 wxBitmap ColourStrip(int frameWidth, int height, const wxColour& normal, const wxColour& pressed,
                      const wxColour& hover, int extraColumns = 0, const wxColour& extra = *wxBLACK);
 
-// Screen coordinates of a client point of window.
-wxPoint ScreenPoint(wxWindow& window, wxPoint clientPoint);
 // Moves the real pointer far away from every test window.
 void ParkPointer();
 // Moves the real pointer with simulator and waits until it is there.

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -26,69 +27,44 @@ protected:
 
     const ToolTipCtrl& Tip() const { return m_pButton->GetTipCtrl(); }
 
-    wxRect ToolRect() const
+    // The one tool's rectangle and text.
+    std::pair<wxRect, wxString> Tool() const
     {
-        wxRect rect;
-        wxString text;
-        EXPECT_TRUE(Tip().GetToolInfo(CHoverButton::kTipToolId, rect, text));
-        return rect;
-    }
-
-    wxString ToolText() const
-    {
-        wxRect rect;
-        wxString text;
-        EXPECT_TRUE(Tip().GetToolInfo(CHoverButton::kTipToolId, rect, text));
-        return text;
+        std::pair<wxRect, wxString> tool;
+        EXPECT_TRUE(Tip().GetToolInfo(CHoverButton::kTipToolId, tool.first, tool.second));
+        return tool;
     }
 
     TestHost m_host;
     CHoverButton* m_pButton = nullptr;
 };
 
-TEST_F(HoverButtonTip, NullTextCreatesNoTooltipAndChangesNothing)
+TEST_F(HoverButtonTip, NullTextDoesNothing)
 {
     m_pButton->SetTipText(nullptr, true);
     EXPECT_FALSE(Tip().IsCreated());
-    EXPECT_EQ(Tip().GetToolCount(), 0);
-    EXPECT_TRUE(m_pButton->GetToolTipText().empty());
-}
-
-TEST_F(HoverButtonTip, NullTextLeavesAnExistingTipAlone)
-{
     m_pButton->SetTipText("Play the output sound file", true);
     m_pButton->SetTipText(nullptr, false);
     EXPECT_TRUE(Tip().IsActive());
-    EXPECT_EQ(ToolText(), "Play the output sound file");
+    EXPECT_EQ(Tool().second, "Play the output sound file");
 }
 
-TEST_F(HoverButtonTip, FirstCallRegistersOneToolWithTheClientRectangle)
-{
-    m_pButton->SetTipText("Play the output sound file", true);
-    EXPECT_TRUE(Tip().IsCreated());
-    EXPECT_EQ(Tip().GetToolCount(), 1);
-    EXPECT_EQ(ToolRect(), wxRect(0, 0, 33, 32));
-    EXPECT_EQ(ToolText(), "Play the output sound file");
-    EXPECT_TRUE(Tip().IsActive());
-    EXPECT_EQ(m_pButton->GetToolTipText(), "Play the output sound file");
-}
-
-TEST_F(HoverButtonTip, SecondCallReplacesTheTextAndKeepsTheFirstRectangle)
+TEST_F(HoverButtonTip, OneToolKeepsTheFirstRectangleAndTakesTheLatestText)
 {
     m_pButton->SetTipText("first", true);
+    EXPECT_EQ(Tool(), std::make_pair(wxRect(0, 0, 33, 32), wxString("first")));
+    EXPECT_TRUE(Tip().IsActive());
     m_pButton->LoadFrameStrip(ColourStrip(72, 32, *wxRED, *wxGREEN, *wxBLUE));
     m_pButton->SetTipText("second", true);
     EXPECT_EQ(Tip().GetToolCount(), 1);
-    EXPECT_EQ(ToolRect(), wxRect(0, 0, 33, 32));
-    EXPECT_EQ(ToolText(), "second");
+    EXPECT_EQ(Tool(), std::make_pair(wxRect(0, 0, 33, 32), wxString("second")));
     EXPECT_EQ(m_pButton->GetToolTipText(), "second");
 }
 
 TEST_F(HoverButtonTip, InactiveTipRegistersTheToolButStaysSilent)
 {
     m_pButton->SetTipText("Go to the web site", false);
-    EXPECT_EQ(Tip().GetToolCount(), 1);
-    EXPECT_EQ(ToolText(), "Go to the web site");
+    EXPECT_EQ(Tool().second, "Go to the web site");
     EXPECT_FALSE(Tip().IsActive());
     EXPECT_TRUE(m_pButton->GetToolTipText().empty());
 
@@ -118,7 +94,6 @@ TEST_F(HoverButtonTip, TipShowsOnlyOverTheToolRectangle)
 
 TEST_F(HoverButtonTip, CommandTipsComeFromTheStringTable)
 {
-    // By number, as the main window asks for them.
     const struct {
         int id;
         const char* text;
@@ -158,7 +133,7 @@ TEST_F(HoverButtonTip, RestingPointerShowsTheTipNearTheButtonAndLeavingHidesIt)
     const std::vector<wxRect> before = ShownTopLevelWindows();
 
     wxUIActionSimulator simulator;
-    const wxPoint rest = ScreenPoint(*m_pButton, wxPoint(16, 16));
+    const wxPoint rest = m_pButton->ClientToScreen(wxPoint(16, 16));
     MoveRealPointer(simulator, rest);
     std::optional<wxRect> tip;
     EXPECT_TRUE(WaitUntil([&] { return (tip = NewWindow(before)).has_value(); })) << "no tooltip appeared";

@@ -33,20 +33,13 @@ std::uint32_t LittleEndian(const ResourceBytes& bytes, std::size_t offset, int w
     return value;
 }
 
-TEST(ResourcePictures, EveryPictureHasItsExactSize)
+TEST(ResourcePictures, EveryPictureIsAnUncompressed24BitBmpOfItsExactSize)
 {
     for (const PictureSize& expected : kPictureSizes) {
         SCOPED_TRACE(expected.id);
         const wxBitmap picture = LoadBitmapResource(expected.id);
         ASSERT_TRUE(picture.IsOk());
         EXPECT_EQ(picture.GetSize(), wxSize(expected.width, expected.height));
-    }
-}
-
-TEST(ResourcePictures, EveryPictureIsAnUncompressed24BitBmp)
-{
-    for (const PictureSize& expected : kPictureSizes) {
-        SCOPED_TRACE(expected.id);
         const ResourceBytes bytes = FindPicture(expected.id);
         ASSERT_GE(bytes.size, 54u);
         EXPECT_EQ(bytes.data[0], 'B');
@@ -68,7 +61,6 @@ TEST(ResourcePictures, ExactlyTheProgramsPicturesAreEmbedded)
 TEST(ResourcePictures, UnknownIdsGiveNothing)
 {
     EXPECT_TRUE(FindPicture(134).IsEmpty());
-    EXPECT_TRUE(FindPicture(0).IsEmpty());
     EXPECT_FALSE(LoadBitmapResource(146).IsOk());
     EXPECT_TRUE(FindIconImages(IDB_START).empty());
     EXPECT_TRUE(LoadIconResource(999).IsEmpty());

@@ -27,47 +27,27 @@ TrackbarGeometry MainWindowSlider(int rangeMin, int rangeMax)
     return geometry;
 }
 
-TEST(TrackbarGeometry, ThumbIs11By21AndTravelsAlongTheChannel)
+TEST(TrackbarGeometry, ThumbIs11By21AndTravelsAlongTheChannelClampedToTheRange)
 {
     const TrackbarGeometry geometry = MainWindowSlider(1, 100);
     EXPECT_EQ(geometry.ChannelRect(), wxRect(8, 9, 55, 4));
     EXPECT_EQ(geometry.ThumbRect(1), wxRect(8, 1, 11, 21));
     EXPECT_EQ(geometry.ThumbRect(100), wxRect(52, 1, 11, 21));
-    EXPECT_EQ(geometry.ThumbRect(50).x, 8 + 44 * 49 / 99);
+    EXPECT_EQ(geometry.ThumbRect(-5), geometry.ThumbRect(1));
+    EXPECT_EQ(geometry.ThumbRect(199), geometry.ThumbRect(100));
 }
 
-TEST(TrackbarGeometry, PositionsOutsideTheRangeDrawAtTheEnds)
-{
-    const TrackbarGeometry geometry = MainWindowSlider(0, 10);
-    EXPECT_EQ(geometry.ThumbRect(-5), geometry.ThumbRect(0));
-    EXPECT_EQ(geometry.ThumbRect(99), geometry.ThumbRect(10));
-}
-
-TEST(TrackbarGeometry, PlaceUnderTheThumbCentreGivesItsPosition)
+TEST(TrackbarGeometry, PlaceUnderTheThumbCentreGivesItsPositionAndBeyondGivesTheEnds)
 {
     const TrackbarGeometry geometry = MainWindowSlider(0, 10);
     for (int pos = 0; pos <= 10; ++pos) {
         const wxRect thumb = geometry.ThumbRect(pos);
         EXPECT_EQ(geometry.PositionAtPlace(thumb.x + thumb.width / 2), pos) << pos;
     }
-}
-
-TEST(TrackbarGeometry, PlacesBeyondTheChannelGiveTheEnds)
-{
-    const TrackbarGeometry geometry = MainWindowSlider(1, 100);
-    EXPECT_EQ(geometry.PositionAtPlace(-40), 1);
-    EXPECT_EQ(geometry.PositionAtPlace(0), 1);
-    EXPECT_EQ(geometry.PositionAtPlace(70), 100);
-    EXPECT_EQ(geometry.PositionAtPlace(500), 100);
-}
-
-TEST(TrackbarGeometry, DefaultPageIsAFifthOfTheRangeAndAtLeastOne)
-{
-    EXPECT_EQ(DefaultPageSize(0, 100), 20);
-    EXPECT_EQ(DefaultPageSize(1, 100), 19);
-    EXPECT_EQ(DefaultPageSize(0, 190), 38);
-    EXPECT_EQ(DefaultPageSize(0, 10), 2);
-    EXPECT_EQ(DefaultPageSize(0, 3), 1);
+    EXPECT_EQ(geometry.PositionAtPlace(-40), 0);
+    EXPECT_EQ(geometry.PositionAtPlace(0), 0);
+    EXPECT_EQ(geometry.PositionAtPlace(70), 10);
+    EXPECT_EQ(geometry.PositionAtPlace(500), 10);
 }
 
 // --- The control ----------------------------------------------------------------
@@ -120,6 +100,9 @@ TEST_F(TrackbarTest, RangeAndPositionAreKeptInsideEachOther)
     EXPECT_EQ(m_pTrackbar->GetPos(), 0);
     m_pTrackbar->SetRange(1, 20);
     EXPECT_EQ(m_pTrackbar->GetPos(), 1);
+    EXPECT_EQ(m_pTrackbar->GetPageSize(), 3);  // a fifth of the range, truncated
+    m_pTrackbar->SetRange(0, 3);
+    EXPECT_EQ(m_pTrackbar->GetPageSize(), 1);  // never below one
 }
 
 TEST_F(TrackbarTest, PageSizeSetByTheProgramSurvivesRangeChanges)
@@ -162,60 +145,39 @@ TEST_F(TrackbarTest, HeldArrowKeyRepeatsStepsAndEndsOnce)
               (Log{"LINEUP 9", "SLIDER 9", "LINEUP 8", "SLIDER 8", "LINEUP 7", "SLIDER 7", "CHANGED 7"}));
 }
 
-TEST_F(TrackbarTest, PageKeysStepAFifthOfTheRange)
+TEST_F(TrackbarTest, KeysSendTheirSequencesAndOnlyEndTheTrackAtTheEnds)
+{
+    const struct {
+        int pos;
+        std::vector<int> keys;  // pressed and released in turn
+        Log expected;
+    } cases[] = {
+        {50, {WXK_PAGEDOWN, WXK_PAGEUP, WXK_PAGEUP},
+         {"PAGEDOWN 70", "SLIDER 70", "CHANGED 70", "PAGEUP 50", "SLIDER 50", "CHANGED 50", "PAGEUP 30", "SLIDER 30",
+          "CHANGED 30"}},
+        {6, {WXK_END, WXK_HOME}, {"BOTTOM 100", "SLIDER 100", "CHANGED 100", "TOP 0", "SLIDER 0", "CHANGED 0"}},
+        {0, {WXK_LEFT, WXK_HOME, WXK_PAGEUP}, {"CHANGED 0", "CHANGED 0", "CHANGED 0"}},
+        {100, {WXK_RIGHT, WXK_PAGEDOWN}, {"CHANGED 100", "CHANGED 100"}},
+        {50, {'A', WXK_SPACE}, {}},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.expected.empty() ? "unused keys" : test.expected.front());
+        m_pTrackbar->SetPos(test.pos);
+        for (int key : test.keys)
+            Key(key);
+        EXPECT_EQ(m_recorder.Take(), test.expected);
+    }
+}
+
+TEST_F(TrackbarTest, WheelCollectsPartialTurnsAndTurnsAwayStepDownTheRange)
 {
     m_pTrackbar->SetPos(50);
-    Key(WXK_PAGEDOWN);
-    Key(WXK_PAGEUP);
-    Key(WXK_PAGEUP);
-    EXPECT_EQ(m_recorder.Take(), (Log{"PAGEDOWN 70", "SLIDER 70", "CHANGED 70", "PAGEUP 50", "SLIDER 50",
-                                      "CHANGED 50", "PAGEUP 30", "SLIDER 30", "CHANGED 30"}));
-}
-
-TEST_F(TrackbarTest, HomeAndEndGoToTheEnds)
-{
-    m_pTrackbar->SetRange(1, 20);
-    m_pTrackbar->SetPos(6);
-    Key(WXK_END);
-    Key(WXK_HOME);
-    EXPECT_EQ(m_recorder.Take(), (Log{"BOTTOM 20", "SLIDER 20", "CHANGED 20", "TOP 1", "SLIDER 1", "CHANGED 1"}));
-}
-
-TEST_F(TrackbarTest, KeysAtTheEndsOnlyEndTheTrack)
-{
-    Key(WXK_LEFT);
-    Key(WXK_HOME);
-    Key(WXK_PAGEUP);
-    EXPECT_EQ(m_recorder.Take(), (Log{"CHANGED 0", "CHANGED 0", "CHANGED 0"}));
-    m_pTrackbar->SetPos(100);
-    Key(WXK_RIGHT);
-    Key(WXK_PAGEDOWN);
-    EXPECT_EQ(m_recorder.Take(), (Log{"CHANGED 100", "CHANGED 100"}));
-}
-
-TEST_F(TrackbarTest, OtherKeysAreNotUsed)
-{
-    Key('A');
-    Key(WXK_SPACE);
+    SendWheel(*m_pTrackbar, -60);
     EXPECT_TRUE(m_recorder.Log().empty());
-}
-
-TEST_F(TrackbarTest, WheelTowardsTheUserStepsThreeLinesUpTheRange)
-{
-    m_pTrackbar->SetPos(50);
-    SendWheel(*m_pTrackbar, -120);
+    SendWheel(*m_pTrackbar, -60);
     EXPECT_EQ(m_recorder.Take(), (Log{"LINEDOWN 53", "SLIDER 53", "CHANGED 53"}));
     SendWheel(*m_pTrackbar, 240);
     EXPECT_EQ(m_recorder.Take(), (Log{"LINEUP 47", "SLIDER 47", "CHANGED 47"}));
-}
-
-TEST_F(TrackbarTest, WheelCollectsPartialTurnsIntoWholeNotches)
-{
-    m_pTrackbar->SetPos(50);
-    SendWheel(*m_pTrackbar, -60);
-    EXPECT_TRUE(m_recorder.Log().empty());
-    SendWheel(*m_pTrackbar, -60);
-    EXPECT_EQ(m_recorder.Take(), (Log{"LINEDOWN 53", "SLIDER 53", "CHANGED 53"}));
 }
 
 TEST_F(TrackbarTest, DraggingTheThumbTracksAndReleasesIt)
@@ -229,27 +191,6 @@ TEST_F(TrackbarTest, DraggingTheThumbTracksAndReleasesIt)
     EXPECT_EQ(m_recorder.Take(), (Log{"THUMBTRACK 50", "SLIDER 50", "THUMBTRACK 100", "SLIDER 100",
                                       "THUMBRELEASE 100", "CHANGED 100"}));
     EXPECT_FALSE(m_pTrackbar->HasCapture());
-}
-
-TEST_F(TrackbarTest, PressingBesideTheThumbStepsAPageAtOnce)
-{
-    m_pTrackbar->SetAutoRepeatDelays(60000, 60000);
-    SendMouse(*m_pTrackbar, wxEVT_LEFT_DOWN, wxPoint(60, 11));
-    EXPECT_EQ(m_recorder.Take(), (Log{"PAGEDOWN 20", "SLIDER 20"}));
-    SendMouse(*m_pTrackbar, wxEVT_LEFT_UP, wxPoint(60, 11));
-    EXPECT_EQ(m_recorder.Take(), (Log{"CHANGED 20"}));
-}
-
-TEST_F(TrackbarTest, HoldingBesideTheThumbRepeatsUntilTheThumbReachesThePointer)
-{
-    m_pTrackbar->SetAutoRepeatDelays(5, 5);
-    SendMouse(*m_pTrackbar, wxEVT_LEFT_DOWN, wxPoint(50, 11));
-    EXPECT_TRUE(WaitUntil([this] { return m_pTrackbar->GetPos() == 80; }));
-    PumpFor(40);  // the thumb is under the pointer: no more steps
-    SendMouse(*m_pTrackbar, wxEVT_LEFT_UP, wxPoint(50, 11));
-    EXPECT_EQ(m_recorder.Take(), (Log{"PAGEDOWN 20", "SLIDER 20", "PAGEDOWN 40", "SLIDER 40", "PAGEDOWN 60",
-                                      "SLIDER 60", "PAGEDOWN 80", "SLIDER 80", "CHANGED 80"}));
-    EXPECT_TRUE(m_pTrackbar->GetThumbRect().Contains(wxPoint(50, 11)));
 }
 
 TEST_F(TrackbarTest, PressLeftOfTheThumbPagesDownTheRangeAndKeepsItsDirection)
@@ -278,11 +219,11 @@ TEST_F(TrackbarTest, DoubleClickBesideTheThumbIsTwoPagePresses)
 TEST_F(TrackbarTest, RealDragMovesTheThumbToTheEnd)
 {
     wxUIActionSimulator simulator;
-    simulator.MouseMove(ScreenPoint(*m_pTrackbar, ThumbCentre()));
+    simulator.MouseMove(m_pTrackbar->ClientToScreen(ThumbCentre()));
     simulator.MouseDown();
-    ASSERT_TRUE(WaitUntil([this] { return m_pTrackbar->HasCapture(); }));  // see BitmapSliderTest
+    ASSERT_TRUE(WaitUntil([this] { return m_pTrackbar->HasCapture(); }));  // let the press take the capture first
     for (int x = 20; x <= 90; x += 10)
-        simulator.MouseMove(ScreenPoint(*m_pTrackbar, wxPoint(x, 11)));
+        simulator.MouseMove(m_pTrackbar->ClientToScreen(wxPoint(x, 11)));
     simulator.MouseUp();
     EXPECT_TRUE(WaitUntil([this] { return !m_recorder.Log().empty() && m_recorder.Log().back() == "CHANGED 100"; }));
     const Log log = m_recorder.Take();
@@ -297,7 +238,7 @@ TEST_F(TrackbarTest, RealHoldBesideTheThumbPagesUntilItArrives)
 {
     m_pTrackbar->SetAutoRepeatDelays(10, 10);
     wxUIActionSimulator simulator;
-    simulator.MouseMove(ScreenPoint(*m_pTrackbar, wxPoint(50, 11)));
+    simulator.MouseMove(m_pTrackbar->ClientToScreen(wxPoint(50, 11)));
     simulator.MouseDown();
     EXPECT_TRUE(WaitUntil([this] { return m_pTrackbar->GetPos() == 80; }));
     PumpFor(40);
@@ -305,12 +246,13 @@ TEST_F(TrackbarTest, RealHoldBesideTheThumbPagesUntilItArrives)
     EXPECT_TRUE(WaitUntil([this] { return !m_recorder.Log().empty() && m_recorder.Log().back() == "CHANGED 80"; }));
     EXPECT_EQ(m_recorder.Take(), (Log{"PAGEDOWN 20", "SLIDER 20", "PAGEDOWN 40", "SLIDER 40", "PAGEDOWN 60",
                                       "SLIDER 60", "PAGEDOWN 80", "SLIDER 80", "CHANGED 80"}));
+    EXPECT_TRUE(m_pTrackbar->GetThumbRect().Contains(wxPoint(50, 11)));  // the thumb stopped under the pointer
 }
 
 TEST_F(TrackbarTest, RealKeysMoveTheFocusedTrackbar)
 {
     wxUIActionSimulator simulator;
-    simulator.MouseMove(ScreenPoint(m_host.Panel(), wxPoint(200, 150)));  // keyboard focus follows the pointer
+    simulator.MouseMove(m_host.Panel().ClientToScreen(wxPoint(200, 150)));  // keyboard focus follows the pointer
     m_pTrackbar->SetFocus();
     ASSERT_TRUE(WaitUntil([this] { return wxWindow::FindFocus() == m_pTrackbar; }));
     simulator.Char(WXK_RIGHT);
