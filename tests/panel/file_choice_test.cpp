@@ -9,7 +9,7 @@
 #include "test_sounds.h"
 #include "wav_sparse_file.h"
 
-TEST(InputFile, AValidInputShowsItsNameAndBothLines)
+TEST(InputFile, AValidInputShowsItsNameAndBothLinesAndCountsInTheMemoryFigure)
 {
     TempDir dir;
     const std::string path = dir.File("voice.wav");
@@ -21,9 +21,8 @@ TEST(InputFile, AValidInputShowsItsNameAndBothLines)
     EXPECT_EQ(host.TextOf(IDC_INPUT_NAME), "voice.wav");
     EXPECT_EQ(host.TextOf(IDC_INPUT_FORMAT_LINE), "Format  22050 8 bits mono");
     EXPECT_EQ(host.TextOf(IDC_INPUT_TIME_LINE), "Time  00:07     Size  0 MB");
-    // Memory: 15 s of output, 7 s of input brought up to 44100 Hz, the window table.
+    // 15 s of output, 7 s of input brought up to 44100 Hz, the window table.
     EXPECT_EQ(host.TextOf(IDC_REQUIRED_MEMORY), "7 MB");
-    EXPECT_EQ(host.TextOf(IDC_REQUIRED_DISK), "2 MB");
 }
 
 TEST(InputFile, AnUnusableInputIsRefusedAndForgotten)
@@ -40,44 +39,27 @@ TEST(InputFile, AnUnusableInputIsRefusedAndForgotten)
     host.ChooseInput(bad);
     EXPECT_EQ(host.TakeMessages(), std::vector<int>{IDS_ERR_OPEN_INPUT});
     EXPECT_EQ(host.Parts().GetInputPath(), "");
-    EXPECT_EQ(host.TextOf(IDC_INPUT_NAME), "");
-    EXPECT_EQ(host.TextOf(IDC_INPUT_FORMAT_LINE), "");
-    EXPECT_EQ(host.TextOf(IDC_INPUT_TIME_LINE), "");
+    for (int id : {IDC_INPUT_NAME, IDC_INPUT_FORMAT_LINE, IDC_INPUT_TIME_LINE})
+        EXPECT_EQ(host.TextOf(id), "") << id;
     EXPECT_FALSE(host.Parts().GetInputFacts().IsValid());
-    // Memory falls back to the output's share alone.
-    EXPECT_EQ(host.TextOf(IDC_REQUIRED_MEMORY), "5 MB");
+    EXPECT_EQ(host.TextOf(IDC_REQUIRED_MEMORY), "5 MB");  // the output's share alone
 }
 
-TEST(InputFile, CancellingEitherDialogChangesNothing)
-{
-    TempDir dir;
-    const std::string input = dir.File("in.wav");
-    WriteToneWav(input, 44100, 44100);
-    PartsHost host;
-    host.ChooseInput(input);
-    host.ChooseOutput(dir.File("out.wav"));
-    const std::string formatLine = host.TextOf(IDC_INPUT_FORMAT_LINE);
-
-    host.ChooseInput(std::nullopt);
-    host.ChooseOutput(std::nullopt);
-    EXPECT_EQ(host.Chooser().Asked(FileRole::Input), 2);
-    EXPECT_EQ(host.Chooser().Asked(FileRole::Output), 2);
-    EXPECT_EQ(host.Parts().GetInputPath(), input);
-    EXPECT_EQ(host.Parts().GetOutputPath(), dir.File("out.wav"));
-    EXPECT_EQ(host.TextOf(IDC_INPUT_NAME), "in.wav");
-    EXPECT_EQ(host.TextOf(IDC_INPUT_FORMAT_LINE), formatLine);
-    EXPECT_TRUE(host.TakeMessages().empty());
-}
-
-TEST(InputFile, AnExistingInputOpensUnderItsOwnName)
+TEST(InputFile, AnExistingInputOpensUnderItsOwnNameAndCancelChangesNothing)
 {
     TempDir dir;
     const std::string song = dir.File("song.Wav");
     WriteToneWav(song, 44100, 44100);
     PartsHost host;
     host.ChooseInput(song);
+    host.ChooseOutput(dir.File("out.wav"));
+    host.ChooseInput(std::nullopt);
+    host.ChooseOutput(std::nullopt);
+    EXPECT_EQ(host.Chooser().Asked(FileRole::Input), 2);
+    EXPECT_EQ(host.Chooser().Asked(FileRole::Output), 2);
     EXPECT_TRUE(host.TakeMessages().empty());
     EXPECT_EQ(host.Parts().GetInputPath(), song);
+    EXPECT_EQ(host.Parts().GetOutputPath(), dir.File("out.wav"));
     EXPECT_EQ(host.TextOf(IDC_INPUT_NAME), "song.Wav");
     EXPECT_EQ(host.TextOf(IDC_INPUT_FORMAT_LINE), "Format  44100 16 bits stereo");
 }
@@ -86,13 +68,11 @@ TEST(OutputFile, NamesGetTheWavExtensionUnlessTheyHaveIt)
 {
     TempDir dir;
     PartsHost host;
-    host.ChooseOutput(dir.File("mix"));
-    EXPECT_EQ(host.Parts().GetOutputPath(), dir.File("mix.wav"));
-    EXPECT_EQ(host.TextOf(IDC_OUTPUT_NAME), "mix.wav");
-    host.ChooseOutput(dir.File("mix.WAV"));
-    EXPECT_EQ(host.TextOf(IDC_OUTPUT_NAME), "mix.WAV");
-    host.ChooseOutput(dir.File("mix.mp3"));
-    EXPECT_EQ(host.TextOf(IDC_OUTPUT_NAME), "mix.mp3.wav");
+    for (auto [name, shown] : {std::pair{"mix", "mix.wav"}, {"mix.WAV", "mix.WAV"}, {"mix.mp3", "mix.mp3.wav"}}) {
+        host.ChooseOutput(dir.File(name));
+        EXPECT_EQ(host.Parts().GetOutputPath(), dir.File(shown));
+        EXPECT_EQ(host.TextOf(IDC_OUTPUT_NAME), shown);
+    }
     // Choosing an output neither creates nor examines it.
     EXPECT_FALSE(std::filesystem::exists(dir.File("mix.wav")));
 }
@@ -101,7 +81,7 @@ TEST(OutputFile, AvailableSpaceIsThatOfTheOutputFoldersDisk)
 {
     PartsHost host;
     host.ChooseOutput("/proc/sonnelith-test/out.wav");
-    // The system can't tell the free space of a folder that does not exist.
+    // No free space can be found for a folder that does not exist.
     EXPECT_EQ(host.TextOf(IDC_AVAILABLE_DISK), "0 MB");
     TempDir dir;
     host.ChooseOutput(dir.File("out.wav"));

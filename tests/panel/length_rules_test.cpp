@@ -10,15 +10,11 @@ using Field = MinuteSecondFields::Field;
 
 TEST(LengthPresets, SixEntriesLetterForLetterInListOrder)
 {
-    std::vector<std::string> texts;
-    std::vector<int> seconds;
-    for (const LengthPreset& preset : kLengthPresets) {
-        texts.emplace_back(preset.m_pszText);
-        seconds.push_back(preset.m_length.TotalSeconds());
-    }
-    EXPECT_EQ(texts, (std::vector<std::string>{"15 secods test", "30 seconds test", "1 minute", "3 minutes",
-                                               "5 minutes", "10 minutes"}));
-    EXPECT_EQ(seconds, (std::vector<int>{15, 30, 60, 180, 300, 600}));
+    std::vector<std::pair<std::string, int>> presets;
+    for (const LengthPreset& preset : kLengthPresets)
+        presets.emplace_back(preset.m_pszText, preset.m_length.TotalSeconds());
+    EXPECT_EQ(presets, (std::vector<std::pair<std::string, int>>{{"15 secods test", 15}, {"30 seconds test", 30},
+        {"1 minute", 60}, {"3 minutes", 180}, {"5 minutes", 300}, {"10 minutes", 600}}));
     EXPECT_EQ(kDefaultLength, kLengthPresets[0].m_length);
 }
 
@@ -40,26 +36,21 @@ TEST(MinuteSecondFields, SteppingWrapsWithinTheActiveFieldWithoutCarrying)
     EXPECT_EQ(fields.GetLength(), (MinutesSeconds{0, 15}));
 }
 
-TEST(MinuteSecondFields, TwoTypedDigitsFillAFieldAndMoveOnToTheSeconds)
+TEST(MinuteSecondFields, TypedDigitsFillAFieldAndMoveOnToTheSeconds)
 {
     MinuteSecondFields fields;
-    fields.SetLength({0, 15});
     for (int digit : {5, 9, 5, 9})
         fields.TypeDigit(digit);
     EXPECT_EQ(fields.GetLength(), (MinutesSeconds{59, 59}));
     EXPECT_EQ(fields.GetActiveField(), Field::Seconds);
-}
 
-TEST(MinuteSecondFields, ADigitThatCannotStartATwoDigitValueStandsAlone)
-{
-    MinuteSecondFields fields;
+    fields.SelectField(Field::Minutes);
     fields.TypeDigit(7);  // 7x would pass 59: minutes are 07, on to the seconds
     EXPECT_EQ(fields.GetActiveField(), Field::Seconds);
     fields.TypeDigit(4);
-    fields.TypeDigit(8);  // 48
+    fields.TypeDigit(8);
     EXPECT_EQ(fields.GetLength(), (MinutesSeconds{7, 48}));
-    // A further digit starts the seconds over.
-    fields.TypeDigit(6);
+    fields.TypeDigit(6);  // a further digit starts the seconds over
     EXPECT_EQ(fields.GetLength(), (MinutesSeconds{7, 6}));
 }
 

@@ -37,6 +37,11 @@ void TypeDigits(wxWindow& window, const std::string& digits)
         SendKey(window, digit);
 }
 
+wxPoint ScreenCentre(wxWindow& window, const wxRect& rect)
+{
+    return window.ClientToScreen(rect.GetPosition() + wxSize(rect.width / 2, rect.height / 2));
+}
+
 }  // namespace
 
 TEST(OutputLength, APresetSetsThePickerStaysSelectedAndRecomputesTheFigures)
@@ -70,72 +75,53 @@ TEST(OutputLength, SettingEitherFromCodeRunsNoHandler)
     EXPECT_EQ(host.TextOf(IDC_REQUIRED_DISK), "30 MB");
 }
 
-TEST(OutputLength, FiguresAtTheLongestAndAnOddLength)
+TEST(OutputLength, FiguresOfTypedLengths)
 {
     PartsHost host;
-    TypeDigits(PickerOf(host), "5959");
-    EXPECT_EQ(PickerOf(host).GetDisplayText(), "59:59");
-    EXPECT_EQ(host.Parts().GetDurationSeconds(), 3599);
-    EXPECT_EQ(host.TextOf(IDC_REQUIRED_DISK), "605 MB");
-    EXPECT_EQ(host.TextOf(IDC_REQUIRED_MEMORY), "1.2 GB");  // 1211 MiB
-    EXPECT_EQ(PresetsOf(host).GetSelection(), wxNOT_FOUND);
-
-    SendKey(PickerOf(host), WXK_LEFT);
-    TypeDigits(PickerOf(host), "0557");
-    EXPECT_EQ(PickerOf(host).GetDisplayText(), "05:57");
-    EXPECT_EQ(host.TextOf(IDC_REQUIRED_DISK), "60 MB");
-    EXPECT_EQ(host.TextOf(IDC_REQUIRED_MEMORY), "120 MB");
+    struct Case {
+        const char* digits;
+        const char* shown;
+        const char* disk;
+        const char* memory;
+    };
+    for (const Case& c : {Case{"5959", "59:59", "605 MB", "1.2 GB"}, Case{"0557", "05:57", "60 MB", "120 MB"},
+                          Case{"0000", "00:00", "0 MB", "0 MB"}}) {
+        SendKey(PickerOf(host), WXK_LEFT);  // back to the minutes
+        TypeDigits(PickerOf(host), c.digits);
+        ASSERT_EQ(PickerOf(host).GetDisplayText(), c.shown);
+        EXPECT_EQ(host.TextOf(IDC_REQUIRED_DISK), c.disk) << c.shown;
+        EXPECT_EQ(host.TextOf(IDC_REQUIRED_MEMORY), c.memory) << c.shown;
+        EXPECT_EQ(PresetsOf(host).GetSelection(), wxNOT_FOUND);
+    }
 }
 
-TEST(OutputLength, ZeroLengthNeedsNothing)
-{
-    PartsHost host;
-    SendKey(PickerOf(host), WXK_RIGHT);
-    TypeDigits(PickerOf(host), "00");
-    EXPECT_EQ(PickerOf(host).GetDisplayText(), "00:00");
-    EXPECT_EQ(host.TextOf(IDC_REQUIRED_DISK), "0 MB");
-    EXPECT_EQ(host.TextOf(IDC_REQUIRED_MEMORY), "0 MB");
-}
-
-TEST(OutputLength, TheArrowButtonsStepTheChosenFieldUnderTheMouse)
+TEST(OutputLength, TheArrowButtonsStepTheChosenFieldAndRepeatWhileHeld)
 {
     PartsHost host;
     MinuteSecondPicker& picker = PickerOf(host);
     wxUIActionSimulator sim;
-    const auto clickAt = [&](wxPoint client) {
-        sim.MouseMove(picker.ClientToScreen(client));
+    const auto clickAt = [&](const wxRect& rect) {
+        sim.MouseMove(ScreenCentre(picker, rect));
         PumpEvents();
         sim.MouseClick();
     };
     // A click on the seconds chooses them; a click on the up arrow steps them.
-    const wxRect seconds = picker.GetFieldRect(MinuteSecondFields::Field::Seconds);
-    clickAt(seconds.GetPosition() + wxSize(seconds.width / 2, seconds.height / 2));
+    clickAt(picker.GetFieldRect(MinuteSecondFields::Field::Seconds));
     ASSERT_TRUE(WaitUntil([&] { return picker.GetActiveField() == MinuteSecondFields::Field::Seconds; }));
-    const wxRect up = picker.GetUpArrowRect();
-    clickAt(up.GetPosition() + wxSize(up.width / 2, up.height / 2));
+    clickAt(picker.GetUpArrowRect());
     ASSERT_TRUE(WaitUntil([&] { return picker.GetDisplayText() == "00:16"; })) << picker.GetDisplayText();
     EXPECT_EQ(PresetsOf(host).GetSelection(), wxNOT_FOUND);
-    SaveScreenshot(host.Window(), "panel-length-stepped");
-
-    const wxRect down = picker.GetDownArrowRect();
-    clickAt(down.GetPosition() + wxSize(down.width / 2, down.height / 2));
+    clickAt(picker.GetDownArrowRect());
     ASSERT_TRUE(WaitUntil([&] { return picker.GetDisplayText() == "00:15"; })) << picker.GetDisplayText();
     // A click leaves no repeat running once the button is up.
     WaitUntil([] { return false; }, MinuteSecondPicker::kFirstRepeatMilliseconds + 200);
     EXPECT_EQ(picker.GetDisplayText(), "00:15");
-}
 
-TEST(OutputLength, HoldingAnArrowRepeatsTheStep)
-{
-    PartsHost host;
-    MinuteSecondPicker& picker = PickerOf(host);
-    wxUIActionSimulator sim;
-    const wxRect up = picker.GetUpArrowRect();
-    sim.MouseMove(picker.ClientToScreen(up.GetPosition() + wxSize(up.width / 2, up.height / 2)));
+    // Held down, the up arrow repeats its step until released.
+    sim.MouseMove(ScreenCentre(picker, picker.GetUpArrowRect()));
     PumpEvents();
     sim.MouseDown();
-    // Minutes are the active field at the start: 00 → 01 at once, then repeats.
-    EXPECT_TRUE(WaitUntil([&] { return picker.GetLength().m_nMinutes >= 3; }, 3000)) << picker.GetDisplayText();
+    EXPECT_TRUE(WaitUntil([&] { return picker.GetLength().m_nSeconds >= 18; }, 3000)) << picker.GetDisplayText();
     sim.MouseUp();
     WaitUntil([&] { return !picker.HasCapture(); });
     const MinutesSeconds released = picker.GetLength();

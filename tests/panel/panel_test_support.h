@@ -1,9 +1,9 @@
-// Helpers for the main window parts' GUI tests: event pumping, the main window
-// with stand-ins for the services its parts reach outside the window through.
+// The real main window with stand-ins for the services its parts reach
+// outside the window through, and event pumping for the GUI tests.
 #pragma once
 
+#include <array>
 #include <deque>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,38 +16,40 @@
 
 class wxWindow;
 
-// Dispatches everything waiting without waiting.
 void PumpEvents();
 // Pumps until condition holds or timeoutMs has passed; the condition's last value.
 bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 5000);
+// Synthetic key down and up, delivered straight to the window's handlers.
+void SendKey(wxWindow& window, int keyCode);
 
-// Answers the file dialogs from a list given by the test.
+// Answers the file dialogs from queued answers; nothing (std::nullopt) stands for Cancel.
 class FakeFileChooser : public FileChooser {
 public:
     std::optional<std::string> Choose(FileRole role) override;
-    // The next answer for role; nothing (std::nullopt) stands for Cancel.
-    void Answer(FileRole role, std::optional<std::string> path);
-    int Asked(FileRole role) const { return role == FileRole::Input ? m_nInputAsked : m_nOutputAsked; }
+    void Answer(FileRole role, std::optional<std::string> path) { m_answers[Index(role)].push_back(std::move(path)); }
+    int Asked(FileRole role) const { return m_asked[Index(role)]; }
 
 private:
-    std::deque<std::optional<std::string>> m_inputAnswers;
-    std::deque<std::optional<std::string>> m_outputAnswers;
-    int m_nInputAsked = 0;
-    int m_nOutputAsked = 0;
+    static int Index(FileRole role) { return role == FileRole::Input ? 0 : 1; }
+    std::array<std::deque<std::optional<std::string>>, 2> m_answers;
+    std::array<int, 2> m_asked{};
 };
 
-// Records what would be opened and answers with a given outcome, at once.
+// Records what would be opened and answers with m_bSucceed at once.
 class FakeOpener : public DesktopOpener {
 public:
-    void Open(const std::string& target, Finished finished) override;
+    void Open(const std::string& target, Finished finished) override
+    {
+        m_targets.push_back(target);
+        finished(m_bSucceed);
+    }
     bool m_bSucceed = true;
     std::vector<std::string> m_targets;
 };
 
-// The real main window, opened (not modally), with the outside services of
-// its parts replaced: files come from FakeFileChooser, the desktop is
-// FakeOpener; unless realRuns is set, messages are recorded here and runs are
-// recorded instead of started.
+// The main window, shown (not modally), with files from FakeFileChooser and
+// the desktop FakeOpener; unless realRuns is set, messages and runs are
+// recorded here instead of shown and started.
 class PartsHost {
 public:
     explicit PartsHost(bool realRuns = false);
@@ -55,23 +57,24 @@ public:
     PartsHost(const PartsHost&) = delete;
     PartsHost& operator=(const PartsHost&) = delete;
 
-    MainWindowParts& Parts();
+    MainWindowParts& Parts() { return m_pDialog->GetParts(); }
     GeneratorDialog& Window() { return *m_pDialog; }
     FakeFileChooser& Chooser() { return *m_pChooser; }
     FakeOpener& Opener() { return *m_pOpener; }
 
     // Message ids shown so far, emptied.
-    std::vector<int> TakeMessages();
+    std::vector<int> TakeMessages() { return std::exchange(m_messages, {}); }
     const std::vector<GenerationSettings>& Runs() const { return m_runs; }
 
-    // Clicks a command button as the user would, through its wxEVT_BUTTON.
+    // Clicks a command button through its wxEVT_BUTTON, as the user would.
     void Click(int buttonId);
-    // Chooses a file through the button, answering the dialog with path.
+    // Clicks a file button, answering its dialog with path.
     void ChooseInput(const std::optional<std::string>& path);
     void ChooseOutput(const std::optional<std::string>& path);
-
     // The text a static control shows, by id.
     std::string TextOf(int id);
+    // The six value labels, in the slider table's order.
+    std::vector<std::string> ValueLabels();
 
 private:
     GeneratorDialog* m_pDialog;
@@ -81,8 +84,5 @@ private:
     std::vector<GenerationSettings> m_runs;
 };
 
-// Saves the window's client area as test-artifacts/<name>.png in the build tree.
-void SaveScreenshot(wxWindow& window, const std::string& name);
-
-// Synthetic key presses, delivered straight to the window's handlers.
-void SendKey(wxWindow& window, int keyCode);
+// The value labels as the window opens and after Restore.
+inline const std::vector<std::string> kStartLabels{"50", "6", "4000", "800", "50", "3"};

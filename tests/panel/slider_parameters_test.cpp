@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <set>
-
 #include "main_window_ids.h"
 #include "panel_settings.h"
 #include "slider_parameters.h"
@@ -32,17 +29,6 @@ GenerationSettings SettingsAt(int sliderId, int position)
 
 }  // namespace
 
-TEST(SliderParameters, StartPositionsShowTheStartLabels)
-{
-    const PanelPositions start = StartPositions();
-    std::vector<std::string> labels;
-    for (const SliderParameter& parameter : kSliderParameters)
-        labels.push_back(ValueLabelText(parameter, start.*parameter.m_pPosition));
-    EXPECT_EQ(labels, (std::vector<std::string>{"50", "6", "4000", "800", "50", "3"}));
-    EXPECT_EQ(start.m_nDensityPos, 70);
-    EXPECT_EQ(start.m_nGrainLengthPos, 30);
-}
-
 TEST(SliderParameters, EveryPositionShowsAValueTheEngineAccepts)
 {
     for (const SliderParameter& parameter : kSliderParameters) {
@@ -52,32 +38,6 @@ TEST(SliderParameters, EveryPositionShowsAValueTheEngineAccepts)
         for (int position = parameter.m_nMinPos; position <= parameter.m_nMaxPos; ++position)
             EXPECT_TRUE(IsAllowedValue(limits, ShownValue(parameter, position))) << parameter.m_nSliderId;
     }
-}
-
-TEST(SliderParameters, EachSliderHasItsOwnLabelAndPosition)
-{
-    std::set<int> labels;
-    PanelPositions marks;
-    for (std::size_t i = 0; i < kSliderParameters.size(); ++i) {
-        const SliderParameter& parameter = kSliderParameters[i];
-        EXPECT_EQ(parameter.m_nLabelId, parameter.m_nSliderId + 1);
-        labels.insert(parameter.m_nLabelId);
-        marks.*parameter.m_pPosition += 1 << i;
-    }
-    EXPECT_EQ(labels.size(), 6u);
-    // Each field got exactly one slider's mark.
-    EXPECT_EQ(std::set<int>({marks.m_nScanRangePos, marks.m_nSegmentPos, marks.m_nDensityPos,
-                             marks.m_nGrainLengthPos, marks.m_nVolumePos, marks.m_nFadePos}),
-              (std::set<int>{1, 2, 4, 8, 16, 32}));
-}
-
-TEST(SliderParameters, RestoreOrderCoversEverySliderOnceVolumeFirst)
-{
-    std::vector<int> order(kRestoreOrder.begin(), kRestoreOrder.end());
-    EXPECT_EQ(order, (std::vector<int>{IDC_VOLUME, IDC_FADE, IDC_SCAN_RANGE, IDC_SEGMENT, IDC_DENSITY,
-                                       IDC_GRAIN_LENGTH}));
-    EXPECT_EQ(FindSliderParameter(IDC_SCAN_RANGE_VALUE), nullptr);
-    EXPECT_EQ(FindSliderParameter(IDC_LENGTH_PICKER), nullptr);
 }
 
 TEST(SliderParameters, PositionsMapThroughTheirShownValues)

@@ -1,5 +1,4 @@
-// The main window's parts as the window opens: labels, sliders, length,
-// presets, figures and empty file fields.
+// The main window's parts as the window opens.
 #include <gtest/gtest.h>
 
 #include <wx/choice.h>
@@ -10,20 +9,10 @@
 #include "panel_test_support.h"
 #include "resource_estimate.h"
 
-TEST(WindowStart, LabelsShowTheStartValues)
+TEST(WindowStart, SlidersAndLabelsStandAtTheirStartValues)
 {
     PartsHost host;
-    EXPECT_EQ(host.TextOf(IDC_SCAN_RANGE_VALUE), "50");
-    EXPECT_EQ(host.TextOf(IDC_SEGMENT_VALUE), "6");
-    EXPECT_EQ(host.TextOf(IDC_DENSITY_VALUE), "4000");
-    EXPECT_EQ(host.TextOf(IDC_GRAIN_LENGTH_VALUE), "800");
-    EXPECT_EQ(host.TextOf(IDC_VOLUME_VALUE), "50");
-    EXPECT_EQ(host.TextOf(IDC_FADE_VALUE), "3");
-}
-
-TEST(WindowStart, SlidersStandAtTheirStartPositionsInTheirRanges)
-{
-    PartsHost host;
+    EXPECT_EQ(host.ValueLabels(), kStartLabels);
     const ParameterPanel& panel = host.Parts().GetPanel();
     for (const SliderParameter& parameter : kSliderParameters) {
         const BitmapSlider* slider = panel.GetSlider(parameter.m_nSliderId);
@@ -31,18 +20,13 @@ TEST(WindowStart, SlidersStandAtTheirStartPositionsInTheirRanges)
         EXPECT_EQ(slider->GetRangeMin(), parameter.m_nMinPos);
         EXPECT_EQ(slider->GetRangeMax(), parameter.m_nMaxPos);
         EXPECT_EQ(slider->GetPos(), parameter.m_nStartPos);
-        EXPECT_EQ(panel.GetPositions().*parameter.m_pPosition, parameter.m_nStartPos);
         // Pictures 133 and 135.
         EXPECT_EQ(slider->GetChannelSize(), wxSize(63, 20));
         EXPECT_EQ(slider->GetThumbSize(), wxSize(8, 16));
     }
-    GenerationSettings settings;
-    host.Parts().FillSettings(settings);
-    EXPECT_EQ(settings.m_nGrainsPerSecond, 4000);
-    EXPECT_EQ(settings.m_nScanFrames, 133);
 }
 
-TEST(WindowStart, LengthIsFifteenSecondsWithTheFirstPresetSelected)
+TEST(WindowStart, FifteenSecondsWithTheFirstPresetItsFiguresAndNoFiles)
 {
     PartsHost host;
     const OutputLength& length = host.Parts().GetLength();
@@ -50,24 +34,14 @@ TEST(WindowStart, LengthIsFifteenSecondsWithTheFirstPresetSelected)
     EXPECT_EQ(host.Parts().GetDurationSeconds(), 15);
     const wxChoice* presets = length.GetPresetList();
     ASSERT_EQ(presets->GetCount(), 6u);
-    EXPECT_EQ(presets->GetSelection(), 0);
     EXPECT_EQ(presets->GetStringSelection(), "15 secods test");
     EXPECT_EQ(presets->GetString(5), "10 minutes");
-}
 
-TEST(WindowStart, FiguresAreThoseOfFifteenSecondsWithoutInput)
-{
-    PartsHost host;
     EXPECT_EQ(host.TextOf(IDC_REQUIRED_DISK), "2 MB");
-    // 15 s of output frames at 8 bytes each plus the window table: 5644800 bytes.
-    EXPECT_EQ(host.TextOf(IDC_REQUIRED_MEMORY), "5 MB");
+    EXPECT_EQ(host.TextOf(IDC_REQUIRED_MEMORY), "5 MB");  // 661500 frames × 8 bytes + 352800 of window table
     EXPECT_EQ(host.TextOf(IDC_AVAILABLE_DISK), FigureText(FreeDiskMegabytes(OutputDiskFolder(""))));
     EXPECT_GT(host.Parts().GetFigures().GetAvailableDiskMB(), 0);
-}
 
-TEST(WindowStart, FileFieldsAreEmpty)
-{
-    PartsHost host;
     for (int id : {IDC_INPUT_NAME, IDC_OUTPUT_NAME, IDC_INPUT_TIME_LINE, IDC_INPUT_FORMAT_LINE})
         EXPECT_EQ(host.TextOf(id), "") << id;
     EXPECT_FALSE(host.Parts().GetInputFacts().IsValid());
