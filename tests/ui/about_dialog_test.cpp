@@ -94,7 +94,7 @@ TEST_F(AboutDialogTest, WithoutParentCentresOverTheApplicationsTopWindow)
     wxTheApp->SetTopWindow(nullptr);
 }
 
-TEST_F(AboutDialogTest, PaintsTheWholeAboutPictureAndKeepsItsPlaceWhenShownAgain)
+TEST_F(AboutDialogTest, PaintsTheWholePictureAgainInPlaceAfterBeingCoveredOrShownAgain)
 {
     AboutDialog dialog(&m_host.Frame());
     dialog.Show();
@@ -103,43 +103,30 @@ TEST_F(AboutDialogTest, PaintsTheWholeAboutPictureAndKeepsItsPlaceWhenShownAgain
     EXPECT_EQ(WaitForImage(dialog, picture, okButton), 0);
     SaveScreenshot(dialog, "about_dialog");
 
-    dialog.Hide();
-    dialog.Show();
-    dialog.Refresh();
-    EXPECT_EQ(WaitForImage(dialog, picture, okButton), 0);
-    EXPECT_EQ(dialog.GetScreenPosition(), wxPoint(109, 181));
-    EXPECT_EQ(OkButton(dialog).GetRect(), okButton);
-    dialog.Hide();
-}
-
-TEST_F(AboutDialogTest, CoveringAndUncoveringRepaintsThePictureInPlace)
-{
-    AboutDialog dialog(&m_host.Frame());
-    dialog.Show();
-    const wxImage picture = LoadBitmapResource(IDB_ABOUT_PICTURE).ConvertToImage();
-    const wxPoint probe(300, 60);
-    const wxColour expected = PixelOf(picture, probe);
-    ASSERT_EQ(WaitForPixel(dialog, probe, expected), expected);
-
     const wxColour coverColour(255, 0, 255);
     auto* cover = new wxFrame(nullptr, wxID_ANY, "cover", dialog.ClientToScreen(wxPoint(250, 30)), wxSize(200, 100),
                               wxBORDER_NONE);
     cover->SetBackgroundColour(coverColour);
     cover->Show();
-    EXPECT_EQ(WaitForPixel(dialog, probe, coverColour), coverColour);
+    EXPECT_EQ(WaitForPixel(dialog, wxPoint(300, 60), coverColour), coverColour);
     cover->Hide();
     cover->Destroy();
+    EXPECT_EQ(WaitForImage(dialog, picture, okButton), 0);
 
-    EXPECT_EQ(WaitForPixel(dialog, probe, expected), expected);
+    dialog.Hide();
+    dialog.Show();
+    dialog.Refresh();
+    EXPECT_EQ(WaitForImage(dialog, picture, okButton), 0);
     EXPECT_EQ(dialog.GetScreenPosition(), wxPoint(109, 181));
     EXPECT_EQ(dialog.GetSize(), kPicture);
-    EXPECT_EQ(OkButton(dialog).GetRect(), wxRect(522, 188, 48, 21));
+    EXPECT_EQ(OkButton(dialog).GetRect(), okButton);
     dialog.Hide();
 }
 
 TEST_F(AboutDialogTest, EnterClosesWithOkAndEscapeWithCancel)
 {
-    for (const std::pair<int, int> keyAndResult : {std::pair{WXK_RETURN, wxID_OK}, std::pair{WXK_ESCAPE, wxID_CANCEL}}) {
+    const std::pair<int, int> keysAndResults[] = {{WXK_RETURN, wxID_OK}, {WXK_ESCAPE, wxID_CANCEL}};
+    for (const auto& keyAndResult : keysAndResults) {
         const int key = keyAndResult.first;
         SCOPED_TRACE(key);
         AboutDialog dialog(&m_host.Frame());

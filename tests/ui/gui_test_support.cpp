@@ -67,20 +67,19 @@ wxImage MakePattern(wxSize size)
     return image;
 }
 
-// Large enough for every host; computed once, as it takes a while.
-const wxImage& Pattern()
+}  // namespace
+
+const wxImage& PatternImage()
 {
-    static const wxImage pattern = MakePattern(wxSize(800, 600));
+    static const wxImage pattern = MakePattern(wxSize(800, 600));  // computed once: it takes a while
     return pattern;
 }
 
-}  // namespace
-
-PatternPanel::PatternPanel(wxWindow* parent)
+PatternPanel::PatternPanel(wxWindow* parent, const wxBitmap& picture)
 {
     SetBackgroundStyle(wxBG_STYLE_PAINT);
     Create(parent, wxID_ANY);
-    m_pattern = wxBitmap(Pattern());
+    m_pattern = picture.IsOk() ? picture : wxBitmap(PatternImage());
     Bind(wxEVT_PAINT, &PatternPanel::OnPaint, this);
 }
 
@@ -96,10 +95,10 @@ void PatternPanel::OnPaint(wxPaintEvent&)
     ++m_nPaints;
 }
 
-TestHost::TestHost(wxSize clientSize, wxPoint screenPlace)
+TestHost::TestHost(wxSize clientSize, wxPoint screenPlace, const wxBitmap& background)
     : m_pFrame(new wxFrame(nullptr, wxID_ANY, "Sonnelith test host", screenPlace, wxDefaultSize,
                            wxDEFAULT_FRAME_STYLE & ~wxRESIZE_BORDER))
-    , m_pPanel(new PatternPanel(m_pFrame))
+    , m_pPanel(new PatternPanel(m_pFrame, background))
 {
     m_pFrame->SetClientSize(clientSize);
     m_pFrame->SetMinClientSize(clientSize);

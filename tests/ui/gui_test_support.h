@@ -29,12 +29,14 @@ void PumpFor(int milliseconds);
 // The colour of the host's background pattern at a client point: every
 // pixel differs from its neighbours, so a misplaced copy shows.
 wxColour PatternColour(wxPoint point);
+// The pattern as a picture, 800 x 600.
+const wxImage& PatternImage();
 
-// A panel that paints PatternColour everywhere and offers the same painting
-// to its children.
+// A panel that paints picture (by default the pattern) and offers the same
+// painting to its children.
 class PatternPanel : public wxPanel, public BackgroundPainter {
 public:
-    explicit PatternPanel(wxWindow* parent);
+    explicit PatternPanel(wxWindow* parent, const wxBitmap& picture = wxBitmap());
     void PaintBackground(wxDC& dc) override;
     int PaintCount() const { return m_nPaints; }
 
@@ -48,7 +50,8 @@ private:
 // PatternPanel; it destroys itself when the test's object goes.
 class TestHost {
 public:
-    explicit TestHost(wxSize clientSize = wxSize(320, 200), wxPoint screenPlace = wxPoint(100, 100));
+    explicit TestHost(wxSize clientSize = wxSize(320, 200), wxPoint screenPlace = wxPoint(100, 100),
+                      const wxBitmap& background = wxBitmap());
     ~TestHost();
     TestHost(const TestHost&) = delete;
     TestHost& operator=(const TestHost&) = delete;
