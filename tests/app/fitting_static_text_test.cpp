@@ -30,14 +30,6 @@ int TextWidth(const wxWindow& window, const wxString& text)
 
 }  // namespace
 
-TEST(FittingStaticText, KeepsItsFontWhenTheTextFits)
-{
-    Host host;
-    auto* text = new FittingStaticText(host.dialog, wxID_ANY, "88", wxPoint(0, 0), wxSize(100, 18));
-    EXPECT_EQ(text->GetFont().GetFractionalPointSize(), 8.0);
-    EXPECT_EQ(text->GetSize(), wxSize(100, 18));
-}
-
 TEST(FittingStaticText, ShrinksTheFontUntilALongTextFitsItsWidth)
 {
     Host host;
@@ -50,7 +42,7 @@ TEST(FittingStaticText, ShrinksTheFontUntilALongTextFitsItsWidth)
     EXPECT_GE(text->GetFont().GetFractionalPointSize(), FittingStaticText::kSmallestPointSize);
     EXPECT_LE(TextWidth(*text, label), 80);
     EXPECT_EQ(text->GetSize(), wxSize(80, 18));
-    // A short text again: back to the normal size.
+    // A text that fits: the normal size.
     text->SetLabel("1");
     EXPECT_EQ(text->GetFont().GetFractionalPointSize(), 8.0);
 }

@@ -8,7 +8,6 @@
 #include "main_window_template.h"
 #include "picture_resources.h"
 #include "resource_ids.h"
-#include "string_table.h"
 #include "window_test_support.h"
 
 #include <gtest/gtest.h>
@@ -26,7 +25,8 @@ namespace {
 
 const wxColour kPanel(195, 201, 205);
 
-// A main window shown without a modal loop, destroyed with the test.
+// A main window shown without a modal loop; deleted at once with the test,
+// since a destroyed top-level window stays on the screen until idle time.
 class ShownMainWindow {
 public:
     ShownMainWindow()
@@ -36,8 +36,6 @@ public:
         WaitUntil([this] { return m_pDialog->IsShownOnScreen(); });
         PumpFor(200);
     }
-    // Deleted at once: a destroyed top-level window would otherwise stay on
-    // the screen until the next idle time, which tests never reach.
     ~ShownMainWindow() { delete m_pDialog; }
     GeneratorDialog& operator*() { return *m_pDialog; }
     GeneratorDialog* operator->() { return m_pDialog; }
@@ -45,11 +43,6 @@ public:
 private:
     GeneratorDialog* m_pDialog;
 };
-
-bool HasStaticEdge(const TemplateControl& control)
-{
-    return (control.m_nStyle & wxBORDER_MASK) == wxBORDER_SUNKEN;
-}
 
 std::vector<CHoverButton*> HoverButtonsOf(wxWindow& window)
 {
@@ -74,82 +67,61 @@ bool IsCovered(wxWindow& window, wxPoint point)
     return false;
 }
 
-// Records which dialogs were run modally, ending each at once.
+// Counts the About windows run modally (and any other), ending each at once.
 struct ModalRecord {
     int m_nAboutWindows = 0;
     int m_nOthers = 0;
+    ModalDialogAnswerer m_answerer{[this](wxDialog* dialog) {
+        ++(dynamic_cast<AboutDialog*>(dialog) ? m_nAboutWindows : m_nOthers);
+        return wxID_OK;
+    }};
 };
 
-std::unique_ptr<ModalDialogAnswerer> RecordModalDialogs(ModalRecord& record)
+// The lowest sum of red, green and blue inside rect.
+int DarkestIn(const wxImage& screen, const wxRect& rect)
 {
-    return std::make_unique<ModalDialogAnswerer>([&record](wxDialog* dialog) {
-        if (dynamic_cast<AboutDialog*>(dialog))
-            ++record.m_nAboutWindows;
-        else
-            ++record.m_nOthers;
-        return wxID_OK;
-    });
+    int darkest = 255 * 3;
+    for (int y = rect.GetTop(); y <= rect.GetBottom(); ++y) {
+        for (int x = rect.GetLeft(); x <= rect.GetRight(); ++x) {
+            const wxColour pixel = PixelOf(screen, wxPoint(x, y));
+            darkest = std::min(darkest, pixel.Red() + pixel.Green() + pixel.Blue());
+        }
+    }
+    return darkest;
 }
 
 }  // namespace
 
-TEST(DialogUnits, AreOneAndAHalfPixelsWideAndThirteenEighthsHigh)
-{
-    EXPECT_EQ(HorizontalUnitsToPixels(396), 594);
-    EXPECT_EQ(VerticalUnitsToPixels(244), 397);  // 396.5, halves round up
-    EXPECT_EQ(HorizontalUnitsToPixels(47), 71);  // 70.5
-    EXPECT_EQ(HorizontalUnitsToPixels(134), 201);
-    EXPECT_EQ(VerticalUnitsToPixels(11), 18);    // 17.875
-    EXPECT_EQ(VerticalUnitsToPixels(13), 21);    // 21.125
-    EXPECT_EQ(VerticalUnitsToPixels(25), 41);    // 40.625
-    EXPECT_EQ(VerticalUnitsToPixels(0), 0);
-    EXPECT_EQ(DialogUnitsToPixels(DialogUnitRect{114, 158, 19, 11}), wxRect(171, 257, 29, 18));
-}
-
-TEST(MainWindowFrame, OpensWithTheProgramCaptionAtAFixedClientSize)
-{
-    auto* dialog = new GeneratorDialog;
-    // The layout's caption until the window opens.
-    EXPECT_EQ(dialog->GetTitle(), "Pimbrant Ambient Generator");
-    dialog->Show();
-    EXPECT_EQ(dialog->GetTitle(), "   Sonnelith");
-    EXPECT_EQ(dialog->GetClientSize(), wxSize(594, 397));
-    EXPECT_EQ(dialog->GetMinClientSize(), wxSize(594, 397));
-    EXPECT_EQ(dialog->GetMaxClientSize(), wxSize(594, 397));
-    EXPECT_FALSE(dialog->HasFlag(wxRESIZE_BORDER));
-    EXPECT_FALSE(dialog->HasFlag(wxMAXIMIZE_BOX));
-    EXPECT_TRUE(dialog->HasFlag(wxMINIMIZE_BOX));
-    EXPECT_TRUE(dialog->HasFlag(wxCLOSE_BOX));
-    delete dialog;
-}
-
-TEST(MainWindowFrame, CarriesTheProgramIconInSmallAndLargeSizes)
-{
-    ShownMainWindow window;
-    const wxIconBundle icons = window->GetIcons();
-    for (int size : {16, 32, 48}) {
-        const wxIcon icon = icons.GetIcon(wxSize(size, size), wxIconBundle::FALLBACK_NONE);
-        ASSERT_TRUE(icon.IsOk()) << size << " pixels";
-        EXPECT_EQ(icon.GetWidth(), size);
-    }
-}
-
-TEST(MainWindowFrame, OpeningReplacesTheLayoutTextsAndAddsButtonsAndTheAboutItem)
+TEST(MainWindowFrame, OpeningSetsCaptionFixedSizeTextsButtonsAndTheAboutItem)
 {
     auto* dialog = new GeneratorDialog;
     auto textOf = [dialog](int id) { return dynamic_cast<wxStaticText*>(dialog->FindWindow(id))->GetLabel(); };
     EXPECT_EQ(textOf(IDC_INPUT_FORMAT_LINE), "File info 1");
-    EXPECT_EQ(textOf(IDC_INPUT_TIME_LINE), "File info 2");
     EXPECT_TRUE(HoverButtonsOf(*dialog).empty());
     EXPECT_EQ(dialog->GetWindowMenu().FindItem(IDM_ABOUTBOX), nullptr);
 
     dialog->Show();
 
-    EXPECT_EQ(textOf(IDC_INPUT_FORMAT_LINE), "");
-    EXPECT_EQ(textOf(IDC_INPUT_TIME_LINE), "");
-    EXPECT_EQ(textOf(IDC_INPUT_NAME), "");
+    EXPECT_EQ(dialog->GetTitle(), "   Sonnelith");
+    EXPECT_EQ(dialog->GetClientSize(), wxSize(594, 397));
+    EXPECT_EQ(dialog->GetMaxClientSize(), wxSize(594, 397));
+    EXPECT_FALSE(dialog->HasFlag(wxRESIZE_BORDER));
+    EXPECT_FALSE(dialog->HasFlag(wxMAXIMIZE_BOX));
+    EXPECT_TRUE(dialog->HasFlag(wxCLOSE_BOX));
+    for (int id : {IDC_INPUT_FORMAT_LINE, IDC_INPUT_TIME_LINE, IDC_INPUT_NAME})
+        EXPECT_EQ(textOf(id), "") << id;
     EXPECT_EQ(HoverButtonsOf(*dialog).size(), 8u);
-    EXPECT_NE(dialog->GetWindowMenu().FindItem(IDM_ABOUTBOX), nullptr);
+    // The window menu ends with a separator and the About item.
+    const wxMenuItemList& items = dialog->GetWindowMenu().GetMenuItems();
+    ASSERT_GE(items.size(), 2u);
+    EXPECT_EQ(items.back()->GetId(), IDM_ABOUTBOX);
+    EXPECT_EQ(items.back()->GetItemLabel(), "&About Sonnelith...");
+    EXPECT_TRUE((*std::prev(items.end(), 2))->IsSeparator());
+    const wxIconBundle icons = dialog->GetIcons();
+    for (int size : {16, 32, 48}) {
+        const wxIcon icon = icons.GetIcon(wxSize(size, size), wxIconBundle::FALLBACK_NONE);
+        EXPECT_TRUE(icon.IsOk() && icon.GetWidth() == size) << size << " pixels";
+    }
     delete dialog;
 }
 
@@ -161,7 +133,7 @@ TEST(MainWindowLayout, EveryLayoutControlStandsAtItsConvertedRectangle)
         wxWindow* child = window->FindWindow(control.m_nId);
         ASSERT_NE(child, nullptr);
         wxRect expected = DialogUnitsToPixels(control.m_rect);
-        if (HasStaticEdge(control))
+        if ((control.m_nStyle & wxBORDER_MASK) == wxBORDER_SUNKEN)
             expected.Deflate(1);  // the edge is painted around the text
         const wxRect actual = child->GetRect();
         if (control.m_kind == ControlKind::DropDownList) {
@@ -172,25 +144,16 @@ TEST(MainWindowLayout, EveryLayoutControlStandsAtItsConvertedRectangle)
             EXPECT_EQ(actual, expected);
         }
     }
-    // Worked by hand from the layout's dialog units.
+    // Worked by hand: 1.5 and 13/8 pixels per unit, halves rounded up.
     EXPECT_EQ(window->FindWindow(IDC_SCAN_RANGE)->GetRect(), wxRect(201, 180, 71, 23));
     EXPECT_EQ(window->FindWindow(IDC_DENSITY_VALUE)->GetRect(), wxRect(171, 257, 29, 18));
-    EXPECT_EQ(window->FindWindow(IDC_REQUIRED_MEMORY)->GetRect(), wxRect(491, 270, 48, 18));
-    EXPECT_EQ(window->FindWindow(IDC_INPUT_TIME_LINE)->GetRect(), wxRect(66, 101, 174, 18));
     EXPECT_EQ(window->FindWindow(IDC_INPUT_NAME)->GetRect(), wxRect(103, 42, 124, 18));
     EXPECT_EQ(window->FindWindow(IDC_LENGTH_PICKER)->GetRect(), wxRect(392, 80, 57, 21));
-}
-
-// The theme's padding would cut the longest preset to "15 secod..."; the
-// list is drawn compact so that every entry shows whole at the layout's width.
-TEST(MainWindowLayout, TheLengthPresetsShowWholeInTheirList)
-{
-    ShownMainWindow window;
-    auto* list = wxDynamicCast(window->FindWindow(IDC_LENGTH_PRESETS), wxChoice);
-    ASSERT_NE(list, nullptr);
-    ASSERT_GT(list->GetCount(), 0u);
-    list->InvalidateBestSize();
-    EXPECT_LE(list->GetBestSize().x, list->GetSize().x);
+    // The theme's padding would cut the longest preset to "15 secod...".
+    auto* presets = wxDynamicCast(window->FindWindow(IDC_LENGTH_PRESETS), wxChoice);
+    ASSERT_TRUE(presets && presets->GetCount() > 0);
+    presets->InvalidateBestSize();
+    EXPECT_LE(presets->GetBestSize().x, presets->GetSize().x);
 }
 
 TEST(MainWindowLayout, ControlsMeetTheCaptionsPaintedInTheBackground)
@@ -222,10 +185,8 @@ TEST(MainWindowLayout, ControlsMeetTheCaptionsPaintedInTheBackground)
         // The caption's dark grey letters are in the picture where the table says.
         int darkGrey = 0;
         for (int y = caption.topLeft.y; y < caption.topLeft.y + kCaptionHeight; ++y) {
-            for (int x = caption.topLeft.x; x < caption.topLeft.x + 30; ++x) {
-                const wxColour pixel = PixelOf(background, wxPoint(x, y));
-                darkGrey += pixel.Red() < 130 && pixel.Green() < 130 && pixel.Blue() < 130 ? 1 : 0;
-            }
+            for (int x = caption.topLeft.x; x < caption.topLeft.x + 30; ++x)
+                darkGrey += DarkestIn(background, wxRect(x, y, 1, 1)) < 3 * 130 ? 1 : 0;
         }
         EXPECT_GT(darkGrey, 10);
         // The control stands on the caption's line, right of its start.
@@ -288,19 +249,9 @@ TEST(MainWindowPainting, StaticTextsAreBlackOnTheOpaquePanelColour)
     // Short texts: black letters, blended only towards the panel colour.
     for (wxStaticText* text : statics)
         text->SetLabel("88");
-    auto darkestIn = [](const wxImage& screen, const wxRect& rect) {
-        int darkest = 255 * 3;
-        for (int y = rect.GetTop(); y <= rect.GetBottom(); ++y) {
-            for (int x = rect.GetLeft(); x <= rect.GetRight(); ++x) {
-                const wxColour pixel = PixelOf(screen, wxPoint(x, y));
-                darkest = std::min(darkest, pixel.Red() + pixel.Green() + pixel.Blue());
-            }
-        }
-        return darkest;
-    };
     const wxImage screen = WaitForScreen(*window, [&](const wxImage& image) {
         for (wxStaticText* text : statics) {
-            if (darkestIn(image, text->GetRect()) >= 120)
+            if (DarkestIn(image, text->GetRect()) >= 120)
                 return false;
         }
         return true;
@@ -309,7 +260,7 @@ TEST(MainWindowPainting, StaticTextsAreBlackOnTheOpaquePanelColour)
     for (wxStaticText* text : statics) {
         SCOPED_TRACE(text->GetId());
         const wxRect rect = text->GetRect();
-        EXPECT_LT(darkestIn(screen, rect), 120);
+        EXPECT_LT(DarkestIn(screen, rect), 120);
         int foreign = 0;
         for (int y = rect.GetTop(); y <= rect.GetBottom(); ++y) {
             for (int x = rect.GetLeft(); x <= rect.GetRight(); ++x) {
@@ -326,8 +277,7 @@ TEST(MainWindowPainting, FileNameFieldsHaveAThinSunkenEdge)
     ShownMainWindow window;
     const wxColour shadow(128, 128, 128);
     const wxImage screen = WaitForScreen(*window, [&](const wxImage& image) {
-        const wxRect edge = window->FindWindow(IDC_OUTPUT_NAME)->GetRect().Inflate(1);
-        return PixelOf(image, edge.GetTopLeft()) == shadow;
+        return PixelOf(image, window->FindWindow(IDC_OUTPUT_NAME)->GetRect().Inflate(1).GetTopLeft()) == shadow;
     });
     for (int id : {IDC_INPUT_NAME, IDC_OUTPUT_NAME}) {
         SCOPED_TRACE(id);
@@ -342,65 +292,35 @@ TEST(MainWindowPainting, FileNameFieldsHaveAThinSunkenEdge)
     }
 }
 
-TEST(MainWindowCommands, EightHoverButtonsStandAtTheirPlacesWithStripsAndTips)
+TEST(MainWindowCommands, EightHoverButtonsStandAtTheirPlacesInOrder)
 {
     ShownMainWindow window;
     const std::vector<CHoverButton*> buttons = HoverButtonsOf(*window);
     ASSERT_EQ(buttons.size(), 8u);
-    const int expectedIds[] = {10001, 10002, 10003, 10004, 10005, 10006, 10007, 10008};
     for (std::size_t i = 0; i < buttons.size(); ++i) {
         const CommandButtonPlace& place = kCommandButtonPlaces[i];
         SCOPED_TRACE(place.m_nId);
-        EXPECT_EQ(buttons[i]->GetId(), expectedIds[i]);  // created in this order
+        EXPECT_EQ(buttons[i]->GetId(), 10001 + static_cast<int>(i));
         EXPECT_EQ(buttons[i]->GetRect(), wxRect(place.m_nLeft, place.m_nTop, place.m_nWidth, place.m_nHeight));
-        // A frame is a third of the strip.
-        const wxBitmap strip = LoadBitmapResource(place.m_nStripId);
-        EXPECT_EQ(buttons[i]->GetFrameWidth() * 3, strip.GetWidth());
-        EXPECT_EQ(buttons[i]->GetFrameHeight(), strip.GetHeight());
-        wxRect tipRect;
-        wxString tip;
-        ASSERT_TRUE(buttons[i]->GetTipCtrl().GetToolInfo(CHoverButton::kTipToolId, tipRect, tip));
-        EXPECT_EQ(tip.utf8_string(), LoadResourceString(place.m_nTipId));
-        EXPECT_TRUE(buttons[i]->GetTipCtrl().IsActive());
+        EXPECT_EQ(buttons[i]->GetFrameWidth() * 3, LoadBitmapResource(place.m_nStripId).GetWidth());
     }
     EXPECT_EQ(buttons[0]->GetRect(), wxRect(15, 352, 72, 32));
     EXPECT_EQ(buttons[7]->GetRect(), wxRect(522, 39, 33, 24));
 }
 
-TEST(MainWindowCommands, TheAboutButtonShowsTheAboutWindowModally)
+TEST(MainWindowMenu, TheAboutButtonAndCommandShowTheAboutWindowModally)
 {
     ShownMainWindow window;
     ModalRecord record;
-    auto answerer = RecordModalDialogs(record);
     wxCommandEvent click(wxEVT_BUTTON, 10005);
     click.SetEventObject(window->FindWindow(10005));
     window->FindWindow(10005)->ProcessWindowEvent(click);
     EXPECT_EQ(record.m_nAboutWindows, 1);
-    EXPECT_EQ(record.m_nOthers, 0);
-}
-
-TEST(MainWindowMenu, EndsWithASeparatorAndTheAboutItem)
-{
-    ShownMainWindow window;
-    const wxMenuItemList& items = window->GetWindowMenu().GetMenuItems();
-    ASSERT_GE(items.size(), 2u);
-    const wxMenuItem* last = items.back();
-    const wxMenuItem* beforeLast = *std::prev(items.end(), 2);
-    EXPECT_EQ(last->GetId(), 16);
-    EXPECT_EQ(last->GetItemLabel(), "&About Sonnelith...");
-    EXPECT_TRUE(beforeLast->IsSeparator());
-}
-
-TEST(MainWindowMenu, TheAboutCommandIsKnownWithItsLowFourBitsCleared)
-{
-    ShownMainWindow window;
-    ModalRecord record;
-    auto answerer = RecordModalDialogs(record);
-    window->OnSysCommand(16);
-    window->OnSysCommand(16 | 0x7);
-    EXPECT_EQ(record.m_nAboutWindows, 2);
+    // The command is known with its low four bits cleared.
+    window->OnSysCommand(IDM_ABOUTBOX);
+    window->OnSysCommand(IDM_ABOUTBOX | 0x7);
     window->OnSysCommand(32);
-    EXPECT_EQ(record.m_nAboutWindows, 2);
+    EXPECT_EQ(record.m_nAboutWindows, 3);
     EXPECT_EQ(record.m_nOthers, 0);
     EXPECT_TRUE(window->IsShown());
 }
@@ -409,8 +329,6 @@ TEST(MainWindowMenu, ARightClickOnTheBackgroundOffersTheAboutItem)
 {
     ShownMainWindow window;
     ModalRecord record;
-    auto answerer = RecordModalDialogs(record);
-    wxUIActionSimulator simulator;
     // Once the menu is up: the last item (Up from none) and Enter.
     wxTimer chooser;
     chooser.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
@@ -420,7 +338,7 @@ TEST(MainWindowMenu, ARightClickOnTheBackgroundOffersTheAboutItem)
     });
     chooser.StartOnce(400);
     MovePointerTo(*window, wxPoint(300, 330));
-    simulator.MouseClick(wxMOUSE_BTN_RIGHT);
+    wxUIActionSimulator().MouseClick(wxMOUSE_BTN_RIGHT);
     EXPECT_TRUE(WaitUntil([&] { return record.m_nAboutWindows == 1; }));
 }
 
@@ -449,12 +367,10 @@ TEST(MainWindowKeys, EscapeLeavesTheWindowOpenAndEnterEndsIt)
 
 TEST(MainWindowKeys, TheCloseBoxAndTheMenusCloseEndTheWindowWithOk)
 {
-    {
+    for (bool byMenu : {false, true}) {
         GeneratorDialog dialog;
-        EXPECT_EQ(RunModalWithScript(dialog, [&] { dialog.Close(); }), wxID_OK);
-    }
-    {
-        GeneratorDialog dialog;
-        EXPECT_EQ(RunModalWithScript(dialog, [&] { dialog.OnSysCommand(wxID_CLOSE); }), wxID_OK);
+        EXPECT_EQ(RunModalWithScript(dialog, [&] { byMenu ? dialog.OnSysCommand(wxID_CLOSE) : void(dialog.Close()); }),
+                  wxID_OK)
+            << "by menu " << byMenu;
     }
 }

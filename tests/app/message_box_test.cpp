@@ -9,28 +9,15 @@
 #include <wx/app.h>
 #include <wx/msgdlg.h>
 
-TEST(MessageBoxStyle, AnOkBoxWithoutIconGetsTheExclamationIcon)
+TEST(MessageBoxStyle, OnlyAnOkBoxWithoutIconGetsTheExclamationIcon)
 {
-    EXPECT_EQ(CompleteMessageStyle(MB_OK), MB_OK | MB_ICONEXCLAMATION);
-}
-
-TEST(MessageBoxStyle, BoxesWithAnIconOrOtherButtonsStayAsAskedFor)
-{
-    EXPECT_EQ(CompleteMessageStyle(MB_OK | MB_ICONINFORMATION), MB_OK | MB_ICONINFORMATION);
-    EXPECT_EQ(CompleteMessageStyle(MB_OK | MB_ICONERROR), MB_OK | MB_ICONERROR);
-    EXPECT_EQ(CompleteMessageStyle(MB_YESNO | MB_ICONQUESTION), MB_YESNO | MB_ICONQUESTION);
-    EXPECT_EQ(CompleteMessageStyle(MB_YESNO), MB_YESNO);
-}
-
-TEST(MessageBoxRoutine, CaptionsEveryBoxWithTheProgramName)
-{
-    MessageBoxRecorder boxes;
-    ShowMessageBoxById(IDS_SELECT_INPUT, MB_OK);
-    ASSERT_EQ(boxes.Requests().size(), 1u);
-    // The program file's name without folder and extension.
-    EXPECT_EQ(boxes.Requests()[0].m_strCaption, "app_tests");
-    EXPECT_EQ(boxes.Requests()[0].m_strText, "Please select the input (original) file name.");
-    EXPECT_EQ(boxes.Requests()[0].m_nStyle, MB_OK | MB_ICONEXCLAMATION);
+    const std::pair<unsigned, unsigned> cases[] = {
+        {MB_OK, MB_OK | MB_ICONEXCLAMATION},
+        {MB_OK | MB_ICONINFORMATION, MB_OK | MB_ICONINFORMATION},
+        {MB_YESNO, MB_YESNO},
+    };
+    for (const auto& [asked, shown] : cases)
+        EXPECT_EQ(CompleteMessageStyle(asked), shown) << "style " << asked;
 }
 
 TEST(MessageBoxRoutine, AReplacementAnswersAndTheSystemBoxComesBackAfterwards)
@@ -45,32 +32,7 @@ TEST(MessageBoxRoutine, AReplacementAnswersAndTheSystemBoxComesBackAfterwards)
     EXPECT_EQ(answerer.Count(), 1);
 }
 
-TEST(SystemMessageBox, ShowsAModalMessageDialogWithCaptionTextAndIcon)
-{
-    wxString caption;
-    wxString message;
-    long style = 0;
-    ModalDialogAnswerer answerer([&](wxDialog* dialog) {
-        auto* box = dynamic_cast<wxMessageDialog*>(dialog);
-        if (box) {
-            caption = box->GetCaption();
-            message = box->GetMessage();
-            style = box->GetMessageDialogStyle();
-        }
-        return wxID_OK;
-    });
-
-    EXPECT_EQ(ShowMessageBoxById(IDS_ERR_DISK_SPACE, MB_OK), IDOK);
-
-    EXPECT_EQ(answerer.Count(), 1);
-    EXPECT_EQ(caption, "app_tests");
-    EXPECT_EQ(message.utf8_string(), LoadResourceString(IDS_ERR_DISK_SPACE));
-    EXPECT_TRUE(style & wxOK);
-    EXPECT_FALSE(style & wxYES_NO);
-    EXPECT_EQ(style & wxICON_MASK, wxICON_EXCLAMATION);
-}
-
-TEST(SystemMessageBox, MapsEachIconAndButtonSet)
+TEST(SystemMessageBox, ShowsAModalMessageDialogWithCaptionTextButtonsAndIcon)
 {
     struct Case {
         unsigned style;
@@ -78,20 +40,29 @@ TEST(SystemMessageBox, MapsEachIconAndButtonSet)
         long icon;
     };
     const Case cases[] = {
+        {MB_OK, wxOK, wxICON_EXCLAMATION},
         {MB_OK | MB_ICONINFORMATION, wxOK, wxICON_INFORMATION},
         {MB_OK | MB_ICONERROR, wxOK, wxICON_ERROR},
         {MB_YESNO | MB_ICONQUESTION, wxYES_NO, wxICON_QUESTION},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.style);
+        wxString caption, message;
         long style = 0;
         ModalDialogAnswerer answerer([&](wxDialog* dialog) {
-            if (auto* box = dynamic_cast<wxMessageDialog*>(dialog))
+            if (auto* box = dynamic_cast<wxMessageDialog*>(dialog)) {
+                caption = box->GetCaption();
+                message = box->GetMessage();
                 style = box->GetMessageDialogStyle();
+            }
             return wxID_OK;
         });
-        ShowMessageBox("text", c.style);
-        EXPECT_EQ(style & (wxOK | wxYES_NO), c.buttons) << "style " << c.style;
-        EXPECT_EQ(style & wxICON_MASK, c.icon) << "style " << c.style;
+        ShowMessageBoxById(IDS_ERR_DISK_SPACE, c.style);
+        EXPECT_EQ(answerer.Count(), 1);
+        EXPECT_EQ(caption, "app_tests");
+        EXPECT_EQ(message.utf8_string(), LoadResourceString(IDS_ERR_DISK_SPACE));
+        EXPECT_EQ(style & (wxOK | wxYES_NO), c.buttons);
+        EXPECT_EQ(style & wxICON_MASK, c.icon);
     }
 }
 

@@ -23,21 +23,18 @@ GeneratorDialog* FindMainWindow()
 
 }  // namespace
 
-TEST(DisplayCheck, NeedsAtLeast800By600Pixels)
+TEST(DisplayCheck, NeedsAtLeast800By600PixelsAnd15BitsPerPixel)
 {
-    EXPECT_FALSE(IsDisplayUsable(799, 600, 24));
-    EXPECT_FALSE(IsDisplayUsable(800, 599, 24));
-    EXPECT_FALSE(IsDisplayUsable(799, 599, 32));
-    EXPECT_TRUE(IsDisplayUsable(800, 600, 24));
-    EXPECT_TRUE(IsDisplayUsable(1920, 1080, 24));
-}
-
-TEST(DisplayCheck, NeedsAtLeast15BitsPerPixel)
-{
-    EXPECT_FALSE(IsDisplayUsable(800, 600, 14));
-    EXPECT_FALSE(IsDisplayUsable(1024, 768, 8));
-    EXPECT_TRUE(IsDisplayUsable(800, 600, 15));
-    EXPECT_TRUE(IsDisplayUsable(800, 600, 16));
+    struct Case {
+        int width, height, depth;
+        bool usable;
+    };
+    const Case cases[] = {
+        {799, 600, 24, false}, {800, 599, 24, false}, {800, 600, 14, false}, {1024, 768, 8, false},
+        {800, 600, 15, true},  {800, 600, 24, true},  {1920, 1080, 24, true},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(IsDisplayUsable(c.width, c.height, c.depth), c.usable) << c.width << "x" << c.height << "x" << c.depth;
 }
 
 TEST(DisplayCheck, ReadsTheVirtualScreensSizeAndDepth)

@@ -1,6 +1,6 @@
 // Helpers for the window tests: pumping events, running a modal window with
-// a script, reading pixels back from the X server, screenshots, and a
-// replacement for the message box routine that records and answers.
+// a script, reading pixels back from the X server, and replacements for the
+// message box routine and modal dialogs that record and answer.
 #pragma once
 
 #include "message_box_routine.h"
@@ -11,6 +11,7 @@
 #include <wx/image.h>
 #include <wx/modalhook.h>
 
+#include <algorithm>
 #include <functional>
 #include <ostream>
 #include <string>
@@ -20,37 +21,49 @@
 void PumpEvents();
 // Pumps until condition holds or timeoutMs has passed; returns its last value.
 bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 5000);
-void PumpFor(int milliseconds);
+inline void PumpFor(int milliseconds) { WaitUntil([] { return false; }, milliseconds); }
 
-// Shows dialog modally and runs script inside its modal loop as soon as the
-// loop runs; returns ShowModal's result. The script must end the dialog (or
-// leave that to the dialog itself).
+// Shows dialog modally and runs script inside its modal loop; returns
+// ShowModal's result. The script must end the dialog (or leave that to it).
 int RunModalWithScript(wxDialog& dialog, std::function<void()> script);
 
 // The window's client area as the X server shows it now.
 wxImage CaptureClient(wxWindow& window);
-wxColour PixelOf(const wxImage& image, wxPoint point);
-// Captures the client area until ready says the screen shows what the test
-// waits for (a busy machine can be slow to repaint) or timeoutMs has passed;
-// returns the last capture.
+inline wxColour PixelOf(const wxImage& image, wxPoint p)
+{
+    return wxColour(image.GetRed(p.x, p.y), image.GetGreen(p.x, p.y), image.GetBlue(p.x, p.y));
+}
+// Captures the client area until ready accepts it (a busy machine can be slow
+// to repaint) or timeoutMs has passed; returns the last capture.
 wxImage WaitForScreen(wxWindow& window, const std::function<bool(const wxImage&)>& ready, int timeoutMs = 5000);
 // Saves the client area as test-artifacts/<name>.png in the build tree.
 void SaveScreenshot(wxWindow& window, const std::string& name);
 // Moves the real pointer onto a client point of window.
 void MovePointerTo(wxWindow& window, wxPoint clientPoint);
 
-void PrintTo(const wxColour& colour, std::ostream* os);
-void PrintTo(const wxRect& rect, std::ostream* os);
-void PrintTo(const wxSize& size, std::ostream* os);
+inline void PrintTo(const wxColour& c, std::ostream* os)
+{
+    *os << "RGB(" << int(c.Red()) << ", " << int(c.Green()) << ", " << int(c.Blue()) << ")";
+}
+inline void PrintTo(const wxRect& r, std::ostream* os)
+{
+    *os << "(" << r.x << ", " << r.y << ", " << r.width << " x " << r.height << ")";
+}
+inline void PrintTo(const wxSize& s, std::ostream* os) { *os << s.x << " x " << s.y; }
 
-// Watches the keys that reach the key hooks of windows (the first stop of a
+// Records the keys that reach the key hooks of windows (the first stop of a
 // key press in a top-level window).
 class KeyHookWatcher : public wxEventFilter {
 public:
-    KeyHookWatcher();
-    ~KeyHookWatcher() override;
-    int FilterEvent(wxEvent& event) override;
-    bool Saw(int keyCode) const;
+    KeyHookWatcher() { wxEvtHandler::AddFilter(this); }
+    ~KeyHookWatcher() override { wxEvtHandler::RemoveFilter(this); }
+    int FilterEvent(wxEvent& event) override
+    {
+        if (event.GetEventType() == wxEVT_CHAR_HOOK)
+            m_keys.push_back(static_cast<wxKeyEvent&>(event).GetKeyCode());
+        return Event_Skip;
+    }
+    bool Saw(int keyCode) const { return std::find(m_keys.begin(), m_keys.end(), keyCode) != m_keys.end(); }
 
 private:
     std::vector<int> m_keys;
@@ -67,8 +80,11 @@ public:
     MessageBoxRecorder& operator=(const MessageBoxRecorder&) = delete;
 
     const std::vector<MessageBoxRequest>& Requests() const { return m_requests; }
-    // How many boxes showed exactly text.
-    int CountOf(const std::string& text) const;
+    int CountOf(const std::string& text) const
+    {
+        return static_cast<int>(std::count_if(m_requests.begin(), m_requests.end(),
+                                              [&](const MessageBoxRequest& r) { return r.m_strText == text; }));
+    }
 
 private:
     std::vector<MessageBoxRequest> m_requests;
@@ -76,18 +92,17 @@ private:
     MessageBoxRoutine m_previous;
 };
 
-// Answers every modal dialog without showing it, after recording it.
+// Answers every modal dialog without showing it, after counting it.
 class ModalDialogAnswerer : public wxModalDialogHook {
 public:
     using Answer = std::function<int(wxDialog* dialog)>;
-    explicit ModalDialogAnswerer(Answer answer);
-    ~ModalDialogAnswerer() override;
-
+    explicit ModalDialogAnswerer(Answer answer) : m_answer(std::move(answer)) { Register(); }
+    ~ModalDialogAnswerer() override { Unregister(); }
     int Count() const { return m_nCount; }
 
 protected:
-    int Enter(wxDialog* dialog) override;
-    void Exit(wxDialog* dialog) override;
+    int Enter(wxDialog* dialog) override { return ++m_nCount, m_answer(dialog); }
+    void Exit(wxDialog*) override {}
 
 private:
     Answer m_answer;
