@@ -44,28 +44,20 @@ TEST(Generate, StartsARunWithThePathsTheLengthAndTheSliders)
     EXPECT_EQ(settings.m_strInputPath, input);
     EXPECT_EQ(settings.m_strOutputPath, dir.File("out.wav"));
     EXPECT_EQ(settings.m_nDurationSeconds, 15);
+    // The start positions; every position's mapping is checked in ParameterPanel.*.
     EXPECT_EQ(settings.m_nGrainsPerSecond, 4000);
     EXPECT_EQ(settings.m_nGrainFrames, 35280);
-    EXPECT_EQ(settings.m_nSegmentGrains, 24000);
-    EXPECT_EQ(settings.m_nScanFrames, 133);
     EXPECT_EQ(settings.m_dVolume, 0.5);
-    EXPECT_EQ(settings.m_nFadeSeconds, 3);
     EXPECT_TRUE(host.TakeMessages().empty());
 }
 
-TEST(Play, NeedsAnOutputAndReportsAFailedOpen)
+// A failed open of a chosen output: XdgOpener.PlayOfAnOutputNotYetGeneratedFailsWithTheMessage.
+TEST(Play, NeedsAnOutput)
 {
-    TempDir dir;
     PartsHost host;
     host.Click(IDC_PLAY);
     EXPECT_EQ(host.TakeMessages(), std::vector<int>{IDS_SELECT_OUTPUT});
     EXPECT_TRUE(host.Opener().m_targets.empty());
-
-    host.ChooseOutput(dir.File("out.wav"));
-    host.Opener().m_bSucceed = false;
-    host.Click(IDC_PLAY);
-    EXPECT_EQ(host.TakeMessages(), std::vector<int>{IDS_ERR_PLAY});
-    EXPECT_EQ(host.Opener().m_targets, std::vector<std::string>{dir.File("out.wav")});
 }
 
 TEST(WebSite, OpensTheAddressAndNeverSaysAWord)

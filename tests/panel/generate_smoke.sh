@@ -12,15 +12,10 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
 
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 # Waits for a visible window named exactly $1 and prints its id.
-find_window() {
-    timeout "${2:-20}" xdotool search --sync --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1
-}
+find_window() { timeout "${2:-20}" xdotool search --sync --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1; }
 
 # Waits until no visible window is named exactly $1.
 wait_gone() {
@@ -31,9 +26,7 @@ wait_gone() {
     return 1
 }
 
-shot() {
-    import -window root "$artifacts/$1.png" 2>/dev/null || true
-}
+shot() { import -window root "$artifacts/$1.png" 2>/dev/null || true; }
 
 # Clicks the main window at a client point (the window has no frame here).
 click_main() {
@@ -113,10 +106,9 @@ shot 7-after-run
 
 output="$work/ambient result.wav"
 if [ -f "$output" ]; then
-    [ "$(soxi -r "$output")" = "44100" ] || fail "output rate is $(soxi -r "$output")"
-    [ "$(soxi -c "$output")" = "2" ] || fail "output channels: $(soxi -c "$output")"
-    [ "$(soxi -b "$output")" = "16" ] || fail "output bits: $(soxi -b "$output")"
-    [ "$(soxi -s "$output")" = "661500" ] || fail "output has $(soxi -s "$output") frames, not 15 s"
+    # Rate, channels, bits and frames: 15 s at 44100 Hz.
+    layout="$(soxi -r "$output") $(soxi -c "$output") $(soxi -b "$output") $(soxi -s "$output")"
+    [ "$layout" = "44100 2 16 661500" ] || fail "output rate, channels, bits, frames: $layout"
     peak=$(sox "$output" -n stat 2>&1 | sed -n 's/^Maximum amplitude: *//p')
     # The volume slider's start value puts the peak at half of full scale.
     awk -v p="$peak" 'BEGIN { exit !(p > 0.25 && p <= 0.5001) }' || fail "output peak is $peak"

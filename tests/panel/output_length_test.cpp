@@ -44,7 +44,7 @@ wxPoint ScreenCentre(wxWindow& window, const wxRect& rect)
 
 }  // namespace
 
-TEST(OutputLength, APresetSetsThePickerStaysSelectedAndRecomputesTheFigures)
+TEST(OutputLength, OnlyTheUsersChoicesKeepPresetsPickerAndFiguresInStep)
 {
     PartsHost host;
     ChoosePreset(host, 3);
@@ -60,19 +60,15 @@ TEST(OutputLength, APresetSetsThePickerStaysSelectedAndRecomputesTheFigures)
     EXPECT_EQ(PickerOf(host).GetDisplayText(), "03:01");
     EXPECT_EQ(PresetsOf(host).GetSelection(), wxNOT_FOUND);
     EXPECT_EQ(host.TextOf(IDC_REQUIRED_MEMORY), "61 MB");  // 63856800 + 352800 bytes
-}
 
-TEST(OutputLength, SettingEitherFromCodeRunsNoHandler)
-{
-    PartsHost host;
+    // Set from code, neither runs a handler: the selection and the figures stay.
     ChoosePreset(host, 3);
     PickerOf(host).SetLength({10, 0});
-    // Neither the selection nor the figures noticed.
     EXPECT_EQ(PresetsOf(host).GetSelection(), 3);
-    EXPECT_EQ(host.TextOf(IDC_REQUIRED_DISK), "30 MB");
     PresetsOf(host).SetSelection(5);
     EXPECT_EQ(PickerOf(host).GetDisplayText(), "10:00");
     EXPECT_EQ(host.TextOf(IDC_REQUIRED_DISK), "30 MB");
+    EXPECT_EQ(host.TextOf(IDC_REQUIRED_MEMORY), "60 MB");
 }
 
 TEST(OutputLength, FiguresOfTypedLengths)

@@ -36,8 +36,7 @@ private:
 };
 
 // Records what would be opened and answers with m_bSucceed at once.
-class FakeOpener : public DesktopOpener {
-public:
+struct FakeOpener : DesktopOpener {
     void Open(const std::string& target, Finished finished) override
     {
         m_targets.push_back(target);
@@ -66,14 +65,13 @@ public:
     std::vector<int> TakeMessages() { return std::exchange(m_messages, {}); }
     const std::vector<GenerationSettings>& Runs() const { return m_runs; }
 
-    // Clicks a command button through its wxEVT_BUTTON, as the user would.
+    // Clicks a button through its wxEVT_BUTTON, as the user would; the file
+    // buttons with their dialog's answer queued first.
     void Click(int buttonId);
-    // Clicks a file button, answering its dialog with path.
     void ChooseInput(const std::optional<std::string>& path);
     void ChooseOutput(const std::optional<std::string>& path);
-    // The text a static control shows, by id.
+    // The text a static control shows by id; the six value labels in the slider table's order.
     std::string TextOf(int id);
-    // The six value labels, in the slider table's order.
     std::vector<std::string> ValueLabels();
 
 private:
