@@ -61,14 +61,12 @@ TEST(ParameterPanel, KeysMoveSlidersAndTheSettingsFollow)
         SendKey(SliderOf(host, id), key);
     EXPECT_EQ(host.ValueLabels(), (std::vector<std::string>{"1", "20", "10000", "75", "100", "0"}));
 
+    // The settings come from the moved positions (the mapping itself is checked without a window).
     GenerationSettings settings;
     host.Parts().FillSettings(settings);
     EXPECT_EQ(settings.m_nGrainsPerSecond, 10000);
     EXPECT_EQ(settings.m_nGrainFrames, 3307);
     EXPECT_EQ(settings.m_nFadeSeconds, 0);
-    EXPECT_EQ(settings.m_dVolume, 1.0);
-    EXPECT_EQ(settings.m_nScanFrames, 4);
-    EXPECT_EQ(settings.m_nSegmentGrains, 200000);
 }
 
 TEST(ParameterPanel, RestorePutsBackEverythingButTheFiles)
