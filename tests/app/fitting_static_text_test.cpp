@@ -11,14 +11,10 @@
 
 namespace {
 
+// A plain window with an 8-point font for the texts to live in.
 struct Host {
-    Host()
-        : dialog(new wxDialog(nullptr, wxID_ANY, "host"))
-    {
-        dialog->SetFont(wxFontInfo(8).Family(wxFONTFAMILY_SWISS));
-    }
-    ~Host() { delete dialog; }
-    wxDialog* dialog;
+    std::unique_ptr<wxDialog> dialog{new wxDialog(nullptr, wxID_ANY, "host")};
+    Host() { dialog->SetFont(wxFontInfo(8).Family(wxFONTFAMILY_SWISS)); }
 };
 
 int TextWidth(const wxWindow& window, const wxString& text)
@@ -34,7 +30,7 @@ TEST(FittingStaticText, ShrinksTheFontUntilALongTextFitsItsWidth)
 {
     Host host;
     const wxString label = "Estimated time left";
-    auto* text = new FittingStaticText(host.dialog, wxID_ANY, "", wxPoint(0, 0), wxSize(80, 18));
+    auto* text = new FittingStaticText(host.dialog.get(), wxID_ANY, "", wxPoint(0, 0), wxSize(80, 18));
     const int normalWidth = TextWidth(*text, label);
     ASSERT_GT(normalWidth, 80) << "the test needs a text wider than its box";
     text->SetLabel(label);
@@ -50,7 +46,7 @@ TEST(FittingStaticText, ShrinksTheFontUntilALongTextFitsItsWidth)
 TEST(FittingStaticText, StopsAtTheSmallestSizeWhenNothingFits)
 {
     Host host;
-    auto* text = new FittingStaticText(host.dialog, wxID_ANY, "A rather long text for a tiny box", wxPoint(0, 0),
+    auto* text = new FittingStaticText(host.dialog.get(), wxID_ANY, "A rather long text for a tiny box", wxPoint(0, 0),
                                        wxSize(20, 18));
     EXPECT_EQ(text->GetFont().GetFractionalPointSize(), FittingStaticText::kSmallestPointSize);
     EXPECT_EQ(text->GetSize(), wxSize(20, 18));

@@ -67,14 +67,6 @@ public:
         return ProgressDialog::PumpMessages();
     }
 
-    bool PhaseEnded(Phase phase) const
-    {
-        for (const BarCall& call : m_bars) {
-            if (call.phase == phase && call.percent == 100)
-                return true;
-        }
-        return false;
-    }
     wxString TextOf(int id) { return dynamic_cast<wxStaticText*>(FindWindow(id))->GetLabel(); }
     int BarOf(int id) { return dynamic_cast<wxGauge*>(FindWindow(id))->GetValue(); }
     // A click on Cancel, delivered when the queue is next served.
@@ -93,16 +85,12 @@ protected:
     {
         WriteToneWav(m_inputPath, 2 * 44100);
         // Light settings, so a 20-second output takes a fraction of a second.
-        PanelValues values;
-        values.m_nDensity = 2000;
-        values.m_nGrainLength = 50;
-        values.m_nSegment = 1;
-        values.m_nFade = 1;
-        FillSettings(values, m_settings);
-        m_settings.m_strInputPath = m_inputPath;
-        m_settings.m_strOutputPath = m_outputPath;
-        m_settings.m_nDurationSeconds = kOutputSeconds;
-        m_dialog.GetRun().SetSettings(m_settings);
+        GenerationSettings settings;
+        FillSettings(PanelValues{.m_nSegment = 1, .m_nDensity = 2000, .m_nGrainLength = 50, .m_nFade = 1}, settings);
+        settings.m_strInputPath = m_inputPath;
+        settings.m_strOutputPath = m_outputPath;
+        settings.m_nDurationSeconds = kOutputSeconds;
+        m_dialog.GetRun().SetSettings(settings);
     }
 
     // Runs the window to its end; a watchdog stops a hanging run.
@@ -149,7 +137,6 @@ protected:
     TempDir m_dir;
     std::string m_inputPath = m_dir.File("input.wav");
     std::string m_outputPath = m_dir.File("output.wav");
-    GenerationSettings m_settings;
     std::unique_ptr<ProbeProgressDialog> m_pDialog = std::make_unique<ProbeProgressDialog>();
     // Not to be used after DestroyWindow.
     ProbeProgressDialog& m_dialog = *m_pDialog;
@@ -267,7 +254,7 @@ TEST_F(ProgressRunTest, YesWhileGeneratingStopsWithABareHeaderAndNoMessage)
     MessageBoxRecorder boxes([](const MessageBoxRequest& request) { return AnswerQuestionWith(request, IDYES); });
     bool clicked = false;
     m_dialog.m_onPump = [&](ProbeProgressDialog& dialog) {
-        if (!clicked && dialog.PhaseEnded(Phase::Loading)) {
+        if (!clicked && dialog.BarOf(IDC_LOADING_BAR) == 100) {
             dialog.QueueCancelClick();
             clicked = true;
         }

@@ -1,17 +1,12 @@
 #!/bin/bash
 # Starts the real program on the X display it is given, finds its main window
-# by name, checks its size, Escape and the close box, and the display check. Usage: sonnelith_smoke.sh <sonnelith> <x_close_window> <artifact folder>
+# by name, checks its size, Escape and the close box, and the display check.
+# Usage: sonnelith_smoke.sh <sonnelith> <x_close_window> <artifact folder>
 set -u
-program=$1
-close_window=$2
-artifacts=$3
+program=$1 close_window=$2 artifacts=$3 failures=0
 mkdir -p "$artifacts"
-failures=0
 
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 # Waits for a window named exactly $1 and prints its id.
 find_window() {
@@ -20,17 +15,12 @@ find_window() {
 
 # Waits up to 10 s for process $1 to end and sets status to its exit status.
 wait_for_exit() {
-    for _ in $(seq 100); do
-        kill -0 "$1" 2>/dev/null || break
-        sleep 0.1
-    done
+    for _ in $(seq 100); do kill -0 "$1" 2>/dev/null && sleep 0.1; done
     if kill -0 "$1" 2>/dev/null; then
-        kill "$1"
-        status="still running"
-        return
+        kill "$1"; status="still running"
+    else
+        wait "$1"; status=$?
     fi
-    wait "$1"
-    status=$?
 }
 
 # 1. Start, size, screenshot, Escape, then the close box.
