@@ -200,6 +200,9 @@ wxColour WaitForPixel(wxWindow& window, wxPoint point, const wxColour& colour, i
     return seen;
 }
 
+namespace {
+
+// Pixels where a and b differ outside ignore; -1 when their sizes differ.
 int PixelsDiffering(const wxImage& a, const wxImage& b, const wxRect& ignore)
 {
     if (!a.IsOk() || a.GetSize() != b.GetSize())
@@ -211,6 +214,8 @@ int PixelsDiffering(const wxImage& a, const wxImage& b, const wxRect& ignore)
     }
     return differing;
 }
+
+}  // namespace
 
 int WaitForImage(wxWindow& window, const wxImage& expected, const wxRect& ignore)
 {

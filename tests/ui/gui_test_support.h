@@ -70,8 +70,6 @@ wxColour PixelOf(const wxImage& image, wxPoint point);
 // Waits until the screen shows colour at the window's client point; the
 // result is the colour seen last.
 wxColour WaitForPixel(wxWindow& window, wxPoint point, const wxColour& colour, int timeoutMs = kPatienceMs);
-// Pixels where a and b differ outside ignore; -1 when their sizes differ.
-int PixelsDiffering(const wxImage& a, const wxImage& b, const wxRect& ignore = wxRect());
 // Waits until the window's client area shows expected outside ignore; the
 // result is the count of differing pixels seen last.
 int WaitForImage(wxWindow& window, const wxImage& expected, const wxRect& ignore = wxRect());
