@@ -1,4 +1,5 @@
-// The one message box routine: captions, icons, answers, and replacement.
+// The one message box routine: captions, icons (an OK box without one gets
+// the exclamation icon), answers, and replacement.
 #include "message_box.h"
 #include "message_box_routine.h"
 #include "string_table.h"
@@ -8,17 +9,6 @@
 
 #include <wx/app.h>
 #include <wx/msgdlg.h>
-
-TEST(MessageBoxStyle, OnlyAnOkBoxWithoutIconGetsTheExclamationIcon)
-{
-    const std::pair<unsigned, unsigned> cases[] = {
-        {MB_OK, MB_OK | MB_ICONEXCLAMATION},
-        {MB_OK | MB_ICONINFORMATION, MB_OK | MB_ICONINFORMATION},
-        {MB_YESNO, MB_YESNO},
-    };
-    for (const auto& [asked, shown] : cases)
-        EXPECT_EQ(CompleteMessageStyle(asked), shown) << "style " << asked;
-}
 
 TEST(MessageBoxRoutine, AReplacementAnswersAndTheSystemBoxComesBackAfterwards)
 {
