@@ -129,6 +129,15 @@ protected:
             EXPECT_EQ(RunTool(std::string("soxi ") + option + " " + ShellQuote(m_outputPath)).output, value + "\n");
     }
 
+    // Clicks Cancel once, at the first pump where condition holds.
+    void CancelOnceWhen(std::function<bool()> condition)
+    {
+        m_dialog.m_onPump = [condition, clicked = false](ProbeProgressDialog& dialog) mutable {
+            if (!clicked && (clicked = condition()))
+                dialog.QueueCancelClick();
+        };
+    }
+
     static int AnswerQuestionWith(const MessageBoxRequest& request, int answer)
     {
         return (request.m_nStyle & MB_TYPEMASK) == MB_YESNO ? answer : IDOK;
@@ -252,13 +261,7 @@ TEST_F(ProgressRunTest, TheRefreshTimerShowsProgressMidPhaseAndTheSizeOnlyWhileW
 TEST_F(ProgressRunTest, YesWhileGeneratingStopsWithABareHeaderAndNoMessage)
 {
     MessageBoxRecorder boxes([](const MessageBoxRequest& request) { return AnswerQuestionWith(request, IDYES); });
-    bool clicked = false;
-    m_dialog.m_onPump = [&](ProbeProgressDialog& dialog) {
-        if (!clicked && dialog.BarOf(IDC_LOADING_BAR) == 100) {
-            dialog.QueueCancelClick();
-            clicked = true;
-        }
-    };
+    CancelOnceWhen([this] { return m_dialog.BarOf(IDC_LOADING_BAR) == 100; });
 
     EXPECT_EQ(RunWindow(), wxID_CANCEL);
 
@@ -283,18 +286,10 @@ TEST_F(ProgressRunTest, YesWhileGeneratingStopsWithABareHeaderAndNoMessage)
 TEST_F(ProgressRunTest, YesWhileWritingLeavesAShorterValidFile)
 {
     MessageBoxRecorder boxes([](const MessageBoxRequest& request) { return AnswerQuestionWith(request, IDYES); });
-    bool clicked = false;
-    m_dialog.m_onPump = [&](ProbeProgressDialog& dialog) {
-        // Frames reach the disk only while writing.
-        if (!clicked && OutputSize() > 44) {
-            dialog.QueueCancelClick();
-            clicked = true;
-        }
-    };
+    CancelOnceWhen([this] { return OutputSize() > 44; });  // frames reach the disk only while writing
 
     EXPECT_EQ(RunWindow(), wxID_CANCEL);
 
-    ASSERT_TRUE(clicked);
     ASSERT_EQ(boxes.Requests().size(), 1u);
     EXPECT_EQ(boxes.Requests()[0].m_strText, kQuestion);
     const std::uintmax_t size = OutputSize();
