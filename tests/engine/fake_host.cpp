@@ -10,12 +10,6 @@ void FakeHost::Attach(GenerationRun& run)
     run.SetShowProgress(1);
 }
 
-void FakeHost::CancelAt(Stage stage, int nthPump)
-{
-    m_cancelStage = stage;
-    m_nCancelPump = nthPump;
-}
-
 int FakeHost::ShowMessage(int stringId, const std::string& text, unsigned style)
 {
     m_messages.push_back({stringId, text, style});
@@ -36,16 +30,6 @@ void FakeHost::SetBarPosition(Phase phase, int percent)
 void FakeHost::SetPercentText(Phase phase, int percent)
 {
     m_percentTexts[phase].push_back(FormatPercent(percent));
-}
-
-void FakeHost::SetTimeLeftText(const std::string& text)
-{
-    m_timeLeftTexts.push_back(text);
-}
-
-void FakeHost::SetWrittenSizeText(const std::string& text)
-{
-    m_writtenTexts.push_back(text);
 }
 
 int FakeHost::PumpMessages()

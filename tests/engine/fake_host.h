@@ -26,15 +26,19 @@ public:
     // Raises the run's show-progress flag, so that every progress point refreshes.
     void Attach(GenerationRun& run);
     // Clears the keep-going flag inside the nth pump (from 1) of stage.
-    void CancelAt(Stage stage, int nthPump);
+    void CancelAt(Stage stage, int nthPump)
+    {
+        m_cancelStage = stage;
+        m_nCancelPump = nthPump;
+    }
     // Calls hook inside every pump (after any cancel), e.g. to move a clock.
     void OnPump(std::function<void()> hook) { m_onPump = std::move(hook); }
 
     int ShowMessage(int stringId, const std::string& text, unsigned style) override;
     void SetBarPosition(Phase phase, int percent) override;
     void SetPercentText(Phase phase, int percent) override;
-    void SetTimeLeftText(const std::string& text) override;
-    void SetWrittenSizeText(const std::string& text) override;
+    void SetTimeLeftText(const std::string& text) override { m_timeLeftTexts.push_back(text); }
+    void SetWrittenSizeText(const std::string& text) override { m_writtenTexts.push_back(text); }
     int PumpMessages() override;
 
     std::vector<Message> m_messages;

@@ -25,15 +25,6 @@ class GenerationRunTest : public testing::Test, public RunFixture {
 protected:
     void SetUp() override { WriteToneWav(InputPath(), kInputFrames); }
 
-    void ExpectBareHeader()
-    {
-        const auto bytes = OutputBytes();
-        ASSERT_TRUE(bytes);
-        EXPECT_EQ(bytes->size(), 44u);
-        EXPECT_EQ(ReadHeaderSizes(*bytes).m_nData, 0u);
-        EXPECT_EQ(ReadHeaderSizes(*bytes).m_nRiff, 0u);
-    }
-
     int PeakSample()
     {
         int peak = 0;
@@ -53,7 +44,8 @@ int SecondsOf(const std::string& text)
 
 }  // namespace
 
-TEST_F(GenerationRunTest, CompletedRunWritesEveryFrameAndReportsSuccess)
+// The peak sample is the volume: 0.5 by default, then 100 %.
+TEST_F(GenerationRunTest, CompletedRunWritesEveryFrameAtTheVolumeAndReportsSuccess)
 {
     Generate();
     ASSERT_EQ(MessageIds(), std::vector<int>{IDS_GENERATION_DONE});
@@ -64,11 +56,6 @@ TEST_F(GenerationRunTest, CompletedRunWritesEveryFrameAndReportsSuccess)
     EXPECT_EQ(bytes->size(), 44u + 4u * kTwoSecondFrames);
     EXPECT_EQ(ReadHeaderSizes(*bytes).m_nData, 4u * kTwoSecondFrames);
     EXPECT_EQ(ReadHeaderSizes(*bytes).m_nRiff, 36u + 4u * kTwoSecondFrames);
-}
-
-TEST_F(GenerationRunTest, PeakSampleIsTheVolume)
-{
-    Generate();
     EXPECT_EQ(PeakSample(), 16383);  // trunc(0.5 × 32767)
     m_panel.m_nVolume = 100;
     Generate();
@@ -110,14 +97,6 @@ TEST_F(GenerationRunTest, WrittenSizeIsShownWhileWritingOnly)
     EXPECT_EQ(m_host.m_writtenTexts.back(), "1 MB");
 }
 
-TEST_F(GenerationRunTest, StillClockShowsNoEstimate)
-{
-    Generate();
-    ASSERT_FALSE(m_host.m_timeLeftTexts.empty());
-    for (const std::string& text : m_host.m_timeLeftTexts)
-        EXPECT_EQ(text, "...");
-}
-
 // The clock moves one second per pump, so at the writing phase's mth progress
 // point m seconds have passed for m thousand of N frames: N/1000 − m are left.
 TEST_F(GenerationRunTest, TimeLeftExtrapolatesTheCurrentPhase)
@@ -134,18 +113,16 @@ TEST_F(GenerationRunTest, TimeLeftExtrapolatesTheCurrentPhase)
         ASSERT_NEAR(SecondsOf(writing[m]), std::max(441 - m, 0), 1) << "point " << m << ": " << writing[m];
 }
 
+// 3000 frames at 22050 and 11025 Hz are 6000 and 12000 frames at 44100.
 TEST_F(GenerationRunTest, InputsAtLowerRatesAreLoadedAt44100)
 {
-    WriteToneWav(InputPath(), 3000, 22050);
-    Generate();
-    EXPECT_EQ(m_host.m_pumps[Stage::Loading], 6);  // 6000 frames
-    EXPECT_EQ(MessageIds(), std::vector<int>{IDS_GENERATION_DONE});
-
-    m_host = FakeHost();
-    WriteToneWav(InputPath(), 3000, 11025);
-    Generate();
-    EXPECT_EQ(m_host.m_pumps[Stage::Loading], 12);  // 12000 frames
-    EXPECT_EQ(MessageIds(), std::vector<int>{IDS_GENERATION_DONE});
+    for (const std::uint32_t rate : {22050u, 11025u}) {
+        m_host = FakeHost();
+        WriteToneWav(InputPath(), 3000, rate);
+        Generate();
+        EXPECT_EQ(m_host.m_pumps[Stage::Loading], static_cast<int>(3 * 44100 / rate)) << rate;
+        EXPECT_EQ(MessageIds(), std::vector<int>{IDS_GENERATION_DONE});
+    }
 }
 
 TEST_F(GenerationRunTest, ZeroLengthLeavesABareHeaderAndSucceeds)
@@ -169,40 +146,38 @@ TEST_F(GenerationRunTest, SixtySecondsMake10584044Bytes)
     EXPECT_EQ(OutputBytes()->size(), 10584044u);
 }
 
-TEST_F(GenerationRunTest, CancelWhileLoadingLetsLoadingFinishThenStops)
-{
-    m_host.CancelAt(Stage::Loading, 2);
-    Generate();
-    EXPECT_EQ(m_host.m_pumps[Stage::Loading], 45);
-    EXPECT_EQ(m_host.m_bars[Phase::Loading].back(), 100);
-    EXPECT_EQ(m_host.m_bars.count(Phase::Generating), 0u);
-    EXPECT_EQ(m_host.m_bars.count(Phase::Writing), 0u);
-    EXPECT_TRUE(m_host.m_messages.empty());
-    ExpectBareHeader();
-}
+// A cancel in loading lets loading end; in generating it stops before the
+// next grain; in finishing the passes end and writing stops before its first
+// frame. Each leaves a bare header, shows nothing, and ends every bar it
+// started at 100.
+struct CancelCase {
+    Stage m_stage;
+    int m_nPump;
+    int m_nPumpsInStage;
+    std::vector<Phase> m_barsShown;
+};
 
-TEST_F(GenerationRunTest, CancelWhileGeneratingStopsBeforeTheNextGrain)
+TEST_F(GenerationRunTest, CancelBeforeWritingLeavesABareHeader)
 {
-    m_host.CancelAt(Stage::Generating, 1);
-    Generate();
-    EXPECT_EQ(m_host.m_pumps[Stage::Generating], 1);
-    EXPECT_EQ(m_host.m_bars[Phase::Generating].back(), 100);
-    EXPECT_EQ(m_host.m_percentTexts[Phase::Generating].back(), "100%");
-    EXPECT_EQ(m_host.m_bars.count(Phase::Writing), 0u);
-    EXPECT_TRUE(m_host.m_messages.empty());
-    ExpectBareHeader();
-}
-
-TEST_F(GenerationRunTest, CancelWhileFinishingLetsItEndAndWritesNothing)
-{
-    m_host.CancelAt(Stage::Finishing, 1);
-    Generate();
-    EXPECT_EQ(m_host.m_pumps[Stage::Finishing], 4);
-    // Writing is entered but stops before its first frame, so its bar jumps to 100.
-    EXPECT_EQ(m_host.m_pumps[Stage::Writing], 0);
-    EXPECT_EQ(m_host.m_bars[Phase::Writing], std::vector<int>{100});
-    EXPECT_TRUE(m_host.m_messages.empty());
-    ExpectBareHeader();
+    const CancelCase cases[] = {{Stage::Loading, 2, 45, {Phase::Loading}},
+                                {Stage::Generating, 1, 1, {Phase::Loading, Phase::Generating}},
+                                {Stage::Finishing, 1, 4, {Phase::Loading, Phase::Generating, Phase::Writing}}};
+    for (const CancelCase& cancel : cases) {
+        m_host = FakeHost();
+        m_host.CancelAt(cancel.m_stage, cancel.m_nPump);
+        Generate();
+        SCOPED_TRACE(static_cast<int>(cancel.m_stage));
+        EXPECT_EQ(m_host.m_pumps[cancel.m_stage], cancel.m_nPumpsInStage);
+        EXPECT_EQ(m_host.m_pumps[Stage::Writing], 0);
+        ASSERT_EQ(m_host.m_bars.size(), cancel.m_barsShown.size());
+        for (const Phase phase : cancel.m_barsShown) {
+            ASSERT_FALSE(m_host.m_bars[phase].empty() || m_host.m_percentTexts[phase].empty());
+            EXPECT_EQ(m_host.m_bars[phase].back(), 100);
+            EXPECT_EQ(m_host.m_percentTexts[phase].back(), "100%");
+        }
+        EXPECT_TRUE(m_host.m_messages.empty());
+        ExpectBareHeader();
+    }
 }
 
 TEST_F(GenerationRunTest, CancelWhileWritingLeavesAShorterValidFile)

@@ -13,14 +13,6 @@ GenerationSettings SettingsFor(const PanelValues& values)
     return settings;
 }
 
-PanelValues WithDensityAndRange(int density, int scanRange)
-{
-    PanelValues values;
-    values.m_nDensity = density;
-    values.m_nScanRange = scanRange;
-    return values;
-}
-
 }  // namespace
 
 TEST(PanelSettings, StartValuesGiveTheDefaultRun)
@@ -34,47 +26,35 @@ TEST(PanelSettings, StartValuesGiveTheDefaultRun)
     EXPECT_EQ(settings.m_nSegmentGrains, 24000);
 }
 
-TEST(PanelSettings, ScanRangeSpansFromTheGrainGapTo500Frames)
+// The ends of each slider: the scan range runs from the gap between grain
+// starts to 500 frames, a segment counts grains at the chosen density.
+TEST(PanelSettings, SliderEndsGiveTheirSettings)
 {
-    EXPECT_EQ(SettingsFor(WithDensityAndRange(500, 100)).m_nScanFrames, 500);
-    EXPECT_EQ(SettingsFor(WithDensityAndRange(500, 1)).m_nScanFrames, 88);  // 88 + floor(412 / 10000)
-    EXPECT_EQ(SettingsFor(WithDensityAndRange(10000, 1)).m_nScanFrames, 4);
-    EXPECT_EQ(SettingsFor(WithDensityAndRange(10000, 100)).m_nScanFrames, 500);
-}
-
-TEST(PanelSettings, SegmentCountsGrainsAtTheChosenDensity)
-{
-    PanelValues values;
-    values.m_nDensity = 10000;
-    values.m_nSegment = 20;
-    EXPECT_EQ(SettingsFor(values).m_nSegmentGrains, 200000);
-    values.m_nDensity = 500;
-    values.m_nSegment = 1;
-    EXPECT_EQ(SettingsFor(values).m_nSegmentGrains, 500);
-}
-
-TEST(PanelSettings, GrainLengthIsMillisecondsTimes44Point1RoundedDown)
-{
-    PanelValues values;
-    values.m_nGrainLength = 50;
-    EXPECT_EQ(SettingsFor(values).m_nGrainFrames, 2205);
-    values.m_nGrainLength = 75;
-    EXPECT_EQ(SettingsFor(values).m_nGrainFrames, 3307);  // 3307.5
-    values.m_nGrainLength = 2000;
-    EXPECT_EQ(SettingsFor(values).m_nGrainFrames, 88200);
-}
-
-TEST(PanelSettings, VolumeAndFadeEnds)
-{
-    PanelValues values;
-    values.m_nVolume = 1;
-    values.m_nFade = 0;
-    EXPECT_EQ(SettingsFor(values).m_dVolume, 0.01);
-    EXPECT_EQ(SettingsFor(values).m_nFadeSeconds, 0);
-    values.m_nVolume = 100;
-    values.m_nFade = 10;
-    EXPECT_EQ(SettingsFor(values).m_dVolume, 1.0);
-    EXPECT_EQ(SettingsFor(values).m_nFadeSeconds, 10);
+    auto panel = [](int density, int scanRange, int segment, int grainMs, int volume, int fade) {
+        PanelValues values;
+        values.m_nDensity = density;
+        values.m_nScanRange = scanRange;
+        values.m_nSegment = segment;
+        values.m_nGrainLength = grainMs;
+        values.m_nVolume = volume;
+        values.m_nFade = fade;
+        return SettingsFor(values);
+    };
+    const GenerationSettings low = panel(500, 1, 1, 50, 1, 0);
+    EXPECT_EQ(low.m_nScanFrames, 88);  // 88 + floor(412 / 10000)
+    EXPECT_EQ(low.m_nSegmentGrains, 500);
+    EXPECT_EQ(low.m_nGrainFrames, 2205);
+    EXPECT_EQ(low.m_dVolume, 0.01);
+    EXPECT_EQ(low.m_nFadeSeconds, 0);
+    const GenerationSettings high = panel(10000, 100, 20, 2000, 100, 10);
+    EXPECT_EQ(high.m_nScanFrames, 500);
+    EXPECT_EQ(high.m_nSegmentGrains, 200000);
+    EXPECT_EQ(high.m_nGrainFrames, 88200);
+    EXPECT_EQ(high.m_dVolume, 1.0);
+    EXPECT_EQ(high.m_nFadeSeconds, 10);
+    EXPECT_EQ(panel(10000, 1, 1, 75, 1, 0).m_nScanFrames, 4);
+    EXPECT_EQ(panel(500, 100, 1, 75, 1, 0).m_nScanFrames, 500);
+    EXPECT_EQ(panel(500, 1, 1, 75, 1, 0).m_nGrainFrames, 3307);  // 3307.5
 }
 
 // The desktop program's sliders evaluate the same formulas in doubles; every
@@ -87,7 +67,10 @@ TEST(PanelSettings, EveryPositionAgreesWithTheDoublePrecisionFormulas)
             const int gap = 44100 / density;
             const double share = rangePos * 0.01;
             const int expected = gap + static_cast<int>((500 - gap) * (share * share));
-            ASSERT_EQ(SettingsFor(WithDensityAndRange(density, rangePos)).m_nScanFrames, expected)
+            PanelValues values;
+            values.m_nDensity = density;
+            values.m_nScanRange = rangePos;
+            ASSERT_EQ(SettingsFor(values).m_nScanFrames, expected)
                 << "density " << density << ", range " << rangePos;
         }
     }
@@ -99,24 +82,18 @@ TEST(PanelSettings, EveryPositionAgreesWithTheDoublePrecisionFormulas)
     }
 }
 
-TEST(PanelSettings, OnlyValuesOnASliderAreAllowed)
+// Every slider position is allowed (checked with the panel's sliders); here
+// the values beside them.
+TEST(PanelSettings, ValuesOffASliderAreRefused)
 {
-    EXPECT_TRUE(IsAllowedValue(kDensityLimits, 500));
     EXPECT_TRUE(IsAllowedValue(kDensityLimits, 4050));
-    EXPECT_TRUE(IsAllowedValue(kDensityLimits, 10000));
-    EXPECT_FALSE(IsAllowedValue(kDensityLimits, 4010));
-    EXPECT_FALSE(IsAllowedValue(kDensityLimits, 450));
-    EXPECT_FALSE(IsAllowedValue(kDensityLimits, 10050));
+    for (const int density : {4010, 450, 10050})
+        EXPECT_FALSE(IsAllowedValue(kDensityLimits, density)) << density;
     EXPECT_TRUE(IsAllowedValue(kGrainLengthLimits, 825));
     EXPECT_FALSE(IsAllowedValue(kGrainLengthLimits, 810));
-    EXPECT_TRUE(IsAllowedValue(kFadeLimits, 0));
     EXPECT_FALSE(IsAllowedValue(kFadeLimits, 11));
     EXPECT_FALSE(IsAllowedValue(kScanRangeLimits, 0));
     EXPECT_FALSE(IsAllowedValue(kVolumeLimits, -5));
-}
-
-TEST(PanelSettings, PanelIsAllowedOnlyWhenEveryValueIs)
-{
     EXPECT_TRUE(ArePanelValuesAllowed(PanelValues{}));
     PanelValues values;
     values.m_nSegment = 21;

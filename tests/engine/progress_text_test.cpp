@@ -12,14 +12,11 @@ TEST(ProgressText, PercentHasItsSign)
     EXPECT_EQ(FormatPercent(100), "100%");
 }
 
-TEST(ProgressText, SizesBelow1000MegabytesAreWholeMegabytes)
+// Whole megabytes below 1000, tenths of gigabytes from there.
+TEST(ProgressText, SizeIsMegabytesThenTenthsOfGigabytes)
 {
     EXPECT_EQ(FormatSizeMB(0), "0 MB");
     EXPECT_EQ(FormatSizeMB(999), "999 MB");
-}
-
-TEST(ProgressText, SizesFrom1000MegabytesAreTenthsOfGigabytes)
-{
     EXPECT_EQ(FormatSizeMB(1000), "1.0 GB");
     EXPECT_EQ(FormatSizeMB(1234), "1.2 GB");
     EXPECT_EQ(FormatSizeMB(12345), "12.3 GB");
@@ -35,14 +32,6 @@ TEST(ProgressText, WrittenSizeCountsTheHeader)
     EXPECT_EQ(FormatWrittenSize(158715900), "605 MB");  // 59:59 of output
 }
 
-TEST(ProgressText, SplitSecondsGivesHoursMinutesSeconds)
-{
-    const HoursMinutesSeconds parts = SplitSeconds(3725);
-    EXPECT_EQ(parts.m_nHours, 1);
-    EXPECT_EQ(parts.m_nMinutes, 2);
-    EXPECT_EQ(parts.m_nSeconds, 5);
-}
-
 TEST(ProgressText, TimeLeftExtrapolatesTheTimeSpent)
 {
     EXPECT_EQ(FormatTimeLeft(10, 0.25), "00:00:30");
@@ -52,16 +41,14 @@ TEST(ProgressText, TimeLeftExtrapolatesTheTimeSpent)
     EXPECT_EQ(FormatTimeLeft(400000, 0.5), "111:06:40");  // more than 99 hours: more digits
 }
 
+// Nothing done yet, the first second of a phase, 1 second left, a clock
+// that went back: no estimate. A far-off end stays a time.
 TEST(ProgressText, TimeLeftIsDotsUntilThereIsSomethingToShow)
 {
-    EXPECT_EQ(FormatTimeLeft(10, 0.0), "...");   // nothing done yet
-    EXPECT_EQ(FormatTimeLeft(0, 0.3), "...");    // first second of a phase
-    EXPECT_EQ(FormatTimeLeft(1, 0.5), "...");    // 1 second left
-    EXPECT_EQ(FormatTimeLeft(-5, 0.5), "...");   // a clock that went back
-}
-
-TEST(ProgressText, TimeLeftOfAFarOffEndStaysAText)
-{
+    EXPECT_EQ(FormatTimeLeft(10, 0.0), "...");
+    EXPECT_EQ(FormatTimeLeft(0, 0.3), "...");
+    EXPECT_EQ(FormatTimeLeft(1, 0.5), "...");
+    EXPECT_EQ(FormatTimeLeft(-5, 0.5), "...");
     EXPECT_THAT(FormatTimeLeft(2000000000, 1e-12), testing::MatchesRegex("[0-9]+:[0-9][0-9]:[0-9][0-9]"));
 }
 

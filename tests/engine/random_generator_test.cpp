@@ -15,11 +15,6 @@ TEST(RandomGenerator, StateOneGivesTheKnownDraws)
     for (int i = 0; i < 9; ++i)
         draws.push_back(generator.Draw());
     EXPECT_EQ(draws, (std::vector<int>{41, 18467, 6334, 26500, 19169, 15724, 11478, 29358, 26962}));
-}
-
-TEST(RandomGenerator, UnitTurnsTheDrawIntoAFractionOf32767)
-{
-    RandomGenerator generator;
     generator.SetState(1);
     EXPECT_NEAR(generator.Unit(), 0.0012512589, 1e-10);  // 41 / 32767
 }

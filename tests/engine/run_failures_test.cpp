@@ -49,34 +49,25 @@ protected:
         EXPECT_EQ(m_host.m_messages[0].m_nStyle, MB_OK | MB_ICONEXCLAMATION);
     }
 
-    void ExpectBareHeader()
-    {
-        const auto bytes = OutputBytes();
-        ASSERT_TRUE(bytes);
-        EXPECT_EQ(bytes->size(), 44u);
-        EXPECT_EQ(ReadHeaderSizes(*bytes).m_nData, 0u);
-    }
-
     // An output file from before the run, which some failures must not touch.
     const std::vector<unsigned char> m_previousOutput{'k', 'e', 'e', 'p'};
 };
 
 }  // namespace
 
-TEST_F(RunFailureTest, MissingInputIsReportedAndTheOutputIsUntouched)
+// A missing input and one at a rate the loader does not take: the output file
+// from before the run is left as it was.
+TEST_F(RunFailureTest, UnreadableInputIsReportedAndTheOutputIsUntouched)
 {
-    WriteWholeFile(OutputPath(), m_previousOutput);
-    Generate();
-    ExpectOnlyError(IDS_ERR_OPEN_INPUT);
-    EXPECT_EQ(OutputBytes(), m_previousOutput);
-}
-
-TEST_F(RunFailureTest, InputAt48000HzIsRefusedAndNoOutputIsCreated)
-{
-    WriteToneWav(InputPath(), 48000, 48000);
-    Generate();
-    ExpectOnlyError(IDS_ERR_OPEN_INPUT);
-    EXPECT_FALSE(OutputBytes());
+    for (const bool exists : {false, true}) {
+        if (exists)
+            WriteToneWav(InputPath(), 48000, 48000);
+        WriteWholeFile(OutputPath(), m_previousOutput);
+        m_host = FakeHost();
+        Generate();
+        ExpectOnlyError(IDS_ERR_OPEN_INPUT);
+        EXPECT_EQ(OutputBytes(), m_previousOutput);
+    }
 }
 
 TEST_F(RunFailureTest, OutputThatCannotBeCreatedIsReported)
@@ -88,66 +79,55 @@ TEST_F(RunFailureTest, OutputThatCannotBeCreatedIsReported)
     EXPECT_FALSE(std::filesystem::exists(m_settings.m_strOutputPath));
 }
 
+// Refused before anything is allocated or the output is touched, with the
+// shortest input named at the input's own rate; an empty data chunk too.
 TEST_F(RunFailureTest, InputNoLongerThanAGrainIsRefusedBeforeAnythingElse)
 {
-    WriteToneWav(InputPath(), 2205);  // exactly one 50 ms grain
-    WriteWholeFile(OutputPath(), m_previousOutput);
-    GenerateCountingAllocations();
-    ExpectOnlyError(IDS_ERR_INPUT_TOO_SHORT);
-    EXPECT_THAT(m_host.m_messages[0].m_strText,
-                HasSubstr("A grain length of 50 milliseconds needs an input sound of at least 51 milliseconds "
-                          "(2206 sample frames at 44100 Hz)"));
-    EXPECT_EQ(g_nAllocations, 0);
-    EXPECT_EQ(OutputBytes(), m_previousOutput);
+    const struct {
+        std::uint32_t m_nFrames;
+        std::uint32_t m_nRate;
+        int m_nGrainMs;
+        const char* m_pText;
+    } cases[] = {
+        {2205, 44100, 50,
+         "A grain length of 50 milliseconds needs an input sound of at least 51 milliseconds "
+         "(2206 sample frames at 44100 Hz)"},
+        {17640, 22050, 800,  // 35280 frames at 44100: one short of an 800 ms grain
+         "A grain length of 800 milliseconds needs an input sound of at least 801 milliseconds "
+         "(17641 sample frames at 22050 Hz)"},
+        {0, 44100, 50, "at least 51 milliseconds"},
+    };
+    for (const auto& input : cases) {
+        if (input.m_nFrames == 0)
+            WriteWholeFile(InputPath(), MakeWav(WavLayout{}, {}));
+        else
+            WriteToneWav(InputPath(), input.m_nFrames, input.m_nRate);
+        WriteWholeFile(OutputPath(), m_previousOutput);
+        m_host = FakeHost();
+        m_panel.m_nGrainLength = input.m_nGrainMs;
+        g_nAllocations = 0;
+        GenerateCountingAllocations();
+        ExpectOnlyError(IDS_ERR_INPUT_TOO_SHORT);
+        EXPECT_THAT(m_host.m_messages[0].m_strText, HasSubstr(input.m_pText));
+        EXPECT_EQ(g_nAllocations, 0);
+        EXPECT_EQ(OutputBytes(), m_previousOutput);
+    }
 }
 
-TEST_F(RunFailureTest, ShortInputAtALowerRateNamesFramesAtItsOwnRate)
-{
-    m_panel.m_nGrainLength = 800;             // 35280 frames
-    WriteToneWav(InputPath(), 17640, 22050);  // 35280 frames at 44100: still one short
-    Generate();
-    ExpectOnlyError(IDS_ERR_INPUT_TOO_SHORT);
-    EXPECT_THAT(m_host.m_messages[0].m_strText,
-                HasSubstr("A grain length of 800 milliseconds needs an input sound of at least 801 milliseconds "
-                          "(17641 sample frames at 22050 Hz)"));
-}
-
-TEST_F(RunFailureTest, EmptyInputIsRefusedAsTooShort)
-{
-    WriteWholeFile(InputPath(), MakeWav(WavLayout{}, {}));
-    Generate();
-    ExpectOnlyError(IDS_ERR_INPUT_TOO_SHORT);
-    EXPECT_FALSE(OutputBytes());
-}
-
-struct AllocationCase {
-    int m_nFailAt;
-    int m_nMessage;
-};
-
-std::string AllocationCaseName(const testing::TestParamInfo<AllocationCase>& info)
-{
-    static const char* const names[] = {"Source", "Output", "Window"};
-    return names[info.param.m_nFailAt - 1];
-}
-
-class AllocationFailureTest : public RunFailureTest, public testing::WithParamInterface<AllocationCase> {};
-
-// The source, the output and the window table are allocated in that order.
-TEST_P(AllocationFailureTest, EachBufferHasItsOwnMessage)
+// The source, the output and the window table are allocated in that order,
+// and each failure has its own message.
+TEST_F(RunFailureTest, EachBufferHasItsOwnAllocationMessage)
 {
     WriteToneWav(InputPath(), 44100);
-    g_nFailAt = GetParam().m_nFailAt;
-    GenerateCountingAllocations();
-    ExpectOnlyError(GetParam().m_nMessage);
-    ExpectBareHeader();
+    const int messages[] = {IDS_ERR_SOURCE_MEMORY, IDS_ERR_OUTPUT_MEMORY, IDS_ERR_WINDOW_MEMORY};
+    for (g_nFailAt = 1; g_nFailAt <= 3; ++g_nFailAt) {
+        m_host = FakeHost();
+        g_nAllocations = 0;
+        GenerateCountingAllocations();
+        ExpectOnlyError(messages[g_nFailAt - 1]);
+        ExpectBareHeader();
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(RunFailure, AllocationFailureTest,
-                         testing::Values(AllocationCase{1, IDS_ERR_SOURCE_MEMORY},
-                                         AllocationCase{2, IDS_ERR_OUTPUT_MEMORY},
-                                         AllocationCase{3, IDS_ERR_WINDOW_MEMORY}),
-                         AllocationCaseName);
 
 // 2^29 bytes of 8-bit mono at 11025 Hz are 2^31 frames at 44100: one more
 // than a signed 32-bit frame index reaches. The file is sparse, so it costs

@@ -1,6 +1,10 @@
 #include "run_fixture.h"
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
+
+#include "test_sounds.h"
 
 RunFixture::RunFixture()
 {
@@ -40,4 +44,13 @@ std::vector<int> RunFixture::MessageIds() const
     for (const FakeHost::Message& message : m_host.m_messages)
         ids.push_back(message.m_nId);
     return ids;
+}
+
+void RunFixture::ExpectBareHeader() const
+{
+    const auto bytes = OutputBytes();
+    ASSERT_TRUE(bytes);
+    EXPECT_EQ(bytes->size(), 44u);
+    EXPECT_EQ(ReadHeaderSizes(*bytes).m_nData, 0u);
+    EXPECT_EQ(ReadHeaderSizes(*bytes).m_nRiff, 0u);
 }

@@ -29,6 +29,9 @@ public:
     std::optional<std::vector<unsigned char>> OutputBytes() const;
     // The string ids of the messages shown, in order.
     std::vector<int> MessageIds() const;
+    // Checks that the output holds a WAV header with no data, as a run that
+    // stopped before writing leaves it.
+    void ExpectBareHeader() const;
 
     TempDir m_dir;
     FakeHost m_host;

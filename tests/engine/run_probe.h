@@ -1,6 +1,7 @@
 // A GenerationRun whose buffers and grain state a test can set and inspect.
 #pragma once
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -10,37 +11,13 @@ class RunProbe : public GenerationRun {
 public:
     using GenerationRun::GenerationRun;
 
-    // Replaces the SourceBuffer with frames (released by the run as usual).
-    void UseSource(const std::vector<StereoFrame>& frames)
-    {
-        std::free(m_pSource);
-        m_pSource = static_cast<StereoFrame*>(std::calloc(frames.size() + 1, sizeof(StereoFrame)));
-        for (std::size_t i = 0; i < frames.size(); ++i)
-            m_pSource[i] = frames[i];
-        m_nSourceFrames = static_cast<std::uint32_t>(frames.size());
-    }
-    // A source length without a buffer, for choosing positions only.
+    // Replace the SourceBuffer, the OutputBuffer or the window table (the run
+    // releases them as usual); UseSourceLength sets a length without a buffer.
+    void UseSource(const std::vector<StereoFrame>& frames) { m_nSourceFrames = Copy(m_pSource, frames); }
     void UseSourceLength(std::uint32_t frames) { m_nSourceFrames = frames; }
-
-    // Replaces the OutputBuffer with frames.
-    void UseOutput(const std::vector<StereoFrame>& frames)
-    {
-        std::free(m_pOutput);
-        m_pOutput = static_cast<StereoFrame*>(std::calloc(frames.size() + 1, sizeof(StereoFrame)));
-        for (std::size_t i = 0; i < frames.size(); ++i)
-            m_pOutput[i] = frames[i];
-        m_nOutputFrames = static_cast<std::uint32_t>(frames.size());
-    }
+    void UseOutput(const std::vector<StereoFrame>& frames) { m_nOutputFrames = Copy(m_pOutput, frames); }
+    void UseWindow(const std::vector<float>& gains) { Copy(m_pWindow, gains); }
     std::vector<StereoFrame> Output() const { return {m_pOutput, m_pOutput + m_nOutputFrames}; }
-
-    // Window table for AddGrain on its own.
-    void UseWindow(const std::vector<float>& gains)
-    {
-        std::free(m_pWindow);
-        m_pWindow = static_cast<float*>(std::calloc(gains.size() + 1, sizeof(float)));
-        for (std::size_t i = 0; i < gains.size(); ++i)
-            m_pWindow[i] = gains[i];
-    }
 
     std::int32_t PositionA() const { return m_nPositionA; }
     std::int32_t PositionB() const { return m_nPositionB; }
@@ -56,6 +33,14 @@ public:
         m_nPositionA = a;
         m_nPositionB = b;
     }
-    void SetPhaseStart(std::int64_t seconds) { m_tPhaseStart = seconds; }
-    std::int32_t Elapsed() const { return m_nElapsed; }
+
+private:
+    template <typename T>
+    static std::uint32_t Copy(T*& buffer, const std::vector<T>& values)
+    {
+        std::free(buffer);
+        buffer = static_cast<T*>(std::calloc(values.size() + 1, sizeof(T)));
+        std::copy(values.begin(), values.end(), buffer);
+        return static_cast<std::uint32_t>(values.size());
+    }
 };
