@@ -1,19 +1,11 @@
 #include "fake_host.h"
 
 #include "generation_run.h"
-#include "message_box.h"
-#include "progress_text.h"
 
 void FakeHost::Attach(GenerationRun& run)
 {
     m_pRun = &run;
     run.SetShowProgress(1);
-}
-
-int FakeHost::ShowMessage(int stringId, const std::string& text, unsigned style)
-{
-    m_messages.push_back({stringId, text, style});
-    return IDOK;
 }
 
 void FakeHost::SetBarPosition(Phase phase, int percent)
@@ -25,11 +17,6 @@ void FakeHost::SetBarPosition(Phase phase, int percent)
     case Phase::Generating: m_stage = finished ? Stage::Finishing : Stage::Generating; break;
     case Phase::Writing: m_stage = finished ? Stage::Done : Stage::Writing; break;
     }
-}
-
-void FakeHost::SetPercentText(Phase phase, int percent)
-{
-    m_percentTexts[phase].push_back(FormatPercent(percent));
 }
 
 int FakeHost::PumpMessages()

@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "generation_host.h"
+#include "message_box.h"
+#include "progress_text.h"
 
 class GenerationRun;
 
@@ -34,9 +36,13 @@ public:
     // Calls hook inside every pump (after any cancel), e.g. to move a clock.
     void OnPump(std::function<void()> hook) { m_onPump = std::move(hook); }
 
-    int ShowMessage(int stringId, const std::string& text, unsigned style) override;
+    int ShowMessage(int stringId, const std::string& text, unsigned style) override
+    {
+        m_messages.push_back({stringId, text, style});
+        return IDOK;
+    }
     void SetBarPosition(Phase phase, int percent) override;
-    void SetPercentText(Phase phase, int percent) override;
+    void SetPercentText(Phase phase, int percent) override { m_percentTexts[phase].push_back(FormatPercent(percent)); }
     void SetTimeLeftText(const std::string& text) override { m_timeLeftTexts.push_back(text); }
     void SetWrittenSizeText(const std::string& text) override { m_writtenTexts.push_back(text); }
     int PumpMessages() override;
