@@ -59,7 +59,7 @@ wxIcon IconOfSize(const wxIconBundle& icons, int size)
 
 }  // namespace
 
-wxBEGIN_EVENT_TABLE(GeneratorDialog, wxDialog)
+wxBEGIN_EVENT_TABLE(GeneratorDialog, InitialisingDialog)
     EVT_PAINT(GeneratorDialog::OnPaint)
     EVT_ERASE_BACKGROUND(GeneratorDialog::OnEraseBackground)
     EVT_CHAR_HOOK(GeneratorDialog::OnCharHook)
@@ -112,15 +112,6 @@ GeneratorDialog::~GeneratorDialog()
 {
     // The controls go before the parts that handle their notifications.
     DestroyChildren();
-}
-
-bool GeneratorDialog::Show(bool show)
-{
-    if (show && !m_bInitialised) {
-        m_bInitialised = true;
-        OnInitDialog();
-    }
-    return wxDialog::Show(show);
 }
 
 bool GeneratorDialog::OnInitDialog()

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "background_painter.h"
+#include "initialising_dialog.h"
 
 #include <wx/bitmap.h>
 #include <wx/brush.h>
@@ -24,14 +25,12 @@ class wxMenu;
 class wxStaticText;
 struct TemplateControl;
 
-class GeneratorDialog : public wxDialog, public BackgroundPainter {
+class GeneratorDialog : public InitialisingDialog, public BackgroundPainter {
 public:
     // Creates the window and its layout's controls, hidden; showing it runs
     // OnInitDialog first.
     explicit GeneratorDialog(wxWindow* parent = nullptr);
     ~GeneratorDialog() override;
-
-    bool Show(bool show = true) override;
 
     // Writes the six value-label strings into their labels (the direction from
     // the window's data to its controls).
@@ -56,7 +55,7 @@ protected:
     // Initialisation when the window opens, in order: window menu, icons,
     // brushes, background picture, command buttons, slider pictures, empty
     // file choice, default values, caption, data to the controls.
-    bool OnInitDialog();
+    bool OnInitDialog() override;
 
     // Closing (close box, window menu, Enter) ends the window with wxID_OK.
     void OnCancel();
@@ -130,7 +129,6 @@ private:
     void EndDialogWith(int result);
 
     std::unique_ptr<wxMenu> m_pWindowMenu;
-    bool m_bInitialised = false;
 
     wxDECLARE_EVENT_TABLE();
 };

@@ -22,7 +22,7 @@ constexpr int kBarRange = 100;
 
 }  // namespace
 
-wxBEGIN_EVENT_TABLE(ProgressDialog, wxDialog)
+wxBEGIN_EVENT_TABLE(ProgressDialog, InitialisingDialog)
     EVT_TIMER(wxID_ANY, ProgressDialog::OnTimer)
     EVT_BUTTON(wxID_CANCEL, ProgressDialog::OnCancelButton)
     EVT_BUTTON(wxID_OK, ProgressDialog::OnOkCommand)
@@ -123,15 +123,6 @@ void ProgressDialog::DoDataExchange()
     m_pWritingBar = wxDynamicCast(FindWindow(IDC_WRITING_BAR), wxGauge);
     m_pLoadingBar = wxDynamicCast(FindWindow(IDC_LOADING_BAR), wxGauge);
     m_pGeneratingBar = wxDynamicCast(FindWindow(IDC_GENERATING_BAR), wxGauge);
-}
-
-bool ProgressDialog::Show(bool show)
-{
-    if (show && !m_bInitialised) {
-        m_bInitialised = true;
-        OnInitDialog();
-    }
-    return wxDialog::Show(show);
 }
 
 bool ProgressDialog::OnInitDialog()

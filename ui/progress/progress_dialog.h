@@ -6,6 +6,7 @@
 
 #include "generation_host.h"
 #include "generation_run.h"
+#include "initialising_dialog.h"
 #include "wall_clock.h"
 
 #include <wx/dialog.h>
@@ -20,7 +21,7 @@ struct TemplateControl;
 // Fill the run's settings (GetRun().SetSettings) and ShowModal: the window
 // returns wxID_CANCEL after the run, whatever its outcome, having shown the
 // run's own message (none after a cancel).
-class ProgressDialog : public wxDialog, public GenerationHost {
+class ProgressDialog : public InitialisingDialog, public GenerationHost {
 public:
     explicit ProgressDialog(wxWindow* parent = nullptr);
     ~ProgressDialog() override;
@@ -28,8 +29,6 @@ public:
     GenerationRun& GetRun() { return m_run; }
     // Replaces the wall clock of the window and of its run.
     void SetClock(WallClock clock);
-
-    bool Show(bool show = true) override;
 
     // GenerationHost: what the run shows through the window.
     int ShowMessage(int stringId, const std::string& text, unsigned style) override;
@@ -46,7 +45,7 @@ public:
 
 protected:
     // Opening: seed the generator, zero the displays, start both timers.
-    bool OnInitDialog();
+    bool OnInitDialog() override;
     // The first tick of the start timer: the whole run.
     void OnStart();
     // Every tick of the refresh timer: raises the show-progress flag at most
@@ -76,7 +75,6 @@ private:
     std::int64_t m_tLastRefresh = 0;
     wxTimer m_startTimer;
     wxTimer m_refreshTimer;
-    bool m_bInitialised = false;
 
     wxStaticText* m_pTimeLeft = nullptr;           // 1034
     wxStaticText* m_pWrittenSize = nullptr;        // 1032
