@@ -17,26 +17,6 @@
 // (red, green, blue) each; empty when the display can't be read.
 std::vector<std::uint8_t> CaptureScreenRgb(int left, int top, int width, int height);
 
-void PumpEvents()
-{
-    if (wxEventLoopBase* loop = wxEventLoopBase::GetActive())
-        loop->YieldFor(wxEVT_CATEGORY_ALL);
-    else
-        wxTheApp->Yield(true);
-}
-
-bool WaitUntil(const std::function<bool()>& condition, int timeoutMs)
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() >= deadline)
-            return condition();
-        PumpEvents();
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
-}
-
 int RunModalWithScript(wxDialog& dialog, std::function<void()> script)
 {
     dialog.CallAfter([script = std::move(script)] { script(); });

@@ -13,15 +13,12 @@
 
 #include <algorithm>
 #include <functional>
+
+#include "wx_event_wait.h"
 #include <ostream>
 #include <string>
 #include <vector>
 
-// Dispatches everything waiting, without waiting.
-void PumpEvents();
-// Pumps until condition holds or timeoutMs has passed; returns its last value.
-bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 5000);
-inline void PumpFor(int milliseconds) { WaitUntil([] { return false; }, milliseconds); }
 
 // Shows dialog modally and runs script inside its modal loop; returns
 // ShowModal's result. The script must end the dialog (or leave that to it).

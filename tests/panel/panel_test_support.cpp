@@ -13,26 +13,6 @@
 #include "main_window_ids.h"
 #include "slider_parameters.h"
 
-void PumpEvents()
-{
-    if (auto* loop = wxEventLoopBase::GetActive())
-        loop->YieldFor(wxEVT_CATEGORY_ALL);
-    else if (wxTheApp)
-        wxTheApp->Yield(true);
-}
-
-bool WaitUntil(const std::function<bool()>& condition, int timeoutMs)
-{
-    wxStopWatch watch;
-    while (!condition()) {
-        if (watch.Time() > timeoutMs)
-            return condition();
-        PumpEvents();
-        wxMilliSleep(1);
-    }
-    return true;
-}
-
 void SendKey(wxWindow& window, int keyCode)
 {
     for (wxEventType type : {wxEVT_KEY_DOWN, wxEVT_KEY_UP}) {

@@ -13,12 +13,10 @@
 #include "generation_settings.h"
 #include "generator_dialog.h"
 #include "main_window_parts.h"
+#include "wx_event_wait.h"
 
 class wxWindow;
 
-void PumpEvents();
-// Pumps until condition holds or timeoutMs has passed; the condition's last value.
-bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 5000);
 // Synthetic key down and up, delivered straight to the window's handlers.
 void SendKey(wxWindow& window, int keyCode);
 

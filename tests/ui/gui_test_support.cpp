@@ -18,35 +18,6 @@
 
 #include <algorithm>
 
-void PumpEvents()
-{
-    if (auto* loop = wxEventLoopBase::GetActive())
-        loop->YieldFor(wxEVT_CATEGORY_ALL);
-    else if (wxTheApp)
-        wxTheApp->Yield(true);
-}
-
-bool WaitUntil(const std::function<bool()>& condition, int timeoutMs)
-{
-    wxStopWatch watch;
-    while (!condition()) {
-        if (watch.Time() > timeoutMs)
-            return condition();
-        PumpEvents();
-        wxMilliSleep(1);
-    }
-    return true;
-}
-
-void PumpFor(int milliseconds)
-{
-    wxStopWatch watch;
-    while (watch.Time() < milliseconds) {
-        PumpEvents();
-        wxMilliSleep(1);
-    }
-}
-
 const wxImage& PatternImage()
 {
     static const wxImage pattern = [] {  // made once: it takes a while

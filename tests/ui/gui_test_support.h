@@ -12,19 +12,12 @@
 #include <wx/uiaction.h>
 
 #include <functional>
+
+#include "wx_event_wait.h"
 #include <ostream>
 #include <string>
 #include <vector>
 
-// Dispatches everything waiting (timers, paints, input) without waiting.
-void PumpEvents();
-// Pumps events until condition holds or timeoutMs has passed; the result is
-// the condition's last value. The deadline is generous, for a machine busy
-// with other work: only a failing check waits that long.
-constexpr int kPatienceMs = 15000;
-bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = kPatienceMs);
-// Pumps events for milliseconds.
-void PumpFor(int milliseconds);
 
 // The host's background pattern, 800 x 600: every pixel differs from its
 // neighbours, so a misplaced copy shows.
