@@ -19,9 +19,9 @@
 #include <string>
 #include <vector>
 
-#include "generation_run.h"
-#include "grain_kernel.h"
-#include "panel_settings.h"
+#include "engine/generation_run.h"
+#include "engine/grain_kernel.h"
+#include "engine/panel_settings.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Finds the bundled sample sound: installed beside the program, or in the
 // source tree when the program runs from its build folder.
-#include "bundled_sample.h"
+#include "cli/bundled_sample.h"
 
 #include <system_error>
 

@@ -1,4 +1,4 @@
-#include "interrupt_signal.h"
+#include "cli/interrupt_signal.h"
 
 #include <csignal>
 

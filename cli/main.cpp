@@ -11,12 +11,12 @@
 #include <string>
 #include <utility>
 
-#include "bundled_sample.h"
-#include "generation_run.h"
-#include "interrupt_signal.h"
-#include "panel_settings.h"
-#include "terminal_host.h"
-#include "timings_report.h"
+#include "cli/bundled_sample.h"
+#include "engine/generation_run.h"
+#include "cli/interrupt_signal.h"
+#include "engine/panel_settings.h"
+#include "cli/terminal_host.h"
+#include "cli/timings_report.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
-#include "terminal_host.h"
+#include "cli/terminal_host.h"
 
 #include <ostream>
 
-#include "generation_run.h"
-#include "interrupt_signal.h"
-#include "message_box.h"
-#include "progress_text.h"
-#include "resource_ids.h"
+#include "engine/generation_run.h"
+#include "cli/interrupt_signal.h"
+#include "engine/message_box.h"
+#include "engine/progress_text.h"
+#include "resources/strings/resource_ids.h"
 
 namespace {
 

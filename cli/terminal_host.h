@@ -6,7 +6,7 @@
 #include <iosfwd>
 #include <string>
 
-#include "generation_host.h"
+#include "engine/generation_host.h"
 
 class GenerationRun;
 

@@ -1,4 +1,4 @@
-#include "timings_report.h"
+#include "cli/timings_report.h"
 
 #include <cstdio>
 #include <utility>

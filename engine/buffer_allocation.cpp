@@ -1,4 +1,4 @@
-#include "buffer_allocation.h"
+#include "engine/buffer_allocation.h"
 
 #include <cstdlib>
 

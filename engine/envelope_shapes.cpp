@@ -1,4 +1,4 @@
-#include "envelope_shapes.h"
+#include "engine/envelope_shapes.h"
 
 #include <cmath>
 

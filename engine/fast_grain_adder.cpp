@@ -1,4 +1,4 @@
-#include "fast_grain_adder.h"
+#include "engine/fast_grain_adder.h"
 
 #include <algorithm>
 #include <cstdlib>

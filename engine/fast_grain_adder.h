@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <memory>
 
-#include "buffer_allocation.h"
-#include "grain_batch.h"
-#include "worker_pool.h"
+#include "engine/buffer_allocation.h"
+#include "engine/grain_batch.h"
+#include "engine/worker_pool.h"
 
 class FastGrainAdder {
 public:

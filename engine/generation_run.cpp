@@ -1,6 +1,6 @@
 // The run as a whole: the order of its phases, its buffers, its progress
 // points and how it ends after a failure.
-#include "generation_run.h"
+#include "engine/generation_run.h"
 
 #include <chrono>
 #include <cmath>
@@ -8,11 +8,11 @@
 #include <cstdlib>
 #include <utility>
 
-#include "file_exception.h"
-#include "format_string.h"
-#include "message_box.h"
-#include "progress_text.h"
-#include "string_table.h"
+#include "wav/file_exception.h"
+#include "resources/strings/format_string.h"
+#include "engine/message_box.h"
+#include "engine/progress_text.h"
+#include "resources/strings/string_table.h"
 
 namespace {
 

@@ -7,17 +7,17 @@
 #include <memory>
 #include <string>
 
-#include "buffer_allocation.h"
-#include "fast_grain_adder.h"
-#include "generation_host.h"
-#include "generation_settings.h"
-#include "grain_batch.h"
-#include "phase_times.h"
-#include "random_generator.h"
-#include "stereo_frame.h"
-#include "synthesis_options.h"
-#include "wall_clock.h"
-#include "wave_file.h"
+#include "engine/buffer_allocation.h"
+#include "engine/fast_grain_adder.h"
+#include "engine/generation_host.h"
+#include "engine/generation_settings.h"
+#include "engine/grain_batch.h"
+#include "engine/phase_times.h"
+#include "engine/random_generator.h"
+#include "engine/stereo_frame.h"
+#include "engine/synthesis_options.h"
+#include "engine/wall_clock.h"
+#include "wav/wave_file.h"
 
 // The owner fills the settings, seeds the generator, sets the keep-going flag to
 // 1 and calls Run once, on the thread that serves the host. Run returns after

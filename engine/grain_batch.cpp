@@ -1,8 +1,8 @@
-#include "grain_batch.h"
+#include "engine/grain_batch.h"
 
 #include <algorithm>
 
-#include "worker_pool.h"
+#include "engine/worker_pool.h"
 
 namespace {
 

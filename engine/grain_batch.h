@@ -5,8 +5,8 @@
 #include <atomic>
 #include <cstdint>
 
-#include "stereo_frame.h"
-#include "weighted_add.h"
+#include "engine/stereo_frame.h"
+#include "engine/weighted_add.h"
 
 class WorkerPool;
 

@@ -1,4 +1,4 @@
-#include "grain_kernel.h"
+#include "engine/grain_kernel.h"
 
 void AddGrainFrames(StereoFrame* output, const StereoFrame* source, const float* window, float gain,
                     std::int32_t count)

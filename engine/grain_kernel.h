@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "stereo_frame.h"
+#include "engine/stereo_frame.h"
 
 // For i = 0 to count − 1: output[i] += source[i] × window[i] × gain, both
 // channels with the same weight. The weight and the sums are evaluated in 64-bit

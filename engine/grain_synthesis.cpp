@@ -5,11 +5,11 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "envelope_shapes.h"
-#include "generation_run.h"
-#include "grain_kernel.h"
-#include "message_box.h"
-#include "resource_ids.h"
+#include "engine/envelope_shapes.h"
+#include "engine/generation_run.h"
+#include "engine/grain_kernel.h"
+#include "engine/message_box.h"
+#include "resources/strings/resource_ids.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Which builds of the weighted add this processor can run, asked at run time.
-#include "weighted_add.h"
+#include "engine/weighted_add.h"
 
 bool IsKernelPathSupported(KernelPath path)
 {

@@ -3,8 +3,8 @@
 // serves the host every 100000 frames.
 #include <cmath>
 
-#include "envelope_shapes.h"
-#include "generation_run.h"
+#include "engine/envelope_shapes.h"
+#include "engine/generation_run.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // and the WAV header's sizes set for the frames written.
 #include <cmath>
 
-#include "generation_run.h"
+#include "engine/generation_run.h"
 
 namespace {
 

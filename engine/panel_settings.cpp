@@ -1,4 +1,4 @@
-#include "panel_settings.h"
+#include "engine/panel_settings.h"
 
 namespace {
 

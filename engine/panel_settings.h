@@ -2,7 +2,7 @@
 // and the fixed formulas that turn them into the settings of a run.
 #pragma once
 
-#include "generation_settings.h"
+#include "engine/generation_settings.h"
 
 // The values shown beside the six sliders; the defaults are the sliders' start values.
 struct PanelValues {

@@ -1,4 +1,4 @@
-#include "progress_text.h"
+#include "engine/progress_text.h"
 
 #include <algorithm>
 #include <cinttypes>

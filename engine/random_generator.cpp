@@ -1,4 +1,4 @@
-#include "random_generator.h"
+#include "engine/random_generator.h"
 
 #include <cmath>
 

@@ -5,10 +5,10 @@
 #include <limits>
 #include <string>
 
-#include "format_string.h"
-#include "generation_run.h"
-#include "message_box.h"
-#include "resource_ids.h"
+#include "resources/strings/format_string.h"
+#include "engine/generation_run.h"
+#include "engine/message_box.h"
+#include "resources/strings/resource_ids.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "synthesis_options.h"
+#include "engine/synthesis_options.h"
 
 #include <algorithm>
 #include <thread>

@@ -2,7 +2,7 @@
 // the output; they only change how fast it comes.
 #pragma once
 
-#include "weighted_add.h"
+#include "engine/weighted_add.h"
 
 // Reference adds the grains one by one with AddGrain, on the run's thread.
 // The others add them in batches, tile by tile, on the threads asked for:

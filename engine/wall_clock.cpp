@@ -1,4 +1,4 @@
-#include "wall_clock.h"
+#include "engine/wall_clock.h"
 
 #include <ctime>
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "stereo_frame.h"
+#include "engine/stereo_frame.h"
 
 // Which build adds the frames: plain C++, or a vector unit found at run time.
 enum class KernelPath { Portable, Avx2, Avx512 };

@@ -3,7 +3,7 @@
 // attribute, so the rest of the program keeps the baseline instruction set;
 // called only where the processor has it. No fused multiply-add: the
 // reference rounds the product before the sum.
-#include "weighted_add.h"
+#include "engine/weighted_add.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>

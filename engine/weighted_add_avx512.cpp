@@ -3,7 +3,7 @@
 // only where the processor has it. AVX-512F brings fused multiply-add with it;
 // the engine is compiled with contraction off, so the product is rounded
 // before the sum as in the reference.
-#include "weighted_add.h"
+#include "engine/weighted_add.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>

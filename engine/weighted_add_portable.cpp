@@ -1,5 +1,5 @@
 // The weighted add in plain C++, for any processor.
-#include "weighted_add.h"
+#include "engine/weighted_add.h"
 
 void WeightedAddPortable(StereoFrame* output, const StereoFrame* source, const double* pairWeights,
                          std::int32_t count)

@@ -1,4 +1,4 @@
-#include "worker_pool.h"
+#include "engine/worker_pool.h"
 
 #include <system_error>
 

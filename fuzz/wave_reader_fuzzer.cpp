@@ -6,7 +6,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include "wave_file.h"
+#include "wav/wave_file.h"
 
 namespace {
 

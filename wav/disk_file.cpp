@@ -1,4 +1,4 @@
-#include "disk_file.h"
+#include "wav/disk_file.h"
 
 #include <cerrno>
 #include <cstring>

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "file_exception.h"
+#include "wav/file_exception.h"
 
 // Opening never raises: it answers false. Once open, every failure of the
 // operating system raises FileException.

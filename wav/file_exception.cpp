@@ -1,4 +1,4 @@
-#include "file_exception.h"
+#include "wav/file_exception.h"
 
 #include <cstring>
 

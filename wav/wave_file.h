@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "disk_file.h"
+#include "wav/disk_file.h"
 
 // One frame as exchanged with WaveFile: two signed 16-bit samples, left first.
 struct PcmFrame {

@@ -3,8 +3,8 @@
 #include <cstring>
 #include <limits>
 
-#include "little_endian.h"
-#include "wave_file.h"
+#include "wav/little_endian.h"
+#include "wav/wave_file.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // The writing side of WaveFile: the 44-byte header, frames, and the size fields.
 #include <cstring>
 
-#include "little_endian.h"
-#include "wave_file.h"
+#include "wav/little_endian.h"
+#include "wav/wave_file.h"
 
 namespace {
 

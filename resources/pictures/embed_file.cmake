@@ -15,7 +15,7 @@ string(REPLACE "\n" "\"\n    \"" escaped "${escaped}")
 get_filename_component(name "${INPUT}" NAME)
 file(WRITE "${OUTPUT}.tmp"
 "// Generated at build time from ${name}; do not edit.
-#include \"pictures.h\"
+#include \"resources/pictures/pictures.h\"
 
 namespace {
 

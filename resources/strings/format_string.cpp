@@ -1,6 +1,6 @@
-#include "format_string.h"
+#include "resources/strings/format_string.h"
 
-#include "string_table.h"
+#include "resources/strings/string_table.h"
 
 std::string FillPlaceholders(const std::string& text, std::initializer_list<std::string> values)
 {

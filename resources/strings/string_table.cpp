@@ -1,5 +1,5 @@
 // Every user-visible text of the program. "\n" is a line break and "\t" a tab.
-#include "string_table.h"
+#include "resources/strings/string_table.h"
 
 #include <array>
 #include <utility>

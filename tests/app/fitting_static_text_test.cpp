@@ -1,7 +1,7 @@
 // One-line static texts that shrink their font rather than overflow.
-#include "fitting_static_text.h"
-#include "progress_dialog.h"
-#include "progress_template.h"
+#include "ui/dialog_template/fitting_static_text.h"
+#include "ui/progress/progress_dialog.h"
+#include "ui/progress/progress_template.h"
 
 #include <gtest/gtest.h>
 

@@ -1,14 +1,14 @@
 // The main window's frame: caption, size, layout, painting, keys, window
 // menu, icons and command buttons.
-#include "about_dialog.h"
-#include "command_button_places.h"
-#include "dialog_units.h"
-#include "generator_dialog.h"
-#include "hover_button.h"
-#include "main_window_template.h"
-#include "picture_resources.h"
-#include "resource_ids.h"
-#include "window_test_support.h"
+#include "ui/controls/about_dialog.h"
+#include "ui/main_window/command_button_places.h"
+#include "ui/dialog_template/dialog_units.h"
+#include "ui/main_window/generator_dialog.h"
+#include "ui/controls/hover_button.h"
+#include "ui/main_window/main_window_template.h"
+#include "ui/controls/picture_resources.h"
+#include "resources/strings/resource_ids.h"
+#include "tests/app/window_test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // The one message box routine: captions, icons (an OK box without one gets
 // the exclamation icon), answers, and replacement.
-#include "message_box.h"
-#include "message_box_routine.h"
-#include "string_table.h"
-#include "window_test_support.h"
+#include "engine/message_box.h"
+#include "ui/message_box/message_box_routine.h"
+#include "resources/strings/string_table.h"
+#include "tests/app/window_test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -1,15 +1,15 @@
 // The progress window: its layout, its opening, and whole runs of the real
 // engine inside it, completed, cancelled and not cancelled.
-#include "dialog_units.h"
-#include "external_tool.h"
-#include "message_box.h"
-#include "panel_settings.h"
-#include "progress_dialog.h"
-#include "progress_template.h"
-#include "string_table.h"
-#include "temp_dir.h"
-#include "test_sounds.h"
-#include "window_test_support.h"
+#include "ui/dialog_template/dialog_units.h"
+#include "tests/support/external_tool.h"
+#include "engine/message_box.h"
+#include "engine/panel_settings.h"
+#include "ui/progress/progress_dialog.h"
+#include "ui/progress/progress_template.h"
+#include "resources/strings/string_table.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/test_sounds.h"
+#include "tests/app/window_test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // Start-up: the display check comes first and either refuses with message
 // 61590 or runs the main window modally until it closes.
-#include "generator_app.h"
-#include "generator_dialog.h"
-#include "message_box.h"
-#include "string_table.h"
-#include "window_test_support.h"
+#include "ui/app/generator_app.h"
+#include "ui/main_window/generator_dialog.h"
+#include "engine/message_box.h"
+#include "resources/strings/string_table.h"
+#include "tests/app/window_test_support.h"
 
 #include <gtest/gtest.h>
 

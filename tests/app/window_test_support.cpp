@@ -1,6 +1,6 @@
-#include "window_test_support.h"
+#include "tests/app/window_test_support.h"
 
-#include "message_box.h"
+#include "engine/message_box.h"
 
 #include <wx/app.h>
 #include <wx/evtloop.h>

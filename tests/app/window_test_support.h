@@ -3,7 +3,7 @@
 // message box routine and modal dialogs that record and answer.
 #pragma once
 
-#include "message_box_routine.h"
+#include "ui/message_box/message_box_routine.h"
 
 #include <wx/colour.h>
 #include <wx/dialog.h>
@@ -14,7 +14,7 @@
 #include <algorithm>
 #include <functional>
 
-#include "wx_event_wait.h"
+#include "tests/support/wx_event_wait.h"
 #include <ostream>
 #include <string>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "cli_process.h"
+#include "tests/cli/cli_process.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -9,7 +9,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 

@@ -10,10 +10,10 @@
 #include <filesystem>
 #include <thread>
 
-#include "cli_process.h"
-#include "external_tool.h"
-#include "temp_dir.h"
-#include "test_sounds.h"
+#include "tests/cli/cli_process.h"
+#include "tests/support/external_tool.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/test_sounds.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "cli_process.h"
-#include "temp_dir.h"
+#include "tests/cli/cli_process.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "fake_host.h"
+#include "tests/engine/fake_host.h"
 
-#include "generation_run.h"
+#include "engine/generation_run.h"
 
 void FakeHost::Attach(GenerationRun& run)
 {

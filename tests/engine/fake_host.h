@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "generation_host.h"
-#include "message_box.h"
-#include "progress_text.h"
+#include "engine/generation_host.h"
+#include "engine/message_box.h"
+#include "engine/progress_text.h"
 
 class GenerationRun;
 

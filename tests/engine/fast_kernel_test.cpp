@@ -13,16 +13,16 @@
 #include <string>
 #include <vector>
 
-#include "envelope_shapes.h"
-#include "fake_host.h"
-#include "grain_batch.h"
-#include "grain_kernel.h"
-#include "panel_settings.h"
-#include "run_fixture.h"
-#include "run_probe.h"
-#include "synthesis_options.h"
-#include "test_sounds.h"
-#include "worker_pool.h"
+#include "engine/envelope_shapes.h"
+#include "tests/engine/fake_host.h"
+#include "engine/grain_batch.h"
+#include "engine/grain_kernel.h"
+#include "engine/panel_settings.h"
+#include "tests/engine/run_fixture.h"
+#include "tests/engine/run_probe.h"
+#include "engine/synthesis_options.h"
+#include "tests/support/test_sounds.h"
+#include "engine/worker_pool.h"
 
 namespace {
 

@@ -6,12 +6,12 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "external_tool.h"
-#include "message_box.h"
-#include "resource_ids.h"
-#include "run_fixture.h"
-#include "test_sounds.h"
-#include "wav_bytes.h"
+#include "tests/support/external_tool.h"
+#include "engine/message_box.h"
+#include "resources/strings/resource_ids.h"
+#include "tests/engine/run_fixture.h"
+#include "tests/support/test_sounds.h"
+#include "tests/support/wav_bytes.h"
 
 namespace {
 

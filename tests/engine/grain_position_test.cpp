@@ -2,8 +2,8 @@
 // the source, swapped in and out across each segment.
 #include <gtest/gtest.h>
 
-#include "fake_host.h"
-#include "run_probe.h"
+#include "tests/engine/fake_host.h"
+#include "tests/engine/run_probe.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 #include <cmath>
 #include <numeric>
 
-#include "envelope_shapes.h"
-#include "fake_host.h"
-#include "grain_kernel.h"
-#include "run_probe.h"
+#include "engine/envelope_shapes.h"
+#include "tests/engine/fake_host.h"
+#include "engine/grain_kernel.h"
+#include "tests/engine/run_probe.h"
 
 namespace {
 

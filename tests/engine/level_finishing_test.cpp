@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "envelope_shapes.h"
-#include "fake_host.h"
-#include "run_probe.h"
+#include "engine/envelope_shapes.h"
+#include "tests/engine/fake_host.h"
+#include "tests/engine/run_probe.h"
 
 namespace {
 

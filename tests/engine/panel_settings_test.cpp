@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "panel_settings.h"
+#include "engine/panel_settings.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "format_string.h"
-#include "progress_text.h"
-#include "resource_ids.h"
+#include "resources/strings/format_string.h"
+#include "engine/progress_text.h"
+#include "resources/strings/resource_ids.h"
 
 TEST(ProgressText, PercentHasItsSign)
 {

@@ -3,9 +3,9 @@
 #include <set>
 #include <vector>
 
-#include "fake_host.h"
-#include "generation_run.h"
-#include "random_generator.h"
+#include "tests/engine/fake_host.h"
+#include "engine/generation_run.h"
+#include "engine/random_generator.h"
 
 TEST(RandomGenerator, StateOneGivesTheKnownDraws)
 {

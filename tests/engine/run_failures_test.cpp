@@ -10,11 +10,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "message_box.h"
-#include "resource_ids.h"
-#include "run_fixture.h"
-#include "test_sounds.h"
-#include "wav_bytes.h"
+#include "engine/message_box.h"
+#include "resources/strings/resource_ids.h"
+#include "tests/engine/run_fixture.h"
+#include "tests/support/test_sounds.h"
+#include "tests/support/wav_bytes.h"
 
 namespace {
 

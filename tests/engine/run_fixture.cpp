@@ -1,10 +1,10 @@
-#include "run_fixture.h"
+#include "tests/engine/run_fixture.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "test_sounds.h"
+#include "tests/support/test_sounds.h"
 
 RunFixture::RunFixture()
 {

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "fake_host.h"
-#include "generation_run.h"
-#include "panel_settings.h"
-#include "temp_dir.h"
+#include "tests/engine/fake_host.h"
+#include "engine/generation_run.h"
+#include "engine/panel_settings.h"
+#include "tests/support/temp_dir.h"
 
 class RunFixture {
 public:

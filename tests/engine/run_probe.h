@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "generation_run.h"
+#include "engine/generation_run.h"
 
 class RunProbe : public GenerationRun {
 public:

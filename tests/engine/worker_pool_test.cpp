@@ -7,7 +7,7 @@
 #include <set>
 #include <thread>
 
-#include "worker_pool.h"
+#include "engine/worker_pool.h"
 
 TEST(WorkerPool, EveryTaskRunsOnceOnEachThreadIncludingTheCaller)
 {

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "resource_ids.h"
-#include "string_table.h"
+#include "resources/strings/resource_ids.h"
+#include "resources/strings/string_table.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 // Generate, Play, the user's guide and the web site.
 #include <gtest/gtest.h>
 
-#include "install_location.h"
-#include "main_window_ids.h"
-#include "panel_test_support.h"
-#include "resource_ids.h"
-#include "temp_dir.h"
-#include "test_sounds.h"
+#include "ui/panel/install_location.h"
+#include "ui/main_window/main_window_ids.h"
+#include "tests/panel/panel_test_support.h"
+#include "resources/strings/resource_ids.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/test_sounds.h"
 
 TEST(Generate, RefusesWithoutInputThenWithoutOutputThenWithoutDiskSpace)
 {

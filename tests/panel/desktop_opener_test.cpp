@@ -5,11 +5,11 @@
 #include <filesystem>
 #include <optional>
 
-#include "desktop_opener.h"
-#include "main_window_ids.h"
-#include "panel_test_support.h"
-#include "resource_ids.h"
-#include "temp_dir.h"
+#include "ui/panel/desktop_opener.h"
+#include "ui/main_window/main_window_ids.h"
+#include "tests/panel/panel_test_support.h"
+#include "resources/strings/resource_ids.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 

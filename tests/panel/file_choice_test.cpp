@@ -2,12 +2,12 @@
 // the input and the information lines.
 #include <gtest/gtest.h>
 
-#include "main_window_ids.h"
-#include "panel_test_support.h"
-#include "resource_ids.h"
-#include "temp_dir.h"
-#include "test_sounds.h"
-#include "wav_sparse_file.h"
+#include "ui/main_window/main_window_ids.h"
+#include "tests/panel/panel_test_support.h"
+#include "resources/strings/resource_ids.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/test_sounds.h"
+#include "tests/panel/wav_sparse_file.h"
 
 TEST(InputFile, AValidInputShowsItsNameAndBothLinesAndCountsInTheMemoryFigure)
 {

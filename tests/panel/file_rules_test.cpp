@@ -2,9 +2,9 @@
 
 #include <wx/filedlg.h>
 
-#include "file_chooser.h"
-#include "temp_dir.h"
-#include "wav_file_names.h"
+#include "ui/panel/file_chooser.h"
+#include "tests/support/temp_dir.h"
+#include "ui/panel/wav_file_names.h"
 
 TEST(WavExtension, IsAppendedOnlyWhenNeitherSpellingAppearsAnywhere)
 {

@@ -2,15 +2,15 @@
 // Generate command opens the progress window, which runs the generation.
 #include <gtest/gtest.h>
 
-#include "bitmap_slider.h"
-#include "external_tool.h"
-#include "main_window_ids.h"
-#include "message_box.h"
-#include "message_box_routine.h"
-#include "panel_test_support.h"
-#include "string_table.h"
-#include "temp_dir.h"
-#include "test_sounds.h"
+#include "ui/controls/bitmap_slider.h"
+#include "tests/support/external_tool.h"
+#include "ui/main_window/main_window_ids.h"
+#include "engine/message_box.h"
+#include "ui/message_box/message_box_routine.h"
+#include "tests/panel/panel_test_support.h"
+#include "resources/strings/string_table.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/test_sounds.h"
 
 namespace {
 

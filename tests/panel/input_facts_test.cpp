@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "input_facts.h"
-#include "temp_dir.h"
-#include "wav_sparse_file.h"
+#include "ui/panel/input_facts.h"
+#include "tests/support/temp_dir.h"
+#include "tests/panel/wav_sparse_file.h"
 
 TEST(InputInfoLines, KeepTheirSpacingAndCountTheSizeWithoutTheHeader)
 {

@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <string>
 
-#include "install_location.h"
-#include "temp_dir.h"
+#include "ui/panel/install_location.h"
+#include "tests/support/temp_dir.h"
 
 TEST(InstallLocation, TheRecordedFolderIsReadFromTheTopOfTheConfigurationFile)
 {

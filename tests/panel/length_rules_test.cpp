@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "length_presets.h"
-#include "minute_second_fields.h"
+#include "ui/panel/length_presets.h"
+#include "ui/panel/minute_second_fields.h"
 
 using Field = MinuteSecondFields::Field;
 

@@ -4,9 +4,9 @@
 #include <wx/choice.h>
 #include <wx/uiaction.h>
 
-#include "main_window_ids.h"
-#include "minute_second_picker.h"
-#include "panel_test_support.h"
+#include "ui/main_window/main_window_ids.h"
+#include "ui/panel/minute_second_picker.h"
+#include "tests/panel/panel_test_support.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "panel_test_support.h"
+#include "tests/panel/panel_test_support.h"
 
 #include <wx/app.h>
 #include <wx/evtloop.h>
@@ -10,8 +10,8 @@
 
 #include <gtest/gtest.h>
 
-#include "main_window_ids.h"
-#include "slider_parameters.h"
+#include "ui/main_window/main_window_ids.h"
+#include "ui/panel/slider_parameters.h"
 
 void SendKey(wxWindow& window, int keyCode)
 {

@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "desktop_opener.h"
-#include "file_chooser.h"
-#include "generation_settings.h"
-#include "generator_dialog.h"
-#include "main_window_parts.h"
-#include "wx_event_wait.h"
+#include "ui/panel/desktop_opener.h"
+#include "ui/panel/file_chooser.h"
+#include "engine/generation_settings.h"
+#include "ui/main_window/generator_dialog.h"
+#include "ui/panel/main_window_parts.h"
+#include "tests/support/wx_event_wait.h"
 
 class wxWindow;
 

@@ -4,12 +4,12 @@
 #include <wx/choice.h>
 #include <wx/uiaction.h>
 
-#include "bitmap_slider.h"
-#include "main_window_ids.h"
-#include "minute_second_picker.h"
-#include "panel_test_support.h"
-#include "temp_dir.h"
-#include "test_sounds.h"
+#include "ui/controls/bitmap_slider.h"
+#include "ui/main_window/main_window_ids.h"
+#include "ui/panel/minute_second_picker.h"
+#include "tests/panel/panel_test_support.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/test_sounds.h"
 
 namespace {
 

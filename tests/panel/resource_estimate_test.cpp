@@ -3,9 +3,9 @@
 #include <filesystem>
 #include <sstream>
 
-#include "external_tool.h"
-#include "resource_estimate.h"
-#include "temp_dir.h"
+#include "tests/support/external_tool.h"
+#include "ui/panel/resource_estimate.h"
+#include "tests/support/temp_dir.h"
 
 // The figures for lengths alone are checked in the window (OutputLength.*).
 TEST(RequiredMemory, CountsTheInputAtTheRunRate)

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "main_window_ids.h"
-#include "panel_settings.h"
-#include "slider_parameters.h"
+#include "ui/main_window/main_window_ids.h"
+#include "engine/panel_settings.h"
+#include "ui/panel/slider_parameters.h"
 
 namespace {
 

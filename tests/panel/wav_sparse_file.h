@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <string>
 
-#include "temp_dir.h"
-#include "wav_bytes.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/wav_bytes.h"
 
 inline void WriteSilentWav(const std::string& path, std::uint32_t frames, std::uint32_t rate, int channels,
                            int bitsPerSample)

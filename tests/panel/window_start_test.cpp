@@ -3,11 +3,11 @@
 
 #include <wx/choice.h>
 
-#include "bitmap_slider.h"
-#include "main_window_ids.h"
-#include "minute_second_picker.h"
-#include "panel_test_support.h"
-#include "resource_estimate.h"
+#include "ui/controls/bitmap_slider.h"
+#include "ui/main_window/main_window_ids.h"
+#include "ui/panel/minute_second_picker.h"
+#include "tests/panel/panel_test_support.h"
+#include "ui/panel/resource_estimate.h"
 
 TEST(WindowStart, SlidersAndLabelsStandAtTheirStartValues)
 {

@@ -1,4 +1,4 @@
-#include "external_tool.h"
+#include "tests/support/external_tool.h"
 
 #include <array>
 #include <cstdio>

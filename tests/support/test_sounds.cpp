@@ -1,9 +1,9 @@
-#include "test_sounds.h"
+#include "tests/support/test_sounds.h"
 
 #include <cmath>
 
-#include "temp_dir.h"
-#include "wav_bytes.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/wav_bytes.h"
 
 namespace {
 

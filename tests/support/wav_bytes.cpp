@@ -1,4 +1,4 @@
-#include "wav_bytes.h"
+#include "tests/support/wav_bytes.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "wx_event_wait.h"
+#include "tests/support/wx_event_wait.h"
 
 #include <wx/app.h>
 #include <wx/evtloop.h>

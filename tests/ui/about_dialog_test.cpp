@@ -1,10 +1,10 @@
 // AboutDialog: placement over the main window, the OK button's corner, the
 // painted picture, and the three ways to close it.
-#include "about_dialog.h"
-#include "about_layout.h"
-#include "gui_test_support.h"
-#include "picture_resources.h"
-#include "resource_ids.h"
+#include "ui/controls/about_dialog.h"
+#include "ui/controls/about_layout.h"
+#include "tests/ui/gui_test_support.h"
+#include "ui/controls/picture_resources.h"
+#include "resources/strings/resource_ids.h"
 
 #include <wx/app.h>
 #include <wx/button.h>

@@ -1,11 +1,11 @@
 // BitmapSlider: where the two pictures go, that the parent's background shows
 // around them, repainting after input, and the trackbar's notifications unchanged.
-#include "bitmap_slider.h"
-#include "gui_test_support.h"
-#include "picture_resources.h"
-#include "resource_ids.h"
-#include "scroll_recorder.h"
-#include "slider_skin_layout.h"
+#include "ui/controls/bitmap_slider.h"
+#include "tests/ui/gui_test_support.h"
+#include "ui/controls/picture_resources.h"
+#include "resources/strings/resource_ids.h"
+#include "tests/ui/scroll_recorder.h"
+#include "ui/controls/slider_skin_layout.h"
 
 #include <wx/uiaction.h>
 

@@ -1,6 +1,6 @@
 // DrawBitmapAt: the whole picture, unscaled, at the given point, nothing else.
-#include "draw_bitmap_at.h"
-#include "gui_test_support.h"
+#include "ui/controls/draw_bitmap_at.h"
+#include "tests/ui/gui_test_support.h"
 
 #include <wx/dcmemory.h>
 

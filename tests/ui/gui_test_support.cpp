@@ -1,6 +1,6 @@
-#include "gui_test_support.h"
+#include "tests/ui/gui_test_support.h"
 
-#include "draw_bitmap_at.h"
+#include "ui/controls/draw_bitmap_at.h"
 
 #include <gtest/gtest.h>
 

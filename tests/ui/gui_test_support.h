@@ -2,7 +2,7 @@
 // background, pixels read back from the screen, screenshots, test pictures.
 #pragma once
 
-#include "background_painter.h"
+#include "ui/controls/background_painter.h"
 
 #include <wx/bitmap.h>
 #include <wx/colour.h>
@@ -13,7 +13,7 @@
 
 #include <functional>
 
-#include "wx_event_wait.h"
+#include "tests/support/wx_event_wait.h"
 #include <ostream>
 #include <string>
 #include <vector>

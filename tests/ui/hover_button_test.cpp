@@ -1,9 +1,9 @@
 // CHoverButton: strip frames, the painted frame, hover after rest and leave,
 // and clicks.
-#include "gui_test_support.h"
-#include "hover_button.h"
-#include "picture_resources.h"
-#include "resource_ids.h"
+#include "tests/ui/gui_test_support.h"
+#include "ui/controls/hover_button.h"
+#include "ui/controls/picture_resources.h"
+#include "resources/strings/resource_ids.h"
 
 #include <wx/uiaction.h>
 

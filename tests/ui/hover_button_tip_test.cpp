@@ -1,8 +1,8 @@
 // CHoverButton's tooltip: one tool, registered by the first SetTipText with
 // the button's rectangle of that moment, switched on and off by the activate flag.
-#include "gui_test_support.h"
-#include "hover_button.h"
-#include "string_table.h"
+#include "tests/ui/gui_test_support.h"
+#include "ui/controls/hover_button.h"
+#include "resources/strings/string_table.h"
 
 #include <wx/uiaction.h>
 

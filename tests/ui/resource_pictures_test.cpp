@@ -1,8 +1,8 @@
 // The compiled-in pictures and icon: every one there, at its exact size.
-#include "gui_test_support.h"
-#include "picture_resources.h"
-#include "pictures.h"
-#include "resource_ids.h"
+#include "tests/ui/gui_test_support.h"
+#include "ui/controls/picture_resources.h"
+#include "resources/pictures/pictures.h"
+#include "resources/strings/resource_ids.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "scroll_recorder.h"
+#include "tests/ui/scroll_recorder.h"
 
 #include <utility>
 

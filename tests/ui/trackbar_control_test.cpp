@@ -1,9 +1,9 @@
 // TrackbarControl: range and position, thumb geometry, and the notification
 // sequences of keys, wheel, thumb drags and page presses.
-#include "gui_test_support.h"
-#include "scroll_recorder.h"
-#include "trackbar_control.h"
-#include "trackbar_geometry.h"
+#include "tests/ui/gui_test_support.h"
+#include "tests/ui/scroll_recorder.h"
+#include "ui/controls/trackbar_control.h"
+#include "ui/controls/trackbar_geometry.h"
 
 #include <wx/uiaction.h>
 

@@ -5,8 +5,8 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include "disk_file.h"
-#include "temp_dir.h"
+#include "wav/disk_file.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 

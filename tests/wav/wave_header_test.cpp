@@ -1,9 +1,9 @@
 // Which headers the reader accepts, and that every refusal leaves the file closed.
 #include <gtest/gtest.h>
 
-#include "temp_dir.h"
-#include "wav_bytes.h"
-#include "wave_file.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/wav_bytes.h"
+#include "wav/wave_file.h"
 
 namespace {
 

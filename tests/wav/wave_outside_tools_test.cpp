@@ -3,9 +3,9 @@
 #include <cmath>
 #include <gtest/gtest.h>
 
-#include "external_tool.h"
-#include "temp_dir.h"
-#include "wave_file.h"
+#include "tests/support/external_tool.h"
+#include "tests/support/temp_dir.h"
+#include "wav/wave_file.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 // one-frame-late up-conversion, silence past the data, and the block cache.
 #include <gtest/gtest.h>
 
-#include "temp_dir.h"
-#include "wav_bytes.h"
-#include "wave_file.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/wav_bytes.h"
+#include "wav/wave_file.h"
 
 namespace {
 

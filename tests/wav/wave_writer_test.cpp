@@ -2,8 +2,8 @@
 // fields patched by FinishHeader, and what happens to files already there.
 #include <gtest/gtest.h>
 
-#include "temp_dir.h"
-#include "wave_file.h"
+#include "tests/support/temp_dir.h"
+#include "wav/wave_file.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "display_check.h"
+#include "ui/app/display_check.h"
 
 #include <wx/display.h>
 

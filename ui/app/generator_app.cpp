@@ -1,9 +1,9 @@
-#include "generator_app.h"
+#include "ui/app/generator_app.h"
 
-#include "generator_dialog.h"
-#include "message_box.h"
-#include "message_box_routine.h"
-#include "resource_ids.h"
+#include "ui/main_window/generator_dialog.h"
+#include "engine/message_box.h"
+#include "ui/message_box/message_box_routine.h"
+#include "resources/strings/resource_ids.h"
 
 bool GeneratorApp::OnInit()
 {

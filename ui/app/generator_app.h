@@ -3,7 +3,7 @@
 // enters an event loop of its own.
 #pragma once
 
-#include "display_check.h"
+#include "ui/app/display_check.h"
 
 #include <wx/app.h>
 

@@ -1,4 +1,4 @@
 // The program's entry point: wx's start-up with the application object.
-#include "generator_app.h"
+#include "ui/app/generator_app.h"
 
 wxIMPLEMENT_APP(GeneratorApp);

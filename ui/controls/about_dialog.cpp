@@ -1,9 +1,9 @@
-#include "about_dialog.h"
+#include "ui/controls/about_dialog.h"
 
-#include "about_layout.h"
-#include "draw_bitmap_at.h"
-#include "picture_resources.h"
-#include "resource_ids.h"
+#include "ui/controls/about_layout.h"
+#include "ui/controls/draw_bitmap_at.h"
+#include "ui/controls/picture_resources.h"
+#include "resources/strings/resource_ids.h"
 
 #include <wx/app.h>
 #include <wx/button.h>

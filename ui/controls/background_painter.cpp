@@ -1,4 +1,4 @@
-#include "background_painter.h"
+#include "ui/controls/background_painter.h"
 
 #include <wx/brush.h>
 

@@ -1,9 +1,9 @@
-#include "bitmap_slider.h"
+#include "ui/controls/bitmap_slider.h"
 
-#include "background_painter.h"
-#include "draw_bitmap_at.h"
-#include "picture_resources.h"
-#include "slider_skin_layout.h"
+#include "ui/controls/background_painter.h"
+#include "ui/controls/draw_bitmap_at.h"
+#include "ui/controls/picture_resources.h"
+#include "ui/controls/slider_skin_layout.h"
 
 #include <wx/dcclient.h>
 

@@ -1,7 +1,7 @@
 // BitmapSlider: a trackbar skinned with a channel picture and a thumb picture.
 #pragma once
 
-#include "trackbar_control.h"
+#include "ui/controls/trackbar_control.h"
 
 #include <wx/bitmap.h>
 

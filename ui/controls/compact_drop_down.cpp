@@ -1,4 +1,4 @@
-#include "compact_drop_down.h"
+#include "ui/controls/compact_drop_down.h"
 
 #include <gtk/gtk.h>
 #include <wx/choice.h>

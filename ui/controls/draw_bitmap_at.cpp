@@ -1,4 +1,4 @@
-#include "draw_bitmap_at.h"
+#include "ui/controls/draw_bitmap_at.h"
 
 #include <wx/dcmemory.h>
 

@@ -1,6 +1,6 @@
-#include "hover_button.h"
+#include "ui/controls/hover_button.h"
 
-#include "picture_resources.h"
+#include "ui/controls/picture_resources.h"
 
 #include <wx/dcclient.h>
 #include <wx/dcmemory.h>

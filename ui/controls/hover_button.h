@@ -2,9 +2,9 @@
 // lights up while the pointer rests over it, with its own tooltip.
 #pragma once
 
-#include "mouse_tracker.h"
-#include "strip_frames.h"
-#include "tool_tip_ctrl.h"
+#include "ui/controls/mouse_tracker.h"
+#include "ui/controls/strip_frames.h"
+#include "ui/controls/tool_tip_ctrl.h"
 
 #include <wx/bitmap.h>
 #include <wx/control.h>

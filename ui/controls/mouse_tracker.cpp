@@ -1,4 +1,4 @@
-#include "mouse_tracker.h"
+#include "ui/controls/mouse_tracker.h"
 
 #include <utility>
 

@@ -1,6 +1,6 @@
-#include "picture_resources.h"
+#include "ui/controls/picture_resources.h"
 
-#include "pictures.h"
+#include "resources/pictures/pictures.h"
 
 #include <wx/image.h>
 #include <wx/log.h>

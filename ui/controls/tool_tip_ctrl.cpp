@@ -1,4 +1,4 @@
-#include "tool_tip_ctrl.h"
+#include "ui/controls/tool_tip_ctrl.h"
 
 #include <wx/event.h>
 #include <wx/tooltip.h>

@@ -1,7 +1,7 @@
-#include "trackbar_control.h"
+#include "ui/controls/trackbar_control.h"
 
-#include "background_painter.h"
-#include "trackbar_keys.h"
+#include "ui/controls/background_painter.h"
+#include "ui/controls/trackbar_keys.h"
 
 #include <wx/dcclient.h>
 #include <wx/settings.h>

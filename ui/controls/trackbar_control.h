@@ -2,7 +2,7 @@
 // the Win32 trackbar, drawn by the control itself.
 #pragma once
 
-#include "trackbar_geometry.h"
+#include "ui/controls/trackbar_geometry.h"
 
 #include <wx/control.h>
 #include <wx/timer.h>

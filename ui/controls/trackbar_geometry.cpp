@@ -1,4 +1,4 @@
-#include "trackbar_geometry.h"
+#include "ui/controls/trackbar_geometry.h"
 
 #include <algorithm>
 

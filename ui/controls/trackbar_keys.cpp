@@ -1,4 +1,4 @@
-#include "trackbar_keys.h"
+#include "ui/controls/trackbar_keys.h"
 
 #include <wx/defs.h>
 

@@ -1,4 +1,4 @@
-#include "dialog_units.h"
+#include "ui/dialog_template/dialog_units.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "fitting_static_text.h"
+#include "ui/dialog_template/fitting_static_text.h"
 
 FittingStaticText::FittingStaticText(wxWindow* parent, wxWindowID id, const wxString& label, const wxPoint& pos,
                                      const wxSize& size, long style)

@@ -2,7 +2,7 @@
 // units and the text it starts with.
 #pragma once
 
-#include "dialog_units.h"
+#include "ui/dialog_template/dialog_units.h"
 
 enum class ControlKind {
     Static,        // text; alignment and edge in m_nStyle

@@ -2,8 +2,8 @@
 // place in client pixels, in creation order.
 #pragma once
 
-#include "main_window_ids.h"
-#include "resource_ids.h"
+#include "ui/main_window/main_window_ids.h"
+#include "resources/strings/resource_ids.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "control_colours.h"
+#include "ui/main_window/control_colours.h"
 
 #include <wx/listbox.h>
 #include <wx/stattext.h>

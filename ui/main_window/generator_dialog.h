@@ -4,8 +4,8 @@
 // and a window menu with the about item.
 #pragma once
 
-#include "background_painter.h"
-#include "initialising_dialog.h"
+#include "ui/controls/background_painter.h"
+#include "ui/dialog_template/initialising_dialog.h"
 
 #include <wx/bitmap.h>
 #include <wx/brush.h>

@@ -3,8 +3,8 @@
 // (command_button_places.h).
 #pragma once
 
-#include "main_window_ids.h"
-#include "template_control.h"
+#include "ui/main_window/main_window_ids.h"
+#include "ui/dialog_template/template_control.h"
 
 #include <wx/defs.h>
 

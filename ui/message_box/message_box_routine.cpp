@@ -1,7 +1,7 @@
-#include "message_box_routine.h"
+#include "ui/message_box/message_box_routine.h"
 
-#include "message_box.h"
-#include "string_table.h"
+#include "engine/message_box.h"
+#include "resources/strings/string_table.h"
 
 #include <wx/app.h>
 #include <wx/msgdlg.h>

@@ -1,4 +1,4 @@
-#include "desktop_opener.h"
+#include "ui/panel/desktop_opener.h"
 
 #include <wx/log.h>
 #include <wx/process.h>

@@ -1,4 +1,4 @@
-#include "file_chooser.h"
+#include "ui/panel/file_chooser.h"
 
 #include <wx/filedlg.h>
 

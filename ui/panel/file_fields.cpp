@@ -1,8 +1,8 @@
-#include "file_fields.h"
+#include "ui/panel/file_fields.h"
 
 #include <wx/stattext.h>
 
-#include "main_window_ids.h"
+#include "ui/main_window/main_window_ids.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "input_facts.h"
+#include "ui/panel/input_facts.h"
 
 class wxStaticText;
 class wxWindow;

@@ -1,6 +1,6 @@
-#include "generate_check.h"
+#include "ui/panel/generate_check.h"
 
-#include "resource_ids.h"
+#include "resources/strings/resource_ids.h"
 
 int GenerateRefusal(const GenerateCheckState& state)
 {

@@ -1,9 +1,9 @@
-#include "input_facts.h"
+#include "ui/panel/input_facts.h"
 
 #include <algorithm>
 #include <cstdio>
 
-#include "wave_file.h"
+#include "wav/wave_file.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "install_location.h"
+#include "ui/panel/install_location.h"
 
 #include <wx/fileconf.h>
 #include <wx/filename.h>

@@ -1,4 +1,4 @@
-#include "length_presets.h"
+#include "ui/panel/length_presets.h"
 
 #include <cstdio>
 

@@ -1,13 +1,13 @@
-#include "main_window_parts.h"
+#include "ui/panel/main_window_parts.h"
 
 #include <wx/window.h>
 
-#include "generate_check.h"
-#include "install_location.h"
-#include "message_box.h"
-#include "resource_ids.h"
-#include "string_table.h"
-#include "wav_file_names.h"
+#include "ui/panel/generate_check.h"
+#include "ui/panel/install_location.h"
+#include "engine/message_box.h"
+#include "resources/strings/resource_ids.h"
+#include "resources/strings/string_table.h"
+#include "ui/panel/wav_file_names.h"
 
 MainWindowParts::MainWindowParts(wxWindow& window, MessageRoutine showMessage)
     : m_window(window),

@@ -8,14 +8,14 @@
 #include <string>
 #include <utility>
 
-#include "desktop_opener.h"
-#include "file_chooser.h"
-#include "file_fields.h"
-#include "generation_settings.h"
-#include "input_facts.h"
-#include "output_length.h"
-#include "parameter_panel.h"
-#include "resource_figures.h"
+#include "ui/panel/desktop_opener.h"
+#include "ui/panel/file_chooser.h"
+#include "ui/panel/file_fields.h"
+#include "engine/generation_settings.h"
+#include "ui/panel/input_facts.h"
+#include "ui/panel/output_length.h"
+#include "ui/panel/parameter_panel.h"
+#include "ui/panel/resource_figures.h"
 
 class wxScrollEvent;
 class wxWindow;

@@ -1,4 +1,4 @@
-#include "minute_second_fields.h"
+#include "ui/panel/minute_second_fields.h"
 
 #include <algorithm>
 

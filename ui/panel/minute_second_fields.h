@@ -2,7 +2,7 @@
 // field is active, stepping it up and down, typing digits into it.
 #pragma once
 
-#include "length_presets.h"
+#include "ui/panel/length_presets.h"
 
 // Two fields, minutes then seconds, each 00 to 59. Stepping wraps within the
 // field (59 up is 00, 00 down is 59) and never carries into the other field.

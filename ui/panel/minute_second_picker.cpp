@@ -1,4 +1,4 @@
-#include "minute_second_picker.h"
+#include "ui/panel/minute_second_picker.h"
 
 #include <wx/dcbuffer.h>
 #include <wx/dcclient.h>

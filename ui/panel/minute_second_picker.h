@@ -4,7 +4,7 @@
 #include <wx/control.h>
 #include <wx/timer.h>
 
-#include "minute_second_fields.h"
+#include "ui/panel/minute_second_fields.h"
 
 // Sent (as a wxCommandEvent with the picker's id) after every change the user
 // makes; setting the length from code sends nothing.

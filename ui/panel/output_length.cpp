@@ -1,12 +1,12 @@
-#include "output_length.h"
+#include "ui/panel/output_length.h"
 
 #include <wx/choice.h>
 
 #include <utility>
 
-#include "compact_drop_down.h"
-#include "main_window_ids.h"
-#include "minute_second_picker.h"
+#include "ui/controls/compact_drop_down.h"
+#include "ui/main_window/main_window_ids.h"
+#include "ui/panel/minute_second_picker.h"
 
 bool OutputLength::Attach(wxWindow& window, LengthChanged lengthChanged)
 {

@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "length_presets.h"
+#include "ui/panel/length_presets.h"
 
 class MinuteSecondPicker;
 class wxChoice;

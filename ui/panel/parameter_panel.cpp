@@ -1,8 +1,8 @@
-#include "parameter_panel.h"
+#include "ui/panel/parameter_panel.h"
 
 #include <wx/stattext.h>
 
-#include "bitmap_slider.h"
+#include "ui/controls/bitmap_slider.h"
 
 namespace {
 

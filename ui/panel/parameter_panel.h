@@ -7,8 +7,8 @@
 #include <array>
 #include <string>
 
-#include "generation_settings.h"
-#include "slider_parameters.h"
+#include "engine/generation_settings.h"
+#include "ui/panel/slider_parameters.h"
 
 class BitmapSlider;
 class wxStaticText;

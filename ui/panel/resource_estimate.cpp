@@ -1,13 +1,13 @@
-#include "resource_estimate.h"
+#include "ui/panel/resource_estimate.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <limits>
 #include <system_error>
 
-#include "generation_settings.h"
-#include "panel_settings.h"
-#include "progress_text.h"
+#include "engine/generation_settings.h"
+#include "engine/panel_settings.h"
+#include "engine/progress_text.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "resource_figures.h"
+#include "ui/panel/resource_figures.h"
 
 #include <wx/stattext.h>
 
-#include "main_window_ids.h"
-#include "resource_estimate.h"
+#include "ui/main_window/main_window_ids.h"
+#include "ui/panel/resource_estimate.h"
 
 bool ResourceFigures::Attach(wxWindow& window)
 {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "input_facts.h"
+#include "ui/panel/input_facts.h"
 
 class wxStaticText;
 class wxWindow;

@@ -5,8 +5,8 @@
 #include <array>
 #include <string>
 
-#include "generation_settings.h"
-#include "panel_settings.h"
+#include "engine/generation_settings.h"
+#include "engine/panel_settings.h"
 
 // The positions of the six sliders: the panel's truth, from which a run is built.
 struct PanelPositions {

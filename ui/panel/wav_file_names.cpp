@@ -1,4 +1,4 @@
-#include "wav_file_names.h"
+#include "ui/panel/wav_file_names.h"
 
 #include <filesystem>
 #include <system_error>

@@ -1,12 +1,12 @@
-#include "progress_dialog.h"
+#include "ui/progress/progress_dialog.h"
 
-#include "fitting_static_text.h"
-#include "message_box.h"
-#include "message_box_routine.h"
-#include "progress_template.h"
-#include "progress_text.h"
-#include "pump_messages.h"
-#include "resource_ids.h"
+#include "ui/dialog_template/fitting_static_text.h"
+#include "engine/message_box.h"
+#include "ui/message_box/message_box_routine.h"
+#include "ui/progress/progress_template.h"
+#include "engine/progress_text.h"
+#include "ui/progress/pump_messages.h"
+#include "resources/strings/resource_ids.h"
 
 #include <wx/button.h>
 #include <wx/font.h>

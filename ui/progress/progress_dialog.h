@@ -4,10 +4,10 @@
 // user cancel after a confirmation. It ends itself when the run returns.
 #pragma once
 
-#include "generation_host.h"
-#include "generation_run.h"
-#include "initialising_dialog.h"
-#include "wall_clock.h"
+#include "engine/generation_host.h"
+#include "engine/generation_run.h"
+#include "ui/dialog_template/initialising_dialog.h"
+#include "engine/wall_clock.h"
 
 #include <wx/dialog.h>
 #include <wx/timer.h>

@@ -2,7 +2,7 @@
 // controls in creation order.
 #pragma once
 
-#include "template_control.h"
+#include "ui/dialog_template/template_control.h"
 
 #include <wx/defs.h>
 

@@ -1,4 +1,4 @@
-#include "pump_messages.h"
+#include "ui/progress/pump_messages.h"
 
 #include <wx/app.h>
 #include <wx/evtloop.h>
