@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "engine/generation_run.h"
-#include "engine/grain_kernel.h"
+#include "engine/synthesis/add_kernel.h"
 #include "engine/panel_settings.h"
 
 namespace {
@@ -130,8 +130,8 @@ void BM_GrainLoop(benchmark::State& state, Setting setting, SynthesisOptions opt
         output = Synthesize(settings, options);
     std::vector<StereoFrame>& reference = g_referenceOutputs[setting.m_szName];
     if (reference.empty())
-        reference = options.m_kernel == GrainKernel::Reference ? output
-                                                                : Synthesize(settings, {GrainKernel::Reference, 1});
+        reference = options.m_kernel == AddKernel::Reference ? output
+                                                              : Synthesize(settings, {AddKernel::Reference, 1});
     if (!SameBits(output, reference))
         state.SkipWithError("the output differs from the reference kernel's");
     state.counters["frame_madds_per_s"] = benchmark::Counter(MultiplyAdds(settings) * state.iterations(),
@@ -142,16 +142,16 @@ void BM_GrainLoop(benchmark::State& state, Setting setting, SynthesisOptions opt
 // cache: the most any grain loop built on them can reach on one core.
 constexpr std::int32_t kCachedFrames = 512;
 
-void BM_KernelInCache(benchmark::State& state, KernelPath path, bool reference)
+void BM_KernelInCache(benchmark::State& state, AddKernel kernel, bool reference)
 {
     std::vector<StereoFrame> output(kCachedFrames, StereoFrame{0.25f, -0.25f});
     const std::vector<StereoFrame> source(Source().begin(), Source().begin() + kCachedFrames);
     std::vector<float> window(kCachedFrames, 0.5f);
     std::vector<double> pairWeights(2 * kCachedFrames, 0.5 * 0.5f);
-    const WeightedAdd add = WeightedAddFor(path);
+    const AddKernelFunction add = BatchKernelFunction(kernel);
     for (auto _ : state) {
         if (reference)
-            AddGrainFrames(output.data(), source.data(), window.data(), 0.5f, kCachedFrames);
+            AddKernelReference(output.data(), source.data(), window.data(), 0.5f, kCachedFrames);
         else
             add(output.data(), source.data(), pairWeights.data(), kCachedFrames);
         benchmark::ClobberMemory();
@@ -222,22 +222,22 @@ private:
 
 void RegisterBenchmarks()
 {
-    benchmark::RegisterBenchmark("KernelInCache/reference", BM_KernelInCache, KernelPath::Portable, true);
-    for (const KernelPath path : SupportedKernelPaths()) {
-        benchmark::RegisterBenchmark((std::string("KernelInCache/") + KernelPathName(path)).c_str(),
-                                     BM_KernelInCache, path, false);
+    benchmark::RegisterBenchmark("KernelInCache/reference", BM_KernelInCache, AddKernel::Portable, true);
+    for (const AddKernel kernel : SupportedBatchKernels()) {
+        benchmark::RegisterBenchmark((std::string("KernelInCache/") + AddKernelName(kernel)).c_str(),
+                                     BM_KernelInCache, kernel, false);
     }
     const int cores = DefaultThreadCount();
     for (const Setting& setting : kSettings) {
         const std::string prefix = std::string("GrainLoop/") + setting.m_szName + "/";
         std::vector<std::pair<std::string, SynthesisOptions>> variants = {
-            {"reference", {GrainKernel::Reference, 1}},
-            {std::string(GrainKernelName(GrainKernel::Fastest)) + "_1_thread", {GrainKernel::Fastest, 1}},
+            {"reference", {AddKernel::Reference, 1}},
+            {std::string(AddKernelName(AddKernel::Fastest)) + "_1_thread", {AddKernel::Fastest, 1}},
         };
         for (int threads = 2; threads <= std::max(cores, 2); threads *= 2) {
-            variants.push_back({std::string(GrainKernelName(GrainKernel::Fastest)) + "_" +
+            variants.push_back({std::string(AddKernelName(AddKernel::Fastest)) + "_" +
                                     std::to_string(threads) + "_threads",
-                                {GrainKernel::Fastest, threads}});
+                                {AddKernel::Fastest, threads}});
         }
         for (const auto& [variant, options] : variants) {
             benchmark::RegisterBenchmark((prefix + variant).c_str(), BM_GrainLoop, setting, options)

@@ -38,9 +38,9 @@ struct Options {
 };
 
 // The --kernel names and what they select.
-const std::pair<const char*, GrainKernel> kKernelNames[] = {
-    {"auto", GrainKernel::Fastest}, {"reference", GrainKernel::Reference}, {"portable", GrainKernel::Portable},
-    {"avx2", GrainKernel::Avx2},    {"avx512", GrainKernel::Avx512},
+const std::pair<const char*, AddKernel> kKernelNames[] = {
+    {"auto", AddKernel::Fastest}, {"reference", AddKernel::Reference}, {"portable", AddKernel::Portable},
+    {"avx2", AddKernel::Avx2},    {"avx512", AddKernel::Avx512},
 };
 
 // Digits only, no sign, no spaces, and no more than maximum.
@@ -126,7 +126,7 @@ CLI::Validator AllowedThreads()
         "1 to " + std::to_string(kMaxThreads));
 }
 
-std::optional<GrainKernel> FindKernel(const std::string& name)
+std::optional<AddKernel> FindKernel(const std::string& name)
 {
     for (const auto& [kernelName, kernel] : kKernelNames) {
         if (name == kernelName)
@@ -143,8 +143,7 @@ CLI::Validator AllowedKernel()
             const auto kernel = FindKernel(text);
             if (!kernel)
                 return "'" + text + "' is not a kernel; use auto, reference, portable, avx2 or avx512";
-            if (*kernel != GrainKernel::Fastest && *kernel != GrainKernel::Reference &&
-                GrainKernelName(*kernel) != text)
+            if (*kernel != AddKernel::Fastest && AddKernelName(*kernel) != text)
                 return "this processor cannot run the " + text + " kernel";
             return {};
         },
@@ -216,8 +215,8 @@ SynthesisOptions MakeSynthesisOptions(const Options& options)
 // "avx2 kernel, 2 threads", or "reference kernel, 1 thread".
 std::string DescribeSynthesis(const SynthesisOptions& synthesis)
 {
-    const int threads = synthesis.m_kernel == GrainKernel::Reference ? 1 : ResolveThreadCount(synthesis);
-    return std::string(GrainKernelName(synthesis.m_kernel)) + " kernel, " + std::to_string(threads) +
+    const int threads = ResolveThreadCount(synthesis);
+    return std::string(AddKernelName(synthesis.m_kernel)) + " kernel, " + std::to_string(threads) +
            (threads == 1 ? " thread" : " threads");
 }
 

@@ -5,7 +5,7 @@
 
 namespace {
 
-// AddGrainFrames' weight of each frame, double(window[i]) × double(gain), once
+// The reference kernel's weight of each frame, double(window[i]) × double(gain), once
 // per channel.
 void FillPairWeights(double* pairWeights, const float* window, float gain, std::int32_t grainFrames)
 {
@@ -19,7 +19,7 @@ void FillPairWeights(double* pairWeights, const float* window, float gain, std::
 }  // namespace
 
 std::unique_ptr<FastGrainAdder> FastGrainAdder::Create(GrainCanvas canvas, const float* window, float gain,
-                                                       BufferAllocator allocate, KernelPath path, int threads)
+                                                       BufferAllocator allocate, AddKernel kernel, int threads)
 {
     const std::int32_t grainFrames = std::max(canvas.m_nGrainFrames, 0);
     auto* pairWeights = AllocateZeroed<double>(allocate, 2 * static_cast<std::uint64_t>(grainFrames));
@@ -27,13 +27,13 @@ std::unique_ptr<FastGrainAdder> FastGrainAdder::Create(GrainCanvas canvas, const
         return nullptr;
     FillPairWeights(pairWeights, window, gain, grainFrames);
     canvas.m_pPairWeights = pairWeights;
-    return std::unique_ptr<FastGrainAdder>(new FastGrainAdder(canvas, pairWeights, path, threads));
+    return std::unique_ptr<FastGrainAdder>(new FastGrainAdder(canvas, pairWeights, kernel, threads));
 }
 
-FastGrainAdder::FastGrainAdder(const GrainCanvas& canvas, double* pairWeights, KernelPath path, int threads)
+FastGrainAdder::FastGrainAdder(const GrainCanvas& canvas, double* pairWeights, AddKernel kernel, int threads)
     : m_pPairWeights(pairWeights)
     , m_pool(threads > 1 ? std::make_unique<WorkerPool>(threads) : nullptr)
-    , m_adder(canvas, WeightedAddFor(path), m_pool.get())
+    , m_adder(canvas, BatchKernelFunction(kernel), m_pool.get())
 {
 }
 

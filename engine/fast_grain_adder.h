@@ -6,8 +6,8 @@
 #include <memory>
 
 #include "engine/buffer_allocation.h"
-#include "engine/grain_batch.h"
-#include "engine/worker_pool.h"
+#include "engine/synthesis/tiled_grain_adder.h"
+#include "engine/synthesis/worker_pool.h"
 
 class FastGrainAdder {
 public:
@@ -15,7 +15,7 @@ public:
     // when the weights table cannot be allocated; the caller then adds the
     // grains one by one instead.
     static std::unique_ptr<FastGrainAdder> Create(GrainCanvas canvas, const float* window, float gain,
-                                                  BufferAllocator allocate, KernelPath path, int threads);
+                                                  BufferAllocator allocate, AddKernel kernel, int threads);
     ~FastGrainAdder();
     FastGrainAdder(const FastGrainAdder&) = delete;
     FastGrainAdder& operator=(const FastGrainAdder&) = delete;
@@ -23,9 +23,9 @@ public:
     void Add(const GrainPlacement* grains, std::int32_t count) { m_adder.Add(grains, count); }
 
 private:
-    FastGrainAdder(const GrainCanvas& canvas, double* pairWeights, KernelPath path, int threads);
+    FastGrainAdder(const GrainCanvas& canvas, double* pairWeights, AddKernel kernel, int threads);
 
     double* m_pPairWeights;  // released with std::free, like every buffer of the allocator
     std::unique_ptr<WorkerPool> m_pool;
-    GrainBatchAdder m_adder;
+    TiledGrainAdder m_adder;
 };

@@ -7,7 +7,7 @@
 
 #include "engine/envelope_shapes.h"
 #include "engine/generation_run.h"
-#include "engine/grain_kernel.h"
+#include "engine/synthesis/add_kernel.h"
 #include "engine/message_box.h"
 #include "resources/strings/resource_ids.h"
 
@@ -70,7 +70,7 @@ int GenerationRun::SynthesizeGrains()
 // loop (chosen, or the fallback when the weights table cannot be allocated).
 std::unique_ptr<FastGrainAdder> GenerationRun::StartFastAdding()
 {
-    if (m_synthesis.m_kernel == GrainKernel::Reference || m_nOutputFrames == 0)
+    if (m_synthesis.m_kernel == AddKernel::Reference || m_nOutputFrames == 0)
         return nullptr;
     GrainCanvas canvas;
     canvas.m_pOutput = m_pOutput;
@@ -79,7 +79,7 @@ std::unique_ptr<FastGrainAdder> GenerationRun::StartFastAdding()
     canvas.m_nSourceFrames = m_nSourceFrames;
     canvas.m_nGrainFrames = m_settings.m_nGrainFrames;
     return FastGrainAdder::Create(canvas, m_pWindow, static_cast<float>(m_settings.m_dVolume), m_allocate,
-                                  ResolveKernelPath(m_synthesis.m_kernel), ResolveThreadCount(m_synthesis));
+                                  ResolveAddKernel(m_synthesis.m_kernel), ResolveThreadCount(m_synthesis));
 }
 
 // Chooses the read positions of the grains up to and including the next one
@@ -109,7 +109,7 @@ void GenerationRun::AddGrain(std::int32_t p, std::uint32_t q, std::int32_t n)
     const std::uint32_t source = static_cast<std::uint32_t>(p);
     const std::uint32_t count =
         std::min({static_cast<std::uint32_t>(n), m_nOutputFrames - q, m_nSourceFrames - source});
-    AddGrainFrames(m_pOutput + q, m_pSource + source, m_pWindow, static_cast<float>(m_settings.m_dVolume),
+    AddKernelReference(m_pOutput + q, m_pSource + source, m_pWindow, static_cast<float>(m_settings.m_dVolume),
                    static_cast<std::int32_t>(count));
 }
 

@@ -7,7 +7,7 @@
 
 #include "engine/envelope_shapes.h"
 #include "tests/engine/fake_host.h"
-#include "engine/grain_kernel.h"
+#include "engine/synthesis/add_kernel.h"
 #include "tests/engine/run_probe.h"
 
 namespace {
@@ -118,7 +118,7 @@ TEST(GrainSynthesis, KernelAddsWindowedSourceAtTheVolume)
     std::vector<StereoFrame> output = {{0.25f, -0.25f}, {0.0f, 0.0f}, {1.0f, 1.0f}};
     const std::vector<StereoFrame> source = {{1.0f, 0.5f}, {-0.5f, 1.0f}, {0.75f, -1.0f}};
     const std::vector<float> window = {0.0f, 1.0f, 0.5f};
-    AddGrainFrames(output.data(), source.data(), window.data(), 0.5f, 3);
+    AddKernelReference(output.data(), source.data(), window.data(), 0.5f, 3);
     EXPECT_FLOAT_EQ(output[0].left, 0.25f);
     EXPECT_FLOAT_EQ(output[0].right, -0.25f);
     EXPECT_FLOAT_EQ(output[1].left, -0.25f);

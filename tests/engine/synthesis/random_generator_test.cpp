@@ -5,7 +5,7 @@
 
 #include "tests/engine/fake_host.h"
 #include "engine/generation_run.h"
-#include "engine/random_generator.h"
+#include "engine/synthesis/random_generator.h"
 
 TEST(RandomGenerator, StateOneGivesTheKnownDraws)
 {

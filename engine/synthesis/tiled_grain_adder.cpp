@@ -1,8 +1,8 @@
-#include "engine/grain_batch.h"
+#include "engine/synthesis/tiled_grain_adder.h"
 
 #include <algorithm>
 
-#include "engine/worker_pool.h"
+#include "engine/synthesis/worker_pool.h"
 
 namespace {
 
@@ -11,7 +11,7 @@ constexpr std::uint64_t kSmallestSharedBatch = 1 << 18;
 
 }  // namespace
 
-GrainBatchAdder::GrainBatchAdder(const GrainCanvas& canvas, WeightedAdd add, WorkerPool* pool)
+TiledGrainAdder::TiledGrainAdder(const GrainCanvas& canvas, AddKernelFunction add, WorkerPool* pool)
     : m_canvas(canvas)
     , m_add(add)
     , m_pPool(pool)
@@ -20,7 +20,7 @@ GrainBatchAdder::GrainBatchAdder(const GrainCanvas& canvas, WeightedAdd add, Wor
 
 // The same cut as AddGrain: to the end of the OutputBuffer and of the
 // SourceBuffer, and nothing at all for a grain placed outside either.
-GrainBatchAdder::GrainSpan GrainBatchAdder::CutToBuffers(const GrainPlacement& grain) const
+TiledGrainAdder::GrainSpan TiledGrainAdder::CutToBuffers(const GrainPlacement& grain) const
 {
     const std::uint32_t q = grain.m_nOutput;
     if (m_canvas.m_nGrainFrames <= 0 || q >= m_canvas.m_nOutputFrames || grain.m_nSource < 0 ||
@@ -32,7 +32,7 @@ GrainBatchAdder::GrainSpan GrainBatchAdder::CutToBuffers(const GrainPlacement& g
     return {q, q + count};
 }
 
-void GrainBatchAdder::Add(const GrainPlacement* grains, std::int32_t count)
+void TiledGrainAdder::Add(const GrainPlacement* grains, std::int32_t count)
 {
     if (count <= 0)
         return;
@@ -55,13 +55,13 @@ void GrainBatchAdder::Add(const GrainPlacement* grains, std::int32_t count)
         AddClaimedTiles();
 }
 
-bool GrainBatchAdder::IsWorthSharing(std::int32_t count) const
+bool TiledGrainAdder::IsWorthSharing(std::int32_t count) const
 {
     return static_cast<std::uint64_t>(count) * static_cast<std::uint64_t>(m_canvas.m_nGrainFrames) >=
            kSmallestSharedBatch;
 }
 
-void GrainBatchAdder::AddClaimedTiles()
+void TiledGrainAdder::AddClaimedTiles()
 {
     for (;;) {
         const std::uint32_t tile = m_nNextTile.fetch_add(1, std::memory_order_relaxed);
@@ -75,7 +75,7 @@ void GrainBatchAdder::AddClaimedTiles()
 // Every grain whose span overlaps [begin, end), in grain order. Grains start in
 // order and none is longer than m_nGrainFrames, so those that can reach the
 // tile form one run of the batch.
-void GrainBatchAdder::AddTile(std::uint32_t begin, std::uint32_t end) const
+void TiledGrainAdder::AddTile(std::uint32_t begin, std::uint32_t end) const
 {
     const auto grainFrames = static_cast<std::uint32_t>(m_canvas.m_nGrainFrames);
     const GrainPlacement* last = m_pGrains + m_nGrains;

@@ -1,5 +1,5 @@
 // The batch kernels against the reference loop: the same output bits on every
-// processor path this machine has, for any number of threads, at the edges of
+// batch kernel this machine has, for any number of threads, at the edges of
 // both buffers, and when a cancel stops the grain loop.
 #include <gtest/gtest.h>
 
@@ -15,14 +15,14 @@
 
 #include "engine/envelope_shapes.h"
 #include "tests/engine/fake_host.h"
-#include "engine/grain_batch.h"
-#include "engine/grain_kernel.h"
+#include "engine/synthesis/tiled_grain_adder.h"
+#include "engine/synthesis/add_kernel.h"
 #include "engine/panel_settings.h"
 #include "tests/engine/run_fixture.h"
 #include "tests/engine/run_probe.h"
-#include "engine/synthesis_options.h"
+#include "engine/synthesis/synthesis_options.h"
 #include "tests/support/test_sounds.h"
-#include "engine/worker_pool.h"
+#include "engine/synthesis/worker_pool.h"
 
 namespace {
 
@@ -50,8 +50,8 @@ std::vector<StereoFrame> NoiseSource(std::uint32_t frames, unsigned seed)
     return source;
 }
 
-// Each frame's weight twice, as the batch kernels take it: AddGrainFrames'
-// own double(window) × double(gain).
+// Each frame's weight twice, as the batch kernels take it: the reference
+// kernel's own double(window) × double(gain).
 std::vector<double> PairWeights(const std::vector<float>& window, float gain)
 {
     std::vector<double> weights;
@@ -81,13 +81,13 @@ float AwkwardValue(std::mt19937& random)
     return ordinary(random) * std::ldexp(1.0f, static_cast<int>(random() % 60) - 30);
 }
 
-class KernelPathTest : public testing::TestWithParam<KernelPath> {};
+class AddKernelTest : public testing::TestWithParam<AddKernel> {};
 
 // Every length from 0 to 19 frames and a long one, at every alignment of the
 // three arrays, so that both the vector steps and the leftover frames are met.
-TEST_P(KernelPathTest, GivesTheReferenceBitsForAnyDataLengthAndAlignment)
+TEST_P(AddKernelTest, GivesTheReferenceBitsForAnyDataLengthAndAlignment)
 {
-    const WeightedAdd add = WeightedAddFor(GetParam());
+    const AddKernelFunction add = BatchKernelFunction(GetParam());
     std::mt19937 random(7);
     constexpr std::int32_t kLongest = 1003;
     std::vector<StereoFrame> source(kLongest + 4);
@@ -106,7 +106,7 @@ TEST_P(KernelPathTest, GivesTheReferenceBitsForAnyDataLengthAndAlignment)
             for (std::int32_t shift = 0; shift < 3; ++shift) {
                 std::vector<StereoFrame> expected = start;
                 std::vector<StereoFrame> actual = start;
-                AddGrainFrames(expected.data() + shift, source.data() + 1, window.data() + 2, gain, count);
+                AddKernelReference(expected.data() + shift, source.data() + 1, window.data() + 2, gain, count);
                 add(actual.data() + shift, source.data() + 1, weights.data() + 4, count);
                 ASSERT_EQ(SampleBits(actual), SampleBits(expected))
                     << "gain " << gain << ", " << count << " frames, shifted by " << shift;
@@ -147,31 +147,35 @@ FusionTrap FindFusionTraps(float gain, std::size_t wanted)
     return trap;
 }
 
-TEST_P(KernelPathTest, RoundsTheProductBeforeTheSumAsTheReferenceDoes)
+TEST_P(AddKernelTest, RoundsTheProductBeforeTheSumAsTheReferenceDoes)
 {
     const float gain = 0.37f;
     const FusionTrap trap = FindFusionTraps(gain, 257);
     std::vector<StereoFrame> expected = trap.m_output;
     std::vector<StereoFrame> actual = trap.m_output;
     const auto count = static_cast<std::int32_t>(trap.m_window.size());
-    AddGrainFrames(expected.data(), trap.m_source.data(), trap.m_window.data(), gain, count);
-    WeightedAddFor(GetParam())(actual.data(), trap.m_source.data(), PairWeights(trap.m_window, gain).data(), count);
+    AddKernelReference(expected.data(), trap.m_source.data(), trap.m_window.data(), gain, count);
+    BatchKernelFunction(GetParam())(actual.data(), trap.m_source.data(), PairWeights(trap.m_window, gain).data(),
+                                    count);
     EXPECT_TRUE(SampleBits(actual) == SampleBits(expected));
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryPathHere, KernelPathTest, testing::ValuesIn(SupportedKernelPaths()),
-                         [](const testing::TestParamInfo<KernelPath>& info) { return KernelPathName(info.param); });
+INSTANTIATE_TEST_SUITE_P(EveryPathHere, AddKernelTest, testing::ValuesIn(SupportedBatchKernels()),
+                         [](const testing::TestParamInfo<AddKernel>& info) { return AddKernelName(info.param); });
 
 TEST(SynthesisOptions, ThreadsAndKernelsResolveToWhatTheMachineHas)
 {
     EXPECT_GE(DefaultThreadCount(), 1);
-    EXPECT_EQ(ResolveThreadCount({GrainKernel::Fastest, 0}), DefaultThreadCount());
-    EXPECT_EQ(ResolveThreadCount({GrainKernel::Fastest, 3}), 3);
-    EXPECT_EQ(ResolveThreadCount({GrainKernel::Fastest, 100000}), kMaxThreads);
-    EXPECT_EQ(ResolveKernelPath(GrainKernel::Portable), KernelPath::Portable);
-    EXPECT_EQ(ResolveKernelPath(GrainKernel::Fastest), FastestKernelPath());
-    for (const GrainKernel kernel : {GrainKernel::Avx2, GrainKernel::Avx512})
-        EXPECT_TRUE(IsKernelPathSupported(ResolveKernelPath(kernel)));
+    EXPECT_EQ(ResolveThreadCount({AddKernel::Fastest, 0}), DefaultThreadCount());
+    EXPECT_EQ(ResolveThreadCount({AddKernel::Fastest, 3}), 3);
+    EXPECT_EQ(ResolveThreadCount({AddKernel::Fastest, 100000}), kMaxThreads);
+    EXPECT_EQ(ResolveAddKernel(AddKernel::Portable), AddKernel::Portable);
+    EXPECT_EQ(ResolveAddKernel(AddKernel::Fastest), FastestAddKernel());
+    EXPECT_EQ(ResolveAddKernel(AddKernel::Reference), AddKernel::Reference);
+    EXPECT_EQ(ResolveThreadCount({AddKernel::Reference, 3}), 1);
+    EXPECT_STREQ(AddKernelName(AddKernel::Reference), "reference");
+    for (const AddKernel kernel : {AddKernel::Avx2, AddKernel::Avx512})
+        EXPECT_TRUE(IsAddKernelSupported(ResolveAddKernel(kernel)));
 }
 
 // A whole grain loop, from the generator state to the last grain, with one
@@ -244,14 +248,11 @@ class BatchSynthesisTest : public testing::TestWithParam<SynthesisCase> {};
 // state afterwards: the batches are invisible from outside.
 TEST_P(BatchSynthesisTest, EveryPathAndThreadCountGivesTheReferenceOutput)
 {
-    const SynthesisResult reference = Synthesize(GetParam(), {GrainKernel::Reference, 1});
-    for (const KernelPath path : SupportedKernelPaths()) {
-        const GrainKernel kernel = path == KernelPath::Portable ? GrainKernel::Portable
-                                   : path == KernelPath::Avx2   ? GrainKernel::Avx2
-                                                                : GrainKernel::Avx512;
+    const SynthesisResult reference = Synthesize(GetParam(), {AddKernel::Reference, 1});
+    for (const AddKernel kernel : SupportedBatchKernels()) {
         for (const int threads : {1, 3}) {
             const SynthesisResult fast = Synthesize(GetParam(), {kernel, threads});
-            SCOPED_TRACE(std::string(KernelPathName(path)) + " on " + std::to_string(threads) + " threads");
+            SCOPED_TRACE(std::string(AddKernelName(kernel)) + " on " + std::to_string(threads) + " threads");
             EXPECT_TRUE(fast.m_bits == reference.m_bits);
             EXPECT_EQ(fast.m_nRandomState, reference.m_nRandomState);
             EXPECT_EQ(fast.m_bars, reference.m_bars);
@@ -269,10 +270,10 @@ INSTANTIATE_TEST_SUITE_P(Settings, BatchSynthesisTest, testing::ValuesIn(kSynthe
 TEST(BatchSynthesis, CancelAtAProgressPointLeavesTheReferenceOutput)
 {
     const SynthesisCase& defaults = kSynthesisCases[0];
-    const SynthesisResult whole = Synthesize(defaults, {GrainKernel::Fastest, 2});
+    const SynthesisResult whole = Synthesize(defaults, {AddKernel::Fastest, 2});
     for (const int pump : {1, 2, 4}) {
-        const SynthesisResult reference = Synthesize(defaults, {GrainKernel::Reference, 1}, pump);
-        const SynthesisResult fast = Synthesize(defaults, {GrainKernel::Fastest, 2}, pump);
+        const SynthesisResult reference = Synthesize(defaults, {AddKernel::Reference, 1}, pump);
+        const SynthesisResult fast = Synthesize(defaults, {AddKernel::Fastest, 2}, pump);
         SCOPED_TRACE("cancel in pump " + std::to_string(pump));
         EXPECT_TRUE(fast.m_bits == reference.m_bits);
         EXPECT_FALSE(fast.m_bits == whole.m_bits);
@@ -284,7 +285,7 @@ TEST(BatchSynthesis, CancelAtAProgressPointLeavesTheReferenceOutput)
 
 // Placements the grain loop never makes but AddGrain accepts: outside the
 // source, cut by its end, cut by the output's end, past the output.
-TEST(GrainBatchAdder, CutsEveryGrainAsAddGrainDoes)
+TEST(TiledGrainAdder, CutsEveryGrainAsAddGrainDoes)
 {
     FakeHost host;
     RunProbe reference(host);
@@ -315,7 +316,7 @@ TEST(GrainBatchAdder, CutsEveryGrainAsAddGrainDoes)
         std::vector<StereoFrame> output(3000, StereoFrame{0.25f, -0.5f});
         const GrainCanvas canvas{output.data(), 3000, source.data(), 5000, weights.data(), 700};
         WorkerPool pool(threads);
-        GrainBatchAdder adder(canvas, WeightedAddFor(FastestKernelPath()), &pool);
+        TiledGrainAdder adder(canvas, BatchKernelFunction(FastestAddKernel()), &pool);
         adder.Add(grains.data(), static_cast<std::int32_t>(grains.size()));
         EXPECT_TRUE(SampleBits(output) == SampleBits(reference.Output())) << threads << " threads";
     }
@@ -337,7 +338,7 @@ protected:
 
 TEST_F(FastRunTest, WithoutMemoryForTheWeightsTheReferenceLoopTakesOver)
 {
-    Generate([](GenerationRun& run) { run.SetSynthesisOptions({GrainKernel::Reference, 1}); });
+    Generate([](GenerationRun& run) { run.SetSynthesisOptions({AddKernel::Reference, 1}); });
     const auto expected = OutputBytes();
     const std::vector<int> expectedMessages = MessageIds();
     m_host.m_messages.clear();

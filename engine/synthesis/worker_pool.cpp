@@ -1,4 +1,4 @@
-#include "engine/worker_pool.h"
+#include "engine/synthesis/worker_pool.h"
 
 #include <system_error>
 

@@ -1,4 +1,4 @@
-#include "engine/random_generator.h"
+#include "engine/synthesis/random_generator.h"
 
 #include <cmath>
 

@@ -11,7 +11,7 @@
 // The threads are started by the constructor and joined by the destructor. A
 // task runs on every worker and on the calling thread at once; RunOnAll returns
 // when all of them have finished it. The task divides the work itself (see
-// GrainBatchAdder) and must not throw.
+// TiledGrainAdder) and must not throw.
 class WorkerPool {
 public:
     // threads counts the calling thread too: threads − 1 workers are started.

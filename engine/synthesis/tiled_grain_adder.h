@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "engine/stereo_frame.h"
-#include "engine/weighted_add.h"
+#include "engine/synthesis/add_kernel.h"
 
 class WorkerPool;
 
@@ -18,7 +18,7 @@ struct GrainPlacement {
 };
 
 // What every grain of a run shares: the buffers, the grain length and the
-// weights (window × volume, each frame's weight twice; see WeightedAdd).
+// weights (window × volume, each frame's weight twice; see AddKernelFunction).
 struct GrainCanvas {
     StereoFrame* m_pOutput = nullptr;
     std::uint32_t m_nOutputFrames = 0;
@@ -38,12 +38,12 @@ struct GrainCanvas {
 //
 // Each grain is cut to the OutputBuffer and to the SourceBuffer as AddGrain
 // cuts it; a grain placed outside either adds nothing.
-class GrainBatchAdder {
+class TiledGrainAdder {
 public:
     static constexpr std::uint32_t kTileFrames = 512;
 
     // pool may be null (everything on the calling thread).
-    GrainBatchAdder(const GrainCanvas& canvas, WeightedAdd add, WorkerPool* pool);
+    TiledGrainAdder(const GrainCanvas& canvas, AddKernelFunction add, WorkerPool* pool);
 
     // grains must be in order of output start, as the grain loop places them.
     void Add(const GrainPlacement* grains, std::int32_t count);
@@ -60,7 +60,7 @@ private:
     bool IsWorthSharing(std::int32_t count) const;
 
     GrainCanvas m_canvas;
-    WeightedAdd m_add;
+    AddKernelFunction m_add;
     WorkerPool* m_pPool;
 
     // The batch being added.

@@ -7,7 +7,7 @@
 #include <set>
 #include <thread>
 
-#include "engine/worker_pool.h"
+#include "engine/synthesis/worker_pool.h"
 
 TEST(WorkerPool, EveryTaskRunsOnceOnEachThreadIncludingTheCaller)
 {

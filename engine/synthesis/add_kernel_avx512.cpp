@@ -3,7 +3,7 @@
 // only where the processor has it. AVX-512F brings fused multiply-add with it;
 // the engine is compiled with contraction off, so the product is rounded
 // before the sum as in the reference.
-#include "engine/weighted_add.h"
+#include "engine/synthesis/add_kernel.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -21,8 +21,8 @@ constexpr std::int32_t kFramesPerStep = 4;
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #endif
 
-__attribute__((target("avx512f"))) void WeightedAddAvx512(StereoFrame* output, const StereoFrame* source,
-                                                          const double* pairWeights, std::int32_t count)
+__attribute__((target("avx512f"))) void AddKernelAvx512(StereoFrame* output, const StereoFrame* source,
+                                                        const double* pairWeights, std::int32_t count)
 {
     auto* out = reinterpret_cast<float*>(output);
     const auto* in = reinterpret_cast<const float*>(source);
@@ -33,7 +33,7 @@ __attribute__((target("avx512f"))) void WeightedAddAvx512(StereoFrame* output, c
         const __m512d product = _mm512_mul_pd(sample, _mm512_loadu_pd(pairWeights + 2 * i));
         _mm256_storeu_ps(out + 2 * i, _mm512_cvtpd_ps(_mm512_add_pd(sum, product)));
     }
-    WeightedAddPortable(output + i, source + i, pairWeights + 2 * i, count - i);
+    AddKernelPortable(output + i, source + i, pairWeights + 2 * i, count - i);
 }
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic pop

@@ -3,7 +3,7 @@
 // attribute, so the rest of the program keeps the baseline instruction set;
 // called only where the processor has it. No fused multiply-add: the
 // reference rounds the product before the sum.
-#include "engine/weighted_add.h"
+#include "engine/synthesis/add_kernel.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -26,8 +26,8 @@ __attribute__((target("avx2"), always_inline)) inline void AddTwoFrames(float* o
 
 }  // namespace
 
-__attribute__((target("avx2"))) void WeightedAddAvx2(StereoFrame* output, const StereoFrame* source,
-                                                     const double* pairWeights, std::int32_t count)
+__attribute__((target("avx2"))) void AddKernelAvx2(StereoFrame* output, const StereoFrame* source,
+                                                   const double* pairWeights, std::int32_t count)
 {
     auto* out = reinterpret_cast<float*>(output);
     const auto* in = reinterpret_cast<const float*>(source);
@@ -41,6 +41,6 @@ __attribute__((target("avx2"))) void WeightedAddAvx2(StereoFrame* output, const 
     }
     for (; i + kFramesPerVector <= count; i += kFramesPerVector)
         AddTwoFrames(out, in, pairWeights, i);
-    WeightedAddPortable(output + i, source + i, pairWeights + 2 * i, count - i);
+    AddKernelPortable(output + i, source + i, pairWeights + 2 * i, count - i);
 }
 #endif

@@ -1,7 +1,7 @@
-#include "engine/grain_kernel.h"
+#include "engine/synthesis/add_kernel.h"
 
-void AddGrainFrames(StereoFrame* output, const StereoFrame* source, const float* window, float gain,
-                    std::int32_t count)
+void AddKernelReference(StereoFrame* output, const StereoFrame* source, const float* window, float gain,
+                        std::int32_t count)
 {
     for (std::int32_t i = 0; i < count; ++i) {
         const double weight = static_cast<double>(window[i]) * gain;

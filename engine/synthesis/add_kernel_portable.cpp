@@ -1,8 +1,8 @@
 // The weighted add in plain C++, for any processor.
-#include "engine/weighted_add.h"
+#include "engine/synthesis/add_kernel.h"
 
-void WeightedAddPortable(StereoFrame* output, const StereoFrame* source, const double* pairWeights,
-                         std::int32_t count)
+void AddKernelPortable(StereoFrame* output, const StereoFrame* source, const double* pairWeights,
+                       std::int32_t count)
 {
     for (std::int32_t i = 0; i < count; ++i) {
         const double weight = pairWeights[2 * i];
