@@ -19,37 +19,11 @@
 #include <string>
 #include <vector>
 
-#include "engine/generation_run.h"
-#include "engine/synthesis/add_kernel.h"
 #include "engine/panel_settings.h"
+#include "engine/synthesis/add_kernel.h"
+#include "engine/synthesis/grain_synthesizer.h"
 
 namespace {
-
-// A host that shows nothing and never cancels.
-class SilentHost : public GenerationHost {
-public:
-    int ShowMessage(int, const std::string&, unsigned) override { return 0; }
-    void SetBarPosition(Phase, int) override {}
-    void SetPercentText(Phase, int) override {}
-    void SetTimeLeftText(const std::string&) override {}
-    void SetWrittenSizeText(const std::string&) override {}
-    int PumpMessages() override { return 0; }
-};
-
-// A run whose SourceBuffer is set directly, so that only the grain loop is timed.
-class SynthesisRun : public GenerationRun {
-public:
-    using GenerationRun::GenerationRun;
-
-    void UseSource(const std::vector<StereoFrame>& frames)
-    {
-        std::free(m_pSource);
-        m_pSource = static_cast<StereoFrame*>(std::calloc(frames.size(), sizeof(StereoFrame)));
-        std::copy(frames.begin(), frames.end(), m_pSource);
-        m_nSourceFrames = static_cast<std::uint32_t>(frames.size());
-    }
-    std::vector<StereoFrame> Output() const { return {m_pOutput, m_pOutput + m_nOutputFrames}; }
-};
 
 struct Setting {
     const char* m_szName;
@@ -100,18 +74,34 @@ double MultiplyAdds(const GenerationSettings& settings)
     return total;
 }
 
+GrainSettings GrainSettingsOf(const GenerationSettings& settings)
+{
+    GrainSettings grains;
+    grains.m_nGrainsPerSecond = settings.m_nGrainsPerSecond;
+    grains.m_nGrainFrames = settings.m_nGrainFrames;
+    grains.m_nScanFrames = settings.m_nScanFrames;
+    grains.m_nSegmentGrains = settings.m_nSegmentGrains;
+    grains.m_dVolume = settings.m_dVolume;
+    return grains;
+}
+
+// The grain loop as a run drives it: batches of grains up to each 1000th,
+// each added into the whole output.
 std::vector<StereoFrame> Synthesize(const GenerationSettings& settings, const SynthesisOptions& options)
 {
-    SilentHost host;
-    SynthesisRun run(host);
-    run.SetSettings(settings);
-    run.SetSynthesisOptions(options);
-    run.UseSource(Source());
-    run.SetRandomState(12345);
-    run.SetKeepGoing(1);
-    if (run.AllocateOutput() != 0 || run.SynthesizeGrains() != 0)
+    GrainSynthesizer synthesizer;
+    synthesizer.SetSettings(GrainSettingsOf(settings));
+    synthesizer.SetOptions(options);
+    synthesizer.SetRandomState(12345);
+    std::vector<StereoFrame> output(static_cast<std::size_t>(settings.m_nDurationSeconds) * kRunSampleRate,
+                                    StereoFrame{0.0f, 0.0f});
+    if (synthesizer.Begin(Source(), output.size()) != GrainSynthesizer::Start::Ready)
         return {};
-    return run.Output();
+    for (std::int32_t last = 0; !synthesizer.IsComplete(); last += 1000) {
+        synthesizer.PlaceGrainsThrough(last);
+        synthesizer.AddPlacedGrains({output.data(), 0, output.size()});
+    }
+    return output;
 }
 
 // Each setting's reference output, to check the fast kernel against.

@@ -5,7 +5,6 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <utility>
 
 #include "wav/file_exception.h"
@@ -74,7 +73,7 @@ void GenerationRun::SetClock(WallClock clock)
 
 void GenerationRun::SeedRandom()
 {
-    m_random.SetState(RandomGenerator::SeedFromTime(static_cast<std::uint32_t>(Now())));
+    m_synthesizer.SetRandomState(RandomGenerator::SeedFromTime(static_cast<std::uint32_t>(Now())));
 }
 
 void GenerationRun::Run()
@@ -159,23 +158,20 @@ int GenerationRun::AllocateOutput()
         ShowError(IDS_ERR_OUTPUT_MEMORY);
         return 1;
     }
-    m_nOutputFrames = static_cast<std::uint32_t>(frames);
-    m_pOutput = AllocateZeroed<StereoFrame>(m_allocate, m_nOutputFrames);
-    if (m_pOutput == nullptr) {
+    std::optional<SoundBuffer> output = SoundBuffer::Allocate(m_allocate, static_cast<std::uint64_t>(frames));
+    if (!output) {
         ShowError(IDS_ERR_OUTPUT_MEMORY);
         return 1;
     }
+    m_outputBuffer = std::move(*output);
     return 0;
 }
 
 void GenerationRun::FreeBuffers()
 {
-    std::free(m_pSource);
-    m_pSource = nullptr;
-    std::free(m_pOutput);
-    m_pOutput = nullptr;
-    std::free(m_pWindow);
-    m_pWindow = nullptr;
+    m_synthesizer.End();  // it reads the SourceBuffer
+    m_sourceBuffer = SoundBuffer();
+    m_outputBuffer = SoundBuffer();
 }
 
 // Called at every 1000th iteration of the loading, grain and writing loops.

@@ -7,16 +7,15 @@
 #include <memory>
 #include <string>
 
-#include "engine/buffer_allocation.h"
-#include "engine/fast_grain_adder.h"
+#include "engine/buffer_allocator.h"
 #include "engine/generation_host.h"
 #include "engine/generation_settings.h"
-#include "engine/synthesis/tiled_grain_adder.h"
 #include "engine/phase_times.h"
-#include "engine/synthesis/random_generator.h"
 #include "engine/stereo_frame.h"
+#include "engine/synthesis/grain_synthesizer.h"
 #include "engine/synthesis/synthesis_options.h"
 #include "engine/wall_clock.h"
+#include "engine/zeroed_buffer.h"
 #include "wav/wave_file.h"
 
 // The owner fills the settings, seeds the generator, sets the keep-going flag to
@@ -66,8 +65,8 @@ public:
     // Seeds the generator from the wall clock.
     void SeedRandom();
     // Sets the generator's state directly, to repeat a run exactly.
-    void SetRandomState(std::uint32_t state) { m_random.SetState(state); }
-    std::uint32_t GetRandomState() const { return m_random.GetState(); }
+    void SetRandomState(std::uint32_t state) { m_synthesizer.SetRandomState(state); }
+    std::uint32_t GetRandomState() const { return m_synthesizer.GetRandomState(); }
 
     void Run();
 
@@ -78,16 +77,8 @@ public:
     int SynthesizeGrains();
     void FinishLevels();
     int WriteOutput();
-    // Releases the sound buffers and the window table where they exist.
+    // Releases the sound buffers where they exist.
     void FreeBuffers();
-
-    // Grain synthesis.
-    std::int32_t ChooseGrainPosition(std::int32_t k);
-    void AddGrain(std::int32_t p, std::uint32_t q, std::int32_t n);
-    double GrainWindow(std::uint32_t i, std::int32_t n) const;
-    std::int32_t NewSegmentLength();
-    double RandomUnit() { return m_random.Unit(); }
-    std::uint32_t RandomBelow(std::uint32_t n) { return m_random.Below(n); }
 
     // Level finishing.
     double FadeGain(std::uint32_t j) const;
@@ -101,36 +92,19 @@ protected:
     int m_bKeepGoing = 0;
     int m_bShowProgress = 0;
 
-    StereoFrame* m_pSource = nullptr;
-    std::uint32_t m_nSourceFrames = 0;
-    StereoFrame* m_pOutput = nullptr;
-    std::uint32_t m_nOutputFrames = 0;
-
-    float* m_pWindow = nullptr;
-    std::int32_t m_nPositionA = 0;
-    std::int32_t m_nPositionB = 0;
-    std::int32_t m_nSegmentLength = 0;
-    std::int32_t m_nGrainInSegment = 0;
+    SoundBuffer m_sourceBuffer;
+    SoundBuffer m_outputBuffer;
 
     std::uint32_t m_nFramesWritten = 0;
     std::int64_t m_tPhaseStart = 0;
     std::int32_t m_nElapsed = 0;
 
 private:
-    struct GrainCursor {
-        std::int32_t m_nIndex;   // k of the next grain
-        std::uint32_t m_nStart;  // its output start
-    };
-
     void RunPhases();
     void AbandonAfterError(int stringId, const std::string& reason);
     bool IsSourceLongEnough();
     std::uint64_t ConvertedSourceFrames() const;
     void RefuseShortSource();
-    std::uint32_t GrainSpan() const;
-    std::int32_t FreshPosition(double span);
-    std::int32_t PlaceGrainBatch(GrainPlacement* batch, GrainCursor& cursor, double step);
-    std::unique_ptr<FastGrainAdder> StartFastAdding();
     void ProgressPoint(GenerationHost::Phase phase, std::uint64_t done, std::uint64_t total);
     void EndPhase(GenerationHost::Phase phase);
     void PumpDuringFinishing(std::uint32_t j);
@@ -141,7 +115,7 @@ private:
     WaveFile m_input;
     WaveFile m_output;
     bool m_bOutputCreated = false;
-    RandomGenerator m_random;
+    GrainSynthesizer m_synthesizer;
     WallClock m_clock;
     BufferAllocator m_allocate = SystemAllocate;
     SynthesisOptions m_synthesis;

@@ -20,8 +20,8 @@ void GenerationRun::PumpDuringFinishing(std::uint32_t j)
 
 void GenerationRun::FinishLevels()
 {
-    const std::uint32_t frames = m_nOutputFrames;
-    StereoFrame* out = m_pOutput;
+    const auto frames = static_cast<std::uint32_t>(m_outputBuffer.size());
+    StereoFrame* out = m_outputBuffer.data();
 
     // 1. Channel sums, accumulated in 32-bit floats.
     float sumLeft = 0.0f;
@@ -73,5 +73,5 @@ void GenerationRun::FinishLevels()
 
 double GenerationRun::FadeGain(std::uint32_t j) const
 {
-    return FadeGainAt(j, m_nOutputFrames, m_settings.m_nFadeSeconds * kRunSampleRate);
+    return FadeGainAt(j, static_cast<std::uint32_t>(m_outputBuffer.size()), m_settings.m_nFadeSeconds * kRunSampleRate);
 }

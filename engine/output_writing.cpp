@@ -25,14 +25,14 @@ int GenerationRun::WriteOutput()
 {
     m_tPhaseStart = Now();
     m_nFramesWritten = 0;
-    while (m_nFramesWritten < m_nOutputFrames && m_bKeepGoing == 1) {
+    while (m_nFramesWritten < m_outputBuffer.size() && m_bKeepGoing == 1) {
         const std::uint32_t j = m_nFramesWritten;
         PcmFrame frame;
-        frame.left = ToPcmSample(m_pOutput[j].left);
-        frame.right = ToPcmSample(m_pOutput[j].right);
+        frame.left = ToPcmSample(m_outputBuffer[j].left);
+        frame.right = ToPcmSample(m_outputBuffer[j].right);
         m_output.WriteFrame(frame);
         if (j % 1000 == 0)
-            ProgressPoint(GenerationHost::Phase::Writing, j, m_nOutputFrames);
+            ProgressPoint(GenerationHost::Phase::Writing, j, m_outputBuffer.size());
         m_nFramesWritten += 1;
     }
     // Also after a cancel: the file then holds the frames written so far.

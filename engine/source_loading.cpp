@@ -64,18 +64,18 @@ int GenerationRun::LoadSource()
         ShowError(IDS_ERR_SOURCE_MEMORY);
         return 1;
     }
-    m_nSourceFrames = static_cast<std::uint32_t>(frames);
-    m_pSource = AllocateZeroed<StereoFrame>(m_allocate, m_nSourceFrames);
-    if (m_pSource == nullptr) {
+    std::optional<SoundBuffer> source = SoundBuffer::Allocate(m_allocate, frames);
+    if (!source) {
         ShowError(IDS_ERR_SOURCE_MEMORY);
         return 1;
     }
-    for (std::uint32_t i = 0; i < m_nSourceFrames; ++i) {
+    m_sourceBuffer = std::move(*source);
+    for (std::uint32_t i = 0; i < m_sourceBuffer.size(); ++i) {
         PcmFrame frame;
         m_input.ReadFrame(frame);
         if (i % 1000 == 0)
-            ProgressPoint(GenerationHost::Phase::Loading, i, m_nSourceFrames);
-        m_pSource[i] = {ToSample(frame.left), ToSample(frame.right)};
+            ProgressPoint(GenerationHost::Phase::Loading, i, m_sourceBuffer.size());
+        m_sourceBuffer[i] = {ToSample(frame.left), ToSample(frame.right)};
     }
     EndPhase(GenerationHost::Phase::Loading);
     m_input.CloseFile();

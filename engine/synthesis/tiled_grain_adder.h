@@ -1,29 +1,24 @@
-// Adding a batch of grains onto the OutputBuffer on several threads at once,
-// with the same result as adding them one after the other.
+// Adding a batch of grains onto a window of the output on several threads at
+// once, with the same result as adding them one after the other.
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 
 #include "engine/stereo_frame.h"
 #include "engine/synthesis/add_kernel.h"
+#include "engine/synthesis/grain_placement.h"
 
 class WorkerPool;
 
-// Where one grain goes: its first SourceBuffer frame and its first
-// OutputBuffer frame.
-struct GrainPlacement {
-    std::int32_t m_nSource;
-    std::uint32_t m_nOutput;
-};
-
-// What every grain of a run shares: the buffers, the grain length and the
-// weights (window × volume, each frame's weight twice; see AddKernelFunction).
+// What every grain of a render shares: the source, the length of the whole
+// output, the grain length and the weights (window × volume, each frame's
+// weight twice; see AddKernelFunction).
 struct GrainCanvas {
-    StereoFrame* m_pOutput = nullptr;
-    std::uint32_t m_nOutputFrames = 0;
     const StereoFrame* m_pSource = nullptr;
-    std::uint32_t m_nSourceFrames = 0;
+    std::uint64_t m_nSourceFrames = 0;
+    std::uint64_t m_nOutputFrames = 0;
     const double* m_pPairWeights = nullptr;
     std::int32_t m_nGrainFrames = 0;
 };
@@ -36,28 +31,25 @@ struct GrainCanvas {
 // neighbouring grains share, stay in the processor's nearest caches while the
 // tile is worked on. Threads take the next free tile as they finish one.
 //
-// Each grain is cut to the OutputBuffer and to the SourceBuffer as AddGrain
-// cuts it; a grain placed outside either adds nothing.
+// Each grain is cut to the output and to the source as the reference loop
+// cuts it (CutGrain), and then to the window; a grain placed outside either
+// adds nothing.
 class TiledGrainAdder {
 public:
-    static constexpr std::uint32_t kTileFrames = 512;
+    static constexpr std::uint64_t kTileFrames = 512;
 
     // pool may be null (everything on the calling thread).
     TiledGrainAdder(const GrainCanvas& canvas, AddKernelFunction add, WorkerPool* pool);
 
-    // grains must be in order of output start, as the grain loop places them.
-    void Add(const GrainPlacement* grains, std::int32_t count);
+    // Adds the part of each grain that lies inside window. grains must be in
+    // order of output start, as the grain loop places them.
+    void Add(const GrainPlacement* grains, std::size_t count, const OutputWindow& window);
 
 private:
-    struct GrainSpan {
-        std::uint32_t m_nBegin;  // output frames [begin, end) after cutting
-        std::uint32_t m_nEnd;
-    };
-
-    GrainSpan CutToBuffers(const GrainPlacement& grain) const;
+    FrameRange CoveredFrames(const GrainPlacement& grain) const;
     void AddClaimedTiles();
-    void AddTile(std::uint32_t begin, std::uint32_t end) const;
-    bool IsWorthSharing(std::int32_t count) const;
+    void AddTile(std::uint64_t begin, std::uint64_t end) const;
+    bool IsWorthSharing(std::size_t count) const;
 
     GrainCanvas m_canvas;
     AddKernelFunction m_add;
@@ -65,10 +57,11 @@ private:
 
     // The batch being added.
     const GrainPlacement* m_pGrains = nullptr;
-    std::int32_t m_nGrains = 0;
-    std::uint32_t m_nFirstTile = 0;
-    std::uint32_t m_nBegin = 0;  // output range of the batch
-    std::uint32_t m_nEnd = 0;
-    std::uint32_t m_nTiles = 0;
-    std::atomic<std::uint32_t> m_nNextTile{0};
+    std::size_t m_nGrains = 0;
+    OutputWindow m_window;
+    std::uint64_t m_nFirstTile = 0;
+    std::uint64_t m_nBegin = 0;  // output range of the batch
+    std::uint64_t m_nEnd = 0;
+    std::uint64_t m_nTiles = 0;
+    std::atomic<std::uint64_t> m_nNextTile{0};
 };

@@ -24,10 +24,10 @@ using testing::HasSubstr;
 int g_nAllocations = 0;
 int g_nFailAt = 0;
 
-void* CountingAllocate(std::size_t count, std::size_t size)
+std::unique_ptr<std::byte[]> CountingAllocate(std::size_t bytes)
 {
     ++g_nAllocations;
-    return g_nAllocations == g_nFailAt ? nullptr : std::calloc(count, size);
+    return g_nAllocations == g_nFailAt ? nullptr : SystemAllocate(bytes);
 }
 
 class RunFailureTest : public testing::Test, public RunFixture {

@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/envelope_shapes.h"
 #include "tests/engine/fake_host.h"
-#include "engine/synthesis/tiled_grain_adder.h"
 #include "engine/synthesis/add_kernel.h"
+#include "engine/synthesis/grain_synthesizer.h"
+#include "engine/synthesis/tiled_grain_adder.h"
 #include "engine/panel_settings.h"
 #include "tests/engine/run_fixture.h"
 #include "tests/engine/run_probe.h"
@@ -284,41 +284,51 @@ TEST(BatchSynthesis, CancelAtAProgressPointLeavesTheReferenceOutput)
 }
 
 // Placements the grain loop never makes but AddGrain accepts: outside the
-// source, cut by its end, cut by the output's end, past the output.
+// source, cut by its end, cut by the output's end, past the output. Added
+// into the whole output and into windows of it, on one thread and on three.
 TEST(TiledGrainAdder, CutsEveryGrainAsAddGrainDoes)
 {
-    FakeHost host;
-    RunProbe reference(host);
-    GenerationSettings settings;
+    constexpr std::int32_t kGrainFrames = 700;
+    GrainSynthesizer reference;
+    GrainSettings settings;
     settings.m_dVolume = 0.3;
-    settings.m_nGrainFrames = 700;
+    settings.m_nGrainFrames = kGrainFrames;
+    settings.m_nGrainsPerSecond = 4000;
     reference.SetSettings(settings);
     const std::vector<StereoFrame> source = NoiseSource(5000, 3);
-    std::vector<float> window(700);
-    for (std::size_t i = 0; i < window.size(); ++i)
-        window[i] = static_cast<float>(GrainWindowGain(static_cast<std::uint32_t>(i), 700));
-    reference.UseSource(source);
-    reference.UseOutput(std::vector<StereoFrame>(3000, StereoFrame{0.25f, -0.5f}));
-    reference.UseWindow(window);
+    std::vector<StereoFrame> expected(3000, StereoFrame{0.25f, -0.5f});
+    ASSERT_EQ(reference.Begin(source, expected.size()), GrainSynthesizer::Start::Ready);
 
-    std::vector<GrainPlacement> grains = {{-5, 0},      {4990, 0},    {100, 0},  {5000, 10}, {2000, 500},
-                                          {4400, 900},  {0, 1020},    {1, 1024}, {3000, 2100}, {4999, 2300},
-                                          {10, 2900},   {20, 2999},   {30, 3000}, {40, 4000}};
+    std::vector<GrainPlacement> grains = {{-5, 0},     {4990, 0},   {100, 0},  {5000, 10},   {2000, 500},
+                                          {4400, 900}, {0, 1020},   {1, 1024}, {3000, 2100}, {4999, 2300},
+                                          {10, 2900},  {20, 2999},  {30, 3000}, {40, 4000}};
     for (std::uint32_t q = 1030; q < 2100; q += 7)
         grains.push_back({static_cast<std::int32_t>(q * 2), q});
     std::sort(grains.begin(), grains.end(),
               [](const GrainPlacement& a, const GrainPlacement& b) { return a.m_nOutput < b.m_nOutput; });
     for (const GrainPlacement& grain : grains)
-        reference.AddGrain(grain.m_nSource, grain.m_nOutput, 700);
+        reference.AddGrain(grain.m_nSource, grain.m_nOutput, kGrainFrames, {expected.data(), 0, expected.size()});
 
+    std::vector<float> window(kGrainFrames);
+    for (std::size_t i = 0; i < window.size(); ++i)
+        window[i] = static_cast<float>(GrainSynthesizer::GrainWindow(static_cast<std::uint32_t>(i), kGrainFrames));
     const std::vector<double> weights = PairWeights(window, static_cast<float>(settings.m_dVolume));
+    const GrainCanvas canvas{source.data(), source.size(), expected.size(), weights.data(), kGrainFrames};
     for (const int threads : {1, 3}) {
-        std::vector<StereoFrame> output(3000, StereoFrame{0.25f, -0.5f});
-        const GrainCanvas canvas{output.data(), 3000, source.data(), 5000, weights.data(), 700};
         WorkerPool pool(threads);
         TiledGrainAdder adder(canvas, BatchKernelFunction(FastestAddKernel()), &pool);
-        adder.Add(grains.data(), static_cast<std::int32_t>(grains.size()));
-        EXPECT_TRUE(SampleBits(output) == SampleBits(reference.Output())) << threads << " threads";
+        std::vector<StereoFrame> whole(3000, StereoFrame{0.25f, -0.5f});
+        adder.Add(grains.data(), grains.size(), {whole.data(), 0, whole.size()});
+        EXPECT_TRUE(SampleBits(whole) == SampleBits(expected)) << threads << " threads, whole output";
+
+        std::vector<StereoFrame> pieces;
+        for (const auto& [first, end] : {std::pair<std::uint64_t, std::uint64_t>{0, 511}, {511, 1024}, {1024, 1025},
+                                         {1025, 2999}, {2999, 3000}}) {
+            std::vector<StereoFrame> piece(end - first, StereoFrame{0.25f, -0.5f});
+            adder.Add(grains.data(), grains.size(), {piece.data(), first, piece.size()});
+            pieces.insert(pieces.end(), piece.begin(), piece.end());
+        }
+        EXPECT_TRUE(SampleBits(pieces) == SampleBits(expected)) << threads << " threads, in windows";
     }
 }
 
@@ -326,9 +336,9 @@ TEST(TiledGrainAdder, CutsEveryGrainAsAddGrainDoes)
 // output and the messages stay those of a normal run.
 int g_nAllocations = 0;
 
-void* FailFourthAllocation(std::size_t count, std::size_t size)
+std::unique_ptr<std::byte[]> FailFourthAllocation(std::size_t bytes)
 {
-    return ++g_nAllocations == 4 ? nullptr : std::calloc(count, size);
+    return ++g_nAllocations == 4 ? nullptr : SystemAllocate(bytes);
 }
 
 class FastRunTest : public testing::Test, public RunFixture {
