@@ -80,9 +80,6 @@ public:
     // Releases the sound buffers where they exist.
     void FreeBuffers();
 
-    // Level finishing.
-    double FadeGain(std::uint32_t j) const;
-
     // Progress texts of the current phase.
     std::string FormatTimeLeft(double fraction);
     std::string FormatWrittenSize() const;
@@ -107,7 +104,6 @@ private:
     void RefuseShortSource();
     void ProgressPoint(GenerationHost::Phase phase, std::uint64_t done, std::uint64_t total);
     void EndPhase(GenerationHost::Phase phase);
-    void PumpDuringFinishing(std::uint32_t j);
     void ShowError(int stringId);
     std::int64_t Now() const { return m_clock(); }
 

@@ -5,7 +5,7 @@
 #include <limits>
 #include <utility>
 
-#include "engine/envelope_shapes.h"
+#include "engine/synthesis/envelope_shapes.h"
 #include "engine/synthesis/tiled_grain_adder.h"
 #include "engine/synthesis/worker_pool.h"
 

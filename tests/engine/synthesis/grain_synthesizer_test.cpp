@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/envelope_shapes.h"
+#include "engine/synthesis/envelope_shapes.h"
 #include "engine/panel_settings.h"
 #include "engine/synthesis/grain_synthesizer.h"
 

@@ -1,4 +1,4 @@
-#include "engine/envelope_shapes.h"
+#include "engine/synthesis/envelope_shapes.h"
 
 #include <cmath>
 
@@ -20,16 +20,4 @@ double GrainWindowGain(std::uint32_t i, std::int32_t n)
 double SegmentBlend(std::int32_t grainInSegment, std::int32_t segmentLength)
 {
     return (std::sin(grainInSegment / static_cast<double>(segmentLength) * kTwoPi + kHalfPi) + 1.0) * 0.5;
-}
-
-double FadeGainAt(std::uint32_t j, std::uint32_t frameCount, std::int32_t fadeFrames)
-{
-    // Unsigned, like the frame indices: with a fade longer than the sound,
-    // frameCount − fade wraps around and every frame stays on the rising ramp.
-    const auto fade = static_cast<std::uint32_t>(fadeFrames);
-    if (j < fade)
-        return j / static_cast<double>(fadeFrames);
-    if (j < frameCount - fade)
-        return 1.0;
-    return 1.0 - (j - (frameCount - fade)) / static_cast<double>(fadeFrames);
 }
