@@ -238,9 +238,9 @@ int Generate(const Options& options)
 
     TerminalHost host(ChooseDisplay(options.m_bQuiet), std::cout, std::cerr);
     GenerationRun run(host);
-    host.Attach(run);
     run.SetSettings(settings);
-    run.SetSynthesisOptions(MakeSynthesisOptions(options));
+    const SynthesisOptions synthesis = MakeSynthesisOptions(options);
+    run.SetSynthesisOptions(synthesis);
     if (options.m_strSeed.empty())
         run.SeedRandom();
     else
@@ -248,17 +248,15 @@ int Generate(const Options& options)
     const std::uint32_t state = run.GetRandomState();
 
     InstallInterruptHandler();
-    run.SetKeepGoing(1);
-    run.Run();
-    run.SetKeepGoing(0);
+    const RunOutcome outcome = run.Run();
 
-    if (WasInterrupted()) {
+    if (outcome.m_kind == RunOutcome::Kind::Cancelled) {
         std::cerr << "sonnelith-cli: cancelled\n";
         return kExitInterrupted;
     }
     if (options.m_bTimings)
-        WriteTimingsReport(std::cout, run.GetPhaseTimes(), DescribeSynthesis(run.GetSynthesisOptions()));
-    if (!host.Succeeded())
+        WriteTimingsReport(std::cout, run.GetPhaseTimes(), DescribeSynthesis(synthesis));
+    if (outcome.m_kind == RunOutcome::Kind::Failed)
         return kExitRunFailed;
     const std::string seed = std::to_string(state);
     host.Inform("Generator state: " + seed + " (--seed " + seed + " repeats this run)");

@@ -36,8 +36,6 @@ public:
     // last fadeFrames frames (down to 1/fadeFrames, not 0).
     double FadeGain(std::uint64_t j) const;
 
-    float GetPeak() const { return m_fPeak; }
-
 private:
     float MeanOf(float sum) const;
 

@@ -9,7 +9,7 @@
 namespace {
 
 // One pass over sound in pieces that end at every 100000th frame, serving the
-// host after each of those frames. No pass looks at the keep-going flag.
+// host after each of those frames. No pass looks at the keep-going answer.
 template <typename Pass, typename Serve>
 void FinishingPass(std::span<StereoFrame> sound, Pass pass, Serve serve)
 {
@@ -28,7 +28,7 @@ void GenerationRun::FinishLevels()
 {
     const std::span<StereoFrame> sound = m_outputBuffer.Span();
     LevelFinisher finisher(m_settings.m_dVolume, m_settings.m_nFadeSeconds * kRunSampleRate, sound.size());
-    const auto serve = [this] { m_host.PumpMessages(); };
+    const auto serve = [this] { ServeHost(); };
     FinishingPass(sound, [&](std::span<StereoFrame> piece, std::uint64_t) { finisher.AddToSums(piece); }, serve);
     FinishingPass(sound, [&](std::span<StereoFrame> piece, std::uint64_t) { finisher.RemoveMeans(piece); }, serve);
     FinishingPass(sound, [&](std::span<StereoFrame> piece, std::uint64_t) { finisher.FindPeak(piece); }, serve);

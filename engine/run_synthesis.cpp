@@ -4,6 +4,7 @@
 
 #include "engine/generation_run.h"
 #include "engine/progress_points.h"
+#include "engine/synthesis/grain_synthesizer.h"
 #include "resources/strings/resource_ids.h"
 
 namespace {
@@ -28,16 +29,18 @@ std::int32_t NextBatchEnd(std::int32_t nextIndex)
 
 }  // namespace
 
-int GenerationRun::SynthesizeGrains()
+bool GenerationRun::SynthesizeGrains()
 {
     m_tPhaseStart = Now();
     std::fill(m_outputBuffer.Span().begin(), m_outputBuffer.Span().end(), StereoFrame{0.0f, 0.0f});
-    m_synthesizer.SetSettings(GrainSettingsOf(m_settings));
-    m_synthesizer.SetOptions(m_synthesis);
-    m_synthesizer.SetAllocator(m_allocate);
-    if (m_synthesizer.Begin(m_sourceBuffer.Span(), m_outputBuffer.size()) != GrainSynthesizer::Start::Ready) {
-        ShowError(IDS_ERR_WINDOW_MEMORY);
-        return 1;
+    GrainSynthesizer& synthesizer = *m_pSynthesizer;
+    synthesizer.SetSettings(GrainSettingsOf(m_settings));
+    synthesizer.SetOptions(m_synthesis);
+    synthesizer.SetAllocator(m_allocate);
+    // The SourceBuffer is never too long for it: loading refuses that.
+    if (synthesizer.Begin(m_sourceBuffer.Span(), m_outputBuffer.size()) != GrainSynthesizer::Start::Ready) {
+        Fail(TableMessage(IDS_ERR_WINDOW_MEMORY));
+        return false;
     }
 
     // Grains are placed in batches that end at a progress point: nothing
@@ -46,15 +49,15 @@ int GenerationRun::SynthesizeGrains()
     // grain. The batch is added in full before its progress point, so a cancel
     // there leaves exactly the grains up to that point in the output.
     const OutputWindow whole{m_outputBuffer.data(), 0, m_outputBuffer.size()};
-    while (!m_synthesizer.IsComplete() && m_bKeepGoing == 1) {
-        m_synthesizer.PlaceGrainsThrough(NextBatchEnd(m_synthesizer.NextGrain().m_nIndex));
-        m_synthesizer.AddPlacedGrains(whole);
-        const GrainCursor& last = m_synthesizer.LastPlacedGrain();
+    while (!synthesizer.IsComplete() && m_bKeepGoing) {
+        synthesizer.PlaceGrainsThrough(NextBatchEnd(synthesizer.NextGrain().m_nIndex));
+        synthesizer.AddPlacedGrains(whole);
+        const GrainCursor& last = synthesizer.LastPlacedGrain();
         if (IsProgressPoint(static_cast<std::uint64_t>(last.m_nIndex)))
-            ProgressPoint(GenerationHost::Phase::Generating, last.m_nStart, m_outputBuffer.size());
+            ProgressPoint(Phase::Generating, last.m_nStart, m_outputBuffer.size());
     }
 
-    m_synthesizer.End();
-    EndPhase(GenerationHost::Phase::Generating);
-    return 0;
+    synthesizer.End();
+    EndPhase(Phase::Generating);
+    return true;
 }

@@ -76,7 +76,6 @@ public:
 
     // Read at Begin; change them between renders only.
     void SetSettings(const GrainSettings& settings) { m_settings = settings; }
-    const GrainSettings& GetSettings() const { return m_settings; }
     void SetOptions(const SynthesisOptions& options) { m_options = options; }
     void SetAllocator(BufferAllocator allocate) { m_allocate = allocate; }
 

@@ -13,16 +13,16 @@
 #include <string>
 #include <vector>
 
-#include "tests/engine/fake_host.h"
+#include "engine/panel_settings.h"
 #include "engine/synthesis/add_kernel.h"
 #include "engine/synthesis/grain_synthesizer.h"
-#include "engine/synthesis/tiled_grain_adder.h"
-#include "engine/panel_settings.h"
-#include "tests/engine/run_fixture.h"
-#include "tests/engine/run_probe.h"
 #include "engine/synthesis/synthesis_options.h"
-#include "tests/support/test_sounds.h"
+#include "engine/synthesis/tiled_grain_adder.h"
 #include "engine/synthesis/worker_pool.h"
+#include "tests/engine/fake_host.h"
+#include "tests/engine/memory_seams.h"
+#include "tests/engine/run_fixture.h"
+#include "tests/support/test_sounds.h"
 
 namespace {
 
@@ -200,32 +200,68 @@ PanelValues Panel(int density, int grainMs, int scanRange, int segment, int volu
     return panel;
 }
 
+GenerationSettings SettingsOf(const SynthesisCase& synthesisCase)
+{
+    GenerationSettings settings;
+    settings.m_nDurationSeconds = synthesisCase.m_nSeconds;
+    FillSettings(synthesisCase.m_panel, settings);
+    return settings;
+}
+
 struct SynthesisResult {
     std::vector<std::uint32_t> m_bits;
+    std::uint32_t m_nRandomState = 0;
+};
+
+// The grain loop as the run drives it, batch by batch up to each progress
+// point, stopping after the batch that ends at grain lastIndex.
+SynthesisResult Synthesize(const SynthesisCase& synthesisCase, SynthesisOptions options,
+                           std::int32_t lastIndex = INT32_MAX)
+{
+    const GenerationSettings settings = SettingsOf(synthesisCase);
+    GrainSettings grains;
+    grains.m_nGrainsPerSecond = settings.m_nGrainsPerSecond;
+    grains.m_nGrainFrames = settings.m_nGrainFrames;
+    grains.m_nScanFrames = settings.m_nScanFrames;
+    grains.m_nSegmentGrains = settings.m_nSegmentGrains;
+    grains.m_dVolume = settings.m_dVolume;
+    GrainSynthesizer synthesizer;
+    synthesizer.SetSettings(grains);
+    synthesizer.SetOptions(options);
+    synthesizer.SetRandomState(2024);
+    const std::vector<StereoFrame> source = NoiseSource(synthesisCase.m_nSourceFrames, 11);
+    std::vector<StereoFrame> output(static_cast<std::size_t>(synthesisCase.m_nSeconds) * 44100);
+    EXPECT_EQ(synthesizer.Begin(source, output.size()), GrainSynthesizer::Start::Ready);
+    for (std::int32_t last = 0; !synthesizer.IsComplete() && last <= lastIndex; last += 1000) {
+        synthesizer.PlaceGrainsThrough(last);
+        synthesizer.AddPlacedGrains({output.data(), 0, output.size()});
+    }
+    return {SampleBits(output), synthesizer.GetRandomState()};
+}
+
+// What a whole run shows and writes with one kernel and thread count.
+struct RunResult {
+    RunOutcome m_outcome;
+    std::vector<std::uint32_t> m_written;
     std::uint32_t m_nRandomState = 0;
     std::map<Phase, std::vector<int>> m_bars;
     std::map<Phase, std::vector<std::string>> m_percentTexts;
     std::map<Stage, int> m_pumps;
 };
 
-SynthesisResult Synthesize(const SynthesisCase& synthesisCase, SynthesisOptions options, int cancelAtPump = 0)
+RunResult RunWith(const SynthesisCase& synthesisCase, SynthesisOptions options, int cancelAtPump = 0)
 {
     FakeHost host;
-    RunProbe run(host);
-    GenerationSettings settings;
-    settings.m_nDurationSeconds = synthesisCase.m_nSeconds;
-    FillSettings(synthesisCase.m_panel, settings);
-    run.SetSettings(settings);
-    run.SetSynthesisOptions(options);
-    run.UseSource(NoiseSource(synthesisCase.m_nSourceFrames, 11));
-    run.SetRandomState(2024);
-    host.Attach(run);
     if (cancelAtPump > 0)
         host.CancelAt(Stage::Generating, cancelAtPump);
-    run.SetKeepGoing(1);
-    EXPECT_EQ(run.AllocateOutput(), 0);
-    EXPECT_EQ(run.SynthesizeGrains(), 0);
-    return {SampleBits(run.Output()), run.GetRandomState(), host.m_bars, host.m_percentTexts, host.m_pumps};
+    GenerationRun run(host);
+    run.SetSettings(SettingsOf(synthesisCase));
+    run.SetSynthesisOptions(options);
+    run.SetRandomState(2024);
+    const auto log = std::make_shared<SeamLog>();
+    UseMemorySeams(run, NoiseSource(synthesisCase.m_nSourceFrames, 11), log);
+    const RunOutcome outcome = run.Run();
+    return {outcome, SampleBits(log->m_written), run.GetRandomState(), host.m_bars, host.m_percentTexts, host.m_pumps};
 }
 
 const SynthesisCase kSynthesisCases[] = {
@@ -244,9 +280,9 @@ const SynthesisCase kSynthesisCases[] = {
 
 class BatchSynthesisTest : public testing::TestWithParam<SynthesisCase> {};
 
-// Also the same progress points, bars and texts, and the same generator
-// state afterwards: the batches are invisible from outside.
-TEST_P(BatchSynthesisTest, EveryPathAndThreadCountGivesTheReferenceOutput)
+// The same bits and the same generator state afterwards with every kernel
+// and thread count.
+TEST_P(BatchSynthesisTest, EveryKernelAndThreadCountGivesTheReferenceOutput)
 {
     const SynthesisResult reference = Synthesize(GetParam(), {AddKernel::Reference, 1});
     for (const AddKernel kernel : SupportedBatchKernels()) {
@@ -255,31 +291,49 @@ TEST_P(BatchSynthesisTest, EveryPathAndThreadCountGivesTheReferenceOutput)
             SCOPED_TRACE(std::string(AddKernelName(kernel)) + " on " + std::to_string(threads) + " threads");
             EXPECT_TRUE(fast.m_bits == reference.m_bits);
             EXPECT_EQ(fast.m_nRandomState, reference.m_nRandomState);
-            EXPECT_EQ(fast.m_bars, reference.m_bars);
-            EXPECT_EQ(fast.m_percentTexts, reference.m_percentTexts);
-            EXPECT_EQ(fast.m_pumps, reference.m_pumps);
         }
     }
+}
+
+// A whole run: the same frames written, progress points, bars and texts: the
+// batches and threads are invisible from outside.
+TEST_P(BatchSynthesisTest, RunsWithEitherKernelShowAndWriteTheSame)
+{
+    const RunResult reference = RunWith(GetParam(), {AddKernel::Reference, 1});
+    const RunResult fast = RunWith(GetParam(), {AddKernel::Fastest, 3});
+    EXPECT_EQ(reference.m_outcome, RunOutcome::Completed());
+    EXPECT_EQ(fast.m_outcome, RunOutcome::Completed());
+    EXPECT_TRUE(fast.m_written == reference.m_written);
+    EXPECT_EQ(fast.m_nRandomState, reference.m_nRandomState);
+    EXPECT_EQ(fast.m_bars, reference.m_bars);
+    EXPECT_EQ(fast.m_percentTexts, reference.m_percentTexts);
+    EXPECT_EQ(fast.m_pumps, reference.m_pumps);
 }
 
 INSTANTIATE_TEST_SUITE_P(Settings, BatchSynthesisTest, testing::ValuesIn(kSynthesisCases),
                          [](const testing::TestParamInfo<SynthesisCase>& info) { return info.param.m_strName; });
 
 // Pump 1 follows grain 0 alone, pump 2 grain 1000, pump 4 grain 3000: a
-// cancel there leaves exactly the grains up to that point.
-TEST(BatchSynthesis, CancelAtAProgressPointLeavesTheReferenceOutput)
+// cancel there stops every kernel after the same grain, and the grains up to
+// that point give the same bits.
+TEST(BatchSynthesis, CancelAtAProgressPointStopsEveryKernelAtTheSameGrain)
 {
     const SynthesisCase& defaults = kSynthesisCases[0];
     const SynthesisResult whole = Synthesize(defaults, {AddKernel::Fastest, 2});
     for (const int pump : {1, 2, 4}) {
-        const SynthesisResult reference = Synthesize(defaults, {AddKernel::Reference, 1}, pump);
-        const SynthesisResult fast = Synthesize(defaults, {AddKernel::Fastest, 2}, pump);
         SCOPED_TRACE("cancel in pump " + std::to_string(pump));
-        EXPECT_TRUE(fast.m_bits == reference.m_bits);
-        EXPECT_FALSE(fast.m_bits == whole.m_bits);
+        const RunResult reference = RunWith(defaults, {AddKernel::Reference, 1}, pump);
+        const RunResult fast = RunWith(defaults, {AddKernel::Fastest, 2}, pump);
+        EXPECT_EQ(fast.m_outcome, RunOutcome::Cancelled());
         EXPECT_EQ(fast.m_pumps.at(Stage::Generating), pump);
         EXPECT_EQ(fast.m_nRandomState, reference.m_nRandomState);
         EXPECT_EQ(fast.m_bars.at(Phase::Generating).back(), 100);
+
+        const std::int32_t lastGrain = (pump - 1) * 1000;
+        const SynthesisResult cut = Synthesize(defaults, {AddKernel::Fastest, 2}, lastGrain);
+        EXPECT_EQ(cut.m_nRandomState, fast.m_nRandomState);
+        EXPECT_TRUE(cut.m_bits == Synthesize(defaults, {AddKernel::Reference, 1}, lastGrain).m_bits);
+        EXPECT_FALSE(cut.m_bits == whole.m_bits);
     }
 }
 
@@ -365,12 +419,10 @@ TEST_F(FastRunTest, PhaseTimesCoverThePhasesTheRunReached)
     FillSettings(m_panel, m_settings);
     for (const bool cancel : {false, true}) {
         FakeHost host;
-        GenerationRun run(host);
-        host.Attach(run);
-        run.SetSettings(m_settings);
         if (cancel)
             host.CancelAt(Stage::Generating, 1);
-        run.SetKeepGoing(1);
+        GenerationRun run(host);
+        run.SetSettings(m_settings);
         run.Run();
         const PhaseTimes& times = run.GetPhaseTimes();
         SCOPED_TRACE(cancel ? "cancelled while generating" : "completed");
