@@ -4,7 +4,9 @@
 // Each benchmark reports stereo frame multiply-adds per second; after all of
 // them the ratios to the reference are printed, from the fastest repetition
 // of each (the one least disturbed by anything else on the machine). The
-// kernels are also timed alone on data that stays in the nearest cache.
+// kernels are also timed alone on data that stays in the nearest cache, and
+// the fast kernel once more as a streaming render drives it: windows of the
+// output one after the other, each after placing the grains that reach it.
 //
 //   build/bench/grain_synthesis_bench [--benchmark_repetitions=N] [--benchmark_filter=...]
 #include <benchmark/benchmark.h>
@@ -17,6 +19,7 @@
 #include <map>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "engine/panel_settings.h"
@@ -85,9 +88,14 @@ GrainSettings GrainSettingsOf(const GenerationSettings& settings)
     return grains;
 }
 
+// A streaming render hands over this many output frames at a time.
+constexpr std::uint64_t kStreamWindowFrames = 16384;
+
 // The grain loop as a run drives it: batches of grains up to each 1000th,
-// each added into the whole output.
-std::vector<StereoFrame> Synthesize(const GenerationSettings& settings, const SynthesisOptions& options)
+// each added into the whole output; or, streamed, windows of the output one
+// after the other.
+std::vector<StereoFrame> Synthesize(const GenerationSettings& settings, const SynthesisOptions& options,
+                                    bool streamed = false)
 {
     GrainSynthesizer synthesizer;
     synthesizer.SetSettings(GrainSettingsOf(settings));
@@ -97,6 +105,14 @@ std::vector<StereoFrame> Synthesize(const GenerationSettings& settings, const Sy
                                     StereoFrame{0.0f, 0.0f});
     if (synthesizer.Begin(Source(), output.size()) != GrainSynthesizer::Start::Ready)
         return {};
+    if (streamed) {
+        for (std::uint64_t first = 0; first < output.size(); first += kStreamWindowFrames) {
+            const std::uint64_t count = std::min<std::uint64_t>(kStreamWindowFrames, output.size() - first);
+            synthesizer.PlaceGrainsBefore(first + count);
+            synthesizer.AddPlacedGrains({output.data() + first, first, count});
+        }
+        return output;
+    }
     for (std::int32_t last = 0; !synthesizer.IsComplete(); last += 1000) {
         synthesizer.PlaceGrainsThrough(last);
         synthesizer.AddPlacedGrains({output.data(), 0, output.size()});
@@ -112,12 +128,12 @@ bool SameBits(const std::vector<StereoFrame>& a, const std::vector<StereoFrame>&
     return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(StereoFrame)) == 0;
 }
 
-void BM_GrainLoop(benchmark::State& state, Setting setting, SynthesisOptions options)
+void BM_GrainLoop(benchmark::State& state, Setting setting, SynthesisOptions options, bool streamed)
 {
     const GenerationSettings settings = MakeSettings(setting);
     std::vector<StereoFrame> output;
     for (auto _ : state)
-        output = Synthesize(settings, options);
+        output = Synthesize(settings, options, streamed);
     std::vector<StereoFrame>& reference = g_referenceOutputs[setting.m_szName];
     if (reference.empty())
         reference = options.m_kernel == AddKernel::Reference ? output
@@ -220,17 +236,21 @@ void RegisterBenchmarks()
     const int cores = DefaultThreadCount();
     for (const Setting& setting : kSettings) {
         const std::string prefix = std::string("GrainLoop/") + setting.m_szName + "/";
-        std::vector<std::pair<std::string, SynthesisOptions>> variants = {
-            {"reference", {AddKernel::Reference, 1}},
-            {std::string(AddKernelName(AddKernel::Fastest)) + "_1_thread", {AddKernel::Fastest, 1}},
+        const std::string fastest = AddKernelName(AddKernel::Fastest);
+        std::vector<std::tuple<std::string, SynthesisOptions, bool>> variants = {
+            {"reference", {AddKernel::Reference, 1}, false},
+            {fastest + "_1_thread", {AddKernel::Fastest, 1}, false},
         };
-        for (int threads = 2; threads <= std::max(cores, 2); threads *= 2) {
-            variants.push_back({std::string(AddKernelName(AddKernel::Fastest)) + "_" +
-                                    std::to_string(threads) + "_threads",
-                                {AddKernel::Fastest, threads}});
+        int threads = 2;
+        for (; threads <= std::max(cores, 2); threads *= 2) {
+            variants.push_back(
+                {fastest + "_" + std::to_string(threads) + "_threads", {AddKernel::Fastest, threads}, false});
         }
-        for (const auto& [variant, options] : variants) {
-            benchmark::RegisterBenchmark((prefix + variant).c_str(), BM_GrainLoop, setting, options)
+        threads /= 2;
+        variants.push_back(
+            {fastest + "_" + std::to_string(threads) + "_threads_streamed", {AddKernel::Fastest, threads}, true});
+        for (const auto& [variant, options, streamed] : variants) {
+            benchmark::RegisterBenchmark((prefix + variant).c_str(), BM_GrainLoop, setting, options, streamed)
                 ->Unit(benchmark::kMillisecond)
                 ->UseRealTime()
                 ->Iterations(1);

@@ -34,7 +34,8 @@ using Stage = FakeHost::Stage;
 std::vector<std::uint32_t> SampleBits(const std::vector<StereoFrame>& frames)
 {
     std::vector<std::uint32_t> bits(2 * frames.size());
-    std::memcpy(bits.data(), frames.data(), bits.size() * sizeof(std::uint32_t));
+    if (!frames.empty())
+        std::memcpy(bits.data(), frames.data(), bits.size() * sizeof(std::uint32_t));
     return bits;
 }
 
