@@ -1,6 +1,7 @@
 // Phase 3 of a run: the OutputBuffer filled with grains by the run's
 // GrainSynthesizer, with a progress point at every 1000th grain.
 #include <algorithm>
+#include <cstdint>
 
 #include "engine/generation_run.h"
 #include "engine/progress_points.h"
@@ -31,8 +32,8 @@ std::int32_t NextBatchEnd(std::int32_t nextIndex)
 
 bool GenerationRun::SynthesizeGrains()
 {
+    // The OutputBuffer is all (0, 0): it was allocated zeroed just before.
     m_tPhaseStart = Now();
-    std::fill(m_outputBuffer.Span().begin(), m_outputBuffer.Span().end(), StereoFrame{0.0f, 0.0f});
     GrainSynthesizer& synthesizer = *m_pSynthesizer;
     synthesizer.SetSettings(GrainSettingsOf(m_settings));
     synthesizer.SetOptions(m_synthesis);
