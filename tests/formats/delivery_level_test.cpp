@@ -40,7 +40,10 @@ class CaptureSink : public FrameSink {
 public:
     explicit CaptureSink(std::vector<StereoFrame>& frames) : m_frames(frames) {}
     std::optional<RunMessage> Create(const std::string&) override { return std::nullopt; }
-    void Write(const StereoFrame* frames, std::size_t count) override { m_frames.insert(m_frames.end(), frames, frames + count); }
+    void Write(const StereoFrame* frames, std::size_t count) override
+    {
+        m_frames.insert(m_frames.end(), frames, frames + count);
+    }
     void Finish(bool) override {}
     void Discard() override {}
 
@@ -125,9 +128,9 @@ TEST(DeliveryLevel, TheVolumeIsACeilingTheLoudnessNeverLiftsThePeakAbove)
         EXPECT_TRUE(report.m_bHeldByCeiling);
         EXPECT_NEAR(SamplePeak(rate == 44100 ? frames : DeliverAt(frames, rate)), 0.25, 1e-7);
         EXPECT_LT(ReferenceIntegratedLoudness(frames, 44100.0), -10.0);
-        EXPECT_NE(DescribeDeliveryLevel(report, plan).find("the peak ceiling of 25.0 % held it below the -6.0 LUFS target"),
-                  std::string::npos)
-            << DescribeDeliveryLevel(report, plan);
+        const std::string text = DescribeDeliveryLevel(report, plan);
+        EXPECT_NE(text.find("the peak ceiling of 25.0 % held it below the -6.0 LUFS target"), std::string::npos)
+            << text;
     }
 }
 
@@ -151,7 +154,8 @@ TEST(DeliveryLevel, DescribesLoudnessAndPeak)
     DeliveryLevelReport report;
     report.m_dPeak = 0.5;
     report.m_loudness = -18.04;
-    EXPECT_EQ(DescribeDeliveryLevel(report, DeliveryLevelPlan{}), "Integrated loudness -18.0 LUFS, peak -6.0 dBFS (50.0 %)");
+    EXPECT_EQ(DescribeDeliveryLevel(report, DeliveryLevelPlan{}),
+              "Integrated loudness -18.0 LUFS, peak -6.0 dBFS (50.0 %)");
 }
 
 // The judge itself: its filters at 48 kHz are the standard's printed

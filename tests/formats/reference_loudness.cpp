@@ -61,8 +61,9 @@ std::array<Biquad, 2> KWeightingFilters(double rate)
     const double vh = std::pow(10.0, shelfGain / 20.0);
     const double vb = std::pow(vh, 0.4996667741545416);
     double a0 = 1.0 + k / shelfQ + k * k;
-    const Biquad shelf{{(vh + vb * k / shelfQ + k * k) / a0, 2.0 * (k * k - vh) / a0, (vh - vb * k / shelfQ + k * k) / a0},
-                       {1.0, 2.0 * (k * k - 1.0) / a0, (1.0 - k / shelfQ + k * k) / a0}};
+    const Biquad shelf{
+        {(vh + vb * k / shelfQ + k * k) / a0, 2.0 * (k * k - vh) / a0, (vh - vb * k / shelfQ + k * k) / a0},
+        {1.0, 2.0 * (k * k - 1.0) / a0, (1.0 - k / shelfQ + k * k) / a0}};
 
     const double passFrequency = 38.13547087602444;
     const double passQ = 0.5003270373238773;

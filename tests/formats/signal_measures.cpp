@@ -61,8 +61,10 @@ double LargestToneBetween(const std::vector<float>& samples, double from, double
 double SamplePeak(const std::vector<StereoFrame>& frames)
 {
     double peak = 0.0;
-    for (const StereoFrame& frame : frames)
-        peak = std::max({peak, std::fabs(static_cast<double>(frame.left)), std::fabs(static_cast<double>(frame.right))});
+    for (const StereoFrame& frame : frames) {
+        peak = std::max(peak, std::fabs(static_cast<double>(frame.left)));
+        peak = std::max(peak, std::fabs(static_cast<double>(frame.right)));
+    }
     return peak;
 }
 
