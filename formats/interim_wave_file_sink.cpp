@@ -4,7 +4,7 @@
 #include <unistd.h>
 
 #include "engine/generation_settings.h"
-#include "formats/replacing_file_sink.h"
+#include "formats/sound_file_messages.h"
 #include "wav/wave_file.h"
 
 namespace {

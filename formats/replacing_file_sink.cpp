@@ -11,8 +11,7 @@
 #include <unistd.h>
 
 #include "formats/output_place.h"
-#include "resources/strings/format_string.h"
-#include "resources/strings/resource_ids.h"
+#include "formats/sound_file_messages.h"
 #include "wav/file_exception.h"
 
 namespace {
@@ -40,24 +39,7 @@ mode_t ModeForOutput(const std::string& target, bool targetExists)
     return 0666 & ~CurrentUmask();
 }
 
-std::string ReasonFor(int error)
-{
-    switch (error) {
-    case EACCES:
-    case EPERM: return "permission denied";
-    case ENOSPC:
-    case EDQUOT: return "disk full";
-    case EROFS: return "read-only file system";
-    default: return std::strerror(error);
-    }
-}
-
 }  // namespace
-
-RunMessage OutputFailure(const std::string& path, const std::string& reason)
-{
-    return {IDS_ERR_WRITE_OUTPUT, FormatResourceString(IDS_ERR_WRITE_OUTPUT, {path, reason})};
-}
 
 ReplacingFileSink::ReplacingFileSink(std::unique_ptr<FrameSink> inner, std::string inputPath,
                                      std::uint64_t predictedBytes)
@@ -108,13 +90,13 @@ std::string ReplacingFileSink::CreateTemporary(bool targetExists)
     std::string pattern = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
     const int fd = mkostemp(pattern.data(), O_CLOEXEC);
     if (fd < 0)
-        return ReasonFor(errno);
+        return DescribeSystemError(errno);
     const int modeError = fchmod(fd, ModeForOutput(m_strTarget, targetExists)) == 0 ? 0 : errno;
     close(fd);
     m_strTemporary = pattern;
     if (modeError != 0) {
         RemoveTemporary();
-        return ReasonFor(modeError);
+        return DescribeSystemError(modeError);
     }
     return {};
 }

@@ -43,7 +43,3 @@ private:
     std::string m_strTarget;  // the file to replace
     std::string m_strTemporary;
 };
-
-// The message for an output that can't be created: "Cannot write out.wav:
-// <reason>" (string 61596).
-RunMessage OutputFailure(const std::string& path, const std::string& reason);

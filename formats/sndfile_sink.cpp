@@ -8,8 +8,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "formats/replacing_file_sink.h"
 #include "formats/sample_conversion.h"
+#include "formats/sound_file_messages.h"
 #include "wav/file_exception.h"
 
 namespace {
@@ -78,17 +78,6 @@ int SndfileFormat(const OutputFormat& format)
     return container | sample;
 }
 
-std::string SystemText(int error)
-{
-    switch (error) {
-    case EACCES:
-    case EPERM: return "permission denied";
-    case ENOSPC:
-    case EDQUOT: return "disk full";
-    default: return std::strerror(error);
-    }
-}
-
 }  // namespace
 
 SndfileSink::SndfileSink(const OutputFormat& format)
@@ -106,14 +95,14 @@ std::optional<RunMessage> SndfileSink::Create(const std::string& path)
     m_strPath = path;
     m_descriptor.m_nFd = open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (m_descriptor.m_nFd < 0)
-        return OutputFailure(path, SystemText(errno));
+        return OutputFailure(path, DescribeSystemError(errno));
     SF_INFO info{};
     info.samplerate = m_format.m_nRate;
     info.channels = 2;
     info.format = SndfileFormat(m_format);
     m_pFile = sf_open_virtual(&kDescriptorIo, SFM_WRITE, &info, &m_descriptor);
     if (m_pFile == nullptr) {
-        const std::string reason = m_descriptor.m_nLastError != 0 ? SystemText(m_descriptor.m_nLastError)
+        const std::string reason = m_descriptor.m_nLastError != 0 ? DescribeSystemError(m_descriptor.m_nLastError)
                                                                   : std::string(sf_strerror(nullptr));
         CloseFile();
         return OutputFailure(path, reason);

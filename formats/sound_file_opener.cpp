@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "engine/generation_settings.h"
-#include "formats/input_messages.h"
+#include "formats/sound_file_messages.h"
 #include "formats/interim_wave_file_source.h"
 #include "formats/sndfile_source.h"
 

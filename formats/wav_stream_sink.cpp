@@ -4,8 +4,8 @@
 #include <cstring>
 #include <unistd.h>
 
-#include "formats/replacing_file_sink.h"
 #include "formats/sample_conversion.h"
+#include "formats/sound_file_messages.h"
 #include "wav/file_exception.h"
 #include "wav/little_endian.h"
 

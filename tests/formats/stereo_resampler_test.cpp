@@ -1,5 +1,5 @@
-// The rate converter: the promised number of frames, the same output however
-// the input is cut, and the measures in the messages about inputs.
+// The rate converter: the promised number of frames, and the same output
+// however the input is cut.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "formats/frame_counts.h"
-#include "formats/input_messages.h"
 #include "formats/stereo_resampler.h"
 
 namespace {
@@ -73,26 +72,4 @@ TEST(FrameCounts, RoundToTheNearestFrameAndNeverOverflow)
     EXPECT_EQ(ConvertedFrameCount(3, 96000, 44100), 1u);   // 1.38
     EXPECT_EQ(ConvertedFrameCount(1, 8000, 44100), 6u);    // 5.51
     EXPECT_EQ(ConvertedFrameCount(~0ull, 8000, 44100), ~0ull);
-}
-
-TEST(InputMessages, TheLongestGrainIsTheLastSliderStepThatFits)
-{
-    // A grain of ms milliseconds spans ms × 441 / 10 frames, and the input needs one frame more.
-    EXPECT_EQ(LongestGrainFor(13230), 275);  // 0.3 s: 300 ms is 13230 frames, one too many
-    EXPECT_EQ(LongestGrainFor(12128), 275);  // 275 ms is 12127 frames
-    EXPECT_EQ(LongestGrainFor(12127), 250);
-    EXPECT_EQ(LongestGrainFor(88201), 2000);
-    EXPECT_EQ(LongestGrainFor(2206), 50);  // 50 ms is 2205 frames
-    EXPECT_EQ(LongestGrainFor(2205), 0);
-    EXPECT_EQ(LongestGrainFor(0), 0);
-}
-
-TEST(InputMessages, SecondsAreShownShortAndNeverRoundedUp)
-{
-    EXPECT_EQ(FormatSeconds(0.3), "0.3");
-    EXPECT_EQ(FormatSeconds(0.02), "0.02");
-    EXPECT_EQ(FormatSeconds(2.0), "2");
-    EXPECT_EQ(FormatSeconds(0.7999), "0.799");
-    EXPECT_EQ(FormatSeconds(0.0), "0");
-    EXPECT_EQ(InputDisplayName("-"), "standard input");
 }

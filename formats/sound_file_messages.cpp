@@ -1,8 +1,10 @@
-#include "formats/input_messages.h"
+#include "formats/sound_file_messages.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 #include "engine/panel_settings.h"
 #include "resources/strings/format_string.h"
@@ -27,6 +29,23 @@ std::string InputDisplayName(const std::string& path)
 RunMessage InputFailure(const std::string& path, const std::string& reason)
 {
     return {IDS_ERR_READ_INPUT, FormatResourceString(IDS_ERR_READ_INPUT, {InputDisplayName(path), reason})};
+}
+
+RunMessage OutputFailure(const std::string& path, const std::string& reason)
+{
+    return {IDS_ERR_WRITE_OUTPUT, FormatResourceString(IDS_ERR_WRITE_OUTPUT, {path, reason})};
+}
+
+std::string DescribeSystemError(int error)
+{
+    switch (error) {
+    case EACCES:
+    case EPERM: return "permission denied";
+    case ENOSPC:
+    case EDQUOT: return "disk full";
+    case EROFS: return "read-only file system";
+    default: return std::strerror(error);
+    }
 }
 
 int LongestGrainFor(std::uint64_t sourceFrames)

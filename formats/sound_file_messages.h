@@ -1,4 +1,5 @@
-// The messages that say why an input can't be used, each naming the file.
+// The messages that say why an input can't be read or an output can't be
+// written, each naming the file and the reason.
 #pragma once
 
 #include <cstdint>
@@ -26,6 +27,15 @@ RunMessage ShortInputFailure(const std::string& path, double fileSeconds, std::u
 // The longest grain, in the grain-length slider's steps, that an input of
 // sourceFrames frames at 44100 Hz can give; 0 when none can.
 int LongestGrainFor(std::uint64_t sourceFrames);
+
+// "Cannot write out.wav: <reason>" (string 61596). Reasons used: "no such
+// folder", "is a folder", "it is the input file", "permission denied", "not
+// enough room on its disk: ...", "disk full"...
+RunMessage OutputFailure(const std::string& path, const std::string& reason);
+
+// An operating-system error in the messages' words: "permission denied",
+// "disk full", "read-only file system", else the system's own text.
+std::string DescribeSystemError(int error);
 
 // A length in seconds as the messages show it: up to three decimals, no
 // trailing zeros, rounded down so that it never claims more than there is.
