@@ -25,7 +25,7 @@ mode_t CurrentUmask()
     std::string line;
     while (std::getline(status, line)) {
         if (line.rfind("Umask:", 0) == 0)
-            return static_cast<mode_t>(std::stoul(line.substr(6), nullptr, 8));
+            return static_cast<mode_t>(std::strtoul(line.c_str() + 6, nullptr, 8));
     }
     return kUsualMask;
 }

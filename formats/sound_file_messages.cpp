@@ -10,17 +10,6 @@
 #include "resources/strings/format_string.h"
 #include "resources/strings/resource_ids.h"
 
-namespace {
-
-// A grain of ms milliseconds spans ms × 44.1 frames, rounded down, as the run
-// computes it; the input must hold more frames than a grain.
-std::int64_t GrainFrames(int milliseconds)
-{
-    return static_cast<std::int64_t>(milliseconds) * 441 / 10;
-}
-
-}  // namespace
-
 std::string InputDisplayName(const std::string& path)
 {
     return path == "-" ? "standard input" : path;
@@ -46,6 +35,11 @@ std::string DescribeSystemError(int error)
     case EROFS: return "read-only file system";
     default: return std::strerror(error);
     }
+}
+
+std::int64_t GrainFrames(int milliseconds)
+{
+    return static_cast<std::int64_t>(milliseconds) * 441 / 10;
 }
 
 int LongestGrainFor(std::uint64_t sourceFrames)

@@ -24,6 +24,10 @@ RunMessage InputFailure(const std::string& path, const std::string& reason);
 RunMessage ShortInputFailure(const std::string& path, double fileSeconds, std::uint64_t sourceFrames,
                              int grainMilliseconds);
 
+// The frames a grain of that many milliseconds spans at 44100 Hz, rounded
+// down as the run computes them: 800 ms is 35280 frames.
+std::int64_t GrainFrames(int milliseconds);
+
 // The longest grain, in the grain-length slider's steps, that an input of
 // sourceFrames frames at 44100 Hz can give; 0 when none can.
 int LongestGrainFor(std::uint64_t sourceFrames);

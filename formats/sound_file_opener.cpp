@@ -3,9 +3,9 @@
 #include <utility>
 
 #include "engine/generation_settings.h"
-#include "formats/sound_file_messages.h"
 #include "formats/interim_wave_file_source.h"
 #include "formats/sndfile_source.h"
+#include "formats/sound_file_messages.h"
 
 namespace {
 
@@ -19,8 +19,8 @@ InputOpening Refused(RunMessage message)
 // The run needs more frames than one grain spans (at 44100 Hz).
 bool IsLongerThanGrain(const SoundSource& source, int grainMilliseconds)
 {
-    return grainMilliseconds == 0 ||
-           source.GetFrameCount() > static_cast<std::uint64_t>(grainMilliseconds) * 441 / 10;
+    const auto grainFrames = static_cast<std::uint64_t>(GrainFrames(grainMilliseconds));
+    return grainMilliseconds == 0 || source.GetFrameCount() > grainFrames;
 }
 
 InputOpening Accepted(std::unique_ptr<SoundSource> source, InputRoute route, std::string text)
