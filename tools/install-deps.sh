@@ -6,12 +6,13 @@
 #   cli  only what building and running sonnelith-cli needs (tools/run-sample.sh)
 set -eu
 
-# The compiler, CMake, dpkg-buildflags (dpkg-dev, part of build-essential) and
-# CLI11: enough for sonnelith-cli.
-CLI_PACKAGES="build-essential cmake libcli11-dev"
+# The compiler, CMake, dpkg-buildflags (dpkg-dev, part of build-essential),
+# CLI11, and the sound-file libraries with pkg-config to find them (libsndfile,
+# libsoxr, libebur128): enough for sonnelith-cli.
+CLI_PACKAGES="build-essential cmake libcli11-dev pkg-config libsndfile1-dev libsoxr-dev libebur128-dev"
 
 PACKAGES="
-  $CLI_PACKAGES pkg-config
+  $CLI_PACKAGES
   libgtest-dev libgmock-dev libbenchmark-dev
   libwxgtk3.2-dev
   libgtk-3-dev
