@@ -332,6 +332,52 @@ TEST(TiledGrainAdder, CutsEveryGrainAsAddGrainDoes)
     }
 }
 
+// Tiles are laid on the cache lines of the window's memory, so their edges
+// move with the address: for each place of the output within a cache line,
+// and windows that start anywhere, the bits stay those of AddGrain. Enough
+// grains that the work is shared among three threads.
+TEST(TiledGrainAdder, GivesTheSameBitsWhereverTheOutputLiesInMemory)
+{
+    constexpr std::int32_t kGrainFrames = 700;
+    constexpr std::size_t kOutputFrames = 3000;
+    GrainSynthesizer reference;
+    GrainSettings settings;
+    settings.m_dVolume = 0.7;
+    settings.m_nGrainFrames = kGrainFrames;
+    settings.m_nGrainsPerSecond = 4000;
+    reference.SetSettings(settings);
+    const std::vector<StereoFrame> source = NoiseSource(5000, 5);
+    ASSERT_EQ(reference.Begin(source, kOutputFrames), GrainSynthesizer::Start::Ready);
+    std::vector<GrainPlacement> grains;
+    for (std::uint32_t q = 0; q < kOutputFrames; q += 5)
+        grains.push_back({static_cast<std::int32_t>(q * 3 % 4200), q});
+    const std::vector<StereoFrame> start = NoiseSource(kOutputFrames, 6);
+    std::vector<StereoFrame> expected = start;
+    for (const GrainPlacement& grain : grains)
+        reference.AddGrain(grain.m_nSource, grain.m_nOutput, kGrainFrames, {expected.data(), 0, expected.size()});
+
+    std::vector<float> window(kGrainFrames);
+    for (std::size_t i = 0; i < window.size(); ++i)
+        window[i] = static_cast<float>(GrainSynthesizer::GrainWindow(static_cast<std::uint32_t>(i), kGrainFrames));
+    const std::vector<double> weights = PairWeights(window, static_cast<float>(settings.m_dVolume));
+    const GrainCanvas canvas{source.data(), source.size(), kOutputFrames, weights.data(), kGrainFrames};
+    WorkerPool pool(3);
+    TiledGrainAdder adder(canvas, BatchKernelFunction(FastestAddKernel()), &pool);
+    // Room for the output at each of the eight frame positions of a 64-byte line.
+    std::vector<StereoFrame> memory(kOutputFrames + 16);
+    const auto address = reinterpret_cast<std::uintptr_t>(memory.data());
+    const std::size_t lineStart = (64 - address % 64) % 64 / sizeof(StereoFrame);
+    for (std::size_t shift = 0; shift < 8; ++shift) {
+        for (const auto& [first, end] : {std::pair<std::size_t, std::size_t>{0, kOutputFrames}, {1, 2999}, {517, 2048}}) {
+            StereoFrame* frames = memory.data() + lineStart + shift;
+            std::copy(start.begin() + first, start.begin() + end, frames);
+            adder.Add(grains.data(), grains.size(), {frames, first, end - first});
+            ASSERT_EQ(std::memcmp(frames, expected.data() + first, (end - first) * sizeof(StereoFrame)), 0)
+                << "output " << shift << " frames past a line, window [" << first << ", " << end << ")";
+        }
+    }
+}
+
 // Without room for the weights table the run adds its grains one by one: the
 // output and the messages stay those of a normal run.
 int g_nAllocations = 0;
