@@ -178,6 +178,30 @@ TEST(SynthesisOptions, ThreadsAndKernelsResolveToWhatTheMachineHas)
         EXPECT_TRUE(IsAddKernelSupported(ResolveAddKernel(kernel)));
 }
 
+// The kernel that adds the same frames eight times over stands for a slow
+// one: whatever order the two are timed in, the other is chosen.
+void AddEightTimesOver(StereoFrame* output, const StereoFrame* source, const double* pairWeights, std::int32_t count)
+{
+    for (int pass = 0; pass < 8; ++pass)
+        AddKernelPortable(output, source, pairWeights, count);
+}
+
+TEST(AddKernelChoice, TimingFindsTheFasterOfTwoKernels)
+{
+    EXPECT_EQ(FastestKernelIndex({AddEightTimesOver, AddKernelPortable}), 1u);
+    EXPECT_EQ(FastestKernelIndex({AddKernelPortable, AddEightTimesOver}), 0u);
+    EXPECT_EQ(FastestKernelIndex({AddEightTimesOver}), 0u);
+}
+
+TEST(AddKernelChoice, FastestIsASupportedBatchKernelAndStaysTheSame)
+{
+    const std::vector<AddKernel> supported = SupportedBatchKernels();
+    const AddKernel fastest = FastestAddKernel();
+    EXPECT_NE(std::find(supported.begin(), supported.end(), fastest), supported.end());
+    EXPECT_EQ(FastestAddKernel(), fastest);
+    EXPECT_STREQ(AddKernelName(AddKernel::Fastest), AddKernelName(fastest));
+}
+
 // A whole grain loop, from the generator state to the last grain, with one
 // kernel and thread count.
 struct SynthesisCase {
