@@ -2,6 +2,8 @@
 // batch kernel this machine has, for any number of threads, at the edges of
 // both buffers, and when a cancel stops the grain loop.
 #include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -158,6 +160,69 @@ TEST_P(AddKernelTest, RoundsTheProductBeforeTheSumAsTheReferenceDoes)
     BatchKernelFunction(GetParam())(actual.data(), trap.m_source.data(), PairWeights(trap.m_window, gain).data(),
                                     count);
     EXPECT_TRUE(SampleBits(actual) == SampleBits(expected));
+}
+
+// Memory that ends where an inaccessible page begins: a kernel that reads or
+// writes even one byte past the last frame it was given stops the test with a
+// fault. The vector kernels' last frames go through masks that must keep
+// every lane past the end untouched.
+class GuardedMemory {
+public:
+    GuardedMemory()
+    {
+        m_nPage = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+        void* memory = mmap(nullptr, 2 * m_nPage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (memory == MAP_FAILED)
+            return;
+        m_pMemory = static_cast<std::byte*>(memory);
+        m_bGuarded = mprotect(m_pMemory + m_nPage, m_nPage, PROT_NONE) == 0;
+    }
+    ~GuardedMemory()
+    {
+        if (m_pMemory != nullptr)
+            munmap(m_pMemory, 2 * m_nPage);
+    }
+    GuardedMemory(const GuardedMemory&) = delete;
+    GuardedMemory& operator=(const GuardedMemory&) = delete;
+
+    bool IsGuarded() const { return m_bGuarded; }
+    // count items of T that end right at the guard page.
+    template <typename T>
+    T* LastItems(std::size_t count) const
+    {
+        return reinterpret_cast<T*>(m_pMemory + m_nPage - count * sizeof(T));
+    }
+
+private:
+    std::size_t m_nPage = 0;
+    std::byte* m_pMemory = nullptr;
+    bool m_bGuarded = false;
+};
+
+TEST_P(AddKernelTest, TouchesNothingPastTheLastFrame)
+{
+    const AddKernelFunction add = BatchKernelFunction(GetParam());
+    GuardedMemory outputMemory;
+    GuardedMemory sourceMemory;
+    GuardedMemory weightMemory;
+    ASSERT_TRUE(outputMemory.IsGuarded() && sourceMemory.IsGuarded() && weightMemory.IsGuarded());
+    std::mt19937 random(3);
+    for (std::int32_t count = 0; count <= 19; ++count) {
+        StereoFrame* output = outputMemory.LastItems<StereoFrame>(count);
+        StereoFrame* source = sourceMemory.LastItems<StereoFrame>(count);
+        double* weights = weightMemory.LastItems<double>(2 * count);
+        std::vector<StereoFrame> expected(count);
+        std::vector<float> window(count);
+        for (std::int32_t i = 0; i < count; ++i) {
+            output[i] = expected[i] = {AwkwardValue(random), AwkwardValue(random)};
+            source[i] = {AwkwardValue(random), AwkwardValue(random)};
+            window[i] = std::uniform_real_distribution<float>(0.0f, 1.0f)(random);
+            weights[2 * i] = weights[2 * i + 1] = static_cast<double>(window[i]) * 0.5f;
+        }
+        AddKernelReference(expected.data(), source, window.data(), 0.5f, count);
+        add(output, source, weights, count);
+        ASSERT_EQ(std::memcmp(output, expected.data(), count * sizeof(StereoFrame)), 0) << count << " frames";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryPathHere, AddKernelTest, testing::ValuesIn(SupportedBatchKernels()),
