@@ -20,7 +20,13 @@
 // Every fast output is compared with the reference's, bit for bit. The grain
 // loops also report cpu_per_wall: the processor time of all the program's
 // threads over the wall time, near the thread count when every thread works
-// all along, lower when threads wait (for each other or for a core).
+// all along, lower when threads wait (for each other or for a core). And
+// since other programs on a shared machine take cores away at any moment,
+// each loop's speed is also given per processor second: Gcpu_ = thread count
+// × multiply-adds / processor time of all threads, the speed the loop would
+// have with its cores to itself (time spent waiting for the other thread
+// while awake counts against it, time spent waiting for a core does not), and
+// the ratios between those as xcpu_ counters.
 //
 // The machine is often shared: run with repetitions and read the medians
 // (the default is 5 repetitions; a summary of the medians follows).
@@ -162,9 +168,10 @@ struct Variant {
     SynthesisOptions m_options;
 };
 
-// Runs every variant once per iteration, in turn; the first is the one the
-// ratios are taken against. Counters: G multiply-adds per second of each,
-// x_<name> = speed over the first's, and cpu_per_wall of each.
+// Runs every variant once per iteration, in turn. Counters: G and Gcpu (10^9
+// multiply-adds per second of wall time and per processor second and thread)
+// and cpu_per_wall of each; for each ratio (a, b), x_ and xcpu_ = the speed of
+// variant b over variant a's.
 void BM_Variants(benchmark::State& state, Setting setting, std::vector<Variant> variants,
                  std::vector<std::pair<std::string, std::pair<int, int>>> ratios)
 {
@@ -172,6 +179,7 @@ void BM_Variants(benchmark::State& state, Setting setting, std::vector<Variant> 
     const double madds = MultiplyAdds(settings);
     std::vector<double> wall(variants.size());
     std::vector<double> perWall(variants.size());
+    std::vector<double> perThreadProcessor(variants.size());
     for (auto _ : state) {
         std::vector<StereoFrame> reference;
         for (std::size_t v = 0; v < variants.size(); ++v) {
@@ -182,14 +190,19 @@ void BM_Variants(benchmark::State& state, Setting setting, std::vector<Variant> 
                 state.SkipWithError((variants[v].m_strName + ": output differs from " + variants[0].m_strName).c_str());
             wall[v] = run.m_dWall;
             perWall[v] = run.m_dProcessor / run.m_dWall;
+            perThreadProcessor[v] = run.m_dProcessor / ResolveThreadCount(variants[v].m_options);
         }
     }
     for (std::size_t v = 0; v < variants.size(); ++v) {
         state.counters["G_" + variants[v].m_strName] = madds / wall[v] / 1e9;
+        state.counters["Gcpu_" + variants[v].m_strName] = madds / perThreadProcessor[v] / 1e9;
         state.counters["cpu_per_wall_" + variants[v].m_strName] = perWall[v];
     }
-    for (const auto& [name, pair] : ratios)
-        state.counters[name] = wall[static_cast<std::size_t>(pair.first)] / wall[static_cast<std::size_t>(pair.second)];
+    for (const auto& [name, pair] : ratios) {
+        const auto [from, to] = std::pair<std::size_t, std::size_t>(pair.first, pair.second);
+        state.counters["x_" + name] = wall[from] / wall[to];
+        state.counters["xcpu_" + name] = perThreadProcessor[from] / perThreadProcessor[to];
+    }
 }
 
 // The kernels alone on one tile's worth of frames that stay in the nearest
@@ -232,7 +245,7 @@ void RegisterBenchmarks()
                                         {fastest + "_1_thread", {AddKernel::Fastest, 1}},
                                         {fastest + "_2_threads", {AddKernel::Fastest, 2}}};
         std::vector<std::pair<std::string, std::pair<int, int>>> ratios = {
-            {"x_1_thread_vs_reference", {0, 1}}, {"x_2_threads_vs_reference", {0, 2}}, {"scaling_2_vs_1", {1, 2}}};
+            {"1_thread_vs_reference", {0, 1}}, {"2_threads_vs_reference", {0, 2}}, {"scaling_2_vs_1", {1, 2}}};
         if (DefaultThreadCount() > 2) {
             const int cores = DefaultThreadCount();
             threads.push_back({fastest + "_" + std::to_string(cores) + "_threads", {AddKernel::Fastest, cores}});
@@ -248,7 +261,7 @@ void RegisterBenchmarks()
         std::vector<std::pair<std::string, std::pair<int, int>>> kernelRatios;
         for (const AddKernel kernel : SupportedBatchKernels()) {
             kernels.push_back({KernelName(kernel), {kernel, 1}});
-            kernelRatios.push_back({"x_" + KernelName(kernel) + "_vs_reference", {0, static_cast<int>(kernels.size() - 1)}});
+            kernelRatios.push_back({KernelName(kernel) + "_vs_reference", {0, static_cast<int>(kernels.size() - 1)}});
         }
         benchmark::RegisterBenchmark((std::string("GrainLoopKernels/") + setting.m_szName).c_str(), BM_Variants,
                                      setting, kernels, kernelRatios)
