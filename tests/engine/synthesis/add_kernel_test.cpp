@@ -221,7 +221,10 @@ TEST_P(AddKernelTest, TouchesNothingPastTheLastFrame)
         }
         AddKernelReference(expected.data(), source, window.data(), 0.5f, count);
         add(output, source, weights, count);
-        ASSERT_EQ(std::memcmp(output, expected.data(), count * sizeof(StereoFrame)), 0) << count << " frames";
+        for (std::int32_t i = 0; i < count; ++i) {
+            ASSERT_EQ(std::memcmp(&output[i], &expected[i], sizeof(StereoFrame)), 0)
+                << "frame " << i << " of " << count;
+        }
     }
 }
 
