@@ -11,6 +11,11 @@
 //                                second apart, so a change in the machine's
 //                                load between benchmarks does not enter them.
 //   GrainLoopKernels/<setting>   the same for every batch kernel on 1 thread.
+//   GrainLoopPerCore/defaults    the fastest kernel on 1 thread, held on each
+//                                core in turn: on a virtual machine the cores
+//                                need not be equally fast (the host may share
+//                                one with other guests), which bounds what a
+//                                second thread can add.
 //   KernelInCache/<kernel>       each kernel alone on one tile of frames that
 //                                stays in the nearest cache, timed by the
 //                                thread's processor time, so that waiting for a
@@ -34,6 +39,8 @@
 //   build/bench/grain_synthesis_bench [--benchmark_repetitions=N] [--benchmark_filter=...]
 #include <benchmark/benchmark.h>
 
+#include <pthread.h>
+#include <sched.h>
 #include <time.h>
 
 #include <algorithm>
@@ -205,6 +212,43 @@ void BM_Variants(benchmark::State& state, Setting setting, std::vector<Variant> 
     }
 }
 
+// Runs the fastest kernel on one thread held on each core in turn.
+// Counters: G and Gcpu per core, and the fastest core's speed over the
+// slowest's.
+void BM_PerCore(benchmark::State& state, Setting setting)
+{
+    const GenerationSettings settings = MakeSettings(setting);
+    const double madds = MultiplyAdds(settings);
+    cpu_set_t allowed;
+    CPU_ZERO(&allowed);
+    if (pthread_getaffinity_np(pthread_self(), sizeof allowed, &allowed) != 0) {
+        state.SkipWithError("cannot read which cores this thread may use");
+        return;
+    }
+    std::map<int, LoopRun> runs;
+    for (auto _ : state) {
+        for (int core = 0; core < CPU_SETSIZE; ++core) {
+            if (!CPU_ISSET(core, &allowed))
+                continue;
+            cpu_set_t one;
+            CPU_ZERO(&one);
+            CPU_SET(core, &one);
+            if (pthread_setaffinity_np(pthread_self(), sizeof one, &one) == 0)
+                runs[core] = Synthesize(settings, {AddKernel::Fastest, 1});
+        }
+        pthread_setaffinity_np(pthread_self(), sizeof allowed, &allowed);
+    }
+    double fastest = 0.0;
+    double slowest = 1e300;
+    for (const auto& [core, run] : runs) {
+        state.counters["G_core" + std::to_string(core)] = madds / run.m_dWall / 1e9;
+        state.counters["Gcpu_core" + std::to_string(core)] = madds / run.m_dProcessor / 1e9;
+        fastest = std::max(fastest, madds / run.m_dProcessor);
+        slowest = std::min(slowest, madds / run.m_dProcessor);
+    }
+    state.counters["xcpu_fastest_vs_slowest_core"] = fastest / slowest;
+}
+
 // The kernels alone on one tile's worth of frames that stay in the nearest
 // cache. Timed by the thread's processor time (the benchmark library's own
 // measure when no real time is asked for).
@@ -256,6 +300,13 @@ void RegisterBenchmarks()
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime()
             ->Iterations(1);
+
+        if (setting.m_szName == std::string("defaults")) {
+            benchmark::RegisterBenchmark("GrainLoopPerCore/defaults", BM_PerCore, setting)
+                ->Unit(benchmark::kMillisecond)
+                ->UseRealTime()
+                ->Iterations(1);
+        }
 
         std::vector<Variant> kernels = {{"reference", {AddKernel::Reference, 1}}};
         std::vector<std::pair<std::string, std::pair<int, int>>> kernelRatios;
