@@ -68,10 +68,9 @@ std::unique_ptr<FrameSink> MakeSink(const GenerationSettings& settings, const Ou
     return MakeOutputSink(format, request, [] { return std::make_unique<WaveFrameSink>(); });
 }
 
-// The run as the command line asks for it; the level step is hooked in only
-// where it changes something, so the desktop program's output stays as it is.
+// The run as the command line asks for it: settings, seed, input and output.
 void SetUpRun(GenerationRun& run, TerminalHost& host, const CommandLine& line, const GenerationSettings& settings,
-              const OutputFormat& format, const DeliveryLevelPlan& plan, DeliveryLevelReport& report)
+              const OutputFormat& format)
 {
     run.SetSettings(settings);
     run.SetSynthesisOptions(MakeSynthesisOptions(line));
@@ -82,11 +81,17 @@ void SetUpRun(GenerationRun& run, TerminalHost& host, const CommandLine& line, c
     run.SetSourceOpener(MakeSoundFileOpener(InputRules{line.m_panel.m_nGrainLength},
                                             [&host](const std::string& route) { host.Inform(route); }));
     run.SetSink(MakeSink(settings, format));
-    if (!LeavesFinishedSoundAlone(plan)) {
-        run.SetFinishedSoundHook([&plan, &report](std::span<StereoFrame> sound) {
-            report = SetDeliveryLevel(sound, plan, [] { return !WasInterrupted(); });
-        });
-    }
+}
+
+// The delivery level step, hooked in only where it changes something, so that
+// the desktop program's output stays exactly as it is.
+void HookDeliveryLevel(GenerationRun& run, const DeliveryLevelPlan& plan, DeliveryLevelReport& report)
+{
+    if (LeavesFinishedSoundAlone(plan))
+        return;
+    run.SetFinishedSoundHook([&plan, &report](std::span<StereoFrame> sound) {
+        report = SetDeliveryLevel(sound, plan, [] { return !WasInterrupted(); });
+    });
 }
 
 int CancelledStatus()
@@ -111,7 +116,8 @@ int Generate(const CommandLine& line, const OutputFormat& format)
     const GenerationSettings settings = MakeSettings(line);
     const DeliveryLevelPlan plan{settings.m_dVolume, format.m_nRate, line.m_delivery.m_loudness};
     DeliveryLevelReport report;
-    SetUpRun(run, host, line, settings, format, plan, report);
+    SetUpRun(run, host, line, settings, format);
+    HookDeliveryLevel(run, plan, report);
     const std::uint32_t state = run.GetRandomState();
     const RunOutcome outcome = run.Run();
 
