@@ -7,14 +7,17 @@
 
 #include <wx/dcclient.h>
 
-wxBEGIN_EVENT_TABLE(BitmapSlider, TrackbarControl)
-    EVT_PAINT(BitmapSlider::OnPaint)
-    EVT_MOTION(BitmapSlider::OnMouseInput)
-    EVT_MOUSEWHEEL(BitmapSlider::OnMouseInput)
-    EVT_KEY_DOWN(BitmapSlider::OnKeyInput)
-wxEND_EVENT_TABLE()
+BitmapSlider::BitmapSlider()
+{
+    // Bound after the trackbar's own handlers, so these come first.
+    Bind(wxEVT_PAINT, &BitmapSlider::OnPaint, this);
+    Bind(wxEVT_MOTION, &BitmapSlider::OnMouseInput, this);
+    Bind(wxEVT_MOUSEWHEEL, &BitmapSlider::OnMouseInput, this);
+    Bind(wxEVT_KEY_DOWN, &BitmapSlider::OnKeyInput, this);
+}
 
 BitmapSlider::BitmapSlider(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size)
+    : BitmapSlider()
 {
     Create(parent, id, pos, size);
 }

@@ -12,7 +12,7 @@
 // mark the whole control for repainting.
 class BitmapSlider : public TrackbarControl {
 public:
-    BitmapSlider() = default;
+    BitmapSlider();
     BitmapSlider(wxWindow* parent, wxWindowID id, const wxPoint& pos = wxDefaultPosition,
                  const wxSize& size = wxDefaultSize);
 
@@ -40,6 +40,4 @@ private:
     wxBitmap m_bmpThumb;
     int m_nThumbWidth = 0;
     int m_nThumbHeight = 0;
-
-    wxDECLARE_EVENT_TABLE();
 };

@@ -7,16 +7,15 @@
 
 wxIMPLEMENT_CLASS(CHoverButton, wxControl);
 
-wxBEGIN_EVENT_TABLE(CHoverButton, wxControl)
-    EVT_PAINT(CHoverButton::OnPaint)
-    EVT_ERASE_BACKGROUND(CHoverButton::OnEraseBackground)
-    EVT_MOUSE_EVENTS(CHoverButton::OnMouse)
-    EVT_MOUSE_CAPTURE_LOST(CHoverButton::OnCaptureLost)
-wxEND_EVENT_TABLE()
-
 CHoverButton::CHoverButton()
     : m_tracker([this] { OnHover(); }, [this] { OnLeave(); })
 {
+    Bind(wxEVT_PAINT, &CHoverButton::OnPaint, this);
+    Bind(wxEVT_ERASE_BACKGROUND, &CHoverButton::OnEraseBackground, this);
+    for (const auto& type : {wxEVT_ENTER_WINDOW, wxEVT_MOTION, wxEVT_LEAVE_WINDOW, wxEVT_LEFT_DOWN, wxEVT_LEFT_DCLICK,
+                             wxEVT_LEFT_UP})
+        Bind(type, &CHoverButton::OnMouse, this);
+    Bind(wxEVT_MOUSE_CAPTURE_LOST, &CHoverButton::OnCaptureLost, this);
 }
 
 CHoverButton::CHoverButton(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size)

@@ -84,5 +84,4 @@ private:
     bool m_bPushed = false;      // button down with the pointer over the button
 
     wxDECLARE_CLASS(CHoverButton);
-    wxDECLARE_EVENT_TABLE();
 };

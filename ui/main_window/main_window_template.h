@@ -3,7 +3,7 @@
 // (command_button_places.h).
 #pragma once
 
-#include "ui/main_window/main_window_ids.h"
+#include "ui/dialog_template/main_window_ids.h"
 #include "ui/dialog_template/template_control.h"
 
 #include <wx/defs.h>

@@ -17,13 +17,15 @@
 #include "ui/panel/parameter_panel.h"
 #include "ui/panel/resource_figures.h"
 
-class wxScrollEvent;
+class wxCommandEvent;
 class wxWindow;
+struct MainWindowControls;
 
-// Works on the controls of the window it is given (found by control id) and
-// lives no longer than that window. What reaches outside the window goes
-// through replaceable services: the message box, the file chooser, the
-// desktop's opener and the start of a run.
+// Works on the controls of the window it is given and lives no longer than
+// that window. Each part listens to its own controls; the command buttons
+// (all but About, which is the window's) come straight to the commands here.
+// What reaches outside the window goes through replaceable services: the
+// message box, the file chooser, the desktop's opener and the start of a run.
 //
 // The three resource figures are recomputed together (available disk,
 // required disk, required memory) by RestoreDefaults, a preset chosen, the
@@ -41,9 +43,9 @@ public:
     MainWindowParts(const MainWindowParts&) = delete;
     MainWindowParts& operator=(const MainWindowParts&) = delete;
 
-    // Finds the window's sliders, labels, length controls, figures and file
-    // fields; false if any is missing.
-    bool Attach();
+    // Gives each part its controls and binds the command buttons; false if
+    // a control is missing.
+    bool Attach(const MainWindowControls& controls);
 
     void SetMessageRoutine(MessageRoutine routine) { m_showMessage = std::move(routine); }
     void SetFileChooser(std::unique_ptr<FileChooser> chooser) { m_pChooser = std::move(chooser); }
@@ -74,11 +76,6 @@ public:
     // Nonzero (after showing why) when a run must not start.
     int CheckBeforeGenerate();
 
-    // Notifications of the window's controls.
-    void OnSliderScroll(const wxScrollEvent& event) { m_panel.OnSliderScroll(event); }
-    void OnPresetChosen() { m_length.OnPresetChosen(); }
-    void OnPickerChanged() { m_length.OnPickerChanged(); }
-
     // The commands (Restore is RestoreDefaults; About belongs to the window).
     void OnGenerate();
     void OnPlay();
@@ -89,15 +86,15 @@ public:
 
     // State, for the window and for tests.
     const std::string& GetInputPath() const { return m_strInPath; }
-    const std::string& GetInputName() const { return m_strInName; }
     const std::string& GetOutputPath() const { return m_strOutPath; }
-    const std::string& GetOutputName() const { return m_strOutName; }
     const InputFacts& GetInputFacts() const { return m_input; }
     const ParameterPanel& GetPanel() const { return m_panel; }
     const OutputLength& GetLength() const { return m_length; }
     const ResourceFigures& GetFigures() const { return m_figures; }
 
 private:
+    // A click on one of the command buttons.
+    void OnCommandButton(wxCommandEvent& event);
     void RecomputeFigures();
     void ShowMessage(int stringId);
     // Opens target on the desktop; failureMessage (0 for none) is shown if that fails.

@@ -58,6 +58,4 @@ private:
     MinuteSecondFields m_fields;
     int m_nPressedArrow = 0;  // +1 up arrow held, -1 down arrow held, 0 none
     wxTimer m_repeatTimer;
-
-    wxDECLARE_EVENT_TABLE();
 };

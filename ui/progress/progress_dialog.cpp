@@ -22,30 +22,21 @@ constexpr int kBarRange = 100;
 
 }  // namespace
 
-wxBEGIN_EVENT_TABLE(ProgressDialog, InitialisingDialog)
-    EVT_TIMER(wxID_ANY, ProgressDialog::OnTimer)
-    EVT_BUTTON(wxID_CANCEL, ProgressDialog::OnCancelButton)
-    EVT_BUTTON(wxID_OK, ProgressDialog::OnOkCommand)
-    EVT_CLOSE(ProgressDialog::OnClose)
-    EVT_CHAR_HOOK(ProgressDialog::OnCharHook)
-wxEND_EVENT_TABLE()
-
 ProgressDialog::ProgressDialog(wxWindow* parent)
     : m_run(*this)
     , m_clock(SystemClockSeconds)
     , m_startTimer(this, kStartTimerId)
     , m_refreshTimer(this, kRefreshTimerId)
 {
-    Create(parent, wxID_ANY, kProgressCaption, wxDefaultPosition, wxDefaultSize,
-           wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX);
-    SetFont(wxFontInfo(8).Family(wxFONTFAMILY_SWISS));
-    const wxSize client = DialogSizeToPixels(kProgressWidthUnits, kProgressHeightUnits);
-    SetClientSize(client);
-    SetMinClientSize(client);
-    SetMaxClientSize(client);
-    // Escape and Enter have no meaning here; Cancel and the close box do.
-    SetEscapeId(wxID_NONE);
+    CreateFixed(parent, kProgressCaption, wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX,
+                DialogSizeToPixels(kProgressWidthUnits, kProgressHeightUnits));
+    UseLayoutFont();
+    // Escape and Enter have no meaning here (a focused Cancel button must not
+    // take Enter as a click either); Cancel and the close box do.
     SetAffirmativeId(wxID_NONE);
+    Bind(wxEVT_TIMER, &ProgressDialog::OnTimer, this);
+    Bind(wxEVT_BUTTON, &ProgressDialog::OnCancelButton, this, wxID_CANCEL);
+    Bind(wxEVT_BUTTON, &ProgressDialog::OnOkCommand, this, wxID_OK);
     CreateLayoutControls();
     UseOneCaptionSize();
     DoDataExchange();
@@ -203,37 +194,11 @@ void ProgressDialog::OnOkCommand(wxCommandEvent&)
     // Enter's command: the window stays open.
 }
 
-void ProgressDialog::OnClose(wxCloseEvent& event)
+void ProgressDialog::OnCloseRequest()
 {
     // The close box is the Cancel button; the window itself only ever ends
     // when the run returns.
-    if (event.CanVeto())
-        event.Veto();
     OnCancel();
-}
-
-void ProgressDialog::OnCharHook(wxKeyEvent& event)
-{
-    switch (event.GetKeyCode()) {
-    case WXK_ESCAPE:
-    case WXK_RETURN:
-    case WXK_NUMPAD_ENTER:
-        // No keyboard meaning: a focused Cancel button must not take Enter
-        // as a click, and Escape does not cancel.
-        return;
-    default:
-        event.Skip();
-    }
-}
-
-void ProgressDialog::EndDialogWith(int result)
-{
-    if (IsModal()) {
-        EndModal(result);
-    } else {
-        SetReturnCode(result);
-        Hide();
-    }
 }
 
 int ProgressDialog::ShowMessage(int, const std::string& text, unsigned style)
