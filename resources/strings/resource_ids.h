@@ -43,3 +43,4 @@ constexpr int IDS_ERR_SCREEN = 61590;
 constexpr int IDS_ERR_INPUT_TOO_SHORT = 61591;
 constexpr int IDS_ERR_FILE_FAILURE = 61592;
 constexpr int IDS_ERR_UNEXPECTED = 61593;
+constexpr int IDS_ERR_SAME_FILE = 61594;

@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr std::array<std::pair<int, const char*>, 25> kStrings = {{
+constexpr std::array<std::pair<int, const char*>, 26> kStrings = {{
     {IDS_ABOUTBOX, "&About Sonnelith..."},
     {IDS_TIP_RESTORE, "Restore all values to their original setting"},
     {IDS_TIP_INPUT_FILE, "Select the input sound file name"},
@@ -60,6 +60,9 @@ constexpr std::array<std::pair<int, const char*>, 25> kStrings = {{
     {IDS_ERR_UNEXPECTED,
      "The ambient sound generation stopped because of an unexpected error:\n\n%1\n\nThe unfinished output sound "
      "file has been removed."},
+    {IDS_ERR_SAME_FILE,
+     "The output sound file cannot be the input (original) sound file.\n\nPlease select another output file "
+     "name."},
 }};
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "ui/dialog_template/fitting_static_text.h"
 #include "ui/main_window/command_button_places.h"
 #include "ui/main_window/control_colours.h"
+#include "ui/main_window/input_file_drop_target.h"
 #include "ui/main_window/main_window_template.h"
 #include "ui/message_box/message_box_routine.h"
 #include "ui/panel/main_window_parts.h"
@@ -123,6 +124,9 @@ bool GeneratorDialog::OnInitDialog()
     m_pParts->RestoreDefaults();
     SetTitle(kCaption);
     TransferDataToWindow();
+    SetDropTarget(new InputFileDropTarget(*this, [this](const std::string& path) { m_pParts->SelectInputFile(path); }));
+    if (!m_strStartFile.empty())
+        CallAfter([this] { m_pParts->SelectInputFile(m_strStartFile); });
     return true;
 }
 

@@ -14,6 +14,7 @@
 
 #include <array>
 #include <memory>
+#include <string>
 
 class CHoverButton;
 class MainWindowParts;
@@ -44,6 +45,10 @@ public:
     // The parameter panel, output length, figures, file choice and commands.
     MainWindowParts& GetParts() { return *m_pParts; }
 
+    // Once the window is open, path is chosen as the input as though it had
+    // been picked in the open dialog (a file named on the command line).
+    void SelectInputFileWhenOpen(std::string path) { m_strStartFile = std::move(path); }
+
     // Client size: the layout's 396 x 244 dialog units.
     static constexpr int kClientWidth = 594;
     static constexpr int kClientHeight = 397;
@@ -51,7 +56,9 @@ public:
 protected:
     // Initialisation when the window opens, in order: window menu, icons,
     // brushes, background picture, command buttons, slider pictures, empty
-    // file choice, default values, caption, data to the controls.
+    // file choice, default values, caption, data to the controls; then files
+    // dropped on the window are taken, and a start file, if any, once the
+    // window is up.
     bool OnInitDialog() override;
 
     // Enter ends the window with wxID_OK unless the focused control takes it.
@@ -97,4 +104,5 @@ private:
     void OnMenuCommand(wxCommandEvent& event);
 
     std::unique_ptr<wxMenu> m_pWindowMenu;
+    std::string m_strStartFile;
 };

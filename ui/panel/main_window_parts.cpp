@@ -116,11 +116,16 @@ void MainWindowParts::UpdateRequiredMemory()
 
 void MainWindowParts::ChooseInputFile()
 {
-    const std::optional<std::string> chosen = m_pChooser->Choose(FileRole::Input);
-    if (!chosen)
-        return;
+    const std::optional<std::string> chosen = m_pChooser->Choose(FileRole::Input, m_strLastFolder);
+    if (chosen)
+        TakeInputFile(*chosen);
+}
+
+void MainWindowParts::TakeInputFile(const std::string& chosen)
+{
+    m_strLastFolder = FolderOf(chosen);
     m_input.m_nInputFileSize = 0;
-    m_strInPath = InputPathFor(*chosen);
+    m_strInPath = InputPathFor(chosen);
     m_strInName = BareFileName(m_strInPath);
     m_fileFields.ShowInputName(m_strInName);
     InputFacts facts;
@@ -139,9 +144,10 @@ void MainWindowParts::ChooseInputFile()
 
 void MainWindowParts::ChooseOutputFile()
 {
-    const std::optional<std::string> chosen = m_pChooser->Choose(FileRole::Output);
+    const std::optional<std::string> chosen = m_pChooser->Choose(FileRole::Output, m_strLastFolder);
     if (!chosen)
         return;
+    m_strLastFolder = FolderOf(*chosen);
     m_strOutPath = OutputPathFor(*chosen);
     m_strOutName = BareFileName(m_strOutPath);
     m_fileFields.ShowOutputName(m_strOutName);
@@ -154,6 +160,9 @@ void MainWindowParts::ShowInputInfo()
 
 int MainWindowParts::CheckBeforeGenerate()
 {
+    // The disk fills and empties while the window stands open: the free
+    // space is read again at the moment it matters.
+    UpdateAvailableDisk();
     const int refusal = GenerateRefusal(
         {m_strInPath, m_strOutPath, m_figures.GetAvailableDiskMB(), m_figures.GetRequiredDiskMB()});
     if (refusal != 0)
@@ -197,6 +206,13 @@ void MainWindowParts::OnWebSite()
 void MainWindowParts::OnInputFile()
 {
     ChooseInputFile();
+    ShowInputInfo();
+    UpdateRequiredMemory();
+}
+
+void MainWindowParts::SelectInputFile(const std::string& path)
+{
+    TakeInputFile(path);
     ShowInputInfo();
     UpdateRequiredMemory();
 }

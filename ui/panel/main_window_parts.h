@@ -69,11 +69,16 @@ public:
 
     void ChooseInputFile();
     void ChooseOutputFile();
+    // Takes path as the input exactly as if it had been chosen in the open
+    // dialog: inspected, refused with 61575 when unusable, its facts shown.
+    // For a file named on the command line or dropped on the window.
+    void SelectInputFile(const std::string& path);
     void ShowInputInfo();
     void UpdateRequiredDisk();
     void UpdateAvailableDisk();
     void UpdateRequiredMemory();
-    // Nonzero (after showing why) when a run must not start.
+    // Nonzero (after showing why) when a run must not start. The available
+    // disk space is read again first.
     int CheckBeforeGenerate();
 
     // The commands (Restore is RestoreDefaults; About belongs to the window).
@@ -87,6 +92,9 @@ public:
     // State, for the window and for tests.
     const std::string& GetInputPath() const { return m_strInPath; }
     const std::string& GetOutputPath() const { return m_strOutPath; }
+    // Where the next file dialog opens: the folder of the file last chosen
+    // since the program started (empty before that: the dialog's own choice).
+    const std::string& GetLastFolder() const { return m_strLastFolder; }
     const InputFacts& GetInputFacts() const { return m_input; }
     const ParameterPanel& GetPanel() const { return m_panel; }
     const OutputLength& GetLength() const { return m_length; }
@@ -95,6 +103,8 @@ public:
 private:
     // A click on one of the command buttons.
     void OnCommandButton(wxCommandEvent& event);
+    // The input part of choosing a file: steps after the dialog.
+    void TakeInputFile(const std::string& chosen);
     void RecomputeFigures();
     void ShowMessage(int stringId);
     // Opens target on the desktop; failureMessage (0 for none) is shown if that fails.
@@ -111,6 +121,7 @@ private:
     std::string m_strOutPath;
     std::string m_strOutName;
     InputFacts m_input;
+    std::string m_strLastFolder;
 
     MessageRoutine m_showMessage;
     std::unique_ptr<FileChooser> m_pChooser;

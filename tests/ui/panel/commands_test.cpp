@@ -1,6 +1,8 @@
 // Generate, Play, the user's guide and the web site.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "ui/panel/install_location.h"
 #include "ui/dialog_template/main_window_ids.h"
 #include "tests/ui/panel/panel_test_support.h"
@@ -49,6 +51,43 @@ TEST(Generate, StartsARunWithThePathsTheLengthAndTheSliders)
     EXPECT_EQ(settings.m_nGrainFrames, 35280);
     EXPECT_EQ(settings.m_dVolume, 0.5);
     EXPECT_TRUE(host.TakeMessages().empty());
+}
+
+TEST(Generate, RefusesTheInputFileAsOutputUnderAnyOfItsNamesBeforeAnyRun)
+{
+    TempDir dir;
+    const std::string input = dir.File("in.wav");
+    WriteToneWav(input, 44100, 44100);
+    const std::vector<unsigned char> before = ReadWholeFile(input);
+    std::filesystem::create_symlink(input, dir.File("link.wav"));
+    std::filesystem::create_hard_link(input, dir.File("hard.wav"));
+    PartsHost host;
+    host.ChooseInput(input);
+    for (const char* name : {"in.wav", "link.wav", "hard.wav"}) {
+        host.ChooseOutput(dir.File(name));
+        host.Click(IDC_GENERATE);
+        EXPECT_EQ(host.TakeMessages(), std::vector<int>{IDS_ERR_SAME_FILE}) << name;
+    }
+    EXPECT_TRUE(host.Runs().empty());
+    EXPECT_EQ(ReadWholeFile(input), before);
+}
+
+TEST(Generate, ReadsTheAvailableDiskSpaceAgainJustBeforeItsCheck)
+{
+    TempDir dir;
+    const std::string input = dir.File("in.wav");
+    WriteToneWav(input, 44100, 44100);
+    PartsHost host;
+    host.ChooseInput(input);
+    // No free space can be found while the folder does not exist ...
+    host.ChooseOutput(dir.File("later/out.wav"));
+    ASSERT_EQ(host.TextOf(IDC_AVAILABLE_DISK), "0 MB");
+    // ... and it is there by the time Start is pressed.
+    std::filesystem::create_directory(dir.File("later"));
+    host.Click(IDC_GENERATE);
+    EXPECT_TRUE(host.TakeMessages().empty());
+    EXPECT_EQ(host.Runs().size(), 1u);
+    EXPECT_NE(host.TextOf(IDC_AVAILABLE_DISK), "0 MB");
 }
 
 // A failed open of a chosen output: XdgOpener.PlayOfAnOutputNotYetGeneratedFailsWithTheMessage.

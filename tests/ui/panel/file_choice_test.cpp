@@ -2,6 +2,10 @@
 // the input and the information lines.
 #include <gtest/gtest.h>
 
+#include <wx/dnd.h>
+
+#include <filesystem>
+
 #include "ui/dialog_template/main_window_ids.h"
 #include "tests/ui/panel/panel_test_support.h"
 #include "resources/strings/resource_ids.h"
@@ -86,4 +90,51 @@ TEST(OutputFile, AvailableSpaceIsThatOfTheOutputFoldersDisk)
     TempDir dir;
     host.ChooseOutput(dir.File("out.wav"));
     EXPECT_GT(host.Parts().GetFigures().GetAvailableDiskMB(), 0);
+}
+
+TEST(InputFile, BothDialogsOpenInTheFolderLastUsedSinceTheStart)
+{
+    TempDir dir;
+    std::filesystem::create_directories(dir.File("takes"));
+    std::filesystem::create_directories(dir.File("mixes"));
+    const std::string take = dir.File("takes/a.wav");
+    WriteToneWav(take, 44100, 44100);
+    PartsHost host;
+    host.ChooseInput(take);
+    host.ChooseOutput(dir.File("mixes/out"));
+    host.ChooseInput(std::nullopt);  // a cancelled dialog leaves the folder as it was
+    host.ChooseOutput(std::nullopt);
+    EXPECT_EQ(host.Chooser().StartFolders(FileRole::Input),
+              (std::vector<std::string>{"", dir.File("mixes")}));
+    EXPECT_EQ(host.Chooser().StartFolders(FileRole::Output),
+              (std::vector<std::string>{dir.File("takes"), dir.File("mixes")}));
+}
+
+TEST(InputFile, AFileDroppedOnTheWindowIsTakenAsIfChosenInTheOpenDialog)
+{
+    TempDir dir;
+    const std::string take = dir.File("TAKE01.WAV");
+    WriteToneWav(take, 44100 * 2, 44100);
+    const std::string notSound = dir.File("notes.txt");
+    WriteWholeFile(notSound, std::vector<unsigned char>(100, 'x'));
+    PartsHost host;
+    auto* target = dynamic_cast<wxFileDropTarget*>(host.Window().GetDropTarget());
+    ASSERT_NE(target, nullptr);
+
+    wxArrayString files;
+    files.Add(wxString::FromUTF8(take));
+    files.Add(wxString::FromUTF8(notSound));  // of several, the first is taken
+    EXPECT_TRUE(target->OnDropFiles(10, 10, files));
+    ASSERT_TRUE(WaitUntil([&] { return host.Parts().GetInputPath() == take; }, 3000));
+    EXPECT_EQ(host.TextOf(IDC_INPUT_NAME), "TAKE01.WAV");
+    EXPECT_EQ(host.TextOf(IDC_INPUT_FORMAT_LINE), "Format  44100 16 bits stereo");
+    EXPECT_TRUE(host.TakeMessages().empty());
+    // The next dialog opens where the dropped file lies.
+    host.ChooseOutput(std::nullopt);
+    EXPECT_EQ(host.Chooser().StartFolders(FileRole::Output), std::vector<std::string>{dir.Path().string()});
+
+    EXPECT_TRUE(target->OnDropFiles(10, 10, wxArrayString(1, wxString::FromUTF8(notSound))));
+    ASSERT_TRUE(WaitUntil([&] { return host.Parts().GetInputPath().empty(); }, 3000));
+    EXPECT_EQ(host.TakeMessages(), std::vector<int>{IDS_ERR_OPEN_INPUT});
+    EXPECT_EQ(host.TextOf(IDC_INPUT_NAME), "");
 }

@@ -23,9 +23,9 @@ void SendKey(wxWindow& window, int keyCode)
     }
 }
 
-std::optional<std::string> FakeFileChooser::Choose(FileRole role)
+std::optional<std::string> FakeFileChooser::Choose(FileRole role, const std::string& startFolder)
 {
-    ++m_asked[Index(role)];
+    m_startFolders[Index(role)].push_back(startFolder);
     auto& answers = m_answers[Index(role)];
     if (answers.empty())
         return std::nullopt;

@@ -23,14 +23,16 @@ void SendKey(wxWindow& window, int keyCode);
 // Answers the file dialogs from queued answers; nothing (std::nullopt) stands for Cancel.
 class FakeFileChooser : public FileChooser {
 public:
-    std::optional<std::string> Choose(FileRole role) override;
+    std::optional<std::string> Choose(FileRole role, const std::string& startFolder) override;
     void Answer(FileRole role, std::optional<std::string> path) { m_answers[Index(role)].push_back(std::move(path)); }
-    int Asked(FileRole role) const { return m_asked[Index(role)]; }
+    int Asked(FileRole role) const { return static_cast<int>(m_startFolders[Index(role)].size()); }
+    // The folder each dialog of that role was to open in, in order.
+    const std::vector<std::string>& StartFolders(FileRole role) const { return m_startFolders[Index(role)]; }
 
 private:
     static int Index(FileRole role) { return role == FileRole::Input ? 0 : 1; }
     std::array<std::deque<std::optional<std::string>>, 2> m_answers;
-    std::array<int, 2> m_asked{};
+    std::array<std::vector<std::string>, 2> m_startFolders;
 };
 
 // Records what would be opened and answers with m_bSucceed at once.

@@ -37,8 +37,8 @@ TEST(OutputDisk, FreeSpaceAgreesWithStat)
 {
     ASSERT_TRUE(ToolAvailable("stat"));
     TempDir dir;
-    // %f: free blocks (those kept for the superuser too), %S: block size.
-    const ToolResult stat = RunTool("stat -f -c '%f %S' " + ShellQuote(dir.Path().string()));
+    // %a: free blocks open to this user (not those kept for the superuser), %S: block size.
+    const ToolResult stat = RunTool("stat -f -c '%a %S' " + ShellQuote(dir.Path().string()));
     ASSERT_EQ(stat.exitCode, 0) << stat.output;
     std::istringstream fields(stat.output);
     unsigned long long blocks = 0, blockSize = 0;
