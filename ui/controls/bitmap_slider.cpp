@@ -2,6 +2,7 @@
 
 #include "ui/controls/background_painter.h"
 #include "ui/controls/draw_bitmap_at.h"
+#include "ui/controls/focus_mark.h"
 #include "ui/controls/picture_resources.h"
 #include "ui/controls/slider_skin_layout.h"
 
@@ -14,6 +15,8 @@ BitmapSlider::BitmapSlider()
     Bind(wxEVT_MOTION, &BitmapSlider::OnMouseInput, this);
     Bind(wxEVT_MOUSEWHEEL, &BitmapSlider::OnMouseInput, this);
     Bind(wxEVT_KEY_DOWN, &BitmapSlider::OnKeyInput, this);
+    Bind(wxEVT_SET_FOCUS, &BitmapSlider::OnFocusChange, this);
+    Bind(wxEVT_KILL_FOCUS, &BitmapSlider::OnFocusChange, this);
 }
 
 BitmapSlider::BitmapSlider(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size)
@@ -57,6 +60,14 @@ void BitmapSlider::OnPaint(wxPaintEvent&)
     // The channel goes first: it covers the thumb's previous place.
     DrawBitmapAt(dc, GetChannelPlace(), m_bmpChannel);
     DrawBitmapAt(dc, GetThumbPlace(), m_bmpThumb);
+    if (ShowsFocusMark(*this))
+        DrawFocusMark(dc, GetClientRect(), PanelFocusColour());
+}
+
+void BitmapSlider::OnFocusChange(wxFocusEvent& event)
+{
+    Refresh(false);
+    event.Skip();
 }
 
 void BitmapSlider::OnMouseInput(wxMouseEvent& event)

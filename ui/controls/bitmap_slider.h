@@ -8,8 +8,9 @@
 // Keeps all of TrackbarControl's behaviour and notifications and replaces
 // only the painting: on every paint, what the parent shows under the slider
 // (see BackgroundPainter), then the channel picture centred, then the thumb
-// picture centred on the thumb rectangle. Mouse moves, keys and wheel turns
-// mark the whole control for repainting.
+// picture centred on the thumb rectangle, then, while it has the focus, the
+// focus mark along its edges (see focus_mark.h). Mouse moves, keys, wheel
+// turns and focus changes mark the whole control for repainting.
 class BitmapSlider : public TrackbarControl {
 public:
     BitmapSlider();
@@ -32,6 +33,7 @@ private:
     void OnPaint(wxPaintEvent& event);
     void OnMouseInput(wxMouseEvent& event);
     void OnKeyInput(wxKeyEvent& event);
+    void OnFocusChange(wxFocusEvent& event);
     void MarkForRepaint(wxEvent& event);
 
     wxBitmap m_bmpChannel;

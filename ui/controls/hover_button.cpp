@@ -1,5 +1,6 @@
 #include "ui/controls/hover_button.h"
 
+#include "ui/controls/focus_mark.h"
 #include "ui/controls/picture_resources.h"
 
 #include <wx/dcclient.h>
@@ -16,6 +17,10 @@ CHoverButton::CHoverButton()
                              wxEVT_LEFT_UP})
         Bind(type, &CHoverButton::OnMouse, this);
     Bind(wxEVT_MOUSE_CAPTURE_LOST, &CHoverButton::OnCaptureLost, this);
+    Bind(wxEVT_KEY_DOWN, &CHoverButton::OnKeyDown, this);
+    Bind(wxEVT_KEY_UP, &CHoverButton::OnKeyUp, this);
+    Bind(wxEVT_SET_FOCUS, &CHoverButton::OnFocusChange, this);
+    Bind(wxEVT_KILL_FOCUS, &CHoverButton::OnFocusChange, this);
 }
 
 CHoverButton::CHoverButton(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size)
@@ -94,6 +99,8 @@ void CHoverButton::OnPaint(wxPaintEvent&)
     const int column = FrameSourceColumn(GetShownFrame(), m_nFrameWidth);
     dc.Blit(0, 0, m_nFrameWidth, m_nFrameHeight, &strip, column, 0, wxCOPY);
     strip.SelectObject(wxNullBitmap);
+    if (ShowsFocusMark(*this))
+        DrawFocusMark(dc, wxRect(GetClientSize()).Deflate(kFocusMarkInset), ButtonFocusColour());
 }
 
 void CHoverButton::OnEraseBackground(wxEraseEvent&)
@@ -109,10 +116,14 @@ void CHoverButton::OnMouse(wxMouseEvent& event)
         OnPointerMove(event);
     else if (type == wxEVT_LEAVE_WINDOW)
         m_tracker.PointerLeft();
-    else if (type == wxEVT_LEFT_DOWN || type == wxEVT_LEFT_DCLICK)
+    else if (type == wxEVT_LEFT_DOWN || type == wxEVT_LEFT_DCLICK) {
         OnLeftDown();  // GTK turns a quick second press into a double click
-    else if (type == wxEVT_LEFT_UP)
+        // Taken here, so the toolkit does not give the button the focus: a
+        // click leaves the focus where it was.
+        return;
+    } else if (type == wxEVT_LEFT_UP) {
         OnLeftUp(event);
+    }
     event.Skip();
 }
 
@@ -153,13 +164,58 @@ void CHoverButton::OnLeftUp(const wxMouseEvent& event)
         ReleaseMouse();
     SetPushed(false);
     if (GetClientRect().Contains(event.GetPosition()))
-        SendClick();
+        Click();
 }
 
 void CHoverButton::OnCaptureLost(wxMouseCaptureLostEvent&)
 {
     m_bButtonDown = false;
     SetPushed(false);
+}
+
+void CHoverButton::OnKeyDown(wxKeyEvent& event)
+{
+    if (event.HasAnyModifiers()) {
+        event.Skip();
+        return;
+    }
+    switch (event.GetKeyCode()) {
+    case WXK_SPACE:
+        // Held down, the key repeats; only the first press counts.
+        if (!m_bSpaceDown) {
+            m_bSpaceDown = true;
+            SetPushed(true);
+        }
+        break;
+    case WXK_RETURN:
+    case WXK_NUMPAD_ENTER:
+        Click();
+        break;
+    default:
+        event.Skip();
+    }
+}
+
+void CHoverButton::OnKeyUp(wxKeyEvent& event)
+{
+    if (event.GetKeyCode() != WXK_SPACE || !m_bSpaceDown) {
+        event.Skip();
+        return;
+    }
+    m_bSpaceDown = false;
+    SetPushed(m_bButtonDown);
+    Click();
+}
+
+void CHoverButton::OnFocusChange(wxFocusEvent& event)
+{
+    // A press with Space ends without a click when the focus goes elsewhere.
+    if (event.GetEventType() == wxEVT_KILL_FOCUS && m_bSpaceDown) {
+        m_bSpaceDown = false;
+        SetPushed(m_bButtonDown);
+    }
+    Refresh(false);
+    event.Skip();
 }
 
 void CHoverButton::OnHover()
@@ -183,7 +239,7 @@ void CHoverButton::SetPushed(bool pushed)
     Refresh(false);
 }
 
-void CHoverButton::SendClick()
+void CHoverButton::Click()
 {
     wxCommandEvent click(wxEVT_BUTTON, GetId());
     click.SetEventObject(this);

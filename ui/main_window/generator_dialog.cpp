@@ -40,10 +40,12 @@ const wxColour kEdgeHighlight(255, 255, 255);
 // Height of a one-line field (the length picker) in dialog units.
 constexpr int kOneLineFieldHeightUnits = 13;
 
-// Enter belongs to the focused control when it is a text field that asked
-// for it; anywhere else it ends the window.
+// Enter belongs to the focused control when it is a push button or a text
+// field that asked for it; anywhere else it ends the window.
 bool FocusUsesEnter(const wxWindow* focus)
 {
+    if (dynamic_cast<const CHoverButton*>(focus))
+        return true;
     const auto* text = dynamic_cast<const wxTextCtrl*>(focus);
     return text && text->HasFlag(wxTE_PROCESS_ENTER | wxTE_MULTILINE);
 }
@@ -119,6 +121,11 @@ bool GeneratorDialog::OnInitDialog()
     ColourControls();
     m_bmpBackground = LoadBitmapResource(IDB_BACKGROUND);
     CreateCommandButtons();
+    ArrangeTabOrder();
+    // The focus starts where it always did, on the first slider, so that
+    // Enter still ends the window until the user moves the focus.
+    if (BitmapSlider* first = m_controls.m_sliders[0])
+        first->SetFocus();
     LoadSliderPictures();
     m_pParts->ClearFiles();
     m_pParts->RestoreDefaults();
@@ -222,6 +229,17 @@ void GeneratorDialog::CreateCommandButtons()
     }
 }
 
+void GeneratorDialog::ArrangeTabOrder()
+{
+    wxWindow* previous = nullptr;
+    for (int id : kTabOrder) {
+        wxWindow* control = FindWindow(id);
+        if (control && previous)
+            control->MoveAfterInTabOrder(previous);
+        previous = control ? control : previous;
+    }
+}
+
 void GeneratorDialog::LoadSliderPictures()
 {
     for (BitmapSlider* slider : m_controls.m_sliders) {
@@ -284,6 +302,18 @@ bool GeneratorDialog::OnEnterKey()
 void GeneratorDialog::OnCloseRequest()
 {
     EndDialogWith(wxID_OK);
+}
+
+bool GeneratorDialog::OnDialogKey(const wxKeyEvent& event)
+{
+    for (const CommandShortcut& shortcut : kCommandShortcuts) {
+        if (event.GetModifiers() != shortcut.m_nModifiers || event.GetKeyCode() != shortcut.m_nKeyCode)
+            continue;
+        if (auto* button = dynamic_cast<CHoverButton*>(FindWindow(shortcut.m_nButtonId)))
+            button->Click();
+        return true;
+    }
+    return false;
 }
 
 void GeneratorDialog::OnContextMenu(wxContextMenuEvent& event)

@@ -65,6 +65,8 @@ protected:
     bool OnEnterKey() override;
     // Closing (close box, window menu) ends the window with wxID_OK.
     void OnCloseRequest() override;
+    // The command shortcuts (kCommandShortcuts).
+    bool OnDialogKey(const wxKeyEvent& event) override;
 
     // The About command: the about window, modally.
     void OnAbout();
@@ -95,6 +97,7 @@ private:
     void DoDataExchange();
     void AppendAboutItem();
     void CreateCommandButtons();
+    void ArrangeTabOrder();
     void LoadSliderPictures();
     void ColourControls();
 

@@ -1,6 +1,6 @@
-// The layout of the main window: its size in dialog units and its controls,
-// in creation (and tab) order. The eight command buttons are placed in pixels
-// (command_button_places.h).
+// The layout of the main window: its size in dialog units, its controls in
+// creation order, the keyboard's order and shortcuts. The eight command
+// buttons are placed in pixels (command_button_places.h).
 #pragma once
 
 #include "ui/dialog_template/main_window_ids.h"
@@ -19,6 +19,29 @@ constexpr long kFigure = wxALIGN_LEFT;
 constexpr long kFileName = static_cast<long>(wxALIGN_LEFT) | static_cast<long>(wxBORDER_SUNKEN);
 constexpr long kInfoLine = wxALIGN_CENTRE_HORIZONTAL;
 }  // namespace main_window_detail
+
+// The order in which Tab goes round the controls that take the focus: the
+// input file's button and the left panel's sliders, the output file's button
+// and the right panel's controls, then the command bar from left to right.
+constexpr std::array<int, 16> kTabOrder = {
+    IDC_INPUT_FILE, IDC_SCAN_RANGE,    IDC_SEGMENT,        IDC_DENSITY, IDC_GRAIN_LENGTH, IDC_OUTPUT_FILE,
+    IDC_LENGTH_PICKER, IDC_LENGTH_PRESETS, IDC_VOLUME, IDC_FADE,   IDC_GENERATE,     IDC_PLAY,
+    IDC_RESTORE,    IDC_USER_GUIDE,    IDC_ABOUT,          IDC_WEB_SITE,
+};
+
+// Keys that press a command button from anywhere in the window (the buttons'
+// words carry no underlined letters: the shortcuts are the words' initials).
+struct CommandShortcut {
+    int m_nModifiers;  // wxMOD_* flags held with the key
+    int m_nKeyCode;
+    int m_nButtonId;
+};
+constexpr std::array<CommandShortcut, 4> kCommandShortcuts = {{
+    {wxMOD_ALT, 'S', IDC_GENERATE},
+    {wxMOD_ALT, 'P', IDC_PLAY},
+    {wxMOD_ALT, 'G', IDC_USER_GUIDE},
+    {wxMOD_NONE, WXK_F1, IDC_USER_GUIDE},
+}};
 
 constexpr std::array<TemplateControl, 21> kMainWindowControls = {{
     {IDC_SCAN_RANGE, ControlKind::Slider, {134, 111, 47, 14}, "Slider1", 0},
