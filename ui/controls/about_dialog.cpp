@@ -38,12 +38,12 @@ bool AboutDialog::Show(bool show)
 
 void AboutDialog::PlaceOverMainWindow()
 {
-    const wxBitmap picture = LoadBitmapResource(IDB_ABOUT_PICTURE);
+    const wxBitmapBundle picture = LoadBitmapBundleResource(IDB_ABOUT_PICTURE);
     if (!picture.IsOk()) {
         CentreOnParent();
         return;
     }
-    const wxSize size = picture.GetSize();
+    const wxSize size = picture.GetDefaultSize();
     FixClientSize(size);
     if (wxWindow* main = MainWindow())
         Move(AboutWindowPlace(ToWindowRect(main->GetScreenRect()), size));
@@ -70,7 +70,7 @@ void AboutDialog::OnPaint(wxPaintEvent&)
     // The picture is read on every paint rather than kept: the window is
     // short-lived and seldom repainted.
     wxPaintDC dc(this);
-    DrawBitmapAt(dc, wxPoint(0, 0), LoadBitmapResource(IDB_ABOUT_PICTURE));
+    DrawBitmapAt(dc, wxPoint(0, 0), LoadBitmapBundleResource(IDB_ABOUT_PICTURE).GetBitmapFor(this));
 }
 
 void AboutDialog::OnEraseBackground(wxEraseEvent&)

@@ -4,6 +4,7 @@
 #include "ui/controls/trackbar_control.h"
 
 #include <wx/bitmap.h>
+#include <wx/bmpbndl.h>
 
 // Keeps all of TrackbarControl's behaviour and notifications and replaces
 // only the painting: on every paint, what the parent shows under the slider
@@ -20,8 +21,10 @@ public:
     // Takes the channel and thumb pictures from the program's resources; a
     // picture that can't be loaded stays empty and is not drawn.
     void LoadPictures(int channelId, int thumbId);
-    // The same with pictures given directly.
+    // The same with pictures given directly, at one size or at several for
+    // screens with more pixels to the point.
     void LoadPictures(const wxBitmap& channel, const wxBitmap& thumb);
+    void LoadPictures(const wxBitmapBundle& channel, const wxBitmapBundle& thumb);
 
     wxSize GetChannelSize() const { return wxSize(m_nChannelWidth, m_nChannelHeight); }
     wxSize GetThumbSize() const { return wxSize(m_nThumbWidth, m_nThumbHeight); }
@@ -36,10 +39,10 @@ private:
     void OnFocusChange(wxFocusEvent& event);
     void MarkForRepaint(wxEvent& event);
 
-    wxBitmap m_bmpChannel;
+    wxBitmapBundle m_bmpChannel;
     int m_nChannelWidth = 0;
     int m_nChannelHeight = 0;
-    wxBitmap m_bmpThumb;
+    wxBitmapBundle m_bmpThumb;
     int m_nThumbWidth = 0;
     int m_nThumbHeight = 0;
 };

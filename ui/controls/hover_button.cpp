@@ -43,18 +43,24 @@ bool CHoverButton::Create(wxWindow* parent, wxWindowID id, const wxPoint& pos, c
 
 bool CHoverButton::LoadFrameStrip(int bitmapId)
 {
-    return LoadFrameStrip(LoadBitmapResource(bitmapId));
+    return LoadFrameStrip(LoadBitmapBundleResource(bitmapId));
 }
 
 bool CHoverButton::LoadFrameStrip(const wxBitmap& strip)
+{
+    return LoadFrameStrip(strip.IsOk() ? wxBitmapBundle(strip) : wxBitmapBundle());
+}
+
+bool CHoverButton::LoadFrameStrip(const wxBitmapBundle& strip)
 {
     // Only the hover look is dropped: tracking stays armed, so the hover frame
     // returns only after the pointer has left and come to rest again.
     m_bMouseOver = false;
     m_bmpStrip = strip;
     if (m_bmpStrip.IsOk()) {
-        m_nFrameHeight = m_bmpStrip.GetHeight();
-        m_nFrameWidth = FrameWidthOfStrip(m_bmpStrip.GetWidth());
+        const wxSize size = m_bmpStrip.GetDefaultSize();
+        m_nFrameHeight = size.y;
+        m_nFrameWidth = FrameWidthOfStrip(size.x);
         SetSize(wxSize(m_nFrameWidth, m_nFrameHeight));
         InvalidateBestSize();
     } else {
@@ -94,8 +100,10 @@ void CHoverButton::OnPaint(wxPaintEvent&)
     wxPaintDC dc(this);
     if (!m_bmpStrip.IsOk())
         return;
+    // The strip for this screen: its columns and rows count in points, so the
+    // same frame is cut out at either size.
     wxMemoryDC strip;
-    strip.SelectObjectAsSource(m_bmpStrip);
+    strip.SelectObjectAsSource(m_bmpStrip.GetBitmapFor(this));
     const int column = FrameSourceColumn(GetShownFrame(), m_nFrameWidth);
     dc.Blit(0, 0, m_nFrameWidth, m_nFrameHeight, &strip, column, 0, wxCOPY);
     strip.SelectObject(wxNullBitmap);

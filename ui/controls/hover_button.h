@@ -7,6 +7,7 @@
 #include "ui/controls/tool_tip_ctrl.h"
 
 #include <wx/bitmap.h>
+#include <wx/bmpbndl.h>
 #include <wx/control.h>
 
 // Shows frame 0 of its strip normally, frame 1 while pressed and frame 2 while
@@ -32,8 +33,10 @@ public:
     // frame, keeping its place; clears the hover look. Always true.
     bool LoadFrameStrip(int bitmapId);
     // The same with a strip given directly (an invalid one leaves no strip and
-    // the size unchanged).
+    // the size unchanged), or with the strip at several sizes for screens with
+    // more pixels to the point.
     bool LoadFrameStrip(const wxBitmap& strip);
+    bool LoadFrameStrip(const wxBitmapBundle& strip);
 
     // Gives the tooltip its text and switches it on (activate) or off. A null
     // text does nothing at all. The first call registers the one tool with the
@@ -87,7 +90,7 @@ private:
     bool m_bMouseOver = false;
     int m_nFrameWidth = 0;
     int m_nFrameHeight = 0;
-    wxBitmap m_bmpStrip;
+    wxBitmapBundle m_bmpStrip;
     bool m_bTrackArmed = false;
     ToolTipCtrl m_tipCtrl;
 

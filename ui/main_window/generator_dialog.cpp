@@ -119,7 +119,7 @@ bool GeneratorDialog::OnInitDialog()
     m_brushPanel = wxBrush(PanelColour());
     m_brushWhite = wxBrush(*wxWHITE);
     ColourControls();
-    m_bmpBackground = LoadBitmapResource(IDB_BACKGROUND);
+    m_bmpBackground = LoadBitmapBundleResource(IDB_BACKGROUND);
     CreateCommandButtons();
     ArrangeTabOrder();
     // The focus starts where it always did, on the first slider, so that
@@ -256,7 +256,8 @@ bool GeneratorDialog::TransferDataToWindow()
 
 void GeneratorDialog::PaintBackground(wxDC& dc)
 {
-    DrawBitmapAt(dc, wxPoint(0, 0), m_bmpBackground);
+    if (m_bmpBackground.IsOk())
+        DrawBitmapAt(dc, wxPoint(0, 0), m_bmpBackground.GetBitmapFor(this));
     PaintStaticEdges(dc);
 }
 

@@ -8,7 +8,7 @@
 #include "ui/dialog_template/template_dialog.h"
 #include "ui/panel/main_window_controls.h"
 
-#include <wx/bitmap.h>
+#include <wx/bmpbndl.h>
 #include <wx/brush.h>
 #include <wx/icon.h>
 
@@ -83,7 +83,7 @@ protected:
 
     wxIcon m_hIcon;       // icon 128 at the standard size
     wxIcon m_hSmallIcon;  // icon 128 at 16 x 16
-    wxBitmap m_bmpBackground;
+    wxBitmapBundle m_bmpBackground;
     wxBrush m_brushPanel;
     wxBrush m_brushWhite;
 

@@ -50,6 +50,26 @@ TEST(ResourcePictures, EveryPictureIsAnUncompressed24BitBmpOfItsExactSize)
     }
 }
 
+TEST(ResourcePictures, EveryPictureHasATwinOfTwiceItsSizeAndTheBundleIsSizedInPoints)
+{
+    for (const PictureSize& expected : kPictureSizes) {
+        SCOPED_TRACE(expected.id);
+        const wxBitmapBundle bundle = LoadBitmapBundleResource(expected.id);
+        ASSERT_TRUE(bundle.IsOk());
+        EXPECT_EQ(bundle.GetDefaultSize(), wxSize(expected.width, expected.height));
+        const wxBitmap doubled = bundle.GetBitmap(wxSize(2 * expected.width, 2 * expected.height));
+        ASSERT_TRUE(doubled.IsOk());
+        EXPECT_EQ(doubled.GetSize(), wxSize(2 * expected.width, 2 * expected.height));
+        // At one pixel to the point the bundle gives the natural-size picture itself.
+        const wxImage natural = bundle.GetBitmap(wxSize(expected.width, expected.height)).ConvertToImage();
+        const wxImage loaded = LoadBitmapResource(expected.id).ConvertToImage();
+        EXPECT_TRUE(std::equal(natural.GetData(), natural.GetData() + 3 * expected.width * expected.height,
+                               loaded.GetData()));
+    }
+    EXPECT_TRUE(FindDoubleSizePicture(12345).IsEmpty());
+    EXPECT_FALSE(LoadBitmapBundleResource(12345).IsOk());
+}
+
 TEST(ResourcePictures, ExactlyTheProgramsPicturesAreEmbeddedAndUnknownIdsGiveNothing)
 {
     std::vector<int> expected;

@@ -7,6 +7,7 @@
 #include <wx/app.h>
 #include <wx/dcclient.h>
 #include <wx/dcmemory.h>
+#include <wx/display.h>
 #include <wx/evtloop.h>
 #include <wx/filename.h>
 #include <wx/stopwatch.h>
@@ -117,8 +118,11 @@ wxImage FromXImage(XImage& shot, wxSize size)
 
 wxImage CaptureClient(wxWindow& window)
 {
-    const wxSize size = window.GetClientSize();
-    const wxPoint origin = window.ClientToScreen(wxPoint(0, 0));
+    // The toolkit counts in points; the screen has scale x scale pixels to
+    // the point (GDK_SCALE).
+    const int scale = static_cast<int>(window.GetContentScaleFactor());
+    const wxSize size = window.GetClientSize() * scale;
+    const wxPoint origin = window.ClientToScreen(wxPoint(0, 0)) * scale;
     PumpEvents();  // drawing waiting in the toolkit goes out first
     Display* display = ScreenReader();
     if (!display || size.x <= 0 || size.y <= 0)
@@ -230,11 +234,15 @@ wxBitmap ColourStrip(int frameWidth, int height, const wxColour& normal, const w
 
 void ParkPointer()
 {
-    const wxPoint park(1270, 1010);
+    // Near the screen's bottom-right corner, in points; the X server counts
+    // in pixels, scale to the point.
+    const wxDisplay screen;
+    const wxPoint park = screen.GetGeometry().GetBottomRight() - wxPoint(9, 13);
     if (wxGetMousePosition() == park)
         return;
+    const int scale = static_cast<int>(screen.GetScaleFactor());
     if (Display* display = ScreenReader()) {
-        XWarpPointer(display, 0, DefaultRootWindow(display), 0, 0, 0, 0, park.x, park.y);
+        XWarpPointer(display, 0, DefaultRootWindow(display), 0, 0, 0, 0, park.x * scale, park.y * scale);
         XSync(display, False);
     }
     WaitUntil([&] { return wxGetMousePosition() == park; });

@@ -57,7 +57,8 @@ private:
     PatternPanel* m_pPanel;
 };
 
-// The window's client area as it is on the screen now.
+// The window's client area as it is on the screen now, in screen pixels
+// (twice its size in points on a screen with two pixels to the point).
 wxImage CaptureClient(wxWindow& window);
 wxColour PixelOf(const wxImage& image, wxPoint point);
 // Waits until the screen shows colour at the window's client point; the
