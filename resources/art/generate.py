@@ -377,6 +377,17 @@ CONTROLS = [
     (429, 352, 72, 32), (506, 352, 33, 32), (545, 352, 33, 32),
 ]
 
+# Where a text may spread when the desktop's font is too wide for its place
+# (kTextRooms in ui/main_window/main_window_template.h): plain panel too.
+TEXT_ROOMS = [
+    (141, 185, 59, 18), (163, 215, 37, 18), (161, 257, 39, 18),      # value labels
+    (158, 288, 42, 18), (390, 120, 98, 18), (441, 150, 47, 18),
+    (451, 80, 121, 21),                                              # presets
+    (454, 224, 94, 18), (454, 247, 94, 18), (454, 270, 94, 18),      # resources
+    (44, 101, 216, 18), (44, 130, 216, 18),                          # input info
+]
+
+
 def raised_panel(img, box, radius=8, s=1):
     size = img.size
     body = rr_mask(size, scaled(box, s), radius * s)
@@ -462,7 +473,7 @@ def background(s=1):
 
 def check_background(img, s):
     px = img.load()
-    for x, y, w, h in CONTROLS:
+    for x, y, w, h in CONTROLS + TEXT_ROOMS:
         x, y, w, h = x * s, y * s, w * s, h * s
         for yy in range(y, y + h):
             for xx in range(x, x + w):

@@ -129,6 +129,7 @@ bool GeneratorDialog::OnInitDialog()
     LoadSliderPictures();
     m_pParts->ClearFiles();
     m_pParts->RestoreDefaults();
+    GiveTextsRoom();
     SetTitle(kCaption);
     TransferDataToWindow();
     SetDropTarget(new InputFileDropTarget(*this, [this](const std::string& path) { m_pParts->SelectInputFile(path); }));
@@ -226,6 +227,19 @@ void GeneratorDialog::CreateCommandButtons()
         button->SetSize(place.m_nLeft, place.m_nTop, place.m_nWidth, place.m_nHeight);
         button->Refresh();
         m_commandButtons[i] = button;
+    }
+}
+
+// Lets every text with room in the layout spread into it when it must; the
+// preset list, once it is on the screen.
+void GeneratorDialog::GiveTextsRoom()
+{
+    for (const TextRoom& text : kTextRooms) {
+        const wxRect room(text.m_nLeft, text.m_nTop, text.m_nWidth, text.m_nHeight);
+        if (auto* fitting = dynamic_cast<FittingStaticText*>(FindWindow(text.m_nId)))
+            fitting->SetRoom(room);
+        else if (auto* list = wxDynamicCast(FindWindow(text.m_nId), wxChoice))
+            CallAfter([list, room] { WidenDropDown(list, room); });
     }
 }
 

@@ -98,6 +98,7 @@ private:
     void AppendAboutItem();
     void CreateCommandButtons();
     void ArrangeTabOrder();
+    void GiveTextsRoom();
     void LoadSliderPictures();
     void ColourControls();
 

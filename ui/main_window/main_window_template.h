@@ -43,6 +43,32 @@ constexpr std::array<CommandShortcut, 4> kCommandShortcuts = {{
     {wxMOD_NONE, WXK_F1, IDC_USER_GUIDE},
 }};
 
+// Where a text may spread when the desktop's font is too wide for its
+// rectangle even at the smallest legible size (text_fitting.h): plain panel
+// beside it, up to a few pixels from the caption before it or the edge of its
+// box. Client pixels; the artwork tool checks the background is plain there.
+struct TextRoom {
+    int m_nId;
+    int m_nLeft;
+    int m_nTop;
+    int m_nWidth;
+    int m_nHeight;
+};
+constexpr std::array<TextRoom, 12> kTextRooms = {{
+    {IDC_SCAN_RANGE_VALUE, 141, 185, 59, 18},
+    {IDC_SEGMENT_VALUE, 163, 215, 37, 18},
+    {IDC_DENSITY_VALUE, 161, 257, 39, 18},
+    {IDC_GRAIN_LENGTH_VALUE, 158, 288, 42, 18},
+    {IDC_VOLUME_VALUE, 390, 120, 98, 18},
+    {IDC_FADE_VALUE, 441, 150, 47, 18},
+    {IDC_LENGTH_PRESETS, 451, 80, 121, 21},
+    {IDC_REQUIRED_DISK, 454, 224, 94, 18},
+    {IDC_AVAILABLE_DISK, 454, 247, 94, 18},
+    {IDC_REQUIRED_MEMORY, 454, 270, 94, 18},
+    {IDC_INPUT_TIME_LINE, 44, 101, 216, 18},
+    {IDC_INPUT_FORMAT_LINE, 44, 130, 216, 18},
+}};
+
 constexpr std::array<TemplateControl, 21> kMainWindowControls = {{
     {IDC_SCAN_RANGE, ControlKind::Slider, {134, 111, 47, 14}, "Slider1", 0},
     {IDC_SEGMENT, ControlKind::Slider, {134, 129, 47, 14}, "Slider1", 0},

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 
+#include "ui/dialog_template/text_fitting.h"
+
 wxDEFINE_EVENT(EVT_LENGTH_PICKER_CHANGED, wxCommandEvent);
 
 namespace {
@@ -37,6 +39,18 @@ MinuteSecondPicker::MinuteSecondPicker(wxWindow* parent, wxWindowID id, const wx
     Bind(wxEVT_SET_FOCUS, &MinuteSecondPicker::OnFocusChange, this);
     Bind(wxEVT_KILL_FOCUS, &MinuteSecondPicker::OnFocusChange, this);
     m_repeatTimer.Bind(wxEVT_TIMER, &MinuteSecondPicker::OnRepeatTimer, this);
+    FitFontToWidth();
+}
+
+void MinuteSecondPicker::FitFontToWidth()
+{
+    const auto widthAt = [this](const wxFont& font) {
+        int textWidth = 0;
+        GetTextExtent("00:00", &textWidth, nullptr, nullptr, nullptr, &font);
+        return textWidth + 2 * kTextPadding + kArrowWidth + 2;
+    };
+    const wxFont font = FontToFit(GetFont(), GetSize().x, widthAt);
+    SetFontExactly(*this, font);
 }
 
 void MinuteSecondPicker::SetLength(MinutesSeconds length)

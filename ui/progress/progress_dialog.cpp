@@ -28,8 +28,10 @@ ProgressDialog::ProgressDialog(wxWindow* parent)
     , m_startTimer(this, kStartTimerId)
     , m_refreshTimer(this, kRefreshTimerId)
 {
+    // A window of plain controls: its dialog units follow the desktop's text
+    // size, so that larger text keeps whole.
     CreateFixed(parent, kProgressCaption, wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX,
-                DialogSizeToPixels(kProgressWidthUnits, kProgressHeightUnits));
+                DialogSizeToPixels(kProgressWidthUnits, kProgressHeightUnits, DesktopTextScale()));
     UseLayoutFont();
     // Escape and Enter have no meaning here (a focused Cancel button must not
     // take Enter as a click either); Cancel and the close box do.
@@ -66,7 +68,7 @@ void ProgressDialog::CreateLayoutControls()
 
 void ProgressDialog::CreateLayoutControl(const TemplateControl& control)
 {
-    const wxRect rect = DialogUnitsToPixels(control.m_rect);
+    const wxRect rect = DialogUnitsToPixels(control.m_rect, DesktopTextScale());
     const wxString text = wxString::FromUTF8(control.m_pszText);
     switch (control.m_kind) {
     case ControlKind::Static:
