@@ -4,7 +4,9 @@
 // Each benchmark reports stereo frame multiply-adds per second; after all of
 // them the ratios to the reference are printed, from the fastest repetition
 // of each (the one least disturbed by anything else on the machine). The
-// kernels are also timed alone on data that stays in the nearest cache.
+// kernels are also timed alone on data that stays in the nearest cache, and
+// the fast kernel once more as a streaming render drives it: windows of the
+// output one after the other, each after placing the grains that reach it.
 //
 //   build/bench/grain_synthesis_bench [--benchmark_repetitions=N] [--benchmark_filter=...]
 #include <benchmark/benchmark.h>
@@ -17,39 +19,14 @@
 #include <map>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
-#include "engine/generation_run.h"
-#include "engine/grain_kernel.h"
 #include "engine/panel_settings.h"
+#include "engine/synthesis/add_kernel.h"
+#include "engine/synthesis/grain_synthesizer.h"
 
 namespace {
-
-// A host that shows nothing and never cancels.
-class SilentHost : public GenerationHost {
-public:
-    int ShowMessage(int, const std::string&, unsigned) override { return 0; }
-    void SetBarPosition(Phase, int) override {}
-    void SetPercentText(Phase, int) override {}
-    void SetTimeLeftText(const std::string&) override {}
-    void SetWrittenSizeText(const std::string&) override {}
-    int PumpMessages() override { return 0; }
-};
-
-// A run whose SourceBuffer is set directly, so that only the grain loop is timed.
-class SynthesisRun : public GenerationRun {
-public:
-    using GenerationRun::GenerationRun;
-
-    void UseSource(const std::vector<StereoFrame>& frames)
-    {
-        std::free(m_pSource);
-        m_pSource = static_cast<StereoFrame*>(std::calloc(frames.size(), sizeof(StereoFrame)));
-        std::copy(frames.begin(), frames.end(), m_pSource);
-        m_nSourceFrames = static_cast<std::uint32_t>(frames.size());
-    }
-    std::vector<StereoFrame> Output() const { return {m_pOutput, m_pOutput + m_nOutputFrames}; }
-};
 
 struct Setting {
     const char* m_szName;
@@ -100,18 +77,47 @@ double MultiplyAdds(const GenerationSettings& settings)
     return total;
 }
 
-std::vector<StereoFrame> Synthesize(const GenerationSettings& settings, const SynthesisOptions& options)
+GrainSettings GrainSettingsOf(const GenerationSettings& settings)
 {
-    SilentHost host;
-    SynthesisRun run(host);
-    run.SetSettings(settings);
-    run.SetSynthesisOptions(options);
-    run.UseSource(Source());
-    run.SetRandomState(12345);
-    run.SetKeepGoing(1);
-    if (run.AllocateOutput() != 0 || run.SynthesizeGrains() != 0)
+    GrainSettings grains;
+    grains.m_nGrainsPerSecond = settings.m_nGrainsPerSecond;
+    grains.m_nGrainFrames = settings.m_nGrainFrames;
+    grains.m_nScanFrames = settings.m_nScanFrames;
+    grains.m_nSegmentGrains = settings.m_nSegmentGrains;
+    grains.m_dVolume = settings.m_dVolume;
+    return grains;
+}
+
+// A streaming render hands over this many output frames at a time.
+constexpr std::uint64_t kStreamWindowFrames = 16384;
+
+// The grain loop as a run drives it: batches of grains up to each 1000th,
+// each added into the whole output; or, streamed, windows of the output one
+// after the other.
+std::vector<StereoFrame> Synthesize(const GenerationSettings& settings, const SynthesisOptions& options,
+                                    bool streamed = false)
+{
+    GrainSynthesizer synthesizer;
+    synthesizer.SetSettings(GrainSettingsOf(settings));
+    synthesizer.SetOptions(options);
+    synthesizer.SetRandomState(12345);
+    std::vector<StereoFrame> output(static_cast<std::size_t>(settings.m_nDurationSeconds) * kRunSampleRate,
+                                    StereoFrame{0.0f, 0.0f});
+    if (synthesizer.Begin(Source(), output.size()) != GrainSynthesizer::Start::Ready)
         return {};
-    return run.Output();
+    if (streamed) {
+        for (std::uint64_t first = 0; first < output.size(); first += kStreamWindowFrames) {
+            const std::uint64_t count = std::min<std::uint64_t>(kStreamWindowFrames, output.size() - first);
+            synthesizer.PlaceGrainsBefore(first + count);
+            synthesizer.AddPlacedGrains({output.data() + first, first, count});
+        }
+        return output;
+    }
+    for (std::int32_t last = 0; !synthesizer.IsComplete(); last += 1000) {
+        synthesizer.PlaceGrainsThrough(last);
+        synthesizer.AddPlacedGrains({output.data(), 0, output.size()});
+    }
+    return output;
 }
 
 // Each setting's reference output, to check the fast kernel against.
@@ -122,16 +128,16 @@ bool SameBits(const std::vector<StereoFrame>& a, const std::vector<StereoFrame>&
     return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(StereoFrame)) == 0;
 }
 
-void BM_GrainLoop(benchmark::State& state, Setting setting, SynthesisOptions options)
+void BM_GrainLoop(benchmark::State& state, Setting setting, SynthesisOptions options, bool streamed)
 {
     const GenerationSettings settings = MakeSettings(setting);
     std::vector<StereoFrame> output;
     for (auto _ : state)
-        output = Synthesize(settings, options);
+        output = Synthesize(settings, options, streamed);
     std::vector<StereoFrame>& reference = g_referenceOutputs[setting.m_szName];
     if (reference.empty())
-        reference = options.m_kernel == GrainKernel::Reference ? output
-                                                                : Synthesize(settings, {GrainKernel::Reference, 1});
+        reference = options.m_kernel == AddKernel::Reference ? output
+                                                              : Synthesize(settings, {AddKernel::Reference, 1});
     if (!SameBits(output, reference))
         state.SkipWithError("the output differs from the reference kernel's");
     state.counters["frame_madds_per_s"] = benchmark::Counter(MultiplyAdds(settings) * state.iterations(),
@@ -142,16 +148,16 @@ void BM_GrainLoop(benchmark::State& state, Setting setting, SynthesisOptions opt
 // cache: the most any grain loop built on them can reach on one core.
 constexpr std::int32_t kCachedFrames = 512;
 
-void BM_KernelInCache(benchmark::State& state, KernelPath path, bool reference)
+void BM_KernelInCache(benchmark::State& state, AddKernel kernel, bool reference)
 {
     std::vector<StereoFrame> output(kCachedFrames, StereoFrame{0.25f, -0.25f});
     const std::vector<StereoFrame> source(Source().begin(), Source().begin() + kCachedFrames);
     std::vector<float> window(kCachedFrames, 0.5f);
     std::vector<double> pairWeights(2 * kCachedFrames, 0.5 * 0.5f);
-    const WeightedAdd add = WeightedAddFor(path);
+    const AddKernelFunction add = BatchKernelFunction(kernel);
     for (auto _ : state) {
         if (reference)
-            AddGrainFrames(output.data(), source.data(), window.data(), 0.5f, kCachedFrames);
+            AddKernelReference(output.data(), source.data(), window.data(), 0.5f, kCachedFrames);
         else
             add(output.data(), source.data(), pairWeights.data(), kCachedFrames);
         benchmark::ClobberMemory();
@@ -222,25 +228,29 @@ private:
 
 void RegisterBenchmarks()
 {
-    benchmark::RegisterBenchmark("KernelInCache/reference", BM_KernelInCache, KernelPath::Portable, true);
-    for (const KernelPath path : SupportedKernelPaths()) {
-        benchmark::RegisterBenchmark((std::string("KernelInCache/") + KernelPathName(path)).c_str(),
-                                     BM_KernelInCache, path, false);
+    benchmark::RegisterBenchmark("KernelInCache/reference", BM_KernelInCache, AddKernel::Portable, true);
+    for (const AddKernel kernel : SupportedBatchKernels()) {
+        benchmark::RegisterBenchmark((std::string("KernelInCache/") + AddKernelName(kernel)).c_str(),
+                                     BM_KernelInCache, kernel, false);
     }
     const int cores = DefaultThreadCount();
     for (const Setting& setting : kSettings) {
         const std::string prefix = std::string("GrainLoop/") + setting.m_szName + "/";
-        std::vector<std::pair<std::string, SynthesisOptions>> variants = {
-            {"reference", {GrainKernel::Reference, 1}},
-            {std::string(GrainKernelName(GrainKernel::Fastest)) + "_1_thread", {GrainKernel::Fastest, 1}},
+        const std::string fastest = AddKernelName(AddKernel::Fastest);
+        std::vector<std::tuple<std::string, SynthesisOptions, bool>> variants = {
+            {"reference", {AddKernel::Reference, 1}, false},
+            {fastest + "_1_thread", {AddKernel::Fastest, 1}, false},
         };
-        for (int threads = 2; threads <= std::max(cores, 2); threads *= 2) {
-            variants.push_back({std::string(GrainKernelName(GrainKernel::Fastest)) + "_" +
-                                    std::to_string(threads) + "_threads",
-                                {GrainKernel::Fastest, threads}});
+        int threads = 2;
+        for (; threads <= std::max(cores, 2); threads *= 2) {
+            variants.push_back(
+                {fastest + "_" + std::to_string(threads) + "_threads", {AddKernel::Fastest, threads}, false});
         }
-        for (const auto& [variant, options] : variants) {
-            benchmark::RegisterBenchmark((prefix + variant).c_str(), BM_GrainLoop, setting, options)
+        threads /= 2;
+        variants.push_back(
+            {fastest + "_" + std::to_string(threads) + "_threads_streamed", {AddKernel::Fastest, threads}, true});
+        for (const auto& [variant, options, streamed] : variants) {
+            benchmark::RegisterBenchmark((prefix + variant).c_str(), BM_GrainLoop, setting, options, streamed)
                 ->Unit(benchmark::kMillisecond)
                 ->UseRealTime()
                 ->Iterations(1);

@@ -4,11 +4,14 @@
 
 namespace {
 
-volatile std::sig_atomic_t g_bInterrupted = 0;
+constexpr int kCancellingSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
-extern "C" void OnInterrupt(int)
+volatile std::sig_atomic_t g_nSignal = 0;
+
+extern "C" void OnInterrupt(int signal)
 {
-    g_bInterrupted = 1;
+    if (g_nSignal == 0)
+        g_nSignal = signal;
 }
 
 }  // namespace
@@ -19,10 +22,16 @@ void InstallInterruptHandler()
     action.sa_handler = OnInterrupt;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
+    for (const int signal : kCancellingSignals)
+        sigaction(signal, &action, nullptr);
 }
 
 bool WasInterrupted()
 {
-    return g_bInterrupted != 0;
+    return g_nSignal != 0;
+}
+
+int InterruptSignal()
+{
+    return g_nSignal;
 }

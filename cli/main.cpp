@@ -38,9 +38,9 @@ struct Options {
 };
 
 // The --kernel names and what they select.
-const std::pair<const char*, GrainKernel> kKernelNames[] = {
-    {"auto", GrainKernel::Fastest}, {"reference", GrainKernel::Reference}, {"portable", GrainKernel::Portable},
-    {"avx2", GrainKernel::Avx2},    {"avx512", GrainKernel::Avx512},
+const std::pair<const char*, AddKernel> kKernelNames[] = {
+    {"auto", AddKernel::Fastest}, {"reference", AddKernel::Reference}, {"portable", AddKernel::Portable},
+    {"avx2", AddKernel::Avx2},    {"avx512", AddKernel::Avx512},
 };
 
 // Digits only, no sign, no spaces, and no more than maximum.
@@ -126,7 +126,7 @@ CLI::Validator AllowedThreads()
         "1 to " + std::to_string(kMaxThreads));
 }
 
-std::optional<GrainKernel> FindKernel(const std::string& name)
+std::optional<AddKernel> FindKernel(const std::string& name)
 {
     for (const auto& [kernelName, kernel] : kKernelNames) {
         if (name == kernelName)
@@ -143,8 +143,7 @@ CLI::Validator AllowedKernel()
             const auto kernel = FindKernel(text);
             if (!kernel)
                 return "'" + text + "' is not a kernel; use auto, reference, portable, avx2 or avx512";
-            if (*kernel != GrainKernel::Fastest && *kernel != GrainKernel::Reference &&
-                GrainKernelName(*kernel) != text)
+            if (*kernel != AddKernel::Fastest && AddKernelName(*kernel) != text)
                 return "this processor cannot run the " + text + " kernel";
             return {};
         },
@@ -216,8 +215,8 @@ SynthesisOptions MakeSynthesisOptions(const Options& options)
 // "avx2 kernel, 2 threads", or "reference kernel, 1 thread".
 std::string DescribeSynthesis(const SynthesisOptions& synthesis)
 {
-    const int threads = synthesis.m_kernel == GrainKernel::Reference ? 1 : ResolveThreadCount(synthesis);
-    return std::string(GrainKernelName(synthesis.m_kernel)) + " kernel, " + std::to_string(threads) +
+    const int threads = ResolveThreadCount(synthesis);
+    return std::string(AddKernelName(synthesis.m_kernel)) + " kernel, " + std::to_string(threads) +
            (threads == 1 ? " thread" : " threads");
 }
 
@@ -239,9 +238,9 @@ int Generate(const Options& options)
 
     TerminalHost host(ChooseDisplay(options.m_bQuiet), std::cout, std::cerr);
     GenerationRun run(host);
-    host.Attach(run);
     run.SetSettings(settings);
-    run.SetSynthesisOptions(MakeSynthesisOptions(options));
+    const SynthesisOptions synthesis = MakeSynthesisOptions(options);
+    run.SetSynthesisOptions(synthesis);
     if (options.m_strSeed.empty())
         run.SeedRandom();
     else
@@ -249,17 +248,15 @@ int Generate(const Options& options)
     const std::uint32_t state = run.GetRandomState();
 
     InstallInterruptHandler();
-    run.SetKeepGoing(1);
-    run.Run();
-    run.SetKeepGoing(0);
+    const RunOutcome outcome = run.Run();
 
-    if (WasInterrupted()) {
+    if (outcome.m_kind == RunOutcome::Kind::Cancelled) {
         std::cerr << "sonnelith-cli: cancelled\n";
         return kExitInterrupted;
     }
     if (options.m_bTimings)
-        WriteTimingsReport(std::cout, run.GetPhaseTimes(), DescribeSynthesis(run.GetSynthesisOptions()));
-    if (!host.Succeeded())
+        WriteTimingsReport(std::cout, run.GetPhaseTimes(), DescribeSynthesis(synthesis));
+    if (outcome.m_kind == RunOutcome::Kind::Failed)
         return kExitRunFailed;
     const std::string seed = std::to_string(state);
     host.Inform("Generator state: " + seed + " (--seed " + seed + " repeats this run)");

@@ -2,11 +2,8 @@
 
 #include <ostream>
 
-#include "engine/generation_run.h"
 #include "cli/interrupt_signal.h"
-#include "engine/message_box.h"
 #include "engine/progress_text.h"
-#include "resources/strings/resource_ids.h"
 
 namespace {
 
@@ -50,87 +47,60 @@ void TerminalHost::Inform(const std::string& line)
         m_out << line << '\n' << std::flush;
 }
 
-int TerminalHost::ShowMessage(int stringId, const std::string& text, unsigned style)
+void TerminalHost::ShowMessage(const RunMessage& message, MessageKind kind)
 {
     EndLiveLine();
-    if ((style & MB_ICONMASK) == MB_ICONINFORMATION) {
-        m_bSucceeded = m_bSucceeded || stringId == IDS_GENERATION_DONE;
-        Inform(text);
-    } else {
-        m_bFailed = true;
-        m_err << "sonnelith-cli: " << WithoutTabs(text) << '\n' << std::flush;
-    }
-    // Nobody is there to answer a question: the safe answer is no.
-    return (style & MB_TYPEMASK) == MB_YESNO ? IDNO : IDOK;
+    if (kind == MessageKind::Information)
+        Inform(message.m_strText);
+    else
+        m_err << "sonnelith-cli: " << WithoutTabs(message.m_strText) << '\n' << std::flush;
 }
 
-// A phase's bar reaching 100 ends its line: completed, or cut short by Ctrl+C.
-void TerminalHost::SetBarPosition(Phase phase, int percent)
+// Only a live line shows progress points, no more often than the refresh interval.
+void TerminalHost::ReportProgress(const Progress& progress)
 {
-    if (phase != m_phase)
-        EndLiveLine();
-    m_phase = phase;
-    if (percent < kFinished)
+    if (m_display != Display::Live || !IsRefreshDue())
         return;
-    m_strWritten.clear();
-    m_strTimeLeft.clear();
-    m_strPercent = WasInterrupted() ? "cancelled" : FormatPercent(kFinished);
+    const std::string written =
+        progress.m_phase == Phase::Writing ? FormatWrittenSize(progress.m_nFramesWritten) : std::string();
+    DrawLiveLine(progress.m_phase, FormatPercent(progress.m_nPercent), written,
+                 FormatTimeLeft(progress.m_nElapsedSeconds, progress.m_dFraction));
+}
+
+bool TerminalHost::KeepGoing()
+{
+    return !WasInterrupted();
+}
+
+// A phase ends its line: completed, or cut short by Ctrl+C.
+void TerminalHost::EndPhase(Phase phase)
+{
+    const std::string percent = WasInterrupted() ? "cancelled" : FormatPercent(kFinished);
     if (m_display == Display::Live) {
-        DrawLiveLine();
+        DrawLiveLine(phase, percent, {}, {});
         EndLiveLine();
     } else if (m_display == Display::Plain) {
-        m_out << PhaseLabel(phase) << m_strPercent << '\n' << std::flush;
+        m_out << PhaseLabel(phase) << percent << '\n' << std::flush;
     }
 }
 
-void TerminalHost::SetPercentText(Phase phase, int percent)
-{
-    m_phase = phase;
-    if (percent < kFinished)
-        m_strPercent = FormatPercent(percent);
-}
-
-void TerminalHost::SetWrittenSizeText(const std::string& text)
-{
-    m_strWritten = text;
-}
-
-// The last text of a display refresh: the line is redrawn with all of them.
-void TerminalHost::SetTimeLeftText(const std::string& text)
-{
-    m_strTimeLeft = text;
-    if (m_display == Display::Live)
-        DrawLiveLine();
-}
-
-int TerminalHost::PumpMessages()
-{
-    if (m_pRun == nullptr)
-        return 0;
-    if (WasInterrupted())
-        m_pRun->SetKeepGoing(0);
-    PaceRefresh();
-    return 0;
-}
-
-// Raises the run's show-progress flag for one progress point at a time, no
-// more often than the refresh interval, and only where a line is drawn live.
-void TerminalHost::PaceRefresh()
+bool TerminalHost::IsRefreshDue()
 {
     const auto now = std::chrono::steady_clock::now();
-    const bool due = m_display == Display::Live && now - m_tLastRefresh >= kRefreshInterval;
-    if (due)
-        m_tLastRefresh = now;
-    m_pRun->SetShowProgress(due ? 1 : 0);
+    if (now - m_tLastRefresh < kRefreshInterval)
+        return false;
+    m_tLastRefresh = now;
+    return true;
 }
 
-void TerminalHost::DrawLiveLine()
+void TerminalHost::DrawLiveLine(Phase phase, const std::string& percent, const std::string& written,
+                                const std::string& timeLeft)
 {
-    m_out << '\r' << PhaseLabel(m_phase) << m_strPercent;
-    if (!m_strWritten.empty())
-        m_out << "   written " << m_strWritten;
-    if (!m_strTimeLeft.empty())
-        m_out << "   time left " << m_strTimeLeft;
+    m_out << '\r' << PhaseLabel(phase) << percent;
+    if (!written.empty())
+        m_out << "   written " << written;
+    if (!timeLeft.empty())
+        m_out << "   time left " << timeLeft;
     m_out << "\x1b[K" << std::flush;
     m_bLineOpen = true;
 }

@@ -8,8 +8,6 @@
 
 #include "engine/generation_host.h"
 
-class GenerationRun;
-
 class TerminalHost : public GenerationHost {
 public:
     enum class Display {
@@ -20,37 +18,24 @@ public:
 
     TerminalHost(Display display, std::ostream& out, std::ostream& err);
 
-    // The run whose flags the host raises and clears; set before Run.
-    void Attach(GenerationRun& run) { m_pRun = &run; }
-    // Whether the run showed its success message, or an error.
-    bool Succeeded() const { return m_bSucceeded; }
-    bool Failed() const { return m_bFailed; }
     // Prints an informative line (nothing when quiet).
     void Inform(const std::string& line);
 
-    int ShowMessage(int stringId, const std::string& text, unsigned style) override;
-    void SetBarPosition(Phase phase, int percent) override;
-    void SetPercentText(Phase phase, int percent) override;
-    void SetTimeLeftText(const std::string& text) override;
-    void SetWrittenSizeText(const std::string& text) override;
-    int PumpMessages() override;
+    void ReportProgress(const Progress& progress) override;
+    // False once Ctrl+C has been pressed.
+    bool KeepGoing() override;
+    void EndPhase(Phase phase) override;
+    void ShowMessage(const RunMessage& message, MessageKind kind) override;
 
 private:
-    void DrawLiveLine();
+    bool IsRefreshDue();
+    void DrawLiveLine(Phase phase, const std::string& percent, const std::string& written,
+                      const std::string& timeLeft);
     void EndLiveLine();
-    void PaceRefresh();
 
     Display m_display;
     std::ostream& m_out;
     std::ostream& m_err;
-    GenerationRun* m_pRun = nullptr;
-    bool m_bSucceeded = false;
-    bool m_bFailed = false;
-
-    Phase m_phase = Phase::Loading;
     bool m_bLineOpen = false;  // a live line is on screen without its newline
-    std::string m_strPercent;
-    std::string m_strWritten;
-    std::string m_strTimeLeft;
     std::chrono::steady_clock::time_point m_tLastRefresh{};
 };

@@ -1,7 +1,8 @@
 # What `cmake --install` puts where: the programs in bin/; the user's guide,
 # the sample sound and the configuration naming the installation folder in the
-# data folder (share/sonnelith/); the manual page of sonnelith-cli; and, with
-# the desktop program, its menu entry, icons and AppStream metadata.
+# data folder (share/sonnelith/); the programs' manual pages; the copyright
+# file and changelog in share/doc/sonnelith/; and, with the desktop program,
+# its menu entry, icons and AppStream metadata.
 #
 # Included before the subdirectories, since the command-line generator needs
 # the layout below at compile time; the rules themselves are added at the end
@@ -11,6 +12,9 @@ include(GNUInstallDirs)
 # The data folder, relative to the prefix, and as seen from the programs'
 # folder, so an installed program finds its data wherever the tree lies.
 set(SONNELITH_INSTALL_DATADIR "${CMAKE_INSTALL_DATADIR}/sonnelith")
+# Named after the package, as Debian wants (GNUInstallDirs would take the
+# project's name, "Sonnelith").
+set(SONNELITH_INSTALL_DOCDIR "${CMAKE_INSTALL_DATADIR}/doc/sonnelith")
 file(RELATIVE_PATH SONNELITH_BIN_TO_DATA "${CMAKE_INSTALL_FULL_BINDIR}"
      "${CMAKE_INSTALL_FULL_DATADIR}/sonnelith")
 
@@ -22,9 +26,9 @@ set(SONNELITH_APP_ID "com.korvatek.Sonnelith")
 set(SONNELITH_GUIDE "${PROJECT_SOURCE_DIR}/docs/guide/Sonnelith - User's Guide.pdf")
 set(SONNELITH_ICON_SIZES 16 32 48 64 128 256)
 
-# Debian installs manual pages compressed; gzip -n keeps the bytes the same
-# from build to build.
-function(sonnelith_compress_man_page source)
+# Debian installs manual pages and changelogs compressed; gzip -n keeps the
+# bytes the same from build to build. Sets `result` to the compressed copy.
+function(sonnelith_compressed source result)
   get_filename_component(name "${source}" NAME)
   set(copy "${PROJECT_BINARY_DIR}/packaging/${name}")
   set(output "${copy}.gz")
@@ -33,10 +37,30 @@ function(sonnelith_compress_man_page source)
     COMMAND ${CMAKE_COMMAND} -E copy "${source}" "${copy}"
     COMMAND gzip -9 -n -f "${copy}"
     DEPENDS "${source}"
-    COMMENT "Compressing the manual page ${name}"
+    COMMENT "Compressing ${name}"
     VERBATIM)
-  add_custom_target(sonnelith_man_pages ALL DEPENDS "${output}")
-  install(FILES "${output}" DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
+  set(${result} "${output}" PARENT_SCOPE)
+endfunction()
+
+# The manual pages of the programs that are built, and what Debian wants in
+# every package's documentation folder: the copyright file (plain) and the
+# changelog (compressed, named as in a package made by its own authors).
+function(sonnelith_install_documentation)
+  set(pages "${PROJECT_SOURCE_DIR}/packaging/sonnelith-cli.1")
+  if(TARGET sonnelith)
+    list(APPEND pages "${PROJECT_SOURCE_DIR}/packaging/sonnelith.1")
+  endif()
+  set(compressed_pages "")
+  foreach(page IN LISTS pages)
+    sonnelith_compressed("${page}" compressed)
+    list(APPEND compressed_pages "${compressed}")
+  endforeach()
+  sonnelith_compressed("${PROJECT_SOURCE_DIR}/packaging/changelog" changelog)
+  add_custom_target(sonnelith_compressed_documents ALL DEPENDS ${compressed_pages} "${changelog}")
+
+  install(FILES ${compressed_pages} DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
+  install(FILES "${PROJECT_SOURCE_DIR}/packaging/copyright" "${changelog}"
+          DESTINATION "${SONNELITH_INSTALL_DOCDIR}")
 endfunction()
 
 # sonnelith.conf names the installation folder (InstallPath): the data folder
@@ -75,7 +99,7 @@ function(sonnelith_install_rules)
   install(FILES "${SONNELITH_GUIDE}" "${PROJECT_SOURCE_DIR}/resources/sample/sonnelith-sample.wav"
           DESTINATION "${SONNELITH_INSTALL_DATADIR}")
   sonnelith_install_configuration()
-  sonnelith_compress_man_page("${PROJECT_SOURCE_DIR}/packaging/sonnelith-cli.1")
+  sonnelith_install_documentation()
 endfunction()
 
 cmake_language(DEFER CALL sonnelith_install_rules)

@@ -1,29 +1,43 @@
-// What a generation run needs of the window or terminal that hosts it.
+// What a generation run tells the window or terminal that hosts it, and the
+// one thing it asks: whether to keep going.
 #pragma once
 
-#include <string>
+#include <cstdint>
 
-// The run calls these from the thread that runs it, and only from there.
+#include "engine/run_message.h"
+
+// The run calls these from the thread that runs it, and only from there. Each
+// call stands on its own: a host needs no knowledge of the order of the calls
+// and no handle on the run.
 class GenerationHost {
 public:
     // The three long phases of a run, each with its own bar and percentage.
     enum class Phase { Loading, Generating, Writing };
 
+    // A progress point: where a phase's loop is (at every 1000th iteration).
+    struct Progress {
+        Phase m_phase = Phase::Loading;
+        double m_dFraction = 0.0;             // the part of the phase done, 0 to below 1
+        int m_nPercent = 0;                   // trunc(fraction × 100)
+        std::int32_t m_nElapsedSeconds = 0;   // wall-clock seconds since the phase began
+        std::uint64_t m_nFramesWritten = 0;   // writing: frames handed to the output so far
+    };
+
+    enum class MessageKind { Error, Information };
+
     virtual ~GenerationHost() = default;
 
-    // A modal message box. stringId names the string-table entry the text comes
-    // from; text is that entry with any details filled in. style is MB_* buttons
-    // and icon. Returns the answer (IDOK, IDYES, IDNO...).
-    virtual int ShowMessage(int stringId, const std::string& text, unsigned style) = 0;
-    // The phase's bar, 0 to 100.
-    virtual void SetBarPosition(Phase phase, int percent) = 0;
-    // The phase's percentage text: percent formatted as "%d%%".
-    virtual void SetPercentText(Phase phase, int percent) = 0;
-    // The "Estimated time left" field.
-    virtual void SetTimeLeftText(const std::string& text) = 0;
-    // The "Written so far" field.
-    virtual void SetWrittenSizeText(const std::string& text) = 0;
-    // Handles everything waiting (repaints, timers, the Cancel button) and
-    // returns at once when nothing is left; never waits.
-    virtual int PumpMessages() = 0;
+    // A progress point of a phase. A host shows as much of it as it likes.
+    virtual void ReportProgress(const Progress& progress) = 0;
+    // Called after every progress point and every 100000 frames of level
+    // finishing: serves whatever waits (repaints, timers, a Cancel button)
+    // without waiting itself, and answers false to cancel the run. Once it
+    // has answered false the run stops at its next look, whatever it answers
+    // later; loading and finishing go on to their ends first, still calling.
+    virtual bool KeepGoing() = 0;
+    // A phase's loop is over, completed or cut short by a cancel.
+    virtual void EndPhase(Phase phase) = 0;
+    // A message for the user: the run's failure (Error) or its success
+    // (Information). Returns when the user has seen it.
+    virtual void ShowMessage(const RunMessage& message, MessageKind kind) = 0;
 };

@@ -3,20 +3,17 @@
 #include "engine/generation_run.h"
 
 #include <chrono>
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <utility>
 
+#include "engine/frame_sink.h"
+#include "engine/synthesis/grain_synthesizer.h"
+#include "engine/wave_io/wave_frame_sink.h"
+#include "engine/wave_io/wave_sound_source.h"
+#include "resources/strings/resource_ids.h"
 #include "wav/file_exception.h"
-#include "resources/strings/format_string.h"
-#include "engine/message_box.h"
-#include "engine/progress_text.h"
-#include "resources/strings/string_table.h"
 
 namespace {
 
-constexpr int kFinished = 100;
 // The size fields of a WAV header count bytes in 32 bits: RIFF size = 36 + 4 × frames.
 constexpr std::int64_t kMaxOutputFrames = (0xFFFFFFFFLL - 36) / 4;
 
@@ -35,20 +32,20 @@ private:
     std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();
 };
 
-// Runs phase, stores its duration in seconds and answers its result.
+// Runs phase and stores its duration in seconds.
 template <typename Phase>
-int Timed(double& seconds, PhaseStopwatch& stopwatch, Phase phase)
+auto Timed(double& seconds, PhaseStopwatch& stopwatch, Phase phase)
 {
     stopwatch.Lap();
-    const int result = phase();
+    const auto result = phase();
     seconds = stopwatch.Lap();
     return result;
 }
 
-void CloseQuietly(WaveFile& file)
+void CloseQuietly(SoundSource& source)
 {
     try {
-        file.CloseFile();
+        source.Close();
     } catch (const FileException&) {
         // The run is already ending because of an error; this one adds nothing.
     }
@@ -59,12 +56,14 @@ void CloseQuietly(WaveFile& file)
 GenerationRun::GenerationRun(GenerationHost& host)
     : m_host(host)
     , m_clock(SystemClockSeconds)
+    , m_openSource(OpenWaveSource)
+    , m_pSynthesizer(std::make_unique<GrainSynthesizer>())
 {
 }
 
 GenerationRun::~GenerationRun()
 {
-    FreeBuffers();
+    ReleaseBuffers();
 }
 
 void GenerationRun::SetClock(WallClock clock)
@@ -72,147 +71,162 @@ void GenerationRun::SetClock(WallClock clock)
     m_clock = clock ? std::move(clock) : WallClock(SystemClockSeconds);
 }
 
+void GenerationRun::SetSourceOpener(SourceOpener opener)
+{
+    m_openSource = opener ? std::move(opener) : SourceOpener(OpenWaveSource);
+}
+
+void GenerationRun::SetSink(std::unique_ptr<FrameSink> sink)
+{
+    m_pSink = std::move(sink);
+}
+
 void GenerationRun::SeedRandom()
 {
-    m_random.SetState(RandomGenerator::SeedFromTime(static_cast<std::uint32_t>(Now())));
+    SetRandomState(RandomGenerator::SeedFromTime(static_cast<std::uint32_t>(Now())));
 }
 
-void GenerationRun::Run()
+void GenerationRun::SetRandomState(std::uint32_t state)
 {
-    try {
-        RunPhases();
-    } catch (const FileException& error) {
-        AbandonAfterError(IDS_ERR_FILE_FAILURE, error.what());
-    } catch (const std::exception& error) {
-        AbandonAfterError(IDS_ERR_UNEXPECTED, error.what());
-    }
+    m_pSynthesizer->SetRandomState(state);
 }
 
-void GenerationRun::RunPhases()
+std::uint32_t GenerationRun::GetRandomState() const
+{
+    return m_pSynthesizer->GetRandomState();
+}
+
+RunOutcome GenerationRun::Run()
+{
+    RunOutcome outcome;
+    try {
+        outcome = RunPhases();
+    } catch (const FileException& error) {
+        outcome = Abandon(IDS_ERR_FILE_FAILURE, error.what());
+    } catch (const std::exception& error) {
+        outcome = Abandon(IDS_ERR_UNEXPECTED, error.what());
+    }
+    ReleaseBuffers();
+    return outcome;
+}
+
+RunOutcome GenerationRun::RunPhases()
 {
     m_phaseTimes = PhaseTimes{};
     PhaseStopwatch stopwatch;
     m_nFramesWritten = 0;
     m_bOutputCreated = false;
-    if (m_input.OpenForRead(m_settings.m_strInputPath, kRunSampleRate) != 0) {
-        ShowError(IDS_ERR_OPEN_INPUT);
-        return;
-    }
-    if (m_bKeepGoing == 0)
-        return;
+    m_bKeepGoing = true;
+    SourceOpening opening = m_openSource(m_settings.m_strInputPath);
+    if (!opening.m_pSource)
+        return Fail(opening.m_failure);
+    m_pSource = std::move(opening.m_pSource);
+    if (!m_bKeepGoing)
+        return RunOutcome::Cancelled();
     // Checked before the output is created, so a refused input leaves an
     // existing file of the output's name untouched.
-    if (!IsSourceLongEnough()) {
-        RefuseShortSource();
-        m_input.CloseFile();
-        return;
-    }
-    if (m_output.CreateForWrite(m_settings.m_strOutputPath, kRunSampleRate) != 0) {
-        ShowError(IDS_ERR_CREATE_OUTPUT);
-        return;
-    }
+    if (!IsSourceLongEnough())
+        return RefuseShortSource();
+    if (!m_pSink)
+        m_pSink = std::make_unique<WaveFrameSink>();
+    if (const std::optional<RunMessage> failure = m_pSink->Create(m_settings.m_strOutputPath))
+        return Fail(*failure);
     m_bOutputCreated = true;
-    const int loaded = LoadSource();
+
+    const bool loaded = LoadSource();
     m_phaseTimes.m_dLoading = stopwatch.Lap();
-    if (loaded != 0) {
-        m_input.CloseFile();
-        FreeBuffers();
-        return;
+    if (!loaded) {
+        m_pSource->Close();
+        return RunOutcome::Failed(m_nFailureId);
     }
-    if (m_bKeepGoing == 0 || Timed(m_phaseTimes.m_dAllocating, stopwatch, [this] { return AllocateOutput(); }) != 0 ||
-        Timed(m_phaseTimes.m_dSynthesizing, stopwatch, [this] { return SynthesizeGrains(); }) != 0) {
-        FreeBuffers();
-        return;
-    }
-    int result = 0;
-    if (m_bKeepGoing == 1) {
+    if (!m_bKeepGoing)
+        return RunOutcome::Cancelled();
+    if (!Timed(m_phaseTimes.m_dAllocating, stopwatch, [this] { return AllocateOutput(); }) ||
+        !Timed(m_phaseTimes.m_dSynthesizing, stopwatch, [this] { return SynthesizeGrains(); }))
+        return RunOutcome::Failed(m_nFailureId);
+    if (m_bKeepGoing) {
         Timed(m_phaseTimes.m_dFinishing, stopwatch, [this] {
             FinishLevels();
-            return 0;
+            if (m_bKeepGoing && m_finishedSoundHook)
+                m_finishedSoundHook(m_outputBuffer.Span());
+            return true;
         });
-        result = Timed(m_phaseTimes.m_dWriting, stopwatch, [this] { return WriteOutput(); });
+        Timed(m_phaseTimes.m_dWriting, stopwatch, [this] {
+            WriteOutput();
+            return true;
+        });
     }
-    FreeBuffers();
-    if (m_bKeepGoing == 1 && result == 0) {
-        m_host.ShowMessage(IDS_GENERATION_DONE, LoadResourceString(IDS_GENERATION_DONE),
-                           MB_OK | MB_ICONINFORMATION);
-    }
+    ReleaseBuffers();
+    if (!m_bKeepGoing)
+        return RunOutcome::Cancelled();
+    m_host.ShowMessage(TableMessage(IDS_GENERATION_DONE), GenerationHost::MessageKind::Information);
+    return RunOutcome::Completed();
 }
 
 // A file that failed below the run (disk full, I/O error) or an error nobody
-// expected: release everything, and remove the output, which this run created
-// and can no longer complete, so no broken WAV file is left behind.
-void GenerationRun::AbandonAfterError(int stringId, const std::string& reason)
+// expected: release everything and let the sink drop the output, which this
+// run created and can no longer complete.
+RunOutcome GenerationRun::Abandon(int stringId, const std::string& reason)
 {
-    FreeBuffers();
-    CloseQuietly(m_input);
-    CloseQuietly(m_output);
+    ReleaseBuffers();
+    if (m_pSource)
+        CloseQuietly(*m_pSource);
     if (m_bOutputCreated)
-        std::remove(m_settings.m_strOutputPath.c_str());
-    m_host.ShowMessage(stringId, FormatResourceString(stringId, {reason}), MB_OK | MB_ICONEXCLAMATION);
+        m_pSink->Discard();
+    return Fail(TableMessage(stringId, {reason}));
 }
 
-int GenerationRun::AllocateOutput()
+RunOutcome GenerationRun::Fail(const RunMessage& message)
+{
+    m_nFailureId = message.m_nStringId;
+    m_host.ShowMessage(message, GenerationHost::MessageKind::Error);
+    return RunOutcome::Failed(message.m_nStringId);
+}
+
+bool GenerationRun::AllocateOutput()
 {
     const std::int64_t frames = static_cast<std::int64_t>(m_settings.m_nDurationSeconds) * kRunSampleRate;
-    if (frames < 0 || frames > kMaxOutputFrames) {
-        ShowError(IDS_ERR_OUTPUT_MEMORY);
-        return 1;
+    std::optional<SoundBuffer> output;
+    if (frames >= 0 && frames <= kMaxOutputFrames)
+        output = SoundBuffer::Allocate(m_allocate, static_cast<std::uint64_t>(frames));
+    if (!output) {
+        Fail(TableMessage(IDS_ERR_OUTPUT_MEMORY));
+        return false;
     }
-    m_nOutputFrames = static_cast<std::uint32_t>(frames);
-    m_pOutput = AllocateZeroed<StereoFrame>(m_allocate, m_nOutputFrames);
-    if (m_pOutput == nullptr) {
-        ShowError(IDS_ERR_OUTPUT_MEMORY);
-        return 1;
-    }
-    return 0;
+    m_outputBuffer = std::move(*output);
+    return true;
 }
 
-void GenerationRun::FreeBuffers()
+void GenerationRun::ReleaseBuffers()
 {
-    std::free(m_pSource);
-    m_pSource = nullptr;
-    std::free(m_pOutput);
-    m_pOutput = nullptr;
-    std::free(m_pWindow);
-    m_pWindow = nullptr;
+    m_pSynthesizer->End();  // it reads the SourceBuffer
+    m_sourceBuffer = SoundBuffer();
+    m_outputBuffer = SoundBuffer();
 }
 
 // Called at every 1000th iteration of the loading, grain and writing loops.
-void GenerationRun::ProgressPoint(GenerationHost::Phase phase, std::uint64_t done, std::uint64_t total)
+void GenerationRun::ProgressPoint(Phase phase, std::uint64_t done, std::uint64_t total)
 {
-    if (m_bShowProgress == 1) {
-        const double fraction = static_cast<double>(done) / static_cast<double>(total);
-        const int percent = static_cast<int>(fraction * 100);
-        m_host.SetBarPosition(phase, percent);
-        m_host.SetPercentText(phase, percent);
-        if (phase == GenerationHost::Phase::Writing)
-            m_host.SetWrittenSizeText(FormatWrittenSize());
-        m_host.SetTimeLeftText(FormatTimeLeft(fraction));
-    }
-    m_host.PumpMessages();
+    GenerationHost::Progress progress;
+    progress.m_phase = phase;
+    progress.m_dFraction = static_cast<double>(done) / static_cast<double>(total);
+    progress.m_nPercent = static_cast<int>(progress.m_dFraction * 100);
+    progress.m_nElapsedSeconds = static_cast<std::int32_t>(Now() - m_tPhaseStart);
+    progress.m_nFramesWritten = phase == Phase::Writing ? m_nFramesWritten : 0;
+    m_host.ReportProgress(progress);
+    ServeHost();
+}
+
+// The host is served also after it has cancelled: a loop that goes on to its
+// end (loading, finishing) keeps the window alive.
+void GenerationRun::ServeHost()
+{
+    if (!m_host.KeepGoing())
+        m_bKeepGoing = false;
 }
 
 // A loop's bar and percentage end at 100, also when a cancel cut it short.
-void GenerationRun::EndPhase(GenerationHost::Phase phase)
+void GenerationRun::EndPhase(Phase phase)
 {
-    m_host.SetBarPosition(phase, kFinished);
-    m_host.SetPercentText(phase, kFinished);
-}
-
-void GenerationRun::ShowError(int stringId)
-{
-    const char* text = LoadResourceString(stringId);
-    m_host.ShowMessage(stringId, text != nullptr ? text : "", MB_OK | MB_ICONEXCLAMATION);
-}
-
-std::string GenerationRun::FormatTimeLeft(double fraction)
-{
-    m_nElapsed = static_cast<std::int32_t>(Now() - m_tPhaseStart);
-    return ::FormatTimeLeft(m_nElapsed, fraction);
-}
-
-std::string GenerationRun::FormatWrittenSize() const
-{
-    return ::FormatWrittenSize(m_nFramesWritten);
+    m_host.EndPhase(phase);
 }

@@ -1,41 +1,54 @@
-// One generation run: from an input WAV file and its settings to a finished
-// ambient WAV file, in five phases (load, allocate, synthesise grains, finish
-// levels, write), reporting to its host as it goes.
+// One generation run: from an input sound and its settings to a finished
+// output, in five phases (load, allocate, synthesise grains, finish levels,
+// write), reporting to its host as it goes.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <span>
 #include <string>
 
-#include "engine/buffer_allocation.h"
-#include "engine/fast_grain_adder.h"
+#include "engine/buffer_allocator.h"
 #include "engine/generation_host.h"
 #include "engine/generation_settings.h"
-#include "engine/grain_batch.h"
 #include "engine/phase_times.h"
-#include "engine/random_generator.h"
+#include "engine/run_outcome.h"
+#include "engine/sound_source.h"
 #include "engine/stereo_frame.h"
-#include "engine/synthesis_options.h"
+#include "engine/synthesis/synthesis_options.h"
 #include "engine/wall_clock.h"
-#include "wav/wave_file.h"
+#include "engine/zeroed_buffer.h"
 
-// The owner fills the settings, seeds the generator, sets the keep-going flag to
-// 1 and calls Run once, on the thread that serves the host. Run returns after
-// success, failure or cancel; the outcome shows only as the message it showed
-// through the host (none after a cancel). No exception leaves Run.
+class FrameSink;
+class GrainSynthesizer;
+
+// Called once with the whole finished sound, in place, after level finishing
+// and before writing.
+using FinishedSoundHook = std::function<void(std::span<StereoFrame> sound)>;
+
+// The owner fills the settings, seeds the generator and calls Run once, on
+// the thread that serves the host. Run returns after success, failure or
+// cancel, having shown its own message through the host (none after a
+// cancel), and says which it was. No exception leaves Run.
 //
-// Cancelling: the host clears the keep-going flag (SetKeepGoing(0)) from inside
-// PumpMessages. The run looks at it after opening the input, after loading,
-// before each grain, before finishing the levels, before each frame written and
-// at the end.
+// The run opens its input through a SourceOpener and writes through a
+// FrameSink; by default those read and write WAV files through WaveFile. The
+// run looks at its host's KeepGoing answers after opening the input, after
+// loading, before each grain, before finishing the levels, before each frame
+// written and at the end.
+//
+// What the output path holds when the run ends is the sink's to keep: the WAV
+// sink has written the bare header once the output is created, completes the
+// file when writing ends (also after a cancel, with the frames written so
+// far), and removes it when the run fails on a file error. The input and the
+// output stay open, where an early end leaves them so, until the run is
+// destroyed.
 //
 // Threads: grain synthesis adds its grains on worker threads as well (see
-// SetSynthesisOptions). They only compute, are started and joined within
-// SynthesizeGrains, and never call the host; the output does not depend on
+// SetSynthesisOptions). They only compute, are started and joined within the
+// synthesis phase, and never call the host; the output does not depend on
 // how many there are.
-//
-// The two WaveFile objects live as long as the run: a file that an early end
-// leaves open (the bare output header, say) is closed when the run is destroyed.
 class GenerationRun {
 public:
     explicit GenerationRun(GenerationHost& host);
@@ -45,105 +58,71 @@ public:
 
     // Settings are expected from FillSettings (paths and duration aside).
     void SetSettings(const GenerationSettings& settings) { m_settings = settings; }
-    const GenerationSettings& GetSettings() const { return m_settings; }
-
-    void SetKeepGoing(int keepGoing) { m_bKeepGoing = keepGoing; }
-    int GetKeepGoing() const { return m_bKeepGoing; }
-    // 1 while the displays may be refreshed at the next progress points.
-    void SetShowProgress(int showProgress) { m_bShowProgress = showProgress; }
-    int GetShowProgress() const { return m_bShowProgress; }
-
     // Kernel and threads of grain synthesis; the output is the same for all.
     void SetSynthesisOptions(const SynthesisOptions& options) { m_synthesis = options; }
-    const SynthesisOptions& GetSynthesisOptions() const { return m_synthesis; }
-    // How long each phase of the last Run took, measured on a steady clock.
-    const PhaseTimes& GetPhaseTimes() const { return m_phaseTimes; }
-
-    // Replaces the wall clock (seeding, phase timing) and the buffer allocator.
-    void SetClock(WallClock clock);
-    void SetAllocator(BufferAllocator allocate) { m_allocate = allocate; }
 
     // Seeds the generator from the wall clock.
     void SeedRandom();
     // Sets the generator's state directly, to repeat a run exactly.
-    void SetRandomState(std::uint32_t state) { m_random.SetState(state); }
-    std::uint32_t GetRandomState() const { return m_random.GetState(); }
+    void SetRandomState(std::uint32_t state);
+    std::uint32_t GetRandomState() const;
 
-    void Run();
+    // Where the input comes from (OpenWaveSource unless replaced).
+    void SetSourceOpener(SourceOpener opener);
+    // Where the finished sound goes (a WaveFrameSink unless replaced).
+    void SetSink(std::unique_ptr<FrameSink> sink);
+    void SetFinishedSoundHook(FinishedSoundHook hook) { m_finishedSoundHook = std::move(hook); }
 
-    // The phases, in the order Run calls them. Those that answer an int give 0
-    // for success and 1 for a failure whose message has been shown.
-    int LoadSource();
-    int AllocateOutput();
-    int SynthesizeGrains();
-    void FinishLevels();
-    int WriteOutput();
-    // Releases the sound buffers and the window table where they exist.
-    void FreeBuffers();
+    // Replace the wall clock (seeding, phase timing) and the buffer allocator.
+    void SetClock(WallClock clock);
+    void SetAllocator(BufferAllocator allocate) { m_allocate = allocate; }
 
-    // Grain synthesis.
-    std::int32_t ChooseGrainPosition(std::int32_t k);
-    void AddGrain(std::int32_t p, std::uint32_t q, std::int32_t n);
-    double GrainWindow(std::uint32_t i, std::int32_t n) const;
-    std::int32_t NewSegmentLength();
-    double RandomUnit() { return m_random.Unit(); }
-    std::uint32_t RandomBelow(std::uint32_t n) { return m_random.Below(n); }
+    RunOutcome Run();
 
-    // Level finishing.
-    double FadeGain(std::uint32_t j) const;
-
-    // Progress texts of the current phase.
-    std::string FormatTimeLeft(double fraction);
-    std::string FormatWrittenSize() const;
-
-protected:
-    GenerationSettings m_settings;
-    int m_bKeepGoing = 0;
-    int m_bShowProgress = 0;
-
-    StereoFrame* m_pSource = nullptr;
-    std::uint32_t m_nSourceFrames = 0;
-    StereoFrame* m_pOutput = nullptr;
-    std::uint32_t m_nOutputFrames = 0;
-
-    float* m_pWindow = nullptr;
-    std::int32_t m_nPositionA = 0;
-    std::int32_t m_nPositionB = 0;
-    std::int32_t m_nSegmentLength = 0;
-    std::int32_t m_nGrainInSegment = 0;
-
-    std::uint32_t m_nFramesWritten = 0;
-    std::int64_t m_tPhaseStart = 0;
-    std::int32_t m_nElapsed = 0;
+    // How long each phase of the last Run took, measured on a steady clock.
+    const PhaseTimes& GetPhaseTimes() const { return m_phaseTimes; }
 
 private:
-    struct GrainCursor {
-        std::int32_t m_nIndex;   // k of the next grain
-        std::uint32_t m_nStart;  // its output start
-    };
+    using Phase = GenerationHost::Phase;
 
-    void RunPhases();
-    void AbandonAfterError(int stringId, const std::string& reason);
-    bool IsSourceLongEnough();
-    std::uint64_t ConvertedSourceFrames() const;
-    void RefuseShortSource();
-    std::uint32_t GrainSpan() const;
-    std::int32_t FreshPosition(double span);
-    std::int32_t PlaceGrainBatch(GrainPlacement* batch, GrainCursor& cursor, double step);
-    std::unique_ptr<FastGrainAdder> StartFastAdding();
-    void ProgressPoint(GenerationHost::Phase phase, std::uint64_t done, std::uint64_t total);
-    void EndPhase(GenerationHost::Phase phase);
-    void PumpDuringFinishing(std::uint32_t j);
-    void ShowError(int stringId);
+    RunOutcome RunPhases();
+    RunOutcome Abandon(int stringId, const std::string& reason);
+    RunOutcome Fail(const RunMessage& message);
+
+    // The phases, in the order Run calls them. Those that answer false have
+    // shown their failure.
+    bool LoadSource();
+    bool AllocateOutput();
+    bool SynthesizeGrains();
+    void FinishLevels();
+    void WriteOutput();
+    void ReleaseBuffers();
+
+    bool IsSourceLongEnough() const;
+    RunOutcome RefuseShortSource();
+    void ProgressPoint(Phase phase, std::uint64_t done, std::uint64_t total);
+    void ServeHost();
+    void EndPhase(Phase phase);
     std::int64_t Now() const { return m_clock(); }
 
     GenerationHost& m_host;
-    WaveFile m_input;
-    WaveFile m_output;
-    bool m_bOutputCreated = false;
-    RandomGenerator m_random;
+    GenerationSettings m_settings;
+    SynthesisOptions m_synthesis;
     WallClock m_clock;
     BufferAllocator m_allocate = SystemAllocate;
-    SynthesisOptions m_synthesis;
+    SourceOpener m_openSource;
+    FinishedSoundHook m_finishedSoundHook;
     PhaseTimes m_phaseTimes;
+
+    std::unique_ptr<SoundSource> m_pSource;
+    std::unique_ptr<FrameSink> m_pSink;
+    std::unique_ptr<GrainSynthesizer> m_pSynthesizer;
+    SoundBuffer m_sourceBuffer;
+    SoundBuffer m_outputBuffer;
+
+    bool m_bKeepGoing = false;       // false once the host has answered no
+    bool m_bOutputCreated = false;
+    int m_nFailureId = 0;            // the message of the phase that failed
+    std::uint64_t m_nFramesWritten = 0;
+    std::int64_t m_tPhaseStart = 0;  // when the current phase began, wall-clock seconds
 };

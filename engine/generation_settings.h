@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-// Every run works at this rate: the input is brought up to it and the output is written at it.
-constexpr int kRunSampleRate = 44100;
+#include "engine/stereo_frame.h"
+
 // The longest output the length controls allow: 59 minutes 59 seconds.
 constexpr int kMaxDurationSeconds = 59 * 60 + 59;
 

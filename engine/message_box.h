@@ -15,6 +15,5 @@ constexpr unsigned MB_TYPEMASK = 0x0000000Fu;
 
 // Answers.
 constexpr int IDOK = 1;
-constexpr int IDCANCEL = 2;
 constexpr int IDYES = 6;
 constexpr int IDNO = 7;

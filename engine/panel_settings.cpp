@@ -13,14 +13,6 @@ bool IsAllowedValue(const ParameterLimits& limits, int value)
            (value - limits.m_nMinimum) % limits.m_nStep == 0;
 }
 
-bool ArePanelValuesAllowed(const PanelValues& values)
-{
-    return IsAllowedValue(kScanRangeLimits, values.m_nScanRange) && IsAllowedValue(kSegmentLimits, values.m_nSegment) &&
-           IsAllowedValue(kDensityLimits, values.m_nDensity) &&
-           IsAllowedValue(kGrainLengthLimits, values.m_nGrainLength) &&
-           IsAllowedValue(kVolumeLimits, values.m_nVolume) && IsAllowedValue(kFadeLimits, values.m_nFade);
-}
-
 void FillSettings(const PanelValues& values, GenerationSettings& settings)
 {
     // The density comes first: the segment and the scan's lower bound depend on it.

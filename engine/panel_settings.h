@@ -29,8 +29,6 @@ constexpr ParameterLimits kVolumeLimits{1, 100, 1};
 constexpr ParameterLimits kFadeLimits{0, 10, 1};
 
 bool IsAllowedValue(const ParameterLimits& limits, int value);
-// True when every one of the six values is one its slider can show.
-bool ArePanelValuesAllowed(const PanelValues& values);
 
 // Sets the six sound fields of settings (not the paths, not the duration) from
 // allowed panel values, in integer arithmetic rounding down.

@@ -24,6 +24,18 @@ std::int64_t RemainingSeconds(std::int32_t elapsedSeconds, double fraction)
     return static_cast<std::int64_t>(std::max(remaining, -kLongestEstimate));
 }
 
+struct HoursMinutesSeconds {
+    std::int64_t m_nHours;
+    int m_nMinutes;
+    int m_nSeconds;
+};
+
+// A non-negative number of seconds as hours, minutes and seconds.
+HoursMinutesSeconds SplitSeconds(std::int64_t seconds)
+{
+    return {seconds / 3600, static_cast<int>(seconds % 3600 / 60), static_cast<int>(seconds % 60)};
+}
+
 }  // namespace
 
 std::string FormatPercent(int percent)
@@ -43,15 +55,10 @@ std::string FormatSizeMB(unsigned mebibytes)
     return text;
 }
 
-std::string FormatWrittenSize(std::uint32_t framesWritten)
+std::string FormatWrittenSize(std::uint64_t framesWritten)
 {
-    const std::int64_t bytes = framesWritten * kBytesPerFrame + kHeaderBytes;
+    const std::int64_t bytes = static_cast<std::int64_t>(framesWritten) * kBytesPerFrame + kHeaderBytes;
     return FormatSizeMB(static_cast<unsigned>(bytes / kBytesPerMebibyte));
-}
-
-HoursMinutesSeconds SplitSeconds(std::int64_t seconds)
-{
-    return {seconds / 3600, static_cast<int>(seconds % 3600 / 60), static_cast<int>(seconds % 60)};
 }
 
 std::string FormatTimeLeft(std::int32_t elapsedSeconds, double fraction)

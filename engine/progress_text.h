@@ -13,16 +13,7 @@ std::string FormatSizeMB(unsigned mebibytes);
 
 // The size of the output file after framesWritten frames (4 bytes each, after
 // the 44-byte header), in whole mebibytes, as FormatSizeMB shows it.
-std::string FormatWrittenSize(std::uint32_t framesWritten);
-
-struct HoursMinutesSeconds {
-    std::int64_t m_nHours;
-    int m_nMinutes;
-    int m_nSeconds;
-};
-
-// A non-negative number of seconds as hours, minutes and seconds.
-HoursMinutesSeconds SplitSeconds(std::int64_t seconds);
+std::string FormatWrittenSize(std::uint64_t framesWritten);
 
 // The estimated time left in a phase that has run for elapsedSeconds and done
 // fraction (0 to below 1) of its work: "hh:mm:ss", or "..." when under 2 seconds

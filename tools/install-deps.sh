@@ -2,18 +2,32 @@
 # Installs, through apt, every Debian package that building, running and testing
 # Sonnelith needs and that this machine does not have yet. Safe to run again:
 # when nothing is missing it does nothing but check.
+# Usage: tools/install-deps.sh [cli]
+#   cli  only what building and running sonnelith-cli needs (tools/run-sample.sh)
 set -eu
 
+# The compiler, CMake, dpkg-buildflags (dpkg-dev, part of build-essential),
+# CLI11, and the sound-file libraries with pkg-config to find them (libsndfile,
+# libsoxr, libebur128): enough for sonnelith-cli.
+CLI_PACKAGES="build-essential cmake libcli11-dev pkg-config libsndfile1-dev libsoxr-dev libebur128-dev"
+
 PACKAGES="
-  build-essential cmake pkg-config
-  libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
+  $CLI_PACKAGES
+  libgtest-dev libgmock-dev libbenchmark-dev
   libwxgtk3.2-dev
   libgtk-3-dev
   clang libclang-rt-14-dev
   xvfb xauth xdotool x11-utils imagemagick openbox
   sox sndfile-programs
-  dpkg-dev desktop-file-utils appstream poppler-utils man-db
+  dpkg-dev desktop-file-utils appstream poppler-utils man-db lintian
+  python3
 "
+
+case "${1:-all}" in
+cli) PACKAGES=$CLI_PACKAGES ;;
+all) ;;
+*) echo "install-deps: unknown package set '$1' (cli, or none for everything)" >&2; exit 2 ;;
+esac
 
 missing=""
 for package in $PACKAGES; do

@@ -44,7 +44,6 @@ public:
     void Close();
 
     bool IsOpen() const { return m_hFile != hFileNull; }
-    const std::string& GetFilePath() const { return m_strFileName; }
 
     static constexpr int hFileNull = -1;
 

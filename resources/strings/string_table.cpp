@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr std::array<std::pair<int, const char*>, 26> kStrings = {{
+constexpr std::array<std::pair<int, const char*>, 30> kStrings = {{
     {IDS_ABOUTBOX, "&About Sonnelith..."},
     {IDS_TIP_RESTORE, "Restore all values to their original setting"},
     {IDS_TIP_INPUT_FILE, "Select the input sound file name"},
@@ -63,6 +63,17 @@ constexpr std::array<std::pair<int, const char*>, 26> kStrings = {{
     {IDS_ERR_SAME_FILE,
      "The output sound file cannot be the input (original) sound file.\n\nPlease select another output file "
      "name."},
+    // %1 is the input's name, %2 what is wrong with it.
+    {IDS_ERR_READ_INPUT, "Cannot read %1: %2"},
+    // %1 is the output's name, %2 what is wrong with it.
+    {IDS_ERR_WRITE_OUTPUT, "Cannot write %1: %2"},
+    // %1 the input's name, %2 its length in seconds, %3 the grain length in
+    // milliseconds, %4 the longest grain length the input allows.
+    {IDS_ERR_INPUT_SHORTER_THAN_GRAIN,
+     "%1: a %2 s input is shorter than one %3 ms grain; use --grain-length %4 or less"},
+    // %1 the input's name, %2 its length in seconds, %3 the shortest grain length.
+    {IDS_ERR_INPUT_SHORTER_THAN_ANY_GRAIN,
+     "%1: a %2 s input is shorter than the shortest grain (%3 ms); use a longer input"},
 }};
 
 }  // namespace

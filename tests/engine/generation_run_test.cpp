@@ -6,10 +6,9 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "tests/support/external_tool.h"
-#include "engine/message_box.h"
 #include "resources/strings/resource_ids.h"
 #include "tests/engine/run_fixture.h"
+#include "tests/support/external_tool.h"
 #include "tests/support/test_sounds.h"
 #include "tests/support/wav_bytes.h"
 
@@ -48,9 +47,10 @@ int SecondsOf(const std::string& text)
 TEST_F(GenerationRunTest, CompletedRunWritesEveryFrameAtTheVolumeAndReportsSuccess)
 {
     Generate();
+    EXPECT_EQ(m_outcome, RunOutcome::Completed());
     ASSERT_EQ(MessageIds(), std::vector<int>{IDS_GENERATION_DONE});
     EXPECT_EQ(m_host.m_messages[0].m_strText, "Ambient sound generation completed successfully!");
-    EXPECT_EQ(m_host.m_messages[0].m_nStyle, MB_OK | MB_ICONINFORMATION);
+    EXPECT_EQ(m_host.m_messages[0].m_kind, GenerationHost::MessageKind::Information);
     const auto bytes = OutputBytes();
     ASSERT_TRUE(bytes);
     EXPECT_EQ(bytes->size(), 44u + 4u * kTwoSecondFrames);
@@ -130,6 +130,7 @@ TEST_F(GenerationRunTest, ZeroLengthLeavesABareHeaderAndSucceeds)
     m_settings.m_nDurationSeconds = 0;
     Generate();
     ExpectBareHeader();
+    EXPECT_EQ(m_outcome, RunOutcome::Completed());
     EXPECT_EQ(MessageIds(), std::vector<int>{IDS_GENERATION_DONE});
     EXPECT_EQ(m_host.m_pumps[Stage::Generating], 0);
     EXPECT_EQ(m_host.m_pumps[Stage::Writing], 0);
@@ -176,6 +177,7 @@ TEST_F(GenerationRunTest, CancelBeforeWritingLeavesABareHeader)
             EXPECT_EQ(m_host.m_percentTexts[phase].back(), "100%");
         }
         EXPECT_TRUE(m_host.m_messages.empty());
+        EXPECT_EQ(m_outcome, RunOutcome::Cancelled());
         ExpectBareHeader();
     }
 }
@@ -185,6 +187,7 @@ TEST_F(GenerationRunTest, CancelWhileWritingLeavesAShorterValidFile)
     m_host.CancelAt(Stage::Writing, 3);  // at frame 2000
     Generate();
     EXPECT_TRUE(m_host.m_messages.empty());
+    EXPECT_EQ(m_outcome, RunOutcome::Cancelled());
     EXPECT_EQ(m_host.m_bars[Phase::Writing].back(), 100);
     const auto bytes = OutputBytes();
     ASSERT_TRUE(bytes);

@@ -94,8 +94,4 @@ TEST(PanelSettings, ValuesOffASliderAreRefused)
     EXPECT_FALSE(IsAllowedValue(kFadeLimits, 11));
     EXPECT_FALSE(IsAllowedValue(kScanRangeLimits, 0));
     EXPECT_FALSE(IsAllowedValue(kVolumeLimits, -5));
-    EXPECT_TRUE(ArePanelValuesAllowed(PanelValues{}));
-    PanelValues values;
-    values.m_nSegment = 21;
-    EXPECT_FALSE(ArePanelValuesAllowed(values));
 }

@@ -32,6 +32,16 @@ TEST(ProgressText, WrittenSizeCountsTheHeader)
     EXPECT_EQ(FormatWrittenSize(158715900), "605 MB");  // 59:59 of output
 }
 
+// A progress point of the writing loop at frame j reports the j + 1 frames
+// written by then; the size shown is the same as for j frames at every one of
+// them, up to the longest WAV output, so the text is what it always was.
+TEST(ProgressText, WrittenSizeAtAProgressPointDoesNotDependOnTheFrameJustWritten)
+{
+    constexpr std::uint64_t kLongestOutput = (0xFFFFFFFFULL - 36) / 4;
+    for (std::uint64_t j = 0; j < kLongestOutput; j += 1000)
+        ASSERT_EQ(FormatWrittenSize(j + 1), FormatWrittenSize(j)) << j;
+}
+
 TEST(ProgressText, TimeLeftExtrapolatesTheTimeSpent)
 {
     EXPECT_EQ(FormatTimeLeft(10, 0.25), "00:00:30");

@@ -10,7 +10,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "engine/message_box.h"
 #include "resources/strings/resource_ids.h"
 #include "tests/engine/run_fixture.h"
 #include "tests/support/test_sounds.h"
@@ -24,10 +23,10 @@ using testing::HasSubstr;
 int g_nAllocations = 0;
 int g_nFailAt = 0;
 
-void* CountingAllocate(std::size_t count, std::size_t size)
+std::unique_ptr<std::byte[]> CountingAllocate(std::size_t bytes)
 {
     ++g_nAllocations;
-    return g_nAllocations == g_nFailAt ? nullptr : std::calloc(count, size);
+    return g_nAllocations == g_nFailAt ? nullptr : SystemAllocate(bytes);
 }
 
 class RunFailureTest : public testing::Test, public RunFixture {
@@ -45,8 +44,9 @@ protected:
 
     void ExpectOnlyError(int id)
     {
+        EXPECT_EQ(m_outcome, RunOutcome::Failed(id));
         ASSERT_EQ(MessageIds(), std::vector<int>{id});
-        EXPECT_EQ(m_host.m_messages[0].m_nStyle, MB_OK | MB_ICONEXCLAMATION);
+        EXPECT_EQ(m_host.m_messages[0].m_kind, GenerationHost::MessageKind::Error);
     }
 
     // An output file from before the run, which some failures must not touch.

@@ -20,15 +20,12 @@ void RunFixture::Generate(const std::function<void(GenerationRun&)>& prepare)
 {
     FillSettings(m_panel, m_settings);
     GenerationRun run(m_host);
-    m_host.Attach(run);
     run.SetSettings(m_settings);
     run.SetClock([] { return std::int64_t{1000}; });
     run.SetRandomState(1);
     if (prepare)
         prepare(run);
-    run.SetKeepGoing(1);
-    run.Run();
-    run.SetKeepGoing(0);
+    m_outcome = run.Run();
 }
 
 std::optional<std::vector<unsigned char>> RunFixture::OutputBytes() const

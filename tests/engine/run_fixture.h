@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "tests/engine/fake_host.h"
 #include "engine/generation_run.h"
 #include "engine/panel_settings.h"
+#include "tests/engine/fake_host.h"
 #include "tests/support/temp_dir.h"
 
 class RunFixture {
@@ -23,6 +23,7 @@ public:
 
     // One run from start to end; the run is destroyed before this returns, so
     // every file it held open is closed. prepare may adjust the run first.
+    // The outcome goes to m_outcome.
     void Generate(const std::function<void(GenerationRun&)>& prepare = {});
 
     // The output file's bytes, or nothing when there is no such file.
@@ -37,4 +38,5 @@ public:
     FakeHost m_host;
     PanelValues m_panel;
     GenerationSettings m_settings;
+    RunOutcome m_outcome;
 };

@@ -1,12 +1,14 @@
 #!/bin/bash
 # Checks what `cmake --install` and the Debian package put on a machine.
-# Usage: install_checks.sh CHECK BUILD STAGE PREFIX GUI SOURCE
-#   CHECK   layout | metadata | cli | package
-#   BUILD   the build folder; STAGE a scratch folder of this test suite;
-#   PREFIX  the configured install prefix; GUI 1 when the desktop program is
-#   built; SOURCE the source folder.
+# Usage: install_checks.sh CHECK BUILD STAGE PREFIX GUI SOURCE HARDENED
+#   CHECK    layout | metadata | cli | package | lintian
+#   BUILD    the build folder; STAGE a scratch folder of this test suite;
+#   PREFIX   the configured install prefix; GUI 1 when the desktop program is
+#   built; SOURCE the source folder; HARDENED 1 when the build uses the
+#   hardening flags of dpkg-buildflags (an optimised build).
 # "layout" installs into STAGE (with DESTDIR, and with --prefix) and must run
-# first; the other checks use what it installed.
+# first; the other checks use what it installed; "lintian" judges the package
+# that "package" made.
 set -u
 check=$1
 build=$2
@@ -14,6 +16,7 @@ stage=$3
 prefix=$4
 gui=$5
 source=$6
+hardened=${7:-0}
 
 destdir="$stage/destdir"
 installed="$destdir$prefix"
@@ -36,11 +39,14 @@ expected_files() {
     {
         echo "bin/sonnelith-cli"
         echo "share/man/man1/sonnelith-cli.1.gz"
+        echo "share/doc/sonnelith/copyright"
+        echo "share/doc/sonnelith/changelog.gz"
         echo "share/sonnelith/$guide"
         echo "share/sonnelith/sonnelith-sample.wav"
         echo "share/sonnelith/sonnelith.conf"
         if [ "$gui" = 1 ]; then
             echo "bin/sonnelith"
+            echo "share/man/man1/sonnelith.1.gz"
             echo "share/applications/$app_id.desktop"
             echo "share/metainfo/$app_id.metainfo.xml"
             for size in 16 32 48 64 128 256; do
@@ -89,7 +95,13 @@ check_layout() {
         fail "the installed sample differs"
     gunzip -c "$installed/share/man/man1/sonnelith-cli.1.gz" | cmp -s - "$source/packaging/sonnelith-cli.1" ||
         fail "the installed manual page is not the packaging/sonnelith-cli.1 source"
+    gunzip -c "$installed/share/doc/sonnelith/changelog.gz" | cmp -s - "$source/packaging/changelog" ||
+        fail "the installed changelog is not the packaging/changelog source"
+    cmp -s "$installed/share/doc/sonnelith/copyright" "$source/packaging/copyright" ||
+        fail "the installed copyright file is not the packaging/copyright source"
     if [ "$gui" = 1 ]; then
+        gunzip -c "$installed/share/man/man1/sonnelith.1.gz" | cmp -s - "$source/packaging/sonnelith.1" ||
+            fail "the installed manual page is not the packaging/sonnelith.1 source"
         for size in 16 32 48 64 128 256; do
             icon="$installed/share/icons/hicolor/${size}x${size}/apps/sonnelith.png"
             [ "$(png_size "$icon")" = "${size}x${size}" ] || fail "the ${size}x${size} icon is $(png_size "$icon")"
@@ -109,6 +121,23 @@ check_layout() {
     [ -f "${config#InstallPath=}/$guide" ] || fail "no guide in the folder that InstallPath names"
 }
 
+# Fails unless the desktop entry ($desktop) has key $1 with exactly the value $2.
+desktop_key() {
+    local value
+    value=$(sed -n "s/^$1=//p" "$desktop")
+    [ "$value" = "$2" ] || fail "the desktop entry's $1 is '$value', not '$2'"
+}
+
+# Fails when the manual page $1 formats with warnings or lacks the text $2.
+man_page_clean() {
+    local warnings
+    warnings=$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 \
+        man --warnings -E UTF-8 -l -Tutf8 -Z "$1" 2>&1 >/dev/null)
+    [ -z "$warnings" ] || fail "the manual page $(basename "$1") has warnings: $warnings"
+    MANWIDTH=80 man -l "$1" 2>/dev/null | grep -q -- "$2" ||
+        fail "the manual page $(basename "$1") does not show '$2'"
+}
+
 check_metadata() {
     local desktop="$installed/share/applications/$app_id.desktop"
     local metainfo="$installed/share/metainfo/$app_id.metainfo.xml"
@@ -120,18 +149,25 @@ check_metadata() {
     fi
     output=$(desktop-file-validate "$desktop" 2>&1) || fail "desktop-file-validate refuses the entry: $output"
     [ -z "$output" ] || fail "desktop-file-validate complains: $output"
-    grep -qx 'Categories=AudioVideo;Audio;' "$desktop" || fail "the desktop entry's categories are not AudioVideo;Audio;"
-    grep -qx 'Exec=sonnelith' "$desktop" || fail "the desktop entry does not start sonnelith"
+    # One application ID everywhere: the entry's file name, the window class
+    # the desktop matches running windows by, and the AppStream ID.
+    desktop_key Categories "AudioVideo;Audio;"
+    desktop_key Exec "sonnelith %f"
+    desktop_key StartupWMClass "$app_id"
+    desktop_key MimeType "audio/x-wav;audio/wav;"
     output=$(appstreamcli validate --no-net "$metainfo" 2>&1) || fail "appstreamcli refuses the metainfo: $output"
+    id=$(sed -n 's:^ *<id>\(.*\)</id> *$:\1:p' "$metainfo")
+    [ "$id" = "$app_id" ] || fail "the metainfo's ID is '$id', not $app_id"
     grep -q "<launchable type=\"desktop-id\">$app_id.desktop</launchable>" "$metainfo" ||
         fail "the metainfo does not launch $app_id.desktop"
 
-    # The manual page formats without a single warning from groff or man.
-    warnings=$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 \
-        man --warnings -E UTF-8 -l -Tutf8 -Z "$installed/share/man/man1/sonnelith-cli.1.gz" 2>&1 >/dev/null)
-    [ -z "$warnings" ] || fail "the manual page has warnings: $warnings"
-    MANWIDTH=80 man -l "$installed/share/man/man1/sonnelith-cli.1.gz" 2>/dev/null | grep -q -- '--grain-length' ||
-        fail "the manual page does not describe --grain-length"
+    # The manual pages format without a single warning from groff or man.
+    man_page_clean "$installed/share/man/man1/sonnelith-cli.1.gz" '--grain-length'
+    if [ "$gui" = 1 ]; then
+        man_page_clean "$installed/share/man/man1/sonnelith.1.gz" 'sonnelith \[FILE\]'
+    else
+        man_page_clean "$source/packaging/sonnelith.1" 'sonnelith \[FILE\]'
+    fi
 
     # The guide is a PDF of some substance, titled as the Guide button expects.
     info=$(pdfinfo "$installed/share/sonnelith/$guide" 2>&1) || fail "pdfinfo cannot read the guide: $info"
@@ -204,11 +240,43 @@ check_package() {
     [ "$config" = "InstallPath=/usr/share/sonnelith" ] || fail "the package's configuration holds '$config'"
 }
 
+# Debian's own package checker finds no error and no warning in the package
+# that "package" made. In an optimised build the programs also carry every
+# hardening feature: lintian reports a missing one as a hardening-* tag (some
+# only as information, hence -I), and the stack protector, which lintian no
+# longer checks, shows as the programs' use of __stack_chk_fail.
+check_lintian() {
+    deb=$(ls "$stage/package"/sonnelith_*.deb 2>/dev/null | head -n 1)
+    [ -n "$deb" ] || { fail "no package to check (the package check makes it)"; finish; }
+    report=$(lintian --display-info --fail-on none "$deb" 2>&1)
+    status=$?
+    [ "$status" = 0 ] || { echo "$report"; fail "lintian did not run (exit $status)"; finish; }
+    echo "$report"
+    problems=$(echo "$report" | grep -E '^[EW]: ')
+    [ -z "$problems" ] || fail "lintian reports errors or warnings"
+    if [ "$hardened" = 1 ]; then
+        missing=$(echo "$report" | grep -E '^[A-Z]: [^ ]+ hardening-')
+        [ -z "$missing" ] || fail "hardening is missing: $missing"
+        rm -rf "$stage/unpacked"
+        dpkg-deb -x "$deb" "$stage/unpacked"
+        for program in "$stage"/unpacked/usr/bin/*; do
+            nm -D "$program" | grep -q ' U __stack_chk_fail' ||
+                fail "$(basename "$program") is built without the stack protector"
+        done
+    fi
+    # The changelog's newest entry is this very version.
+    logged=$(dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/doc/sonnelith/changelog.gz | gunzip -c |
+        dpkg-parsechangelog -l - -S Version 2>&1)
+    [ "$logged" = "$(dpkg-deb -f "$deb" Version)" ] ||
+        fail "the changelog's newest version is '$logged', the package's $(dpkg-deb -f "$deb" Version)"
+}
+
 case "$check" in
 layout) check_layout ;;
 metadata) check_metadata ;;
 cli) check_cli ;;
 package) check_package ;;
+lintian) check_lintian ;;
 *) echo "unknown check '$check'"; exit 2 ;;
 esac
 finish

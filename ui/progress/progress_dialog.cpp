@@ -1,6 +1,7 @@
 #include "ui/progress/progress_dialog.h"
 
 #include "ui/dialog_template/fitting_static_text.h"
+#include "ui/dialog_template/text_fitting.h"
 #include "engine/message_box.h"
 #include "ui/message_box/message_box_routine.h"
 #include "ui/progress/progress_template.h"
@@ -102,7 +103,7 @@ void ProgressDialog::UseOneCaptionSize()
     }
     for (int id : captions) {
         if (wxWindow* caption = FindWindow(id))
-            caption->SetFont(smallest);
+            SetFontExactly(*caption, smallest);
     }
 }
 
@@ -130,7 +131,7 @@ bool ProgressDialog::OnInitDialog()
     m_startTimer.Start(kStartMilliseconds);
     m_refreshTimer.Start(kRefreshMilliseconds);
     m_tLastRefresh = m_clock();
-    m_run.SetShowProgress(0);
+    m_bShowProgress = 0;
     return true;
 }
 
@@ -152,9 +153,9 @@ void ProgressDialog::OnStart()
 {
     // Stopped first, so the run is never entered twice.
     m_startTimer.Stop();
-    m_run.SetKeepGoing(1);
+    m_bKeepGoing = 1;
     m_run.Run();
-    m_run.SetKeepGoing(0);
+    m_bKeepGoing = 0;
     m_refreshTimer.Stop();
     EndDialogWith(wxID_CANCEL);
 }
@@ -163,17 +164,17 @@ void ProgressDialog::OnRefreshTick()
 {
     const std::int64_t now = m_clock();
     if (now - m_tLastRefresh >= 1) {
-        m_run.SetShowProgress(1);
+        m_bShowProgress = 1;
         m_tLastRefresh = now;
     } else {
-        m_run.SetShowProgress(0);
+        m_bShowProgress = 0;
     }
 }
 
 void ProgressDialog::OnCancel()
 {
     // Before the run starts and after it ends there is nothing to cancel.
-    if (m_run.GetKeepGoing() == 0)
+    if (m_bKeepGoing == 0)
         return;
     // The run waits inside this call until the question is answered.
     const int answer = ShowMessageBoxById(IDS_CONFIRM_CANCEL, MB_YESNO | MB_ICONQUESTION, this);
@@ -183,7 +184,7 @@ void ProgressDialog::OnCancel()
     // look and returned; OnStart then ends it. Ending it here would let the
     // main window take input (a second Generate) while the run finishes.
     SetReturnCode(wxID_CANCEL);
-    m_run.SetKeepGoing(0);
+    m_bKeepGoing = 0;
 }
 
 void ProgressDialog::OnCancelButton(wxCommandEvent&)
@@ -203,9 +204,33 @@ void ProgressDialog::OnCloseRequest()
     OnCancel();
 }
 
-int ProgressDialog::ShowMessage(int, const std::string& text, unsigned style)
+void ProgressDialog::ReportProgress(const Progress& progress)
 {
-    return ShowMessageBox(text, style, this);
+    if (m_bShowProgress != 1)
+        return;
+    SetBarPosition(progress.m_phase, progress.m_nPercent);
+    SetPercentText(progress.m_phase, progress.m_nPercent);
+    if (progress.m_phase == Phase::Writing)
+        SetWrittenSizeText(FormatWrittenSize(progress.m_nFramesWritten));
+    SetTimeLeftText(FormatTimeLeft(progress.m_nElapsedSeconds, progress.m_dFraction));
+}
+
+bool ProgressDialog::KeepGoing()
+{
+    PumpMessages();
+    return m_bKeepGoing == 1;
+}
+
+void ProgressDialog::EndPhase(Phase phase)
+{
+    SetBarPosition(phase, kBarRange);
+    SetPercentText(phase, kBarRange);
+}
+
+void ProgressDialog::ShowMessage(const RunMessage& message, MessageKind kind)
+{
+    const unsigned icon = kind == MessageKind::Information ? MB_ICONINFORMATION : MB_ICONEXCLAMATION;
+    ShowMessageBox(message.m_strText, MB_OK | icon, this);
 }
 
 wxGauge* ProgressDialog::BarOf(Phase phase) const

@@ -30,13 +30,11 @@ public:
     // Replaces the wall clock of the window and of its run.
     void SetClock(WallClock clock);
 
-    // GenerationHost: what the run shows through the window.
-    int ShowMessage(int stringId, const std::string& text, unsigned style) override;
-    void SetBarPosition(Phase phase, int percent) override;
-    void SetPercentText(Phase phase, int percent) override;
-    void SetTimeLeftText(const std::string& text) override;
-    void SetWrittenSizeText(const std::string& text) override;
-    int PumpMessages() override;
+    // GenerationHost: the run's events, shown in the window.
+    void ReportProgress(const Progress& progress) override;
+    bool KeepGoing() override;
+    void EndPhase(Phase phase) override;
+    void ShowMessage(const RunMessage& message, MessageKind kind) override;
 
     static constexpr int kStartTimerId = 1;
     static constexpr int kRefreshTimerId = 2;
@@ -55,6 +53,15 @@ protected:
     void OnCancel();
     void OnCloseRequest() override;
 
+    // The displays the run's events set.
+    virtual void SetBarPosition(Phase phase, int percent);
+    virtual void SetPercentText(Phase phase, int percent);
+    virtual void SetTimeLeftText(const std::string& text);
+    virtual void SetWrittenSizeText(const std::string& text);
+    // Handles everything waiting (repaints, timers, the Cancel button) and
+    // returns at once when nothing is left; never waits.
+    virtual int PumpMessages();
+
 private:
     void CreateLayoutControls();
     void CreateLayoutControl(const TemplateControl& control);
@@ -70,6 +77,8 @@ private:
 
     GenerationRun m_run;
     WallClock m_clock;
+    int m_bKeepGoing = 0;     // 1 while the run may go on
+    int m_bShowProgress = 0;  // 1 while the displays may be refreshed at the run's progress points
     std::int64_t m_tLastRefresh = 0;
     wxTimer m_startTimer;
     wxTimer m_refreshTimer;

@@ -48,11 +48,24 @@ public:
     std::vector<BarCall> m_bars;
     std::vector<std::string> m_writtenTexts;
     int m_nPumps = 0;
+    bool m_bRunReported = false;  // the run has sent an event
+    bool m_bStop = false;         // answer no to the run, as a watchdog would
 
+    void ReportProgress(const Progress& progress) override
+    {
+        m_bRunReported = true;
+        ProgressDialog::ReportProgress(progress);
+    }
+    void EndPhase(Phase phase) override
+    {
+        m_bRunReported = true;
+        ProgressDialog::EndPhase(phase);
+    }
+    bool KeepGoing() override { return ProgressDialog::KeepGoing() && !m_bStop; }
     void SetBarPosition(Phase phase, int percent) override
     {
         ProgressDialog::SetBarPosition(phase, percent);
-        m_bars.push_back({phase, percent, TextOf(IDC_WRITTEN_SIZE), IsShown(), GetRun().GetKeepGoing() != 0});
+        m_bars.push_back({phase, percent, TextOf(IDC_WRITTEN_SIZE), IsShown(), m_bRunReported});
     }
     void SetWrittenSizeText(const std::string& text) override
     {
@@ -99,7 +112,7 @@ protected:
         wxTimer watchdog;
         watchdog.Bind(wxEVT_TIMER, [this](wxTimerEvent&) {
             ADD_FAILURE() << "the run did not end in time";
-            m_dialog.GetRun().SetKeepGoing(0);
+            m_dialog.m_bStop = true;
         });
         watchdog.StartOnce(60000);
         return m_dialog.ShowModal();
@@ -181,7 +194,7 @@ TEST_F(ProgressRunTest, OpeningZeroesTheDisplaysAndACancelBeforeTheStartAsksNoth
     bool runStartedEarly = true;
     bool openedLikeThis = false;
     m_dialog.CallAfter([&] {
-        runStartedEarly = m_dialog.GetRun().GetKeepGoing() != 0 || m_dialog.m_nPumps > 0;
+        runStartedEarly = m_dialog.m_bRunReported || m_dialog.m_nPumps > 0;
         openedLikeThis = m_dialog.BarOf(IDC_LOADING_BAR) == 0 && m_dialog.BarOf(IDC_GENERATING_BAR) == 0 &&
                          m_dialog.BarOf(IDC_WRITING_BAR) == 0 && m_dialog.TextOf(IDC_LOADING_PERCENT) == "0%" &&
                          m_dialog.TextOf(IDC_GENERATING_PERCENT) == "0%" &&

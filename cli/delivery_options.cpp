@@ -1,0 +1,56 @@
+#include "cli/delivery_options.h"
+
+#include <charconv>
+#include <string>
+#include <vector>
+
+namespace {
+
+CLI::Validator OneOf(std::vector<int> allowed, const std::string& described)
+{
+    return CLI::Validator(
+        [allowed, described](std::string& text) -> std::string {
+            for (const int value : allowed) {
+                if (text == std::to_string(value))
+                    return {};
+            }
+            return "'" + text + "' is not allowed; use " + described;
+        },
+        described);
+}
+
+CLI::Validator LoudnessTarget()
+{
+    return CLI::Validator(
+        [](std::string& text) -> std::string {
+            double value = 0.0;
+            const char* end = text.data() + text.size();
+            const auto [stop, error] = std::from_chars(text.data(), end, value);
+            if (error == std::errc() && stop == end && value >= kQuietestLoudness && value <= kLoudestLoudness)
+                return {};
+            return "'" + text + "' is not a loudness; use a number of LUFS from -70 to 0, for example -18";
+        },
+        "-70 to 0");
+}
+
+}  // namespace
+
+void AddDeliveryOptions(CLI::App& app, DeliveryOptions& options)
+{
+    app.add_option("--bits", options.m_nBits,
+                   "Sample format of the output: 16 or 24-bit PCM, or 32 for 32-bit float (FLAC: 16 or 24)")
+        ->option_text("16|24|32")
+        ->check(OneOf({16, 24, 32}, "16, 24 or 32"))
+        ->capture_default_str();
+    app.add_option("--rate", options.m_nRate,
+                   "Sample rate of the output in Hz; the finished sound is converted by libsoxr and its peak set "
+                   "to the volume again")
+        ->option_text("HZ")
+        ->check(OneOf({44100, 48000, 88200, 96000}, "44100, 48000, 88200 or 96000"))
+        ->capture_default_str();
+    app.add_option("--loudness", options.m_loudness,
+                   "Set the integrated loudness (EBU R128) to this many LUFS instead of the peak to the volume; "
+                   "the volume then only caps the peak")
+        ->option_text("LUFS")
+        ->check(LoudnessTarget());
+}

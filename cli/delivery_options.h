@@ -1,0 +1,18 @@
+// The command-line options that shape the delivered file: --bits, --rate and
+// --loudness, with their allowed values.
+#pragma once
+
+#include <CLI/CLI.hpp>
+#include <optional>
+
+struct DeliveryOptions {
+    int m_nBits = 16;
+    int m_nRate = 44100;
+    std::optional<double> m_loudness;  // LUFS
+};
+
+// The loudness targets --loudness takes, in LUFS.
+inline constexpr double kQuietestLoudness = -70.0;
+inline constexpr double kLoudestLoudness = 0.0;
+
+void AddDeliveryOptions(CLI::App& app, DeliveryOptions& options);

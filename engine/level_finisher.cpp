@@ -1,0 +1,78 @@
+#include "engine/level_finisher.h"
+
+#include <cmath>
+
+LevelFinisher::LevelFinisher(double volume, std::int32_t fadeFrames, std::uint64_t totalFrames)
+    : m_fVolume(static_cast<float>(volume))
+    , m_nFadeFrames(fadeFrames)
+    , m_nTotalFrames(totalFrames)
+{
+}
+
+void LevelFinisher::AddToSums(std::span<const StereoFrame> piece)
+{
+    for (const StereoFrame& frame : piece) {
+        m_fSumLeft += frame.left;
+        m_fSumRight += frame.right;
+    }
+}
+
+// The sum over the frame count, divided in 64-bit floating point.
+float LevelFinisher::MeanOf(float sum) const
+{
+    return static_cast<float>(static_cast<double>(sum) / static_cast<double>(m_nTotalFrames));
+}
+
+void LevelFinisher::RemoveMeans(std::span<StereoFrame> piece) const
+{
+    if (piece.empty())
+        return;
+    const float meanLeft = MeanOf(m_fSumLeft);
+    const float meanRight = MeanOf(m_fSumRight);
+    for (StereoFrame& frame : piece) {
+        frame.left -= meanLeft;
+        frame.right -= meanRight;
+    }
+}
+
+void LevelFinisher::FindPeak(std::span<const StereoFrame> piece)
+{
+    for (const StereoFrame& frame : piece) {
+        if (std::fabs(frame.left) > m_fPeak)
+            m_fPeak = std::fabs(frame.left);
+        if (std::fabs(frame.right) > m_fPeak)
+            m_fPeak = std::fabs(frame.right);
+    }
+}
+
+// Both channels are scaled by the same factor, so the peak lands on the
+// volume, and faded. A silent sound (peak 0) has nothing to scale: it is
+// written as zeros instead of being divided by zero.
+void LevelFinisher::ScaleAndFade(std::span<StereoFrame> piece, std::uint64_t first) const
+{
+    const auto divisor = static_cast<float>(static_cast<double>(m_fPeak) / m_fVolume);
+    const bool scalable = divisor > 0.0f && std::isfinite(divisor);
+    std::uint64_t j = first;
+    for (StereoFrame& frame : piece) {
+        if (scalable) {
+            const double gain = FadeGain(j);
+            frame.left = static_cast<float>(frame.left / static_cast<double>(divisor) * gain);
+            frame.right = static_cast<float>(frame.right / static_cast<double>(divisor) * gain);
+        } else {
+            frame = StereoFrame{0.0f, 0.0f};
+        }
+        ++j;
+    }
+}
+
+double LevelFinisher::FadeGain(std::uint64_t j) const
+{
+    // Unsigned, like the frame indices: with a fade longer than the sound,
+    // total − fade wraps around and every frame stays on the rising ramp.
+    const auto fade = static_cast<std::uint64_t>(static_cast<std::uint32_t>(m_nFadeFrames));
+    if (j < fade)
+        return static_cast<double>(j) / m_nFadeFrames;
+    if (j < m_nTotalFrames - fade)
+        return 1.0;
+    return 1.0 - static_cast<double>(j - (m_nTotalFrames - fade)) / m_nFadeFrames;
+}

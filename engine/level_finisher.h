@@ -1,0 +1,48 @@
+// Level finishing on plain memory: the sound without DC offset, its peak at
+// the volume, faded in and out. Four passes, each able to take the sound in
+// consecutive pieces.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "engine/stereo_frame.h"
+
+// The passes, in this order, each over every frame of the sound, in order,
+// in pieces of any size:
+//
+//   AddToSums(piece)             1. channel sums, in 32-bit floats
+//   RemoveMeans(piece)           2. each channel's mean taken off
+//   FindPeak(piece)              3. the largest magnitude over both channels
+//   ScaleAndFade(piece, first)   4. the peak brought to the volume, the fade applied
+//
+// The arithmetic is the same whatever the pieces: sums are accumulated frame
+// by frame in order, and pass 4 reads the fade at each frame's index in the
+// whole sound. A silent result (peak 0) stays silent.
+class LevelFinisher {
+public:
+    // volume: peak level as a fraction of full scale; fadeFrames: length of
+    // the fade in and of the fade out; totalFrames: frames of the whole sound.
+    LevelFinisher(double volume, std::int32_t fadeFrames, std::uint64_t totalFrames);
+
+    void AddToSums(std::span<const StereoFrame> piece);
+    void RemoveMeans(std::span<StereoFrame> piece) const;
+    void FindPeak(std::span<const StereoFrame> piece);
+    // first is the index of piece[0] in the whole sound.
+    void ScaleAndFade(std::span<StereoFrame> piece, std::uint64_t first) const;
+
+    // The fade envelope at frame j of the whole sound: a linear rise from 0
+    // over the first fadeFrames frames, 1 in between, a linear fall over the
+    // last fadeFrames frames (down to 1/fadeFrames, not 0).
+    double FadeGain(std::uint64_t j) const;
+
+private:
+    float MeanOf(float sum) const;
+
+    float m_fVolume;
+    std::int32_t m_nFadeFrames;
+    std::uint64_t m_nTotalFrames;
+    float m_fSumLeft = 0.0f;
+    float m_fSumRight = 0.0f;
+    float m_fPeak = 0.0f;
+};

@@ -1,0 +1,67 @@
+// Adding a batch of grains onto a window of the output on several threads at
+// once, with the same result as adding them one after the other.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+
+#include "engine/stereo_frame.h"
+#include "engine/synthesis/add_kernel.h"
+#include "engine/synthesis/grain_placement.h"
+
+class WorkerPool;
+
+// What every grain of a render shares: the source, the length of the whole
+// output, the grain length and the weights (window × volume, each frame's
+// weight twice; see AddKernelFunction).
+struct GrainCanvas {
+    const StereoFrame* m_pSource = nullptr;
+    std::uint64_t m_nSourceFrames = 0;
+    std::uint64_t m_nOutputFrames = 0;
+    const double* m_pPairWeights = nullptr;
+    std::int32_t m_nGrainFrames = 0;
+};
+
+// The output range a batch touches is cut into tiles of kTileFrames frames.
+// Each tile is one thread's work at a time: it receives every grain of the
+// batch that overlaps it, in grain order, so each frame gets its grains in the
+// same order as grain-by-grain addition and the bits do not depend on the
+// number of threads. A tile's output, and the slices of window and source that
+// neighbouring grains share, stay in the processor's nearest caches while the
+// tile is worked on. Threads take the next free tile as they finish one.
+//
+// Each grain is cut to the output and to the source as the reference loop
+// cuts it (CutGrain), and then to the window; a grain placed outside either
+// adds nothing.
+class TiledGrainAdder {
+public:
+    static constexpr std::uint64_t kTileFrames = 512;
+
+    // pool may be null (everything on the calling thread).
+    TiledGrainAdder(const GrainCanvas& canvas, AddKernelFunction add, WorkerPool* pool);
+
+    // Adds the part of each grain that lies inside window. grains must be in
+    // order of output start, as the grain loop places them.
+    void Add(const GrainPlacement* grains, std::size_t count, const OutputWindow& window);
+
+private:
+    FrameRange CoveredFrames(const GrainPlacement& grain) const;
+    void AddClaimedTiles();
+    void AddTile(std::uint64_t begin, std::uint64_t end) const;
+    bool IsWorthSharing(std::size_t count) const;
+
+    GrainCanvas m_canvas;
+    AddKernelFunction m_add;
+    WorkerPool* m_pPool;
+
+    // The batch being added.
+    const GrainPlacement* m_pGrains = nullptr;
+    std::size_t m_nGrains = 0;
+    OutputWindow m_window;
+    std::uint64_t m_nFirstTile = 0;
+    std::uint64_t m_nBegin = 0;  // output range of the batch
+    std::uint64_t m_nEnd = 0;
+    std::uint64_t m_nTiles = 0;
+    std::atomic<std::uint64_t> m_nNextTile{0};
+};

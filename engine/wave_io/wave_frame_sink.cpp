@@ -1,0 +1,62 @@
+#include "engine/wave_io/wave_frame_sink.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "resources/strings/resource_ids.h"
+#include "wav/file_exception.h"
+
+namespace {
+
+constexpr double kOutputScale = 32767.0;
+
+}  // namespace
+
+std::optional<RunMessage> WaveFrameSink::Create(const std::string& path)
+{
+    if (m_file.CreateForWrite(path, kRunSampleRate) != 0)
+        return TableMessage(IDS_ERR_CREATE_OUTPUT);
+    m_strPath = path;
+    m_nFramesWritten = 0;
+    m_bCreated = true;
+    return std::nullopt;
+}
+
+void WaveFrameSink::Write(const StereoFrame* frames, std::size_t count)
+{
+    for (std::size_t i = 0; i < count; ++i) {
+        PcmFrame frame;
+        frame.left = ToPcmSample(frames[i].left);
+        frame.right = ToPcmSample(frames[i].right);
+        m_file.WriteFrame(frame);
+        ++m_nFramesWritten;
+    }
+}
+
+void WaveFrameSink::Finish(bool)
+{
+    if (m_nFramesWritten > 0)
+        m_file.FinishHeader(static_cast<int>(m_nFramesWritten));
+    m_file.CloseFile();
+}
+
+// The run can no longer complete this file, so none is left behind.
+void WaveFrameSink::Discard()
+{
+    try {
+        m_file.CloseFile();
+    } catch (const FileException&) {
+        // The run is already ending because of an error; this one adds nothing.
+    }
+    if (m_bCreated)
+        std::remove(m_strPath.c_str());
+    m_bCreated = false;
+}
+
+std::int16_t WaveFrameSink::ToPcmSample(float value)
+{
+    const double scaled = std::trunc(value * kOutputScale);
+    if (!(std::fabs(scaled) <= 32768.0))
+        return 0;
+    return static_cast<std::int16_t>(static_cast<std::int32_t>(scaled));
+}

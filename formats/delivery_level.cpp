@@ -1,0 +1,126 @@
+#include "formats/delivery_level.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+#include "engine/generation_settings.h"
+#include "formats/loudness_meter.h"
+#include "formats/stereo_resampler.h"
+
+namespace {
+
+constexpr std::size_t kBlockFrames = 1 << 16;
+
+bool Stopped(const std::function<bool()>& keepGoing)
+{
+    return keepGoing && !keepGoing();
+}
+
+double BlockPeak(std::span<const StereoFrame> frames)
+{
+    double peak = 0.0;
+    for (const StereoFrame& frame : frames) {
+        peak = std::max(peak, static_cast<double>(std::fabs(frame.left)));
+        peak = std::max(peak, static_cast<double>(std::fabs(frame.right)));
+    }
+    return peak;
+}
+
+std::optional<double> DeliveredPeak(std::span<const StereoFrame> frames, int rate,
+                                    const std::function<bool()>& keepGoing)
+{
+    if (rate != kRunSampleRate)
+        return ConvertedPeak(frames, rate, keepGoing);
+    return BlockPeak(frames);
+}
+
+void Scale(std::span<StereoFrame> frames, double gain)
+{
+    for (StereoFrame& frame : frames)
+        frame = {static_cast<float>(frame.left * gain), static_cast<float>(frame.right * gain)};
+}
+
+std::string Decibels(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", value);
+    return text;
+}
+
+}  // namespace
+
+bool LeavesFinishedSoundAlone(const DeliveryLevelPlan& plan)
+{
+    return !plan.m_loudnessTarget && plan.m_nRate == kRunSampleRate;
+}
+
+std::optional<double> ConvertedPeak(std::span<const StereoFrame> frames, int rate,
+                                    const std::function<bool()>& keepGoing)
+{
+    StereoResampler resampler(kRunSampleRate, rate);
+    std::vector<StereoFrame> converted;
+    double peak = 0.0;
+    while (!frames.empty()) {
+        if (Stopped(keepGoing))
+            return std::nullopt;
+        const std::size_t count = std::min(frames.size(), kBlockFrames);
+        converted.clear();
+        resampler.Push(frames.first(count), converted);
+        peak = std::max(peak, BlockPeak(converted));
+        frames = frames.subspan(count);
+    }
+    converted.clear();
+    resampler.Drain(converted);
+    return std::max(peak, BlockPeak(converted));
+}
+
+DeliveryLevelReport SetDeliveryLevel(std::span<StereoFrame> finished, const DeliveryLevelPlan& plan,
+                                     const std::function<bool()>& keepGoing)
+{
+    DeliveryLevelReport report;
+    const std::optional<double> peak = DeliveredPeak(finished, plan.m_nRate, keepGoing);
+    if (!peak) {
+        report.m_bCancelled = true;
+        return report;
+    }
+    report.m_dPeak = *peak;
+    std::optional<double> loudness;
+    if (plan.m_loudnessTarget)
+        loudness = MeasureIntegratedLoudness(finished, kRunSampleRate);
+    if (LeavesFinishedSoundAlone(plan) || *peak == 0.0)
+        return report;
+
+    const double ceilingGain = plan.m_dVolume / *peak;
+    double gain = ceilingGain;
+    if (loudness && std::isfinite(*loudness)) {
+        const double loudnessGain = std::pow(10.0, (*plan.m_loudnessTarget - *loudness) / 20.0);
+        report.m_bHeldByCeiling = loudnessGain > ceilingGain;
+        gain = std::min(loudnessGain, ceilingGain);
+    }
+    if (Stopped(keepGoing)) {
+        report.m_bCancelled = true;
+        return report;
+    }
+    Scale(finished, gain);
+    report.m_bChanged = true;
+    report.m_dGain = gain;
+    report.m_dPeak = *peak * gain;
+    if (loudness)
+        report.m_loudness = *loudness + 20.0 * std::log10(gain);
+    return report;
+}
+
+std::string DescribeDeliveryLevel(const DeliveryLevelReport& report, const DeliveryLevelPlan& plan)
+{
+    std::string text;
+    if (report.m_loudness)
+        text = "Integrated loudness " + Decibels(*report.m_loudness) + " LUFS, ";
+    const std::string peakDb = report.m_dPeak > 0.0 ? Decibels(20.0 * std::log10(report.m_dPeak)) : "-inf";
+    text += "peak " + peakDb + " dBFS (" + Decibels(report.m_dPeak * 100.0) + " %)";
+    if (report.m_bHeldByCeiling && plan.m_loudnessTarget)
+        text += "; the peak ceiling of " + Decibels(plan.m_dVolume * 100.0) + " % held it below the " +
+                Decibels(*plan.m_loudnessTarget) + " LUFS target";
+    return text;
+}

@@ -1,0 +1,29 @@
+// Builds the sink a command-line run writes its output through, for the
+// format chosen by ChooseOutputFormat:
+//
+//   the desktop program's WAV (16-bit, 44100 Hz)  ReplacingFileSink(desktop WAV sink)
+//   any other file                                ReplacingFileSink([ResamplingSink](SndfileSink))
+//   standard output ("-")                         [ResamplingSink](WavStreamSink on descriptor 1)
+//
+// ResamplingSink stands in between only when the delivery rate is not 44100 Hz.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "engine/frame_sink.h"
+#include "formats/output_format.h"
+
+struct OutputRequest {
+    std::string m_strInputPath;  // refused as the output; "-" or empty: none
+    std::uint64_t m_nFrames = 0;  // frames the run will write, at 44100 Hz
+    int m_nStandardOutputFd = 1;  // where "-" writes
+};
+
+// Makes the sink that writes the desktop program's WAV file (the engine's WaveFile sink).
+using DesktopWavSinkMaker = std::function<std::unique_ptr<FrameSink>()>;
+
+std::unique_ptr<FrameSink> MakeOutputSink(const OutputFormat& format, const OutputRequest& request,
+                                          const DesktopWavSinkMaker& makeDesktopWav);

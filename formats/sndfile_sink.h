@@ -1,0 +1,49 @@
+// Writes the finished frames with libsndfile: WAV, FLAC or W64, 16- or 24-bit
+// PCM or 32-bit float, at the format's rate (the frames arrive at that rate).
+// The file is written through descriptors of our own, so a failure is
+// reported with the system's reason (a full disk, say). Used inside
+// ReplacingFileSink, which decides what stays on disk.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/frame_sink.h"
+#include "formats/output_format.h"
+
+struct sf_private_tag;
+
+class SndfileSink : public FrameSink {
+public:
+    explicit SndfileSink(const OutputFormat& format);
+    // Closes a file still open; whatever it holds stays.
+    ~SndfileSink() override;
+
+    std::optional<RunMessage> Create(const std::string& path) override;
+    void Write(const StereoFrame* frames, std::size_t count) override;
+    // Closes the file, which then holds every frame written (after a cancel
+    // too); libsndfile sets its sizes.
+    void Finish(bool cancelled) override;
+    // Closes and removes the file.
+    void Discard() override;
+
+    // Where libsndfile's reads, writes and seeks go; public for the callbacks.
+    struct Descriptor {
+        int m_nFd = -1;
+        int m_nLastError = 0;  // errno of the last failed operation
+    };
+
+private:
+    void WriteConverted(const StereoFrame* frames, std::size_t count);
+    [[noreturn]] void RaiseWriteFailure();
+    void CloseFile();
+
+    OutputFormat m_format;
+    std::string m_strPath;
+    Descriptor m_descriptor;
+    sf_private_tag* m_pFile = nullptr;
+    std::vector<short> m_shorts;
+    std::vector<int> m_ints;
+    std::vector<float> m_floats;
+};

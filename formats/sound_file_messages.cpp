@@ -1,0 +1,82 @@
+#include "formats/sound_file_messages.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "engine/panel_settings.h"
+#include "resources/strings/format_string.h"
+#include "resources/strings/resource_ids.h"
+
+std::string InputDisplayName(const std::string& path)
+{
+    return path == "-" ? "standard input" : path;
+}
+
+RunMessage InputFailure(const std::string& path, const std::string& reason)
+{
+    return {IDS_ERR_READ_INPUT, FormatResourceString(IDS_ERR_READ_INPUT, {InputDisplayName(path), reason})};
+}
+
+RunMessage OutputFailure(const std::string& path, const std::string& reason)
+{
+    return {IDS_ERR_WRITE_OUTPUT, FormatResourceString(IDS_ERR_WRITE_OUTPUT, {path, reason})};
+}
+
+std::string DescribeSystemError(int error)
+{
+    switch (error) {
+    case EACCES:
+    case EPERM: return "permission denied";
+    case ENOSPC:
+    case EDQUOT: return "disk full";
+    case EROFS: return "read-only file system";
+    default: return std::strerror(error);
+    }
+}
+
+std::int64_t GrainFrames(int milliseconds)
+{
+    return static_cast<std::int64_t>(milliseconds) * 441 / 10;
+}
+
+int LongestGrainFor(std::uint64_t sourceFrames)
+{
+    const ParameterLimits& limits = kGrainLengthLimits;
+    for (int ms = limits.m_nMaximum; ms >= limits.m_nMinimum; ms -= limits.m_nStep) {
+        if (static_cast<std::uint64_t>(GrainFrames(ms)) < sourceFrames)
+            return ms;
+    }
+    return 0;
+}
+
+RunMessage ShortInputFailure(const std::string& path, double fileSeconds, std::uint64_t sourceFrames,
+                             int grainMilliseconds)
+{
+    const std::string name = InputDisplayName(path);
+    const std::string seconds = FormatSeconds(fileSeconds);
+    const int longest = LongestGrainFor(sourceFrames);
+    if (longest == 0) {
+        const std::string shortest = std::to_string(kGrainLengthLimits.m_nMinimum);
+        return {IDS_ERR_INPUT_SHORTER_THAN_ANY_GRAIN,
+                FormatResourceString(IDS_ERR_INPUT_SHORTER_THAN_ANY_GRAIN, {name, seconds, shortest})};
+    }
+    return {IDS_ERR_INPUT_SHORTER_THAN_GRAIN,
+            FormatResourceString(IDS_ERR_INPUT_SHORTER_THAN_GRAIN,
+                                 {name, seconds, std::to_string(grainMilliseconds), std::to_string(longest)})};
+}
+
+std::string FormatSeconds(double seconds)
+{
+    const double thousandths = std::floor(std::max(seconds, 0.0) * 1000.0 + 1e-6);
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3f", thousandths / 1000.0);
+    std::string result = text;
+    while (result.back() == '0')
+        result.pop_back();
+    if (result.back() == '.')
+        result.pop_back();
+    return result;
+}

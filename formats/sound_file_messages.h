@@ -1,0 +1,46 @@
+// The messages that say why an input can't be read or an output can't be
+// written, each naming the file and the reason.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "engine/run_message.h"
+
+// How messages name an input: its path, or "standard input" for "-".
+std::string InputDisplayName(const std::string& path);
+
+// "Cannot read in.wav: <reason>" (string 61595). Reasons used: the operating
+// system's text ("No such file or directory"), "not a sound file libsndfile can
+// read", "unsupported: 12 channels", "rate 500 Hz is below 8000 Hz"...
+RunMessage InputFailure(const std::string& path, const std::string& reason);
+
+// An input too short for the chosen grain length: "in.wav: a 0.3 s input is
+// shorter than one 800 ms grain; use --grain-length 250 or less" (string 61597),
+// or, when even the shortest grain is too long for it, "in.wav: a 0.02 s input
+// is shorter than the shortest grain (50 ms); use a longer input" (61598).
+// sourceFrames is the input's length at 44100 Hz, fileSeconds its length in
+// seconds at its own rate.
+RunMessage ShortInputFailure(const std::string& path, double fileSeconds, std::uint64_t sourceFrames,
+                             int grainMilliseconds);
+
+// The frames a grain of that many milliseconds spans at 44100 Hz, rounded
+// down as the run computes them: 800 ms is 35280 frames.
+std::int64_t GrainFrames(int milliseconds);
+
+// The longest grain, in the grain-length slider's steps, that an input of
+// sourceFrames frames at 44100 Hz can give; 0 when none can.
+int LongestGrainFor(std::uint64_t sourceFrames);
+
+// "Cannot write out.wav: <reason>" (string 61596). Reasons used: "no such
+// folder", "is a folder", "it is the input file", "permission denied", "not
+// enough room on its disk: ...", "disk full"...
+RunMessage OutputFailure(const std::string& path, const std::string& reason);
+
+// An operating-system error in the messages' words: "permission denied",
+// "disk full", "read-only file system", else the system's own text.
+std::string DescribeSystemError(int error);
+
+// A length in seconds as the messages show it: up to three decimals, no
+// trailing zeros, rounded down so that it never claims more than there is.
+std::string FormatSeconds(double seconds);

@@ -1,0 +1,85 @@
+#include "formats/sound_file_opener.h"
+
+#include <utility>
+
+#include "engine/generation_settings.h"
+#include "formats/interim_wave_file_source.h"
+#include "formats/sndfile_source.h"
+#include "formats/sound_file_messages.h"
+
+namespace {
+
+InputOpening Refused(RunMessage message)
+{
+    InputOpening opening;
+    opening.m_opening.m_failure = std::move(message);
+    return opening;
+}
+
+// The run needs more frames than one grain spans (at 44100 Hz).
+bool IsLongerThanGrain(const SoundSource& source, int grainMilliseconds)
+{
+    const auto grainFrames = static_cast<std::uint64_t>(GrainFrames(grainMilliseconds));
+    return grainMilliseconds == 0 || source.GetFrameCount() > grainFrames;
+}
+
+InputOpening Accepted(std::unique_ptr<SoundSource> source, InputRoute route, std::string text)
+{
+    InputOpening opening;
+    opening.m_opening.m_pSource = std::move(source);
+    opening.m_route = route;
+    opening.m_strRoute = std::move(text);
+    return opening;
+}
+
+// The input's own length in seconds, for the short-input message.
+double FileSeconds(const SoundSource& source, std::uint64_t fileFrames)
+{
+    return static_cast<double>(fileFrames) / source.GetFileRate();
+}
+
+}  // namespace
+
+InputOpening OpenSoundFile(const std::string& path, const InputRules& rules)
+{
+    const std::string name = InputDisplayName(path);
+    if (path.empty())
+        return Refused(InputFailure(path, "the name is empty"));
+    SeekableInput input;
+    const std::string unreadable = input.Prepare(path, rules.m_nMaxStreamBytes);
+    if (!unreadable.empty())
+        return Refused(InputFailure(path, unreadable));
+
+    if (auto wave = InterimWaveFileSource::Open(input.GetReadablePath())) {
+        if (!IsLongerThanGrain(*wave, rules.m_nGrainMilliseconds)) {
+            const double seconds = static_cast<double>(wave->GetFrameCount()) / kRunSampleRate;
+            return Refused(ShortInputFailure(path, seconds, wave->GetFrameCount(), rules.m_nGrainMilliseconds));
+        }
+        std::string text = name + ": " + wave->Describe() + "; read as the desktop program reads it";
+        return Accepted(std::move(wave), InputRoute::WaveFile, std::move(text));
+    }
+
+    std::string reason;
+    auto source = SndfileSource::Open(input.GetReadablePath(), name, reason);
+    if (!source)
+        return Refused(InputFailure(path, reason));
+    if (!IsLongerThanGrain(*source, rules.m_nGrainMilliseconds)) {
+        const auto fileFrames = static_cast<std::uint64_t>(source->GetFacts().m_nFrames);
+        return Refused(ShortInputFailure(path, FileSeconds(*source, fileFrames), source->GetFrameCount(),
+                                         rules.m_nGrainMilliseconds));
+    }
+    std::string text = name + ": " + source->Describe() + "; read by libsndfile";
+    if (source->GetFileRate() != kRunSampleRate)
+        text += ", converted to " + std::to_string(kRunSampleRate) + " Hz by libsoxr";
+    return Accepted(std::move(source), InputRoute::Sndfile, std::move(text));
+}
+
+SourceOpener MakeSoundFileOpener(const InputRules& rules, std::function<void(const std::string&)> onRoute)
+{
+    return [rules, onRoute = std::move(onRoute)](const std::string& path) {
+        InputOpening opening = OpenSoundFile(path, rules);
+        if (opening.m_opening.m_pSource && onRoute)
+            onRoute(opening.m_strRoute);
+        return std::move(opening.m_opening);
+    };
+}

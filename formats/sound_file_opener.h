@@ -1,0 +1,38 @@
+// Opens the input of a command-line run. A file the desktop program accepts
+// (8- or 16-bit PCM WAV, mono or stereo, 11025, 22050 or 44100 Hz, in the
+// chunk layout WaveFile reads) goes through WaveFile with its own conversion,
+// so it gives the same output bytes as the desktop program; every other file
+// goes through libsndfile, folded to stereo and converted to 44100 Hz by libsoxr.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "engine/sound_source.h"
+#include "formats/seekable_input.h"
+
+struct InputRules {
+    // The run's grain length: an input must be longer than one grain. 0: not checked.
+    int m_nGrainMilliseconds = 0;
+    // Standard input and pipes are copied; beyond this many bytes they are refused.
+    std::uint64_t m_nMaxStreamBytes = SeekableInput::kDefaultMaxStreamBytes;
+};
+
+enum class InputRoute { None, WaveFile, Sndfile };
+
+struct InputOpening {
+    // The source, or the message that says why there is none.
+    SourceOpening m_opening;
+    InputRoute m_route = InputRoute::None;
+    // Which way the input goes, for the user: "in.wav: 16-bit stereo PCM WAV,
+    // 22050 Hz; read as the desktop program reads it". Empty on failure.
+    std::string m_strRoute;
+};
+
+// Opens path ("-" for standard input). An empty path is an error.
+InputOpening OpenSoundFile(const std::string& path, const InputRules& rules);
+
+// The same as a SourceOpener for a run; onRoute (if set) is told the route text
+// of an input that opened.
+SourceOpener MakeSoundFileOpener(const InputRules& rules, std::function<void(const std::string&)> onRoute = {});

@@ -1,0 +1,147 @@
+#include "formats/wav_stream_sink.h"
+
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+
+#include "formats/sample_conversion.h"
+#include "formats/sound_file_messages.h"
+#include "wav/file_exception.h"
+#include "wav/little_endian.h"
+
+namespace {
+
+constexpr std::uint16_t kFormatPcm = 1;
+constexpr std::uint16_t kFormatFloat = 3;
+constexpr std::size_t kFlushBytes = 1 << 18;
+
+// Bytes are appended one by one: GCC 12 misjudges small range inserts.
+void AppendBytes(std::vector<unsigned char>& bytes, const unsigned char* data, std::size_t count)
+{
+    for (std::size_t i = 0; i < count; ++i)
+        bytes.push_back(data[i]);
+}
+
+void Append(std::vector<unsigned char>& bytes, const char (&text)[5])
+{
+    AppendBytes(bytes, reinterpret_cast<const unsigned char*>(text), 4);
+}
+
+void Append16(std::vector<unsigned char>& bytes, std::uint16_t value)
+{
+    unsigned char field[2];
+    StoreLittleEndian16(field, value);
+    AppendBytes(bytes, field, 2);
+}
+
+void Append32(std::vector<unsigned char>& bytes, std::uint32_t value)
+{
+    unsigned char field[4];
+    StoreLittleEndian32(field, value);
+    AppendBytes(bytes, field, 4);
+}
+
+void Append24(std::vector<unsigned char>& bytes, std::int32_t value)
+{
+    const auto bits = static_cast<std::uint32_t>(value);
+    bytes.push_back(static_cast<unsigned char>(bits));
+    bytes.push_back(static_cast<unsigned char>(bits >> 8));
+    bytes.push_back(static_cast<unsigned char>(bits >> 16));
+}
+
+void AppendFloat(std::vector<unsigned char>& bytes, float value)
+{
+    std::uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    Append32(bytes, bits);
+}
+
+}  // namespace
+
+std::vector<unsigned char> WavStreamHeader(const OutputFormat& format, std::uint64_t frames)
+{
+    const bool isFloat = format.m_sample == SampleFormat::Float32;
+    const auto blockAlign = static_cast<std::uint16_t>(BytesPerFrame(format.m_sample));
+    const auto rate = static_cast<std::uint32_t>(format.m_nRate);
+    const auto dataSize = static_cast<std::uint32_t>(frames * blockAlign);
+    const std::uint32_t formatSize = isFloat ? 18 : 16;
+    const std::uint32_t factChunk = isFloat ? 12 : 0;
+    std::vector<unsigned char> header;
+    Append(header, "RIFF");
+    Append32(header, 4 + (8 + formatSize) + factChunk + 8 + dataSize);
+    Append(header, "WAVE");
+    Append(header, "fmt ");
+    Append32(header, formatSize);
+    Append16(header, isFloat ? kFormatFloat : kFormatPcm);
+    Append16(header, 2);
+    Append32(header, rate);
+    Append32(header, rate * blockAlign);
+    Append16(header, blockAlign);
+    Append16(header, static_cast<std::uint16_t>(blockAlign / 2 * 8));
+    if (isFloat) {
+        Append16(header, 0);  // no extra format bytes
+        Append(header, "fact");
+        Append32(header, 4);
+        Append32(header, static_cast<std::uint32_t>(frames));
+    }
+    Append(header, "data");
+    Append32(header, dataSize);
+    return header;
+}
+
+WavStreamSink::WavStreamSink(int fd, const OutputFormat& format, std::uint64_t frames)
+    : m_nFd(fd)
+    , m_format(format)
+    , m_nFrames(frames)
+{
+}
+
+WavStreamSink::~WavStreamSink() = default;
+
+std::optional<RunMessage> WavStreamSink::Create(const std::string& path)
+{
+    m_strName = path == "-" ? "standard output" : path;
+    if (isatty(m_nFd))
+        return OutputFailure(m_strName, "it is a terminal; redirect it to a file or a pipe");
+    m_buffer = WavStreamHeader(m_format, m_nFrames);
+    return std::nullopt;
+}
+
+void WavStreamSink::Write(const StereoFrame* frames, std::size_t count)
+{
+    for (std::size_t i = 0; i < count; ++i) {
+        for (const float sample : {frames[i].left, frames[i].right}) {
+            switch (m_format.m_sample) {
+            case SampleFormat::Pcm16: Append16(m_buffer, static_cast<std::uint16_t>(ToPcm16(sample))); break;
+            case SampleFormat::Pcm24: Append24(m_buffer, ToPcm24(sample)); break;
+            case SampleFormat::Float32: AppendFloat(m_buffer, sample); break;
+            }
+        }
+    }
+    if (m_buffer.size() >= kFlushBytes)
+        Flush();
+}
+
+void WavStreamSink::Finish(bool)
+{
+    Flush();
+}
+
+void WavStreamSink::Discard()
+{
+    m_buffer.clear();
+}
+
+void WavStreamSink::Flush()
+{
+    std::size_t done = 0;
+    while (done < m_buffer.size()) {
+        const ssize_t written = write(m_nFd, m_buffer.data() + done, m_buffer.size() - done);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            throw FileException(FileException::Cause::Write, m_strName, written < 0 ? errno : EIO);
+        done += static_cast<std::size_t>(written);
+    }
+    m_buffer.clear();
+}

@@ -1,0 +1,40 @@
+// Writes the finished frames as a WAV stream to a descriptor that can't seek
+// back (standard output, a pipe): the header, with its sizes for the frames
+// the run will write, goes out before the first frame. 16- and 24-bit PCM use
+// the plain 44-byte header (16-bit at 44100 Hz gives the very bytes of a WAV
+// file written by WaveFile); float uses format 3 with its fact chunk.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/frame_sink.h"
+#include "formats/output_format.h"
+
+class WavStreamSink : public FrameSink {
+public:
+    // frames: how many the run will write, at the format's rate.
+    WavStreamSink(int fd, const OutputFormat& format, std::uint64_t frames);
+    ~WavStreamSink() override;
+
+    // path only names the stream in messages. Refuses a terminal.
+    std::optional<RunMessage> Create(const std::string& path) override;
+    void Write(const StereoFrame* frames, std::size_t count) override;
+    // Hands out what is still buffered. A run cut short leaves the stream
+    // shorter than its header says: a stream can't be taken back.
+    void Finish(bool cancelled) override;
+    void Discard() override;
+
+private:
+    void Flush();
+
+    int m_nFd;
+    OutputFormat m_format;
+    std::uint64_t m_nFrames;
+    std::string m_strName;
+    std::vector<unsigned char> m_buffer;
+};
+
+// The header of a stereo WAV stream of frames frames in that format.
+std::vector<unsigned char> WavStreamHeader(const OutputFormat& format, std::uint64_t frames);

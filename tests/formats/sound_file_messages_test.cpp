@@ -1,0 +1,40 @@
+// The measures and words of the messages about sound files.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+
+#include "formats/sound_file_messages.h"
+#include "resources/strings/resource_ids.h"
+
+TEST(SoundFileMessages, TheLongestGrainIsTheLastSliderStepThatFits)
+{
+    // A grain of ms milliseconds spans ms × 441 / 10 frames, and the input needs one frame more.
+    EXPECT_EQ(LongestGrainFor(13230), 275);  // 0.3 s: 300 ms is 13230 frames, one too many
+    EXPECT_EQ(LongestGrainFor(12128), 275);  // 275 ms is 12127 frames
+    EXPECT_EQ(LongestGrainFor(12127), 250);
+    EXPECT_EQ(LongestGrainFor(88201), 2000);
+    EXPECT_EQ(LongestGrainFor(2206), 50);  // 50 ms is 2205 frames
+    EXPECT_EQ(LongestGrainFor(2205), 0);
+    EXPECT_EQ(LongestGrainFor(0), 0);
+}
+
+TEST(SoundFileMessages, SecondsAreShownShortAndNeverRoundedUp)
+{
+    EXPECT_EQ(FormatSeconds(0.3), "0.3");
+    EXPECT_EQ(FormatSeconds(0.02), "0.02");
+    EXPECT_EQ(FormatSeconds(2.0), "2");
+    EXPECT_EQ(FormatSeconds(0.7999), "0.799");
+    EXPECT_EQ(FormatSeconds(0.0), "0");
+    EXPECT_EQ(InputDisplayName("-"), "standard input");
+}
+
+TEST(SoundFileMessages, OutputFailuresNameThePathAndTheReasonInPlainWords)
+{
+    const RunMessage message = OutputFailure("out/a.flac", DescribeSystemError(EACCES));
+    EXPECT_EQ(message.m_nStringId, IDS_ERR_WRITE_OUTPUT);
+    EXPECT_EQ(message.m_strText, "Cannot write out/a.flac: permission denied");
+    EXPECT_EQ(DescribeSystemError(ENOSPC), "disk full");
+    EXPECT_EQ(DescribeSystemError(EDQUOT), "disk full");
+    EXPECT_EQ(DescribeSystemError(EROFS), "read-only file system");
+    EXPECT_EQ(DescribeSystemError(ENOENT), "No such file or directory");
+}
