@@ -33,7 +33,7 @@ TEST(OutputDisk, IsTheOutputFoldersDiskOrTheCurrentDirectorysWhileNoneIsChosen)
     EXPECT_EQ(OutputDiskFolder("take.wav"), std::filesystem::current_path().string());
 }
 
-TEST(OutputDisk, FreeSpaceAgreesWithStat)
+TEST(OutputDisk, FreeSpaceIsWhatThisUserCanWriteAsStatSaysIt)
 {
     ASSERT_TRUE(ToolAvailable("stat"));
     TempDir dir;
