@@ -17,7 +17,7 @@ PACKAGES="
   libwxgtk3.2-dev
   libgtk-3-dev
   clang libclang-rt-14-dev
-  xvfb xauth xdotool x11-utils imagemagick
+  xvfb xauth xdotool x11-utils imagemagick openbox
   sox sndfile-programs
   dpkg-dev desktop-file-utils appstream poppler-utils man-db lintian
   python3

@@ -1,7 +1,11 @@
 #!/bin/sh
 # Regenerates every picture of Sonnelith from the sources in resources/art/:
-#   resources/bitmaps/<id>_<name>.bmp  24-bit uncompressed BMPs (window pictures)
-#   resources/icon/sonnelith-<size>.png program icon, 16 to 256 pixels
+#   resources/bitmaps/<id>_<name>.bmp     24-bit uncompressed BMPs (window pictures)
+#   resources/bitmaps/<id>_<name>@2x.png  the same pictures drawn at twice the
+#                                         size, for screens with two pixels to
+#                                         the point (PNG: a 2x background as
+#                                         BMP would take 2.9 MB)
+#   resources/icon/sonnelith-<size>.png    program icon, 16 to 256 pixels
 # The result is the same, byte for byte, on every run.
 set -eu
 
@@ -41,8 +45,16 @@ mkdir -p "$bitmaps" "$icons"
 
 for png in "$work"/*.png; do
     name=$(basename "$png" .png)
-    "$convert" "$png" -type TrueColor "BMP3:$bitmaps/$name.bmp"
-    echo "$name.bmp"
+    case "$name" in
+    *@2x)
+        cp "$png" "$bitmaps/$name.png"
+        echo "$name.png"
+        ;;
+    *)
+        "$convert" "$png" -type TrueColor "BMP3:$bitmaps/$name.bmp"
+        echo "$name.bmp"
+        ;;
+    esac
 done
 for size in 16 32 48 64 128 256; do
     echo "sonnelith-$size.png"

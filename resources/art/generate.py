@@ -3,9 +3,17 @@
 
     generate.py OUTDIR ICONDIR
 
-writes the window pictures as 24-bit PNG files named <id>_<name>.png into
-OUTDIR (tools/make-artwork.sh turns them into the BMP resources) and the
-program icon as sonnelith-<size>.png into ICONDIR.
+writes the window pictures as 24-bit PNG files into OUTDIR, each twice: at
+their natural size as <id>_<name>.png (tools/make-artwork.sh turns them into
+the BMP resources) and at twice that size, for screens that draw two pixels
+to the point, as <id>_<name>@2x.png; and the program icon as
+sonnelith-<size>.png into ICONDIR.
+
+The double-size pictures are drawn, not enlarged: every length, edge, blur
+and type size is doubled and the SVG shapes are rendered at twice their size,
+so they are as sharp as their natural-size twins and show the same thing at
+the same places. Only the two pixel-art slider pictures are doubled pixel for
+pixel, which keeps them exactly as drawn.
 
 Shapes come from the SVG files beside this script and lettering is set in
 DejaVu type, both rendered with rsvg-convert; the window background, the
@@ -57,9 +65,12 @@ def rsvg(args, svg=None):
     return Image.open(BytesIO(png)).convert("RGBA")
 
 
-def render_svg(name, width=None, height=None):
-    """Renders an SVG from this folder to an RGBA image."""
+def render_svg(name, width=None, height=None, zoom=1):
+    """Renders an SVG from this folder to an RGBA image, at its own size
+    times zoom unless a size is given."""
     size = ["-w", str(width), "-h", str(height)] if width else []
+    if zoom != 1:
+        size += ["-z", str(zoom)]
     return rsvg(size + [os.path.join(ART, name)])
 
 
@@ -92,6 +103,17 @@ def inset(box, d):
     return (box[0] + d, box[1] + d, box[2] - d, box[3] - d)
 
 
+def scaled(box, s):
+    """A box of inclusive pixel bounds at natural size, at s times the size:
+    each pixel becomes s x s pixels."""
+    return (box[0] * s, box[1] * s, (box[2] + 1) * s - 1, (box[3] + 1) * s - 1)
+
+
+def face_at(face, s):
+    family, weight, px = face
+    return (family, weight, px * s)
+
+
 def ring(size, box, radius, width=1):
     """Mask of the band of the given width just inside a rounded rectangle."""
     outer = rr_mask(size, box, radius)
@@ -122,15 +144,17 @@ def fill(img, colour, mask):
     img.paste(Image.new("RGB", img.size, colour), (0, 0), mask)
 
 
-def vgradient(size, top, bottom, y0=0, y1=None):
-    """Image with a vertical gradient running from row y0 to row y1."""
+def vgradient(size, top, bottom, y0=0, y1=None, s=1):
+    """Image with a vertical gradient running from row y0 to row y1, both
+    counted in natural-size rows; the image is s times that size."""
     w, h = size
     if y1 is None:
-        y1 = h - 1
+        y1 = h // s - 1
     img = Image.new("RGB", size)
     px = img.load()
     for y in range(h):
-        t = min(max((y - y0) / max(y1 - y0, 1), 0.0), 1.0)
+        row = (y + 0.5) / s - 0.5 if s != 1 else y
+        t = min(max((row - y0) / max(y1 - y0, 1), 0.0), 1.0)
         c = tuple(round(a + (b - a) * t) for a, b in zip(top, bottom))
         for x in range(w):
             px[x, y] = c
@@ -182,7 +206,12 @@ def outlined(mask, spread=1, strength=1.0):
 
 
 # ---------------------------------------------------------------- slider
-def slider_channel():
+def doubled(img, s):
+    """Pixel art at s times its size, each pixel an s x s square."""
+    return img if s == 1 else img.resize((img.width * s, img.height * s), Image.NEAREST)
+
+
+def slider_channel(s=1):
     """133: a groove four pixels high across a plain field."""
     w, h = 63, 20
     img = Image.new("RGB", (w, h), FIELD)
@@ -194,10 +223,10 @@ def slider_channel():
         # soften the ends of the groove
         for x in (1, w - 2):
             px[x, y] = tuple((a + b) // 2 for a, b in zip(c, FIELD))
-    return img
+    return doubled(img, s)
 
 
-def slider_thumb():
+def slider_thumb(s=1):
     """135: an upright bar, green at the ends and pale blue-white between."""
     art = [
         "-oooooo-",
@@ -236,7 +265,7 @@ def slider_thumb():
     for y, row in enumerate(art):
         for x, ch in enumerate(row):
             px[x, y] = colours[ch]
-    return img
+    return doubled(img, s)
 
 
 # ---------------------------------------------------------------- buttons
@@ -248,25 +277,26 @@ FACES = {
 }
 
 
-def glyph_layer(size, glyph, at, label=None, label_at=None):
+def glyph_layer(size, glyph, at, label=None, label_at=None, s=1):
     """The light-blue picture (and label) of a button with its dark outline,
-    as an RGBA layer."""
-    w, h = size
+    as an RGBA layer; size and places are natural-size, the layer s times
+    as large."""
+    size = (size[0] * s, size[1] * s)
     layer = Image.new("RGBA", size, (0, 0, 0, 0))
-    layer.alpha_composite(glyph, at)
+    layer.alpha_composite(glyph, (at[0] * s, at[1] * s))
     mask = layer.getchannel("A")
     if label:
-        lmask = text_mask(size, label, LABEL_FACE, *label_at)
+        lmask = text_mask(size, label, face_at(LABEL_FACE, s), label_at[0] * s, label_at[1] * s)
         txt = Image.new("RGBA", size, GLYPH + (0,))
         txt.putalpha(lmask)
         layer.alpha_composite(txt)
         mask = ImageChops.lighter(mask, lmask)
-    edge = outlined(mask, 1, 0.8)
+    edge = outlined(mask, s, 0.8)
     out = Image.new("RGBA", size, GLYPH_EDGE + (0,))
     out.putalpha(edge)
     # a soft shadow under the outline lifts the picture off the face
     shadow = Image.new("RGBA", size, (20, 60, 70, 0))
-    shadow.putalpha(scale_mask(ImageChops.offset(edge, 0, 1).filter(ImageFilter.BoxBlur(1)), 0.35))
+    shadow.putalpha(scale_mask(ImageChops.offset(edge, 0, s).filter(ImageFilter.BoxBlur(s)), 0.35))
     result = Image.new("RGBA", size, (0, 0, 0, 0))
     result.alpha_composite(shadow)
     result.alpha_composite(out)
@@ -274,34 +304,36 @@ def glyph_layer(size, glyph, at, label=None, label_at=None):
     return result
 
 
-def button_frame(size, look, pic):
+def button_frame(size, look, pic, s=1):
     w, h = size
     border, top, bottom, rim, drop = FACES[look]
     radius = 6 if h >= 30 else 5
     box = (1, 1, w - 2, h - 2)
+    size = (w * s, h * s)
     img = Image.new("RGB", size, PANEL)
-    fill(img, border, rr_mask(size, box, radius))
-    face = rr_mask(size, inset(box, 1), radius - 1)
-    img.paste(vgradient(size, top, bottom, 2, h - 3), (0, 0), face)
+    fill(img, border, rr_mask(size, scaled(box, s), radius * s))
+    face = rr_mask(size, scaled(inset(box, 1), s), (radius - 1) * s)
+    img.paste(vgradient(size, top, bottom, 2, h - 3, s), (0, 0), face)
     # rim light along the top (a shadow when pressed) and a darker lower rim
-    fill(img, rim, scale_mask(top_edge(face), 0.9))
+    fill(img, rim, scale_mask(top_edge(face, s), 0.9))
     if look != "pressed":
-        fill(img, tuple(round(c * 0.88) for c in bottom), scale_mask(bottom_edge(face), 0.6))
+        fill(img, tuple(round(c * 0.88) for c in bottom), scale_mask(bottom_edge(face, s), 0.6))
+    drop *= s
     layer = ImageChops.offset(pic, 0, drop)
     if drop:
-        ImageDraw.Draw(layer).rectangle((0, 0, w, drop - 1), fill=(0, 0, 0, 0))
+        ImageDraw.Draw(layer).rectangle((0, 0, w * s, drop - 1), fill=(0, 0, 0, 0))
     base = img.convert("RGBA")
     base.alpha_composite(layer)
     return base.convert("RGB")
 
 
-def button_strip(size, glyph_file, glyph_at, label=None, label_at=None):
-    glyph = render_svg("glyphs/" + glyph_file)
-    pic = glyph_layer(size, glyph, glyph_at, label, label_at)
+def button_strip(size, glyph_file, glyph_at, label=None, label_at=None, s=1):
+    glyph = render_svg("glyphs/" + glyph_file, zoom=s)
+    pic = glyph_layer(size, glyph, glyph_at, label, label_at, s)
     w, h = size
-    strip = Image.new("RGB", (3 * w, h), PANEL)
+    strip = Image.new("RGB", (3 * w * s, h * s), PANEL)
     for i, look in enumerate(("normal", "pressed", "hover")):
-        strip.paste(button_frame(size, look, pic), (i * w, 0))
+        strip.paste(button_frame(size, look, pic, s), (i * w * s, 0))
     return strip
 
 
@@ -345,64 +377,85 @@ CONTROLS = [
     (429, 352, 72, 32), (506, 352, 33, 32), (545, 352, 33, 32),
 ]
 
-def raised_panel(img, box, radius=8):
+# Where a text may spread when the desktop's font is too wide for its place
+# (kTextRooms in ui/main_window/main_window_template.h): plain panel too.
+TEXT_ROOMS = [
+    (141, 185, 59, 18), (163, 215, 37, 18), (161, 257, 39, 18),      # value labels
+    (158, 288, 42, 18), (390, 120, 98, 18), (441, 150, 47, 18),
+    (451, 80, 121, 21),                                              # presets
+    (454, 224, 94, 18), (454, 247, 94, 18), (454, 270, 94, 18),      # resources
+    (44, 101, 216, 18), (44, 130, 216, 18),                          # input info
+]
+
+
+def raised_panel(img, box, radius=8, s=1):
     size = img.size
-    body = rr_mask(size, box, radius)
+    body = rr_mask(size, scaled(box, s), radius * s)
     # soft shadow, a little below the panel
-    shadow = ImageChops.offset(body, 0, 2).filter(ImageFilter.GaussianBlur(3))
+    shadow = ImageChops.offset(body, 0, 2 * s).filter(ImageFilter.GaussianBlur(3 * s))
     fill(img, (120, 130, 138), scale_mask(shadow, 0.45))
     fill(img, PANEL_EDGE, body)
-    inner = rr_mask(size, inset(box, 1), radius - 1)
+    inner = rr_mask(size, scaled(inset(box, 1), s), (radius - 1) * s)
     fill(img, PANEL, inner)
-    fill(img, PANEL_LIGHT, top_edge(inner))
+    fill(img, PANEL_LIGHT, top_edge(inner, s))
 
 
-def etched_box(img, box, radius=5):
+def scaled_ring(size, box, radius, s):
+    """ring() of a natural-size box, drawn s times as large."""
+    return ring(size, scaled(box, s), radius * s, s)
+
+
+def etched_box(img, box, radius=5, s=1):
     size = img.size
-    light = ring(size, (box[0] + 1, box[1] + 1, box[2] + 1, box[3] + 1), radius)
+    light = scaled_ring(size, (box[0] + 1, box[1] + 1, box[2] + 1, box[3] + 1), radius, s)
     fill(img, ETCH_LIGHT, light)
-    fill(img, ETCH_DARK, ring(size, box, radius))
+    fill(img, ETCH_DARK, scaled_ring(size, box, radius, s))
 
 
-def background():
-    size = (594, 410)
+def band(draw, box, colour, s):
+    """A natural-size rectangle or line of pixels, s times as large."""
+    draw.rectangle(scaled(box, s), fill=colour)
+
+
+def background(s=1):
+    size = (594 * s, 410 * s)
     img = Image.new("RGB", size, GROUND)
 
-    raised_panel(img, (20, 21, 283, 319))
-    raised_panel(img, (310, 21, 573, 319))
+    raised_panel(img, (20, 21, 283, 319), s=s)
+    raised_panel(img, (310, 21, 573, 319), s=s)
 
     # the bar of command buttons along the bottom, across the whole width
     bar = Image.new("L", size, 0)
-    ImageDraw.Draw(bar).rectangle((0, 348, 593, 386), fill=255)
-    shadow = ImageChops.offset(bar, 0, 2).filter(ImageFilter.GaussianBlur(2))
+    band(ImageDraw.Draw(bar), (0, 348, 593, 386), 255, s)
+    shadow = ImageChops.offset(bar, 0, 2 * s).filter(ImageFilter.GaussianBlur(2 * s))
     fill(img, (120, 130, 138), scale_mask(shadow, 0.35))
     draw = ImageDraw.Draw(img)
-    draw.rectangle((0, 348, 593, 386), fill=PANEL)
-    draw.line((0, 348, 593, 348), fill=PANEL_EDGE)
-    draw.line((0, 349, 593, 349), fill=PANEL_LIGHT)
-    draw.line((0, 386, 593, 386), fill=PANEL_EDGE)
+    band(draw, (0, 348, 593, 386), PANEL, s)
+    band(draw, (0, 348, 593, 348), PANEL_EDGE, s)
+    band(draw, (0, 349, 593, 349), PANEL_LIGHT, s)
+    band(draw, (0, 386, 593, 386), PANEL_EDGE, s)
 
     # box of the input information lines
-    etched_box(img, (40, 83, 263, 163))
+    etched_box(img, (40, 83, 263, 163), s=s)
 
     # box of the resource figures, its heading set into the top line
-    etched_box(img, (330, 187, 551, 301))
+    etched_box(img, (330, 187, 551, 301), s=s)
     head = "Required Resources"
     hx = 343
-    draw.rectangle((hx - 4, 185, hx + text_width(head, HEADING_FACE) + 3, 190), fill=PANEL)
-    fill(img, HEADING, text_mask(size, head, HEADING_FACE, hx, 184))
+    band(draw, (hx - 4, 185, hx + text_width(head, HEADING_FACE) + 3, 190), PANEL, s)
+    fill(img, HEADING, text_mask(size, head, face_at(HEADING_FACE, s), hx * s, 184 * s))
 
     # captions
     for text, x, y in CAPTIONS:
-        fill(img, CAPTION, text_mask(size, text, CAPTION_FACE, x, y))
+        fill(img, CAPTION, text_mask(size, text, face_at(CAPTION_FACE, s), x * s, y * s))
 
     # a quiet wordmark in the middle of the command bar
     mark = "Sonnelith"
     mark_w = text_width(mark, MARK_FACE)
     mx = 297 - mark_w // 2
     my = 360
-    emboss = text_mask(size, mark, MARK_FACE, mx, my + 1)
-    letters = text_mask(size, mark, MARK_FACE, mx, my)
+    emboss = text_mask(size, mark, face_at(MARK_FACE, s), mx * s, (my + 1) * s)
+    letters = text_mask(size, mark, face_at(MARK_FACE, s), mx * s, my * s)
     fill(img, (223, 227, 230), emboss)
     fill(img, (138, 146, 152), letters)
     # grains trailing off on either side of it
@@ -411,15 +464,17 @@ def background():
         for side in (-1, 1):
             cx = 297 + side * (mark_w // 2 + 10 + 8 * i)
             dot = Image.new("L", (size[0] * SS, size[1] * SS), 0)
-            ImageDraw.Draw(dot).ellipse(((cx - r) * SS, (cy - r) * SS, (cx + r) * SS, (cy + r) * SS), fill=255)
+            k = SS * s
+            ImageDraw.Draw(dot).ellipse(((cx - r) * k, (cy - r) * k, (cx + r) * k, (cy + r) * k), fill=255)
             fill(img, (150, 158, 164), dot.reduce(SS))
-    check_background(img)
+    check_background(img, s)
     return img
 
 
-def check_background(img):
+def check_background(img, s):
     px = img.load()
-    for x, y, w, h in CONTROLS:
+    for x, y, w, h in CONTROLS + TEXT_ROOMS:
+        x, y, w, h = x * s, y * s, w * s, h * s
         for yy in range(y, y + h):
             for xx in range(x, x + w):
                 if px[xx, yy] != PANEL:
@@ -428,45 +483,47 @@ def check_background(img):
 
 
 # ---------------------------------------------------------------- about
-def about():
-    img = render_svg("about-scene.svg").convert("RGB")
+def about(s=1):
+    img = render_svg("about-scene.svg", zoom=s).convert("RGB")
     size = img.size
 
     # the product name with a faint glow
-    title = text_mask(size, "Sonnelith", TITLE_FACE, 246, 58)
-    glow = title.filter(ImageFilter.GaussianBlur(6))
+    title = text_mask(size, "Sonnelith", face_at(TITLE_FACE, s), 246 * s, 58 * s)
+    glow = title.filter(ImageFilter.GaussianBlur(6 * s))
     fill(img, (150, 200, 255), scale_mask(glow, 0.45))
     fill(img, (240, 247, 255), title)
 
     # a line of grains under it, swelling and dying away like a sound
     grains = Image.new("L", (size[0] * SS, size[1] * SS), 0)
     d = ImageDraw.Draw(grains)
+    k = SS * s
     for i in range(46):
         x = 249 + i * 6.9
         t = i / 45
         env = (t / 0.12) if t < 0.12 else (1 - (t - 0.12) / 0.88) ** 1.6
         r = 0.5 + 1.5 * env
         y = 143
-        d.ellipse(((x - r) * SS, (y - r) * SS, (x + r) * SS, (y + r) * SS), fill=255)
+        d.ellipse(((x - r) * k, (y - r) * k, (x + r) * k, (y + r) * k), fill=255)
     fill(img, (160, 205, 245), scale_mask(grains.reduce(SS), 0.8))
 
     tagline = "Ambient soundscapes from a single sound"
-    fill(img, (196, 220, 244), text_mask(size, tagline, TAGLINE_FACE, 249, 121))
+    fill(img, (196, 220, 244), text_mask(size, tagline, face_at(TAGLINE_FACE, s), 249 * s, 121 * s))
 
     version = "Version 1.0"
+    small = face_at(SMALL_FACE, s)
     fill(img, (178, 204, 234),
-         text_mask(size, version, SMALL_FACE, 570 - text_width(version, SMALL_FACE), 12))
+         text_mask(size, version, small, 570 * s - text_width(version, small), 12 * s))
     notice = "\u00a9 2026 Korvatek. All rights reserved."
-    fill(img, (160, 190, 226), text_mask(size, notice, SMALL_FACE, 14, 200))
+    fill(img, (160, 190, 226), text_mask(size, notice, small, 14 * s, 200 * s))
 
-    check_about(img)
+    check_about(img, s)
     return img
 
 
-def check_about(img):
+def check_about(img, s):
     """The OK button sits in the bottom-right corner: it must be plain."""
     w, h = img.size
-    corner = img.crop((w - 80, h - 45, w, h))
+    corner = img.crop((w - 80 * s, h - 45 * s, w, h))
     if len(corner.getcolors(16) or []) != 1:
         sys.exit("about: the bottom-right corner is not plain")
 
@@ -489,26 +546,36 @@ def icons(outdir):
 
 
 # ---------------------------------------------------------------- main
+def pictures(s):
+    """Every window picture, s times its natural size, by file name."""
+    made = {
+        "133_slider_channel": slider_channel(s),
+        "135_slider_thumb": slider_thumb(s),
+        "136_restore": button_strip((33, 32), "restore.svg", (6, 6), s=s),
+        "137_folder": button_strip((33, 24), "folder.svg", (7, 5), s=s),
+        "140_play": button_strip((33, 32), "note.svg", (6, 6), s=s),
+        "142_about": button_strip((33, 32), "exclaim.svg", (6, 6), s=s),
+        "143_web": button_strip((33, 32), "globe.svg", (6, 6), s=s),
+        "144_background": background(s),
+        "147_about": about(s),
+    }
+    gx, tx = labelled_layout(20, "Start")
+    made["138_start"] = button_strip((72, 32), "gear.svg", (gx, 6), "Start", (tx, 11), s)
+    gx, tx = labelled_layout(20, "Guide")
+    made["141_guide"] = button_strip((72, 32), "question.svg", (gx, 6), "Guide", (tx, 11), s)
+    return made
+
+
 def main():
     outdir, icondir = sys.argv[1], sys.argv[2]
     check_fonts()
-    pictures = {
-        "133_slider_channel": slider_channel(),
-        "135_slider_thumb": slider_thumb(),
-        "136_restore": button_strip((33, 32), "restore.svg", (6, 6)),
-        "137_folder": button_strip((33, 24), "folder.svg", (7, 5)),
-        "140_play": button_strip((33, 32), "note.svg", (6, 6)),
-        "142_about": button_strip((33, 32), "exclaim.svg", (6, 6)),
-        "143_web": button_strip((33, 32), "globe.svg", (6, 6)),
-        "144_background": background(),
-        "147_about": about(),
-    }
-    gx, tx = labelled_layout(20, "Start")
-    pictures["138_start"] = button_strip((72, 32), "gear.svg", (gx, 6), "Start", (tx, 11))
-    gx, tx = labelled_layout(20, "Guide")
-    pictures["141_guide"] = button_strip((72, 32), "question.svg", (gx, 6), "Guide", (tx, 11))
-    for name, img in sorted(pictures.items()):
+    natural = pictures(1)
+    for name, img in sorted(natural.items()):
         img.convert("RGB").save(os.path.join(outdir, name + ".png"), optimize=False)
+    for name, img in sorted(pictures(2).items()):
+        if img.size != (2 * natural[name].width, 2 * natural[name].height):
+            sys.exit(f"generate.py: {name}@2x is {img.size}, not twice {natural[name].size}")
+        img.convert("RGB").save(os.path.join(outdir, name + "@2x.png"), optimize=True)
     icons(icondir)
 
 

@@ -21,6 +21,10 @@ struct IconImage {
 // The BMP file of picture id, or empty bytes when the program has no such picture.
 ResourceBytes FindPicture(int id);
 
+// The PNG file of picture id drawn at twice its size, for screens with two
+// pixels to the point; empty bytes when the program has none.
+ResourceBytes FindDoubleSizePicture(int id);
+
 // The PNG images of icon id, smallest first; empty when the program has no such icon.
 std::vector<IconImage> FindIconImages(int id);
 

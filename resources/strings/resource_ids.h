@@ -43,6 +43,7 @@ constexpr int IDS_ERR_SCREEN = 61590;
 constexpr int IDS_ERR_INPUT_TOO_SHORT = 61591;
 constexpr int IDS_ERR_FILE_FAILURE = 61592;
 constexpr int IDS_ERR_UNEXPECTED = 61593;
+constexpr int IDS_ERR_SAME_FILE = 61594;
 // The command-line generator's own messages about input and output files.
 constexpr int IDS_ERR_READ_INPUT = 61595;
 constexpr int IDS_ERR_WRITE_OUTPUT = 61596;

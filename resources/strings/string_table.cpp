@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr std::array<std::pair<int, const char*>, 29> kStrings = {{
+constexpr std::array<std::pair<int, const char*>, 30> kStrings = {{
     {IDS_ABOUTBOX, "&About Sonnelith..."},
     {IDS_TIP_RESTORE, "Restore all values to their original setting"},
     {IDS_TIP_INPUT_FILE, "Select the input sound file name"},
@@ -60,6 +60,9 @@ constexpr std::array<std::pair<int, const char*>, 29> kStrings = {{
     {IDS_ERR_UNEXPECTED,
      "The ambient sound generation stopped because of an unexpected error:\n\n%1\n\nThe unfinished output sound "
      "file has been removed."},
+    {IDS_ERR_SAME_FILE,
+     "The output sound file cannot be the input (original) sound file.\n\nPlease select another output file "
+     "name."},
     // %1 is the input's name, %2 what is wrong with it.
     {IDS_ERR_READ_INPUT, "Cannot read %1: %2"},
     // %1 is the output's name, %2 what is wrong with it.

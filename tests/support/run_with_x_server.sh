@@ -6,12 +6,17 @@
 # the second server fails to start).
 #   usage: run_with_x_server.sh COMMAND [ARGUMENTS...]
 #   SONNELITH_X_SCREEN overrides the screen (default 1280x1024x24),
-#   SONNELITH_XVFB the server program (default Xvfb on the PATH).
+#   SONNELITH_XVFB the server program (default Xvfb on the PATH),
+#   SONNELITH_X_WINDOW_MANAGER names a window manager to run on the server
+#   (openbox, say), as on a desktop: windows get frames, placement and the
+#   keyboard focus from it. The command starts once it manages the screen.
 set -u
 
 work=$(mktemp -d) || exit 1
 xvfb=
+wm=
 cleanup() {
+    [ -n "$wm" ] && kill "$wm" 2>/dev/null && wait "$wm" 2>/dev/null
     [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null && wait "$xvfb" 2>/dev/null
     rm -rf "$work"
 }
@@ -35,6 +40,25 @@ until grep -q '^[0-9][0-9]*$' "$work/display" 2>/dev/null; do
     sleep 0.05
 done
 
-DISPLAY=":$(cat "$work/display")" "$@"
+DISPLAY=":$(cat "$work/display")"
+export DISPLAY
+
+if [ -n "${SONNELITH_X_WINDOW_MANAGER:-}" ]; then
+    "$SONNELITH_X_WINDOW_MANAGER" >"$work/wm.log" 2>&1 &
+    wm=$!
+    # A window manager announces itself on the root window once it runs.
+    tries=0
+    until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; do
+        if ! kill -0 "$wm" 2>/dev/null || [ "$tries" -ge 600 ]; then
+            echo "run_with_x_server: $SONNELITH_X_WINDOW_MANAGER did not start:" >&2
+            cat "$work/wm.log" >&2
+            exit 1
+        fi
+        tries=$((tries + 1))
+        sleep 0.05
+    done
+fi
+
+"$@"
 status=$?
 exit "$status"

@@ -3,51 +3,52 @@
 #include "ui/controls/about_layout.h"
 #include "ui/controls/draw_bitmap_at.h"
 #include "ui/controls/picture_resources.h"
+#include "ui/dialog_template/dialog_units.h"
 #include "resources/strings/resource_ids.h"
 
 #include <wx/app.h>
 #include <wx/button.h>
 #include <wx/dcclient.h>
 
-wxBEGIN_EVENT_TABLE(AboutDialog, wxDialog)
-    EVT_PAINT(AboutDialog::OnPaint)
-    EVT_ERASE_BACKGROUND(AboutDialog::OnEraseBackground)
-    EVT_SIZE(AboutDialog::OnSize)
-    EVT_CHAR_HOOK(AboutDialog::OnCharHook)
-wxEND_EVENT_TABLE()
+namespace {
+
+// The size before the picture is known: the layout's 235 x 92 dialog units.
+constexpr int kLayoutWidthUnits = 235;
+constexpr int kLayoutHeightUnits = 92;
+
+}  // namespace
 
 AboutDialog::AboutDialog(wxWindow* parent)
 {
     SetBackgroundStyle(wxBG_STYLE_PAINT);
-    // The size before the picture is known: 235 x 92 dialog units.
-    Create(parent, wxID_ANY, wxEmptyString, wxDefaultPosition, wxSize(353, 150), wxBORDER_NONE);
+    CreateFixed(parent, wxEmptyString, wxBORDER_NONE, DialogSizeToPixels(kLayoutWidthUnits, kLayoutHeightUnits));
     m_pOkButton = new wxButton(this, wxID_OK, "OK", wxDefaultPosition, wxSize(kOkWidth, kOkHeight));
     m_pOkButton->SetDefault();
-    SetEscapeId(wxID_CANCEL);
+    Bind(wxEVT_PAINT, &AboutDialog::OnPaint, this);
+    Bind(wxEVT_ERASE_BACKGROUND, &AboutDialog::OnEraseBackground, this);
+    Bind(wxEVT_SIZE, &AboutDialog::OnSize, this);
 }
 
 bool AboutDialog::Show(bool show)
 {
     if (show)
         PlaceOverMainWindow();
-    return wxDialog::Show(show);
+    return TemplateDialog::Show(show);
 }
 
 void AboutDialog::PlaceOverMainWindow()
 {
-    const wxBitmap picture = LoadBitmapResource(IDB_ABOUT_PICTURE);
+    const wxBitmapBundle picture = LoadBitmapBundleResource(IDB_ABOUT_PICTURE);
     if (!picture.IsOk()) {
         CentreOnParent();
         return;
     }
-    const wxSize size = picture.GetSize();
-    if (wxWindow* main = MainWindow()) {
-        const wxPoint place = AboutWindowPlace(ToWindowRect(main->GetScreenRect()), size);
-        SetSize(place.x, place.y, size.x, size.y);
-    } else {
-        SetSize(size);
+    const wxSize size = picture.GetDefaultSize();
+    FixClientSize(size);
+    if (wxWindow* main = MainWindow())
+        Move(AboutWindowPlace(ToWindowRect(main->GetScreenRect()), size));
+    else
         CentreOnScreen();
-    }
     PlaceOkButton();
     Raise();
 }
@@ -69,7 +70,7 @@ void AboutDialog::OnPaint(wxPaintEvent&)
     // The picture is read on every paint rather than kept: the window is
     // short-lived and seldom repainted.
     wxPaintDC dc(this);
-    DrawBitmapAt(dc, wxPoint(0, 0), LoadBitmapResource(IDB_ABOUT_PICTURE));
+    DrawBitmapAt(dc, wxPoint(0, 0), LoadBitmapBundleResource(IDB_ABOUT_PICTURE).GetBitmapFor(this));
 }
 
 void AboutDialog::OnEraseBackground(wxEraseEvent&)
@@ -85,27 +86,13 @@ void AboutDialog::OnSize(wxSizeEvent&)
     PlaceOkButton();
 }
 
-void AboutDialog::OnCharHook(wxKeyEvent& event)
+void AboutDialog::OnEscapeKey()
 {
-    switch (event.GetKeyCode()) {
-    case WXK_ESCAPE:
-        CloseWith(wxID_CANCEL);
-        break;
-    case WXK_RETURN:
-    case WXK_NUMPAD_ENTER:
-        CloseWith(wxID_OK);
-        break;
-    default:
-        event.Skip();
-    }
+    EndDialogWith(wxID_CANCEL);
 }
 
-void AboutDialog::CloseWith(int result)
+bool AboutDialog::OnEnterKey()
 {
-    if (IsModal()) {
-        EndModal(result);
-    } else {
-        SetReturnCode(result);
-        Hide();
-    }
+    EndDialogWith(wxID_OK);
+    return true;
 }

@@ -2,7 +2,7 @@
 // with one OK button in its bottom-right corner.
 #pragma once
 
-#include <wx/dialog.h>
+#include "ui/dialog_template/template_dialog.h"
 
 class wxButton;
 
@@ -10,7 +10,7 @@ class wxButton;
 // over the application's main window, with the OK button 12 pixels in from
 // the bottom-right corner. Enter and OK end it with wxID_OK, Escape with
 // wxID_CANCEL.
-class AboutDialog : public wxDialog {
+class AboutDialog : public TemplateDialog {
 public:
     // parent: the window to centre over; without one, the application's top window.
     explicit AboutDialog(wxWindow* parent = nullptr);
@@ -28,10 +28,8 @@ private:
     void OnPaint(wxPaintEvent& event);
     void OnEraseBackground(wxEraseEvent& event);
     void OnSize(wxSizeEvent& event);
-    void OnCharHook(wxKeyEvent& event);
-    void CloseWith(int result);
+    void OnEscapeKey() override;
+    bool OnEnterKey() override;
 
     wxButton* m_pOkButton = nullptr;
-
-    wxDECLARE_EVENT_TABLE();
 };

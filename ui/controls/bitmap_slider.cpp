@@ -2,36 +2,51 @@
 
 #include "ui/controls/background_painter.h"
 #include "ui/controls/draw_bitmap_at.h"
+#include "ui/controls/focus_mark.h"
 #include "ui/controls/picture_resources.h"
 #include "ui/controls/slider_skin_layout.h"
 
 #include <wx/dcclient.h>
 
-wxBEGIN_EVENT_TABLE(BitmapSlider, TrackbarControl)
-    EVT_PAINT(BitmapSlider::OnPaint)
-    EVT_MOTION(BitmapSlider::OnMouseInput)
-    EVT_MOUSEWHEEL(BitmapSlider::OnMouseInput)
-    EVT_KEY_DOWN(BitmapSlider::OnKeyInput)
-wxEND_EVENT_TABLE()
+BitmapSlider::BitmapSlider()
+{
+    // Bound after the trackbar's own handlers, so these come first.
+    Bind(wxEVT_PAINT, &BitmapSlider::OnPaint, this);
+    Bind(wxEVT_MOTION, &BitmapSlider::OnMouseInput, this);
+    Bind(wxEVT_MOUSEWHEEL, &BitmapSlider::OnMouseInput, this);
+    Bind(wxEVT_KEY_DOWN, &BitmapSlider::OnKeyInput, this);
+    Bind(wxEVT_SET_FOCUS, &BitmapSlider::OnFocusChange, this);
+    Bind(wxEVT_KILL_FOCUS, &BitmapSlider::OnFocusChange, this);
+}
 
 BitmapSlider::BitmapSlider(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size)
+    : BitmapSlider()
 {
     Create(parent, id, pos, size);
 }
 
 void BitmapSlider::LoadPictures(int channelId, int thumbId)
 {
-    LoadPictures(LoadBitmapResource(channelId), LoadBitmapResource(thumbId));
+    LoadPictures(LoadBitmapBundleResource(channelId), LoadBitmapBundleResource(thumbId));
 }
 
 void BitmapSlider::LoadPictures(const wxBitmap& channel, const wxBitmap& thumb)
 {
+    const auto bundle = [](const wxBitmap& picture) {
+        return picture.IsOk() ? wxBitmapBundle(picture) : wxBitmapBundle();
+    };
+    LoadPictures(bundle(channel), bundle(thumb));
+}
+
+void BitmapSlider::LoadPictures(const wxBitmapBundle& channel, const wxBitmapBundle& thumb)
+{
+    // Sizes in points: the natural size of each picture.
     m_bmpChannel = channel;
-    m_nChannelWidth = channel.IsOk() ? channel.GetWidth() : 0;
-    m_nChannelHeight = channel.IsOk() ? channel.GetHeight() : 0;
+    m_nChannelWidth = channel.IsOk() ? channel.GetDefaultSize().x : 0;
+    m_nChannelHeight = channel.IsOk() ? channel.GetDefaultSize().y : 0;
     m_bmpThumb = thumb;
-    m_nThumbWidth = thumb.IsOk() ? thumb.GetWidth() : 0;
-    m_nThumbHeight = thumb.IsOk() ? thumb.GetHeight() : 0;
+    m_nThumbWidth = thumb.IsOk() ? thumb.GetDefaultSize().x : 0;
+    m_nThumbHeight = thumb.IsOk() ? thumb.GetDefaultSize().y : 0;
     Refresh(false);
 }
 
@@ -52,8 +67,18 @@ void BitmapSlider::OnPaint(wxPaintEvent&)
     // covers it, so the same background is painted here first.
     PaintParentBackground(*this, dc);
     // The channel goes first: it covers the thumb's previous place.
-    DrawBitmapAt(dc, GetChannelPlace(), m_bmpChannel);
-    DrawBitmapAt(dc, GetThumbPlace(), m_bmpThumb);
+    if (m_bmpChannel.IsOk())
+        DrawBitmapAt(dc, GetChannelPlace(), m_bmpChannel.GetBitmapFor(this));
+    if (m_bmpThumb.IsOk())
+        DrawBitmapAt(dc, GetThumbPlace(), m_bmpThumb.GetBitmapFor(this));
+    if (ShowsFocusMark(*this))
+        DrawFocusMark(dc, GetClientRect(), PanelFocusColour());
+}
+
+void BitmapSlider::OnFocusChange(wxFocusEvent& event)
+{
+    Refresh(false);
+    event.Skip();
 }
 
 void BitmapSlider::OnMouseInput(wxMouseEvent& event)

@@ -4,23 +4,27 @@
 #include "ui/controls/trackbar_control.h"
 
 #include <wx/bitmap.h>
+#include <wx/bmpbndl.h>
 
 // Keeps all of TrackbarControl's behaviour and notifications and replaces
 // only the painting: on every paint, what the parent shows under the slider
 // (see BackgroundPainter), then the channel picture centred, then the thumb
-// picture centred on the thumb rectangle. Mouse moves, keys and wheel turns
-// mark the whole control for repainting.
+// picture centred on the thumb rectangle, then, while it has the focus, the
+// focus mark along its edges (see focus_mark.h). Mouse moves, keys, wheel
+// turns and focus changes mark the whole control for repainting.
 class BitmapSlider : public TrackbarControl {
 public:
-    BitmapSlider() = default;
+    BitmapSlider();
     BitmapSlider(wxWindow* parent, wxWindowID id, const wxPoint& pos = wxDefaultPosition,
                  const wxSize& size = wxDefaultSize);
 
     // Takes the channel and thumb pictures from the program's resources; a
     // picture that can't be loaded stays empty and is not drawn.
     void LoadPictures(int channelId, int thumbId);
-    // The same with pictures given directly.
+    // The same with pictures given directly, at one size or at several for
+    // screens with more pixels to the point.
     void LoadPictures(const wxBitmap& channel, const wxBitmap& thumb);
+    void LoadPictures(const wxBitmapBundle& channel, const wxBitmapBundle& thumb);
 
     wxSize GetChannelSize() const { return wxSize(m_nChannelWidth, m_nChannelHeight); }
     wxSize GetThumbSize() const { return wxSize(m_nThumbWidth, m_nThumbHeight); }
@@ -32,14 +36,13 @@ private:
     void OnPaint(wxPaintEvent& event);
     void OnMouseInput(wxMouseEvent& event);
     void OnKeyInput(wxKeyEvent& event);
+    void OnFocusChange(wxFocusEvent& event);
     void MarkForRepaint(wxEvent& event);
 
-    wxBitmap m_bmpChannel;
+    wxBitmapBundle m_bmpChannel;
     int m_nChannelWidth = 0;
     int m_nChannelHeight = 0;
-    wxBitmap m_bmpThumb;
+    wxBitmapBundle m_bmpThumb;
     int m_nThumbWidth = 0;
     int m_nThumbHeight = 0;
-
-    wxDECLARE_EVENT_TABLE();
 };

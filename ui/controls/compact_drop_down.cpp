@@ -1,5 +1,7 @@
 #include "ui/controls/compact_drop_down.h"
 
+#include "ui/dialog_template/text_fitting.h"
+
 #include <gtk/gtk.h>
 #include <wx/choice.h>
 
@@ -39,16 +41,20 @@ void MakeDropDownCompact(wxChoice* list)
 
 void FitDropDownFont(wxChoice* list)
 {
-    constexpr double kPointSizeStep = 0.25;
-    constexpr double kSmallestPointSize = 6.5;
-    const int width = list->GetSize().x;
-    wxFont font = list->GetFont();
-    for (;;) {
-        list->InvalidateBestSize();
-        const double smaller = font.GetFractionalPointSize() - kPointSizeStep;
-        if (list->GetBestSize().x <= width || smaller < kSmallestPointSize)
-            break;
-        font.SetFractionalPointSize(smaller);
+    // Set as wx sets it: a size less than a whole point away from the one the
+    // list has is not taken, which is how the list has always been fitted.
+    const auto widthAt = [list](const wxFont& font) {
         list->SetFont(font);
-    }
+        list->InvalidateBestSize();
+        return list->GetBestSize().x;
+    };
+    FontToFit(list->GetFont(), list->GetSize().x, widthAt);
+}
+
+void WidenDropDown(wxChoice* list, const wxRect& room)
+{
+    list->InvalidateBestSize();
+    const wxRect place = WidenedWithinRoom(list->GetRect(), list->GetBestSize().x, room, wxALIGN_LEFT);
+    if (place != list->GetRect())
+        list->SetSize(place);
 }

@@ -4,8 +4,14 @@
 
 class wxChoice;
 
+#include <wx/gdicmn.h>
+
 // Call once, when the list is created.
 void MakeDropDownCompact(wxChoice* list);
-// Call after the entries change: the font is made smaller, a quarter point at
-// a time and no smaller than 6.5 points, until the widest entry fits.
+// Call after the entries change: the font is made smaller until the widest
+// entry fits, down to the smallest legible size (text_fitting.h).
 void FitDropDownFont(wxChoice* list);
+// Call once the list is on the screen (before, the theme has not yet styled
+// it and it measures wider than it will be): a list whose widest entry still
+// does not fit widens into room.
+void WidenDropDown(wxChoice* list, const wxRect& room);

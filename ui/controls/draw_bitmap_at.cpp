@@ -8,6 +8,7 @@ void DrawBitmapAt(wxDC& target, wxPoint at, const wxBitmap& picture)
         return;
     wxMemoryDC source;
     source.SelectObjectAsSource(picture);
-    target.Blit(at, picture.GetSize(), &source, wxPoint(0, 0), wxCOPY);
+    const wxSize size(static_cast<int>(picture.GetLogicalWidth()), static_cast<int>(picture.GetLogicalHeight()));
+    target.Blit(at, size, &source, wxPoint(0, 0), wxCOPY);
     source.SelectObject(wxNullBitmap);
 }

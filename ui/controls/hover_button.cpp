@@ -1,5 +1,6 @@
 #include "ui/controls/hover_button.h"
 
+#include "ui/controls/focus_mark.h"
 #include "ui/controls/picture_resources.h"
 
 #include <wx/dcclient.h>
@@ -7,16 +8,19 @@
 
 wxIMPLEMENT_CLASS(CHoverButton, wxControl);
 
-wxBEGIN_EVENT_TABLE(CHoverButton, wxControl)
-    EVT_PAINT(CHoverButton::OnPaint)
-    EVT_ERASE_BACKGROUND(CHoverButton::OnEraseBackground)
-    EVT_MOUSE_EVENTS(CHoverButton::OnMouse)
-    EVT_MOUSE_CAPTURE_LOST(CHoverButton::OnCaptureLost)
-wxEND_EVENT_TABLE()
-
 CHoverButton::CHoverButton()
     : m_tracker([this] { OnHover(); }, [this] { OnLeave(); })
 {
+    Bind(wxEVT_PAINT, &CHoverButton::OnPaint, this);
+    Bind(wxEVT_ERASE_BACKGROUND, &CHoverButton::OnEraseBackground, this);
+    for (const auto& type : {wxEVT_ENTER_WINDOW, wxEVT_MOTION, wxEVT_LEAVE_WINDOW, wxEVT_LEFT_DOWN, wxEVT_LEFT_DCLICK,
+                             wxEVT_LEFT_UP})
+        Bind(type, &CHoverButton::OnMouse, this);
+    Bind(wxEVT_MOUSE_CAPTURE_LOST, &CHoverButton::OnCaptureLost, this);
+    Bind(wxEVT_KEY_DOWN, &CHoverButton::OnKeyDown, this);
+    Bind(wxEVT_KEY_UP, &CHoverButton::OnKeyUp, this);
+    Bind(wxEVT_SET_FOCUS, &CHoverButton::OnFocusChange, this);
+    Bind(wxEVT_KILL_FOCUS, &CHoverButton::OnFocusChange, this);
 }
 
 CHoverButton::CHoverButton(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size)
@@ -39,18 +43,24 @@ bool CHoverButton::Create(wxWindow* parent, wxWindowID id, const wxPoint& pos, c
 
 bool CHoverButton::LoadFrameStrip(int bitmapId)
 {
-    return LoadFrameStrip(LoadBitmapResource(bitmapId));
+    return LoadFrameStrip(LoadBitmapBundleResource(bitmapId));
 }
 
 bool CHoverButton::LoadFrameStrip(const wxBitmap& strip)
+{
+    return LoadFrameStrip(strip.IsOk() ? wxBitmapBundle(strip) : wxBitmapBundle());
+}
+
+bool CHoverButton::LoadFrameStrip(const wxBitmapBundle& strip)
 {
     // Only the hover look is dropped: tracking stays armed, so the hover frame
     // returns only after the pointer has left and come to rest again.
     m_bMouseOver = false;
     m_bmpStrip = strip;
     if (m_bmpStrip.IsOk()) {
-        m_nFrameHeight = m_bmpStrip.GetHeight();
-        m_nFrameWidth = FrameWidthOfStrip(m_bmpStrip.GetWidth());
+        const wxSize size = m_bmpStrip.GetDefaultSize();
+        m_nFrameHeight = size.y;
+        m_nFrameWidth = FrameWidthOfStrip(size.x);
         SetSize(wxSize(m_nFrameWidth, m_nFrameHeight));
         InvalidateBestSize();
     } else {
@@ -90,11 +100,15 @@ void CHoverButton::OnPaint(wxPaintEvent&)
     wxPaintDC dc(this);
     if (!m_bmpStrip.IsOk())
         return;
+    // The strip for this screen: its columns and rows count in points, so the
+    // same frame is cut out at either size.
     wxMemoryDC strip;
-    strip.SelectObjectAsSource(m_bmpStrip);
+    strip.SelectObjectAsSource(m_bmpStrip.GetBitmapFor(this));
     const int column = FrameSourceColumn(GetShownFrame(), m_nFrameWidth);
     dc.Blit(0, 0, m_nFrameWidth, m_nFrameHeight, &strip, column, 0, wxCOPY);
     strip.SelectObject(wxNullBitmap);
+    if (ShowsFocusMark(*this))
+        DrawFocusMark(dc, wxRect(GetClientSize()).Deflate(kFocusMarkInset), ButtonFocusColour());
 }
 
 void CHoverButton::OnEraseBackground(wxEraseEvent&)
@@ -110,10 +124,14 @@ void CHoverButton::OnMouse(wxMouseEvent& event)
         OnPointerMove(event);
     else if (type == wxEVT_LEAVE_WINDOW)
         m_tracker.PointerLeft();
-    else if (type == wxEVT_LEFT_DOWN || type == wxEVT_LEFT_DCLICK)
+    else if (type == wxEVT_LEFT_DOWN || type == wxEVT_LEFT_DCLICK) {
         OnLeftDown();  // GTK turns a quick second press into a double click
-    else if (type == wxEVT_LEFT_UP)
+        // Taken here, so the toolkit does not give the button the focus: a
+        // click leaves the focus where it was.
+        return;
+    } else if (type == wxEVT_LEFT_UP) {
         OnLeftUp(event);
+    }
     event.Skip();
 }
 
@@ -154,13 +172,58 @@ void CHoverButton::OnLeftUp(const wxMouseEvent& event)
         ReleaseMouse();
     SetPushed(false);
     if (GetClientRect().Contains(event.GetPosition()))
-        SendClick();
+        Click();
 }
 
 void CHoverButton::OnCaptureLost(wxMouseCaptureLostEvent&)
 {
     m_bButtonDown = false;
     SetPushed(false);
+}
+
+void CHoverButton::OnKeyDown(wxKeyEvent& event)
+{
+    if (event.HasAnyModifiers()) {
+        event.Skip();
+        return;
+    }
+    switch (event.GetKeyCode()) {
+    case WXK_SPACE:
+        // Held down, the key repeats; only the first press counts.
+        if (!m_bSpaceDown) {
+            m_bSpaceDown = true;
+            SetPushed(true);
+        }
+        break;
+    case WXK_RETURN:
+    case WXK_NUMPAD_ENTER:
+        Click();
+        break;
+    default:
+        event.Skip();
+    }
+}
+
+void CHoverButton::OnKeyUp(wxKeyEvent& event)
+{
+    if (event.GetKeyCode() != WXK_SPACE || !m_bSpaceDown) {
+        event.Skip();
+        return;
+    }
+    m_bSpaceDown = false;
+    SetPushed(m_bButtonDown);
+    Click();
+}
+
+void CHoverButton::OnFocusChange(wxFocusEvent& event)
+{
+    // A press with Space ends without a click when the focus goes elsewhere.
+    if (event.GetEventType() == wxEVT_KILL_FOCUS && m_bSpaceDown) {
+        m_bSpaceDown = false;
+        SetPushed(m_bButtonDown);
+    }
+    Refresh(false);
+    event.Skip();
 }
 
 void CHoverButton::OnHover()
@@ -184,7 +247,7 @@ void CHoverButton::SetPushed(bool pushed)
     Refresh(false);
 }
 
-void CHoverButton::SendClick()
+void CHoverButton::Click()
 {
     wxCommandEvent click(wxEVT_BUTTON, GetId());
     click.SetEventObject(this);

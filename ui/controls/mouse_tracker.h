@@ -28,8 +28,6 @@ public:
     void PointerMoved(bool overWindow);
     void PointerLeft();
 
-    bool IsInside() const { return m_bInside; }
-
 private:
     void OnHoverTime();
 

@@ -34,6 +34,18 @@ wxBitmap LoadBitmapResource(int id)
     return image.IsOk() ? wxBitmap(image) : wxBitmap();
 }
 
+wxBitmapBundle LoadBitmapBundleResource(int id)
+{
+    const wxBitmap natural = LoadBitmapResource(id);
+    if (!natural.IsOk())
+        return wxBitmapBundle();
+    EnsurePngHandler();
+    const wxImage doubled = DecodeImage(FindDoubleSizePicture(id), wxBITMAP_TYPE_PNG);
+    if (!doubled.IsOk() || doubled.GetSize() != 2 * natural.GetSize())
+        return wxBitmapBundle(natural);
+    return wxBitmapBundle::FromBitmaps(natural, wxBitmap(doubled));
+}
+
 wxIconBundle LoadIconResource(int id)
 {
     EnsurePngHandler();

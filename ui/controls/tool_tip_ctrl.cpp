@@ -71,11 +71,6 @@ void ToolTipCtrl::RelayEvent(const wxMouseEvent& event)
     }
 }
 
-wxString ToolTipCtrl::GetShownText() const
-{
-    return m_pOwner ? m_pOwner->GetToolTipText() : wxString();
-}
-
 const ToolTipCtrl::Tool* ToolTipCtrl::FindTool(int toolId) const
 {
     for (const Tool& tool : m_tools) {

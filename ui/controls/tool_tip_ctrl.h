@@ -40,9 +40,6 @@ public:
     // owner, before the owner handles it.
     void RelayEvent(const wxMouseEvent& event);
 
-    // The text the owner shows as its tooltip now; empty while silent.
-    wxString GetShownText() const;
-
 private:
     struct Tool {
         int id;

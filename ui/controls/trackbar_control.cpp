@@ -11,22 +11,19 @@
 
 wxIMPLEMENT_CLASS(TrackbarControl, wxControl);
 
-wxBEGIN_EVENT_TABLE(TrackbarControl, wxControl)
-    EVT_PAINT(TrackbarControl::OnPaint)
-    EVT_ERASE_BACKGROUND(TrackbarControl::OnEraseBackground)
-    EVT_SIZE(TrackbarControl::OnSize)
-    EVT_LEFT_DOWN(TrackbarControl::OnLeftDown)
-    EVT_LEFT_DCLICK(TrackbarControl::OnLeftDown)
-    EVT_LEFT_UP(TrackbarControl::OnLeftUp)
-    EVT_MOTION(TrackbarControl::OnMotion)
-    EVT_MOUSE_CAPTURE_LOST(TrackbarControl::OnCaptureLost)
-    EVT_MOUSEWHEEL(TrackbarControl::OnWheel)
-    EVT_KEY_DOWN(TrackbarControl::OnKeyDown)
-    EVT_KEY_UP(TrackbarControl::OnKeyUp)
-wxEND_EVENT_TABLE()
-
 TrackbarControl::TrackbarControl()
 {
+    Bind(wxEVT_PAINT, &TrackbarControl::OnPaint, this);
+    Bind(wxEVT_ERASE_BACKGROUND, &TrackbarControl::OnEraseBackground, this);
+    Bind(wxEVT_SIZE, &TrackbarControl::OnSize, this);
+    Bind(wxEVT_LEFT_DOWN, &TrackbarControl::OnLeftDown, this);
+    Bind(wxEVT_LEFT_DCLICK, &TrackbarControl::OnLeftDown, this);
+    Bind(wxEVT_LEFT_UP, &TrackbarControl::OnLeftUp, this);
+    Bind(wxEVT_MOTION, &TrackbarControl::OnMotion, this);
+    Bind(wxEVT_MOUSE_CAPTURE_LOST, &TrackbarControl::OnCaptureLost, this);
+    Bind(wxEVT_MOUSEWHEEL, &TrackbarControl::OnWheel, this);
+    Bind(wxEVT_KEY_DOWN, &TrackbarControl::OnKeyDown, this);
+    Bind(wxEVT_KEY_UP, &TrackbarControl::OnKeyUp, this);
     m_repeatTimer.Bind(wxEVT_TIMER, &TrackbarControl::OnRepeatTimer, this);
 }
 

@@ -91,5 +91,4 @@ private:
     int m_nWheelRotation = 0;  // wheel turned but not yet a whole notch
 
     wxDECLARE_CLASS(TrackbarControl);
-    wxDECLARE_EVENT_TABLE();
 };

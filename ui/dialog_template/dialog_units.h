@@ -21,3 +21,16 @@ int VerticalUnitsToPixels(int units);
 wxPoint DialogUnitsToPixels(int left, int top);
 wxSize DialogSizeToPixels(int width, int height);
 wxRect DialogUnitsToPixels(const DialogUnitRect& rect);
+
+// How much larger than at 96 dots per inch the desktop sets text (the font
+// resolution, which GDK_DPI_SCALE multiplies): 1 at the usual setting, never
+// less.
+double DesktopTextScale();
+
+// Dialog units follow the dialog's font: where the desktop sets text
+// textScale times larger, a unit is textScale times as many pixels (each
+// value rounded to the nearest pixel). A window painted from a picture of
+// fixed size can't follow; a window of plain controls can. At a text scale of
+// 1 these are the conversions above.
+wxSize DialogSizeToPixels(int width, int height, double textScale);
+wxRect DialogUnitsToPixels(const DialogUnitRect& rect, double textScale);

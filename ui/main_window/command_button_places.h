@@ -2,7 +2,7 @@
 // place in client pixels, in creation order.
 #pragma once
 
-#include "ui/main_window/main_window_ids.h"
+#include "ui/dialog_template/main_window_ids.h"
 #include "resources/strings/resource_ids.h"
 
 #include <array>

@@ -1,21 +1,22 @@
 #include "ui/main_window/generator_dialog.h"
 
-#include "ui/controls/about_dialog.h"
-#include "ui/controls/bitmap_slider.h"
-#include "ui/main_window/command_button_places.h"
-#include "ui/controls/compact_drop_down.h"
-#include "ui/main_window/control_colours.h"
-#include "ui/controls/draw_bitmap_at.h"
-#include "ui/dialog_template/fitting_static_text.h"
-#include "ui/controls/hover_button.h"
-#include "ui/panel/main_window_parts.h"
-#include "ui/main_window/main_window_template.h"
-#include "ui/message_box/message_box_routine.h"
-#include "ui/panel/minute_second_picker.h"
-#include "ui/controls/picture_resources.h"
-#include "ui/progress/progress_dialog.h"
 #include "resources/strings/resource_ids.h"
 #include "resources/strings/string_table.h"
+#include "ui/controls/about_dialog.h"
+#include "ui/controls/bitmap_slider.h"
+#include "ui/controls/compact_drop_down.h"
+#include "ui/controls/draw_bitmap_at.h"
+#include "ui/controls/hover_button.h"
+#include "ui/controls/picture_resources.h"
+#include "ui/dialog_template/fitting_static_text.h"
+#include "ui/main_window/command_button_places.h"
+#include "ui/main_window/control_colours.h"
+#include "ui/main_window/input_file_drop_target.h"
+#include "ui/main_window/main_window_template.h"
+#include "ui/message_box/message_box_routine.h"
+#include "ui/panel/main_window_parts.h"
+#include "ui/panel/minute_second_picker.h"
+#include "ui/progress/progress_dialog.h"
 
 #include <wx/choice.h>
 #include <wx/dcclient.h>
@@ -39,10 +40,12 @@ const wxColour kEdgeHighlight(255, 255, 255);
 // Height of a one-line field (the length picker) in dialog units.
 constexpr int kOneLineFieldHeightUnits = 13;
 
-// Enter belongs to the focused control when it is a text field that asked
-// for it; anywhere else it ends the window.
+// Enter belongs to the focused control when it is a push button or a text
+// field that asked for it; anywhere else it ends the window.
 bool FocusUsesEnter(const wxWindow* focus)
 {
+    if (dynamic_cast<const CHoverButton*>(focus))
+        return true;
     const auto* text = dynamic_cast<const wxTextCtrl*>(focus);
     return text && text->HasFlag(wxTE_PROCESS_ENTER | wxTE_MULTILINE);
 }
@@ -59,30 +62,15 @@ wxIcon IconOfSize(const wxIconBundle& icons, int size)
 
 }  // namespace
 
-wxBEGIN_EVENT_TABLE(GeneratorDialog, InitialisingDialog)
-    EVT_PAINT(GeneratorDialog::OnPaint)
-    EVT_ERASE_BACKGROUND(GeneratorDialog::OnEraseBackground)
-    EVT_CHAR_HOOK(GeneratorDialog::OnCharHook)
-    EVT_CLOSE(GeneratorDialog::OnClose)
-    EVT_CONTEXT_MENU(GeneratorDialog::OnContextMenu)
-    EVT_MENU(wxID_ANY, GeneratorDialog::OnMenuCommand)
-wxEND_EVENT_TABLE()
-
 GeneratorDialog::GeneratorDialog(wxWindow* parent)
     : m_pWindowMenu(std::make_unique<wxMenu>())
 {
     // The picture covers the whole client area: no erasing, no flicker.
     SetBackgroundStyle(wxBG_STYLE_PAINT);
-    Create(parent, wxID_ANY, kLayoutCaption, wxDefaultPosition, wxDefaultSize,
-           wxCAPTION | wxSYSTEM_MENU | wxMINIMIZE_BOX | wxCLOSE_BOX);
-    // The layout is drawn for an 8-point sans-serif font; the controls inherit it.
-    SetFont(wxFontInfo(8).Family(wxFONTFAMILY_SWISS));
-    const wxSize client(kClientWidth, kClientHeight);
-    SetClientSize(client);
-    SetMinClientSize(client);
-    SetMaxClientSize(client);
-    // The window system would otherwise take Escape and Enter as its own.
-    SetEscapeId(wxID_NONE);
+    CreateFixed(parent, kLayoutCaption, wxCAPTION | wxSYSTEM_MENU | wxMINIMIZE_BOX | wxCLOSE_BOX,
+                wxSize(kClientWidth, kClientHeight));
+    UseLayoutFont();
+    // Enter has the window's own meaning (OnEnterKey).
     SetAffirmativeId(wxID_NONE);
 
     const wxIconBundle icons = LoadIconResource(IDI_MAINFRAME);
@@ -97,14 +85,18 @@ GeneratorDialog::GeneratorDialog(wxWindow* parent)
     m_pParts = std::make_unique<MainWindowParts>(*this, [this](int stringId, const std::string&, unsigned style) {
         return ShowMessageBoxById(stringId, style, this);
     });
-    m_pParts->Attach();
+    m_pParts->Attach(m_controls);
     // A run happens in a progress window of its own, with no parent given.
     m_pParts->SetRunStarter([](const GenerationSettings& settings) {
         ProgressDialog progress;
         progress.GetRun().SetSettings(settings);
         progress.ShowModal();
     });
-    BindCommands();
+    Bind(wxEVT_PAINT, &GeneratorDialog::OnPaint, this);
+    Bind(wxEVT_ERASE_BACKGROUND, &GeneratorDialog::OnEraseBackground, this);
+    Bind(wxEVT_CONTEXT_MENU, &GeneratorDialog::OnContextMenu, this);
+    Bind(wxEVT_MENU, &GeneratorDialog::OnMenuCommand, this);
+    Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnAbout(); }, IDC_ABOUT);
     Centre(wxBOTH);
 }
 
@@ -127,13 +119,22 @@ bool GeneratorDialog::OnInitDialog()
     m_brushPanel = wxBrush(PanelColour());
     m_brushWhite = wxBrush(*wxWHITE);
     ColourControls();
-    m_bmpBackground = LoadBitmapResource(IDB_BACKGROUND);
+    m_bmpBackground = LoadBitmapBundleResource(IDB_BACKGROUND);
     CreateCommandButtons();
+    ArrangeTabOrder();
+    // The focus starts where it always did, on the first slider, so that
+    // Enter still ends the window until the user moves the focus.
+    if (BitmapSlider* first = m_controls.m_sliders[0])
+        first->SetFocus();
     LoadSliderPictures();
-    ClearFileChoice();
-    RestoreDefaults();
+    m_pParts->ClearFiles();
+    m_pParts->RestoreDefaults();
+    GiveTextsRoom();
     SetTitle(kCaption);
     TransferDataToWindow();
+    SetDropTarget(new InputFileDropTarget(*this, [this](const std::string& path) { m_pParts->SelectInputFile(path); }));
+    if (!m_strStartFile.empty())
+        CallAfter([this] { m_pParts->SelectInputFile(m_strStartFile); });
     return true;
 }
 
@@ -197,47 +198,7 @@ wxWindow* GeneratorDialog::CreateLengthPicker(const wxRect& rect)
 // Binds the member controls to the layout's controls by ID.
 void GeneratorDialog::DoDataExchange()
 {
-    m_pPresetList = wxDynamicCast(FindWindow(IDC_LENGTH_PRESETS), wxChoice);
-    m_pInputTimeLine = wxDynamicCast(FindWindow(IDC_INPUT_TIME_LINE), wxStaticText);
-    m_pInputFormatLine = wxDynamicCast(FindWindow(IDC_INPUT_FORMAT_LINE), wxStaticText);
-    m_pRequiredMemory = wxDynamicCast(FindWindow(IDC_REQUIRED_MEMORY), wxStaticText);
-    m_pAvailableDisk = wxDynamicCast(FindWindow(IDC_AVAILABLE_DISK), wxStaticText);
-    m_pRequiredDisk = wxDynamicCast(FindWindow(IDC_REQUIRED_DISK), wxStaticText);
-    m_pLengthPicker = FindWindow(IDC_LENGTH_PICKER);
-    m_pFadeSlider = dynamic_cast<BitmapSlider*>(FindWindow(IDC_FADE));
-    m_pVolumeSlider = dynamic_cast<BitmapSlider*>(FindWindow(IDC_VOLUME));
-    m_pSegmentSlider = dynamic_cast<BitmapSlider*>(FindWindow(IDC_SEGMENT));
-    m_pScanRangeSlider = dynamic_cast<BitmapSlider*>(FindWindow(IDC_SCAN_RANGE));
-    m_pGrainLengthSlider = dynamic_cast<BitmapSlider*>(FindWindow(IDC_GRAIN_LENGTH));
-    m_pDensitySlider = dynamic_cast<BitmapSlider*>(FindWindow(IDC_DENSITY));
-}
-
-void GeneratorDialog::BindCommands()
-{
-    const std::array<std::pair<int, void (GeneratorDialog::*)()>, 8> commands = {{
-        {IDC_GENERATE, &GeneratorDialog::OnGenerate},
-        {IDC_PLAY, &GeneratorDialog::OnPlay},
-        {IDC_RESTORE, &GeneratorDialog::OnRestore},
-        {IDC_USER_GUIDE, &GeneratorDialog::OnUserGuide},
-        {IDC_ABOUT, &GeneratorDialog::OnAbout},
-        {IDC_WEB_SITE, &GeneratorDialog::OnWebSite},
-        {IDC_INPUT_FILE, &GeneratorDialog::OnInputFile},
-        {IDC_OUTPUT_FILE, &GeneratorDialog::OnOutputFile},
-    }};
-    for (const auto& [id, handler] : commands)
-        Bind(wxEVT_BUTTON, [this, handler](wxCommandEvent&) { (this->*handler)(); }, id);
-    // Every notification of every slider, dragging included.
-    Bind(wxEVT_SCROLL_TOP, &GeneratorDialog::OnSliderScroll, this);
-    Bind(wxEVT_SCROLL_BOTTOM, &GeneratorDialog::OnSliderScroll, this);
-    Bind(wxEVT_SCROLL_LINEUP, &GeneratorDialog::OnSliderScroll, this);
-    Bind(wxEVT_SCROLL_LINEDOWN, &GeneratorDialog::OnSliderScroll, this);
-    Bind(wxEVT_SCROLL_PAGEUP, &GeneratorDialog::OnSliderScroll, this);
-    Bind(wxEVT_SCROLL_PAGEDOWN, &GeneratorDialog::OnSliderScroll, this);
-    Bind(wxEVT_SCROLL_THUMBTRACK, &GeneratorDialog::OnSliderScroll, this);
-    Bind(wxEVT_SCROLL_THUMBRELEASE, &GeneratorDialog::OnSliderScroll, this);
-    Bind(wxEVT_SCROLL_CHANGED, &GeneratorDialog::OnSliderScroll, this);
-    Bind(wxEVT_CHOICE, &GeneratorDialog::OnPresetChosen, this, IDC_LENGTH_PRESETS);
-    Bind(EVT_LENGTH_PICKER_CHANGED, &GeneratorDialog::OnPickerChanged, this, IDC_LENGTH_PICKER);
+    m_controls = FindMainWindowControls(*this);
 }
 
 // The about item goes last in the window menu, after a separator.
@@ -252,10 +213,8 @@ void GeneratorDialog::AppendAboutItem()
 
 void GeneratorDialog::ColourControls()
 {
-    for (const TemplateControl& control : kMainWindowControls) {
-        if (wxWindow* window = FindWindow(control.m_nId))
-            ApplyControlColours(*window, m_brushPanel, m_brushWhite);
-    }
+    for (wxWindow* control : GetChildren())
+        ApplyControlColours(*control, m_brushPanel, m_brushWhite);
 }
 
 void GeneratorDialog::CreateCommandButtons()
@@ -271,19 +230,36 @@ void GeneratorDialog::CreateCommandButtons()
     }
 }
 
-void GeneratorDialog::LoadSliderPictures()
+// Lets every text with room in the layout spread into it when it must; the
+// preset list, once it is on the screen.
+void GeneratorDialog::GiveTextsRoom()
 {
-    for (BitmapSlider* slider : {m_pFadeSlider, m_pVolumeSlider, m_pSegmentSlider, m_pScanRangeSlider,
-                                 m_pGrainLengthSlider, m_pDensitySlider}) {
-        if (slider)
-            slider->LoadPictures(IDB_SLIDER_CHANNEL, IDB_SLIDER_THUMB);
+    for (const TextRoom& text : kTextRooms) {
+        const wxRect room(text.m_nLeft, text.m_nTop, text.m_nWidth, text.m_nHeight);
+        if (auto* fitting = dynamic_cast<FittingStaticText*>(FindWindow(text.m_nId)))
+            fitting->SetRoom(room);
+        else if (auto* list = wxDynamicCast(FindWindow(text.m_nId), wxChoice))
+            CallAfter([list, room] { WidenDropDown(list, room); });
     }
 }
 
-// No files chosen: empty paths and names, no valid input, empty fields.
-void GeneratorDialog::ClearFileChoice()
+void GeneratorDialog::ArrangeTabOrder()
 {
-    m_pParts->ClearFiles();
+    wxWindow* previous = nullptr;
+    for (int id : kTabOrder) {
+        wxWindow* control = FindWindow(id);
+        if (control && previous)
+            control->MoveAfterInTabOrder(previous);
+        previous = control ? control : previous;
+    }
+}
+
+void GeneratorDialog::LoadSliderPictures()
+{
+    for (BitmapSlider* slider : m_controls.m_sliders) {
+        if (slider)
+            slider->LoadPictures(IDB_SLIDER_CHANNEL, IDB_SLIDER_THUMB);
+    }
 }
 
 bool GeneratorDialog::TransferDataToWindow()
@@ -294,7 +270,8 @@ bool GeneratorDialog::TransferDataToWindow()
 
 void GeneratorDialog::PaintBackground(wxDC& dc)
 {
-    DrawBitmapAt(dc, wxPoint(0, 0), m_bmpBackground);
+    if (m_bmpBackground.IsOk())
+        DrawBitmapAt(dc, wxPoint(0, 0), m_bmpBackground.GetBitmapFor(this));
     PaintStaticEdges(dc);
 }
 
@@ -329,43 +306,29 @@ void GeneratorDialog::OnEraseBackground(wxEraseEvent&)
     // The background picture covers the whole client area.
 }
 
-void GeneratorDialog::OnCharHook(wxKeyEvent& event)
+bool GeneratorDialog::OnEnterKey()
 {
-    switch (event.GetKeyCode()) {
-    case WXK_ESCAPE:
-        // Swallowed: Escape never closes the main window.
-        return;
-    case WXK_RETURN:
-    case WXK_NUMPAD_ENTER:
-        if (!FocusUsesEnter(FindFocus())) {
-            EndDialogWith(wxID_OK);
-            return;
-        }
-        break;
-    default:
-        break;
-    }
-    event.Skip();
+    if (FocusUsesEnter(FindFocus()))
+        return false;
+    EndDialogWith(wxID_OK);
+    return true;
 }
 
-void GeneratorDialog::OnClose(wxCloseEvent&)
-{
-    OnCancel();
-}
-
-void GeneratorDialog::OnCancel()
+void GeneratorDialog::OnCloseRequest()
 {
     EndDialogWith(wxID_OK);
 }
 
-void GeneratorDialog::EndDialogWith(int result)
+bool GeneratorDialog::OnDialogKey(const wxKeyEvent& event)
 {
-    if (IsModal()) {
-        EndModal(result);
-    } else {
-        SetReturnCode(result);
-        Hide();
+    for (const CommandShortcut& shortcut : kCommandShortcuts) {
+        if (event.GetModifiers() != shortcut.m_nModifiers || event.GetKeyCode() != shortcut.m_nKeyCode)
+            continue;
+        if (auto* button = dynamic_cast<CHoverButton*>(FindWindow(shortcut.m_nButtonId)))
+            button->Click();
+        return true;
     }
+    return false;
 }
 
 void GeneratorDialog::OnContextMenu(wxContextMenuEvent& event)
@@ -402,68 +365,4 @@ void GeneratorDialog::OnAbout()
 {
     AboutDialog about(this);
     about.ShowModal();
-}
-
-// The commands, the parameter panel and the output length are the parts'.
-
-void GeneratorDialog::OnGenerate()
-{
-    m_pParts->OnGenerate();
-}
-
-void GeneratorDialog::OnPlay()
-{
-    m_pParts->OnPlay();
-}
-
-void GeneratorDialog::OnRestore()
-{
-    RestoreDefaults();
-}
-
-void GeneratorDialog::OnUserGuide()
-{
-    m_pParts->OnUserGuide();
-}
-
-void GeneratorDialog::OnWebSite()
-{
-    m_pParts->OnWebSite();
-}
-
-void GeneratorDialog::OnInputFile()
-{
-    m_pParts->OnInputFile();
-}
-
-void GeneratorDialog::OnOutputFile()
-{
-    m_pParts->OnOutputFile();
-}
-
-void GeneratorDialog::RestoreDefaults()
-{
-    m_pParts->RestoreDefaults();
-}
-
-void GeneratorDialog::ShowInputInfo()
-{
-    m_pParts->ShowInputInfo();
-}
-
-// Every scroll notification of every child, passed on afterwards as usual.
-void GeneratorDialog::OnSliderScroll(wxScrollEvent& event)
-{
-    m_pParts->OnSliderScroll(event);
-    event.Skip();
-}
-
-void GeneratorDialog::OnPresetChosen(wxCommandEvent&)
-{
-    m_pParts->OnPresetChosen();
-}
-
-void GeneratorDialog::OnPickerChanged(wxCommandEvent&)
-{
-    m_pParts->OnPickerChanged();
 }

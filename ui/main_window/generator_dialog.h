@@ -5,19 +5,17 @@
 #pragma once
 
 #include "ui/controls/background_painter.h"
-#include "ui/dialog_template/initialising_dialog.h"
+#include "ui/dialog_template/template_dialog.h"
+#include "ui/panel/main_window_controls.h"
 
-#include <wx/bitmap.h>
+#include <wx/bmpbndl.h>
 #include <wx/brush.h>
-#include <wx/dialog.h>
 #include <wx/icon.h>
-#include <wx/string.h>
 
 #include <array>
-#include <cstdint>
 #include <memory>
+#include <string>
 
-class BitmapSlider;
 class CHoverButton;
 class MainWindowParts;
 class wxChoice;
@@ -25,7 +23,7 @@ class wxMenu;
 class wxStaticText;
 struct TemplateControl;
 
-class GeneratorDialog : public InitialisingDialog, public BackgroundPainter {
+class GeneratorDialog : public TemplateDialog, public BackgroundPainter {
 public:
     // Creates the window and its layout's controls, hidden; showing it runs
     // OnInitDialog first.
@@ -47,6 +45,10 @@ public:
     // The parameter panel, output length, figures, file choice and commands.
     MainWindowParts& GetParts() { return *m_pParts; }
 
+    // Once the window is open, path is chosen as the input as though it had
+    // been picked in the open dialog (a file named on the command line).
+    void SelectInputFileWhenOpen(std::string path) { m_strStartFile = std::move(path); }
+
     // Client size: the layout's 396 x 244 dialog units.
     static constexpr int kClientWidth = 594;
     static constexpr int kClientHeight = 397;
@@ -54,43 +56,23 @@ public:
 protected:
     // Initialisation when the window opens, in order: window menu, icons,
     // brushes, background picture, command buttons, slider pictures, empty
-    // file choice, default values, caption, data to the controls.
+    // file choice, default values, caption, data to the controls; then files
+    // dropped on the window are taken, and a start file, if any, once the
+    // window is up.
     bool OnInitDialog() override;
 
-    // Closing (close box, window menu, Enter) ends the window with wxID_OK.
-    void OnCancel();
+    // Enter ends the window with wxID_OK unless the focused control takes it.
+    bool OnEnterKey() override;
+    // Closing (close box, window menu) ends the window with wxID_OK.
+    void OnCloseRequest() override;
+    // The command shortcuts (kCommandShortcuts).
+    bool OnDialogKey(const wxKeyEvent& event) override;
 
-    // The commands of the eight buttons.
-    void OnGenerate();
-    void OnPlay();
-    void OnRestore();
-    void OnUserGuide();
+    // The About command: the about window, modally.
     void OnAbout();
-    void OnWebSite();
-    void OnInputFile();
-    void OnOutputFile();
 
-    // The parameter panel, the output length and the file choice.
-    void RestoreDefaults();
-    void ShowInputInfo();
-    void OnSliderScroll(wxScrollEvent& event);
-    void OnPresetChosen(wxCommandEvent& event);
-    void OnPickerChanged(wxCommandEvent& event);
-
-    // Bound controls.
-    wxChoice* m_pPresetList = nullptr;              // 1027
-    wxStaticText* m_pInputTimeLine = nullptr;      // 1026
-    wxStaticText* m_pInputFormatLine = nullptr;      // 1025
-    wxStaticText* m_pRequiredMemory = nullptr;      // 1085
-    wxStaticText* m_pAvailableDisk = nullptr;       // 1082
-    wxStaticText* m_pRequiredDisk = nullptr;        // 1081
-    wxWindow* m_pLengthPicker = nullptr;            // 1022
-    BitmapSlider* m_pFadeSlider = nullptr;          // 1079
-    BitmapSlider* m_pVolumeSlider = nullptr;        // 1077
-    BitmapSlider* m_pSegmentSlider = nullptr;       // 1069
-    BitmapSlider* m_pScanRangeSlider = nullptr;     // 1067
-    BitmapSlider* m_pGrainLengthSlider = nullptr;   // 1073
-    BitmapSlider* m_pDensitySlider = nullptr;       // 1071
+    // The bound controls of the layout.
+    MainWindowControls m_controls;
 
     // The slider positions and value-label strings, the chosen files and the
     // input's facts, the resource figures, and the commands that use them.
@@ -101,7 +83,7 @@ protected:
 
     wxIcon m_hIcon;       // icon 128 at the standard size
     wxIcon m_hSmallIcon;  // icon 128 at 16 x 16
-    wxBitmap m_bmpBackground;
+    wxBitmapBundle m_bmpBackground;
     wxBrush m_brushPanel;
     wxBrush m_brushWhite;
 
@@ -113,22 +95,18 @@ private:
     wxWindow* CreateLengthPicker(const wxRect& rect);
     void PaintStaticEdges(wxDC& dc);
     void DoDataExchange();
-    void BindCommands();
     void AppendAboutItem();
     void CreateCommandButtons();
+    void ArrangeTabOrder();
+    void GiveTextsRoom();
     void LoadSliderPictures();
-    void ClearFileChoice();
     void ColourControls();
 
     void OnPaint(wxPaintEvent& event);
     void OnEraseBackground(wxEraseEvent& event);
-    void OnCharHook(wxKeyEvent& event);
-    void OnClose(wxCloseEvent& event);
     void OnContextMenu(wxContextMenuEvent& event);
     void OnMenuCommand(wxCommandEvent& event);
-    void EndDialogWith(int result);
 
     std::unique_ptr<wxMenu> m_pWindowMenu;
-
-    wxDECLARE_EVENT_TABLE();
+    std::string m_strStartFile;
 };

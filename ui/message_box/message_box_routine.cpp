@@ -4,6 +4,7 @@
 #include "resources/strings/string_table.h"
 
 #include <wx/app.h>
+#include <wx/filename.h>
 #include <wx/msgdlg.h>
 
 #include <utility>
@@ -56,9 +57,13 @@ unsigned CompleteMessageStyle(unsigned style)
 
 std::string ApplicationName()
 {
-    // wx takes the name from the program file, without folder and extension.
-    if (wxTheApp && !wxTheApp->GetAppName().empty())
-        return wxTheApp->GetAppName().utf8_string();
+    // The program file's name, without folder and extension; not wx's
+    // application name, which is the program's ID on the desktop.
+    if (wxTheApp && wxTheApp->argc > 0) {
+        const wxString name = wxFileName(wxTheApp->argv[0]).GetName();
+        if (!name.empty())
+            return name.utf8_string();
+    }
     return "sonnelith";
 }
 

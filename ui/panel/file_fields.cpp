@@ -2,7 +2,7 @@
 
 #include <wx/stattext.h>
 
-#include "ui/main_window/main_window_ids.h"
+#include "ui/panel/main_window_controls.h"
 
 namespace {
 
@@ -15,13 +15,12 @@ void ShowText(wxStaticText* text, const std::string& value)
 
 }  // namespace
 
-bool FileFields::Attach(wxWindow& window)
+bool FileFields::Attach(const MainWindowControls& controls)
 {
-    const auto find = [&window](int id) { return wxDynamicCast(window.FindWindow(id), wxStaticText); };
-    m_pInputName = find(IDC_INPUT_NAME);
-    m_pOutputName = find(IDC_OUTPUT_NAME);
-    m_pTimeLine = find(IDC_INPUT_TIME_LINE);
-    m_pFormatLine = find(IDC_INPUT_FORMAT_LINE);
+    m_pInputName = controls.m_pInputName;
+    m_pOutputName = controls.m_pOutputName;
+    m_pTimeLine = controls.m_pInputTimeLine;
+    m_pFormatLine = controls.m_pInputFormatLine;
     return m_pInputName && m_pOutputName && m_pTimeLine && m_pFormatLine;
 }
 

@@ -7,7 +7,7 @@
 #include "ui/panel/input_facts.h"
 
 class wxStaticText;
-class wxWindow;
+struct MainWindowControls;
 
 class FileFields {
 public:
@@ -15,19 +15,14 @@ public:
     FileFields(const FileFields&) = delete;
     FileFields& operator=(const FileFields&) = delete;
 
-    // Finds the two name fields and the two information lines in window;
-    // false if one is missing.
-    bool Attach(wxWindow& window);
+    // Takes the two name fields and the two information lines; false if one
+    // is missing.
+    bool Attach(const MainWindowControls& controls);
 
     void ShowInputName(const std::string& name);
     void ShowOutputName(const std::string& name);
     // Both lines from the facts; both empty without a valid input.
     void ShowInputInfo(const InputFacts& facts);
-
-    wxStaticText* GetInputName() const { return m_pInputName; }
-    wxStaticText* GetOutputName() const { return m_pOutputName; }
-    wxStaticText* GetTimeLine() const { return m_pTimeLine; }
-    wxStaticText* GetFormatLine() const { return m_pFormatLine; }
 
 private:
     wxStaticText* m_pInputName = nullptr;

@@ -24,7 +24,7 @@ std::string InstallConfigPath()
     return (std::filesystem::path(ProgramDataFolder()) / kInstallConfigFileName).string();
 }
 
-std::string ReadInstallPath(const std::string& configFile)
+std::string GetInstallPath(const std::string& configFile)
 {
     const wxString fileName = wxString::FromUTF8(configFile);
     if (configFile.empty() || !wxFileName::FileExists(fileName))
@@ -36,11 +36,6 @@ std::string ReadInstallPath(const std::string& configFile)
     if (!config.Read(kInstallPathValueName, &folder))
         return {};
     return folder.utf8_string();
-}
-
-std::string GetInstallPath()
-{
-    return ReadInstallPath(InstallConfigPath());
 }
 
 std::string UserGuidePath(const std::string& installFolder, const std::string& dataFolder)

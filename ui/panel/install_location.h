@@ -24,10 +24,9 @@ std::string ProgramDataFolder();
 // The configuration file of this installation: <data folder>/sonnelith.conf.
 std::string InstallConfigPath();
 
-// The value InstallPath of configFile; empty when the file or the value can't be read.
-std::string ReadInstallPath(const std::string& configFile);
-// The install folder of the running program; empty when it can't be read.
-std::string GetInstallPath();
+// The install folder: the value InstallPath of configFile (the running
+// program's is InstallConfigPath()); empty when the file or the value can't be read.
+std::string GetInstallPath(const std::string& configFile);
 
 // The user's guide in installFolder, or in dataFolder while installFolder is empty.
 std::string UserGuidePath(const std::string& installFolder, const std::string& dataFolder);

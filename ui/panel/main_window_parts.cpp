@@ -2,12 +2,34 @@
 
 #include <wx/window.h>
 
-#include "ui/panel/generate_check.h"
-#include "ui/panel/install_location.h"
+#include <array>
+
 #include "engine/message_box.h"
 #include "resources/strings/resource_ids.h"
 #include "resources/strings/string_table.h"
+#include "ui/dialog_template/main_window_ids.h"
+#include "ui/panel/generate_check.h"
+#include "ui/panel/install_location.h"
 #include "ui/panel/wav_file_names.h"
+
+namespace {
+
+// The command buttons handled here and the command each runs.
+struct CommandButton {
+    int m_nId;
+    void (MainWindowParts::*m_pCommand)();
+};
+constexpr std::array<CommandButton, 7> kCommandButtons = {{
+    {IDC_GENERATE, &MainWindowParts::OnGenerate},
+    {IDC_PLAY, &MainWindowParts::OnPlay},
+    {IDC_RESTORE, &MainWindowParts::RestoreDefaults},
+    {IDC_USER_GUIDE, &MainWindowParts::OnUserGuide},
+    {IDC_WEB_SITE, &MainWindowParts::OnWebSite},
+    {IDC_INPUT_FILE, &MainWindowParts::OnInputFile},
+    {IDC_OUTPUT_FILE, &MainWindowParts::OnOutputFile},
+}};
+
+}  // namespace
 
 MainWindowParts::MainWindowParts(wxWindow& window, MessageRoutine showMessage)
     : m_window(window),
@@ -23,15 +45,29 @@ MainWindowParts::MainWindowParts(wxWindow& window, MessageRoutine showMessage)
 MainWindowParts::~MainWindowParts()
 {
     *m_pAlive = false;
+    for (const CommandButton& button : kCommandButtons)
+        m_window.Unbind(wxEVT_BUTTON, &MainWindowParts::OnCommandButton, this, button.m_nId);
 }
 
-bool MainWindowParts::Attach()
+bool MainWindowParts::Attach(const MainWindowControls& controls)
 {
-    const bool panel = m_panel.Attach(m_window);
-    const bool length = m_length.Attach(m_window, [this] { RecomputeFigures(); });
-    const bool figures = m_figures.Attach(m_window);
-    const bool files = m_fileFields.Attach(m_window);
+    const bool panel = m_panel.Attach(controls);
+    const bool length = m_length.Attach(controls, [this] { RecomputeFigures(); });
+    const bool figures = m_figures.Attach(controls);
+    const bool files = m_fileFields.Attach(controls);
+    // The buttons come into being when the window opens; their clicks reach
+    // the window by id.
+    for (const CommandButton& button : kCommandButtons)
+        m_window.Bind(wxEVT_BUTTON, &MainWindowParts::OnCommandButton, this, button.m_nId);
     return panel && length && figures && files;
+}
+
+void MainWindowParts::OnCommandButton(wxCommandEvent& event)
+{
+    for (const CommandButton& button : kCommandButtons) {
+        if (button.m_nId == event.GetId())
+            (this->*button.m_pCommand)();
+    }
 }
 
 void MainWindowParts::ClearFiles()
@@ -80,11 +116,16 @@ void MainWindowParts::UpdateRequiredMemory()
 
 void MainWindowParts::ChooseInputFile()
 {
-    const std::optional<std::string> chosen = m_pChooser->Choose(FileRole::Input);
-    if (!chosen)
-        return;
+    const std::optional<std::string> chosen = m_pChooser->Choose(FileRole::Input, m_strLastFolder);
+    if (chosen)
+        TakeInputFile(*chosen);
+}
+
+void MainWindowParts::TakeInputFile(const std::string& chosen)
+{
+    m_strLastFolder = FolderOf(chosen);
     m_input.m_nInputFileSize = 0;
-    m_strInPath = InputPathFor(*chosen);
+    m_strInPath = InputPathFor(chosen);
     m_strInName = BareFileName(m_strInPath);
     m_fileFields.ShowInputName(m_strInName);
     InputFacts facts;
@@ -103,9 +144,10 @@ void MainWindowParts::ChooseInputFile()
 
 void MainWindowParts::ChooseOutputFile()
 {
-    const std::optional<std::string> chosen = m_pChooser->Choose(FileRole::Output);
+    const std::optional<std::string> chosen = m_pChooser->Choose(FileRole::Output, m_strLastFolder);
     if (!chosen)
         return;
+    m_strLastFolder = FolderOf(*chosen);
     m_strOutPath = OutputPathFor(*chosen);
     m_strOutName = BareFileName(m_strOutPath);
     m_fileFields.ShowOutputName(m_strOutName);
@@ -118,6 +160,9 @@ void MainWindowParts::ShowInputInfo()
 
 int MainWindowParts::CheckBeforeGenerate()
 {
+    // The disk fills and empties while the window stands open: the free
+    // space is read again at the moment it matters.
+    UpdateAvailableDisk();
     const int refusal = GenerateRefusal(
         {m_strInPath, m_strOutPath, m_figures.GetAvailableDiskMB(), m_figures.GetRequiredDiskMB()});
     if (refusal != 0)
@@ -150,7 +195,7 @@ void MainWindowParts::OnPlay()
 
 void MainWindowParts::OnUserGuide()
 {
-    OpenOnDesktop(UserGuidePath(ReadInstallPath(m_strInstallConfig), m_strDataFolder), IDS_ERR_USER_GUIDE);
+    OpenOnDesktop(UserGuidePath(GetInstallPath(m_strInstallConfig), m_strDataFolder), IDS_ERR_USER_GUIDE);
 }
 
 void MainWindowParts::OnWebSite()
@@ -161,6 +206,13 @@ void MainWindowParts::OnWebSite()
 void MainWindowParts::OnInputFile()
 {
     ChooseInputFile();
+    ShowInputInfo();
+    UpdateRequiredMemory();
+}
+
+void MainWindowParts::SelectInputFile(const std::string& path)
+{
+    TakeInputFile(path);
     ShowInputInfo();
     UpdateRequiredMemory();
 }

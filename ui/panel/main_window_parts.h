@@ -17,13 +17,15 @@
 #include "ui/panel/parameter_panel.h"
 #include "ui/panel/resource_figures.h"
 
-class wxScrollEvent;
+class wxCommandEvent;
 class wxWindow;
+struct MainWindowControls;
 
-// Works on the controls of the window it is given (found by control id) and
-// lives no longer than that window. What reaches outside the window goes
-// through replaceable services: the message box, the file chooser, the
-// desktop's opener and the start of a run.
+// Works on the controls of the window it is given and lives no longer than
+// that window. Each part listens to its own controls; the command buttons
+// (all but About, which is the window's) come straight to the commands here.
+// What reaches outside the window goes through replaceable services: the
+// message box, the file chooser, the desktop's opener and the start of a run.
 //
 // The three resource figures are recomputed together (available disk,
 // required disk, required memory) by RestoreDefaults, a preset chosen, the
@@ -41,9 +43,9 @@ public:
     MainWindowParts(const MainWindowParts&) = delete;
     MainWindowParts& operator=(const MainWindowParts&) = delete;
 
-    // Finds the window's sliders, labels, length controls, figures and file
-    // fields; false if any is missing.
-    bool Attach();
+    // Gives each part its controls and binds the command buttons; false if
+    // a control is missing.
+    bool Attach(const MainWindowControls& controls);
 
     void SetMessageRoutine(MessageRoutine routine) { m_showMessage = std::move(routine); }
     void SetFileChooser(std::unique_ptr<FileChooser> chooser) { m_pChooser = std::move(chooser); }
@@ -67,17 +69,17 @@ public:
 
     void ChooseInputFile();
     void ChooseOutputFile();
+    // Takes path as the input exactly as if it had been chosen in the open
+    // dialog: inspected, refused with 61575 when unusable, its facts shown.
+    // For a file named on the command line or dropped on the window.
+    void SelectInputFile(const std::string& path);
     void ShowInputInfo();
     void UpdateRequiredDisk();
     void UpdateAvailableDisk();
     void UpdateRequiredMemory();
-    // Nonzero (after showing why) when a run must not start.
+    // Nonzero (after showing why) when a run must not start. The available
+    // disk space is read again first.
     int CheckBeforeGenerate();
-
-    // Notifications of the window's controls.
-    void OnSliderScroll(const wxScrollEvent& event) { m_panel.OnSliderScroll(event); }
-    void OnPresetChosen() { m_length.OnPresetChosen(); }
-    void OnPickerChanged() { m_length.OnPickerChanged(); }
 
     // The commands (Restore is RestoreDefaults; About belongs to the window).
     void OnGenerate();
@@ -89,15 +91,20 @@ public:
 
     // State, for the window and for tests.
     const std::string& GetInputPath() const { return m_strInPath; }
-    const std::string& GetInputName() const { return m_strInName; }
     const std::string& GetOutputPath() const { return m_strOutPath; }
-    const std::string& GetOutputName() const { return m_strOutName; }
+    // Where the next file dialog opens: the folder of the file last chosen
+    // since the program started (empty before that: the dialog's own choice).
+    const std::string& GetLastFolder() const { return m_strLastFolder; }
     const InputFacts& GetInputFacts() const { return m_input; }
     const ParameterPanel& GetPanel() const { return m_panel; }
     const OutputLength& GetLength() const { return m_length; }
     const ResourceFigures& GetFigures() const { return m_figures; }
 
 private:
+    // A click on one of the command buttons.
+    void OnCommandButton(wxCommandEvent& event);
+    // The input part of choosing a file: steps after the dialog.
+    void TakeInputFile(const std::string& chosen);
     void RecomputeFigures();
     void ShowMessage(int stringId);
     // Opens target on the desktop; failureMessage (0 for none) is shown if that fails.
@@ -114,6 +121,7 @@ private:
     std::string m_strOutPath;
     std::string m_strOutName;
     InputFacts m_input;
+    std::string m_strLastFolder;
 
     MessageRoutine m_showMessage;
     std::unique_ptr<FileChooser> m_pChooser;

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 
+#include "ui/dialog_template/text_fitting.h"
+
 wxDEFINE_EVENT(EVT_LENGTH_PICKER_CHANGED, wxCommandEvent);
 
 namespace {
@@ -23,23 +25,32 @@ int DigitOf(int keyCode)
 
 }  // namespace
 
-wxBEGIN_EVENT_TABLE(MinuteSecondPicker, wxControl)
-    EVT_PAINT(MinuteSecondPicker::OnPaint)
-    EVT_ERASE_BACKGROUND(MinuteSecondPicker::OnEraseBackground)
-    EVT_KEY_DOWN(MinuteSecondPicker::OnKeyDown)
-    EVT_LEFT_DOWN(MinuteSecondPicker::OnLeftDown)
-    EVT_LEFT_DCLICK(MinuteSecondPicker::OnLeftDown)
-    EVT_LEFT_UP(MinuteSecondPicker::OnLeftUp)
-    EVT_MOUSE_CAPTURE_LOST(MinuteSecondPicker::OnCaptureLost)
-    EVT_SET_FOCUS(MinuteSecondPicker::OnFocusChange)
-    EVT_KILL_FOCUS(MinuteSecondPicker::OnFocusChange)
-    EVT_TIMER(wxID_ANY, MinuteSecondPicker::OnRepeatTimer)
-wxEND_EVENT_TABLE()
-
 MinuteSecondPicker::MinuteSecondPicker(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size)
-    : wxControl(parent, id, pos, size, wxBORDER_NONE | wxWANTS_CHARS), m_repeatTimer(this)
+    : wxControl(parent, id, pos, size, wxBORDER_NONE | wxWANTS_CHARS)
 {
     SetBackgroundStyle(wxBG_STYLE_PAINT);
+    Bind(wxEVT_PAINT, &MinuteSecondPicker::OnPaint, this);
+    Bind(wxEVT_ERASE_BACKGROUND, &MinuteSecondPicker::OnEraseBackground, this);
+    Bind(wxEVT_KEY_DOWN, &MinuteSecondPicker::OnKeyDown, this);
+    Bind(wxEVT_LEFT_DOWN, &MinuteSecondPicker::OnLeftDown, this);
+    Bind(wxEVT_LEFT_DCLICK, &MinuteSecondPicker::OnLeftDown, this);
+    Bind(wxEVT_LEFT_UP, &MinuteSecondPicker::OnLeftUp, this);
+    Bind(wxEVT_MOUSE_CAPTURE_LOST, &MinuteSecondPicker::OnCaptureLost, this);
+    Bind(wxEVT_SET_FOCUS, &MinuteSecondPicker::OnFocusChange, this);
+    Bind(wxEVT_KILL_FOCUS, &MinuteSecondPicker::OnFocusChange, this);
+    m_repeatTimer.Bind(wxEVT_TIMER, &MinuteSecondPicker::OnRepeatTimer, this);
+    FitFontToWidth();
+}
+
+void MinuteSecondPicker::FitFontToWidth()
+{
+    const auto widthAt = [this](const wxFont& font) {
+        int textWidth = 0;
+        GetTextExtent("00:00", &textWidth, nullptr, nullptr, nullptr, &font);
+        return textWidth + 2 * kTextPadding + kArrowWidth + 2;
+    };
+    const wxFont font = FontToFit(GetFont(), GetSize().x, widthAt);
+    SetFontExactly(*this, font);
 }
 
 void MinuteSecondPicker::SetLength(MinutesSeconds length)

@@ -48,6 +48,9 @@ private:
     void OnFocusChange(wxFocusEvent& event);
     void OnRepeatTimer(wxTimerEvent& event);
 
+    // A desktop font too wide for "00:00" beside the arrows is made smaller,
+    // down to the smallest legible size (text_fitting.h).
+    void FitFontToWidth();
     void PaintArrow(wxDC& dc, const wxRect& rect, bool up, bool pressed) const;
     wxRect TextArea() const;
     int TextLeft() const;
@@ -58,6 +61,4 @@ private:
     MinuteSecondFields m_fields;
     int m_nPressedArrow = 0;  // +1 up arrow held, -1 down arrow held, 0 none
     wxTimer m_repeatTimer;
-
-    wxDECLARE_EVENT_TABLE();
 };

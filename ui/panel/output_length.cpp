@@ -5,14 +5,18 @@
 #include <utility>
 
 #include "ui/controls/compact_drop_down.h"
-#include "ui/main_window/main_window_ids.h"
+#include "ui/panel/main_window_controls.h"
 #include "ui/panel/minute_second_picker.h"
 
-bool OutputLength::Attach(wxWindow& window, LengthChanged lengthChanged)
+bool OutputLength::Attach(const MainWindowControls& controls, LengthChanged lengthChanged)
 {
     m_lengthChanged = std::move(lengthChanged);
-    m_pPicker = dynamic_cast<MinuteSecondPicker*>(window.FindWindow(IDC_LENGTH_PICKER));
-    m_pPresets = wxDynamicCast(window.FindWindow(IDC_LENGTH_PRESETS), wxChoice);
+    m_pPicker = controls.m_pLengthPicker;
+    m_pPresets = controls.m_pPresetList;
+    if (m_pPicker)
+        m_pPicker->Bind(EVT_LENGTH_PICKER_CHANGED, &OutputLength::OnPickerChanged, this);
+    if (m_pPresets)
+        m_pPresets->Bind(wxEVT_CHOICE, &OutputLength::OnPresetChosen, this);
     return m_pPicker && m_pPresets;
 }
 
@@ -38,7 +42,7 @@ int OutputLength::GetDurationSeconds() const
     return m_pPicker ? m_pPicker->GetLength().TotalSeconds() : 0;
 }
 
-void OutputLength::OnPresetChosen()
+void OutputLength::OnPresetChosen(wxCommandEvent&)
 {
     const int index = m_pPresets ? m_pPresets->GetSelection() : wxNOT_FOUND;
     if (index >= 0 && index < static_cast<int>(kLengthPresets.size()) && m_pPicker)
@@ -47,7 +51,7 @@ void OutputLength::OnPresetChosen()
         m_lengthChanged();
 }
 
-void OutputLength::OnPickerChanged()
+void OutputLength::OnPickerChanged(wxCommandEvent&)
 {
     if (m_lengthChanged)
         m_lengthChanged();

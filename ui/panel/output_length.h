@@ -8,7 +8,8 @@
 
 class MinuteSecondPicker;
 class wxChoice;
-class wxWindow;
+class wxCommandEvent;
+struct MainWindowControls;
 
 // Choosing a preset sets the picker and leaves the preset selected, then
 // reports the new length. A change the user makes on the picker reports the
@@ -23,8 +24,9 @@ public:
     OutputLength(const OutputLength&) = delete;
     OutputLength& operator=(const OutputLength&) = delete;
 
-    // Finds the picker and the preset list in window; false if one is missing.
-    bool Attach(wxWindow& window, LengthChanged lengthChanged);
+    // Takes the picker and the preset list and listens to the user's changes
+    // of both; false if one is missing.
+    bool Attach(const MainWindowControls& controls, LengthChanged lengthChanged);
 
     // The picker back to 00:15.
     void RestorePicker();
@@ -34,15 +36,15 @@ public:
     // The picker's minutes × 60 + seconds: 0 to 3599.
     int GetDurationSeconds() const;
 
-    // The user chose an entry of the list.
-    void OnPresetChosen();
-    // The user changed the picker.
-    void OnPickerChanged();
-
     MinuteSecondPicker* GetPicker() const { return m_pPicker; }
     wxChoice* GetPresetList() const { return m_pPresets; }
 
 private:
+    // The user chose an entry of the list.
+    void OnPresetChosen(wxCommandEvent& event);
+    // The user changed the picker.
+    void OnPickerChanged(wxCommandEvent& event);
+
     MinuteSecondPicker* m_pPicker = nullptr;
     wxChoice* m_pPresets = nullptr;
     LengthChanged m_lengthChanged;

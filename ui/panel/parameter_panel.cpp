@@ -3,6 +3,7 @@
 #include <wx/stattext.h>
 
 #include "ui/controls/bitmap_slider.h"
+#include "ui/panel/main_window_controls.h"
 
 namespace {
 
@@ -13,14 +14,19 @@ std::size_t IndexOf(const SliderParameter& parameter)
 
 }  // namespace
 
-bool ParameterPanel::Attach(wxWindow& window)
+bool ParameterPanel::Attach(const MainWindowControls& controls)
 {
+    m_sliders = controls.m_sliders;
+    m_labels = controls.m_valueLabels;
     bool complete = true;
-    for (const SliderParameter& parameter : kSliderParameters) {
-        const std::size_t i = IndexOf(parameter);
-        m_sliders[i] = dynamic_cast<BitmapSlider*>(window.FindWindow(parameter.m_nSliderId));
-        m_labels[i] = wxDynamicCast(window.FindWindow(parameter.m_nLabelId), wxStaticText);
+    for (std::size_t i = 0; i < m_sliders.size(); ++i) {
         complete = complete && m_sliders[i] && m_labels[i];
+        if (m_sliders[i] == nullptr)
+            continue;
+        for (const auto& type : {wxEVT_SCROLL_TOP, wxEVT_SCROLL_BOTTOM, wxEVT_SCROLL_LINEUP, wxEVT_SCROLL_LINEDOWN,
+                                 wxEVT_SCROLL_PAGEUP, wxEVT_SCROLL_PAGEDOWN, wxEVT_SCROLL_THUMBTRACK,
+                                 wxEVT_SCROLL_THUMBRELEASE, wxEVT_SCROLL_CHANGED})
+            m_sliders[i]->Bind(type, &ParameterPanel::OnSliderScroll, this);
     }
     return complete;
 }
@@ -49,8 +55,9 @@ void ParameterPanel::WriteLabels()
     }
 }
 
-void ParameterPanel::OnSliderScroll(const wxScrollEvent& event)
+void ParameterPanel::OnSliderScroll(wxScrollEvent& event)
 {
+    event.Skip();
     const SliderParameter* parameter = FindSliderParameter(event.GetId());
     if (parameter == nullptr)
         return;
@@ -70,16 +77,6 @@ BitmapSlider* ParameterPanel::GetSlider(int sliderId) const
 {
     const SliderParameter* parameter = FindSliderParameter(sliderId);
     return parameter ? m_sliders[IndexOf(*parameter)] : nullptr;
-}
-
-const std::string& ParameterPanel::GetLabelText(int labelId) const
-{
-    static const std::string none;
-    for (const SliderParameter& parameter : kSliderParameters) {
-        if (parameter.m_nLabelId == labelId)
-            return m_labelTexts[IndexOf(parameter)];
-    }
-    return none;
 }
 
 void ParameterPanel::StorePosition(const SliderParameter& parameter, int position)

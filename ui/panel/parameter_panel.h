@@ -12,19 +12,19 @@
 
 class BitmapSlider;
 class wxStaticText;
-class wxWindow;
+struct MainWindowControls;
 
-// Works on the window's sliders and value labels, found by control id. The
-// positions kept here are what a run is built from; they change only through
-// the sliders' notifications and RestoreSliders.
+// The positions kept here are what a run is built from; they change only
+// through the sliders' notifications and RestoreSliders.
 class ParameterPanel {
 public:
     ParameterPanel() = default;
     ParameterPanel(const ParameterPanel&) = delete;
     ParameterPanel& operator=(const ParameterPanel&) = delete;
 
-    // Finds the six sliders and their labels in window; false if one is missing.
-    bool Attach(wxWindow& window);
+    // Takes the six sliders and their labels and listens to every scroll
+    // notification of the sliders (dragging included); false if one is missing.
+    bool Attach(const MainWindowControls& controls);
 
     // Every slider back to its start: position stored, range and position set,
     // label text made, in the order volume, fade, scanning range, average
@@ -33,19 +33,16 @@ public:
     // Shows the six label texts in their labels.
     void WriteLabels();
 
-    // Any scroll notification of any child of the window (dragging included):
-    // from one of the six sliders it stores the position and shows the new
-    // value at once; from anything else it changes nothing.
-    void OnSliderScroll(const wxScrollEvent& event);
-
     // The six sound fields of a run, from the positions.
     void FillSettings(GenerationSettings& settings) const;
 
     const PanelPositions& GetPositions() const { return m_positions; }
     BitmapSlider* GetSlider(int sliderId) const;
-    const std::string& GetLabelText(int labelId) const;
 
 private:
+    // A slider moved: its position is stored and its new value shown at once;
+    // the notification then goes on to the window as usual.
+    void OnSliderScroll(wxScrollEvent& event);
     void StorePosition(const SliderParameter& parameter, int position);
 
     std::array<BitmapSlider*, 6> m_sliders{};

@@ -61,9 +61,9 @@ std::int32_t FreeDiskMegabytes(const std::string& folder)
 {
     std::error_code error;
     const std::filesystem::space_info space = std::filesystem::space(folder, error);
-    if (error || space.free == static_cast<std::uintmax_t>(-1))
+    if (error || space.available == static_cast<std::uintmax_t>(-1))
         return 0;
-    return ToFigure(static_cast<std::int64_t>(space.free >> 20));
+    return ToFigure(static_cast<std::int64_t>(space.available >> 20));
 }
 
 std::string FigureText(std::int32_t mebibytes)

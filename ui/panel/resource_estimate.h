@@ -21,9 +21,10 @@ std::int32_t RequiredMemoryMB(int durationSeconds, std::int64_t inputFrames, int
 // or the current directory while no output file is chosen.
 std::string OutputDiskFolder(const std::string& outputPath);
 
-// Free mebibytes (all free bytes, not only those open to this user) on the disk
-// that holds folder; 0 when the system can't tell. Beyond the int32 range the
-// figure stays at its largest value.
+// Free mebibytes on the disk that holds folder that this user can write: the
+// blocks kept for the superuser are not counted, since a run could never use
+// them. 0 when the system can't tell. Beyond the int32 range the figure stays
+// at its largest value.
 std::int32_t FreeDiskMegabytes(const std::string& folder);
 
 // A figure's text: "%1u MB" below 1000, "%.1f GB" of a thousandth of it from

@@ -2,14 +2,14 @@
 
 #include <wx/stattext.h>
 
-#include "ui/main_window/main_window_ids.h"
+#include "ui/panel/main_window_controls.h"
 #include "ui/panel/resource_estimate.h"
 
-bool ResourceFigures::Attach(wxWindow& window)
+bool ResourceFigures::Attach(const MainWindowControls& controls)
 {
-    m_pRequiredDisk = wxDynamicCast(window.FindWindow(IDC_REQUIRED_DISK), wxStaticText);
-    m_pAvailableDisk = wxDynamicCast(window.FindWindow(IDC_AVAILABLE_DISK), wxStaticText);
-    m_pRequiredMemory = wxDynamicCast(window.FindWindow(IDC_REQUIRED_MEMORY), wxStaticText);
+    m_pRequiredDisk = controls.m_pRequiredDisk;
+    m_pAvailableDisk = controls.m_pAvailableDisk;
+    m_pRequiredMemory = controls.m_pRequiredMemory;
     return m_pRequiredDisk && m_pAvailableDisk && m_pRequiredMemory;
 }
 

@@ -8,7 +8,7 @@
 #include "ui/panel/input_facts.h"
 
 class wxStaticText;
-class wxWindow;
+struct MainWindowControls;
 
 // Each Update computes its figure, keeps it and shows its text (see
 // MainWindowParts for when each is called).
@@ -18,8 +18,8 @@ public:
     ResourceFigures(const ResourceFigures&) = delete;
     ResourceFigures& operator=(const ResourceFigures&) = delete;
 
-    // Finds the three figure texts in window; false if one is missing.
-    bool Attach(wxWindow& window);
+    // Takes the three figure texts; false if one is missing.
+    bool Attach(const MainWindowControls& controls);
 
     // Free space on the disk of the output file's folder (the current
     // directory's disk while no output file is chosen).
@@ -29,11 +29,6 @@ public:
 
     std::int32_t GetRequiredDiskMB() const { return m_nRequiredDiskMB; }
     std::int32_t GetAvailableDiskMB() const { return m_nAvailableDiskMB; }
-    std::int32_t GetRequiredMemoryMB() const { return m_nRequiredMemoryMB; }
-
-    wxStaticText* GetRequiredDiskText() const { return m_pRequiredDisk; }
-    wxStaticText* GetAvailableDiskText() const { return m_pAvailableDisk; }
-    wxStaticText* GetRequiredMemoryText() const { return m_pRequiredMemory; }
 
 private:
     static void Show(wxStaticText* text, std::int32_t mebibytes);

@@ -1,6 +1,6 @@
 #include "ui/panel/slider_parameters.h"
 
-#include "ui/main_window/main_window_ids.h"
+#include "ui/dialog_template/main_window_ids.h"
 
 const std::array<SliderParameter, 6> kSliderParameters = {{
     {IDC_SCAN_RANGE, IDC_SCAN_RANGE_VALUE, 1, 100, 50, 1, 0, &PanelPositions::m_nScanRangePos},

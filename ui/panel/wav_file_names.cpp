@@ -27,3 +27,8 @@ std::string BareFileName(const std::string& path)
 {
     return std::filesystem::path(path).filename().string();
 }
+
+std::string FolderOf(const std::string& path)
+{
+    return std::filesystem::path(path).parent_path().string();
+}

@@ -16,3 +16,5 @@ std::string OutputPathFor(const std::string& chosenPath);
 
 // The file name without its folder.
 std::string BareFileName(const std::string& path);
+// The folder that holds path.
+std::string FolderOf(const std::string& path);

@@ -1,6 +1,7 @@
 #include "ui/progress/progress_dialog.h"
 
 #include "ui/dialog_template/fitting_static_text.h"
+#include "ui/dialog_template/text_fitting.h"
 #include "engine/message_box.h"
 #include "ui/message_box/message_box_routine.h"
 #include "ui/progress/progress_template.h"
@@ -22,30 +23,23 @@ constexpr int kBarRange = 100;
 
 }  // namespace
 
-wxBEGIN_EVENT_TABLE(ProgressDialog, InitialisingDialog)
-    EVT_TIMER(wxID_ANY, ProgressDialog::OnTimer)
-    EVT_BUTTON(wxID_CANCEL, ProgressDialog::OnCancelButton)
-    EVT_BUTTON(wxID_OK, ProgressDialog::OnOkCommand)
-    EVT_CLOSE(ProgressDialog::OnClose)
-    EVT_CHAR_HOOK(ProgressDialog::OnCharHook)
-wxEND_EVENT_TABLE()
-
 ProgressDialog::ProgressDialog(wxWindow* parent)
     : m_run(*this)
     , m_clock(SystemClockSeconds)
     , m_startTimer(this, kStartTimerId)
     , m_refreshTimer(this, kRefreshTimerId)
 {
-    Create(parent, wxID_ANY, kProgressCaption, wxDefaultPosition, wxDefaultSize,
-           wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX);
-    SetFont(wxFontInfo(8).Family(wxFONTFAMILY_SWISS));
-    const wxSize client = DialogSizeToPixels(kProgressWidthUnits, kProgressHeightUnits);
-    SetClientSize(client);
-    SetMinClientSize(client);
-    SetMaxClientSize(client);
-    // Escape and Enter have no meaning here; Cancel and the close box do.
-    SetEscapeId(wxID_NONE);
+    // A window of plain controls: its dialog units follow the desktop's text
+    // size, so that larger text keeps whole.
+    CreateFixed(parent, kProgressCaption, wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX,
+                DialogSizeToPixels(kProgressWidthUnits, kProgressHeightUnits, DesktopTextScale()));
+    UseLayoutFont();
+    // Escape and Enter have no meaning here (a focused Cancel button must not
+    // take Enter as a click either); Cancel and the close box do.
     SetAffirmativeId(wxID_NONE);
+    Bind(wxEVT_TIMER, &ProgressDialog::OnTimer, this);
+    Bind(wxEVT_BUTTON, &ProgressDialog::OnCancelButton, this, wxID_CANCEL);
+    Bind(wxEVT_BUTTON, &ProgressDialog::OnOkCommand, this, wxID_OK);
     CreateLayoutControls();
     UseOneCaptionSize();
     DoDataExchange();
@@ -75,7 +69,7 @@ void ProgressDialog::CreateLayoutControls()
 
 void ProgressDialog::CreateLayoutControl(const TemplateControl& control)
 {
-    const wxRect rect = DialogUnitsToPixels(control.m_rect);
+    const wxRect rect = DialogUnitsToPixels(control.m_rect, DesktopTextScale());
     const wxString text = wxString::FromUTF8(control.m_pszText);
     switch (control.m_kind) {
     case ControlKind::Static:
@@ -109,7 +103,7 @@ void ProgressDialog::UseOneCaptionSize()
     }
     for (int id : captions) {
         if (wxWindow* caption = FindWindow(id))
-            caption->SetFont(smallest);
+            SetFontExactly(*caption, smallest);
     }
 }
 
@@ -203,37 +197,11 @@ void ProgressDialog::OnOkCommand(wxCommandEvent&)
     // Enter's command: the window stays open.
 }
 
-void ProgressDialog::OnClose(wxCloseEvent& event)
+void ProgressDialog::OnCloseRequest()
 {
     // The close box is the Cancel button; the window itself only ever ends
     // when the run returns.
-    if (event.CanVeto())
-        event.Veto();
     OnCancel();
-}
-
-void ProgressDialog::OnCharHook(wxKeyEvent& event)
-{
-    switch (event.GetKeyCode()) {
-    case WXK_ESCAPE:
-    case WXK_RETURN:
-    case WXK_NUMPAD_ENTER:
-        // No keyboard meaning: a focused Cancel button must not take Enter
-        // as a click, and Escape does not cancel.
-        return;
-    default:
-        event.Skip();
-    }
-}
-
-void ProgressDialog::EndDialogWith(int result)
-{
-    if (IsModal()) {
-        EndModal(result);
-    } else {
-        SetReturnCode(result);
-        Hide();
-    }
 }
 
 void ProgressDialog::ReportProgress(const Progress& progress)

@@ -6,7 +6,7 @@
 
 #include "engine/generation_host.h"
 #include "engine/generation_run.h"
-#include "ui/dialog_template/initialising_dialog.h"
+#include "ui/dialog_template/template_dialog.h"
 #include "engine/wall_clock.h"
 
 #include <wx/dialog.h>
@@ -21,7 +21,7 @@ struct TemplateControl;
 // Fill the run's settings (GetRun().SetSettings) and ShowModal: the window
 // returns wxID_CANCEL after the run, whatever its outcome, having shown the
 // run's own message (none after a cancel).
-class ProgressDialog : public InitialisingDialog, public GenerationHost {
+class ProgressDialog : public TemplateDialog, public GenerationHost {
 public:
     explicit ProgressDialog(wxWindow* parent = nullptr);
     ~ProgressDialog() override;
@@ -51,6 +51,7 @@ protected:
     void OnRefreshTick();
     // The Cancel button and the close box: ask, and stop the run on Yes.
     void OnCancel();
+    void OnCloseRequest() override;
 
     // The displays the run's events set.
     virtual void SetBarPosition(Phase phase, int percent);
@@ -69,13 +70,10 @@ private:
     wxGauge* BarOf(Phase phase) const;
     wxStaticText* PercentTextOf(Phase phase) const;
     void SetText(wxStaticText* control, const std::string& text);
-    void EndDialogWith(int result);
 
     void OnTimer(wxTimerEvent& event);
     void OnCancelButton(wxCommandEvent& event);
     void OnOkCommand(wxCommandEvent& event);
-    void OnClose(wxCloseEvent& event);
-    void OnCharHook(wxKeyEvent& event);
 
     GenerationRun m_run;
     WallClock m_clock;
@@ -93,6 +91,4 @@ private:
     wxGauge* m_pWritingBar = nullptr;              // 1006
     wxGauge* m_pLoadingBar = nullptr;              // 1002
     wxGauge* m_pGeneratingBar = nullptr;           // 1003
-
-    wxDECLARE_EVENT_TABLE();
 };

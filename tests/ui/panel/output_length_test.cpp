@@ -1,0 +1,126 @@
+// The length picker and the presets kept in step, and the figures that follow them.
+#include <gtest/gtest.h>
+
+#include <wx/choice.h>
+#include <wx/uiaction.h>
+
+#include "ui/dialog_template/main_window_ids.h"
+#include "ui/panel/minute_second_picker.h"
+#include "tests/ui/panel/panel_test_support.h"
+
+namespace {
+
+MinuteSecondPicker& PickerOf(PartsHost& host)
+{
+    return *host.Parts().GetLength().GetPicker();
+}
+
+wxChoice& PresetsOf(PartsHost& host)
+{
+    return *host.Parts().GetLength().GetPresetList();
+}
+
+// The user picks entry index from the list: GTK selects it, then tells the window.
+void ChoosePreset(PartsHost& host, int index)
+{
+    wxChoice& presets = PresetsOf(host);
+    presets.SetSelection(index);
+    wxCommandEvent chosen(wxEVT_CHOICE, presets.GetId());
+    chosen.SetEventObject(&presets);
+    chosen.SetInt(index);
+    presets.ProcessWindowEvent(chosen);
+}
+
+void TypeDigits(wxWindow& window, const std::string& digits)
+{
+    for (char digit : digits)
+        SendKey(window, digit);
+}
+
+wxPoint ScreenCentre(wxWindow& window, const wxRect& rect)
+{
+    return window.ClientToScreen(rect.GetPosition() + wxSize(rect.width / 2, rect.height / 2));
+}
+
+}  // namespace
+
+TEST(OutputLength, OnlyTheUsersChoicesKeepPresetsPickerAndFiguresInStep)
+{
+    PartsHost host;
+    ChoosePreset(host, 3);
+    EXPECT_EQ(PickerOf(host).GetDisplayText(), "03:00");
+    EXPECT_EQ(host.Parts().GetDurationSeconds(), 180);
+    EXPECT_EQ(PresetsOf(host).GetSelection(), 3);
+    EXPECT_EQ(host.TextOf(IDC_REQUIRED_DISK), "30 MB");
+    EXPECT_EQ(host.TextOf(IDC_REQUIRED_MEMORY), "60 MB");  // 63504000 + 352800 bytes
+
+    // The user steps the seconds: 03:01 clears the selection and recomputes.
+    SendKey(PickerOf(host), WXK_RIGHT);
+    SendKey(PickerOf(host), WXK_UP);
+    EXPECT_EQ(PickerOf(host).GetDisplayText(), "03:01");
+    EXPECT_EQ(PresetsOf(host).GetSelection(), wxNOT_FOUND);
+    EXPECT_EQ(host.TextOf(IDC_REQUIRED_MEMORY), "61 MB");  // 63856800 + 352800 bytes
+
+    // Set from code, neither runs a handler: the selection and the figures stay.
+    ChoosePreset(host, 3);
+    PickerOf(host).SetLength({10, 0});
+    EXPECT_EQ(PresetsOf(host).GetSelection(), 3);
+    PresetsOf(host).SetSelection(5);
+    EXPECT_EQ(PickerOf(host).GetDisplayText(), "10:00");
+    EXPECT_EQ(host.TextOf(IDC_REQUIRED_DISK), "30 MB");
+    EXPECT_EQ(host.TextOf(IDC_REQUIRED_MEMORY), "60 MB");
+}
+
+TEST(OutputLength, FiguresOfTypedLengths)
+{
+    PartsHost host;
+    struct Case {
+        const char* digits;
+        const char* shown;
+        const char* disk;
+        const char* memory;
+    };
+    for (const Case& c : {Case{"5959", "59:59", "605 MB", "1.2 GB"}, Case{"0557", "05:57", "60 MB", "120 MB"},
+                          Case{"0000", "00:00", "0 MB", "0 MB"}}) {
+        SendKey(PickerOf(host), WXK_LEFT);  // back to the minutes
+        TypeDigits(PickerOf(host), c.digits);
+        ASSERT_EQ(PickerOf(host).GetDisplayText(), c.shown);
+        EXPECT_EQ(host.TextOf(IDC_REQUIRED_DISK), c.disk) << c.shown;
+        EXPECT_EQ(host.TextOf(IDC_REQUIRED_MEMORY), c.memory) << c.shown;
+        EXPECT_EQ(PresetsOf(host).GetSelection(), wxNOT_FOUND);
+    }
+}
+
+TEST(OutputLength, TheArrowButtonsStepTheChosenFieldAndRepeatWhileHeld)
+{
+    PartsHost host;
+    MinuteSecondPicker& picker = PickerOf(host);
+    wxUIActionSimulator sim;
+    const auto clickAt = [&](const wxRect& rect) {
+        sim.MouseMove(ScreenCentre(picker, rect));
+        PumpEvents();
+        sim.MouseClick();
+    };
+    // A click on the seconds chooses them; a click on the up arrow steps them.
+    clickAt(picker.GetFieldRect(MinuteSecondFields::Field::Seconds));
+    ASSERT_TRUE(WaitUntil([&] { return picker.GetActiveField() == MinuteSecondFields::Field::Seconds; }));
+    clickAt(picker.GetUpArrowRect());
+    ASSERT_TRUE(WaitUntil([&] { return picker.GetDisplayText() == "00:16"; })) << picker.GetDisplayText();
+    EXPECT_EQ(PresetsOf(host).GetSelection(), wxNOT_FOUND);
+    clickAt(picker.GetDownArrowRect());
+    ASSERT_TRUE(WaitUntil([&] { return picker.GetDisplayText() == "00:15"; })) << picker.GetDisplayText();
+    // A click leaves no repeat running once the button is up.
+    WaitUntil([] { return false; }, MinuteSecondPicker::kFirstRepeatMilliseconds + 200);
+    EXPECT_EQ(picker.GetDisplayText(), "00:15");
+
+    // Held down, the up arrow repeats its step until released.
+    sim.MouseMove(ScreenCentre(picker, picker.GetUpArrowRect()));
+    PumpEvents();
+    sim.MouseDown();
+    EXPECT_TRUE(WaitUntil([&] { return picker.GetLength().m_nSeconds >= 18; }, 3000)) << picker.GetDisplayText();
+    sim.MouseUp();
+    WaitUntil([&] { return !picker.HasCapture(); });
+    const MinutesSeconds released = picker.GetLength();
+    WaitUntil([] { return false; }, 300);
+    EXPECT_EQ(picker.GetLength(), released);
+}
