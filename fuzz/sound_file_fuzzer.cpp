@@ -11,44 +11,22 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <sys/mman.h>
-#include <unistd.h>
 
 #include "formats/sound_file_opener.h"
+#include "fuzz/memory_file.h"
 #include "wav/file_exception.h"
 
 namespace {
 
 constexpr std::uint64_t kMostFramesRead = 60 * 44100;
 
-int MemoryFile()
-{
-    static const int fd = memfd_create("sound-input", 0);
-    return fd;
-}
-
-bool StoreInput(const std::uint8_t* data, std::size_t size)
-{
-    const int fd = MemoryFile();
-    if (fd < 0 || ftruncate(fd, 0) != 0)
-        return false;
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t put = pwrite(fd, data + done, size - done, static_cast<off_t>(done));
-        if (put <= 0)
-            return false;
-        done += static_cast<std::size_t>(put);
-    }
-    return true;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    if (!StoreInput(data, size))
+    if (!StoreFuzzInput(data, size))
         return 0;
-    InputOpening opening = OpenSoundFile("/proc/self/fd/" + std::to_string(MemoryFile()), InputRules{50});
+    InputOpening opening = OpenSoundFile(FuzzInputPath(), InputRules{50});
     if (!opening.m_opening.m_pSource)
         return 0;
     SoundSource& source = *opening.m_opening.m_pSource;
