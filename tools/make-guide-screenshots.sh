@@ -1,9 +1,10 @@
 #!/bin/bash
 # Takes the screenshots of the user's guide (docs/guide/images/) from the real
 # program on a private X server: the main window as it opens, the window ready
-# for a first one-minute track from the sample sound, and the progress window
-# during a run. Run it after building the desktop program, then
-# tools/make-guide.sh. Usage: tools/make-guide-screenshots.sh [build folder]
+# for a first one-minute track from the sample sound, the progress window
+# during a run, and the Start button with the keyboard's focus mark. Run it
+# after building the desktop program, then tools/make-guide.sh.
+# Usage: tools/make-guide-screenshots.sh [build folder]
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath "${1:-$root/build}")
@@ -104,6 +105,23 @@ xdotool mousemove $((PX + PWIDTH - 10)) $((PY + 10))
 sleep 4.5
 import -window "$progress" "$images/progress-window.png"
 xdotool key Escape || true
+kill "$pid" 2>/dev/null || true
+wait "$pid" 2>/dev/null || true
+
+# A fresh window reached from the keyboard: Tab from the first slider to
+# Start (nine steps), whose focus mark shows in the left end of the command bar.
+"$program" 2>>"$work/program.log" &
+pid=$!
+main=$(find_window "   Sonnelith")
+[ -n "$main" ] || { echo "the main window did not appear again" >&2; exit 1; }
+eval "$(xdotool getwindowgeometry --shell "$main")"
+park_pointer
+for _ in $(seq 9); do
+    xdotool key Tab
+    sleep 0.15
+done
+sleep 0.5
+import -window "$main" -crop 180x50+0+343 +repage "$images/keyboard-focus.png"
 kill "$pid" 2>/dev/null || true
 wait "$pid" 2>/dev/null || true
 echo "make-guide-screenshots: wrote $(ls "$images" | tr '\n' ' ')"
