@@ -14,6 +14,8 @@ namespace {
 constexpr std::uint16_t kFormatPcm = 1;
 constexpr std::uint16_t kFormatFloat = 3;
 constexpr std::size_t kFlushBytes = 1 << 18;
+constexpr std::uint32_t kDs64Size = 28;
+constexpr std::uint32_t kSizeInDs64 = 0xFFFFFFFFu;
 
 // Bytes are appended one by one: GCC 12 misjudges small range inserts.
 void AppendBytes(std::vector<unsigned char>& bytes, const unsigned char* data, std::size_t count)
@@ -41,6 +43,12 @@ void Append32(std::vector<unsigned char>& bytes, std::uint32_t value)
     AppendBytes(bytes, field, 4);
 }
 
+void Append64(std::vector<unsigned char>& bytes, std::uint64_t value)
+{
+    Append32(bytes, static_cast<std::uint32_t>(value));
+    Append32(bytes, static_cast<std::uint32_t>(value >> 32));
+}
+
 void Append24(std::vector<unsigned char>& bytes, std::int32_t value)
 {
     const auto bits = static_cast<std::uint32_t>(value);
@@ -61,15 +69,30 @@ void AppendFloat(std::vector<unsigned char>& bytes, float value)
 std::vector<unsigned char> WavStreamHeader(const OutputFormat& format, std::uint64_t frames)
 {
     const bool isFloat = format.m_sample == SampleFormat::Float32;
+    const bool isRf64 = format.m_container == OutputContainer::Rf64;
     const auto blockAlign = static_cast<std::uint16_t>(BytesPerFrame(format.m_sample));
     const auto rate = static_cast<std::uint32_t>(format.m_nRate);
-    const auto dataSize = static_cast<std::uint32_t>(frames * blockAlign);
+    const std::uint64_t dataSize = frames * blockAlign;
     const std::uint32_t formatSize = isFloat ? 18 : 16;
     const std::uint32_t factChunk = isFloat ? 12 : 0;
+    const std::uint32_t ds64Chunk = isRf64 ? 8 + kDs64Size : 0;
+    const std::uint64_t riffSize = 4 + ds64Chunk + (8 + formatSize) + factChunk + 8 + dataSize;
+    // An RF64 file keeps its sizes in the ds64 chunk; the 32-bit fields say to look there.
+    const auto Size32 = [isRf64](std::uint64_t size) {
+        return isRf64 ? kSizeInDs64 : static_cast<std::uint32_t>(size);
+    };
     std::vector<unsigned char> header;
-    Append(header, "RIFF");
-    Append32(header, 4 + (8 + formatSize) + factChunk + 8 + dataSize);
+    Append(header, isRf64 ? "RF64" : "RIFF");
+    Append32(header, Size32(riffSize));
     Append(header, "WAVE");
+    if (isRf64) {
+        Append(header, "ds64");
+        Append32(header, kDs64Size);
+        Append64(header, riffSize);
+        Append64(header, dataSize);
+        Append64(header, frames);
+        Append32(header, 0);  // no table of other chunk sizes
+    }
     Append(header, "fmt ");
     Append32(header, formatSize);
     Append16(header, isFloat ? kFormatFloat : kFormatPcm);
@@ -82,10 +105,10 @@ std::vector<unsigned char> WavStreamHeader(const OutputFormat& format, std::uint
         Append16(header, 0);  // no extra format bytes
         Append(header, "fact");
         Append32(header, 4);
-        Append32(header, static_cast<std::uint32_t>(frames));
+        Append32(header, Size32(frames));
     }
     Append(header, "data");
-    Append32(header, dataSize);
+    Append32(header, Size32(dataSize));
     return header;
 }
 

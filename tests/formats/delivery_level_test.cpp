@@ -9,6 +9,7 @@
 #include <random>
 
 #include "formats/delivery_level.h"
+#include "formats/delivery_level_meter.h"
 #include "formats/loudness_meter.h"
 #include "formats/resampling_sink.h"
 #include "tests/formats/reference_loudness.h"
@@ -147,6 +148,34 @@ TEST(DeliveryLevel, SilenceStaysSilentAndAStopLeavesTheSoundAsItWas)
         SetDeliveryLevel(frames, DeliveryLevelPlan{0.5, 48000, std::nullopt}, [] { return false; });
     EXPECT_TRUE(stopped.m_bCancelled);
     EXPECT_TRUE(SameBits(frames, finished));
+}
+
+// A streamed run measures the finished sound piece by piece and scales each
+// sample on its way out: pieces of any size give the gain, the report and the
+// bits of the delivery level on the whole sound in memory.
+TEST(DeliveryLevel, MeterOnPiecesGivesTheGainAndBitsOfTheWholeSound)
+{
+    const std::vector<StereoFrame> sound = FinishedSound(5);
+    const DeliveryLevelPlan plans[] = {{0.5, 48000, std::nullopt}, {0.7, 44100, -20.0}, {0.25, 96000, -6.0}};
+    for (const DeliveryLevelPlan& plan : plans) {
+        std::vector<StereoFrame> whole = sound;
+        const DeliveryLevelReport expected = SetDeliveryLevel(whole, plan);
+        for (const std::size_t pieceFrames : {std::size_t{1000}, std::size_t{65536}, std::size_t{100003}}) {
+            DeliveryLevelMeter meter(plan);
+            for (std::size_t first = 0; first < sound.size(); first += pieceFrames)
+                meter.Measure(std::span(sound).subspan(first, std::min(pieceFrames, sound.size() - first)));
+            const double gain = meter.Gain();
+            std::vector<StereoFrame> scaled = sound;
+            for (StereoFrame& frame : scaled)
+                frame = {static_cast<float>(frame.left * gain), static_cast<float>(frame.right * gain)};
+            SCOPED_TRACE(testing::Message() << plan.m_nRate << " Hz, pieces of " << pieceFrames);
+            EXPECT_EQ(gain, expected.m_dGain);
+            EXPECT_EQ(meter.GetReport().m_dPeak, expected.m_dPeak);
+            EXPECT_EQ(meter.GetReport().m_loudness, expected.m_loudness);
+            EXPECT_EQ(meter.GetReport().m_bHeldByCeiling, expected.m_bHeldByCeiling);
+            EXPECT_TRUE(SameBits(scaled, whole));
+        }
+    }
 }
 
 TEST(DeliveryLevel, DescribesLoudnessAndPeak)
