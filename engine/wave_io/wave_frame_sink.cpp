@@ -1,5 +1,6 @@
 #include "engine/wave_io/wave_frame_sink.h"
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 
@@ -9,6 +10,8 @@
 namespace {
 
 constexpr double kOutputScale = 32767.0;
+// The size fields of the header count bytes in 32 bits: RIFF size = 36 + 4 × frames.
+constexpr std::uint64_t kMaxFrames = (0xFFFFFFFFull - 36) / 4;
 
 }  // namespace
 
@@ -24,6 +27,9 @@ std::optional<RunMessage> WaveFrameSink::Create(const std::string& path)
 
 void WaveFrameSink::Write(const StereoFrame* frames, std::size_t count)
 {
+    // A longer sound needs a file with larger size fields (RF64, W64).
+    if (m_nFramesWritten + count > kMaxFrames)
+        throw FileException(FileException::Cause::Write, m_strPath, EFBIG);
     for (std::size_t i = 0; i < count; ++i) {
         PcmFrame frame;
         frame.left = ToPcmSample(frames[i].left);
