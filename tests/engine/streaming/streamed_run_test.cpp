@@ -157,7 +157,8 @@ protected:
 
 // Lengths from nothing to several windows, with and against the fades: 5 s is
 // shorter than two 3-second fades, 7 s longer; settings from the lightest to
-// dense and long grains; one thread and several, every kind of kernel.
+// dense and long grains; one thread and several, every kind of kernel (the
+// heavier settings on fewer of them, to keep the test quick).
 TEST_F(StreamedRunTest, StreamedSoundHasTheBitsOfTheWholeOutput)
 {
     PanelValues dense;
@@ -165,14 +166,20 @@ TEST_F(StreamedRunTest, StreamedSoundHasTheBitsOfTheWholeOutput)
     dense.m_nGrainLength = 200;
     dense.m_nScanRange = 100;
     dense.m_nSegment = 1;
+    const std::vector<SynthesisOptions> everyKind = {
+        {AddKernel::Reference, 1}, {AddKernel::Fastest, 1}, {AddKernel::Fastest, 2}, {AddKernel::Portable, 3}};
+    const std::vector<SynthesisOptions> fewer = {{AddKernel::Fastest, 2}, {AddKernel::Portable, 3}};
     const struct {
         PanelValues m_panel;
         std::int32_t m_nSeconds;
-    } cases[] = {{LightPanel(), 0}, {LightPanel(3), 5}, {LightPanel(3), 7}, {PanelValues{}, 2}, {dense, 2}};
-    const SynthesisOptions options[] = {{AddKernel::Reference, 1}, {AddKernel::Fastest, 1},
-                                        {AddKernel::Fastest, 2}, {AddKernel::Portable, 3}};
+        std::vector<SynthesisOptions> m_options;
+    } cases[] = {{LightPanel(), 0, everyKind},
+                 {LightPanel(3), 5, everyKind},
+                 {LightPanel(3), 7, everyKind},
+                 {PanelValues{}, 1, fewer},
+                 {dense, 1, fewer}};
     for (const auto& test : cases) {
-        for (const SynthesisOptions& synthesis : options) {
+        for (const SynthesisOptions& synthesis : test.m_options) {
             SCOPED_TRACE(testing::Message() << test.m_nSeconds << " s, density " << test.m_panel.m_nDensity
                                             << ", kernel " << AddKernelName(synthesis.m_kernel) << ", "
                                             << synthesis.m_nThreads << " threads");
@@ -181,12 +188,12 @@ TEST_F(StreamedRunTest, StreamedSoundHasTheBitsOfTheWholeOutput)
     }
 }
 
-// Three minutes at light settings pass through a few hundred windows; the
+// Two minutes at light settings pass through about eighty windows; the
 // seed changes every draw.
 TEST_F(StreamedRunTest, FewMinutesStreamedHaveTheBitsOfTheWholeOutput)
 {
     m_nSeed = 4000000000u;
-    ExpectStreamedBitsEqualWhole(SettingsOf(LightPanel(3), 180), {AddKernel::Fastest, 2});
+    ExpectStreamedBitsEqualWhole(SettingsOf(LightPanel(3), 120), {AddKernel::Fastest, 2});
 }
 
 // The largest piece of memory a streamed run asks for is the source or a
@@ -194,7 +201,7 @@ TEST_F(StreamedRunTest, FewMinutesStreamedHaveTheBitsOfTheWholeOutput)
 TEST_F(StreamedRunTest, MemoryDoesNotGrowWithTheLength)
 {
     m_allocate = RecordingAllocate;
-    const GenerationSettings settings = SettingsOf(LightPanel(3), 600);
+    const GenerationSettings settings = SettingsOf(LightPanel(3), 300);
     g_nLargestAllocation = 0;
     ASSERT_EQ(Generate(settings, Spilling(SpillChoice::Never), {AddKernel::Fastest, 2}).m_outcome,
               RunOutcome::Completed());
