@@ -4,6 +4,7 @@
 // unit, and the choice among them.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -42,8 +43,13 @@ void AddKernelAvx512(StereoFrame* output, const StereoFrame* source, const doubl
 
 // Whether this processor (and its operating system) can run the kernel.
 bool IsAddKernelSupported(AddKernel kernel);
-// The fastest batch kernel this processor supports.
+// The fastest batch kernel this processor supports: each is timed once per
+// process, at the first call, for about a millisecond.
 AddKernel FastestAddKernel();
+// Which of kernels adds a tile of frames in the nearest cache fastest: each
+// timed several times in turn, the best time of each compared. 0 for fewer
+// than two.
+std::size_t FastestKernelIndex(const std::vector<AddKernelFunction>& kernels);
 // Every batch kernel this processor supports, the portable one first.
 std::vector<AddKernel> SupportedBatchKernels();
 // The kernel that runs when kernel is asked for: Fastest and an unsupported

@@ -1,6 +1,7 @@
 #include "engine/synthesis/tiled_grain_adder.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <limits>
 
 #include "engine/synthesis/worker_pool.h"
@@ -9,6 +10,8 @@ namespace {
 
 // Below this many frame additions a batch is quicker done than shared out.
 constexpr std::uint64_t kSmallestSharedBatch = 1 << 18;
+
+constexpr std::uintptr_t kCacheLineBytes = 64;
 
 }  // namespace
 
@@ -41,15 +44,27 @@ void TiledGrainAdder::Add(const GrainPlacement* grains, std::size_t count, const
     }
     if (m_nEnd <= m_nBegin)
         return;
-    // Tiles sit at multiples of kTileFrames of the whole output, so that
-    // neighbouring batches and windows cut the output at the same places.
-    m_nFirstTile = m_nBegin / kTileFrames;
-    m_nTiles = (m_nEnd - 1) / kTileFrames - m_nFirstTile + 1;
+    PlaceTiles();
     m_nNextTile.store(0, std::memory_order_relaxed);
     if (m_pPool != nullptr && m_pPool->Size() > 1 && m_nTiles > 1 && IsWorthSharing(count))
         m_pPool->RunOnAll([this] { AddClaimedTiles(); });
     else
         AddClaimedTiles();
+}
+
+// Tile edges lie kTileFrames apart on the output frames whose memory begins a
+// cache line (all frames of the window share one such grid, as its frames
+// lie 8 bytes apart; a window that is not 8-byte aligned gets a grid all the
+// same, only not on line boundaries).
+void TiledGrainAdder::PlaceTiles()
+{
+    const auto windowAddress = reinterpret_cast<std::uintptr_t>(m_window.m_pFrames);
+    const std::uint64_t framesToLine = (kCacheLineBytes - windowAddress % kCacheLineBytes) % kCacheLineBytes /
+                                       sizeof(StereoFrame);
+    const std::uint64_t edgeOffset = (m_window.m_nFirst + framesToLine) % kTileFrames;
+    // The last tile edge at or before m_nBegin, and the number of tiles up to m_nEnd.
+    m_nFirstTileStart = m_nBegin - (m_nBegin + kTileFrames - edgeOffset) % kTileFrames;
+    m_nTiles = (m_nEnd - m_nFirstTileStart + kTileFrames - 1) / kTileFrames;
 }
 
 bool TiledGrainAdder::IsWorthSharing(std::size_t count) const
@@ -64,8 +79,10 @@ void TiledGrainAdder::AddClaimedTiles()
         const std::uint64_t tile = m_nNextTile.fetch_add(1, std::memory_order_relaxed);
         if (tile >= m_nTiles)
             return;
-        const std::uint64_t tileStart = (m_nFirstTile + tile) * kTileFrames;
-        AddTile(std::max(tileStart, m_nBegin), std::min(tileStart + kTileFrames, m_nEnd));
+        // The first tile may begin before frame 0 (the sums wrap around and
+        // back), so it is cut to m_nBegin without comparing its start.
+        const std::uint64_t tileStart = m_nFirstTileStart + tile * kTileFrames;
+        AddTile(tile == 0 ? m_nBegin : tileStart, std::min(tileStart + kTileFrames, m_nEnd));
     }
 }
 

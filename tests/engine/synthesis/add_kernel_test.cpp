@@ -2,6 +2,8 @@
 // batch kernel this machine has, for any number of threads, at the edges of
 // both buffers, and when a cancel stops the grain loop.
 #include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -161,6 +163,72 @@ TEST_P(AddKernelTest, RoundsTheProductBeforeTheSumAsTheReferenceDoes)
     EXPECT_TRUE(SampleBits(actual) == SampleBits(expected));
 }
 
+// Memory that ends where an inaccessible page begins: a kernel that reads or
+// writes even one byte past the last frame it was given stops the test with a
+// fault. The vector kernels' last frames go through masks that must keep
+// every lane past the end untouched.
+class GuardedMemory {
+public:
+    GuardedMemory()
+    {
+        m_nPage = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+        void* memory = mmap(nullptr, 2 * m_nPage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (memory == MAP_FAILED)
+            return;
+        m_pMemory = static_cast<std::byte*>(memory);
+        m_bGuarded = mprotect(m_pMemory + m_nPage, m_nPage, PROT_NONE) == 0;
+    }
+    ~GuardedMemory()
+    {
+        if (m_pMemory != nullptr)
+            munmap(m_pMemory, 2 * m_nPage);
+    }
+    GuardedMemory(const GuardedMemory&) = delete;
+    GuardedMemory& operator=(const GuardedMemory&) = delete;
+
+    bool IsGuarded() const { return m_bGuarded; }
+    // count items of T that end right at the guard page.
+    template <typename T>
+    T* LastItems(std::size_t count) const
+    {
+        return reinterpret_cast<T*>(m_pMemory + m_nPage - count * sizeof(T));
+    }
+
+private:
+    std::size_t m_nPage = 0;
+    std::byte* m_pMemory = nullptr;
+    bool m_bGuarded = false;
+};
+
+TEST_P(AddKernelTest, TouchesNothingPastTheLastFrame)
+{
+    const AddKernelFunction add = BatchKernelFunction(GetParam());
+    GuardedMemory outputMemory;
+    GuardedMemory sourceMemory;
+    GuardedMemory weightMemory;
+    ASSERT_TRUE(outputMemory.IsGuarded() && sourceMemory.IsGuarded() && weightMemory.IsGuarded());
+    std::mt19937 random(3);
+    for (std::int32_t count = 0; count <= 19; ++count) {
+        StereoFrame* output = outputMemory.LastItems<StereoFrame>(count);
+        StereoFrame* source = sourceMemory.LastItems<StereoFrame>(count);
+        double* weights = weightMemory.LastItems<double>(2 * count);
+        std::vector<StereoFrame> expected(count);
+        std::vector<float> window(count);
+        for (std::int32_t i = 0; i < count; ++i) {
+            output[i] = expected[i] = {AwkwardValue(random), AwkwardValue(random)};
+            source[i] = {AwkwardValue(random), AwkwardValue(random)};
+            window[i] = std::uniform_real_distribution<float>(0.0f, 1.0f)(random);
+            weights[2 * i] = weights[2 * i + 1] = static_cast<double>(window[i]) * 0.5f;
+        }
+        AddKernelReference(expected.data(), source, window.data(), 0.5f, count);
+        add(output, source, weights, count);
+        for (std::int32_t i = 0; i < count; ++i) {
+            ASSERT_EQ(std::memcmp(&output[i], &expected[i], sizeof(StereoFrame)), 0)
+                << "frame " << i << " of " << count;
+        }
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(EveryPathHere, AddKernelTest, testing::ValuesIn(SupportedBatchKernels()),
                          [](const testing::TestParamInfo<AddKernel>& info) { return AddKernelName(info.param); });
 
@@ -177,6 +245,30 @@ TEST(SynthesisOptions, ThreadsAndKernelsResolveToWhatTheMachineHas)
     EXPECT_STREQ(AddKernelName(AddKernel::Reference), "reference");
     for (const AddKernel kernel : {AddKernel::Avx2, AddKernel::Avx512})
         EXPECT_TRUE(IsAddKernelSupported(ResolveAddKernel(kernel)));
+}
+
+// The kernel that adds the same frames eight times over stands for a slow
+// one: whatever order the two are timed in, the other is chosen.
+void AddEightTimesOver(StereoFrame* output, const StereoFrame* source, const double* pairWeights, std::int32_t count)
+{
+    for (int pass = 0; pass < 8; ++pass)
+        AddKernelPortable(output, source, pairWeights, count);
+}
+
+TEST(AddKernelChoice, TimingFindsTheFasterOfTwoKernels)
+{
+    EXPECT_EQ(FastestKernelIndex({AddEightTimesOver, AddKernelPortable}), 1u);
+    EXPECT_EQ(FastestKernelIndex({AddKernelPortable, AddEightTimesOver}), 0u);
+    EXPECT_EQ(FastestKernelIndex({AddEightTimesOver}), 0u);
+}
+
+TEST(AddKernelChoice, FastestIsASupportedBatchKernelAndStaysTheSame)
+{
+    const std::vector<AddKernel> supported = SupportedBatchKernels();
+    const AddKernel fastest = FastestAddKernel();
+    EXPECT_NE(std::find(supported.begin(), supported.end(), fastest), supported.end());
+    EXPECT_EQ(FastestAddKernel(), fastest);
+    EXPECT_STREQ(AddKernelName(AddKernel::Fastest), AddKernelName(fastest));
 }
 
 // A whole grain loop, from the generator state to the last grain, with one
@@ -384,6 +476,52 @@ TEST(TiledGrainAdder, CutsEveryGrainAsAddGrainDoes)
             pieces.insert(pieces.end(), piece.begin(), piece.end());
         }
         EXPECT_TRUE(SampleBits(pieces) == SampleBits(expected)) << threads << " threads, in windows";
+    }
+}
+
+// Tiles are laid on the cache lines of the window's memory, so their edges
+// move with the address: for each place of the output within a cache line,
+// and windows that start anywhere, the bits stay those of AddGrain. Enough
+// grains that the work is shared among three threads.
+TEST(TiledGrainAdder, GivesTheSameBitsWhereverTheOutputLiesInMemory)
+{
+    constexpr std::int32_t kGrainFrames = 700;
+    constexpr std::size_t kOutputFrames = 3000;
+    GrainSynthesizer reference;
+    GrainSettings settings;
+    settings.m_dVolume = 0.7;
+    settings.m_nGrainFrames = kGrainFrames;
+    settings.m_nGrainsPerSecond = 4000;
+    reference.SetSettings(settings);
+    const std::vector<StereoFrame> source = NoiseSource(5000, 5);
+    ASSERT_EQ(reference.Begin(source, kOutputFrames), GrainSynthesizer::Start::Ready);
+    std::vector<GrainPlacement> grains;
+    for (std::uint32_t q = 0; q < kOutputFrames; q += 5)
+        grains.push_back({static_cast<std::int32_t>(q * 3 % 4200), q});
+    const std::vector<StereoFrame> start = NoiseSource(kOutputFrames, 6);
+    std::vector<StereoFrame> expected = start;
+    for (const GrainPlacement& grain : grains)
+        reference.AddGrain(grain.m_nSource, grain.m_nOutput, kGrainFrames, {expected.data(), 0, expected.size()});
+
+    std::vector<float> window(kGrainFrames);
+    for (std::size_t i = 0; i < window.size(); ++i)
+        window[i] = static_cast<float>(GrainSynthesizer::GrainWindow(static_cast<std::uint32_t>(i), kGrainFrames));
+    const std::vector<double> weights = PairWeights(window, static_cast<float>(settings.m_dVolume));
+    const GrainCanvas canvas{source.data(), source.size(), kOutputFrames, weights.data(), kGrainFrames};
+    WorkerPool pool(3);
+    TiledGrainAdder adder(canvas, BatchKernelFunction(FastestAddKernel()), &pool);
+    // Room for the output at each of the eight frame positions of a 64-byte line.
+    std::vector<StereoFrame> memory(kOutputFrames + 16);
+    const auto address = reinterpret_cast<std::uintptr_t>(memory.data());
+    const std::size_t lineStart = (64 - address % 64) % 64 / sizeof(StereoFrame);
+    for (std::size_t shift = 0; shift < 8; ++shift) {
+        for (const auto& [first, end] : {std::pair<std::size_t, std::size_t>{0, kOutputFrames}, {1, 2999}, {517, 2048}}) {
+            StereoFrame* frames = memory.data() + lineStart + shift;
+            std::copy(start.begin() + first, start.begin() + end, frames);
+            adder.Add(grains.data(), grains.size(), {frames, first, end - first});
+            ASSERT_EQ(std::memcmp(frames, expected.data() + first, (end - first) * sizeof(StereoFrame)), 0)
+                << "output " << shift << " frames past a line, window [" << first << ", " << end << ")";
+        }
     }
 }
 
