@@ -43,14 +43,14 @@ void AddDeliveryOptions(CLI::App& app, DeliveryOptions& options)
         ->check(OneOf({16, 24, 32}, "16, 24 or 32"))
         ->capture_default_str();
     app.add_option("--rate", options.m_nRate,
-                   "Sample rate of the output in Hz; the finished sound is converted by libsoxr and its peak set "
-                   "to the volume again")
+                   "Sample rate of the output: 44100, 48000, 88200 or 96000 Hz; the finished sound is converted by "
+                   "libsoxr and its peak set to the volume again")
         ->option_text("HZ")
         ->check(OneOf({44100, 48000, 88200, 96000}, "44100, 48000, 88200 or 96000"))
         ->capture_default_str();
     app.add_option("--loudness", options.m_loudness,
-                   "Set the integrated loudness (EBU R128) to this many LUFS instead of the peak to the volume; "
-                   "the volume then only caps the peak")
+                   "Set the integrated loudness (EBU R128) to this many LUFS, -70 to 0, instead of the peak to the "
+                   "volume; the volume then only caps the peak, and both are printed at the end")
         ->option_text("LUFS")
         ->check(LoudnessTarget());
 }

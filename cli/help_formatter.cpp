@@ -40,6 +40,15 @@ std::string OptionNames(const CLI::Option& option, bool isPositional)
     return names;
 }
 
+// "-o FILE": the shortest name, and the value it takes.
+std::string ShortestForm(const CLI::Option& option)
+{
+    std::string form =
+        option.get_snames().empty() ? "--" + option.get_lnames().front() : "-" + option.get_snames().front();
+    const std::string value = ValueName(option);
+    return value.empty() ? form : form + ' ' + value;
+}
+
 std::string OptionDescription(const CLI::Option& option)
 {
     std::string description = option.get_description();
@@ -119,6 +128,19 @@ std::string HelpFormatter::make_option(const CLI::Option* option, bool isPositio
     }
     left += std::string(kDescriptionColumn - left.size(), ' ');
     return left + WrapText(description, kWidth, kDescriptionColumn, kDescriptionColumn) + '\n';
+}
+
+std::string HelpFormatter::make_usage(const CLI::App* app, std::string name) const
+{
+    std::string usage = "Usage: " + name;
+    for (const CLI::Option* option : app->get_options([](const CLI::Option* o) { return o->get_positional(); })) {
+        const std::string positional = OptionNames(*option, true);
+        usage += option->get_required() ? ' ' + positional : " [" + positional + ']';
+    }
+    for (const CLI::Option* option :
+         app->get_options([](const CLI::Option* o) { return o->nonpositional() && o->get_required(); }))
+        usage += ' ' + ShortestForm(*option);
+    return usage + " [options]\n";
 }
 
 std::string HelpFormatter::make_footer(const CLI::App* app) const

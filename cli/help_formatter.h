@@ -17,6 +17,9 @@ public:
     HelpFormatter();
 
     std::string make_description(const CLI::App* app) const override;
+    // "Usage: sonnelith-cli [INPUT] -o FILE [options]": the positionals, then
+    // the required options with their values.
+    std::string make_usage(const CLI::App* app, std::string name) const override;
     std::string make_option(const CLI::Option* option, bool isPositional) const override;
     std::string make_footer(const CLI::App* app) const override;
 };

@@ -1,5 +1,7 @@
-// The host of a generation run on a terminal: messages on the standard
-// streams, one progress line per phase, Ctrl+C as a confirmed cancel.
+// The host of a generation run on a terminal: messages and one progress line
+// per phase on the streams it is given (sonnelith-cli gives standard error for
+// both, keeping standard output for the sound), and Ctrl+C, SIGTERM or SIGHUP
+// as a confirmed cancel.
 #pragma once
 
 #include <chrono>
@@ -22,7 +24,7 @@ public:
     void Inform(const std::string& line);
 
     void ReportProgress(const Progress& progress) override;
-    // False once Ctrl+C has been pressed.
+    // False once a cancelling signal has arrived.
     bool KeepGoing() override;
     void EndPhase(Phase phase) override;
     void ShowMessage(const RunMessage& message, MessageKind kind) override;

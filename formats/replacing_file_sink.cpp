@@ -101,14 +101,26 @@ std::string ReplacingFileSink::CreateTemporary(bool targetExists)
     return {};
 }
 
+// A failure below names the temporary file, which the user never asked for:
+// the error is raised again with the output's own name.
+template <typename Operation>
+void ReplacingFileSink::AsTheOutput(Operation operation)
+{
+    try {
+        operation();
+    } catch (const FileException& error) {
+        throw FileException(error.GetCause(), m_strPath, error.GetOsError());
+    }
+}
+
 void ReplacingFileSink::Write(const StereoFrame* frames, std::size_t count)
 {
-    m_pInner->Write(frames, count);
+    AsTheOutput([&] { m_pInner->Write(frames, count); });
 }
 
 void ReplacingFileSink::Finish(bool cancelled)
 {
-    m_pInner->Finish(cancelled);
+    AsTheOutput([&] { m_pInner->Finish(cancelled); });
     if (cancelled) {
         RemoveTemporary();
         return;

@@ -34,6 +34,8 @@ public:
 private:
     std::optional<RunMessage> Refuse(const std::string& reason) const;
     std::string CreateTemporary(bool targetExists);
+    template <typename Operation>
+    void AsTheOutput(Operation operation);
     void RemoveTemporary();
 
     std::unique_ptr<FrameSink> m_pInner;

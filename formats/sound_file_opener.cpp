@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "engine/generation_settings.h"
-#include "formats/interim_wave_file_source.h"
+#include "engine/wave_io/wave_sound_source.h"
 #include "formats/sndfile_source.h"
 #include "formats/sound_file_messages.h"
 
@@ -32,6 +32,14 @@ InputOpening Accepted(std::unique_ptr<SoundSource> source, InputRoute route, std
     return opening;
 }
 
+// "16-bit stereo PCM WAV, 22050 Hz"
+std::string DescribeWaveInput(const WaveSoundSource& source)
+{
+    const char* channels = source.GetFileChannels() == 1 ? "mono" : "stereo";
+    return std::to_string(source.GetFileBitsPerSample()) + "-bit " + channels + " PCM WAV, " +
+           std::to_string(source.GetFileRate()) + " Hz";
+}
+
 // The input's own length in seconds, for the short-input message.
 double FileSeconds(const SoundSource& source, std::uint64_t fileFrames)
 {
@@ -50,12 +58,12 @@ InputOpening OpenSoundFile(const std::string& path, const InputRules& rules)
     if (!unreadable.empty())
         return Refused(InputFailure(path, unreadable));
 
-    if (auto wave = InterimWaveFileSource::Open(input.GetReadablePath())) {
+    if (auto wave = WaveSoundSource::Open(input.GetReadablePath())) {
         if (!IsLongerThanGrain(*wave, rules.m_nGrainMilliseconds)) {
             const double seconds = static_cast<double>(wave->GetFrameCount()) / kRunSampleRate;
             return Refused(ShortInputFailure(path, seconds, wave->GetFrameCount(), rules.m_nGrainMilliseconds));
         }
-        std::string text = name + ": " + wave->Describe() + "; read as the desktop program reads it";
+        std::string text = name + ": " + DescribeWaveInput(*wave) + "; read as the desktop program reads it";
         return Accepted(std::move(wave), InputRoute::WaveFile, std::move(text));
     }
 

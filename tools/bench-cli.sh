@@ -5,7 +5,9 @@
 # kernel on one thread, the fast kernel on one thread and the fast kernel on
 # every core. Prints each run's phase timings and peak memory, checks that the
 # files are identical, and gives the speed-ups and the projected time of a
-# 59:59 output.
+# 59:59 output. Last, the same 60-second render from a minute of 96 kHz 24-bit
+# stereo input (made by sox), which libsndfile loads and libsoxr converts to
+# 44100 Hz: the loading phase as a share of the default render.
 #
 #   tools/bench-cli.sh [BUILD_DIR]     (default: build; sonnelith-cli must be built)
 set -eu
@@ -21,13 +23,14 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 longest=3599  # 59:59 in seconds
 
-# run NAME SECONDS ARGS...: one timed run; leaves NAME.txt (timings) and NAME.wav.
+# run NAME SECONDS ARGS...: one timed run; leaves NAME.txt (timings, which the
+# program prints on standard error) and NAME.wav.
 run() {
     name=$1
     seconds=$2
     shift 2
     /usr/bin/time -f "%M" -o "$work/$name.rss" \
-        "$cli" -q --seed 1 --length "$seconds" --timings -o "$work/$name.wav" "$@" >"$work/$name.txt"
+        "$cli" -q --seed 1 --length "$seconds" --timings -o "$work/$name.wav" "$@" 2>"$work/$name.txt"
     cat "$work/$name.txt"
     echo "  peak memory  $(cat "$work/$name.rss") KiB"
 }
@@ -71,3 +74,16 @@ run densest-reference 10 --kernel reference --density 10000 --grain-length 2000
 run densest-fast1 10 --threads 1 --density 10000 --grain-length 2000
 run densest-fastN 10 --threads "$cores" --density 10000 --grain-length 2000
 compare densest 10
+
+echo
+echo "== A minute of 96 kHz 24-bit stereo input, loaded by libsndfile and converted by libsoxr, $cores cores"
+if command -v sox >/dev/null; then
+    sox -n -r 96000 -c 2 -b 24 "$work/minute-96k.wav" synth 60 pinknoise vol 0.5
+    run input96k-fastN 60 "$work/minute-96k.wav" --threads "$cores"
+    awk -v load="$(phase input96k-fastN loading)" -v sample="$(phase defaults-fastN loading)" \
+        -v whole="$(total defaults-fastN)" \
+        'BEGIN { printf "  loading and converting: %.3f s, %.1f %% of the 60 s default render (%.3f s);\n", load, 100 * load / whole, whole
+                 printf "  the bundled 3 s sample loads in %.3f s\n", sample }'
+else
+    echo "  (sox is needed to make the input)"
+fi

@@ -11,10 +11,18 @@ constexpr float kInputScale = 1.0f / 32767.0f;
 
 }  // namespace
 
-SourceOpening OpenWaveSource(const std::string& path)
+std::unique_ptr<WaveSoundSource> WaveSoundSource::Open(const std::string& path)
 {
     auto source = std::make_unique<WaveSoundSource>();
     if (source->m_file.OpenForRead(path, kRunSampleRate) != 0)
+        return nullptr;
+    return source;
+}
+
+SourceOpening OpenWaveSource(const std::string& path)
+{
+    auto source = WaveSoundSource::Open(path);
+    if (!source)
         return {nullptr, TableMessage(IDS_ERR_OPEN_INPUT)};
     return {std::move(source), {}};
 }

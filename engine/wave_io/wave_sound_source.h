@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "engine/sound_source.h"
@@ -11,18 +12,23 @@
 
 class WaveSoundSource : public SoundSource {
 public:
+    // The WAV file at path read at 44100 Hz; null when WaveFile refuses it.
+    static std::unique_ptr<WaveSoundSource> Open(const std::string& path);
+
     std::uint64_t GetFrameCount() const override;
     int GetFileRate() const override { return m_file.GetSampleRate(); }
     void Read(StereoFrame* frames, std::size_t count) override;
     void Close() override { m_file.CloseFile(); }
+
+    // The file as it is stored: 1 or 2 channels, 8 or 16 bits per sample.
+    int GetFileChannels() const { return m_file.GetChannels(); }
+    int GetFileBitsPerSample() const { return m_file.GetBytesPerSample() * 8; }
 
     // A 16-bit sample × (1/32767 as a 32-bit float), stored as a 32-bit float:
     // 32767 becomes 1.0 and −32768 −1.0000305.
     static float ToSample(std::int16_t value);
 
 private:
-    friend SourceOpening OpenWaveSource(const std::string& path);
-
     WaveFile m_file;
 };
 

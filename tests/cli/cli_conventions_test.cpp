@@ -97,6 +97,14 @@ TEST(HelpFormatter, ShowsValueNamesAndDefaultsInWordsWithoutTheParsersLabels)
     EXPECT_NE(help.find("  -q, --quiet"), std::string::npos);
 }
 
+TEST(HelpFormatter, TheUsageLineNamesThePositionalAndTheRequiredOption)
+{
+    Table table;
+    auto app = MakeApp(table);
+    EXPECT_NE(app->help().find("\nUsage: sonnelith-cli [INPUT] -o FILE [options]\n"), std::string::npos)
+        << app->help();
+}
+
 // Wrapping moves words to new lines; it never loses or reorders them.
 TEST(HelpFormatter, WrappingKeepsEveryWordInOrder)
 {

@@ -31,7 +31,12 @@ void RedirectTo(int target, const std::string& path)
 
 }  // namespace
 
-CliProcess::CliProcess(const std::vector<std::string>& arguments, const std::string& folder)
+std::string CliPath()
+{
+    return SONNELITH_CLI_PATH;
+}
+
+CliProcess::CliProcess(const std::vector<std::string>& arguments, const std::string& folder, const ChildSetup& setup)
     : m_strOutPath(folder + "/stdout.txt")
     , m_strErrPath(folder + "/stderr.txt")
 {
@@ -48,6 +53,8 @@ CliProcess::CliProcess(const std::vector<std::string>& arguments, const std::str
     if (m_pid == 0) {
         RedirectTo(STDOUT_FILENO, m_strOutPath);
         RedirectTo(STDERR_FILENO, m_strErrPath);
+        if (setup)
+            setup();
         execv(argv[0], argv.data());
         _exit(127);
     }
@@ -62,16 +69,20 @@ CliResult CliProcess::Wait()
 {
     int status = 0;
     CliResult result;
-    if (waitpid(m_pid, &status, 0) == m_pid && WIFEXITED(status))
-        result.exitCode = WEXITSTATUS(status);
+    if (waitpid(m_pid, &status, 0) == m_pid) {
+        if (WIFEXITED(status))
+            result.exitCode = WEXITSTATUS(status);
+        else if (WIFSIGNALED(status))
+            result.signal = WTERMSIG(status);
+    }
     result.out = ReadText(m_strOutPath);
     result.err = ReadText(m_strErrPath);
     return result;
 }
 
-CliResult RunCli(const std::vector<std::string>& arguments)
+CliResult RunCli(const std::vector<std::string>& arguments, const ChildSetup& setup)
 {
     TempDir folder;
-    CliProcess process(arguments, folder.Path().string());
+    CliProcess process(arguments, folder.Path().string(), setup);
     return process.Wait();
 }

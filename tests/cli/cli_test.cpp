@@ -1,5 +1,6 @@
-// sonnelith-cli as a user meets it: its exit statuses, what it prints, and
-// the files it writes, judged by sox and libsndfile's own tools.
+// sonnelith-cli as a user meets it: its exit statuses, what it prints (on
+// standard error, so that standard output can carry a sound), and the files
+// it writes, judged by sox and libsndfile's own tools.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -8,6 +9,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <sstream>
 #include <thread>
 
 #include "tests/cli/cli_process.h"
@@ -41,18 +43,8 @@ protected:
     {
         const ToolResult stat = RunTool("sox " + ShellQuote(path) + " -n stat");
         EXPECT_EQ(stat.exitCode, 0) << stat.output;
-        const auto at = stat.output.find(label);
-        if (at == std::string::npos) {
-            ADD_FAILURE() << "sox printed no '" << label << "':\n" << stat.output;
-            return 0.0;
-        }
-        return std::atof(stat.output.c_str() + stat.output.find(':', at) + 1);
-    }
-
-    // The larger of the positive and the negative peak, as a fraction of full scale.
-    static double SoxPeak(const std::string& path)
-    {
-        return std::max(SoxStat(path, "Maximum amplitude"), -SoxStat(path, "Minimum amplitude"));
+        EXPECT_NE(stat.output.find(label), std::string::npos) << "sox printed no '" << label << "':\n" << stat.output;
+        return ToolNumber(stat.output, label);
     }
 
     TempDir m_dir;
@@ -63,9 +55,11 @@ TEST_F(CliTest, SampleRunWritesAFileThatSoxAndLibsndfileAccept)
     // The peak is set before the fades, so without them it is the file's peak.
     const CliResult result = GenerateFromSample(Output(), "1", {"--fade", "0"}, "8");
     ASSERT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_THAT(result.out, HasSubstr("Ambient sound generation completed successfully!"));
-    EXPECT_THAT(result.out, HasSubstr("Generator state: 1 (--seed 1 repeats this run)"));
-    EXPECT_EQ(result.err, "");
+    EXPECT_THAT(result.err, HasSubstr("sonnelith-sample.wav: 16-bit stereo PCM WAV, 44100 Hz; read as the desktop "
+                                      "program reads it"));
+    EXPECT_THAT(result.err, HasSubstr("Ambient sound generation completed successfully!"));
+    EXPECT_THAT(result.err, HasSubstr("Generator state: 1 (--seed 1 repeats this run)"));
+    EXPECT_EQ(result.out, "") << "standard output is kept for the sound";
     EXPECT_EQ(std::filesystem::file_size(Output()), kHeaderBytes + 8 * kBytesPerSecond);
 
     const ToolResult info = RunTool("sndfile-info " + ShellQuote(Output()));
@@ -75,8 +69,8 @@ TEST_F(CliTest, SampleRunWritesAFileThatSoxAndLibsndfileAccept)
     // The default volume of 50 % puts the peak at half of full scale, and
     // grain sums of a tone without offset stay centred on zero.
     EXPECT_NEAR(SoxPeak(Output()), 0.5, 0.001);
-    EXPECT_NEAR(SoxStat(Output(), "Mean    norm"), 0.1, 0.1);
-    EXPECT_NEAR(SoxStat(Output(), "Mean    amplitude"), 0.0, 0.01);
+    EXPECT_NEAR(SoxStat(Output(), "Mean    norm:"), 0.1, 0.1);
+    EXPECT_NEAR(SoxStat(Output(), "Mean    amplitude:"), 0.0, 0.01);
 }
 
 TEST_F(CliTest, VolumeSetsThePeakLevel)
@@ -100,9 +94,9 @@ TEST_F(CliTest, WithoutASeedItPrintsTheStateThatRepeatsTheRun)
 {
     const CliResult first = RunCli({"-o", Output("a.wav"), "--length", "2"});
     ASSERT_EQ(first.exitCode, 0) << first.err;
-    const auto at = first.out.find("--seed ");
-    ASSERT_NE(at, std::string::npos) << first.out;
-    const std::string seed = first.out.substr(at + 7, first.out.find(' ', at + 7) - at - 7);
+    const auto at = first.err.find("--seed ");
+    ASSERT_NE(at, std::string::npos) << first.err;
+    const std::string seed = first.err.substr(at + 7, first.err.find(' ', at + 7) - at - 7);
     ASSERT_EQ(RunCli({"-o", Output("b.wav"), "--length", "2", "--seed", seed}).exitCode, 0);
     EXPECT_EQ(ReadWholeFile(Output("a.wav")), ReadWholeFile(Output("b.wav")));
 }
@@ -119,11 +113,11 @@ TEST_F(CliTest, PipedOutputHasOneFinishedLinePerPhaseAndQuietHasNone)
 {
     const CliResult plain = GenerateFromSample(Output("a.wav"), "3");
     ASSERT_EQ(plain.exitCode, 0) << plain.err;
-    EXPECT_THAT(plain.out, HasSubstr("Loading sound file"));
-    EXPECT_THAT(plain.out, HasSubstr("Generating sound"));
-    EXPECT_THAT(plain.out, HasSubstr("Writing sound file"));
-    EXPECT_THAT(plain.out, HasSubstr("100%"));
-    EXPECT_THAT(plain.out, Not(HasSubstr("\r")));
+    EXPECT_THAT(plain.err, HasSubstr("Loading sound file"));
+    EXPECT_THAT(plain.err, HasSubstr("Generating sound"));
+    EXPECT_THAT(plain.err, HasSubstr("Writing sound file"));
+    EXPECT_THAT(plain.err, HasSubstr("100%"));
+    EXPECT_THAT(plain.err, Not(HasSubstr("\r")));
 
     const CliResult quiet = GenerateFromSample(Output("b.wav"), "3", {"--quiet"});
     ASSERT_EQ(quiet.exitCode, 0) << quiet.err;
@@ -167,8 +161,42 @@ INSTANTIATE_TEST_SUITE_P(
                     UsageCase{"LengthPastAnHour", {"--length", "60:00"}, "up to 59:59"},
                     UsageCase{"SecondsPastAnHour", {"--length", "3600"}, "up to 3599"},
                     UsageCase{"SeedPast32Bits", {"--seed", "4294967296"}, "0 to 4294967295"},
-                    UsageCase{"UnknownFlag", {"--loudness", "3"}, "--loudness"}),
+                    UsageCase{"LoudnessAboveZero", {"--loudness", "3"}, "LUFS from -70 to 0"},
+                    UsageCase{"BitsOfNoFormat", {"--bits", "20"}, "use 16, 24 or 32"},
+                    UsageCase{"RateNotOffered", {"--rate", "22050"}, "use 44100, 48000, 88200 or 96000"},
+                    UsageCase{"UnknownOption", {"--colour", "red"}, "unknown option --colour; see sonnelith-cli --help"},
+                    UsageCase{"MistypedOption", {"--grain-lenght", "400"},
+                              "unknown option --grain-lenght; did you mean --grain-length?"},
+                    UsageCase{"TwoInputs", {"a.wav", "b.wav"}, "unexpected argument b.wav: one input only"},
+                    UsageCase{"EmptyInput", {""}, "INPUT: the name is empty (an unset shell variable?)"}),
     UsageCaseName);
+
+// --help fits a 100-column terminal, names each value by what it is, without
+// the parser's own type labels, and says how each kind of file is handled.
+TEST_F(CliTest, HelpFitsIn100ColumnsAndStatesTheRules)
+{
+    const CliResult help = RunCli({"--help"});
+    ASSERT_EQ(help.exitCode, 0);
+    std::istringstream lines(help.out);
+    for (std::string line; std::getline(lines, line);)
+        EXPECT_LE(line.size(), 100u) << line;
+    for (const char* label : {"TEXT", "INT", "FLOAT", "REQUIRED", "[OPTIONS]", "=00:15", "[50]"})
+        EXPECT_THAT(help.out, Not(HasSubstr(label)));
+    for (const char* text : {"Usage: sonnelith-cli [INPUT] -o FILE [options]", "  --length MM:SS",
+                             "  --bits 16|24|32", "  --loudness LUFS", "50 to 2000 in steps of 25 (default 800)",
+                             "is read as the desktop program reads it", "converted to 44100 Hz by libsoxr",
+                             "ITU-R BS.775", "trunc(x * 8388607)", "hidden temporary name", "128 + the signal"})
+        EXPECT_THAT(help.out, HasSubstr(text));
+}
+
+TEST_F(CliTest, NoArgumentsAtAllPointToHelp)
+{
+    const CliResult result = RunCli({});
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_EQ(result.err,
+              "sonnelith-cli: nothing to do; give at least an output file (-o FILE), or see sonnelith-cli --help\n");
+    EXPECT_EQ(result.out, "");
+}
 
 TEST_F(CliTest, MissingOutputIsAUsageError)
 {
@@ -181,32 +209,40 @@ TEST_F(CliTest, AnInputThatCannotBeReadFailsWithTheMessageAndExitOne)
 {
     const CliResult result = RunCli({m_dir.File("missing.wav"), "-o", Output()});
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_THAT(result.err, HasSubstr("sonnelith-cli: "));
+    EXPECT_THAT(result.err,
+                HasSubstr("sonnelith-cli: Cannot read " + m_dir.File("missing.wav") + ": No such file or directory"));
     EXPECT_THAT(result.out, Not(HasSubstr("completed successfully")));
     EXPECT_FALSE(std::filesystem::exists(Output()));
 }
 
+// The message names the longest grain the input allows, in the slider's steps:
+// 0.3 s is 13230 frames, and a 300 ms grain spans 13230 frames too, one short.
 TEST_F(CliTest, AnInputTooShortForTheGrainIsRefused)
 {
-    WriteToneWav(m_dir.File("short.wav"), 1000);
+    WriteToneWav(m_dir.File("short.wav"), 13230);
     const CliResult result = RunCli({m_dir.File("short.wav"), "-o", Output()});
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_THAT(result.err, HasSubstr("800 milliseconds"));
+    EXPECT_THAT(result.err, HasSubstr("short.wav: a 0.3 s input is shorter than one 800 ms grain; use --grain-length "
+                                      "275 or less"));
+    EXPECT_FALSE(std::filesystem::exists(Output()));
 }
 
-// Ctrl+C cancels the run as a confirmed cancel would, with the shell's status for SIGINT.
+// Ctrl+C cancels the run as a confirmed cancel would, with the shell's status
+// for SIGINT; the file being written goes with it.
 TEST_F(CliTest, InterruptCancelsTheRunWithExit130)
 {
-    CliProcess process({"-o", Output(), "--length", "59:59", "--seed", "1"}, m_dir.Path().string());
+    TempDir logs;
+    CliProcess process({"-o", Output(), "--length", "59:59", "--seed", "1"}, logs.Path().string());
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (!std::filesystem::exists(Output()) && std::chrono::steady_clock::now() < deadline)
+    while (FolderEntries(m_dir.Path()).empty() && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    ASSERT_TRUE(std::filesystem::exists(Output()));
+    ASSERT_FALSE(FolderEntries(m_dir.Path()).empty()) << "the output was never started";
     process.Signal(SIGINT);
     const CliResult result = process.Wait();
     EXPECT_EQ(result.exitCode, 130);
     EXPECT_THAT(result.err, HasSubstr("cancelled"));
-    EXPECT_THAT(result.out, Not(HasSubstr("completed successfully")));
+    EXPECT_THAT(result.err, Not(HasSubstr("completed successfully")));
+    EXPECT_TRUE(FolderEntries(m_dir.Path()).empty()) << "no partial file";
 }
 
 }  // namespace

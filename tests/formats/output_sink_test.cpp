@@ -11,11 +11,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "engine/wave_io/wave_frame_sink.h"
 #include "formats/delivery_level.h"
 #include "formats/frame_counts.h"
-#include "formats/interim_wave_file_sink.h"
 #include "formats/output_sink_factory.h"
 #include "formats/wav_stream_sink.h"
+#include "tests/formats/sound_file_kinds.h"
 #include "tests/formats/sound_file_probe.h"
 #include "tests/support/external_tool.h"
 #include "tests/support/temp_dir.h"
@@ -53,50 +54,13 @@ std::unique_ptr<FrameSink> SinkFor(const OutputFormat& format, std::uint64_t fra
 {
     OutputRequest request;
     request.m_nFrames = frames;
-    return MakeOutputSink(format, request, [] { return std::make_unique<InterimWaveFileSink>(); });
+    return MakeOutputSink(format, request, [] { return std::make_unique<WaveFrameSink>(); });
 }
 
 OutputFormat FormatFor(const std::string& path, int bits, int rate)
 {
     return std::get<OutputFormat>(ChooseOutputFormat(path, bits, rate));
 }
-
-std::string ToolLine(const std::string& output, const std::string& label)
-{
-    const std::size_t at = output.find(label);
-    if (at == std::string::npos)
-        return "(no " + label + ")";
-    return output.substr(at, output.find('\n', at) - at);
-}
-
-// The number after label on its line of a tool's report.
-double ToolNumber(const std::string& output, const std::string& label)
-{
-    return std::atof(ToolLine(output, label).substr(label.size()).c_str());
-}
-
-struct Delivery {
-    const char* m_szName;
-    const char* m_szFile;
-    int m_nBits;
-    int m_nRate;
-    int m_nSndfileFormat;
-    const char* m_szSoxEncoding;
-    // sox 14.4.2 misreads float W64 samples, even in files it writes itself.
-    bool m_bSoxReadsPeak = true;
-};
-
-const Delivery kDeliveries[] = {
-    {"Wav24Bit", "out.wav", 24, 44100, SF_FORMAT_WAV | SF_FORMAT_PCM_24, "Signed Integer PCM"},
-    {"WavFloat", "out.wav", 32, 44100, SF_FORMAT_WAV | SF_FORMAT_FLOAT, "Floating Point PCM"},
-    {"Wav16Bit48000", "out.wav", 16, 48000, SF_FORMAT_WAV | SF_FORMAT_PCM_16, "Signed Integer PCM"},
-    {"Wav24Bit96000", "out.wav", 24, 96000, SF_FORMAT_WAV | SF_FORMAT_PCM_24, "Signed Integer PCM"},
-    {"WavFloat88200", "out.wav", 32, 88200, SF_FORMAT_WAV | SF_FORMAT_FLOAT, "Floating Point PCM"},
-    {"Flac16Bit", "out.flac", 16, 44100, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, "FLAC"},
-    {"Flac24Bit48000", "out.flac", 24, 48000, SF_FORMAT_FLAC | SF_FORMAT_PCM_24, "FLAC"},
-    {"W64_16Bit", "out.w64", 16, 44100, SF_FORMAT_W64 | SF_FORMAT_PCM_16, "Signed Integer PCM"},
-    {"W64Float96000", "out.w64", 32, 96000, SF_FORMAT_W64 | SF_FORMAT_FLOAT, "Floating Point PCM", false},
-};
 
 class Deliveries : public ::testing::TestWithParam<Delivery> {
 protected:
@@ -141,21 +105,7 @@ TEST_P(Deliveries, ReadBackWithThePromisedFormatLengthAndPeak)
     WriteAll(*SinkFor(format, frames.size()), path, frames);
 
     const std::uint64_t expectedFrames = ConvertedFrameCount(frames.size(), 44100, delivery.m_nRate);
-    const ToolResult info = RunTool("sndfile-info " + ShellQuote(path));
-    char formatLine[64];
-    std::snprintf(formatLine, sizeof formatLine, "Format      : 0x%08X", delivery.m_nSndfileFormat);
-    EXPECT_NE(info.output.find(formatLine), std::string::npos) << info.output;
-    EXPECT_EQ(ToolLine(info.output, "Sample Rate :"), "Sample Rate : " + std::to_string(delivery.m_nRate));
-    EXPECT_EQ(ToolLine(info.output, "Frames      :"), "Frames      : " + std::to_string(expectedFrames));
-    EXPECT_EQ(ToolLine(info.output, "Channels    :"), "Channels    : 2");
-
-    const ToolResult sox = RunTool("sox --i " + ShellQuote(path));
-    EXPECT_NE(ToolLine(sox.output, "Sample Encoding").find(delivery.m_szSoxEncoding), std::string::npos) << sox.output;
-    EXPECT_NE(ToolLine(sox.output, "Sample Rate").find(std::to_string(delivery.m_nRate)), std::string::npos);
-    const ToolResult soxStat = RunTool("sox " + ShellQuote(path) + " -n stat");
-    if (delivery.m_bSoxReadsPeak) {
-        EXPECT_NEAR(ToolNumber(soxStat.output, "Maximum amplitude:"), kVolume, 1e-4) << soxStat.output;
-    }
+    ExpectToolsReadDelivery(path, delivery, expectedFrames, kVolume);
 
     const SoundFileContents file = ReadSoundFile(path);
     ASSERT_TRUE(file.m_bOpened);
@@ -210,7 +160,7 @@ TEST(WavStream, TheDefaultStreamIsTheDesktopFileByteForByte)
 {
     TempDir dir;
     const std::vector<StereoFrame> frames = FinishedSound();
-    InterimWaveFileSink fileSink;
+    WaveFrameSink fileSink;
     WriteAll(fileSink, dir.File("file.wav"), frames);
     const int fd = open(dir.File("stream.wav").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     OutputRequest request;

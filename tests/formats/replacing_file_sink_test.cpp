@@ -4,16 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "formats/interim_wave_file_sink.h"
+#include "engine/wave_io/wave_frame_sink.h"
 #include "formats/output_sink_factory.h"
 #include "formats/replacing_file_sink.h"
 #include "resources/strings/resource_ids.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/unwritable_places.h"
 #include "wav/file_exception.h"
 
 namespace {
@@ -28,22 +28,13 @@ std::vector<StereoFrame> Frames(std::size_t count)
     return frames;
 }
 
-std::vector<std::string> FolderEntries(const std::filesystem::path& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 std::unique_ptr<FrameSink> FileSink(const std::string& path, std::uint64_t frames, const std::string& input = "")
 {
     OutputRequest request;
     request.m_strInputPath = input;
     request.m_nFrames = frames;
     const OutputFormat format = std::get<OutputFormat>(ChooseOutputFormat(path, path.ends_with(".flac") ? 24 : 16));
-    return MakeOutputSink(format, request, [] { return std::make_unique<InterimWaveFileSink>(); });
+    return MakeOutputSink(format, request, [] { return std::make_unique<WaveFrameSink>(); });
 }
 
 // How a run can end after the output was created, other than completing.
@@ -166,19 +157,14 @@ TEST(OutputCreationFailures, NameThePathAndTheReason)
 TEST(OutputCreationFailures, AFolderWithoutWritePermission)
 {
     TempDir dir;
-    const std::filesystem::path locked = dir.Path() / "locked";
-    std::filesystem::create_directory(locked);
-    const std::string output = (locked / "out.wav").string();
-    WriteWholeFile(output, kOldOutput);
-    chmod(dir.Path().c_str(), 0755);
-    chmod(output.c_str(), 0666);
-    chmod(locked.c_str(), 0555);
+    const LockedFolder locked(dir, "out.wav", kOldOutput);
+    const std::string& output = locked.File();
     int pipeFds[2];
     ASSERT_EQ(pipe(pipeFds), 0);
     const pid_t child = fork();
     if (child == 0) {
         close(pipeFds[0]);
-        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+        if (!BecomeNobody())
             _exit(2);
         const std::string text = CreateFailure(output);
         const bool written = write(pipeFds[1], text.data(), text.size()) == static_cast<ssize_t>(text.size());
@@ -191,7 +177,6 @@ TEST(OutputCreationFailures, AFolderWithoutWritePermission)
     int status = 0;
     waitpid(child, &status, 0);
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-    chmod(locked.c_str(), 0755);  // so that the folder can be cleaned away
     EXPECT_EQ(std::string(buffer, static_cast<std::size_t>(std::max<ssize_t>(got, 0))),
               "Cannot write " + output + ": permission denied");
     EXPECT_EQ(ReadWholeFile(output), kOldOutput);
@@ -204,19 +189,12 @@ class SmallDisk : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (geteuid() != 0 || mount("tmpfs", m_dir.Path().c_str(), "tmpfs", 0, "size=1m") != 0)
+        if (!m_disk.IsMounted())
             GTEST_SKIP() << "mounting a small tmpfs needs root";
-        m_bMounted = true;
     }
-    void TearDown() override
-    {
-        if (m_bMounted)
-            umount(m_dir.Path().c_str());
-    }
-    std::string File(const std::string& name) const { return m_dir.File(name); }
+    std::string File(const std::string& name) const { return m_disk.File(name); }
 
-    TempDir m_dir;
-    bool m_bMounted = false;
+    SmallTmpfs m_disk;
 };
 
 }  // namespace
@@ -230,7 +208,7 @@ TEST_F(SmallDisk, AnOutputThatWontFitIsRefusedBeforeWriting)
     EXPECT_EQ(CreateFailure(output, "", 50 * 44100),
               "Cannot write " + output + ": not enough room on its disk: 9 MB needed, 0 MB free");
     EXPECT_EQ(ReadWholeFile(output), kOldOutput);
-    EXPECT_EQ(FolderEntries(m_dir.Path()), std::vector<std::string>{"out.wav"});
+    EXPECT_EQ(FolderEntries(m_disk.Path()), std::vector<std::string>{"out.wav"});
 }
 
 // A disk that fills up while writing (the prediction can't see another
@@ -251,11 +229,12 @@ TEST_F(SmallDisk, ADiskThatFillsWhileWritingLeavesTheOldOutput)
         } catch (const FileException& error) {
             raised = true;
             EXPECT_EQ(error.GetCause(), FileException::Cause::DiskFull) << error.what();
+            EXPECT_EQ(error.GetPath(), output) << "named as the user named it, not by the temporary name";
             sink->Discard();
         }
         sink.reset();
         EXPECT_TRUE(raised) << name;
         EXPECT_EQ(ReadWholeFile(output), kOldOutput) << name;
-        EXPECT_EQ(FolderEntries(m_dir.Path()).size(), name == "out.wav" ? 1u : 2u) << name;
+        EXPECT_EQ(FolderEntries(m_disk.Path()).size(), name == "out.wav" ? 1u : 2u) << name;
     }
 }

@@ -17,6 +17,7 @@
 #include "formats/sound_file_opener.h"
 #include "resources/strings/resource_ids.h"
 #include "tests/formats/signal_measures.h"
+#include "tests/formats/sound_file_kinds.h"
 #include "tests/formats/sound_file_probe.h"
 #include "tests/support/external_tool.h"
 #include "tests/support/temp_dir.h"
@@ -26,83 +27,13 @@ namespace {
 
 constexpr double kToneHz = 1000.0;
 
-struct InputKind {
-    const char* m_szName;
-    // Makes the file from nothing ({sox}) or from a 1 s stereo tone file ({base}).
-    const char* m_szMake;
-    const char* m_szFile;
-    InputRoute m_route;
-    int m_nRate;
-    double m_dSecondsTolerance;  // lossy coders may pad or trim a little
-};
-
-// A 1 s tone of 1000 Hz at half scale: {rate} {channels} {format options} {file}.
-std::string SoxTone(const std::string& options, const std::string& file)
-{
-    return "sox -n " + options + " " + ShellQuote(file) + " synth 1 sine 1000 vol 0.5";
-}
-
-std::string Fill(std::string command, const TempDir& dir, const std::string& file)
-{
-    auto replace = [&](const std::string& key, const std::string& value) {
-        for (std::size_t at; (at = command.find(key)) != std::string::npos;)
-            command.replace(at, key.size(), value);
-    };
-    replace("{out}", ShellQuote(dir.File(file)));
-    replace("{base44}", ShellQuote(dir.File("base44.wav")));
-    replace("{base48}", ShellQuote(dir.File("base48.wav")));
-    return command;
-}
-
-const InputKind kInputKinds[] = {
-    {"Wav8BitMono44100", "sox -n -r 44100 -c 1 -b 8 -e unsigned {out} synth 1 sine 1000 vol 0.5", "a.wav",
-     InputRoute::WaveFile, 44100, 0},
-    {"Wav16BitStereo22050", "sox -n -r 22050 -c 2 -b 16 {out} synth 1 sine 1000 vol 0.5", "a.wav",
-     InputRoute::WaveFile, 22050, 0},
-    {"Wav16BitMono11025", "sox -n -r 11025 -c 1 -b 16 {out} synth 1 sine 1000 vol 0.5", "a.wav",
-     InputRoute::WaveFile, 11025, 0},
-    {"Wav8BitMono48000", "sox -n -r 48000 -c 1 -b 8 -e unsigned {out} synth 1 sine 1000 vol 0.5", "a.wav",
-     InputRoute::Sndfile, 48000, 0},
-    {"VoiceMemo16BitMono8000", "sox -n -r 8000 -c 1 -b 16 {out} synth 1 sine 1000 vol 0.5", "a.wav",
-     InputRoute::Sndfile, 8000, 0},
-    {"Wav24BitStereo48000", "sox -n -r 48000 -c 2 -b 24 {out} synth 1 sine 1000 vol 0.5", "a.wav",
-     InputRoute::Sndfile, 48000, 0},
-    {"Wav32BitIntegerStereo44100", "sox -n -r 44100 -c 2 -b 32 -e signed {out} synth 1 sine 1000 vol 0.5",
-     "a.wav", InputRoute::Sndfile, 44100, 0},
-    {"WavFloat32Stereo96000", "sox -n -r 96000 -c 2 -e floating-point -b 32 {out} synth 1 sine 1000 vol 0.5",
-     "a.wav", InputRoute::Sndfile, 96000, 0},
-    {"WavFloat64Stereo48000", "sox -n -r 48000 -c 2 -e floating-point -b 64 {out} synth 1 sine 1000 vol 0.5",
-     "a.wav", InputRoute::Sndfile, 48000, 0},
-    {"WaveFormatExtensible16Bit", "sndfile-convert -pcm16 {base44} {out}", "a.wavex", InputRoute::Sndfile, 44100,
-     0},
-    {"Wav384000", "sox -n -r 384000 -c 2 -b 16 {out} synth 1 sine 1000 vol 0.5", "a.wav", InputRoute::Sndfile,
-     384000, 0},
-    {"SixChannelWav48000", "sox -n -r 48000 -c 6 -b 16 {out} synth 1 sine 1000 vol 0.5", "a.wav",
-     InputRoute::Sndfile, 48000, 0},
-    {"W64", "sox -n -r 44100 -c 2 -b 16 {out} synth 1 sine 1000 vol 0.5", "a.w64", InputRoute::Sndfile, 44100, 0},
-    {"Rf64", "sndfile-convert -pcm24 {base48} {out}", "a.rf64", InputRoute::Sndfile, 48000, 0},
-    {"Aiff24Bit48000", "sox -n -r 48000 -c 2 -b 24 {out} synth 1 sine 1000 vol 0.5", "a.aiff", InputRoute::Sndfile,
-     48000, 0},
-    {"Aifc", "sox -n -r 22050 -c 1 -b 16 {out} synth 1 sine 1000 vol 0.5", "a.aifc", InputRoute::Sndfile, 22050,
-     0},
-    {"Caf", "sndfile-convert {base44} {out}", "a.caf", InputRoute::Sndfile, 44100, 0},
-    {"Flac16Bit44100", "sox -n -r 44100 -c 2 -b 16 {out} synth 1 sine 1000 vol 0.5", "a.flac", InputRoute::Sndfile,
-     44100, 0},
-    {"Flac24Bit96000", "sox -n -r 96000 -c 2 -b 24 {out} synth 1 sine 1000 vol 0.5", "a.flac", InputRoute::Sndfile,
-     96000, 0},
-    {"OggVorbis", "sox {base44} -C 5 {out}", "a.ogg", InputRoute::Sndfile, 44100, 0.05},
-    {"Opus", "sndfile-convert -opus {base48} {out}", "a.opus", InputRoute::Sndfile, 48000, 0.05},
-    {"Mp3", "sndfile-convert {base44} {out}", "a.mp3", InputRoute::Sndfile, 44100, 0.05},
-};
-
 class InputKinds : public ::testing::TestWithParam<InputKind> {
 protected:
     void SetUp() override
     {
         if (!ToolAvailable("sox") || !ToolAvailable("sndfile-convert"))
             GTEST_SKIP() << "sox and sndfile-convert are needed";
-        MakeWithTool(SoxTone("-r 44100 -c 2 -b 16", m_dir.File("base44.wav")));
-        MakeWithTool(SoxTone("-r 48000 -c 2 -b 16", m_dir.File("base48.wav")));
+        MakeBaseTones(m_dir);
     }
 
     TempDir m_dir;
@@ -130,8 +61,7 @@ std::vector<StereoFrame> ReadWithWaveFile(const std::string& path)
 TEST_P(InputKinds, OpensAtTheRunsRateWithTheRightLengthAndPitch)
 {
     const InputKind& kind = GetParam();
-    const std::string path = m_dir.File(kind.m_szFile);
-    MakeWithTool(Fill(kind.m_szMake, m_dir, kind.m_szFile));
+    const std::string path = MakeInputKind(kind, m_dir);
 
     InputOpening opening = OpenSoundFile(path, InputRules{800});
     ASSERT_TRUE(opening.m_opening.m_pSource) << opening.m_opening.m_failure.m_strText;
@@ -239,7 +169,7 @@ TEST_F(SoundFileOpener, DesktopFilesGiveWaveFilesOwnFrames)
     MakeWithTool("sox -n -r 22050 -c 2 -b 16 " + ShellQuote(path) + " synth 1 pinknoise vol 0.5");
     InputOpening opening = OpenSoundFile(path, {});
     ASSERT_EQ(opening.m_route, InputRoute::WaveFile);
-    EXPECT_NE(opening.m_strRoute.find("read as the desktop program reads it"), std::string::npos);
+    EXPECT_EQ(opening.m_strRoute, path + ": 16-bit stereo PCM WAV, 22050 Hz; read as the desktop program reads it");
     const std::vector<StereoFrame> frames = ReadAllFrames(*opening.m_opening.m_pSource, 777);
     const std::vector<StereoFrame> expected = ReadWithWaveFile(path);
     ASSERT_EQ(frames.size(), expected.size());
@@ -370,7 +300,7 @@ TEST_P(Refusals, SayWhatIsWrongWithTheFile)
     const Refusal& refusal = GetParam();
     const std::string path = m_dir.File(refusal.m_szFile);
     if (*refusal.m_szMake != '\0')
-        MakeWithTool(Fill(refusal.m_szMake, m_dir, refusal.m_szFile));
+        MakeWithTool(FillCommand(refusal.m_szMake, m_dir, refusal.m_szFile));
     const InputOpening opening = OpenSoundFile(path, InputRules{800});
     EXPECT_FALSE(opening.m_opening.m_pSource);
     EXPECT_EQ(opening.m_opening.m_failure.m_nStringId, IDS_ERR_READ_INPUT);

@@ -87,8 +87,8 @@ TEST_P(GuideShowsMessage, InTheProgramsOwnWords)
         EXPECT_NE(GuideText().find(part), std::string::npos) << "not in the guide: \"" << part << "\"";
 }
 
-// Every message box text, the cancel question, the success message and the
-// eight button tooltips.
+// Every message box text, the cancel question, the success message, the
+// eight button tooltips, and the command-line generator's messages about files.
 INSTANTIATE_TEST_SUITE_P(
     AllMessages, GuideShowsMessage,
     testing::Values(IDS_TIP_RESTORE, IDS_TIP_INPUT_FILE, IDS_TIP_OUTPUT_FILE, IDS_TIP_GENERATE, IDS_TIP_PLAY,
@@ -96,7 +96,8 @@ INSTANTIATE_TEST_SUITE_P(
                     IDS_GENERATION_DONE, IDS_ERR_SOURCE_MEMORY, IDS_ERR_CREATE_OUTPUT, IDS_ERR_OUTPUT_MEMORY,
                     IDS_ERR_WINDOW_MEMORY, IDS_ERR_PLAY, IDS_SELECT_OUTPUT, IDS_ERR_USER_GUIDE, IDS_SELECT_INPUT,
                     IDS_ERR_DISK_SPACE, IDS_ERR_SCREEN, IDS_ERR_INPUT_TOO_SHORT, IDS_ERR_FILE_FAILURE,
-                    IDS_ERR_UNEXPECTED),
+                    IDS_ERR_UNEXPECTED, IDS_ERR_READ_INPUT, IDS_ERR_WRITE_OUTPUT, IDS_ERR_INPUT_SHORTER_THAN_GRAIN,
+                    IDS_ERR_INPUT_SHORTER_THAN_ANY_GRAIN),
     [](const testing::TestParamInfo<int>& info) { return "String" + std::to_string(info.param); });
 
 TEST(GuideShowsMenu, TheAboutItemWithoutItsMnemonic)

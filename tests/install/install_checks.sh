@@ -203,13 +203,13 @@ check_cli() {
         fail "no output file"
     fi
 
-    # Spoil the moved tree's sample: the program must now fail on it, which
-    # shows that it read that file rather than the source tree's copy.
+    # Spoil the moved tree's sample: the program must now fail on it, naming
+    # that file, which shows that it read it rather than the source tree's copy.
     echo "not a sound" >"$moved/share/sonnelith/sonnelith-sample.wav"
     errors=$("$cli" -o "$stage/from-spoiled.wav" --length 2 -q 2>&1)
     status=$?
     [ "$status" = 1 ] || fail "with a spoiled sample the exit status is $status, not 1"
-    echo "$errors" | grep -q "Cannot open the input (original) sound file" ||
+    echo "$errors" | grep -qF "Cannot read $moved/share/sonnelith/sonnelith-sample.wav: not a sound file" ||
         fail "with a spoiled sample the message is: $errors"
 }
 

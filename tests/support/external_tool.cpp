@@ -1,7 +1,9 @@
 #include "tests/support/external_tool.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <sys/wait.h>
 
 ToolResult RunTool(const std::string& command)
@@ -34,4 +36,23 @@ std::string ShellQuote(const std::string& text)
             quoted += c;
     }
     return quoted + "'";
+}
+
+std::string ToolLine(const std::string& output, const std::string& label)
+{
+    const std::size_t at = output.find(label);
+    if (at == std::string::npos)
+        return "(no " + label + ")";
+    return output.substr(at, output.find('\n', at) - at);
+}
+
+double ToolNumber(const std::string& output, const std::string& label)
+{
+    return std::atof(ToolLine(output, label).substr(label.size()).c_str());
+}
+
+double SoxPeak(const std::string& path)
+{
+    const std::string stat = RunTool("sox " + ShellQuote(path) + " -n stat").output;
+    return std::max(ToolNumber(stat, "Maximum amplitude:"), -ToolNumber(stat, "Minimum amplitude:"));
 }

@@ -20,5 +20,8 @@ private:
     std::filesystem::path m_path;
 };
 
+// The names in folder, sorted (hidden ones too).
+std::vector<std::string> FolderEntries(const std::filesystem::path& folder);
+
 std::vector<unsigned char> ReadWholeFile(const std::string& path);
 void WriteWholeFile(const std::string& path, const std::vector<unsigned char>& bytes);

@@ -1,0 +1,128 @@
+#include "cli/command_line.h"
+
+#include <memory>
+
+#include "cli/help_formatter.h"
+#include "cli/option_values.h"
+
+namespace {
+
+// The six sound parameters, with the values the desktop program's sliders
+// offer. The help says: what, the allowed values, then the remark.
+struct PanelOption {
+    const char* m_szName;
+    int PanelValues::*m_pValue;
+    const char* m_szValueName;
+    const char* m_szWhat;
+    const ParameterLimits* m_pLimits;
+    const char* m_szRemark;
+};
+
+const PanelOption kPanelOptions[] = {
+    {"--scan-range", &PanelValues::m_nScanRange, "PERCENT", "Scanning range in %", &kScanRangeLimits,
+     ": how far the reading wanders through the input"},
+    {"--segment", &PanelValues::m_nSegment, "SECONDS", "Average segment in seconds", &kSegmentLimits,
+     ": how often the reading moves to a fresh place in the input"},
+    {"--density", &PanelValues::m_nDensity, "GRAINS", "Grain density in grains per second", &kDensityLimits, ""},
+    {"--grain-length", &PanelValues::m_nGrainLength, "MS", "Grain length in milliseconds", &kGrainLengthLimits,
+     ""},
+    {"--volume", &PanelValues::m_nVolume, "PERCENT", "Volume in % of full scale", &kVolumeLimits,
+     ": the peak level, or with --loudness its ceiling"},
+    {"--fade", &PanelValues::m_nFade, "SECONDS", "Fade in and out in seconds", &kFadeLimits, ""},
+};
+
+const char kDescription[] =
+    "Turns a short sound into a long, slowly evolving ambient track by grain synthesis, with the engine and "
+    "the start values of the desktop program.";
+
+const char kRules[] =
+    "Input: a WAV file the desktop program accepts (8- or 16-bit PCM, mono or stereo, 11025, 22050 or 44100 "
+    "Hz) is read as the desktop program reads it, so the same settings and --seed give the same bytes in both "
+    "programs. Any other file libsndfile reads (WAV of other depths, rates or layouts, W64, RF64, AIFF, FLAC, "
+    "Ogg Vorbis, Opus, MP3; 8000 to 384000 Hz, 1 to 8 channels) is read by libsndfile, folded to stereo "
+    "(3 to 8 channels as ITU-R BS.775 mixes them, without the LFE, each side scaled back so that nothing gets "
+    "louder) and converted to 44100 Hz by libsoxr at very high quality. The first line printed says which way "
+    "the input went.\n"
+    "\n"
+    "Output: 16-bit samples are trunc(x * 32767), 24-bit ones trunc(x * 8388607), both rounded toward zero; "
+    "32-bit float is written as computed, neither clipped nor rounded. A file is written under a hidden "
+    "temporary name in its own folder, which must have room for it before synthesis starts, and renamed when "
+    "complete: a failed or cancelled run leaves an existing file as it was and nothing partial. -o - writes a "
+    "WAV stream whose header gives the sizes before the first frame.\n"
+    "\n"
+    "Progress and messages go to standard error. Ctrl+C, SIGTERM and SIGHUP cancel a run. Exit status: 0 "
+    "written, 1 failed (the message says why), 2 bad command line (nothing written), 128 + the signal's "
+    "number when cancelled (130 for Ctrl+C).";
+
+void DefineFiles(CLI::App& app, CommandLine& line)
+{
+    app.add_option("INPUT", line.m_input,
+                   "The sound to start from, any sound file libsndfile reads (see Input below); - reads "
+                   "standard input. Left out: the sample sound that comes with Sonnelith")
+        ->check(NotEmpty("name a sound file, or leave INPUT out for the sample sound"));
+    app.add_option("-o,--output", line.m_strOutput,
+                   "The file to write, by its extension .wav, .flac or .w64 (any other name is WAV); - writes "
+                   "a WAV stream to standard output")
+        ->option_text("FILE")
+        ->check(NotEmpty("name the file to write, or - for standard output"))
+        ->required();
+}
+
+void DefineSoundOptions(CLI::App& app, CommandLine& line)
+{
+    app.add_option("--length", line.m_strLength,
+                   "Length of the track: minutes and seconds up to 59:59, or whole seconds up to 3599")
+        ->option_text("MM:SS")
+        ->check(AllowedLength())
+        ->capture_default_str();
+    for (const PanelOption& option : kPanelOptions) {
+        app.add_option(option.m_szName, line.m_panel.*option.m_pValue,
+                       std::string(option.m_szWhat) + ", " + DescribeLimits(*option.m_pLimits) +
+                           option.m_szRemark)
+            ->option_text(option.m_szValueName)
+            ->check(AllowedValues(*option.m_pLimits))
+            ->capture_default_str();
+    }
+    app.add_option("--seed", line.m_strSeed,
+                   "Start the random generator from this state (0 to 4294967295) to repeat a run; without it "
+                   "the clock chooses one, and it is printed")
+        ->option_text("STATE")
+        ->check(AllowedSeed());
+}
+
+void DefineSpeedOptions(CLI::App& app, CommandLine& line)
+{
+    app.add_option("--threads", line.m_strThreads,
+                   "Threads for grain synthesis, 1 to 256; one per processor core if left out (the output is "
+                   "the same)")
+        ->option_text("N")
+        ->check(AllowedThreads());
+    app.add_option("--kernel", line.m_strKernel,
+                   "How grains are added: auto (fastest here), reference (the plain loop, one thread), portable, "
+                   "avx2 or avx512 (the output is the same)")
+        ->option_text("KIND")
+        ->check(AllowedKernel())
+        ->capture_default_str();
+}
+
+void DefineReporting(CLI::App& app, CommandLine& line)
+{
+    app.add_flag("--timings", line.m_bTimings, "Print how long each phase took");
+    app.add_flag("-q,--quiet", line.m_bQuiet, "Print nothing but errors");
+    app.set_version_flag("--version", "sonnelith-cli " SONNELITH_VERSION, "Print the version and exit");
+    app.set_help_flag("-h,--help", "Print this help and exit");
+}
+
+}  // namespace
+
+void DefineOptions(CLI::App& app, CommandLine& line)
+{
+    app.description(kDescription);
+    app.footer(kRules);
+    app.formatter(std::make_shared<HelpFormatter>());
+    DefineFiles(app, line);
+    DefineSoundOptions(app, line);
+    AddDeliveryOptions(app, line.m_delivery);
+    DefineSpeedOptions(app, line);
+    DefineReporting(app, line);
+}

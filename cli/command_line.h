@@ -1,0 +1,26 @@
+// What sonnelith-cli's command line holds, and the option table that fills it.
+#pragma once
+
+#include <CLI/CLI.hpp>
+#include <optional>
+#include <string>
+
+#include "cli/delivery_options.h"
+#include "engine/panel_settings.h"
+
+struct CommandLine {
+    std::optional<std::string> m_input;  // none: the bundled sample; "-": standard input
+    std::string m_strOutput;             // "-": a WAV stream on standard output
+    std::string m_strLength = "00:15";
+    std::string m_strSeed;               // empty: the clock chooses
+    PanelValues m_panel;
+    DeliveryOptions m_delivery;
+    std::string m_strThreads;            // empty: one per processor core
+    std::string m_strKernel = "auto";
+    bool m_bTimings = false;
+    bool m_bQuiet = false;
+};
+
+// The program's description, its options with their checks and help texts,
+// and the rules of its files in the help's closing lines.
+void DefineOptions(CLI::App& app, CommandLine& line);

@@ -1,0 +1,33 @@
+// The values sonnelith-cli's options take: how each is read from its text,
+// and the CLI11 validators that refuse anything else with one line saying
+// what is allowed.
+#pragma once
+
+#include <CLI/CLI.hpp>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "engine/panel_settings.h"
+#include "engine/synthesis/add_kernel.h"
+
+// Digits only, no sign, no spaces, and no more than maximum.
+std::optional<std::uint64_t> ParseDigits(const std::string& text, std::uint64_t maximum);
+
+// "MM:SS" (up to 59:59) or whole seconds (up to 3599).
+std::optional<int> ParseLength(const std::string& text);
+
+// The --kernel names: auto, reference, portable, avx2, avx512.
+std::optional<AddKernel> FindKernel(const std::string& name);
+
+// "1 to 100", "500 to 10000 in steps of 50".
+std::string DescribeLimits(const ParameterLimits& limits);
+
+CLI::Validator AllowedValues(const ParameterLimits& limits);
+CLI::Validator AllowedLength();
+CLI::Validator AllowedSeed();
+CLI::Validator AllowedThreads();
+// A kernel that names an instruction set only where the processor has it.
+CLI::Validator AllowedKernel();
+// Refuses an empty name (an unset shell variable, say); what names what it is.
+CLI::Validator NotEmpty(const std::string& what);
