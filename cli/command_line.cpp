@@ -50,6 +50,11 @@ const char kRules[] =
     "complete: a failed or cancelled run leaves an existing file as it was and nothing partial. -o - writes a "
     "WAV stream whose header gives the sizes before the first frame.\n"
     "\n"
+    "Memory: the output is never held whole, whatever its length. The sound is synthesised piece by piece "
+    "and its level measured on the way; until it is written at that level it waits in an unnamed temporary "
+    "file (8 bytes a frame, 1.3 GB an hour of output) in $TMPDIR, or /tmp, which goes away with the program "
+    "(see --spill).\n"
+    "\n"
     "Progress and messages go to standard error. Ctrl+C, SIGTERM and SIGHUP cancel a run. Exit status: 0 "
     "written, 1 failed (the message says why), 2 bad command line (nothing written), 128 + the signal's "
     "number when cancelled (130 for Ctrl+C).";
@@ -102,6 +107,14 @@ void DefineSpeedOptions(CLI::App& app, CommandLine& line)
                    "avx2 or avx512 (the output is the same)")
         ->option_text("KIND")
         ->check(AllowedKernel())
+        ->capture_default_str();
+    app.add_option("--spill", line.m_strSpill,
+                   "Where the synthesised sound waits, before it is written at its final level: auto (a "
+                   "temporary file when the disk has room and is not a memory disk, else synthesised a second "
+                   "time), always (the file, else fail) or never (a second synthesis, no disk); the output is "
+                   "the same")
+        ->option_text("WHERE")
+        ->check(AllowedSpill())
         ->capture_default_str();
 }
 

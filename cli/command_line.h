@@ -17,6 +17,7 @@ struct CommandLine {
     DeliveryOptions m_delivery;
     std::string m_strThreads;            // empty: one per processor core
     std::string m_strKernel = "auto";
+    std::string m_strSpill = "auto";     // where the sound waits between the passes
     bool m_bTimings = false;
     bool m_bQuiet = false;
 };

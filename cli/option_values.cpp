@@ -13,6 +13,9 @@ const std::pair<const char*, AddKernel> kKernelNames[] = {
     {"avx2", AddKernel::Avx2},    {"avx512", AddKernel::Avx512},
 };
 
+const std::pair<const char*, SpillChoice> kSpillNames[] = {
+    {"auto", SpillChoice::WhenRoom}, {"always", SpillChoice::Always}, {"never", SpillChoice::Never}};
+
 }  // namespace
 
 std::optional<std::uint64_t> ParseDigits(const std::string& text, std::uint64_t maximum)
@@ -46,6 +49,15 @@ std::optional<AddKernel> FindKernel(const std::string& name)
     for (const auto& [kernelName, kernel] : kKernelNames) {
         if (name == kernelName)
             return kernel;
+    }
+    return std::nullopt;
+}
+
+std::optional<SpillChoice> FindSpillChoice(const std::string& name)
+{
+    for (const auto& [spillName, choice] : kSpillNames) {
+        if (name == spillName)
+            return choice;
     }
     return std::nullopt;
 }
@@ -117,6 +129,17 @@ CLI::Validator AllowedKernel()
             return {};
         },
         "auto, reference, portable, avx2 or avx512");
+}
+
+CLI::Validator AllowedSpill()
+{
+    return CLI::Validator(
+        [](std::string& text) -> std::string {
+            if (FindSpillChoice(text))
+                return {};
+            return "'" + text + "' is not a spill choice; use auto, always or never";
+        },
+        "auto, always or never");
 }
 
 CLI::Validator NotEmpty(const std::string& what)

@@ -160,15 +160,20 @@ TEST(DeliveryLevel, MeterOnPiecesGivesTheGainAndBitsOfTheWholeSound)
     for (const DeliveryLevelPlan& plan : plans) {
         std::vector<StereoFrame> whole = sound;
         const DeliveryLevelReport expected = SetDeliveryLevel(whole, plan);
-        for (const std::size_t pieceFrames : {std::size_t{1000}, std::size_t{65536}, std::size_t{100003}}) {
+        // Even pieces, and pieces of changing odd sizes (one frame, a block and a frame...).
+        const std::vector<std::vector<std::size_t>> patterns = {{1000}, {65536}, {100003}, {1, 4097, 333, 65537}};
+        for (const std::vector<std::size_t>& pattern : patterns) {
             DeliveryLevelMeter meter(plan);
-            for (std::size_t first = 0; first < sound.size(); first += pieceFrames)
-                meter.Measure(std::span(sound).subspan(first, std::min(pieceFrames, sound.size() - first)));
+            for (std::size_t first = 0, p = 0; first < sound.size(); p = (p + 1) % pattern.size()) {
+                const std::size_t count = std::min(pattern[p], sound.size() - first);
+                meter.Measure(std::span(sound).subspan(first, count));
+                first += count;
+            }
             const double gain = meter.Gain();
             std::vector<StereoFrame> scaled = sound;
             for (StereoFrame& frame : scaled)
                 frame = {static_cast<float>(frame.left * gain), static_cast<float>(frame.right * gain)};
-            SCOPED_TRACE(testing::Message() << plan.m_nRate << " Hz, pieces of " << pieceFrames);
+            SCOPED_TRACE(testing::Message() << plan.m_nRate << " Hz, pieces from " << pattern.back() << " frames");
             EXPECT_EQ(gain, expected.m_dGain);
             EXPECT_EQ(meter.GetReport().m_dPeak, expected.m_dPeak);
             EXPECT_EQ(meter.GetReport().m_loudness, expected.m_loudness);
