@@ -76,8 +76,9 @@ void DefineFiles(CLI::App& app, CommandLine& line)
 void DefineSoundOptions(CLI::App& app, CommandLine& line)
 {
     app.add_option("--length", line.m_strLength,
-                   "Length of the track: minutes and seconds up to 59:59, or whole seconds up to 3599")
-        ->option_text("MM:SS")
+                   "Length of the track: hours, minutes and seconds up to 24:00:00 (1:30:00), minutes and "
+                   "seconds (10:00), or whole seconds (600)")
+        ->option_text("[H:]MM:SS")
         ->check(AllowedLength())
         ->capture_default_str();
     for (const PanelOption& option : kPanelOptions) {

@@ -15,7 +15,10 @@
 // Digits only, no sign, no spaces, and no more than maximum.
 std::optional<std::uint64_t> ParseDigits(const std::string& text, std::uint64_t maximum);
 
-// "MM:SS" (up to 59:59) or whole seconds (up to 3599).
+// The longest track sonnelith-cli makes: 24 hours.
+inline constexpr int kLongestLengthSeconds = 24 * 3600;
+
+// "H:MM:SS", "MM:SS" or whole seconds, in seconds, up to 24:00:00.
 std::optional<int> ParseLength(const std::string& text);
 
 // The --kernel names: auto, reference, portable, avx2, avx512.
