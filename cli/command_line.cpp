@@ -89,6 +89,10 @@ void DefineSoundOptions(CLI::App& app, CommandLine& line)
             ->check(AllowedValues(*option.m_pLimits))
             ->capture_default_str();
     }
+    app.add_flag("--loop", line.m_bLoop,
+                 "Make the track a seamless loop, without fades: its end flows into its start, the sound "
+                 "rendered past the end cross-faded into the start over the fade's length (at least one "
+                 "grain); a WAV file marks the loop in a smpl chunk");
     app.add_option("--seed", line.m_strSeed,
                    "Start the random generator from this state (0 to 4294967295) to repeat a run; without it "
                    "the clock chooses one, and it is printed")

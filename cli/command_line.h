@@ -13,6 +13,7 @@ struct CommandLine {
     std::string m_strOutput;             // "-": a WAV stream on standard output
     std::string m_strLength = "00:15";
     std::string m_strSeed;               // empty: the clock chooses
+    bool m_bLoop = false;                // a seamless loop, without fades
     PanelValues m_panel;
     DeliveryOptions m_delivery;
     std::string m_strThreads;            // empty: one per processor core

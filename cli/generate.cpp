@@ -67,9 +67,10 @@ std::uint64_t OutputFrames(const GenerationSettings& settings)
     return static_cast<std::uint64_t>(settings.m_nDurationSeconds) * kRunSampleRate;
 }
 
-std::unique_ptr<FrameSink> MakeSink(const GenerationSettings& settings, const OutputFormat& format)
+std::unique_ptr<FrameSink> MakeSink(const GenerationSettings& settings, const OutputFormat& format, bool loop)
 {
     OutputRequest request;
+    request.m_bLoop = loop;
     request.m_strInputPath = settings.m_strInputPath;
     request.m_nFrames = OutputFrames(settings);
     request.m_nStandardOutputFd = STDOUT_FILENO;
@@ -92,6 +93,7 @@ StreamingOptions MakeStreamingOptions(const CommandLine& line, const GenerationS
                                       const OutputFormat& format)
 {
     StreamingOptions options;
+    options.m_bLoop = line.m_bLoop;
     options.m_spill = *FindSpillChoice(line.m_strSpill);
     options.m_strSpillFolder = TemporaryFolder();
     if (!format.m_bToStandardOutput) {
@@ -115,7 +117,7 @@ void SetUpRun(GenerationRun& run, TerminalHost& host, const CommandLine& line, c
         run.SetRandomState(static_cast<std::uint32_t>(*ParseDigits(line.m_strSeed, UINT32_MAX)));
     run.SetSourceOpener(MakeSoundFileOpener(InputRules{line.m_panel.m_nGrainLength},
                                             [&host](const std::string& route) { host.Inform(route); }));
-    run.SetSink(MakeSink(settings, format));
+    run.SetSink(MakeSink(settings, format, line.m_bLoop));
     run.SetStreaming(MakeStreamingOptions(line, settings, format));
 }
 
