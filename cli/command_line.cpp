@@ -50,6 +50,11 @@ const char kRules[] =
     "complete: a failed or cancelled run leaves an existing file as it was and nothing partial. -o - writes a "
     "WAV stream whose header gives the sizes before the first frame.\n"
     "\n"
+    "Memory: the output is never held whole, whatever its length. The sound is synthesised piece by piece "
+    "and its level measured on the way; until it is written at that level it waits in an unnamed temporary "
+    "file (8 bytes a frame, 1.3 GB an hour of output) in $TMPDIR, or /tmp, which goes away with the program "
+    "(see --spill).\n"
+    "\n"
     "Progress and messages go to standard error. Ctrl+C, SIGTERM and SIGHUP cancel a run. Exit status: 0 "
     "written, 1 failed (the message says why), 2 bad command line (nothing written), 128 + the signal's "
     "number when cancelled (130 for Ctrl+C).";
@@ -71,8 +76,9 @@ void DefineFiles(CLI::App& app, CommandLine& line)
 void DefineSoundOptions(CLI::App& app, CommandLine& line)
 {
     app.add_option("--length", line.m_strLength,
-                   "Length of the track: minutes and seconds up to 59:59, or whole seconds up to 3599")
-        ->option_text("MM:SS")
+                   "Length of the track: hours, minutes and seconds up to 24:00:00 (1:30:00), minutes and "
+                   "seconds (10:00), or whole seconds (600)")
+        ->option_text("[H:]MM:SS")
         ->check(AllowedLength())
         ->capture_default_str();
     for (const PanelOption& option : kPanelOptions) {
@@ -83,6 +89,10 @@ void DefineSoundOptions(CLI::App& app, CommandLine& line)
             ->check(AllowedValues(*option.m_pLimits))
             ->capture_default_str();
     }
+    app.add_flag("--loop", line.m_bLoop,
+                 "Make the track a seamless loop, without fades: its end flows into its start, the sound "
+                 "rendered past the end cross-faded into the start over the fade's length (at least one "
+                 "grain); a WAV file marks the loop in a smpl chunk");
     app.add_option("--seed", line.m_strSeed,
                    "Start the random generator from this state (0 to 4294967295) to repeat a run; without it "
                    "the clock chooses one, and it is printed")
@@ -102,6 +112,14 @@ void DefineSpeedOptions(CLI::App& app, CommandLine& line)
                    "avx2 or avx512 (the output is the same)")
         ->option_text("KIND")
         ->check(AllowedKernel())
+        ->capture_default_str();
+    app.add_option("--spill", line.m_strSpill,
+                   "Where the synthesised sound waits, before it is written at its final level: auto (a "
+                   "temporary file when the disk has room and is not a memory disk, else synthesised a second "
+                   "time), always (the file, else fail) or never (a second synthesis, no disk); the output is "
+                   "the same")
+        ->option_text("WHERE")
+        ->check(AllowedSpill())
         ->capture_default_str();
 }
 

@@ -13,10 +13,12 @@ struct CommandLine {
     std::string m_strOutput;             // "-": a WAV stream on standard output
     std::string m_strLength = "00:15";
     std::string m_strSeed;               // empty: the clock chooses
+    bool m_bLoop = false;                // a seamless loop, without fades
     PanelValues m_panel;
     DeliveryOptions m_delivery;
     std::string m_strThreads;            // empty: one per processor core
     std::string m_strKernel = "auto";
+    std::string m_strSpill = "auto";     // where the sound waits between the passes
     bool m_bTimings = false;
     bool m_bQuiet = false;
 };

@@ -1,5 +1,6 @@
 #include "cli/generate.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -17,8 +18,10 @@
 #include "cli/terminal_host.h"
 #include "cli/timings_report.h"
 #include "engine/generation_run.h"
+#include "engine/streaming/frame_spill.h"
 #include "engine/wave_io/wave_frame_sink.h"
 #include "formats/delivery_level.h"
+#include "formats/delivery_level_meter.h"
 #include "formats/output_sink_factory.h"
 #include "formats/sound_file_opener.h"
 
@@ -59,13 +62,47 @@ TerminalHost::Display ChooseDisplay(bool quiet)
     return isatty(STDERR_FILENO) ? TerminalHost::Display::Live : TerminalHost::Display::Plain;
 }
 
-std::unique_ptr<FrameSink> MakeSink(const GenerationSettings& settings, const OutputFormat& format)
+std::uint64_t OutputFrames(const GenerationSettings& settings)
+{
+    return static_cast<std::uint64_t>(settings.m_nDurationSeconds) * kRunSampleRate;
+}
+
+std::unique_ptr<FrameSink> MakeSink(const GenerationSettings& settings, const OutputFormat& format, bool loop)
 {
     OutputRequest request;
+    request.m_bLoop = loop;
     request.m_strInputPath = settings.m_strInputPath;
-    request.m_nFrames = static_cast<std::uint64_t>(settings.m_nDurationSeconds) * kRunSampleRate;
+    request.m_nFrames = OutputFrames(settings);
     request.m_nStandardOutputFd = STDOUT_FILENO;
     return MakeOutputSink(format, request, [] { return std::make_unique<WaveFrameSink>(); });
+}
+
+// Whether two paths lie on one disk (a path that cannot be looked at is taken as one).
+bool OnOneDisk(const std::filesystem::path& a, const std::filesystem::path& b)
+{
+    struct stat first {};
+    struct stat second {};
+    if (stat(a.c_str(), &first) != 0 || stat(b.c_str(), &second) != 0)
+        return true;
+    return first.st_dev == second.st_dev;
+}
+
+// The output is always streamed. The spill waits on the output's disk only
+// when they share one; there it leaves room for the whole output.
+StreamingOptions MakeStreamingOptions(const CommandLine& line, const GenerationSettings& settings,
+                                      const OutputFormat& format)
+{
+    StreamingOptions options;
+    options.m_bLoop = line.m_bLoop;
+    options.m_spill = *FindSpillChoice(line.m_strSpill);
+    options.m_strSpillFolder = TemporaryFolder();
+    if (!format.m_bToStandardOutput) {
+        const std::filesystem::path output = std::filesystem::absolute(settings.m_strOutputPath);
+        if (OnOneDisk(options.m_strSpillFolder, output.parent_path()))
+            options.m_nReservedBytes = PredictedOutputBytes(FitToLength(format, OutputFrames(settings)),
+                                                            OutputFrames(settings));
+    }
+    return options;
 }
 
 // The run as the command line asks for it: settings, seed, input and output.
@@ -80,18 +117,28 @@ void SetUpRun(GenerationRun& run, TerminalHost& host, const CommandLine& line, c
         run.SetRandomState(static_cast<std::uint32_t>(*ParseDigits(line.m_strSeed, UINT32_MAX)));
     run.SetSourceOpener(MakeSoundFileOpener(InputRules{line.m_panel.m_nGrainLength},
                                             [&host](const std::string& route) { host.Inform(route); }));
-    run.SetSink(MakeSink(settings, format));
+    run.SetSink(MakeSink(settings, format, line.m_bLoop));
+    run.SetStreaming(MakeStreamingOptions(line, settings, format));
 }
 
-// The delivery level step, hooked in only where it changes something, so that
-// the desktop program's output stays exactly as it is.
-void HookDeliveryLevel(GenerationRun& run, const DeliveryLevelPlan& plan, DeliveryLevelReport& report)
+// The delivery level step, metered only where it changes something, so that
+// the desktop program's output stays exactly as it is. Answers the meter,
+// which the run owns, for its report; null when there is none.
+const DeliveryLevelMeter* MeterDeliveryLevel(GenerationRun& run, const DeliveryLevelPlan& plan)
 {
     if (LeavesFinishedSoundAlone(plan))
-        return;
-    run.SetFinishedSoundHook([&plan, &report](std::span<StereoFrame> sound) {
-        report = SetDeliveryLevel(sound, plan, [] { return !WasInterrupted(); });
-    });
+        return nullptr;
+    auto meter = std::make_unique<DeliveryLevelMeter>(plan);
+    const DeliveryLevelMeter* pMeter = meter.get();
+    run.SetFinishedSoundMeter(std::move(meter));
+    return pMeter;
+}
+
+// "avx2 kernel, 2 threads; sound kept on disk"
+std::string DescribeRun(const CommandLine& line, const GenerationRun& run)
+{
+    return DescribeSynthesis(MakeSynthesisOptions(line)) +
+           (run.DidSpill() ? "; sound kept on disk" : "; sound synthesised twice");
 }
 
 int CancelledStatus()
@@ -115,20 +162,19 @@ int Generate(const CommandLine& line, const OutputFormat& format)
     GenerationRun run(host);
     const GenerationSettings settings = MakeSettings(line);
     const DeliveryLevelPlan plan{settings.m_dVolume, format.m_nRate, line.m_delivery.m_loudness};
-    DeliveryLevelReport report;
     SetUpRun(run, host, line, settings, format);
-    HookDeliveryLevel(run, plan, report);
+    const DeliveryLevelMeter* meter = MeterDeliveryLevel(run, plan);
     const std::uint32_t state = run.GetRandomState();
     const RunOutcome outcome = run.Run();
 
     if (outcome.m_kind == RunOutcome::Kind::Cancelled)
         return CancelledStatus();
     if (line.m_bTimings)
-        WriteTimingsReport(std::cerr, run.GetPhaseTimes(), DescribeSynthesis(MakeSynthesisOptions(line)));
+        WriteTimingsReport(std::cerr, run.GetPhaseTimes(), DescribeRun(line, run));
     if (outcome.m_kind == RunOutcome::Kind::Failed)
         return kExitRunFailed;
-    if (!LeavesFinishedSoundAlone(plan))
-        host.Inform(DescribeDeliveryLevel(report, plan));
+    if (meter != nullptr)
+        host.Inform(DescribeDeliveryLevel(meter->GetReport(), plan));
     const std::string seed = std::to_string(state);
     host.Inform("Generator state: " + seed + " (--seed " + seed + " repeats this run)");
     return kExitSuccess;

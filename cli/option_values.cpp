@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <utility>
+#include <vector>
 
 #include "engine/synthesis/synthesis_options.h"
 
@@ -12,6 +13,9 @@ const std::pair<const char*, AddKernel> kKernelNames[] = {
     {"auto", AddKernel::Fastest}, {"reference", AddKernel::Reference}, {"portable", AddKernel::Portable},
     {"avx2", AddKernel::Avx2},    {"avx512", AddKernel::Avx512},
 };
+
+const std::pair<const char*, SpillChoice> kSpillNames[] = {
+    {"auto", SpillChoice::WhenRoom}, {"always", SpillChoice::Always}, {"never", SpillChoice::Never}};
 
 }  // namespace
 
@@ -25,20 +29,46 @@ std::optional<std::uint64_t> ParseDigits(const std::string& text, std::uint64_t 
     return value;
 }
 
+namespace {
+
+// Seconds from "SS", "MM:SS" or "H:MM:SS": minutes and seconds of two digits
+// below 60 after a colon, hours or minutes of one or two digits first; or
+// whole seconds. No upper limit on the total.
+std::optional<std::uint64_t> ParseLengthForm(const std::string& text)
+{
+    std::vector<std::string> fields{""};
+    for (const char c : text) {
+        if (c == ':')
+            fields.emplace_back();
+        else
+            fields.back() += c;
+    }
+    if (fields.size() == 1)
+        return ParseDigits(text, UINT32_MAX);
+    if (fields.size() > 3 || fields.front().empty() || fields.front().size() > 2)
+        return std::nullopt;
+    std::uint64_t seconds = 0;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const bool leading = i == 0;
+        const auto value = ParseDigits(fields[i], leading ? 99 : 59);
+        if (!value || (!leading && fields[i].size() != 2))
+            return std::nullopt;
+        seconds = seconds * 60 + *value;
+    }
+    // Without hours, minutes stay below 60 as they always have.
+    if (fields.size() == 2 && seconds >= 3600)
+        return std::nullopt;
+    return seconds;
+}
+
+}  // namespace
+
 std::optional<int> ParseLength(const std::string& text)
 {
-    const auto colon = text.find(':');
-    if (colon == std::string::npos) {
-        const auto seconds = ParseDigits(text, kMaxDurationSeconds);
-        return seconds ? std::optional<int>(static_cast<int>(*seconds)) : std::nullopt;
-    }
-    const std::string minutesText = text.substr(0, colon);
-    const std::string secondsText = text.substr(colon + 1);
-    const auto minutes = ParseDigits(minutesText, 59);
-    const auto seconds = ParseDigits(secondsText, 59);
-    if (minutesText.size() > 2 || secondsText.size() != 2 || !minutes || !seconds)
+    const auto seconds = ParseLengthForm(text);
+    if (!seconds || *seconds > static_cast<std::uint64_t>(kLongestLengthSeconds))
         return std::nullopt;
-    return static_cast<int>(*minutes * 60 + *seconds);
+    return static_cast<int>(*seconds);
 }
 
 std::optional<AddKernel> FindKernel(const std::string& name)
@@ -46,6 +76,15 @@ std::optional<AddKernel> FindKernel(const std::string& name)
     for (const auto& [kernelName, kernel] : kKernelNames) {
         if (name == kernelName)
             return kernel;
+    }
+    return std::nullopt;
+}
+
+std::optional<SpillChoice> FindSpillChoice(const std::string& name)
+{
+    for (const auto& [spillName, choice] : kSpillNames) {
+        if (name == spillName)
+            return choice;
     }
     return std::nullopt;
 }
@@ -77,9 +116,11 @@ CLI::Validator AllowedLength()
         [](std::string& text) -> std::string {
             if (ParseLength(text))
                 return {};
-            return "'" + text + "' is not a length; use MM:SS up to 59:59, or whole seconds up to 3599";
+            if (ParseLengthForm(text))
+                return "'" + text + "' is longer than the longest track, 24:00:00 (86400 seconds)";
+            return "'" + text + "' is not a length; use H:MM:SS or MM:SS up to 24:00:00, or whole seconds";
         },
-        "MM:SS up to 59:59, or seconds");
+        "H:MM:SS up to 24:00:00, or seconds");
 }
 
 CLI::Validator AllowedSeed()
@@ -117,6 +158,17 @@ CLI::Validator AllowedKernel()
             return {};
         },
         "auto, reference, portable, avx2 or avx512");
+}
+
+CLI::Validator AllowedSpill()
+{
+    return CLI::Validator(
+        [](std::string& text) -> std::string {
+            if (FindSpillChoice(text))
+                return {};
+            return "'" + text + "' is not a spill choice; use auto, always or never";
+        },
+        "auto, always or never");
 }
 
 CLI::Validator NotEmpty(const std::string& what)

@@ -9,16 +9,23 @@
 #include <string>
 
 #include "engine/panel_settings.h"
+#include "engine/streaming/streaming_options.h"
 #include "engine/synthesis/add_kernel.h"
 
 // Digits only, no sign, no spaces, and no more than maximum.
 std::optional<std::uint64_t> ParseDigits(const std::string& text, std::uint64_t maximum);
 
-// "MM:SS" (up to 59:59) or whole seconds (up to 3599).
+// The longest track sonnelith-cli makes: 24 hours.
+inline constexpr int kLongestLengthSeconds = 24 * 3600;
+
+// "H:MM:SS", "MM:SS" or whole seconds, in seconds, up to 24:00:00.
 std::optional<int> ParseLength(const std::string& text);
 
 // The --kernel names: auto, reference, portable, avx2, avx512.
 std::optional<AddKernel> FindKernel(const std::string& name);
+
+// The --spill names: auto, always, never.
+std::optional<SpillChoice> FindSpillChoice(const std::string& name);
 
 // "1 to 100", "500 to 10000 in steps of 50".
 std::string DescribeLimits(const ParameterLimits& limits);
@@ -29,5 +36,6 @@ CLI::Validator AllowedSeed();
 CLI::Validator AllowedThreads();
 // A kernel that names an instruction set only where the processor has it.
 CLI::Validator AllowedKernel();
+CLI::Validator AllowedSpill();
 // Refuses an empty name (an unset shell variable, say); what names what it is.
 CLI::Validator NotEmpty(const std::string& what);

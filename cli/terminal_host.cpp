@@ -17,6 +17,7 @@ const char* PhaseLabel(GenerationHost::Phase phase)
     case GenerationHost::Phase::Loading: return "Loading sound file  ";
     case GenerationHost::Phase::Generating: return "Generating sound    ";
     case GenerationHost::Phase::Writing: return "Writing sound file  ";
+    case GenerationHost::Phase::Measuring: return "Measuring level     ";
     }
     return "";
 }

@@ -11,10 +11,13 @@
 // and no handle on the run.
 class GenerationHost {
 public:
-    // The three long phases of a run, each with its own bar and percentage.
-    enum class Phase { Loading, Generating, Writing };
+    // The long phases of a run, each with its own bar and percentage. A run
+    // that holds its whole output has the first three; a streamed run with a
+    // meter on its finished sound measures it before writing.
+    enum class Phase { Loading, Generating, Writing, Measuring };
 
-    // A progress point: where a phase's loop is (at every 1000th iteration).
+    // A progress point: where a phase's loop is (at every 1000th iteration, or
+    // after each window of a streamed run).
     struct Progress {
         Phase m_phase = Phase::Loading;
         double m_dFraction = 0.0;             // the part of the phase done, 0 to below 1

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "engine/frame_sink.h"
+#include "engine/streaming/finished_sound_meter.h"
 #include "engine/synthesis/grain_synthesizer.h"
 #include "engine/wave_io/wave_frame_sink.h"
 #include "engine/wave_io/wave_sound_source.h"
@@ -81,6 +82,11 @@ void GenerationRun::SetSink(std::unique_ptr<FrameSink> sink)
     m_pSink = std::move(sink);
 }
 
+void GenerationRun::SetFinishedSoundMeter(std::unique_ptr<FinishedSoundMeter> meter)
+{
+    m_pMeter = std::move(meter);
+}
+
 void GenerationRun::SeedRandom()
 {
     SetRandomState(RandomGenerator::SeedFromTime(static_cast<std::uint32_t>(Now())));
@@ -116,6 +122,7 @@ RunOutcome GenerationRun::RunPhases()
     PhaseStopwatch stopwatch;
     m_nFramesWritten = 0;
     m_bOutputCreated = false;
+    m_bSpilled = false;
     m_bKeepGoing = true;
     SourceOpening opening = m_openSource(m_settings.m_strInputPath);
     if (!opening.m_pSource)
@@ -141,6 +148,8 @@ RunOutcome GenerationRun::RunPhases()
     }
     if (!m_bKeepGoing)
         return RunOutcome::Cancelled();
+    if (m_streaming)
+        return StreamOutput();
     if (!Timed(m_phaseTimes.m_dAllocating, stopwatch, [this] { return AllocateOutput(); }) ||
         !Timed(m_phaseTimes.m_dSynthesizing, stopwatch, [this] { return SynthesizeGrains(); }))
         return RunOutcome::Failed(m_nFailureId);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -16,12 +17,16 @@
 #include "engine/run_outcome.h"
 #include "engine/sound_source.h"
 #include "engine/stereo_frame.h"
+#include "engine/streaming/streaming_options.h"
 #include "engine/synthesis/synthesis_options.h"
 #include "engine/wall_clock.h"
 #include "engine/zeroed_buffer.h"
 
+class FinishedSoundMeter;
 class FrameSink;
+class FrameSpill;
 class GrainSynthesizer;
+struct StreamLayout;
 
 // Called once with the whole finished sound, in place, after level finishing
 // and before writing.
@@ -44,6 +49,12 @@ using FinishedSoundHook = std::function<void(std::span<StereoFrame> sound)>;
 // far), and removes it when the run fails on a file error. The input and the
 // output stay open, where an early end leaves them so, until the run is
 // destroyed.
+//
+// Streaming (SetStreaming): instead of allocating the whole output, the run
+// synthesises it window by window in bounded memory, surveys its level on the
+// way, sets it aside on disk or synthesises it again, and finishes and writes
+// it piece by piece (see StreamedRender). A plain streamed sound has the same
+// bits as the whole-output run. It can also be a seamless loop.
 //
 // Threads: grain synthesis adds its grains on worker threads as well (see
 // SetSynthesisOptions). They only compute, are started and joined within the
@@ -73,6 +84,16 @@ public:
     void SetSink(std::unique_ptr<FrameSink> sink);
     void SetFinishedSoundHook(FinishedSoundHook hook) { m_finishedSoundHook = std::move(hook); }
 
+    // Streams the output instead of holding it (the finished-sound hook is
+    // then not called; a meter takes its place).
+    void SetStreaming(const StreamingOptions& options) { m_streaming = options; }
+    // With streaming: sees the whole finished sound before it is written and
+    // answers the gain to write it with.
+    void SetFinishedSoundMeter(std::unique_ptr<FinishedSoundMeter> meter);
+    // Whether the last streamed run set its sound aside on disk (else it
+    // synthesised it again for each later pass).
+    bool DidSpill() const { return m_bSpilled; }
+
     // Replace the wall clock (seeding, phase timing) and the buffer allocator.
     void SetClock(WallClock clock);
     void SetAllocator(BufferAllocator allocate) { m_allocate = allocate; }
@@ -97,6 +118,10 @@ private:
     void FinishLevels();
     void WriteOutput();
     void ReleaseBuffers();
+    // In place of allocating, synthesising, finishing and writing.
+    RunOutcome StreamOutput();
+    std::unique_ptr<FrameSpill> MakeSpill(const StreamLayout& layout);
+    void PrepareSynthesizer();
 
     bool IsSourceLongEnough() const;
     RunOutcome RefuseShortSource();
@@ -112,6 +137,8 @@ private:
     BufferAllocator m_allocate = SystemAllocate;
     SourceOpener m_openSource;
     FinishedSoundHook m_finishedSoundHook;
+    std::optional<StreamingOptions> m_streaming;
+    std::unique_ptr<FinishedSoundMeter> m_pMeter;
     PhaseTimes m_phaseTimes;
 
     std::unique_ptr<SoundSource> m_pSource;
@@ -122,6 +149,7 @@ private:
 
     bool m_bKeepGoing = false;       // false once the host has answered no
     bool m_bOutputCreated = false;
+    bool m_bSpilled = false;
     int m_nFailureId = 0;            // the message of the phase that failed
     std::uint64_t m_nFramesWritten = 0;
     std::int64_t m_tPhaseStart = 0;  // when the current phase began, wall-clock seconds

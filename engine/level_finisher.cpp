@@ -38,11 +38,70 @@ void LevelFinisher::RemoveMeans(std::span<StereoFrame> piece) const
 void LevelFinisher::FindPeak(std::span<const StereoFrame> piece)
 {
     for (const StereoFrame& frame : piece) {
-        if (std::fabs(frame.left) > m_fPeak)
-            m_fPeak = std::fabs(frame.left);
-        if (std::fabs(frame.right) > m_fPeak)
-            m_fPeak = std::fabs(frame.right);
+        IncludeInPeak(frame.left);
+        IncludeInPeak(frame.right);
     }
+}
+
+void LevelFinisher::IncludeInPeak(float value)
+{
+    if (std::fabs(value) > m_fPeak)
+        m_fPeak = std::fabs(value);
+}
+
+// A value that is not a number fails both comparisons, so it is never an
+// extreme, just as it never raises the peak.
+void LevelFinisher::ChannelExtremes::Include(float value)
+{
+    if (!m_bAny) {
+        if (value == value) {
+            m_fLowest = value;
+            m_fHighest = value;
+            m_bAny = true;
+        }
+        return;
+    }
+    if (value < m_fLowest)
+        m_fLowest = value;
+    if (value > m_fHighest)
+        m_fHighest = value;
+}
+
+void LevelFinisher::Survey(std::span<const StereoFrame> piece)
+{
+    AddToSums(piece);
+    for (const StereoFrame& frame : piece) {
+        m_left.Include(frame.left);
+        m_right.Include(frame.right);
+    }
+}
+
+// x − mean rounds to a float that never decreases as x grows (for a finite
+// mean; an infinite or undefined mean is no exception: then the subtraction
+// makes every value infinite or not a number alike, and the extremes show it
+// as the values themselves would). So the values after RemoveMeans lie
+// between the extremes after it, and the largest magnitude among them is that
+// of an extreme. A channel without a number (an empty sound) adds nothing.
+void LevelFinisher::FindPeakFromExtremes()
+{
+    if (m_nTotalFrames == 0)
+        return;
+    const float meanLeft = MeanOf(m_fSumLeft);
+    const float meanRight = MeanOf(m_fSumRight);
+    if (m_left.m_bAny) {
+        IncludeInPeak(m_left.m_fLowest - meanLeft);
+        IncludeInPeak(m_left.m_fHighest - meanLeft);
+    }
+    if (m_right.m_bAny) {
+        IncludeInPeak(m_right.m_fLowest - meanRight);
+        IncludeInPeak(m_right.m_fHighest - meanRight);
+    }
+}
+
+void LevelFinisher::FinishPiece(std::span<StereoFrame> piece, std::uint64_t first) const
+{
+    RemoveMeans(piece);
+    ScaleAndFade(piece, first);
 }
 
 // Both channels are scaled by the same factor, so the peak lands on the

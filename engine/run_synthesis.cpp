@@ -30,14 +30,19 @@ std::int32_t NextBatchEnd(std::int32_t nextIndex)
 
 }  // namespace
 
+void GenerationRun::PrepareSynthesizer()
+{
+    m_pSynthesizer->SetSettings(GrainSettingsOf(m_settings));
+    m_pSynthesizer->SetOptions(m_synthesis);
+    m_pSynthesizer->SetAllocator(m_allocate);
+}
+
 bool GenerationRun::SynthesizeGrains()
 {
     // The OutputBuffer is all (0, 0): it was allocated zeroed just before.
     m_tPhaseStart = Now();
     GrainSynthesizer& synthesizer = *m_pSynthesizer;
-    synthesizer.SetSettings(GrainSettingsOf(m_settings));
-    synthesizer.SetOptions(m_synthesis);
-    synthesizer.SetAllocator(m_allocate);
+    PrepareSynthesizer();
     // The SourceBuffer is never too long for it: loading refuses that.
     if (synthesizer.Begin(m_sourceBuffer.Span(), m_outputBuffer.size()) != GrainSynthesizer::Start::Ready) {
         Fail(TableMessage(IDS_ERR_WINDOW_MEMORY));

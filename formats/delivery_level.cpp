@@ -56,24 +56,72 @@ bool LeavesFinishedSoundAlone(const DeliveryLevelPlan& plan)
     return !plan.m_loudnessTarget && plan.m_nRate == kRunSampleRate;
 }
 
+DeliveredPeakMeter::DeliveredPeakMeter(int rate)
+{
+    if (rate != kRunSampleRate)
+        m_pResampler = std::make_unique<StereoResampler>(kRunSampleRate, rate);
+}
+
+DeliveredPeakMeter::~DeliveredPeakMeter() = default;
+
+void DeliveredPeakMeter::Add(std::span<const StereoFrame> frames)
+{
+    if (!m_pResampler) {
+        m_dPeak = std::max(m_dPeak, BlockPeak(frames));
+        return;
+    }
+    while (!frames.empty()) {
+        const std::size_t count = std::min(frames.size(), kBlockFrames);
+        m_converted.clear();
+        m_pResampler->Push(frames.first(count), m_converted);
+        m_dPeak = std::max(m_dPeak, BlockPeak(m_converted));
+        frames = frames.subspan(count);
+    }
+}
+
+double DeliveredPeakMeter::Peak()
+{
+    if (m_pResampler) {
+        m_converted.clear();
+        m_pResampler->Drain(m_converted);
+        m_dPeak = std::max(m_dPeak, BlockPeak(m_converted));
+    }
+    return m_dPeak;
+}
+
 std::optional<double> ConvertedPeak(std::span<const StereoFrame> frames, int rate,
                                     const std::function<bool()>& keepGoing)
 {
-    StereoResampler resampler(kRunSampleRate, rate);
-    std::vector<StereoFrame> converted;
-    double peak = 0.0;
+    DeliveredPeakMeter meter(rate);
     while (!frames.empty()) {
         if (Stopped(keepGoing))
             return std::nullopt;
         const std::size_t count = std::min(frames.size(), kBlockFrames);
-        converted.clear();
-        resampler.Push(frames.first(count), converted);
-        peak = std::max(peak, BlockPeak(converted));
+        meter.Add(frames.first(count));
         frames = frames.subspan(count);
     }
-    converted.clear();
-    resampler.Drain(converted);
-    return std::max(peak, BlockPeak(converted));
+    return meter.Peak();
+}
+
+DeliveryLevelReport PlanDeliveryGain(double peak, std::optional<double> loudness, const DeliveryLevelPlan& plan)
+{
+    DeliveryLevelReport report;
+    report.m_dPeak = peak;
+    if (LeavesFinishedSoundAlone(plan) || peak == 0.0)
+        return report;
+    const double ceilingGain = plan.m_dVolume / peak;
+    double gain = ceilingGain;
+    if (loudness && std::isfinite(*loudness)) {
+        const double loudnessGain = std::pow(10.0, (*plan.m_loudnessTarget - *loudness) / 20.0);
+        report.m_bHeldByCeiling = loudnessGain > ceilingGain;
+        gain = std::min(loudnessGain, ceilingGain);
+    }
+    report.m_bChanged = true;
+    report.m_dGain = gain;
+    report.m_dPeak = peak * gain;
+    if (loudness)
+        report.m_loudness = *loudness + 20.0 * std::log10(gain);
+    return report;
 }
 
 DeliveryLevelReport SetDeliveryLevel(std::span<StereoFrame> finished, const DeliveryLevelPlan& plan,
@@ -85,30 +133,19 @@ DeliveryLevelReport SetDeliveryLevel(std::span<StereoFrame> finished, const Deli
         report.m_bCancelled = true;
         return report;
     }
-    report.m_dPeak = *peak;
     std::optional<double> loudness;
     if (plan.m_loudnessTarget)
         loudness = MeasureIntegratedLoudness(finished, kRunSampleRate);
-    if (LeavesFinishedSoundAlone(plan) || *peak == 0.0)
+    report = PlanDeliveryGain(*peak, loudness, plan);
+    if (!report.m_bChanged)
         return report;
-
-    const double ceilingGain = plan.m_dVolume / *peak;
-    double gain = ceilingGain;
-    if (loudness && std::isfinite(*loudness)) {
-        const double loudnessGain = std::pow(10.0, (*plan.m_loudnessTarget - *loudness) / 20.0);
-        report.m_bHeldByCeiling = loudnessGain > ceilingGain;
-        gain = std::min(loudnessGain, ceilingGain);
-    }
     if (Stopped(keepGoing)) {
-        report.m_bCancelled = true;
-        return report;
+        DeliveryLevelReport cancelled;
+        cancelled.m_bCancelled = true;
+        cancelled.m_dPeak = *peak;
+        return cancelled;
     }
-    Scale(finished, gain);
-    report.m_bChanged = true;
-    report.m_dGain = gain;
-    report.m_dPeak = *peak * gain;
-    if (loudness)
-        report.m_loudness = *loudness + 20.0 * std::log10(gain);
+    Scale(finished, report.m_dGain);
     return report;
 }
 

@@ -17,11 +17,15 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "engine/stereo_frame.h"
+
+class StereoResampler;
 
 struct DeliveryLevelPlan {
     double m_dVolume = 0.5;                  // the peak level, or with a loudness target its ceiling
@@ -37,6 +41,31 @@ struct DeliveryLevelReport {
     std::optional<double> m_loudness;      // its integrated loudness, LUFS (with a target only)
     bool m_bHeldByCeiling = false;         // the target was out of reach below the volume
 };
+
+// The sample peak a sound will have once delivered at rate, from its 44100 Hz
+// frames handed over piece by piece, in order: converted as the output will
+// convert them where the rate differs (the result does not depend on the
+// pieces).
+class DeliveredPeakMeter {
+public:
+    explicit DeliveredPeakMeter(int rate);
+    ~DeliveredPeakMeter();
+    DeliveredPeakMeter(const DeliveredPeakMeter&) = delete;
+    DeliveredPeakMeter& operator=(const DeliveredPeakMeter&) = delete;
+
+    void Add(std::span<const StereoFrame> frames);
+    // After the last piece (takes what the converter still holds).
+    double Peak();
+
+private:
+    std::unique_ptr<StereoResampler> m_pResampler;  // null at 44100 Hz
+    std::vector<StereoFrame> m_converted;
+    double m_dPeak = 0.0;
+};
+
+// The gain the plan asks for, given the delivered peak and (with a target)
+// the loudness of the finished sound; a report as SetDeliveryLevel gives it.
+DeliveryLevelReport PlanDeliveryGain(double peak, std::optional<double> loudness, const DeliveryLevelPlan& plan);
 
 // True when the plan changes nothing: the peak rule at 44100 Hz, which level
 // finishing has already applied. Then the sound is written exactly as finished.

@@ -37,6 +37,7 @@ const char* ContainerName(OutputContainer container)
     case OutputContainer::Wav: return "WAV";
     case OutputContainer::Flac: return "FLAC";
     case OutputContainer::W64: return "W64";
+    case OutputContainer::Rf64: return "RF64 WAV";
     }
     return "";
 }
@@ -86,6 +87,15 @@ std::variant<OutputFormat, std::string> ChooseOutputFormat(const std::string& ou
         return "cannot write " + extension + " files; use .wav, .flac or .w64";
     if (format.m_container == OutputContainer::Flac && format.m_sample == SampleFormat::Float32)
         return std::string("FLAC holds 16 or 24 bits; --bits 32 needs .wav or .w64");
+    return format;
+}
+
+OutputFormat FitToLength(OutputFormat format, std::uint64_t frames)
+{
+    // The RIFF size field counts every byte after itself: the file less 8.
+    constexpr std::uint64_t kLargestRiffSize = 0xFFFFFFFFu;
+    if (format.m_container == OutputContainer::Wav && PredictedOutputBytes(format, frames) - 8 > kLargestRiffSize)
+        format.m_container = OutputContainer::Rf64;
     return format;
 }
 

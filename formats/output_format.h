@@ -7,7 +7,9 @@
 #include <string>
 #include <variant>
 
-enum class OutputContainer { Wav, Flac, W64 };
+// Rf64 is WAV with 64-bit sizes (EBU Tech 3306), for a WAV output whose sizes
+// would not fit the 32-bit fields of a plain one; its name stays .wav.
+enum class OutputContainer { Wav, Flac, W64, Rf64 };
 
 enum class SampleFormat {
     Pcm16,    // trunc(x × 32767)
@@ -39,6 +41,11 @@ inline constexpr int kAllowedRates[] = {44100, 48000, 88200, 96000};
 // A name with no extension or one no sound file uses is written as WAV.
 std::variant<OutputFormat, std::string> ChooseOutputFormat(const std::string& outputPath, int bits = 16,
                                                            int rate = 44100);
+
+// The format a WAV output of frames (at 44100 Hz, before any rate
+// conversion) is written in: RF64 when the file would pass the 4 GiB that
+// the 32-bit size fields of a plain WAV can describe; any other as it is.
+OutputFormat FitToLength(OutputFormat format, std::uint64_t frames);
 
 // Bytes per stereo frame of the sample format.
 int BytesPerFrame(SampleFormat sample);

@@ -19,9 +19,10 @@ std::unique_ptr<FrameSink> AtDeliveryRate(std::unique_ptr<FrameSink> sink, const
 
 }  // namespace
 
-std::unique_ptr<FrameSink> MakeOutputSink(const OutputFormat& format, const OutputRequest& request,
+std::unique_ptr<FrameSink> MakeOutputSink(const OutputFormat& asked, const OutputRequest& request,
                                           const DesktopWavSinkMaker& makeDesktopWav)
 {
+    const OutputFormat format = FitToLength(asked, request.m_nFrames);
     if (format.m_bToStandardOutput) {
         const std::uint64_t delivered =
             ConvertedFrameCount(request.m_nFrames, kRunSampleRate, static_cast<std::uint32_t>(format.m_nRate));
@@ -29,9 +30,14 @@ std::unique_ptr<FrameSink> MakeOutputSink(const OutputFormat& format, const Outp
         return AtDeliveryRate(std::move(stream), format, request.m_nFrames);
     }
     const std::uint64_t predicted = PredictedOutputBytes(format, request.m_nFrames);
-    std::unique_ptr<FrameSink> writer = format.IsDesktopWav()
-                                            ? makeDesktopWav()
-                                            : AtDeliveryRate(std::make_unique<SndfileSink>(format), format,
-                                                             request.m_nFrames);
+    std::unique_ptr<FrameSink> writer;
+    if (format.IsDesktopWav() && !request.m_bLoop) {
+        writer = makeDesktopWav();
+    } else {
+        auto file = std::make_unique<SndfileSink>(format);
+        if (request.m_bLoop)
+            file->MarkLoop(ConvertedFrameCount(request.m_nFrames, kRunSampleRate, static_cast<std::uint32_t>(format.m_nRate)));
+        writer = AtDeliveryRate(std::move(file), format, request.m_nFrames);
+    }
     return std::make_unique<ReplacingFileSink>(std::move(writer), request.m_strInputPath, predicted);
 }

@@ -6,6 +6,8 @@
 //   standard output ("-")                         [ResamplingSink](WavStreamSink on descriptor 1)
 //
 // ResamplingSink stands in between only when the delivery rate is not 44100 Hz.
+// A WAV too large for 32-bit sizes is RF64 (FitToLength), and a loop in WAV
+// goes through SndfileSink, which marks its loop points.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +22,7 @@ struct OutputRequest {
     std::string m_strInputPath;  // refused as the output; "-" or empty: none
     std::uint64_t m_nFrames = 0;  // frames the run will write, at 44100 Hz
     int m_nStandardOutputFd = 1;  // where "-" writes
+    bool m_bLoop = false;          // the output is a seamless loop
 };
 
 // Makes the sink that writes the desktop program's WAV file (the engine's WaveFile sink).

@@ -69,9 +69,10 @@ SF_VIRTUAL_IO kDescriptorIo = {FileLength, SeekTo, ReadBytes, WriteBytes, Tell};
 
 int SndfileFormat(const OutputFormat& format)
 {
-    const int container = format.m_container == OutputContainer::Flac  ? SF_FORMAT_FLAC
-                          : format.m_container == OutputContainer::W64 ? SF_FORMAT_W64
-                                                                       : SF_FORMAT_WAV;
+    const int container = format.m_container == OutputContainer::Flac   ? SF_FORMAT_FLAC
+                          : format.m_container == OutputContainer::W64  ? SF_FORMAT_W64
+                          : format.m_container == OutputContainer::Rf64 ? SF_FORMAT_RF64
+                                                                        : SF_FORMAT_WAV;
     const int sample = format.m_sample == SampleFormat::Pcm16   ? SF_FORMAT_PCM_16
                        : format.m_sample == SampleFormat::Pcm24 ? SF_FORMAT_PCM_24
                                                                 : SF_FORMAT_FLOAT;
@@ -107,7 +108,27 @@ std::optional<RunMessage> SndfileSink::Create(const std::string& path)
         CloseFile();
         return OutputFailure(path, reason);
     }
+    WriteLoopPoints();
     return std::nullopt;
+}
+
+// libsndfile writes the smpl chunk for WAV only, with the loop's end one
+// before the end it is given (its ends are exclusive, the chunk's inclusive).
+void SndfileSink::WriteLoopPoints()
+{
+    if (m_nLoopFrames == 0 || m_format.m_container != OutputContainer::Wav || m_nLoopFrames > UINT32_MAX)
+        return;
+    SF_INSTRUMENT instrument{};
+    instrument.gain = 1;
+    instrument.basenote = 60;  // middle C: the sound plays at its own pitch
+    instrument.key_hi = 127;
+    instrument.velocity_hi = 127;
+    instrument.loop_count = 1;
+    instrument.loops[0].mode = SF_LOOP_FORWARD;
+    instrument.loops[0].start = 0;
+    instrument.loops[0].end = static_cast<unsigned int>(m_nLoopFrames);
+    instrument.loops[0].count = 0;  // for ever
+    sf_command(m_pFile, SFC_SET_INSTRUMENT, &instrument, sizeof instrument);
 }
 
 void SndfileSink::Write(const StereoFrame* frames, std::size_t count)

@@ -5,6 +5,7 @@
 // ReplacingFileSink, which decides what stays on disk.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,6 +18,10 @@ struct sf_private_tag;
 class SndfileSink : public FrameSink {
 public:
     explicit SndfileSink(const OutputFormat& format);
+
+    // The file is a loop of frames (at the file's rate): a WAV file gets a
+    // smpl chunk that loops from its first frame to its last. Before Create.
+    void MarkLoop(std::uint64_t frames) { m_nLoopFrames = frames; }
     // Closes a file still open; whatever it holds stays.
     ~SndfileSink() override;
 
@@ -38,11 +43,13 @@ private:
     void WriteConverted(const StereoFrame* frames, std::size_t count);
     [[noreturn]] void RaiseWriteFailure();
     void CloseFile();
+    void WriteLoopPoints();
 
     OutputFormat m_format;
     std::string m_strPath;
     Descriptor m_descriptor;
     sf_private_tag* m_pFile = nullptr;
+    std::uint64_t m_nLoopFrames = 0;
     std::vector<short> m_shorts;
     std::vector<int> m_ints;
     std::vector<float> m_floats;

@@ -2,7 +2,8 @@
 // back (standard output, a pipe): the header, with its sizes for the frames
 // the run will write, goes out before the first frame. 16- and 24-bit PCM use
 // the plain 44-byte header (16-bit at 44100 Hz gives the very bytes of a WAV
-// file written by WaveFile); float uses format 3 with its fact chunk.
+// file written by WaveFile); float uses format 3 with its fact chunk. A
+// stream past 4 GiB (container Rf64) is RF64: a ds64 chunk holds its sizes.
 #pragma once
 
 #include <cstdint>

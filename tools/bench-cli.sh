@@ -5,14 +5,19 @@
 # kernel on one thread, the fast kernel on one thread and the fast kernel on
 # every core. Prints each run's phase timings and peak memory, checks that the
 # files are identical, and gives the speed-ups and the projected time of a
-# 59:59 output. Last, the same 60-second render from a minute of 96 kHz 24-bit
+# 59:59 output. Then the same 60-second render from a minute of 96 kHz 24-bit
 # stereo input (made by sox), which libsndfile loads and libsoxr converts to
-# 44100 Hz: the loading phase as a share of the default render.
+# 44100 Hz: the loading phase as a share of the default render. Last, long
+# outputs at the start values, end to end with peak memory: 10:00 and 59:59
+# measured in full (the sound kept in a temporary file, as by default), 10:00
+# synthesised twice instead, and 8 hours projected from a measured minute.
 #
-#   tools/bench-cli.sh [BUILD_DIR]     (default: build; sonnelith-cli must be built)
+#   tools/bench-cli.sh [BUILD_DIR] [long]   (default: build; sonnelith-cli must be built;
+#                                            "long": the long outputs only)
 set -eu
 cd "$(dirname "$0")/.."
 build=${1:-build}
+only=${2:-}
 cli="$build/cli/sonnelith-cli"
 if [ ! -x "$cli" ]; then
     echo "bench-cli: $cli is missing; build it first: cmake --build $build --target sonnelith-cli" >&2
@@ -62,6 +67,43 @@ compare() {
     done
 }
 
+# wall NAME LENGTH ARGS...: one run at the start values timed end to end by
+# /usr/bin/time; prints and leaves NAME.wall (seconds) and NAME.rss (KiB).
+wall() {
+    name=$1
+    length=$2
+    shift 2
+    /usr/bin/time -f "%e %M" -o "$work/$name.time" \
+        "$cli" -q --seed 1 --length "$length" --timings -o "$work/$name.wav" "$@" 2>"$work/$name.txt"
+    rm -f "$work/$name.wav"
+    read -r seconds kib <"$work/$name.time"
+    echo "$seconds" >"$work/$name.wall"
+    echo "$kib" >"$work/$name.rss"
+    how=$(sed -n 's/^Timings (\(.*\)):$/\1/p' "$work/$name.txt")
+    printf "  %-8s %8.1f s end to end, peak memory %6.1f MB   (%s)\n" "$length" "$seconds" \
+        "$(awk -v k="$kib" 'BEGIN { print k / 1024 }')" "$how"
+}
+
+long_outputs() {
+    echo "== Long outputs at the panel's start values, end to end, $cores cores (load before: $(cut -d' ' -f1-3 /proc/loadavg))"
+    wall minute 1:00
+    wall ten 10:00
+    wall hour 59:59
+    wall ten-twice 10:00 --spill never
+    awk -v m="$(cat "$work/minute.wall")" -v t="$(cat "$work/ten.wall")" -v h="$(cat "$work/hour.wall")" \
+        -v tt="$(cat "$work/ten-twice.wall")" -v rss="$(cat "$work/minute.rss")" 'BEGIN {
+            p = m * 480
+            printf "  8:00:00  about %d min %02d s projected from the minute (x 480), peak memory as for any length (%.1f MB)\n", p / 60, p % 60, rss / 1024
+            printf "  59:59 per minute of output %.2f s; 10:00 kept on disk %.1f s, synthesised twice %.1f s (x%.2f)\n", h / 59.98, t, tt, tt / t
+        }'
+    echo "  (load after: $(cut -d' ' -f1-3 /proc/loadavg))"
+}
+
+if [ "$only" = long ]; then
+    long_outputs
+    exit 0
+fi
+
 echo "== Panel start values (4000 grains of 800 ms per second), 60-second output, $cores cores"
 run defaults-reference 60 --kernel reference
 run defaults-fast1 60 --threads 1
@@ -87,3 +129,6 @@ if command -v sox >/dev/null; then
 else
     echo "  (sox is needed to make the input)"
 fi
+
+echo
+long_outputs

@@ -2,6 +2,7 @@
 // stereo output.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -46,6 +47,8 @@ public:
     // Writing.
     int CreateForWrite(const std::string& path, int sampleRate);
     void WriteFrame(const PcmFrame& frame);
+    // The same bytes as WriteFrame on each frame in turn, handed over in bulk.
+    void WriteFrames(const PcmFrame* frames, std::size_t count);
     int FinishHeader(int frameCount);
 
     // An 8-bit unsigned sample as a 16-bit signed value, symmetric about 127.5.

@@ -48,6 +48,22 @@ void WaveFile::WriteFrame(const PcmFrame& frame)
     Write(bytes, sizeof bytes);
 }
 
+void WaveFile::WriteFrames(const PcmFrame* frames, std::size_t count)
+{
+    constexpr std::size_t kChunkFrames = 4096;
+    unsigned char bytes[kChunkFrames * kOutputBlockAlign];
+    while (count > 0) {
+        const std::size_t chunk = count < kChunkFrames ? count : kChunkFrames;
+        for (std::size_t i = 0; i < chunk; ++i) {
+            StoreLittleEndian16(bytes + kOutputBlockAlign * i, static_cast<std::uint16_t>(frames[i].left));
+            StoreLittleEndian16(bytes + kOutputBlockAlign * i + 2, static_cast<std::uint16_t>(frames[i].right));
+        }
+        Write(bytes, chunk * kOutputBlockAlign);
+        frames += chunk;
+        count -= chunk;
+    }
+}
+
 int WaveFile::FinishHeader(int frameCount)
 {
     const std::uint32_t dataBytes = static_cast<std::uint32_t>(frameCount) * kOutputBlockAlign;

@@ -1,5 +1,7 @@
 #include "engine/wave_io/wave_frame_sink.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 
@@ -9,6 +11,8 @@
 namespace {
 
 constexpr double kOutputScale = 32767.0;
+// The size fields of the header count bytes in 32 bits: RIFF size = 36 + 4 × frames.
+constexpr std::uint64_t kMaxFrames = (0xFFFFFFFFull - 36) / 4;
 
 }  // namespace
 
@@ -24,12 +28,18 @@ std::optional<RunMessage> WaveFrameSink::Create(const std::string& path)
 
 void WaveFrameSink::Write(const StereoFrame* frames, std::size_t count)
 {
-    for (std::size_t i = 0; i < count; ++i) {
-        PcmFrame frame;
-        frame.left = ToPcmSample(frames[i].left);
-        frame.right = ToPcmSample(frames[i].right);
-        m_file.WriteFrame(frame);
-        ++m_nFramesWritten;
+    // A longer sound needs a file with larger size fields (RF64, W64).
+    if (m_nFramesWritten + count > kMaxFrames)
+        throw FileException(FileException::Cause::Write, m_strPath, EFBIG);
+    constexpr std::size_t kChunkFrames = 4096;
+    PcmFrame pcm[kChunkFrames];
+    for (std::size_t done = 0; done < count;) {
+        const std::size_t chunk = std::min(kChunkFrames, count - done);
+        for (std::size_t i = 0; i < chunk; ++i)
+            pcm[i] = PcmFrame{ToPcmSample(frames[done + i].left), ToPcmSample(frames[done + i].right)};
+        m_file.WriteFrames(pcm, chunk);
+        done += chunk;
+        m_nFramesWritten += chunk;
     }
 }
 

@@ -11,6 +11,9 @@
 #include "engine/frame_sink.h"
 #include "wav/wave_file.h"
 
+// Its 32-bit size fields hold at most 1073741814 frames (6 h 45 min): a write
+// past that raises FileException (file too large).
+//
 // Destroyed before Finish (the run ended before its writing phase), it leaves
 // the bare header with sizes 0, closed by WaveFile's destructor.
 class WaveFrameSink : public FrameSink {

@@ -100,21 +100,42 @@ protected:
     TempDir m_dir;
 };
 
+// Files may grow to 64 KiB; a write beyond fails with EFBIG instead of a signal.
+void LimitFileSize()
+{
+    signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{64 * 1024, 64 * 1024};
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+
 }  // namespace
 
 // The file grows past what the process may write (RLIMIT_FSIZE) in the middle
 // of writing: the run fails with the system's reason, naming the output.
+// (Synthesised twice, so that no temporary file of the sound meets the limit first.)
 TEST_F(CliOutputFailure, AFailureWhileWritingLeavesTheExistingOutput)
 {
     const std::string output = m_dir.File("out.wav");
     WriteWholeFile(output, kOldOutput);
-    const CliResult result = RunCli({"-q", "-o", output, "--length", "5", "--seed", "3"}, [] {
-        signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{64 * 1024, 64 * 1024};
-        setrlimit(RLIMIT_FSIZE, &limit);
-    });
+    const CliResult result =
+        RunCli({"-q", "-o", output, "--length", "5", "--seed", "3", "--spill", "never"}, LimitFileSize);
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_THAT(result.err, HasSubstr("\"" + output + "\": File too large"));
+    EXPECT_EQ(ReadWholeFile(output), kOldOutput);
+    EXPECT_EQ(FolderEntries(m_dir.Path()), std::vector<std::string>{"out.wav"});
+}
+
+// The same limit met by the sound set aside before writing: the run fails,
+// naming the temporary file's folder, and leaves the output as it was.
+TEST_F(CliOutputFailure, AFailureOfTheTemporarySoundLeavesTheExistingOutput)
+{
+    const std::string output = m_dir.File("out.wav");
+    WriteWholeFile(output, kOldOutput);
+    const CliResult result =
+        RunCli({"-q", "-o", output, "--length", "5", "--seed", "3", "--spill", "always"}, LimitFileSize);
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_THAT(result.err, HasSubstr("a temporary file in "));
+    EXPECT_THAT(result.err, HasSubstr("File too large"));
     EXPECT_EQ(ReadWholeFile(output), kOldOutput);
     EXPECT_EQ(FolderEntries(m_dir.Path()), std::vector<std::string>{"out.wav"});
 }

@@ -158,8 +158,9 @@ INSTANTIATE_TEST_SUITE_P(
                     UsageCase{"VolumeZero", {"--volume", "0"}, "1 to 100"},
                     UsageCase{"FadeNegative", {"--fade", "-1"}, "0 to 10"},
                     UsageCase{"SegmentNotANumber", {"--segment", "six"}, "1 to 20"},
-                    UsageCase{"LengthPastAnHour", {"--length", "60:00"}, "up to 59:59"},
-                    UsageCase{"SecondsPastAnHour", {"--length", "3600"}, "up to 3599"},
+                    UsageCase{"LengthPastADay", {"--length", "24:00:01"}, "longer than the longest track, 24:00:00"},
+                    UsageCase{"SecondsPastADay", {"--length", "86401"}, "longer than the longest track, 24:00:00"},
+                    UsageCase{"MinutesPastAnHour", {"--length", "60:00"}, "use H:MM:SS or MM:SS up to 24:00:00"},
                     UsageCase{"SeedPast32Bits", {"--seed", "4294967296"}, "0 to 4294967295"},
                     UsageCase{"LoudnessAboveZero", {"--loudness", "3"}, "LUFS from -70 to 0"},
                     UsageCase{"BitsOfNoFormat", {"--bits", "20"}, "use 16, 24 or 32"},
@@ -182,7 +183,7 @@ TEST_F(CliTest, HelpFitsIn100ColumnsAndStatesTheRules)
         EXPECT_LE(line.size(), 100u) << line;
     for (const char* label : {"TEXT", "INT", "FLOAT", "REQUIRED", "[OPTIONS]", "=00:15", "[50]"})
         EXPECT_THAT(help.out, Not(HasSubstr(label)));
-    for (const char* text : {"Usage: sonnelith-cli [INPUT] -o FILE [options]", "  --length MM:SS",
+    for (const char* text : {"Usage: sonnelith-cli [INPUT] -o FILE [options]", "  --length [H:]MM:SS",
                              "  --bits 16|24|32", "  --loudness LUFS", "50 to 2000 in steps of 25 (default 800)",
                              "is read as the desktop program reads it", "converted to 44100 Hz by libsoxr",
                              "ITU-R BS.775", "trunc(x * 8388607)", "hidden temporary name", "128 + the signal"})

@@ -49,7 +49,8 @@ TEST_F(CliThreadsTest, TimingsNameTheKernelAndEveryPhaseEvenWhenQuiet)
 {
     const CliResult result = Generate("timed.wav", {"--threads", "2", "--timings"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_THAT(result.err, MatchesRegex("Timings \\((avx512|avx2|portable) kernel, 2 threads\\):\n"
+    EXPECT_THAT(result.err, MatchesRegex("Timings \\((avx512|avx2|portable) kernel, 2 threads; "
+                                         "sound (kept on disk|synthesised twice)\\):\n"
                                          "  loading +[0-9.]+ s +[0-9.]+ %\n"
                                          "  allocating +[0-9.]+ s +[0-9.]+ %\n"
                                          "  synthesis +[0-9.]+ s +[0-9.]+ %\n"

@@ -10,6 +10,7 @@ FakeHost::Stage StageOf(GenerationHost::Phase phase)
     case GenerationHost::Phase::Loading: return FakeHost::Stage::Loading;
     case GenerationHost::Phase::Generating: return FakeHost::Stage::Generating;
     case GenerationHost::Phase::Writing: return FakeHost::Stage::Writing;
+    case GenerationHost::Phase::Measuring: return FakeHost::Stage::Measuring;
     }
     return FakeHost::Stage::NotStarted;
 }
@@ -20,6 +21,7 @@ FakeHost::Stage StageAfter(GenerationHost::Phase phase)
     case GenerationHost::Phase::Loading: return FakeHost::Stage::Allocating;
     case GenerationHost::Phase::Generating: return FakeHost::Stage::Finishing;
     case GenerationHost::Phase::Writing: return FakeHost::Stage::Done;
+    case GenerationHost::Phase::Measuring: return FakeHost::Stage::Finishing;
     }
     return FakeHost::Stage::NotStarted;
 }

@@ -13,8 +13,9 @@
 class FakeHost : public GenerationHost {
 public:
     // Where the run is, as the host can tell from its events: Finishing lies
-    // between the end of grain synthesis and the start of writing.
-    enum class Stage { NotStarted, Loading, Allocating, Generating, Finishing, Writing, Done };
+    // between the end of grain synthesis and the start of writing (a streamed
+    // run with a meter measures there).
+    enum class Stage { NotStarted, Loading, Allocating, Generating, Finishing, Measuring, Writing, Done };
 
     struct Message {
         int m_nId;

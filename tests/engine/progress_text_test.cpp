@@ -32,6 +32,13 @@ TEST(ProgressText, WrittenSizeCountsTheHeader)
     EXPECT_EQ(FormatWrittenSize(158715900), "605 MB");  // 59:59 of output
 }
 
+// A day of output passes 4 GiB and 2³² frames: 64-bit arithmetic all through.
+TEST(ProgressText, WrittenSizeOfADayLongOutput)
+{
+    EXPECT_EQ(FormatWrittenSize(86400ull * 44100), "14.5 GB");      // 15,240,960,044 bytes
+    EXPECT_EQ(FormatWrittenSize(7ull * 3600 * 44100), "4.2 GB");     // past the 32-bit sizes of a WAV
+}
+
 // A progress point of the writing loop at frame j reports the j + 1 frames
 // written by then; the size shown is the same as for j frames at every one of
 // them, up to the longest WAV output, so the text is what it always was.

@@ -9,6 +9,7 @@
 #include <random>
 
 #include "formats/delivery_level.h"
+#include "formats/delivery_level_meter.h"
 #include "formats/loudness_meter.h"
 #include "formats/resampling_sink.h"
 #include "tests/formats/reference_loudness.h"
@@ -147,6 +148,39 @@ TEST(DeliveryLevel, SilenceStaysSilentAndAStopLeavesTheSoundAsItWas)
         SetDeliveryLevel(frames, DeliveryLevelPlan{0.5, 48000, std::nullopt}, [] { return false; });
     EXPECT_TRUE(stopped.m_bCancelled);
     EXPECT_TRUE(SameBits(frames, finished));
+}
+
+// A streamed run measures the finished sound piece by piece and scales each
+// sample on its way out: pieces of any size give the gain, the report and the
+// bits of the delivery level on the whole sound in memory.
+TEST(DeliveryLevel, MeterOnPiecesGivesTheGainAndBitsOfTheWholeSound)
+{
+    const std::vector<StereoFrame> sound = FinishedSound(5);
+    const DeliveryLevelPlan plans[] = {{0.5, 48000, std::nullopt}, {0.7, 44100, -20.0}, {0.25, 96000, -6.0}};
+    for (const DeliveryLevelPlan& plan : plans) {
+        std::vector<StereoFrame> whole = sound;
+        const DeliveryLevelReport expected = SetDeliveryLevel(whole, plan);
+        // Even pieces, and pieces of changing odd sizes (one frame, a block and a frame...).
+        const std::vector<std::vector<std::size_t>> patterns = {{1000}, {65536}, {100003}, {1, 4097, 333, 65537}};
+        for (const std::vector<std::size_t>& pattern : patterns) {
+            DeliveryLevelMeter meter(plan);
+            for (std::size_t first = 0, p = 0; first < sound.size(); p = (p + 1) % pattern.size()) {
+                const std::size_t count = std::min(pattern[p], sound.size() - first);
+                meter.Measure(std::span(sound).subspan(first, count));
+                first += count;
+            }
+            const double gain = meter.Gain();
+            std::vector<StereoFrame> scaled = sound;
+            for (StereoFrame& frame : scaled)
+                frame = {static_cast<float>(frame.left * gain), static_cast<float>(frame.right * gain)};
+            SCOPED_TRACE(testing::Message() << plan.m_nRate << " Hz, pieces from " << pattern.back() << " frames");
+            EXPECT_EQ(gain, expected.m_dGain);
+            EXPECT_EQ(meter.GetReport().m_dPeak, expected.m_dPeak);
+            EXPECT_EQ(meter.GetReport().m_loudness, expected.m_loudness);
+            EXPECT_EQ(meter.GetReport().m_bHeldByCeiling, expected.m_bHeldByCeiling);
+            EXPECT_TRUE(SameBits(scaled, whole));
+        }
+    }
 }
 
 TEST(DeliveryLevel, DescribesLoudnessAndPeak)

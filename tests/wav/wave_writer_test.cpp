@@ -142,3 +142,29 @@ TEST(WaveWriter, WhatIsWrittenReadsBackFrameForFrame)
         ASSERT_EQ(frame, expected);
     }
 }
+
+// Frames handed over in bulk, in runs longer and shorter than its chunks,
+// make the file that WriteFrame makes one frame at a time.
+TEST(WaveWriter, FramesInBulkGiveTheBytesOfOneByOne)
+{
+    TempDir dir;
+    std::vector<PcmFrame> frames;
+    for (int i = 0; i < 10000; ++i)
+        frames.push_back({static_cast<std::int16_t>(i * 7 - 30000), static_cast<std::int16_t>(-i * 3)});
+    WaveFile single;
+    ASSERT_EQ(single.CreateForWrite(dir.File("single.wav"), 44100), 0);
+    for (const auto& frame : frames)
+        single.WriteFrame(frame);
+    single.FinishHeader(10000);
+    single.CloseFile();
+
+    WaveFile bulk;
+    ASSERT_EQ(bulk.CreateForWrite(dir.File("bulk.wav"), 44100), 0);
+    bulk.WriteFrames(frames.data(), 1);
+    bulk.WriteFrames(frames.data() + 1, 9000);
+    bulk.WriteFrames(frames.data() + 9001, 0);
+    bulk.WriteFrames(frames.data() + 9001, 999);
+    bulk.FinishHeader(10000);
+    bulk.CloseFile();
+    EXPECT_EQ(ReadWholeFile(dir.File("bulk.wav")), ReadWholeFile(dir.File("single.wav")));
+}

@@ -242,6 +242,8 @@ wxGauge* ProgressDialog::BarOf(Phase phase) const
         return m_pGeneratingBar;
     case Phase::Writing:
         return m_pWritingBar;
+    case Phase::Measuring:  // only streamed runs measure; this window runs none
+        return nullptr;
     }
     return nullptr;
 }
@@ -255,6 +257,8 @@ wxStaticText* ProgressDialog::PercentTextOf(Phase phase) const
         return m_pGeneratingPercent;
     case Phase::Writing:
         return m_pWritingPercent;
+    case Phase::Measuring:
+        return nullptr;
     }
     return nullptr;
 }

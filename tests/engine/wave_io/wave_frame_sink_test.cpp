@@ -13,6 +13,7 @@
 #include "tests/support/external_tool.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_sounds.h"
+#include "wav/file_exception.h"
 
 TEST(WaveFrameSink, SamplesAreTruncatedTowardZero)
 {
@@ -91,4 +92,18 @@ TEST(WaveFrameSink, AnOutputThatCannotBeCreatedGivesTheCreateOutputMessage)
     EXPECT_EQ(refusal->m_strText.rfind("Cannot create the output sound file on disk.", 0), 0u);
     sink.Discard();  // removes nothing it did not create
     EXPECT_FALSE(std::filesystem::exists(dir.File("no-such-folder")));
+}
+
+// 36 + 4 × frames must fit the RIFF size field: one frame more than that is
+// refused before anything of it is written (the frames are not even read).
+TEST(WaveFrameSink, MoreFramesThanItsSizeFieldsHoldAreRefused)
+{
+    TempDir dir;
+    WaveFrameSink sink;
+    ASSERT_FALSE(sink.Create(dir.File("out.wav")));
+    const StereoFrame frame{0.0f, 0.0f};
+    EXPECT_THROW(sink.Write(&frame, (0xFFFFFFFFull - 36) / 4 + 1), FileException);
+    sink.Write(&frame, 1);
+    sink.Finish(false);
+    EXPECT_EQ(std::filesystem::file_size(dir.File("out.wav")), 48u);
 }

@@ -1,0 +1,31 @@
+// The delivery level of a streamed run: the finished sound measured piece by
+// piece in a pass before writing (its peak at the delivered rate, its
+// loudness), and the one gain that SetDeliveryLevel would apply to the whole
+// sound in memory.
+#pragma once
+
+#include <memory>
+#include <optional>
+
+#include "engine/streaming/finished_sound_meter.h"
+#include "formats/delivery_level.h"
+
+class LoudnessMeter;
+
+class DeliveryLevelMeter : public FinishedSoundMeter {
+public:
+    explicit DeliveryLevelMeter(const DeliveryLevelPlan& plan);
+    ~DeliveryLevelMeter() override;
+
+    void Measure(std::span<const StereoFrame> piece) override;
+    double Gain() override;
+
+    // What Gain decided, as SetDeliveryLevel reports it.
+    const DeliveryLevelReport& GetReport() const { return m_report; }
+
+private:
+    DeliveryLevelPlan m_plan;
+    DeliveredPeakMeter m_peak;
+    std::unique_ptr<LoudnessMeter> m_pLoudness;  // with a target only
+    DeliveryLevelReport m_report;
+};
