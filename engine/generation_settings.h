@@ -5,6 +5,7 @@
 #include <string>
 
 #include "engine/stereo_frame.h"
+#include "engine/synthesis/grain_settings.h"
 
 // The longest output the length controls allow: 59 minutes 59 seconds.
 constexpr int kMaxDurationSeconds = 59 * 60 + 59;
@@ -22,3 +23,6 @@ struct GenerationSettings {
     std::int32_t m_nScanFrames = 0;       // size of the read position's random step per grain
     std::int32_t m_nSegmentGrains = 0;    // mean length of a segment, in grains
 };
+
+// The sound fields grain synthesis takes from the settings.
+GrainSettings GrainSettingsOf(const GenerationSettings& settings);

@@ -10,17 +10,6 @@
 
 namespace {
 
-GrainSettings GrainSettingsOf(const GenerationSettings& settings)
-{
-    GrainSettings grains;
-    grains.m_nGrainsPerSecond = settings.m_nGrainsPerSecond;
-    grains.m_nGrainFrames = settings.m_nGrainFrames;
-    grains.m_nScanFrames = settings.m_nScanFrames;
-    grains.m_nSegmentGrains = settings.m_nSegmentGrains;
-    grains.m_dVolume = settings.m_dVolume;
-    return grains;
-}
-
 // The last grain of the batch that ends at the next progress point.
 std::int32_t NextBatchEnd(std::int32_t nextIndex)
 {

@@ -42,12 +42,7 @@ protected:
     std::uint32_t StateAfterGrain(std::int32_t lastIndex) const
     {
         GrainSynthesizer synthesizer;
-        GrainSettings grains;
-        grains.m_nGrainsPerSecond = m_settings.m_nGrainsPerSecond;
-        grains.m_nGrainFrames = m_settings.m_nGrainFrames;
-        grains.m_nScanFrames = m_settings.m_nScanFrames;
-        grains.m_nSegmentGrains = m_settings.m_nSegmentGrains;
-        synthesizer.SetSettings(grains);
+        synthesizer.SetSettings(GrainSettingsOf(m_settings));
         synthesizer.SetRandomState(1);
         const std::vector<StereoFrame> source(kSourceFrames);
         synthesizer.Begin(source, 44100);

@@ -312,12 +312,7 @@ SynthesisResult Synthesize(const SynthesisCase& synthesisCase, SynthesisOptions 
                            std::int32_t lastIndex = INT32_MAX)
 {
     const GenerationSettings settings = SettingsOf(synthesisCase);
-    GrainSettings grains;
-    grains.m_nGrainsPerSecond = settings.m_nGrainsPerSecond;
-    grains.m_nGrainFrames = settings.m_nGrainFrames;
-    grains.m_nScanFrames = settings.m_nScanFrames;
-    grains.m_nSegmentGrains = settings.m_nSegmentGrains;
-    grains.m_dVolume = settings.m_dVolume;
+    const GrainSettings grains = GrainSettingsOf(settings);
     GrainSynthesizer synthesizer;
     synthesizer.SetSettings(grains);
     synthesizer.SetOptions(options);

@@ -223,12 +223,7 @@ protected:
     {
         GenerationSettings settings;
         FillSettings(GetParam().m_panel, settings);
-        GrainSettings grains;
-        grains.m_nGrainsPerSecond = settings.m_nGrainsPerSecond;
-        grains.m_nGrainFrames = settings.m_nGrainFrames;
-        grains.m_nScanFrames = settings.m_nScanFrames;
-        grains.m_nSegmentGrains = settings.m_nSegmentGrains;
-        grains.m_dVolume = settings.m_dVolume;
+        const GrainSettings grains = GrainSettingsOf(settings);
         m_synthesizer.SetSettings(grains);
     }
 
