@@ -13,7 +13,10 @@ cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
 
 echo "== Non-GUI tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+# -O1 and line tables only: the sanitizers' own advice, and their build takes
+# half the time of -O2 -g with the same checks and reports with file and line.
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSONNELITH_SANITIZE=ON \
+    -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" \
     -DSONNELITH_BUILD_GUI=OFF -DSONNELITH_BUILD_BENCHMARKS=OFF
 cmake --build build-sanitize -j "$jobs"
 ctest --test-dir build-sanitize --output-on-failure -j "$jobs"
