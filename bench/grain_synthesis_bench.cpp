@@ -53,7 +53,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/panel_settings.h"
+#include "engine/parameters/parameter_table.h"
 #include "engine/synthesis/add_kernel.h"
 #include "engine/synthesis/grain_synthesizer.h"
 
@@ -86,12 +86,12 @@ const std::vector<StereoFrame>& Source()
 
 GenerationSettings MakeSettings(const Setting& setting)
 {
-    PanelValues panel;
-    panel.m_nDensity = setting.m_nDensity;
-    panel.m_nGrainLength = setting.m_nGrainMs;
+    ParameterValues panel;
+    panel.Set(ParameterId::Density, setting.m_nDensity);
+    panel.Set(ParameterId::GrainLength, setting.m_nGrainMs);
     GenerationSettings settings;
     settings.m_nDurationSeconds = setting.m_nSeconds;
-    FillSettings(panel, settings);
+    ApplyParameters(panel, settings);
     return settings;
 }
 

@@ -96,6 +96,7 @@ public:
     void Write(const StereoFrame* frames, std::size_t) override { benchmark::DoNotOptimize(frames); }
     void Finish(bool) override {}
     void Discard() override {}
+    std::uint64_t GetBytesWritten() const override { return 0; }
 };
 
 void BM_DeliverAt96000(benchmark::State& state)

@@ -16,8 +16,8 @@
 
 #include "engine/frame_sink.h"
 #include "engine/generation_run.h"
-#include "engine/panel_settings.h"
-#include "engine/streaming/frame_spill.h"
+#include "engine/parameters/parameter_table.h"
+#include "engine/render/frame_spill.h"
 #include "engine/wave_io/wave_frame_sink.h"
 
 namespace {
@@ -55,12 +55,12 @@ public:
 
 enum class Mode { Whole, Spill, SynthesiseAgain };
 
-void RunOnce(benchmark::State& state, const PanelValues& panel, Mode mode)
+void RunOnce(benchmark::State& state, const ParameterValues& panel, Mode mode)
 {
     QuietHost host;
     GenerationRun run(host);
     GenerationSettings settings;
-    FillSettings(panel, settings);
+    ApplyParameters(panel, settings);
     settings.m_strInputPath = "noise";
     settings.m_strOutputPath = TemporaryFolder() + "/sonnelith-streaming-bench.wav";
     settings.m_nDurationSeconds = 60;
@@ -82,7 +82,7 @@ void RunOnce(benchmark::State& state, const PanelValues& panel, Mode mode)
     std::remove(settings.m_strOutputPath.c_str());
 }
 
-void BM_Run(benchmark::State& state, PanelValues panel, Mode mode)
+void BM_Run(benchmark::State& state, ParameterValues panel, Mode mode)
 {
     for (auto _ : state)
         RunOnce(state, panel, mode);
@@ -90,17 +90,17 @@ void BM_Run(benchmark::State& state, PanelValues panel, Mode mode)
         counter = benchmark::Counter(counter.value, benchmark::Counter::kAvgIterations);
 }
 
-PanelValues Light()
+ParameterValues Light()
 {
-    PanelValues panel;
-    panel.m_nDensity = 500;
-    panel.m_nGrainLength = 50;
+    ParameterValues panel;
+    panel.Set(ParameterId::Density, 500);
+    panel.Set(ParameterId::GrainLength, 50);
     return panel;
 }
 
-BENCHMARK_CAPTURE(BM_Run, defaults_whole, PanelValues{}, Mode::Whole)->Unit(benchmark::kSecond)->UseRealTime();
-BENCHMARK_CAPTURE(BM_Run, defaults_spill, PanelValues{}, Mode::Spill)->Unit(benchmark::kSecond)->UseRealTime();
-BENCHMARK_CAPTURE(BM_Run, defaults_again, PanelValues{}, Mode::SynthesiseAgain)
+BENCHMARK_CAPTURE(BM_Run, defaults_whole, ParameterValues{}, Mode::Whole)->Unit(benchmark::kSecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_Run, defaults_spill, ParameterValues{}, Mode::Spill)->Unit(benchmark::kSecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_Run, defaults_again, ParameterValues{}, Mode::SynthesiseAgain)
     ->Unit(benchmark::kSecond)
     ->UseRealTime();
 BENCHMARK_CAPTURE(BM_Run, light_whole, Light(), Mode::Whole)->Unit(benchmark::kMillisecond)->UseRealTime();

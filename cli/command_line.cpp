@@ -4,32 +4,10 @@
 
 #include "cli/help_formatter.h"
 #include "cli/option_values.h"
+#include "engine/parameters/parameter_table.h"
+#include "engine/parameters/parameter_text.h"
 
 namespace {
-
-// The six sound parameters, with the values the desktop program's sliders
-// offer. The help says: what, the allowed values, then the remark.
-struct PanelOption {
-    const char* m_szName;
-    int PanelValues::*m_pValue;
-    const char* m_szValueName;
-    const char* m_szWhat;
-    const ParameterLimits* m_pLimits;
-    const char* m_szRemark;
-};
-
-const PanelOption kPanelOptions[] = {
-    {"--scan-range", &PanelValues::m_nScanRange, "PERCENT", "Scanning range in %", &kScanRangeLimits,
-     ": how far the reading wanders through the input"},
-    {"--segment", &PanelValues::m_nSegment, "SECONDS", "Average segment in seconds", &kSegmentLimits,
-     ": how often the reading moves to a fresh place in the input"},
-    {"--density", &PanelValues::m_nDensity, "GRAINS", "Grain density in grains per second", &kDensityLimits, ""},
-    {"--grain-length", &PanelValues::m_nGrainLength, "MS", "Grain length in milliseconds", &kGrainLengthLimits,
-     ""},
-    {"--volume", &PanelValues::m_nVolume, "PERCENT", "Volume in % of full scale", &kVolumeLimits,
-     ": the peak level, or with --loudness its ceiling"},
-    {"--fade", &PanelValues::m_nFade, "SECONDS", "Fade in and out in seconds", &kFadeLimits, ""},
-};
 
 const char kDescription[] =
     "Turns a short sound into a long, slowly evolving ambient track by grain synthesis, with the engine and "
@@ -73,6 +51,21 @@ void DefineFiles(CLI::App& app, CommandLine& line)
         ->required();
 }
 
+// An option for a sound parameter, named and explained by its row: what it
+// is, the values allowed, then the remark; its default shown where it has
+// one worth showing.
+void AddParameterOption(CLI::App& app, const ParameterRow& row, std::string& text)
+{
+    CLI::Option* option =
+        app.add_option(std::string("--") + row.m_szName, text,
+                       std::string(row.m_szWhat) + ", " + DescribeAllowed(row) + row.m_szRemark)
+            ->option_text(row.m_szValueName)
+            ->check(AllowedParameterValue(row));
+    const bool hasDefault = row.m_kind != ParameterKind::RealList && !row.m_bZeroIsOff;
+    if (hasDefault)
+        option->default_str(FormatParameterValue(row, ParameterValues()));
+}
+
 void DefineSoundOptions(CLI::App& app, CommandLine& line)
 {
     app.add_option("--length", line.m_strLength,
@@ -81,14 +74,8 @@ void DefineSoundOptions(CLI::App& app, CommandLine& line)
         ->option_text("[H:]MM:SS")
         ->check(AllowedLength())
         ->capture_default_str();
-    for (const PanelOption& option : kPanelOptions) {
-        app.add_option(option.m_szName, line.m_panel.*option.m_pValue,
-                       std::string(option.m_szWhat) + ", " + DescribeLimits(*option.m_pLimits) +
-                           option.m_szRemark)
-            ->option_text(option.m_szValueName)
-            ->check(AllowedValues(*option.m_pLimits))
-            ->capture_default_str();
-    }
+    for (const ParameterRow& row : ParameterTable())
+        AddParameterOption(app, row, line.m_parameterTexts[static_cast<std::size_t>(IndexOf(row.m_id))]);
     app.add_flag("--loop", line.m_bLoop,
                  "Make the track a seamless loop, without fades: its end flows into its start, the sound "
                  "rendered past the end cross-faded into the start over the fade's length (at least one "
@@ -143,4 +130,19 @@ void DefineOptions(CLI::App& app, CommandLine& line)
     AddDeliveryOptions(app, line.m_delivery);
     DefineSpeedOptions(app, line);
     DefineReporting(app, line);
+}
+
+ParameterValues ParameterValuesOf(const CommandLine& line)
+{
+    ParameterValues values;
+    for (const ParameterRow& row : ParameterTable()) {
+        const std::string& text = line.m_parameterTexts[static_cast<std::size_t>(IndexOf(row.m_id))];
+        if (text.empty())
+            continue;
+        if (row.m_kind == ParameterKind::RealList)
+            values.SetPitchSet(*ParseParameterList(row, text));
+        else
+            values.Set(row.m_id, *ParseParameterValue(row, text));
+    }
+    return values;
 }

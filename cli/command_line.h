@@ -2,11 +2,12 @@
 #pragma once
 
 #include <CLI/CLI.hpp>
+#include <array>
 #include <optional>
 #include <string>
 
 #include "cli/delivery_options.h"
-#include "engine/panel_settings.h"
+#include "engine/parameters/parameter_values.h"
 
 struct CommandLine {
     std::optional<std::string> m_input;  // none: the bundled sample; "-": standard input
@@ -14,7 +15,8 @@ struct CommandLine {
     std::string m_strLength = "00:15";
     std::string m_strSeed;               // empty: the clock chooses
     bool m_bLoop = false;                // a seamless loop, without fades
-    PanelValues m_panel;
+    // Each sound parameter as given, by ParameterId; empty: its default.
+    std::array<std::string, kParameterCount> m_parameterTexts;
     DeliveryOptions m_delivery;
     std::string m_strThreads;            // empty: one per processor core
     std::string m_strKernel = "auto";
@@ -26,3 +28,6 @@ struct CommandLine {
 // The program's description, its options with their checks and help texts,
 // and the rules of its files in the help's closing lines.
 void DefineOptions(CLI::App& app, CommandLine& line);
+
+// The sound parameters the command line asks for (the checks have passed).
+ParameterValues ParameterValuesOf(const CommandLine& line);

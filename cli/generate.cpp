@@ -3,11 +3,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdint>
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "cli/bundled_sample.h"
@@ -18,7 +20,8 @@
 #include "cli/terminal_host.h"
 #include "cli/timings_report.h"
 #include "engine/generation_run.h"
-#include "engine/streaming/frame_spill.h"
+#include "engine/parameters/parameter_table.h"
+#include "engine/render/frame_spill.h"
 #include "engine/wave_io/wave_frame_sink.h"
 #include "formats/delivery_level.h"
 #include "formats/delivery_level_meter.h"
@@ -33,7 +36,7 @@ GenerationSettings MakeSettings(const CommandLine& line)
     settings.m_strInputPath = line.m_input ? *line.m_input : FindBundledSample().string();
     settings.m_strOutputPath = line.m_strOutput;
     settings.m_nDurationSeconds = *ParseLength(line.m_strLength);
-    FillSettings(line.m_panel, settings);
+    ApplyParameters(ParameterValuesOf(line), settings);
     return settings;
 }
 
@@ -115,10 +118,11 @@ void SetUpRun(GenerationRun& run, TerminalHost& host, const CommandLine& line, c
         run.SeedRandom();
     else
         run.SetRandomState(static_cast<std::uint32_t>(*ParseDigits(line.m_strSeed, UINT32_MAX)));
-    run.SetSourceOpener(MakeSoundFileOpener(InputRules{line.m_panel.m_nGrainLength},
+    run.SetSourceOpener(MakeSoundFileOpener(InputRules{ParameterValuesOf(line).Whole(ParameterId::GrainLength)},
                                             [&host](const std::string& route) { host.Inform(route); }));
     run.SetSink(MakeSink(settings, format, line.m_bLoop));
     run.SetStreaming(MakeStreamingOptions(line, settings, format));
+    run.MeasureSubAudio(settings.m_dLowCutHz == 0.0);
 }
 
 // The delivery level step, metered only where it changes something, so that
@@ -139,6 +143,25 @@ std::string DescribeRun(const CommandLine& line, const GenerationRun& run)
 {
     return DescribeSynthesis(MakeSynthesisOptions(line)) +
            (run.DidSpill() ? "; sound kept on disk" : "; sound synthesised twice");
+}
+
+// More than this share of the finished sound's peak below 20 Hz: the
+// audible sound is held well below the volume asked for, and the user is told.
+constexpr double kLargestQuietSubAudioShare = 0.5;
+
+// Sub-audio content (rumble, wind, handling, drift) adds up coherently in
+// thousands of overlapping grains while the audible sound adds up with random
+// phases, so a little of it in the input can take most of the output's peak.
+void TellOfSubAudio(TerminalHost& host, const GenerationRun& run)
+{
+    const std::optional<double> share = run.GetSubAudioShare();
+    if (!share || *share <= kLargestQuietSubAudioShare)
+        return;
+    const int percent = static_cast<int>(std::min(*share, 1.0) * 100.0);
+    host.Inform("Note: " + std::to_string(percent) +
+                " % of this track's peak comes from below 20 Hz (rumble or slow drift in the input, built up by "
+                "the overlapping grains), so the audible sound is quieter than the volume asked for; --low-cut 20 "
+                "takes it out.");
 }
 
 int CancelledStatus()
@@ -175,6 +198,7 @@ int Generate(const CommandLine& line, const OutputFormat& format)
         return kExitRunFailed;
     if (meter != nullptr)
         host.Inform(DescribeDeliveryLevel(meter->GetReport(), plan));
+    TellOfSubAudio(host, run);
     const std::string seed = std::to_string(state);
     host.Inform("Generator state: " + seed + " (--seed " + seed + " repeats this run)");
     return kExitSuccess;

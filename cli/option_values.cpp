@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/parameters/parameter_text.h"
 #include "engine/synthesis/synthesis_options.h"
 
 namespace {
@@ -89,25 +90,9 @@ std::optional<SpillChoice> FindSpillChoice(const std::string& name)
     return std::nullopt;
 }
 
-std::string DescribeLimits(const ParameterLimits& limits)
+CLI::Validator AllowedParameterValue(const ParameterRow& row)
 {
-    std::string text = std::to_string(limits.m_nMinimum) + " to " + std::to_string(limits.m_nMaximum);
-    if (limits.m_nStep != 1)
-        text += " in steps of " + std::to_string(limits.m_nStep);
-    return text;
-}
-
-CLI::Validator AllowedValues(const ParameterLimits& limits)
-{
-    const std::string allowed = DescribeLimits(limits);
-    return CLI::Validator(
-        [limits, allowed](std::string& text) -> std::string {
-            const auto value = ParseDigits(text, static_cast<std::uint64_t>(limits.m_nMaximum));
-            if (value && IsAllowedValue(limits, static_cast<int>(*value)))
-                return {};
-            return "'" + text + "' is not allowed; use " + allowed;
-        },
-        allowed);
+    return CLI::Validator([&row](std::string& text) { return RefusalOf(row, text); }, DescribeAllowed(row));
 }
 
 CLI::Validator AllowedLength()

@@ -8,8 +8,8 @@
 #include <optional>
 #include <string>
 
-#include "engine/panel_settings.h"
-#include "engine/streaming/streaming_options.h"
+#include "engine/parameters/parameter_table.h"
+#include "engine/render/render_options.h"
 #include "engine/synthesis/add_kernel.h"
 
 // Digits only, no sign, no spaces, and no more than maximum.
@@ -27,10 +27,8 @@ std::optional<AddKernel> FindKernel(const std::string& name);
 // The --spill names: auto, always, never.
 std::optional<SpillChoice> FindSpillChoice(const std::string& name);
 
-// "1 to 100", "500 to 10000 in steps of 50".
-std::string DescribeLimits(const ParameterLimits& limits);
-
-CLI::Validator AllowedValues(const ParameterLimits& limits);
+// A value the parameter's row allows, refused with the values it does.
+CLI::Validator AllowedParameterValue(const ParameterRow& row);
 CLI::Validator AllowedLength();
 CLI::Validator AllowedSeed();
 CLI::Validator AllowedThreads();

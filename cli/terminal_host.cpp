@@ -63,7 +63,7 @@ void TerminalHost::ReportProgress(const Progress& progress)
     if (m_display != Display::Live || !IsRefreshDue())
         return;
     const std::string written =
-        progress.m_phase == Phase::Writing ? FormatWrittenSize(progress.m_nFramesWritten) : std::string();
+        progress.m_phase == Phase::Writing ? FormatBytesMB(progress.m_nBytesWritten) : std::string();
     DrawLiveLine(progress.m_phase, FormatPercent(progress.m_nPercent), written,
                  FormatTimeLeft(progress.m_nElapsedSeconds, progress.m_dFraction));
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -29,4 +30,8 @@ public:
     // The run failed after Create (a file error, say): removes whatever the
     // sink created, without raising.
     virtual void Discard() = 0;
+    // The size of the output so far, in bytes, as its file holds them (or
+    // will, once buffered bytes go out): header and frames, at the output's
+    // own depth, rate and encoding.
+    virtual std::uint64_t GetBytesWritten() const = 0;
 };

@@ -24,6 +24,7 @@ public:
         int m_nPercent = 0;                   // trunc(fraction × 100)
         std::int32_t m_nElapsedSeconds = 0;   // wall-clock seconds since the phase began
         std::uint64_t m_nFramesWritten = 0;   // writing: frames handed to the output so far
+        std::uint64_t m_nBytesWritten = 0;    // writing: the size of the output so far
     };
 
     enum class MessageKind { Error, Information };

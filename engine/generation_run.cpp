@@ -6,7 +6,8 @@
 #include <utility>
 
 #include "engine/frame_sink.h"
-#include "engine/streaming/finished_sound_meter.h"
+#include "engine/render/finished_sound_meter.h"
+#include "engine/source/octave_levels.h"
 #include "engine/synthesis/grain_synthesizer.h"
 #include "engine/wave_io/wave_frame_sink.h"
 #include "engine/wave_io/wave_sound_source.h"
@@ -121,8 +122,10 @@ RunOutcome GenerationRun::RunPhases()
     m_phaseTimes = PhaseTimes{};
     PhaseStopwatch stopwatch;
     m_nFramesWritten = 0;
+    m_nBytesWritten = 0;
     m_bOutputCreated = false;
     m_bSpilled = false;
+    m_subAudioShare.reset();
     m_bKeepGoing = true;
     SourceOpening opening = m_openSource(m_settings.m_strInputPath);
     if (!opening.m_pSource)
@@ -141,35 +144,17 @@ RunOutcome GenerationRun::RunPhases()
     m_bOutputCreated = true;
 
     const bool loaded = LoadSource();
-    m_phaseTimes.m_dLoading = stopwatch.Lap();
-    if (!loaded) {
+    if (!loaded)
         m_pSource->Close();
+    const bool prepared = loaded && PrepareSource();
+    m_phaseTimes.m_dLoading = stopwatch.Lap();
+    if (!prepared)
         return RunOutcome::Failed(m_nFailureId);
-    }
     if (!m_bKeepGoing)
         return RunOutcome::Cancelled();
-    if (m_streaming)
-        return StreamOutput();
-    if (!Timed(m_phaseTimes.m_dAllocating, stopwatch, [this] { return AllocateOutput(); }) ||
-        !Timed(m_phaseTimes.m_dSynthesizing, stopwatch, [this] { return SynthesizeGrains(); }))
+    if (!m_streaming && !Timed(m_phaseTimes.m_dAllocating, stopwatch, [this] { return AllocateOutput(); }))
         return RunOutcome::Failed(m_nFailureId);
-    if (m_bKeepGoing) {
-        Timed(m_phaseTimes.m_dFinishing, stopwatch, [this] {
-            FinishLevels();
-            if (m_bKeepGoing && m_finishedSoundHook)
-                m_finishedSoundHook(m_outputBuffer.Span());
-            return true;
-        });
-        Timed(m_phaseTimes.m_dWriting, stopwatch, [this] {
-            WriteOutput();
-            return true;
-        });
-    }
-    ReleaseBuffers();
-    if (!m_bKeepGoing)
-        return RunOutcome::Cancelled();
-    m_host.ShowMessage(TableMessage(IDS_GENERATION_DONE), GenerationHost::MessageKind::Information);
-    return RunOutcome::Completed();
+    return RenderOutput();
 }
 
 // A file that failed below the run (disk full, I/O error) or an error nobody
@@ -209,11 +194,13 @@ bool GenerationRun::AllocateOutput()
 void GenerationRun::ReleaseBuffers()
 {
     m_pSynthesizer->End();  // it reads the SourceBuffer
+    m_pLevels.reset();
     m_sourceBuffer = SoundBuffer();
     m_outputBuffer = SoundBuffer();
 }
 
-// Called at every 1000th iteration of the loading, grain and writing loops.
+// Called at every 1000th iteration of the loading, grain and writing loops
+// (or after each window of a streamed run).
 void GenerationRun::ProgressPoint(Phase phase, std::uint64_t done, std::uint64_t total)
 {
     GenerationHost::Progress progress;
@@ -222,6 +209,7 @@ void GenerationRun::ProgressPoint(Phase phase, std::uint64_t done, std::uint64_t
     progress.m_nPercent = static_cast<int>(progress.m_dFraction * 100);
     progress.m_nElapsedSeconds = static_cast<std::int32_t>(Now() - m_tPhaseStart);
     progress.m_nFramesWritten = phase == Phase::Writing ? m_nFramesWritten : 0;
+    progress.m_nBytesWritten = phase == Phase::Writing ? m_nBytesWritten : 0;
     m_host.ReportProgress(progress);
     ServeHost();
 }

@@ -4,10 +4,8 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
-#include <span>
 #include <string>
 
 #include "engine/buffer_allocator.h"
@@ -17,7 +15,7 @@
 #include "engine/run_outcome.h"
 #include "engine/sound_source.h"
 #include "engine/stereo_frame.h"
-#include "engine/streaming/streaming_options.h"
+#include "engine/render/render_options.h"
 #include "engine/synthesis/synthesis_options.h"
 #include "engine/wall_clock.h"
 #include "engine/zeroed_buffer.h"
@@ -26,11 +24,8 @@ class FinishedSoundMeter;
 class FrameSink;
 class FrameSpill;
 class GrainSynthesizer;
+class OctaveLevels;
 struct StreamLayout;
-
-// Called once with the whole finished sound, in place, after level finishing
-// and before writing.
-using FinishedSoundHook = std::function<void(std::span<StereoFrame> sound)>;
 
 // The owner fills the settings, seeds the generator and calls Run once, on
 // the thread that serves the host. Run returns after success, failure or
@@ -50,11 +45,17 @@ using FinishedSoundHook = std::function<void(std::span<StereoFrame> sound)>;
 // output stay open, where an early end leaves them so, until the run is
 // destroyed.
 //
-// Streaming (SetStreaming): instead of allocating the whole output, the run
-// synthesises it window by window in bounded memory, surveys its level on the
-// way, sets it aside on disk or synthesises it again, and finishes and writes
-// it piece by piece (see StreamedRender). A plain streamed sound has the same
+// The sound is rendered by a RenderPipeline. By default the run holds the
+// whole output in memory (allocated in a phase of its own), synthesises it
+// there, finishes it in place and writes it. Streaming (SetStreaming): the
+// run synthesises it window by window in bounded memory instead, surveys its
+// level on the way, sets it aside on disk or synthesises it again, and
+// finishes and writes it piece by piece. A plain streamed sound has the same
 // bits as the whole-output run. It can also be a seamless loop.
+//
+// Before synthesis the source is prepared for the grains: high-passed when
+// the settings ask for a low cut, and given the octave levels that grains
+// transposed upwards read from.
 //
 // Threads: grain synthesis adds its grains on worker threads as well (see
 // SetSynthesisOptions). They only compute, are started and joined within the
@@ -82,14 +83,18 @@ public:
     void SetSourceOpener(SourceOpener opener);
     // Where the finished sound goes (a WaveFrameSink unless replaced).
     void SetSink(std::unique_ptr<FrameSink> sink);
-    void SetFinishedSoundHook(FinishedSoundHook hook) { m_finishedSoundHook = std::move(hook); }
 
-    // Streams the output instead of holding it (the finished-sound hook is
-    // then not called; a meter takes its place).
+    // Streams the output instead of holding it.
     void SetStreaming(const StreamingOptions& options) { m_streaming = options; }
-    // With streaming: sees the whole finished sound before it is written and
-    // answers the gain to write it with.
+    // Sees the whole finished sound before it is written and answers the gain
+    // to write it with.
     void SetFinishedSoundMeter(std::unique_ptr<FinishedSoundMeter> meter);
+    // Measures, while the level is surveyed, how much of the sound's peak
+    // lies below 20 Hz (see GetSubAudioShare).
+    void MeasureSubAudio(bool measure) { m_bMeasureSubAudio = measure; }
+    // After a completed run that measured it: the share of the finished
+    // sound's peak that its part below 20 Hz reaches (0 to about 1).
+    std::optional<double> GetSubAudioShare() const { return m_subAudioShare; }
     // Whether the last streamed run set its sound aside on disk (else it
     // synthesised it again for each later pass).
     bool DidSpill() const { return m_bSpilled; }
@@ -113,13 +118,10 @@ private:
     // The phases, in the order Run calls them. Those that answer false have
     // shown their failure.
     bool LoadSource();
+    bool PrepareSource();
     bool AllocateOutput();
-    bool SynthesizeGrains();
-    void FinishLevels();
-    void WriteOutput();
+    RunOutcome RenderOutput();
     void ReleaseBuffers();
-    // In place of allocating, synthesising, finishing and writing.
-    RunOutcome StreamOutput();
     std::unique_ptr<FrameSpill> MakeSpill(const StreamLayout& layout);
     void PrepareSynthesizer();
 
@@ -136,15 +138,17 @@ private:
     WallClock m_clock;
     BufferAllocator m_allocate = SystemAllocate;
     SourceOpener m_openSource;
-    FinishedSoundHook m_finishedSoundHook;
     std::optional<StreamingOptions> m_streaming;
     std::unique_ptr<FinishedSoundMeter> m_pMeter;
+    bool m_bMeasureSubAudio = false;
+    std::optional<double> m_subAudioShare;
     PhaseTimes m_phaseTimes;
 
     std::unique_ptr<SoundSource> m_pSource;
     std::unique_ptr<FrameSink> m_pSink;
     std::unique_ptr<GrainSynthesizer> m_pSynthesizer;
     SoundBuffer m_sourceBuffer;
+    std::unique_ptr<OctaveLevels> m_pLevels;  // the SourceBuffer and its octave levels
     SoundBuffer m_outputBuffer;
 
     bool m_bKeepGoing = false;       // false once the host has answered no
@@ -152,5 +156,6 @@ private:
     bool m_bSpilled = false;
     int m_nFailureId = 0;            // the message of the phase that failed
     std::uint64_t m_nFramesWritten = 0;
+    std::uint64_t m_nBytesWritten = 0;
     std::int64_t m_tPhaseStart = 0;  // when the current phase began, wall-clock seconds
 };

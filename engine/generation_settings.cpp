@@ -8,5 +8,6 @@ GrainSettings GrainSettingsOf(const GenerationSettings& settings)
     grains.m_nScanFrames = settings.m_nScanFrames;
     grains.m_nSegmentGrains = settings.m_nSegmentGrains;
     grains.m_dVolume = settings.m_dVolume;
+    grains.m_variation = settings.m_variation;
     return grains;
 }

@@ -10,8 +10,8 @@
 // The longest output the length controls allow: 59 minutes 59 seconds.
 constexpr int kMaxDurationSeconds = 59 * 60 + 59;
 
-// Filled by whoever starts a run (FillSettings gives the six sound fields from
-// the panel's values); nothing changes it during the run.
+// Filled by whoever starts a run (ApplyParameters gives the sound fields from
+// the parameters' values); nothing changes it during the run.
 struct GenerationSettings {
     std::string m_strInputPath;
     std::string m_strOutputPath;
@@ -22,6 +22,8 @@ struct GenerationSettings {
     std::int32_t m_nGrainFrames = 0;      // grain length in frames at 44100 Hz
     std::int32_t m_nScanFrames = 0;       // size of the read position's random step per grain
     std::int32_t m_nSegmentGrains = 0;    // mean length of a segment, in grains
+    GrainVariation m_variation;           // how grains differ from one another
+    double m_dLowCutHz = 0.0;             // the source is high-passed here before synthesis; 0: not
 };
 
 // The sound fields grain synthesis takes from the settings.

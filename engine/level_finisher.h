@@ -59,6 +59,9 @@ public:
     void FinishPiece(std::span<StereoFrame> piece, std::uint64_t first) const;
 
     float GetPeak() const { return m_fPeak; }
+    // The means RemoveMeans takes off, from the sums so far.
+    float GetMeanLeft() const { return MeanOf(m_fSumLeft); }
+    float GetMeanRight() const { return MeanOf(m_fSumRight); }
 
 private:
     // The lowest and highest value a channel has shown, if any.

@@ -61,6 +61,12 @@ std::string FormatWrittenSize(std::uint64_t framesWritten)
     return FormatSizeMB(static_cast<unsigned>(bytes / kBytesPerMebibyte));
 }
 
+std::string FormatBytesMB(std::uint64_t bytes)
+{
+    const std::uint64_t mebibytes = bytes / kBytesPerMebibyte;
+    return FormatSizeMB(static_cast<unsigned>(std::min<std::uint64_t>(mebibytes, UINT32_MAX)));
+}
+
 std::string FormatTimeLeft(std::int32_t elapsedSeconds, double fraction)
 {
     const std::int64_t remaining = RemainingSeconds(elapsedSeconds, fraction);

@@ -15,6 +15,9 @@ std::string FormatSizeMB(unsigned mebibytes);
 // the 44-byte header), in whole mebibytes, as FormatSizeMB shows it.
 std::string FormatWrittenSize(std::uint64_t framesWritten);
 
+// A size in bytes, in whole mebibytes, as FormatSizeMB shows it.
+std::string FormatBytesMB(std::uint64_t bytes);
+
 // The estimated time left in a phase that has run for elapsedSeconds and done
 // fraction (0 to below 1) of its work: "hh:mm:ss", or "..." when under 2 seconds
 // are left or nothing is done yet.

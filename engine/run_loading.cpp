@@ -7,6 +7,7 @@
 
 #include "engine/generation_run.h"
 #include "engine/progress_points.h"
+#include "engine/synthesis/grain_scheduler.h"
 #include "resources/strings/resource_ids.h"
 
 namespace {
@@ -22,12 +23,13 @@ std::int64_t DivideRoundingUp(std::int64_t a, std::int64_t b)
 
 }  // namespace
 
-// A grain reads m_nGrainFrames frames from a start that may lie anywhere up to
-// the span's end, and the span needs one frame more than a grain.
+// A grain reads m_nGrainFrames frames (more or fewer when it is transposed)
+// from a start that may lie anywhere up to the span's end, and the span needs
+// one frame more than the longest read.
 bool GenerationRun::IsSourceLongEnough() const
 {
-    const std::int64_t grainFrames = m_settings.m_nGrainFrames;
-    return grainFrames < 0 || m_pSource->GetFrameCount() > static_cast<std::uint64_t>(grainFrames);
+    return m_settings.m_nGrainFrames < 0 ||
+           m_pSource->GetFrameCount() > GrainScheduler::LongestRead(GrainSettingsOf(m_settings));
 }
 
 // Names the shortest input that would do, in frames and milliseconds at the
@@ -38,7 +40,8 @@ RunOutcome GenerationRun::RefuseShortSource()
     const std::int64_t fileRate = m_pSource->GetFileRate();
     const std::int64_t rate = fileRate > 0 ? fileRate : kRunSampleRate;
     const std::int64_t grainFrames = m_settings.m_nGrainFrames;
-    const std::int64_t shortestFrames = DivideRoundingUp((grainFrames + 1) * rate, kRunSampleRate);
+    const auto longestRead = static_cast<std::int64_t>(GrainScheduler::LongestRead(GrainSettingsOf(m_settings)));
+    const std::int64_t shortestFrames = DivideRoundingUp((longestRead + 1) * rate, kRunSampleRate);
     const std::int64_t shortestMs = DivideRoundingUp(shortestFrames * 1000, rate);
     const std::int64_t grainMs = (grainFrames * 1000 + kRunSampleRate / 2) / kRunSampleRate;
     const RunOutcome refused =

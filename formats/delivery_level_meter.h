@@ -7,7 +7,7 @@
 #include <memory>
 #include <optional>
 
-#include "engine/streaming/finished_sound_meter.h"
+#include "engine/render/finished_sound_meter.h"
 #include "formats/delivery_level.h"
 
 class LoudnessMeter;

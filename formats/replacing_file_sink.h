@@ -27,6 +27,7 @@ public:
     void Write(const StereoFrame* frames, std::size_t count) override;
     void Finish(bool cancelled) override;
     void Discard() override;
+    std::uint64_t GetBytesWritten() const override { return m_pInner->GetBytesWritten(); }
 
     // The temporary file being written; empty before Create and after Finish.
     const std::string& GetTemporaryPath() const { return m_strTemporary; }

@@ -23,6 +23,7 @@ public:
     // After a completed run, the frames the converter still holds go out first.
     void Finish(bool cancelled) override;
     void Discard() override;
+    std::uint64_t GetBytesWritten() const override { return m_pInner->GetBytesWritten(); }
 
 private:
     void Pass(std::vector<StereoFrame>& frames);

@@ -215,3 +215,11 @@ void SndfileSink::CloseFile()
         m_descriptor.m_nFd = -1;
     }
 }
+
+std::uint64_t SndfileSink::GetBytesWritten() const
+{
+    struct stat status {};
+    if (m_descriptor.m_nFd < 0 || fstat(m_descriptor.m_nFd, &status) != 0)
+        return 0;
+    return static_cast<std::uint64_t>(status.st_size);
+}

@@ -32,6 +32,9 @@ public:
     void Finish(bool cancelled) override;
     // Closes and removes the file.
     void Discard() override;
+    // The file's size as it stands (libsndfile writes as it goes; a header
+    // it patches at the end is there from the start).
+    std::uint64_t GetBytesWritten() const override;
 
     // Where libsndfile's reads, writes and seeks go; public for the callbacks.
     struct Descriptor {

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "engine/panel_settings.h"
+#include "engine/parameters/parameter_table.h"
 #include "resources/strings/format_string.h"
 #include "resources/strings/resource_ids.h"
 
@@ -44,8 +44,11 @@ std::int64_t GrainFrames(int milliseconds)
 
 int LongestGrainFor(std::uint64_t sourceFrames)
 {
-    const ParameterLimits& limits = kGrainLengthLimits;
-    for (int ms = limits.m_nMaximum; ms >= limits.m_nMinimum; ms -= limits.m_nStep) {
+    const ParameterRow& row = RowOf(ParameterId::GrainLength);
+    const auto longest = static_cast<int>(row.m_dMaximum);
+    const auto shortest = static_cast<int>(row.m_dMinimum);
+    const auto step = static_cast<int>(row.m_dStep);
+    for (int ms = longest; ms >= shortest; ms -= step) {
         if (static_cast<std::uint64_t>(GrainFrames(ms)) < sourceFrames)
             return ms;
     }

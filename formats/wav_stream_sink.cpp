@@ -112,6 +112,7 @@ std::optional<RunMessage> WavStreamSink::Create(const std::string& path)
     if (isatty(m_nFd))
         return OutputFailure(m_strName, "it is a terminal; redirect it to a file or a pipe");
     m_buffer = WavStreamHeader(m_format, m_nFrames);
+    m_nBytes = m_buffer.size();
     return std::nullopt;
 }
 
@@ -122,6 +123,7 @@ void WavStreamSink::Write(const StereoFrame* frames, std::size_t count)
     const std::size_t start = m_buffer.size();
     m_buffer.resize(start + count * static_cast<std::size_t>(BytesPerFrame(m_format.m_sample)));
     unsigned char* out = m_buffer.data() + start;
+    m_nBytes += m_buffer.size() - start;
     for (std::size_t i = 0; i < count; ++i) {
         for (const float sample : {frames[i].left, frames[i].right}) {
             switch (m_format.m_sample) {

@@ -26,6 +26,7 @@ public:
     // shorter than its header says: a stream can't be taken back.
     void Finish(bool cancelled) override;
     void Discard() override;
+    std::uint64_t GetBytesWritten() const override { return m_nBytes; }
 
 private:
     void Flush();
@@ -35,6 +36,7 @@ private:
     std::uint64_t m_nFrames;
     std::string m_strName;
     std::vector<unsigned char> m_buffer;
+    std::uint64_t m_nBytes = 0;  // header and samples, handed out or waiting in the buffer
 };
 
 // The header of a stereo WAV stream of frames frames in that format.

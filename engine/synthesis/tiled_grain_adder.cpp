@@ -22,13 +22,12 @@ TiledGrainAdder::TiledGrainAdder(const GrainCanvas& canvas, AddKernelFunction ad
 {
 }
 
-FrameRange TiledGrainAdder::CoveredFrames(const GrainPlacement& grain) const
+FrameRange TiledGrainAdder::CoveredFrames(const GrainEvent& grain) const
 {
-    return ClipToWindow(CutGrain(grain, m_canvas.m_nGrainFrames, m_canvas.m_nSourceFrames, m_canvas.m_nOutputFrames),
-                        m_window);
+    return ClipToWindow(::CoveredFrames(grain, m_canvas), m_window);
 }
 
-void TiledGrainAdder::Add(const GrainPlacement* grains, std::size_t count, const OutputWindow& window)
+void TiledGrainAdder::Add(const GrainEvent* grains, std::size_t count, const OutputWindow& window)
 {
     m_pGrains = grains;
     m_nGrains = count;
@@ -69,7 +68,7 @@ void TiledGrainAdder::PlaceTiles()
 
 bool TiledGrainAdder::IsWorthSharing(std::size_t count) const
 {
-    return static_cast<std::uint64_t>(count) * static_cast<std::uint64_t>(m_canvas.m_nGrainFrames) >=
+    return static_cast<std::uint64_t>(count) * static_cast<std::uint64_t>(m_canvas.m_nLongestGrain) >=
            kSmallestSharedBatch;
 }
 
@@ -87,22 +86,18 @@ void TiledGrainAdder::AddClaimedTiles()
 }
 
 // Every grain whose frames overlap [begin, end), in grain order. Grains start
-// in order and none is longer than m_nGrainFrames, so those that can reach the
+// in order and none is longer than the longest, so those that can reach the
 // tile form one run of the batch.
 void TiledGrainAdder::AddTile(std::uint64_t begin, std::uint64_t end) const
 {
-    const auto grainFrames = static_cast<std::uint64_t>(m_canvas.m_nGrainFrames);
-    const GrainPlacement* last = m_pGrains + m_nGrains;
-    const GrainPlacement* first = std::partition_point(
-        m_pGrains, last, [&](const GrainPlacement& grain) { return grain.m_nOutput + grainFrames <= begin; });
-    for (const GrainPlacement* grain = first; grain != last && grain->m_nOutput < end; ++grain) {
+    const auto longest = static_cast<std::uint64_t>(m_canvas.m_nLongestGrain);
+    const GrainEvent* last = m_pGrains + m_nGrains;
+    const GrainEvent* first = std::partition_point(
+        m_pGrains, last, [&](const GrainEvent& grain) { return grain.m_nOutput + longest <= begin; });
+    for (const GrainEvent* grain = first; grain != last && grain->m_nOutput < end; ++grain) {
         const FrameRange covered = CoveredFrames(*grain);
-        const std::uint64_t from = std::max(covered.m_nBegin, begin);
-        const std::uint64_t to = std::min(covered.m_nEnd, end);
-        if (from >= to)
-            continue;
-        const std::uint64_t offset = from - grain->m_nOutput;
-        m_add(m_window.m_pFrames + (from - m_window.m_nFirst), m_canvas.m_pSource + grain->m_nSource + offset,
-              m_canvas.m_pPairWeights + 2 * offset, static_cast<std::int32_t>(to - from));
+        const FrameRange part{std::max(covered.m_nBegin, begin), std::min(covered.m_nEnd, end)};
+        if (!part.IsEmpty())
+            AddGrainPart(m_canvas, m_add, *grain, part, m_window);
     }
 }

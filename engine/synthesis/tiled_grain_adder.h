@@ -7,21 +7,11 @@
 #include <cstdint>
 
 #include "engine/stereo_frame.h"
-#include "engine/synthesis/add_kernel.h"
+#include "engine/synthesis/grain_canvas.h"
+#include "engine/synthesis/grain_event.h"
 #include "engine/synthesis/grain_placement.h"
 
 class WorkerPool;
-
-// What every grain of a render shares: the source, the length of the whole
-// output, the grain length and the weights (window × volume, each frame's
-// weight twice; see AddKernelFunction).
-struct GrainCanvas {
-    const StereoFrame* m_pSource = nullptr;
-    std::uint64_t m_nSourceFrames = 0;
-    std::uint64_t m_nOutputFrames = 0;
-    const double* m_pPairWeights = nullptr;
-    std::int32_t m_nGrainFrames = 0;
-};
 
 // The output range a batch touches is cut into tiles of kTileFrames frames.
 // Each tile is one thread's work at a time: it receives every grain of the
@@ -43,9 +33,9 @@ struct GrainCanvas {
 // each tile edge went back and forth between the cores at every grain and
 // halved the speed of two threads.)
 //
-// Each grain is cut to the output and to the source as the reference loop
-// cuts it (CutGrain), and then to the window; a grain placed outside either
-// adds nothing.
+// Each grain is cut to the output (and a plain one to the source) as the
+// grain-by-grain loop cuts it (CoveredFrames), and then to the window; a grain
+// placed outside either adds nothing.
 class TiledGrainAdder {
 public:
     static constexpr std::uint64_t kTileFrames = 512;
@@ -54,11 +44,11 @@ public:
     TiledGrainAdder(const GrainCanvas& canvas, AddKernelFunction add, WorkerPool* pool);
 
     // Adds the part of each grain that lies inside window. grains must be in
-    // order of output start, as the grain loop places them.
-    void Add(const GrainPlacement* grains, std::size_t count, const OutputWindow& window);
+    // order of output start, as the scheduler places them.
+    void Add(const GrainEvent* grains, std::size_t count, const OutputWindow& window);
 
 private:
-    FrameRange CoveredFrames(const GrainPlacement& grain) const;
+    FrameRange CoveredFrames(const GrainEvent& grain) const;
     void PlaceTiles();
     void AddClaimedTiles();
     void AddTile(std::uint64_t begin, std::uint64_t end) const;
@@ -69,7 +59,7 @@ private:
     WorkerPool* m_pPool;
 
     // The batch being added.
-    const GrainPlacement* m_pGrains = nullptr;
+    const GrainEvent* m_pGrains = nullptr;
     std::size_t m_nGrains = 0;
     OutputWindow m_window;
     std::uint64_t m_nBegin = 0;  // output range of the batch

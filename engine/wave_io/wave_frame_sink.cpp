@@ -63,6 +63,13 @@ void WaveFrameSink::Discard()
     m_bCreated = false;
 }
 
+std::uint64_t WaveFrameSink::GetBytesWritten() const
+{
+    constexpr std::uint64_t kHeaderBytes = 44;
+    constexpr std::uint64_t kFrameBytes = 4;
+    return kHeaderBytes + kFrameBytes * m_nFramesWritten;
+}
+
 std::int16_t WaveFrameSink::ToPcmSample(float value)
 {
     const double scaled = std::trunc(value * kOutputScale);

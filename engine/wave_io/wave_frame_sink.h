@@ -24,6 +24,8 @@ public:
     // cancel) and closes the file.
     void Finish(bool cancelled) override;
     void Discard() override;
+    // The 44-byte header and 4 bytes a frame.
+    std::uint64_t GetBytesWritten() const override;
 
     // trunc(value × 32767) taken as a signed 16-bit value. After level
     // finishing every value lies within ±volume, so nothing is cut off;

@@ -57,7 +57,7 @@ TEST_F(GenerationRunTest, CompletedRunWritesEveryFrameAtTheVolumeAndReportsSucce
     EXPECT_EQ(ReadHeaderSizes(*bytes).m_nData, 4u * kTwoSecondFrames);
     EXPECT_EQ(ReadHeaderSizes(*bytes).m_nRiff, 36u + 4u * kTwoSecondFrames);
     EXPECT_EQ(PeakSample(), 16383);  // trunc(0.5 × 32767)
-    m_panel.m_nVolume = 100;
+    m_panel.Set(ParameterId::Volume, 100);
     Generate();
     EXPECT_EQ(PeakSample(), 32767);
 }
@@ -140,7 +140,7 @@ TEST_F(GenerationRunTest, ZeroLengthLeavesABareHeaderAndSucceeds)
 TEST_F(GenerationRunTest, SixtySecondsMake10584044Bytes)
 {
     m_settings.m_nDurationSeconds = 60;
-    m_panel.m_nFade = 3;
+    m_panel.Set(ParameterId::Fade, 3);
     Generate();
     EXPECT_EQ(MessageIds(), std::vector<int>{IDS_GENERATION_DONE});
     ASSERT_TRUE(OutputBytes());

@@ -49,6 +49,8 @@ public:
     void Write(const StereoFrame* frames, std::size_t count) override;
     void Finish(bool cancelled) override;
     void Discard() override { m_pLog->m_bDiscarded = true; }
+    // 8 bytes a frame, as the frames are held.
+    std::uint64_t GetBytesWritten() const override { return m_pLog->m_written.size() * sizeof(StereoFrame); }
 
     // Refuses Create with this message (id 0: accepts).
     RunMessage m_refusal;

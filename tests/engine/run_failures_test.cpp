@@ -104,7 +104,7 @@ TEST_F(RunFailureTest, InputNoLongerThanAGrainIsRefusedBeforeAnythingElse)
             WriteToneWav(InputPath(), input.m_nFrames, input.m_nRate);
         WriteWholeFile(OutputPath(), m_previousOutput);
         m_host = FakeHost();
-        m_panel.m_nGrainLength = input.m_nGrainMs;
+        m_panel.Set(ParameterId::GrainLength, input.m_nGrainMs);
         g_nAllocations = 0;
         GenerateCountingAllocations();
         ExpectOnlyError(IDS_ERR_INPUT_TOO_SHORT);

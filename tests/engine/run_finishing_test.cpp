@@ -1,12 +1,13 @@
 // The finishing phase of a run: its passes serve the host every 100000
-// frames, and the finished sound is offered once, in place, before writing.
+// frames, and the finished sound is measured once, before writing.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 
 #include "engine/generation_run.h"
-#include "engine/panel_settings.h"
+#include "engine/parameters/parameter_table.h"
+#include "engine/render/finished_sound_meter.h"
 #include "tests/engine/fake_host.h"
 #include "tests/engine/memory_seams.h"
 
@@ -27,20 +28,20 @@ class RunFinishingTest : public testing::Test {
 protected:
     RunFinishingTest()
     {
-        PanelValues panel;
-        panel.m_nDensity = 500;
-        panel.m_nGrainLength = 50;
-        panel.m_nFade = 0;
-        FillSettings(panel, m_settings);
+        ParameterValues panel;
+        panel.Set(ParameterId::Density, 500);
+        panel.Set(ParameterId::GrainLength, 50);
+        panel.Set(ParameterId::Fade, 0);
+        ApplyParameters(panel, m_settings);
         m_settings.m_nDurationSeconds = 3;  // 132300 frames
     }
 
-    RunOutcome Generate(FinishedSoundHook hook = {})
+    RunOutcome Generate(std::unique_ptr<FinishedSoundMeter> meter = nullptr)
     {
         GenerationRun run(m_host);
         run.SetSettings(m_settings);
         run.SetRandomState(1);
-        run.SetFinishedSoundHook(std::move(hook));
+        run.SetFinishedSoundMeter(std::move(meter));
         UseMemorySeams(run, Tone(), m_pLog);
         return run.Run();
     }
@@ -66,38 +67,81 @@ TEST_F(RunFinishingTest, HostIsServedEvery100000FramesOfEachPass)
     EXPECT_EQ(m_host.m_pumps[FakeHost::Stage::Finishing], 4 * 2);  // frames 0 and 100000 of each pass
 }
 
-// The hook sees the finished sound (its peak at the volume, 0.5) and what it
-// does to it is what the sink receives.
-TEST_F(RunFinishingTest, FinishedSoundHookSeesTheWholeFinishedSoundOnceBeforeWriting)
+namespace {
+
+// Looks at the finished sound piece by piece and answers a gain of one half.
+class HalvingMeter : public FinishedSoundMeter {
+public:
+    HalvingMeter(int& gains, std::size_t& frames, float& peak, const SeamLog& log, bool& writtenBefore)
+        : m_gains(gains)
+        , m_frames(frames)
+        , m_peak(peak)
+        , m_log(log)
+        , m_writtenBefore(writtenBefore)
+    {
+    }
+
+    void Measure(std::span<const StereoFrame> piece) override
+    {
+        m_frames += piece.size();
+        m_peak = std::max(m_peak, Peak(piece));
+        m_writtenBefore = m_writtenBefore || !m_log.m_written.empty();
+    }
+
+    double Gain() override
+    {
+        ++m_gains;
+        return 0.5;
+    }
+
+private:
+    int& m_gains;
+    std::size_t& m_frames;
+    float& m_peak;
+    const SeamLog& m_log;
+    bool& m_writtenBefore;
+};
+
+}  // namespace
+
+// The meter sees the finished sound (its peak at the volume, 0.5) before
+// anything is written, and the gain it answers is what the sink receives.
+TEST_F(RunFinishingTest, MeterSeesTheWholeFinishedSoundOnceBeforeWriting)
 {
-    int calls = 0;
+    int gains = 0;
     std::size_t frames = 0;
     float peak = 0.0f;
-    bool writtenBefore = true;
-    const RunOutcome outcome = Generate([&](std::span<StereoFrame> sound) {
-        ++calls;
-        frames = sound.size();
-        peak = Peak(sound);
-        writtenBefore = !m_pLog->m_written.empty();
-        for (StereoFrame& frame : sound)
-            frame = {frame.left * 0.5f, frame.right * 0.5f};
-    });
+    bool writtenBefore = false;
+    const RunOutcome outcome =
+        Generate(std::make_unique<HalvingMeter>(gains, frames, peak, *m_pLog, writtenBefore));
     EXPECT_EQ(outcome, RunOutcome::Completed());
-    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(gains, 1);
     EXPECT_EQ(frames, 132300u);
     EXPECT_FLOAT_EQ(peak, 0.5f);
     EXPECT_FALSE(writtenBefore);
     EXPECT_FLOAT_EQ(Peak(m_pLog->m_written), 0.25f);
 }
 
-// A cancel during finishing lets the passes end, then nothing is offered and
-// nothing written.
-TEST_F(RunFinishingTest, CancelWhileFinishingSkipsTheHook)
+// A cancel during finishing lets the passes end, then nothing is measured and
+// nothing written; without a meter the writing phase ends the output at once.
+TEST_F(RunFinishingTest, CancelWhileFinishingMeasuresAndWritesNothing)
 {
     m_host.CancelAt(FakeHost::Stage::Finishing, 1);
-    int calls = 0;
-    EXPECT_EQ(Generate([&](std::span<StereoFrame>) { ++calls; }), RunOutcome::Cancelled());
-    EXPECT_EQ(calls, 0);
+    int gains = 0;
+    std::size_t frames = 0;
+    float peak = 0.0f;
+    bool writtenBefore = false;
+    EXPECT_EQ(Generate(std::make_unique<HalvingMeter>(gains, frames, peak, *m_pLog, writtenBefore)),
+              RunOutcome::Cancelled());
+    EXPECT_EQ(gains, 0);
+    EXPECT_EQ(frames, 0u);
+    EXPECT_EQ(m_host.m_pumps[FakeHost::Stage::Finishing], 4 * 2);
+    EXPECT_TRUE(m_pLog->m_written.empty());
+
+    m_host = FakeHost();
+    m_host.CancelAt(FakeHost::Stage::Finishing, 1);
+    m_pLog = std::make_shared<SeamLog>();
+    EXPECT_EQ(Generate(), RunOutcome::Cancelled());
     EXPECT_EQ(m_host.m_pumps[FakeHost::Stage::Finishing], 4 * 2);
     EXPECT_TRUE(m_pLog->m_written.empty());
     EXPECT_EQ(m_pLog->m_nFinishes, 1);

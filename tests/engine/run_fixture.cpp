@@ -8,9 +8,9 @@
 
 RunFixture::RunFixture()
 {
-    m_panel.m_nDensity = 500;
-    m_panel.m_nGrainLength = 50;
-    m_panel.m_nFade = 0;
+    m_panel.Set(ParameterId::Density, 500);
+    m_panel.Set(ParameterId::GrainLength, 50);
+    m_panel.Set(ParameterId::Fade, 0);
     m_settings.m_strInputPath = InputPath();
     m_settings.m_strOutputPath = OutputPath();
     m_settings.m_nDurationSeconds = 2;
@@ -18,7 +18,7 @@ RunFixture::RunFixture()
 
 void RunFixture::Generate(const std::function<void(GenerationRun&)>& prepare)
 {
-    FillSettings(m_panel, m_settings);
+    ApplyParameters(m_panel, m_settings);
     GenerationRun run(m_host);
     run.SetSettings(m_settings);
     run.SetClock([] { return std::int64_t{1000}; });

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "engine/generation_run.h"
-#include "engine/panel_settings.h"
+#include "engine/parameters/parameter_table.h"
 #include "tests/engine/fake_host.h"
 #include "tests/support/temp_dir.h"
 
@@ -36,7 +36,7 @@ public:
 
     TempDir m_dir;
     FakeHost m_host;
-    PanelValues m_panel;
+    ParameterValues m_panel;
     GenerationSettings m_settings;
     RunOutcome m_outcome;
 };

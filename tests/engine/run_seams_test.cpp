@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "engine/generation_run.h"
-#include "engine/panel_settings.h"
+#include "engine/parameters/parameter_table.h"
 #include "resources/strings/resource_ids.h"
 #include "tests/engine/fake_host.h"
 #include "tests/engine/memory_seams.h"
@@ -32,11 +32,11 @@ class RunSeamsTest : public testing::Test {
 protected:
     RunSeamsTest()
     {
-        PanelValues panel;
-        panel.m_nDensity = 500;
-        panel.m_nGrainLength = 50;
-        panel.m_nFade = 0;
-        FillSettings(panel, m_settings);
+        ParameterValues panel;
+        panel.Set(ParameterId::Density, 500);
+        panel.Set(ParameterId::GrainLength, 50);
+        panel.Set(ParameterId::Fade, 0);
+        ApplyParameters(panel, m_settings);
         m_settings.m_strInputPath = "input";
         m_settings.m_strOutputPath = "output";
         m_settings.m_nDurationSeconds = 2;

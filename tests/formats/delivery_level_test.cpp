@@ -47,6 +47,7 @@ public:
     }
     void Finish(bool) override {}
     void Discard() override {}
+    std::uint64_t GetBytesWritten() const override { return 0; }
 
 private:
     std::vector<StereoFrame>& m_frames;

@@ -1,6 +1,6 @@
 #include "ui/app/generator_app.h"
 
-#include "engine/message_box.h"
+#include "ui/message_box/message_box_codes.h"
 #include "resources/strings/resource_ids.h"
 #include "ui/app/application_id.h"
 #include "ui/app/command_line.h"

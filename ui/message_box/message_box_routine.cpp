@@ -1,6 +1,6 @@
 #include "ui/message_box/message_box_routine.h"
 
-#include "engine/message_box.h"
+#include "ui/message_box/message_box_codes.h"
 #include "resources/strings/string_table.h"
 
 #include <wx/app.h>

@@ -1,6 +1,6 @@
 #include "ui/panel/file_chooser.h"
 
-#include "engine/message_box.h"
+#include "ui/message_box/message_box_codes.h"
 #include "ui/message_box/message_box_routine.h"
 #include "ui/panel/wav_file_names.h"
 

@@ -4,6 +4,8 @@
 
 #include <array>
 
+#include "ui/panel/slider_parameters.h"
+
 class BitmapSlider;
 class MinuteSecondPicker;
 class wxChoice;
@@ -11,8 +13,8 @@ class wxStaticText;
 class wxWindow;
 
 struct MainWindowControls {
-    std::array<BitmapSlider*, 6> m_sliders{};      // in the order of kSliderParameters
-    std::array<wxStaticText*, 6> m_valueLabels{};  // the label beside each slider
+    std::array<BitmapSlider*, kSliderCount> m_sliders{};      // in the order of kSliderParameters
+    std::array<wxStaticText*, kSliderCount> m_valueLabels{};  // the label beside each slider
     MinuteSecondPicker* m_pLengthPicker = nullptr;
     wxChoice* m_pPresetList = nullptr;
     wxStaticText* m_pRequiredDisk = nullptr;

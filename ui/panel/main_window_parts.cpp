@@ -4,7 +4,7 @@
 
 #include <array>
 
-#include "engine/message_box.h"
+#include "ui/message_box/message_box_codes.h"
 #include "resources/strings/resource_ids.h"
 #include "resources/strings/string_table.h"
 #include "ui/dialog_template/main_window_ids.h"

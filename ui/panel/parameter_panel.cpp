@@ -9,7 +9,7 @@ namespace {
 
 std::size_t IndexOf(const SliderParameter& parameter)
 {
-    return static_cast<std::size_t>(&parameter - kSliderParameters.data());
+    return SliderIndexOf(parameter);
 }
 
 }  // namespace
@@ -81,6 +81,6 @@ BitmapSlider* ParameterPanel::GetSlider(int sliderId) const
 
 void ParameterPanel::StorePosition(const SliderParameter& parameter, int position)
 {
-    m_positions.*parameter.m_pPosition = position;
+    m_positions[IndexOf(parameter)] = position;
     m_labelTexts[IndexOf(parameter)] = ValueLabelText(parameter, position);
 }

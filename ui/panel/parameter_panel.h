@@ -45,8 +45,8 @@ private:
     void OnSliderScroll(wxScrollEvent& event);
     void StorePosition(const SliderParameter& parameter, int position);
 
-    std::array<BitmapSlider*, 6> m_sliders{};
-    std::array<wxStaticText*, 6> m_labels{};
-    std::array<std::string, 6> m_labelTexts;
-    PanelPositions m_positions;
+    std::array<BitmapSlider*, kSliderCount> m_sliders{};
+    std::array<wxStaticText*, kSliderCount> m_labels{};
+    std::array<std::string, kSliderCount> m_labelTexts;
+    PanelPositions m_positions{};
 };

@@ -6,7 +6,7 @@
 #include <system_error>
 
 #include "engine/generation_settings.h"
-#include "engine/panel_settings.h"
+#include "engine/parameters/parameter_table.h"
 #include "engine/progress_text.h"
 
 namespace {
@@ -16,8 +16,11 @@ constexpr std::int64_t kOutputBytesPerSecond = 176400;  // 16-bit stereo at 4410
 constexpr std::int64_t kOutputHeaderBytes = 44;
 constexpr std::int64_t kBytesPerStereoFrame = 8;  // two 32-bit floats in memory
 // The longest grain (2000 ms) at 44100 Hz, one float of window table per frame.
-constexpr std::int64_t kLongestGrainFrames = kGrainLengthLimits.m_nMaximum * std::int64_t{kRunSampleRate} / 1000;
-constexpr std::int64_t kWindowTableBytes = kLongestGrainFrames * sizeof(float);
+std::int64_t WindowTableBytes()
+{
+    const auto longestMs = static_cast<std::int64_t>(RowOf(ParameterId::GrainLength).m_dMaximum);
+    return longestMs * kRunSampleRate / 1000 * static_cast<std::int64_t>(sizeof(float));
+}
 
 std::int32_t ToFigure(std::int64_t mebibytes)
 {
@@ -44,7 +47,7 @@ std::int32_t RequiredMemoryMB(int durationSeconds, std::int64_t inputFrames, int
     const std::int64_t outputFrames = std::int64_t{durationSeconds} * kRunSampleRate;
     const std::int64_t bytes = outputFrames * kBytesPerStereoFrame +
                                SourceFramesAtRunRate(inputFrames, inputRate) * kBytesPerStereoFrame +
-                               kWindowTableBytes;
+                               WindowTableBytes();
     return ToFigure(bytes / kBytesPerMebibyte);
 }
 

@@ -2,17 +2,61 @@
 
 #include "ui/dialog_template/main_window_ids.h"
 
-const std::array<SliderParameter, 6> kSliderParameters = {{
-    {IDC_SCAN_RANGE, IDC_SCAN_RANGE_VALUE, 1, 100, 50, 1, 0, &PanelPositions::m_nScanRangePos},
-    {IDC_SEGMENT, IDC_SEGMENT_VALUE, 1, 20, 6, 1, 0, &PanelPositions::m_nSegmentPos},
-    {IDC_DENSITY, IDC_DENSITY_VALUE, 0, 190, 70, 50, 500, &PanelPositions::m_nDensityPos},
-    {IDC_GRAIN_LENGTH, IDC_GRAIN_LENGTH_VALUE, 0, 78, 30, 25, 50, &PanelPositions::m_nGrainLengthPos},
-    {IDC_VOLUME, IDC_VOLUME_VALUE, 1, 100, 50, 1, 0, &PanelPositions::m_nVolumePos},
-    {IDC_FADE, IDC_FADE_VALUE, 0, 10, 3, 1, 0, &PanelPositions::m_nFadePos},
-}};
+namespace {
 
-const std::array<int, 6> kRestoreOrder = {IDC_VOLUME, IDC_FADE, IDC_SCAN_RANGE, IDC_SEGMENT, IDC_DENSITY,
-                                          IDC_GRAIN_LENGTH};
+// The controls that show each of the desktop's parameters.
+struct SliderControls {
+    ParameterId m_parameter;
+    int m_nSliderId;
+    int m_nLabelId;
+};
+
+constexpr SliderControls kControls[] = {
+    {ParameterId::ScanRange, IDC_SCAN_RANGE, IDC_SCAN_RANGE_VALUE},
+    {ParameterId::Segment, IDC_SEGMENT, IDC_SEGMENT_VALUE},
+    {ParameterId::Density, IDC_DENSITY, IDC_DENSITY_VALUE},
+    {ParameterId::GrainLength, IDC_GRAIN_LENGTH, IDC_GRAIN_LENGTH_VALUE},
+    {ParameterId::Volume, IDC_VOLUME, IDC_VOLUME_VALUE},
+    {ParameterId::Fade, IDC_FADE, IDC_FADE_VALUE},
+};
+
+const SliderControls& ControlsOf(ParameterId id)
+{
+    for (const SliderControls& controls : kControls) {
+        if (controls.m_parameter == id)
+            return controls;
+    }
+    return kControls[0];
+}
+
+SliderParameter SliderOf(ParameterId id)
+{
+    const ParameterRow& row = RowOf(id);
+    const SliderControls& controls = ControlsOf(id);
+    const auto minimum = static_cast<int>(row.m_dMinimum);
+    const auto maximum = static_cast<int>(row.m_dMaximum);
+    const auto step = static_cast<int>(row.m_dStep);
+    const auto start = static_cast<int>(row.m_dDefault);
+    if (step == 1)
+        return {controls.m_nSliderId, controls.m_nLabelId, id, minimum, maximum, start, 1, 0};
+    return {controls.m_nSliderId, controls.m_nLabelId, id, 0, (maximum - minimum) / step, (start - minimum) / step,
+            step, minimum};
+}
+
+std::array<SliderParameter, kSliderCount> MakeSliders()
+{
+    std::array<SliderParameter, kSliderCount> sliders{};
+    for (std::size_t i = 0; i < kSliderCount; ++i)
+        sliders[i] = SliderOf(kDesktopParameters[i]);
+    return sliders;
+}
+
+}  // namespace
+
+const std::array<SliderParameter, kSliderCount> kSliderParameters = MakeSliders();
+
+const std::array<int, kSliderCount> kRestoreOrder = {IDC_VOLUME, IDC_FADE, IDC_SCAN_RANGE, IDC_SEGMENT, IDC_DENSITY,
+                                                     IDC_GRAIN_LENGTH};
 
 const SliderParameter* FindSliderParameter(int sliderId)
 {
@@ -21,6 +65,11 @@ const SliderParameter* FindSliderParameter(int sliderId)
             return &parameter;
     }
     return nullptr;
+}
+
+std::size_t SliderIndexOf(const SliderParameter& parameter)
+{
+    return static_cast<std::size_t>(&parameter - kSliderParameters.data());
 }
 
 int ShownValue(const SliderParameter& parameter, int position)
@@ -35,31 +84,23 @@ std::string ValueLabelText(const SliderParameter& parameter, int position)
 
 PanelPositions StartPositions()
 {
-    PanelPositions positions;
-    for (const SliderParameter& parameter : kSliderParameters)
-        positions.*parameter.m_pPosition = parameter.m_nStartPos;
+    PanelPositions positions{};
+    for (std::size_t i = 0; i < kSliderCount; ++i)
+        positions[i] = kSliderParameters[i].m_nStartPos;
     return positions;
 }
 
-PanelValues ToPanelValues(const PanelPositions& positions)
+ParameterValues ToParameterValues(const PanelPositions& positions)
 {
-    const auto shown = [&](int sliderId) {
-        const SliderParameter& parameter = *FindSliderParameter(sliderId);
-        return ShownValue(parameter, positions.*parameter.m_pPosition);
-    };
-    PanelValues values;
-    values.m_nScanRange = shown(IDC_SCAN_RANGE);
-    values.m_nSegment = shown(IDC_SEGMENT);
-    values.m_nDensity = shown(IDC_DENSITY);
-    values.m_nGrainLength = shown(IDC_GRAIN_LENGTH);
-    values.m_nVolume = shown(IDC_VOLUME);
-    values.m_nFade = shown(IDC_FADE);
+    ParameterValues values;
+    for (std::size_t i = 0; i < kSliderCount; ++i)
+        values.Set(kSliderParameters[i].m_parameter, ShownValue(kSliderParameters[i], positions[i]));
     return values;
 }
 
 void FillSettings(const PanelPositions& positions, GenerationSettings& settings)
 {
-    // The engine's mapping works on the shown values: milliseconds, grains per
-    // second, percent and seconds.
-    FillSettings(ToPanelValues(positions), settings);
+    // The formulas work on the shown values: milliseconds, grains per second,
+    // percent and seconds.
+    ApplyParameters(ToParameterValues(positions), settings);
 }

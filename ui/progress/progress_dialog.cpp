@@ -2,7 +2,7 @@
 
 #include "ui/dialog_template/fitting_static_text.h"
 #include "ui/dialog_template/text_fitting.h"
-#include "engine/message_box.h"
+#include "ui/message_box/message_box_codes.h"
 #include "ui/message_box/message_box_routine.h"
 #include "ui/progress/progress_template.h"
 #include "engine/progress_text.h"

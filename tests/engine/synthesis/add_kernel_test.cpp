@@ -10,13 +10,15 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <initializer_list>
 #include <map>
 #include <random>
 #include <string>
 #include <vector>
 
-#include "engine/panel_settings.h"
+#include "engine/parameters/parameter_table.h"
 #include "engine/synthesis/add_kernel.h"
+#include "engine/synthesis/envelope_shapes.h"
 #include "engine/synthesis/grain_synthesizer.h"
 #include "engine/synthesis/synthesis_options.h"
 #include "engine/synthesis/tiled_grain_adder.h"
@@ -275,21 +277,21 @@ TEST(AddKernelChoice, FastestIsASupportedBatchKernelAndStaysTheSame)
 // kernel and thread count.
 struct SynthesisCase {
     std::string m_strName;
-    PanelValues m_panel;
+    ParameterValues m_panel;
     std::int32_t m_nSeconds;
     std::uint32_t m_nSourceFrames;
 };
 
 void PrintTo(const SynthesisCase& synthesisCase, std::ostream* out) { *out << synthesisCase.m_strName; }
 
-PanelValues Panel(int density, int grainMs, int scanRange, int segment, int volume)
+ParameterValues Panel(int density, int grainMs, int scanRange, int segment, int volume)
 {
-    PanelValues panel;
-    panel.m_nDensity = density;
-    panel.m_nGrainLength = grainMs;
-    panel.m_nScanRange = scanRange;
-    panel.m_nSegment = segment;
-    panel.m_nVolume = volume;
+    ParameterValues panel;
+    panel.Set(ParameterId::Density, density);
+    panel.Set(ParameterId::GrainLength, grainMs);
+    panel.Set(ParameterId::ScanRange, scanRange);
+    panel.Set(ParameterId::Segment, segment);
+    panel.Set(ParameterId::Volume, volume);
     return panel;
 }
 
@@ -297,7 +299,7 @@ GenerationSettings SettingsOf(const SynthesisCase& synthesisCase)
 {
     GenerationSettings settings;
     settings.m_nDurationSeconds = synthesisCase.m_nSeconds;
-    FillSettings(synthesisCase.m_panel, settings);
+    ApplyParameters(synthesisCase.m_panel, settings);
     return settings;
 }
 
@@ -355,7 +357,7 @@ RunResult RunWith(const SynthesisCase& synthesisCase, SynthesisOptions options, 
 const SynthesisCase kSynthesisCases[] = {
     // The panel's start values: 4000 grains of 800 ms per second; the last
     // grains run past the end of the output.
-    {"Defaults", PanelValues{}, 1, 120000},
+    {"Defaults", ParameterValues{}, 1, 120000},
     // The densest setting, with grains of 2 s in a 1 s output: every grain is
     // cut by the end of the buffer.
     {"DensestLongerThanTheOutput", Panel(10000, 2000, 100, 1, 100), 1, 200000},
@@ -425,37 +427,80 @@ TEST(BatchSynthesis, CancelAtAProgressPointStopsEveryKernelAtTheSameGrain)
     }
 }
 
-// Placements the grain loop never makes but AddGrain accepts: outside the
-// source, cut by its end, cut by the output's end, past the output. Added
-// into the whole output and into windows of it, on one thread and on three.
-TEST(TiledGrainAdder, CutsEveryGrainAsAddGrainDoes)
+// A plain grain read from source frame p onto output frame q.
+GrainEvent PlainGrain(std::int32_t p, std::uint64_t q, std::int32_t frames)
+{
+    GrainEvent grain;
+    grain.m_nSource = p;
+    grain.m_dFirstRead = p;
+    grain.m_nOutput = q;
+    grain.m_nFrames = frames;
+    return grain;
+}
+
+std::vector<float> HannWindow(std::int32_t frames)
+{
+    std::vector<float> window(static_cast<std::size_t>(frames));
+    for (std::size_t i = 0; i < window.size(); ++i)
+        window[i] = static_cast<float>(GrainWindowGain(static_cast<std::uint32_t>(i), frames));
+    return window;
+}
+
+// The grains added one by one with the reference kernel.
+void AddOneByOne(const OctaveLevels& levels, const std::vector<GrainEvent>& grains, std::int32_t grainFrames,
+                 double volume, std::vector<StereoFrame>& output)
+{
+    GrainSettings settings;
+    settings.m_dVolume = volume;
+    settings.m_nGrainFrames = grainFrames;
+    settings.m_nGrainsPerSecond = 4000;
+    GrainRenderer reference;
+    ASSERT_EQ(reference.Begin(levels, output.size(), settings, {AddKernel::Reference, 1}, SystemAllocate),
+              GrainRenderer::Start::Ready);
+    for (const GrainEvent& grain : grains)
+        reference.Add({&grain, 1}, {output.data(), 0, output.size()});
+}
+
+GrainCanvas PlainCanvas(const OctaveLevels& levels, std::uint64_t outputFrames, const std::vector<float>& window,
+                        const std::vector<double>& weights, double volume)
+{
+    GrainCanvas canvas;
+    canvas.m_pLevels = &levels;
+    canvas.m_nOutputFrames = outputFrames;
+    canvas.m_nGrainFrames = static_cast<std::int32_t>(window.size());
+    canvas.m_pWindow = window.data();
+    canvas.m_fVolume = static_cast<float>(volume);
+    canvas.m_pPairWeights = weights.data();
+    canvas.m_nLongestGrain = canvas.m_nGrainFrames;
+    return canvas;
+}
+
+// Placements the grain loop never makes but the reference loop accepts:
+// outside the source, cut by its end, cut by the output's end, past the
+// output. Added into the whole output and into windows of it, on one thread
+// and on three.
+TEST(TiledGrainAdder, CutsEveryGrainAsTheReferenceLoopDoes)
 {
     constexpr std::int32_t kGrainFrames = 700;
-    GrainSynthesizer reference;
-    GrainSettings settings;
-    settings.m_dVolume = 0.3;
-    settings.m_nGrainFrames = kGrainFrames;
-    settings.m_nGrainsPerSecond = 4000;
-    reference.SetSettings(settings);
+    constexpr double kVolume = 0.3;
     const std::vector<StereoFrame> source = NoiseSource(5000, 3);
+    const OctaveLevels levels(source);
     std::vector<StereoFrame> expected(3000, StereoFrame{0.25f, -0.5f});
-    ASSERT_EQ(reference.Begin(source, expected.size()), GrainSynthesizer::Start::Ready);
 
-    std::vector<GrainPlacement> grains = {{-5, 0},     {4990, 0},   {100, 0},  {5000, 10},   {2000, 500},
-                                          {4400, 900}, {0, 1020},   {1, 1024}, {3000, 2100}, {4999, 2300},
-                                          {10, 2900},  {20, 2999},  {30, 3000}, {40, 4000}};
+    std::vector<GrainEvent> grains;
+    for (const auto& [p, q] : std::initializer_list<std::pair<std::int32_t, std::uint64_t>>{
+             {-5, 0}, {4990, 0}, {100, 0}, {5000, 10}, {2000, 500}, {4400, 900}, {0, 1020}, {1, 1024},
+             {3000, 2100}, {4999, 2300}, {10, 2900}, {20, 2999}, {30, 3000}, {40, 4000}})
+        grains.push_back(PlainGrain(p, q, kGrainFrames));
     for (std::uint32_t q = 1030; q < 2100; q += 7)
-        grains.push_back({static_cast<std::int32_t>(q * 2), q});
+        grains.push_back(PlainGrain(static_cast<std::int32_t>(q * 2), q, kGrainFrames));
     std::sort(grains.begin(), grains.end(),
-              [](const GrainPlacement& a, const GrainPlacement& b) { return a.m_nOutput < b.m_nOutput; });
-    for (const GrainPlacement& grain : grains)
-        reference.AddGrain(grain.m_nSource, grain.m_nOutput, kGrainFrames, {expected.data(), 0, expected.size()});
+              [](const GrainEvent& a, const GrainEvent& b) { return a.m_nOutput < b.m_nOutput; });
+    AddOneByOne(levels, grains, kGrainFrames, kVolume, expected);
 
-    std::vector<float> window(kGrainFrames);
-    for (std::size_t i = 0; i < window.size(); ++i)
-        window[i] = static_cast<float>(GrainSynthesizer::GrainWindow(static_cast<std::uint32_t>(i), kGrainFrames));
-    const std::vector<double> weights = PairWeights(window, static_cast<float>(settings.m_dVolume));
-    const GrainCanvas canvas{source.data(), source.size(), expected.size(), weights.data(), kGrainFrames};
+    const std::vector<float> window = HannWindow(kGrainFrames);
+    const std::vector<double> weights = PairWeights(window, static_cast<float>(kVolume));
+    const GrainCanvas canvas = PlainCanvas(levels, expected.size(), window, weights, kVolume);
     for (const int threads : {1, 3}) {
         WorkerPool pool(threads);
         TiledGrainAdder adder(canvas, BatchKernelFunction(FastestAddKernel()), &pool);
@@ -476,33 +521,25 @@ TEST(TiledGrainAdder, CutsEveryGrainAsAddGrainDoes)
 
 // Tiles are laid on the cache lines of the window's memory, so their edges
 // move with the address: for each place of the output within a cache line,
-// and windows that start anywhere, the bits stay those of AddGrain. Enough
+// and windows that start anywhere, the bits stay those of the reference loop. Enough
 // grains that the work is shared among three threads.
 TEST(TiledGrainAdder, GivesTheSameBitsWhereverTheOutputLiesInMemory)
 {
     constexpr std::int32_t kGrainFrames = 700;
     constexpr std::size_t kOutputFrames = 3000;
-    GrainSynthesizer reference;
-    GrainSettings settings;
-    settings.m_dVolume = 0.7;
-    settings.m_nGrainFrames = kGrainFrames;
-    settings.m_nGrainsPerSecond = 4000;
-    reference.SetSettings(settings);
+    constexpr double kVolume = 0.7;
     const std::vector<StereoFrame> source = NoiseSource(5000, 5);
-    ASSERT_EQ(reference.Begin(source, kOutputFrames), GrainSynthesizer::Start::Ready);
-    std::vector<GrainPlacement> grains;
+    const OctaveLevels levels(source);
+    std::vector<GrainEvent> grains;
     for (std::uint32_t q = 0; q < kOutputFrames; q += 5)
-        grains.push_back({static_cast<std::int32_t>(q * 3 % 4200), q});
+        grains.push_back(PlainGrain(static_cast<std::int32_t>(q * 3 % 4200), q, kGrainFrames));
     const std::vector<StereoFrame> start = NoiseSource(kOutputFrames, 6);
     std::vector<StereoFrame> expected = start;
-    for (const GrainPlacement& grain : grains)
-        reference.AddGrain(grain.m_nSource, grain.m_nOutput, kGrainFrames, {expected.data(), 0, expected.size()});
+    AddOneByOne(levels, grains, kGrainFrames, kVolume, expected);
 
-    std::vector<float> window(kGrainFrames);
-    for (std::size_t i = 0; i < window.size(); ++i)
-        window[i] = static_cast<float>(GrainSynthesizer::GrainWindow(static_cast<std::uint32_t>(i), kGrainFrames));
-    const std::vector<double> weights = PairWeights(window, static_cast<float>(settings.m_dVolume));
-    const GrainCanvas canvas{source.data(), source.size(), kOutputFrames, weights.data(), kGrainFrames};
+    const std::vector<float> window = HannWindow(kGrainFrames);
+    const std::vector<double> weights = PairWeights(window, static_cast<float>(kVolume));
+    const GrainCanvas canvas = PlainCanvas(levels, kOutputFrames, window, weights, kVolume);
     WorkerPool pool(3);
     TiledGrainAdder adder(canvas, BatchKernelFunction(FastestAddKernel()), &pool);
     // Room for the output at each of the eight frame positions of a 64-byte line.
@@ -550,7 +587,7 @@ TEST_F(FastRunTest, WithoutMemoryForTheWeightsTheReferenceLoopTakesOver)
 // Each run times its own phases; those it did not reach stay 0.
 TEST_F(FastRunTest, PhaseTimesCoverThePhasesTheRunReached)
 {
-    FillSettings(m_panel, m_settings);
+    ApplyParameters(m_panel, m_settings);
     for (const bool cancel : {false, true}) {
         FakeHost host;
         if (cancel)

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "engine/synthesis/envelope_shapes.h"
-#include "engine/panel_settings.h"
+#include "engine/parameters/parameter_table.h"
 #include "engine/synthesis/grain_synthesizer.h"
 
 namespace {
@@ -115,13 +115,13 @@ TEST_F(GrainCountingTest, EmptyOutputPlacesNoGrainAndDrawsNothing)
 TEST(GrainSynthesizer, GrainWindowIsThePeriodicHannWindow)
 {
     const std::int32_t n = 1000;
-    EXPECT_NEAR(GrainSynthesizer::GrainWindow(0, n), 0.0, 1e-15);
-    EXPECT_NEAR(GrainSynthesizer::GrainWindow(n / 2, n), 1.0, 1e-15);
-    EXPECT_GT(GrainSynthesizer::GrainWindow(n - 1, n), 0.0);  // periodic: the last frame is not 0
-    EXPECT_LT(GrainSynthesizer::GrainWindow(n - 1, n), 1e-4);
-    EXPECT_NEAR(GrainSynthesizer::GrainWindow(n / 4, n), 0.5, 1e-12);
+    EXPECT_NEAR(GrainWindowGain(0, n), 0.0, 1e-15);
+    EXPECT_NEAR(GrainWindowGain(n / 2, n), 1.0, 1e-15);
+    EXPECT_GT(GrainWindowGain(n - 1, n), 0.0);  // periodic: the last frame is not 0
+    EXPECT_LT(GrainWindowGain(n - 1, n), 1e-4);
+    EXPECT_NEAR(GrainWindowGain(n / 4, n), 0.5, 1e-12);
     for (std::uint32_t i = 1; i < n; ++i) {
-        ASSERT_NEAR(GrainSynthesizer::GrainWindow(i, n), GrainSynthesizer::GrainWindow(n - i, n), 1e-12)
+        ASSERT_NEAR(GrainWindowGain(i, n), GrainWindowGain(n - i, n), 1e-12)
             << "symmetric about n/2";
     }
 }
@@ -154,19 +154,25 @@ TEST(GrainSynthesizer, ReferenceKernelAddsWindowedSourceAtTheVolume)
 TEST(GrainSynthesizer, GrainIsCutByTheEndOfEitherBuffer)
 {
     auto addGrain = [](std::size_t sourceFrames, std::int32_t sourceStart, std::uint64_t outputStart) {
-        GrainSynthesizer synthesizer;
         GrainSettings settings;
         settings.m_dVolume = 1.0;
         settings.m_nGrainFrames = 8;
         settings.m_nGrainsPerSecond = 4000;
-        synthesizer.SetSettings(settings);
         const std::vector<StereoFrame> source = ConstantFrames(sourceFrames, 1.0f);
+        const OctaveLevels levels(source);
         std::vector<StereoFrame> output = ConstantFrames(10, 0.0f);
-        EXPECT_EQ(synthesizer.Begin(source, output.size()), GrainSynthesizer::Start::Ready);
-        synthesizer.AddGrain(sourceStart, outputStart, 8, WholeOf(output));
+        GrainRenderer renderer;
+        EXPECT_EQ(renderer.Begin(levels, output.size(), settings, {AddKernel::Reference, 1}, SystemAllocate),
+                  GrainRenderer::Start::Ready);
+        GrainEvent grain;
+        grain.m_nOutput = outputStart;
+        grain.m_nSource = sourceStart;
+        grain.m_dFirstRead = sourceStart;
+        grain.m_nFrames = 8;
+        renderer.Add({&grain, 1}, WholeOf(output));
         return output;
     };
-    auto window = [](std::int32_t i) { return static_cast<float>(GrainSynthesizer::GrainWindow(i, 8)); };
+    auto window = [](std::int32_t i) { return static_cast<float>(GrainWindowGain(i, 8)); };
     const std::vector<StereoFrame> cutByOutput = addGrain(20, 0, 7);
     for (int frame = 0; frame < 10; ++frame)
         EXPECT_EQ(cutByOutput[frame].left, frame >= 7 ? window(frame - 7) : 0.0f) << frame;
@@ -186,7 +192,7 @@ namespace {
 
 struct RenderCase {
     std::string m_strName;
-    PanelValues m_panel;
+    ParameterValues m_panel;
     std::uint64_t m_nOutputFrames;
     std::uint32_t m_nSourceFrames;
 };
@@ -196,14 +202,14 @@ void PrintTo(const RenderCase& render, std::ostream* out)
     *out << render.m_strName;
 }
 
-PanelValues Panel(int density, int grainMs, int scanRange, int segment, int volume)
+ParameterValues Panel(int density, int grainMs, int scanRange, int segment, int volume)
 {
-    PanelValues panel;
-    panel.m_nDensity = density;
-    panel.m_nGrainLength = grainMs;
-    panel.m_nScanRange = scanRange;
-    panel.m_nSegment = segment;
-    panel.m_nVolume = volume;
+    ParameterValues panel;
+    panel.Set(ParameterId::Density, density);
+    panel.Set(ParameterId::GrainLength, grainMs);
+    panel.Set(ParameterId::ScanRange, scanRange);
+    panel.Set(ParameterId::Segment, segment);
+    panel.Set(ParameterId::Volume, volume);
     return panel;
 }
 
@@ -222,7 +228,7 @@ protected:
     PiecewiseRenderTest()
     {
         GenerationSettings settings;
-        FillSettings(GetParam().m_panel, settings);
+        ApplyParameters(GetParam().m_panel, settings);
         const GrainSettings grains = GrainSettingsOf(settings);
         m_synthesizer.SetSettings(grains);
     }

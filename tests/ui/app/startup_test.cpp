@@ -1,6 +1,6 @@
 // Start-up: the display check comes first and either refuses with message
 // 61590 or runs the main window modally until it closes.
-#include "engine/message_box.h"
+#include "ui/message_box/message_box_codes.h"
 #include "resources/strings/resource_ids.h"
 #include "resources/strings/string_table.h"
 #include "tests/support/temp_dir.h"

@@ -2,7 +2,7 @@
 // goes round the sliders, the length controls and every command and folder
 // button; a focused button is pressed with Space or Enter; Start, Play and
 // Guide have shortcuts; focus marks show once the keyboard has been used.
-#include "engine/message_box.h"
+#include "ui/message_box/message_box_codes.h"
 #include "resources/strings/resource_ids.h"
 #include "resources/strings/string_table.h"
 #include "tests/ui/support/window_test_support.h"

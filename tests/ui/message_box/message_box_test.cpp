@@ -1,6 +1,6 @@
 // The one message box routine: captions, icons (an OK box without one gets
 // the exclamation icon), answers, and replacement.
-#include "engine/message_box.h"
+#include "ui/message_box/message_box_codes.h"
 #include "ui/message_box/message_box_routine.h"
 #include "resources/strings/string_table.h"
 #include "tests/ui/support/window_test_support.h"

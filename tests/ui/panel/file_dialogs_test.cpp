@@ -13,7 +13,7 @@
 #include "tests/support/test_sounds.h"
 #include "tests/ui/panel/panel_test_support.h"
 #include "tests/ui/support/window_test_support.h"
-#include "engine/message_box.h"
+#include "ui/message_box/message_box_codes.h"
 #include "resources/strings/resource_ids.h"
 #include "ui/dialog_template/main_window_ids.h"
 #include "ui/panel/file_chooser.h"

@@ -5,7 +5,7 @@
 #include "ui/controls/bitmap_slider.h"
 #include "tests/support/external_tool.h"
 #include "ui/dialog_template/main_window_ids.h"
-#include "engine/message_box.h"
+#include "ui/message_box/message_box_codes.h"
 #include "ui/message_box/message_box_routine.h"
 #include "tests/ui/panel/panel_test_support.h"
 #include "resources/strings/string_table.h"

@@ -41,7 +41,7 @@ TEST(ParameterPanel, DraggingAThumbUpdatesItsLabelBeforeTheRelease)
     // Still held: the label already shows the position the thumb is at.
     const int held = density.GetPos();
     EXPECT_EQ(host.TextOf(IDC_DENSITY_VALUE), std::to_string(50 * held + 500));
-    EXPECT_EQ(host.Parts().GetPanel().GetPositions().m_nDensityPos, held);
+    EXPECT_EQ(host.Parts().GetPanel().GetPositions()[SliderIndexOf(*FindSliderParameter(IDC_DENSITY))], held);
     EXPECT_EQ(releases, 0);
 
     sim.MouseMove(start + wxPoint(30, 0));

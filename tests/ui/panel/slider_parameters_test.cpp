@@ -1,27 +1,15 @@
 #include <gtest/gtest.h>
 
 #include "ui/dialog_template/main_window_ids.h"
-#include "engine/panel_settings.h"
+#include "engine/parameters/parameter_table.h"
 #include "ui/panel/slider_parameters.h"
 
 namespace {
 
-const ParameterLimits& EngineLimitsOf(int sliderId)
-{
-    switch (sliderId) {
-    case IDC_SCAN_RANGE: return kScanRangeLimits;
-    case IDC_SEGMENT: return kSegmentLimits;
-    case IDC_DENSITY: return kDensityLimits;
-    case IDC_GRAIN_LENGTH: return kGrainLengthLimits;
-    case IDC_VOLUME: return kVolumeLimits;
-    default: return kFadeLimits;
-    }
-}
-
 GenerationSettings SettingsAt(int sliderId, int position)
 {
     PanelPositions positions = StartPositions();
-    positions.*FindSliderParameter(sliderId)->m_pPosition = position;
+    positions[SliderIndexOf(*FindSliderParameter(sliderId))] = position;
     GenerationSettings settings;
     FillSettings(positions, settings);
     return settings;
@@ -32,11 +20,11 @@ GenerationSettings SettingsAt(int sliderId, int position)
 TEST(SliderParameters, EveryPositionShowsAValueTheEngineAccepts)
 {
     for (const SliderParameter& parameter : kSliderParameters) {
-        const ParameterLimits& limits = EngineLimitsOf(parameter.m_nSliderId);
-        EXPECT_EQ(ShownValue(parameter, parameter.m_nMinPos), limits.m_nMinimum) << parameter.m_nSliderId;
-        EXPECT_EQ(ShownValue(parameter, parameter.m_nMaxPos), limits.m_nMaximum) << parameter.m_nSliderId;
+        const ParameterRow& row = RowOf(parameter.m_parameter);
+        EXPECT_EQ(ShownValue(parameter, parameter.m_nMinPos), row.m_dMinimum) << parameter.m_nSliderId;
+        EXPECT_EQ(ShownValue(parameter, parameter.m_nMaxPos), row.m_dMaximum) << parameter.m_nSliderId;
         for (int position = parameter.m_nMinPos; position <= parameter.m_nMaxPos; ++position)
-            EXPECT_TRUE(IsAllowedValue(limits, ShownValue(parameter, position))) << parameter.m_nSliderId;
+            EXPECT_TRUE(IsAllowedValue(row, ShownValue(parameter, position))) << parameter.m_nSliderId;
     }
 }
 

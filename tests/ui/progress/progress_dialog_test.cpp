@@ -2,8 +2,8 @@
 // engine inside it, completed, cancelled and not cancelled.
 #include "ui/dialog_template/dialog_units.h"
 #include "tests/support/external_tool.h"
-#include "engine/message_box.h"
-#include "engine/panel_settings.h"
+#include "ui/message_box/message_box_codes.h"
+#include "engine/parameters/parameter_table.h"
 #include "ui/progress/progress_dialog.h"
 #include "ui/progress/progress_template.h"
 #include "resources/strings/string_table.h"
@@ -99,7 +99,12 @@ protected:
         WriteToneWav(m_inputPath, 2 * 44100);
         // Light settings, so a 20-second output takes a fraction of a second.
         GenerationSettings settings;
-        FillSettings(PanelValues{.m_nSegment = 1, .m_nDensity = 2000, .m_nGrainLength = 50, .m_nFade = 1}, settings);
+        ApplyParameters(ParameterValues()
+                            .With(ParameterId::Segment, 1)
+                            .With(ParameterId::Density, 2000)
+                            .With(ParameterId::GrainLength, 50)
+                            .With(ParameterId::Fade, 1),
+                        settings);
         settings.m_strInputPath = m_inputPath;
         settings.m_strOutputPath = m_outputPath;
         settings.m_nDurationSeconds = kOutputSeconds;

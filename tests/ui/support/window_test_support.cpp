@@ -1,6 +1,6 @@
 #include "tests/ui/support/window_test_support.h"
 
-#include "engine/message_box.h"
+#include "ui/message_box/message_box_codes.h"
 
 #include <wx/uiaction.h>
 

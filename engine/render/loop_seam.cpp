@@ -1,4 +1,4 @@
-#include "engine/streaming/loop_seam.h"
+#include "engine/render/loop_seam.h"
 
 #include <algorithm>
 #include <cmath>

@@ -2,22 +2,22 @@
 
 #include <cmath>
 
-#include "engine/panel_settings.h"
+#include "engine/parameters/parameter_table.h"
 
 namespace {
 
-GenerationSettings SettingsFor(const PanelValues& values)
+GenerationSettings SettingsFor(const ParameterValues& values)
 {
     GenerationSettings settings;
-    FillSettings(values, settings);
+    ApplyParameters(values, settings);
     return settings;
 }
 
 }  // namespace
 
-TEST(PanelSettings, StartValuesGiveTheDefaultRun)
+TEST(ParameterTable, StartValuesGiveTheDefaultRun)
 {
-    const GenerationSettings settings = SettingsFor(PanelValues{});
+    const GenerationSettings settings = SettingsFor(ParameterValues{});
     EXPECT_EQ(settings.m_dVolume, 0.5);
     EXPECT_EQ(settings.m_nFadeSeconds, 3);
     EXPECT_EQ(settings.m_nGrainsPerSecond, 4000);
@@ -28,16 +28,16 @@ TEST(PanelSettings, StartValuesGiveTheDefaultRun)
 
 // The ends of each slider: the scan range runs from the gap between grain
 // starts to 500 frames, a segment counts grains at the chosen density.
-TEST(PanelSettings, SliderEndsGiveTheirSettings)
+TEST(ParameterTable, SliderEndsGiveTheirSettings)
 {
     auto panel = [](int density, int scanRange, int segment, int grainMs, int volume, int fade) {
-        PanelValues values;
-        values.m_nDensity = density;
-        values.m_nScanRange = scanRange;
-        values.m_nSegment = segment;
-        values.m_nGrainLength = grainMs;
-        values.m_nVolume = volume;
-        values.m_nFade = fade;
+        ParameterValues values;
+        values.Set(ParameterId::Density, density);
+        values.Set(ParameterId::ScanRange, scanRange);
+        values.Set(ParameterId::Segment, segment);
+        values.Set(ParameterId::GrainLength, grainMs);
+        values.Set(ParameterId::Volume, volume);
+        values.Set(ParameterId::Fade, fade);
         return SettingsFor(values);
     };
     const GenerationSettings low = panel(500, 1, 1, 50, 1, 0);
@@ -59,7 +59,7 @@ TEST(PanelSettings, SliderEndsGiveTheirSettings)
 
 // The desktop program's sliders evaluate the same formulas in doubles; every
 // slider position must give the same integer either way.
-TEST(PanelSettings, EveryPositionAgreesWithTheDoublePrecisionFormulas)
+TEST(ParameterTable, EveryPositionAgreesWithTheDoublePrecisionFormulas)
 {
     for (int densityPos = 0; densityPos <= 190; ++densityPos) {
         for (int rangePos = 1; rangePos <= 100; ++rangePos) {
@@ -67,16 +67,16 @@ TEST(PanelSettings, EveryPositionAgreesWithTheDoublePrecisionFormulas)
             const int gap = 44100 / density;
             const double share = rangePos * 0.01;
             const int expected = gap + static_cast<int>((500 - gap) * (share * share));
-            PanelValues values;
-            values.m_nDensity = density;
-            values.m_nScanRange = rangePos;
+            ParameterValues values;
+            values.Set(ParameterId::Density, density);
+            values.Set(ParameterId::ScanRange, rangePos);
             ASSERT_EQ(SettingsFor(values).m_nScanFrames, expected)
                 << "density " << density << ", range " << rangePos;
         }
     }
     for (int lengthPos = 0; lengthPos <= 78; ++lengthPos) {
-        PanelValues values;
-        values.m_nGrainLength = 25 * lengthPos + 50;
+        ParameterValues values;
+        values.Set(ParameterId::GrainLength, 25 * lengthPos + 50);
         const int expected = static_cast<int>((lengthPos + 2) * 1102500 * 0.001);
         ASSERT_EQ(SettingsFor(values).m_nGrainFrames, expected) << "length position " << lengthPos;
     }
@@ -84,14 +84,14 @@ TEST(PanelSettings, EveryPositionAgreesWithTheDoublePrecisionFormulas)
 
 // Every slider position is allowed (checked with the panel's sliders); here
 // the values beside them.
-TEST(PanelSettings, ValuesOffASliderAreRefused)
+TEST(ParameterTable, ValuesOffASliderAreRefused)
 {
-    EXPECT_TRUE(IsAllowedValue(kDensityLimits, 4050));
+    EXPECT_TRUE(IsAllowedValue(RowOf(ParameterId::Density), 4050));
     for (const int density : {4010, 450, 10050})
-        EXPECT_FALSE(IsAllowedValue(kDensityLimits, density)) << density;
-    EXPECT_TRUE(IsAllowedValue(kGrainLengthLimits, 825));
-    EXPECT_FALSE(IsAllowedValue(kGrainLengthLimits, 810));
-    EXPECT_FALSE(IsAllowedValue(kFadeLimits, 11));
-    EXPECT_FALSE(IsAllowedValue(kScanRangeLimits, 0));
-    EXPECT_FALSE(IsAllowedValue(kVolumeLimits, -5));
+        EXPECT_FALSE(IsAllowedValue(RowOf(ParameterId::Density), density)) << density;
+    EXPECT_TRUE(IsAllowedValue(RowOf(ParameterId::GrainLength), 825));
+    EXPECT_FALSE(IsAllowedValue(RowOf(ParameterId::GrainLength), 810));
+    EXPECT_FALSE(IsAllowedValue(RowOf(ParameterId::Fade), 11));
+    EXPECT_FALSE(IsAllowedValue(RowOf(ParameterId::ScanRange), 0));
+    EXPECT_FALSE(IsAllowedValue(RowOf(ParameterId::Volume), -5));
 }

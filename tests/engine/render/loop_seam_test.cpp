@@ -8,9 +8,9 @@
 #include <random>
 
 #include "engine/generation_run.h"
-#include "engine/panel_settings.h"
-#include "engine/streaming/loop_seam.h"
-#include "engine/streaming/stream_layout.h"
+#include "engine/parameters/parameter_table.h"
+#include "engine/render/loop_seam.h"
+#include "engine/render/stream_layout.h"
 #include "tests/engine/fake_host.h"
 #include "tests/engine/memory_seams.h"
 #include "tests/support/temp_dir.h"
@@ -80,11 +80,11 @@ class LoopRunTest : public testing::Test {
 protected:
     LoopRunTest()
     {
-        PanelValues panel;
-        panel.m_nDensity = 1000;
-        panel.m_nGrainLength = 100;
-        panel.m_nFade = 1;
-        FillSettings(panel, m_settings);
+        ParameterValues panel;
+        panel.Set(ParameterId::Density, 1000);
+        panel.Set(ParameterId::GrainLength, 100);
+        panel.Set(ParameterId::Fade, 1);
+        ApplyParameters(panel, m_settings);
         m_settings.m_strInputPath = "input";
         m_settings.m_strOutputPath = "output";
         m_settings.m_nDurationSeconds = 8;

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "engine/streaming/frame_spill.h"
+#include "engine/render/frame_spill.h"
 #include "tests/support/temp_dir.h"
 #include "wav/file_exception.h"
 

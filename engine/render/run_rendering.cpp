@@ -1,24 +1,28 @@
-// A run that streams its output: after loading, a StreamedRender takes the
-// place of allocating, synthesising, finishing and writing, reporting to the
-// run's host through the run's own progress points.
+// The render of a run: after loading (and, for a run that holds its whole
+// output, after allocating it), a RenderPipeline synthesises, finishes and
+// writes the sound, reporting to the run's host through the run's own
+// progress points.
 #include <cerrno>
 #include <chrono>
 
 #include "engine/frame_sink.h"
 #include "engine/generation_run.h"
-#include "engine/streaming/frame_spill.h"
-#include "engine/streaming/streamed_render.h"
+#include "engine/level/sub_audio_meter.h"
+#include "engine/render/frame_spill.h"
+#include "engine/render/grain_sound_synthesis.h"
+#include "engine/render/render_pipeline.h"
+#include "engine/source/octave_levels.h"
 #include "engine/synthesis/grain_synthesizer.h"
 #include "resources/strings/resource_ids.h"
 #include "wav/file_exception.h"
 
 namespace {
 
-StreamPlan PlanOf(const GenerationSettings& settings, bool loop)
+RenderPlan PlanOf(const GenerationSettings& settings, bool loop)
 {
     const auto frames = static_cast<std::uint64_t>(settings.m_nDurationSeconds) * kRunSampleRate;
     const std::int32_t fadeFrames = settings.m_nFadeSeconds * kRunSampleRate;
-    StreamPlan plan;
+    RenderPlan plan;
     plan.m_layout = loop ? LoopLayout(frames, settings.m_nGrainFrames, fadeFrames) : PlainLayout(frames);
     plan.m_dVolume = settings.m_dVolume;
     plan.m_nFadeFrames = loop ? 0 : fadeFrames;
@@ -39,14 +43,21 @@ double& PhaseSeconds(PhaseTimes& times, GenerationHost::Phase phase)
 
 }  // namespace
 
-RunOutcome GenerationRun::StreamOutput()
+void GenerationRun::PrepareSynthesizer()
+{
+    m_pSynthesizer->SetSettings(GrainSettingsOf(m_settings));
+    m_pSynthesizer->SetOptions(m_synthesis);
+    m_pSynthesizer->SetAllocator(m_allocate);
+}
+
+RunOutcome GenerationRun::RenderOutput()
 {
     if (m_settings.m_nDurationSeconds < 0) {
         Fail(TableMessage(IDS_ERR_OUTPUT_MEMORY));
         return RunOutcome::Failed(m_nFailureId);
     }
     PrepareSynthesizer();
-    const StreamPlan plan = PlanOf(m_settings, m_streaming->m_bLoop);
+    const RenderPlan plan = PlanOf(m_settings, m_streaming && m_streaming->m_bLoop);
 
     std::chrono::steady_clock::time_point phaseBegan;
     RenderPacing pacing;
@@ -54,10 +65,12 @@ RunOutcome GenerationRun::StreamOutput()
         m_tPhaseStart = Now();
         phaseBegan = std::chrono::steady_clock::now();
     };
-    pacing.m_progress = [this](Phase phase, std::uint64_t index, std::uint64_t total, std::uint64_t written) {
-        m_nFramesWritten = written;
+    pacing.m_progress = [this](Phase phase, std::uint64_t index, std::uint64_t total, std::uint64_t bytes) {
+        m_nFramesWritten = phase == Phase::Writing ? index + 1 : 0;
+        m_nBytesWritten = bytes;
         ProgressPoint(phase, index, total);
     };
+    pacing.m_serve = [this] { ServeHost(); };
     pacing.m_keepGoing = [this] { return m_bKeepGoing; };
     pacing.m_endPhase = [&](Phase phase) {
         const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - phaseBegan;
@@ -65,19 +78,32 @@ RunOutcome GenerationRun::StreamOutput()
         EndPhase(phase);
     };
 
-    StreamedRender render(*m_pSynthesizer, m_sourceBuffer.Span(), plan, pacing);
-    render.SetAllocator(m_allocate);
-    std::unique_ptr<FrameSpill> spill = MakeSpill(plan.m_layout);
-    m_bSpilled = spill != nullptr;
-    render.SetSpill(std::move(spill));
-    render.SetMeter(m_pMeter.get());
-    const StreamedRender::Outcome outcome = render.Run(*m_pSink);
+    GrainSoundSynthesis synthesis(*m_pSynthesizer, *m_pLevels, m_pSynthesizer->GetRandomState());
+    RenderPipeline pipeline(synthesis, plan, pacing);
+    pipeline.SetAllocator(m_allocate);
+    if (m_streaming) {
+        std::unique_ptr<FrameSpill> spill = MakeSpill(plan.m_layout);
+        m_bSpilled = spill != nullptr;
+        pipeline.SetSpill(std::move(spill));
+    } else {
+        pipeline.HoldWholeOutput(m_outputBuffer.Span());
+    }
+    pipeline.SetMeter(m_pMeter.get());
+    SubAudioMeter subAudio;
+    if (m_bMeasureSubAudio)
+        pipeline.SetSubAudioMeter(&subAudio);
+    const RenderPipeline::Outcome outcome = pipeline.Run(*m_pSink);
+    m_phaseTimes.m_dFinishing += pipeline.GetFinishingSeconds();
     ReleaseBuffers();
     switch (outcome) {
-    case StreamedRender::Outcome::NoWindowMemory: return Fail(TableMessage(IDS_ERR_WINDOW_MEMORY));
-    case StreamedRender::Outcome::NoOutputMemory: return Fail(TableMessage(IDS_ERR_OUTPUT_MEMORY));
-    case StreamedRender::Outcome::Cancelled: return RunOutcome::Cancelled();
-    case StreamedRender::Outcome::Completed: break;
+    case RenderPipeline::Outcome::NoWindowMemory: return Fail(TableMessage(IDS_ERR_WINDOW_MEMORY));
+    case RenderPipeline::Outcome::NoOutputMemory: return Fail(TableMessage(IDS_ERR_OUTPUT_MEMORY));
+    case RenderPipeline::Outcome::Cancelled: return RunOutcome::Cancelled();
+    case RenderPipeline::Outcome::Completed: break;
+    }
+    if (m_bMeasureSubAudio) {
+        const LevelFinisher& finisher = pipeline.GetFinisher();
+        m_subAudioShare = subAudio.SubAudioShare(finisher.GetMeanLeft(), finisher.GetMeanRight(), finisher.GetPeak());
     }
     m_host.ShowMessage(TableMessage(IDS_GENERATION_DONE), GenerationHost::MessageKind::Information);
     return RunOutcome::Completed();

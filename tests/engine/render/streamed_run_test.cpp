@@ -11,9 +11,9 @@
 #include <random>
 
 #include "engine/generation_run.h"
-#include "engine/panel_settings.h"
-#include "engine/streaming/finished_sound_meter.h"
-#include "engine/streaming/streamed_render.h"
+#include "engine/parameters/parameter_table.h"
+#include "engine/render/finished_sound_meter.h"
+#include "engine/render/render_pipeline.h"
 #include "resources/strings/resource_ids.h"
 #include "tests/engine/fake_host.h"
 #include "tests/engine/memory_seams.h"
@@ -46,22 +46,22 @@ std::vector<std::uint32_t> Bits(const std::vector<StereoFrame>& frames)
     return bits;
 }
 
-GenerationSettings SettingsOf(const PanelValues& panel, std::int32_t seconds)
+GenerationSettings SettingsOf(const ParameterValues& panel, std::int32_t seconds)
 {
     GenerationSettings settings;
-    FillSettings(panel, settings);
+    ApplyParameters(panel, settings);
     settings.m_strInputPath = "input";
     settings.m_strOutputPath = "output";
     settings.m_nDurationSeconds = seconds;
     return settings;
 }
 
-PanelValues LightPanel(int fadeSeconds = 0)
+ParameterValues LightPanel(int fadeSeconds = 0)
 {
-    PanelValues panel;
-    panel.m_nDensity = 500;
-    panel.m_nGrainLength = 50;
-    panel.m_nFade = fadeSeconds;
+    ParameterValues panel;
+    panel.Set(ParameterId::Density, 500);
+    panel.Set(ParameterId::GrainLength, 50);
+    panel.Set(ParameterId::Fade, fadeSeconds);
     return panel;
 }
 
@@ -113,8 +113,6 @@ protected:
             run.SetStreaming(*streaming);
         if (m_pMeter)
             run.SetFinishedSoundMeter(std::move(m_pMeter));
-        if (m_hook)
-            run.SetFinishedSoundHook(m_hook);
         render.m_outcome = run.Run();
         render.m_written = render.m_pLog->m_written;
         render.m_bSpilled = run.DidSpill();
@@ -150,7 +148,6 @@ protected:
     std::uint32_t m_nSeed = 1;
     BufferAllocator m_allocate = SystemAllocate;
     std::unique_ptr<FinishedSoundMeter> m_pMeter;
-    FinishedSoundHook m_hook;
 };
 
 }  // namespace
@@ -161,26 +158,26 @@ protected:
 // heavier settings on fewer of them, to keep the test quick).
 TEST_F(StreamedRunTest, StreamedSoundHasTheBitsOfTheWholeOutput)
 {
-    PanelValues dense;
-    dense.m_nDensity = 10000;
-    dense.m_nGrainLength = 200;
-    dense.m_nScanRange = 100;
-    dense.m_nSegment = 1;
+    ParameterValues dense;
+    dense.Set(ParameterId::Density, 10000);
+    dense.Set(ParameterId::GrainLength, 200);
+    dense.Set(ParameterId::ScanRange, 100);
+    dense.Set(ParameterId::Segment, 1);
     const std::vector<SynthesisOptions> everyKind = {
         {AddKernel::Reference, 1}, {AddKernel::Fastest, 1}, {AddKernel::Fastest, 2}, {AddKernel::Portable, 3}};
     const std::vector<SynthesisOptions> fewer = {{AddKernel::Fastest, 2}, {AddKernel::Portable, 3}};
     const struct {
-        PanelValues m_panel;
+        ParameterValues m_panel;
         std::int32_t m_nSeconds;
         std::vector<SynthesisOptions> m_options;
     } cases[] = {{LightPanel(), 0, everyKind},
                  {LightPanel(3), 5, everyKind},
                  {LightPanel(3), 7, everyKind},
-                 {PanelValues{}, 1, fewer},
+                 {ParameterValues{}, 1, fewer},
                  {dense, 1, fewer}};
     for (const auto& test : cases) {
         for (const SynthesisOptions& synthesis : test.m_options) {
-            SCOPED_TRACE(testing::Message() << test.m_nSeconds << " s, density " << test.m_panel.m_nDensity
+            SCOPED_TRACE(testing::Message() << test.m_nSeconds << " s, density " << test.m_panel.Whole(ParameterId::Density)
                                             << ", kernel " << AddKernelName(synthesis.m_kernel) << ", "
                                             << synthesis.m_nThreads << " threads");
             ExpectStreamedBitsEqualWhole(SettingsOf(test.m_panel, test.m_nSeconds), synthesis);
@@ -212,21 +209,22 @@ TEST_F(StreamedRunTest, MemoryDoesNotGrowWithTheLength)
     EXPECT_EQ(g_nLargestAllocation, 20u * 44100 * sizeof(StereoFrame));
 }
 
-// The meter sees the finished sound the whole-output run hands its hook, in
-// order, before anything is written; its gain is applied to every sample.
+// The meter sees the finished sound the whole-output run writes without one,
+// in order, before anything is written; its gain is applied to every sample.
+// So it does whether the sound waits on disk, is synthesised again, or is
+// held whole in memory.
 TEST_F(StreamedRunTest, MeterSeesTheFinishedSoundAndItsGainIsWritten)
 {
     const GenerationSettings settings = SettingsOf(LightPanel(3), 7);
-    std::vector<StereoFrame> hooked;
-    m_hook = [&](std::span<StereoFrame> sound) { hooked.assign(sound.begin(), sound.end()); };
-    Generate(settings, std::nullopt);
-    m_hook = nullptr;
+    const std::vector<StereoFrame> hooked = Generate(settings, std::nullopt).m_written;
 
-    for (const SpillChoice choice : {SpillChoice::Always, SpillChoice::Never}) {
+    const std::optional<StreamingOptions> holdings[] = {Spilling(SpillChoice::Always), Spilling(SpillChoice::Never),
+                                                        std::nullopt};
+    for (const std::optional<StreamingOptions>& holding : holdings) {
         std::vector<StereoFrame> seen;
         m_pMeter = std::make_unique<RecordingMeter>(seen, 0.3);
         m_host = FakeHost();
-        const Render render = Generate(settings, Spilling(choice));
+        const Render render = Generate(settings, holding);
         ASSERT_EQ(render.m_outcome, RunOutcome::Completed());
         EXPECT_TRUE(Bits(seen) == Bits(hooked));
         ASSERT_EQ(render.m_written.size(), hooked.size());

@@ -1,4 +1,4 @@
-#include "engine/streaming/frame_spill.h"
+#include "engine/render/frame_spill.h"
 
 #include <cerrno>
 #include <cstdlib>

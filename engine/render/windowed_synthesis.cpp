@@ -1,12 +1,12 @@
-#include "engine/streaming/windowed_synthesis.h"
+#include "engine/render/windowed_synthesis.h"
 
 #include <algorithm>
 
-#include "engine/synthesis/grain_synthesizer.h"
+#include "engine/render/sound_synthesis.h"
 
-WindowedSynthesis::WindowedSynthesis(GrainSynthesizer& synthesizer, std::span<StereoFrame> window,
+WindowedSynthesis::WindowedSynthesis(SoundSynthesis& synthesis, std::span<StereoFrame> window,
                                      std::uint64_t totalFrames)
-    : m_synthesizer(synthesizer)
+    : m_synthesis(synthesis)
     , m_window(window)
     , m_nTotal(totalFrames)
 {
@@ -18,8 +18,7 @@ std::span<StereoFrame> WindowedSynthesis::Next()
     const std::span<StereoFrame> frames = m_window.first(count);
     std::fill(frames.begin(), frames.end(), StereoFrame{0.0f, 0.0f});
     m_nFirst = m_nDone;
-    m_synthesizer.PlaceGrainsBefore(m_nDone + count);
-    m_synthesizer.AddPlacedGrains(OutputWindow{frames.data(), m_nDone, count});
+    m_synthesis.RenderWindow(frames, m_nDone);
     m_nDone += count;
     return frames;
 }

@@ -1,0 +1,198 @@
+#include "engine/parameters/parameter_table.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "engine/synthesis/window_shape.h"
+
+namespace {
+
+// The read position's step reaches this many frames at a scanning range of 100 %.
+constexpr int kWidestScanFrames = 500;
+
+// The formulas of the desktop program's sliders, in integer arithmetic
+// rounding down.
+
+void ApplyScanRange(const ParameterValues& values, GenerationSettings& settings)
+{
+    // The step never falls below the gap between two grain starts, and grows
+    // with the square of the scanning range up to 500 frames.
+    const int gap = kRunSampleRate / values.Whole(ParameterId::Density);
+    const int range = values.Whole(ParameterId::ScanRange);
+    settings.m_nScanFrames = gap + (kWidestScanFrames - gap) * range * range / 10000;
+}
+
+void ApplySegment(const ParameterValues& values, GenerationSettings& settings)
+{
+    settings.m_nSegmentGrains = values.Whole(ParameterId::Segment) * values.Whole(ParameterId::Density);
+}
+
+void ApplyDensity(const ParameterValues& values, GenerationSettings& settings)
+{
+    settings.m_nGrainsPerSecond = values.Whole(ParameterId::Density);
+}
+
+void ApplyGrainLength(const ParameterValues& values, GenerationSettings& settings)
+{
+    // Milliseconds × 44.1, rounded down: 75 ms is 3307 frames.
+    settings.m_nGrainFrames = values.Whole(ParameterId::GrainLength) * 441 / 10;
+}
+
+void ApplyVolume(const ParameterValues& values, GenerationSettings& settings)
+{
+    settings.m_dVolume = values.Whole(ParameterId::Volume) * 0.01;
+}
+
+void ApplyFade(const ParameterValues& values, GenerationSettings& settings)
+{
+    settings.m_nFadeSeconds = values.Whole(ParameterId::Fade);
+}
+
+void ApplyPitch(const ParameterValues& values, GenerationSettings& settings)
+{
+    settings.m_variation.m_dPitch = values.Get(ParameterId::Pitch);
+}
+
+void ApplyPitchSpread(const ParameterValues& values, GenerationSettings& settings)
+{
+    settings.m_variation.m_dPitchSpread = values.Get(ParameterId::PitchSpread);
+}
+
+void ApplyPitchSet(const ParameterValues& values, GenerationSettings& settings)
+{
+    settings.m_variation.m_pitchSet = values.GetPitchSet();
+}
+
+void ApplyPanSpread(const ParameterValues& values, GenerationSettings& settings)
+{
+    settings.m_variation.m_dPanSpread = values.Get(ParameterId::PanSpread) * 0.01;
+}
+
+void ApplyReverse(const ParameterValues& values, GenerationSettings& settings)
+{
+    settings.m_variation.m_dReverse = values.Get(ParameterId::Reverse) * 0.01;
+}
+
+void ApplyWindow(const ParameterValues& values, GenerationSettings& settings)
+{
+    settings.m_variation.m_window = AllWindowShapes()[static_cast<std::size_t>(values.Whole(ParameterId::Window))];
+}
+
+void ApplyLowCut(const ParameterValues& values, GenerationSettings& settings)
+{
+    settings.m_dLowCutHz = values.Get(ParameterId::LowCut);
+}
+
+std::span<const char* const> WindowNames()
+{
+    static const auto names = [] {
+        std::vector<const char*> list;
+        for (const WindowShape shape : AllWindowShapes())
+            list.push_back(WindowShapeName(shape));
+        return list;
+    }();
+    return names;
+}
+
+using Kind = ParameterKind;
+
+std::array<ParameterRow, kParameterCount> MakeTable()
+{
+    return {{
+        {ParameterId::ScanRange, "scan-range", "PERCENT", "%", "Scanning range in %",
+         ": how far the reading wanders through the input", Kind::Whole, 1, 100, 1, 50, false, true, {},
+         ApplyScanRange},
+        {ParameterId::Segment, "segment", "SECONDS", "s", "Average segment in seconds",
+         ": how often the reading moves to a fresh place in the input", Kind::Whole, 1, 20, 1, 6, false, true, {},
+         ApplySegment},
+        {ParameterId::Density, "density", "GRAINS", "grains/s", "Grain density in grains per second", "",
+         Kind::Whole, 500, 10000, 50, 4000, false, true, {}, ApplyDensity},
+        {ParameterId::GrainLength, "grain-length", "MS", "ms", "Grain length in milliseconds", "", Kind::Whole, 50,
+         2000, 25, 800, false, true, {}, ApplyGrainLength},
+        {ParameterId::Volume, "volume", "PERCENT", "%", "Volume in % of full scale",
+         ": the peak level, or with --loudness its ceiling", Kind::Whole, 1, 100, 1, 50, false, true, {},
+         ApplyVolume},
+        {ParameterId::Fade, "fade", "SECONDS", "s", "Fade in and out in seconds", "", Kind::Whole, 0, 10, 1, 3,
+         false, true, {}, ApplyFade},
+        {ParameterId::Pitch, "pitch", "SEMITONES", "st", "Transposition of every grain in semitones",
+         ", fractions allowed: 12 is an octave up, -7 a fifth down", Kind::Real, -24, 24, 0, 0, false, false, {},
+         ApplyPitch},
+        {ParameterId::PitchSpread, "pitch-spread", "SEMITONES", "st", "Random transposition in semitones",
+         ": each grain is transposed by a random amount within plus or minus half of this around --pitch",
+         Kind::Real, 0, 24, 0, 0, false, false, {}, ApplyPitchSpread},
+        {ParameterId::PitchSet, "pitch-set", "LIST", "st", "Intervals in semitones, separated by commas",
+         ", each: each grain takes one of them at random, with equal chances, added to --pitch (and spread by "
+         "--pitch-spread); 0,7,12 gives the root, the fifth and the octave",
+         Kind::RealList, -24, 24, 0, 0, false, false, {}, ApplyPitchSet},
+        {ParameterId::PanSpread, "pan-spread", "PERCENT", "%", "Stereo spread in %",
+         ": each grain is placed at a random position up to this far from the centre, with equal power; 0 keeps "
+         "both channels as the input has them",
+         Kind::Whole, 0, 100, 1, 0, false, false, {}, ApplyPanSpread},
+        {ParameterId::Reverse, "reverse", "PERCENT", "%", "Reversed grains in %",
+         ": this share of the grains, chosen at random, is read backwards", Kind::Whole, 0, 100, 1, 0, false,
+         false, {}, ApplyReverse},
+        {ParameterId::Window, "window", "SHAPE", "", "Grain envelope",
+         ": hann (rises and falls as a cosine), tukey (flat in the middle), gaussian (a bell), triangle, decay "
+         "(a short attack and a long fall) or swell (a long rise and a short release)",
+         Kind::Choice, 0, 0, 0, 0, false, false, WindowNames(), ApplyWindow},
+        {ParameterId::LowCut, "low-cut", "HZ", "Hz", "High-pass the input at this frequency in Hz",
+         ", before synthesis and without shifting anything in time: takes out rumble and drift that would "
+         "otherwise build up below 20 Hz; off unless given",
+         Kind::Real, 5, 200, 0, 0, true, false, {}, ApplyLowCut},
+    }};
+}
+
+}  // namespace
+
+std::span<const ParameterRow> ParameterTable()
+{
+    static const std::array<ParameterRow, kParameterCount> table = MakeTable();
+    return table;
+}
+
+const ParameterRow& RowOf(ParameterId id)
+{
+    return ParameterTable()[static_cast<std::size_t>(IndexOf(id))];
+}
+
+const ParameterRow* FindParameter(std::string_view name)
+{
+    for (const ParameterRow& row : ParameterTable()) {
+        const std::string_view rowName = row.m_szName;
+        const bool same = rowName.size() == name.size() &&
+                          std::equal(rowName.begin(), rowName.end(), name.begin(), [](char a, char b) {
+                              return a == b || (a == '-' && b == '_');
+                          });
+        if (same)
+            return &row;
+    }
+    return nullptr;
+}
+
+bool IsAllowedValue(const ParameterRow& row, double value)
+{
+    if (!std::isfinite(value))
+        return false;
+    if (row.m_bZeroIsOff && value == 0.0)
+        return true;
+    switch (row.m_kind) {
+    case ParameterKind::Choice:
+        return value >= 0 && value < static_cast<double>(row.m_choices.size()) && value == std::trunc(value);
+    case ParameterKind::Whole:
+        return value >= row.m_dMinimum && value <= row.m_dMaximum &&
+               std::fmod(value - row.m_dMinimum, row.m_dStep) == 0.0;
+    case ParameterKind::Real:
+    case ParameterKind::RealList:
+        break;
+    }
+    return value >= row.m_dMinimum && value <= row.m_dMaximum;
+}
+
+void ApplyParameters(const ParameterValues& values, GenerationSettings& settings)
+{
+    for (const ParameterRow& row : ParameterTable())
+        row.m_apply(values, settings);
+}

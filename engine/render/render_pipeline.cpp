@@ -1,0 +1,337 @@
+#include "engine/render/render_pipeline.h"
+
+#include <algorithm>
+#include <chrono>
+#include <stdexcept>
+#include <utility>
+
+#include "engine/frame_sink.h"
+#include "engine/level/sub_audio_meter.h"
+#include "engine/progress_points.h"
+#include "engine/render/finished_sound_meter.h"
+#include "engine/render/frame_spill.h"
+#include "engine/render/sound_synthesis.h"
+#include "engine/render/windowed_synthesis.h"
+
+namespace {
+
+enum class Region { WarmUp, Head, Body, Overlap };
+
+// Calls part(region, piece, index) for each stretch of frames (the render's
+// frames from first on) that lies in one region of the layout; index is the
+// stretch's first frame counted from the start of its region.
+template <typename Part>
+void ForEachRegion(const StreamLayout& layout, std::span<StereoFrame> frames, std::uint64_t first, Part part)
+{
+    const std::uint64_t headStart = layout.m_nWarmUp;
+    const std::uint64_t bodyStart = headStart + layout.m_nCrossFade;
+    const std::uint64_t overlapStart = headStart + layout.m_nFrames;
+    const std::pair<Region, std::uint64_t> regions[] = {
+        {Region::WarmUp, 0}, {Region::Head, headStart}, {Region::Body, bodyStart}, {Region::Overlap, overlapStart}};
+    const std::uint64_t ends[] = {headStart, bodyStart, overlapStart, layout.SynthesisedFrames()};
+    const std::uint64_t last = first + frames.size();
+    for (std::size_t r = 0; r < std::size(regions); ++r) {
+        const std::uint64_t from = std::max(first, regions[r].second);
+        const std::uint64_t to = std::min(last, ends[r]);
+        if (from < to)
+            part(regions[r].first, frames.subspan(from - first, to - from), from - regions[r].second);
+    }
+}
+
+// One pass of level finishing over the whole sound in memory, in pieces that
+// end at every 100000th frame, serving the host after each of those frames.
+// No pass looks at the keep-going answer.
+template <typename Pass>
+void FinishingPass(std::span<StereoFrame> sound, const std::function<void()>& serve, Pass pass)
+{
+    ForEachPieceToAPoint(sound.size(), kFramesPerFinishingPump,
+                         [&](std::uint64_t first, std::uint64_t count, bool endsOnPoint) {
+                             pass(sound.subspan(first, count), first);
+                             if (endsOnPoint)
+                                 serve();
+                             return true;
+                         });
+}
+
+void ScalePiece(std::span<StereoFrame> piece, double gain)
+{
+    for (StereoFrame& frame : piece)
+        frame = {static_cast<float>(frame.left * gain), static_cast<float>(frame.right * gain)};
+}
+
+}  // namespace
+
+RenderPipeline::RenderPipeline(SoundSynthesis& synthesis, const RenderPlan& plan, RenderPacing pacing)
+    : m_synthesis(synthesis)
+    , m_plan(plan)
+    , m_pacing(std::move(pacing))
+    , m_finisher(plan.m_dVolume, plan.m_nFadeFrames, plan.m_layout.m_nFrames)
+{
+}
+
+RenderPipeline::~RenderPipeline() = default;
+
+void RenderPipeline::HoldWholeOutput(std::span<StereoFrame> output)
+{
+    m_whole = output;
+    m_bWhole = true;
+}
+
+void RenderPipeline::SetSpill(std::unique_ptr<FrameSpill> spill)
+{
+    m_pSpill = std::move(spill);
+}
+
+RenderPipeline::Outcome RenderPipeline::Run(FrameSink& sink)
+{
+    m_pSink = &sink;
+    if (m_bWhole) {
+        if (const std::optional<Outcome> cutShort = SynthesiseWhole())
+            return *cutShort;
+        FinishWhole();
+    } else {
+        if (!AllocateBuffers())
+            return Outcome::NoOutputMemory;
+        if (const std::optional<Outcome> cutShort = SynthesiseWindows())
+            return *cutShort;
+        m_finisher.FindPeakFromExtremes();
+    }
+    if (m_pMeter != nullptr && !Measure())
+        return Outcome::Cancelled;
+    Write(sink);
+    return m_pacing.m_keepGoing() ? Outcome::Completed : Outcome::Cancelled;
+}
+
+void RenderPipeline::ReportProgress(Phase phase, std::uint64_t index, std::uint64_t total)
+{
+    m_pacing.m_progress(phase, index, total, phase == Phase::Writing ? m_pSink->GetBytesWritten() : 0);
+}
+
+// Pass 1 in memory, which looks at the keep-going answer before each batch of
+// grains, as a grain loop looks at it before each grain.
+std::optional<RenderPipeline::Outcome> RenderPipeline::SynthesiseWhole()
+{
+    m_pacing.m_beginPhase(Phase::Generating);
+    if (!m_synthesis.Begin(m_whole.size()))
+        return Outcome::NoWindowMemory;
+    m_synthesis.RenderWhole(m_whole, [&](std::int64_t, std::uint64_t grainStart) {
+        ReportProgress(Phase::Generating, grainStart, m_whole.size());
+        return m_pacing.m_keepGoing();
+    });
+    m_synthesis.End();
+    m_pacing.m_endPhase(Phase::Generating);
+    if (!m_pacing.m_keepGoing())
+        return Outcome::Cancelled;
+    return std::nullopt;
+}
+
+void RenderPipeline::FinishWhole()
+{
+    const auto began = std::chrono::steady_clock::now();
+    const std::span<StereoFrame> sound = m_whole;
+    FinishingPass(sound, m_pacing.m_serve, [&](std::span<StereoFrame> piece, std::uint64_t) {
+        m_finisher.AddToSums(piece);
+        if (m_pSubAudio != nullptr)
+            m_pSubAudio->Measure(piece);
+    });
+    FinishingPass(sound, m_pacing.m_serve,
+                  [&](std::span<StereoFrame> piece, std::uint64_t) { m_finisher.RemoveMeans(piece); });
+    FinishingPass(sound, m_pacing.m_serve,
+                  [&](std::span<StereoFrame> piece, std::uint64_t) { m_finisher.FindPeak(piece); });
+    FinishingPass(sound, m_pacing.m_serve, [&](std::span<StereoFrame> piece, std::uint64_t first) {
+        m_finisher.ScaleAndFade(piece, first);
+    });
+    m_dFinishingSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+}
+
+bool RenderPipeline::AllocateBuffers()
+{
+    const std::uint64_t frames = std::clamp<std::uint64_t>(m_plan.m_layout.SynthesisedFrames(), 1, kWindowFrames);
+    std::optional<SoundBuffer> window = SoundBuffer::Allocate(m_allocate, frames);
+    if (!window)
+        return false;
+    m_window = std::move(*window);
+    if (m_plan.m_layout.IsLoop()) {
+        m_seam = LoopSeam::Make(m_allocate, m_plan.m_layout.m_nCrossFade);
+        if (!m_seam)
+            return false;
+    }
+    return true;
+}
+
+// Pass 1 by windows, which looks at the keep-going answer before each window.
+std::optional<RenderPipeline::Outcome> RenderPipeline::SynthesiseWindows()
+{
+    m_pacing.m_beginPhase(Phase::Generating);
+    const std::uint64_t total = m_plan.m_layout.SynthesisedFrames();
+    if (!m_synthesis.Begin(total))
+        return Outcome::NoWindowMemory;
+    WindowedSynthesis synthesis(m_synthesis, m_window.Span(), total);
+    while (!synthesis.IsDone() && m_pacing.m_keepGoing()) {
+        const std::span<StereoFrame> window = synthesis.Next();
+        SurveyWindow(window, synthesis.GetFirst());
+        ReportProgress(Phase::Generating, synthesis.GetFirst() + window.size() - 1, total);
+    }
+    m_synthesis.End();
+    m_pacing.m_endPhase(Phase::Generating);
+    if (!m_pacing.m_keepGoing())
+        return Outcome::Cancelled;
+    if (m_seam) {
+        m_finisher.Survey(m_seam->Head());
+        if (m_pSubAudio != nullptr)
+            m_pSubAudio->Measure(m_seam->Head());
+    }
+    return std::nullopt;
+}
+
+void RenderPipeline::SurveyWindow(std::span<StereoFrame> window, std::uint64_t first)
+{
+    ForEachRegion(m_plan.m_layout, window, first, [&](Region region, std::span<StereoFrame> piece, std::uint64_t index) {
+        switch (region) {
+        case Region::WarmUp: break;
+        case Region::Head: m_seam->KeepHead(piece, index); break;
+        case Region::Body:
+            m_finisher.Survey(piece);
+            if (m_pSubAudio != nullptr)
+                m_pSubAudio->Measure(piece);
+            if (m_pSpill)
+                m_pSpill->Append(piece);
+            break;
+        case Region::Overlap: m_seam->FadeIntoHead(piece, index); break;
+        }
+    });
+}
+
+bool RenderPipeline::Measure()
+{
+    m_pacing.m_beginPhase(Phase::Measuring);
+    const bool completed = ForEachFinishedPiece(
+        Phase::Measuring, [&](std::span<StereoFrame> piece, std::uint64_t) { m_pMeter->Measure(piece); });
+    m_pacing.m_endPhase(Phase::Measuring);
+    if (completed)
+        m_dGain = m_pMeter->Gain();
+    return completed;
+}
+
+void RenderPipeline::Write(FrameSink& sink)
+{
+    m_pacing.m_beginPhase(Phase::Writing);
+    m_nFramesWritten = 0;
+    const bool scaled = m_pMeter != nullptr;
+    const double gain = m_dGain;
+    const PieceAction write = [&](std::span<StereoFrame> piece, std::uint64_t) {
+        if (scaled)
+            ScalePiece(piece, gain);
+        sink.Write(piece.data(), piece.size());
+        m_nFramesWritten += piece.size();
+    };
+    if (m_bWhole)
+        ForEachWholePiece(Phase::Writing, write);
+    else
+        ForEachFinishedPiece(Phase::Writing, write);
+    // Also after a cancel, which a progress point after the last piece may
+    // still bring: the sink keeps what its kind keeps of a cut-short output.
+    sink.Finish(!m_pacing.m_keepGoing());
+    m_pacing.m_endPhase(Phase::Writing);
+}
+
+// The finished sound in order, each piece finished before action sees it:
+// from memory, or a loop's head and then the rest.
+bool RenderPipeline::ForEachFinishedPiece(Phase phase, const PieceAction& action)
+{
+    if (m_bWhole)
+        return ForEachWholePiece(phase, action);
+    if (!ForEachHeadPiece(phase, action))
+        return false;
+    return m_pSpill ? ForEachSpilledPiece(phase, action) : ForEachSynthesisedPiece(phase, action);
+}
+
+// The sound in memory, finished already, in blocks that end at every 1000th
+// frame. The keep-going answer can only change at a progress point, so
+// looking at it before each block is looking at it before each frame: a
+// cancel at the progress point of frame j leaves exactly j + 1 frames handed
+// to action.
+bool RenderPipeline::ForEachWholePiece(Phase phase, const PieceAction& action)
+{
+    const std::uint64_t total = m_whole.size();
+    bool completed = true;
+    ForEachPieceToAPoint(total, kIterationsPerProgressPoint, [&](std::uint64_t first, std::uint64_t count,
+                                                                 bool endsOnPoint) {
+        if (!m_pacing.m_keepGoing()) {
+            completed = false;
+            return false;
+        }
+        action(m_whole.subspan(first, count), first);
+        if (endsOnPoint)
+            ReportProgress(phase, first + count - 1, total);
+        return true;
+    });
+    return completed;
+}
+
+bool RenderPipeline::ForEachHeadPiece(Phase phase, const PieceAction& action)
+{
+    if (!m_seam)
+        return true;
+    const std::span<const StereoFrame> head = m_seam->Head();
+    for (std::uint64_t first = 0; first < head.size(); first += m_window.size()) {
+        if (!m_pacing.m_keepGoing())
+            return false;
+        const std::uint64_t count = std::min<std::uint64_t>(m_window.size(), head.size() - first);
+        const std::span<StereoFrame> piece = m_window.Span().first(count);
+        std::copy_n(head.begin() + static_cast<std::ptrdiff_t>(first), count, piece.begin());
+        m_finisher.FinishPiece(piece, first);
+        action(piece, first);
+        ReportProgress(phase, first + count - 1, m_plan.m_layout.m_nFrames);
+    }
+    return true;
+}
+
+bool RenderPipeline::ForEachSpilledPiece(Phase phase, const PieceAction& action)
+{
+    const std::uint64_t headFrames = m_plan.m_layout.m_nCrossFade;
+    const std::uint64_t spilled = m_pSpill->GetFrameCount();
+    for (std::uint64_t first = 0; first < spilled; first += m_window.size()) {
+        if (!m_pacing.m_keepGoing())
+            return false;
+        const std::uint64_t count = std::min<std::uint64_t>(m_window.size(), spilled - first);
+        const std::span<StereoFrame> piece = m_window.Span().first(count);
+        m_pSpill->Read(piece, first);
+        m_finisher.FinishPiece(piece, headFrames + first);
+        action(piece, headFrames + first);
+        ReportProgress(phase, headFrames + first + count - 1, m_plan.m_layout.m_nFrames);
+    }
+    return true;
+}
+
+// The sound again from the start: the same grains, so the same frames. A
+// loop's overlap is not needed any more.
+bool RenderPipeline::ForEachSynthesisedPiece(Phase phase, const PieceAction& action)
+{
+    const StreamLayout& layout = m_plan.m_layout;
+    const std::uint64_t frames = layout.m_nWarmUp + layout.m_nFrames;
+    if (!m_synthesis.Begin(layout.SynthesisedFrames()))
+        throw std::runtime_error("there is no memory left to synthesise the sound again");
+    WindowedSynthesis synthesis(m_synthesis, m_window.Span(), frames);
+    bool completed = true;
+    while (!synthesis.IsDone()) {
+        if (!m_pacing.m_keepGoing()) {
+            completed = false;
+            break;
+        }
+        const std::span<StereoFrame> window = synthesis.Next();
+        std::uint64_t end = 0;
+        ForEachRegion(layout, window, synthesis.GetFirst(),
+                      [&](Region region, std::span<StereoFrame> piece, std::uint64_t index) {
+                          if (region != Region::Body)
+                              return;
+                          m_finisher.FinishPiece(piece, layout.m_nCrossFade + index);
+                          action(piece, layout.m_nCrossFade + index);
+                          end = layout.m_nCrossFade + index + piece.size();
+                      });
+        if (end > 0)
+            ReportProgress(phase, end - 1, layout.m_nFrames);
+    }
+    m_synthesis.End();
+    return completed;
+}

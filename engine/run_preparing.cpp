@@ -1,0 +1,35 @@
+// After loading: the SourceBuffer prepared for the grains, high-passed when a
+// low cut is asked for, with the octave levels that grains transposed
+// upwards read from.
+#include <cmath>
+
+#include "engine/generation_run.h"
+#include "engine/source/low_cut.h"
+#include "engine/source/octave_levels.h"
+#include "engine/synthesis/grain_scheduler.h"
+#include "engine/synthesis/grain_variation_draws.h"
+#include "resources/strings/resource_ids.h"
+
+namespace {
+
+// The octave levels a grain with the highest transposition of the settings
+// reads from (0: the source alone).
+int LevelsNeeded(const GenerationSettings& settings)
+{
+    const SemitoneRange range = SemitoneRangeOf(settings.m_variation);
+    return OctaveLevels::LevelFor(GrainVariationDraws::IncrementOf(range.m_dHighest));
+}
+
+}  // namespace
+
+bool GenerationRun::PrepareSource()
+{
+    if (m_settings.m_dLowCutHz > 0.0)
+        ApplyLowCut(m_sourceBuffer.Span(), m_settings.m_dLowCutHz);
+    m_pLevels = std::make_unique<OctaveLevels>();
+    if (!m_pLevels->Build(m_sourceBuffer.Span(), LevelsNeeded(m_settings), m_allocate)) {
+        Fail(TableMessage(IDS_ERR_SOURCE_MEMORY));
+        return false;
+    }
+    return true;
+}

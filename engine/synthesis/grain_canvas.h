@@ -1,0 +1,45 @@
+// What every grain of a render shares, and how one grain's frames are added
+// onto a window of the output with it.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "engine/source/octave_levels.h"
+#include "engine/stereo_frame.h"
+#include "engine/synthesis/add_kernel.h"
+#include "engine/synthesis/general_kernel.h"
+#include "engine/synthesis/grain_event.h"
+#include "engine/synthesis/grain_placement.h"
+#include "engine/synthesis/window_shape.h"
+
+constexpr std::size_t kWindowShapeCount = 6;
+
+struct GrainCanvas {
+    const OctaveLevels* m_pLevels = nullptr;  // the source (level 0) and, when grains are transposed up, its octaves
+    std::uint64_t m_nOutputFrames = 0;        // of the whole output
+    // Plain grains: the run's grain length, its Hann window and volume, and
+    // for the batch kernels the weights (window × volume, each frame's weight
+    // twice; see AddKernelFunction).
+    std::int32_t m_nGrainFrames = 0;
+    const float* m_pWindow = nullptr;
+    float m_fVolume = 0.0f;
+    const double* m_pPairWeights = nullptr;
+    // Every grain: the longest of the render, in frames.
+    std::int32_t m_nLongestGrain = 0;
+    // Other grains: one table per window shape (null where none was built)
+    // and the kernel that adds them.
+    std::array<const WindowTable*, kWindowShapeCount> m_windowTables{};
+    GeneralKernelFunction m_general = nullptr;
+};
+
+// The output frames a grain covers: cut at the end of the whole output, and
+// for a plain grain where its read would leave the source. A grain placed
+// outside either covers nothing.
+FrameRange CoveredFrames(const GrainEvent& grain, const GrainCanvas& canvas);
+
+// Adds the frames part of grain (output frames, inside what it covers and
+// inside window) onto window: a plain grain with add, or with the reference
+// kernel when add is null; any other grain with the general kernel.
+void AddGrainPart(const GrainCanvas& canvas, AddKernelFunction add, const GrainEvent& grain, FrameRange part,
+                  const OutputWindow& window);

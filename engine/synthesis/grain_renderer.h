@@ -1,0 +1,62 @@
+// Adds grain events onto windows of the output: the window tables, the add
+// kernels, the tiles and the worker threads of one render.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+
+#include "engine/buffer_allocator.h"
+#include "engine/synthesis/grain_canvas.h"
+#include "engine/synthesis/grain_event.h"
+#include "engine/synthesis/grain_settings.h"
+#include "engine/synthesis/synthesis_options.h"
+#include "engine/zeroed_buffer.h"
+
+class TiledGrainAdder;
+class WorkerPool;
+
+// Plain grains go through the kernel the options ask for, everything else
+// through the general kernel of the same family; the reference kernel adds
+// grain by grain on the calling thread, the batch kernels tile by tile on the
+// worker threads. Every choice gives the same bits.
+class GrainRenderer {
+public:
+    enum class Start {
+        Ready,
+        NoWindowMemory,  // the window table could not be allocated
+    };
+
+    GrainRenderer();
+    ~GrainRenderer();
+    GrainRenderer(const GrainRenderer&) = delete;
+    GrainRenderer& operator=(const GrainRenderer&) = delete;
+
+    // Begins a render of outputFrames output frames read from levels, which
+    // must stay in place until End: the plain window table, and for a batch
+    // kernel the paired weights and the threads (without memory for the
+    // weights, grains are added by the reference kernel instead).
+    Start Begin(const OctaveLevels& levels, std::uint64_t outputFrames, const GrainSettings& settings,
+                const SynthesisOptions& options, BufferAllocator allocate);
+    void End();
+
+    // Adds, grain by grain in order, what each grain has inside window.
+    // grains are in order of output start.
+    void Add(std::span<const GrainEvent> grains, const OutputWindow& window);
+
+    // The frames of the whole output that grain covers.
+    FrameRange CoveredFrames(const GrainEvent& grain) const { return ::CoveredFrames(grain, m_canvas); }
+
+private:
+    bool StartBatchAdding(const SynthesisOptions& options, BufferAllocator allocate);
+
+    GrainCanvas m_canvas;
+    ZeroedBuffer<float> m_window;
+    ZeroedBuffer<double> m_pairWeights;
+    std::unique_ptr<WorkerPool> m_pPool;
+    std::unique_ptr<TiledGrainAdder> m_pTiledAdder;  // null: the reference kernel
+};
+
+// The general kernel of a kernel family: the portable one for the reference
+// and portable kernels, the vector ones for theirs.
+GeneralKernelFunction GeneralKernelFor(AddKernel kernel);
