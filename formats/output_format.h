@@ -30,8 +30,6 @@ struct OutputFormat {
     std::string Describe() const;
 };
 
-// The --bits values: 16, 24 or 32 (IEEE float).
-inline constexpr int kAllowedBits[] = {16, 24, 32};
 // The --rate values.
 inline constexpr int kAllowedRates[] = {44100, 48000, 88200, 96000};
 

@@ -29,9 +29,6 @@ public:
     void Discard() override;
     std::uint64_t GetBytesWritten() const override { return m_pInner->GetBytesWritten(); }
 
-    // The temporary file being written; empty before Create and after Finish.
-    const std::string& GetTemporaryPath() const { return m_strTemporary; }
-
 private:
     std::optional<RunMessage> Refuse(const std::string& reason) const;
     std::string CreateTemporary(bool targetExists);

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "engine/parameters/parameter_table.h"
+#include "engine/parameters/parameter_text.h"
 #include "resources/strings/format_string.h"
 #include "resources/strings/resource_ids.h"
 
@@ -62,7 +63,7 @@ RunMessage ShortInputFailure(const std::string& path, double fileSeconds, std::u
     const std::string seconds = FormatSeconds(fileSeconds);
     const int longest = LongestGrainFor(sourceFrames);
     if (longest == 0) {
-        const std::string shortest = std::to_string(kGrainLengthLimits.m_nMinimum);
+        const std::string shortest = FormatNumber(RowOf(ParameterId::GrainLength).m_dMinimum);
         return {IDS_ERR_INPUT_SHORTER_THAN_ANY_GRAIN,
                 FormatResourceString(IDS_ERR_INPUT_SHORTER_THAN_ANY_GRAIN, {name, seconds, shortest})};
     }

@@ -6,23 +6,6 @@
 #include "engine/synthesis/tiled_grain_adder.h"
 #include "engine/synthesis/worker_pool.h"
 
-namespace {
-
-// The tables of every shape, made once per process when the first render
-// that needs them begins.
-const std::array<WindowTable, kWindowShapeCount>& SharedWindowTables()
-{
-    static const auto tables = [] {
-        std::array<WindowTable, kWindowShapeCount> made{};
-        for (const WindowShape shape : AllWindowShapes())
-            made[static_cast<std::size_t>(shape)] = WindowTable(shape);
-        return made;
-    }();
-    return tables;
-}
-
-}  // namespace
-
 GeneralKernelFunction GeneralKernelFor(AddKernel kernel)
 {
     return GeneralKernelOfVectorUnit(ResolveAddKernel(kernel));
@@ -56,14 +39,22 @@ GrainRenderer::Start GrainRenderer::Begin(const OctaveLevels& levels, std::uint6
     m_canvas.m_fVolume = static_cast<float>(settings.m_dVolume);
     m_canvas.m_nLongestGrain = grainFrames;
     m_canvas.m_general = GeneralKernelFor(options.m_kernel);
-    if (!settings.m_variation.IsPlain()) {
-        for (const WindowShape shape : AllWindowShapes())
-            m_canvas.m_windowTables[static_cast<std::size_t>(shape)] =
-                &SharedWindowTables()[static_cast<std::size_t>(shape)];
-    }
+    if (!settings.m_variation.IsPlain() && !MakeWindowTable(settings.m_variation.m_window, allocate))
+        return Start::NoWindowMemory;
     if (options.m_kernel != AddKernel::Reference && outputFrames > 0)
         StartBatchAdding(options, allocate);
     return Start::Ready;
+}
+
+// The table of the shape the grains that are not plain are shaped with.
+bool GrainRenderer::MakeWindowTable(WindowShape shape, BufferAllocator allocate)
+{
+    const auto index = static_cast<std::size_t>(shape);
+    m_windowTables[index] = WindowTable::Make(shape, allocate);
+    if (!m_windowTables[index])
+        return false;
+    m_canvas.m_windowTables[index] = &*m_windowTables[index];
+    return true;
 }
 
 // The paired weights, the threads and the tiled adder of a batch kernel.
@@ -97,6 +88,8 @@ void GrainRenderer::End()
     m_pPool.reset();  // the workers are joined before the weights they read go
     m_pairWeights = ZeroedBuffer<double>();
     m_window = ZeroedBuffer<float>();
+    for (std::optional<WindowTable>& table : m_windowTables)
+        table.reset();
     m_canvas = GrainCanvas{};
 }
 

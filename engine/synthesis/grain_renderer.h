@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <array>
 #include <memory>
+#include <optional>
 #include <span>
 
 #include "engine/buffer_allocator.h"
@@ -24,7 +26,7 @@ class GrainRenderer {
 public:
     enum class Start {
         Ready,
-        NoWindowMemory,  // the window table could not be allocated
+        NoWindowMemory,  // a window table could not be allocated
     };
 
     GrainRenderer();
@@ -48,11 +50,13 @@ public:
     FrameRange CoveredFrames(const GrainEvent& grain) const { return ::CoveredFrames(grain, m_canvas); }
 
 private:
+    bool MakeWindowTable(WindowShape shape, BufferAllocator allocate);
     bool StartBatchAdding(const SynthesisOptions& options, BufferAllocator allocate);
 
     GrainCanvas m_canvas;
     ZeroedBuffer<float> m_window;
     ZeroedBuffer<double> m_pairWeights;
+    std::array<std::optional<WindowTable>, kWindowShapeCount> m_windowTables;
     std::unique_ptr<WorkerPool> m_pPool;
     std::unique_ptr<TiledGrainAdder> m_pTiledAdder;  // null: the reference kernel
 };

@@ -23,7 +23,8 @@ GrainSynthesizer::Start GrainSynthesizer::Begin(const OctaveLevels& source, std:
 
 GrainSynthesizer::Start GrainSynthesizer::Begin(std::span<const StereoFrame> source, std::uint64_t outputFrames)
 {
-    m_ownLevels.emplace(source);
+    m_ownLevels.emplace();
+    m_ownLevels->Build(source, 0, m_allocate);
     return Begin(*m_ownLevels, outputFrames);
 }
 

@@ -242,10 +242,9 @@ wxGauge* ProgressDialog::BarOf(Phase phase) const
         return m_pGeneratingBar;
     case Phase::Writing:
         return m_pWritingBar;
-    case Phase::Measuring:  // only streamed runs measure; this window runs none
+    default:  // this window's runs have no other phase
         return nullptr;
     }
-    return nullptr;
 }
 
 wxStaticText* ProgressDialog::PercentTextOf(Phase phase) const
@@ -257,10 +256,9 @@ wxStaticText* ProgressDialog::PercentTextOf(Phase phase) const
         return m_pGeneratingPercent;
     case Phase::Writing:
         return m_pWritingPercent;
-    case Phase::Measuring:
+    default:
         return nullptr;
     }
-    return nullptr;
 }
 
 void ProgressDialog::SetBarPosition(Phase phase, int percent)
