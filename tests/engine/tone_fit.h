@@ -15,17 +15,14 @@ std::vector<StereoFrame> SineFrames(std::size_t frames, double cyclesPerFrame, d
 // Adds b to a frame by frame (a is at least as long as b).
 void AddFrames(std::vector<StereoFrame>& a, const std::vector<StereoFrame>& b);
 
-// The sine of the frequency asked for that comes nearest one channel of
-// frames first .. first + count − 1 (least squares, with an offset fitted
-// beside it): sin(2π × cyclesPerFrame × n + phase), n the index in the whole
-// sound.
+// The sine of the frequency asked for, A sin(2π × cyclesPerFrame × n +
+// phase) with n the index in the whole sound, that comes nearest the left
+// channel of frames first .. first + count − 1 (least squares).
 struct ToneFit {
     double m_dAmplitude;
     double m_dPhase;
-    double m_dOffset;
 };
-ToneFit FitTone(std::span<const StereoFrame> frames, float StereoFrame::*channel, double cyclesPerFrame,
-                std::size_t first, std::size_t count);
+ToneFit FitTone(std::span<const StereoFrame> frames, double cyclesPerFrame, std::size_t first, std::size_t count);
 
 // 20 log10(a / b).
 double Decibels(double a, double b);

@@ -14,8 +14,8 @@ namespace {
 
 constexpr std::size_t kSourceFrames = 44100;
 // Frames at each end of a level that the zeros outside the source reach: the
-// filter's half length (61 frames) at each level, and less than that again
-// from the levels above it.
+// filter's half length (61 frames) at each level, and less again from the
+// levels above it.
 constexpr std::size_t kEdgeFrames = 128;
 
 OctaveLevels Build(const std::vector<StereoFrame>& source, int levels)
@@ -25,18 +25,17 @@ OctaveLevels Build(const std::vector<StereoFrame>& source, int levels)
     return octaves;
 }
 
-// The amplitude of a tone of cyclesPerFrame (in the level's own frames) in
-// level k, away from its ends.
-double AmplitudeIn(const OctaveLevels& octaves, int k, double cyclesPerFrame)
+// The amplitude of a tone (in cycles per frame of the level) in level k,
+// and the level's peak, both away from its ends, in dB re full scale.
+double ToneIn(const OctaveLevels& octaves, int k, double cyclesPerFrame)
 {
     const std::span<const StereoFrame> level = octaves.Level(k);
-    return FitTone(level, &StereoFrame::right, cyclesPerFrame, kEdgeFrames, level.size() - 2 * kEdgeFrames)
-        .m_dAmplitude;
+    return Decibels(FitTone(level, cyclesPerFrame, kEdgeFrames, level.size() - 2 * kEdgeFrames).m_dAmplitude, 1.0);
 }
 
-double PeakAwayFromTheEnds(std::span<const StereoFrame> level)
+double PeakIn(const OctaveLevels& octaves, int k)
 {
-    return PeakOf(level, kEdgeFrames, level.size() - 2 * kEdgeFrames);
+    return Decibels(PeakOf(octaves.Level(k), kEdgeFrames, octaves.Level(k).size() - 2 * kEdgeFrames), 1.0);
 }
 
 std::size_t g_nBytesAsked = 0;
@@ -54,144 +53,95 @@ std::unique_ptr<std::byte[]> RefusingAllocate(std::size_t)
 
 }  // namespace
 
-// 0.15 of the rate lies in every level's passband, which is flat to
-// ±0.0002 dB; 0.05 dB is the brief's bound, two hundred times that, and
-// leaves room for the fit over a finite stretch.
-TEST(OctaveLevels, PassbandToneKeepsItsLevel)
+// Level 1: a tone at 0.15 of the source's rate (0.3 of level 1's) lies in the
+// passband, flat to ±0.0002 dB: 0.05 dB leaves room for the fit. Full-scale
+// tones at 0.26 and 0.34 of the rate (15 kHz at 44100 Hz) lie in the
+// stopband, 94.9 dB down, and would fold to 0.48 and 0.32 of level 1's rate:
+// neither the fold nor anything else away from the ends may pass 90 dB down.
+TEST(OctaveLevels, FirstLevelKeepsThePassbandAndLeavesNoAlias)
 {
-    const std::vector<StereoFrame> source = SineFrames(kSourceFrames, 0.15, 0.5, 0.4);
-    const OctaveLevels octaves = Build(source, 1);
-    // 0.15 of the source's rate is 0.3 of level 1's.
-    EXPECT_NEAR(Decibels(AmplitudeIn(octaves, 1, 0.3), 0.5), 0.0, 0.05);
-}
-
-// A tone of full scale just inside the stopband (0.26 of the source's rate)
-// and one well inside it (0.34, 15 kHz at 44100 Hz) would fold back to 0.48
-// and 0.32 of level 1's rate. The design holds the stopband 94.9 dB down; the
-// bound is 90 dB, for the fold and for anything else left away from the ends.
-TEST(OctaveLevels, StopbandTonesLeaveNoAlias)
-{
+    EXPECT_NEAR(ToneIn(Build(SineFrames(kSourceFrames, 0.15, 0.5, 0.4), 1), 1, 0.3), Decibels(0.5, 1.0), 0.05);
     for (const double cycles : {0.26, 0.34}) {
-        const std::vector<StereoFrame> source = SineFrames(kSourceFrames, cycles, 1.0, 1.3);
-        const OctaveLevels octaves = Build(source, 1);
-        const double alias = 1.0 - 2.0 * cycles;  // in level 1's frames
-        const double aliasDb = Decibels(AmplitudeIn(octaves, 1, alias), 1.0);
-        const double peakDb = Decibels(PeakAwayFromTheEnds(octaves.Level(1)), 1.0);
-        EXPECT_LT(aliasDb, -90.0) << cycles;
-        EXPECT_LT(peakDb, -90.0) << cycles;
-        RecordProperty("alias_db_at_" + std::to_string(cycles), std::to_string(aliasDb));
-        RecordProperty("peak_db_at_" + std::to_string(cycles), std::to_string(peakDb));
+        const OctaveLevels octaves = Build(SineFrames(kSourceFrames, cycles, 1.0, 1.3), 1);
+        EXPECT_LT(ToneIn(octaves, 1, 1.0 - 2.0 * cycles), -90.0) << cycles;
+        EXPECT_LT(PeakIn(octaves, 1), -90.0) << cycles;
     }
 }
 
-// Every level does to the one above it what level 1 does to the source:
-// a passband tone of the level above comes through (0.05 dB for each of the
-// k filters it passed), a stopband tone does not.
+// Every deeper level does to the one above it what level 1 does to the
+// source: a passband tone comes through (0.05 dB for each filter passed), a
+// stopband tone does not.
 TEST(OctaveLevels, EveryLevelIsBandLimitedLikeTheFirst)
 {
     for (int k = 2; k <= OctaveLevels::kMaxLevel; ++k) {
         const double scale = std::ldexp(1.0, k - 1);  // source frames per frame of level k − 1
-        const std::vector<StereoFrame> pass = SineFrames(kSourceFrames, 0.15 / scale, 0.5);
-        EXPECT_NEAR(Decibels(AmplitudeIn(Build(pass, k), k, 0.3), 0.5), 0.0, 0.05 * k) << k;
-        const std::vector<StereoFrame> stop = SineFrames(kSourceFrames, 0.3 / scale, 1.0);
-        EXPECT_LT(Decibels(PeakAwayFromTheEnds(Build(stop, k).Level(k)), 1.0), -90.0) << k;
+        EXPECT_NEAR(ToneIn(Build(SineFrames(kSourceFrames, 0.15 / scale, 0.5), k), k, 0.3), Decibels(0.5, 1.0),
+                    0.05 * k)
+            << k;
+        EXPECT_LT(PeakIn(Build(SineFrames(kSourceFrames, 0.3 / scale, 1.0), k), k), -90.0) << k;
     }
 }
 
 // The low-pass is centred, so frame i of level k is the source at frame
 // i × 2^k. A 100 Hz tone lies deep in every passband, flat to 2.3e-5 of its
-// amplitude per level; 4e-5 of 0.5 covers two levels and the 32-bit rounding.
-// A delay of a single source frame would miss by 0.007.
+// amplitude per level: 2e-5 covers two levels of a tone of 0.5 and the 32-bit
+// rounding, where a delay of a single source frame would miss by 0.007.
 TEST(OctaveLevels, LevelFramesLineUpWithTheSource)
 {
     const std::vector<StereoFrame> source = SineFrames(kSourceFrames, 100.0 / 44100.0, 0.5, 0.2);
     const OctaveLevels octaves = Build(source, 2);
     for (int k = 1; k <= 2; ++k) {
         const std::span<const StereoFrame> level = octaves.Level(k);
-        const std::size_t step = std::size_t{1} << k;
-        for (std::size_t i = kEdgeFrames; i + kEdgeFrames < level.size(); ++i) {
-            ASSERT_NEAR(level[i].left, source[i * step].left, 2e-5) << "level " << k << ", frame " << i;
-            ASSERT_NEAR(level[i].right, source[i * step].right, 2e-5) << "level " << k << ", frame " << i;
-        }
+        for (std::size_t i = kEdgeFrames; i + kEdgeFrames < level.size(); ++i)
+            ASSERT_NEAR(level[i].left, source[i << k].left, 2e-5) << "level " << k << ", frame " << i;
     }
 }
 
 TEST(OctaveLevels, EachLevelHoldsHalfTheFramesOfTheOneAbove)
 {
     const std::vector<StereoFrame> source(44101, StereoFrame{0.25f, 0.25f});
-    const OctaveLevels octaves = Build(source, OctaveLevels::kMaxLevel);
+    const OctaveLevels octaves = Build(source, OctaveLevels::kMaxLevel + 3);
     ASSERT_EQ(octaves.Count(), OctaveLevels::kMaxLevel + 1);
     EXPECT_EQ(octaves.Level(0).data(), source.data());
-    EXPECT_EQ(octaves.Level(0).size(), 44101u);
-    const std::vector<std::size_t> expected{22051, 11026, 5513, 2757, 1379};
-    for (int k = 1; k <= OctaveLevels::kMaxLevel; ++k) {
-        EXPECT_EQ(octaves.Level(k).size(), expected[k - 1]) << k;
-        EXPECT_EQ(OctaveLevels::LevelFrames(44101, k), expected[k - 1]) << k;
+    const std::size_t expected[] = {44101, 22051, 11026, 5513, 2757, 1379};
+    for (int k = 0; k <= OctaveLevels::kMaxLevel; ++k) {
+        EXPECT_EQ(octaves.Level(k).size(), expected[k]) << k;
+        EXPECT_EQ(OctaveLevels::LevelFrames(44101, k), expected[k]) << k;
     }
     EXPECT_TRUE(octaves.Level(-1).empty());
     EXPECT_TRUE(octaves.Level(OctaveLevels::kMaxLevel + 1).empty());
-    // A constant is in every passband: away from the ends it stays itself.
-    EXPECT_NEAR(octaves.Level(3)[2000].left, 0.25f, 1e-5);
-}
-
-TEST(OctaveLevels, AskingForMoreLevelsThanThereAreBuildsTheMost)
-{
-    const std::vector<StereoFrame> source(1000, StereoFrame{0.0f, 0.0f});
-    EXPECT_EQ(Build(source, 12).Count(), OctaveLevels::kMaxLevel + 1);
-    EXPECT_EQ(Build(source, 0).Count(), 1);
+    EXPECT_NEAR(octaves.Level(3)[2000].left, 0.25f, 1e-5);  // a constant is in every passband
     EXPECT_EQ(Build(source, -3).Count(), 1);
-}
-
-TEST(OctaveLevels, TinySourcesGiveTinyLevels)
-{
-    for (const std::size_t frames : {std::size_t{0}, std::size_t{1}, std::size_t{2}, std::size_t{5}}) {
-        const std::vector<StereoFrame> source(frames, StereoFrame{1.0f, -1.0f});
-        const OctaveLevels octaves = Build(source, 3);
-        EXPECT_EQ(octaves.Count(), 4);
-        EXPECT_EQ(octaves.Level(1).size(), (frames + 1) / 2);
-        EXPECT_EQ(octaves.Level(3).size(), frames == 0 ? 0u : 1u);
+    for (const std::size_t frames : {0, 1, 2, 5}) {
+        const OctaveLevels tiny = Build(std::vector<StereoFrame>(frames, StereoFrame{1.0f, -1.0f}), 3);
+        EXPECT_EQ(tiny.Level(1).size(), (frames + 1) / 2);
+        EXPECT_EQ(tiny.Level(3).size(), frames == 0 ? 0u : 1u);
     }
 }
 
 TEST(OctaveLevels, IncrementChoosesTheLevel)
 {
-    EXPECT_EQ(OctaveLevels::LevelFor(1.0), 0);
-    EXPECT_EQ(OctaveLevels::LevelFor(1.0000000001), 0);
-    EXPECT_EQ(OctaveLevels::LevelFor(0.5), 0);
-    EXPECT_EQ(OctaveLevels::LevelFor(0.0), 0);
-    EXPECT_EQ(OctaveLevels::LevelFor(1.5), 1);
-    EXPECT_EQ(OctaveLevels::LevelFor(2.0), 1);
-    EXPECT_EQ(OctaveLevels::LevelFor(2.1), 2);
-    EXPECT_EQ(OctaveLevels::LevelFor(4.0), 2);
-    EXPECT_EQ(OctaveLevels::LevelFor(4.0000000001), 2);
-    EXPECT_EQ(OctaveLevels::LevelFor(16.0), 4);
-    EXPECT_EQ(OctaveLevels::LevelFor(1e6), OctaveLevels::kMaxLevel);
-    EXPECT_EQ(OctaveLevels::LevelFor(std::numeric_limits<double>::infinity()), OctaveLevels::kMaxLevel);
-    EXPECT_EQ(OctaveLevels::LevelFor(std::nan("")), 0);
-    // Reading backwards takes the same level as reading forwards.
-    EXPECT_EQ(OctaveLevels::LevelFor(-1.0), 0);
-    EXPECT_EQ(OctaveLevels::LevelFor(-2.1), 2);
-    EXPECT_EQ(OctaveLevels::LevelFor(-4.0), 2);
+    const std::pair<double, int> expected[] = {
+        {1.0, 0},  {1.0000000001, 0}, {0.5, 0}, {0.0, 0},  {1.5, 1},           {2.0, 1},
+        {2.1, 2},  {4.0, 2},          {4.0000000001, 2},   {16.0, 4},          {1e6, OctaveLevels::kMaxLevel},
+        {-1.0, 0}, {-2.1, 2},         {-4.0, 2},  {std::numeric_limits<double>::infinity(), OctaveLevels::kMaxLevel},
+        {std::nan(""), 0},
+    };
+    for (const auto& [increment, level] : expected)
+        EXPECT_EQ(OctaveLevels::LevelFor(increment), level) << increment;
 }
 
-TEST(OctaveLevels, LevelsTakeLessMemoryThanTheSource)
+TEST(OctaveLevels, LevelsTakeLessMemoryThanTheSourceOrNoneAtAll)
 {
-    const std::vector<StereoFrame> source(kSourceFrames, StereoFrame{0.0f, 0.0f});
+    const std::vector<StereoFrame> source(kSourceFrames, StereoFrame{0.5f, 0.5f});
     g_nBytesAsked = 0;
     OctaveLevels octaves;
     EXPECT_TRUE(octaves.Build(source, OctaveLevels::kMaxLevel, RecordingAllocate));
     EXPECT_GT(g_nBytesAsked, 0u);
     EXPECT_LT(g_nBytesAsked, kSourceFrames * sizeof(StereoFrame));
-}
-
-TEST(OctaveLevels, WithoutMemoryNoLevelIsHeld)
-{
-    const std::vector<StereoFrame> source(1000, StereoFrame{0.5f, 0.5f});
-    OctaveLevels octaves = Build(source, 2);
     EXPECT_FALSE(octaves.Build(source, 2, RefusingAllocate));
     EXPECT_EQ(octaves.Count(), 0);
     EXPECT_TRUE(octaves.Level(0).empty());
-    // Level 0 alone needs no memory of its own.
-    EXPECT_TRUE(octaves.Build(source, 0, RefusingAllocate));
+    EXPECT_TRUE(octaves.Build(source, 0, RefusingAllocate));  // level 0 needs no memory of its own
     EXPECT_EQ(octaves.Count(), 1);
 }
