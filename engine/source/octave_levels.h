@@ -24,6 +24,11 @@ class OctaveLevels {
 public:
     static constexpr int kMaxLevel = 5;
 
+    OctaveLevels() = default;
+    // The source alone, as level 0: what grains read that are never
+    // transposed upwards. Allocates nothing.
+    explicit OctaveLevels(std::span<const StereoFrame> source) { Build(source, 0, SystemAllocate); }
+
     // Builds levels 1 .. levels (at most kMaxLevel; 0 or less builds none)
     // from source, which is kept by reference as level 0 and must outlive
     // the levels. The work is O(frames × taps) for each level, in proportion

@@ -53,7 +53,7 @@ void GrainScheduler::Begin(std::uint64_t sourceFrames, std::uint64_t outputFrame
 GrainEvent GrainScheduler::PlaceNext()
 {
     const GrainCursor grain = m_next;
-    const GrainTraits traits = m_bPlainGrains ? GrainTraits{} : m_draws.Draw(m_settings.m_variation);
+    const GrainTraits traits = m_bPlainGrains ? GrainTraits{} : m_draws.Draw(m_settings.m_variation, grain.m_nIndex);
     const GrainEvent event = MakeEvent(m_walk.ChooseGrainPosition(grain.m_nIndex), grain.m_nStart, traits);
     MoveCursor(grain);
     return event;

@@ -23,8 +23,7 @@ GrainSynthesizer::Start GrainSynthesizer::Begin(const OctaveLevels& source, std:
 
 GrainSynthesizer::Start GrainSynthesizer::Begin(std::span<const StereoFrame> source, std::uint64_t outputFrames)
 {
-    m_ownLevels.emplace();
-    m_ownLevels->Build(source, 0, m_allocate);
+    m_ownLevels.emplace(source);
     return Begin(*m_ownLevels, outputFrames);
 }
 

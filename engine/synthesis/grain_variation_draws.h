@@ -19,13 +19,15 @@ struct GrainTraits {
 };
 
 // Draws each property only when the variation asks for it, from its own
-// stream: a run that uses none of them draws nothing, and turning one on
-// leaves the others' draws as they were.
+// stream at the grain's index: a run that uses none of them draws nothing,
+// turning one on leaves the others' draws as they were, and grain k's draws
+// are the same whatever came before it.
 class GrainVariationDraws {
 public:
-    // Every stream afresh from the run's seed.
-    void Begin(std::uint32_t seed);
-    GrainTraits Draw(const GrainVariation& variation);
+    // The streams of a run's seed (lane: which of several schedulers of one
+    // run, 0 for the first).
+    void Begin(std::uint32_t seed, std::uint32_t lane = 0);
+    GrainTraits Draw(const GrainVariation& variation, std::int64_t grainIndex) const;
 
     // The gains of a grain at position (−1 hard left, 0 centre, +1 hard
     // right): equal power, √2·cos and √2·sin of (position + 1) × π/4, so a

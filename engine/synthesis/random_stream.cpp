@@ -2,6 +2,8 @@
 
 namespace {
 
+constexpr std::uint64_t kGolden = 0x9E3779B97F4A7C15ull;
+
 // SplitMix64's output function: every input bit reaches every output bit.
 constexpr std::uint64_t Mix(std::uint64_t z)
 {
@@ -10,49 +12,27 @@ constexpr std::uint64_t Mix(std::uint64_t z)
     return z ^ (z >> 31);
 }
 
-std::uint64_t SplitMix64(std::uint64_t& state)
-{
-    state += 0x9E3779B97F4A7C15ull;
-    return Mix(state);
-}
-
-constexpr std::uint64_t RotateLeft(std::uint64_t x, int k)
-{
-    return (x << k) | (x >> (64 - k));
-}
-
 }  // namespace
 
+// Seed, purpose and lane hashed one after the other: streams of neighbouring
+// seeds, purposes or lanes share nothing.
 RandomStream::RandomStream(std::uint32_t seed, StreamPurpose purpose, std::uint32_t lane)
+    : m_nKey(Mix(Mix(Mix(seed + kGolden) ^ static_cast<std::uint64_t>(purpose)) ^ lane))
 {
-    // Seed, purpose and lane hashed one after the other: streams of
-    // neighbouring seeds, purposes or lanes share nothing.
-    std::uint64_t mix = Mix(Mix(Mix(seed) ^ static_cast<std::uint64_t>(purpose)) ^ lane);
-    // SplitMix64 never gives four zeros in a row, so the state is never all zero.
-    for (std::uint64_t& word : m_state)
-        word = SplitMix64(mix);
 }
 
-std::uint64_t RandomStream::Next()
+std::uint64_t RandomStream::At(std::uint64_t index) const
 {
-    const std::uint64_t result = RotateLeft(m_state[1] * 5, 7) * 9;
-    const std::uint64_t t = m_state[1] << 17;
-    m_state[2] ^= m_state[0];
-    m_state[3] ^= m_state[1];
-    m_state[1] ^= m_state[2];
-    m_state[0] ^= m_state[3];
-    m_state[2] ^= t;
-    m_state[3] = RotateLeft(m_state[3], 45);
-    return result;
+    return Mix(m_nKey + (index + 1) * kGolden);
 }
 
-double RandomStream::Unit()
+double RandomStream::UnitAt(std::uint64_t index) const
 {
-    return static_cast<double>(Next() >> 11) * 0x1.0p-53;
+    return static_cast<double>(At(index) >> 11) * 0x1.0p-53;
 }
 
-std::uint32_t RandomStream::Below(std::uint32_t n)
+std::uint32_t RandomStream::BelowAt(std::uint64_t index, std::uint32_t n) const
 {
     // The top 32 bits times n, shifted down: the bias is below n / 2^32.
-    return static_cast<std::uint32_t>(((Next() >> 32) * n) >> 32);
+    return static_cast<std::uint32_t>(((At(index) >> 32) * n) >> 32);
 }

@@ -1,5 +1,5 @@
-// The random streams of per-grain properties: each property draws from a
-// stream of its own, seeded from the run's seed and the stream's name, so that
+// The random numbers of per-grain properties: each property has a stream of
+// its own, seeded from the run's seed and the stream's purpose, so that
 // turning one property on never changes the draws of another, nor the scan
 // walk's, which keeps the run's own generator.
 #pragma once
@@ -13,23 +13,27 @@ enum class StreamPurpose : std::uint32_t {
     PitchSet = 2,
     Pan = 3,
     Reverse = 4,
+    Drift = 5,
 };
 
-// xoshiro256** (Blackman and Vigna), its state filled by SplitMix64 from the
-// run's seed, the stream's purpose and a lane (0 unless one run needs several
-// streams of one purpose). Fast, with 2^256 − 1 states: a grain's draws never
-// repeat within any render.
+// A stream whose draws are addressed by their index: draw n is a hash of the
+// stream's key and n (SplitMix64's output function on key + n × its golden
+// increment, which passes the common statistical test batteries). A render
+// can so jump to any grain without drawing everything before it, and the
+// draws of grain k never depend on what other grains drew.
 class RandomStream {
 public:
     RandomStream() : RandomStream(0, StreamPurpose::PitchSpread) {}
+    // lane tells apart streams of one purpose within a run (the layers of a
+    // score, the parameters that drift).
     RandomStream(std::uint32_t seed, StreamPurpose purpose, std::uint32_t lane = 0);
 
-    std::uint64_t Next();
+    std::uint64_t At(std::uint64_t index) const;
     // Uniform in [0, 1), in steps of 2^-53.
-    double Unit();
+    double UnitAt(std::uint64_t index) const;
     // Uniform integer from 0 to n − 1 (n ≥ 1).
-    std::uint32_t Below(std::uint32_t n);
+    std::uint32_t BelowAt(std::uint64_t index, std::uint32_t n) const;
 
 private:
-    std::uint64_t m_state[4];
+    std::uint64_t m_nKey;
 };

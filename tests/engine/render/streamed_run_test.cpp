@@ -202,7 +202,7 @@ TEST_F(StreamedRunTest, MemoryDoesNotGrowWithTheLength)
     g_nLargestAllocation = 0;
     ASSERT_EQ(Generate(settings, Spilling(SpillChoice::Never), {AddKernel::Fastest, 2}).m_outcome,
               RunOutcome::Completed());
-    EXPECT_LE(g_nLargestAllocation, std::max<std::size_t>(100000, StreamedRender::kWindowFrames) * sizeof(StereoFrame));
+    EXPECT_LE(g_nLargestAllocation, std::max<std::size_t>(100000, RenderPipeline::kWindowFrames) * sizeof(StereoFrame));
 
     g_nLargestAllocation = 0;
     ASSERT_EQ(Generate(SettingsOf(LightPanel(3), 20), std::nullopt).m_outcome, RunOutcome::Completed());
@@ -258,7 +258,7 @@ TEST_F(StreamedRunTest, ProgressGrowsInEachPhaseAndCountsTheFramesWritten)
         EXPECT_EQ(m_host.m_bars[phase].back(), 100);
     }
     EXPECT_EQ(written.back(), 441000u);
-    EXPECT_EQ(written.front(), StreamedRender::kWindowFrames);
+    EXPECT_EQ(written.front(), RenderPipeline::kWindowFrames);
     EXPECT_EQ(m_host.m_messages.size(), 1u);
     EXPECT_EQ(m_host.m_messages[0].m_nId, IDS_GENERATION_DONE);
 }
@@ -281,7 +281,7 @@ TEST_F(StreamedRunTest, CancelEndsTheRunAsTheWholeOutputRunDoes)
     EXPECT_EQ(render.m_outcome, RunOutcome::Cancelled());
     EXPECT_EQ(render.m_pLog->m_nFinishes, 1);
     EXPECT_TRUE(render.m_pLog->m_bFinishedCancelled);
-    EXPECT_EQ(render.m_written.size(), 2 * StreamedRender::kWindowFrames);
+    EXPECT_EQ(render.m_written.size(), 2 * RenderPipeline::kWindowFrames);
     EXPECT_TRUE(m_host.m_messages.empty());
 
     std::vector<StereoFrame> seen;
