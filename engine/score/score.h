@@ -1,0 +1,69 @@
+// A piece described by a score: one or more layers, each a source read by
+// grains whose parameters move over the length of the track, mixed and then
+// finished once. Plain data, as a score file gives it; the engine's
+// automation turns it into values at any frame.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/parameters/parameter_id.h"
+#include "engine/parameters/parameter_values.h"
+
+// How the values of a keyframe are reached from those before it.
+enum class Curve {
+    Linear,  // a straight line in the parameter's own unit
+    Smooth,  // an S-shaped line, 3t² − 2t³: zero slope at both ends
+    Step,    // the earlier value holds up to the keyframe, which then takes over at once
+};
+
+// What a layer's keyframes and drift can move besides the grain parameters:
+// its gain in the mix, in dB.
+inline constexpr const char* kGainKey = "gain";
+
+// The values a keyframe gives, at its time. Only the parameters it names move
+// towards it; a window shape and a pitch set change at the keyframe's time,
+// whatever its curve.
+struct Keyframe {
+    double m_dSeconds = 0.0;  // from the start of the track
+    Curve m_curve = Curve::Linear;
+    std::map<ParameterId, double> m_values;
+    std::optional<std::vector<double>> m_pitchSet;
+    std::optional<double> m_gainDb;
+    int m_nLine = 0;  // where the score gives it, for messages
+};
+
+// Slow seeded random movement around the current value: at most depth (in
+// the parameter's unit) either way, changing direction about once a period,
+// and kept inside the parameter's range.
+struct Drift {
+    double m_dDepth = 0.0;
+    double m_dPeriodSeconds = 0.0;
+};
+
+struct ScoreLayer {
+    std::string m_strSource;      // as the score names it
+    std::string m_strSourcePath;  // found from the score's folder
+    std::optional<double> m_sourceStartSeconds;  // read only this stretch of the source
+    std::optional<double> m_sourceEndSeconds;
+    double m_dGainDb = 0.0;
+    ParameterValues m_values;     // the layer's own values, defaults where it gives none
+    std::vector<Keyframe> m_keyframes;  // in time order
+    std::map<ParameterId, Drift> m_drift;
+    std::optional<Drift> m_gainDrift;
+    int m_nLine = 0;
+};
+
+struct Score {
+    std::int32_t m_nLengthSeconds = 15;
+    std::optional<std::uint32_t> m_seed;  // none: chosen at render time and stored with the output
+    int m_nVolume = 50;                   // percent: the peak, or the ceiling with a loudness
+    std::optional<double> m_loudness;     // LUFS
+    int m_nFadeSeconds = 3;
+    bool m_bLoop = false;
+    std::optional<double> m_levelRange;   // LU: level evening
+    std::vector<ScoreLayer> m_layers;
+};
