@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "engine/stereo_frame.h"
+#include "engine/synthesis/add_kernel.h"
 
 // What the general kernel needs of one grain.
 struct GeneralGrain {
@@ -13,36 +14,45 @@ struct GeneralGrain {
     std::int64_t m_nSourceFrames = 0;
     double m_dFirstRead = 0.0;               // read position of grain frame 0, in those frames
     double m_dIncrement = 0.0;               // read positions per output frame
-    double m_dGainLeft = 0.0;
-    double m_dGainRight = 0.0;
-    const double* m_pWindow = nullptr;       // a window table (see WindowTable)
-    double m_dWindowStep = 0.0;              // table intervals per grain frame
+    float m_fGainLeft = 0.0f;
+    float m_fGainRight = 0.0f;
+    const float* m_pWindow = nullptr;        // the window's gain at each frame of the grain
+    // Read frame by frame, without the spline: the increment is +1 or −1 and
+    // the first read position a whole frame (a grain placed or reversed but
+    // not transposed).
+    bool m_bWholeFrames = false;
 };
 
 // For grain frames j = first to first + count − 1, onto output[j − first]:
 //
-//   x      = m_dFirstRead + j × m_dIncrement            the read position
-//   i, f   = floor(x), x − floor(x)
-//   sample = h0(f)·s[i−1] + h1(f)·s[i] + h2(f)·s[i+1] + h3(f)·s[i+2]
-//            (4-point, 3rd-order Hermite: the Catmull-Rom spline through
-//            the four frames around x, exact at f = 0; frames outside the
-//            source are taken as its first or last)
-//   u      = j × m_dWindowStep; k = trunc(u)
-//   w      = t[k] + (t[k + 1] − t[k]) × (u − k)          the window, linearly
-//                                                          between table points
-//   output = float(output + sample × (w × gain))          each channel with its gain
+//   x      = m_dFirstRead + j × m_dIncrement       the read position, in 64 bits
+//   i      = trunc(x)  (read positions are never negative: the floor)
+//   f      = float(x − i)
+//   sample = the 4-point, 3rd-order Hermite (Catmull-Rom) spline through
+//            s0 = s[i−1], s1 = s[i], s2 = s[i+1], s3 = s[i+2] at f, in
+//            Niemitalo's "x-form":
+//              c1 = (s2 − s0)·½
+//              c2 = ((s0 − s1·2.5) + s2·2) − s3·½
+//              c3 = (s3 − s0)·½ + (s1 − s2)·1.5
+//              sample = ((c3·f + c2)·f + c1)·f + s1
+//            frames outside the source taken as its first or last; a grain
+//            read at whole frames (m_bWholeFrames) takes sample = s1
+//   output = output + sample × (window[j] × gain)   each channel with its gain
 //
-// in 64-bit floating point, each product and sum rounded as written: the
-// sample as (h0·s0 + h1·s1) + (h2·s2 + h3·s3). Every grain frame's result
-// depends on j alone, so cutting a grain into pieces (tiles, windows) never
-// changes a bit, and every variant of the kernel gives the same bits.
+// in 32-bit floating point from f on, every product and sum rounded as
+// written. Every grain frame's result depends on j alone, so cutting a grain
+// into pieces (tiles, windows) never changes a bit, and every variant of the
+// kernel gives the same bits.
 using GeneralKernelFunction = void (*)(StereoFrame* output, const GeneralGrain& grain, std::int32_t first,
                                        std::int32_t count);
 
 void AddGeneralGrainPortable(StereoFrame* output, const GeneralGrain& grain, std::int32_t first, std::int32_t count);
+#if defined(__x86_64__) || defined(__i386__)
+// Eight frames at a time on 512-bit vectors: their source frames loaded
+// together and shuffled into place, no gathering.
+void AddGeneralGrainAvx512(StereoFrame* output, const GeneralGrain& grain, std::int32_t first, std::int32_t count);
+#endif
 
-#include "engine/synthesis/add_kernel.h"
-
-// The variant compiled for a vector unit (Avx2 or Avx512) that this processor
-// supports; the portable one for any other kernel.
+// The variant compiled for a vector unit this processor supports (Avx512),
+// or the portable one for any other kernel.
 GeneralKernelFunction GeneralKernelOfVectorUnit(AddKernel kernel);

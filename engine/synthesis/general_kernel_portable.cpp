@@ -1,10 +1,9 @@
-// The general kernel for any processor, and the choice of the variant that
-// runs.
+// The general kernel for any processor, frame by frame.
 #include "engine/synthesis/general_kernel.h"
-
-#include "engine/synthesis/general_kernel_body.h"
+#include "engine/synthesis/general_kernel_frame.h"
 
 void AddGeneralGrainPortable(StereoFrame* output, const GeneralGrain& grain, std::int32_t first, std::int32_t count)
 {
-    general_kernel::AddFrames(output, grain, first, count);
+    for (std::int32_t n = 0; n < count; ++n)
+        general_kernel::AddFrame(output[n], grain, first + n);
 }

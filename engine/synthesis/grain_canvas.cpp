@@ -18,10 +18,11 @@ GeneralGrain GeneralGrainOf(const GrainEvent& grain, const GrainCanvas& canvas)
     general.m_nSourceFrames = static_cast<std::int64_t>(frames.size());
     general.m_dFirstRead = std::ldexp(grain.m_dFirstRead, -level);
     general.m_dIncrement = std::ldexp(grain.m_dIncrement, -level);
-    general.m_dGainLeft = grain.m_dGainLeft;
-    general.m_dGainRight = grain.m_dGainRight;
-    general.m_pWindow = canvas.m_windowTables[static_cast<std::size_t>(grain.m_window)]->Data();
-    general.m_dWindowStep = static_cast<double>(WindowTable::kIntervals) / grain.m_nFrames;
+    general.m_fGainLeft = static_cast<float>(grain.m_dGainLeft);
+    general.m_fGainRight = static_cast<float>(grain.m_dGainRight);
+    general.m_pWindow = canvas.m_pShapedWindow;
+    general.m_bWholeFrames =
+        std::fabs(general.m_dIncrement) == 1.0 && general.m_dFirstRead == std::trunc(general.m_dFirstRead);
     return general;
 }
 

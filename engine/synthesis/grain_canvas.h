@@ -2,7 +2,6 @@
 // onto a window of the output with it.
 #pragma once
 
-#include <array>
 #include <cstdint>
 
 #include "engine/source/octave_levels.h"
@@ -12,8 +11,6 @@
 #include "engine/synthesis/grain_event.h"
 #include "engine/synthesis/grain_placement.h"
 #include "engine/synthesis/window_shape.h"
-
-constexpr std::size_t kWindowShapeCount = 6;
 
 struct GrainCanvas {
     const OctaveLevels* m_pLevels = nullptr;  // the source (level 0) and, when grains are transposed up, its octaves
@@ -27,9 +24,9 @@ struct GrainCanvas {
     const double* m_pPairWeights = nullptr;
     // Every grain: the longest of the render, in frames.
     std::int32_t m_nLongestGrain = 0;
-    // Other grains: one table per window shape (null where none was built)
+    // Other grains: the window of the run's shape at the run's grain length,
     // and the kernel that adds them.
-    std::array<const WindowTable*, kWindowShapeCount> m_windowTables{};
+    const float* m_pShapedWindow = nullptr;
     GeneralKernelFunction m_general = nullptr;
 };
 

@@ -39,22 +39,15 @@ GrainRenderer::Start GrainRenderer::Begin(const OctaveLevels& levels, std::uint6
     m_canvas.m_fVolume = static_cast<float>(settings.m_dVolume);
     m_canvas.m_nLongestGrain = grainFrames;
     m_canvas.m_general = GeneralKernelFor(options.m_kernel);
-    if (!settings.m_variation.IsPlain() && !MakeWindowTable(settings.m_variation.m_window, allocate))
-        return Start::NoWindowMemory;
+    if (!settings.m_variation.IsPlain()) {
+        m_shapedWindow = ShapedWindow::Make(settings.m_variation.m_window, grainFrames, allocate);
+        if (!m_shapedWindow)
+            return Start::NoWindowMemory;
+        m_canvas.m_pShapedWindow = m_shapedWindow->Data();
+    }
     if (options.m_kernel != AddKernel::Reference && outputFrames > 0)
         StartBatchAdding(options, allocate);
     return Start::Ready;
-}
-
-// The table of the shape the grains that are not plain are shaped with.
-bool GrainRenderer::MakeWindowTable(WindowShape shape, BufferAllocator allocate)
-{
-    const auto index = static_cast<std::size_t>(shape);
-    m_windowTables[index] = WindowTable::Make(shape, allocate);
-    if (!m_windowTables[index])
-        return false;
-    m_canvas.m_windowTables[index] = &*m_windowTables[index];
-    return true;
 }
 
 // The paired weights, the threads and the tiled adder of a batch kernel.
@@ -88,8 +81,7 @@ void GrainRenderer::End()
     m_pPool.reset();  // the workers are joined before the weights they read go
     m_pairWeights = ZeroedBuffer<double>();
     m_window = ZeroedBuffer<float>();
-    for (std::optional<WindowTable>& table : m_windowTables)
-        table.reset();
+    m_shapedWindow.reset();
     m_canvas = GrainCanvas{};
 }
 

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <array>
 #include <memory>
 #include <optional>
 #include <span>
@@ -50,13 +49,13 @@ public:
     FrameRange CoveredFrames(const GrainEvent& grain) const { return ::CoveredFrames(grain, m_canvas); }
 
 private:
-    bool MakeWindowTable(WindowShape shape, BufferAllocator allocate);
+
     bool StartBatchAdding(const SynthesisOptions& options, BufferAllocator allocate);
 
     GrainCanvas m_canvas;
     ZeroedBuffer<float> m_window;
     ZeroedBuffer<double> m_pairWeights;
-    std::array<std::optional<WindowTable>, kWindowShapeCount> m_windowTables;
+    std::optional<ShapedWindow> m_shapedWindow;
     std::unique_ptr<WorkerPool> m_pPool;
     std::unique_ptr<TiledGrainAdder> m_pTiledAdder;  // null: the reference kernel
 };

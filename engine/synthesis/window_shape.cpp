@@ -1,5 +1,6 @@
 #include "engine/synthesis/window_shape.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <utility>
@@ -64,10 +65,6 @@ double DecayGain(double x)
     return rest * rest * rest * (1.0 + 3.0 * u);
 }
 
-double ClampToUnit(double x)
-{
-    return x > 0.0 ? (x < 1.0 ? x : 1.0) : 0.0;
-}
 
 }  // namespace
 
@@ -125,28 +122,19 @@ double WindowShapeGain(WindowShape shape, double x)
     return 0.0;
 }
 
-std::optional<WindowTable> WindowTable::Make(WindowShape shape, BufferAllocator allocate)
+std::optional<ShapedWindow> ShapedWindow::Make(WindowShape shape, std::int32_t frames, BufferAllocator allocate)
 {
-    std::optional<ZeroedBuffer<double>> values = ZeroedBuffer<double>::Allocate(allocate, kValues);
-    if (!values)
+    const auto count = static_cast<std::uint64_t>(std::max(frames, 0));
+    std::optional<ZeroedBuffer<float>> gains = ZeroedBuffer<float>::Allocate(allocate, count);
+    if (!gains)
         return std::nullopt;
-    for (int i = 0; i <= kIntervals; ++i)
-        (*values)[i] = WindowShapeGain(shape, i / static_cast<double>(kIntervals));
-    (*values)[kIntervals + 1] = (*values)[kIntervals];
-    return WindowTable(shape, std::move(*values));
+    for (std::uint64_t i = 0; i < count; ++i)
+        (*gains)[i] = static_cast<float>(WindowShapeGain(shape, static_cast<double>(i) / static_cast<double>(count)));
+    return ShapedWindow(shape, std::move(*gains));
 }
 
-WindowTable::WindowTable(WindowShape shape, ZeroedBuffer<double> values)
+ShapedWindow::ShapedWindow(WindowShape shape, ZeroedBuffer<float> gains)
     : m_shape(shape)
-    , m_values(std::move(values))
+    , m_gains(std::move(gains))
 {
-}
-
-double WindowTable::At(double x) const
-{
-    const double s = ClampToUnit(x) * kIntervals;
-    const int i = static_cast<int>(s);
-    const double f = s - i;
-    const double* t = m_values.data();
-    return t[i] + (t[i + 1] - t[i]) * f;
 }

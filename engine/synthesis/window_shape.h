@@ -2,6 +2,7 @@
 // for fast lookup while grains are added.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string_view>
@@ -44,33 +45,23 @@ std::span<const WindowShape> AllWindowShapes();
 // The gain of shape at x, by its formula, in 64-bit floating point.
 double WindowShapeGain(WindowShape shape, double x);
 
-// One shape sampled at kIntervals + 1 evenly spaced points from x = 0 to
-// x = 1, read back by linear interpolation. The points are dense enough for
-// the steepest shape (the decay's attack) to come back within 1e-6 of its
-// formula everywhere.
-class WindowTable {
+// One shape at every frame of a grain of a given length: frame i of an
+// n-frame grain has the gain at x = i / n, as a 32-bit float. Made once for
+// each shape and length a render uses, read frame by frame as grains are
+// added.
+class ShapedWindow {
 public:
-    static constexpr int kIntervals = 32768;
-    // The table holds one value more than the points: a copy of the value at
-    // x = 1, so that a read at x = 1 finds its right-hand neighbour.
-    static constexpr int kValues = kIntervals + 2;
-
-    // The table of shape, or nothing when allocate cannot give its memory.
-    static std::optional<WindowTable> Make(WindowShape shape, BufferAllocator allocate);
-
-    // s = x × kIntervals, i = trunc(s), f = s − i:
-    // t[i] + (t[i + 1] − t[i]) × f, in 64-bit floating point, nothing fused.
-    // x is first brought into [0, 1] (a value that is not a number counts as
-    // 0), so i lies in [0, kIntervals] and t[i + 1] always exists.
-    double At(double x) const;
+    // The window of shape for grains of frames frames, or nothing when
+    // allocate cannot give its memory.
+    static std::optional<ShapedWindow> Make(WindowShape shape, std::int32_t frames, BufferAllocator allocate);
 
     WindowShape Shape() const { return m_shape; }
-    // The kValues values t[0] .. t[kIntervals + 1], t[i] = gain at i / kIntervals.
-    const double* Data() const { return m_values.data(); }
+    std::int32_t Frames() const { return static_cast<std::int32_t>(m_gains.size()); }
+    const float* Data() const { return m_gains.data(); }
 
 private:
-    WindowTable(WindowShape shape, ZeroedBuffer<double> values);
+    ShapedWindow(WindowShape shape, ZeroedBuffer<float> gains);
 
     WindowShape m_shape;
-    ZeroedBuffer<double> m_values;
+    ZeroedBuffer<float> m_gains;
 };

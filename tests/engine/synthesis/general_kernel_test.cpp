@@ -30,15 +30,12 @@ bool SameBits(const std::vector<StereoFrame>& a, const std::vector<StereoFrame>&
     return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(StereoFrame)) == 0;
 }
 
-const WindowTable& Table(WindowShape shape)
+// The window of shape for grains of frames frames, kept for the test's run.
+const float* Window(WindowShape shape, std::int32_t frames)
 {
-    static std::vector<WindowTable> tables = [] {
-        std::vector<WindowTable> made;
-        for (const WindowShape each : AllWindowShapes())
-            made.push_back(*WindowTable::Make(each, SystemAllocate));
-        return made;
-    }();
-    return tables[static_cast<std::size_t>(shape)];
+    static std::vector<ShapedWindow> windows;
+    windows.push_back(*ShapedWindow::Make(shape, frames, SystemAllocate));
+    return windows.back().Data();
 }
 
 GeneralGrain Grain(const std::vector<StereoFrame>& source, double first, double increment, std::int32_t frames,
@@ -49,16 +46,15 @@ GeneralGrain Grain(const std::vector<StereoFrame>& source, double first, double 
     grain.m_nSourceFrames = static_cast<std::int64_t>(source.size());
     grain.m_dFirstRead = first;
     grain.m_dIncrement = increment;
-    grain.m_dGainLeft = 0.7;
-    grain.m_dGainRight = 0.3;
-    grain.m_pWindow = Table(shape).Data();
-    grain.m_dWindowStep = static_cast<double>(WindowTable::kIntervals) / frames;
+    grain.m_fGainLeft = 0.7f;
+    grain.m_fGainRight = 0.3f;
+    grain.m_pWindow = Window(shape, frames);
     return grain;
 }
 
 std::vector<GeneralKernelFunction> Variants()
 {
-    std::vector<GeneralKernelFunction> variants = {AddGeneralGrainPortable};
+    std::vector<GeneralKernelFunction> variants;
     for (const AddKernel kernel : SupportedBatchKernels())
         variants.push_back(GeneralKernelOfVectorUnit(kernel));
     return variants;
@@ -77,7 +73,10 @@ TEST(GeneralKernel, EveryVariantGivesTheSameBits)
         double m_dFirst;
         double m_dIncrement;
     };
-    const Case cases[] = {{100.25, 1.0}, {0.0, 1.7}, {3999.0, -2.5}, {10.5, 0.37}, {3998.9, -1.0}, {0.3, 0.999}};
+    // Increments up to 1 (what octave levels leave a grain) and beyond (a
+    // transposition past the highest level), frames near both ends.
+    const Case cases[] = {{100.25, 1.0}, {0.0, 1.7}, {3999.0, -2.5}, {10.5, 0.37}, {3998.9, -1.0}, {0.3, 0.999},
+                          {2000.7, -0.61}, {5.0, 0.0}};
     for (const WindowShape shape : AllWindowShapes()) {
         for (const Case& test : cases) {
             std::vector<StereoFrame> expected = start;
@@ -92,6 +91,31 @@ TEST(GeneralKernel, EveryVariantGivesTheSameBits)
                 variant(actual.data(), grain, 0, frames);
                 ASSERT_TRUE(SameBits(actual, expected)) << WindowShapeName(shape) << " from " << test.m_dFirst;
             }
+        }
+    }
+}
+
+// Grains placed or reversed but not transposed read whole frames: every
+// variant, forwards and backwards up to both ends of the source, reads the
+// frames themselves.
+TEST(GeneralKernel, WholeFramesAreReadAsTheyAre)
+{
+    const std::vector<StereoFrame> source = Noise(3000, 7);
+    const std::vector<StereoFrame> start = Noise(1500, 8);
+    for (const auto& [first, increment] : {std::pair{0.0, 1.0}, {1500.0, 1.0}, {2999.0, -1.0}, {1498.0, -1.0}}) {
+        GeneralGrain grain = Grain(source, first, increment, 1500, WindowShape::Triangle);
+        grain.m_bWholeFrames = true;
+        std::vector<StereoFrame> expected = start;
+        AddGeneralGrainPortable(expected.data(), grain, 0, 1500);
+        for (int j = 0; j < 1500; j += 97) {
+            const StereoFrame& read = source[static_cast<std::size_t>(first + j * increment)];
+            const float w = grain.m_pWindow[j];
+            ASSERT_EQ(expected[j].left, start[j].left + read.left * (w * grain.m_fGainLeft)) << j;
+        }
+        for (const GeneralKernelFunction variant : Variants()) {
+            std::vector<StereoFrame> actual = start;
+            variant(actual.data(), grain, 0, 1500);
+            ASSERT_TRUE(SameBits(actual, expected)) << "from " << first;
         }
     }
 }
@@ -121,11 +145,11 @@ TEST(GeneralKernel, ReadsBetweenFramesOnTheSplineThroughThem)
     std::vector<StereoFrame> ramp(64);
     for (std::size_t i = 0; i < ramp.size(); ++i)
         ramp[i] = {static_cast<float>(i) * 0.01f, -static_cast<float>(i) * 0.02f};
-    std::vector<double> flat(WindowTable::kValues, 1.0);
+    const std::vector<float> flat(40, 1.0f);
     GeneralGrain grain = Grain(ramp, 3.25, 0.5, 40);
     grain.m_pWindow = flat.data();
-    grain.m_dGainLeft = 1.0;
-    grain.m_dGainRight = 1.0;
+    grain.m_fGainLeft = 1.0f;
+    grain.m_fGainRight = 1.0f;
     std::vector<StereoFrame> output(40, StereoFrame{0.0f, 0.0f});
     AddGeneralGrainPortable(output.data(), grain, 0, 40);
     for (int j = 0; j < 40; ++j) {
@@ -142,9 +166,9 @@ TEST(GeneralKernel, ReadsBetweenFramesOnTheSplineThroughThem)
         EXPECT_EQ(exact[j].left, ramp[5 + j].left) << j;
 }
 
-// At the source's own speed, with the Hann table and the volume on both
-// channels, the general kernel adds what the plain kernel adds, up to the
-// table's interpolation (well under a millionth of full scale).
+// At the source's own speed, with the Hann window and the volume on both
+// channels, the general kernel adds what the plain kernel adds, up to its
+// rounding in 32 bits (a few units in the last place of samples below 1).
 TEST(GeneralKernel, AtTheSourcesSpeedItAddsWhatThePlainKernelAdds)
 {
     constexpr std::int32_t kFrames = 3307;
@@ -155,8 +179,8 @@ TEST(GeneralKernel, AtTheSourcesSpeedItAddsWhatThePlainKernelAdds)
     std::vector<StereoFrame> plain(kFrames, StereoFrame{0.0f, 0.0f});
     AddKernelReference(plain.data(), source.data() + 700, window.data(), 0.5f, kFrames);
     GeneralGrain grain = Grain(source, 700.0, 1.0, kFrames);
-    grain.m_dGainLeft = 0.5;
-    grain.m_dGainRight = 0.5;
+    grain.m_fGainLeft = 0.5f;
+    grain.m_fGainRight = 0.5f;
     std::vector<StereoFrame> general(kFrames, StereoFrame{0.0f, 0.0f});
     AddGeneralGrainPortable(general.data(), grain, 0, kFrames);
     for (std::int32_t j = 0; j < kFrames; ++j) {

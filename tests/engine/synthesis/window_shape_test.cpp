@@ -52,11 +52,6 @@ const KnownGain kKnownGains[] = {
     {WindowShape::Swell, 0.95, 1.0},
 };
 
-WindowTable TableOf(WindowShape shape)
-{
-    return WindowTable::Make(shape, SystemAllocate).value();
-}
-
 std::unique_ptr<std::byte[]> RefusingAllocate(std::size_t)
 {
     return nullptr;
@@ -123,54 +118,25 @@ TEST(WindowShape, NamesAreDistinctAndFindTheirShape)
         EXPECT_FALSE(FindWindowShape(unknown).has_value()) << unknown;
 }
 
-// No shape jumps: neighbouring table points differ by no more than the
-// steepest shape climbs between them. That is the decay's attack, a raised
-// cosine over a = 0.05 rising at most π / (2a) ≈ 31.4 per unit of x.
-// Linear interpolation between points 1/kIntervals apart misses a curve by at
-// most (1/kIntervals)² / 8 times its curvature, for the same attack
-// (π/a)² / 2 ≈ 1974: 2.3e-7, inside the table's promised 1e-6.
-TEST(WindowTable, EveryShapeIsContinuousAndReadsBackWithinAMillionth)
+// Frame i of an n-frame grain has the gain at i / n, to the rounding of a
+// 32-bit float; the Hann window is today's grain window at every frame of
+// grains from 10 ms to 2 s to that rounding too.
+TEST(ShapedWindow, EachFrameHasItsShapesGain)
 {
     for (const WindowShape shape : AllWindowShapes()) {
-        SCOPED_TRACE(WindowShapeName(shape));
-        const WindowTable table = TableOf(shape);
-        EXPECT_EQ(table.Shape(), shape);
-        double steepest = 0.0;
-        for (int i = 0; i < WindowTable::kIntervals; ++i)
-            steepest = std::max(steepest, std::abs(table.Data()[i + 1] - table.Data()[i]));
-        EXPECT_LE(steepest, 3.1416 / (2 * 0.05) / WindowTable::kIntervals);
-        EXPECT_EQ(table.Data()[WindowTable::kIntervals + 1], table.Data()[WindowTable::kIntervals]);
-        double worst = 0.0;
-        // A spacing that is no fraction of the table's: samples at every
-        // offset between points, and the ends.
-        for (int i = 0; i < 200000; ++i)
-            worst = std::max(worst, std::abs(table.At(i / 199999.7) - WindowShapeGain(shape, i / 199999.7)));
-        for (const double x : {0.0, 0.05, 0.95, 1.0 - 1e-12, 1.0})
-            worst = std::max(worst, std::abs(table.At(x) - WindowShapeGain(shape, x)));
-        EXPECT_LT(worst, 1e-6);
-    }
-}
-
-TEST(WindowTable, ReadsOutsideTheGrainGiveItsEnds)
-{
-    const WindowTable table = TableOf(WindowShape::Swell);
-    EXPECT_EQ(table.At(-0.5), table.At(0.0));
-    EXPECT_EQ(table.At(1.5), table.At(1.0));
-    EXPECT_EQ(table.At(std::nan("")), table.At(0.0));
-    EXPECT_FALSE(WindowTable::Make(WindowShape::Hann, RefusingAllocate).has_value());
-}
-
-// The table's Hann is today's grain window at every frame of grains from
-// 10 ms to 2 s, within the table's promised 1e-6.
-TEST(WindowTable, HannMatchesTheGrainWindow)
-{
-    const WindowTable table = TableOf(WindowShape::Hann);
-    for (const std::int32_t n : {441, 2205, 35280, 88200}) {
-        double worst = 0.0;
-        for (std::int32_t i = 0; i < n; ++i) {
-            const double window = GrainWindowGain(static_cast<std::uint32_t>(i), n);
-            worst = std::max(worst, std::abs(table.At(i / static_cast<double>(n)) - window));
+        for (const std::int32_t n : {441, 3307, 88200}) {
+            const std::optional<ShapedWindow> window = ShapedWindow::Make(shape, n, SystemAllocate);
+            ASSERT_TRUE(window.has_value());
+            EXPECT_EQ(window->Shape(), shape);
+            ASSERT_EQ(window->Frames(), n);
+            for (std::int32_t i = 0; i < n; i += 7) {
+                const double expected = WindowShapeGain(shape, static_cast<double>(i) / n);
+                ASSERT_NEAR(window->Data()[i], expected, 6e-8) << WindowShapeName(shape) << " frame " << i;
+                if (shape == WindowShape::Hann) {
+                    ASSERT_NEAR(window->Data()[i], GrainWindowGain(static_cast<std::uint32_t>(i), n), 1e-7);
+                }
+            }
         }
-        EXPECT_LT(worst, 1e-6) << n << " frames";
     }
+    EXPECT_FALSE(ShapedWindow::Make(WindowShape::Hann, 441, RefusingAllocate).has_value());
 }
