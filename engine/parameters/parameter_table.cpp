@@ -123,9 +123,9 @@ std::array<ParameterRow, kParameterCount> MakeTable()
         {ParameterId::PitchSpread, "pitch-spread", "SEMITONES", "st", "Random transposition in semitones",
          ": each grain is transposed by a random amount within plus or minus half of this around --pitch",
          Kind::Real, 0, 24, 0, 0, false, false, {}, ApplyPitchSpread},
-        {ParameterId::PitchSet, "pitch-set", "LIST", "st", "Intervals in semitones, separated by commas",
-         ", each: each grain takes one of them at random, with equal chances, added to --pitch (and spread by "
-         "--pitch-spread); 0,7,12 gives the root, the fifth and the octave",
+        {ParameterId::PitchSet, "pitch-set", "LIST", "st", "Intervals in semitones",
+         " each, separated by commas: each grain takes one of them at random, with equal chances, added to --pitch "
+         "(and spread by --pitch-spread); 0,7,12 gives the root, the fifth and the octave",
          Kind::RealList, -24, 24, 0, 0, false, false, {}, ApplyPitchSet},
         {ParameterId::PanSpread, "pan-spread", "PERCENT", "%", "Stereo spread in %",
          ": each grain is placed at a random position up to this far from the centre, with equal power; 0 keeps "
@@ -134,9 +134,10 @@ std::array<ParameterRow, kParameterCount> MakeTable()
         {ParameterId::Reverse, "reverse", "PERCENT", "%", "Reversed grains in %",
          ": this share of the grains, chosen at random, is read backwards", Kind::Whole, 0, 100, 1, 0, false,
          false, {}, ApplyReverse},
-        {ParameterId::Window, "window", "SHAPE", "", "Grain envelope",
-         ": hann (rises and falls as a cosine), tukey (flat in the middle), gaussian (a bell), triangle, decay "
-         "(a short attack and a long fall) or swell (a long rise and a short release)",
+        {ParameterId::Window, "window", "SHAPE", "", "Envelope of every grain",
+         ": hann rises and falls as a cosine (the desktop program's), tukey is flat in the middle, gaussian a "
+         "bell, triangle a straight rise and fall, decay a short attack and a long fall, swell a long rise and a "
+         "short release; the manual page gives their formulas",
          Kind::Choice, 0, 0, 0, 0, false, false, WindowNames(), ApplyWindow},
         {ParameterId::LowCut, "low-cut", "HZ", "Hz", "High-pass the input at this frequency in Hz",
          ", before synthesis and without shifting anything in time: takes out rumble and drift that would "
