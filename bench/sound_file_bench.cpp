@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "formats/delivery_level.h"
+#include "formats/delivery_level_meter.h"
 #include "formats/loudness_meter.h"
 #include "formats/resampling_sink.h"
 #include "formats/sound_file_opener.h"
@@ -104,7 +105,11 @@ void BM_DeliverAt96000(benchmark::State& state)
     const std::vector<StereoFrame> finished = FinishedMinute();
     for (auto _ : state) {
         std::vector<StereoFrame> frames = finished;
-        SetDeliveryLevel(frames, DeliveryLevelPlan{0.5, 96000, std::nullopt});
+        DeliveryLevelMeter meter(DeliveryLevelPlan{0.5, 96000, std::nullopt});
+        meter.Measure(frames);
+        const double gain = meter.Gain();
+        for (StereoFrame& frame : frames)
+            frame = {static_cast<float>(frame.left * gain), static_cast<float>(frame.right * gain)};
         ResamplingSink sink(std::make_unique<NullSink>(), 96000, frames.size());
         sink.Create("-");
         for (std::size_t done = 0; done < frames.size(); done += 4096)

@@ -13,11 +13,6 @@ namespace {
 
 constexpr std::size_t kBlockFrames = 1 << 16;
 
-bool Stopped(const std::function<bool()>& keepGoing)
-{
-    return keepGoing && !keepGoing();
-}
-
 double BlockPeak(std::span<const StereoFrame> frames)
 {
     double peak = 0.0;
@@ -26,20 +21,6 @@ double BlockPeak(std::span<const StereoFrame> frames)
         peak = std::max(peak, static_cast<double>(std::fabs(frame.right)));
     }
     return peak;
-}
-
-std::optional<double> DeliveredPeak(std::span<const StereoFrame> frames, int rate,
-                                    const std::function<bool()>& keepGoing)
-{
-    if (rate != kRunSampleRate)
-        return ConvertedPeak(frames, rate, keepGoing);
-    return BlockPeak(frames);
-}
-
-void Scale(std::span<StereoFrame> frames, double gain)
-{
-    for (StereoFrame& frame : frames)
-        frame = {static_cast<float>(frame.left * gain), static_cast<float>(frame.right * gain)};
 }
 
 std::string Decibels(double value)
@@ -89,20 +70,6 @@ double DeliveredPeakMeter::Peak()
     return m_dPeak;
 }
 
-std::optional<double> ConvertedPeak(std::span<const StereoFrame> frames, int rate,
-                                    const std::function<bool()>& keepGoing)
-{
-    DeliveredPeakMeter meter(rate);
-    while (!frames.empty()) {
-        if (Stopped(keepGoing))
-            return std::nullopt;
-        const std::size_t count = std::min(frames.size(), kBlockFrames);
-        meter.Add(frames.first(count));
-        frames = frames.subspan(count);
-    }
-    return meter.Peak();
-}
-
 DeliveryLevelReport PlanDeliveryGain(double peak, std::optional<double> loudness, const DeliveryLevelPlan& plan)
 {
     DeliveryLevelReport report;
@@ -121,31 +88,6 @@ DeliveryLevelReport PlanDeliveryGain(double peak, std::optional<double> loudness
     report.m_dPeak = peak * gain;
     if (loudness)
         report.m_loudness = *loudness + 20.0 * std::log10(gain);
-    return report;
-}
-
-DeliveryLevelReport SetDeliveryLevel(std::span<StereoFrame> finished, const DeliveryLevelPlan& plan,
-                                     const std::function<bool()>& keepGoing)
-{
-    DeliveryLevelReport report;
-    const std::optional<double> peak = DeliveredPeak(finished, plan.m_nRate, keepGoing);
-    if (!peak) {
-        report.m_bCancelled = true;
-        return report;
-    }
-    std::optional<double> loudness;
-    if (plan.m_loudnessTarget)
-        loudness = MeasureIntegratedLoudness(finished, kRunSampleRate);
-    report = PlanDeliveryGain(*peak, loudness, plan);
-    if (!report.m_bChanged)
-        return report;
-    if (Stopped(keepGoing)) {
-        DeliveryLevelReport cancelled;
-        cancelled.m_bCancelled = true;
-        cancelled.m_dPeak = *peak;
-        return cancelled;
-    }
-    Scale(finished, report.m_dGain);
     return report;
 }
 

@@ -1,11 +1,11 @@
-// The last level step before writing, on the whole finished 44100 Hz sound in
-// place: where the delivered file differs from the finished buffer (another
-// rate), or where a loudness is asked for instead of a peak, one gain sets
-// the level that the delivered file will have.
+// The last level step before writing, on the finished 44100 Hz sound: where
+// the delivered file differs from the finished sound (another rate), or where
+// a loudness is asked for instead of a peak, one gain sets the level that the
+// delivered file will have.
 //
 // Peak rule at another rate: the peak of the converted sound is measured by
-// converting the whole buffer once (libsoxr, as the output will), and the
-// buffer is scaled so that this peak equals the volume. The output then
+// converting the whole sound once (libsoxr, as the output will), and the
+// sound is scaled so that this peak equals the volume. The output then
 // converts the scaled buffer again; conversion is linear and libsoxr works in
 // double precision at this quality, so the delivered peak equals the volume
 // to within a few units in the last place of a 32-bit float (about 1e-7).
@@ -16,7 +16,6 @@
 // ceiling and holds the gain back.
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -35,7 +34,6 @@ struct DeliveryLevelPlan {
 
 struct DeliveryLevelReport {
     bool m_bChanged = false;               // whether the buffer was scaled
-    bool m_bCancelled = false;             // keepGoing said stop; the buffer is as it was
     double m_dGain = 1.0;                  // the factor applied
     double m_dPeak = 0.0;                  // sample peak of the delivered sound, after the gain
     std::optional<double> m_loudness;      // its integrated loudness, LUFS (with a target only)
@@ -64,22 +62,12 @@ private:
 };
 
 // The gain the plan asks for, given the delivered peak and (with a target)
-// the loudness of the finished sound; a report as SetDeliveryLevel gives it.
+// the loudness of the finished sound.
 DeliveryLevelReport PlanDeliveryGain(double peak, std::optional<double> loudness, const DeliveryLevelPlan& plan);
 
 // True when the plan changes nothing: the peak rule at 44100 Hz, which level
 // finishing has already applied. Then the sound is written exactly as finished.
 bool LeavesFinishedSoundAlone(const DeliveryLevelPlan& plan);
-
-// Applies the plan to the finished sound. keepGoing (if set) is asked between
-// blocks of the measuring passes.
-DeliveryLevelReport SetDeliveryLevel(std::span<StereoFrame> finished, const DeliveryLevelPlan& plan,
-                                     const std::function<bool()>& keepGoing = {});
-
-// The largest absolute sample of frames once converted from 44100 Hz to rate;
-// nothing if keepGoing said stop.
-std::optional<double> ConvertedPeak(std::span<const StereoFrame> frames, int rate,
-                                    const std::function<bool()>& keepGoing = {});
 
 // "Integrated loudness -18.0 LUFS, peak -6.0 dBFS (50 %)", with a note when
 // the ceiling held the loudness below its target.

@@ -1,7 +1,6 @@
-// The delivery level of a streamed run: the finished sound measured piece by
-// piece in a pass before writing (its peak at the delivered rate, its
-// loudness), and the one gain that SetDeliveryLevel would apply to the whole
-// sound in memory.
+// The delivery level of a run: the finished sound measured piece by piece in a
+// pass before writing (its peak at the delivered rate, its loudness), and the
+// one gain every sample is then written with.
 #pragma once
 
 #include <memory>
@@ -20,7 +19,7 @@ public:
     void Measure(std::span<const StereoFrame> piece) override;
     double Gain() override;
 
-    // What Gain decided, as SetDeliveryLevel reports it.
+    // What Gain decided.
     const DeliveryLevelReport& GetReport() const { return m_report; }
 
 private:

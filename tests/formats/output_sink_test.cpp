@@ -13,6 +13,7 @@
 
 #include "engine/wave_io/wave_frame_sink.h"
 #include "formats/delivery_level.h"
+#include "tests/formats/delivery_level_applied.h"
 #include "formats/frame_counts.h"
 #include "formats/output_sink_factory.h"
 #include "formats/wav_stream_sink.h"
@@ -101,7 +102,7 @@ TEST_P(Deliveries, ReadBackWithThePromisedFormatLengthAndPeak)
     const std::string path = m_dir.File(delivery.m_szFile);
     const OutputFormat format = FormatFor(path, delivery.m_nBits, delivery.m_nRate);
     std::vector<StereoFrame> frames = FinishedSound();
-    SetDeliveryLevel(frames, DeliveryLevelPlan{kVolume, delivery.m_nRate, std::nullopt});
+    ApplyDeliveryLevel(frames, DeliveryLevelPlan{kVolume, delivery.m_nRate, std::nullopt});
     WriteAll(*SinkFor(format, frames.size()), path, frames);
 
     const std::uint64_t expectedFrames = ConvertedFrameCount(frames.size(), 44100, delivery.m_nRate);
@@ -181,7 +182,7 @@ TEST(WavStream, PipedIntoSoxAtEveryDepthAndRate)
     TempDir dir;
     for (const auto& [bits, rate] : {std::pair{16, 48000}, std::pair{24, 44100}, std::pair{32, 96000}}) {
         std::vector<StereoFrame> frames = FinishedSound();
-        SetDeliveryLevel(frames, DeliveryLevelPlan{kVolume, rate, std::nullopt});
+        ApplyDeliveryLevel(frames, DeliveryLevelPlan{kVolume, rate, std::nullopt});
         const std::string report = dir.File("stat.txt");
         FILE* sox = popen(("sox -t wav - -n stat 2> " + ShellQuote(report)).c_str(), "w");
         OutputRequest request;
