@@ -55,6 +55,9 @@
 
 #include "engine/parameters/parameter_table.h"
 #include "engine/synthesis/add_kernel.h"
+#include "engine/source/octave_levels.h"
+#include "engine/source/spline_terms.h"
+#include "engine/synthesis/general_kernel.h"
 #include "engine/synthesis/grain_synthesizer.h"
 
 namespace {
@@ -261,6 +264,40 @@ void BM_KernelInCache(benchmark::State& state, AddKernel kernel)
         benchmark::Counter(static_cast<double>(kCachedFrames) * state.iterations(), benchmark::Counter::kIsRate);
 }
 
+// The general kernel on the same tile, for grains read at whole frames (placed
+// or reversed), and transposed grains read between frames (at 0.7 of a frame
+// per output frame, as an octave level leaves them), against the plain kernel
+// above.
+void BM_GeneralKernelInCache(benchmark::State& state, AddKernel kernel, double increment, bool terms)
+{
+    static const OctaveLevels levels(Source());
+    static const SplineTerms splineTerms = [] {
+        SplineTerms built;
+        built.Build(levels, std::uint64_t{1} << 30, SystemAllocate);
+        return built;
+    }();
+    std::vector<StereoFrame> output(kCachedFrames, StereoFrame{0.25f, -0.25f});
+    const std::vector<float> window(kCachedFrames, 0.5f);
+    GeneralGrain grain;
+    grain.m_pSource = Source().data();
+    grain.m_nSourceFrames = static_cast<std::int64_t>(Source().size());
+    grain.m_dFirstRead = 1000.0;
+    grain.m_dIncrement = increment;
+    grain.m_fGainLeft = 0.7f;
+    grain.m_fGainRight = 0.3f;
+    grain.m_pWindow = window.data();
+    grain.m_bWholeFrames = increment == 1.0;
+    for (int which = 0; terms && which < 3; ++which)
+        grain.m_pTerms[which] = splineTerms.Terms(0, which);
+    const GeneralKernelFunction add = GeneralKernelOfVectorUnit(kernel);
+    for (auto _ : state) {
+        add(output.data(), grain, 0, kCachedFrames);
+        benchmark::ClobberMemory();
+    }
+    state.counters["frame_madds_per_s"] =
+        benchmark::Counter(static_cast<double>(kCachedFrames) * state.iterations(), benchmark::Counter::kIsRate);
+}
+
 std::string KernelName(AddKernel kernel)
 {
     return AddKernelName(kernel);
@@ -271,6 +308,17 @@ void RegisterBenchmarks()
     for (const AddKernel kernel : {AddKernel::Reference, AddKernel::Portable, AddKernel::Avx2, AddKernel::Avx512}) {
         if (kernel == AddKernel::Reference || IsAddKernelSupported(kernel))
             benchmark::RegisterBenchmark(("KernelInCache/" + KernelName(kernel)).c_str(), BM_KernelInCache, kernel);
+    }
+    for (const AddKernel kernel : {AddKernel::Portable, AddKernel::Avx512}) {
+        if (!IsAddKernelSupported(kernel))
+            continue;
+        const std::string name = kernel == AddKernel::Portable ? "portable" : "avx512";
+        benchmark::RegisterBenchmark(("GeneralKernelInCache/" + name + "/whole_frames").c_str(),
+                                     BM_GeneralKernelInCache, kernel, 1.0, false);
+        benchmark::RegisterBenchmark(("GeneralKernelInCache/" + name + "/spline").c_str(), BM_GeneralKernelInCache,
+                                     kernel, 0.7, false);
+        benchmark::RegisterBenchmark(("GeneralKernelInCache/" + name + "/spline_from_terms").c_str(),
+                                     BM_GeneralKernelInCache, kernel, 0.7, true);
     }
     const std::string fastest = KernelName(AddKernel::Fastest);
     for (const Setting& setting : kSettings) {

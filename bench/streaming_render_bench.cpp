@@ -2,7 +2,8 @@
 // (the desktop program's run) or streaming it: spilling the synthesised sound
 // to disk between passes, or synthesising it again. At the panel's start
 // values (4000 grains of 800 ms per second) and at light ones (500 of 50 ms),
-// one minute of output each. Each run reports its phases as counters:
+// and with grains that differ from one another (the general kernel), one
+// minute of output each. Each run reports its phases as counters:
 // synthesis, measuring (0 here), writing (which streamed includes reading the
 // spill or synthesising again, and finishing).
 //
@@ -98,11 +99,24 @@ ParameterValues Light()
     return panel;
 }
 
+// Grains that differ: each transposed at random within an octave either way,
+// placed anywhere in the stereo field, half of them backwards. Every grain
+// then goes through the general kernel.
+ParameterValues Varied()
+{
+    return ParameterValues()
+        .With(ParameterId::PitchSpread, 12)
+        .With(ParameterId::PanSpread, 100)
+        .With(ParameterId::Reverse, 50);
+}
+
 BENCHMARK_CAPTURE(BM_Run, defaults_whole, ParameterValues{}, Mode::Whole)->Unit(benchmark::kSecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_Run, defaults_spill, ParameterValues{}, Mode::Spill)->Unit(benchmark::kSecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_Run, defaults_again, ParameterValues{}, Mode::SynthesiseAgain)
     ->Unit(benchmark::kSecond)
     ->UseRealTime();
+BENCHMARK_CAPTURE(BM_Run, varied_whole, Varied(), Mode::Whole)->Unit(benchmark::kSecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_Run, varied_spill, Varied(), Mode::Spill)->Unit(benchmark::kSecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_Run, light_whole, Light(), Mode::Whole)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_Run, light_spill, Light(), Mode::Spill)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_Run, light_again, Light(), Mode::SynthesiseAgain)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -8,6 +8,7 @@
 #include "engine/frame_sink.h"
 #include "engine/render/finished_sound_meter.h"
 #include "engine/source/octave_levels.h"
+#include "engine/source/spline_terms.h"
 #include "engine/synthesis/grain_synthesizer.h"
 #include "engine/wave_io/wave_frame_sink.h"
 #include "engine/wave_io/wave_sound_source.h"
@@ -194,6 +195,7 @@ bool GenerationRun::AllocateOutput()
 void GenerationRun::ReleaseBuffers()
 {
     m_pSynthesizer->End();  // it reads the SourceBuffer
+    m_pSplineTerms.reset();
     m_pLevels.reset();
     m_sourceBuffer = SoundBuffer();
     m_outputBuffer = SoundBuffer();

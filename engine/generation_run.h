@@ -25,6 +25,7 @@ class FrameSink;
 class FrameSpill;
 class GrainSynthesizer;
 class OctaveLevels;
+class SplineTerms;
 struct StreamLayout;
 
 // The owner fills the settings, seeds the generator and calls Run once, on
@@ -149,6 +150,7 @@ private:
     std::unique_ptr<GrainSynthesizer> m_pSynthesizer;
     SoundBuffer m_sourceBuffer;
     std::unique_ptr<OctaveLevels> m_pLevels;  // the SourceBuffer and its octave levels
+    std::unique_ptr<SplineTerms> m_pSplineTerms;  // their spline coefficients, for transposed grains
     SoundBuffer m_outputBuffer;
 
     bool m_bKeepGoing = false;       // false once the host has answered no

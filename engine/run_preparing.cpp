@@ -6,11 +6,24 @@
 #include "engine/generation_run.h"
 #include "engine/source/low_cut.h"
 #include "engine/source/octave_levels.h"
+#include "engine/source/spline_terms.h"
 #include "engine/synthesis/grain_scheduler.h"
 #include "engine/synthesis/grain_variation_draws.h"
 #include "resources/strings/resource_ids.h"
 
 namespace {
+
+// The spline coefficients save transposed grains more than half of their
+// work, for three times the memory of the source and its levels: worth it up
+// to this much (a source of about two minutes), beyond which grains work them
+// out as they go, to the same bits.
+constexpr std::uint64_t kLargestSplineTerms = std::uint64_t{256} << 20;
+
+bool IsTransposed(const GenerationSettings& settings)
+{
+    const SemitoneRange range = SemitoneRangeOf(settings.m_variation);
+    return range.m_dLowest != 0.0 || range.m_dHighest != 0.0;
+}
 
 // The octave levels a grain with the highest transposition of the settings
 // reads from (0: the source alone).
@@ -27,7 +40,10 @@ bool GenerationRun::PrepareSource()
     if (m_settings.m_dLowCutHz > 0.0)
         ApplyLowCut(m_sourceBuffer.Span(), m_settings.m_dLowCutHz);
     m_pLevels = std::make_unique<OctaveLevels>();
-    if (!m_pLevels->Build(m_sourceBuffer.Span(), LevelsNeeded(m_settings), m_allocate)) {
+    m_pSplineTerms = std::make_unique<SplineTerms>();
+    const bool built = m_pLevels->Build(m_sourceBuffer.Span(), LevelsNeeded(m_settings), m_allocate) &&
+                       (!IsTransposed(m_settings) || m_pSplineTerms->Build(*m_pLevels, kLargestSplineTerms, m_allocate));
+    if (!built) {
         Fail(TableMessage(IDS_ERR_SOURCE_MEMORY));
         return false;
     }

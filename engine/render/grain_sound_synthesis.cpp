@@ -17,9 +17,10 @@ std::int32_t NextBatchEnd(std::int32_t nextIndex)
 }  // namespace
 
 GrainSoundSynthesis::GrainSoundSynthesis(GrainSynthesizer& synthesizer, const OctaveLevels& source,
-                                         std::uint32_t seed)
+                                         std::uint32_t seed, const SplineTerms* terms)
     : m_synthesizer(synthesizer)
     , m_source(source)
+    , m_pTerms(terms)
     , m_nSeed(seed)
 {
 }
@@ -27,7 +28,7 @@ GrainSoundSynthesis::GrainSoundSynthesis(GrainSynthesizer& synthesizer, const Oc
 bool GrainSoundSynthesis::Begin(std::uint64_t frames)
 {
     m_synthesizer.SetRandomState(m_nSeed);
-    return m_synthesizer.Begin(m_source, frames) == GrainSynthesizer::Start::Ready;
+    return m_synthesizer.Begin(m_source, frames, m_pTerms) == GrainSynthesizer::Start::Ready;
 }
 
 // Every grain that starts before the window's end is placed first, so no

@@ -9,9 +9,11 @@
 
 class GrainSoundSynthesis : public SoundSynthesis {
 public:
-    // synthesizer has its settings and options; source stays in place while
-    // the synthesis lasts. seed is the generator state every Begin starts from.
-    GrainSoundSynthesis(GrainSynthesizer& synthesizer, const OctaveLevels& source, std::uint32_t seed);
+    // synthesizer has its settings and options; source (and terms, its spline
+    // coefficients, if not null) stays in place while the synthesis lasts.
+    // seed is the generator state every Begin starts from.
+    GrainSoundSynthesis(GrainSynthesizer& synthesizer, const OctaveLevels& source, std::uint32_t seed,
+                        const SplineTerms* terms = nullptr);
 
     bool Begin(std::uint64_t frames) override;
     void RenderWindow(std::span<StereoFrame> window, std::uint64_t first) override;
@@ -21,5 +23,6 @@ public:
 private:
     GrainSynthesizer& m_synthesizer;
     const OctaveLevels& m_source;
+    const SplineTerms* m_pTerms;
     std::uint32_t m_nSeed;
 };

@@ -78,7 +78,7 @@ RunOutcome GenerationRun::RenderOutput()
         EndPhase(phase);
     };
 
-    GrainSoundSynthesis synthesis(*m_pSynthesizer, *m_pLevels, m_pSynthesizer->GetRandomState());
+    GrainSoundSynthesis synthesis(*m_pSynthesizer, *m_pLevels, m_pSynthesizer->GetRandomState(), m_pSplineTerms.get());
     RenderPipeline pipeline(synthesis, plan, pacing);
     pipeline.SetAllocator(m_allocate);
     if (m_streaming) {

@@ -21,6 +21,10 @@ struct GeneralGrain {
     // the first read position a whole frame (a grain placed or reversed but
     // not transposed).
     bool m_bWholeFrames = false;
+    // The spline coefficients of every frame of the frames read (c1, c2, c3;
+    // see SplineTerms), or null: the kernel then works them out itself, to
+    // the same bits.
+    const StereoFrame* m_pTerms[3] = {nullptr, nullptr, nullptr};
 };
 
 // For grain frames j = first to first + count − 1, onto output[j − first]:
@@ -32,9 +36,9 @@ struct GeneralGrain {
 //            s0 = s[i−1], s1 = s[i], s2 = s[i+1], s3 = s[i+2] at f, in
 //            Niemitalo's "x-form":
 //              c1 = (s2 − s0)·½
-//              c2 = ((s0 − s1·2.5) + s2·2) − s3·½
+//              c2 = (s0 − s1·2.5) + (s2·2 − s3·½)
 //              c3 = (s3 − s0)·½ + (s1 − s2)·1.5
-//              sample = ((c3·f + c2)·f + c1)·f + s1
+//              sample = (c1·f + s1) + (f·f)·(c3·f + c2)
 //            frames outside the source taken as its first or last; a grain
 //            read at whole frames (m_bWholeFrames) takes sample = s1
 //   output = output + sample × (window[j] × gain)   each channel with its gain

@@ -9,14 +9,29 @@
 
 namespace general_kernel {
 
-// The Catmull-Rom spline through s0 .. s3 at f (between s1 and s2), each
-// product and sum rounded as written.
+// The terms of the Catmull-Rom spline through s0 .. s3 (between s1 and s2):
+// they depend on the four frames alone, so they can be worked out once per
+// frame of a source and kept (see SplineTerms).
+struct SplineCoefficients {
+    float c1, c2, c3;
+};
+
+inline SplineCoefficients CoefficientsOf(float s0, float s1, float s2, float s3)
+{
+    return {(s2 - s0) * 0.5f, (s0 - s1 * 2.5f) + (s2 * 2.0f - s3 * 0.5f), (s3 - s0) * 0.5f + (s1 - s2) * 1.5f};
+}
+
+// The spline at f, grouped (Estrin's way) so that few operations wait on
+// each other.
+inline float SplineValue(const SplineCoefficients& c, float s1, float f)
+{
+    return (c.c1 * f + s1) + (f * f) * (c.c3 * f + c.c2);
+}
+
+// Each product and sum rounded as written.
 inline float SplineAt(float s0, float s1, float s2, float s3, float f)
 {
-    const float c1 = (s2 - s0) * 0.5f;
-    const float c2 = ((s0 - s1 * 2.5f) + s2 * 2.0f) - s3 * 0.5f;
-    const float c3 = (s3 - s0) * 0.5f + (s1 - s2) * 1.5f;
-    return ((c3 * f + c2) * f + c1) * f + s1;
+    return SplineValue(CoefficientsOf(s0, s1, s2, s3), s1, f);
 }
 
 // The read position of grain frame j.

@@ -5,28 +5,39 @@
 
 namespace {
 
-// The general kernel's view of a grain: read from the octave level that its
-// increment needs, in that level's frames (level k holds every 2^k-th frame
-// of the source, band-limited for it).
+// The general kernel's view of a grain, read from its octave level.
 GeneralGrain GeneralGrainOf(const GrainEvent& grain, const GrainCanvas& canvas)
 {
-    const OctaveLevels& levels = *canvas.m_pLevels;
-    const int level = std::min(OctaveLevels::LevelFor(std::fabs(grain.m_dIncrement)), levels.Count() - 1);
-    const std::span<const StereoFrame> frames = levels.Level(level);
+    const std::span<const StereoFrame> frames = canvas.m_pLevels->Level(grain.m_nLevel);
     GeneralGrain general;
     general.m_pSource = frames.data();
     general.m_nSourceFrames = static_cast<std::int64_t>(frames.size());
-    general.m_dFirstRead = std::ldexp(grain.m_dFirstRead, -level);
-    general.m_dIncrement = std::ldexp(grain.m_dIncrement, -level);
+    general.m_dFirstRead = grain.m_dLevelFirstRead;
+    general.m_dIncrement = grain.m_dLevelIncrement;
     general.m_fGainLeft = static_cast<float>(grain.m_dGainLeft);
     general.m_fGainRight = static_cast<float>(grain.m_dGainRight);
     general.m_pWindow = canvas.m_pShapedWindow;
     general.m_bWholeFrames =
         std::fabs(general.m_dIncrement) == 1.0 && general.m_dFirstRead == std::trunc(general.m_dFirstRead);
+    if (canvas.m_pSplineTerms != nullptr) {
+        for (int which = 0; which < 3; ++which)
+            general.m_pTerms[which] = canvas.m_pSplineTerms->Terms(grain.m_nLevel, which);
+    }
     return general;
 }
 
 }  // namespace
+
+// Dividing by a power of two is exact, so a position of level k is the
+// source's position over 2^k to the bit.
+void ChooseLevel(GrainEvent& grain, const OctaveLevels& levels)
+{
+    const int level = std::min(OctaveLevels::LevelFor(std::fabs(grain.m_dIncrement)), levels.Count() - 1);
+    const double scale = 1.0 / static_cast<double>(1 << level);
+    grain.m_nLevel = level;
+    grain.m_dLevelFirstRead = grain.m_dFirstRead * scale;
+    grain.m_dLevelIncrement = grain.m_dIncrement * scale;
+}
 
 FrameRange CoveredFrames(const GrainEvent& grain, const GrainCanvas& canvas)
 {

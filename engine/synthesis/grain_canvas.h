@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "engine/source/octave_levels.h"
+#include "engine/source/spline_terms.h"
 #include "engine/stereo_frame.h"
 #include "engine/synthesis/add_kernel.h"
 #include "engine/synthesis/general_kernel.h"
@@ -27,6 +28,7 @@ struct GrainCanvas {
     // Other grains: the window of the run's shape at the run's grain length,
     // and the kernel that adds them.
     const float* m_pShapedWindow = nullptr;
+    const SplineTerms* m_pSplineTerms = nullptr;  // null: none worked out beforehand
     GeneralKernelFunction m_general = nullptr;
 };
 
@@ -34,6 +36,10 @@ struct GrainCanvas {
 // for a plain grain where its read would leave the source. A grain placed
 // outside either covers nothing.
 FrameRange CoveredFrames(const GrainEvent& grain, const GrainCanvas& canvas);
+
+// Sets where a grain that is not plain reads: the octave level its increment
+// needs (or the highest there is), and its read position and increment there.
+void ChooseLevel(GrainEvent& grain, const OctaveLevels& levels);
 
 // Adds the frames part of grain (output frames, inside what it covers and
 // inside window) onto window: a plain grain with add, or with the reference

@@ -29,6 +29,12 @@ struct GrainEvent {
     double m_dGainRight = 0.0;
     WindowShape m_window = WindowShape::Hann;
     bool m_bPlain = true;
+    // Where a grain that is not plain reads: the source's octave level its
+    // increment needs (level k holds every 2^k-th frame of the source), and
+    // its first read position and increment in that level's frames.
+    std::int32_t m_nLevel = 0;
+    double m_dLevelFirstRead = 0.0;
+    double m_dLevelIncrement = 1.0;
 
     std::uint64_t End() const { return m_nOutput + static_cast<std::uint64_t>(m_nFrames); }
 };

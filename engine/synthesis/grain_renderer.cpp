@@ -20,7 +20,7 @@ GrainRenderer::~GrainRenderer()
 
 GrainRenderer::Start GrainRenderer::Begin(const OctaveLevels& levels, std::uint64_t outputFrames,
                                           const GrainSettings& settings, const SynthesisOptions& options,
-                                          BufferAllocator allocate)
+                                          BufferAllocator allocate, const SplineTerms* terms)
 {
     End();
     const std::int32_t grainFrames = std::max(settings.m_nGrainFrames, 0);
@@ -39,6 +39,7 @@ GrainRenderer::Start GrainRenderer::Begin(const OctaveLevels& levels, std::uint6
     m_canvas.m_fVolume = static_cast<float>(settings.m_dVolume);
     m_canvas.m_nLongestGrain = grainFrames;
     m_canvas.m_general = GeneralKernelFor(options.m_kernel);
+    m_canvas.m_pSplineTerms = terms != nullptr && terms->IsBuilt() ? terms : nullptr;
     if (!settings.m_variation.IsPlain()) {
         m_shapedWindow = ShapedWindow::Make(settings.m_variation.m_window, grainFrames, allocate);
         if (!m_shapedWindow)

@@ -33,12 +33,13 @@ public:
     GrainRenderer(const GrainRenderer&) = delete;
     GrainRenderer& operator=(const GrainRenderer&) = delete;
 
-    // Begins a render of outputFrames output frames read from levels, which
-    // must stay in place until End: the plain window table, and for a batch
-    // kernel the paired weights and the threads (without memory for the
-    // weights, grains are added by the reference kernel instead).
+    // Begins a render of outputFrames output frames read from levels (and
+    // terms, their spline coefficients, if not null), which must stay in
+    // place until End: the plain window table, and for a batch kernel the
+    // paired weights and the threads (without memory for the weights, grains
+    // are added by the reference kernel instead).
     Start Begin(const OctaveLevels& levels, std::uint64_t outputFrames, const GrainSettings& settings,
-                const SynthesisOptions& options, BufferAllocator allocate);
+                const SynthesisOptions& options, BufferAllocator allocate, const SplineTerms* terms = nullptr);
     void End();
 
     // Adds, grain by grain in order, what each grain has inside window.

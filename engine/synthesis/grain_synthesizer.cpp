@@ -8,16 +8,19 @@ constexpr std::uint64_t kMaxSourceFrames = std::numeric_limits<std::int32_t>::ma
 
 }  // namespace
 
-GrainSynthesizer::Start GrainSynthesizer::Begin(const OctaveLevels& source, std::uint64_t outputFrames)
+GrainSynthesizer::Start GrainSynthesizer::Begin(const OctaveLevels& source, std::uint64_t outputFrames,
+                                                const SplineTerms* terms)
 {
     End();
     const std::uint64_t sourceFrames = source.Level(0).size();
     if (sourceFrames > kMaxSourceFrames)
         return Start::SourceTooLong;
     const GrainSettings& settings = m_scheduler.GetSettings();
-    if (m_renderer.Begin(source, outputFrames, settings, m_options, m_allocate) != GrainRenderer::Start::Ready)
+    if (m_renderer.Begin(source, outputFrames, settings, m_options, m_allocate, terms) !=
+        GrainRenderer::Start::Ready)
         return Start::NoWindowMemory;
     m_scheduler.Begin(sourceFrames, outputFrames);
+    m_pLevels = &source;
     return Start::Ready;
 }
 
@@ -37,7 +40,7 @@ std::size_t GrainSynthesizer::PlaceGrainsThrough(std::int32_t lastIndex)
 {
     std::size_t count = 0;
     for (; !IsComplete() && NextGrain().m_nIndex <= lastIndex; ++count)
-        m_pending.push_back(m_scheduler.PlaceNext());
+        PlaceNextGrain();
     return count;
 }
 
@@ -45,8 +48,16 @@ std::size_t GrainSynthesizer::PlaceGrainsBefore(std::uint64_t frame)
 {
     std::size_t count = 0;
     for (; !IsComplete() && NextGrain().m_nStart < frame; ++count)
-        m_pending.push_back(m_scheduler.PlaceNext());
+        PlaceNextGrain();
     return count;
+}
+
+void GrainSynthesizer::PlaceNextGrain()
+{
+    GrainEvent grain = m_scheduler.PlaceNext();
+    if (!grain.m_bPlain)
+        ChooseLevel(grain, *m_pLevels);
+    m_pending.push_back(grain);
 }
 
 void GrainSynthesizer::AddPlacedGrains(const OutputWindow& window)

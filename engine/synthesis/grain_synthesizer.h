@@ -57,8 +57,9 @@ public:
 
     // Begins a render of outputFrames output frames read from source (its
     // octave levels built for the highest transposition the settings ask
-    // for), which must stay in place until End. Draws no random number.
-    Start Begin(const OctaveLevels& source, std::uint64_t outputFrames);
+    // for, and terms, if not null, their spline coefficients), which must stay
+    // in place until End. Draws no random number.
+    Start Begin(const OctaveLevels& source, std::uint64_t outputFrames, const SplineTerms* terms = nullptr);
     // The same, from a source with no octave levels.
     Start Begin(std::span<const StereoFrame> source, std::uint64_t outputFrames);
     // Releases the tables and the threads, and drops any pending grain.
@@ -80,6 +81,7 @@ public:
     std::size_t PendingGrainCount() const { return m_pending.size(); }
 
 private:
+    void PlaceNextGrain();
     void DropFinishedGrains(const OutputWindow& window);
 
     GrainScheduler m_scheduler;
@@ -87,5 +89,6 @@ private:
     SynthesisOptions m_options;
     BufferAllocator m_allocate = SystemAllocate;
     std::optional<OctaveLevels> m_ownLevels;  // for a source given without levels
+    const OctaveLevels* m_pLevels = nullptr;  // the render's source
     std::vector<GrainEvent> m_pending;
 };

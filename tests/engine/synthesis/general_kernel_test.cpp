@@ -8,6 +8,8 @@
 #include <random>
 #include <vector>
 
+#include "engine/source/octave_levels.h"
+#include "engine/source/spline_terms.h"
 #include "engine/synthesis/add_kernel.h"
 #include "engine/synthesis/envelope_shapes.h"
 #include "engine/synthesis/general_kernel.h"
@@ -93,6 +95,35 @@ TEST(GeneralKernel, EveryVariantGivesTheSameBits)
             }
         }
     }
+}
+
+// Spline coefficients worked out beforehand give the bits of those worked out
+// at every frame, including where the source's ends clamp the neighbours.
+TEST(GeneralKernel, CoefficientsWorkedOutBeforehandGiveTheSameBits)
+{
+    const std::vector<StereoFrame> source = Noise(4000, 9);
+    const OctaveLevels levels(source);
+    SplineTerms terms;
+    ASSERT_TRUE(terms.Build(levels, 1 << 20, SystemAllocate));
+    ASSERT_TRUE(terms.IsBuilt());
+    const std::vector<StereoFrame> start = Noise(1500, 10);
+    for (const auto& [first, increment] : {std::pair{0.25, 0.99}, {3999.0, -0.8}, {1000.5, 0.5}, {2.0, 1.6}}) {
+        GeneralGrain grain = Grain(source, first, increment, 1500, WindowShape::Gaussian);
+        std::vector<StereoFrame> expected = start;
+        AddGeneralGrainPortable(expected.data(), grain, 0, 1500);
+        for (int which = 0; which < 3; ++which)
+            grain.m_pTerms[which] = terms.Terms(0, which);
+        for (const GeneralKernelFunction variant : Variants()) {
+            std::vector<StereoFrame> actual = start;
+            variant(actual.data(), grain, 0, 1500);
+            ASSERT_TRUE(SameBits(actual, expected)) << "from " << first;
+        }
+    }
+    // Beyond their memory limit none are worked out, and grains go without.
+    SplineTerms tooLarge;
+    ASSERT_TRUE(tooLarge.Build(levels, 1000, SystemAllocate));
+    EXPECT_FALSE(tooLarge.IsBuilt());
+    EXPECT_EQ(tooLarge.Terms(0, 0), nullptr);
 }
 
 // Grains placed or reversed but not transposed read whole frames: every
