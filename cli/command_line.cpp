@@ -127,6 +127,8 @@ void DefineReporting(CLI::App& app, CommandLine& line)
 {
     app.add_flag("--timings", line.m_bTimings, "Print how long each phase took");
     app.add_flag("-q,--quiet", line.m_bQuiet, "Print nothing but errors");
+    app.add_flag("--verbose", line.m_bVerbose,
+                 "Also let the decoding libraries print their own notes (libmpg123 on damaged MP3 frames)");
     app.set_version_flag("--version", "sonnelith-cli " SONNELITH_VERSION, "Print the version and exit");
     app.set_help_flag("-h,--help", "Print this help and exit");
 }

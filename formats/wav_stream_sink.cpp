@@ -3,7 +3,9 @@
 #include <cerrno>
 #include <cstring>
 #include <unistd.h>
+#include <utility>
 
+#include "formats/descriptor_wait.h"
 #include "formats/sample_conversion.h"
 #include "formats/sound_file_messages.h"
 #include "wav/file_exception.h"
@@ -97,10 +99,11 @@ std::vector<unsigned char> WavStreamHeader(const OutputFormat& format, std::uint
     return header;
 }
 
-WavStreamSink::WavStreamSink(int fd, const OutputFormat& format, std::uint64_t frames)
+WavStreamSink::WavStreamSink(int fd, const OutputFormat& format, std::uint64_t frames, StreamWatch watch)
     : m_nFd(fd)
     , m_format(format)
     , m_nFrames(frames)
+    , m_watch(std::move(watch))
 {
 }
 
@@ -119,6 +122,8 @@ std::optional<RunMessage> WavStreamSink::Create(const std::string& path)
 // through here, and appending byte by byte took a fifth of a light render.
 void WavStreamSink::Write(const StereoFrame* frames, std::size_t count)
 {
+    if (m_bStopped)
+        return;
     const std::size_t start = m_buffer.size();
     m_buffer.resize(start + count * static_cast<std::size_t>(BytesPerFrame(m_format.m_sample)));
     unsigned char* out = m_buffer.data() + start;
@@ -161,16 +166,37 @@ void WavStreamSink::Discard()
     m_buffer.clear();
 }
 
+// Each write waits until the reader takes more; a cancel during the wait
+// ends the stream where it is.
 void WavStreamSink::Flush()
 {
     std::size_t done = 0;
-    while (done < m_buffer.size()) {
+    while (done < m_buffer.size() && !m_bStopped) {
+        const WaitOutcome wait = WaitUntilWritable(m_nFd, m_watch.m_cancelled);
+        if (wait == WaitOutcome::Cancelled) {
+            m_bStopped = true;
+            break;
+        }
+        if (wait == WaitOutcome::Failed) {
+            Break(errno);
+            break;
+        }
         const ssize_t written = write(m_nFd, m_buffer.data() + done, m_buffer.size() - done);
-        if (written < 0 && errno == EINTR)
+        if (written < 0 && (errno == EINTR || errno == EAGAIN))
             continue;
-        if (written <= 0)
-            throw FileException(FileException::Cause::Write, m_strName, written < 0 ? errno : EIO);
+        if (written <= 0) {
+            Break(written < 0 ? errno : EIO);
+            break;
+        }
         done += static_cast<std::size_t>(written);
     }
     m_buffer.clear();
+}
+
+void WavStreamSink::Break(int error)
+{
+    if (!m_watch.m_onBroken)
+        throw FileException(FileException::Cause::Write, m_strName, error);
+    m_bStopped = true;
+    m_watch.m_onBroken(error);
 }
