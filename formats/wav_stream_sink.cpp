@@ -1,7 +1,11 @@
 #include "formats/wav_stream_sink.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
 
@@ -107,13 +111,18 @@ WavStreamSink::WavStreamSink(int fd, const OutputFormat& format, std::uint64_t f
 {
 }
 
-WavStreamSink::~WavStreamSink() = default;
+WavStreamSink::~WavStreamSink()
+{
+    if (m_nOwnFd >= 0)
+        close(m_nOwnFd);
+}
 
 std::optional<RunMessage> WavStreamSink::Create(const std::string& path)
 {
     m_strName = path == "-" ? "standard output" : path;
     if (isatty(m_nFd))
         return OutputFailure(m_strName, "it is a terminal; redirect it to a file or a pipe");
+    PrepareForWaiting();
     m_buffer = WavStreamHeader(m_format, m_nFrames);
     return std::nullopt;
 }
@@ -166,13 +175,30 @@ void WavStreamSink::Discard()
     m_buffer.clear();
 }
 
+// A write into a pipe blocks until the reader has taken all of it, and only a
+// signal ends that. The pipe is therefore opened a second time, without
+// blocking, through /proc: a description of its own, whose flags nobody else
+// shares (standard output's own description belongs to the shell's pipeline
+// too). Where that can't be done (a socket), a write is at most PIPE_BUF
+// bytes, which the free room a wait found always takes.
+void WavStreamSink::PrepareForWaiting()
+{
+    struct stat info {};
+    if (fstat(m_nFd, &info) != 0 || (!S_ISFIFO(info.st_mode) && !S_ISSOCK(info.st_mode)))
+        return;
+    if (S_ISFIFO(info.st_mode))
+        m_nOwnFd = open(("/proc/self/fd/" + std::to_string(m_nFd)).c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    m_bSmallWrites = m_nOwnFd < 0;
+}
+
 // Each write waits until the reader takes more; a cancel during the wait
 // ends the stream where it is.
 void WavStreamSink::Flush()
 {
     std::size_t done = 0;
     while (done < m_buffer.size() && !m_bStopped) {
-        const WaitOutcome wait = WaitUntilWritable(m_nFd, m_watch.m_cancelled);
+        const int fd = m_nOwnFd >= 0 ? m_nOwnFd : m_nFd;
+        const WaitOutcome wait = WaitUntilWritable(fd, m_watch.m_cancelled);
         if (wait == WaitOutcome::Cancelled) {
             m_bStopped = true;
             break;
@@ -181,7 +207,9 @@ void WavStreamSink::Flush()
             Break(errno);
             break;
         }
-        const ssize_t written = write(m_nFd, m_buffer.data() + done, m_buffer.size() - done);
+        const std::size_t piece = m_bSmallWrites ? std::min<std::size_t>(PIPE_BUF, m_buffer.size() - done)
+                                                 : m_buffer.size() - done;
+        const ssize_t written = write(fd, m_buffer.data() + done, piece);
         if (written < 0 && (errno == EINTR || errno == EAGAIN))
             continue;
         if (written <= 0) {

@@ -41,6 +41,7 @@ public:
     void Discard() override;
 
 private:
+    void PrepareForWaiting();
     void Flush();
     void Break(int error);
 
@@ -51,6 +52,8 @@ private:
     std::string m_strName;
     std::vector<unsigned char> m_buffer;
     bool m_bStopped = false;  // the stream was cancelled or broke: nothing more goes out
+    int m_nOwnFd = -1;           // the same pipe, opened again without blocking
+    bool m_bSmallWrites = false;  // a socket, written PIPE_BUF bytes at a time
 };
 
 // The header of a stereo WAV stream of frames frames in that format.
