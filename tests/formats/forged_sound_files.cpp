@@ -36,7 +36,88 @@ std::vector<std::pair<std::size_t, std::size_t>> OggPages(const std::vector<unsi
     return pages;
 }
 
+constexpr std::uint32_t kSilentBlock = 4096;
+
+std::uint8_t Crc8(const std::vector<unsigned char>& bytes, std::size_t from)
+{
+    std::uint8_t crc = 0;
+    for (std::size_t i = from; i < bytes.size(); ++i) {
+        crc ^= bytes[i];
+        for (int bit = 0; bit < 8; ++bit)
+            crc = static_cast<std::uint8_t>((crc & 0x80) != 0 ? (crc << 1) ^ 0x07 : crc << 1);
+    }
+    return crc;
+}
+
+std::uint16_t Crc16(const std::vector<unsigned char>& bytes, std::size_t from)
+{
+    std::uint16_t crc = 0;
+    for (std::size_t i = from; i < bytes.size(); ++i) {
+        crc ^= static_cast<std::uint16_t>(bytes[i] << 8);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = static_cast<std::uint16_t>((crc & 0x8000) != 0 ? (crc << 1) ^ 0x8005 : crc << 1);
+    }
+    return crc;
+}
+
+// A frame number as FLAC codes it: the UTF-8 scheme, stretched to 31 bits.
+void AppendCodedNumber(std::vector<unsigned char>& bytes, std::uint32_t number)
+{
+    if (number < 0x80) {
+        bytes.push_back(static_cast<unsigned char>(number));
+        return;
+    }
+    int continuation = number < 0x800 ? 1 : number < 0x10000 ? 2 : number < 0x200000 ? 3 : number < 0x4000000 ? 4 : 5;
+    const auto lead = static_cast<unsigned char>(0xFF00 >> (continuation + 1));
+    bytes.push_back(static_cast<unsigned char>(lead | (number >> (6 * continuation))));
+    while (continuation-- > 0)
+        bytes.push_back(static_cast<unsigned char>(0x80 | ((number >> (6 * continuation)) & 0x3F)));
+}
+
+void AppendStreamInfo(std::vector<unsigned char>& bytes, std::uint64_t declaredTotal)
+{
+    const unsigned char head[] = {'f', 'L', 'a', 'C', 0x80, 0, 0, 34,           // the last block, 34 bytes
+                                  0x10, 0x00, 0x10, 0x00, 0, 0, 0, 0, 0, 0,  // blocks of 4096, frame sizes unknown
+                                  0x0A, 0xC4, 0x42};                         // 44100 Hz, 2 channels, 16 bits
+    bytes.insert(bytes.end(), std::begin(head), std::end(head));
+    bytes.push_back(static_cast<unsigned char>(0xF0 | ((declaredTotal >> 32) & 0x0F)));
+    for (int shift = 24; shift >= 0; shift -= 8)
+        bytes.push_back(static_cast<unsigned char>(declaredTotal >> shift));
+    bytes.insert(bytes.end(), 16, 0);  // no MD5 signature
+}
+
+// One frame of block frames: the header (4096, or a 16-bit count at its end,
+// 44100 Hz, two independent 16-bit channels), two CONSTANT 0 subframes, CRCs.
+void AppendSilentFrame(std::vector<unsigned char>& bytes, std::uint32_t number, std::uint32_t block)
+{
+    const std::size_t start = bytes.size();
+    const bool full = block == kSilentBlock;
+    bytes.insert(bytes.end(), {0xFF, 0xF8, static_cast<unsigned char>(full ? 0xC9 : 0x79), 0x18});
+    AppendCodedNumber(bytes, number);
+    if (!full) {
+        bytes.push_back(static_cast<unsigned char>((block - 1) >> 8));
+        bytes.push_back(static_cast<unsigned char>(block - 1));
+    }
+    bytes.push_back(Crc8(bytes, start));
+    bytes.insert(bytes.end(), {0x00, 0x00, 0x00, 0x00, 0x00, 0x00});
+    const std::uint16_t crc = Crc16(bytes, start);
+    bytes.push_back(static_cast<unsigned char>(crc >> 8));
+    bytes.push_back(static_cast<unsigned char>(crc));
+}
+
 }  // namespace
+
+std::vector<unsigned char> SilentFlac(std::uint64_t frames, std::uint64_t declaredTotal)
+{
+    std::vector<unsigned char> bytes;
+    AppendStreamInfo(bytes, declaredTotal);
+    std::uint32_t number = 0;
+    for (std::uint64_t done = 0; done < frames; done += kSilentBlock, ++number) {
+        const auto block = static_cast<std::uint32_t>(std::min<std::uint64_t>(kSilentBlock, frames - done));
+        AppendSilentFrame(bytes, number, block);
+    }
+    return bytes;
+}
 
 std::vector<unsigned char> WriteToneFile(const std::string& path, int format, int rate, std::uint64_t frames)
 {

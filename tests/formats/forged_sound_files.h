@@ -29,5 +29,11 @@ std::uint32_t OggPageChecksum(const std::vector<unsigned char>& page);
 // file must have one (libsndfile writes it).
 void SetXingFrameCount(std::vector<unsigned char>& mp3, std::uint32_t frames);
 
+// A FLAC file of frames frames of digital silence (stereo, 16 bits, 44100 Hz),
+// built byte by byte: blocks of 4096 frames whose subframes are CONSTANT 0,
+// 16 bytes a block, so that hours of sound take a few megabytes and decode in
+// seconds. Its STREAMINFO claims declaredTotal frames (0: unknown).
+std::vector<unsigned char> SilentFlac(std::uint64_t frames, std::uint64_t declaredTotal);
+
 // The stream cut after its first fraction of bytes, in the middle of a page.
 std::vector<unsigned char> CutShort(const std::vector<unsigned char>& bytes, double fraction);

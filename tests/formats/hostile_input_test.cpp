@@ -321,3 +321,21 @@ TEST(DesktopRoute, AWavTooLongForTheRunIsRefusedWithTheLengthMessage)
     EXPECT_EQ(opening.m_opening.m_failure.m_strText,
               "Cannot read " + path + ": a 194783 s input is longer than the 48695 s the generator can hold");
 }
+
+// The silent FLAC the command-line tests load for seconds: libsndfile and sox
+// read it as the frames it holds, and its claim of unknown length too.
+TEST(SilentFlac, IsReadToItsLastFrame)
+{
+    TempDir dir;
+    constexpr std::uint64_t kFrames = 10 * 44100 + 1234;
+    for (const std::uint64_t declared : {kFrames, std::uint64_t{0}}) {
+        const std::string path = dir.File("silence.flac");
+        WriteWholeFile(path, SilentFlac(kFrames, declared));
+        EXPECT_EQ(FramesLibsndfileDecodes(path), kFrames) << declared;
+        if (ToolAvailable("sox")) {
+            EXPECT_EQ(SoxFrames(path, 2), kFrames) << declared;
+        }
+        const InputOpening opening = OpenSoundFile(path, {});
+        EXPECT_EQ(FramesOf(opening), kFrames) << declared;
+    }
+}
