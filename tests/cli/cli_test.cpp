@@ -191,7 +191,9 @@ TEST_F(CliTest, HelpFitsIn100ColumnsAndStatesTheRules)
     for (const char* text : {"Usage: sonnelith-cli [INPUT] -o FILE [options]", "  --length [H:]MM:SS",
                              "  --bits 16|24|32", "  --loudness LUFS", "50 to 2000 in steps of 25 (default 800)",
                              "is read as the desktop program reads it", "converted to 44100 Hz by libsoxr",
-                             "ITU-R BS.775", "trunc(x * 8388607)", "hidden temporary name", "128 + the signal"})
+                             "ITU-R BS.775", "trunc(x * 8388607)", "hidden temporary name", "128 + the signal",
+                             "whatever its header claims", "removes what a killed run left", "141 for SIGPIPE",
+                             "-- ends the options"})
         EXPECT_THAT(help.out, HasSubstr(text));
 }
 
