@@ -4,7 +4,7 @@
 # over its seed corpus: the WAV reader, then the command-line generator's
 # input opener under a memory limit of 1 GB, which an input whose header's
 # length is taken on trust breaks at once. New inputs they find go to scratch
-# folders, not the corpus.
+# folders, not the corpus, and inputs that fail to build-fuzz/artifacts/.
 #   tools/fuzz.sh [SECONDS [TARGET...]]   (targets: wave_reader sound_file; default both)
 set -eu
 cd "$(dirname "$0")/.."
@@ -18,7 +18,8 @@ for target in $targets; do
 done
 for target in $targets; do
     scratch=build-fuzz/corpus-found/$target
-    mkdir -p "$scratch"
+    artifacts=build-fuzz/artifacts/$target
+    mkdir -p "$scratch" "$artifacts"
     # libvorbis leaks a few kilobytes on some damaged Ogg headers (see
     # fuzz/sound_file_fuzzer.cpp): leak checks are off for the sound-file
     # opener, also the one at exit.
@@ -28,5 +29,5 @@ for target in $targets; do
     esac
     # shellcheck disable=SC2086  # the limits are meant to split into words
     ASAN_OPTIONS="detect_leaks=$leaks" "build-fuzz/fuzz/${target}_fuzzer" -max_total_time="$seconds" \
-        -print_final_stats=1 $limits "$scratch" "fuzz/corpus/$target"
+        -print_final_stats=1 -artifact_prefix="$artifacts/" $limits "$scratch" "fuzz/corpus/$target"
 done
