@@ -19,23 +19,26 @@ const char kRules[] =
     "programs. Any other file libsndfile reads (WAV of other depths, rates or layouts, W64, RF64, AIFF, FLAC, "
     "Ogg Vorbis, Opus, MP3; 8000 to 384000 Hz, 1 to 8 channels) is read by libsndfile, folded to stereo "
     "(3 to 8 channels as ITU-R BS.775 mixes them, without the LFE, each side scaled back so that nothing gets "
-    "louder) and converted to 44100 Hz by libsoxr at very high quality. The first line printed says which way "
-    "the input went.\n"
+    "louder) and converted to 44100 Hz by libsoxr at very high quality. A compressed file's length is found "
+    "by decoding it, whatever its header claims. The first line printed says which way the input went.\n"
     "\n"
     "Output: 16-bit samples are trunc(x * 32767), 24-bit ones trunc(x * 8388607), both rounded toward zero; "
     "32-bit float is written as computed, neither clipped nor rounded. A file is written under a hidden "
     "temporary name in its own folder, which must have room for it before synthesis starts, and renamed when "
-    "complete: a failed or cancelled run leaves an existing file as it was and nothing partial. -o - writes a "
-    "WAV stream whose header gives the sizes before the first frame.\n"
+    "complete: a failed or cancelled run leaves an existing file as it was and nothing partial, and the next "
+    "run there removes what a killed run left. A replaced file keeps its permissions (run as root, also its "
+    "owner); a link is followed, even to a file not there yet. -o - writes a WAV stream whose header gives the "
+    "sizes before the first frame.\n"
     "\n"
     "Memory: the output is never held whole, whatever its length. The sound is synthesised piece by piece "
     "and its level measured on the way; until it is written at that level it waits in an unnamed temporary "
     "file (8 bytes a frame, 1.3 GB an hour of output) in $TMPDIR, or /tmp, which goes away with the program "
     "(see --spill).\n"
     "\n"
-    "Progress and messages go to standard error. Ctrl+C, SIGTERM and SIGHUP cancel a run. Exit status: 0 "
-    "written, 1 failed (the message says why), 2 bad command line (nothing written), 128 + the signal's "
-    "number when cancelled (130 for Ctrl+C).";
+    "Progress and messages go to standard error. Ctrl+C, SIGTERM, SIGHUP and SIGPIPE (a pipe on standard "
+    "output or error whose reader has gone) cancel a run, also while it waits for a pipe or reads its input. "
+    "-- ends the options. Exit status: 0 written, 1 failed (the message says why), 2 bad command line "
+    "(nothing written), 128 + the signal's number when cancelled (130 for Ctrl+C, 141 for SIGPIPE).";
 
 void DefineFiles(CLI::App& app, CommandLine& line)
 {
@@ -82,7 +85,7 @@ void DefineSoundOptions(CLI::App& app, CommandLine& line)
                  "grain); a WAV file marks the loop in a smpl chunk");
     app.add_option("--seed", line.m_strSeed,
                    "Start the random generator from this state (0 to 4294967295) to repeat a run; without it "
-                   "the clock chooses one, and it is printed")
+                   "one is drawn from the system's random source, and it is printed")
         ->option_text("STATE")
         ->check(AllowedSeed());
 }
@@ -114,6 +117,8 @@ void DefineReporting(CLI::App& app, CommandLine& line)
 {
     app.add_flag("--timings", line.m_bTimings, "Print how long each phase took");
     app.add_flag("-q,--quiet", line.m_bQuiet, "Print nothing but errors");
+    app.add_flag("--verbose", line.m_bVerbose,
+                 "Also let the decoding libraries print their own notes (libmpg123 on damaged MP3 frames)");
     app.set_version_flag("--version", "sonnelith-cli " SONNELITH_VERSION, "Print the version and exit");
     app.set_help_flag("-h,--help", "Print this help and exit");
 }

@@ -23,6 +23,7 @@ struct CommandLine {
     std::string m_strSpill = "auto";     // where the sound waits between the passes
     bool m_bTimings = false;
     bool m_bQuiet = false;
+    bool m_bVerbose = false;             // the libraries' own notes on standard error too
 };
 
 // The program's description, its options with their checks and help texts,

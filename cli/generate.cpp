@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <cstdint>
 #include <filesystem>
@@ -17,6 +18,10 @@
 #include "cli/exit_status.h"
 #include "cli/interrupt_signal.h"
 #include "cli/option_values.h"
+#include "cli/random_seed.h"
+#include "cli/run_input.h"
+#include "cli/standard_descriptors.h"
+#include "cli/standard_output_watch.h"
 #include "cli/terminal_host.h"
 #include "cli/timings_report.h"
 #include "engine/generation_run.h"
@@ -26,6 +31,7 @@
 #include "formats/delivery_level.h"
 #include "formats/delivery_level_meter.h"
 #include "formats/output_sink_factory.h"
+#include "formats/sound_file_messages.h"
 #include "formats/sound_file_opener.h"
 
 namespace {
@@ -70,13 +76,15 @@ std::uint64_t OutputFrames(const GenerationSettings& settings)
     return static_cast<std::uint64_t>(settings.m_nDurationSeconds) * kRunSampleRate;
 }
 
-std::unique_ptr<FrameSink> MakeSink(const GenerationSettings& settings, const OutputFormat& format, bool loop)
+std::unique_ptr<FrameSink> MakeSink(const GenerationSettings& settings, const OutputFormat& format, bool loop,
+                                    StandardOutputWatch& watch)
 {
     OutputRequest request;
     request.m_bLoop = loop;
     request.m_strInputPath = settings.m_strInputPath;
     request.m_nFrames = OutputFrames(settings);
     request.m_nStandardOutputFd = STDOUT_FILENO;
+    request.m_streamWatch = watch.MakeStreamWatch();
     return MakeOutputSink(format, request, [] { return std::make_unique<WaveFrameSink>(); });
 }
 
@@ -108,19 +116,27 @@ StreamingOptions MakeStreamingOptions(const CommandLine& line, const GenerationS
     return options;
 }
 
-// The run as the command line asks for it: settings, seed, input and output.
-void SetUpRun(GenerationRun& run, TerminalHost& host, const CommandLine& line, const GenerationSettings& settings,
-              const OutputFormat& format)
+// --seed, or the system's random source, so that runs started together differ.
+void Seed(GenerationRun& run, const CommandLine& line)
+{
+    if (!line.m_strSeed.empty())
+        run.SetRandomState(static_cast<std::uint32_t>(*ParseDigits(line.m_strSeed, UINT32_MAX)));
+    else if (const auto seed = SystemRandomSeed())
+        run.SetRandomState(*seed);
+    else
+        run.SeedRandom();
+}
+
+// The run as the command line asks for it: settings, seed, the open input and
+// the output.
+void SetUpRun(GenerationRun& run, const CommandLine& line, const GenerationSettings& settings,
+              const OutputFormat& format, std::unique_ptr<SoundSource> source, StandardOutputWatch& watch)
 {
     run.SetSettings(settings);
     run.SetSynthesisOptions(MakeSynthesisOptions(line));
-    if (line.m_strSeed.empty())
-        run.SeedRandom();
-    else
-        run.SetRandomState(static_cast<std::uint32_t>(*ParseDigits(line.m_strSeed, UINT32_MAX)));
-    run.SetSourceOpener(MakeSoundFileOpener(InputRules{ParameterValuesOf(line).Whole(ParameterId::GrainLength)},
-                                            [&host](const std::string& route) { host.Inform(route); }));
-    run.SetSink(MakeSink(settings, format, line.m_bLoop));
+    Seed(run, line);
+    run.SetSourceOpener(HandOver(std::move(source)));
+    run.SetSink(MakeSink(settings, format, line.m_bLoop, watch));
     run.SetStreaming(MakeStreamingOptions(line, settings, format));
     run.MeasureSubAudio(settings.m_dLowCutHz == 0.0);
 }
@@ -164,36 +180,87 @@ void TellOfSubAudio(TerminalHost& host, const GenerationRun& run)
                 "takes it out.");
 }
 
-int CancelledStatus()
+int SignalStatus()
 {
-    std::cerr << "sonnelith-cli: cancelled\n";
     const int signal = InterruptSignal();
     return kExitSignalBase + (signal != 0 ? signal : SIGINT);
 }
 
+int CancelledStatus()
+{
+    std::cerr << "sonnelith-cli: cancelled\n";
+    return SignalStatus();
+}
+
+// A broken stream ends like a cancel after SIGPIPE (its reader went), else as
+// a failure; either way with its own message.
+int BrokenStreamStatus(const StandardOutputWatch& watch)
+{
+    std::cerr << "sonnelith-cli: " << watch.Describe() << '\n';
+    return WasInterrupted() ? SignalStatus() : kExitRunFailed;
+}
+
+// -o - needs the standard output the program was started with.
+std::optional<RunMessage> RefuseClosedOutput(const OutputFormat& format, const StandardDescriptors& found)
+{
+    if (!format.m_bToStandardOutput || !found.m_bOutputClosed)
+        return std::nullopt;
+    return OutputFailure("standard output", "it is closed; redirect it to a file or a pipe");
+}
+
+// Loading counts from the start of the run; the input was opened before it.
+PhaseTimes WithOpening(PhaseTimes times, double openingSeconds)
+{
+    times.m_dLoading += openingSeconds;
+    return times;
+}
+
+double SecondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
 }  // namespace
 
-int Generate(const CommandLine& line, const OutputFormat& format)
+int Generate(const CommandLine& line, const OutputFormat& format, const StandardDescriptors& found)
 {
     InstallInterruptHandler();
     if (!line.m_input && !std::filesystem::exists(FindBundledSample())) {
-        std::cerr << "sonnelith-cli: the bundled sample sound is missing (" << FindBundledSample().string()
-                  << "); give an input file\n";
+        std::cerr << "sonnelith-cli: the bundled sample sound is missing ("
+                  << PrintableName(FindBundledSample().string()) << "); give an input file\n";
         return kExitRunFailed;
     }
     TerminalHost host(ChooseDisplay(line.m_bQuiet), std::cerr, std::cerr);
-    GenerationRun run(host);
+    if (const auto refusal = RefuseClosedOutput(format, found)) {
+        host.ShowMessage(*refusal, GenerationHost::MessageKind::Error);
+        return kExitRunFailed;
+    }
     const GenerationSettings settings = MakeSettings(line);
+    const auto openingStart = std::chrono::steady_clock::now();
+    InputOpening input = OpenRunInput(line, settings.m_strInputPath, found);
+    const double openingSeconds = SecondsSince(openingStart);
+    if (input.m_bCancelled)
+        return CancelledStatus();
+    if (!input.m_opening.m_pSource) {
+        host.ShowMessage(input.m_opening.m_failure, GenerationHost::MessageKind::Error);
+        return kExitRunFailed;
+    }
+    host.Inform(input.m_strRoute);
+
+    GenerationRun run(host);
+    StandardOutputWatch watch(host);
     const DeliveryLevelPlan plan{settings.m_dVolume, format.m_nRate, line.m_delivery.m_loudness};
-    SetUpRun(run, host, line, settings, format);
+    SetUpRun(run, line, settings, format, std::move(input.m_opening.m_pSource), watch);
     const DeliveryLevelMeter* meter = MeterDeliveryLevel(run, plan);
     const std::uint32_t state = run.GetRandomState();
     const RunOutcome outcome = run.Run();
 
+    if (watch.HasBroken())
+        return BrokenStreamStatus(watch);
     if (outcome.m_kind == RunOutcome::Kind::Cancelled)
         return CancelledStatus();
     if (line.m_bTimings)
-        WriteTimingsReport(std::cerr, run.GetPhaseTimes(), DescribeRun(line, run));
+        WriteTimingsReport(std::cerr, WithOpening(run.GetPhaseTimes(), openingSeconds), DescribeRun(line, run));
     if (outcome.m_kind == RunOutcome::Kind::Failed)
         return kExitRunFailed;
     if (meter != nullptr)

@@ -4,6 +4,8 @@
 
 struct CommandLine;
 struct OutputFormat;
+struct StandardDescriptors;
 
 // Runs the generation and answers the exit status (see cli/exit_status.h).
-int Generate(const CommandLine& line, const OutputFormat& format);
+// found: which standard descriptors the program was started without.
+int Generate(const CommandLine& line, const OutputFormat& format, const StandardDescriptors& found);

@@ -4,7 +4,7 @@
 
 namespace {
 
-constexpr int kCancellingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+constexpr int kCancellingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
 
 volatile std::sig_atomic_t g_nSignal = 0;
 
@@ -21,7 +21,7 @@ void InstallInterruptHandler()
     struct sigaction action {};
     action.sa_handler = OnInterrupt;
     sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
+    action.sa_flags = 0;
     for (const int signal : kCancellingSignals)
         sigaction(signal, &action, nullptr);
 }

@@ -11,7 +11,9 @@
 #include "cli/exit_status.h"
 #include "cli/generate.h"
 #include "cli/help_formatter.h"
+#include "cli/library_messages.h"
 #include "cli/option_suggestion.h"
+#include "cli/standard_descriptors.h"
 #include "formats/output_format.h"
 
 namespace {
@@ -35,6 +37,7 @@ int ParseFailure(const CLI::App& app, const CLI::ParseError& error)
 
 int main(int argc, char** argv)
 {
+    const StandardDescriptors found = OccupyClosedStandardDescriptors();
     if (argc <= 1) {
         std::cerr << NoArgumentsHint() << '\n';
         return kExitUsage;
@@ -50,5 +53,7 @@ int main(int argc, char** argv)
     const auto format = ChooseOutputFormat(line.m_strOutput, line.m_delivery.m_nBits, line.m_delivery.m_nRate);
     if (const auto* reason = std::get_if<std::string>(&format))
         return UsageError(*reason);
-    return Generate(line, std::get<OutputFormat>(format));
+    if (!line.m_bVerbose)
+        SilenceLibraryMessages();
+    return Generate(line, std::get<OutputFormat>(format), found);
 }

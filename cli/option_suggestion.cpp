@@ -82,10 +82,16 @@ std::vector<std::string> OptionNames(const CLI::App& app)
 
 std::optional<std::string> DescribeUnplacedArgument(const CLI::App& app)
 {
-    const std::vector<std::string> unplaced = app.remaining();
+    std::vector<std::string> unplaced = app.remaining();
+    // "--" ends the options: what follows it is a name, even when it begins with "-".
+    const bool afterOptions = !unplaced.empty() && unplaced.front() == "--";
+    if (afterOptions)
+        unplaced.erase(unplaced.begin());
     if (unplaced.empty())
         return std::nullopt;
     const std::string& argument = unplaced.front();
+    if (afterOptions)
+        return "unexpected argument " + argument + " after --: one input only, and options go before --";
     if (argument.size() < 2 || argument[0] != '-')
         return "unexpected argument " + argument + ": one input only; name the output with -o";
     const std::string option = argument.substr(0, argument.find('='));

@@ -95,6 +95,26 @@ CLI::Validator AllowedParameterValue(const ParameterRow& row)
     return CLI::Validator([&row](std::string& text) { return RefusalOf(row, text); }, DescribeAllowed(row));
 }
 
+namespace {
+
+// "90:30" as hours, minutes and seconds ("1:30:30"), for an MM:SS of an hour
+// or more; nothing for any other text.
+std::optional<std::string> AsHoursMinutesSeconds(const std::string& text)
+{
+    const std::size_t colon = text.find(':');
+    if (colon == std::string::npos || text.find(':', colon + 1) != std::string::npos)
+        return std::nullopt;
+    const auto minutes = ParseDigits(text.substr(0, colon), 9999);
+    const std::string secondsText = text.substr(colon + 1);
+    const auto seconds = ParseDigits(secondsText, 59);
+    if (!minutes || !seconds || secondsText.size() != 2 || *minutes < 60)
+        return std::nullopt;
+    const std::string mm = std::to_string(*minutes % 60);
+    return std::to_string(*minutes / 60) + ":" + (mm.size() == 1 ? "0" + mm : mm) + ":" + secondsText;
+}
+
+}  // namespace
+
 CLI::Validator AllowedLength()
 {
     return CLI::Validator(
@@ -103,6 +123,9 @@ CLI::Validator AllowedLength()
                 return {};
             if (ParseLengthForm(text))
                 return "'" + text + "' is longer than the longest track, 24:00:00 (86400 seconds)";
+            if (const auto hours = AsHoursMinutesSeconds(text))
+                return "'" + text + "' is not a length: minutes go up to 59; write an hour or more as H:MM:SS, "
+                       "here " + *hours;
             return "'" + text + "' is not a length; use H:MM:SS or MM:SS up to 24:00:00, or whole seconds";
         },
         "H:MM:SS up to 24:00:00, or seconds");

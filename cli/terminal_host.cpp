@@ -68,15 +68,20 @@ void TerminalHost::ReportProgress(const Progress& progress)
                  FormatTimeLeft(progress.m_nElapsedSeconds, progress.m_dFraction));
 }
 
-bool TerminalHost::KeepGoing()
+bool TerminalHost::IsStopping() const
 {
-    return !WasInterrupted();
+    return WasInterrupted() || m_bStopRequested;
 }
 
-// A phase ends its line: completed, or cut short by Ctrl+C.
+bool TerminalHost::KeepGoing()
+{
+    return !IsStopping();
+}
+
+// A phase ends its line: completed, or cut short by Ctrl+C or a stop.
 void TerminalHost::EndPhase(Phase phase)
 {
-    const std::string percent = WasInterrupted() ? "cancelled" : FormatPercent(kFinished);
+    const std::string percent = WasInterrupted() ? "cancelled" : m_bStopRequested ? "stopped" : FormatPercent(kFinished);
     if (m_display == Display::Live) {
         DrawLiveLine(phase, percent, {}, {});
         EndLiveLine();

@@ -17,15 +17,27 @@ std::string FolderOf(const std::string& target)
     return folder.empty() ? "." : folder.string();
 }
 
-// A link is followed to the file it names, so that the link stays a link.
-std::string ResolveLink(const std::string& path)
+// As many links in a row as the system itself follows before it gives up.
+constexpr int kMostLinksFollowed = 40;
+
+// A link is followed to the file it names, so that the link stays a link;
+// a dangling link to the file it would name, which is then created. A link's
+// relative target counts from the link's own folder.
+std::string ResolveLink(const std::string& path, std::string& reason)
 {
-    struct stat info {};
-    if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
-        return path;
-    std::error_code error;
-    const std::filesystem::path target = std::filesystem::weakly_canonical(path, error);
-    return error ? path : target.string();
+    std::filesystem::path current = path;
+    for (int followed = 0; followed <= kMostLinksFollowed; ++followed) {
+        struct stat info {};
+        if (lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+            return current.string();
+        std::error_code error;
+        const std::filesystem::path target = std::filesystem::read_symlink(current, error);
+        if (error || target.empty())
+            return current.string();
+        current = target.is_absolute() ? target : current.parent_path() / target;
+    }
+    reason = std::strerror(ELOOP);
+    return path;
 }
 
 bool IsSameFile(const struct stat& a, const std::string& otherPath)
@@ -54,7 +66,9 @@ OutputPlace FindOutputPlace(const std::string& path, const std::string& inputPat
         reason = "the name is empty";
         return place;
     }
-    place.m_strTarget = ResolveLink(path);
+    place.m_strTarget = ResolveLink(path, reason);
+    if (!reason.empty())
+        return place;
     place.m_strFolder = FolderOf(place.m_strTarget);
     reason = FolderProblem(place.m_strFolder);
     if (!reason.empty())

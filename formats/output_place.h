@@ -8,6 +8,7 @@
 
 struct OutputPlace {
     std::string m_strTarget;  // the file to replace at the end: the path, or the file a link points to
+                              // (also when that file does not exist yet)
     std::string m_strFolder;  // the folder that holds it
     bool m_bExists = false;
 };

@@ -26,7 +26,8 @@ std::unique_ptr<FrameSink> MakeOutputSink(const OutputFormat& asked, const Outpu
     if (format.m_bToStandardOutput) {
         const std::uint64_t delivered =
             ConvertedFrameCount(request.m_nFrames, kRunSampleRate, static_cast<std::uint32_t>(format.m_nRate));
-        auto stream = std::make_unique<WavStreamSink>(request.m_nStandardOutputFd, format, delivered);
+        auto stream = std::make_unique<WavStreamSink>(request.m_nStandardOutputFd, format, delivered,
+                                                      request.m_streamWatch);
         return AtDeliveryRate(std::move(stream), format, request.m_nFrames);
     }
     const std::uint64_t predicted = PredictedOutputBytes(format, request.m_nFrames);

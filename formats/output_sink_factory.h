@@ -17,12 +17,14 @@
 
 #include "engine/frame_sink.h"
 #include "formats/output_format.h"
+#include "formats/wav_stream_sink.h"
 
 struct OutputRequest {
     std::string m_strInputPath;  // refused as the output; "-" or empty: none
     std::uint64_t m_nFrames = 0;  // frames the run will write, at 44100 Hz
     int m_nStandardOutputFd = 1;  // where "-" writes
     bool m_bLoop = false;          // the output is a seamless loop
+    StreamWatch m_streamWatch;     // "-": the cancel check and who is told when the stream breaks
 };
 
 // Makes the sink that writes the desktop program's WAV file (the engine's WaveFile sink).

@@ -8,6 +8,8 @@
 #include <unistd.h>
 #include <vector>
 
+#include "formats/descriptor_wait.h"
+
 namespace {
 
 constexpr std::size_t kCopyChunk = 1 << 16;
@@ -56,7 +58,8 @@ SeekableInput::~SeekableInput()
         close(m_nCopyFd);
 }
 
-std::string SeekableInput::Prepare(const std::string& path, std::uint64_t maxStreamBytes)
+std::string SeekableInput::Prepare(const std::string& path, std::uint64_t maxStreamBytes,
+                                   const CancelCheck& cancelled)
 {
     if (path == "-") {
         if (isatty(STDIN_FILENO))
@@ -67,17 +70,25 @@ std::string SeekableInput::Prepare(const std::string& path, std::uint64_t maxStr
             m_strReadablePath = "/proc/self/fd/0";
             return {};
         }
-        return CopyStream(STDIN_FILENO, "standard input", maxStreamBytes);
+        return CopyStream(STDIN_FILENO, "standard input", maxStreamBytes, cancelled);
     }
     if (path.empty())
         return "the name is empty";
+    return PrepareNamed(path, maxStreamBytes, cancelled);
+}
+
+// A named pipe or device is opened without waiting for its writer (a FIFO's
+// open would block until one comes, and a signal would not end that wait);
+// the copy then waits for data in steps that a cancel can cut short.
+std::string SeekableInput::PrepareNamed(const std::string& path, std::uint64_t maxStreamBytes,
+                                        const CancelCheck& cancelled)
+{
     struct stat info {};
     if (stat(path.c_str(), &info) != 0)
         return SystemText(errno);
     if (S_ISDIR(info.st_mode))
         return SystemText(EISDIR);
-    // A named pipe waits here for its writer, as a reader of a pipe should.
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return SystemText(errno);
     std::string failure;
@@ -86,13 +97,22 @@ std::string SeekableInput::Prepare(const std::string& path, std::uint64_t maxStr
         if (info.st_size == 0)
             failure = "the file is empty";
     } else {
-        failure = CopyStream(fd, "the stream", maxStreamBytes);
+        failure = CopyStream(fd, "the stream", maxStreamBytes, cancelled);
     }
     close(fd);
     return failure;
 }
 
-std::string SeekableInput::CopyStream(int streamFd, const std::string& name, std::uint64_t maxStreamBytes)
+std::string SeekableInput::Cancel()
+{
+    m_bCancelled = true;
+    return "cancelled";
+}
+
+// Reads only after a wait has found data or the writer's end, so a read never
+// blocks; a non-blocking descriptor that has nothing after all is waited on again.
+std::string SeekableInput::CopyStream(int streamFd, const std::string& name, std::uint64_t maxStreamBytes,
+                                      const CancelCheck& cancelled)
 {
     m_nCopyFd = CreateUnnamedFile();
     if (m_nCopyFd < 0)
@@ -100,8 +120,15 @@ std::string SeekableInput::CopyStream(int streamFd, const std::string& name, std
     std::vector<char> chunk(kCopyChunk);
     std::uint64_t total = 0;
     for (;;) {
+        if (IsCancelled(cancelled))
+            return Cancel();
+        const WaitOutcome wait = WaitUntilReadable(streamFd, cancelled);
+        if (wait == WaitOutcome::Cancelled)
+            return Cancel();
+        if (wait == WaitOutcome::Failed)
+            return "cannot read " + name + ": " + SystemText(errno);
         const ssize_t got = read(streamFd, chunk.data(), chunk.size());
-        if (got < 0 && errno == EINTR)
+        if (got < 0 && (errno == EINTR || errno == EAGAIN))
             continue;
         if (got < 0)
             return "cannot read " + name + ": " + SystemText(errno);

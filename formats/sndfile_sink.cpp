@@ -135,6 +135,7 @@ void SndfileSink::Write(const StereoFrame* frames, std::size_t count)
 {
     if (m_pFile == nullptr || count == 0)
         return;
+    m_bWritten = true;
     WriteConverted(frames, count);
 }
 
@@ -186,6 +187,11 @@ void SndfileSink::Finish(bool)
     if (m_pFile == nullptr)
         return;
     m_descriptor.m_nLastError = 0;
+    // libsndfile writes a FLAC file's header with its first frames: a file
+    // without any (a length of 0) is given its header here, so that it is a
+    // FLAC file every reader opens rather than an empty one.
+    if (!m_bWritten)
+        sf_command(m_pFile, SFC_UPDATE_HEADER_NOW, nullptr, 0);
     const int closeError = sf_close(m_pFile);
     m_pFile = nullptr;
     const bool failed = closeError != 0 || m_descriptor.m_nLastError != 0;

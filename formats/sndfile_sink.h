@@ -53,6 +53,7 @@ private:
     Descriptor m_descriptor;
     sf_private_tag* m_pFile = nullptr;
     std::uint64_t m_nLoopFrames = 0;
+    bool m_bWritten = false;  // some frames went to libsndfile
     std::vector<short> m_shorts;
     std::vector<int> m_ints;
     std::vector<float> m_floats;

@@ -4,9 +4,12 @@
 #include <cerrno>
 #include <cmath>
 #include <sndfile.h>
+#include <sys/stat.h>
 
 #include "engine/generation_settings.h"
+#include "formats/decoded_length.h"
 #include "formats/frame_counts.h"
+#include "formats/sound_file_messages.h"
 #include "formats/stereo_resampler.h"
 #include "wav/file_exception.h"
 
@@ -72,7 +75,7 @@ std::uint64_t FramesAtRunRate(const SndfileFacts& facts)
     return ConvertedFrameCount(frames, static_cast<std::uint32_t>(facts.m_nRate), kRunSampleRate);
 }
 
-std::string CheckFacts(const SndfileFacts& facts)
+std::string CheckFormat(const SndfileFacts& facts)
 {
     if (facts.m_nChannels < 1 || facts.m_nChannels > SndfileSource::kMaxChannels)
         return "unsupported: " + std::to_string(facts.m_nChannels) + " channels";
@@ -82,10 +85,42 @@ std::string CheckFacts(const SndfileFacts& facts)
     if (facts.m_nRate > SndfileSource::kMaxRate)
         return "rate " + std::to_string(facts.m_nRate) + " Hz is above " + std::to_string(SndfileSource::kMaxRate) +
                " Hz";
-    if (FramesAtRunRate(facts) > kMaxSourceFrames) {
-        const auto seconds = static_cast<std::uint64_t>(facts.m_nFrames) / static_cast<std::uint64_t>(facts.m_nRate);
-        return "a " + std::to_string(seconds) + " s input is longer than the " +
-               std::to_string(kMaxSourceFrames / kRunSampleRate) + " s the generator can hold";
+    return {};
+}
+
+std::uint64_t FileBytes(const std::string& path)
+{
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && info.st_size > 0 ? static_cast<std::uint64_t>(info.st_size) : 0;
+}
+
+// The most frames at the file's rate that the run can hold at 44100 Hz.
+std::uint64_t MostFileFrames(int rate)
+{
+    const auto fileRate = static_cast<std::uint32_t>(rate);
+    std::uint64_t frames = kMaxSourceFrames * fileRate / kRunSampleRate;
+    while (ConvertedFrameCount(frames + 1, fileRate, kRunSampleRate) <= kMaxSourceFrames)
+        ++frames;
+    while (frames > 0 && ConvertedFrameCount(frames, fileRate, kRunSampleRate) > kMaxSourceFrames)
+        --frames;
+    return frames;
+}
+
+// The reason a count of frames refuses the input, or nothing.
+std::string CheckLength(const SndfileFacts& facts)
+{
+    if (FramesAtRunRate(facts) <= kMaxSourceFrames)
+        return {};
+    return TooLongInputReason(static_cast<double>(facts.m_nFrames) / facts.m_nRate);
+}
+
+std::string DescribeCountFailure(const DecodedLength& length)
+{
+    switch (length.m_kind) {
+    case DecodedLength::Kind::TooLong: return TooLongInputReason(std::nullopt);
+    case DecodedLength::Kind::Failed: return DescribeSystemError(length.m_nError);
+    case DecodedLength::Kind::Cancelled: return "cancelled";
+    case DecodedLength::Kind::Counted: break;
     }
     return {};
 }
@@ -113,8 +148,8 @@ StereoFold ChooseStereoFold(sf_private_tag* file, const SndfileFacts& facts)
     return StereoFold::ForCount(facts.m_nChannels, ogg ? ChannelOrder::Vorbis : ChannelOrder::Wave);
 }
 
-std::unique_ptr<SndfileSource> SndfileSource::Open(const std::string& path, const std::string& displayName,
-                                                   std::string& reason)
+SndfileSource::FileHandle SndfileSource::OpenFile(const std::string& path, SndfileFacts& facts,
+                                                  std::string& reason)
 {
     SF_INFO info{};
     FileHandle file(sf_open(path.c_str(), SFM_READ, &info));
@@ -123,12 +158,47 @@ std::unique_ptr<SndfileSource> SndfileSource::Open(const std::string& path, cons
         reason = error == SF_ERR_SYSTEM ? std::string(sf_strerror(nullptr)) : "not a sound file libsndfile can read";
         return nullptr;
     }
-    const SndfileFacts facts{info.format, info.samplerate, info.channels, info.frames};
-    reason = CheckFacts(facts);
-    if (!reason.empty())
-        return nullptr;
+    facts = SndfileFacts{info.format, info.samplerate, info.channels, info.frames};
+    return file;
+}
+
+// A compressed input is counted by decoding it, then opened afresh for the
+// run, so that the decoder it reads from starts from the file's start as
+// any decoder does.
+SndfileOpening SndfileSource::Open(const std::string& path, const std::string& displayName,
+                                   const CancelCheck& cancelled)
+{
+    SndfileOpening opening;
+    SndfileFacts facts;
+    FileHandle file = OpenFile(path, facts, opening.m_strReason);
+    if (!file)
+        return opening;
+    opening.m_strReason = CheckFormat(facts);
+    if (!opening.m_strReason.empty())
+        return opening;
+    if (!IsLengthBackedByBytes(facts.m_nFormat, facts.m_nChannels, facts.m_nFrames, FileBytes(path))) {
+        const DecodedLength length =
+            CountDecodedFrames(file.get(), facts.m_nChannels, MostFileFrames(facts.m_nRate), cancelled);
+        opening.m_strReason = DescribeCountFailure(length);
+        opening.m_bCancelled = length.m_kind == DecodedLength::Kind::Cancelled;
+        if (!opening.m_strReason.empty())
+            return opening;
+        SndfileFacts reopened;
+        file = OpenFile(path, reopened, opening.m_strReason);
+        if (!file)
+            return opening;
+        if (reopened.m_nRate != facts.m_nRate || reopened.m_nChannels != facts.m_nChannels) {
+            opening.m_strReason = "the file changed while it was read";
+            return opening;
+        }
+        facts.m_nFrames = static_cast<std::int64_t>(length.m_nFrames);
+    }
+    opening.m_strReason = CheckLength(facts);
+    if (!opening.m_strReason.empty())
+        return opening;
     const StereoFold fold = ChooseStereoFold(file.get(), facts);
-    return std::unique_ptr<SndfileSource>(new SndfileSource(std::move(file), facts, fold, displayName));
+    opening.m_pSource.reset(new SndfileSource(std::move(file), facts, fold, displayName));
+    return opening;
 }
 
 SndfileSource::SndfileSource(FileHandle file, const SndfileFacts& facts, const StereoFold& fold,

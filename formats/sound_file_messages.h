@@ -3,11 +3,19 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "engine/run_message.h"
 
-// How messages name an input: its path, or "standard input" for "-".
+// A file name as messages show it on a terminal: a name may hold line breaks
+// and escape sequences, which are written as `ls -b` writes them (\n, \t,
+// \033 ...), so that a name can neither break a message nor drive the
+// terminal. The C1 controls (U+0080 to U+009F) are written byte by byte too.
+std::string PrintableName(const std::string& name);
+
+// How messages name an input: its path as PrintableName shows it, or
+// "standard input" for "-".
 std::string InputDisplayName(const std::string& path);
 
 // "Cannot read in.wav: <reason>" (string 61595). Reasons used: the operating
@@ -32,7 +40,12 @@ std::int64_t GrainFrames(int milliseconds);
 // sourceFrames frames at 44100 Hz can give; 0 when none can.
 int LongestGrainFor(std::uint64_t sourceFrames);
 
-// "Cannot write out.wav: <reason>" (string 61596). Reasons used: "no such
+// Why an input longer than the run can hold is refused: "a 62500 s input is
+// longer than the 48695 s the generator can hold", or, when its length is not
+// known because reading stopped at the limit, "the input is longer than ...".
+std::string TooLongInputReason(std::optional<double> seconds);
+
+// "Cannot write out.wav: <reason>" (string 61596), the name as PrintableName shows it. Reasons used: "no such
 // folder", "is a folder", "it is the input file", "permission denied", "not
 // enough room on its disk: ...", "disk full"...
 RunMessage OutputFailure(const std::string& path, const std::string& reason);

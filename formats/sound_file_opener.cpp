@@ -4,6 +4,8 @@
 
 #include "engine/generation_settings.h"
 #include "engine/wave_io/wave_sound_source.h"
+#include "formats/cancellable_source.h"
+#include "formats/frame_counts.h"
 #include "formats/sndfile_source.h"
 #include "formats/sound_file_messages.h"
 
@@ -23,9 +25,20 @@ bool IsLongerThanGrain(const SoundSource& source, int grainMilliseconds)
     return grainMilliseconds == 0 || source.GetFrameCount() > grainFrames;
 }
 
-InputOpening Accepted(std::unique_ptr<SoundSource> source, InputRoute route, std::string text)
+InputOpening Cancelled()
 {
     InputOpening opening;
+    opening.m_bCancelled = true;
+    return opening;
+}
+
+// With a cancel check, the run's loading can be cut short as well.
+InputOpening Accepted(std::unique_ptr<SoundSource> source, InputRoute route, std::string text,
+                      const CancelCheck& cancelled)
+{
+    InputOpening opening;
+    if (cancelled)
+        source = std::make_unique<CancellableSource>(std::move(source), cancelled);
     opening.m_opening.m_pSource = std::move(source);
     opening.m_route = route;
     opening.m_strRoute = std::move(text);
@@ -54,23 +67,33 @@ InputOpening OpenSoundFile(const std::string& path, const InputRules& rules)
     if (path.empty())
         return Refused(InputFailure(path, "the name is empty"));
     SeekableInput input;
-    const std::string unreadable = input.Prepare(path, rules.m_nMaxStreamBytes);
+    const std::string unreadable = input.Prepare(path, rules.m_nMaxStreamBytes, rules.m_cancelled);
+    if (input.WasCancelled())
+        return Cancelled();
     if (!unreadable.empty())
         return Refused(InputFailure(path, unreadable));
 
     if (auto wave = WaveSoundSource::Open(input.GetReadablePath())) {
+        // Refused before the run allocates: the data chunk is in the file, so
+        // its length is known exactly.
+        if (wave->GetFrameCount() > kMaxSourceFrames) {
+            const double seconds = static_cast<double>(wave->GetFrameCount()) / kRunSampleRate;
+            return Refused(InputFailure(path, TooLongInputReason(seconds)));
+        }
         if (!IsLongerThanGrain(*wave, rules.m_nGrainMilliseconds)) {
             const double seconds = static_cast<double>(wave->GetFrameCount()) / kRunSampleRate;
             return Refused(ShortInputFailure(path, seconds, wave->GetFrameCount(), rules.m_nGrainMilliseconds));
         }
         std::string text = name + ": " + DescribeWaveInput(*wave) + "; read as the desktop program reads it";
-        return Accepted(std::move(wave), InputRoute::WaveFile, std::move(text));
+        return Accepted(std::move(wave), InputRoute::WaveFile, std::move(text), rules.m_cancelled);
     }
 
-    std::string reason;
-    auto source = SndfileSource::Open(input.GetReadablePath(), name, reason);
-    if (!source)
-        return Refused(InputFailure(path, reason));
+    SndfileOpening sndfile = SndfileSource::Open(input.GetReadablePath(), name, rules.m_cancelled);
+    if (sndfile.m_bCancelled)
+        return Cancelled();
+    if (!sndfile.m_pSource)
+        return Refused(InputFailure(path, sndfile.m_strReason));
+    std::unique_ptr<SndfileSource> source = std::move(sndfile.m_pSource);
     if (!IsLongerThanGrain(*source, rules.m_nGrainMilliseconds)) {
         const auto fileFrames = static_cast<std::uint64_t>(source->GetFacts().m_nFrames);
         return Refused(ShortInputFailure(path, FileSeconds(*source, fileFrames), source->GetFrameCount(),
@@ -79,7 +102,7 @@ InputOpening OpenSoundFile(const std::string& path, const InputRules& rules)
     std::string text = name + ": " + source->Describe() + "; read by libsndfile";
     if (source->GetFileRate() != kRunSampleRate)
         text += ", converted to " + std::to_string(kRunSampleRate) + " Hz by libsoxr";
-    return Accepted(std::move(source), InputRoute::Sndfile, std::move(text));
+    return Accepted(std::move(source), InputRoute::Sndfile, std::move(text), rules.m_cancelled);
 }
 
 SourceOpener MakeSoundFileOpener(const InputRules& rules, std::function<void(const std::string&)> onRoute)

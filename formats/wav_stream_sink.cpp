@@ -1,9 +1,15 @@
 #include "formats/wav_stream_sink.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
+#include "formats/descriptor_wait.h"
 #include "formats/sample_conversion.h"
 #include "formats/sound_file_messages.h"
 #include "wav/file_exception.h"
@@ -97,20 +103,26 @@ std::vector<unsigned char> WavStreamHeader(const OutputFormat& format, std::uint
     return header;
 }
 
-WavStreamSink::WavStreamSink(int fd, const OutputFormat& format, std::uint64_t frames)
+WavStreamSink::WavStreamSink(int fd, const OutputFormat& format, std::uint64_t frames, StreamWatch watch)
     : m_nFd(fd)
     , m_format(format)
     , m_nFrames(frames)
+    , m_watch(std::move(watch))
 {
 }
 
-WavStreamSink::~WavStreamSink() = default;
+WavStreamSink::~WavStreamSink()
+{
+    if (m_nOwnFd >= 0)
+        close(m_nOwnFd);
+}
 
 std::optional<RunMessage> WavStreamSink::Create(const std::string& path)
 {
     m_strName = path == "-" ? "standard output" : path;
     if (isatty(m_nFd))
         return OutputFailure(m_strName, "it is a terminal; redirect it to a file or a pipe");
+    PrepareForWaiting();
     m_buffer = WavStreamHeader(m_format, m_nFrames);
     m_nBytes = m_buffer.size();
     return std::nullopt;
@@ -120,6 +132,8 @@ std::optional<RunMessage> WavStreamSink::Create(const std::string& path)
 // through here, and appending byte by byte took a fifth of a light render.
 void WavStreamSink::Write(const StereoFrame* frames, std::size_t count)
 {
+    if (m_bStopped)
+        return;
     const std::size_t start = m_buffer.size();
     m_buffer.resize(start + count * static_cast<std::size_t>(BytesPerFrame(m_format.m_sample)));
     unsigned char* out = m_buffer.data() + start;
@@ -163,16 +177,56 @@ void WavStreamSink::Discard()
     m_buffer.clear();
 }
 
+// A write into a pipe blocks until the reader has taken all of it, and only a
+// signal ends that. The pipe is therefore opened a second time, without
+// blocking, through /proc: a description of its own, whose flags nobody else
+// shares (standard output's own description belongs to the shell's pipeline
+// too). Where that can't be done (a socket), a write is at most PIPE_BUF
+// bytes, which the free room a wait found always takes.
+void WavStreamSink::PrepareForWaiting()
+{
+    struct stat info {};
+    if (fstat(m_nFd, &info) != 0 || (!S_ISFIFO(info.st_mode) && !S_ISSOCK(info.st_mode)))
+        return;
+    if (S_ISFIFO(info.st_mode))
+        m_nOwnFd = open(("/proc/self/fd/" + std::to_string(m_nFd)).c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    m_bSmallWrites = m_nOwnFd < 0;
+}
+
+// Each write waits until the reader takes more; a cancel during the wait
+// ends the stream where it is.
 void WavStreamSink::Flush()
 {
     std::size_t done = 0;
-    while (done < m_buffer.size()) {
-        const ssize_t written = write(m_nFd, m_buffer.data() + done, m_buffer.size() - done);
-        if (written < 0 && errno == EINTR)
+    while (done < m_buffer.size() && !m_bStopped) {
+        const int fd = m_nOwnFd >= 0 ? m_nOwnFd : m_nFd;
+        const WaitOutcome wait = WaitUntilWritable(fd, m_watch.m_cancelled);
+        if (wait == WaitOutcome::Cancelled) {
+            m_bStopped = true;
+            break;
+        }
+        if (wait == WaitOutcome::Failed) {
+            Break(errno);
+            break;
+        }
+        const std::size_t piece = m_bSmallWrites ? std::min<std::size_t>(PIPE_BUF, m_buffer.size() - done)
+                                                 : m_buffer.size() - done;
+        const ssize_t written = write(fd, m_buffer.data() + done, piece);
+        if (written < 0 && (errno == EINTR || errno == EAGAIN))
             continue;
-        if (written <= 0)
-            throw FileException(FileException::Cause::Write, m_strName, written < 0 ? errno : EIO);
+        if (written <= 0) {
+            Break(written < 0 ? errno : EIO);
+            break;
+        }
         done += static_cast<std::size_t>(written);
     }
     m_buffer.clear();
+}
+
+void WavStreamSink::Break(int error)
+{
+    if (!m_watch.m_onBroken)
+        throw FileException(FileException::Cause::Write, m_strName, error);
+    m_bStopped = true;
+    m_watch.m_onBroken(error);
 }

@@ -4,19 +4,32 @@
 // the plain 44-byte header (16-bit at 44100 Hz gives the very bytes of a WAV
 // file written by WaveFile); float uses format 3 with its fact chunk. A
 // stream past 4 GiB (container Rf64) is RF64: a ds64 chunk holds its sizes.
+//
+// A reader that keeps the stream waiting is waited for in steps that a cancel
+// ends. A stream that can no longer be written (its reader gone, a full disk
+// behind a redirection) is not a file the run made and could remove: with a
+// watcher, the sink tells it the error and drops the rest of the sound, and
+// the watcher stops the run; without one, it raises FileException.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "engine/frame_sink.h"
+#include "formats/cancel_check.h"
 #include "formats/output_format.h"
+
+struct StreamWatch {
+    CancelCheck m_cancelled = {};                      // asked while the reader keeps the stream waiting
+    std::function<void(int error)> m_onBroken = {};    // told the system's error once writing fails
+};
 
 class WavStreamSink : public FrameSink {
 public:
     // frames: how many the run will write, at the format's rate.
-    WavStreamSink(int fd, const OutputFormat& format, std::uint64_t frames);
+    WavStreamSink(int fd, const OutputFormat& format, std::uint64_t frames, StreamWatch watch = {});
     ~WavStreamSink() override;
 
     // path only names the stream in messages. Refuses a terminal.
@@ -29,13 +42,19 @@ public:
     std::uint64_t GetBytesWritten() const override { return m_nBytes; }
 
 private:
+    void PrepareForWaiting();
     void Flush();
+    void Break(int error);
 
     int m_nFd;
     OutputFormat m_format;
     std::uint64_t m_nFrames;
+    StreamWatch m_watch;
     std::string m_strName;
     std::vector<unsigned char> m_buffer;
+    bool m_bStopped = false;  // the stream was cancelled or broke: nothing more goes out
+    int m_nOwnFd = -1;           // the same pipe, opened again without blocking
+    bool m_bSmallWrites = false;  // a socket, written PIPE_BUF bytes at a time
     std::uint64_t m_nBytes = 0;  // header and samples, handed out or waiting in the buffer
 };
 

@@ -11,9 +11,14 @@
 # outputs at the start values, end to end with peak memory: 10:00 and 59:59
 # measured in full (the sound kept in a temporary file, as by default), 10:00
 # synthesised twice instead, and 8 hours projected from a measured minute.
+# Then inputs whose length must be found by decoding them: ten minutes of FLAC
+# and of Ogg Vorbis against the same as a WAV file, which is decoded once, and
+# a FLAC file whose header claims 2.1 billion frames, end to end with peak
+# memory.
 #
-#   tools/bench-cli.sh [BUILD_DIR] [long]   (default: build; sonnelith-cli must be built;
-#                                            "long": the long outputs only)
+#   tools/bench-cli.sh [BUILD_DIR] [long|inputs]   (default: build; sonnelith-cli must be built;
+#                                                   "long": the long outputs only, "inputs": the
+#                                                   inputs only)
 set -eu
 cd "$(dirname "$0")/.."
 build=${1:-build}
@@ -99,8 +104,54 @@ long_outputs() {
     echo "  (load after: $(cut -d' ' -f1-3 /proc/loadavg))"
 }
 
+# The loading phase of a light one-second run from input, which the loading
+# dominates; prints the seconds per minute of input.
+load_per_minute() {
+    name=$1
+    input=$2
+    minutes=$3
+    "$cli" "$input" -q --seed 1 --length 1 --density 500 --grain-length 50 --timings -o "$work/$name.wav" \
+        2>"$work/$name.txt"
+    awk -v name="$name" -v load="$(phase "$name" loading)" -v minutes="$minutes" \
+        'BEGIN { printf "  %-7s %6.2f s to load, %.3f s a minute of input\n", name, load, load / minutes }'
+}
+
+inputs() {
+    echo "== Inputs whose length is found by decoding them, $cores cores (load before: $(cut -d' ' -f1-3 /proc/loadavg))"
+    if ! command -v sox >/dev/null || ! command -v python3 >/dev/null; then
+        echo "  (sox and python3 are needed to make the inputs)"
+        return
+    fi
+    sox -n -r 44100 -c 2 -b 24 "$work/ten.wav" synth 600 pinknoise vol 0.5
+    sox "$work/ten.wav" "$work/ten.flac"
+    sox "$work/ten.wav" "$work/ten.ogg"
+    load_per_minute wav "$work/ten.wav" 10
+    load_per_minute flac "$work/ten.flac" 10
+    load_per_minute vorbis "$work/ten.ogg" 10
+    # 3 s of FLAC whose STREAMINFO claims 2.1 billion frames (16.8 GB as a SourceBuffer).
+    sox -n -r 44100 -c 2 -b 16 "$work/forged.flac" synth 3 sine 440 vol 0.5
+    python3 - "$work/forged.flac" <<'PATCH'
+import sys
+path = sys.argv[1]
+data = bytearray(open(path, "rb").read())
+total = 2_100_000_000
+data[21] = (data[21] & 0xF0) | (total >> 32)
+data[22:26] = (total & 0xFFFFFFFF).to_bytes(4, "big")
+open(path, "wb").write(data)
+PATCH
+    /usr/bin/time -f "%e %M" -o "$work/forged.time" \
+        "$cli" "$work/forged.flac" -q --seed 1 --length 5 -o "$work/forged.wav"
+    read -r seconds kib <"$work/forged.time"
+    awk -v s="$seconds" -v k="$kib" \
+        'BEGIN { printf "  a FLAC claiming 2.1 billion frames: %.2f s end to end (5 s output), peak memory %.1f MB\n", s, k / 1024 }'
+}
+
 if [ "$only" = long ]; then
     long_outputs
+    exit 0
+fi
+if [ "$only" = inputs ]; then
+    inputs
     exit 0
 fi
 
@@ -132,3 +183,6 @@ fi
 
 echo
 long_outputs
+
+echo
+inputs

@@ -1,7 +1,8 @@
 #!/bin/sh
 # Installs what is missing, builds Sonnelith and runs the whole test suite:
 # every test in the normal build, the non-GUI tests again under AddressSanitizer
-# and UndefinedBehaviorSanitizer, then the WAV reader fuzzer for a bounded time.
+# and UndefinedBehaviorSanitizer, then the WAV reader fuzzer and the sound-file
+# fuzzer (under a memory limit) for a bounded time each.
 set -eu
 cd "$(dirname "$0")/.."
 tools/install-deps.sh
@@ -21,5 +22,5 @@ cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSONNELITH_SANIT
 cmake --build build-sanitize -j "$jobs"
 ctest --test-dir build-sanitize --output-on-failure -j "$jobs"
 
-echo "== Fuzzing the WAV reader"
-tools/fuzz.sh "${SONNELITH_FUZZ_SECONDS:-60}"
+echo "== Fuzzing the WAV reader and the sound-file opener"
+tools/fuzz.sh "${SONNELITH_FUZZ_SECONDS:-30}"

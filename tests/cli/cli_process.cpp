@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -69,7 +70,9 @@ CliResult CliProcess::Wait()
 {
     int status = 0;
     CliResult result;
-    if (waitpid(m_pid, &status, 0) == m_pid) {
+    rusage usage{};
+    if (wait4(m_pid, &status, 0, &usage) == m_pid) {
+        result.peakKiB = usage.ru_maxrss;
         if (WIFEXITED(status))
             result.exitCode = WEXITSTATUS(status);
         else if (WIFSIGNALED(status))

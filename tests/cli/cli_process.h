@@ -9,6 +9,7 @@
 struct CliResult {
     int exitCode = -1;    // -1 when the program did not exit by itself
     int signal = 0;       // the signal that ended it, if one did
+    long peakKiB = 0;     // its largest resident memory
     std::string out;
     std::string err;
 };
@@ -29,6 +30,7 @@ public:
     CliProcess(const std::vector<std::string>& arguments, const std::string& folder, const ChildSetup& setup = {});
     void Signal(int signal) const;
     CliResult Wait();
+    pid_t Pid() const { return m_pid; }
 
 private:
     pid_t m_pid = -1;

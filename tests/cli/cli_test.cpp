@@ -160,7 +160,10 @@ INSTANTIATE_TEST_SUITE_P(
                     UsageCase{"SegmentNotANumber", {"--segment", "six"}, "1 to 20"},
                     UsageCase{"LengthPastADay", {"--length", "24:00:01"}, "longer than the longest track, 24:00:00"},
                     UsageCase{"SecondsPastADay", {"--length", "86401"}, "longer than the longest track, 24:00:00"},
-                    UsageCase{"MinutesPastAnHour", {"--length", "60:00"}, "use H:MM:SS or MM:SS up to 24:00:00"},
+                    UsageCase{"MinutesPastAnHour", {"--length", "60:00"},
+                              "minutes go up to 59; write an hour or more as H:MM:SS, here 1:00:00"},
+                    UsageCase{"MinutesAndSecondsPastAnHour", {"--length", "90:30"}, "here 1:30:30"},
+                    UsageCase{"NoLengthAtAll", {"--length", "1:2:3"}, "use H:MM:SS or MM:SS up to 24:00:00"},
                     UsageCase{"SeedPast32Bits", {"--seed", "4294967296"}, "0 to 4294967295"},
                     UsageCase{"LoudnessAboveZero", {"--loudness", "3"}, "LUFS from -70 to 0"},
                     UsageCase{"BitsOfNoFormat", {"--bits", "20"}, "use 16, 24 or 32"},
@@ -169,6 +172,8 @@ INSTANTIATE_TEST_SUITE_P(
                     UsageCase{"MistypedOption", {"--grain-lenght", "400"},
                               "unknown option --grain-lenght; did you mean --grain-length?"},
                     UsageCase{"TwoInputs", {"a.wav", "b.wav"}, "unexpected argument b.wav: one input only"},
+                    UsageCase{"AnOptionAfterTheirEnd", {"--", "a.wav", "--length", "3"},
+                              "unexpected argument --length after --: one input only, and options go before --"},
                     UsageCase{"EmptyInput", {""}, "INPUT: the name is empty (an unset shell variable?)"}),
     UsageCaseName);
 
@@ -186,7 +191,9 @@ TEST_F(CliTest, HelpFitsIn100ColumnsAndStatesTheRules)
     for (const char* text : {"Usage: sonnelith-cli [INPUT] -o FILE [options]", "  --length [H:]MM:SS",
                              "  --bits 16|24|32", "  --loudness LUFS", "50 to 2000 in steps of 25 (default 800)",
                              "is read as the desktop program reads it", "converted to 44100 Hz by libsoxr",
-                             "ITU-R BS.775", "trunc(x * 8388607)", "hidden temporary name", "128 + the signal"})
+                             "ITU-R BS.775", "trunc(x * 8388607)", "hidden temporary name", "128 + the signal",
+                             "whatever its header claims", "removes what a killed run left", "141 for SIGPIPE",
+                             "-- ends the options"})
         EXPECT_THAT(help.out, HasSubstr(text));
 }
 

@@ -3,7 +3,10 @@
 // volume; the rounding rules; and the WAV stream for standard output.
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <chrono>
 #include <cmath>
+#include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <numbers>
@@ -21,6 +24,7 @@
 #include "tests/formats/sound_file_probe.h"
 #include "tests/support/external_tool.h"
 #include "tests/support/temp_dir.h"
+#include "wav/file_exception.h"
 
 namespace {
 
@@ -226,4 +230,110 @@ TEST(WavStream, HeaderSizesAreKnownBeforeTheFirstFrame)
     EXPECT_EQ(floats[20], 3);  // IEEE float
     EXPECT_EQ(std::string(floats.begin() + 38, floats.begin() + 42), "fact");
     EXPECT_EQ(floats[54] | floats[55] << 8, 8000);
+}
+
+namespace {
+
+// SIGPIPE ignored for the scope, so that a write to a pipe without a reader
+// fails with EPIPE instead of ending the test program.
+class PipeSignalIgnored {
+public:
+    PipeSignalIgnored() : m_previous(signal(SIGPIPE, SIG_IGN)) {}
+    ~PipeSignalIgnored() { signal(SIGPIPE, m_previous); }
+
+private:
+    sighandler_t m_previous;
+};
+
+struct BrokenStreamReport {
+    int m_nCalls = 0;
+    int m_nError = 0;
+};
+
+StreamWatch WatchInto(BrokenStreamReport& report, CancelCheck cancelled = {})
+{
+    StreamWatch watch;
+    watch.m_cancelled = std::move(cancelled);
+    watch.m_onBroken = [&report](int error) {
+        ++report.m_nCalls;
+        report.m_nError = error;
+    };
+    return watch;
+}
+
+}  // namespace
+
+// The program reading the stream has gone: its watcher hears of it once, and
+// the rest of the sound is dropped rather than raised as a file error (the
+// run made no file it could remove).
+TEST(WavStream, AStreamWhoseReaderHasGoneTellsItsWatcherOnce)
+{
+    PipeSignalIgnored ignored;
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    close(fds[0]);
+    BrokenStreamReport report;
+    const std::vector<StereoFrame> frames = FinishedSound();
+    WavStreamSink sink(fds[1], FormatFor("-", 16, 44100), frames.size(), WatchInto(report));
+    EXPECT_NO_THROW(WriteAll(sink, "-", frames));
+    close(fds[1]);
+    EXPECT_EQ(report.m_nCalls, 1);
+    EXPECT_EQ(report.m_nError, EPIPE);
+}
+
+TEST(WavStream, WithoutAWatcherABrokenStreamIsAFileError)
+{
+    PipeSignalIgnored ignored;
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    close(fds[0]);
+    const std::vector<StereoFrame> frames = FinishedSound();
+    WavStreamSink sink(fds[1], FormatFor("-", 16, 44100), frames.size());
+    EXPECT_THROW(WriteAll(sink, "-", frames), FileException);
+    close(fds[1]);
+}
+
+// A reader that takes nothing holds the stream only until the cancel: the
+// writes give up within a step of the wait, and nothing is reported broken.
+TEST(WavStream, AReaderThatTakesNothingIsLeftAtACancel)
+{
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    BrokenStreamReport report;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
+    const std::vector<StereoFrame> frames = FinishedSound();  // 350 kB, more than a pipe holds
+    WavStreamSink sink(fds[1], FormatFor("-", 16, 44100), frames.size(),
+                       WatchInto(report, [deadline] { return std::chrono::steady_clock::now() >= deadline; }));
+    const auto start = std::chrono::steady_clock::now();
+    WriteAll(sink, "-", frames);
+    const std::chrono::duration<double> waited = std::chrono::steady_clock::now() - start;
+    close(fds[0]);
+    close(fds[1]);
+    EXPECT_GE(waited.count(), 0.25);
+    EXPECT_LT(waited.count(), 1.0);
+    EXPECT_EQ(report.m_nCalls, 0);
+}
+
+// A length of 0 gives a file of no frames that readers open, in every format:
+// libsndfile's FLAC encoder, which writes its header with the first frames,
+// included.
+TEST(EmptyOutputs, EveryFormatWithoutFramesIsAFileLibsndfileOpens)
+{
+    TempDir dir;
+    std::vector<Delivery> kinds{{"DesktopWav", "desktop.wav", 16, 44100, SF_FORMAT_WAV | SF_FORMAT_PCM_16, ""}};
+    kinds.insert(kinds.end(), kDeliveries.begin(), kDeliveries.end());
+    for (const Delivery& kind : kinds) {
+        const std::string file = kind.m_szName;
+        const std::string path = dir.File(kind.m_szFile);
+        auto sink = SinkFor(FormatFor(path, kind.m_nBits, kind.m_nRate), 0);
+        WriteAll(*sink, path, {});
+        sink.reset();
+        SF_INFO info{};
+        SNDFILE* opened = sf_open(path.c_str(), SFM_READ, &info);
+        ASSERT_NE(opened, nullptr) << file << ": " << sf_strerror(nullptr);
+        float frame[2];
+        EXPECT_EQ(sf_readf_float(opened, frame, 1), 0) << file;
+        EXPECT_EQ(info.channels, 2) << file;
+        sf_close(opened);
+    }
 }

@@ -3,6 +3,8 @@
 // nothing partial; an output that can't be made says where and why.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
 #include <filesystem>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -11,6 +13,7 @@
 #include "engine/wave_io/wave_frame_sink.h"
 #include "formats/output_sink_factory.h"
 #include "formats/replacing_file_sink.h"
+#include "formats/temporary_name.h"
 #include "resources/strings/resource_ids.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/unwritable_places.h"
@@ -236,5 +239,136 @@ TEST_F(SmallDisk, ADiskThatFillsWhileWritingLeavesTheOldOutput)
         EXPECT_TRUE(raised) << name;
         EXPECT_EQ(ReadWholeFile(output), kOldOutput) << name;
         EXPECT_EQ(FolderEntries(m_disk.Path()).size(), name == "out.wav" ? 1u : 2u) << name;
+    }
+}
+
+namespace {
+
+// A process of this computer that has ended: a child that exited at once.
+pid_t EndedProcess()
+{
+    const pid_t child = fork();
+    if (child == 0)
+        _exit(0);
+    waitpid(child, nullptr, 0);
+    return child;
+}
+
+void Complete(FrameSink& sink, const std::string& path)
+{
+    ASSERT_FALSE(sink.Create(path));
+    const std::vector<StereoFrame> frames = Frames(100);
+    sink.Write(frames.data(), frames.size());
+    sink.Finish(false);
+}
+
+}  // namespace
+
+// What a run killed outright left is removed by the next run in that folder;
+// the files of runs still going, here or on another computer, stay.
+TEST(StaleTemporaries, TheNextRunRemovesThoseOfEndedProcessesOfThisComputer)
+{
+    TempDir dir;
+    const std::string host = TemporaryHostName();
+    const std::string stale = MakeTemporaryName("old.wav", host, EndedProcess(), "aaaaaa");
+    const std::string running = MakeTemporaryName("old.wav", host, getppid(), "bbbbbb");
+    const std::string elsewhere = MakeTemporaryName("old.wav", host + "x", EndedProcess(), "cccccc");
+    const std::string notOurs = ".old.wav.XXXXXX";
+    for (const std::string& name : {stale, running, elsewhere, notOurs})
+        WriteWholeFile(dir.File(name), kOldOutput);
+    auto sink = FileSink(dir.File("new.wav"), 100);
+    Complete(*sink, dir.File("new.wav"));
+    std::vector<std::string> expected{running, elsewhere, notOurs, "new.wav"};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(FolderEntries(dir.Path()), expected);
+}
+
+// NAME_MAX bytes is a legal name, and the temporary name stays within it.
+TEST(OutputNames, TheLongestNameAFolderTakes)
+{
+    TempDir dir;
+    const std::string name = std::string(NAME_MAX - 4, 'n') + ".wav";
+    auto sink = FileSink(dir.File(name), 100);
+    Complete(*sink, dir.File(name));
+    EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{name});
+}
+
+// An output path a few bytes short of PATH_MAX, whose temporary file's path
+// beside it would be longer: it is reached through the folder's descriptor.
+TEST(OutputNames, APathNearTheLongestTheSystemTakes)
+{
+    TempDir dir;
+    std::filesystem::path folder = dir.Path();
+    while (folder.string().size() < PATH_MAX - 250)
+        folder /= std::string(200, 'd');
+    folder /= std::string(PATH_MAX - 12 - folder.string().size(), 'e');
+    std::filesystem::create_directories(folder);
+    const std::string output = (folder / "o.wav").string();
+    ASSERT_LT(output.size(), static_cast<std::size_t>(PATH_MAX));
+    ASSERT_GT(output.size() + 50, static_cast<std::size_t>(PATH_MAX)) << "the temporary path is too long beside it";
+    auto sink = FileSink(output, 100);
+    Complete(*sink, output);
+    EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"o.wav"});
+    EXPECT_EQ(ReadWholeFile(output).size(), 44u + 400u);
+}
+
+// A link to a file that does not exist yet: the file is made where the link
+// points, as for a link to an existing file, and the link stays.
+TEST(OutputNames, ADanglingLinkGetsTheFileItNames)
+{
+    TempDir dir;
+    std::filesystem::create_directory(dir.Path() / "sub");
+    const std::string link = dir.File("link.wav");
+    std::filesystem::create_symlink("sub/target.wav", link);
+    auto sink = FileSink(link, 100);
+    Complete(*sink, link);
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(ReadWholeFile(dir.File("sub/target.wav")).size(), 44u + 400u);
+    EXPECT_EQ(FolderEntries(dir.Path() / "sub"), std::vector<std::string>{"target.wav"});
+}
+
+TEST(OutputNames, ALoopOfLinksIsRefused)
+{
+    TempDir dir;
+    std::filesystem::create_symlink("b.wav", dir.File("a.wav"));
+    std::filesystem::create_symlink("a.wav", dir.File("b.wav"));
+    EXPECT_EQ(CreateFailure(dir.File("a.wav")), "Cannot write " + dir.File("a.wav") + ": Too many levels of symbolic links");
+}
+
+// Another name of the old file (a hard link) keeps the old file: the output's
+// name gets a new one.
+TEST(OutputNames, AHardLinkIsReplacedNotWrittenThrough)
+{
+    TempDir dir;
+    const std::string output = dir.File("out.wav");
+    const std::string other = dir.File("other-name.wav");
+    WriteWholeFile(output, kOldOutput);
+    std::filesystem::create_hard_link(output, other);
+    auto sink = FileSink(output, 100);
+    Complete(*sink, output);
+    EXPECT_EQ(ReadWholeFile(other), kOldOutput);
+    EXPECT_NE(ReadWholeFile(output), kOldOutput);
+}
+
+// Root replacing a user's file leaves it that user's, with its permissions:
+// with mode 0600 the user could not read it otherwise.
+TEST(OutputOwner, RootReplacingAnotherUsersFileKeepsItsOwnerAndGroup)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only root can give a file to another user";
+    TempDir dir;
+    for (const std::string name : {"theirs.wav", "theirs.flac"}) {
+        const std::string output = dir.File(name);
+        WriteWholeFile(output, kOldOutput);
+        ASSERT_EQ(chown(output.c_str(), 65534, 65534), 0);
+        ASSERT_EQ(chmod(output.c_str(), 0600), 0);
+        auto sink = FileSink(output, 100);
+        Complete(*sink, output);
+        struct stat info {};
+        ASSERT_EQ(stat(output.c_str(), &info), 0);
+        EXPECT_EQ(info.st_uid, 65534u) << name;
+        EXPECT_EQ(info.st_gid, 65534u) << name;
+        EXPECT_EQ(info.st_mode & 07777, 0600u) << name;
+        EXPECT_NE(ReadWholeFile(output), kOldOutput) << name;
     }
 }

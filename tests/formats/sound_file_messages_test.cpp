@@ -38,3 +38,26 @@ TEST(SoundFileMessages, OutputFailuresNameThePathAndTheReasonInPlainWords)
     EXPECT_EQ(DescribeSystemError(EROFS), "read-only file system");
     EXPECT_EQ(DescribeSystemError(ENOENT), "No such file or directory");
 }
+
+// Names are shown as `ls -b` shows them: no byte of a name reaches the
+// terminal as a control character.
+TEST(SoundFileMessages, ControlCharactersInNamesAreEscaped)
+{
+    EXPECT_EQ(PrintableName("rain.wav"), "rain.wav");
+    EXPECT_EQ(PrintableName("caf\xC3\xA9 \\ 1.wav"), "caf\xC3\xA9 \\ 1.wav") << "letters and backslashes stay";
+    EXPECT_EQ(PrintableName("a\nb\tc\rd"), "a\\nb\\tc\\rd");
+    EXPECT_EQ(PrintableName("\x1b[31mred"), "\\033[31mred");
+    EXPECT_EQ(PrintableName(std::string("nul\0here", 8)), "nul\\000here");
+    EXPECT_EQ(PrintableName("\x07\x08\x0b\x0c\x7f"), "\\a\\b\\v\\f\\177");
+    EXPECT_EQ(PrintableName("csi\xC2\x9B" "31m"), "csi\\302\\23331m") << "C1 controls, as UTF-8";
+    EXPECT_EQ(InputFailure("a\nb.wav", "No such file or directory").m_strText,
+              "Cannot read a\\nb.wav: No such file or directory");
+    EXPECT_EQ(OutputFailure("x\x1b.wav", "disk full").m_strText, "Cannot write x\\033.wav: disk full");
+    EXPECT_EQ(InputDisplayName("-"), "standard input");
+}
+
+TEST(SoundFileMessages, AnInputTooLongSaysItsLengthWhenItIsKnown)
+{
+    EXPECT_EQ(TooLongInputReason(194783.07), "a 194783 s input is longer than the 48695 s the generator can hold");
+    EXPECT_EQ(TooLongInputReason(std::nullopt), "the input is longer than the 48695 s the generator can hold");
+}
