@@ -30,7 +30,7 @@ public:
     // Throws std::logic_error when the survey did not cover totalFrames
     // frames exactly once.
     void Plan(std::uint64_t totalFrames, std::uint64_t fadeFrames) override;
-    // About 3 ns a frame; 1 before Plan.
+    // About 4 ns a frame (0.6 s for an hour of sound); 1 before Plan.
     double GainAt(std::uint64_t frame) const override;
 
     const EveningSummary& Summary() const { return m_plan.m_summary; }
