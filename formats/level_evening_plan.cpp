@@ -13,11 +13,16 @@ LevelEveningPlan::LevelEveningPlan(double rangeLu, bool loop)
 
 void LevelEveningPlan::Survey(std::span<const StereoFrame> piece, std::uint64_t first)
 {
+    if (m_bPlanned)
+        throw std::logic_error("level evening: the sound was surveyed after its plan");
     m_survey.Add(piece, first);
 }
 
 void LevelEveningPlan::Plan(std::uint64_t totalFrames, std::uint64_t fadeFrames)
 {
+    if (m_bPlanned)
+        throw std::logic_error("level evening: the gain was planned twice");
+    m_bPlanned = true;
     if (!m_survey.Covers(totalFrames, m_bLoop))
         throw std::logic_error("level evening: the survey did not cover the " + std::to_string(totalFrames) +
                                " frames of the sound once");

@@ -25,10 +25,10 @@ public:
     LevelEveningPlan(double rangeLu, bool loop);
 
     // Throws std::logic_error when a piece does not follow on (see
-    // BlockEnergySurvey).
+    // BlockEnergySurvey), or comes after the plan.
     void Survey(std::span<const StereoFrame> piece, std::uint64_t first) override;
-    // Throws std::logic_error when the survey did not cover totalFrames
-    // frames exactly once.
+    // Once. Throws std::logic_error when the survey did not cover
+    // totalFrames frames exactly once, or on a second call.
     void Plan(std::uint64_t totalFrames, std::uint64_t fadeFrames) override;
     // About 4 ns a frame (0.6 s for an hour of sound); 1 before Plan.
     double GainAt(std::uint64_t frame) const override;
@@ -40,5 +40,6 @@ private:
     double m_dRangeLu;
     bool m_bLoop;
     BlockEnergySurvey m_survey;
+    bool m_bPlanned = false;
     EveningPlan m_plan;
 };

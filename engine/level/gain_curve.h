@@ -30,7 +30,8 @@ class GainCurve {
 public:
     // A gain of 1 everywhere.
     GainCurve() = default;
-    // factors holds placement.PointCount() gains, as factors.
+    // factors holds placement.PointCount() gains, as factors; throws
+    // std::invalid_argument otherwise, or when the placement is not valid.
     GainCurve(const CurvePlacement& placement, std::vector<float> factors);
 
     // The gain at frame (past the last frame: the last frame's), a factor:

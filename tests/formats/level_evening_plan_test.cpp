@@ -303,6 +303,11 @@ TEST(LevelEvening, RefusesASurveyThatDoesNotCoverTheSoundOnce)
     LevelEveningPlan headPastTheBody(6.0, true);
     headPastTheBody.Survey(whole.subspan(500, 500), 500);
     EXPECT_THROW(headPastTheBody.Survey(whole.first(600), 0), std::logic_error);
+    LevelEveningPlan planned(6.0, false);
+    planned.Survey(whole, 0);
+    planned.Plan(whole.size(), 0);
+    EXPECT_THROW(planned.Plan(whole.size(), 0), std::logic_error);
+    EXPECT_THROW(planned.Survey(whole.first(10), 0), std::logic_error);
     LevelEveningPlan openButWrapped(6.0, false);
     openButWrapped.Survey(whole.subspan(500, 500), 500);
     openButWrapped.Survey(whole.first(500), 0);
