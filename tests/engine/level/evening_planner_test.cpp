@@ -42,14 +42,6 @@ double DecibelsAt(const GainCurve& curve, double seconds)
 
 }  // namespace
 
-TEST(EveningPlanner, ASteadySoundKeepsAGainOfOne)
-{
-    const EveningPlan plan = PlanOf({{60, -23.0}}, 1.0);
-    EXPECT_TRUE(plan.m_summary.m_bEvened);
-    for (std::uint64_t frame = 0; frame < 60 * kSecond; frame += 441)
-        ASSERT_EQ(plan.m_curve.At(frame), 1.0) << frame;
-}
-
 // With 6 LU around a median of -20 LUFS: a stretch at -5 comes down to -14
 // (-9 dB), one at -32 comes up to -26 (+6 dB), the median's stretches stay.
 // Measured mid-stretch, where the 3 s windows and the turns are done.

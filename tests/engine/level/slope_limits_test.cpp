@@ -47,16 +47,6 @@ TEST(SlopeLimits, FromBelowTurnsEarlyIntoADipAndOutAtTheStep)
     }
 }
 
-TEST(SlopeLimits, FromAboveRisesEarlyToAPeak)
-{
-    std::vector<float> values = Dip(41, 20, -3.0f);  // a peak of +3
-    LimitSlopeFromAbove(values, kStep, CurveEnds::Open);
-    EXPECT_FLOAT_EQ(values[20], 3.0f);
-    EXPECT_NEAR(values[14], 0.0f, kRounding);
-    EXPECT_NEAR(values[17], 1.5f, kRounding);
-    EXPECT_NEAR(values[26], 0.0f, kRounding);
-}
-
 // Whatever the input, the result turns at most kStep per point and lies on
 // the side it is held from; a curve that already turns slowly is left as it is.
 TEST(SlopeLimits, HoldTheSlopeAndTheSide)
