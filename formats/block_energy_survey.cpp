@@ -4,31 +4,34 @@
 #include <cfloat>
 #include <cmath>
 #include <ebur128.h>
+#include <limits>
 #include <new>
 #include <stdexcept>
 #include <string>
 #include <utility>
 
 #include "engine/level/gain_curve.h"
+#include "engine/level/loudness_series.h"
 
 namespace {
 
 constexpr std::size_t kBlockFrames = CurvePlacement::kPointFrames;
-constexpr unsigned long kBlockMilliseconds = 100;  // kBlockFrames at the run's rate
-constexpr double kLoudnessOffset = -0.691;         // BS.1770's, which libebur128 adds to 10 log10 of the energy
+constexpr unsigned long kBlockMilliseconds = 100;
+static_assert(kBlockFrames * 1000 == kRunSampleRate * kBlockMilliseconds);
 
 float Finite(float sample)
 {
     return std::isfinite(sample) ? sample : 0.0f;
 }
 
-// libebur128 gives the energy as a loudness; this undoes its log. Energies
-// beyond a float's range (samples near 10^19) are kept at its largest value.
+// libebur128 gives the energy as a loudness; this undoes its log (minus
+// infinity: silence). Energies beyond a float's range (samples near 10^19)
+// are kept at its largest value.
 float EnergyOfLoudness(double loudness)
 {
-    if (!std::isfinite(loudness))
+    if (!(loudness > -std::numeric_limits<double>::infinity()))
         return 0.0f;
-    return static_cast<float>(std::min(std::pow(10.0, (loudness - kLoudnessOffset) / 10.0), double{FLT_MAX}));
+    return static_cast<float>(std::min(std::pow(10.0, (loudness - kLoudnessOffsetLu) / 10.0), double{FLT_MAX}));
 }
 
 }  // namespace

@@ -6,8 +6,6 @@
 
 namespace {
 
-constexpr double kLoudnessOffset = -0.691;
-
 // The mean energy of the blocks of point k's window.
 double WindowEnergy(std::span<const float> blocks, std::size_t k, CurveEnds ends)
 {
@@ -37,7 +35,7 @@ float LoudnessOfEnergy(double energy)
 {
     if (!(energy > 0.0))
         return -std::numeric_limits<float>::infinity();
-    return static_cast<float>(kLoudnessOffset + 10.0 * std::log10(energy));
+    return static_cast<float>(kLoudnessOffsetLu + 10.0 * std::log10(energy));
 }
 
 std::vector<float> ShortTermLoudness(std::span<const float> blockEnergies, std::size_t points, CurveEnds ends)

@@ -11,8 +11,11 @@
 // 30 blocks of 100 ms: the short-term window of EBU R128.
 constexpr std::size_t kShortTermBlocks = 30;
 
-// Loudness in LUFS of a K-weighted mean square summed over the channels
-// (BS.1770: -0.691 + 10 log10); minus infinity for 0.
+// BS.1770's loudness of a K-weighted mean square summed over the channels:
+// kLoudnessOffsetLu + 10 log10 of it, in LUFS.
+constexpr double kLoudnessOffsetLu = -0.691;
+
+// The loudness of an energy as above; minus infinity for 0.
 float LoudnessOfEnergy(double energy);
 
 // blockEnergies[b] is the K-weighted mean square of the b-th 100 ms block,
