@@ -49,6 +49,24 @@ double LoudnessOf(double meanSquare)
     return kOffset + 10.0 * std::log10(meanSquare);
 }
 
+// The K-weighted squares of both channels summed over each hop frames (a
+// last partial hop left out).
+std::vector<double> HopSums(const std::vector<StereoFrame>& frames, double rate, std::size_t hop)
+{
+    const auto filters = KWeightingFilters(rate);
+    Filter leftShelf(filters[0]);
+    Filter leftPass(filters[1]);
+    Filter rightShelf(filters[0]);
+    Filter rightPass(filters[1]);
+    std::vector<double> sums(frames.size() / hop, 0.0);
+    for (std::size_t i = 0; i < sums.size() * hop; ++i) {
+        const double left = leftPass.Step(leftShelf.Step(frames[i].left));
+        const double right = rightPass.Step(rightShelf.Step(frames[i].right));
+        sums[i / hop] += left * left + right * right;
+    }
+    return sums;
+}
+
 }  // namespace
 
 std::array<Biquad, 2> KWeightingFilters(double rate)
@@ -102,4 +120,20 @@ double ReferenceIntegratedLoudness(const std::vector<StereoFrame>& frames, doubl
         return -std::numeric_limits<double>::infinity();
     const double relativeGate = LoudnessOf(ungated) + kRelativeGate;
     return LoudnessOf(gatedMean(std::max(kAbsoluteGate, relativeGate)));
+}
+
+std::vector<double> ReferenceShortTermLoudness(const std::vector<StereoFrame>& frames, double rate, std::size_t hop)
+{
+    const std::vector<double> sums = HopSums(frames, rate, hop);
+    const auto window = static_cast<std::size_t>(std::llround(3.0 * rate));
+    const std::size_t hops = window / hop;
+    std::vector<double> loudness;
+    for (std::size_t n = 0; n + hops <= sums.size(); ++n) {
+        double sum = 0.0;
+        for (std::size_t k = n; k < n + hops; ++k)
+            sum += sums[k];
+        loudness.push_back(sum > 0.0 ? LoudnessOf(sum / static_cast<double>(window))
+                                     : -std::numeric_limits<double>::infinity());
+    }
+    return loudness;
 }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <vector>
 
 #include "engine/stereo_frame.h"
@@ -21,3 +22,8 @@ std::array<Biquad, 2> KWeightingFilters(double rate);
 // Loudness in LUFS of stereo frames (left and right weighted 1.0); minus
 // infinity when no block passes the gates.
 double ReferenceIntegratedLoudness(const std::vector<StereoFrame>& frames, double rate);
+
+// Short-term loudness in LUFS (the K-weighted mean square of 3 s, as above)
+// of the windows [n × hop, n × hop + 3 s) that fit in the frames; hop divides
+// 3 s. Minus infinity for a silent window.
+std::vector<double> ReferenceShortTermLoudness(const std::vector<StereoFrame>& frames, double rate, std::size_t hop);
