@@ -17,6 +17,7 @@
 #include "cli/exit_status.h"
 #include "cli/interrupt_signal.h"
 #include "cli/option_values.h"
+#include "cli/stored_score_text.h"
 #include "cli/terminal_host.h"
 #include "cli/timings_report.h"
 #include "engine/generation_run.h"
@@ -70,10 +71,12 @@ std::uint64_t OutputFrames(const GenerationSettings& settings)
     return static_cast<std::uint64_t>(settings.m_nDurationSeconds) * kRunSampleRate;
 }
 
-std::unique_ptr<FrameSink> MakeSink(const GenerationSettings& settings, const OutputFormat& format, bool loop)
+std::unique_ptr<FrameSink> MakeSink(const GenerationSettings& settings, const OutputFormat& format, bool loop,
+                                    std::string storedScore)
 {
     OutputRequest request;
     request.m_bLoop = loop;
+    request.m_strStoredScore = std::move(storedScore);
     request.m_strInputPath = settings.m_strInputPath;
     request.m_nFrames = OutputFrames(settings);
     request.m_nStandardOutputFd = STDOUT_FILENO;
@@ -120,7 +123,7 @@ void SetUpRun(GenerationRun& run, TerminalHost& host, const CommandLine& line, c
         run.SetRandomState(static_cast<std::uint32_t>(*ParseDigits(line.m_strSeed, UINT32_MAX)));
     run.SetSourceOpener(MakeSoundFileOpener(InputRules{ParameterValuesOf(line).Whole(ParameterId::GrainLength)},
                                             [&host](const std::string& route) { host.Inform(route); }));
-    run.SetSink(MakeSink(settings, format, line.m_bLoop));
+    run.SetSink(MakeSink(settings, format, line.m_bLoop, StoredScoreOf(line, run.GetRandomState())));
     run.SetStreaming(MakeStreamingOptions(line, settings, format));
     run.MeasureSubAudio(settings.m_dLowCutHz == 0.0);
 }

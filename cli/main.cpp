@@ -12,6 +12,7 @@
 #include "cli/generate.h"
 #include "cli/help_formatter.h"
 #include "cli/option_suggestion.h"
+#include "cli/score_of.h"
 #include "formats/output_format.h"
 
 namespace {
@@ -39,6 +40,8 @@ int main(int argc, char** argv)
         std::cerr << NoArgumentsHint() << '\n';
         return kExitUsage;
     }
+    if (AsksForStoredScore(argc, argv))
+        return PrintStoredScore(argc, argv, std::cout, std::cerr);
     CLI::App app("", "sonnelith-cli");
     CommandLine line;
     DefineOptions(app, line);

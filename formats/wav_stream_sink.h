@@ -19,7 +19,11 @@ public:
     WavStreamSink(int fd, const OutputFormat& format, std::uint64_t frames);
     ~WavStreamSink() override;
 
-    // path only names the stream in messages. Refuses a terminal.
+    // The stream carries text as a stored score, in a chunk before its data
+    // chunk. Before Create.
+    void StoreScore(std::string text) { m_strStoredScore = std::move(text); }
+    // path only names the stream in messages. Refuses a terminal, and a
+    // score no output can carry.
     std::optional<RunMessage> Create(const std::string& path) override;
     void Write(const StereoFrame* frames, std::size_t count) override;
     // Hands out what is still buffered. A run cut short leaves the stream
@@ -34,10 +38,13 @@ private:
     int m_nFd;
     OutputFormat m_format;
     std::uint64_t m_nFrames;
+    std::string m_strStoredScore;
     std::string m_strName;
     std::vector<unsigned char> m_buffer;
     std::uint64_t m_nBytes = 0;  // header and samples, handed out or waiting in the buffer
 };
 
-// The header of a stereo WAV stream of frames frames in that format.
-std::vector<unsigned char> WavStreamHeader(const OutputFormat& format, std::uint64_t frames);
+// The header of a stereo WAV stream of frames frames in that format; with a
+// stored score, its chunk comes last before the data chunk.
+std::vector<unsigned char> WavStreamHeader(const OutputFormat& format, std::uint64_t frames,
+                                           const std::string& storedScore = {});
