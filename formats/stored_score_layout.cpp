@@ -55,8 +55,9 @@ std::optional<std::string> CheckStorableScore(const std::string& text)
 std::vector<unsigned char> RiffScoreChunk(const std::string& text)
 {
     std::vector<unsigned char> chunk(kRiffScoreChunkId, kRiffScoreChunkId + 4);
+    const std::size_t evenSize = text.size() + text.size() % 2;
     unsigned char size[4];
-    StoreLittleEndian32(size, static_cast<std::uint32_t>(text.size()));
+    StoreLittleEndian32(size, static_cast<std::uint32_t>(evenSize));
     for (const unsigned char byte : size)
         chunk.push_back(byte);
     AppendText(chunk, text);

@@ -2,8 +2,10 @@
 // its chunk in RIFF (WAV, RF64) and in W64.
 //
 //   WAV, RF64  a chunk "snsc" holding the score's UTF-8 text, after the data
-//              chunk in a file (before it in a stream); a zero byte pads an
-//              odd length, as RIFF asks, and is not counted in the size
+//              chunk in a file (before it in a stream); a text of odd length
+//              is followed by a zero byte that the chunk's size counts, so
+//              that readers which skip a chunk without its pad byte (the
+//              RF64 reader of libsndfile) still find the next one
 //   W64        a chunk named by the GUID 63736E73-7C13-4391-AF31-7516B1598DF8
 //              (its first four bytes read "snsc"), padded to 8 bytes
 //   FLAC       the Vorbis comment SONNELITH_SCORE=<text>
@@ -45,7 +47,8 @@ ScoreContainer RecogniseContainer(const std::vector<unsigned char>& firstBytes);
 // nothing when it can.
 std::optional<std::string> CheckStorableScore(const std::string& text);
 
-// The whole RIFF chunk: id, 32-bit size, the text and its pad byte.
+// The whole RIFF chunk: id, 32-bit size, the text and a zero byte when its
+// length is odd (counted in the size: see above).
 std::vector<unsigned char> RiffScoreChunk(const std::string& text);
 // The whole W64 chunk: GUID, 64-bit size (header included), the text and
 // zero bytes up to a multiple of 8.

@@ -88,7 +88,10 @@ Outcome TextAt(const Source& source, std::uint64_t offset, std::uint64_t length)
     const std::optional<Bytes> bytes = source.Read(offset, static_cast<std::size_t>(length));
     if (!bytes)
         return Problem(PastTheEnd("its stored score", offset, length));
+    // A text never holds a NUL: one at the end is the byte that evens a RIFF chunk.
     std::string text(bytes->begin(), bytes->end());
+    if (!text.empty() && text.back() == '\0')
+        text.pop_back();
     if (const std::optional<std::string> flaw = CheckStorableScore(text))
         return Problem("its stored score is damaged: " + *flaw);
     return Outcome{std::move(text), {}};
