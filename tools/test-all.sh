@@ -1,7 +1,8 @@
 #!/bin/sh
 # Installs what is missing, builds Sonnelith and runs the whole test suite:
 # every test in the normal build, the non-GUI tests again under AddressSanitizer
-# and UndefinedBehaviorSanitizer, then the WAV reader fuzzer for a bounded time.
+# and UndefinedBehaviorSanitizer, then the WAV reader and stored score fuzzers
+# for a bounded time shared between them.
 set -eu
 cd "$(dirname "$0")/.."
 tools/install-deps.sh
