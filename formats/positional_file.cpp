@@ -19,7 +19,9 @@ namespace {
 
 PositionalFile::PositionalFile(const std::string& path, Access access)
     : m_strPath(path)
-    , m_nFd(open(path.c_str(), (access == Access::Read ? O_RDONLY : O_RDWR) | O_CLOEXEC))
+    // Without blocking: a FIFO with no writer fails its first read instead of
+    // holding the program at open.
+    , m_nFd(open(path.c_str(), (access == Access::Read ? O_RDONLY | O_NONBLOCK : O_RDWR) | O_CLOEXEC))
 {
     if (m_nFd < 0)
         Fail(access == Access::Read ? FileException::Cause::Read : FileException::Cause::Write, path, errno);

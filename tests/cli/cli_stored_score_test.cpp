@@ -100,8 +100,8 @@ TEST(CliStoredScore, LeavesThePlainRunsBytesBeforeItsChunk)
     ASSERT_GT(tagged.size(), plain.size());
     EXPECT_TRUE(std::equal(plain.begin(), plain.begin() + 4, tagged.begin()));
     EXPECT_TRUE(std::equal(plain.begin() + 8, plain.end(), tagged.begin() + 8));
-    EXPECT_EQ(std::string(tagged.begin() + static_cast<long>(plain.size()), tagged.begin() + static_cast<long>(plain.size()) + 4),
-              "snsc");
+    const auto chunk = tagged.begin() + static_cast<long>(plain.size());
+    EXPECT_EQ(std::string(chunk, chunk + 4), "snsc");
 
     const CliResult none = RunCli({"--score-of", dir.File("plain.wav")});
     EXPECT_EQ(none.exitCode, 1);

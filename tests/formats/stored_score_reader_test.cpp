@@ -254,7 +254,8 @@ TEST(StoredScoreLimits, AScoreUpToTheCapIsStoredAndNoLongerOne)
         std::string reason;
         EXPECT_EQ(ReadStoredScore(dir.File(name), reason).value_or(reason), score) << name;
     }
-    const std::optional<RunMessage> refused = WriteWithScore(dir.File("over.wav"), std::string(kMaxStoredScoreBytes + 1, 'x'));
+    const std::optional<RunMessage> refused =
+        WriteWithScore(dir.File("over.wav"), std::string(kMaxStoredScoreBytes + 1, 'x'));
     ASSERT_TRUE(refused);
     EXPECT_NE(refused->m_strText.find("the score is 1048577 bytes long, more than the 1048576 an output can carry"),
               std::string::npos)
