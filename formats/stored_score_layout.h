@@ -7,13 +7,15 @@
 //              that readers which skip a chunk without its pad byte (the
 //              RF64 reader of libsndfile) still find the next one
 //   W64        a chunk named by the GUID 63736E73-7C13-4391-AF31-7516B1598DF8
-//              (its first four bytes read "snsc"), padded to 8 bytes
+//              (its first four bytes read "snsc"), padded to 8 bytes, right
+//              after the file's header and before its fmt and data chunks
+//              (libsndfile takes a chunk after the data for more sound)
 //   FLAC       the Vorbis comment SONNELITH_SCORE=<text>
 //
 // "snsc" is lower case because RIFF keeps upper-case ids for chunks
 // registered for every form (LIST, INAM, ...) and lower case for a program's
-// own; "sn" for Sonnelith makes a clash with another program's chunk
-// unlikely. The W64 GUID keeps that code in its first four bytes, as the
+// own (the chunk is not registered); "sn" for Sonnelith makes a clash with
+// another program's chunk unlikely. The W64 GUID keeps that code in its first four bytes, as the
 // standard W64 GUIDs do, with a random tail of its own instead of theirs, so
 // it can never be taken for one of them.
 #pragma once
