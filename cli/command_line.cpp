@@ -4,6 +4,7 @@
 
 #include "cli/help_formatter.h"
 #include "cli/option_values.h"
+#include "cli/score_of.h"
 #include "engine/parameters/parameter_table.h"
 #include "engine/parameters/parameter_text.h"
 
@@ -40,6 +41,21 @@ const char kRules[] =
     "-- ends the options. Exit status: 0 written, 1 failed (the message says why), 2 bad command line "
     "(nothing written), 128 + the signal's number when cancelled (130 for Ctrl+C, 141 for SIGPIPE).";
 
+// --tag stores a score in the output; --score-of reads one back, on its own
+// (main dispatches it before this table is parsed).
+void DefineStoredScoreOptions(CLI::App& app, CommandLine& line)
+{
+    app.add_flag("--tag", line.m_bTag,
+                 "Store in the output the score of this run, which --score-of prints and which renders the same "
+                 "bytes again: a chunk \"snsc\" after the sound in WAV (before it in a stream from -o -), a chunk "
+                 "of its own in W64, the Vorbis comment SONNELITH_SCORE in FLAC. Without it the output holds the "
+                 "sound alone");
+    app.add_option(kScoreOfOption, line.m_strScoreOf,
+                   "Print the score stored in FILE, exactly as stored, and exit; nothing else may be given with "
+                   "it. Exit status 1 when FILE holds none")
+        ->option_text("FILE");
+}
+
 void DefineFiles(CLI::App& app, CommandLine& line)
 {
     app.add_option("INPUT", line.m_input,
@@ -52,6 +68,7 @@ void DefineFiles(CLI::App& app, CommandLine& line)
         ->option_text("FILE")
         ->check(NotEmpty("name the file to write, or - for standard output"))
         ->required();
+    DefineStoredScoreOptions(app, line);
 }
 
 // An option for a sound parameter, named and explained by its row: what it

@@ -12,6 +12,8 @@
 struct CommandLine {
     std::optional<std::string> m_input;  // none: the bundled sample; "-": standard input
     std::string m_strOutput;             // "-": a WAV stream on standard output
+    bool m_bTag = false;                 // the output stores the score of the run
+    std::string m_strScoreOf;            // only for --help: --score-of runs apart (cli/score_of.h)
     std::string m_strLength = "00:15";
     std::string m_strSeed;               // empty: the clock chooses
     bool m_bLoop = false;                // a seamless loop, without fades

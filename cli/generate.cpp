@@ -22,6 +22,7 @@
 #include "cli/run_input.h"
 #include "cli/standard_descriptors.h"
 #include "cli/standard_output_watch.h"
+#include "cli/stored_score_text.h"
 #include "cli/terminal_host.h"
 #include "cli/timings_report.h"
 #include "engine/generation_run.h"
@@ -77,10 +78,11 @@ std::uint64_t OutputFrames(const GenerationSettings& settings)
 }
 
 std::unique_ptr<FrameSink> MakeSink(const GenerationSettings& settings, const OutputFormat& format, bool loop,
-                                    StandardOutputWatch& watch)
+                                    StandardOutputWatch& watch, std::string storedScore)
 {
     OutputRequest request;
     request.m_bLoop = loop;
+    request.m_strStoredScore = std::move(storedScore);
     request.m_strInputPath = settings.m_strInputPath;
     request.m_nFrames = OutputFrames(settings);
     request.m_nStandardOutputFd = STDOUT_FILENO;
@@ -136,7 +138,7 @@ void SetUpRun(GenerationRun& run, const CommandLine& line, const GenerationSetti
     run.SetSynthesisOptions(MakeSynthesisOptions(line));
     Seed(run, line);
     run.SetSourceOpener(HandOver(std::move(source)));
-    run.SetSink(MakeSink(settings, format, line.m_bLoop, watch));
+    run.SetSink(MakeSink(settings, format, line.m_bLoop, watch, StoredScoreOf(line, run.GetRandomState())));
     run.SetStreaming(MakeStreamingOptions(line, settings, format));
     run.MeasureSubAudio(settings.m_dLowCutHz == 0.0);
 }

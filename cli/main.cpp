@@ -13,6 +13,7 @@
 #include "cli/help_formatter.h"
 #include "cli/library_messages.h"
 #include "cli/option_suggestion.h"
+#include "cli/score_of.h"
 #include "cli/standard_descriptors.h"
 #include "formats/output_format.h"
 
@@ -42,6 +43,8 @@ int main(int argc, char** argv)
         std::cerr << NoArgumentsHint() << '\n';
         return kExitUsage;
     }
+    if (AsksForStoredScore(argc, argv))
+        return PrintStoredScore(argc, argv, std::cout, std::cerr);
     CLI::App app("", "sonnelith-cli");
     CommandLine line;
     DefineOptions(app, line);

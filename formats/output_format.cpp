@@ -90,11 +90,12 @@ std::variant<OutputFormat, std::string> ChooseOutputFormat(const std::string& ou
     return format;
 }
 
-OutputFormat FitToLength(OutputFormat format, std::uint64_t frames)
+OutputFormat FitToLength(OutputFormat format, std::uint64_t frames, std::uint64_t extraBytes)
 {
     // The RIFF size field counts every byte after itself: the file less 8.
     constexpr std::uint64_t kLargestRiffSize = 0xFFFFFFFFu;
-    if (format.m_container == OutputContainer::Wav && PredictedOutputBytes(format, frames) - 8 > kLargestRiffSize)
+    if (format.m_container == OutputContainer::Wav &&
+        PredictedOutputBytes(format, frames) + extraBytes - 8 > kLargestRiffSize)
         format.m_container = OutputContainer::Rf64;
     return format;
 }

@@ -41,9 +41,10 @@ std::variant<OutputFormat, std::string> ChooseOutputFormat(const std::string& ou
                                                            int rate = 44100);
 
 // The format a WAV output of frames (at 44100 Hz, before any rate
-// conversion) is written in: RF64 when the file would pass the 4 GiB that
-// the 32-bit size fields of a plain WAV can describe; any other as it is.
-OutputFormat FitToLength(OutputFormat format, std::uint64_t frames);
+// conversion), plus extraBytes of other chunks, is written in: RF64 when the
+// file would pass the 4 GiB that the 32-bit size fields of a plain WAV can
+// describe; any other as it is.
+OutputFormat FitToLength(OutputFormat format, std::uint64_t frames, std::uint64_t extraBytes = 0);
 
 // Bytes per stereo frame of the sample format.
 int BytesPerFrame(SampleFormat sample);

@@ -7,7 +7,9 @@
 //
 // ResamplingSink stands in between only when the delivery rate is not 44100 Hz.
 // A WAV too large for 32-bit sizes is RF64 (FitToLength), and a loop in WAV
-// goes through SndfileSink, which marks its loop points.
+// goes through SndfileSink, which marks its loop points. A stored score puts
+// StoredScoreSink around the file's writer; a stream carries it in its
+// header (see formats/stored_score_layout.h for where it sits).
 #pragma once
 
 #include <cstdint>
@@ -25,6 +27,7 @@ struct OutputRequest {
     int m_nStandardOutputFd = 1;  // where "-" writes
     bool m_bLoop = false;          // the output is a seamless loop
     StreamWatch m_streamWatch;     // "-": the cancel check and who is told when the stream breaks
+    std::string m_strStoredScore;  // UTF-8 text the output carries; empty: none, and not a byte changes
 };
 
 // Makes the sink that writes the desktop program's WAV file (the engine's WaveFile sink).

@@ -1,5 +1,6 @@
 #include "formats/sndfile_sink.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -21,18 +22,22 @@ Descriptor& From(void* user)
     return *static_cast<Descriptor*>(user);
 }
 
+// libsndfile sees the file from the descriptor's base on: offsets, positions
+// and the length are its own.
 sf_count_t FileLength(void* user)
 {
     struct stat info {};
-    return fstat(From(user).m_nFd, &info) == 0 ? info.st_size : -1;
+    if (fstat(From(user).m_nFd, &info) != 0)
+        return -1;
+    return std::max<sf_count_t>(info.st_size - From(user).m_nBase, 0);
 }
 
 sf_count_t SeekTo(sf_count_t offset, int whence, void* user)
 {
-    const off_t position = lseek(From(user).m_nFd, offset, whence);
+    const off_t position = lseek(From(user).m_nFd, whence == SEEK_SET ? offset + From(user).m_nBase : offset, whence);
     if (position < 0)
         From(user).m_nLastError = errno;
-    return position;
+    return position < 0 ? position : position - From(user).m_nBase;
 }
 
 sf_count_t ReadBytes(void* buffer, sf_count_t count, void* user)
@@ -62,7 +67,8 @@ sf_count_t WriteBytes(const void* buffer, sf_count_t count, void* user)
 
 sf_count_t Tell(void* user)
 {
-    return lseek(From(user).m_nFd, 0, SEEK_CUR);
+    const off_t position = lseek(From(user).m_nFd, 0, SEEK_CUR);
+    return position < 0 ? position : position - From(user).m_nBase;
 }
 
 SF_VIRTUAL_IO kDescriptorIo = {FileLength, SeekTo, ReadBytes, WriteBytes, Tell};
@@ -97,6 +103,8 @@ std::optional<RunMessage> SndfileSink::Create(const std::string& path)
     m_descriptor.m_nFd = open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (m_descriptor.m_nFd < 0)
         return OutputFailure(path, DescribeSystemError(errno));
+    m_descriptor.m_nBase = static_cast<sf_count_t>(m_nRoomBefore);
+    lseek(m_descriptor.m_nFd, m_descriptor.m_nBase, SEEK_SET);
     SF_INFO info{};
     info.samplerate = m_format.m_nRate;
     info.channels = 2;
@@ -109,6 +117,11 @@ std::optional<RunMessage> SndfileSink::Create(const std::string& path)
         return OutputFailure(path, reason);
     }
     WriteLoopPoints();
+    if (!m_strComment.empty() && sf_set_string(m_pFile, SF_STR_COMMENT, m_strComment.c_str()) != 0) {
+        const std::string reason = sf_strerror(m_pFile);
+        CloseFile();
+        return OutputFailure(path, reason);
+    }
     return std::nullopt;
 }
 

@@ -22,6 +22,12 @@ public:
     // The file is a loop of frames (at the file's rate): a WAV file gets a
     // smpl chunk that loops from its first frame to its last. Before Create.
     void MarkLoop(std::uint64_t frames) { m_nLoopFrames = frames; }
+    // The file's COMMENT string (in FLAC the Vorbis comment COMMENT, written
+    // before the first frame). Before Create.
+    void SetComment(std::string text) { m_strComment = std::move(text); }
+    // libsndfile's file starts bytes into the file on disk, after room left
+    // for a header of our own (see StoredScoreSink). Before Create.
+    void LeaveRoomBefore(std::uint64_t bytes) { m_nRoomBefore = bytes; }
     // Closes a file still open; whatever it holds stays.
     ~SndfileSink() override;
 
@@ -40,6 +46,7 @@ public:
     struct Descriptor {
         int m_nFd = -1;
         int m_nLastError = 0;  // errno of the last failed operation
+        std::int64_t m_nBase = 0;  // where libsndfile's byte 0 lies in the file
     };
 
 private:
@@ -54,6 +61,8 @@ private:
     sf_private_tag* m_pFile = nullptr;
     std::uint64_t m_nLoopFrames = 0;
     bool m_bWritten = false;  // some frames went to libsndfile
+    std::string m_strComment;
+    std::uint64_t m_nRoomBefore = 0;
     std::vector<short> m_shorts;
     std::vector<int> m_ints;
     std::vector<float> m_floats;

@@ -12,6 +12,7 @@
 #include "formats/descriptor_wait.h"
 #include "formats/sample_conversion.h"
 #include "formats/sound_file_messages.h"
+#include "formats/stored_score_layout.h"
 #include "wav/file_exception.h"
 #include "wav/little_endian.h"
 
@@ -57,7 +58,8 @@ void Append64(std::vector<unsigned char>& bytes, std::uint64_t value)
 
 }  // namespace
 
-std::vector<unsigned char> WavStreamHeader(const OutputFormat& format, std::uint64_t frames)
+std::vector<unsigned char> WavStreamHeader(const OutputFormat& format, std::uint64_t frames,
+                                           const std::string& storedScore)
 {
     const bool isFloat = format.m_sample == SampleFormat::Float32;
     const bool isRf64 = format.m_container == OutputContainer::Rf64;
@@ -67,7 +69,9 @@ std::vector<unsigned char> WavStreamHeader(const OutputFormat& format, std::uint
     const std::uint32_t formatSize = isFloat ? 18 : 16;
     const std::uint32_t factChunk = isFloat ? 12 : 0;
     const std::uint32_t ds64Chunk = isRf64 ? 8 + kDs64Size : 0;
-    const std::uint64_t riffSize = 4 + ds64Chunk + (8 + formatSize) + factChunk + 8 + dataSize;
+    const std::vector<unsigned char> scoreChunk = storedScore.empty() ? std::vector<unsigned char>()
+                                                                      : RiffScoreChunk(storedScore);
+    const std::uint64_t riffSize = 4 + ds64Chunk + (8 + formatSize) + factChunk + scoreChunk.size() + 8 + dataSize;
     // An RF64 file keeps its sizes in the ds64 chunk; the 32-bit fields say to look there.
     const auto Size32 = [isRf64](std::uint64_t size) {
         return isRf64 ? kSizeInDs64 : static_cast<std::uint32_t>(size);
@@ -98,6 +102,7 @@ std::vector<unsigned char> WavStreamHeader(const OutputFormat& format, std::uint
         Append32(header, 4);
         Append32(header, Size32(frames));
     }
+    AppendBytes(header, scoreChunk.data(), scoreChunk.size());
     Append(header, "data");
     Append32(header, Size32(dataSize));
     return header;
@@ -123,7 +128,9 @@ std::optional<RunMessage> WavStreamSink::Create(const std::string& path)
     if (isatty(m_nFd))
         return OutputFailure(m_strName, "it is a terminal; redirect it to a file or a pipe");
     PrepareForWaiting();
-    m_buffer = WavStreamHeader(m_format, m_nFrames);
+    if (const std::optional<std::string> reason = CheckStorableScore(m_strStoredScore))
+        return OutputFailure(m_strName, *reason);
+    m_buffer = WavStreamHeader(m_format, m_nFrames, m_strStoredScore);
     m_nBytes = m_buffer.size();
     return std::nullopt;
 }

@@ -32,7 +32,11 @@ public:
     WavStreamSink(int fd, const OutputFormat& format, std::uint64_t frames, StreamWatch watch = {});
     ~WavStreamSink() override;
 
-    // path only names the stream in messages. Refuses a terminal.
+    // The stream carries text as a stored score, in a chunk before its data
+    // chunk. Before Create.
+    void StoreScore(std::string text) { m_strStoredScore = std::move(text); }
+    // path only names the stream in messages. Refuses a terminal, and a
+    // score no output can carry.
     std::optional<RunMessage> Create(const std::string& path) override;
     void Write(const StereoFrame* frames, std::size_t count) override;
     // Hands out what is still buffered. A run cut short leaves the stream
@@ -50,6 +54,7 @@ private:
     OutputFormat m_format;
     std::uint64_t m_nFrames;
     StreamWatch m_watch;
+    std::string m_strStoredScore;
     std::string m_strName;
     std::vector<unsigned char> m_buffer;
     bool m_bStopped = false;  // the stream was cancelled or broke: nothing more goes out
@@ -58,5 +63,7 @@ private:
     std::uint64_t m_nBytes = 0;  // header and samples, handed out or waiting in the buffer
 };
 
-// The header of a stereo WAV stream of frames frames in that format.
-std::vector<unsigned char> WavStreamHeader(const OutputFormat& format, std::uint64_t frames);
+// The header of a stereo WAV stream of frames frames in that format; with a
+// stored score, its chunk comes last before the data chunk.
+std::vector<unsigned char> WavStreamHeader(const OutputFormat& format, std::uint64_t frames,
+                                           const std::string& storedScore = {});

@@ -1,16 +1,17 @@
 #!/bin/sh
 # Builds the fuzzers with clang (libFuzzer, AddressSanitizer and
 # UndefinedBehaviorSanitizer) and runs each for the given number of seconds
-# over its seed corpus: the WAV reader, then the command-line generator's
-# input opener under a memory limit of 1 GB, which an input whose header's
-# length is taken on trust breaks at once. New inputs they find go to scratch
-# folders, not the corpus, and inputs that fail to build-fuzz/artifacts/.
-#   tools/fuzz.sh [SECONDS [TARGET...]]   (targets: wave_reader sound_file; default both)
+# over its seed corpus: the WAV reader, the command-line generator's input
+# opener under a memory limit of 1 GB (which an input whose header's length is
+# taken on trust breaks at once), and the reader of scores stored in outputs
+# (--score-of). New inputs they find go to scratch folders, not the corpus,
+# and inputs that fail to build-fuzz/artifacts/.
+#   tools/fuzz.sh [SECONDS [TARGET...]]   (targets: wave_reader sound_file stored_score; default all)
 set -eu
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
 [ $# -gt 0 ] && shift
-targets=${*:-wave_reader sound_file}
+targets=${*:-wave_reader sound_file stored_score}
 CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSONNELITH_FUZZ=ON \
     -DSONNELITH_BUILD_GUI=OFF -DSONNELITH_BUILD_TESTS=OFF -DSONNELITH_BUILD_BENCHMARKS=OFF
 for target in $targets; do

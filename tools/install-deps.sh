@@ -8,8 +8,9 @@ set -eu
 
 # The compiler, CMake, dpkg-buildflags (dpkg-dev, part of build-essential),
 # CLI11, and the sound-file libraries with pkg-config to find them (libsndfile,
-# libsoxr, libebur128): enough for sonnelith-cli.
-CLI_PACKAGES="build-essential cmake libcli11-dev pkg-config libsndfile1-dev libsoxr-dev libebur128-dev"
+# libsoxr, libebur128, libFLAC for the score a FLAC output stores): enough
+# for sonnelith-cli.
+CLI_PACKAGES="build-essential cmake libcli11-dev pkg-config libsndfile1-dev libsoxr-dev libebur128-dev libflac-dev"
 
 PACKAGES="
   $CLI_PACKAGES
@@ -18,7 +19,7 @@ PACKAGES="
   libgtk-3-dev
   clang libclang-rt-14-dev
   xvfb xauth xdotool x11-utils imagemagick openbox
-  sox sndfile-programs
+  sox sndfile-programs flac
   dpkg-dev desktop-file-utils appstream poppler-utils man-db lintian
   python3
 "

@@ -1,8 +1,9 @@
 #!/bin/sh
 # Installs what is missing, builds Sonnelith and runs the whole test suite:
 # every test in the normal build, the non-GUI tests again under AddressSanitizer
-# and UndefinedBehaviorSanitizer, then the WAV reader fuzzer and the sound-file
-# fuzzer (under a memory limit) for a bounded time each.
+# and UndefinedBehaviorSanitizer, then each fuzzer (the WAV reader, the
+# sound-file opener under a memory limit, the stored score reader) for a
+# bounded time.
 set -eu
 cd "$(dirname "$0")/.."
 tools/install-deps.sh
@@ -23,4 +24,4 @@ cmake --build build-sanitize -j "$jobs"
 ctest --test-dir build-sanitize --output-on-failure -j "$jobs"
 
 echo "== Fuzzing the WAV reader and the sound-file opener"
-tools/fuzz.sh "${SONNELITH_FUZZ_SECONDS:-30}"
+tools/fuzz.sh "${SONNELITH_FUZZ_SECONDS:-20}"

@@ -65,6 +65,16 @@ TEST(LongOutput, WavPastFourGibibytesBecomesRf64)
     EXPECT_EQ(FitToLength(FormatFor("a.flac"), 24ULL * 3600 * 44100).m_container, OutputContainer::Flac);
 }
 
+// A score stored after the sound counts toward the 4 GiB of a plain WAV: a
+// sound that fits alone becomes RF64 when its score would not fit beside it.
+TEST(LongOutput, AStoredScoreCountsTowardTheFourGibibytes)
+{
+    const OutputFormat desktop = FormatFor("a.wav");
+    const std::uint64_t frames = kLongestPlainWavFrames - 1000;
+    EXPECT_EQ(FitToLength(desktop, frames, 3000).m_container, OutputContainer::Wav);
+    EXPECT_EQ(FitToLength(desktop, frames, 5000).m_container, OutputContainer::Rf64);
+}
+
 // libsndfile writes the RF64 file; a small one has the same layout.
 TEST(LongOutput, Rf64FileIsReadBackWithItsFrames)
 {
