@@ -21,7 +21,10 @@ std::string SourceNameFrom(const std::string& scoreFolder, const std::string& pa
 {
     const std::filesystem::path source = AbsoluteOf(path);
     const std::filesystem::path relative = source.lexically_relative(AbsoluteOf(scoreFolder));
-    return relative.empty() ? source.string() : relative.string();
+    // Relative only inside the score's folder: a folder moved with its
+    // sounds still finds them, and a sound elsewhere is named where it is.
+    const bool inside = !relative.empty() && *relative.begin() != "..";
+    return inside ? relative.string() : source.string();
 }
 
 Score ScoreOfPlainRun(const PlainRun& run, const std::string& scoreFolder)

@@ -21,10 +21,11 @@ struct PlainRun {
 };
 
 // The one-layer score of run, to be written into scoreFolder: its source
-// named from there (relative when the two share a root, else absolute), and
-// found from there as the reader finds it.
+// named as SourceNameFrom names it, and found from there as the reader
+// finds it.
 Score ScoreOfPlainRun(const PlainRun& run, const std::string& scoreFolder);
 
-// The name by which a score in scoreFolder finds the file at path: "rain.wav",
-// "../sounds/rain.wav", or the absolute path.
+// The name by which a score in scoreFolder finds the file at path: relative
+// when the file is in that folder or below ("rain.wav", "sounds/rain.wav"),
+// else its absolute path.
 std::string SourceNameFrom(const std::string& scoreFolder, const std::string& path);
