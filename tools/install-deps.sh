@@ -7,10 +7,11 @@
 set -eu
 
 # The compiler, CMake, dpkg-buildflags (dpkg-dev, part of build-essential),
-# CLI11, toml++ (score files), and the sound-file libraries with pkg-config to
-# find them (libsndfile, libsoxr, libebur128): enough for sonnelith-cli.
-CLI_PACKAGES="build-essential cmake libcli11-dev libtomlplusplus-dev pkg-config libsndfile1-dev libsoxr-dev
-  libebur128-dev"
+# CLI11, toml++ and utf8-cpp (score files), and the sound-file libraries with
+# pkg-config to find them (libsndfile, libsoxr, libebur128): enough for
+# sonnelith-cli.
+CLI_PACKAGES="build-essential cmake libcli11-dev libtomlplusplus-dev libutfcpp-dev pkg-config libsndfile1-dev
+  libsoxr-dev libebur128-dev"
 
 PACKAGES="
   $CLI_PACKAGES

@@ -1,7 +1,8 @@
 #!/bin/sh
 # Installs what is missing, builds Sonnelith and runs the whole test suite:
 # every test in the normal build, the non-GUI tests again under AddressSanitizer
-# and UndefinedBehaviorSanitizer, then the WAV reader fuzzer for a bounded time.
+# and UndefinedBehaviorSanitizer, then the WAV reader and score reader fuzzers
+# for a bounded time.
 set -eu
 cd "$(dirname "$0")/.."
 tools/install-deps.sh
@@ -21,5 +22,5 @@ cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSONNELITH_SANIT
 cmake --build build-sanitize -j "$jobs"
 ctest --test-dir build-sanitize --output-on-failure -j "$jobs"
 
-echo "== Fuzzing the WAV reader"
+echo "== Fuzzing the WAV reader and the score reader"
 tools/fuzz.sh "${SONNELITH_FUZZ_SECONDS:-60}"

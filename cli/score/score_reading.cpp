@@ -10,7 +10,7 @@
 #include "cli/score/score_limits.h"
 #include "cli/score/score_refusal.h"
 #include "cli/score/score_table_reading.h"
-#include "cli/score/toml_nesting_guard.h"
+#include "cli/score/toml_text_guard.h"
 
 namespace {
 
@@ -81,7 +81,8 @@ ScoreReading ParseScoreText(std::string_view text, const std::string& displayNam
 {
     if (text.size() > kLargestScoreBytes)
         return Refused(displayName, 0, kTooLarge);
-    if (const auto refusal = FindExcessiveNesting(text))
-        return Refused(displayName, refusal->m_nLine, refusal->m_strText);
-    return ParseDocument(text, displayName, folder);
+    const GuardedToml guarded = GuardToml(text);
+    if (guarded.m_refusal)
+        return Refused(displayName, guarded.m_refusal->m_nLine, guarded.m_refusal->m_strText);
+    return ParseDocument(guarded.m_strText, displayName, folder);
 }

@@ -235,9 +235,11 @@ TEST(ScoreReading, LayersAndKeyframesAreCounted)
               "score.toml:20004: more than 10000 keyframes in a layer");
 }
 
-TEST(ScoreReading, KeysOfManyDottedPartsAreRefusedBeforeTomlReadsThem)
+TEST(ScoreReading, TextsTomlWouldMisreadAreRefusedBeforeItReadsThem)
 {
-    // toml++ 3.3 recurses for each part: a few thousand overflow its stack.
+    // toml++ 3.3 recurses for each part of a key: a few thousand overflow its
+    // stack. It takes most characters beyond ASCII where it looks for a blank
+    // for a point it marks unreachable.
     const ScoreTestFolder folder;
     std::string deep = "a";
     for (int i = 0; i < 200000; ++i)
@@ -248,6 +250,24 @@ TEST(ScoreReading, KeysOfManyDottedPartsAreRefusedBeforeTomlReadsThem)
     for (int i = 0; i < 300; ++i)
         nested += "[";
     EXPECT_THAT(folder.Refusal(nested + "\n"), StartsWith("score.toml:1: values nested more than 16 deep"));
+    EXPECT_THAT(folder.Refusal("length = 60\nce \xc3\x82 \"rain.flac\"\n"),
+                StartsWith("score.toml:2: a character beyond ASCII outside a string or a comment"));
+}
+
+TEST(ScoreReading, NamesBeyondAsciiReadInEveryKindOfString)
+{
+    // toml++ is given them as escapes; the score holds the names themselves.
+    const ScoreTestFolder folder;
+    const std::string name = "pluie d'\xc3\xa9t\xc3\xa9 \xf0\x9f\x8e\xb5.flac";
+    folder.AddSource(name);
+    const std::string kinds[] = {"\"" + name + "\"", "'''" + name + "'''", "\"\"\"\\\n  " + name + "\"\"\""};
+    for (const std::string& source : kinds) {
+        const Score score = folder.Accepted("# \xc3\xa9t\xc3\xa9\n[[layer]]\nsource = " + source + "\n");
+        ASSERT_EQ(score.m_layers.size(), 1u) << source;
+        EXPECT_EQ(score.m_layers[0].m_strSource, name);
+    }
+    EXPECT_EQ(folder.Refusal("[[layer]]\nsource = \"\xff.flac\"\n"),
+              "score.toml:2: a byte that is not UTF-8; a score is UTF-8 text");
 }
 
 }  // namespace
