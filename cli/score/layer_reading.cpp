@@ -13,6 +13,16 @@ namespace {
 
 constexpr std::string_view kSourceForm = "the name of a sound file, such as \"rain.flac\"";
 
+std::string ReadSourceName(const toml::node& source)
+{
+    std::string name = ReadText(source, "source", kSourceForm);
+    // A NUL would end the name where the system reads it.
+    if (name.empty() || name.find('\0') != std::string::npos)
+        Refuse(LineOf(source), "source is " + std::string(name.empty() ? "empty" : "a name with a NUL in it") +
+                                   "; it must be " + std::string(kSourceForm));
+    return name;
+}
+
 void ReadSourceStretch(const toml::table& table, ScoreLayer& layer)
 {
     if (const toml::node* start = table.get("source_start"))
@@ -80,10 +90,7 @@ ScoreLayer ReadLayer(const toml::table& table, const std::string& folder, const 
     const toml::node* source = table.get("source");
     if (!source)
         Refuse(layer.m_nLine, "a layer without a source; name its sound file, such as source = \"rain.flac\"");
-    layer.m_strSource = ReadText(*source, "source", kSourceForm);
-    if (layer.m_strSource.empty() || layer.m_strSource.find('\0') != std::string::npos)
-        Refuse(LineOf(*source), "source is " + std::string(layer.m_strSource.empty() ? "empty" : "a name with a NUL in it") +
-                                    "; it must be " + std::string(kSourceForm));
+    layer.m_strSource = ReadSourceName(*source);
     ReadSourceStretch(table, layer);
     ReadStoredSource(table, layer);
     ReadLayerValues(table, layer);

@@ -124,7 +124,8 @@ std::string KeyframeText(const Keyframe& keyframe)
 
 std::string DriftEntry(const std::string& key, const Drift& drift)
 {
-    return Entry(key, "{ depth = " + FormatNumber(drift.m_dDepth) + ", period = " + Time(drift.m_dPeriodSeconds) + " }");
+    const std::string depth = FormatNumber(drift.m_dDepth);
+    return Entry(key, "{ depth = " + depth + ", period = " + Time(drift.m_dPeriodSeconds) + " }");
 }
 
 std::string DriftText(const ScoreLayer& layer)

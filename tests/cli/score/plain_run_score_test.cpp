@@ -83,7 +83,8 @@ TEST(PlainRunScore, ReadsBackFromAnotherFolder)
     const ScoreReading reading = ParseScoreText(WriteScoreText(score), "saved.toml", scores);
     ASSERT_TRUE(reading.m_score) << reading.m_strError;
     EXPECT_EQ(*reading.m_score, score);
-    EXPECT_TRUE(std::filesystem::equivalent(reading.m_score->m_layers[0].m_strSourcePath, folder.Dir().File("tone.wav")));
+    const std::string& found = reading.m_score->m_layers[0].m_strSourcePath;
+    EXPECT_TRUE(std::filesystem::equivalent(found, folder.Dir().File("tone.wav")));
 }
 
 }  // namespace

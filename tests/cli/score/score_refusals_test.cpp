@@ -255,7 +255,8 @@ TEST(ScoreRefusals, MissingOrUnreadableSourcesGiveThePathAndTheReason)
               "score.toml:6: cannot read the source " + missing + ": No such file or directory");
     std::filesystem::create_directory(folder.Dir().Path() / "sounds");
     EXPECT_EQ(folder.Refusal("[[layer]]\nsource = \"sounds\"\n"),
-              "score.toml:2: cannot read the source " + folder.Dir().File("sounds") + ": is a folder, not a sound file");
+              "score.toml:2: cannot read the source " + folder.Dir().File("sounds") +
+                  ": is a folder, not a sound file");
     const std::string pipe = folder.Dir().File("pipe");
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
     EXPECT_EQ(folder.Refusal("[[layer]]\nsource = \"pipe\"\n"),
@@ -266,7 +267,8 @@ TEST(ScoreRefusals, SourcesAreCheckedAfterTheRestOfTheirLayer)
 {
     // A mistake in the layer is told first, whatever the source.
     const ScoreTestFolder folder;
-    EXPECT_THAT(folder.Refusal("[[layer]]\nsource = \"wind.flac\"\ndensity = 1\n"), StartsWith("score.toml:3: density"));
+    EXPECT_THAT(folder.Refusal("[[layer]]\nsource = \"wind.flac\"\ndensity = 1\n"),
+                StartsWith("score.toml:3: density"));
 }
 
 }  // namespace

@@ -158,7 +158,9 @@ TEST(ScoreWriting, TextsAreQuotedAsTomlStrings)
 // with fractions, keyframes in order.
 Score RandomScore(std::mt19937_64& generator)
 {
-    auto uniform = [&](double low, double high) { return std::uniform_real_distribution<double>(low, high)(generator); };
+    auto uniform = [&](double low, double high) {
+        return std::uniform_real_distribution<double>(low, high)(generator);
+    };
     Score score;
     score.m_nLengthSeconds = static_cast<std::int32_t>(generator() % 86401);
     score.m_seed = static_cast<std::uint32_t>(generator());

@@ -97,7 +97,8 @@ d = '''q'''''
 
 TEST(TomlTextGuard, CharactersBeyondAsciiInStringsBecomeEscapes)
 {
-    EXPECT_EQ(Guarded("source = \"pluie d'\xc3\xa9t\xc3\xa9.flac\"\n"), R"(source = "pluie d'\u00E9t\u00E9.flac")" "\n");
+    EXPECT_EQ(Guarded("source = \"pluie d'\xc3\xa9t\xc3\xa9.flac\"\n"),
+              R"(source = "pluie d'\u00E9t\u00E9.flac")" "\n");
     EXPECT_EQ(Guarded("s = \"\xf0\x9f\x8e\xb5\"\n"), R"(s = "\U0001F3B5")" "\n");
     EXPECT_EQ(Guarded("s = \"\"\"\n\xc3\xa9\n\"\"\"\n"), "s = \"\"\"\n\\u00E9\n\"\"\"\n");
     // A literal string holding one becomes a basic string that says the same.
