@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <utility>
-#include <vector>
 
 #include "engine/parameters/parameter_text.h"
 #include "engine/synthesis/synthesis_options.h"
@@ -30,43 +29,9 @@ std::optional<std::uint64_t> ParseDigits(const std::string& text, std::uint64_t 
     return value;
 }
 
-namespace {
-
-// Seconds from "SS", "MM:SS" or "H:MM:SS": minutes and seconds of two digits
-// below 60 after a colon, hours or minutes of one or two digits first; or
-// whole seconds. No upper limit on the total.
-std::optional<std::uint64_t> ParseLengthForm(const std::string& text)
-{
-    std::vector<std::string> fields{""};
-    for (const char c : text) {
-        if (c == ':')
-            fields.emplace_back();
-        else
-            fields.back() += c;
-    }
-    if (fields.size() == 1)
-        return ParseDigits(text, UINT32_MAX);
-    if (fields.size() > 3 || fields.front().empty() || fields.front().size() > 2)
-        return std::nullopt;
-    std::uint64_t seconds = 0;
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-        const bool leading = i == 0;
-        const auto value = ParseDigits(fields[i], leading ? 99 : 59);
-        if (!value || (!leading && fields[i].size() != 2))
-            return std::nullopt;
-        seconds = seconds * 60 + *value;
-    }
-    // Without hours, minutes stay below 60 as they always have.
-    if (fields.size() == 2 && seconds >= 3600)
-        return std::nullopt;
-    return seconds;
-}
-
-}  // namespace
-
 std::optional<int> ParseLength(const std::string& text)
 {
-    const auto seconds = ParseLengthForm(text);
+    const auto seconds = ParseWholeTimeText(text);
     if (!seconds || *seconds > static_cast<std::uint64_t>(kLongestLengthSeconds))
         return std::nullopt;
     return static_cast<int>(*seconds);
@@ -121,7 +86,7 @@ CLI::Validator AllowedLength()
         [](std::string& text) -> std::string {
             if (ParseLength(text))
                 return {};
-            if (ParseLengthForm(text))
+            if (ParseWholeTimeText(text))
                 return "'" + text + "' is longer than the longest track, 24:00:00 (86400 seconds)";
             if (const auto hours = AsHoursMinutesSeconds(text))
                 return "'" + text + "' is not a length: minutes go up to 59; write an hour or more as H:MM:SS, "

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "cli/score/time_text.h"
 #include "engine/parameters/parameter_table.h"
 #include "engine/render/render_options.h"
 #include "engine/synthesis/add_kernel.h"
@@ -16,7 +17,7 @@
 std::optional<std::uint64_t> ParseDigits(const std::string& text, std::uint64_t maximum);
 
 // The longest track sonnelith-cli makes: 24 hours.
-inline constexpr int kLongestLengthSeconds = 24 * 3600;
+inline constexpr int kLongestLengthSeconds = kLongestTrackSeconds;
 
 // "H:MM:SS", "MM:SS" or whole seconds, in seconds, up to 24:00:00.
 std::optional<int> ParseLength(const std::string& text);

@@ -4,14 +4,15 @@
 # over its seed corpus: the WAV reader, the command-line generator's input
 # opener under a memory limit of 1 GB (which an input whose header's length is
 # taken on trust breaks at once), and the reader of scores stored in outputs
-# (--score-of). New inputs they find go to scratch folders, not the corpus,
+# (--score-of), and the score file reader. New inputs they find go to scratch folders, not the corpus,
 # and inputs that fail to build-fuzz/artifacts/.
-#   tools/fuzz.sh [SECONDS [TARGET...]]   (targets: wave_reader sound_file stored_score; default all)
+#   tools/fuzz.sh [SECONDS [TARGET...]]
+#   targets: wave_reader sound_file stored_score score_reader; default all
 set -eu
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
 [ $# -gt 0 ] && shift
-targets=${*:-wave_reader sound_file stored_score}
+targets=${*:-wave_reader sound_file stored_score score_reader}
 CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSONNELITH_FUZZ=ON \
     -DSONNELITH_BUILD_GUI=OFF -DSONNELITH_BUILD_TESTS=OFF -DSONNELITH_BUILD_BENCHMARKS=OFF
 for target in $targets; do

@@ -7,10 +7,11 @@
 set -eu
 
 # The compiler, CMake, dpkg-buildflags (dpkg-dev, part of build-essential),
-# CLI11, and the sound-file libraries with pkg-config to find them (libsndfile,
-# libsoxr, libebur128, libFLAC for the score a FLAC output stores): enough
-# for sonnelith-cli.
-CLI_PACKAGES="build-essential cmake libcli11-dev pkg-config libsndfile1-dev libsoxr-dev libebur128-dev libflac-dev"
+# CLI11, toml++ and utf8-cpp (score files), and the sound-file libraries with
+# pkg-config to find them (libsndfile, libsoxr, libebur128, libFLAC for the
+# score a FLAC output stores): enough for sonnelith-cli.
+CLI_PACKAGES="build-essential cmake libcli11-dev libtomlplusplus-dev libutfcpp-dev pkg-config libsndfile1-dev
+  libsoxr-dev libebur128-dev libflac-dev"
 
 PACKAGES="
   $CLI_PACKAGES

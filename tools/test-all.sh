@@ -2,8 +2,8 @@
 # Installs what is missing, builds Sonnelith and runs the whole test suite:
 # every test in the normal build, the non-GUI tests again under AddressSanitizer
 # and UndefinedBehaviorSanitizer, then each fuzzer (the WAV reader, the
-# sound-file opener under a memory limit, the stored score reader) for a
-# bounded time.
+# sound-file opener under a memory limit, the stored score reader, the score
+# file reader) for a bounded time.
 set -eu
 cd "$(dirname "$0")/.."
 tools/install-deps.sh
@@ -23,5 +23,5 @@ cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSONNELITH_SANIT
 cmake --build build-sanitize -j "$jobs"
 ctest --test-dir build-sanitize --output-on-failure -j "$jobs"
 
-echo "== Fuzzing the WAV reader and the sound-file opener"
+echo "== Fuzzing the readers of sound files and scores"
 tools/fuzz.sh "${SONNELITH_FUZZ_SECONDS:-20}"

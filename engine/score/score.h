@@ -34,6 +34,9 @@ struct Keyframe {
     std::optional<std::vector<double>> m_pitchSet;
     std::optional<double> m_gainDb;
     int m_nLine = 0;  // where the score gives it, for messages
+
+    // The same keyframe, wherever the score gives it.
+    bool operator==(const Keyframe& other) const;
 };
 
 // Slow seeded random movement around the current value: at most depth (in
@@ -42,6 +45,16 @@ struct Keyframe {
 struct Drift {
     double m_dDepth = 0.0;
     double m_dPeriodSeconds = 0.0;
+
+    bool operator==(const Drift&) const = default;
+};
+
+// What a layer's source was when the score was stored with an output, so that
+// a later render can tell a changed source before it renders.
+struct SourceFacts {
+    double m_dSeconds = 0.0;        // its length
+    std::uint64_t m_nHash = 0;      // FNV-1a 64 over the file's bytes
+    bool operator==(const SourceFacts&) const = default;
 };
 
 struct ScoreLayer {
@@ -49,12 +62,18 @@ struct ScoreLayer {
     std::string m_strSourcePath;  // found from the score's folder
     std::optional<double> m_sourceStartSeconds;  // read only this stretch of the source
     std::optional<double> m_sourceEndSeconds;
-    double m_dGainDb = 0.0;
-    ParameterValues m_values;     // the layer's own values, defaults where it gives none
+    std::optional<SourceFacts> m_storedSource;  // given by a score stored with an output
+    double m_dGainDb = 0.0;  // -inf: silent
+    // The layer's own values, defaults where it gives none. The volume and the
+    // fade are the score's, and stay at their defaults here.
+    ParameterValues m_values;
     std::vector<Keyframe> m_keyframes;  // in time order
     std::map<ParameterId, Drift> m_drift;
     std::optional<Drift> m_gainDrift;
-    int m_nLine = 0;
+    int m_nLine = 0;  // of its [[layer]], for messages
+
+    // The same layer, wherever the score gives it.
+    bool operator==(const ScoreLayer& other) const;
 };
 
 struct Score {
@@ -66,4 +85,20 @@ struct Score {
     bool m_bLoop = false;
     std::optional<double> m_levelRange;   // LU: level evening
     std::vector<ScoreLayer> m_layers;
+
+    bool operator==(const Score&) const = default;
 };
+
+inline bool Keyframe::operator==(const Keyframe& other) const
+{
+    return m_dSeconds == other.m_dSeconds && m_curve == other.m_curve && m_values == other.m_values &&
+           m_pitchSet == other.m_pitchSet && m_gainDb == other.m_gainDb;
+}
+
+inline bool ScoreLayer::operator==(const ScoreLayer& other) const
+{
+    return m_strSource == other.m_strSource && m_strSourcePath == other.m_strSourcePath &&
+           m_sourceStartSeconds == other.m_sourceStartSeconds && m_sourceEndSeconds == other.m_sourceEndSeconds &&
+           m_storedSource == other.m_storedSource && m_dGainDb == other.m_dGainDb && m_values == other.m_values &&
+           m_keyframes == other.m_keyframes && m_drift == other.m_drift && m_gainDrift == other.m_gainDrift;
+}

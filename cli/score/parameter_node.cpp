@@ -1,0 +1,91 @@
+#include "cli/score/parameter_node.h"
+
+#include <cmath>
+#include <optional>
+
+#include "cli/option_suggestion.h"
+#include "cli/score/score_keys.h"
+#include "cli/score/score_limits.h"
+#include "cli/score/toml_node_values.h"
+#include "engine/parameters/parameter_text.h"
+
+namespace {
+
+constexpr std::string_view kOff = "off";
+
+bool InRange(const ParameterRow& row, double value)
+{
+    return (row.m_bZeroIsOff && value == 0.0) || (value >= row.m_dMinimum && value <= row.m_dMaximum);
+}
+
+double ReadChoice(const toml::node& node, const ParameterRow& row, const std::string& key)
+{
+    const std::string name = ReadText(node, key, "a name: " + DescribeScoreRange(row));
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < row.m_choices.size(); ++i) {
+        if (name == row.m_choices[i])
+            return static_cast<double>(i);
+        names.emplace_back(row.m_choices[i]);
+    }
+    std::string text = key + " is '" + name + "'; use " + DescribeScoreRange(row);
+    if (const auto nearest = NearestOption(name, names))
+        text += " (did you mean '" + *nearest + "'?)";
+    Refuse(LineOf(node), text);
+}
+
+double ReadNumberOfRow(const toml::node& node, const ParameterRow& row, const std::string& key)
+{
+    if (row.m_bZeroIsOff && node.is_string() && node.as_string()->get() == kOff)
+        return 0.0;
+    const double value = ReadNumber(node, key, "a number from " + DescribeScoreRange(row));
+    if (!InRange(row, value))
+        Refuse(LineOf(node), key + " is " + FormatNumber(value) + "; use " + DescribeScoreRange(row));
+    return value;
+}
+
+}  // namespace
+
+std::string DescribeScoreRange(const ParameterRow& row)
+{
+    if (row.m_kind == ParameterKind::Choice)
+        return DescribeAllowed(row);
+    std::string text = FormatNumber(row.m_dMinimum) + " to " + FormatNumber(row.m_dMaximum);
+    if (row.m_bZeroIsOff)
+        text += ", or \"off\"";
+    return text;
+}
+
+double ReadParameterValue(const toml::node& node, const ParameterRow& row)
+{
+    const std::string key = ScoreKeyOf(row.m_id);
+    if (row.m_kind == ParameterKind::Choice)
+        return ReadChoice(node, row, key);
+    return ReadNumberOfRow(node, row, key);
+}
+
+std::vector<double> ReadParameterList(const toml::node& node, const ParameterRow& row)
+{
+    const std::string key = ScoreKeyOf(row.m_id);
+    const std::string wanted = "an array of numbers from " + DescribeScoreRange(row) + ", such as [0, 7, 12]";
+    const toml::array& array = ReadArray(node, key, wanted);
+    std::vector<double> list;
+    for (const toml::node& item : array) {
+        const double value = ReadNumber(item, "an interval of " + key, "a number from " + DescribeScoreRange(row));
+        if (!InRange(row, value))
+            Refuse(LineOf(item), "an interval of " + key + " is " + FormatNumber(value) + "; use " +
+                                     DescribeScoreRange(row));
+        list.push_back(value);
+    }
+    return list;
+}
+
+double ReadGain(const toml::node& node)
+{
+    const std::string range = FormatNumber(kQuietestGainDb) + " to " + FormatNumber(kLoudestGainDb);
+    const double gain = ReadNumber(node, "gain", "a number of dB from " + range + ", or -inf for silence");
+    if (gain == -INFINITY)
+        return gain;
+    if (gain < kQuietestGainDb || gain > kLoudestGainDb)
+        Refuse(LineOf(node), "gain is " + FormatNumber(gain) + "; use " + range + " dB, or -inf for silence");
+    return gain;
+}

@@ -1,0 +1,28 @@
+// What a score file may hold: its size and counts, which keep reading it
+// bounded whatever the file, and the ranges of the values that are not
+// parameters of the parameter table.
+#pragma once
+
+#include <cstddef>
+
+#include "cli/delivery_options.h"
+
+// A score is a few pages of text at most.
+inline constexpr std::size_t kLargestScoreBytes = 1024 * 1024;
+inline constexpr int kMostLayers = 64;
+inline constexpr int kMostKeyframesPerLayer = 10000;
+
+// A layer's gain in the mix, in dB, besides -inf (silent).
+inline constexpr double kQuietestGainDb = -120.0;
+inline constexpr double kLoudestGainDb = 24.0;
+
+// level_range, in LU.
+inline constexpr double kNarrowestLevelRange = 1.0;
+inline constexpr double kWidestLevelRange = 40.0;
+
+// loudness, in LUFS: what --loudness takes.
+inline constexpr double kQuietestScoreLoudness = kQuietestLoudness;
+inline constexpr double kLoudestScoreLoudness = kLoudestLoudness;
+
+// A drift is slow: it turns about once a period, never within a second.
+inline constexpr double kShortestDriftPeriodSeconds = 1.0;

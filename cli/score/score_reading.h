@@ -1,0 +1,27 @@
+// Reading a score file: the Score it describes, or one message that names the
+// file, the line and what is wrong ("night.toml:12: unknown key 'densty' in a
+// layer (did you mean 'density'?)").
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "engine/score/score.h"
+
+struct ScoreReading {
+    std::optional<Score> m_score;  // none: refused
+    std::string m_strError;        // why, when refused
+};
+
+// The score in the file at path, its sources found from the file's folder.
+ScoreReading ReadScoreFile(const std::string& path);
+
+// The score in text, named displayName in messages, its sources found from
+// folder (the current folder when empty). Any text gives a reading, in
+// bounded time and memory: one of more than 1 MiB is refused unread.
+ScoreReading ParseScoreText(std::string_view text, const std::string& displayName, const std::string& folder);
+
+// "night.toml:12: text", or "night.toml: text" for line 0: a message about a
+// place in a score, as the reader words its own.
+std::string ScoreMessage(const std::string& displayName, int line, const std::string& text);
