@@ -87,7 +87,10 @@ std::optional<RunMessage> ReplacingFileSink::Create(const std::string& path)
 std::string ReplacingFileSink::CreateTemporary(bool targetExists)
 {
     const std::filesystem::path target(m_strTarget);
-    std::string pattern = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
+    // Appended, not "." + name: GCC 12's optimiser reports a false overlap
+    // (-Wrestrict) in std::string's insert at the front.
+    const std::string hiddenName = std::string(".").append(target.filename().string()).append(".XXXXXX");
+    std::string pattern = (target.parent_path() / hiddenName).string();
     const int fd = mkostemp(pattern.data(), O_CLOEXEC);
     if (fd < 0)
         return DescribeSystemError(errno);

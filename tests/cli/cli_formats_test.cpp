@@ -125,8 +125,10 @@ protected:
     static std::string Command(const std::string& input, const std::string& output, const std::string& extra = "")
     {
         std::string command = ShellQuote(CliPath()) + " -q";
+        // Appended in two steps: " " + word makes GCC 12's optimiser report
+        // a false overflow (-Wstringop-overflow) in std::string's insert.
         for (const std::string& word : ShortRun(input, output))
-            command += " " + ShellQuote(word);
+            command.append(" ").append(ShellQuote(word));
         return command + " " + extra;
     }
 
