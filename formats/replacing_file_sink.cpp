@@ -88,7 +88,7 @@ std::string ReplacingFileSink::CreateTemporary(bool targetExists)
 {
     const std::filesystem::path target(m_strTarget);
     // Appended, not "." + name: GCC 12's optimiser reports a false overlap
-    // (-Wrestrict) in std::string's insert at the front.
+    // (-Wrestrict, GCC bug 105651) in std::string's insert at the front.
     const std::string hiddenName = std::string(".").append(target.filename().string()).append(".XXXXXX");
     std::string pattern = (target.parent_path() / hiddenName).string();
     const int fd = mkostemp(pattern.data(), O_CLOEXEC);

@@ -126,7 +126,8 @@ protected:
     {
         std::string command = ShellQuote(CliPath()) + " -q";
         // Appended in two steps: " " + word makes GCC 12's optimiser report
-        // a false overflow (-Wstringop-overflow) in std::string's insert.
+        // a false overflow (-Wstringop-overflow, as in GCC bug 105651) in
+        // std::string's insert at the front.
         for (const std::string& word : ShortRun(input, output))
             command.append(" ").append(ShellQuote(word));
         return command + " " + extra;
