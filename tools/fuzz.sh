@@ -6,12 +6,15 @@
 # length is taken on trust breaks at once. New inputs they find go to scratch
 # folders, not the corpus, and inputs that fail to build-fuzz/artifacts/.
 #   tools/fuzz.sh [SECONDS [TARGET...]]   (targets: wave_reader sound_file; default both)
+# A developer's tool, and a step of tools/test-all.sh: a warning fails its
+# build, as it does every build there.
 set -eu
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
 [ $# -gt 0 ] && shift
 targets=${*:-wave_reader sound_file}
 CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSONNELITH_FUZZ=ON \
+    -DSONNELITH_WERROR=ON \
     -DSONNELITH_BUILD_GUI=OFF -DSONNELITH_BUILD_TESTS=OFF -DSONNELITH_BUILD_BENCHMARKS=OFF
 for target in $targets; do
     cmake --build build-fuzz -j "$(nproc)" --target "${target}_fuzzer"
