@@ -35,7 +35,7 @@ if(SONNELITH_HARDENING AND NOT SONNELITH_SANITIZE AND NOT SONNELITH_FUZZ)
   sonnelith_dpkg_buildflags(CXXFLAGS hardening_compiler)
   sonnelith_dpkg_buildflags(LDFLAGS hardening_linker)
   # _FORTIFY_SOURCE works only in optimised code; without optimisation glibc
-  # warns that it does nothing, and our warnings are errors.
+  # warns that it does nothing, which SONNELITH_WERROR would make an error.
   set(optimised "$<CONFIG:Release,RelWithDebInfo,MinSizeRel>")
   foreach(flag IN LISTS hardening_preprocessor)
     add_compile_options("$<${optimised}:${flag}>")

@@ -3,17 +3,20 @@
 # UndefinedBehaviorSanitizer) and runs each for the given number of seconds
 # over its seed corpus: the WAV reader, the command-line generator's input
 # opener under a memory limit of 1 GB (which an input whose header's length is
-# taken on trust breaks at once), and the reader of scores stored in outputs
-# (--score-of), and the score file reader. New inputs they find go to scratch folders, not the corpus,
-# and inputs that fail to build-fuzz/artifacts/.
+# taken on trust breaks at once), the reader of scores stored in outputs
+# (--score-of) and the score file reader. New inputs they find go to scratch
+# folders, not the corpus, and inputs that fail to build-fuzz/artifacts/.
 #   tools/fuzz.sh [SECONDS [TARGET...]]
 #   targets: wave_reader sound_file stored_score score_reader; default all
+# A developer's tool, and a step of tools/test-all.sh: a warning fails its
+# build, as it does every build there.
 set -eu
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
 [ $# -gt 0 ] && shift
 targets=${*:-wave_reader sound_file stored_score score_reader}
 CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSONNELITH_FUZZ=ON \
+    -DSONNELITH_WERROR=ON \
     -DSONNELITH_BUILD_GUI=OFF -DSONNELITH_BUILD_TESTS=OFF -DSONNELITH_BUILD_BENCHMARKS=OFF
 for target in $targets; do
     cmake --build build-fuzz -j "$(nproc)" --target "${target}_fuzzer"

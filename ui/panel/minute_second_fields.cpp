@@ -68,3 +68,10 @@ bool MinuteSecondFields::TypeDigit(int digit)
     }
     return value != before;
 }
+
+void MinuteSecondFields::TypeSeparator()
+{
+    // Selecting the seconds also forgets the digits typed, which is all a
+    // separator means when they are already active.
+    SelectField(Field::Seconds);
+}

@@ -9,7 +9,8 @@
 // Typing: the first digit sets the field to that digit; a second digit makes
 // a two-digit value when that stays within 59; after two digits, or after a
 // first digit that can't start a two-digit value, the field is complete and
-// the minutes hand over to the seconds.
+// the minutes hand over to the seconds. A separator (see TypeSeparator) ends
+// the minutes early, as it does in the time pickers users know.
 class MinuteSecondFields {
 public:
     enum class Field { Minutes, Seconds };
@@ -26,6 +27,12 @@ public:
     // Each returns true when the length changed.
     bool Step(int delta);
     bool TypeDigit(int digit);
+    // A separator key typed: the digits typed so far are the field's whole
+    // value, so "1:00" is one minute, not ten. In the minutes the typing
+    // moves on to the seconds, which keep their value until digits replace
+    // it; in the seconds the next digit starts a new number. The length
+    // itself never changes.
+    void TypeSeparator();
 
 private:
     int& ActiveValue();

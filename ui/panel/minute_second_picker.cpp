@@ -23,6 +23,16 @@ int DigitOf(int keyCode)
     return -1;
 }
 
+// The characters that separate minutes from seconds: ':' as shown, '.' as
+// many locales write times, and ',' for the keypad's decimal key where the
+// decimal separator is a comma. They come as characters, not keys: ':' is a
+// shifted key on most layouts, and a different one on each.
+bool IsTimeSeparator(const wxKeyEvent& event)
+{
+    const wxChar character = event.GetUnicodeKey();
+    return character == ':' || character == '.' || character == ',';
+}
+
 }  // namespace
 
 MinuteSecondPicker::MinuteSecondPicker(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size)
@@ -32,6 +42,7 @@ MinuteSecondPicker::MinuteSecondPicker(wxWindow* parent, wxWindowID id, const wx
     Bind(wxEVT_PAINT, &MinuteSecondPicker::OnPaint, this);
     Bind(wxEVT_ERASE_BACKGROUND, &MinuteSecondPicker::OnEraseBackground, this);
     Bind(wxEVT_KEY_DOWN, &MinuteSecondPicker::OnKeyDown, this);
+    Bind(wxEVT_CHAR, &MinuteSecondPicker::OnChar, this);
     Bind(wxEVT_LEFT_DOWN, &MinuteSecondPicker::OnLeftDown, this);
     Bind(wxEVT_LEFT_DCLICK, &MinuteSecondPicker::OnLeftDown, this);
     Bind(wxEVT_LEFT_UP, &MinuteSecondPicker::OnLeftUp, this);
@@ -192,6 +203,18 @@ void MinuteSecondPicker::OnKeyDown(wxKeyEvent& event)
     const int digit = DigitOf(key);
     if (digit >= 0 && !event.HasAnyModifiers()) {
         ChangedByUser(m_fields.TypeDigit(digit));
+        return;
+    }
+    event.Skip();
+}
+
+void MinuteSecondPicker::OnChar(wxKeyEvent& event)
+{
+    // Shift is how ':' is typed; Ctrl or Alt make it something else.
+    if (IsTimeSeparator(event) && !event.HasModifiers()) {
+        // The length stays as it is, so no change is reported.
+        m_fields.TypeSeparator();
+        Refresh(false);
         return;
     }
     event.Skip();

@@ -14,7 +14,9 @@ wxDECLARE_EVENT(EVT_LENGTH_PICKER_CHANGED, wxCommandEvent);
 // picker does: the active field is highlighted while the control has the
 // focus. Up/Down (or the arrow buttons at the right edge, repeating while
 // held) step the active field, wrapping within 00..59; Left/Right choose the
-// field; digits type into it (see MinuteSecondFields). Tab moves the focus on.
+// field; digits type into it (see MinuteSecondFields), and a separator (':',
+// '.' or ',', the keypad's decimal key among them) ends the minutes and moves
+// on to the seconds. Tab moves the focus on.
 class MinuteSecondPicker : public wxControl {
 public:
     MinuteSecondPicker(wxWindow* parent, wxWindowID id, const wxPoint& pos = wxDefaultPosition,
@@ -42,6 +44,7 @@ private:
     void OnPaint(wxPaintEvent& event);
     void OnEraseBackground(wxEraseEvent& event);
     void OnKeyDown(wxKeyEvent& event);
+    void OnChar(wxKeyEvent& event);
     void OnLeftDown(wxMouseEvent& event);
     void OnLeftUp(wxMouseEvent& event);
     void OnCaptureLost(wxMouseCaptureLostEvent& event);

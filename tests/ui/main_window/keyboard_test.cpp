@@ -13,6 +13,7 @@
 #include "ui/main_window/generator_dialog.h"
 #include "ui/panel/desktop_opener.h"
 #include "ui/panel/main_window_parts.h"
+#include "ui/panel/minute_second_picker.h"
 
 #include <gtest/gtest.h>
 
@@ -187,4 +188,26 @@ TEST_F(MainWindowKeyboard, FocusMarksShowOnceTheKeyboardIsUsedAndAClickTakesNoFo
     EXPECT_EQ(focusAfterClick, IDC_SCAN_RANGE);
     EXPECT_EQ(segmentAfterTab, PanelFocusColour());
     EXPECT_EQ(scanAfterTab, untouched);
+}
+
+TEST_F(MainWindowKeyboard, OneColonZeroZeroTypedInTheTimeFieldIsOneMinute)
+{
+    std::vector<std::string> shown;
+    RunWindow([&] {
+        ASSERT_TRUE(TabTo(IDC_LENGTH_PICKER));
+        const MinuteSecondPicker& picker = *m_window.GetParts().GetLength().GetPicker();
+        // The real keys of a US keyboard: ':' is Shift with ';'.
+        Press('1');
+        Press(';', wxMOD_SHIFT);
+        Press('0');
+        Press('0');
+        shown.push_back(picker.GetDisplayText().ToStdString());
+        Press(WXK_LEFT);
+        Press('4');
+        Press('.');
+        Press('3');
+        Press('0');
+        shown.push_back(picker.GetDisplayText().ToStdString());
+    });
+    EXPECT_EQ(shown, (std::vector<std::string>{"01:00", "04:30"}));
 }

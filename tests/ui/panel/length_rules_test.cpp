@@ -62,3 +62,67 @@ TEST(MinuteSecondFields, ReportsWhetherTheLengthChanged)
     EXPECT_FALSE(fields.TypeDigit(11));
     EXPECT_TRUE(fields.Step(+1));
 }
+
+namespace {
+
+// Types text into fields: digits as digits, anything else as a separator.
+void Type(MinuteSecondFields& fields, const std::string& text)
+{
+    for (char key : text) {
+        if (key >= '0' && key <= '9')
+            fields.TypeDigit(key - '0');
+        else
+            fields.TypeSeparator();
+    }
+}
+
+MinutesSeconds Typed(MinutesSeconds start, const std::string& text)
+{
+    MinuteSecondFields fields;
+    fields.SetLength(start);
+    Type(fields, text);
+    return fields.GetLength();
+}
+
+}  // namespace
+
+TEST(MinuteSecondFields, ASeparatorEndsTheMinutesAndMovesOnToTheSeconds)
+{
+    EXPECT_EQ(Typed({0, 15}, "1:00"), (MinutesSeconds{1, 0}));
+    EXPECT_EQ(Typed({0, 15}, "12:34"), (MinutesSeconds{12, 34}));
+    // After a complete minutes field the typing is in the seconds already.
+    EXPECT_EQ(Typed({0, 15}, "7:30"), (MinutesSeconds{7, 30}));
+    EXPECT_EQ(Typed({0, 15}, "0:45"), (MinutesSeconds{0, 45}));
+    // A separator before any digit keeps the minutes.
+    EXPECT_EQ(Typed({3, 15}, ":20"), (MinutesSeconds{3, 20}));
+}
+
+TEST(MinuteSecondFields, TheSecondsKeepTheirValueUntilDigitsReplaceIt)
+{
+    MinuteSecondFields fields;
+    fields.SetLength({0, 15});
+    Type(fields, "5:");
+    EXPECT_EQ(fields.GetLength(), (MinutesSeconds{5, 15}));
+    EXPECT_EQ(fields.GetActiveField(), Field::Seconds);
+    EXPECT_EQ(Typed({0, 0}, "5:"), (MinutesSeconds{5, 0}));
+}
+
+TEST(MinuteSecondFields, ASeparatorInTheSecondsOnlyEndsTheNumberTypedThere)
+{
+    MinuteSecondFields fields;
+    fields.SetLength({2, 15});
+    fields.SelectField(Field::Seconds);
+    Type(fields, ":");
+    EXPECT_EQ(fields.GetLength(), (MinutesSeconds{2, 15}));
+    EXPECT_EQ(fields.GetActiveField(), Field::Seconds);
+    // Without it 4 then 5 make 45; with it the 5 starts the seconds over.
+    Type(fields, "4:5");
+    EXPECT_EQ(fields.GetLength(), (MinutesSeconds{2, 5}));
+    EXPECT_EQ(fields.GetActiveField(), Field::Seconds);
+    // Arrows and field choice work on as before.
+    EXPECT_TRUE(fields.Step(-1));
+    EXPECT_EQ(fields.GetLength(), (MinutesSeconds{2, 4}));
+    fields.SelectPreviousField();
+    Type(fields, "59:59");
+    EXPECT_EQ(fields.GetLength(), (MinutesSeconds{59, 59}));
+}

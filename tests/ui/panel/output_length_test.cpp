@@ -4,6 +4,8 @@
 #include <wx/choice.h>
 #include <wx/uiaction.h>
 
+#include <string>
+
 #include "ui/dialog_template/main_window_ids.h"
 #include "ui/panel/minute_second_picker.h"
 #include "tests/ui/panel/panel_test_support.h"
@@ -41,6 +43,28 @@ wxPoint ScreenCentre(wxWindow& window, const wxRect& rect)
 {
     return window.ClientToScreen(rect.GetPosition() + wxSize(rect.width / 2, rect.height / 2));
 }
+
+// The text shown, readable in a failure message.
+std::string Shown(const MinuteSecondPicker& picker)
+{
+    return picker.GetDisplayText().ToStdString();
+}
+
+// Counts the changes the picker reports, and passes them on to the window.
+class ChangeCounter {
+public:
+    explicit ChangeCounter(MinuteSecondPicker& picker)
+    {
+        picker.Bind(EVT_LENGTH_PICKER_CHANGED, [this](wxCommandEvent& event) {
+            ++m_nChanges;
+            event.Skip();
+        });
+    }
+    int Changes() const { return m_nChanges; }
+
+private:
+    int m_nChanges = 0;
+};
 
 }  // namespace
 
@@ -123,4 +147,89 @@ TEST(OutputLength, TheArrowButtonsStepTheChosenFieldAndRepeatWhileHeld)
     const MinutesSeconds released = picker.GetLength();
     WaitUntil([] { return false; }, 300);
     EXPECT_EQ(picker.GetLength(), released);
+}
+
+TEST(OutputLength, ASeparatorEndsTheMinutesSoTypedTimesReadAsWritten)
+{
+    PartsHost host;
+    MinuteSecondPicker& picker = PickerOf(host);
+    TypeText(picker, "1:00");
+    EXPECT_EQ(Shown(picker), "01:00");
+    EXPECT_EQ(host.Parts().GetDurationSeconds(), 60);
+    EXPECT_EQ(PresetsOf(host).GetSelection(), wxNOT_FOUND);
+    EXPECT_EQ(host.TextOf(IDC_REQUIRED_DISK), "10 MB");  // 10584044 bytes
+
+    SendKey(picker, WXK_LEFT);
+    TypeText(picker, "12:34");
+    EXPECT_EQ(Shown(picker), "12:34");
+    EXPECT_EQ(host.Parts().GetDurationSeconds(), 754);
+    EXPECT_EQ(host.TextOf(IDC_REQUIRED_DISK), "126 MB");  // 133005644 bytes
+
+    // '.' and ',' separate as ':' does, and so does the keypad's decimal key.
+    for (const char* typed : {"3.05", "3,05"}) {
+        SendKey(picker, WXK_LEFT);
+        TypeText(picker, typed);
+        EXPECT_EQ(Shown(picker), "03:05") << typed;
+    }
+    SendKey(picker, WXK_LEFT);
+    PressKey(picker, WXK_NUMPAD4, '4');
+    PressKey(picker, WXK_NUMPAD_DECIMAL, '.');
+    PressKey(picker, WXK_NUMPAD0, '0');
+    PressKey(picker, WXK_NUMPAD7, '7');
+    EXPECT_EQ(Shown(picker), "04:07");
+}
+
+TEST(OutputLength, FiveAndASeparatorGiveFiveMinutesAndKeepTheSeconds)
+{
+    PartsHost host;
+    MinuteSecondPicker& picker = PickerOf(host);
+    const ChangeCounter counter(picker);
+    TypeText(picker, "5");
+    EXPECT_EQ(counter.Changes(), 1);
+    TypeText(picker, ":");
+    // The start's 15 seconds stay until digits are typed over them.
+    EXPECT_EQ(Shown(picker), "05:15");
+    EXPECT_EQ(picker.GetActiveField(), MinuteSecondFields::Field::Seconds);
+    EXPECT_EQ(host.Parts().GetDurationSeconds(), 315);
+    // The separator changed no length, so it reported nothing.
+    EXPECT_EQ(counter.Changes(), 1);
+}
+
+TEST(OutputLength, ASeparatorInTheSecondsLeavesLengthPresetAndFiguresAlone)
+{
+    PartsHost host;
+    MinuteSecondPicker& picker = PickerOf(host);
+    ChoosePreset(host, 3);
+    const ChangeCounter counter(picker);
+    SendKey(picker, WXK_RIGHT);
+    TypeText(picker, ":.,");
+    EXPECT_EQ(Shown(picker), "03:00");
+    EXPECT_EQ(picker.GetActiveField(), MinuteSecondFields::Field::Seconds);
+    EXPECT_EQ(counter.Changes(), 0);
+    EXPECT_EQ(PresetsOf(host).GetSelection(), 3);
+    EXPECT_EQ(host.TextOf(IDC_REQUIRED_DISK), "30 MB");
+
+    // It ends the number typed in the seconds: the next digit starts anew.
+    TypeText(picker, "4:5");
+    EXPECT_EQ(Shown(picker), "03:05");
+    // The arrows step on as before, within the limits.
+    SendKey(picker, WXK_DOWN);
+    EXPECT_EQ(Shown(picker), "03:04");
+    SendKey(picker, WXK_LEFT);
+    TypeText(picker, "59:59");
+    EXPECT_EQ(Shown(picker), "59:59");
+    SendKey(picker, WXK_UP);
+    EXPECT_EQ(Shown(picker), "59:00");
+}
+
+TEST(OutputLength, WithCtrlOrAltASeparatorKeyIsNoSeparator)
+{
+    PartsHost host;
+    MinuteSecondPicker& picker = PickerOf(host);
+    TypeText(picker, "1");
+    PressKey(picker, '.', '.', wxMOD_CONTROL);
+    PressKey(picker, ';', ':', wxMOD_ALT | wxMOD_SHIFT);
+    TypeText(picker, "0");
+    EXPECT_EQ(Shown(picker), "10:15");
+    EXPECT_EQ(picker.GetActiveField(), MinuteSecondFields::Field::Seconds);
 }

@@ -1,6 +1,7 @@
 #include "tests/ui/panel/panel_test_support.h"
 
 #include <wx/app.h>
+#include <wx/event.h>
 #include <wx/evtloop.h>
 #include <wx/stattext.h>
 #include <wx/stopwatch.h>
@@ -20,6 +21,43 @@ void SendKey(wxWindow& window, int keyCode)
         key.m_keyCode = keyCode;
         key.SetEventObject(&window);
         window.ProcessWindowEvent(key);
+    }
+}
+
+namespace {
+
+wxKeyEvent KeyEvent(wxWindow& window, wxEventType type, int keyCode, wxChar character, int modifiers)
+{
+    wxKeyEvent key(type);
+    key.m_keyCode = keyCode;
+    key.m_uniChar = character;
+    key.SetShiftDown((modifiers & wxMOD_SHIFT) != 0);
+    key.SetControlDown((modifiers & wxMOD_CONTROL) != 0);
+    key.SetAltDown((modifiers & wxMOD_ALT) != 0);
+    key.SetEventObject(&window);
+    return key;
+}
+
+}  // namespace
+
+void PressKey(wxWindow& window, int keyCode, wxChar character, int modifiers)
+{
+    wxKeyEvent down = KeyEvent(window, wxEVT_KEY_DOWN, keyCode, character, modifiers);
+    if (!window.ProcessWindowEvent(down)) {
+        wxKeyEvent typed = KeyEvent(window, wxEVT_CHAR, character, character, modifiers);
+        window.ProcessWindowEvent(typed);
+    }
+    wxKeyEvent up = KeyEvent(window, wxEVT_KEY_UP, keyCode, character, modifiers);
+    window.ProcessWindowEvent(up);
+}
+
+void TypeText(wxWindow& window, const std::string& text)
+{
+    for (char character : text) {
+        if (character == ':')
+            PressKey(window, ';', ':', wxMOD_SHIFT);
+        else
+            PressKey(window, character, character);
     }
 }
 

@@ -15,10 +15,17 @@
 #include "ui/panel/main_window_parts.h"
 #include "tests/support/wx_event_wait.h"
 
+#include <wx/defs.h>
+
 class wxWindow;
 
 // Synthetic key down and up, delivered straight to the window's handlers.
 void SendKey(wxWindow& window, int keyCode);
+// A key pressed as wxGTK delivers it: key down with the key's own code, then,
+// unless a handler took that, the character it types; then key up.
+void PressKey(wxWindow& window, int keyCode, wxChar character, int modifiers = wxMOD_NONE);
+// Text typed on a US keyboard, a key at a time (':' is Shift with ';').
+void TypeText(wxWindow& window, const std::string& text);
 
 // Answers the file dialogs from queued answers; nothing (std::nullopt) stands for Cancel.
 class FakeFileChooser : public FileChooser {
