@@ -128,29 +128,34 @@ RunOutcome GenerationRun::RunPhases()
     m_bSpilled = false;
     m_subAudioShare.reset();
     m_bKeepGoing = true;
-    SourceOpening opening = m_openSource(m_settings.m_strInputPath);
-    if (!opening.m_pSource)
-        return Fail(opening.m_failure);
-    m_pSource = std::move(opening.m_pSource);
-    if (!m_bKeepGoing)
-        return RunOutcome::Cancelled();
-    // Checked before the output is created, so a refused input leaves an
-    // existing file of the output's name untouched.
-    if (!IsSourceLongEnough())
-        return RefuseShortSource();
+    const bool given = m_pGivenSynthesis != nullptr;
+    if (!given) {
+        SourceOpening opening = m_openSource(m_settings.m_strInputPath);
+        if (!opening.m_pSource)
+            return Fail(opening.m_failure);
+        m_pSource = std::move(opening.m_pSource);
+        if (!m_bKeepGoing)
+            return RunOutcome::Cancelled();
+        // Checked before the output is created, so a refused input leaves an
+        // existing file of the output's name untouched.
+        if (!IsSourceLongEnough())
+            return RefuseShortSource();
+    }
     if (!m_pSink)
         m_pSink = std::make_unique<WaveFrameSink>();
     if (const std::optional<RunMessage> failure = m_pSink->Create(m_settings.m_strOutputPath))
         return Fail(*failure);
     m_bOutputCreated = true;
 
-    const bool loaded = LoadSource();
-    if (!loaded)
-        m_pSource->Close();
-    const bool prepared = loaded && PrepareSource();
-    m_phaseTimes.m_dLoading = stopwatch.Lap();
-    if (!prepared)
-        return RunOutcome::Failed(m_nFailureId);
+    if (!given) {
+        const bool loaded = LoadSource();
+        if (!loaded)
+            m_pSource->Close();
+        const bool prepared = loaded && PrepareSource();
+        m_phaseTimes.m_dLoading = stopwatch.Lap();
+        if (!prepared)
+            return RunOutcome::Failed(m_nFailureId);
+    }
     if (!m_bKeepGoing)
         return RunOutcome::Cancelled();
     if (!m_streaming && !Timed(m_phaseTimes.m_dAllocating, stopwatch, [this] { return AllocateOutput(); }))

@@ -25,6 +25,7 @@ class FrameSink;
 class FrameSpill;
 class GrainSynthesizer;
 class OctaveLevels;
+class SoundSynthesis;
 class SplineTerms;
 struct StreamLayout;
 
@@ -85,6 +86,14 @@ public:
     // Where the finished sound goes (a WaveFrameSink unless replaced).
     void SetSink(std::unique_ptr<FrameSink> sink);
 
+    // The sound is synthesis's (a score's layers, their sources loaded and
+    // prepared beforehand) instead of grains from one input: the run opens
+    // and loads no input, and streams its output (SetStreaming is needed).
+    // synthesis stays in place while the run lasts.
+    void SetSynthesis(SoundSynthesis* synthesis) { m_pGivenSynthesis = synthesis; }
+    // The sound is an excerpt of a longer one, whose fades it keeps where it
+    // overlaps them: its first frame is frame offset of wholeFrames.
+    void SetExcerptPlace(std::uint64_t offset, std::uint64_t wholeFrames) { m_fadePlace = {offset, wholeFrames}; }
     // Streams the output instead of holding it.
     void SetStreaming(const StreamingOptions& options) { m_streaming = options; }
     // Sees the whole finished sound before it is written and answers the gain
@@ -145,6 +154,11 @@ private:
     std::optional<double> m_subAudioShare;
     PhaseTimes m_phaseTimes;
 
+    SoundSynthesis* m_pGivenSynthesis = nullptr;
+    struct FadePlace {
+        std::uint64_t m_nOffset = 0;
+        std::uint64_t m_nWholeFrames = 0;  // 0: the sound is whole
+    } m_fadePlace;
     std::unique_ptr<SoundSource> m_pSource;
     std::unique_ptr<FrameSink> m_pSink;
     std::unique_ptr<GrainSynthesizer> m_pSynthesizer;

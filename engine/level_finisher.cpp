@@ -6,7 +6,14 @@ LevelFinisher::LevelFinisher(double volume, std::int32_t fadeFrames, std::uint64
     : m_fVolume(static_cast<float>(volume))
     , m_nFadeFrames(fadeFrames)
     , m_nTotalFrames(totalFrames)
+    , m_nFadeTotal(totalFrames)
 {
+}
+
+void LevelFinisher::SetFadePlace(std::uint64_t offset, std::uint64_t wholeFrames)
+{
+    m_nFadeOffset = offset;
+    m_nFadeTotal = wholeFrames;
 }
 
 void LevelFinisher::AddToSums(std::span<const StereoFrame> piece)
@@ -124,14 +131,15 @@ void LevelFinisher::ScaleAndFade(std::span<StereoFrame> piece, std::uint64_t fir
     }
 }
 
-double LevelFinisher::FadeGain(std::uint64_t j) const
+double LevelFinisher::FadeGain(std::uint64_t frame) const
 {
+    const std::uint64_t j = frame + m_nFadeOffset;
     // Unsigned, like the frame indices: with a fade longer than the sound,
     // total − fade wraps around and every frame stays on the rising ramp.
     const auto fade = static_cast<std::uint64_t>(static_cast<std::uint32_t>(m_nFadeFrames));
     if (j < fade)
         return static_cast<double>(j) / m_nFadeFrames;
-    if (j < m_nTotalFrames - fade)
+    if (j < m_nFadeTotal - fade)
         return 1.0;
-    return 1.0 - static_cast<double>(j - (m_nTotalFrames - fade)) / m_nFadeFrames;
+    return 1.0 - static_cast<double>(j - (m_nFadeTotal - fade)) / m_nFadeFrames;
 }

@@ -54,6 +54,9 @@ public:
     // over the first fadeFrames frames, 1 in between, a linear fall over the
     // last fadeFrames frames (down to 1/fadeFrames, not 0).
     double FadeGain(std::uint64_t j) const;
+    // The sound is a stretch of a longer one (an excerpt): its frame 0 is
+    // frame offset of a sound of wholeFrames frames, whose fades it keeps.
+    void SetFadePlace(std::uint64_t offset, std::uint64_t wholeFrames);
 
     // RemoveMeans, then ScaleAndFade: a piece of the surveyed sound made final.
     void FinishPiece(std::span<StereoFrame> piece, std::uint64_t first) const;
@@ -79,6 +82,8 @@ private:
     float m_fVolume;
     std::int32_t m_nFadeFrames;
     std::uint64_t m_nTotalFrames;
+    std::uint64_t m_nFadeOffset = 0;
+    std::uint64_t m_nFadeTotal;  // the frames the fade out ends at
     float m_fSumLeft = 0.0f;
     float m_fSumRight = 0.0f;
     float m_fPeak = 0.0f;

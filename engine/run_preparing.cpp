@@ -13,12 +13,6 @@
 
 namespace {
 
-// The spline coefficients save transposed grains more than half of their
-// work, for three times the memory of the source and its levels: worth it up
-// to this much (a source of about two minutes), beyond which grains work them
-// out as they go, to the same bits.
-constexpr std::uint64_t kLargestSplineTerms = std::uint64_t{256} << 20;
-
 bool IsTransposed(const GenerationSettings& settings)
 {
     const SemitoneRange range = SemitoneRangeOf(settings.m_variation);

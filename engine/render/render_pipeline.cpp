@@ -67,6 +67,8 @@ RenderPipeline::RenderPipeline(SoundSynthesis& synthesis, const RenderPlan& plan
     , m_pacing(std::move(pacing))
     , m_finisher(plan.m_dVolume, plan.m_nFadeFrames, plan.m_layout.m_nFrames)
 {
+    if (plan.m_nWholeFrames > 0)
+        m_finisher.SetFadePlace(plan.m_nFadeOffset, plan.m_nWholeFrames);
 }
 
 RenderPipeline::~RenderPipeline() = default;

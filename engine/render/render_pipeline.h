@@ -43,6 +43,10 @@ struct RenderPlan {
     StreamLayout m_layout;
     double m_dVolume = 0.0;
     std::int32_t m_nFadeFrames = 0;  // fade in and out; a loop has none
+    // An excerpt of a longer sound keeps that sound's fades: its first frame
+    // is frame m_nFadeOffset of m_nWholeFrames (0: the sound is whole).
+    std::uint64_t m_nFadeOffset = 0;
+    std::uint64_t m_nWholeFrames = 0;
 };
 
 // The passes, each over the sound in order:

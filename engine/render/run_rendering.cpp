@@ -4,6 +4,7 @@
 // progress points.
 #include <cerrno>
 #include <chrono>
+#include <optional>
 
 #include "engine/frame_sink.h"
 #include "engine/generation_run.h"
@@ -57,7 +58,9 @@ RunOutcome GenerationRun::RenderOutput()
         return RunOutcome::Failed(m_nFailureId);
     }
     PrepareSynthesizer();
-    const RenderPlan plan = PlanOf(m_settings, m_streaming && m_streaming->m_bLoop);
+    RenderPlan plan = PlanOf(m_settings, m_streaming && m_streaming->m_bLoop);
+    plan.m_nFadeOffset = m_fadePlace.m_nOffset;
+    plan.m_nWholeFrames = m_fadePlace.m_nWholeFrames;
 
     std::chrono::steady_clock::time_point phaseBegan;
     RenderPacing pacing;
@@ -78,7 +81,10 @@ RunOutcome GenerationRun::RenderOutput()
         EndPhase(phase);
     };
 
-    GrainSoundSynthesis synthesis(*m_pSynthesizer, *m_pLevels, m_pSynthesizer->GetRandomState(), m_pSplineTerms.get());
+    std::optional<GrainSoundSynthesis> ownSynthesis;
+    if (m_pGivenSynthesis == nullptr)
+        ownSynthesis.emplace(*m_pSynthesizer, *m_pLevels, m_pSynthesizer->GetRandomState(), m_pSplineTerms.get());
+    SoundSynthesis& synthesis = m_pGivenSynthesis != nullptr ? *m_pGivenSynthesis : *ownSynthesis;
     RenderPipeline pipeline(synthesis, plan, pacing);
     pipeline.SetAllocator(m_allocate);
     if (m_streaming) {

@@ -17,6 +17,14 @@
 // (see general_kernel_frame.h): a grain that reads them gets the same bits as
 // one that does not. Three frames of coefficients for every frame of every
 // level: three times the memory of the source and its levels.
+class SplineTerms;
+
+// The spline coefficients save transposed grains more than half of their
+// work, for three times the memory of the source and its levels: worth it up
+// to this much (a source of about two minutes), beyond which grains work them
+// out as they go, to the same bits.
+inline constexpr std::uint64_t kLargestSplineTerms = std::uint64_t{256} << 20;
+
 class SplineTerms {
 public:
     // Builds the coefficients of every level, unless they would take more

@@ -25,8 +25,8 @@ struct GrainCanvas {
     const double* m_pPairWeights = nullptr;
     // Every grain: the longest of the render, in frames.
     std::int32_t m_nLongestGrain = 0;
-    // Other grains: the window of the run's shape at the run's grain length,
-    // and the kernel that adds them.
+    // Other grains: the window of the run's shape at the run's grain length
+    // (unless a grain brings its own), and the kernel that adds them.
     const float* m_pShapedWindow = nullptr;
     const SplineTerms* m_pSplineTerms = nullptr;  // null: none worked out beforehand
     GeneralKernelFunction m_general = nullptr;

@@ -28,6 +28,9 @@ struct GrainEvent {
     double m_dGainLeft = 0.0;     // the volume times the grain's own gain on each channel
     double m_dGainRight = 0.0;
     WindowShape m_window = WindowShape::Hann;
+    // The window of a grain that is not plain, when its shape or length is
+    // not the run's own (null: the run's).
+    const float* m_pWindow = nullptr;
     bool m_bPlain = true;
     // Where a grain that is not plain reads: the source's octave level its
     // increment needs (level k holds every 2^k-th frame of the source), and

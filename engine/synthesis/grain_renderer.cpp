@@ -20,7 +20,8 @@ GrainRenderer::~GrainRenderer()
 
 GrainRenderer::Start GrainRenderer::Begin(const OctaveLevels& levels, std::uint64_t outputFrames,
                                           const GrainSettings& settings, const SynthesisOptions& options,
-                                          BufferAllocator allocate, const SplineTerms* terms)
+                                          BufferAllocator allocate, const SplineTerms* terms,
+                                          std::int32_t longestGrain)
 {
     End();
     const std::int32_t grainFrames = std::max(settings.m_nGrainFrames, 0);
@@ -37,7 +38,7 @@ GrainRenderer::Start GrainRenderer::Begin(const OctaveLevels& levels, std::uint6
     m_canvas.m_nGrainFrames = grainFrames;
     m_canvas.m_pWindow = m_window.data();
     m_canvas.m_fVolume = static_cast<float>(settings.m_dVolume);
-    m_canvas.m_nLongestGrain = grainFrames;
+    m_canvas.m_nLongestGrain = std::max(grainFrames, longestGrain);
     m_canvas.m_general = GeneralKernelFor(options.m_kernel);
     m_canvas.m_pSplineTerms = terms != nullptr && terms->IsBuilt() ? terms : nullptr;
     if (!settings.m_variation.IsPlain()) {

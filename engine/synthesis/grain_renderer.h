@@ -38,8 +38,11 @@ public:
     // place until End: the plain window table, and for a batch kernel the
     // paired weights and the threads (without memory for the weights, grains
     // are added by the reference kernel instead).
+    // No grain is longer than longestGrain frames (0: the settings' grain
+    // length).
     Start Begin(const OctaveLevels& levels, std::uint64_t outputFrames, const GrainSettings& settings,
-                const SynthesisOptions& options, BufferAllocator allocate, const SplineTerms* terms = nullptr);
+                const SynthesisOptions& options, BufferAllocator allocate, const SplineTerms* terms = nullptr,
+                std::int32_t longestGrain = 0);
     void End();
 
     // Adds, grain by grain in order, what each grain has inside window.

@@ -7,6 +7,7 @@
 
 #include "engine/synthesis/grain_event.h"
 #include "engine/synthesis/grain_settings.h"
+#include "engine/synthesis/grain_settings_source.h"
 #include "engine/synthesis/grain_variation_draws.h"
 #include "engine/synthesis/scan_walk.h"
 
@@ -25,6 +26,11 @@ class GrainScheduler {
 public:
     void SetSettings(const GrainSettings& settings) { m_settings = settings; }
     const GrainSettings& GetSettings() const { return m_settings; }
+    // Settings that change over the render (null: those of SetSettings for
+    // every grain). Each grain then takes the settings at its start; the
+    // settings of SetSettings still decide which grains are plain (their
+    // length and volume are the plain kernels'). Read at Begin.
+    void SetSettingsSource(GrainSettingsSource* source) { m_pSource = source; }
 
     // The scan walk's generator: the state a run starts from is its seed,
     // and every other stream of the run is seeded from it at Begin.
@@ -47,18 +53,26 @@ public:
     // The most source frames a grain of these settings reads, from its first
     // to its last read position (plus one).
     static std::uint64_t LongestRead(const GrainSettings& settings);
+    static std::uint64_t LongestRead(const GrainBounds& bounds);
 
 private:
-    GrainEvent MakeEvent(std::int32_t source, std::uint64_t output, const GrainTraits& traits) const;
-    void MoveCursor(const GrainCursor& placed);
+    const GrainSettings& SettingsOfNextGrain();
+    GrainEvent MakeEvent(std::int32_t source, std::uint64_t output, const GrainTraits& traits,
+                         const GrainSettings& settings) const;
+    void MoveCursor(const GrainCursor& placed, const GrainSettings& settings);
 
     GrainSettings m_settings;
+    GrainSettingsSource* m_pSource = nullptr;
     ScanWalk m_walk;
     GrainVariationDraws m_draws;
     bool m_bPlainGrains = true;  // the settings ask for no per-grain property
 
     std::uint64_t m_nOutputFrames = 0;
+    // The grain clock: grain k + 1 starts at trunc(m_dAnchor + (k − m_nAnchorIndex) × m_dStep).
+    // A render whose density never changes keeps the anchor at 0, 0.
     double m_dStep = 0.0;  // output frames between grain starts
+    double m_dAnchor = 0.0;
+    std::int32_t m_nAnchorIndex = 0;
     GrainCursor m_next;
     GrainCursor m_lastPlaced;
 };

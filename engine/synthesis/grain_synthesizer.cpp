@@ -16,7 +16,8 @@ GrainSynthesizer::Start GrainSynthesizer::Begin(const OctaveLevels& source, std:
     if (sourceFrames > kMaxSourceFrames)
         return Start::SourceTooLong;
     const GrainSettings& settings = m_scheduler.GetSettings();
-    if (m_renderer.Begin(source, outputFrames, settings, m_options, m_allocate, terms) !=
+    const std::int32_t longest = m_pSettingsSource != nullptr ? m_pSettingsSource->Bounds().m_nLongestGrainFrames : 0;
+    if (m_renderer.Begin(source, outputFrames, settings, m_options, m_allocate, terms, longest) !=
         GrainRenderer::Start::Ready)
         return Start::NoWindowMemory;
     m_scheduler.Begin(sourceFrames, outputFrames);
@@ -30,10 +31,17 @@ GrainSynthesizer::Start GrainSynthesizer::Begin(std::span<const StereoFrame> sou
     return Begin(*m_ownLevels, outputFrames);
 }
 
+void GrainSynthesizer::SetSettingsSource(GrainSettingsSource* source)
+{
+    m_pSettingsSource = source;
+    m_scheduler.SetSettingsSource(source);
+}
+
 void GrainSynthesizer::End()
 {
     m_renderer.End();
     m_pending.clear();
+    m_windows.Clear();
 }
 
 std::size_t GrainSynthesizer::PlaceGrainsThrough(std::int32_t lastIndex)
@@ -55,21 +63,39 @@ std::size_t GrainSynthesizer::PlaceGrainsBefore(std::uint64_t frame)
 void GrainSynthesizer::PlaceNextGrain()
 {
     GrainEvent grain = m_scheduler.PlaceNext();
-    if (!grain.m_bPlain)
+    if (!grain.m_bPlain) {
         ChooseLevel(grain, *m_pLevels);
+        if (m_pSettingsSource != nullptr)
+            GiveOwnWindow(grain);
+    }
     m_pending.push_back(grain);
+}
+
+// With settings that change, a grain's shape and length are its own. One whose
+// window cannot be had is dropped rather than read past a shorter one.
+void GrainSynthesizer::GiveOwnWindow(GrainEvent& grain)
+{
+    m_windows.SetAllocator(m_allocate);
+    grain.m_pWindow = m_windows.Get(grain.m_window, grain.m_nFrames);
+    if (grain.m_pWindow == nullptr)
+        grain.m_nFrames = 0;
 }
 
 void GrainSynthesizer::AddPlacedGrains(const OutputWindow& window)
 {
     m_renderer.Add(m_pending, window);
-    DropFinishedGrains(window);
+    DropGrainsEndingBy(window.End());
 }
 
-// Keeps, in order, the grains with frames past the window's end.
-void GrainSynthesizer::DropFinishedGrains(const OutputWindow& window)
+void GrainSynthesizer::SkipPlacedGrains(std::uint64_t end)
 {
-    const std::uint64_t end = window.End();
+    DropGrainsEndingBy(end);
+}
+
+// Keeps, in order, the grains with frames past end.
+void GrainSynthesizer::DropGrainsEndingBy(std::uint64_t end)
+{
     std::erase_if(m_pending,
                   [&](const GrainEvent& grain) { return m_renderer.CoveredFrames(grain).m_nEnd <= end; });
+    m_windows.Trim(m_pending);
 }

@@ -13,6 +13,7 @@
 #include "engine/stereo_frame.h"
 #include "engine/synthesis/grain_renderer.h"
 #include "engine/synthesis/grain_scheduler.h"
+#include "engine/synthesis/shaped_window_cache.h"
 #include "engine/synthesis/grain_settings.h"
 #include "engine/synthesis/synthesis_options.h"
 
@@ -47,6 +48,8 @@ public:
 
     // Read at Begin; change them between renders only.
     void SetSettings(const GrainSettings& settings) { m_scheduler.SetSettings(settings); }
+    // Settings that change over the render (see GrainScheduler); null: none.
+    void SetSettingsSource(GrainSettingsSource* source);
     void SetOptions(const SynthesisOptions& options) { m_options = options; }
     void SetAllocator(BufferAllocator allocate) { m_allocate = allocate; }
 
@@ -77,12 +80,17 @@ public:
 
     // Adds, grain by grain in order, what each placed grain has inside window.
     void AddPlacedGrains(const OutputWindow& window);
+    // Drops the placed grains that end at or before frame end, adding
+    // nothing: a stretch of the output nobody hears (a silent layer, the
+    // part of a track before an excerpt).
+    void SkipPlacedGrains(std::uint64_t end);
     // Grains placed whose last frame no window has reached yet.
     std::size_t PendingGrainCount() const { return m_pending.size(); }
 
 private:
     void PlaceNextGrain();
-    void DropFinishedGrains(const OutputWindow& window);
+    void GiveOwnWindow(GrainEvent& grain);
+    void DropGrainsEndingBy(std::uint64_t end);
 
     GrainScheduler m_scheduler;
     GrainRenderer m_renderer;
@@ -91,4 +99,6 @@ private:
     std::optional<OctaveLevels> m_ownLevels;  // for a source given without levels
     const OctaveLevels* m_pLevels = nullptr;  // the render's source
     std::vector<GrainEvent> m_pending;
+    GrainSettingsSource* m_pSettingsSource = nullptr;
+    ShapedWindowCache m_windows;  // grains' own windows, with a settings source
 };

@@ -14,6 +14,7 @@ enum class StreamPurpose : std::uint32_t {
     Pan = 3,
     Reverse = 4,
     Drift = 5,
+    LayerSeed = 6,
 };
 
 // A stream whose draws are addressed by their index: draw n is a hash of the

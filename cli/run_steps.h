@@ -1,0 +1,62 @@
+// The steps every run of sonnelith-cli takes, whatever it renders (one input
+// or a score): how it synthesises, where its sound waits and goes, its
+// delivery level, and how its end is reported.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "cli/terminal_host.h"
+#include "engine/generation_run.h"
+#include "engine/generation_settings.h"
+#include "engine/phase_times.h"
+#include "engine/render/render_options.h"
+#include "engine/run_message.h"
+#include "engine/synthesis/synthesis_options.h"
+#include "formats/delivery_level.h"
+#include "formats/delivery_level_meter.h"
+#include "formats/output_format.h"
+
+struct CommandLine;
+struct StandardDescriptors;
+class FrameSink;
+class StandardOutputWatch;
+
+SynthesisOptions MakeSynthesisOptions(const CommandLine& line);
+// "avx2 kernel, 2 threads", or "reference kernel, 1 thread".
+std::string DescribeSynthesis(const SynthesisOptions& synthesis);
+// Progress goes to standard error, live where that is a terminal.
+TerminalHost::Display ChooseDisplay(bool quiet);
+
+// The sink of the output the command line names; storedScore (if not empty)
+// goes into the output.
+std::unique_ptr<FrameSink> MakeSink(const GenerationSettings& settings, const OutputFormat& format, bool loop,
+                                    StandardOutputWatch& watch, std::string storedScore);
+// The output is always streamed; see run_steps.cpp for where the sound waits.
+StreamingOptions MakeStreamingOptions(const CommandLine& line, const GenerationSettings& settings,
+                                      const OutputFormat& format);
+// The delivery level step, when it changes something; the run owns the
+// meter, answered for the report (null: none).
+const DeliveryLevelMeter* MeterDeliveryLevel(GenerationRun& run, const DeliveryLevelPlan& plan);
+
+// -o - needs the standard output the program was started with.
+std::optional<RunMessage> RefuseClosedOutput(const OutputFormat& format, const StandardDescriptors& found);
+// "sonnelith-cli: cancelled" and 128 + the signal.
+int CancelledStatus();
+double SecondsSince(std::chrono::steady_clock::time_point start);
+
+// What a run reports when it ends well.
+struct RunReport {
+    std::uint32_t m_nState = 0;           // the seed it started from
+    double m_dOpeningSeconds = 0.0;       // spent on its inputs before the run
+    const DeliveryLevelMeter* m_pMeter = nullptr;
+    DeliveryLevelPlan m_plan;
+};
+
+// Runs run and ends as every run ends: the exit status, and after success
+// the delivery level, a note on sub-audio build-up and the seed.
+int RunAndReport(GenerationRun& run, TerminalHost& host, const CommandLine& line, const StandardOutputWatch& watch,
+                 const RunReport& report);
