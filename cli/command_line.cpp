@@ -107,6 +107,26 @@ void DefineSoundOptions(CLI::App& app, CommandLine& line)
         ->check(AllowedSeed());
 }
 
+// Scores and excerpts: a score is an input whose name ends in .toml.
+void DefineScoreOptions(CLI::App& app, CommandLine& line)
+{
+    app.add_option("--save-score", line.m_strSaveScore,
+                   "Also write the score of this run to FILE (TOML): for a plain run, one layer with its values "
+                   "and seed, which renders the same bytes again and can be edited; beside a score, the score "
+                   "with its overrides and seed. Sources are named relative to FILE's folder")
+        ->option_text("FILE")
+        ->check(NotEmpty("name the score file to write"));
+    app.add_option("--from", line.m_strFrom,
+                   "Render only an excerpt for listening, starting at this time of the track ([H:]MM:SS or "
+                   "seconds; needs --for): the same grains, source positions and values as the whole render, "
+                   "but levelled on its own, so its loudness is not the whole track's. An excerpt stores no score")
+        ->option_text("TIME")
+        ->check(AllowedLength());
+    app.add_option("--for", line.m_strFor, "The excerpt's length in whole seconds, 1 to 86400 (needs --from)")
+        ->option_text("SECONDS")
+        ->check(AllowedExcerptSeconds());
+}
+
 void DefineSpeedOptions(CLI::App& app, CommandLine& line)
 {
     app.add_option("--threads", line.m_strThreads,
@@ -150,8 +170,17 @@ void DefineOptions(CLI::App& app, CommandLine& line)
     DefineFiles(app, line);
     DefineSoundOptions(app, line);
     AddDeliveryOptions(app, line.m_delivery);
+    DefineScoreOptions(app, line);
     DefineSpeedOptions(app, line);
     DefineReporting(app, line);
+}
+
+void NoteGivenOptions(const CLI::App& app, CommandLine& line)
+{
+    for (const CLI::Option* option : app.get_options()) {
+        if (option->count() > 0 && !option->get_lnames().empty())
+            line.m_given.insert("--" + option->get_lnames().front());
+    }
 }
 
 ParameterValues ParameterValuesOf(const CommandLine& line)

@@ -3,6 +3,7 @@
 
 #include <CLI/CLI.hpp>
 #include <array>
+#include <set>
 #include <optional>
 #include <string>
 
@@ -26,11 +27,18 @@ struct CommandLine {
     bool m_bTimings = false;
     bool m_bQuiet = false;
     bool m_bVerbose = false;             // the libraries' own notes on standard error too
+    // An excerpt of the track: from this time, this many seconds; empty: the whole track.
+    std::string m_strFrom;
+    std::string m_strFor;
+    std::string m_strSaveScore;          // the score of the run is written here too
+    std::set<std::string> m_given;       // the options given, by long name ("--length")
 };
 
 // The program's description, its options with their checks and help texts,
 // and the rules of its files in the help's closing lines.
 void DefineOptions(CLI::App& app, CommandLine& line);
+// After parsing: which options app was given, into line.
+void NoteGivenOptions(const CLI::App& app, CommandLine& line);
 
 // The sound parameters the command line asks for (the checks have passed).
 ParameterValues ParameterValuesOf(const CommandLine& line);

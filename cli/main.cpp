@@ -14,6 +14,7 @@
 #include "cli/library_messages.h"
 #include "cli/option_suggestion.h"
 #include "cli/score_of.h"
+#include "cli/score_render.h"
 #include "cli/standard_descriptors.h"
 #include "formats/output_format.h"
 
@@ -53,10 +54,13 @@ int main(int argc, char** argv)
     } catch (const CLI::ParseError& error) {
         return ParseFailure(app, error);
     }
+    NoteGivenOptions(app, line);
     const auto format = ChooseOutputFormat(line.m_strOutput, line.m_delivery.m_nBits, line.m_delivery.m_nRate);
     if (const auto* reason = std::get_if<std::string>(&format))
         return UsageError(*reason);
     if (!line.m_bVerbose)
         SilenceLibraryMessages();
+    if (IsScoreInput(line))
+        return RenderScore(line, std::get<OutputFormat>(format), found);
     return Generate(line, std::get<OutputFormat>(format), found);
 }

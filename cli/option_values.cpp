@@ -119,6 +119,19 @@ CLI::Validator AllowedThreads()
         "1 to " + std::to_string(kMaxThreads));
 }
 
+CLI::Validator AllowedExcerptSeconds()
+{
+    return CLI::Validator(
+        [](std::string& text) -> std::string {
+            const auto value = ParseDigits(text, kLongestLengthSeconds);
+            if (value && *value >= 1)
+                return {};
+            return "'" + text + "' is not an excerpt's length; use whole seconds, 1 to " +
+                   std::to_string(kLongestLengthSeconds);
+        },
+        "1 to " + std::to_string(kLongestLengthSeconds));
+}
+
 CLI::Validator AllowedKernel()
 {
     return CLI::Validator(

@@ -1,0 +1,190 @@
+#include "cli/score_render.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <span>
+
+#include "cli/command_line.h"
+#include "cli/exit_status.h"
+#include "cli/interrupt_signal.h"
+#include "cli/option_values.h"
+#include "cli/random_seed.h"
+#include "cli/run_steps.h"
+#include "cli/score/plain_run_score.h"
+#include "cli/score/score_reading.h"
+#include "cli/score/score_writing.h"
+#include "cli/score_overrides.h"
+#include "cli/score_sources.h"
+#include "cli/standard_output_watch.h"
+#include "engine/score/score_piece.h"
+#include "engine/stereo_frame.h"
+#include "formats/sound_file_messages.h"
+#include "wav/file_exception.h"
+
+namespace {
+
+// A stretch of the track to render alone; m_nSeconds 0: the whole track.
+struct Excerpt {
+    std::int32_t m_nFirstSecond = 0;
+    std::int32_t m_nSeconds = 0;
+};
+
+int Refuse(const std::string& text)
+{
+    std::cerr << "sonnelith-cli: " << text << '\n';
+    return kExitUsage;
+}
+
+std::variant<Excerpt, std::string> ExcerptOf(const CommandLine& line, const Score& score)
+{
+    if (line.m_strFrom.empty() && line.m_strFor.empty())
+        return Excerpt{};
+    if (line.m_strFrom.empty() || line.m_strFor.empty())
+        return std::string("--from and --for go together: the excerpt's start and its length");
+    Excerpt excerpt;
+    excerpt.m_nFirstSecond = *ParseLength(line.m_strFrom);
+    excerpt.m_nSeconds = static_cast<std::int32_t>(*ParseDigits(line.m_strFor, kLongestLengthSeconds));
+    if (excerpt.m_nFirstSecond + excerpt.m_nSeconds > score.m_nLengthSeconds) {
+        return "the excerpt ends at " + std::to_string(excerpt.m_nFirstSecond + excerpt.m_nSeconds) +
+               " s, after the track's end at " + std::to_string(score.m_nLengthSeconds) + " s";
+    }
+    return excerpt;
+}
+
+// The score as rendered, to store or save: its seed, each source's facts,
+// and the sources named from folder.
+Score ScoreToKeep(const Score& score, std::uint32_t seed, const LoadedSources& sources, const std::string& folder)
+{
+    Score kept = score;
+    kept.m_seed = seed;
+    for (ScoreLayer& layer : kept.m_layers) {
+        layer.m_strSource = SourceNameFrom(folder, layer.m_strSourcePath);
+        layer.m_storedSource = sources.m_facts.at(layer.m_strSourcePath);
+    }
+    return kept;
+}
+
+std::string FolderOf(const std::string& path)
+{
+    return std::filesystem::path(path).parent_path().string();
+}
+
+// Written before the render, so a cancelled or failed render still leaves it.
+bool SaveScore(const std::string& path, const std::string& text)
+{
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file << text;
+    file.close();
+    if (file)
+        return true;
+    std::cerr << "sonnelith-cli: cannot write the score " << PrintableName(path) << '\n';
+    return false;
+}
+
+GenerationSettings SettingsOf(const CommandLine& line, const Score& score, const Excerpt& excerpt,
+                              std::int32_t longestGrain)
+{
+    GenerationSettings settings;
+    settings.m_strInputPath = score.m_layers.front().m_strSourcePath;
+    settings.m_strOutputPath = line.m_strOutput;
+    settings.m_nDurationSeconds = excerpt.m_nSeconds > 0 ? excerpt.m_nSeconds : score.m_nLengthSeconds;
+    settings.m_dVolume = score.m_nVolume * 0.01;
+    settings.m_nFadeSeconds = score.m_nFadeSeconds;
+    settings.m_nGrainFrames = longestGrain;
+    return settings;
+}
+
+std::map<std::string, std::span<const StereoFrame>> SoundsOf(const LoadedSources& sources)
+{
+    std::map<std::string, std::span<const StereoFrame>> sounds;
+    for (const auto& [path, sound] : sources.m_sounds)
+        sounds.emplace(path, sound.Span());
+    return sounds;
+}
+
+std::uint32_t ResolvedSeed(const Score& score)
+{
+    if (score.m_seed)
+        return *score.m_seed;
+    return SystemRandomSeed().value_or(static_cast<std::uint32_t>(std::time(nullptr)));
+}
+
+}  // namespace
+
+bool IsScoreInput(const CommandLine& line)
+{
+    return line.m_input && std::filesystem::path(*line.m_input).extension() == ".toml";
+}
+
+int RenderScore(const CommandLine& line, const OutputFormat& format, const StandardDescriptors& found)
+{
+    InstallInterruptHandler();
+    TerminalHost host(ChooseDisplay(line.m_bQuiet), std::cerr, std::cerr);
+    if (const auto refusal = RefuseClosedOutput(format, found)) {
+        host.ShowMessage(*refusal, GenerationHost::MessageKind::Error);
+        return kExitRunFailed;
+    }
+    const std::string& scorePath = *line.m_input;
+    ScoreReading reading = ReadScoreFile(scorePath);
+    if (!reading.m_score)
+        return Refuse(reading.m_strError);
+    Score score = std::move(*reading.m_score);
+    if (const auto why = ApplyScoreOverrides(line, score))
+        return Refuse(*why);
+    const auto excerptOrWhy = ExcerptOf(line, score);
+    if (const auto* why = std::get_if<std::string>(&excerptOrWhy))
+        return Refuse(*why);
+    const Excerpt excerpt = std::get<Excerpt>(excerptOrWhy);
+    const std::uint32_t seed = ResolvedSeed(score);
+
+    SourcesLoading loading;
+    try {
+        loading = LoadScoreSources(score, scorePath, [&](const std::string& text) { host.Inform(text); });
+    } catch (const FileException& error) {
+        return Refuse(ScoreMessage(scorePath, 0, PrintableName(error.GetPath()) + ": " + error.GetOsErrorText()));
+    }
+    if (!loading.m_sources)
+        return loading.m_strError.empty() ? CancelledStatus() : Refuse(loading.m_strError);
+    const LoadedSources& sources = *loading.m_sources;
+
+    PieceRequest request;
+    request.m_pScore = &score;
+    request.m_nSeed = seed;
+    request.m_sources = SoundsOf(sources);
+    request.m_options = MakeSynthesisOptions(line);
+    request.m_nExcerptFirst = static_cast<std::uint64_t>(excerpt.m_nFirstSecond) * kRunSampleRate;
+    request.m_nExcerptFrames = static_cast<std::uint64_t>(excerpt.m_nSeconds) * kRunSampleRate;
+    ScorePiece::Making made = ScorePiece::Make(request);
+    if (!made.m_pPiece)
+        return Refuse(ScoreMessage(scorePath, made.m_nLine, made.m_strError));
+
+    if (!line.m_strSaveScore.empty() &&
+        !SaveScore(line.m_strSaveScore,
+                   WriteScoreText(ScoreToKeep(score, seed, sources, FolderOf(line.m_strSaveScore)))))
+        return kExitRunFailed;
+    const bool whole = excerpt.m_nSeconds == 0;
+    const std::string stored =
+        whole ? WriteScoreText(ScoreToKeep(score, seed, sources, FolderOf(line.m_strOutput))) : std::string();
+
+    const GenerationSettings settings = SettingsOf(line, score, excerpt, made.m_pPiece->LongestGrainFrames());
+    GenerationRun run(host);
+    StandardOutputWatch watch(host);
+    run.SetSettings(settings);
+    run.SetSynthesisOptions(request.m_options);
+    run.SetRandomState(seed);
+    run.SetSynthesis(&made.m_pPiece->Synthesis());
+    const bool loop = score.m_bLoop && whole;
+    run.SetSink(MakeSink(settings, format, loop, watch, stored));
+    StreamingOptions streaming = MakeStreamingOptions(line, settings, format);
+    streaming.m_bLoop = loop;
+    run.SetStreaming(streaming);
+    if (!whole && !score.m_bLoop)
+        run.SetExcerptPlace(request.m_nExcerptFirst,
+                            static_cast<std::uint64_t>(score.m_nLengthSeconds) * kRunSampleRate);
+    const DeliveryLevelPlan plan{settings.m_dVolume, format.m_nRate, score.m_loudness};
+    const DeliveryLevelMeter* meter = MeterDeliveryLevel(run, plan);
+    const RunReport report{seed, sources.m_dSeconds, meter, plan};
+    return RunAndReport(run, host, line, watch, report);
+}
