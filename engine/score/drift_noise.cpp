@@ -3,13 +3,26 @@
 #include <algorithm>
 #include <cmath>
 
+namespace {
+
+// Far shorter than any drift a score may ask for; it only keeps the knots'
+// indexes well inside 64 bits whatever the caller passes.
+constexpr double kShortestPeriodSeconds = 1e-3;
+// Past this many periods a double no longer tells neighbouring knots apart.
+constexpr double kMostPeriods = 0x1p52;
+
+}  // namespace
+
 DriftNoise::DriftNoise(RandomStream stream, double periodSeconds, double lengthSeconds, bool loop)
-    : m_stream(stream), m_dPeriodSeconds(periodSeconds), m_nLoopKnots(0)
+    : m_stream(stream),
+      m_dPeriodSeconds(periodSeconds > kShortestPeriodSeconds ? periodSeconds : kShortestPeriodSeconds),
+      m_nLoopKnots(0)
 {
     if (!loop || !(lengthSeconds > 0.0))
         return;
     // The nearest whole number of periods, at least one.
-    m_nLoopKnots = std::max<std::int64_t>(1, static_cast<std::int64_t>(std::floor(lengthSeconds / periodSeconds + 0.5)));
+    const double periods = std::min(std::floor(lengthSeconds / m_dPeriodSeconds + 0.5), kMostPeriods);
+    m_nLoopKnots = std::max<std::int64_t>(1, static_cast<std::int64_t>(periods));
     m_dPeriodSeconds = lengthSeconds / static_cast<double>(m_nLoopKnots);
 }
 
@@ -33,7 +46,7 @@ double DriftNoise::Slope(double before, double at, double after, std::int64_t in
 
 double DriftNoise::At(double seconds) const
 {
-    const double place = std::max(seconds, 0.0) / m_dPeriodSeconds;
+    const double place = seconds > 0.0 ? std::min(seconds / m_dPeriodSeconds, kMostPeriods) : 0.0;
     const double whole = std::floor(place);
     const double u = place - whole;
     const auto index = static_cast<std::int64_t>(whole);
