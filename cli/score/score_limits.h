@@ -6,15 +6,12 @@
 #include <cstddef>
 
 #include "cli/delivery_options.h"
+#include "engine/score/score.h"  // the range of a layer's gain
 
 // A score is a few pages of text at most.
 inline constexpr std::size_t kLargestScoreBytes = 1024 * 1024;
 inline constexpr int kMostLayers = 64;
 inline constexpr int kMostKeyframesPerLayer = 10000;
-
-// A layer's gain in the mix, in dB, besides -inf (silent).
-inline constexpr double kQuietestGainDb = -120.0;
-inline constexpr double kLoudestGainDb = 24.0;
 
 // level_range, in LU.
 inline constexpr double kNarrowestLevelRange = 1.0;

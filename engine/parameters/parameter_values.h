@@ -29,6 +29,9 @@ public:
 
     const std::vector<double>& GetPitchSet() const { return m_pitchSet; }
     void SetPitchSet(std::vector<double> intervals) { m_pitchSet = std::move(intervals); }
+    // The same by copying, into the memory the list already holds where it is
+    // large enough: no allocation when a set is taken again and again.
+    void AssignPitchSet(const std::vector<double>& intervals) { m_pitchSet = intervals; }
 
     bool operator==(const ParameterValues&) const = default;
 

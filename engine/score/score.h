@@ -24,6 +24,10 @@ enum class Curve {
 // its gain in the mix, in dB.
 inline constexpr const char* kGainKey = "gain";
 
+// A layer's gain in the mix, in dB, besides -inf (silent).
+inline constexpr double kQuietestGainDb = -120.0;
+inline constexpr double kLoudestGainDb = 24.0;
+
 // The values a keyframe gives, at its time. Only the parameters it names move
 // towards it; a window shape and a pitch set change at the keyframe's time,
 // whatever its curve.

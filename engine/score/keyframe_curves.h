@@ -1,0 +1,46 @@
+// One value's line through a layer's keyframes: where it stands at any time,
+// given the curve by which each keyframe is reached.
+#pragma once
+
+#include <vector>
+
+#include "engine/score/score.h"
+
+// How far along a curve a value is at fraction u of the way between two
+// keyframes (0 ≤ u < 1): 0 at u = 0, approaching 1 as u approaches 1.
+double CurveProgress(Curve curve, double u);
+
+// A value that starts at 0:00 and moves to each point added after it. Between
+// two points it follows the later point's curve; it holds before the first and
+// after the last. Of several points at one time the last added holds from that
+// time on. An end at -infinity (a silent gain) stands for kQuietestGainDb
+// inside a line, so a line out of silence rises audibly from there, while the
+// point itself and any hold at it stay -infinity.
+class KeyframeLine {
+public:
+    explicit KeyframeLine(double startValue);
+
+    // seconds is at or after the last point's time. A point at 0:00 replaces
+    // the starting value.
+    void Add(double seconds, double value, Curve curve);
+
+    double At(double seconds) const;
+    // The same value everywhere, and it is value.
+    bool HoldsOnly(double value) const;
+    // No line between points leaves the range of its ends, so these bound At.
+    double Lowest() const;
+    double Highest() const;
+    // Every value the points give, in time order.
+    std::vector<double> PointValues() const;
+
+private:
+    struct Point {
+        double m_dSeconds;
+        double m_dValue;
+        Curve m_curve;  // how the value is reached from the point before
+    };
+
+    static double Between(const Point& from, const Point& to, double seconds);
+
+    std::vector<Point> m_points;  // in time order, the first at 0:00
+};
