@@ -9,6 +9,7 @@
 #include <csignal>
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -67,10 +68,26 @@ void SetUpRun(GenerationRun& run, const CommandLine& line, const GenerationSetti
     run.SetSettings(settings);
     run.SetSynthesisOptions(MakeSynthesisOptions(line));
     Seed(run, line);
+    const std::uint64_t inputFrames = source->GetFrameCount();
     run.SetSourceOpener(HandOver(std::move(source)));
-    run.SetSink(MakeSink(settings, format, line.m_bLoop, watch, StoredScoreOf(line, run.GetRandomState())));
+    run.SetSink(MakeSink(settings, format, line.m_bLoop, watch,
+                         StoredScoreOf(line, settings.m_strInputPath, inputFrames, run.GetRandomState())));
     run.SetStreaming(MakeStreamingOptions(line, settings, format));
     run.MeasureSubAudio(settings.m_dLowCutHz == 0.0);
+}
+
+// Written before the render, so that a cancelled or failed render still
+// leaves the score that would render it.
+bool SaveScore(const CommandLine& line, const std::string& inputPath, std::uint64_t inputFrames, std::uint32_t seed)
+{
+    const std::string folder = std::filesystem::path(line.m_strSaveScore).parent_path().string();
+    std::ofstream file(line.m_strSaveScore, std::ios::binary | std::ios::trunc);
+    file << PlainRunScoreText(line, inputPath, inputFrames, seed, folder);
+    file.close();
+    if (file)
+        return true;
+    std::cerr << "sonnelith-cli: cannot write the score " << PrintableName(line.m_strSaveScore) << '\n';
+    return false;
 }
 
 }  // namespace
@@ -78,6 +95,11 @@ void SetUpRun(GenerationRun& run, const CommandLine& line, const GenerationSetti
 int Generate(const CommandLine& line, const OutputFormat& format, const StandardDescriptors& found)
 {
     InstallInterruptHandler();
+    if (!line.m_strFrom.empty() || !line.m_strFor.empty()) {
+        std::cerr << "sonnelith-cli: --from and --for render an excerpt of a score; write this run's score with "
+                     "--save-score and render an excerpt of it\n";
+        return kExitUsage;
+    }
     if (!line.m_input && !std::filesystem::exists(FindBundledSample())) {
         std::cerr << "sonnelith-cli: the bundled sample sound is missing ("
                   << PrintableName(FindBundledSample().string()) << "); give an input file\n";
@@ -99,12 +121,15 @@ int Generate(const CommandLine& line, const OutputFormat& format, const Standard
         return kExitRunFailed;
     }
     host.Inform(input.m_strRoute);
+    const std::uint64_t inputFrames = input.m_opening.m_pSource->GetFrameCount();
 
     GenerationRun run(host);
     StandardOutputWatch watch(host);
     const DeliveryLevelPlan plan{settings.m_dVolume, format.m_nRate, line.m_delivery.m_loudness};
     SetUpRun(run, line, settings, format, std::move(input.m_opening.m_pSource), watch);
     const DeliveryLevelMeter* meter = MeterDeliveryLevel(run, plan);
+    if (!line.m_strSaveScore.empty() && !SaveScore(line, settings.m_strInputPath, inputFrames, run.GetRandomState()))
+        return kExitRunFailed;
     const RunReport report{run.GetRandomState(), openingSeconds, meter, plan};
     return RunAndReport(run, host, line, watch, report);
 }

@@ -2,6 +2,7 @@
 // read it, after checking that none has changed since the score was stored.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>

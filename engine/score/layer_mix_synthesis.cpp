@@ -4,7 +4,7 @@
 
 #include "engine/render/render_pipeline.h"
 #include "engine/synthesis/grain_synthesizer.h"
-#include "engine/synthesis/output_window.h"
+#include "engine/synthesis/grain_placement.h"
 
 namespace {
 

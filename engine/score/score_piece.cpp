@@ -141,14 +141,15 @@ std::optional<ScorePiece::Making> ScorePiece::MakeLayers(const PieceRequest& req
             const SourcePreparation& p = source->m_preparation;
             return source->m_strPath == found->first && p.m_nFirst == first && p.m_nEnd == end && p.m_dLowCutHz == lowCut;
         });
-        if (same == m_sources.end()) {
-            auto source = std::make_unique<PieceSource>();
-            source->m_strPath = found->first;
-            source->m_frames = found->second;
-            source->m_preparation = SourcePreparation{first, end, lowCut, 0.0, false};
-            m_sources.push_back(std::move(source));
+        PieceSource* source = same != m_sources.end() ? same->get() : nullptr;
+        if (source == nullptr) {
+            auto made = std::make_unique<PieceSource>();
+            made->m_strPath = found->first;
+            made->m_frames = found->second;
+            made->m_preparation = SourcePreparation{first, end, lowCut, 0.0, false};
+            source = made.get();
+            m_sources.push_back(std::move(made));
         }
-        PieceSource* source = same == m_sources.end() ? m_sources.back().get() : same->get();
         SourcePreparation& preparation = source->m_preparation;
         preparation.m_dHighestSemitones = std::max(preparation.m_dHighestSemitones, layer->m_bounds.m_dHighestSemitones);
         preparation.m_bTransposed = preparation.m_bTransposed || layer->m_bounds.m_dLowestSemitones != 0.0 ||

@@ -54,6 +54,7 @@ TimelineGrainSettings::TimelineGrainSettings(const ParameterTimeline& timeline, 
 
 const GrainSettings& TimelineGrainSettings::SettingsAt(std::uint64_t frame)
 {
-    m_current = GrainSettingsOfValues(m_timeline.At(TrackSecondsOf(frame, m_nWarmUpFrames)).m_values, m_dVolume);
+    m_timeline.At(TrackSecondsOf(frame, m_nWarmUpFrames), m_values);
+    m_current = GrainSettingsOfValues(m_values.m_values, m_dVolume);
     return m_current;
 }

@@ -22,6 +22,7 @@ private:
     double m_dVolume;
     std::uint64_t m_nWarmUpFrames;
     GrainBounds m_bounds;
+    LayerValues m_values;  // at the last grain's start
     GrainSettings m_current;
 };
 
