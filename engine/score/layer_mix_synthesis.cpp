@@ -45,8 +45,12 @@ bool LayerMixSynthesis::Begin(std::uint64_t frames)
     return true;
 }
 
+// The grains that end before the excerpt only move the walk and the clock
+// on; those that may reach into it are placed, and dropped as they end.
 void LayerMixSynthesis::SkipTo(std::uint64_t frame)
 {
+    for (MixLayer& layer : m_layers)
+        layer.m_pSynthesizer->SkipGrainsEndingBefore(frame);
     for (std::uint64_t done = 0; done < frame;) {
         done = std::min(done + kSkipStepFrames, frame);
         for (MixLayer& layer : m_layers) {

@@ -168,6 +168,11 @@ void ParameterTimeline::At(double seconds, LayerValues& values) const
     values.m_dGainDb = m_gain.At(time);
 }
 
+double ParameterTimeline::NumberAt(ParameterId id, double seconds) const
+{
+    return m_numbers[static_cast<std::size_t>(IndexOf(id))]->At(ClampedTime(seconds));
+}
+
 double ParameterTimeline::GainDbAt(double seconds) const
 {
     return m_gain.At(ClampedTime(seconds));

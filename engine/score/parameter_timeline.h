@@ -38,6 +38,8 @@ public:
     // The same into values, reusing their pitch set's memory: no allocation
     // once the largest pitch set has been held.
     void At(double seconds, LayerValues& values) const;
+    // One number parameter's value alone, as At gives it.
+    double NumberAt(ParameterId id, double seconds) const;
     // The gain alone as a factor: 10^(dB/20), exactly 0 for -infinity,
     // exactly 1 for 0 dB.
     double GainAt(double seconds) const;

@@ -58,3 +58,19 @@ const GrainSettings& TimelineGrainSettings::SettingsAt(std::uint64_t frame)
     m_current = GrainSettingsOfValues(m_values.m_values, m_dVolume);
     return m_current;
 }
+
+// Only the rows the walk and the clock read, by the same formulas.
+const GrainSettings& TimelineGrainSettings::WalkSettingsAt(std::uint64_t frame)
+{
+    const double seconds = TrackSecondsOf(frame, m_nWarmUpFrames);
+    ParameterValues& values = m_values.m_values;
+    GenerationSettings settings;
+    for (const ParameterId id : {ParameterId::ScanRange, ParameterId::Segment, ParameterId::Density})
+        values.Set(id, m_timeline.NumberAt(id, seconds));
+    for (const ParameterId id : {ParameterId::ScanRange, ParameterId::Segment, ParameterId::Density})
+        RowOf(id).m_apply(values, settings);
+    m_walk.m_nGrainsPerSecond = settings.m_nGrainsPerSecond;
+    m_walk.m_nScanFrames = settings.m_nScanFrames;
+    m_walk.m_nSegmentGrains = settings.m_nSegmentGrains;
+    return m_walk;
+}

@@ -15,6 +15,7 @@ public:
     TimelineGrainSettings(const ParameterTimeline& timeline, double volume, std::uint64_t warmUpFrames);
 
     const GrainSettings& SettingsAt(std::uint64_t frame) override;
+    const GrainSettings& WalkSettingsAt(std::uint64_t frame) override;
     GrainBounds Bounds() const override { return m_bounds; }
 
 private:
@@ -24,6 +25,7 @@ private:
     GrainBounds m_bounds;
     LayerValues m_values;  // at the last grain's start
     GrainSettings m_current;
+    GrainSettings m_walk;  // the walk's part of them, when grains are skipped
 };
 
 // The settings of values, as a plain run with them and volume would have them.

@@ -68,11 +68,12 @@ void GrainScheduler::Begin(std::uint64_t sourceFrames, std::uint64_t outputFrame
 
 // With a settings source the walk's step and segment follow the grain's
 // settings; without one they stay as Begin set them.
-const GrainSettings& GrainScheduler::SettingsOfNextGrain()
+const GrainSettings& GrainScheduler::SettingsOfNextGrain(bool walkOnly)
 {
     if (m_pSource == nullptr)
         return m_settings;
-    const GrainSettings& settings = m_pSource->SettingsAt(m_next.m_nStart);
+    const GrainSettings& settings =
+        walkOnly ? m_pSource->WalkSettingsAt(m_next.m_nStart) : m_pSource->SettingsAt(m_next.m_nStart);
     m_walk.SetScanFrames(settings.m_nScanFrames);
     m_walk.SetSegmentGrains(settings.m_nSegmentGrains);
     return settings;
@@ -81,12 +82,22 @@ const GrainSettings& GrainScheduler::SettingsOfNextGrain()
 GrainEvent GrainScheduler::PlaceNext()
 {
     const GrainCursor grain = m_next;
-    const GrainSettings& settings = SettingsOfNextGrain();
+    const GrainSettings& settings = SettingsOfNextGrain(false);
     const bool plain = m_pSource != nullptr ? settings.m_variation.IsPlain() : m_bPlainGrains;
     const GrainTraits traits = plain ? GrainTraits{} : m_draws.Draw(settings.m_variation, grain.m_nIndex);
     const GrainEvent event = MakeEvent(m_walk.ChooseGrainPosition(grain.m_nIndex), grain.m_nStart, traits, settings);
     MoveCursor(grain, settings);
     return event;
+}
+
+// The per-grain draws are addressed by the grain's index, so nothing else
+// of a skipped grain needs deciding.
+void GrainScheduler::SkipNext()
+{
+    const GrainCursor grain = m_next;
+    const GrainSettings& settings = SettingsOfNextGrain(true);
+    m_walk.ChooseGrainPosition(grain.m_nIndex);
+    MoveCursor(grain, settings);
 }
 
 // The next grain starts on the clock of the grain just placed. When its

@@ -44,6 +44,9 @@ public:
 
     // The next grain, decided; the cursor moves on to the one after it.
     GrainEvent PlaceNext();
+    // Moves past the next grain as PlaceNext does (the walk and the clock
+    // as they would go), without deciding the rest of it.
+    void SkipNext();
     // Every grain that starts inside the output has been placed.
     bool IsComplete() const { return m_next.m_nStart >= m_nOutputFrames; }
     const GrainCursor& NextGrain() const { return m_next; }
@@ -56,7 +59,7 @@ public:
     static std::uint64_t LongestRead(const GrainBounds& bounds);
 
 private:
-    const GrainSettings& SettingsOfNextGrain();
+    const GrainSettings& SettingsOfNextGrain(bool walkOnly);
     GrainEvent MakeEvent(std::int32_t source, std::uint64_t output, const GrainTraits& traits,
                          const GrainSettings& settings) const;
     void MoveCursor(const GrainCursor& placed, const GrainSettings& settings);

@@ -22,6 +22,11 @@ public:
     // render. Asked with frames that never decrease; the answer stays valid
     // until the next call.
     virtual const GrainSettings& SettingsAt(std::uint64_t frame) = 0;
+    // What the scan walk and the grain clock read of those settings (the
+    // density, the scan step and the segment length), the same as
+    // SettingsAt gives, perhaps with nothing else filled in: the fast way
+    // through grains that are skipped.
+    virtual const GrainSettings& WalkSettingsAt(std::uint64_t frame) { return SettingsAt(frame); }
     // Every grain of the render stays within these.
     virtual GrainBounds Bounds() const = 0;
 };

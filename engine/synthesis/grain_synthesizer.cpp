@@ -1,5 +1,6 @@
 #include "engine/synthesis/grain_synthesizer.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -85,6 +86,16 @@ void GrainSynthesizer::AddPlacedGrains(const OutputWindow& window)
 {
     m_renderer.Add(m_pending, window);
     DropGrainsEndingBy(window.End());
+}
+
+void GrainSynthesizer::SkipGrainsEndingBefore(std::uint64_t frame)
+{
+    const std::int32_t longest = m_pSettingsSource != nullptr ? m_pSettingsSource->Bounds().m_nLongestGrainFrames
+                                                              : m_scheduler.GetSettings().m_nGrainFrames;
+    const auto reach = static_cast<std::uint64_t>(std::max(longest, 0));
+    const std::uint64_t limit = frame > reach ? frame - reach : 0;
+    while (!IsComplete() && NextGrain().m_nStart < limit)
+        m_scheduler.SkipNext();
 }
 
 void GrainSynthesizer::SkipPlacedGrains(std::uint64_t end)

@@ -84,6 +84,10 @@ public:
     // nothing: a stretch of the output nobody hears (a silent layer, the
     // part of a track before an excerpt).
     void SkipPlacedGrains(std::uint64_t end);
+    // Moves the schedule past every grain that ends before frame, deciding
+    // only where the walk and the clock go: the fast way to an excerpt.
+    // Grains that may reach frame are left to be placed.
+    void SkipGrainsEndingBefore(std::uint64_t frame);
     // Grains placed whose last frame no window has reached yet.
     std::size_t PendingGrainCount() const { return m_pending.size(); }
 
