@@ -38,6 +38,7 @@ seed = 77
 [[layer]]
 source = "source.wav"
 density = 600
+grain_length = 300
 pan_spread = 50
 [[layer.at]]
 time = 0

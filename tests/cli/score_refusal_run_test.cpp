@@ -44,7 +44,7 @@ int LineHolding(const std::string& text, const std::string& part)
 const RunRefusal kRefusals[] = {
     {"UnknownKey", Layer("density = 1000\ndensty = 1000\n"), {}, "densty", "(did you mean 'density'?)"},
     {"ValueOutOfRange", Layer("density = 20000\n"), {}, "density", "use 500 to 10000"},
-    {"KeyframesOutOfOrder", Layer("[[layer.at]]\ntime = 4\n[[layer.at]]\ntime = 2\n"), {}, "time = 2",
+    {"KeyframesOutOfOrder", Layer("[[layer.at]]\ntime = 4\n[[layer.at]]  # the second\ntime = 2\n"), {}, "# the second",
      "keyframes go in time order"},
     {"MissingSource", "length = 5\n[[layer]]\nsource = \"missing.wav\"\n", {}, "missing.wav",
      "missing.wav: No such file or directory"},
@@ -101,7 +101,7 @@ INSTANTIATE_TEST_SUITE_P(EveryFault, ScoreRunRefusals, testing::ValuesIn(kRefusa
 
 // A score stored in an output names its source's content; once the source
 // has changed, rendering the printed score would give another sound, so it
-// is refused at the layer that reads the source.
+// is refused at the line of the layer that reads the source.
 TEST_F(ScoreRefusalTest, ASourceChangedSinceTheScoreWasStoredIsRefused)
 {
     Render(WriteScore("first.toml", Layer("density = 700\n")), File("stored.wav"));
@@ -110,5 +110,5 @@ TEST_F(ScoreRefusalTest, ASourceChangedSinceTheScoreWasStoredIsRefused)
     // The same length, another tone: only the content differs.
     MakeSource("other.wav", {"2 sine 450 vol 0.5"});
     std::filesystem::rename(File("other.wav"), File("tone.wav"));
-    ExpectRefused(printed.out, {}, "source = \"tone.wav\"", "tone.wav has changed since this score was stored");
+    ExpectRefused(printed.out, {}, "[[layer]]", "tone.wav has changed since this score was stored");
 }

@@ -36,7 +36,8 @@ fade = 1
 
 [[layer]]
 source = "source.wav"
-density = 800
+density = 600
+grain_length = 250
 pitch_spread = 3
 pan_spread = 70
 [[layer.at]]
@@ -45,7 +46,7 @@ gain = -12
 [[layer.at]]
 time = "0:04"
 gain = 0
-density = 2000
+density = 1200
 curve = "smooth"
 [layer.drift]
 pitch = { depth = 2, period = 2 }
@@ -54,6 +55,7 @@ scan_range = { depth = 20, period = 3 }
 [[layer]]
 source = "noise.wav"
 gain = -6
+density = 500
 grain_length = 300
 pitch_spread = 5
 [layer.drift]
@@ -97,8 +99,8 @@ TEST_F(ScoreBytesTest, AOneLayerScoreWhereNothingMovesWritesThePlainRunsSound)
 
     const std::string handWritten = WriteScore("hand.toml", kPlainScore);
     for (const std::string& score : {handWritten, File("saved.toml")}) {
-        for (const std::string& threads : {"1", "2", "3"}) {
-            SCOPED_TRACE(score + " at --threads " + threads);
+        for (const char* threads : {"1", "2", "3"}) {
+            SCOPED_TRACE(score + " at --threads " + std::string(threads));
             Render(score, File("scored.wav"), {"--threads", threads});
             EXPECT_TRUE(SoundBytes(File("scored.wav")) == plain);
         }
@@ -111,7 +113,7 @@ TEST_F(ScoreBytesTest, AScoreThatDiffersFromThePlainRunWritesAnotherSound)
 {
     const std::vector<unsigned char> plain = PlainRunSound();
     std::string score = kPlainScore;
-    score.replace(score.find("density = 1000"), 14, "density = 1001");
+    score.replace(score.find("density = 1000"), 14, "density = 1050");
     Render(WriteScore("other.toml", score), File("other.wav"));
     const std::vector<unsigned char> other = SoundBytes(File("other.wav"));
     EXPECT_EQ(other.size(), plain.size());
