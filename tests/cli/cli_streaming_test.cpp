@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "tests/cli/cli_process.h"
+#include "tests/cli/loop_seam.h"
 #include "tests/formats/sound_file_probe.h"
 #include "tests/support/external_tool.h"
 #include "tests/support/temp_dir.h"
@@ -28,24 +29,6 @@ std::vector<float> Channel(const std::vector<float>& interleaved, std::size_t ch
     for (std::size_t i = channel; i < interleaved.size(); i += 2)
         samples.push_back(interleaved[i]);
     return samples;
-}
-
-double Rms(const std::vector<float>& samples, std::size_t first, std::size_t count)
-{
-    double sum = 0.0;
-    for (std::size_t i = first; i < first + count; ++i)
-        sum += static_cast<double>(samples[i]) * samples[i];
-    return std::sqrt(sum / static_cast<double>(count));
-}
-
-// The step from sample i to i + 1, and the share of all steps smaller than it.
-double StepRank(const std::vector<float>& samples, std::size_t i)
-{
-    const float step = std::abs(samples[i + 1] - samples[i]);
-    std::size_t smaller = 0;
-    for (std::size_t j = 0; j + 1 < samples.size(); ++j)
-        smaller += std::abs(samples[j + 1] - samples[j]) < step ? 1 : 0;
-    return static_cast<double>(smaller) / static_cast<double>(samples.size() - 1);
 }
 
 bool HaveSoundTools()

@@ -91,3 +91,22 @@ double Spectrum::PowerShareBelow(double frequency) const
     }
     return total > 0.0 ? below / total : 0.0;
 }
+
+double Spectrum::FlatnessBetween(double from, double to) const
+{
+    double logSum = 0.0;
+    double sum = 0.0;
+    std::size_t count = 0;
+    for (std::size_t k = BinOf(*this, from); k <= BinOf(*this, to); ++k) {
+        // A floor far below any sound keeps an exactly silent bin from
+        // taking the logarithm of zero.
+        const double power = m_amplitudes[k] * m_amplitudes[k] + 1e-30;
+        logSum += std::log(power);
+        sum += power;
+        ++count;
+    }
+    if (count == 0)
+        return 0.0;
+    const double n = static_cast<double>(count);
+    return std::exp(logSum / n) / (sum / n);
+}

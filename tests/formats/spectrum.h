@@ -15,6 +15,9 @@ struct Spectrum {
     double PeakFrequencyBetween(double from, double to) const;
     // The share of the total power that lies below frequency.
     double PowerShareBelow(double frequency) const;
+    // The spectral flatness between two frequencies: the geometric mean of the
+    // power over its arithmetic mean, near 0 for a tone, about 0.5 for noise.
+    double FlatnessBetween(double from, double to) const;
 };
 
 // The spectrum of the first power of two samples (at most all of them).

@@ -1,0 +1,114 @@
+// A score render that cannot go ahead is refused with exit status 2 before
+// anything is written: the message names the score file and the line where
+// the fault lies, and the folder holds no new file afterwards.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "tests/cli/score_render_fixture.h"
+
+namespace {
+
+using testing::HasSubstr;
+using testing::StartsWith;
+
+struct RunRefusal {
+    const char* m_szName;
+    std::string m_strScore;
+    std::vector<std::string> m_extra;
+    // The text of the line the message names; empty: the fault is the
+    // command line's, and the message names no line.
+    std::string m_strFaultyLine;
+    std::string m_strPhrase;
+};
+
+// A score of five seconds whose one layer reads tone.wav: lines 1 to 3, then lines.
+std::string Layer(const std::string& lines)
+{
+    return "length = 5\n[[layer]]\nsource = \"tone.wav\"\n" + lines;
+}
+
+// The number of the first line of text that holds part, counted from 1.
+int LineHolding(const std::string& text, const std::string& part)
+{
+    const std::size_t at = text.find(part);
+    EXPECT_NE(at, std::string::npos) << part;
+    return 1 + static_cast<int>(std::count(text.begin(), text.begin() + static_cast<long>(at), '\n'));
+}
+
+const RunRefusal kRefusals[] = {
+    {"UnknownKey", Layer("density = 1000\ndensty = 1000\n"), {}, "densty", "(did you mean 'density'?)"},
+    {"ValueOutOfRange", Layer("density = 20000\n"), {}, "density", "use 500 to 10000"},
+    {"KeyframesOutOfOrder", Layer("[[layer.at]]\ntime = 4\n[[layer.at]]  # the second\ntime = 2\n"), {}, "# the second",
+     "keyframes go in time order"},
+    {"MissingSource", "length = 5\n[[layer]]\nsource = \"missing.wav\"\n", {}, "missing.wav",
+     "missing.wav: No such file or directory"},
+    {"LayerWithoutSource", "length = 5\n[[layer]]\ndensity = 1000\n", {}, "[[layer]]", "a layer without a source"},
+    {"BadTime", Layer("[[layer.at]]\ntime = \"1:5\"\n"), {}, "1:5", "'1:5', not a time"},
+    {"GrainOptionBesideAScore", Layer(""), {"--density", "3000"}, "", "--density is a layer's value"},
+    {"FromWithoutFor", Layer(""), {"--from", "0:01"}, "", "--from and --for go together"},
+    {"ExcerptPastTheEnd", Layer(""), {"--from", "0:03", "--for", "5"}, "", "after the track's end at 5 s"},
+};
+
+class ScoreRefusalTest : public ScoreRenderTest {
+protected:
+    void SetUp() override
+    {
+        ScoreRenderTest::SetUp();
+        if (!IsSkipped())
+            MakeSource("tone.wav", {"2 sine 440 vol 0.5"});
+    }
+
+    // Runs the score with extra options and checks the refusal: status 2,
+    // nothing printed on standard output, the folder as it was, and the
+    // message starting with the score's name and the faulty line's number.
+    void ExpectRefused(const std::string& scoreText, const std::vector<std::string>& extra,
+                       const std::string& faultyLine, const std::string& phrase)
+    {
+        const std::string score = WriteScore("score.toml", scoreText);
+        const std::vector<std::string> before = FolderEntries(m_dir.Path());
+        std::vector<std::string> arguments{score, "-o", File("out.wav")};
+        arguments.insert(arguments.end(), extra.begin(), extra.end());
+        const CliResult result = Run(arguments);
+        EXPECT_EQ(result.exitCode, 2) << result.err;
+        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(FolderEntries(m_dir.Path()), before);
+        EXPECT_FALSE(std::filesystem::exists(File("out.wav")));
+        const std::string place =
+            faultyLine.empty() ? "" : score + ":" + std::to_string(LineHolding(scoreText, faultyLine)) + ": ";
+        EXPECT_THAT(result.err, StartsWith("sonnelith-cli: " + place)) << result.err;
+        EXPECT_THAT(result.err, HasSubstr(phrase));
+    }
+};
+
+class ScoreRunRefusals : public ScoreRefusalTest, public testing::WithParamInterface<RunRefusal> {};
+
+}  // namespace
+
+TEST_P(ScoreRunRefusals, RefuseBeforeWritingAndSayWhere)
+{
+    const RunRefusal& refusal = GetParam();
+    ExpectRefused(refusal.m_strScore, refusal.m_extra, refusal.m_strFaultyLine, refusal.m_strPhrase);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryFault, ScoreRunRefusals, testing::ValuesIn(kRefusals),
+                         [](const testing::TestParamInfo<RunRefusal>& info) { return info.param.m_szName; });
+
+// A score stored in an output names its source's content; once the source
+// has changed, rendering the printed score would give another sound, so it
+// is refused at the line of the layer that reads the source.
+TEST_F(ScoreRefusalTest, ASourceChangedSinceTheScoreWasStoredIsRefused)
+{
+    Render(WriteScore("first.toml", Layer("density = 700\n")), File("stored.wav"));
+    const CliResult printed = Run({"--score-of", File("stored.wav")});
+    ASSERT_EQ(printed.exitCode, 0) << printed.err;
+    // The same length, another tone: only the content differs.
+    MakeSource("other.wav", {"2 sine 450 vol 0.5"});
+    std::filesystem::rename(File("other.wav"), File("tone.wav"));
+    ExpectRefused(printed.out, {}, "[[layer]]", "tone.wav has changed since this score was stored");
+}
