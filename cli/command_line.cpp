@@ -36,6 +36,13 @@ const char kRules[] =
     "file (8 bytes a frame, 1.3 GB an hour of output) in $TMPDIR, or /tmp, which goes away with the program "
     "(see --spill).\n"
     "\n"
+    "Scores: an input whose name ends in .toml is a score, a TOML file of layers, keyframes and drift (see "
+    "man sonnelith-cli). --length, --seed, --volume, --fade, --loop and --loudness beside a score override "
+    "its top-level values; the grain options are refused there, being each layer's own. Each layer's seed "
+    "derives from the score's, the first layer's being the score's own, so one layer at gain 0 reading its "
+    "whole source, without keyframes or drift, renders the plain run's bytes. A whole render stores its score in the output, an "
+    "excerpt none; a source changed since its score was stored is refused before rendering.\n"
+    "\n"
     "Progress and messages go to standard error. Ctrl+C, SIGTERM, SIGHUP and SIGPIPE (a pipe on standard "
     "output or error whose reader has gone) cancel a run, also while it waits for a pipe or reads its input. "
     "-- ends the options. Exit status: 0 written, 1 failed (the message says why), 2 bad command line "
@@ -60,7 +67,8 @@ void DefineFiles(CLI::App& app, CommandLine& line)
 {
     app.add_option("INPUT", line.m_input,
                    "The sound to start from, any sound file libsndfile reads (see Input below); - reads "
-                   "standard input. Left out: the sample sound that comes with Sonnelith")
+                   "standard input, and a name ending in .toml is a score (see Scores below). Left out: the sample "
+                   "sound that comes with Sonnelith")
         ->check(NotEmpty("name a sound file, or leave INPUT out for the sample sound"));
     app.add_option("-o,--output", line.m_strOutput,
                    "The file to write, by its extension .wav, .flac or .w64 (any other name is WAV); - writes "

@@ -20,7 +20,7 @@ PACKAGES="
   libgtk-3-dev
   clang libclang-rt-14-dev
   xvfb xauth xdotool x11-utils imagemagick openbox
-  sox sndfile-programs flac
+  sox sndfile-programs flac parallel
   dpkg-dev desktop-file-utils appstream poppler-utils man-db lintian
   python3
 "
