@@ -43,7 +43,9 @@ std::string MakeTemporaryName(const std::string& outputName, const std::string& 
 {
     const std::string owner = kMarker + host + "-" + std::to_string(pid) + "-" + random;
     const std::size_t room = kLongestName - 1 - std::min(owner.size(), kLongestName - 1);
-    return "." + HeadOf(outputName, room) + owner;
+    // Appended, not "." + head: GCC 12's optimiser reports a false overlap
+    // (-Wrestrict, GCC bug 105651) in std::string's insert at the front.
+    return std::string(".").append(HeadOf(outputName, room)).append(owner);
 }
 
 // Read from the end: the random part, the process, then the host back to the

@@ -125,7 +125,9 @@ std::string RefusalOf(const ParameterRow& row, std::string_view text)
                                                                : ParseParameterValue(row, text).has_value();
     if (allowed)
         return {};
-    const std::string quoted = "'" + std::string(text) + "'";
+    // Appended, not "'" + text: GCC 12's optimiser reports a false overlap
+    // (-Wrestrict, GCC bug 105651) in std::string's insert at the front.
+    const std::string quoted = std::string("'").append(text).append("'");
     switch (row.m_kind) {
     case ParameterKind::Choice: return quoted + " is not a choice; use " + DescribeAllowed(row);
     case ParameterKind::RealList:
@@ -145,7 +147,7 @@ std::string FormatParameterValue(const ParameterRow& row, const ParameterValues&
     case ParameterKind::RealList: {
         std::string text;
         for (const double interval : values.GetPitchSet())
-            text += (text.empty() ? "" : ",") + FormatNumber(interval);
+            text.append(text.empty() ? "" : ",").append(FormatNumber(interval));
         return text;
     }
     case ParameterKind::Whole:

@@ -79,11 +79,14 @@ void AppendStreamInfo(std::vector<unsigned char>& bytes, std::uint64_t declaredT
     const unsigned char head[] = {'f', 'L', 'a', 'C', 0x80, 0, 0, 34,           // the last block, 34 bytes
                                   0x10, 0x00, 0x10, 0x00, 0, 0, 0, 0, 0, 0,  // blocks of 4096, frame sizes unknown
                                   0x0A, 0xC4, 0x42};                         // 44100 Hz, 2 channels, 16 bits
-    bytes.insert(bytes.end(), std::begin(head), std::end(head));
+    // Byte by byte: GCC 12's optimiser reports a false overflow
+    // (-Wstringop-overflow) in std::vector's range insert here.
+    for (const unsigned char byte : head)
+        bytes.push_back(byte);
     bytes.push_back(static_cast<unsigned char>(0xF0 | ((declaredTotal >> 32) & 0x0F)));
     for (int shift = 24; shift >= 0; shift -= 8)
         bytes.push_back(static_cast<unsigned char>(declaredTotal >> shift));
-    bytes.insert(bytes.end(), 16, 0);  // no MD5 signature
+    bytes.resize(bytes.size() + 16, 0);  // no MD5 signature
 }
 
 // One frame of block frames: the header (4096, or a 16-bit count at its end,
