@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstdint>
 #include <filesystem>
 #include <iostream>
@@ -31,6 +32,7 @@
 #include "engine/wave_io/wave_frame_sink.h"
 #include "formats/delivery_level.h"
 #include "formats/delivery_level_meter.h"
+#include "formats/level_evening_plan.h"
 #include "formats/output_sink_factory.h"
 #include "formats/sound_file_messages.h"
 #include "formats/sound_file_opener.h"
@@ -156,6 +158,37 @@ const DeliveryLevelMeter* MeterDeliveryLevel(GenerationRun& run, const DeliveryL
     return pMeter;
 }
 
+// Level evening where --level-range asks for it. Answers the plan, which the
+// run owns, for its report; null when there is none.
+const LevelEveningPlan* EvenLevel(GenerationRun& run, const CommandLine& line)
+{
+    if (!line.m_levelRange)
+        return nullptr;
+    auto evening = std::make_unique<LevelEveningPlan>(*line.m_levelRange, line.m_bLoop);
+    const LevelEveningPlan* plan = evening.get();
+    run.SetLevelEvening(std::move(evening));
+    return plan;
+}
+
+std::string OneDecimal(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%+.1f", value);
+    return text;
+}
+
+// "Level evened within 6 LU of its median: gain -8.0 to +12.5 dB". The gain
+// is what evening itself gave, before the volume or --loudness set the level.
+std::string DescribeEvening(const EveningSummary& summary, double rangeLu)
+{
+    if (!summary.m_bEvened)
+        return "Level evening left the level alone: the track is silent or shorter than 3 seconds";
+    char range[32];
+    std::snprintf(range, sizeof range, "%g", rangeLu);
+    return std::string("Level evened within ") + range + " LU of its median: gain " +
+           OneDecimal(summary.m_dLowestDb) + " to " + OneDecimal(summary.m_dHighestDb) + " dB";
+}
+
 // "avx2 kernel, 2 threads; sound kept on disk"
 std::string DescribeRun(const CommandLine& line, const GenerationRun& run)
 {
@@ -254,6 +287,7 @@ int Generate(const CommandLine& line, const OutputFormat& format, const Standard
     const DeliveryLevelPlan plan{settings.m_dVolume, format.m_nRate, line.m_delivery.m_loudness};
     SetUpRun(run, line, settings, format, std::move(input.m_opening.m_pSource), watch);
     const DeliveryLevelMeter* meter = MeterDeliveryLevel(run, plan);
+    const LevelEveningPlan* evening = EvenLevel(run, line);
     const std::uint32_t state = run.GetRandomState();
     const RunOutcome outcome = run.Run();
 
@@ -265,6 +299,8 @@ int Generate(const CommandLine& line, const OutputFormat& format, const Standard
         WriteTimingsReport(std::cerr, WithOpening(run.GetPhaseTimes(), openingSeconds), DescribeRun(line, run));
     if (outcome.m_kind == RunOutcome::Kind::Failed)
         return kExitRunFailed;
+    if (evening != nullptr)
+        host.Inform(DescribeEvening(evening->Summary(), *line.m_levelRange));
     if (meter != nullptr)
         host.Inform(DescribeDeliveryLevel(meter->GetReport(), plan));
     TellOfSubAudio(host, run);
