@@ -115,17 +115,17 @@ protected:
         MakeWithTool("sox " + parts + ShellQuote(m_strSource));
     }
 
-    // A minute of the swinging source as 32-bit floats, with extra's options.
-    // Segments of 12 s let the reading dwell in each stretch; the low cut
-    // keeps the rumble that grains of pink noise build up from taking the
-    // peak.
-    CliResult Render(const std::string& name, std::vector<std::string> extra) const
+    // The swinging source as 32-bit floats, a minute unless seconds says
+    // otherwise, with extra's options. Segments of 12 s let the reading dwell
+    // in each stretch; the low cut keeps the rumble that grains of pink noise
+    // build up from taking the peak; light grains keep the test fast.
+    CliResult Render(const std::string& name, std::vector<std::string> extra, int seconds = kSeconds) const
     {
-        std::vector<std::string> arguments{m_strSource, "-o",     m_dir.File(name),
-                                           "--length",  std::to_string(kSeconds),
-                                           "--fade",    std::to_string(kFadeSeconds),
-                                           "--seed",    "5",      "--bits", "32",
-                                           "--segment", "12",     "--low-cut", "20"};
+        std::vector<std::string> arguments{m_strSource,  "-o",     m_dir.File(name), "--length",
+                                           std::to_string(seconds), "--fade", std::to_string(kFadeSeconds),
+                                           "--seed",     "5",      "--bits",         "32",
+                                           "--segment",  "12",     "--low-cut",      "20",
+                                           "--density",  "1000",   "--grain-length", "400"};
         arguments.insert(arguments.end(), extra.begin(), extra.end());
         return RunCli(arguments);
     }
@@ -174,7 +174,7 @@ TEST_F(CliLevelEveningTest, KeepsTheShortTermLoudnessWithinTheRangeOfItsMedian)
 // The peak rule comes after evening: the evened track peaks at the volume.
 TEST_F(CliLevelEveningTest, TheVolumeSetsThePeakOfTheEvenedTrack)
 {
-    const CliResult evened = Render("peak.wav", {"--level-range", "6", "--volume", "80"});
+    const CliResult evened = Render("peak.wav", {"--level-range", "6", "--volume", "80"}, 20);
     ASSERT_EQ(evened.exitCode, 0) << evened.err;
     // 32-bit float samples, scaled in 64-bit arithmetic: a float's rounding.
     EXPECT_NEAR(PeakOf(Read("peak.wav")), 0.8, 1e-6);
@@ -184,7 +184,8 @@ TEST_F(CliLevelEveningTest, TheVolumeSetsThePeakOfTheEvenedTrack)
 // the target as a whole.
 TEST_F(CliLevelEveningTest, LoudnessSetsTheIntegratedLoudnessOfTheEvenedTrack)
 {
-    const CliResult evened = Render("loudness.wav", {"--level-range", "6", "--loudness", "-30", "--volume", "100"});
+    const CliResult evened =
+        Render("loudness.wav", {"--level-range", "6", "--loudness", "-30", "--volume", "100"}, 20);
     ASSERT_EQ(evened.exitCode, 0) << evened.err;
     EXPECT_THAT(evened.err, HasSubstr("Integrated loudness -30.0 LUFS"));
     // Our own meter against libebur128's: a few hundredths of a LU apart.
@@ -222,8 +223,8 @@ TEST_F(CliLevelEveningTest, AnEvenedLoopStillJoinsWithoutAStep)
 // waits on disk or is synthesised again.
 TEST_F(CliLevelEveningTest, TheSoundKeptOnDiskOrSynthesisedTwiceIsEvenedAlike)
 {
-    ASSERT_EQ(Render("disk.wav", {"--level-range", "3", "--spill", "always"}).exitCode, 0);
-    ASSERT_EQ(Render("twice.wav", {"--level-range", "3", "--spill", "never", "--threads", "1"}).exitCode, 0);
+    ASSERT_EQ(Render("disk.wav", {"--level-range", "3", "--spill", "always"}, 20).exitCode, 0);
+    ASSERT_EQ(Render("twice.wav", {"--level-range", "3", "--spill", "never", "--threads", "1"}, 20).exitCode, 0);
     // The samples: libsndfile stamps a float file's PEAK chunk with the time.
     const std::vector<StereoFrame> disk = Read("disk.wav");
     const std::vector<StereoFrame> twice = Read("twice.wav");
@@ -234,7 +235,7 @@ TEST_F(CliLevelEveningTest, TheSoundKeptOnDiskOrSynthesisedTwiceIsEvenedAlike)
 TEST_F(CliLevelEveningTest, ARangeOutsideOneToFortyIsAUsageError)
 {
     for (const char* range : {"0.5", "41", "-6", "six", "nan", ""}) {
-        const CliResult refused = Render("refused.wav", {"--level-range", range});
+        const CliResult refused = Render("refused.wav", {"--level-range", range}, 5);
         EXPECT_EQ(refused.exitCode, 2) << range;
         EXPECT_THAT(refused.err, HasSubstr("use a number of LU from 1 to 40")) << range;
         EXPECT_FALSE(std::filesystem::exists(m_dir.File("refused.wav"))) << range;
