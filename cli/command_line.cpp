@@ -135,6 +135,17 @@ void DefineScoreOptions(CLI::App& app, CommandLine& line)
         ->check(AllowedExcerptSeconds());
 }
 
+void DefineLevelEvening(CLI::App& app, CommandLine& line)
+{
+    app.add_option("--level-range", line.m_levelRange,
+                   "Even out the level over the track: keep its short-term loudness (EBU R128, 3 s windows) "
+                   "within this many LU, 1 to 40, of its median outside the fades, by a slow gain (at most "
+                   "6 dB a second) planned from the whole track; then the volume or --loudness sets its level "
+                   "as usual")
+        ->option_text("LU")
+        ->check(AllowedLevelRange());
+}
+
 void DefineSpeedOptions(CLI::App& app, CommandLine& line)
 {
     app.add_option("--threads", line.m_strThreads,
@@ -179,6 +190,7 @@ void DefineOptions(CLI::App& app, CommandLine& line)
     DefineSoundOptions(app, line);
     AddDeliveryOptions(app, line.m_delivery);
     DefineScoreOptions(app, line);
+    DefineLevelEvening(app, line);
     DefineSpeedOptions(app, line);
     DefineReporting(app, line);
 }

@@ -21,6 +21,7 @@ struct CommandLine {
     // Each sound parameter as given, by ParameterId; empty: its default.
     std::array<std::string, kParameterCount> m_parameterTexts;
     DeliveryOptions m_delivery;
+    std::optional<double> m_levelRange;  // LU of level evening; none: the level as the grains make it
     std::string m_strThreads;            // empty: one per processor core
     std::string m_strKernel = "auto";
     std::string m_strSpill = "auto";     // where the sound waits between the passes

@@ -130,6 +130,8 @@ int Generate(const CommandLine& line, const OutputFormat& format, const Standard
     const DeliveryLevelMeter* meter = MeterDeliveryLevel(run, plan);
     if (!line.m_strSaveScore.empty() && !SaveScore(line, settings.m_strInputPath, inputFrames, run.GetRandomState()))
         return kExitRunFailed;
-    const RunReport report{run.GetRandomState(), openingSeconds, meter, plan};
+    const LevelEveningPlan* evening = EvenLevel(run, line.m_levelRange, line.m_bLoop);
+    const RunReport report{run.GetRandomState(), openingSeconds, meter, plan, evening,
+                           line.m_levelRange.value_or(0.0)};
     return RunAndReport(run, host, line, watch, report);
 }

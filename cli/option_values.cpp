@@ -5,6 +5,7 @@
 
 #include "engine/parameters/parameter_text.h"
 #include "engine/synthesis/synthesis_options.h"
+#include "formats/level_evening_plan.h"
 
 namespace {
 
@@ -155,6 +156,21 @@ CLI::Validator AllowedSpill()
             return "'" + text + "' is not a spill choice; use auto, always or never";
         },
         "auto, always or never");
+}
+
+CLI::Validator AllowedLevelRange()
+{
+    return CLI::Validator(
+        [](std::string& text) -> std::string {
+            double value = 0.0;
+            const char* end = text.data() + text.size();
+            const auto [stop, error] = std::from_chars(text.data(), end, value);
+            if (error == std::errc() && stop == end && value >= LevelEveningPlan::kNarrowestRangeLu &&
+                value <= LevelEveningPlan::kWidestRangeLu)
+                return {};
+            return "'" + text + "' is not a level range; use a number of LU from 1 to 40, for example 6";
+        },
+        "1 to 40");
 }
 
 CLI::Validator NotEmpty(const std::string& what)

@@ -38,5 +38,7 @@ CLI::Validator AllowedExcerptSeconds();
 // A kernel that names an instruction set only where the processor has it.
 CLI::Validator AllowedKernel();
 CLI::Validator AllowedSpill();
+// A range of level evening, in LU, from LevelEveningPlan's narrowest to its widest.
+CLI::Validator AllowedLevelRange();
 // Refuses an empty name (an unset shell variable, say); what names what it is.
 CLI::Validator NotEmpty(const std::string& what);

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -65,7 +66,36 @@ int SignalStatus()
     return kExitSignalBase + (signal != 0 ? signal : SIGINT);
 }
 
+std::string OneDecimal(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%+.1f", value);
+    return text;
+}
+
+// "Level evened within 6 LU of its median: gain -8.0 to +12.5 dB". The gain
+// is what evening itself gave, before the volume or --loudness set the level.
+std::string DescribeEvening(const EveningSummary& summary, double rangeLu)
+{
+    if (!summary.m_bEvened)
+        return "Level evening left the level alone: the track is silent or shorter than 3 seconds";
+    char range[32];
+    std::snprintf(range, sizeof range, "%g", rangeLu);
+    return std::string("Level evened within ") + range + " LU of its median: gain " +
+           OneDecimal(summary.m_dLowestDb) + " to " + OneDecimal(summary.m_dHighestDb) + " dB";
+}
+
 }  // namespace
+
+const LevelEveningPlan* EvenLevel(GenerationRun& run, std::optional<double> range, bool loop)
+{
+    if (!range)
+        return nullptr;
+    auto evening = std::make_unique<LevelEveningPlan>(*range, loop);
+    const LevelEveningPlan* plan = evening.get();
+    run.SetLevelEvening(std::move(evening));
+    return plan;
+}
 
 SynthesisOptions MakeSynthesisOptions(const CommandLine& line)
 {
@@ -205,6 +235,8 @@ int RunAndReport(GenerationRun& run, TerminalHost& host, const CommandLine& line
         WriteTimingsReport(std::cerr, WithOpening(run.GetPhaseTimes(), report.m_dOpeningSeconds), DescribeRun(line, run));
     if (outcome.m_kind == RunOutcome::Kind::Failed)
         return kExitRunFailed;
+    if (report.m_pEvening != nullptr)
+        host.Inform(DescribeEvening(report.m_pEvening->Summary(), report.m_dLevelRange));
     if (report.m_pMeter != nullptr)
         host.Inform(DescribeDeliveryLevel(report.m_pMeter->GetReport(), report.m_plan));
     TellOfSubAudio(host, run);

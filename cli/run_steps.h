@@ -18,6 +18,7 @@
 #include "engine/synthesis/synthesis_options.h"
 #include "formats/delivery_level.h"
 #include "formats/delivery_level_meter.h"
+#include "formats/level_evening_plan.h"
 #include "formats/output_format.h"
 
 struct CommandLine;
@@ -42,6 +43,10 @@ StreamingOptions MakeStreamingOptions(const CommandLine& line, const GenerationS
 // meter, answered for the report (null: none).
 const DeliveryLevelMeter* MeterDeliveryLevel(GenerationRun& run, const DeliveryLevelPlan& plan);
 
+// Level evening when range (LU) is given; the run owns the plan, answered
+// for the report (null: none).
+const LevelEveningPlan* EvenLevel(GenerationRun& run, std::optional<double> range, bool loop);
+
 // -o - needs the standard output the program was started with.
 std::optional<RunMessage> RefuseClosedOutput(const OutputFormat& format, const StandardDescriptors& found);
 // "sonnelith-cli: cancelled" and 128 + the signal.
@@ -54,9 +59,12 @@ struct RunReport {
     double m_dOpeningSeconds = 0.0;       // spent on its inputs before the run
     const DeliveryLevelMeter* m_pMeter = nullptr;
     DeliveryLevelPlan m_plan;
+    const LevelEveningPlan* m_pEvening = nullptr;
+    double m_dLevelRange = 0.0;  // LU, with evening
 };
 
 // Runs run and ends as every run ends: the exit status, and after success
-// the delivery level, a note on sub-audio build-up and the seed.
+// level evening's gain, the delivery level, a note on sub-audio build-up and
+// the seed.
 int RunAndReport(GenerationRun& run, TerminalHost& host, const CommandLine& line, const StandardOutputWatch& watch,
                  const RunReport& report);

@@ -32,6 +32,8 @@ std::optional<std::string> ApplyScoreOverrides(const CommandLine& line, Score& s
         score.m_nFadeSeconds = values.Whole(ParameterId::Fade);
     if (Given(line, "--loop"))
         score.m_bLoop = line.m_bLoop;
+    if (line.m_levelRange)
+        score.m_levelRange = line.m_levelRange;
     if (line.m_delivery.m_loudness)
         score.m_loudness = line.m_delivery.m_loudness;
     return std::nullopt;

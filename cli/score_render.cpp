@@ -185,6 +185,7 @@ int RenderScore(const CommandLine& line, const OutputFormat& format, const Stand
                             static_cast<std::uint64_t>(score.m_nLengthSeconds) * kRunSampleRate);
     const DeliveryLevelPlan plan{settings.m_dVolume, format.m_nRate, score.m_loudness};
     const DeliveryLevelMeter* meter = MeterDeliveryLevel(run, plan);
-    const RunReport report{seed, sources.m_dSeconds, meter, plan};
+    const LevelEveningPlan* evening = EvenLevel(run, score.m_levelRange, loop);
+    const RunReport report{seed, sources.m_dSeconds, meter, plan, evening, score.m_levelRange.value_or(0.0)};
     return RunAndReport(run, host, line, watch, report);
 }

@@ -19,6 +19,7 @@ std::string PlainRunScoreText(const CommandLine& line, const std::string& inputP
     run.m_seed = seed;
     run.m_bLoop = line.m_bLoop;
     run.m_loudness = line.m_delivery.m_loudness;
+    run.m_levelRange = line.m_levelRange;
     Score score = ScoreOfPlainRun(run, folder);
     // Standard input leaves no file to find again: its score names it, without facts.
     const FileHash hash = inputPath == "-" ? FileHash{0, "-"} : HashFileContents(inputPath);

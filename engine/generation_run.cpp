@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "engine/frame_sink.h"
+#include "engine/level/level_evening.h"
 #include "engine/render/finished_sound_meter.h"
 #include "engine/source/octave_levels.h"
 #include "engine/source/spline_terms.h"
@@ -87,6 +88,11 @@ void GenerationRun::SetSink(std::unique_ptr<FrameSink> sink)
 void GenerationRun::SetFinishedSoundMeter(std::unique_ptr<FinishedSoundMeter> meter)
 {
     m_pMeter = std::move(meter);
+}
+
+void GenerationRun::SetLevelEvening(std::unique_ptr<LevelEvening> evening)
+{
+    m_pEvening = std::move(evening);
 }
 
 void GenerationRun::SeedRandom()

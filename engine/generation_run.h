@@ -24,6 +24,7 @@ class FinishedSoundMeter;
 class FrameSink;
 class FrameSpill;
 class GrainSynthesizer;
+class LevelEvening;
 class OctaveLevels;
 class SoundSynthesis;
 class SplineTerms;
@@ -99,6 +100,10 @@ public:
     // Sees the whole finished sound before it is written and answers the gain
     // to write it with.
     void SetFinishedSoundMeter(std::unique_ptr<FinishedSoundMeter> meter);
+    // Evens the level of a streamed run's sound by a slow gain planned from
+    // its survey, before the volume (or the meter) sets its level. A run that
+    // holds its whole output leaves its level as the grains make it.
+    void SetLevelEvening(std::unique_ptr<LevelEvening> evening);
     // Measures, while the level is surveyed, how much of the sound's peak
     // lies below 20 Hz (see GetSubAudioShare).
     void MeasureSubAudio(bool measure) { m_bMeasureSubAudio = measure; }
@@ -150,6 +155,7 @@ private:
     SourceOpener m_openSource;
     std::optional<StreamingOptions> m_streaming;
     std::unique_ptr<FinishedSoundMeter> m_pMeter;
+    std::unique_ptr<LevelEvening> m_pEvening;
     bool m_bMeasureSubAudio = false;
     std::optional<double> m_subAudioShare;
     PhaseTimes m_phaseTimes;

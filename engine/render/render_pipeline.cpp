@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "engine/frame_sink.h"
+#include "engine/level/level_evening.h"
 #include "engine/level/sub_audio_meter.h"
 #include "engine/progress_points.h"
 #include "engine/render/finished_sound_meter.h"
@@ -53,10 +54,15 @@ void FinishingPass(std::span<StereoFrame> sound, const std::function<void()>& se
                          });
 }
 
+void ScaleFrame(StereoFrame& frame, double gain)
+{
+    frame = {static_cast<float>(frame.left * gain), static_cast<float>(frame.right * gain)};
+}
+
 void ScalePiece(std::span<StereoFrame> piece, double gain)
 {
     for (StereoFrame& frame : piece)
-        frame = {static_cast<float>(frame.left * gain), static_cast<float>(frame.right * gain)};
+        ScaleFrame(frame, gain);
 }
 
 }  // namespace
@@ -87,16 +93,21 @@ void RenderPipeline::SetSpill(std::unique_ptr<FrameSpill> spill)
 RenderPipeline::Outcome RenderPipeline::Run(FrameSink& sink)
 {
     m_pSink = &sink;
+    if (m_bWhole && m_pEvening != nullptr)
+        throw std::logic_error("level evening needs a sound rendered by windows, not one held whole");
     if (m_bWhole) {
         if (const std::optional<Outcome> cutShort = SynthesiseWhole())
             return *cutShort;
         FinishWhole();
+        m_fSynthesisedPeak = m_finisher.GetPeak();
     } else {
         if (!AllocateBuffers())
             return Outcome::NoOutputMemory;
         if (const std::optional<Outcome> cutShort = SynthesiseWindows())
             return *cutShort;
-        m_finisher.FindPeakFromExtremes();
+        FindSurveyedPeak();
+        if (m_pEvening != nullptr && !FindEvenedPeak())
+            return Outcome::Cancelled;
     }
     if (m_pMeter != nullptr && !Measure())
         return Outcome::Cancelled;
@@ -178,12 +189,23 @@ std::optional<RenderPipeline::Outcome> RenderPipeline::SynthesiseWindows()
     m_pacing.m_endPhase(Phase::Generating);
     if (!m_pacing.m_keepGoing())
         return Outcome::Cancelled;
-    if (m_seam) {
-        m_finisher.Survey(m_seam->Head());
-        if (m_pSubAudio != nullptr)
-            m_pSubAudio->Measure(m_seam->Head());
-    }
+    if (m_seam)
+        SurveyHead();
+    if (m_pEvening != nullptr)
+        m_pEvening->Plan(m_plan.m_layout.m_nFrames, static_cast<std::uint64_t>(std::max(m_plan.m_nFadeFrames, 0)));
     return std::nullopt;
+}
+
+// A loop's head is final only once the overlap has been faded into it, after
+// the rest of the sound: it is surveyed last.
+void RenderPipeline::SurveyHead()
+{
+    const std::span<const StereoFrame> head = m_seam->Head();
+    m_finisher.Survey(head);
+    if (m_pSubAudio != nullptr)
+        m_pSubAudio->Measure(head);
+    if (m_pEvening != nullptr)
+        m_pEvening->Survey(head, 0);
 }
 
 void RenderPipeline::SurveyWindow(std::span<StereoFrame> window, std::uint64_t first)
@@ -196,12 +218,64 @@ void RenderPipeline::SurveyWindow(std::span<StereoFrame> window, std::uint64_t f
             m_finisher.Survey(piece);
             if (m_pSubAudio != nullptr)
                 m_pSubAudio->Measure(piece);
+            if (m_pEvening != nullptr)
+                m_pEvening->Survey(piece, m_plan.m_layout.m_nCrossFade + index);
             if (m_pSpill)
                 m_pSpill->Append(piece);
             break;
         case Region::Overlap: m_seam->FadeIntoHead(piece, index); break;
         }
     });
+}
+
+// The peak of the sound as synthesised, from the survey. Without level
+// evening it is the peak the volume is set to; with it, only the evened
+// sound's peak is (FindEvenedPeak), and the finisher finds that one from a
+// fresh start.
+void RenderPipeline::FindSurveyedPeak()
+{
+    LevelFinisher synthesised = m_finisher;
+    synthesised.FindPeakFromExtremes();
+    m_fSynthesisedPeak = synthesised.GetPeak();
+    if (m_pEvening == nullptr)
+        m_finisher = synthesised;
+}
+
+// A pass over the sound with its means taken off and evened, as it will be
+// finished: the largest magnitude the volume then scales, exactly.
+bool RenderPipeline::FindEvenedPeak()
+{
+    m_pacing.m_beginPhase(Phase::Measuring);
+    const bool completed = ForEachSurveyedPiece(Phase::Measuring, [&](std::span<StereoFrame> piece,
+                                                                      std::uint64_t first) {
+        m_finisher.RemoveMeans(piece);
+        Even(piece, first);
+        m_finisher.FindPeak(piece);
+    });
+    m_pacing.m_endPhase(Phase::Measuring);
+    return completed;
+}
+
+// Each frame times the evening gain at its place in the finished sound, in
+// 64-bit floating point, stored as 32-bit floats.
+void RenderPipeline::Even(std::span<StereoFrame> piece, std::uint64_t first) const
+{
+    std::uint64_t j = first;
+    for (StereoFrame& frame : piece)
+        ScaleFrame(frame, m_pEvening->GainAt(j++));
+}
+
+// A piece of the surveyed sound made final; without level evening exactly
+// the finisher's arithmetic, so a plain render keeps its bits.
+void RenderPipeline::FinishPiece(std::span<StereoFrame> piece, std::uint64_t first) const
+{
+    if (m_pEvening == nullptr) {
+        m_finisher.FinishPiece(piece, first);
+        return;
+    }
+    m_finisher.RemoveMeans(piece);
+    Even(piece, first);
+    m_finisher.ScaleAndFade(piece, first);
 }
 
 bool RenderPipeline::Measure()
@@ -243,6 +317,16 @@ bool RenderPipeline::ForEachFinishedPiece(Phase phase, const PieceAction& action
 {
     if (m_bWhole)
         return ForEachWholePiece(phase, action);
+    return ForEachSurveyedPiece(phase, [&](std::span<StereoFrame> piece, std::uint64_t first) {
+        FinishPiece(piece, first);
+        action(piece, first);
+    });
+}
+
+// The sound of a render by windows as it was surveyed (a loop's head with the
+// overlap faded in), in the order it is written: a loop's head, then the rest.
+bool RenderPipeline::ForEachSurveyedPiece(Phase phase, const PieceAction& action)
+{
     if (!ForEachHeadPiece(phase, action))
         return false;
     return m_pSpill ? ForEachSpilledPiece(phase, action) : ForEachSynthesisedPiece(phase, action);
@@ -282,7 +366,6 @@ bool RenderPipeline::ForEachHeadPiece(Phase phase, const PieceAction& action)
         const std::uint64_t count = std::min<std::uint64_t>(m_window.size(), head.size() - first);
         const std::span<StereoFrame> piece = m_window.Span().first(count);
         std::copy_n(head.begin() + static_cast<std::ptrdiff_t>(first), count, piece.begin());
-        m_finisher.FinishPiece(piece, first);
         action(piece, first);
         ReportProgress(phase, first + count - 1, m_plan.m_layout.m_nFrames);
     }
@@ -299,7 +382,6 @@ bool RenderPipeline::ForEachSpilledPiece(Phase phase, const PieceAction& action)
         const std::uint64_t count = std::min<std::uint64_t>(m_window.size(), spilled - first);
         const std::span<StereoFrame> piece = m_window.Span().first(count);
         m_pSpill->Read(piece, first);
-        m_finisher.FinishPiece(piece, headFrames + first);
         action(piece, headFrames + first);
         ReportProgress(phase, headFrames + first + count - 1, m_plan.m_layout.m_nFrames);
     }
@@ -327,7 +409,6 @@ bool RenderPipeline::ForEachSynthesisedPiece(Phase phase, const PieceAction& act
                       [&](Region region, std::span<StereoFrame> piece, std::uint64_t index) {
                           if (region != Region::Body)
                               return;
-                          m_finisher.FinishPiece(piece, layout.m_nCrossFade + index);
                           action(piece, layout.m_nCrossFade + index);
                           end = layout.m_nCrossFade + index + piece.size();
                       });

@@ -20,6 +20,7 @@
 class FinishedSoundMeter;
 class FrameSink;
 class FrameSpill;
+class LevelEvening;
 class SoundSynthesis;
 class SubAudioMeter;
 
@@ -53,9 +54,16 @@ struct RenderPlan {
 //
 //   1. Generating  synthesise every frame of the layout
 //   2. (finishing) survey the sound's sums and extremes (LevelFinisher), keep
-//                  a loop's head and fade the overlap into it
-//   3. Measuring   (only with a meter) the finished sound shown to the meter
+//                  a loop's head and fade the overlap into it; with level
+//                  evening, survey its loudness too and plan the evening gain
+//   3. Measuring   (a) only with level evening: the peak of the evened sound
+//                  (b) only with a meter: the finished sound shown to the meter
 //   4. Writing     the finished sound, times the meter's gain, to the sink
+//
+// A piece is finished by taking the means off, multiplying it by the evening
+// gain (with level evening), scaling its peak to the volume and fading it.
+// The evening gain changes the peak, so with it the peak comes from a pass
+// over the evened sound instead of from the survey's extremes.
 //
 // Where the sound waits between the passes decides how they go:
 //
@@ -64,7 +72,7 @@ struct RenderPlan {
 //    pass 2 finishes the buffer in place in four passes (LevelFinisher's
 //    sums, means, peak, scale and fade), serving the host every 100000 frames
 //    of each; pass 4 writes it in blocks that end at every 1000th frame, with
-//    a progress point after each. A plain sound only.
+//    a progress point after each. A plain sound only, never evened.
 //  - Windows of kWindowFrames: pass 1 surveys each window as it is made and
 //    sets it aside in a spill on disk (SetSpill), or without one passes 3 and
 //    4 synthesise it again; each piece is finished on its way out.
@@ -98,11 +106,19 @@ public:
     // Measures how much of the sound lies below 20 Hz while it is surveyed;
     // may be null.
     void SetSubAudioMeter(SubAudioMeter* meter) { m_pSubAudio = meter; }
+    // Evens the sound's level by a slow gain planned from its survey; may be
+    // null. Windows only: a sound held whole (HoldWholeOutput) is finished in
+    // place without a loudness survey, so Run refuses the two together with
+    // std::logic_error.
+    void SetLevelEvening(LevelEvening* evening) { m_pEvening = evening; }
 
     Outcome Run(FrameSink& sink);
 
     std::uint64_t GetFramesWritten() const { return m_nFramesWritten; }
     const LevelFinisher& GetFinisher() const { return m_finisher; }
+    // The peak of the sound as synthesised, after its means are taken off and
+    // before it is evened or scaled (without level evening, the finisher's).
+    float GetSynthesisedPeak() const { return m_fSynthesisedPeak; }
     // How long level finishing in memory took, in seconds (0 for windows).
     double GetFinishingSeconds() const { return m_dFinishingSeconds; }
 
@@ -114,10 +130,16 @@ private:
     void FinishWhole();
     std::optional<Outcome> SynthesiseWindows();
     void SurveyWindow(std::span<StereoFrame> window, std::uint64_t first);
+    void SurveyHead();
+    void FindSurveyedPeak();
+    bool FindEvenedPeak();
+    void Even(std::span<StereoFrame> piece, std::uint64_t first) const;
+    void FinishPiece(std::span<StereoFrame> piece, std::uint64_t first) const;
     bool Measure();
     void Write(FrameSink& sink);
     void WriteWhole(FrameSink& sink);
     bool ForEachFinishedPiece(Phase phase, const PieceAction& action);
+    bool ForEachSurveyedPiece(Phase phase, const PieceAction& action);
     bool ForEachWholePiece(Phase phase, const PieceAction& action);
     bool ForEachHeadPiece(Phase phase, const PieceAction& action);
     bool ForEachSpilledPiece(Phase phase, const PieceAction& action);
@@ -133,12 +155,14 @@ private:
     std::unique_ptr<FrameSpill> m_pSpill;
     FinishedSoundMeter* m_pMeter = nullptr;
     SubAudioMeter* m_pSubAudio = nullptr;
+    LevelEvening* m_pEvening = nullptr;
     FrameSink* m_pSink = nullptr;
 
     LevelFinisher m_finisher;
     SoundBuffer m_window;
     std::optional<LoopSeam> m_seam;
     double m_dGain = 1.0;
+    float m_fSynthesisedPeak = 0.0f;
     std::uint64_t m_nFramesWritten = 0;
     double m_dFinishingSeconds = 0.0;
 };

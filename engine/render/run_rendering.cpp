@@ -8,6 +8,7 @@
 
 #include "engine/frame_sink.h"
 #include "engine/generation_run.h"
+#include "engine/level/level_evening.h"
 #include "engine/level/sub_audio_meter.h"
 #include "engine/render/frame_spill.h"
 #include "engine/render/grain_sound_synthesis.h"
@@ -95,6 +96,8 @@ RunOutcome GenerationRun::RenderOutput()
         pipeline.HoldWholeOutput(m_outputBuffer.Span());
     }
     pipeline.SetMeter(m_pMeter.get());
+    if (m_streaming)  // the pipeline evens only a sound it renders by windows
+        pipeline.SetLevelEvening(m_pEvening.get());
     SubAudioMeter subAudio;
     if (m_bMeasureSubAudio)
         pipeline.SetSubAudioMeter(&subAudio);
@@ -109,7 +112,8 @@ RunOutcome GenerationRun::RenderOutput()
     }
     if (m_bMeasureSubAudio) {
         const LevelFinisher& finisher = pipeline.GetFinisher();
-        m_subAudioShare = subAudio.SubAudioShare(finisher.GetMeanLeft(), finisher.GetMeanRight(), finisher.GetPeak());
+        m_subAudioShare =
+            subAudio.SubAudioShare(finisher.GetMeanLeft(), finisher.GetMeanRight(), pipeline.GetSynthesisedPeak());
     }
     m_host.ShowMessage(TableMessage(IDS_GENERATION_DONE), GenerationHost::MessageKind::Information);
     return RunOutcome::Completed();
