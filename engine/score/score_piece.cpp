@@ -135,7 +135,11 @@ std::optional<ScorePiece::Making> ScorePiece::MakeLayers(const PieceRequest& req
         const auto stretch = StretchOf(scoreLayer, found->second.size(), layer->m_bounds);
         if (const auto* why = std::get_if<std::string>(&stretch))
             return Refusal(scoreLayer.m_nLine, *why);
-        const auto [first, end] = std::get<std::pair<std::uint64_t, std::uint64_t>>(stretch);
+        // Plain variables, not a structured binding: clang 14 cannot capture
+        // a binding in the lambda below.
+        const auto& range = std::get<std::pair<std::uint64_t, std::uint64_t>>(stretch);
+        const std::uint64_t first = range.first;
+        const std::uint64_t end = range.second;
         const double lowCut = scoreLayer.m_values.Get(ParameterId::LowCut);
         const auto same = std::find_if(m_sources.begin(), m_sources.end(), [&](const auto& source) {
             const SourcePreparation& p = source->m_preparation;

@@ -6,7 +6,7 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -21,11 +21,17 @@ struct RunRefusal {
     const char* m_szName;
     std::string m_strScore;
     std::vector<std::string> m_extra;
-    // The text of the line the message names; empty: the fault is the
-    // command line's, and the message names no line.
+    // A text whose first line in the score is the one the message names;
+    // empty: the fault is the command line's, and the message names no line.
     std::string m_strFaultyLine;
     std::string m_strPhrase;
 };
+
+// Test names and failure reports show the case's name, not its bytes.
+void PrintTo(const RunRefusal& refusal, std::ostream* out)
+{
+    *out << refusal.m_szName;
+}
 
 // A score of five seconds whose one layer reads tone.wav: lines 1 to 3, then lines.
 std::string Layer(const std::string& lines)
