@@ -91,7 +91,8 @@ GenerationSettings SettingsOf(const CommandLine& line, const Score& score, const
     settings.m_strOutputPath = line.m_strOutput;
     settings.m_nDurationSeconds = excerpt.m_nSeconds > 0 ? excerpt.m_nSeconds : score.m_nLengthSeconds;
     settings.m_dVolume = score.m_nVolume * 0.01;
-    settings.m_nFadeSeconds = score.m_nFadeSeconds;
+    // An excerpt of a loop is a stretch of a sound that never fades.
+    settings.m_nFadeSeconds = score.m_bLoop && excerpt.m_nSeconds > 0 ? 0 : score.m_nFadeSeconds;
     settings.m_nGrainFrames = longestGrain;
     return settings;
 }
