@@ -1,5 +1,6 @@
 #include "cli/score_render.h"
 
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iostream>

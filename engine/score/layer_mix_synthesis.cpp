@@ -102,17 +102,28 @@ void LayerMixSynthesis::RenderLayer(const MixLayer& layer, std::span<StereoFrame
         std::fill(target.begin(), target.end(), StereoFrame{0.0f, 0.0f});
     }
     synthesizer.AddPlacedGrains(OutputWindow{target.data(), first, target.size()});
-    if (!layer.m_gainAt)
-        return;
+    const bool scaled = static_cast<bool>(layer.m_gainAt);
+    if (onto)
+        AddScaled(window, target, scaled);
+    else if (scaled)
+        Scale(window);
+}
+
+// Frame by frame, window += sound × gain (a gain of 1 without a gain line).
+void LayerMixSynthesis::AddScaled(std::span<StereoFrame> window, std::span<const StereoFrame> sound, bool scaled) const
+{
     for (std::size_t i = 0; i < window.size(); ++i) {
-        const float gain = m_gains[i];
-        if (onto) {
-            window[i].left += target[i].left * gain;
-            window[i].right += target[i].right * gain;
-        } else {
-            window[i].left *= gain;
-            window[i].right *= gain;
-        }
+        const float gain = scaled ? m_gains[i] : 1.0f;
+        window[i].left += sound[i].left * gain;
+        window[i].right += sound[i].right * gain;
+    }
+}
+
+void LayerMixSynthesis::Scale(std::span<StereoFrame> window) const
+{
+    for (std::size_t i = 0; i < window.size(); ++i) {
+        window[i].left *= m_gains[i];
+        window[i].right *= m_gains[i];
     }
 }
 

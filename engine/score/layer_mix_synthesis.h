@@ -51,6 +51,8 @@ private:
     void SkipTo(std::uint64_t frame);
     bool FillGains(const MixLayer& layer, std::uint64_t first, std::size_t count);
     void RenderLayer(const MixLayer& layer, std::span<StereoFrame> window, std::uint64_t first, bool onto);
+    void AddScaled(std::span<StereoFrame> window, std::span<const StereoFrame> sound, bool scaled) const;
+    void Scale(std::span<StereoFrame> window) const;
 
     std::vector<MixLayer> m_layers;
     std::uint64_t m_nSkipFrames;

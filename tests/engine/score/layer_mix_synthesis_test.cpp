@@ -117,3 +117,20 @@ TEST(LayerMixSynthesis, ASilentStretchAddsNothingAndKeepsTheWalk)
     for (std::uint64_t i = 60000; i < kFrames; ++i)
         ASSERT_TRUE(SameBits(mixed[i], both[i])) << i;
 }
+
+// A layer after the first without a gain line is added as it is: the same
+// values as with a gain of 1 at every frame.
+TEST(LayerMixSynthesis, ALaterLayerWithoutAGainLineIsAddedWhole)
+{
+    const std::vector<StereoFrame> tones = TwoTones();
+    Layers unity;
+    unity.source = OctaveLevels(tones);
+    LayerMixSynthesis withLine(MixOf(unity, [](std::uint64_t) { return 1.0; }), 0, 0, SystemAllocate);
+    const std::vector<StereoFrame> expected = Render(withLine, kFrames);
+    Layers plain;
+    plain.source = OctaveLevels(tones);
+    LayerMixSynthesis withoutLine(MixOf(plain, {}), 0, 0, SystemAllocate);
+    const std::vector<StereoFrame> mixed = Render(withoutLine, kFrames);
+    for (std::uint64_t i = 0; i < kFrames; ++i)
+        ASSERT_TRUE(SameBits(mixed[i], expected[i])) << i;
+}
