@@ -62,8 +62,10 @@ std::uint64_t Load64(const unsigned char* bytes)
 std::string ChunkName(const unsigned char* id)
 {
     const bool printable = std::all_of(id, id + 4, [](unsigned char c) { return c >= 0x20 && c < 0x7F; });
+    // Appended, not "\"" + name: GCC 12's optimiser reports a false overlap
+    // (-Wrestrict, GCC bug 105651) in std::string's insert at the front.
     if (printable)
-        return "\"" + std::string(id, id + 4) + "\"";
+        return std::string("\"").append(id, id + 4).append("\"");
     static const char kDigits[] = "0123456789ABCDEF";
     std::string hex = "0x";
     for (int i = 0; i < 4; ++i) {

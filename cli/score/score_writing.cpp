@@ -29,7 +29,9 @@ std::string Entry(const std::string& key, const std::string& value, const char* 
 
 std::string Time(double seconds)
 {
-    return "\"" + FormatTimeText(seconds) + "\"";
+    // Appended, not "\"" + text: GCC 12's optimiser reports a false overlap
+    // (-Wrestrict, GCC bug 105651) in std::string's insert at the front.
+    return std::string("\"").append(FormatTimeText(seconds)).append("\"");
 }
 
 std::string Gain(double decibels)

@@ -92,7 +92,11 @@ std::string FormatTimeText(double seconds)
     const std::uint64_t hours = *whole / 3600;
     const std::uint64_t minutes = *whole / 60 % 60;
     const std::uint64_t rest = *whole % 60;
-    auto twoDigits = [](std::uint64_t value) { return (value < 10 ? "0" : "") + std::to_string(value); };
+    // Appended, not "0" + digits: GCC 12's optimiser reports a false overlap
+    // (-Wrestrict, GCC bug 105651) in std::string's insert at the front.
+    auto twoDigits = [](std::uint64_t value) {
+        return std::string(value < 10 ? "0" : "").append(std::to_string(value));
+    };
     std::string text = hours > 0 ? std::to_string(hours) + ":" + twoDigits(minutes) : std::to_string(minutes);
     return text + ":" + twoDigits(rest) + fraction;
 }

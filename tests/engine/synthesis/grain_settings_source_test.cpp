@@ -93,10 +93,11 @@ TEST(GrainSettingsSource, TheClockTurnsToANewDensityWhereItStands)
         ASSERT_GE(events[k].m_nOutput, events[k - 1].m_nOutput) << k;
         const std::uint64_t gap = events[k].m_nOutput - events[k - 1].m_nOutput;
         // The steps are 44.1 and 22.05 frames, truncated: 44 or 45 before, 22 or 23 after.
-        if (events[k - 1].m_nOutput >= kTurn)
+        if (events[k - 1].m_nOutput >= kTurn) {
             EXPECT_TRUE(gap == 22 || gap == 23) << k << ": " << gap;
-        else if (events[k].m_nOutput < kTurn)
+        } else if (events[k].m_nOutput < kTurn) {
             EXPECT_TRUE(gap == 44 || gap == 45) << k << ": " << gap;
+        }
     }
 }
 
