@@ -85,8 +85,9 @@ TEST_P(CliTaggedOutputs, GiveBackTheStoredScoreExactly)
     EXPECT_EQ(printed.err, "");
     const std::vector<unsigned char> savedBytes = ReadWholeFile(SavedScorePath());
     const std::string saved(savedBytes.begin(), savedBytes.end());
-    if (std::string(GetParam().m_szFile) != "-")
+    if (std::string(GetParam().m_szFile) != "-") {
         EXPECT_EQ(printed.out, saved);
+    }
     const Score score = ReadBack(printed.out, m_dir.Path().string());
     EXPECT_EQ(score.m_seed, 11u);
     ASSERT_EQ(score.m_layers.size(), 1u);

@@ -78,7 +78,12 @@ public:
     ToolResult MakeSounds(const std::string& folder = {}) const
     {
         const std::string script = ShellQuote((Examples() / "make-sounds.sh").string());
-        return RunTool("sh " + script + (folder.empty() ? "" : " " + ShellQuote(folder)));
+        // Appended, not " " + text: GCC 12's optimiser reports a false overflow
+        // (-Wstringop-overflow, as in GCC bug 105651) in std::string's insert at the front.
+        std::string command = "sh " + script;
+        if (!folder.empty())
+            command.append(" ").append(ShellQuote(folder));
+        return RunTool(command);
     }
 
 private:

@@ -40,7 +40,7 @@ std::string ScoreRenderTest::MakeSource(const std::string& name, const std::vect
     }
     std::string joined = "sox";
     for (const std::string& piece : pieces)
-        joined += " " + ShellQuote(piece);
+        joined.append(" ").append(ShellQuote(piece));  // not " " + piece: GCC bug 105651
     MakeWithTool(joined + " " + ShellQuote(path));
     return path;
 }

@@ -134,7 +134,8 @@ TEST(ScoreWriting, ALayerWritesTheFourValuesEveryRenderUsesAndWhatDiffers)
     const ScoreTestFolder folder;
     const std::string text = WriteScoreText(folder.Accepted("[[layer]]\nsource = \"rain.flac\"\n"));
     for (const ParameterRow& row : ParameterTable()) {
-        const std::string key = "\n" + ScoreKeyOf(row.m_id) + " =";
+        // Appended: "\n" + key makes GCC 12 report a false overflow (GCC bug 105651).
+        const std::string key = std::string("\n").append(ScoreKeyOf(row.m_id)).append(" =");
         const bool written = row.m_bOnDesktop;  // the four grain values, and the score's volume and fade
         EXPECT_EQ(text.find(key) != std::string::npos, written) << key;
     }
