@@ -76,18 +76,11 @@ void SetUpRun(GenerationRun& run, const CommandLine& line, const GenerationSetti
     run.MeasureSubAudio(settings.m_dLowCutHz == 0.0);
 }
 
-// Written before the render, so that a cancelled or failed render still
-// leaves the score that would render it.
+// The plain run's score, its input named from the score's folder.
 bool SaveScore(const CommandLine& line, const std::string& inputPath, std::uint64_t inputFrames, std::uint32_t seed)
 {
     const std::string folder = std::filesystem::path(line.m_strSaveScore).parent_path().string();
-    std::ofstream file(line.m_strSaveScore, std::ios::binary | std::ios::trunc);
-    file << PlainRunScoreText(line, inputPath, inputFrames, seed, folder);
-    file.close();
-    if (file)
-        return true;
-    std::cerr << "sonnelith-cli: cannot write the score " << PrintableName(line.m_strSaveScore) << '\n';
-    return false;
+    return WriteScoreFile(line.m_strSaveScore, PlainRunScoreText(line, inputPath, inputFrames, seed, folder));
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -243,4 +244,15 @@ int RunAndReport(GenerationRun& run, TerminalHost& host, const CommandLine& line
     const std::string seed = std::to_string(report.m_nState);
     host.Inform("Generator state: " + seed + " (--seed " + seed + " repeats this run)");
     return kExitSuccess;
+}
+
+bool WriteScoreFile(const std::string& path, const std::string& text)
+{
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file << text;
+    file.close();
+    if (file)
+        return true;
+    std::cerr << "sonnelith-cli: cannot write the score " << PrintableName(path) << '\n';
+    return false;
 }

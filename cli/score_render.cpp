@@ -72,18 +72,6 @@ std::string FolderOf(const std::string& path)
     return std::filesystem::path(path).parent_path().string();
 }
 
-// Written before the render, so a cancelled or failed render still leaves it.
-bool SaveScore(const std::string& path, const std::string& text)
-{
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file << text;
-    file.close();
-    if (file)
-        return true;
-    std::cerr << "sonnelith-cli: cannot write the score " << PrintableName(path) << '\n';
-    return false;
-}
-
 GenerationSettings SettingsOf(const CommandLine& line, const Score& score, const Excerpt& excerpt,
                               std::int32_t longestGrain)
 {
@@ -163,8 +151,8 @@ int RenderScore(const CommandLine& line, const OutputFormat& format, const Stand
         return Refuse(ScoreMessage(scorePath, made.m_nLine, made.m_strError));
 
     if (!line.m_strSaveScore.empty() &&
-        !SaveScore(line.m_strSaveScore,
-                   WriteScoreText(ScoreToKeep(score, seed, sources, FolderOf(line.m_strSaveScore)))))
+        !WriteScoreFile(line.m_strSaveScore,
+                        WriteScoreText(ScoreToKeep(score, seed, sources, FolderOf(line.m_strSaveScore)))))
         return kExitRunFailed;
     const bool whole = excerpt.m_nSeconds == 0;
     const std::string stored =
