@@ -7,17 +7,15 @@
 #include "cli/score/score_keys.h"
 #include "cli/score/score_limits.h"
 #include "cli/score/toml_node_values.h"
-#include "engine/parameters/parameter_table.h"
 #include "engine/parameters/parameter_text.h"
 
 namespace {
 
 constexpr std::string_view kOff = "off";
 
-// The values the command line takes: whole parameters on their steps too.
 bool InRange(const ParameterRow& row, double value)
 {
-    return IsAllowedValue(row, value);
+    return (row.m_bZeroIsOff && value == 0.0) || (value >= row.m_dMinimum && value <= row.m_dMaximum);
 }
 
 double ReadChoice(const toml::node& node, const ParameterRow& row, const std::string& key)
@@ -52,8 +50,6 @@ std::string DescribeScoreRange(const ParameterRow& row)
     if (row.m_kind == ParameterKind::Choice)
         return DescribeAllowed(row);
     std::string text = FormatNumber(row.m_dMinimum) + " to " + FormatNumber(row.m_dMaximum);
-    if (row.m_kind == ParameterKind::Whole && row.m_dStep != 1.0)
-        text += " in steps of " + FormatNumber(row.m_dStep);
     if (row.m_bZeroIsOff)
         text += ", or \"off\"";
     return text;
