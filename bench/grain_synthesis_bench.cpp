@@ -54,10 +54,10 @@
 #include <vector>
 
 #include "engine/parameters/parameter_table.h"
-#include "engine/synthesis/add_kernel.h"
+#include "engine/synthesis/kernels/add_kernel.h"
 #include "engine/source/octave_levels.h"
 #include "engine/source/spline_terms.h"
-#include "engine/synthesis/general_kernel.h"
+#include "engine/synthesis/kernels/general_kernel.h"
 #include "engine/synthesis/grain_synthesizer.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "engine/sound_source.h"
+#include "engine/io/sound_source.h"
 #include "formats/sound_file_opener.h"
 
 struct CommandLine;

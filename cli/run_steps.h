@@ -10,11 +10,11 @@
 #include <string>
 
 #include "cli/terminal_host.h"
-#include "engine/generation_run.h"
-#include "engine/generation_settings.h"
-#include "engine/phase_times.h"
+#include "engine/run/generation_run.h"
+#include "engine/run/generation_settings.h"
+#include "engine/run/phase_times.h"
 #include "engine/render/render_options.h"
-#include "engine/run_message.h"
+#include "engine/base/run_message.h"
 #include "engine/synthesis/synthesis_options.h"
 #include "formats/delivery_level.h"
 #include "formats/delivery_level_meter.h"

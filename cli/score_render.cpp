@@ -19,8 +19,8 @@
 #include "cli/score_overrides.h"
 #include "cli/score_sources.h"
 #include "cli/standard_output_watch.h"
-#include "engine/score/score_piece.h"
-#include "engine/stereo_frame.h"
+#include "engine/run/score_piece.h"
+#include "engine/base/stereo_frame.h"
 #include "formats/sound_file_messages.h"
 #include "wav/file_exception.h"
 

@@ -6,7 +6,7 @@
 #include "cli/score/score_reading.h"
 #include "cli/score/score_sources.h"
 #include "cli/score/source_fingerprint.h"
-#include "engine/stereo_frame.h"
+#include "engine/base/stereo_frame.h"
 #include "formats/sound_file_opener.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "engine/score/score.h"
-#include "engine/zeroed_buffer.h"
+#include "engine/base/zeroed_buffer.h"
 
 struct LoadedSources {
     std::map<std::string, SoundBuffer> m_sounds;  // by path, 44100 Hz stereo

@@ -7,7 +7,7 @@
 #include "cli/score/plain_run_score.h"
 #include "cli/score/score_writing.h"
 #include "cli/score/source_fingerprint.h"
-#include "engine/stereo_frame.h"
+#include "engine/base/stereo_frame.h"
 
 std::string PlainRunScoreText(const CommandLine& line, const std::string& inputPath, std::uint64_t inputFrames,
                               std::uint32_t seed, const std::string& folder)

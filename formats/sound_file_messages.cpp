@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "engine/generation_settings.h"
+#include "engine/run/generation_settings.h"
 #include "engine/parameters/parameter_table.h"
 #include "engine/parameters/parameter_text.h"
 #include "formats/frame_counts.h"

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "engine/run_message.h"
+#include "engine/base/run_message.h"
 
 // A file name as messages show it on a terminal: a name may hold line breaks
 // and escape sequences, which are written as `ls -b` writes them (\n, \t,

@@ -11,7 +11,7 @@
 #include <functional>
 #include <string>
 
-#include "engine/sound_source.h"
+#include "engine/io/sound_source.h"
 #include "formats/cancel_check.h"
 #include "formats/seekable_input.h"
 

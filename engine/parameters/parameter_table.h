@@ -8,7 +8,7 @@
 #include <span>
 #include <string_view>
 
-#include "engine/generation_settings.h"
+#include "engine/run/generation_settings.h"
 #include "engine/parameters/parameter_id.h"
 #include "engine/parameters/parameter_values.h"
 

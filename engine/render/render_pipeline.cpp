@@ -5,14 +5,14 @@
 #include <stdexcept>
 #include <utility>
 
-#include "engine/frame_sink.h"
-#include "engine/level/level_evening.h"
-#include "engine/level/sub_audio_meter.h"
-#include "engine/progress_points.h"
-#include "engine/render/finished_sound_meter.h"
+#include "engine/io/frame_sink.h"
+#include "engine/finishing/level_evening.h"
+#include "engine/finishing/sub_audio_meter.h"
+#include "engine/base/progress_points.h"
+#include "engine/finishing/finished_sound_meter.h"
 #include "engine/render/frame_spill.h"
-#include "engine/render/sound_synthesis.h"
-#include "engine/render/windowed_synthesis.h"
+#include "engine/synthesis/sound_synthesis.h"
+#include "engine/synthesis/windowed_synthesis.h"
 
 namespace {
 

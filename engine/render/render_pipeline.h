@@ -9,24 +9,24 @@
 #include <optional>
 #include <span>
 
-#include "engine/buffer_allocator.h"
-#include "engine/generation_host.h"
-#include "engine/level_finisher.h"
-#include "engine/render/loop_seam.h"
+#include "engine/base/buffer_allocator.h"
+#include "engine/base/run_phase.h"
+#include "engine/finishing/level_finisher.h"
+#include "engine/finishing/loop_seam.h"
 #include "engine/render/stream_layout.h"
-#include "engine/stereo_frame.h"
-#include "engine/zeroed_buffer.h"
+#include "engine/base/stereo_frame.h"
+#include "engine/base/zeroed_buffer.h"
+#include "engine/synthesis/sound_synthesis.h"
 
 class FinishedSoundMeter;
 class FrameSink;
 class FrameSpill;
 class LevelEvening;
-class SoundSynthesis;
 class SubAudioMeter;
 
 // What a render needs of the run that drives it.
 struct RenderPacing {
-    using Phase = GenerationHost::Phase;
+    using Phase = RunPhase;
     // A phase begins.
     std::function<void(Phase)> m_beginPhase;
     // A progress point of a phase, after frame index of total (index < total);
@@ -86,11 +86,11 @@ struct RenderPlan {
 // the sink raise FileException.
 class RenderPipeline {
 public:
-    using Phase = GenerationHost::Phase;
+    using Phase = RunPhase;
 
     enum class Outcome { Completed, Cancelled, NoWindowMemory, NoOutputMemory };
 
-    static constexpr std::uint64_t kWindowFrames = 1 << 16;
+    static constexpr std::uint64_t kWindowFrames = SoundSynthesis::kLargestWindowFrames;
 
     RenderPipeline(SoundSynthesis& synthesis, const RenderPlan& plan, RenderPacing pacing);
     ~RenderPipeline();

@@ -8,13 +8,13 @@
 #include <span>
 #include <vector>
 
-#include "engine/buffer_allocator.h"
+#include "engine/base/buffer_allocator.h"
 #include "engine/source/octave_levels.h"
-#include "engine/stereo_frame.h"
+#include "engine/base/stereo_frame.h"
 #include "engine/synthesis/grain_renderer.h"
-#include "engine/synthesis/grain_scheduler.h"
+#include "engine/scheduling/grain_scheduler.h"
 #include "engine/synthesis/shaped_window_cache.h"
-#include "engine/synthesis/grain_settings.h"
+#include "engine/scheduling/grain_settings.h"
 #include "engine/synthesis/synthesis_options.h"
 
 // A render goes:

@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <string>
 
-#include "engine/generation_settings.h"
+#include "engine/run/generation_settings.h"
 #include "engine/parameters/parameter_table.h"
 #include "engine/parameters/parameter_values.h"
 

@@ -7,9 +7,9 @@
 #include <cstring>
 #include <random>
 
-#include "engine/generation_run.h"
+#include "engine/run/generation_run.h"
 #include "engine/parameters/parameter_table.h"
-#include "engine/render/loop_seam.h"
+#include "engine/finishing/loop_seam.h"
 #include "engine/render/stream_layout.h"
 #include "tests/engine/fake_host.h"
 #include "tests/engine/memory_seams.h"

@@ -11,17 +11,17 @@
 #include <stdexcept>
 #include <vector>
 
-#include "engine/frame_sink.h"
-#include "engine/level/level_evening.h"
-#include "engine/level_finisher.h"
+#include "engine/io/frame_sink.h"
+#include "engine/finishing/level_evening.h"
+#include "engine/finishing/level_finisher.h"
 #include "engine/render/frame_spill.h"
 #include "engine/render/render_pipeline.h"
-#include "engine/render/sound_synthesis.h"
+#include "engine/synthesis/sound_synthesis.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
 
-using Phase = GenerationHost::Phase;
+using Phase = RunPhase;
 
 constexpr double kTwoPi = 6.283185307179586;
 

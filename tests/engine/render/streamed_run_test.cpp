@@ -10,9 +10,9 @@
 #include <filesystem>
 #include <random>
 
-#include "engine/generation_run.h"
+#include "engine/run/generation_run.h"
 #include "engine/parameters/parameter_table.h"
-#include "engine/render/finished_sound_meter.h"
+#include "engine/finishing/finished_sound_meter.h"
 #include "engine/render/render_pipeline.h"
 #include "resources/strings/resource_ids.h"
 #include "tests/engine/fake_host.h"

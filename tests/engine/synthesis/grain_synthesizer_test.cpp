@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/synthesis/envelope_shapes.h"
+#include "engine/scheduling/envelope_shapes.h"
 #include "engine/parameters/parameter_table.h"
 #include "engine/synthesis/grain_synthesizer.h"
 

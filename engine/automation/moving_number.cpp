@@ -1,0 +1,43 @@
+#include "engine/automation/moving_number.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+MovingNumber::MovingNumber(KeyframeLine line, NumberLimits limits, std::optional<DriftNoise> drift,
+                           double driftDepth)
+    : m_line(std::move(line)), m_limits(limits), m_drift(std::move(drift)), m_dDriftDepth(m_drift ? driftDepth : 0.0)
+{
+}
+
+double MovingNumber::At(double seconds) const
+{
+    const double line = m_line.At(seconds);
+    const double drift = m_drift ? m_dDriftDepth * m_drift->At(seconds) : 0.0;
+    return Kept(line, drift);
+}
+
+bool MovingNumber::HoldsOnly(double value) const
+{
+    return !m_drift && m_line.HoldsOnly(value);
+}
+
+ValueBounds MovingNumber::Bounds() const
+{
+    return {Kept(m_line.Lowest(), -m_dDriftDepth), Kept(m_line.Highest(), m_dDriftDepth)};
+}
+
+double MovingNumber::Kept(double line, double drift) const
+{
+    if (m_limits.m_off && line < m_limits.m_dLowest)
+        return *m_limits.m_off;
+    const double value = std::clamp(line + drift, m_limits.m_dLowest, m_limits.m_dHighest);
+    if (m_limits.m_dStep <= 0.0)
+        return value;
+    // The nearest allowed value; the highest allowed one where the range ends
+    // between two steps.
+    const double step = m_limits.m_dStep;
+    const double steps = std::round((value - m_limits.m_dLowest) / step);
+    const double mostSteps = std::floor((m_limits.m_dHighest - m_limits.m_dLowest) / step);
+    return m_limits.m_dLowest + std::min(steps, mostSteps) * step;
+}

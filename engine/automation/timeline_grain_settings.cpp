@@ -1,0 +1,76 @@
+#include "engine/automation/timeline_grain_settings.h"
+
+#include <algorithm>
+
+#include "engine/run/generation_settings.h"
+#include "engine/parameters/parameter_table.h"
+#include "engine/base/stereo_frame.h"
+
+GrainSettings GrainSettingsOfValues(const ParameterValues& values, double volume)
+{
+    GenerationSettings settings;
+    ApplyParameters(values, settings);
+    settings.m_dVolume = volume;
+    return GrainSettingsOf(settings);
+}
+
+// The transposition extremes: the pitch line's, plus the widest intervals of
+// any pitch set the layer uses, plus half the widest spread either way.
+GrainBounds BoundsOfTimeline(const ParameterTimeline& timeline)
+{
+    const ValueBounds pitch = timeline.BoundsOf(ParameterId::Pitch);
+    const ValueBounds spread = timeline.BoundsOf(ParameterId::PitchSpread);
+    const ValueBounds length = timeline.BoundsOf(ParameterId::GrainLength);
+    double lowestInterval = 0.0;
+    double highestInterval = 0.0;
+    for (const std::vector<double>& set : timeline.PitchSets()) {
+        for (const double interval : set) {
+            lowestInterval = std::min(lowestInterval, interval);
+            highestInterval = std::max(highestInterval, interval);
+        }
+    }
+    GrainBounds bounds;
+    ParameterValues longest;
+    longest.Set(ParameterId::GrainLength, length.m_dHighest);
+    bounds.m_nLongestGrainFrames = GrainSettingsOfValues(longest, 0.0).m_nGrainFrames;
+    bounds.m_dLowestSemitones = pitch.m_dLowest + lowestInterval - spread.m_dHighest * 0.5;
+    bounds.m_dHighestSemitones = pitch.m_dHighest + highestInterval + spread.m_dHighest * 0.5;
+    return bounds;
+}
+
+double TrackSecondsOf(std::uint64_t frame, std::uint64_t warmUpFrames)
+{
+    return (static_cast<double>(frame) - static_cast<double>(warmUpFrames)) / kRunSampleRate;
+}
+
+TimelineGrainSettings::TimelineGrainSettings(const ParameterTimeline& timeline, double volume,
+                                             std::uint64_t warmUpFrames)
+    : m_timeline(timeline)
+    , m_dVolume(volume)
+    , m_nWarmUpFrames(warmUpFrames)
+    , m_bounds(BoundsOfTimeline(timeline))
+{
+}
+
+const GrainSettings& TimelineGrainSettings::SettingsAt(std::uint64_t frame)
+{
+    m_timeline.At(TrackSecondsOf(frame, m_nWarmUpFrames), m_values);
+    m_current = GrainSettingsOfValues(m_values.m_values, m_dVolume);
+    return m_current;
+}
+
+// Only the rows the walk and the clock read, by the same formulas.
+const GrainSettings& TimelineGrainSettings::WalkSettingsAt(std::uint64_t frame)
+{
+    const double seconds = TrackSecondsOf(frame, m_nWarmUpFrames);
+    ParameterValues& values = m_values.m_values;
+    GenerationSettings settings;
+    for (const ParameterId id : {ParameterId::ScanRange, ParameterId::Segment, ParameterId::Density})
+        values.Set(id, m_timeline.NumberAt(id, seconds));
+    for (const ParameterId id : {ParameterId::ScanRange, ParameterId::Segment, ParameterId::Density})
+        RowOf(id).m_apply(values, settings);
+    m_walk.m_nGrainsPerSecond = settings.m_nGrainsPerSecond;
+    m_walk.m_nScanFrames = settings.m_nScanFrames;
+    m_walk.m_nSegmentGrains = settings.m_nSegmentGrains;
+    return m_walk;
+}

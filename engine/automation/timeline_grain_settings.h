@@ -1,0 +1,36 @@
+// The grain settings of one layer of a score at each grain's start, read from
+// the layer's timeline.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/automation/parameter_timeline.h"
+#include "engine/scheduling/grain_settings_source.h"
+
+// Frame f of the render is second (f − warmUp) / 44100 of the track: a loop's
+// warm-up comes before the track's first second.
+class TimelineGrainSettings final : public GrainSettingsSource {
+public:
+    // volume: every grain's gain, as a plain run's.
+    TimelineGrainSettings(const ParameterTimeline& timeline, double volume, std::uint64_t warmUpFrames);
+
+    const GrainSettings& SettingsAt(std::uint64_t frame) override;
+    const GrainSettings& WalkSettingsAt(std::uint64_t frame) override;
+    GrainBounds Bounds() const override { return m_bounds; }
+
+private:
+    const ParameterTimeline& m_timeline;
+    double m_dVolume;
+    std::uint64_t m_nWarmUpFrames;
+    GrainBounds m_bounds;
+    LayerValues m_values;  // at the last grain's start
+    GrainSettings m_current;
+    GrainSettings m_walk;  // the walk's part of them, when grains are skipped
+};
+
+// The settings of values, as a plain run with them and volume would have them.
+GrainSettings GrainSettingsOfValues(const ParameterValues& values, double volume);
+// The extremes of every grain a layer's timeline can ask for.
+GrainBounds BoundsOfTimeline(const ParameterTimeline& timeline);
+// The time in the track of frame of the render.
+double TrackSecondsOf(std::uint64_t frame, std::uint64_t warmUpFrames);

@@ -1,0 +1,30 @@
+// The parameters of one generation run.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "engine/base/stereo_frame.h"
+#include "engine/scheduling/grain_settings.h"
+
+// The longest output the length controls allow: 59 minutes 59 seconds.
+constexpr int kMaxDurationSeconds = 59 * 60 + 59;
+
+// Filled by whoever starts a run (ApplyParameters gives the sound fields from
+// the parameters' values); nothing changes it during the run.
+struct GenerationSettings {
+    std::string m_strInputPath;
+    std::string m_strOutputPath;
+    std::int32_t m_nDurationSeconds = 0;  // output length, whole seconds
+    double m_dVolume = 0.0;               // peak level of the result, fraction of full scale
+    std::int32_t m_nFadeSeconds = 0;      // length of the fade-in and of the fade-out
+    std::int32_t m_nGrainsPerSecond = 0;  // grains started per second of output
+    std::int32_t m_nGrainFrames = 0;      // grain length in frames at 44100 Hz
+    std::int32_t m_nScanFrames = 0;       // size of the read position's random step per grain
+    std::int32_t m_nSegmentGrains = 0;    // mean length of a segment, in grains
+    GrainVariation m_variation;           // how grains differ from one another
+    double m_dLowCutHz = 0.0;             // the source is high-passed here before synthesis; 0: not
+};
+
+// The sound fields grain synthesis takes from the settings.
+GrainSettings GrainSettingsOf(const GenerationSettings& settings);

@@ -1,0 +1,219 @@
+#include "engine/run/score_piece.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <utility>
+#include <variant>
+
+#include "engine/render/stream_layout.h"
+#include "engine/synthesis/layer_mix_synthesis.h"
+#include "engine/automation/parameter_timeline.h"
+#include "engine/source/prepared_source.h"
+#include "engine/automation/timeline_grain_settings.h"
+#include "engine/base/stereo_frame.h"
+#include "engine/scheduling/grain_scheduler.h"
+#include "engine/synthesis/grain_synthesizer.h"
+#include "engine/random/random_stream.h"
+
+struct PieceSource {
+    std::string m_strPath;
+    std::span<const StereoFrame> m_frames;
+    SourcePreparation m_preparation;
+    PreparedSource m_prepared;
+};
+
+struct PieceLayer {
+    std::unique_ptr<ParameterTimeline> m_pTimeline;
+    std::unique_ptr<TimelineGrainSettings> m_pSettings;  // null: the layer's values hold throughout
+    GrainSynthesizer m_synthesizer;
+    PieceSource* m_pSource = nullptr;
+    std::function<double(std::uint64_t)> m_gainAt;
+    GrainBounds m_bounds;
+};
+
+namespace {
+
+std::string SecondsText(double seconds)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3f s", seconds);
+    return text;
+}
+
+double SecondsOf(std::uint64_t frames)
+{
+    return static_cast<double>(frames) / kRunSampleRate;
+}
+
+std::uint64_t FramesOf(double seconds)
+{
+    return static_cast<std::uint64_t>(std::llround(std::max(seconds, 0.0) * kRunSampleRate));
+}
+
+// A layer whose gain neither moves nor differs from 0 dB adds its sound as it is.
+bool HasUnityGain(const ScoreLayer& layer)
+{
+    return layer.m_dGainDb == 0.0 && !layer.m_gainDrift &&
+           std::none_of(layer.m_keyframes.begin(), layer.m_keyframes.end(),
+                        [](const Keyframe& keyframe) { return keyframe.m_gainDb.has_value(); });
+}
+
+}  // namespace
+
+std::uint32_t LayerSeed(std::uint32_t seed, int index)
+{
+    if (index == 0)
+        return seed;
+    return static_cast<std::uint32_t>(RandomStream(seed, StreamPurpose::LayerSeed).At(static_cast<std::uint64_t>(index)));
+}
+
+ScorePiece::~ScorePiece() = default;
+
+namespace {
+
+ScorePiece::Making Refusal(int line, std::string text)
+{
+    ScorePiece::Making making;
+    making.m_nLine = line;
+    making.m_strError = std::move(text);
+    return making;
+}
+
+// The stretch of frames a layer reads, or why it cannot: past the source's
+// end, or too short for the longest read of its grains.
+std::variant<std::pair<std::uint64_t, std::uint64_t>, std::string> StretchOf(const ScoreLayer& layer,
+                                                                            std::uint64_t sourceFrames,
+                                                                            const GrainBounds& bounds)
+{
+    const std::uint64_t first = layer.m_sourceStartSeconds ? FramesOf(*layer.m_sourceStartSeconds) : 0;
+    const std::uint64_t end = layer.m_sourceEndSeconds ? FramesOf(*layer.m_sourceEndSeconds) : sourceFrames;
+    const std::string length = SecondsText(SecondsOf(sourceFrames));
+    if (first >= sourceFrames)
+        return "source_start is at or past the end of " + layer.m_strSource + " (" + length + " long)";
+    if (end > sourceFrames)
+        return "source_end is past the end of " + layer.m_strSource + " (" + length + " long)";
+    const std::uint64_t longest = GrainScheduler::LongestRead(bounds);
+    if (end - first <= longest) {
+        return "the layer reads " + SecondsText(SecondsOf(end - first)) + " of " + layer.m_strSource +
+               ", and its longest grain reads " + SecondsText(SecondsOf(longest)) +
+               "; read a longer stretch or shorten the grains";
+    }
+    return std::pair{first, end};
+}
+
+}  // namespace
+
+ScorePiece::Making ScorePiece::Make(const PieceRequest& request)
+{
+    std::unique_ptr<ScorePiece> piece(new ScorePiece());
+    if (auto refused = piece->MakeLayers(request))
+        return std::move(*refused);
+    if (auto refused = piece->PrepareSources(request))
+        return std::move(*refused);
+    piece->MakeSynthesis(request);
+    Making made;
+    made.m_pPiece = std::move(piece);
+    return made;
+}
+
+// Each layer's timeline and bounds, and the source stretch it reads, shared
+// with the layers that read the same stretch with the same low cut.
+std::optional<ScorePiece::Making> ScorePiece::MakeLayers(const PieceRequest& request)
+{
+    const Score& score = *request.m_pScore;
+    for (std::size_t i = 0; i < score.m_layers.size(); ++i) {
+        const ScoreLayer& scoreLayer = score.m_layers[i];
+        auto layer = std::make_unique<PieceLayer>();
+        layer->m_pTimeline = std::make_unique<ParameterTimeline>(scoreLayer, score.m_nLengthSeconds, request.m_nSeed,
+                                                                 static_cast<int>(i), score.m_bLoop);
+        layer->m_bounds = BoundsOfTimeline(*layer->m_pTimeline);
+        m_nLongestGrain = std::max(m_nLongestGrain, layer->m_bounds.m_nLongestGrainFrames);
+        const auto found = request.m_sources.find(scoreLayer.m_strSourcePath);
+        if (found == request.m_sources.end())
+            return Refusal(scoreLayer.m_nLine, scoreLayer.m_strSource + " was not loaded");
+        const auto stretch = StretchOf(scoreLayer, found->second.size(), layer->m_bounds);
+        if (const auto* why = std::get_if<std::string>(&stretch))
+            return Refusal(scoreLayer.m_nLine, *why);
+        // Plain variables, not a structured binding: clang 14 cannot capture
+        // a binding in the lambda below.
+        const auto& range = std::get<std::pair<std::uint64_t, std::uint64_t>>(stretch);
+        const std::uint64_t first = range.first;
+        const std::uint64_t end = range.second;
+        const double lowCut = scoreLayer.m_values.Get(ParameterId::LowCut);
+        const auto same = std::find_if(m_sources.begin(), m_sources.end(), [&](const auto& source) {
+            const SourcePreparation& p = source->m_preparation;
+            return source->m_strPath == found->first && p.m_nFirst == first && p.m_nEnd == end && p.m_dLowCutHz == lowCut;
+        });
+        PieceSource* source = same != m_sources.end() ? same->get() : nullptr;
+        if (source == nullptr) {
+            auto made = std::make_unique<PieceSource>();
+            made->m_strPath = found->first;
+            made->m_frames = found->second;
+            made->m_preparation = SourcePreparation{first, end, lowCut, 0.0, false};
+            source = made.get();
+            m_sources.push_back(std::move(made));
+        }
+        SourcePreparation& preparation = source->m_preparation;
+        preparation.m_dHighestSemitones = std::max(preparation.m_dHighestSemitones, layer->m_bounds.m_dHighestSemitones);
+        preparation.m_bTransposed = preparation.m_bTransposed || layer->m_bounds.m_dLowestSemitones != 0.0 ||
+                                    layer->m_bounds.m_dHighestSemitones != 0.0;
+        layer->m_pSource = source;
+        m_layers.push_back(std::move(layer));
+    }
+    m_nWarmUp = score.m_bLoop ? static_cast<std::uint64_t>(m_nLongestGrain) : 0;
+    return std::nullopt;
+}
+
+std::optional<ScorePiece::Making> ScorePiece::PrepareSources(const PieceRequest& request)
+{
+    for (const auto& source : m_sources) {
+        if (!source->m_prepared.Prepare(source->m_frames, source->m_preparation, request.m_allocate))
+            return Refusal(0, "there is not enough memory for the sources of the score");
+    }
+    return std::nullopt;
+}
+
+// Every layer's synthesizer with its settings (or the timeline's, when they
+// move) and its gain (none when it is 0 dB throughout), mixed; an excerpt
+// skips to its first frame in the render's own frames.
+void ScorePiece::MakeSynthesis(const PieceRequest& request)
+{
+    const Score& score = *request.m_pScore;
+    const double volume = score.m_nVolume * 0.01;
+    std::vector<MixLayer> mix;
+    for (std::size_t i = 0; i < m_layers.size(); ++i) {
+        PieceLayer& layer = *m_layers[i];
+        const ScoreLayer& scoreLayer = score.m_layers[i];
+        const ParameterTimeline& timeline = *layer.m_pTimeline;
+        layer.m_synthesizer.SetOptions(request.m_options);
+        layer.m_synthesizer.SetAllocator(request.m_allocate);
+        layer.m_synthesizer.SetSettings(GrainSettingsOfValues(timeline.At(0.0).m_values, volume));
+        if (!timeline.IsConstant()) {
+            layer.m_pSettings = std::make_unique<TimelineGrainSettings>(timeline, volume, m_nWarmUp);
+            layer.m_synthesizer.SetSettingsSource(layer.m_pSettings.get());
+        }
+        MixLayer mixed;
+        mixed.m_pSynthesizer = &layer.m_synthesizer;
+        mixed.m_pSource = &layer.m_pSource->m_prepared.Levels();
+        mixed.m_pTerms = layer.m_pSource->m_prepared.Terms();
+        mixed.m_nSeed = LayerSeed(request.m_nSeed, static_cast<int>(i));
+        if (!HasUnityGain(scoreLayer)) {
+            const std::uint64_t warmUp = m_nWarmUp;
+            mixed.m_gainAt = [&timeline, warmUp](std::uint64_t frame) {
+                return timeline.GainAt(TrackSecondsOf(frame, warmUp));
+            };
+        }
+        mix.push_back(std::move(mixed));
+    }
+    std::uint64_t skip = 0;
+    std::uint64_t whole = 0;
+    if (request.m_nExcerptFrames > 0) {
+        const auto frames = static_cast<std::uint64_t>(score.m_nLengthSeconds) * kRunSampleRate;
+        const StreamLayout layout = score.m_bLoop ? LoopLayout(frames, m_nLongestGrain, score.m_nFadeSeconds * kRunSampleRate)
+                                                  : PlainLayout(frames);
+        skip = layout.m_nWarmUp + request.m_nExcerptFirst;
+        whole = layout.SynthesisedFrames();
+    }
+    m_pSynthesis = std::make_unique<LayerMixSynthesis>(std::move(mix), skip, whole, request.m_allocate);
+}

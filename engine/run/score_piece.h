@@ -1,0 +1,67 @@
+// A score made ready to render: each layer's source stretch prepared once,
+// its timeline, its grain synthesizer and its gain, behind one synthesis.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "engine/base/buffer_allocator.h"
+#include "engine/synthesis/sound_synthesis.h"
+#include "engine/score/score.h"
+#include "engine/base/stereo_frame.h"
+#include "engine/synthesis/synthesis_options.h"
+
+struct PieceLayer;
+struct PieceSource;
+
+struct PieceRequest {
+    const Score* m_pScore = nullptr;
+    std::uint32_t m_nSeed = 0;  // the run's: the first layer's walk, every other stream derived from it
+    // The sound of each source path the layers name, at the run's rate,
+    // which stays in place while the piece lives.
+    std::map<std::string, std::span<const StereoFrame>> m_sources;
+    SynthesisOptions m_options;
+    BufferAllocator m_allocate = SystemAllocate;
+    // An excerpt: frames [m_nExcerptFirst, m_nExcerptFirst + m_nExcerptFrames)
+    // of the track (m_nExcerptFrames 0: the whole track).
+    std::uint64_t m_nExcerptFirst = 0;
+    std::uint64_t m_nExcerptFrames = 0;
+};
+
+class ScorePiece {
+public:
+    struct Making {
+        std::unique_ptr<ScorePiece> m_pPiece;  // null: refused
+        int m_nLine = 0;                       // where in the score, for the message
+        std::string m_strError;
+    };
+
+    static Making Make(const PieceRequest& request);
+    ~ScorePiece();
+
+    SoundSynthesis& Synthesis() { return *m_pSynthesis; }
+    // The longest grain of any layer: a loop's warm-up.
+    std::int32_t LongestGrainFrames() const { return m_nLongestGrain; }
+
+private:
+    ScorePiece() = default;
+    std::optional<Making> MakeLayers(const PieceRequest& request);
+    std::optional<Making> PrepareSources(const PieceRequest& request);
+    void MakeSynthesis(const PieceRequest& request);
+
+    std::uint64_t m_nWarmUp = 0;  // a loop's frames before the track's first
+    std::vector<std::unique_ptr<PieceSource>> m_sources;
+    std::vector<std::unique_ptr<PieceLayer>> m_layers;
+    std::unique_ptr<SoundSynthesis> m_pSynthesis;
+    std::int32_t m_nLongestGrain = 0;
+};
+
+// The seed of layer index of a run seeded with seed: the seed itself for the
+// first layer, so a score of one layer renders as the plain run.
+std::uint32_t LayerSeed(std::uint32_t seed, int index);

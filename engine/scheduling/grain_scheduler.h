@@ -1,0 +1,89 @@
+// Decides every grain of a render, in order: when it starts (the grain
+// clock), where it reads (the scan walk) and how it differs from the others
+// (the per-grain random properties), as one GrainEvent each.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/scheduling/grain_event.h"
+#include "engine/scheduling/grain_settings.h"
+#include "engine/scheduling/grain_settings_source.h"
+#include "engine/scheduling/grain_variation_draws.h"
+#include "engine/scheduling/scan_walk.h"
+
+// A grain by its index k and its output start.
+struct GrainCursor {
+    std::int32_t m_nIndex = 0;
+    std::uint64_t m_nStart = 0;
+};
+
+// Grains start at a fixed rate: grains 0 and 1 at output frame 0, grain k
+// (k ≥ 1) at trunc((k − 1) × 44100 / grains per second). Each reads from the
+// position the scan walk chooses for it; a grain that is transposed reads a
+// longer or shorter stretch, so the walk's span leaves room for the longest
+// read any grain of the render can make.
+class GrainScheduler {
+public:
+    void SetSettings(const GrainSettings& settings) { m_settings = settings; }
+    const GrainSettings& GetSettings() const { return m_settings; }
+    // Settings that change over the render (null: those of SetSettings for
+    // every grain). Each grain then takes the settings at its start; the
+    // settings of SetSettings still decide which grains are plain (their
+    // length and volume are the plain kernels'). Read at Begin.
+    void SetSettingsSource(GrainSettingsSource* source) { m_pSource = source; }
+
+    // The scan walk's generator: the state a run starts from is its seed,
+    // and every other stream of the run is seeded from it at Begin.
+    void SetRandomState(std::uint32_t state) { m_walk.SetRandomState(state); }
+    std::uint32_t GetRandomState() const { return m_walk.GetRandomState(); }
+
+    // Begins the schedule of a render of outputFrames frames from a source of
+    // sourceFrames frames: the next grain is grain 0 at frame 0. Draws no
+    // random number.
+    void Begin(std::uint64_t sourceFrames, std::uint64_t outputFrames);
+
+    // The next grain, decided; the cursor moves on to the one after it.
+    GrainEvent PlaceNext();
+    // Moves past the next grain as PlaceNext does (the walk and the clock
+    // as they would go), without deciding the rest of it.
+    void SkipNext();
+    // Every grain that starts inside the output has been placed.
+    bool IsComplete() const { return m_next.m_nStart >= m_nOutputFrames; }
+    const GrainCursor& NextGrain() const { return m_next; }
+    // The last grain placed (meaningless before the first).
+    const GrainCursor& LastPlacedGrain() const { return m_lastPlaced; }
+
+    // The most source frames a grain of these settings reads, from its first
+    // to its last read position (plus one).
+    static std::uint64_t LongestRead(const GrainSettings& settings);
+    static std::uint64_t LongestRead(const GrainBounds& bounds);
+
+private:
+    const GrainSettings& SettingsOfNextGrain(bool walkOnly);
+    GrainEvent MakeEvent(std::int32_t source, std::uint64_t output, const GrainTraits& traits,
+                         const GrainSettings& settings) const;
+    void MoveCursor(const GrainCursor& placed, const GrainSettings& settings);
+
+    GrainSettings m_settings;
+    GrainSettingsSource* m_pSource = nullptr;
+    ScanWalk m_walk;
+    GrainVariationDraws m_draws;
+    bool m_bPlainGrains = true;  // the settings ask for no per-grain property
+
+    std::uint64_t m_nOutputFrames = 0;
+    // The grain clock: grain k + 1 starts at trunc(m_dAnchor + (k − m_nAnchorIndex) × m_dStep).
+    // A render whose density never changes keeps the anchor at 0, 0.
+    double m_dStep = 0.0;  // output frames between grain starts
+    double m_dAnchor = 0.0;
+    std::int32_t m_nAnchorIndex = 0;
+    GrainCursor m_next;
+    GrainCursor m_lastPlaced;
+};
+
+// The lowest and highest transposition, in semitones, that a grain of
+// variation can be given.
+struct SemitoneRange {
+    double m_dLowest = 0.0;
+    double m_dHighest = 0.0;
+};
+SemitoneRange SemitoneRangeOf(const GrainVariation& variation);

@@ -1,0 +1,32 @@
+// Settings that change over a render: what each grain reads when it starts,
+// for tracks whose sound moves over their length.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/scheduling/grain_settings.h"
+
+// The extremes a render's grains can reach, known before it begins: the read
+// span and the tiles are laid out for them.
+struct GrainBounds {
+    std::int32_t m_nLongestGrainFrames = 0;
+    double m_dLowestSemitones = 0.0;
+    double m_dHighestSemitones = 0.0;
+};
+
+class GrainSettingsSource {
+public:
+    virtual ~GrainSettingsSource() = default;
+
+    // The settings of a grain that starts at output frame frame of the
+    // render. Asked with frames that never decrease; the answer stays valid
+    // until the next call.
+    virtual const GrainSettings& SettingsAt(std::uint64_t frame) = 0;
+    // What the scan walk and the grain clock read of those settings (the
+    // density, the scan step and the segment length), the same as
+    // SettingsAt gives, perhaps with nothing else filled in: the fast way
+    // through grains that are skipped.
+    virtual const GrainSettings& WalkSettingsAt(std::uint64_t frame) { return SettingsAt(frame); }
+    // Every grain of the render stays within these.
+    virtual GrainBounds Bounds() const = 0;
+};

@@ -1,0 +1,48 @@
+#include "engine/scheduling/grain_variation_draws.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr double kQuarterPi = 0.7853981633974483;
+constexpr double kSqrtTwo = 1.4142135623730951;
+
+}  // namespace
+
+void GrainVariationDraws::Begin(std::uint32_t seed, std::uint32_t lane)
+{
+    m_spread = RandomStream(seed, StreamPurpose::PitchSpread, lane);
+    m_set = RandomStream(seed, StreamPurpose::PitchSet, lane);
+    m_pan = RandomStream(seed, StreamPurpose::Pan, lane);
+    m_reverse = RandomStream(seed, StreamPurpose::Reverse, lane);
+}
+
+GrainTraits GrainVariationDraws::Draw(const GrainVariation& variation, std::int64_t grainIndex) const
+{
+    const auto k = static_cast<std::uint64_t>(grainIndex);
+    GrainTraits traits;
+    traits.m_dSemitones = variation.m_dPitch;
+    if (!variation.m_pitchSet.empty()) {
+        const auto count = static_cast<std::uint32_t>(variation.m_pitchSet.size());
+        traits.m_dSemitones += variation.m_pitchSet[m_set.BelowAt(k, count)];
+    }
+    if (variation.m_dPitchSpread > 0.0)
+        traits.m_dSemitones += (m_spread.UnitAt(k) - 0.5) * variation.m_dPitchSpread;
+    if (variation.m_dReverse > 0.0)
+        traits.m_bReversed = m_reverse.UnitAt(k) < variation.m_dReverse;
+    if (variation.m_dPanSpread > 0.0)
+        PanGains((2.0 * m_pan.UnitAt(k) - 1.0) * variation.m_dPanSpread, traits.m_dGainLeft, traits.m_dGainRight);
+    return traits;
+}
+
+void GrainVariationDraws::PanGains(double position, double& left, double& right)
+{
+    const double angle = (position + 1.0) * kQuarterPi;
+    left = kSqrtTwo * std::cos(angle);
+    right = kSqrtTwo * std::sin(angle);
+}
+
+double GrainVariationDraws::IncrementOf(double semitones)
+{
+    return std::exp2(semitones / 12.0);
+}

@@ -1,0 +1,28 @@
+// The sound of one source's grains: a GrainSynthesizer driven window by window
+// or over the whole output, restarted from the same seed each time.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/synthesis/sound_synthesis.h"
+#include "engine/synthesis/grain_synthesizer.h"
+
+class GrainSoundSynthesis : public SoundSynthesis {
+public:
+    // synthesizer has its settings and options; source (and terms, its spline
+    // coefficients, if not null) stays in place while the synthesis lasts.
+    // seed is the generator state every Begin starts from.
+    GrainSoundSynthesis(GrainSynthesizer& synthesizer, const OctaveLevels& source, std::uint32_t seed,
+                        const SplineTerms* terms = nullptr);
+
+    bool Begin(std::uint64_t frames) override;
+    void RenderWindow(std::span<StereoFrame> window, std::uint64_t first) override;
+    void RenderWhole(std::span<StereoFrame> sound, const GrainProgress& progress) override;
+    void End() override;
+
+private:
+    GrainSynthesizer& m_synthesizer;
+    const OctaveLevels& m_source;
+    const SplineTerms* m_pTerms;
+    std::uint32_t m_nSeed;
+};

@@ -1,0 +1,147 @@
+#include "engine/synthesis/layer_mix_synthesis.h"
+
+#include <algorithm>
+
+#include "engine/synthesis/grain_synthesizer.h"
+#include "engine/synthesis/grain_placement.h"
+
+namespace {
+
+// Frames placed and dropped at a time while skipping to an excerpt, so the
+// grains waiting stay few.
+constexpr std::uint64_t kSkipStepFrames = 1 << 16;
+
+constexpr std::uint64_t kLargestWindow = SoundSynthesis::kLargestWindowFrames;
+
+}  // namespace
+
+LayerMixSynthesis::LayerMixSynthesis(std::vector<MixLayer> layers, std::uint64_t skipFrames,
+                                     std::uint64_t wholeFrames, BufferAllocator allocate)
+    : m_layers(std::move(layers))
+    , m_nSkipFrames(skipFrames)
+    , m_nWholeFrames(wholeFrames)
+    , m_allocate(allocate)
+{
+}
+
+// Every layer after the first is made in the scratch window and added.
+bool LayerMixSynthesis::Begin(std::uint64_t frames)
+{
+    if (m_layers.size() > 1 && m_scratch.size() < kLargestWindow) {
+        std::optional<SoundBuffer> scratch = SoundBuffer::Allocate(m_allocate, kLargestWindow);
+        if (!scratch)
+            return false;
+        m_scratch = std::move(*scratch);
+    }
+    const std::uint64_t whole = std::max(m_nWholeFrames, m_nSkipFrames + frames);
+    for (MixLayer& layer : m_layers) {
+        layer.m_pSynthesizer->SetRandomState(layer.m_nSeed);
+        if (layer.m_pSynthesizer->Begin(*layer.m_pSource, whole, layer.m_pTerms) !=
+            GrainSynthesizer::Start::Ready)
+            return false;
+    }
+    SkipTo(m_nSkipFrames);
+    return true;
+}
+
+// The grains that end before the excerpt only move the walk and the clock
+// on; those that may reach into it are placed, and dropped as they end.
+void LayerMixSynthesis::SkipTo(std::uint64_t frame)
+{
+    for (MixLayer& layer : m_layers)
+        layer.m_pSynthesizer->SkipGrainsEndingBefore(frame);
+    for (std::uint64_t done = 0; done < frame;) {
+        done = std::min(done + kSkipStepFrames, frame);
+        for (MixLayer& layer : m_layers) {
+            layer.m_pSynthesizer->PlaceGrainsBefore(done);
+            layer.m_pSynthesizer->SkipPlacedGrains(done);
+        }
+    }
+}
+
+// The gains of count frames from first, each on the line between the values
+// at the 32-frame steps around it. Answers whether any is heard.
+bool LayerMixSynthesis::FillGains(const MixLayer& layer, std::uint64_t first, std::size_t count)
+{
+    m_gains.resize(count);
+    bool heard = false;
+    std::uint64_t step = first / kGainStepFrames * kGainStepFrames;
+    double from = layer.m_gainAt(step);
+    for (std::size_t i = 0; i < count;) {
+        const double to = layer.m_gainAt(step + kGainStepFrames);
+        const std::uint64_t end = std::min<std::uint64_t>(step + kGainStepFrames, first + count);
+        for (std::uint64_t frame = std::max(step, first); frame < end; ++frame, ++i) {
+            const double t = static_cast<double>(frame - step) / kGainStepFrames;
+            m_gains[i] = static_cast<float>(from + (to - from) * t);
+            heard = heard || m_gains[i] != 0.0f;
+        }
+        step += kGainStepFrames;
+        from = to;
+    }
+    return heard;
+}
+
+// The layer's grains before the window's end are placed first, so no later
+// grain reaches into it. Onto: added to what the window holds, through the
+// scratch window; else the window (zeros) takes them directly.
+void LayerMixSynthesis::RenderLayer(const MixLayer& layer, std::span<StereoFrame> window, std::uint64_t first,
+                                    bool onto)
+{
+    GrainSynthesizer& synthesizer = *layer.m_pSynthesizer;
+    const std::uint64_t end = first + window.size();
+    synthesizer.PlaceGrainsBefore(end);
+    const bool heard = !layer.m_gainAt || FillGains(layer, first, window.size());
+    if (!heard) {
+        synthesizer.SkipPlacedGrains(end);
+        return;
+    }
+    std::span<StereoFrame> target = window;
+    if (onto) {
+        target = m_scratch.Span().first(window.size());
+        std::fill(target.begin(), target.end(), StereoFrame{0.0f, 0.0f});
+    }
+    synthesizer.AddPlacedGrains(OutputWindow{target.data(), first, target.size()});
+    const bool scaled = static_cast<bool>(layer.m_gainAt);
+    if (onto)
+        AddScaled(window, target, scaled);
+    else if (scaled)
+        Scale(window);
+}
+
+// Frame by frame, window += sound × gain (a gain of 1 without a gain line).
+void LayerMixSynthesis::AddScaled(std::span<StereoFrame> window, std::span<const StereoFrame> sound, bool scaled) const
+{
+    for (std::size_t i = 0; i < window.size(); ++i) {
+        const float gain = scaled ? m_gains[i] : 1.0f;
+        window[i].left += sound[i].left * gain;
+        window[i].right += sound[i].right * gain;
+    }
+}
+
+void LayerMixSynthesis::Scale(std::span<StereoFrame> window) const
+{
+    for (std::size_t i = 0; i < window.size(); ++i) {
+        window[i].left *= m_gains[i];
+        window[i].right *= m_gains[i];
+    }
+}
+
+// Windows are at most kLargestWindowFrames long.
+void LayerMixSynthesis::RenderWindow(std::span<StereoFrame> window, std::uint64_t first)
+{
+    for (std::size_t i = 0; i < m_layers.size(); ++i)
+        RenderLayer(m_layers[i], window, m_nSkipFrames + first, i > 0);
+}
+
+void LayerMixSynthesis::RenderWhole(std::span<StereoFrame> sound, const GrainProgress&)
+{
+    for (std::uint64_t first = 0; first < sound.size(); first += kLargestWindow)
+        RenderWindow(sound.subspan(first, std::min<std::uint64_t>(kLargestWindow, sound.size() - first)), first);
+}
+
+void LayerMixSynthesis::End()
+{
+    for (MixLayer& layer : m_layers)
+        layer.m_pSynthesizer->End();
+    m_scratch = SoundBuffer();
+}

@@ -1,0 +1,63 @@
+// The sound of a score: each layer's grains synthesised on their own, scaled
+// by the layer's gain as it moves, and summed, window by window.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <vector>
+
+#include "engine/base/buffer_allocator.h"
+#include "engine/synthesis/sound_synthesis.h"
+#include "engine/base/zeroed_buffer.h"
+
+class GrainSynthesizer;
+class OctaveLevels;
+class SplineTerms;
+
+struct MixLayer {
+    GrainSynthesizer* m_pSynthesizer = nullptr;  // with its settings and options
+    const OctaveLevels* m_pSource = nullptr;
+    const SplineTerms* m_pTerms = nullptr;       // may be null
+    std::uint32_t m_nSeed = 0;                   // every Begin starts the layer's walk here
+    // The layer's gain at a frame of the render, a factor (0: silent); null:
+    // 1 throughout, and the layer's sound is taken as it is, to the bit.
+    std::function<double(std::uint64_t frame)> m_gainAt;
+};
+
+// The gain moves in straight lines between its values at every 32nd frame of
+// the render, whatever the windows. A layer whose gain is 0 over a whole
+// window has its grains placed (so the walk goes on as it would) and dropped
+// unheard. An excerpt (skipFrames > 0) renders frames from skipFrames on of
+// a render that begins at frame 0: the grains before it are placed and
+// dropped, none is added, and every grain reaching into it adds what it has
+// there, so the excerpt is that stretch of the whole render.
+class LayerMixSynthesis final : public SoundSynthesis {
+public:
+    static constexpr std::uint64_t kGainStepFrames = 32;
+
+    // wholeFrames: the frames of the whole render the excerpt is taken from
+    // (0: it is the whole render).
+    LayerMixSynthesis(std::vector<MixLayer> layers, std::uint64_t skipFrames, std::uint64_t wholeFrames,
+                      BufferAllocator allocate);
+
+    bool Begin(std::uint64_t frames) override;
+    void RenderWindow(std::span<StereoFrame> window, std::uint64_t first) override;
+    // In windows, without progress points: a score is always streamed.
+    void RenderWhole(std::span<StereoFrame> sound, const GrainProgress& progress) override;
+    void End() override;
+
+private:
+    void SkipTo(std::uint64_t frame);
+    bool FillGains(const MixLayer& layer, std::uint64_t first, std::size_t count);
+    void RenderLayer(const MixLayer& layer, std::span<StereoFrame> window, std::uint64_t first, bool onto);
+    void AddScaled(std::span<StereoFrame> window, std::span<const StereoFrame> sound, bool scaled) const;
+    void Scale(std::span<StereoFrame> window) const;
+
+    std::vector<MixLayer> m_layers;
+    std::uint64_t m_nSkipFrames;
+    std::uint64_t m_nWholeFrames;
+    BufferAllocator m_allocate;
+    SoundBuffer m_scratch;
+    std::vector<float> m_gains;  // of the current layer, at each frame of the window
+};
