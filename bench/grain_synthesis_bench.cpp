@@ -53,6 +53,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/run/generation_settings.h"
 #include "engine/parameters/parameter_table.h"
 #include "engine/synthesis/kernels/add_kernel.h"
 #include "engine/source/octave_levels.h"

@@ -57,7 +57,7 @@ std::string DescribeScoreRange(const ParameterRow& row)
 
 double ReadParameterValue(const toml::node& node, const ParameterRow& row)
 {
-    const std::string key = ScoreKeyOf(row.m_id);
+    const std::string key = row.m_szScoreKey;
     if (row.m_kind == ParameterKind::Choice)
         return ReadChoice(node, row, key);
     return ReadNumberOfRow(node, row, key);
@@ -65,7 +65,7 @@ double ReadParameterValue(const toml::node& node, const ParameterRow& row)
 
 std::vector<double> ReadParameterList(const toml::node& node, const ParameterRow& row)
 {
-    const std::string key = ScoreKeyOf(row.m_id);
+    const std::string key = row.m_szScoreKey;
     const std::string wanted = "an array of numbers from " + DescribeScoreRange(row) + ", such as [0, 7, 12]";
     const toml::array& array = ReadArray(node, key, wanted);
     std::vector<double> list;

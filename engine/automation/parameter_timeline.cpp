@@ -7,10 +7,11 @@
 
 namespace {
 
-// Drift streams: one lane per layer and parameter, the gain's the last of its
-// layer's 64.
+// Drift streams: 64 lanes a layer, each parameter's the drift lane its row
+// in the parameter table gives, the gain's the last.
 constexpr std::uint32_t kLanesPerLayer = 64;
 constexpr std::uint32_t kGainLane = 63;
+static_assert(kLastDriftLane < kGainLane);
 
 struct DriftPlace {
     double m_dLengthSeconds;
@@ -48,7 +49,7 @@ MovingNumber NumberOf(const ScoreLayer& layer, const ParameterRow& row, const Dr
                               row.m_bZeroIsOff ? std::optional<double>(0.0) : std::nullopt};
     const auto drift = layer.m_drift.find(row.m_id);
     const Drift* driftOfRow = drift == layer.m_drift.end() ? nullptr : &drift->second;
-    const auto noise = NoiseOf(driftOfRow, place, static_cast<std::uint32_t>(IndexOf(row.m_id)));
+    const auto noise = NoiseOf(driftOfRow, place, row.m_nDriftLane);
     return MovingNumber(LineOf(layer, row.m_id, false), limits, noise, driftOfRow ? driftOfRow->m_dDepth : 0.0);
 }
 

@@ -2,17 +2,9 @@
 
 #include <algorithm>
 
-#include "engine/run/generation_settings.h"
 #include "engine/parameters/parameter_table.h"
+#include "engine/scheduling/parameter_grain_settings.h"
 #include "engine/base/stereo_frame.h"
-
-GrainSettings GrainSettingsOfValues(const ParameterValues& values, double volume)
-{
-    GenerationSettings settings;
-    ApplyParameters(values, settings);
-    settings.m_dVolume = volume;
-    return GrainSettingsOf(settings);
-}
 
 // The transposition extremes: the pitch line's, plus the widest intervals of
 // any pitch set the layer uses, plus half the widest spread either way.
@@ -64,13 +56,8 @@ const GrainSettings& TimelineGrainSettings::WalkSettingsAt(std::uint64_t frame)
 {
     const double seconds = TrackSecondsOf(frame, m_nWarmUpFrames);
     ParameterValues& values = m_values.m_values;
-    GenerationSettings settings;
     for (const ParameterId id : {ParameterId::ScanRange, ParameterId::Segment, ParameterId::Density})
         values.Set(id, m_timeline.NumberAt(id, seconds));
-    for (const ParameterId id : {ParameterId::ScanRange, ParameterId::Segment, ParameterId::Density})
-        RowOf(id).m_apply(values, settings);
-    m_walk.m_nGrainsPerSecond = settings.m_nGrainsPerSecond;
-    m_walk.m_nScanFrames = settings.m_nScanFrames;
-    m_walk.m_nSegmentGrains = settings.m_nSegmentGrains;
+    SetWalkSettings(values, m_walk);
     return m_walk;
 }

@@ -28,8 +28,6 @@ private:
     GrainSettings m_walk;  // the walk's part of them, when grains are skipped
 };
 
-// The settings of values, as a plain run with them and volume would have them.
-GrainSettings GrainSettingsOfValues(const ParameterValues& values, double volume);
 // The extremes of every grain a layer's timeline can ask for.
 GrainBounds BoundsOfTimeline(const ParameterTimeline& timeline);
 // The time in the track of frame of the render.

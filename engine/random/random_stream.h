@@ -7,15 +7,19 @@
 #include <cstdint>
 
 // What a stream is for. The numbers are part of every seeded output that uses
-// the stream: never renumber them.
+// the stream: never renumber them. The per-grain draws of a parameter have
+// the number its row in the parameter table gives as its grain stream (1 to
+// 4, then 7 on); these are the others.
 enum class StreamPurpose : std::uint32_t {
-    PitchSpread = 1,
-    PitchSet = 2,
-    Pan = 3,
-    Reverse = 4,
     Drift = 5,
     LayerSeed = 6,
 };
+
+// The purpose of the per-grain draws whose grain stream is stream.
+constexpr StreamPurpose GrainDrawPurpose(std::uint32_t stream)
+{
+    return static_cast<StreamPurpose>(stream);
+}
 
 // A stream whose draws are addressed by their index: draw n is a hash of the
 // stream's key and n (SplitMix64's output function on key + n × its golden
@@ -24,7 +28,7 @@ enum class StreamPurpose : std::uint32_t {
 // draws of grain k never depend on what other grains drew.
 class RandomStream {
 public:
-    RandomStream() : RandomStream(0, StreamPurpose::PitchSpread) {}
+    RandomStream() : RandomStream(0, StreamPurpose::Drift) {}
     // lane tells apart streams of one purpose within a run (the layers of a
     // score, the parameters that drift).
     RandomStream(std::uint32_t seed, StreamPurpose purpose, std::uint32_t lane = 0);

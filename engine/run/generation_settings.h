@@ -4,11 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/base/stereo_frame.h"
+#include "engine/parameters/parameter_values.h"
 #include "engine/scheduling/grain_settings.h"
-
-// The longest output the length controls allow: 59 minutes 59 seconds.
-constexpr int kMaxDurationSeconds = 59 * 60 + 59;
 
 // Filled by whoever starts a run (ApplyParameters gives the sound fields from
 // the parameters' values); nothing changes it during the run.
@@ -28,3 +25,7 @@ struct GenerationSettings {
 
 // The sound fields grain synthesis takes from the settings.
 GrainSettings GrainSettingsOf(const GenerationSettings& settings);
+
+// Sets the sound fields of settings (not the paths, not the duration) from
+// allowed values, by the formulas of the desktop program's sliders.
+void ApplyParameters(const ParameterValues& values, GenerationSettings& settings);

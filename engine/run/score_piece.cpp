@@ -11,6 +11,7 @@
 #include "engine/automation/parameter_timeline.h"
 #include "engine/source/prepared_source.h"
 #include "engine/automation/timeline_grain_settings.h"
+#include "engine/scheduling/parameter_grain_settings.h"
 #include "engine/base/stereo_frame.h"
 #include "engine/scheduling/grain_scheduler.h"
 #include "engine/synthesis/grain_synthesizer.h"

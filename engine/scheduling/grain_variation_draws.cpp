@@ -2,19 +2,27 @@
 
 #include <cmath>
 
+#include "engine/parameters/parameter_table.h"
+
 namespace {
 
 constexpr double kQuarterPi = 0.7853981633974483;
 constexpr double kSqrtTwo = 1.4142135623730951;
 
+// The stream of a parameter's per-grain draws, as its row numbers it.
+RandomStream DrawsOf(ParameterId id, std::uint32_t seed, std::uint32_t lane)
+{
+    return RandomStream(seed, GrainDrawPurpose(RowOf(id).m_nGrainStream), lane);
+}
+
 }  // namespace
 
 void GrainVariationDraws::Begin(std::uint32_t seed, std::uint32_t lane)
 {
-    m_spread = RandomStream(seed, StreamPurpose::PitchSpread, lane);
-    m_set = RandomStream(seed, StreamPurpose::PitchSet, lane);
-    m_pan = RandomStream(seed, StreamPurpose::Pan, lane);
-    m_reverse = RandomStream(seed, StreamPurpose::Reverse, lane);
+    m_spread = DrawsOf(ParameterId::PitchSpread, seed, lane);
+    m_set = DrawsOf(ParameterId::PitchSet, seed, lane);
+    m_pan = DrawsOf(ParameterId::PanSpread, seed, lane);
+    m_reverse = DrawsOf(ParameterId::Reverse, seed, lane);
 }
 
 GrainTraits GrainVariationDraws::Draw(const GrainVariation& variation, std::int64_t grainIndex) const

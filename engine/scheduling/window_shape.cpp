@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <iterator>
 #include <utility>
+
+#include "engine/parameters/parameter_table.h"
 
 namespace {
 
@@ -65,26 +68,13 @@ double DecayGain(double x)
     return rest * rest * rest * (1.0 + 3.0 * u);
 }
 
-
 }  // namespace
 
+// The names are the window parameter's choices, in the order of the shapes.
 const char* WindowShapeName(WindowShape shape)
 {
-    switch (shape) {
-    case WindowShape::Hann:
-        return "hann";
-    case WindowShape::Tukey:
-        return "tukey";
-    case WindowShape::Gaussian:
-        return "gaussian";
-    case WindowShape::Triangle:
-        return "triangle";
-    case WindowShape::Decay:
-        return "decay";
-    case WindowShape::Swell:
-        return "swell";
-    }
-    return "hann";
+    static_assert(std::size(kWindowChoices) == std::size(kShapes));
+    return kWindowChoices[static_cast<std::size_t>(shape)];
 }
 
 std::optional<WindowShape> FindWindowShape(std::string_view name)

@@ -35,7 +35,8 @@
 //               decay(1 − x)
 enum class WindowShape { Hann, Tukey, Gaussian, Triangle, Decay, Swell };
 
-// "hann", "tukey", "gaussian", "triangle", "decay" or "swell".
+// "hann", "tukey", "gaussian", "triangle", "decay" or "swell": the window
+// parameter's choices.
 const char* WindowShapeName(WindowShape shape);
 // The shape of that exact name (lower case, as WindowShapeName gives it).
 std::optional<WindowShape> FindWindowShape(std::string_view name);

@@ -297,6 +297,23 @@ TEST(ParameterTimeline, ParametersOfALayerDriftApart)
     EXPECT_GT(different, 500);
 }
 
+// A parameter's drift comes from the lane its row in the parameter table
+// names, within its layer's lanes, not from where the row stands: a row
+// added before it leaves every seeded drift as it was.
+TEST(ParameterTimeline, DriftFollowsTheLaneItsRowNames)
+{
+    const Drift drift{3.0, 2.0};
+    const ScoreLayer layer = DriftingLayer(ParameterId::Pitch, 1.5, drift);
+    const int layerIndex = 2;
+    const ParameterTimeline timeline(layer, kMinute, kSeed, layerIndex, false);
+    const std::uint32_t lane = layerIndex * 64 + RowOf(ParameterId::Pitch).m_nDriftLane;
+    const DriftNoise noise(RandomStream(kSeed, StreamPurpose::Drift, lane), drift.m_dPeriodSeconds, kMinute, false);
+    for (int i = 0; i <= 600; ++i) {
+        const double seconds = i * 0.1;
+        ASSERT_EQ(timeline.NumberAt(ParameterId::Pitch, seconds), 1.5 + drift.m_dDepth * noise.At(seconds)) << seconds;
+    }
+}
+
 TEST(ParameterTimeline, DriftInALoopMeetsItselfAtTheSeam)
 {
     ScoreLayer layer = DriftingLayer(ParameterId::Pitch, 0, {3.0, 7.0});

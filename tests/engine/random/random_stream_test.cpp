@@ -7,11 +7,11 @@
 
 TEST(RandomStream, SameSeedAndPurposeRepeatOthersDiffer)
 {
-    const RandomStream a(42, StreamPurpose::Pan);
-    const RandomStream b(42, StreamPurpose::Pan);
-    const RandomStream otherPurpose(42, StreamPurpose::Reverse);
-    const RandomStream otherSeed(43, StreamPurpose::Pan);
-    const RandomStream otherLane(42, StreamPurpose::Pan, 1);
+    const RandomStream a(42, GrainDrawPurpose(3));
+    const RandomStream b(42, GrainDrawPurpose(3));
+    const RandomStream otherPurpose(42, GrainDrawPurpose(4));
+    const RandomStream otherSeed(43, GrainDrawPurpose(3));
+    const RandomStream otherLane(42, GrainDrawPurpose(3), 1);
     std::set<std::uint64_t> values;
     for (std::uint64_t i = 0; i < 1000; ++i) {
         ASSERT_EQ(a.At(i), b.At(i));
@@ -27,7 +27,7 @@ TEST(RandomStream, SameSeedAndPurposeRepeatOthersDiffer)
 // equally; neighbouring indexes are as unrelated as any two.
 TEST(RandomStream, UnitsAndIntegersAreUniform)
 {
-    const RandomStream stream(1, StreamPurpose::PitchSpread);
+    const RandomStream stream(1, GrainDrawPurpose(1));
     std::array<int, 10> deciles{};
     std::array<int, 3> thirds{};
     std::array<int, 4> pairs{};

@@ -11,6 +11,7 @@
 
 #include "engine/scheduling/envelope_shapes.h"
 #include "engine/parameters/parameter_table.h"
+#include "engine/run/generation_settings.h"
 #include "engine/synthesis/grain_synthesizer.h"
 
 namespace {
