@@ -9,7 +9,7 @@
 #include "engine/io/frame_sink.h"
 #include "engine/run/generation_run.h"
 #include "engine/finishing/level_evening.h"
-#include "engine/finishing/sub_audio_meter.h"
+#include "engine/finishing/delivery_chain.h"
 #include "engine/render/frame_spill.h"
 #include "engine/synthesis/grain_sound_synthesis.h"
 #include "engine/render/render_pipeline.h"
@@ -20,15 +20,15 @@
 
 namespace {
 
-RenderPlan PlanOf(const GenerationSettings& settings, bool loop)
+std::int32_t FadeFramesOf(const GenerationSettings& settings)
+{
+    return settings.m_nFadeSeconds * kRunSampleRate;
+}
+
+StreamLayout LayoutOf(const GenerationSettings& settings, bool loop)
 {
     const auto frames = static_cast<std::uint64_t>(settings.m_nDurationSeconds) * kRunSampleRate;
-    const std::int32_t fadeFrames = settings.m_nFadeSeconds * kRunSampleRate;
-    RenderPlan plan;
-    plan.m_layout = loop ? LoopLayout(frames, settings.m_nGrainFrames, fadeFrames) : PlainLayout(frames);
-    plan.m_dVolume = settings.m_dVolume;
-    plan.m_nFadeFrames = loop ? 0 : fadeFrames;
-    return plan;
+    return loop ? LoopLayout(frames, settings.m_nGrainFrames, FadeFramesOf(settings)) : PlainLayout(frames);
 }
 
 // Where each phase's seconds go in the run's timings.
@@ -59,9 +59,19 @@ RunOutcome GenerationRun::RenderOutput()
         return RunOutcome::Failed(m_nFailureId);
     }
     PrepareSynthesizer();
-    RenderPlan plan = PlanOf(m_settings, m_streaming && m_streaming->m_bLoop);
-    plan.m_nFadeOffset = m_fadePlace.m_nOffset;
-    plan.m_nWholeFrames = m_fadePlace.m_nWholeFrames;
+    const bool loop = m_streaming && m_streaming->m_bLoop;
+    const StreamLayout layout = LayoutOf(m_settings, loop);
+    DeliveryPlan delivery;
+    delivery.m_dVolume = m_settings.m_dVolume;
+    delivery.m_nFadeFrames = loop ? 0 : FadeFramesOf(m_settings);
+    delivery.m_nFrames = layout.m_nFrames;
+    delivery.m_nFadeOffset = m_fadePlace.m_nOffset;
+    delivery.m_nWholeFrames = m_fadePlace.m_nWholeFrames;
+    delivery.m_bHeldWhole = !m_streaming;
+    delivery.m_pEvening = m_streaming ? m_pEvening.get() : nullptr;  // evened only when rendered by windows
+    delivery.m_pMeter = m_pMeter.get();
+    delivery.m_bMeasureSubAudio = m_bMeasureSubAudio;
+    DeliveryChain chain(delivery);
 
     std::chrono::steady_clock::time_point phaseBegan;
     RenderPacing pacing;
@@ -86,21 +96,15 @@ RunOutcome GenerationRun::RenderOutput()
     if (m_pGivenSynthesis == nullptr)
         ownSynthesis.emplace(*m_pSynthesizer, *m_pLevels, m_pSynthesizer->GetRandomState(), m_pSplineTerms.get());
     SoundSynthesis& synthesis = m_pGivenSynthesis != nullptr ? *m_pGivenSynthesis : *ownSynthesis;
-    RenderPipeline pipeline(synthesis, plan, pacing);
+    RenderPipeline pipeline(synthesis, layout, chain.Chain(), pacing);
     pipeline.SetAllocator(m_allocate);
     if (m_streaming) {
-        std::unique_ptr<FrameSpill> spill = MakeSpill(plan.m_layout);
+        std::unique_ptr<FrameSpill> spill = pipeline.StreamsInOnePass() ? nullptr : MakeSpill(layout);
         m_bSpilled = spill != nullptr;
         pipeline.SetSpill(std::move(spill));
     } else {
         pipeline.HoldWholeOutput(m_outputBuffer.Span());
     }
-    pipeline.SetMeter(m_pMeter.get());
-    if (m_streaming)  // the pipeline evens only a sound it renders by windows
-        pipeline.SetLevelEvening(m_pEvening.get());
-    SubAudioMeter subAudio;
-    if (m_bMeasureSubAudio)
-        pipeline.SetSubAudioMeter(&subAudio);
     const RenderPipeline::Outcome outcome = pipeline.Run(*m_pSink);
     m_phaseTimes.m_dFinishing += pipeline.GetFinishingSeconds();
     ReleaseBuffers();
@@ -110,11 +114,7 @@ RunOutcome GenerationRun::RenderOutput()
     case RenderPipeline::Outcome::Cancelled: return RunOutcome::Cancelled();
     case RenderPipeline::Outcome::Completed: break;
     }
-    if (m_bMeasureSubAudio) {
-        const LevelFinisher& finisher = pipeline.GetFinisher();
-        m_subAudioShare =
-            subAudio.SubAudioShare(finisher.GetMeanLeft(), finisher.GetMeanRight(), pipeline.GetSynthesisedPeak());
-    }
+    m_subAudioShare = chain.SubAudioShare();
     m_host.ShowMessage(TableMessage(IDS_GENERATION_DONE), GenerationHost::MessageKind::Information);
     return RunOutcome::Completed();
 }
