@@ -27,7 +27,10 @@
 #include "cli/stored_score_text.h"
 #include "cli/terminal_host.h"
 #include "cli/timings_report.h"
-#include "engine/run/generation_run.h"
+#include "engine/base/wall_clock.h"
+#include "engine/random/random_generator.h"
+#include "engine/run/score_run.h"
+#include "engine/score/one_layer_score.h"
 #include "engine/parameters/parameter_table.h"
 #include "engine/render/frame_spill.h"
 #include "engine/io/wave_frame_sink.h"
@@ -39,41 +42,47 @@
 
 namespace {
 
-GenerationSettings MakeSettings(const CommandLine& line)
+std::string InputPathOf(const CommandLine& line)
 {
-    GenerationSettings settings;
-    settings.m_strInputPath = line.m_input ? *line.m_input : FindBundledSample().string();
-    settings.m_strOutputPath = line.m_strOutput;
-    settings.m_nDurationSeconds = *ParseLength(line.m_strLength);
-    ApplyParameters(ParameterValuesOf(line), settings);
-    return settings;
+    return line.m_input ? *line.m_input : FindBundledSample().string();
 }
 
-// --seed, or the system's random source, so that runs started together differ.
-void Seed(GenerationRun& run, const CommandLine& line)
+// The run's one-layer score: the command line's values, its length and loop.
+Score ScoreOf(const CommandLine& line, const std::string& inputPath)
+{
+    Score score = OneLayerScore(ParameterValuesOf(line), *ParseLength(line.m_strLength), inputPath);
+    score.m_bLoop = line.m_bLoop;
+    return score;
+}
+
+// --seed, or the system's random source, or the clock, so that runs started
+// together differ.
+std::uint32_t SeedOf(const CommandLine& line)
 {
     if (!line.m_strSeed.empty())
-        run.SetRandomState(static_cast<std::uint32_t>(*ParseDigits(line.m_strSeed, UINT32_MAX)));
-    else if (const auto seed = SystemRandomSeed())
-        run.SetRandomState(*seed);
-    else
-        run.SeedRandom();
+        return static_cast<std::uint32_t>(*ParseDigits(line.m_strSeed, UINT32_MAX));
+    if (const auto seed = SystemRandomSeed())
+        return *seed;
+    return RandomGenerator::SeedFromTime(static_cast<std::uint32_t>(SystemClockSeconds()));
 }
 
-// The run as the command line asks for it: settings, seed, the open input and
-// the output.
-void SetUpRun(GenerationRun& run, const CommandLine& line, const GenerationSettings& settings,
-              const OutputFormat& format, std::unique_ptr<SoundSource> source, StandardOutputWatch& watch)
+// The run as the command line asks for it: its score, seed, the open input
+// and the output.
+void SetUpRun(ScoreRun& run, const CommandLine& line, const Score& score, const OutputFormat& format,
+              std::unique_ptr<SoundSource> source, StandardOutputWatch& watch)
 {
-    run.SetSettings(settings);
+    const std::string& inputPath = score.m_layers.front().m_strSourcePath;
+    const std::uint64_t outputFrames = static_cast<std::uint64_t>(score.m_nLengthSeconds) * kRunSampleRate;
+    run.SetScore(score);
     run.SetSynthesisOptions(MakeSynthesisOptions(line));
-    Seed(run, line);
+    run.SetRandomState(SeedOf(line));
     const std::uint64_t inputFrames = source->GetFrameCount();
-    run.SetSourceOpener(HandOver(std::move(source)));
-    run.SetSink(MakeSink(settings, format, line.m_bLoop, watch,
-                         StoredScoreOf(line, settings.m_strInputPath, inputFrames, run.GetRandomState())));
-    run.SetStreaming(MakeStreamingOptions(line, settings, format));
-    run.MeasureSubAudio(settings.m_dLowCutHz == 0.0);
+    run.SetSource(inputPath, std::move(source));
+    run.SetSink(MakeSink(inputPath, outputFrames, format, score.m_bLoop, watch,
+                         StoredScoreOf(line, inputPath, inputFrames, run.GetRandomState())),
+                line.m_strOutput);
+    run.SetStreaming(MakeStreamingOptions(line, line.m_strOutput, outputFrames, format));
+    run.MeasureSubAudio(score.m_layers.front().m_values.Get(ParameterId::LowCut) == 0.0);
 }
 
 // The plain run's score, its input named from the score's folder.
@@ -103,9 +112,10 @@ int Generate(const CommandLine& line, const OutputFormat& format, const Standard
         host.ShowMessage(*refusal, GenerationHost::MessageKind::Error);
         return kExitRunFailed;
     }
-    const GenerationSettings settings = MakeSettings(line);
+    const Score score = ScoreOf(line, InputPathOf(line));
+    const std::string& inputPath = score.m_layers.front().m_strSourcePath;
     const auto openingStart = std::chrono::steady_clock::now();
-    InputOpening input = OpenRunInput(line, settings.m_strInputPath, found);
+    InputOpening input = OpenRunInput(line, inputPath, found);
     const double openingSeconds = SecondsSince(openingStart);
     if (input.m_bCancelled)
         return CancelledStatus();
@@ -116,12 +126,12 @@ int Generate(const CommandLine& line, const OutputFormat& format, const Standard
     host.Inform(input.m_strRoute);
     const std::uint64_t inputFrames = input.m_opening.m_pSource->GetFrameCount();
 
-    GenerationRun run(host);
+    ScoreRun run(host);
     StandardOutputWatch watch(host);
-    const DeliveryLevelPlan plan{settings.m_dVolume, format.m_nRate, line.m_delivery.m_loudness};
-    SetUpRun(run, line, settings, format, std::move(input.m_opening.m_pSource), watch);
+    const DeliveryLevelPlan plan{score.m_nVolume * 0.01, format.m_nRate, line.m_delivery.m_loudness};
+    SetUpRun(run, line, score, format, std::move(input.m_opening.m_pSource), watch);
     const DeliveryLevelMeter* meter = MeterDeliveryLevel(run, plan);
-    if (!line.m_strSaveScore.empty() && !SaveScore(line, settings.m_strInputPath, inputFrames, run.GetRandomState()))
+    if (!line.m_strSaveScore.empty() && !SaveScore(line, inputPath, inputFrames, run.GetRandomState()))
         return kExitRunFailed;
     const LevelEveningPlan* evening = EvenLevel(run, line.m_levelRange, line.m_bLoop);
     const RunReport report{run.GetRandomState(), openingSeconds, meter, plan, evening,

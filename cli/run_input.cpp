@@ -20,13 +20,3 @@ InputOpening OpenRunInput(const CommandLine& line, const std::string& path, cons
     rules.m_cancelled = [] { return WasInterrupted(); };
     return OpenSoundFile(path, rules);
 }
-
-SourceOpener HandOver(std::unique_ptr<SoundSource> source)
-{
-    auto held = std::make_shared<std::unique_ptr<SoundSource>>(std::move(source));
-    return [held](const std::string&) {
-        SourceOpening opening;
-        opening.m_pSource = std::move(*held);
-        return opening;
-    };
-}

@@ -17,6 +17,3 @@ struct StandardDescriptors;
 // none), with the grain length it asks for; "-" with standard input closed is
 // refused. Stops at once when a cancelling signal has arrived.
 InputOpening OpenRunInput(const CommandLine& line, const std::string& path, const StandardDescriptors& found);
-
-// An opener that hands the run the source already open, once.
-SourceOpener HandOver(std::unique_ptr<SoundSource> source);

@@ -10,8 +10,7 @@
 #include <string>
 
 #include "cli/terminal_host.h"
-#include "engine/run/generation_run.h"
-#include "engine/run/generation_settings.h"
+#include "engine/run/score_run.h"
 #include "engine/run/phase_times.h"
 #include "engine/render/render_options.h"
 #include "engine/base/run_message.h"
@@ -34,18 +33,20 @@ TerminalHost::Display ChooseDisplay(bool quiet);
 
 // The sink of the output the command line names; storedScore (if not empty)
 // goes into the output.
-std::unique_ptr<FrameSink> MakeSink(const GenerationSettings& settings, const OutputFormat& format, bool loop,
-                                    StandardOutputWatch& watch, std::string storedScore);
+// The sink of the output the command line names, frames long, read from
+// inputPath; storedScore (if not empty) goes into the output.
+std::unique_ptr<FrameSink> MakeSink(const std::string& inputPath, std::uint64_t frames, const OutputFormat& format,
+                                    bool loop, StandardOutputWatch& watch, std::string storedScore);
 // The output is always streamed; see run_steps.cpp for where the sound waits.
-StreamingOptions MakeStreamingOptions(const CommandLine& line, const GenerationSettings& settings,
+StreamingOptions MakeStreamingOptions(const CommandLine& line, const std::string& outputPath, std::uint64_t frames,
                                       const OutputFormat& format);
 // The delivery level step, when it changes something; the run owns the
 // meter, answered for the report (null: none).
-const DeliveryLevelMeter* MeterDeliveryLevel(GenerationRun& run, const DeliveryLevelPlan& plan);
+const DeliveryLevelMeter* MeterDeliveryLevel(ScoreRun& run, const DeliveryLevelPlan& plan);
 
 // Level evening when range (LU) is given; the run owns the plan, answered
 // for the report (null: none).
-const LevelEveningPlan* EvenLevel(GenerationRun& run, std::optional<double> range, bool loop);
+const LevelEveningPlan* EvenLevel(ScoreRun& run, std::optional<double> range, bool loop);
 
 // -o - needs the standard output the program was started with.
 std::optional<RunMessage> RefuseClosedOutput(const OutputFormat& format, const StandardDescriptors& found);
@@ -71,5 +72,5 @@ struct RunReport {
 // Runs run and ends as every run ends: the exit status, and after success
 // level evening's gain, the delivery level, a note on sub-audio build-up and
 // the seed.
-int RunAndReport(GenerationRun& run, TerminalHost& host, const CommandLine& line, const StandardOutputWatch& watch,
+int RunAndReport(ScoreRun& run, TerminalHost& host, const CommandLine& line, const StandardOutputWatch& watch,
                  const RunReport& report);

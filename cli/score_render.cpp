@@ -1,5 +1,6 @@
 #include "cli/score_render.h"
 
+#include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -20,6 +21,7 @@
 #include "cli/score_sources.h"
 #include "cli/standard_output_watch.h"
 #include "engine/run/score_piece.h"
+#include "engine/run/score_run.h"
 #include "engine/base/stereo_frame.h"
 #include "formats/sound_file_messages.h"
 #include "wav/file_exception.h"
@@ -72,26 +74,29 @@ std::string FolderOf(const std::string& path)
     return std::filesystem::path(path).parent_path().string();
 }
 
-GenerationSettings SettingsOf(const CommandLine& line, const Score& score, const Excerpt& excerpt,
-                              std::int32_t longestGrain)
+std::string SecondsText(std::uint64_t frames)
 {
-    GenerationSettings settings;
-    settings.m_strInputPath = score.m_layers.front().m_strSourcePath;
-    settings.m_strOutputPath = line.m_strOutput;
-    settings.m_nDurationSeconds = excerpt.m_nSeconds > 0 ? excerpt.m_nSeconds : score.m_nLengthSeconds;
-    settings.m_dVolume = score.m_nVolume * 0.01;
-    // An excerpt of a loop is a stretch of a sound that never fades.
-    settings.m_nFadeSeconds = score.m_bLoop && excerpt.m_nSeconds > 0 ? 0 : score.m_nFadeSeconds;
-    settings.m_nGrainFrames = longestGrain;
-    return settings;
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3f s", static_cast<double>(frames) / kRunSampleRate);
+    return text;
 }
 
-std::map<std::string, std::span<const StereoFrame>> SoundsOf(const LoadedSources& sources)
+// Why the layer cannot be rendered from its source, in the score's words.
+std::string RefusalText(const PieceRefusal& refusal, const ScoreLayer& layer)
 {
-    std::map<std::string, std::span<const StereoFrame>> sounds;
-    for (const auto& [path, sound] : sources.m_sounds)
-        sounds.emplace(path, sound.Span());
-    return sounds;
+    const std::string length = SecondsText(refusal.m_nSourceFrames);
+    switch (refusal.m_kind) {
+    case PieceRefusal::Kind::SourceMissing: break;
+    case PieceRefusal::Kind::StartPastEnd:
+        return "source_start is at or past the end of " + layer.m_strSource + " (" + length + " long)";
+    case PieceRefusal::Kind::EndPastEnd:
+        return "source_end is past the end of " + layer.m_strSource + " (" + length + " long)";
+    case PieceRefusal::Kind::StretchTooShort:
+        return "the layer reads " + SecondsText(refusal.m_nStretchFrames) + " of " + layer.m_strSource +
+               ", and its longest grain reads " + SecondsText(refusal.m_nLongestRead) +
+               "; read a longer stretch or shorten the grains";
+    }
+    return layer.m_strSource + " was not loaded";
 }
 
 std::uint32_t ResolvedSeed(const Score& score)
@@ -142,13 +147,15 @@ int RenderScore(const CommandLine& line, const OutputFormat& format, const Stand
     PieceRequest request;
     request.m_pScore = &score;
     request.m_nSeed = seed;
-    request.m_sources = SoundsOf(sources);
-    request.m_options = MakeSynthesisOptions(line);
+    for (const auto& [path, sound] : sources.m_sounds)
+        request.m_sourceFrames[path] = sound.size();
     request.m_nExcerptFirst = static_cast<std::uint64_t>(excerpt.m_nFirstSecond) * kRunSampleRate;
     request.m_nExcerptFrames = static_cast<std::uint64_t>(excerpt.m_nSeconds) * kRunSampleRate;
-    ScorePiece::Making made = ScorePiece::Make(request);
-    if (!made.m_pPiece)
-        return Refuse(ScoreMessage(scorePath, made.m_nLine, made.m_strError));
+    const ScorePiece::Planning planning = ScorePiece::Plan(request);
+    if (!planning.m_pPiece) {
+        const ScoreLayer& layer = score.m_layers.at(planning.m_refusal.m_nLayer);
+        return Refuse(ScoreMessage(scorePath, layer.m_nLine, RefusalText(planning.m_refusal, layer)));
+    }
 
     if (!line.m_strSaveScore.empty() &&
         !WriteScoreFile(line.m_strSaveScore,
@@ -158,22 +165,21 @@ int RenderScore(const CommandLine& line, const OutputFormat& format, const Stand
     const std::string stored =
         whole ? WriteScoreText(ScoreToKeep(score, seed, sources, FolderOf(line.m_strOutput))) : std::string();
 
-    const GenerationSettings settings = SettingsOf(line, score, excerpt, made.m_pPiece->LongestGrainFrames());
-    GenerationRun run(host);
+    const std::uint64_t outputFrames =
+        whole ? static_cast<std::uint64_t>(score.m_nLengthSeconds) * kRunSampleRate : request.m_nExcerptFrames;
+    ScoreRun run(host);
     StandardOutputWatch watch(host);
-    run.SetSettings(settings);
-    run.SetSynthesisOptions(request.m_options);
+    run.SetScore(score);
+    run.SetExcerpt(request.m_nExcerptFirst, request.m_nExcerptFrames);
+    run.SetSynthesisOptions(MakeSynthesisOptions(line));
     run.SetRandomState(seed);
-    run.SetSynthesis(&made.m_pPiece->Synthesis());
+    for (const auto& [path, sound] : sources.m_sounds)
+        run.SetSourceSound(path, sound.Span());
     const bool loop = score.m_bLoop && whole;
-    run.SetSink(MakeSink(settings, format, loop, watch, stored));
-    StreamingOptions streaming = MakeStreamingOptions(line, settings, format);
-    streaming.m_bLoop = loop;
-    run.SetStreaming(streaming);
-    if (!whole && !score.m_bLoop)
-        run.SetExcerptPlace(request.m_nExcerptFirst,
-                            static_cast<std::uint64_t>(score.m_nLengthSeconds) * kRunSampleRate);
-    const DeliveryLevelPlan plan{settings.m_dVolume, format.m_nRate, score.m_loudness};
+    run.SetSink(MakeSink(score.m_layers.front().m_strSourcePath, outputFrames, format, loop, watch, stored),
+                line.m_strOutput);
+    run.SetStreaming(MakeStreamingOptions(line, line.m_strOutput, outputFrames, format));
+    const DeliveryLevelPlan plan{score.m_nVolume * 0.01, format.m_nRate, score.m_loudness};
     const DeliveryLevelMeter* meter = MeterDeliveryLevel(run, plan);
     const LevelEveningPlan* evening = EvenLevel(run, score.m_levelRange, loop);
     const RunReport report{seed, sources.m_dSeconds, meter, plan, evening, score.m_levelRange.value_or(0.0)};

@@ -6,10 +6,15 @@
 #include "engine/scheduling/parameter_grain_settings.h"
 #include "engine/base/stereo_frame.h"
 
-// The transposition extremes: the pitch line's, plus the widest intervals of
-// any pitch set the layer uses, plus half the widest spread either way.
+// A layer whose values hold throughout asks for exactly its settings'
+// extremes, as a plain run does. One that moves: the pitch line's extremes,
+// plus the widest intervals of any pitch set it uses, 0 (no interval) among
+// them, plus half the widest spread either way; the walks of moving scores
+// have always been laid out for these.
 GrainBounds BoundsOfTimeline(const ParameterTimeline& timeline)
 {
+    if (timeline.IsConstant())
+        return BoundsOfSettings(GrainSettingsOfValues(timeline.At(0.0).m_values, 0.0));
     const ValueBounds pitch = timeline.BoundsOf(ParameterId::Pitch);
     const ValueBounds spread = timeline.BoundsOf(ParameterId::PitchSpread);
     const ValueBounds length = timeline.BoundsOf(ParameterId::GrainLength);

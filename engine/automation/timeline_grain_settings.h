@@ -28,7 +28,8 @@ private:
     GrainSettings m_walk;  // the walk's part of them, when grains are skipped
 };
 
-// The extremes of every grain a layer's timeline can ask for.
+// The extremes of every grain a layer's timeline can ask for: the one
+// measure of how far a layer's grains reach, for the plain run too.
 GrainBounds BoundsOfTimeline(const ParameterTimeline& timeline);
 // The time in the track of frame of the render.
 double TrackSecondsOf(std::uint64_t frame, std::uint64_t warmUpFrames);

@@ -133,6 +133,17 @@ inline constexpr std::array<ParameterRow, kParameterCount> kParameterRows = {{
      .m_kind = ParameterKind::Real, .m_dMinimum = 5, .m_dMaximum = 200, .m_bZeroIsOff = true, .m_nDriftLane = 12},
 }};
 
+// Each row stands at its id's place, so that RowOf finds it.
+constexpr bool RowsFollowTheirIds()
+{
+    for (std::size_t i = 0; i < kParameterRows.size(); ++i) {
+        if (static_cast<std::size_t>(IndexOf(kParameterRows[i].m_id)) != i)
+            return false;
+    }
+    return true;
+}
+static_assert(RowsFollowTheirIds(), "the parameter table's rows follow the order of ParameterId");
+
 // The rows in the order of ParameterId.
 constexpr std::span<const ParameterRow> ParameterTable()
 {

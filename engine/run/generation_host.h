@@ -6,6 +6,7 @@
 
 #include "engine/base/run_message.h"
 #include "engine/base/run_phase.h"
+#include "engine/run/run_failure.h"
 
 // The run calls these from the thread that runs it, and only from there. Each
 // call stands on its own: a host needs no knowledge of the order of the calls
@@ -42,4 +43,10 @@ public:
     // A message for the user: the run's failure (Error) or its success
     // (Information). Returns when the user has seen it.
     virtual void ShowMessage(const RunMessage& message, MessageKind kind) = 0;
+
+    // The run failed, for that reason; shown as the string table's message
+    // for it (see MessageOf) unless a host tells it its own way.
+    virtual void ShowFailure(const RunFailure& failure);
+    // The run completed: shown as the string table's success message.
+    virtual void ShowCompletion();
 };

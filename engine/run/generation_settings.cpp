@@ -25,4 +25,5 @@ void ApplyParameters(const ParameterValues& values, GenerationSettings& settings
     settings.m_nScanFrames = grains.m_nScanFrames;
     settings.m_nSegmentGrains = grains.m_nSegmentGrains;
     settings.m_variation = grains.m_variation;
+    settings.m_values = values;
 }

@@ -21,11 +21,15 @@ struct GenerationSettings {
     std::int32_t m_nSegmentGrains = 0;    // mean length of a segment, in grains
     GrainVariation m_variation;           // how grains differ from one another
     double m_dLowCutHz = 0.0;             // the source is high-passed here before synthesis; 0: not
+    // The values the sound fields above were made from, which the run
+    // renders (as the one-layer score of them).
+    ParameterValues m_values;
 };
 
 // The sound fields grain synthesis takes from the settings.
 GrainSettings GrainSettingsOf(const GenerationSettings& settings);
 
 // Sets the sound fields of settings (not the paths, not the duration) from
-// allowed values, by the formulas of the desktop program's sliders.
+// allowed values, by the formulas of the desktop program's sliders, and keeps
+// the values.
 void ApplyParameters(const ParameterValues& values, GenerationSettings& settings);

@@ -1,78 +1,60 @@
-// Phase 1 of a run: the whole input read into the SourceBuffer as 44100 Hz
-// stereo float frames, after checking that it is long enough to read grains
-// from.
+// The loading phase of a run: every source given as a SoundSource read whole
+// into memory as 44100 Hz stereo float frames, after the piece has checked
+// that it is long enough to read grains from.
 #include <cstdint>
 #include <limits>
-#include <string>
 
-#include "engine/run/generation_run.h"
 #include "engine/base/progress_points.h"
-#include "engine/scheduling/grain_scheduler.h"
-#include "resources/strings/resource_ids.h"
+#include "engine/run/score_run.h"
 
 namespace {
 
-// Read positions are signed 32-bit frame indices, so the buffer cannot be larger.
+// Read positions are signed 32-bit frame indices, so a source cannot be larger.
 constexpr std::uint64_t kMaxSourceFrames = std::numeric_limits<std::int32_t>::max();
-
-// a / b rounded up, for positive b.
-std::int64_t DivideRoundingUp(std::int64_t a, std::int64_t b)
-{
-    return (a + b - 1) / b;
-}
 
 }  // namespace
 
-// A grain reads m_nGrainFrames frames (more or fewer when it is transposed)
-// from a start that may lie anywhere up to the span's end, and the span needs
-// one frame more than the longest read.
-bool GenerationRun::IsSourceLongEnough() const
+// Reads the sources' sound (there may be none to read), then closes them.
+bool ScoreRun::LoadSources()
 {
-    return m_settings.m_nGrainFrames < 0 ||
-           m_pSource->GetFrameCount() > GrainScheduler::LongestRead(GrainSettingsOf(m_settings));
-}
-
-// Names the shortest input that would do, in frames and milliseconds at the
-// input's own rate, both rounded up so that an input of that length is
-// enough: the frames whose count at 44100 Hz reaches one more than a grain.
-RunOutcome GenerationRun::RefuseShortSource()
-{
-    const std::int64_t fileRate = m_pSource->GetFileRate();
-    const std::int64_t rate = fileRate > 0 ? fileRate : kRunSampleRate;
-    const std::int64_t grainFrames = m_settings.m_nGrainFrames;
-    const auto longestRead = static_cast<std::int64_t>(GrainScheduler::LongestRead(GrainSettingsOf(m_settings)));
-    const std::int64_t shortestFrames = DivideRoundingUp((longestRead + 1) * rate, kRunSampleRate);
-    const std::int64_t shortestMs = DivideRoundingUp(shortestFrames * 1000, rate);
-    const std::int64_t grainMs = (grainFrames * 1000 + kRunSampleRate / 2) / kRunSampleRate;
-    const RunOutcome refused =
-        Fail(TableMessage(IDS_ERR_INPUT_TOO_SHORT, {std::to_string(grainMs), std::to_string(shortestMs),
-                                                    std::to_string(shortestFrames), std::to_string(rate)}));
-    m_pSource->Close();
-    return refused;
+    bool any = false;
+    for (auto& entry : m_sources) {
+        if (!entry.second.m_pSource)
+            continue;
+        if (!any)
+            m_tPhaseStart = Now();
+        any = true;
+        if (!LoadSource(entry.second))
+            return false;
+    }
+    if (!any)
+        return true;
+    m_host.EndPhase(Phase::Loading);
+    CloseSources();
+    return true;
 }
 
 // The source is read in blocks that end at the progress points. The loop does
 // not look at the keep-going answer: a cancel takes effect after loading.
-bool GenerationRun::LoadSource()
+bool ScoreRun::LoadSource(Source& source)
 {
-    m_tPhaseStart = Now();
-    const std::uint64_t frames = m_pSource->GetFrameCount();
-    std::optional<SoundBuffer> source;
+    SoundSource& input = *source.m_pSource;
+    const std::uint64_t frames = input.GetFrameCount();
+    std::optional<SoundBuffer> sound;
     if (frames <= kMaxSourceFrames)
-        source = SoundBuffer::Allocate(m_allocate, frames);
-    if (!source) {
-        Fail(TableMessage(IDS_ERR_SOURCE_MEMORY));
+        sound = SoundBuffer::Allocate(m_allocate, frames);
+    if (!sound) {
+        Fail(RunFailure::Of(RunFailure::Kind::SourceMemory));
         return false;
     }
-    m_sourceBuffer = std::move(*source);
+    source.m_loaded = std::move(*sound);
+    source.m_sound = source.m_loaded.Span();
     ForEachPieceToAPoint(frames, kIterationsPerProgressPoint, [&](std::uint64_t first, std::uint64_t count,
                                                                   bool endsOnPoint) {
-        m_pSource->Read(m_sourceBuffer.data() + first, count);
+        input.Read(source.m_loaded.data() + first, count);
         if (endsOnPoint)
             ProgressPoint(Phase::Loading, first + count - 1, frames);
         return true;
     });
-    EndPhase(Phase::Loading);
-    m_pSource->Close();
     return true;
 }

@@ -1,19 +1,21 @@
 // How a generation run ended.
 #pragma once
 
+#include "engine/run/run_failure.h"
+
 struct RunOutcome {
     enum class Kind {
-        Completed,  // every frame written; the success message was shown
-        Failed,     // the message m_nMessageId was shown; see the run for what the output holds
-        Cancelled,  // the host answered no to KeepGoing; no message was shown
+        Completed,  // every frame written; the host was told
+        Failed,     // the host was shown why (m_failure); see the run for what the output holds
+        Cancelled,  // the host answered no to KeepGoing; it was shown nothing
     };
 
     Kind m_kind = Kind::Completed;
-    int m_nMessageId = 0;  // Failed: the string-table id of the message shown
+    RunFailure::Kind m_failure = RunFailure::Kind::Unexpected;  // Failed: why
 
-    static RunOutcome Completed() { return {Kind::Completed, 0}; }
-    static RunOutcome Failed(int messageId) { return {Kind::Failed, messageId}; }
-    static RunOutcome Cancelled() { return {Kind::Cancelled, 0}; }
+    static RunOutcome Completed() { return {Kind::Completed, {}}; }
+    static RunOutcome Failed(RunFailure::Kind failure) { return {Kind::Failed, failure}; }
+    static RunOutcome Cancelled() { return {Kind::Cancelled, {}}; }
 
     friend bool operator==(const RunOutcome&, const RunOutcome&) = default;
 };

@@ -1,35 +1,20 @@
-// The render of a run: after loading (and, for a run that holds its whole
-// output, after allocating it), a RenderPipeline synthesises, finishes and
-// writes the sound, reporting to the run's host through the run's own
-// progress points.
+// The render of a run: after loading and preparing (and, for a run that
+// holds its whole output, after allocating it), a RenderPipeline synthesises
+// the piece, finishes it through the delivery chain and writes it, reporting
+// to the run's host through the run's own progress points.
 #include <cerrno>
 #include <chrono>
-#include <optional>
 
-#include "engine/io/frame_sink.h"
-#include "engine/run/generation_run.h"
-#include "engine/finishing/level_evening.h"
 #include "engine/finishing/delivery_chain.h"
+#include "engine/finishing/level_evening.h"
+#include "engine/io/frame_sink.h"
 #include "engine/render/frame_spill.h"
-#include "engine/synthesis/grain_sound_synthesis.h"
 #include "engine/render/render_pipeline.h"
-#include "engine/source/octave_levels.h"
-#include "engine/synthesis/grain_synthesizer.h"
-#include "resources/strings/resource_ids.h"
+#include "engine/run/score_piece.h"
+#include "engine/run/score_run.h"
 #include "wav/file_exception.h"
 
 namespace {
-
-std::int32_t FadeFramesOf(const GenerationSettings& settings)
-{
-    return settings.m_nFadeSeconds * kRunSampleRate;
-}
-
-StreamLayout LayoutOf(const GenerationSettings& settings, bool loop)
-{
-    const auto frames = static_cast<std::uint64_t>(settings.m_nDurationSeconds) * kRunSampleRate;
-    return loop ? LoopLayout(frames, settings.m_nGrainFrames, FadeFramesOf(settings)) : PlainLayout(frames);
-}
 
 // Where each phase's seconds go in the run's timings.
 double& PhaseSeconds(PhaseTimes& times, GenerationHost::Phase phase)
@@ -45,28 +30,27 @@ double& PhaseSeconds(PhaseTimes& times, GenerationHost::Phase phase)
 
 }  // namespace
 
-void GenerationRun::PrepareSynthesizer()
+// A whole track of a looping score, streamed, loops seamlessly: it has no
+// fades, and its seam is as long as the fade. An excerpt keeps the track's
+// fades where it overlaps them; an excerpt of a loop has none.
+RunOutcome ScoreRun::RenderOutput()
 {
-    m_pSynthesizer->SetSettings(GrainSettingsOf(m_settings));
-    m_pSynthesizer->SetOptions(m_synthesis);
-    m_pSynthesizer->SetAllocator(m_allocate);
-}
-
-RunOutcome GenerationRun::RenderOutput()
-{
-    if (m_settings.m_nDurationSeconds < 0) {
-        Fail(TableMessage(IDS_ERR_OUTPUT_MEMORY));
-        return RunOutcome::Failed(m_nFailureId);
-    }
-    PrepareSynthesizer();
-    const bool loop = m_streaming && m_streaming->m_bLoop;
-    const StreamLayout layout = LayoutOf(m_settings, loop);
+    if (m_score.m_nLengthSeconds < 0)
+        return Fail(RunFailure::Of(RunFailure::Kind::OutputMemory));
+    const bool whole = m_nExcerptFrames == 0;
+    const bool loop = m_score.m_bLoop && whole && m_streaming.has_value();
+    const std::int32_t fadeFrames = m_score.m_bLoop && !whole ? 0 : m_score.m_nFadeSeconds * kRunSampleRate;
+    const std::uint64_t frames = OutputFrames();
+    const StreamLayout layout =
+        loop ? LoopLayout(frames, m_pPiece->LongestGrainFrames(), fadeFrames) : PlainLayout(frames);
     DeliveryPlan delivery;
-    delivery.m_dVolume = m_settings.m_dVolume;
-    delivery.m_nFadeFrames = loop ? 0 : FadeFramesOf(m_settings);
+    delivery.m_dVolume = m_score.m_nVolume * 0.01;
+    delivery.m_nFadeFrames = loop ? 0 : fadeFrames;
     delivery.m_nFrames = layout.m_nFrames;
-    delivery.m_nFadeOffset = m_fadePlace.m_nOffset;
-    delivery.m_nWholeFrames = m_fadePlace.m_nWholeFrames;
+    if (!whole && !m_score.m_bLoop) {
+        delivery.m_nFadeOffset = m_nExcerptFirst;
+        delivery.m_nWholeFrames = static_cast<std::uint64_t>(m_score.m_nLengthSeconds) * kRunSampleRate;
+    }
     delivery.m_bHeldWhole = !m_streaming;
     delivery.m_pEvening = m_streaming ? m_pEvening.get() : nullptr;  // evened only when rendered by windows
     delivery.m_pMeter = m_pMeter.get();
@@ -89,14 +73,10 @@ RunOutcome GenerationRun::RenderOutput()
     pacing.m_endPhase = [&](Phase phase) {
         const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - phaseBegan;
         PhaseSeconds(m_phaseTimes, phase) += seconds.count();
-        EndPhase(phase);
+        m_host.EndPhase(phase);
     };
 
-    std::optional<GrainSoundSynthesis> ownSynthesis;
-    if (m_pGivenSynthesis == nullptr)
-        ownSynthesis.emplace(*m_pSynthesizer, *m_pLevels, m_pSynthesizer->GetRandomState(), m_pSplineTerms.get());
-    SoundSynthesis& synthesis = m_pGivenSynthesis != nullptr ? *m_pGivenSynthesis : *ownSynthesis;
-    RenderPipeline pipeline(synthesis, layout, chain.Chain(), pacing);
+    RenderPipeline pipeline(m_pPiece->Synthesis(), layout, chain.Chain(), pacing);
     pipeline.SetAllocator(m_allocate);
     if (m_streaming) {
         std::unique_ptr<FrameSpill> spill = pipeline.StreamsInOnePass() ? nullptr : MakeSpill(layout);
@@ -107,21 +87,21 @@ RunOutcome GenerationRun::RenderOutput()
     }
     const RenderPipeline::Outcome outcome = pipeline.Run(*m_pSink);
     m_phaseTimes.m_dFinishing += pipeline.GetFinishingSeconds();
-    ReleaseBuffers();
+    Release();
     switch (outcome) {
-    case RenderPipeline::Outcome::NoWindowMemory: return Fail(TableMessage(IDS_ERR_WINDOW_MEMORY));
-    case RenderPipeline::Outcome::NoOutputMemory: return Fail(TableMessage(IDS_ERR_OUTPUT_MEMORY));
+    case RenderPipeline::Outcome::NoWindowMemory: return Fail(RunFailure::Of(RunFailure::Kind::WindowMemory));
+    case RenderPipeline::Outcome::NoOutputMemory: return Fail(RunFailure::Of(RunFailure::Kind::OutputMemory));
     case RenderPipeline::Outcome::Cancelled: return RunOutcome::Cancelled();
     case RenderPipeline::Outcome::Completed: break;
     }
     m_subAudioShare = chain.SubAudioShare();
-    m_host.ShowMessage(TableMessage(IDS_GENERATION_DONE), GenerationHost::MessageKind::Information);
+    m_host.ShowCompletion();
     return RunOutcome::Completed();
 }
 
 // The spill goes where the options say, when they let it and the disk has
 // room; a run that must spill and cannot fails with the system's reason.
-std::unique_ptr<FrameSpill> GenerationRun::MakeSpill(const StreamLayout& layout)
+std::unique_ptr<FrameSpill> ScoreRun::MakeSpill(const StreamLayout& layout)
 {
     const StreamingOptions& options = *m_streaming;
     if (options.m_spill == SpillChoice::Never)

@@ -2,24 +2,22 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <utility>
 #include <variant>
 
-#include "engine/render/stream_layout.h"
-#include "engine/synthesis/layer_mix_synthesis.h"
 #include "engine/automation/parameter_timeline.h"
-#include "engine/source/prepared_source.h"
 #include "engine/automation/timeline_grain_settings.h"
-#include "engine/scheduling/parameter_grain_settings.h"
-#include "engine/base/stereo_frame.h"
-#include "engine/scheduling/grain_scheduler.h"
-#include "engine/synthesis/grain_synthesizer.h"
 #include "engine/random/random_stream.h"
+#include "engine/render/stream_layout.h"
+#include "engine/scheduling/grain_scheduler.h"
+#include "engine/scheduling/parameter_grain_settings.h"
+#include "engine/source/prepared_source.h"
+#include "engine/synthesis/grain_sound_synthesis.h"
+#include "engine/synthesis/grain_synthesizer.h"
+#include "engine/synthesis/layer_mix_synthesis.h"
 
 struct PieceSource {
     std::string m_strPath;
-    std::span<const StereoFrame> m_frames;
     SourcePreparation m_preparation;
     PreparedSource m_prepared;
 };
@@ -29,23 +27,10 @@ struct PieceLayer {
     std::unique_ptr<TimelineGrainSettings> m_pSettings;  // null: the layer's values hold throughout
     GrainSynthesizer m_synthesizer;
     PieceSource* m_pSource = nullptr;
-    std::function<double(std::uint64_t)> m_gainAt;
     GrainBounds m_bounds;
 };
 
 namespace {
-
-std::string SecondsText(double seconds)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "%.3f s", seconds);
-    return text;
-}
-
-double SecondsOf(std::uint64_t frames)
-{
-    return static_cast<double>(frames) / kRunSampleRate;
-}
 
 std::uint64_t FramesOf(double seconds)
 {
@@ -60,6 +45,36 @@ bool HasUnityGain(const ScoreLayer& layer)
                         [](const Keyframe& keyframe) { return keyframe.m_gainDb.has_value(); });
 }
 
+// The stretch of frames [first, end) a layer reads, or why it cannot: past
+// the source's end, or too short for the longest read of its grains. A layer
+// that names no start reads from the source's first frame, however short.
+std::variant<std::pair<std::uint64_t, std::uint64_t>, PieceRefusal> StretchOf(const ScoreLayer& layer,
+                                                                            std::uint64_t sourceFrames,
+                                                                            const GrainBounds& bounds)
+{
+    PieceRefusal refusal;
+    refusal.m_nSourceFrames = sourceFrames;
+    refusal.m_nLongestGrain = bounds.m_nLongestGrainFrames;
+    const std::uint64_t first = layer.m_sourceStartSeconds ? FramesOf(*layer.m_sourceStartSeconds) : 0;
+    const std::uint64_t end = layer.m_sourceEndSeconds ? FramesOf(*layer.m_sourceEndSeconds) : sourceFrames;
+    if (layer.m_sourceStartSeconds && first >= sourceFrames) {
+        refusal.m_kind = PieceRefusal::Kind::StartPastEnd;
+        return refusal;
+    }
+    if (end > sourceFrames) {
+        refusal.m_kind = PieceRefusal::Kind::EndPastEnd;
+        return refusal;
+    }
+    const std::uint64_t longest = GrainScheduler::LongestRead(bounds);
+    if (end <= first || end - first <= longest) {
+        refusal.m_kind = PieceRefusal::Kind::StretchTooShort;
+        refusal.m_nStretchFrames = end > first ? end - first : 0;
+        refusal.m_nLongestRead = longest;
+        return refusal;
+    }
+    return std::pair{first, end};
+}
+
 }  // namespace
 
 std::uint32_t LayerSeed(std::uint32_t seed, int index)
@@ -71,58 +86,27 @@ std::uint32_t LayerSeed(std::uint32_t seed, int index)
 
 ScorePiece::~ScorePiece() = default;
 
-namespace {
-
-ScorePiece::Making Refusal(int line, std::string text)
-{
-    ScorePiece::Making making;
-    making.m_nLine = line;
-    making.m_strError = std::move(text);
-    return making;
-}
-
-// The stretch of frames a layer reads, or why it cannot: past the source's
-// end, or too short for the longest read of its grains.
-std::variant<std::pair<std::uint64_t, std::uint64_t>, std::string> StretchOf(const ScoreLayer& layer,
-                                                                            std::uint64_t sourceFrames,
-                                                                            const GrainBounds& bounds)
-{
-    const std::uint64_t first = layer.m_sourceStartSeconds ? FramesOf(*layer.m_sourceStartSeconds) : 0;
-    const std::uint64_t end = layer.m_sourceEndSeconds ? FramesOf(*layer.m_sourceEndSeconds) : sourceFrames;
-    const std::string length = SecondsText(SecondsOf(sourceFrames));
-    if (first >= sourceFrames)
-        return "source_start is at or past the end of " + layer.m_strSource + " (" + length + " long)";
-    if (end > sourceFrames)
-        return "source_end is past the end of " + layer.m_strSource + " (" + length + " long)";
-    const std::uint64_t longest = GrainScheduler::LongestRead(bounds);
-    if (end - first <= longest) {
-        return "the layer reads " + SecondsText(SecondsOf(end - first)) + " of " + layer.m_strSource +
-               ", and its longest grain reads " + SecondsText(SecondsOf(longest)) +
-               "; read a longer stretch or shorten the grains";
-    }
-    return std::pair{first, end};
-}
-
-}  // namespace
-
-ScorePiece::Making ScorePiece::Make(const PieceRequest& request)
+ScorePiece::Planning ScorePiece::Plan(const PieceRequest& request)
 {
     std::unique_ptr<ScorePiece> piece(new ScorePiece());
-    if (auto refused = piece->MakeLayers(request))
-        return std::move(*refused);
-    if (auto refused = piece->PrepareSources(request))
-        return std::move(*refused);
-    piece->MakeSynthesis(request);
-    Making made;
-    made.m_pPiece = std::move(piece);
-    return made;
+    Planning planning;
+    if (const std::optional<PieceRefusal> refused = piece->PlanLayers(request)) {
+        planning.m_refusal = *refused;
+        return planning;
+    }
+    planning.m_pPiece = std::move(piece);
+    return planning;
 }
 
 // Each layer's timeline and bounds, and the source stretch it reads, shared
 // with the layers that read the same stretch with the same low cut.
-std::optional<ScorePiece::Making> ScorePiece::MakeLayers(const PieceRequest& request)
+std::optional<PieceRefusal> ScorePiece::PlanLayers(const PieceRequest& request)
 {
     const Score& score = *request.m_pScore;
+    m_pScore = request.m_pScore;
+    m_nSeed = request.m_nSeed;
+    m_nExcerptFirst = request.m_nExcerptFirst;
+    m_nExcerptFrames = request.m_nExcerptFrames;
     for (std::size_t i = 0; i < score.m_layers.size(); ++i) {
         const ScoreLayer& scoreLayer = score.m_layers[i];
         auto layer = std::make_unique<PieceLayer>();
@@ -130,12 +114,17 @@ std::optional<ScorePiece::Making> ScorePiece::MakeLayers(const PieceRequest& req
                                                                  static_cast<int>(i), score.m_bLoop);
         layer->m_bounds = BoundsOfTimeline(*layer->m_pTimeline);
         m_nLongestGrain = std::max(m_nLongestGrain, layer->m_bounds.m_nLongestGrainFrames);
-        const auto found = request.m_sources.find(scoreLayer.m_strSourcePath);
-        if (found == request.m_sources.end())
-            return Refusal(scoreLayer.m_nLine, scoreLayer.m_strSource + " was not loaded");
-        const auto stretch = StretchOf(scoreLayer, found->second.size(), layer->m_bounds);
-        if (const auto* why = std::get_if<std::string>(&stretch))
-            return Refusal(scoreLayer.m_nLine, *why);
+        const auto found = request.m_sourceFrames.find(scoreLayer.m_strSourcePath);
+        if (found == request.m_sourceFrames.end()) {
+            PieceRefusal refusal;
+            refusal.m_nLayer = i;
+            return refusal;
+        }
+        auto stretch = StretchOf(scoreLayer, found->second, layer->m_bounds);
+        if (auto* refusal = std::get_if<PieceRefusal>(&stretch)) {
+            refusal->m_nLayer = i;
+            return *refusal;
+        }
         // Plain variables, not a structured binding: clang 14 cannot capture
         // a binding in the lambda below.
         const auto& range = std::get<std::pair<std::uint64_t, std::uint64_t>>(stretch);
@@ -150,7 +139,6 @@ std::optional<ScorePiece::Making> ScorePiece::MakeLayers(const PieceRequest& req
         if (source == nullptr) {
             auto made = std::make_unique<PieceSource>();
             made->m_strPath = found->first;
-            made->m_frames = found->second;
             made->m_preparation = SourcePreparation{first, end, lowCut, 0.0, false};
             source = made.get();
             m_sources.push_back(std::move(made));
@@ -166,29 +154,39 @@ std::optional<ScorePiece::Making> ScorePiece::MakeLayers(const PieceRequest& req
     return std::nullopt;
 }
 
-std::optional<ScorePiece::Making> ScorePiece::PrepareSources(const PieceRequest& request)
+// A source read by one stretch alone, when its owner lets it, is high-passed
+// in place rather than copied.
+bool ScorePiece::Prepare(const std::map<std::string, SourceSound>& sounds, const SynthesisOptions& options,
+                         BufferAllocator allocate)
 {
     for (const auto& source : m_sources) {
-        if (!source->m_prepared.Prepare(source->m_frames, source->m_preparation, request.m_allocate))
-            return Refusal(0, "there is not enough memory for the sources of the score");
+        const SourceSound& sound = sounds.at(source->m_strPath);
+        const bool alone = std::count_if(m_sources.begin(), m_sources.end(), [&](const auto& other) {
+                               return other->m_strPath == source->m_strPath;
+                           }) == 1;
+        const std::span<StereoFrame> writable = alone ? sound.m_writable : std::span<StereoFrame>();
+        if (!source->m_prepared.Prepare(sound.m_frames, source->m_preparation, allocate, writable))
+            return false;
     }
-    return std::nullopt;
+    MakeSynthesis(options, allocate);
+    return true;
 }
 
 // Every layer's synthesizer with its settings (or the timeline's, when they
 // move) and its gain (none when it is 0 dB throughout), mixed; an excerpt
-// skips to its first frame in the render's own frames.
-void ScorePiece::MakeSynthesis(const PieceRequest& request)
+// skips to its first frame in the render's own frames. A single layer at its
+// own level, whole, is the plain synthesis of its grains.
+void ScorePiece::MakeSynthesis(const SynthesisOptions& options, BufferAllocator allocate)
 {
-    const Score& score = *request.m_pScore;
+    const Score& score = *m_pScore;
     const double volume = score.m_nVolume * 0.01;
     std::vector<MixLayer> mix;
     for (std::size_t i = 0; i < m_layers.size(); ++i) {
         PieceLayer& layer = *m_layers[i];
         const ScoreLayer& scoreLayer = score.m_layers[i];
         const ParameterTimeline& timeline = *layer.m_pTimeline;
-        layer.m_synthesizer.SetOptions(request.m_options);
-        layer.m_synthesizer.SetAllocator(request.m_allocate);
+        layer.m_synthesizer.SetOptions(options);
+        layer.m_synthesizer.SetAllocator(allocate);
         layer.m_synthesizer.SetSettings(GrainSettingsOfValues(timeline.At(0.0).m_values, volume));
         if (!timeline.IsConstant()) {
             layer.m_pSettings = std::make_unique<TimelineGrainSettings>(timeline, volume, m_nWarmUp);
@@ -198,7 +196,8 @@ void ScorePiece::MakeSynthesis(const PieceRequest& request)
         mixed.m_pSynthesizer = &layer.m_synthesizer;
         mixed.m_pSource = &layer.m_pSource->m_prepared.Levels();
         mixed.m_pTerms = layer.m_pSource->m_prepared.Terms();
-        mixed.m_nSeed = LayerSeed(request.m_nSeed, static_cast<int>(i));
+        mixed.m_nSeed = LayerSeed(m_nSeed, static_cast<int>(i));
+        layer.m_synthesizer.SetRandomState(mixed.m_nSeed);
         if (!HasUnityGain(scoreLayer)) {
             const std::uint64_t warmUp = m_nWarmUp;
             mixed.m_gainAt = [&timeline, warmUp](std::uint64_t frame) {
@@ -207,14 +206,27 @@ void ScorePiece::MakeSynthesis(const PieceRequest& request)
         }
         mix.push_back(std::move(mixed));
     }
+    if (mix.size() == 1 && !mix.front().m_gainAt && m_nExcerptFrames == 0) {
+        const MixLayer& only = mix.front();
+        m_pSynthesis = std::make_unique<GrainSoundSynthesis>(*only.m_pSynthesizer, *only.m_pSource, only.m_nSeed,
+                                                             only.m_pTerms);
+        return;
+    }
     std::uint64_t skip = 0;
     std::uint64_t whole = 0;
-    if (request.m_nExcerptFrames > 0) {
+    if (m_nExcerptFrames > 0) {
         const auto frames = static_cast<std::uint64_t>(score.m_nLengthSeconds) * kRunSampleRate;
         const StreamLayout layout = score.m_bLoop ? LoopLayout(frames, m_nLongestGrain, score.m_nFadeSeconds * kRunSampleRate)
                                                   : PlainLayout(frames);
-        skip = layout.m_nWarmUp + request.m_nExcerptFirst;
+        skip = layout.m_nWarmUp + m_nExcerptFirst;
         whole = layout.SynthesisedFrames();
     }
-    m_pSynthesis = std::make_unique<LayerMixSynthesis>(std::move(mix), skip, whole, request.m_allocate);
+    m_pSynthesis = std::make_unique<LayerMixSynthesis>(std::move(mix), skip, whole, allocate);
+}
+
+std::uint32_t ScorePiece::FirstLayerState() const
+{
+    if (!m_pSynthesis || m_layers.empty())
+        return m_nSeed;
+    return m_layers.front()->m_synthesizer.GetRandomState();
 }

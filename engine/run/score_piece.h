@@ -1,9 +1,11 @@
-// A score made ready to render: each layer's source stretch prepared once,
-// its timeline, its grain synthesizer and its gain, behind one synthesis.
+// A score made ready to render: each layer's timeline and bounds, the stretch
+// of its source it reads (checked against the source's length), each source
+// stretch prepared once for the layers that read it alike, each layer's grain
+// synthesizer and gain, behind one synthesis. A plain run is a score of one
+// layer whose values hold throughout.
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -12,9 +14,9 @@
 #include <vector>
 
 #include "engine/base/buffer_allocator.h"
-#include "engine/synthesis/sound_synthesis.h"
-#include "engine/score/score.h"
 #include "engine/base/stereo_frame.h"
+#include "engine/score/score.h"
+#include "engine/synthesis/sound_synthesis.h"
 #include "engine/synthesis/synthesis_options.h"
 
 struct PieceLayer;
@@ -23,38 +25,71 @@ struct PieceSource;
 struct PieceRequest {
     const Score* m_pScore = nullptr;
     std::uint32_t m_nSeed = 0;  // the run's: the first layer's walk, every other stream derived from it
-    // The sound of each source path the layers name, at the run's rate,
-    // which stays in place while the piece lives.
-    std::map<std::string, std::span<const StereoFrame>> m_sources;
-    SynthesisOptions m_options;
-    BufferAllocator m_allocate = SystemAllocate;
+    // The length of each source path the layers name, in frames at the run's rate.
+    std::map<std::string, std::uint64_t> m_sourceFrames;
     // An excerpt: frames [m_nExcerptFirst, m_nExcerptFirst + m_nExcerptFrames)
     // of the track (m_nExcerptFrames 0: the whole track).
     std::uint64_t m_nExcerptFirst = 0;
     std::uint64_t m_nExcerptFrames = 0;
 };
 
+// Why a layer cannot be rendered from its source.
+struct PieceRefusal {
+    enum class Kind {
+        SourceMissing,    // no length was given for the layer's source
+        StartPastEnd,     // source_start is at or past the source's end
+        EndPastEnd,       // source_end is past the source's end
+        StretchTooShort,  // the stretch read is not longer than the longest read of a grain
+    };
+    Kind m_kind = Kind::SourceMissing;
+    std::size_t m_nLayer = 0;           // its index in the score
+    std::uint64_t m_nSourceFrames = 0;  // the source's length
+    std::uint64_t m_nStretchFrames = 0; // what the layer reads of it
+    std::uint64_t m_nLongestRead = 0;   // the most source frames one of its grains reads
+    std::int32_t m_nLongestGrain = 0;   // its longest grain, in frames
+};
+
+// The sound of each source path, at the run's rate, which stays in place
+// while the piece lives; writable where the owner lets the preparation change
+// it in place (a low cut on a source nothing else reads).
+struct SourceSound {
+    std::span<const StereoFrame> m_frames;
+    std::span<StereoFrame> m_writable;  // the same frames, or empty
+};
+
 class ScorePiece {
 public:
-    struct Making {
+    struct Planning {
         std::unique_ptr<ScorePiece> m_pPiece;  // null: refused
-        int m_nLine = 0;                       // where in the score, for the message
-        std::string m_strError;
+        PieceRefusal m_refusal;
     };
 
-    static Making Make(const PieceRequest& request);
+    // Every layer's timeline, bounds and stretch, from the sources' lengths
+    // alone: nothing is read or allocated.
+    static Planning Plan(const PieceRequest& request);
     ~ScorePiece();
 
+    // Prepares the sources (sounds by path) and makes the synthesis. Answers
+    // false when the memory for the sources' preparation cannot be had.
+    bool Prepare(const std::map<std::string, SourceSound>& sounds, const SynthesisOptions& options,
+                 BufferAllocator allocate);
+
+    // After Prepare.
     SoundSynthesis& Synthesis() { return *m_pSynthesis; }
     // The longest grain of any layer: a loop's warm-up.
     std::int32_t LongestGrainFrames() const { return m_nLongestGrain; }
+    // Where the first layer's walk has got to: the run's generator state.
+    std::uint32_t FirstLayerState() const;
 
 private:
     ScorePiece() = default;
-    std::optional<Making> MakeLayers(const PieceRequest& request);
-    std::optional<Making> PrepareSources(const PieceRequest& request);
-    void MakeSynthesis(const PieceRequest& request);
+    std::optional<PieceRefusal> PlanLayers(const PieceRequest& request);
+    void MakeSynthesis(const SynthesisOptions& options, BufferAllocator allocate);
 
+    const Score* m_pScore = nullptr;
+    std::uint32_t m_nSeed = 0;
+    std::uint64_t m_nExcerptFirst = 0;
+    std::uint64_t m_nExcerptFrames = 0;
     std::uint64_t m_nWarmUp = 0;  // a loop's frames before the track's first
     std::vector<std::unique_ptr<PieceSource>> m_sources;
     std::vector<std::unique_ptr<PieceLayer>> m_layers;

@@ -6,19 +6,6 @@
 
 #include "engine/base/stereo_frame.h"
 
-SemitoneRange SemitoneRangeOf(const GrainVariation& variation)
-{
-    SemitoneRange range{variation.m_dPitch, variation.m_dPitch};
-    if (!variation.m_pitchSet.empty()) {
-        const auto [lowest, highest] = std::minmax_element(variation.m_pitchSet.begin(), variation.m_pitchSet.end());
-        range.m_dLowest += *lowest;
-        range.m_dHighest += *highest;
-    }
-    range.m_dLowest -= variation.m_dPitchSpread * 0.5;
-    range.m_dHighest += variation.m_dPitchSpread * 0.5;
-    return range;
-}
-
 namespace {
 
 // A grain of n frames read at increment r reads from its first position to
@@ -37,8 +24,7 @@ std::uint64_t LongestReadOf(std::int32_t grainFrames, double lowestSemitones, do
 
 std::uint64_t GrainScheduler::LongestRead(const GrainSettings& settings)
 {
-    const SemitoneRange range = SemitoneRangeOf(settings.m_variation);
-    return LongestReadOf(settings.m_nGrainFrames, range.m_dLowest, range.m_dHighest);
+    return LongestRead(BoundsOfSettings(settings));
 }
 
 std::uint64_t GrainScheduler::LongestRead(const GrainBounds& bounds)
@@ -51,12 +37,11 @@ void GrainScheduler::Begin(std::uint64_t sourceFrames, std::uint64_t outputFrame
     // The span of start positions that leaves room for the longest read. A
     // source too short for one has none (the run refuses it beforehand); the
     // span is then 0 rather than a wrapped-around unsigned value.
-    const std::uint64_t longest = m_pSource != nullptr ? LongestRead(m_pSource->Bounds()) : LongestRead(m_settings);
+    const std::uint64_t longest = LongestRead(Source().Bounds());
     const std::uint64_t span = sourceFrames > longest ? sourceFrames - longest - 1 : 0;
     m_walk.SetSpan(static_cast<std::uint32_t>(std::min<std::uint64_t>(span, std::numeric_limits<std::uint32_t>::max())));
     m_walk.SetScanFrames(m_settings.m_nScanFrames);
     m_walk.SetSegmentGrains(m_settings.m_nSegmentGrains);
-    m_bPlainGrains = m_settings.m_variation.IsPlain();
     m_draws.Begin(m_walk.GetRandomState());
     m_nOutputFrames = outputFrames;
     m_dStep = static_cast<double>(kRunSampleRate) / m_settings.m_nGrainsPerSecond;
@@ -66,14 +51,12 @@ void GrainScheduler::Begin(std::uint64_t sourceFrames, std::uint64_t outputFrame
     m_lastPlaced = GrainCursor{};
 }
 
-// With a settings source the walk's step and segment follow the grain's
-// settings; without one they stay as Begin set them.
+// The walk's step and segment follow the grain's settings.
 const GrainSettings& GrainScheduler::SettingsOfNextGrain(bool walkOnly)
 {
-    if (m_pSource == nullptr)
-        return m_settings;
+    GrainSettingsSource& source = Source();
     const GrainSettings& settings =
-        walkOnly ? m_pSource->WalkSettingsAt(m_next.m_nStart) : m_pSource->SettingsAt(m_next.m_nStart);
+        walkOnly ? source.WalkSettingsAt(m_next.m_nStart) : source.SettingsAt(m_next.m_nStart);
     m_walk.SetScanFrames(settings.m_nScanFrames);
     m_walk.SetSegmentGrains(settings.m_nSegmentGrains);
     return settings;
@@ -83,8 +66,8 @@ GrainEvent GrainScheduler::PlaceNext()
 {
     const GrainCursor grain = m_next;
     const GrainSettings& settings = SettingsOfNextGrain(false);
-    const bool plain = m_pSource != nullptr ? settings.m_variation.IsPlain() : m_bPlainGrains;
-    const GrainTraits traits = plain ? GrainTraits{} : m_draws.Draw(settings.m_variation, grain.m_nIndex);
+    const GrainTraits traits =
+        settings.m_variation.IsPlain() ? GrainTraits{} : m_draws.Draw(settings.m_variation, grain.m_nIndex);
     const GrainEvent event = MakeEvent(m_walk.ChooseGrainPosition(grain.m_nIndex), grain.m_nStart, traits, settings);
     MoveCursor(grain, settings);
     return event;

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "engine/scheduling/grain_event.h"
+#include "engine/scheduling/constant_grain_settings.h"
 #include "engine/scheduling/grain_settings.h"
 #include "engine/scheduling/grain_settings_source.h"
 #include "engine/scheduling/grain_variation_draws.h"
@@ -24,13 +25,31 @@ struct GrainCursor {
 // read any grain of the render can make.
 class GrainScheduler {
 public:
-    void SetSettings(const GrainSettings& settings) { m_settings = settings; }
+    // The settings a render begins with: they decide which grains are plain
+    // (their length and volume are the plain kernels'), and hold for every
+    // grain unless a source of settings is given.
+    void SetSettings(const GrainSettings& settings)
+    {
+        m_settings = settings;
+        m_constant.Set(settings);
+    }
     const GrainSettings& GetSettings() const { return m_settings; }
     // Settings that change over the render (null: those of SetSettings for
-    // every grain). Each grain then takes the settings at its start; the
-    // settings of SetSettings still decide which grains are plain (their
-    // length and volume are the plain kernels'). Read at Begin.
+    // every grain). Each grain takes the settings at its start. Read at Begin.
     void SetSettingsSource(GrainSettingsSource* source) { m_pSource = source; }
+    // Where each grain's settings come from.
+    GrainSettingsSource& Source()
+    {
+        if (m_pSource != nullptr)
+            return *m_pSource;
+        return m_constant;
+    }
+    const GrainSettingsSource& Source() const
+    {
+        if (m_pSource != nullptr)
+            return *m_pSource;
+        return m_constant;
+    }
 
     // The scan walk's generator: the state a run starts from is its seed,
     // and every other stream of the run is seeded from it at Begin.
@@ -65,10 +84,10 @@ private:
     void MoveCursor(const GrainCursor& placed, const GrainSettings& settings);
 
     GrainSettings m_settings;
+    ConstantGrainSettings m_constant;  // m_settings, for every grain
     GrainSettingsSource* m_pSource = nullptr;
     ScanWalk m_walk;
     GrainVariationDraws m_draws;
-    bool m_bPlainGrains = true;  // the settings ask for no per-grain property
 
     std::uint64_t m_nOutputFrames = 0;
     // The grain clock: grain k + 1 starts at trunc(m_dAnchor + (k − m_nAnchorIndex) × m_dStep).
@@ -79,11 +98,3 @@ private:
     GrainCursor m_next;
     GrainCursor m_lastPlaced;
 };
-
-// The lowest and highest transposition, in semitones, that a grain of
-// variation can be given.
-struct SemitoneRange {
-    double m_dLowest = 0.0;
-    double m_dHighest = 0.0;
-};
-SemitoneRange SemitoneRangeOf(const GrainVariation& variation);

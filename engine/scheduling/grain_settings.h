@@ -24,6 +24,14 @@ struct GrainVariation {
     bool operator==(const GrainVariation&) const = default;
 };
 
+// The extremes a render's grains can reach, known before it begins: the read
+// span and the tiles are laid out for them.
+struct GrainBounds {
+    std::int32_t m_nLongestGrainFrames = 0;
+    double m_dLowestSemitones = 0.0;   // the lowest and highest transposition a grain can be given
+    double m_dHighestSemitones = 0.0;
+};
+
 // The sound parameters grain synthesis reads.
 struct GrainSettings {
     std::int32_t m_nGrainsPerSecond = 0;  // grains started per second of output (44100 frames)
@@ -33,3 +41,8 @@ struct GrainSettings {
     double m_dVolume = 0.0;               // gain of every grain
     GrainVariation m_variation;
 };
+
+// The extremes of grains that all have settings: their length, and the
+// transposition of the pitch, plus the set's lowest and highest interval,
+// plus and minus half the spread.
+GrainBounds BoundsOfSettings(const GrainSettings& settings);

@@ -6,14 +6,6 @@
 
 #include "engine/scheduling/grain_settings.h"
 
-// The extremes a render's grains can reach, known before it begins: the read
-// span and the tiles are laid out for them.
-struct GrainBounds {
-    std::int32_t m_nLongestGrainFrames = 0;
-    double m_dLowestSemitones = 0.0;
-    double m_dHighestSemitones = 0.0;
-};
-
 class GrainSettingsSource {
 public:
     virtual ~GrainSettingsSource() = default;
@@ -29,4 +21,7 @@ public:
     virtual const GrainSettings& WalkSettingsAt(std::uint64_t frame) { return SettingsAt(frame); }
     // Every grain of the render stays within these.
     virtual GrainBounds Bounds() const = 0;
+    // Whether grains may differ in their settings (length, window, volume)
+    // from the settings a render begins with.
+    virtual bool Changes() const { return true; }
 };

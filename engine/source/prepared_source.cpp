@@ -7,12 +7,15 @@
 #include "engine/scheduling/grain_variation_draws.h"
 
 bool PreparedSource::Prepare(std::span<const StereoFrame> frames, const SourcePreparation& preparation,
-                             BufferAllocator allocate)
+                             BufferAllocator allocate, std::span<StereoFrame> writable)
 {
     const std::uint64_t end = std::min<std::uint64_t>(preparation.m_nEnd, frames.size());
     const std::uint64_t first = std::min(preparation.m_nFirst, end);
     std::span<const StereoFrame> stretch = frames.subspan(first, end - first);
-    if (preparation.m_dLowCutHz > 0.0) {
+    const bool whole = first == 0 && end == frames.size() && writable.size() == frames.size();
+    if (preparation.m_dLowCutHz > 0.0 && whole) {
+        ApplyLowCut(writable, preparation.m_dLowCutHz);
+    } else if (preparation.m_dLowCutHz > 0.0) {
         std::optional<SoundBuffer> filtered = SoundBuffer::Allocate(allocate, stretch.size());
         if (!filtered)
             return false;

@@ -26,9 +26,11 @@ struct SourcePreparation {
 class PreparedSource {
 public:
     // frames stays in place while this lives, unless it is copied for the
-    // low cut. Answers false when the memory cannot be had.
+    // low cut. writable, if not empty, is the same frames given to be
+    // high-passed in place instead of copied, when the whole of them is read.
+    // Answers false when the memory cannot be had.
     bool Prepare(std::span<const StereoFrame> frames, const SourcePreparation& preparation,
-                 BufferAllocator allocate);
+                 BufferAllocator allocate, std::span<StereoFrame> writable = {});
 
     const OctaveLevels& Levels() const { return m_levels; }
     const SplineTerms* Terms() const { return m_terms.IsBuilt() ? &m_terms : nullptr; }

@@ -17,7 +17,7 @@ GrainSynthesizer::Start GrainSynthesizer::Begin(const OctaveLevels& source, std:
     if (sourceFrames > kMaxSourceFrames)
         return Start::SourceTooLong;
     const GrainSettings& settings = m_scheduler.GetSettings();
-    const std::int32_t longest = m_pSettingsSource != nullptr ? m_pSettingsSource->Bounds().m_nLongestGrainFrames : 0;
+    const std::int32_t longest = m_scheduler.Source().Bounds().m_nLongestGrainFrames;
     if (m_renderer.Begin(source, outputFrames, settings, m_options, m_allocate, terms, longest) !=
         GrainRenderer::Start::Ready)
         return Start::NoWindowMemory;
@@ -30,12 +30,6 @@ GrainSynthesizer::Start GrainSynthesizer::Begin(std::span<const StereoFrame> sou
 {
     m_ownLevels.emplace(source);
     return Begin(*m_ownLevels, outputFrames);
-}
-
-void GrainSynthesizer::SetSettingsSource(GrainSettingsSource* source)
-{
-    m_pSettingsSource = source;
-    m_scheduler.SetSettingsSource(source);
 }
 
 void GrainSynthesizer::End()
@@ -66,7 +60,7 @@ void GrainSynthesizer::PlaceNextGrain()
     GrainEvent grain = m_scheduler.PlaceNext();
     if (!grain.m_bPlain) {
         ChooseLevel(grain, *m_pLevels);
-        if (m_pSettingsSource != nullptr)
+        if (m_scheduler.Source().Changes())
             GiveOwnWindow(grain);
     }
     m_pending.push_back(grain);
@@ -90,8 +84,7 @@ void GrainSynthesizer::AddPlacedGrains(const OutputWindow& window)
 
 void GrainSynthesizer::SkipGrainsEndingBefore(std::uint64_t frame)
 {
-    const std::int32_t longest = m_pSettingsSource != nullptr ? m_pSettingsSource->Bounds().m_nLongestGrainFrames
-                                                              : m_scheduler.GetSettings().m_nGrainFrames;
+    const std::int32_t longest = m_scheduler.Source().Bounds().m_nLongestGrainFrames;
     const auto reach = static_cast<std::uint64_t>(std::max(longest, 0));
     const std::uint64_t limit = frame > reach ? frame - reach : 0;
     while (!IsComplete() && NextGrain().m_nStart < limit)

@@ -49,7 +49,7 @@ public:
     // Read at Begin; change them between renders only.
     void SetSettings(const GrainSettings& settings) { m_scheduler.SetSettings(settings); }
     // Settings that change over the render (see GrainScheduler); null: none.
-    void SetSettingsSource(GrainSettingsSource* source);
+    void SetSettingsSource(GrainSettingsSource* source) { m_scheduler.SetSettingsSource(source); }
     void SetOptions(const SynthesisOptions& options) { m_options = options; }
     void SetAllocator(BufferAllocator allocate) { m_allocate = allocate; }
 
@@ -103,6 +103,5 @@ private:
     std::optional<OctaveLevels> m_ownLevels;  // for a source given without levels
     const OctaveLevels* m_pLevels = nullptr;  // the render's source
     std::vector<GrainEvent> m_pending;
-    GrainSettingsSource* m_pSettingsSource = nullptr;
-    ShapedWindowCache m_windows;  // grains' own windows, with a settings source
+    ShapedWindowCache m_windows;  // grains' own windows, with settings that change
 };

@@ -44,7 +44,7 @@ protected:
 
     void ExpectOnlyError(int id)
     {
-        EXPECT_EQ(m_outcome, RunOutcome::Failed(id));
+        EXPECT_EQ(m_outcome.m_kind, RunOutcome::Kind::Failed);
         ASSERT_EQ(MessageIds(), std::vector<int>{id});
         EXPECT_EQ(m_host.m_messages[0].m_kind, GenerationHost::MessageKind::Error);
     }

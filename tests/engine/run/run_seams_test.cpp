@@ -121,7 +121,7 @@ TEST_F(RunSeamsTest, CancelWhileWritingLeavesTheFramesUpToThatPoint)
 // 44100 Hz, 2401.09 at 48000 Hz, so 2402 frames, 51 ms.
 TEST_F(RunSeamsTest, ShortInputAtAnyRateIsRefusedWithTheShortestLengthThatWouldDo)
 {
-    EXPECT_EQ(Generate(2205, 48000), RunOutcome::Failed(IDS_ERR_INPUT_TOO_SHORT));
+    EXPECT_EQ(Generate(2205, 48000), RunOutcome::Failed(RunFailure::Kind::SourceTooShort));
     ASSERT_EQ(m_host.m_messages.size(), 1u);
     EXPECT_THAT(m_host.m_messages[0].m_strText,
                 HasSubstr("at least 51 milliseconds (2402 sample frames at 48000 Hz)"));
@@ -133,9 +133,10 @@ TEST_F(RunSeamsTest, ShortInputAtAnyRateIsRefusedWithTheShortestLengthThatWouldD
 TEST_F(RunSeamsTest, FailuresOfTheSeamsShowTheirOwnMessages)
 {
     m_opener = [](const std::string& path) { return SourceOpening{nullptr, {4242, "no such sound: " + path}}; };
-    EXPECT_EQ(Generate(), RunOutcome::Failed(4242));
+    EXPECT_EQ(Generate(), RunOutcome::Failed(RunFailure::Kind::Refused));
     ASSERT_EQ(m_host.m_messages.size(), 1u);
     EXPECT_EQ(m_host.m_messages[0].m_strText, "no such sound: input");
+    EXPECT_EQ(m_host.m_messages[0].m_nId, 4242);
     EXPECT_EQ(m_host.m_messages[0].m_kind, GenerationHost::MessageKind::Error);
     EXPECT_EQ(m_pLog->m_strCreatedPath, "");
 
@@ -143,7 +144,9 @@ TEST_F(RunSeamsTest, FailuresOfTheSeamsShowTheirOwnMessages)
     m_host = FakeHost();
     m_pSink = std::make_unique<MemorySink>(m_pLog);
     m_pSink->m_refusal = {IDS_ERR_CREATE_OUTPUT, "refused"};
-    EXPECT_EQ(Generate(), RunOutcome::Failed(IDS_ERR_CREATE_OUTPUT));
+    EXPECT_EQ(Generate(), RunOutcome::Failed(RunFailure::Kind::Refused));
+    ASSERT_EQ(m_host.m_messages.size(), 1u);
+    EXPECT_EQ(m_host.m_messages[0].m_nId, IDS_ERR_CREATE_OUTPUT);
     EXPECT_TRUE(m_pLog->m_readBlocks.empty());
     EXPECT_FALSE(m_pLog->m_bDiscarded);
 }
@@ -153,7 +156,7 @@ TEST_F(RunSeamsTest, FailuresOfTheSeamsShowTheirOwnMessages)
 TEST_F(RunSeamsTest, FileErrorWhileWritingDiscardsTheOutput)
 {
     m_pSink->m_nFailAfterFrames = 5000;
-    EXPECT_EQ(Generate(), RunOutcome::Failed(IDS_ERR_FILE_FAILURE));
+    EXPECT_EQ(Generate(), RunOutcome::Failed(RunFailure::Kind::FileFailure));
     ASSERT_EQ(m_host.m_messages.size(), 1u);
     EXPECT_THAT(m_host.m_messages[0].m_strText, HasSubstr("No space left on device"));
     EXPECT_TRUE(m_pLog->m_bDiscarded);

@@ -14,17 +14,20 @@ using Stage = FakeHost::Stage;
 
 constexpr std::size_t kSourceFrames = 10000;
 
-// 4000 grains of 2 frames per second, read from a source of 1.0.
+// 4000 grains of 50 ms per second, read from a source of 1.0.
 class RunSynthesisTest : public testing::Test {
 protected:
     RunSynthesisTest()
     {
+        ParameterValues values;
+        values.Set(ParameterId::Density, 4000);
+        values.Set(ParameterId::ScanRange, 1);  // a step of 11 frames
+        values.Set(ParameterId::Segment, 1);    // 4000 grains
+        values.Set(ParameterId::GrainLength, 50);
+        values.Set(ParameterId::Volume, 100);
+        values.Set(ParameterId::Fade, 0);
+        ApplyParameters(values, m_settings);
         m_settings.m_nDurationSeconds = 1;
-        m_settings.m_dVolume = 1.0;
-        m_settings.m_nGrainsPerSecond = 4000;
-        m_settings.m_nGrainFrames = 2;
-        m_settings.m_nScanFrames = 11;
-        m_settings.m_nSegmentGrains = 4000;
     }
 
     RunOutcome Generate()
