@@ -98,6 +98,9 @@ int Generate(const CommandLine& line, const OutputFormat& format, const Standard
                   << PrintableName(FindBundledSample().string()) << "); give an input file\n";
         return kExitRunFailed;
     }
+    const std::string inputPath = line.m_input ? *line.m_input : FindBundledSample().string();
+    if (const auto refused = RefuseOverwrite(line, {{inputPath, "the input file"}}))
+        return *refused;
     TerminalHost host(ChooseDisplay(line.m_bQuiet), std::cerr, std::cerr);
     if (const auto refusal = RefuseClosedOutput(format, found)) {
         host.ShowMessage(*refusal, GenerationHost::MessageKind::Error);

@@ -101,6 +101,17 @@ std::uint32_t ResolvedSeed(const Score& score)
     return SystemRandomSeed().value_or(static_cast<std::uint32_t>(std::time(nullptr)));
 }
 
+// The score and every layer's source, for the check that nothing written is one of them.
+std::vector<ReadFile> FilesRead(const Score& score, const std::string& scorePath)
+{
+    std::vector<ReadFile> read{{scorePath, "the score"}};
+    for (std::size_t i = 0; i < score.m_layers.size(); ++i) {
+        read.push_back({score.m_layers[i].m_strSourcePath,
+                        "the source of layer " + std::to_string(i + 1) + " of " + PrintableName(scorePath)});
+    }
+    return read;
+}
+
 }  // namespace
 
 bool IsScoreInput(const CommandLine& line)
@@ -121,6 +132,8 @@ int RenderScore(const CommandLine& line, const OutputFormat& format, const Stand
     if (!reading.m_score)
         return Refuse(reading.m_strError);
     Score score = std::move(*reading.m_score);
+    if (const auto refused = RefuseOverwrite(line, FilesRead(score, scorePath)))
+        return *refused;
     if (const auto why = ApplyScoreOverrides(line, score))
         return Refuse(*why);
     const auto excerptOrWhy = ExcerptOf(line, score);
