@@ -76,6 +76,19 @@ void SetUpRun(GenerationRun& run, const CommandLine& line, const GenerationSetti
     run.MeasureSubAudio(settings.m_dLowCutHz == 0.0);
 }
 
+// --tag and --save-score write a score that names the input: refused before
+// anything is written when it cannot (a name that is not UTF-8 text).
+std::optional<std::string> RefuseUnstorableInputName(const CommandLine& line, const std::string& inputPath)
+{
+    if (line.m_bTag) {
+        if (auto why = RefuseUnstorableName("--tag cannot store the score of this run in", line.m_strOutput, inputPath))
+            return why;
+    }
+    if (line.m_strSaveScore.empty())
+        return std::nullopt;
+    return RefuseUnstorableName("--save-score cannot write the score of this run to", line.m_strSaveScore, inputPath);
+}
+
 // The plain run's score, its input named from the score's folder.
 bool SaveScore(const CommandLine& line, const std::string& inputPath, std::uint64_t inputFrames, std::uint32_t seed)
 {
@@ -101,6 +114,10 @@ int Generate(const CommandLine& line, const OutputFormat& format, const Standard
     const std::string inputPath = line.m_input ? *line.m_input : FindBundledSample().string();
     if (const auto refused = RefuseOverwrite(line, {{inputPath, "the input file"}}))
         return *refused;
+    if (const auto why = RefuseUnstorableInputName(line, inputPath)) {
+        std::cerr << "sonnelith-cli: " << *why << '\n';
+        return kExitUsage;
+    }
     TerminalHost host(ChooseDisplay(line.m_bQuiet), std::cerr, std::cerr);
     if (const auto refusal = RefuseClosedOutput(format, found)) {
         host.ShowMessage(*refusal, GenerationHost::MessageKind::Error);

@@ -19,6 +19,7 @@
 #include "cli/score_overrides.h"
 #include "cli/score_sources.h"
 #include "cli/standard_output_watch.h"
+#include "cli/stored_score_text.h"
 #include "engine/score/score_piece.h"
 #include "engine/stereo_frame.h"
 #include "formats/sound_file_messages.h"
@@ -101,6 +102,26 @@ std::uint32_t ResolvedSeed(const Score& score)
     return SystemRandomSeed().value_or(static_cast<std::uint32_t>(std::time(nullptr)));
 }
 
+const char kStoring[] = "cannot store the score of this render in";
+const char kSaving[] = "--save-score cannot write the score of this render to";
+
+// A whole render stores its score in the output, and --save-score writes
+// it: each names every source from its own folder, which must be UTF-8 text.
+std::optional<std::string> RefuseUnstorableNames(const CommandLine& line, const Score& score, bool whole)
+{
+    for (const ScoreLayer& layer : score.m_layers) {
+        if (whole) {
+            if (auto why = RefuseUnstorableName(kStoring, line.m_strOutput, layer.m_strSourcePath))
+                return why;
+        }
+        if (!line.m_strSaveScore.empty()) {
+            if (auto why = RefuseUnstorableName(kSaving, line.m_strSaveScore, layer.m_strSourcePath))
+                return why;
+        }
+    }
+    return std::nullopt;
+}
+
 // The score and every layer's source, for the check that nothing written is one of them.
 std::vector<ReadFile> FilesRead(const Score& score, const std::string& scorePath)
 {
@@ -140,6 +161,11 @@ int RenderScore(const CommandLine& line, const OutputFormat& format, const Stand
     if (const auto* why = std::get_if<std::string>(&excerptOrWhy))
         return Refuse(*why);
     const Excerpt excerpt = std::get<Excerpt>(excerptOrWhy);
+    if (excerpt.m_nSeconds > 0 && line.m_bTag)
+        return Refuse("--tag stores the score of a whole render, and an excerpt stores none; leave out --tag, or "
+                      "render the whole score");
+    if (const auto why = RefuseUnstorableNames(line, score, excerpt.m_nSeconds == 0))
+        return Refuse(*why);
     const std::uint32_t seed = ResolvedSeed(score);
 
     SourcesLoading loading;
@@ -163,13 +189,18 @@ int RenderScore(const CommandLine& line, const OutputFormat& format, const Stand
     if (!made.m_pPiece)
         return Refuse(ScoreMessage(scorePath, made.m_nLine, made.m_strError));
 
-    if (!line.m_strSaveScore.empty() &&
-        !WriteScoreFile(line.m_strSaveScore,
-                        WriteScoreText(ScoreToKeep(score, seed, sources, FolderOf(line.m_strSaveScore)))))
-        return kExitRunFailed;
     const bool whole = excerpt.m_nSeconds == 0;
+    const std::string saved = line.m_strSaveScore.empty()
+                                  ? std::string()
+                                  : WriteScoreText(ScoreToKeep(score, seed, sources, FolderOf(line.m_strSaveScore)));
     const std::string stored =
         whole ? WriteScoreText(ScoreToKeep(score, seed, sources, FolderOf(line.m_strOutput))) : std::string();
+    if (const auto why = RefuseUnstorableScore(kStoring, line.m_strOutput, stored))
+        return Refuse(*why);
+    if (const auto why = RefuseUnstorableScore(kSaving, line.m_strSaveScore, saved))
+        return Refuse(*why);
+    if (!saved.empty() && !WriteScoreFile(line.m_strSaveScore, saved))
+        return kExitRunFailed;
 
     const GenerationSettings settings = SettingsOf(line, score, excerpt, made.m_pPiece->LongestGrainFrames());
     GenerationRun run(host);

@@ -5,9 +5,29 @@
 #include "cli/command_line.h"
 #include "cli/option_values.h"
 #include "cli/score/plain_run_score.h"
+#include "cli/score/score_limits.h"
 #include "cli/score/score_writing.h"
 #include "cli/score/source_fingerprint.h"
 #include "engine/stereo_frame.h"
+#include "formats/sound_file_messages.h"
+#include "formats/stored_score_layout.h"
+
+// Whatever the score reader takes can be stored in an output and read back.
+static_assert(kLargestScoreBytes == kMaxStoredScoreBytes);
+
+namespace {
+
+std::string FolderOf(const std::string& path)
+{
+    return std::filesystem::path(path).parent_path().string();
+}
+
+std::string FileName(const std::string& path)
+{
+    return path == "-" ? "standard output" : PrintableName(path);
+}
+
+}  // namespace
 
 std::string PlainRunScoreText(const CommandLine& line, const std::string& inputPath, std::uint64_t inputFrames,
                               std::uint32_t seed, const std::string& folder)
@@ -36,4 +56,23 @@ std::string StoredScoreOf(const CommandLine& line, const std::string& inputPath,
         return {};
     return PlainRunScoreText(line, inputPath, inputFrames, seed,
                              std::filesystem::path(line.m_strOutput).parent_path().string());
+}
+
+std::optional<std::string> RefuseUnstorableName(const std::string& doing, const std::string& scorePath,
+                                                const std::string& sourcePath)
+{
+    const std::string name = SourceNameFrom(scorePath == "-" ? "" : FolderOf(scorePath), sourcePath);
+    if (!CheckStorableScore(name))
+        return std::nullopt;
+    return doing + " " + FileName(scorePath) + ": the name of its source, " + PrintableName(name) +
+           ", is not UTF-8 text, which a score is; rename the file or the folder it is in";
+}
+
+std::optional<std::string> RefuseUnstorableScore(const std::string& doing, const std::string& path,
+                                                 const std::string& text)
+{
+    const std::optional<std::string> reason = text.empty() ? std::nullopt : CheckStorableScore(text);
+    if (!reason)
+        return std::nullopt;
+    return doing + " " + FileName(path) + ": " + *reason;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 struct CommandLine;
@@ -17,3 +18,17 @@ std::string PlainRunScoreText(const CommandLine& line, const std::string& inputP
 // run's score, its input named from the output's folder.
 std::string StoredScoreOf(const CommandLine& line, const std::string& inputPath, std::uint64_t inputFrames,
                           std::uint32_t seed);
+
+// Why a score written into the file at scorePath (an output with its
+// score, or --save-score's file), which names its source sourcePath from
+// its own folder, cannot hold that name: a score is UTF-8 text, and a name
+// that is not is refused before anything is written, as "<doing> <file>:
+// the name of its source <name> is not UTF-8 text ...". doing says what
+// was asked: "cannot store the score of this run in".
+std::optional<std::string> RefuseUnstorableName(const std::string& doing, const std::string& scorePath,
+                                                const std::string& sourcePath);
+
+// Why text, the score of this run, cannot be written into the file at path
+// (too long for a score, or not UTF-8 text); empty text is no score.
+std::optional<std::string> RefuseUnstorableScore(const std::string& doing, const std::string& path,
+                                                 const std::string& text);

@@ -4,17 +4,19 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 
 #include "cli/score/score_limits.h"
 #include "cli/score/score_refusal.h"
 #include "cli/score/score_table_reading.h"
+#include "cli/score/score_writing.h"
 #include "cli/score/toml_text_guard.h"
 
 namespace {
 
-const std::string kTooLarge = "larger than 1 MiB; a score is a few pages of text at most";
+const std::string kTooLarge = "larger than 4 MiB, the most a score may hold";
 
 ScoreReading Refused(const std::string& displayName, int line, const std::string& text)
 {
@@ -41,11 +43,41 @@ std::optional<std::string> ReadBounded(int fd, std::string& error)
     return text;
 }
 
+// The bytes of score as the program would write it with an output, apart
+// from its sources' names: with a seed and each source's length and hash
+// (of the longest forms they take), as a stored score has them.
+std::size_t WrittenBytesWithoutNames(Score score)
+{
+    constexpr double kLongestSecondsText = 10000.123456789012;  // 18 characters, as many as any length takes
+    score.m_seed = UINT32_MAX;
+    for (ScoreLayer& layer : score.m_layers) {
+        layer.m_strSource.clear();
+        layer.m_storedSource = SourceFacts{kLongestSecondsText, 0};
+    }
+    return WriteScoreText(score).size();
+}
+
+// A score that could not be written back (with an output, or by
+// --save-score) within the largest score is refused as it is read, so that
+// every score read can be stored and read again.
+std::optional<std::string> TooLargeWhenWritten(const Score& score)
+{
+    const std::size_t bytes = WrittenBytesWithoutNames(score) + score.m_layers.size() * kRoomForSourceName;
+    if (bytes <= kLargestScoreBytes)
+        return std::nullopt;
+    return "written out with its output, this score would take " + std::to_string(bytes) +
+           " bytes, more than the " + std::to_string(kLargestScoreBytes) +
+           " a score may hold; give fewer keyframes or shorter lists";
+}
+
 ScoreReading ParseDocument(std::string_view text, const std::string& displayName, const std::string& folder)
 {
     try {
         const toml::table document = toml::parse(text, displayName);
-        return {ReadScoreTable(document, folder), {}};
+        Score score = ReadScoreTable(document, folder);
+        if (const auto tooLarge = TooLargeWhenWritten(score))
+            return Refused(displayName, 0, *tooLarge);
+        return {std::move(score), {}};
     } catch (const toml::parse_error& error) {
         // toml++'s own words, at its line and column.
         const auto& place = error.source().begin;

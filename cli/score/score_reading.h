@@ -19,7 +19,9 @@ ScoreReading ReadScoreFile(const std::string& path);
 
 // The score in text, named displayName in messages, its sources found from
 // folder (the current folder when empty). Any text gives a reading, in
-// bounded time and memory: one of more than 1 MiB is refused unread.
+// bounded time and memory: one of more than 4 MiB is refused unread, and
+// one that would take more than that when the program writes it out (see
+// kLargestScoreBytes) is refused too.
 ScoreReading ParseScoreText(std::string_view text, const std::string& displayName, const std::string& folder);
 
 // "night.toml:12: text", or "night.toml: text" for line 0: a message about a
