@@ -10,6 +10,7 @@
 #include "cli/command_line.h"
 #include "cli/exit_status.h"
 #include "cli/interrupt_signal.h"
+#include "cli/memory_room.h"
 #include "cli/option_values.h"
 #include "cli/random_seed.h"
 #include "cli/run_steps.h"
@@ -37,6 +38,14 @@ int Refuse(const std::string& text)
 {
     std::cerr << "sonnelith-cli: " << text << '\n';
     return kExitUsage;
+}
+
+// A run that cannot go on for its files or the memory there is, not for its
+// command line or its score.
+int Fail(const std::string& text)
+{
+    std::cerr << "sonnelith-cli: " << text << '\n';
+    return kExitRunFailed;
 }
 
 std::variant<Excerpt, std::string> ExcerptOf(const CommandLine& line, const Score& score)
@@ -95,6 +104,16 @@ std::map<std::string, std::span<const StereoFrame>> SoundsOf(const LoadedSources
     return sounds;
 }
 
+// The score as the piece renders it: each layer reads its file's one sound,
+// whatever name it gives the file, so that layers reading one file the
+// same way share its preparation too.
+Score ReadingLoadedSounds(Score score, const LoadedSources& sources)
+{
+    for (ScoreLayer& layer : score.m_layers)
+        layer.m_strSourcePath = sources.m_soundOf.at(layer.m_strSourcePath);
+    return score;
+}
+
 std::uint32_t ResolvedSeed(const Score& score)
 {
     if (score.m_seed)
@@ -149,9 +168,11 @@ int RenderScore(const CommandLine& line, const OutputFormat& format, const Stand
         return kExitRunFailed;
     }
     const std::string& scorePath = *line.m_input;
-    ScoreReading reading = ReadScoreFile(scorePath);
+    ScoreReading reading = ReadScoreFile(scorePath, [] { return WasInterrupted(); });
+    if (reading.m_bCancelled)
+        return CancelledStatus();
     if (!reading.m_score)
-        return Refuse(reading.m_strError);
+        return reading.m_bFileUnreadable ? Fail(reading.m_strError) : Refuse(reading.m_strError);
     Score score = std::move(*reading.m_score);
     if (const auto refused = RefuseOverwrite(line, FilesRead(score, scorePath)))
         return *refused;
@@ -170,24 +191,28 @@ int RenderScore(const CommandLine& line, const OutputFormat& format, const Stand
 
     SourcesLoading loading;
     try {
-        loading = LoadScoreSources(score, scorePath, [&](const std::string& text) { host.Inform(text); });
+        loading = LoadScoreSources(
+            score, scorePath, [&](const std::string& text) { host.Inform(text); }, AvailableMemoryBytes());
     } catch (const FileException& error) {
-        return Refuse(ScoreMessage(scorePath, 0, PrintableName(error.GetPath()) + ": " + error.GetOsErrorText()));
+        return Fail(ScoreMessage(scorePath, 0, PrintableName(error.GetPath()) + ": " + error.GetOsErrorText()));
     }
     if (!loading.m_sources)
-        return loading.m_strError.empty() ? CancelledStatus() : Refuse(loading.m_strError);
+        return loading.m_strError.empty() ? CancelledStatus() : Fail(loading.m_strError);
     const LoadedSources& sources = *loading.m_sources;
+    const Score rendered = ReadingLoadedSounds(score, sources);
 
     PieceRequest request;
-    request.m_pScore = &score;
+    request.m_pScore = &rendered;
     request.m_nSeed = seed;
     request.m_sources = SoundsOf(sources);
     request.m_options = MakeSynthesisOptions(line);
     request.m_nExcerptFirst = static_cast<std::uint64_t>(excerpt.m_nFirstSecond) * kRunSampleRate;
     request.m_nExcerptFrames = static_cast<std::uint64_t>(excerpt.m_nSeconds) * kRunSampleRate;
     ScorePiece::Making made = ScorePiece::Make(request);
-    if (!made.m_pPiece)
-        return Refuse(ScoreMessage(scorePath, made.m_nLine, made.m_strError));
+    if (!made.m_pPiece) {
+        const std::string message = ScoreMessage(scorePath, made.m_nLine, made.m_strError);
+        return made.m_bOutOfMemory ? Fail(message) : Refuse(message);
+    }
 
     const bool whole = excerpt.m_nSeconds == 0;
     const std::string saved = line.m_strSaveScore.empty()

@@ -7,7 +7,6 @@
 #include "cli/score/plain_run_score.h"
 #include "cli/score/score_limits.h"
 #include "cli/score/score_writing.h"
-#include "cli/score/source_fingerprint.h"
 #include "engine/stereo_frame.h"
 #include "formats/sound_file_messages.h"
 #include "formats/stored_score_layout.h"
@@ -29,11 +28,11 @@ std::string FileName(const std::string& path)
 
 }  // namespace
 
-std::string PlainRunScoreText(const CommandLine& line, const std::string& inputPath, std::uint64_t inputFrames,
-                              std::uint32_t seed, const std::string& folder)
+std::string PlainRunScoreText(const CommandLine& line, const PlainRunInput& input, std::uint32_t seed,
+                              const std::string& folder)
 {
     PlainRun run;
-    run.m_strInputPath = inputPath;
+    run.m_strInputPath = input.m_strPath;
     run.m_values = ParameterValuesOf(line);
     run.m_nLengthSeconds = *ParseLength(line.m_strLength);
     run.m_seed = seed;
@@ -41,21 +40,17 @@ std::string PlainRunScoreText(const CommandLine& line, const std::string& inputP
     run.m_loudness = line.m_delivery.m_loudness;
     run.m_levelRange = line.m_levelRange;
     Score score = ScoreOfPlainRun(run, folder);
-    // Standard input leaves no file to find again: its score names it, without facts.
-    const FileHash hash = inputPath == "-" ? FileHash{0, "-"} : HashFileContents(inputPath);
-    if (hash.m_strError.empty())
+    if (input.m_hash)
         score.m_layers.front().m_storedSource =
-            SourceFacts{static_cast<double>(inputFrames) / kRunSampleRate, hash.m_nHash};
+            SourceFacts{static_cast<double>(input.m_nFrames) / kRunSampleRate, *input.m_hash};
     return WriteScoreText(score);
 }
 
-std::string StoredScoreOf(const CommandLine& line, const std::string& inputPath, std::uint64_t inputFrames,
-                          std::uint32_t seed)
+std::string StoredScoreOf(const CommandLine& line, const PlainRunInput& input, std::uint32_t seed)
 {
     if (!line.m_bTag)
         return {};
-    return PlainRunScoreText(line, inputPath, inputFrames, seed,
-                             std::filesystem::path(line.m_strOutput).parent_path().string());
+    return PlainRunScoreText(line, input, seed, FolderOf(line.m_strOutput));
 }
 
 std::optional<std::string> RefuseUnstorableName(const std::string& doing, const std::string& scorePath,

@@ -9,15 +9,23 @@
 
 struct CommandLine;
 
+// The input a plain run's score names: its path, its length, and, for a
+// file (not a stream, which leaves no file to find again), the hash of the
+// bytes the run read.
+struct PlainRunInput {
+    std::string m_strPath;
+    std::uint64_t m_nFrames = 0;  // at 44100 Hz
+    std::optional<std::uint64_t> m_hash;
+};
+
 // The score of the run the command line asks for, started from seed, whose
-// input (inputPath, inputFrames frames at 44100 Hz) is named from folder.
-std::string PlainRunScoreText(const CommandLine& line, const std::string& inputPath, std::uint64_t inputFrames,
-                              std::uint32_t seed, const std::string& folder);
+// input is named from folder.
+std::string PlainRunScoreText(const CommandLine& line, const PlainRunInput& input, std::uint32_t seed,
+                              const std::string& folder);
 
 // Empty (nothing stored) unless the command line asks for --tag; else the
 // run's score, its input named from the output's folder.
-std::string StoredScoreOf(const CommandLine& line, const std::string& inputPath, std::uint64_t inputFrames,
-                          std::uint32_t seed);
+std::string StoredScoreOf(const CommandLine& line, const PlainRunInput& input, std::uint32_t seed);
 
 // Why a score written into the file at scorePath (an output with its
 // score, or --save-score's file), which names its source sourcePath from

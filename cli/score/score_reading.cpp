@@ -1,6 +1,7 @@
 #include "cli/score/score_reading.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -23,15 +24,35 @@ ScoreReading Refused(const std::string& displayName, int line, const std::string
     return {std::nullopt, ScoreMessage(displayName, line, text)};
 }
 
-// Up to one byte past the largest score, so that a larger file shows.
-std::optional<std::string> ReadBounded(int fd, std::string& error)
+ScoreReading Unreadable(const std::string& path, const std::string& text)
 {
+    ScoreReading refused = Refused(path, 0, text);
+    refused.m_bFileUnreadable = true;
+    return refused;
+}
+
+bool IsCancelled(const std::function<bool()>& cancelled)
+{
+    return cancelled && cancelled();
+}
+
+// Up to one byte past the largest score, so that a larger file shows. A FIFO
+// or a pipe is waited on in steps of a tenth of a second, between which
+// cancelled is asked: nothing answers, and the text is none, once it says so.
+std::optional<std::string> ReadBounded(int fd, const std::function<bool()>& cancelled, std::string& error)
+{
+    constexpr int kStepMilliseconds = 100;
     std::string text;
     char piece[64 * 1024];
     while (text.size() <= kLargestScoreBytes) {
-        const ssize_t got = read(fd, piece, sizeof piece);
-        if (got < 0 && errno == EINTR)
+        pollfd watched{fd, POLLIN, 0};
+        const int ready = poll(&watched, 1, kStepMilliseconds);
+        const ssize_t got = ready > 0 ? read(fd, piece, sizeof piece) : -1;
+        if (got < 0 && (ready == 0 || errno == EINTR || errno == EAGAIN)) {
+            if (IsCancelled(cancelled))
+                return std::nullopt;
             continue;
+        }
         if (got < 0) {
             error = std::strerror(errno);
             return std::nullopt;
@@ -84,7 +105,9 @@ ScoreReading ParseDocument(std::string_view text, const std::string& displayName
         return {std::nullopt, displayName + ":" + std::to_string(place.line) + ":" + std::to_string(place.column) +
                                   ": " + std::string(error.description())};
     } catch (const ScoreRefusal& refusal) {
-        return Refused(displayName, refusal.m_nLine, refusal.m_strText);
+        ScoreReading refused = Refused(displayName, refusal.m_nLine, refusal.m_strText);
+        refused.m_bFileUnreadable = refusal.m_bFileUnreadable;
+        return refused;
     }
 }
 
@@ -95,16 +118,22 @@ std::string ScoreMessage(const std::string& displayName, int line, const std::st
     return displayName + (line > 0 ? ":" + std::to_string(line) : "") + ": " + text;
 }
 
-ScoreReading ReadScoreFile(const std::string& path)
+ScoreReading ReadScoreFile(const std::string& path, const std::function<bool()>& cancelled)
 {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without blocking: a FIFO opens before its writer comes, and is waited on as it is read.
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
-        return Refused(path, 0, std::string("cannot open the score: ") + std::strerror(errno));
+        return Unreadable(path, std::string("cannot open the score: ") + std::strerror(errno));
     std::string error;
-    const std::optional<std::string> text = ReadBounded(fd, error);
+    const std::optional<std::string> text = ReadBounded(fd, cancelled, error);
     close(fd);
+    if (!text && error.empty()) {
+        ScoreReading stopped;
+        stopped.m_bCancelled = true;
+        return stopped;
+    }
     if (!text)
-        return Refused(path, 0, "cannot read the score: " + error);
+        return Unreadable(path, "cannot read the score: " + error);
     const std::string folder = std::filesystem::path(path).parent_path().string();
     return ParseScoreText(*text, path, folder);
 }

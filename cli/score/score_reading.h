@@ -3,6 +3,7 @@
 // layer (did you mean 'density'?)").
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,10 +13,17 @@
 struct ScoreReading {
     std::optional<Score> m_score;  // none: refused
     std::string m_strError;        // why, when refused
+    // Refused because a file could not be read (the score, a source), not
+    // for what the score says.
+    bool m_bFileUnreadable = false;
+    // The wait for the score (a FIFO's writer) was cancelled: no score, no error.
+    bool m_bCancelled = false;
 };
 
 // The score in the file at path, its sources found from the file's folder.
-ScoreReading ReadScoreFile(const std::string& path);
+// A FIFO's writer is waited for in steps of a tenth of a second, after each
+// of which cancelled (if set) is asked.
+ScoreReading ReadScoreFile(const std::string& path, const std::function<bool()>& cancelled = {});
 
 // The score in text, named displayName in messages, its sources found from
 // folder (the current folder when empty). Any text gives a reading, in

@@ -168,8 +168,11 @@ std::optional<ScorePiece::Making> ScorePiece::MakeLayers(const PieceRequest& req
 std::optional<ScorePiece::Making> ScorePiece::PrepareSources(const PieceRequest& request)
 {
     for (const auto& source : m_sources) {
-        if (!source->m_prepared.Prepare(source->m_frames, source->m_preparation, request.m_allocate))
-            return Refusal(0, "there is not enough memory for the sources of the score");
+        if (!source->m_prepared.Prepare(source->m_frames, source->m_preparation, request.m_allocate)) {
+            Making refused = Refusal(0, "there is not enough memory for the sources of the score");
+            refused.m_bOutOfMemory = true;
+            return refused;
+        }
     }
     return std::nullopt;
 }
