@@ -23,6 +23,7 @@ struct OpenSource {
     const ScoreLayer* m_pLayer = nullptr;
     HeldFile m_file;
     std::unique_ptr<SoundSource> m_pSource;
+    std::string m_strRoute;  // which way it is read, for the user
 };
 
 // Why the layer is refused, at its line; or, with an empty text, cancelled.
@@ -107,9 +108,9 @@ std::optional<Refusal> SourceLoader::Open(const ScoreLayer& layer)
         return Refusal{};
     if (!opening.m_opening.m_pSource)
         return Refusal{layer.m_nLine, opening.m_opening.m_failure.m_strText};
-    m_inform(opening.m_strRoute);
     m_loaded.m_soundOf[path] = path;
-    m_open.push_back(OpenSource{path, &layer, std::move(*file), std::move(opening.m_opening.m_pSource)});
+    m_open.push_back(OpenSource{path, &layer, std::move(*file), std::move(opening.m_opening.m_pSource),
+                                std::move(opening.m_strRoute)});
     return std::nullopt;
 }
 
@@ -139,6 +140,7 @@ std::optional<Refusal> SourceLoader::ReadOne(const Score& score, OpenSource& ope
         if (auto changed = ChangedSource(layer, hash.m_nHash))
             return Refusal{layer.m_nLine, *changed};
     }
+    m_inform(open.m_strRoute);
     std::string error;
     std::optional<SoundBuffer> sound = ReadWhole(*open.m_pSource, error);
     if (!sound && error.empty())

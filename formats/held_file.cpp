@@ -78,6 +78,6 @@ bool HeldFile::IsSameFileAs(const HeldFile& other) const
 bool HeldFile::IsUnchanged() const
 {
     struct stat now {};
-    return fstat(m_nFd, &now) == 0 && now.st_size == m_status.st_size && SameTime(now.st_mtim, m_status.st_mtim) &&
-           SameTime(now.st_ctim, m_status.st_ctim);
+    // Not the change time: a name given to another file, or a link removed, changes that alone.
+    return fstat(m_nFd, &now) == 0 && now.st_size == m_status.st_size && SameTime(now.st_mtim, m_status.st_mtim);
 }

@@ -31,9 +31,9 @@ public:
     // The same file on disk (device and inode) as other.
     bool IsSameFileAs(const HeldFile& other) const;
     std::uint64_t Size() const { return static_cast<std::uint64_t>(m_status.st_size); }
-    // Whether the file still has the size and times it had when opened: one
-    // written in place while it was read may have given a hash of some bytes
-    // and a sound of others.
+    // Whether the file still has the size and modification time it had when
+    // opened: one written in place while it was read may have given a hash
+    // of some bytes and a sound of others.
     bool IsUnchanged() const;
 
 private:
