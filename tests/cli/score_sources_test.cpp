@@ -143,35 +143,44 @@ TEST_F(ScoreSources, SoundsThatCannotFitAreRefusedBeforeAnyIsRead)
     EXPECT_FALSE(std::filesystem::exists(File("out.wav")));
 }
 
-// Another file renamed over the source while the run has it open (after the
-// score's reader looked at it and the run opened it): the render and the
-// hash stored with it are both of the file first opened. Watched by inotify,
-// so that the swap comes right after the run's own opening of the file.
+// Another file renamed over the source while the run has it open (after
+// the run, or the score's reader, first looked at it): the render and the
+// hash stored with it are both of the file first opened, for a score and for
+// a plain run with --tag. Watched by inotify, so that the swap comes right
+// after the second opening of the file by its name.
 TEST_F(ScoreSources, TheStoredHashIsOfTheFileWhoseSoundWasRead)
 {
     // A minute (10 MB) of source, so that hashing it takes a while.
     WriteToneWav(File("src.wav"), 60 * 44100, 44100, 441.0);
-    WriteToneWav(File("other.wav"), 60 * 44100, 44100, 660.0);
     const std::uint64_t original = HashFileContents(File("src.wav")).m_nHash;
     const std::string score = WriteScore("s.toml", "length = 1\nseed = 9\n" + std::string(kLayer) + "\"src.wav\"\n");
-    const CliResult reference = RunCli({"-q", score, "-o", File("reference.wav")});
-    ASSERT_EQ(reference.exitCode, 0) << reference.err;
+    const std::vector<std::string> plain = {File("src.wav"), "--tag", "--length", "1", "--seed", "9",
+                                            "--density", "500", "--grain-length", "100"};
+    for (const std::vector<std::string>& run : {std::vector<std::string>{score}, plain}) {
+        std::vector<std::string> arguments{"-q", "-o", File("reference.wav")};
+        arguments.insert(arguments.end(), run.begin(), run.end());
+        const CliResult reference = RunCli(arguments);
+        ASSERT_EQ(reference.exitCode, 0) << reference.err;
+        WriteToneWav(File("other.wav"), 60 * 44100, 44100, 660.0);
+        const std::vector<unsigned char> source = ReadWholeFile(File("src.wav"));
 
-    const int watch = inotify_init1(IN_CLOEXEC);
-    ASSERT_GE(watch, 0);
-    // Closes are watched too: two opens in a row would be told as one.
-    ASSERT_GE(inotify_add_watch(watch, m_dir.Path().c_str(), IN_OPEN | IN_CLOSE_NOWRITE), 0);
-    CliProcess process({"-q", score, "-o", File("out.wav")}, m_logs.Path().string());
-    // The reader's look, then the run's own opening.
-    const bool opened = WaitForOpens(watch, "src.wav", 2);
-    std::filesystem::rename(File("other.wav"), File("src.wav"));
-    close(watch);
-    const CliResult result = process.Wait();
-    ASSERT_TRUE(opened);
-    ASSERT_EQ(result.exitCode, 0) << result.err;
-    const CliResult printed = RunCli({"--score-of", File("out.wav")});
-    EXPECT_THAT(printed.out, HasSubstr(FormatSourceHash(original)));
-    EXPECT_EQ(SoundBytes(File("out.wav")), SoundBytes(File("reference.wav")));
+        const int watch = inotify_init1(IN_CLOEXEC);
+        ASSERT_GE(watch, 0);
+        // Closes are watched too: two opens in a row would be told as one.
+        ASSERT_GE(inotify_add_watch(watch, m_dir.Path().c_str(), IN_OPEN | IN_CLOSE_NOWRITE), 0);
+        arguments[2] = File("out.wav");
+        CliProcess process(arguments, m_logs.Path().string());
+        const bool opened = WaitForOpens(watch, "src.wav", 2);
+        std::filesystem::rename(File("other.wav"), File("src.wav"));
+        close(watch);
+        const CliResult result = process.Wait();
+        ASSERT_TRUE(opened);
+        ASSERT_EQ(result.exitCode, 0) << result.err;
+        const CliResult printed = RunCli({"--score-of", File("out.wav")});
+        EXPECT_THAT(printed.out, HasSubstr(FormatSourceHash(original))) << run.front();
+        EXPECT_EQ(SoundBytes(File("out.wav")), SoundBytes(File("reference.wav"))) << run.front();
+        WriteWholeFile(File("src.wav"), source);
+    }
 }
 
 TEST_F(ScoreSources, ACancelWhileTheScoresFifoWaitsForItsWriterEndsAsCancelled)
