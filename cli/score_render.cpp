@@ -209,10 +209,11 @@ int RenderScore(const CommandLine& line, const OutputFormat& format, const Stand
     request.m_nExcerptFirst = static_cast<std::uint64_t>(excerpt.m_nFirstSecond) * kRunSampleRate;
     request.m_nExcerptFrames = static_cast<std::uint64_t>(excerpt.m_nSeconds) * kRunSampleRate;
     ScorePiece::Making made = ScorePiece::Make(request);
-    if (!made.m_pPiece) {
-        const std::string message = ScoreMessage(scorePath, made.m_nLine, made.m_strError);
-        return made.m_bOutOfMemory ? Fail(message) : Refuse(message);
-    }
+    // The stretches the layers read do not fit their sources, or the sources'
+    // preparation does not fit in memory: as for a plain run's input, a
+    // failure of the run.
+    if (!made.m_pPiece)
+        return Fail(ScoreMessage(scorePath, made.m_nLine, made.m_strError));
 
     const bool whole = excerpt.m_nSeconds == 0;
     const std::string saved = line.m_strSaveScore.empty()

@@ -168,11 +168,8 @@ std::optional<ScorePiece::Making> ScorePiece::MakeLayers(const PieceRequest& req
 std::optional<ScorePiece::Making> ScorePiece::PrepareSources(const PieceRequest& request)
 {
     for (const auto& source : m_sources) {
-        if (!source->m_prepared.Prepare(source->m_frames, source->m_preparation, request.m_allocate)) {
-            Making refused = Refusal(0, "there is not enough memory for the sources of the score");
-            refused.m_bOutOfMemory = true;
-            return refused;
-        }
+        if (!source->m_prepared.Prepare(source->m_frames, source->m_preparation, request.m_allocate))
+            return Refusal(0, "there is not enough memory for the sources of the score");
     }
     return std::nullopt;
 }

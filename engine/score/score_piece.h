@@ -40,7 +40,6 @@ public:
         std::unique_ptr<ScorePiece> m_pPiece;  // null: refused
         int m_nLine = 0;                       // where in the score, for the message
         std::string m_strError;
-        bool m_bOutOfMemory = false;           // refused for want of memory, not for the score
     };
 
     static Making Make(const PieceRequest& request);
