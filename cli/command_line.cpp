@@ -41,12 +41,14 @@ const char kRules[] =
     "its top-level values; the grain options are refused there, being each layer's own. Each layer's seed "
     "derives from the score's, the first layer's being the score's own, so one layer at gain 0 reading its "
     "whole source, without keyframes or drift, renders the plain run's bytes. A whole render stores its score in the output, an "
-    "excerpt none; a source changed since its score was stored is refused before rendering.\n"
+    "excerpt none; a source changed since its score was stored is refused before rendering. Each source file is read "
+    "once, whatever names the layers give it.\n"
     "\n"
     "Progress and messages go to standard error. Ctrl+C, SIGTERM, SIGHUP and SIGPIPE (a pipe on standard "
     "output or error whose reader has gone) cancel a run, also while it waits for a pipe or reads its input. "
-    "-- ends the options. Exit status: 0 written, 1 failed (the message says why), 2 bad command line "
-    "(nothing written), 128 + the signal's number when cancelled (130 for Ctrl+C, 141 for SIGPIPE).";
+    "-- ends the options. Exit status: 0 written, 1 failed (the message says why: a file that cannot be read or "
+    "written, too little memory), 2 bad command line or score (nothing written), 128 + the signal's number when "
+    "cancelled (130 for Ctrl+C, 141 for SIGPIPE).";
 
 // --tag stores a score in the output; --score-of reads one back, on its own
 // (main dispatches it before this table is parsed).
@@ -56,7 +58,7 @@ void DefineStoredScoreOptions(CLI::App& app, CommandLine& line)
                  "Store in the output the score of this run, which --score-of prints and which renders the same "
                  "bytes again: a chunk \"snsc\" after the sound in WAV (before it in a stream from -o -), a chunk "
                  "of its own in W64, the Vorbis comment SONNELITH_SCORE in FLAC. Without it the output holds the "
-                 "sound alone");
+                 "sound alone; an excerpt (--from, --for) stores none, and is refused with it");
     app.add_option(kScoreOfOption, line.m_strScoreOf,
                    "Print the score stored in FILE, exactly as stored, and exit; nothing else may be given with "
                    "it. Exit status 1 when FILE holds none")
@@ -121,7 +123,8 @@ void DefineScoreOptions(CLI::App& app, CommandLine& line)
     app.add_option("--save-score", line.m_strSaveScore,
                    "Also write the score of this run to FILE (TOML): for a plain run, one layer with its values "
                    "and seed, which renders the same bytes again and can be edited; beside a score, the score "
-                   "with its overrides and seed. Sources are named relative to FILE's folder")
+                   "with its overrides and seed. Sources are named relative to FILE's folder. FILE is replaced "
+                   "as an output is, and may not be the output or a file the run reads")
         ->option_text("FILE")
         ->check(NotEmpty("name the score file to write"));
     app.add_option("--from", line.m_strFrom,
