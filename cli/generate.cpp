@@ -99,11 +99,15 @@ bool SaveScore(const CommandLine& line, const PlainRunInput& described, std::uin
 
 // A file input is held open from the start, and the run reads the file so
 // held; a stream, or a name that does not open, goes its usual way (and
-// gets its usual message).
+// gets its usual message). A FIFO is not opened here: closing it again
+// could leave its writer without a reader.
 std::optional<HeldFile> HoldInput(const std::string& path)
 {
+    struct stat info {};
+    if (path == "-" || stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return std::nullopt;
     std::string reason;
-    return path == "-" ? std::nullopt : HeldFile::Open(path, reason);
+    return HeldFile::Open(path, reason);
 }
 
 // The hash a stored or saved score gives the input: of the file the run

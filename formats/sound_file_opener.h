@@ -25,7 +25,7 @@ struct InputRules {
     CancelCheck m_cancelled = {};
     // The name messages give the input when it is opened by another one
     // (the /proc/self/fd/N of a file held open); empty: the path opened.
-    std::string m_strShownAs;
+    std::string m_strShownAs = {};
 };
 
 enum class InputRoute { None, WaveFile, Sndfile };
