@@ -42,13 +42,13 @@ const char kRules[] =
     "derives from the score's, the first layer's being the score's own, so one layer at gain 0 reading its "
     "whole source, without keyframes or drift, renders the plain run's bytes. A whole render stores its score in the output, an "
     "excerpt none; a source changed since its score was stored is refused before rendering. Each source file is read "
-    "once, whatever names the layers give it.\n"
+    "once, whatever names the layers give it. A score refused for what it says ends like a bad command line, a "
+    "source that cannot be used as a failed run.\n"
     "\n"
     "Progress and messages go to standard error. Ctrl+C, SIGTERM, SIGHUP and SIGPIPE (a pipe on standard "
     "output or error whose reader has gone) cancel a run, also while it waits for a pipe or reads its input. "
-    "-- ends the options. Exit status: 0 written, 1 failed (the message says why: a file that cannot be read or "
-    "written, too little memory), 2 bad command line or score (nothing written), 128 + the signal's number when "
-    "cancelled (130 for Ctrl+C, 141 for SIGPIPE).";
+    "-- ends the options. Exit status: 0 written, 1 failed (the message says why), 2 bad command line "
+    "(nothing written), 128 + the signal's number when cancelled (130 for Ctrl+C, 141 for SIGPIPE).";
 
 // --tag stores a score in the output; --score-of reads one back, on its own
 // (main dispatches it before this table is parsed).
