@@ -8,6 +8,7 @@
 #include <variant>
 
 #include "cli/command_line.h"
+#include "cli/effect_listing.h"
 #include "cli/exit_status.h"
 #include "cli/generate.h"
 #include "cli/help_formatter.h"
@@ -46,6 +47,8 @@ int main(int argc, char** argv)
     }
     if (AsksForStoredScore(argc, argv))
         return PrintStoredScore(argc, argv, std::cout, std::cerr);
+    if (AsksForEffectList(argc, argv))
+        return PrintEffectList(argc, argv, std::cout, std::cerr);
     CLI::App app("", "sonnelith-cli");
     CommandLine line;
     DefineOptions(app, line);

@@ -13,6 +13,7 @@
 #include "cli/option_values.h"
 #include "cli/random_seed.h"
 #include "cli/run_steps.h"
+#include "cli/score/effect_reading.h"
 #include "cli/score/plain_run_score.h"
 #include "cli/score/score_reading.h"
 #include "cli/score/score_writing.h"
@@ -121,6 +122,12 @@ int RenderScore(const CommandLine& line, const OutputFormat& format, const Stand
     if (!reading.m_score)
         return Refuse(reading.m_strError);
     Score score = std::move(*reading.m_score);
+    // Effects are read and checked, plugins and controls, but not yet put
+    // into the render: a score with them is refused rather than rendered dry.
+    if (const std::optional<int> effectLine = FirstEffectLine(score))
+        return Refuse(ScoreMessage(scorePath, *effectLine,
+                                   "this sonnelith-cli checks effects but does not render them yet; take out the "
+                                   "[[effect]] and [[layer.effect]] tables to render the rest"));
     if (const auto why = ApplyScoreOverrides(line, score))
         return Refuse(*why);
     const auto excerptOrWhy = ExcerptOf(line, score);

@@ -61,10 +61,13 @@ Lv2World::~Lv2World()
 
 const LilvPlugin* Lv2World::Find(const std::string& uri) const
 {
-    LilvNode* node = lilv_new_uri(m_pWorld, uri.c_str());
-    if (!node)
-        return nullptr;
-    const LilvPlugin* plugin = lilv_plugins_get_by_uri(Plugins(), node);
-    lilv_node_free(node);
-    return plugin;
+    // Compared as text: lilv would complain aloud about a text that is no URI
+    // (a plugin's name given instead, say).
+    const LilvPlugins* plugins = Plugins();
+    LILV_FOREACH (plugins, i, plugins) {
+        const LilvPlugin* plugin = lilv_plugins_get(plugins, i);
+        if (uri == lilv_node_as_uri(lilv_plugin_get_uri(plugin)))
+            return plugin;
+    }
+    return nullptr;
 }

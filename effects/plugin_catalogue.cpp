@@ -140,6 +140,8 @@ std::string DescribeControlRange(const ControlDescription& control)
     const bool bounded = !std::isnan(control.m_fMinimum) && !std::isnan(control.m_fMaximum);
     if (!bounded)
         return control.m_bInteger ? "any whole number" : "any value";
+    if (control.m_bInteger && control.m_fMaximum - control.m_fMinimum == 1.0f)
+        return Number(control.m_fMinimum) + " or " + Number(control.m_fMaximum);
     const std::string range = Number(control.m_fMinimum) + " to " + Number(control.m_fMaximum);
     return control.m_bInteger ? "a whole number from " + range : range;
 }

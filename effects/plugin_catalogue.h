@@ -46,6 +46,6 @@ const ControlDescription* FindControl(const PluginDescription& plugin, const std
 // Why value does not suit control ("use 0 to 1", "use 0 (off) or 1 (on)",
 // "use a whole number from 1 to 8"); none when it does.
 std::optional<std::string> ControlValueProblem(const ControlDescription& control, double value);
-// "0 to 1", "0 (off) or 1 (on)", "whole numbers 1 to 8", "any value":
+// "0 to 1", "0 (off) or 1 (on)", "a whole number from 1 to 8", "any value":
 // the values a control takes, as a listing shows them.
 std::string DescribeControlRange(const ControlDescription& control);
