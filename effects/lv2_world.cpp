@@ -38,6 +38,7 @@ Lv2World::Lv2World() : m_pWorld(lilv_world_new())
     m_nodes.m_pInteger = Uri(w, LV2_CORE__integer);
     m_nodes.m_pEnumeration = Uri(w, LV2_CORE__enumeration);
     m_nodes.m_pLogarithmic = Uri(w, LV2_PORT_PROPS__logarithmic);
+    m_nodes.m_pSampleRate = Uri(w, LV2_CORE__sampleRate);
     m_nodes.m_pReportsLatency = Uri(w, LV2_CORE__reportsLatency);
     m_nodes.m_pLeft = Uri(w, LV2_PORT_GROUPS__left);
     m_nodes.m_pRight = Uri(w, LV2_PORT_GROUPS__right);
@@ -53,7 +54,7 @@ Lv2World::~Lv2World()
          {m_nodes.m_pInputPort, m_nodes.m_pOutputPort, m_nodes.m_pAudioPort, m_nodes.m_pControlPort,
           m_nodes.m_pCvPort, m_nodes.m_pAtomPort, m_nodes.m_pEventPort, m_nodes.m_pConnectionOptional,
           m_nodes.m_pToggled, m_nodes.m_pInteger, m_nodes.m_pEnumeration, m_nodes.m_pLogarithmic,
-          m_nodes.m_pReportsLatency, m_nodes.m_pLeft, m_nodes.m_pRight, m_nodes.m_pDesignation,
+          m_nodes.m_pSampleRate, m_nodes.m_pReportsLatency, m_nodes.m_pLeft, m_nodes.m_pRight, m_nodes.m_pDesignation,
           m_nodes.m_pMinorVersion, m_nodes.m_pMicroVersion, m_nodes.m_pWorkerInterface})
         lilv_node_free(node);
     lilv_world_free(m_pWorld);

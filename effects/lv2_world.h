@@ -22,6 +22,7 @@ struct Lv2Nodes {
     LilvNode* m_pInteger = nullptr;
     LilvNode* m_pEnumeration = nullptr;
     LilvNode* m_pLogarithmic = nullptr;
+    LilvNode* m_pSampleRate = nullptr;  // a port whose range is in fractions of the sample rate
     LilvNode* m_pReportsLatency = nullptr;
     LilvNode* m_pLeft = nullptr;   // port-groups: the left channel
     LilvNode* m_pRight = nullptr;  // port-groups: the right channel

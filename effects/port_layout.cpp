@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "effects/lv2_world.h"
+#include "engine/stereo_frame.h"
 
 namespace {
 
@@ -68,6 +69,21 @@ PortEntry ReadEntry(const LilvPlugin* plugin, const LilvPort* port, std::uint32_
     return entry;
 }
 
+// A range given in fractions of the sample rate (lv2:sampleRate), as the
+// plugin takes the value: in Hz at the run's rate. A default outside the
+// range (a slip in some plugins' data) is brought into it.
+void SetRange(PortEntry& entry, float minimum, float maximum, float fallback, bool perSampleRate)
+{
+    const float scale = perSampleRate ? static_cast<float>(kRunSampleRate) : 1.0f;
+    entry.m_fMinimum = minimum * scale;
+    entry.m_fMaximum = maximum * scale;
+    entry.m_fDefault = fallback * scale;
+    if (!std::isnan(entry.m_fMinimum) && entry.m_fDefault < entry.m_fMinimum)
+        entry.m_fDefault = entry.m_fMinimum;
+    if (!std::isnan(entry.m_fMaximum) && entry.m_fDefault > entry.m_fMaximum)
+        entry.m_fDefault = entry.m_fMaximum;
+}
+
 std::optional<std::string> PortProblem(const PortEntry& entry)
 {
     if (entry.m_kind == PortKind::Unsupported && !entry.m_bOptional)
@@ -96,9 +112,8 @@ PortLayout ReadPortLayout(const LilvPlugin* plugin, const Lv2Nodes& nodes)
     for (std::uint32_t index = 0; index < count; ++index) {
         const LilvPort* port = lilv_plugin_get_port_by_index(plugin, index);
         PortEntry entry = ReadEntry(plugin, port, index, nodes);
-        entry.m_fMinimum = minima[index];
-        entry.m_fMaximum = maxima[index];
-        entry.m_fDefault = defaults[index];
+        SetRange(entry, minima[index], maxima[index], defaults[index],
+                 lilv_port_has_property(plugin, port, nodes.m_pSampleRate));
         if (entry.m_kind == PortKind::AudioInput)
             AddByRank(layout.m_audioInputs, inputRanks, index, ChannelRank(plugin, port, nodes));
         if (entry.m_kind == PortKind::AudioOutput)

@@ -153,6 +153,15 @@ TEST(EffectChain, RunsAMonoPluginOncePerSideAndFeedsAMonoInputTheMiddle)
     EXPECT_GT(right, 0.01f);
 }
 
+TEST(EffectChain, SetsACutoffGivenInFractionsOfTheRateInHertz)
+{
+    // Taken as 0.34 Hz instead of 14885 Hz, swh's lowpass would silence the
+    // noise, and its filter would overflow in the tail.
+    const std::vector<StereoFrame> noise = NoiseSound(kSecond / 2, 0.5f, 13);
+    const ChainOutput filtered = RunChain({Effect("http://plugin.org.uk/swh-plugins/lowpass_iir")}, noise);
+    EXPECT_GT(Energy(filtered.m_sound, 0, noise.size()), 0.5 * Energy(noise, 0, noise.size()));
+}
+
 TEST(EffectChain, RefusesAPluginsNonFiniteOutputNamingIt)
 {
     const std::vector<StereoFrame> noise = NoiseSound(kSecond / 5, 0.5f, 5);

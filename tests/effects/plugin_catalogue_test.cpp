@@ -101,3 +101,20 @@ TEST(PluginCatalogue, ChecksControlValuesAgainstTheirRanges)
     EXPECT_EQ(ControlValueProblem(whole, 2.5), "use a whole number from 0 to 8");
     EXPECT_FALSE(ControlValueProblem(whole, 3.0).has_value());
 }
+
+TEST(PluginCatalogue, GivesARangeInFractionsOfTheRateInHertz)
+{
+    // swh's lowpass declares its cutoff as 0.0001 to 0.45 of the sample rate
+    // (lv2:sampleRate), and takes the value in Hz.
+    const PluginDescription lowpass = Installed("http://plugin.org.uk/swh-plugins/lowpass_iir");
+    const ControlDescription* cutoff = FindControl(lowpass, "cutoff");
+    ASSERT_NE(cutoff, nullptr);
+    EXPECT_FLOAT_EQ(cutoff->m_fMinimum, 4.41f);
+    EXPECT_FLOAT_EQ(cutoff->m_fMaximum, 19845.0f);
+    EXPECT_FLOAT_EQ(cutoff->m_fDefault, 0.337525f * 44100.0f);
+    // A default outside its own range (swh's parametric EQ says 440 of the
+    // rate, above its 0.4) is brought to the nearest end.
+    const ControlDescription* centre = FindControl(Installed("http://plugin.org.uk/swh-plugins/singlePara"), "fc");
+    ASSERT_NE(centre, nullptr);
+    EXPECT_FLOAT_EQ(centre->m_fDefault, centre->m_fMaximum);
+}
