@@ -17,6 +17,7 @@
 #include "cli/score_of.h"
 #include "cli/score_render.h"
 #include "cli/standard_descriptors.h"
+#include "effects/plugin_crash_report.h"
 #include "formats/output_format.h"
 
 namespace {
@@ -41,6 +42,7 @@ int ParseFailure(const CLI::App& app, const CLI::ParseError& error)
 int main(int argc, char** argv)
 {
     const StandardDescriptors found = OccupyClosedStandardDescriptors();
+    ReportPluginCrashes("sonnelith-cli");
     if (argc <= 1) {
         std::cerr << NoArgumentsHint() << '\n';
         return kExitUsage;

@@ -7,6 +7,7 @@
 #include "effects/effect_failure.h"
 #include "effects/lv2_world.h"
 #include "effects/plugin_catalogue.h"
+#include "effects/plugin_crash_report.h"
 
 namespace {
 
@@ -44,6 +45,7 @@ StereoEffect::StereoEffect(const EffectSetting& setting)
     const LilvPlugin* plugin = world.Find(setting.m_strPlugin);
     const PortLayout layout = ReadPortLayout(plugin, world.Nodes());
     const bool mono = layout.m_audioInputs.size() == 1 && layout.m_audioOutputs.size() == 1;
+    const InsidePlugin inside(m_strDisplayName);
     try {
         for (int copy = 0; copy < (mono ? 2 : 1); ++copy)
             m_instances.push_back(
@@ -66,11 +68,13 @@ StereoEffect::~StereoEffect()
     // the world.
     Lv2World& world = Lv2World::Get();
     const std::lock_guard<std::mutex> hold(world.Lock());
+    const InsidePlugin inside(m_strDisplayName);
     m_instances.clear();
 }
 
 void StereoEffect::Process(const float* inLeft, const float* inRight, float* outLeft, float* outRight)
 {
+    const InsidePlugin inside(m_strDisplayName);
     if (m_instances.size() == 2) {
         PluginInstance& left = *m_instances[0];
         PluginInstance& right = *m_instances[1];

@@ -8,6 +8,7 @@
 
 #include "effects/effect_block.h"
 #include "effects/effect_failure.h"
+#include "effects/plugin_crash_report.h"
 #include "tests/effects/effect_test_sounds.h"
 #include "tests/effects/lv2_test_plugins.h"
 
@@ -175,6 +176,26 @@ TEST(EffectChain, RefusesAPluginsNonFiniteOutputNamingIt)
     EXPECT_THAT(failure, HasSubstr("a value that is not a number at 0.114 s of its sound"));
     EXPECT_THAT(FailureOf({Effect(kNotANumberUri, {{"after", 0.0}})}, noise),
                 HasSubstr("not a number in the silence before its sound"));
+}
+
+// The program still dies (the plugin's memory can no longer be trusted), on
+// the signal, or under the sanitizers by their report; it names the plugin
+// first.
+TEST(EffectChainDeathTest, APluginThatCrashesIsNamedOnTheWayDown)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const std::vector<StereoFrame> noise = NoiseSound(kSecond / 5, 0.5f, 5);
+    const auto crashed = [](int status) {
+        return WIFSIGNALED(status) || (WIFEXITED(status) && WEXITSTATUS(status) != 0);
+    };
+    EXPECT_EXIT(
+        {
+            ReportPluginCrashes("effects_tests");
+            RunChain({Effect(kCrashUri, {{"at", 0.25}})}, noise);
+        },
+        crashed,
+        "effects_tests: the effect plugin Test Crash \\(http://sonnelith.example.org/test-plugins/crash\\) crashed "
+        "\\(a memory fault\\); the run ends, and its output is not written");
 }
 
 TEST(EffectChain, RefusesWhatItCannotRunBeforeRunningAnything)

@@ -11,3 +11,4 @@ inline constexpr char kGverbUri[] = "http://plugin.org.uk/swh-plugins/gverb";
 inline constexpr char kNotANumberUri[] = "http://sonnelith.example.org/test-plugins/not-a-number";
 inline constexpr char kWorkerGainUri[] = "http://sonnelith.example.org/test-plugins/worker-gain";
 inline constexpr char kUnobtainableUri[] = "http://sonnelith.example.org/test-plugins/unobtainable";
+inline constexpr char kCrashUri[] = "http://sonnelith.example.org/test-plugins/crash";

@@ -1,6 +1,7 @@
 // Small LV2 plugins that stand in for misbehaving or unusual ones in the
 // effects tests: one that turns its output into NaN after a while (and reads
-// an atom port), one that needs a worker, one that needs a feature no host gives.
+// an atom port), one that needs a worker, one that needs a feature no host
+// gives, one that crashes.
 #include <lv2/atom/atom.h>
 #include <lv2/atom/util.h>
 #include <lv2/core/lv2.h>
@@ -8,6 +9,8 @@
 #include <lv2/worker/worker.h>
 
 #include <cmath>
+#include <csignal>
+#include <iterator>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -18,6 +21,7 @@ namespace {
 const char kNotANumberUri[] = "http://sonnelith.example.org/test-plugins/not-a-number";
 const char kWorkerGainUri[] = "http://sonnelith.example.org/test-plugins/worker-gain";
 const char kUnobtainableUri[] = "http://sonnelith.example.org/test-plugins/unobtainable";
+const char kCrashUri[] = "http://sonnelith.example.org/test-plugins/crash";
 
 const LV2_Feature* FindFeature(const LV2_Feature* const* features, const char* uri)
 {
@@ -141,6 +145,43 @@ const void* WorkerGainExtension(const char* uri)
     return std::strcmp(uri, LV2_WORKER__interface) == 0 ? &worker : nullptr;
 }
 
+// --- crash ----------------------------------------------------------------
+
+struct Crash {
+    double rate = 0.0;
+    std::uint64_t frames = 0;
+    const float* at = nullptr;
+    const float* in = nullptr;
+    float* out = nullptr;
+};
+
+LV2_Handle InstantiateCrash(const LV2_Descriptor*, double rate, const char*, const LV2_Feature* const*)
+{
+    auto* plugin = new Crash;
+    plugin->rate = rate;
+    return plugin;
+}
+
+void ConnectCrash(LV2_Handle handle, uint32_t port, void* data)
+{
+    auto* plugin = static_cast<Crash*>(handle);
+    if (port == 0)
+        plugin->at = static_cast<const float*>(data);
+    else if (port == 1)
+        plugin->in = static_cast<const float*>(data);
+    else if (port == 2)
+        plugin->out = static_cast<float*>(data);
+}
+
+void RunCrash(LV2_Handle handle, uint32_t count)
+{
+    auto* plugin = static_cast<Crash*>(handle);
+    if (plugin->frames + count > static_cast<std::uint64_t>(*plugin->at * plugin->rate))
+        std::raise(SIGSEGV);
+    std::memcpy(plugin->out, plugin->in, count * sizeof(float));
+    plugin->frames += count;
+}
+
 // --- unobtainable -----------------------------------------------------------
 
 LV2_Handle InstantiateNothing(const LV2_Descriptor*, double, const char*, const LV2_Feature* const*)
@@ -173,6 +214,7 @@ extern "C" LV2_SYMBOL_EXPORT const LV2_Descriptor* lv2_descriptor(uint32_t index
          &Cleanup<WorkerGain>, &WorkerGainExtension},
         {kUnobtainableUri, &InstantiateNothing, &ConnectNothing, nullptr, &RunNothing, nullptr,
          &Cleanup<NotANumber>, &NoExtension},
+        {kCrashUri, &InstantiateCrash, &ConnectCrash, nullptr, &RunCrash, nullptr, &Cleanup<Crash>, &NoExtension},
     };
-    return index < 3 ? &descriptors[index] : nullptr;
+    return index < std::size(descriptors) ? &descriptors[index] : nullptr;
 }
