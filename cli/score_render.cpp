@@ -56,7 +56,7 @@ std::variant<Excerpt, std::string> ExcerptOf(const CommandLine& line, const Scor
 }
 
 // The score as rendered, to store or save: its seed, each source's facts,
-// and the sources named from folder.
+// the sources named from folder, and the versions of the effects' plugins.
 Score ScoreToKeep(const Score& score, std::uint32_t seed, const LoadedSources& sources, const std::string& folder)
 {
     Score kept = score;
@@ -64,7 +64,9 @@ Score ScoreToKeep(const Score& score, std::uint32_t seed, const LoadedSources& s
     for (ScoreLayer& layer : kept.m_layers) {
         layer.m_strSource = SourceNameFrom(folder, layer.m_strSourcePath);
         layer.m_storedSource = sources.m_facts.at(layer.m_strSourcePath);
+        layer.m_effects = WithInstalledVersions(layer.m_effects);
     }
+    kept.m_effects = WithInstalledVersions(kept.m_effects);
     return kept;
 }
 
@@ -128,6 +130,8 @@ int RenderScore(const CommandLine& line, const OutputFormat& format, const Stand
         return Refuse(ScoreMessage(scorePath, *effectLine,
                                    "this sonnelith-cli checks effects but does not render them yet; take out the "
                                    "[[effect]] and [[layer.effect]] tables to render the rest"));
+    for (const std::string& note : EffectVersionNotes(score, scorePath))
+        host.Inform("Note: " + note);
     if (const auto why = ApplyScoreOverrides(line, score))
         return Refuse(*why);
     const auto excerptOrWhy = ExcerptOf(line, score);
