@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <stdexcept>
 
 #include "effects/denormal_guard.h"
 #include "effects/effect_block.h"
@@ -41,6 +42,8 @@ EffectChain::~EffectChain() = default;
 
 void EffectChain::Feed(std::span<const StereoFrame> input, std::vector<StereoFrame>& out)
 {
+    if (m_bFinished)
+        throw std::logic_error("EffectChain::Feed after Finish");
     for (const StereoFrame& frame : input) {
         m_inLeft[m_nGathered] = frame.left;
         m_inRight[m_nGathered] = frame.right;
@@ -53,6 +56,9 @@ void EffectChain::Feed(std::span<const StereoFrame> input, std::vector<StereoFra
 
 ChainTail EffectChain::Finish(std::vector<StereoFrame>& out, const TailRule& rule)
 {
+    if (m_bFinished)
+        throw std::logic_error("EffectChain::Finish twice");
+    m_bFinished = true;
     // Silence after the sound: the rest of its block, then whole blocks.
     auto runSilence = [this] {
         std::fill(m_inLeft.begin() + m_nGathered, m_inLeft.end(), 0.0f);

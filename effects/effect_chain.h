@@ -62,6 +62,10 @@ public:
     // after their first block (0 before it).
     std::uint64_t GetLatencyFrames() const { return m_nLatency; }
     std::size_t GetEffectCount() const { return m_effects.size(); }
+    // Frames fed so far, and output frames handed out: a caller that needs
+    // the output of a stretch in full feeds on until the second reaches it.
+    std::uint64_t GetFramesFed() const { return m_nFed; }
+    std::uint64_t GetFramesOut() const { return m_nEmitted; }
 
 private:
     // Silence first, its output dropped: plugins that glide their controls
@@ -85,6 +89,7 @@ private:
     std::uint32_t m_nGathered = 0;    // frames of the input block so far
     std::uint64_t m_nFed = 0;         // frames fed in all
     bool m_bPrerolled = false;
+    bool m_bFinished = false;  // Feed and Finish after Finish are refused (std::logic_error)
     std::uint64_t m_nBlocksRun = 0;
     std::uint64_t m_nLatency = 0;
     std::uint64_t m_nEmitted = 0;     // output frames handed out, latency skipped

@@ -32,6 +32,8 @@ PluginInstance::PluginInstance(const LilvPlugin* plugin, const PortLayout& layou
                                const std::map<std::string, double>& controls, const std::string& name)
 {
     m_schedule = {this, &ScheduleWork};
+    m_nSequenceType = HostFeatures::Get().Map(LV2_ATOM__Sequence);
+    m_nChunkType = HostFeatures::Get().Map(LV2_ATOM__Chunk);
     std::vector<LV2_Feature> own = {{LV2_WORKER__schedule, &m_schedule}};
     std::vector<const LV2_Feature*> features = HostFeatures::Get().Shared();
     features.push_back(&own.front());
@@ -42,8 +44,13 @@ PluginInstance::PluginInstance(const LilvPlugin* plugin, const PortLayout& layou
                             "to make an instance at 44100 Hz)");
     m_pWorker = static_cast<const LV2_Worker_Interface*>(
         lilv_instance_get_extension_data(m_pInstance, LV2_WORKER__interface));
-    ConnectPorts(layout);
-    SetControls(layout, controls, name);
+    try {
+        ConnectPorts(layout);
+        SetControls(layout, controls, name);
+    } catch (...) {
+        lilv_instance_free(m_pInstance);
+        throw;
+    }
 }
 
 PluginInstance::~PluginInstance()
@@ -112,18 +119,17 @@ void PluginInstance::Activate()
 
 void PluginInstance::ResetAtomPorts()
 {
-    HostFeatures& features = HostFeatures::Get();
     for (std::size_t index = 0; index < m_kinds.size(); ++index) {
         if (m_kinds[index] == PortKind::AtomInput) {
             auto* sequence = reinterpret_cast<LV2_Atom_Sequence*>(m_atoms[index].data());
             sequence->atom.size = sizeof(LV2_Atom_Sequence_Body);
-            sequence->atom.type = features.Map(LV2_ATOM__Sequence);
+            sequence->atom.type = m_nSequenceType;
             sequence->body.unit = 0;
             sequence->body.pad = 0;
         } else if (m_kinds[index] == PortKind::AtomOutput) {
             auto* atom = reinterpret_cast<LV2_Atom*>(m_atoms[index].data());
             atom->size = kAtomBufferBytes - sizeof(LV2_Atom);
-            atom->type = features.Map(LV2_ATOM__Chunk);
+            atom->type = m_nChunkType;
         }
     }
 }

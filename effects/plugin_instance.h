@@ -54,6 +54,8 @@ private:
     std::vector<std::vector<std::uint64_t>> m_atoms;  // by port: atom sequences, 8-byte aligned
     std::vector<PortKind> m_kinds;                 // by port
     std::int64_t m_nLatencyPort = -1;
+    std::uint32_t m_nSequenceType = 0;  // URIDs of an atom port's empty input and its output's room
+    std::uint32_t m_nChunkType = 0;
 
     // The worker runs in line: work is done the moment the plugin asks for
     // it, and its answers reach the plugin after the block, which is what a

@@ -42,8 +42,10 @@ ChainOutput RunInPieces(const EffectChainSetting& settings, std::span<const Ster
     for (std::size_t piece = 0; at < sound.size(); ++piece) {
         const std::size_t length = std::min(lengths[piece % lengths.size()], sound.size() - at);
         chain.Feed(sound.subspan(at, length), output.m_sound);
-        EXPECT_LE(output.m_sound.size(), at + length);
         at += length;
+        EXPECT_LE(output.m_sound.size(), at);
+        EXPECT_EQ(chain.GetFramesOut(), output.m_sound.size());
+        EXPECT_EQ(chain.GetFramesFed(), at);
     }
     output.m_tail = chain.Finish(output.m_sound);
     return output;

@@ -114,7 +114,8 @@ TEST(PluginCatalogue, GivesARangeInFractionsOfTheRateInHertz)
     EXPECT_FLOAT_EQ(cutoff->m_fDefault, 0.337525f * 44100.0f);
     // A default outside its own range (swh's parametric EQ says 440 of the
     // rate, above its 0.4) is brought to the nearest end.
-    const ControlDescription* centre = FindControl(Installed("http://plugin.org.uk/swh-plugins/singlePara"), "fc");
+    const PluginDescription parametric = Installed("http://plugin.org.uk/swh-plugins/singlePara");
+    const ControlDescription* centre = FindControl(parametric, "fc");
     ASSERT_NE(centre, nullptr);
     EXPECT_FLOAT_EQ(centre->m_fDefault, centre->m_fMaximum);
 }

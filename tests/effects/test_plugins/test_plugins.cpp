@@ -205,7 +205,7 @@ const void* NoExtension(const char*)
 
 }  // namespace
 
-extern "C" LV2_SYMBOL_EXPORT const LV2_Descriptor* lv2_descriptor(uint32_t index)
+LV2_SYMBOL_EXPORT const LV2_Descriptor* lv2_descriptor(uint32_t index)
 {
     static const LV2_Descriptor descriptors[] = {
         {kNotANumberUri, &InstantiateNotANumber, &ConnectNotANumber, nullptr, &RunNotANumber, nullptr,
