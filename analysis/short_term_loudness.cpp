@@ -9,7 +9,6 @@ namespace {
 
 // Frames converted to libebur128's interleaved floats at a time, on the stack.
 constexpr std::size_t kBlockFrames = 512;
-constexpr std::size_t kWindowFrames = 3 * kRunSampleRate;
 
 }  // namespace
 
@@ -53,11 +52,9 @@ void ShortTermLoudness::OnStretch(const StereoFrame* frames, std::size_t count)
 
 void ShortTermLoudness::Reset()
 {
-    // libebur128 has no reset of its own: 3 s of silence push the old sound
-    // out of the window and settle the weighting filters, without allocating.
-    const float silence[2 * kBlockFrames] = {};
-    for (std::size_t done = 0; done < kWindowFrames; done += kBlockFrames)
-        Add(silence, std::min(kBlockFrames, kWindowFrames - done));
+    // libebur128 has no reset of its own, and silence fed in would leave the
+    // weighting filters' ringing from the old sound in the window.
+    m_pState = std::make_unique<State>();
 }
 
 double ShortTermLoudness::GetLoudness() const

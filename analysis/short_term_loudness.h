@@ -10,7 +10,7 @@
 // K-weighted (ITU-R BS.1770), ungated, over a sliding 3 s window. Before 3 s
 // of sound have gone by, the window holds silence before it. libebur128 keeps
 // no history beyond the window in this mode, so memory stays fixed; all of it
-// is allocated by the constructor.
+// is allocated by the constructor (and by Reset, which starts anew).
 //
 // Not for two threads at once, like the other observers.
 class ShortTermLoudness final : public StretchObserver {
@@ -21,8 +21,9 @@ public:
     ShortTermLoudness& operator=(const ShortTermLoudness&) = delete;
 
     void OnStretch(const StereoFrame* frames, std::size_t count) override;
-    // Forgets the sound so far (playback moved elsewhere): the window fills
-    // with silence again.
+    // Forgets the sound so far (playback moved elsewhere): the window holds
+    // silence again. Allocates: call it from the owner's thread, not from a
+    // sound device's callback.
     void Reset();
 
     // In LUFS; minus infinity for silence; NaN when libebur128 could not be

@@ -138,23 +138,30 @@ void WaveformOverview::Coarsen()
     m_levels.back().clear();
 }
 
-void WaveformOverview::Cover(std::size_t level, std::uint64_t from, std::uint64_t to, Coverage& coverage) const
+void WaveformOverview::Cover(std::uint64_t from, std::uint64_t to, Coverage& coverage) const
 {
-    const std::uint64_t frames = m_nBlockFrames << level;
-    const std::vector<Summary>& summaries = m_levels[level];
-    const std::uint64_t summarised = summaries.size() * frames;
-    if (from < summarised) {
-        const std::uint64_t end = std::min<std::uint64_t>((to + frames - 1) / frames, summaries.size());
-        for (std::uint64_t index = from / frames; index < end; ++index)
-            coverage.Add(summaries[index], frames);
+    // The finest blocks that the frames touch, taken as few summaries as the
+    // pyramid allows: at each level the odd block at either end is taken, and
+    // the pairs between them are left to the level above.
+    const std::uint64_t complete = m_levels[0].size();
+    std::uint64_t low = from / m_nBlockFrames;
+    std::uint64_t high = std::min<std::uint64_t>((to + m_nBlockFrames - 1) / m_nBlockFrames, complete);
+    for (std::size_t level = 0; low < high; ++level) {
+        const std::vector<Summary>& summaries = m_levels[level];
+        const std::uint64_t frames = m_nBlockFrames << level;
+        if (level + 1 == m_levels.size()) {
+            for (; low < high; ++low)
+                coverage.Add(summaries[low], frames);
+            break;
+        }
+        if (low % 2 == 1)
+            coverage.Add(summaries[low++], frames);
+        if (high % 2 == 1)
+            coverage.Add(summaries[--high], frames);
+        low /= 2;
+        high /= 2;
     }
-    if (to <= summarised)
-        return;
-    // The frames past this level's last pair lie in the levels below, and
-    // past the finest level in the open block.
-    if (level > 0)
-        Cover(level - 1, std::max(from, summarised), to, coverage);
-    else if (m_nOpenFrames > 0)
+    if (to > complete * m_nBlockFrames && m_nOpenFrames > 0)
         coverage.Add(m_openBlock, m_nOpenFrames);
 }
 
@@ -165,13 +172,8 @@ void WaveformOverview::Summarize(std::uint64_t firstFrame, std::uint64_t frameCo
         const std::uint64_t from = std::min(ColumnStart(firstFrame, frameCount, index, columns.size()), m_nFramesSeen);
         const std::uint64_t to = std::min(ColumnStart(firstFrame, frameCount, index + 1, columns.size()), m_nFramesSeen);
         Coverage coverage;
-        if (from < to) {
-            // The coarsest level whose summaries are no wider than the column.
-            std::size_t level = 0;
-            while (level + 1 < m_levels.size() && (m_nBlockFrames << (level + 1)) <= to - from)
-                ++level;
-            Cover(level, from, to, coverage);
-        }
+        if (from < to)
+            Cover(from, to, coverage);
         columns[index] = coverage.Column();
     }
 }

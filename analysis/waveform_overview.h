@@ -35,8 +35,8 @@ struct WaveformOverviewSettings {
 };
 
 // Level 0 summarises blocks of frames, each level above summarises pairs of
-// the level below, so that a picture column of any width combines at most a
-// few summaries. When a sound outgrows the finest level, the blocks double
+// the level below, so that a picture column of any width combines at most
+// two summaries per level. When a sound outgrows the finest level, the blocks double
 // (level 1 becomes level 0), so memory stays bounded however long the sound
 // is: a day of sound in the default settings takes 3 MB, with blocks of
 // 65536 frames. Everything is allocated by the constructor.
@@ -55,9 +55,10 @@ public:
     std::uint64_t GetBlockFrames() const { return m_nBlockFrames; }
 
     // Fills columns with the outline of frameCount frames from firstFrame,
-    // split evenly over the columns. A column takes in the whole summaries
-    // its frames touch, so its edges may reach up to one summary (narrower
-    // than the column) into its neighbours'. Columns past the sound are
+    // split evenly over the columns. A column takes in the whole blocks its
+    // frames touch, so its edges may reach up to a block into its
+    // neighbours'; it combines a few summaries per level of the pyramid, so
+    // a column costs the same at every zoom. Columns past the sound are
     // silent.
     void Summarize(std::uint64_t firstFrame, std::uint64_t frameCount, std::span<WaveColumn> columns) const;
 
@@ -72,7 +73,7 @@ private:
     void AddFrames(const StereoFrame* frames, std::size_t count);
     void CloseBlock();
     void Coarsen();
-    void Cover(std::size_t level, std::uint64_t from, std::uint64_t to, Coverage& coverage) const;
+    void Cover(std::uint64_t from, std::uint64_t to, Coverage& coverage) const;
 
     std::uint64_t m_nBlockFrames;
     std::size_t m_nMaxBlocks;                    // at the finest level
