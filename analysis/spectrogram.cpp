@@ -116,9 +116,9 @@ void Spectrogram::MakeColumn()
     // The oldest frame of the window sits where the next one will be written.
     const auto oldest = static_cast<std::size_t>(m_nFramesSeen % length);
     for (std::size_t n = 0; n < length; ++n) {
-        const StereoFrame& frame = m_recent[(oldest + n) % length];
-        transform.m_left[n] = frame.left * transform.m_window[n];
-        transform.m_right[n] = frame.right * transform.m_window[n];
+        const std::size_t place = oldest + n < length ? oldest + n : oldest + n - length;
+        transform.m_left[n] = m_recent[place].left * transform.m_window[n];
+        transform.m_right[n] = m_recent[place].right * transform.m_window[n];
     }
     kiss_fftr(transform.m_plan, transform.m_left.data(), transform.m_leftBins.data());
     kiss_fftr(transform.m_plan, transform.m_right.data(), transform.m_rightBins.data());
