@@ -5,11 +5,15 @@
 
 LogFrequencyAxis::LogFrequencyAxis(std::size_t rows, double lowestHz, double highestHz, double binHz,
                                    std::size_t binCount)
-    : m_dLowestHz(std::max(lowestHz, binHz / 2.0))
+    : m_dLowestHz(lowestHz > binHz / 2.0 ? lowestHz : binHz / 2.0)
 {
     rows = std::max<std::size_t>(rows, 1);
     const std::size_t lastBin = std::max<std::size_t>(binCount, 2) - 1;
-    const double highest = std::clamp(highestHz, m_dLowestHz * 1.01, binHz * static_cast<double>(lastBin));
+    // Written as comparisons so that a bound that is not a number fails them
+    // and the span falls back to what the transform can show.
+    const double top = binHz * static_cast<double>(lastBin);
+    m_dLowestHz = m_dLowestHz < top / 1.01 ? m_dLowestHz : top / 2.0;
+    const double highest = highestHz > m_dLowestHz * 1.01 && highestHz < top ? highestHz : top;
     m_dRatio = std::pow(highest / m_dLowestHz, 1.0 / static_cast<double>(rows));
     m_rows.resize(rows);
     for (std::size_t row = 0; row < rows; ++row) {

@@ -40,7 +40,8 @@ PaStreamParameters StereoFloatParameters(const OutputDevice& device, double late
     parameters.device = device.m_nIndex;
     parameters.channelCount = 2;
     parameters.sampleFormat = paFloat32;
-    parameters.suggestedLatency = std::max(latency, device.m_dLowLatency);
+    // The device's lowest at least; a wish that is no number gets that too.
+    parameters.suggestedLatency = latency > device.m_dLowLatency ? latency : device.m_dLowLatency;
     parameters.hostApiSpecificStreamInfo = nullptr;
     return parameters;
 }

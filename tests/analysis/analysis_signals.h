@@ -1,6 +1,7 @@
 // Signals the analysis tests feed in.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <vector>
 
