@@ -52,11 +52,14 @@ using GeneralKernelFunction = void (*)(StereoFrame* output, const GeneralGrain& 
 
 void AddGeneralGrainPortable(StereoFrame* output, const GeneralGrain& grain, std::int32_t first, std::int32_t count);
 #if defined(__x86_64__) || defined(__i386__)
+// Four frames at a time on 256-bit vectors, their source frames loaded
+// together and shuffled into place.
+void AddGeneralGrainAvx2(StereoFrame* output, const GeneralGrain& grain, std::int32_t first, std::int32_t count);
 // Eight frames at a time on 512-bit vectors: their source frames loaded
 // together and shuffled into place, no gathering.
 void AddGeneralGrainAvx512(StereoFrame* output, const GeneralGrain& grain, std::int32_t first, std::int32_t count);
 #endif
 
-// The variant compiled for a vector unit this processor supports (Avx512),
-// or the portable one for any other kernel.
+// The variant compiled for a vector unit this processor supports (Avx2,
+// Avx512), or the portable one for any other kernel.
 GeneralKernelFunction GeneralKernelOfVectorUnit(AddKernel kernel);

@@ -10,6 +10,7 @@
 // through the portable kernel's own code.
 #include "engine/synthesis/general_kernel.h"
 #include "engine/synthesis/general_kernel_frame.h"
+#include "engine/synthesis/general_kernel_stretch.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -36,47 +37,6 @@ constexpr double kLargestVectorIncrement = 1.7;
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #endif
-
-// The grain frames [begin, end) whose read positions all lie in [lowest,
-// highest]: read positions move one way through a grain, so they form one
-// stretch.
-struct FrameStretch {
-    std::int32_t m_nBegin;
-    std::int32_t m_nEnd;
-};
-
-// The first frame in [begin, end) for which past(j) holds, past being false
-// up to some frame and true from there on; estimated from where the read
-// position crosses limit, then settled with the very positions the kernel
-// computes (the estimate is off by a frame at most).
-template <typename Past>
-std::int32_t FirstPast(const GeneralGrain& grain, std::int32_t begin, std::int32_t end, double limit, Past past)
-{
-    const double crossing = (limit - grain.m_dFirstRead) / grain.m_dIncrement;
-    const double clamped = std::clamp(std::ceil(crossing), static_cast<double>(begin), static_cast<double>(end));
-    std::int32_t j = std::isfinite(clamped) ? static_cast<std::int32_t>(clamped) : begin;
-    while (j > begin && past(j - 1))
-        --j;
-    while (j < end && !past(j))
-        ++j;
-    return j;
-}
-
-FrameStretch StretchInside(const GeneralGrain& grain, std::int32_t begin, std::int32_t end, std::int32_t lowest,
-                           std::int32_t highest)
-{
-    // Moving forwards the frames before the stretch read too low and those
-    // after it too high; backwards the other way round.
-    const bool forwards = grain.m_dIncrement >= 0.0;
-    const double low = lowest;
-    const double high = highest + 1.0;
-    auto position = [&](std::int32_t j) { return general_kernel::ReadPosition(grain, j); };
-    const std::int32_t first = forwards ? FirstPast(grain, begin, end, low, [&](std::int32_t j) { return position(j) >= low; })
-                                        : FirstPast(grain, begin, end, high, [&](std::int32_t j) { return position(j) < high; });
-    const std::int32_t last = forwards ? FirstPast(grain, first, end, high, [&](std::int32_t j) { return position(j) >= high; })
-                                       : FirstPast(grain, first, end, low, [&](std::int32_t j) { return position(j) < low; });
-    return {first, last};
-}
 
 // What every step of one grain shares, kept in registers through the loop.
 struct GrainVectors {
@@ -260,6 +220,8 @@ GeneralKernelFunction GeneralKernelOfVectorUnit(AddKernel kernel)
                         __builtin_cpu_supports("avx512vl");
     if (kernel == AddKernel::Avx512 && avx512)
         return AddGeneralGrainAvx512;
+    if (kernel == AddKernel::Avx2 && __builtin_cpu_supports("avx2"))
+        return AddGeneralGrainAvx2;
 #endif
     (void)kernel;
     return AddGeneralGrainPortable;

@@ -1,0 +1,243 @@
+// The general kernel on 256-bit vectors, four grain frames at a time, each
+// frame's two channels side by side as in memory. Four neighbouring grain
+// frames read the source within a few frames of each other (a grain reads its
+// octave level at most one frame further per output frame), so each tap of
+// the four is one load of the frames from the lowest they read, shuffled into
+// place across the vector, instead of four loads of its own. Compiled for
+// AVX2 through a function attribute, so the rest of the program keeps the
+// baseline instruction set; called only where the processor has it. Every
+// operation is the one the portable kernel makes, in the same order and
+// precision, nothing fused; frames near the ends of the source, whose
+// neighbours are clamped, go through the portable kernel's own code.
+#include "engine/synthesis/general_kernel.h"
+#include "engine/synthesis/general_kernel_frame.h"
+#include "engine/synthesis/general_kernel_stretch.h"
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+
+#include <cmath>
+
+namespace {
+
+constexpr std::int32_t kFramesPerStep = 4;
+// At increments up to this, the four frames of a step read within four
+// neighbouring frames of the lowest one (3 × 0.999 leaves room for the
+// rounding of any read position a source can have); up to the next, within
+// eight, loaded as two vectors.
+constexpr double kNarrowIncrement = 0.999;
+constexpr double kWideIncrement = 2.3;
+// The spline's taps reach one frame below the lowest read and two above, and
+// a wide step loads eight frames from there.
+constexpr std::int32_t kLowestInside = 1;
+constexpr std::int32_t kFramesAboveInside = 10;
+
+#define SONNELITH_AVX2 __attribute__((target("avx2"), always_inline)) inline
+
+// GCC 12's cast intrinsics pass a deliberately undefined vector as the upper
+// half, which its own flow analysis then reports.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
+
+// What every step of one grain shares, kept in registers through the loop.
+struct GrainVectors {
+    __m256d m_first;      // the read position of frame 0
+    __m256d m_increment;
+    __m256d m_ramp;       // 0, 1, 2, 3
+    __m256 m_gains;       // left, right, left, right, ...
+    __m256i m_pairs;      // each of four lanes twice: 0, 0, 1, 1, 2, 2, 3, 3
+    __m256i m_channels;   // 0, 1, 0, 1, ...
+};
+
+SONNELITH_AVX2 GrainVectors VectorsOf(const GeneralGrain& grain)
+{
+    const float left = grain.m_fGainLeft;
+    const float right = grain.m_fGainRight;
+    return {_mm256_set1_pd(grain.m_dFirstRead),
+            _mm256_set1_pd(grain.m_dIncrement),
+            _mm256_setr_pd(0, 1, 2, 3),
+            _mm256_setr_ps(left, right, left, right, left, right, left, right),
+            _mm256_setr_epi32(0, 0, 1, 1, 2, 2, 3, 3),
+            _mm256_setr_epi32(0, 1, 0, 1, 0, 1, 0, 1)};
+}
+
+// Where four frames read: the lowest whole read position among them, each
+// channel's float index into the frames loaded from there, and each frame's
+// fraction f, once per channel.
+struct StepReads {
+    std::int32_t m_nBase;
+    __m256i m_index;
+    __m256 m_f;
+};
+
+// The reads of grain frames j .. j + 3; the lowest is frame lowestLane's
+// (the first forwards, the last real one backwards).
+SONNELITH_AVX2 StepReads ReadsOf(const GrainVectors& vectors, std::int32_t j, int lowestLane)
+{
+    const __m256d position = _mm256_add_pd(
+        vectors.m_first,
+        _mm256_mul_pd(_mm256_add_pd(_mm256_set1_pd(static_cast<double>(j)), vectors.m_ramp), vectors.m_increment));
+    const __m128i whole = _mm256_cvttpd_epi32(position);
+    const __m128 fraction = _mm256_cvtpd_ps(_mm256_sub_pd(position, _mm256_cvtepi32_pd(whole)));
+    std::int32_t base = 0;
+    switch (lowestLane) {
+    case 0: base = _mm_cvtsi128_si32(whole); break;
+    case 1: base = _mm_extract_epi32(whole, 1); break;
+    case 2: base = _mm_extract_epi32(whole, 2); break;
+    default: base = _mm_extract_epi32(whole, 3); break;
+    }
+    const __m256i offsets =
+        _mm256_permutevar8x32_epi32(_mm256_castsi128_si256(_mm_sub_epi32(whole, _mm_set1_epi32(base))), vectors.m_pairs);
+    const __m256i index = _mm256_add_epi32(_mm256_add_epi32(offsets, offsets), vectors.m_channels);
+    return {base, index, _mm256_permutevar8x32_ps(_mm256_castps128_ps256(fraction), vectors.m_pairs)};
+}
+
+// One tap of four frames: frame base + offset + shift of frames, for each
+// frame's offset, from one load of four frames (or two of eight, wide).
+template <bool kWide>
+SONNELITH_AVX2 __m256 Tap(const StereoFrame* frames, const StepReads& reads, std::int32_t shift)
+{
+    const auto* from = reinterpret_cast<const float*>(frames + reads.m_nBase + shift);
+    const __m256 low = _mm256_permutevar8x32_ps(_mm256_loadu_ps(from), reads.m_index);
+    if constexpr (!kWide) {
+        return low;
+    } else {
+        // Indices 8 and up (offsets of four frames and more) take the upper load.
+        const __m256 high = _mm256_permutevar8x32_ps(_mm256_loadu_ps(from + 8), reads.m_index);
+        return _mm256_blendv_ps(low, high, _mm256_castsi256_ps(_mm256_slli_epi32(reads.m_index, 28)));
+    }
+}
+
+// The spline at f from its coefficients, as SplineValue works it out.
+SONNELITH_AVX2 __m256 SplineValue(__m256 c1, __m256 c2, __m256 c3, __m256 s1, __m256 f)
+{
+    return _mm256_add_ps(_mm256_add_ps(_mm256_mul_ps(c1, f), s1),
+                         _mm256_mul_ps(_mm256_mul_ps(f, f), _mm256_add_ps(_mm256_mul_ps(c3, f), c2)));
+}
+
+// The spline through s0 .. s3 at f, each coefficient as CoefficientsOf works it out.
+SONNELITH_AVX2 __m256 Spline(__m256 s0, __m256 s1, __m256 s2, __m256 s3, __m256 f)
+{
+    const __m256 half = _mm256_set1_ps(0.5f);
+    const __m256 c1 = _mm256_mul_ps(_mm256_sub_ps(s2, s0), half);
+    const __m256 c2 = _mm256_add_ps(_mm256_sub_ps(s0, _mm256_mul_ps(s1, _mm256_set1_ps(2.5f))),
+                                    _mm256_sub_ps(_mm256_mul_ps(s2, _mm256_set1_ps(2.0f)), _mm256_mul_ps(s3, half)));
+    const __m256 c3 = _mm256_add_ps(_mm256_mul_ps(_mm256_sub_ps(s3, s0), half),
+                                    _mm256_mul_ps(_mm256_sub_ps(s1, s2), _mm256_set1_ps(1.5f)));
+    return SplineValue(c1, c2, c3, s1, f);
+}
+
+enum class Steps { WholeFrames, FromTerms, Spline };
+
+// The samples of four frames.
+template <Steps kSteps, bool kWide>
+SONNELITH_AVX2 __m256 SamplesOf(const GeneralGrain& grain, const StepReads& reads)
+{
+    if constexpr (kSteps == Steps::FromTerms) {
+        return SplineValue(Tap<kWide>(grain.m_pTerms[0], reads, 0), Tap<kWide>(grain.m_pTerms[1], reads, 0),
+                           Tap<kWide>(grain.m_pTerms[2], reads, 0), Tap<kWide>(grain.m_pSource, reads, 0), reads.m_f);
+    } else {
+        return Spline(Tap<kWide>(grain.m_pSource, reads, -1), Tap<kWide>(grain.m_pSource, reads, 0),
+                      Tap<kWide>(grain.m_pSource, reads, 1), Tap<kWide>(grain.m_pSource, reads, 2), reads.m_f);
+    }
+}
+
+// Each frame's window gain times each channel's gain, for four frames.
+SONNELITH_AVX2 __m256 Weights(__m128 window, const GrainVectors& vectors)
+{
+    return _mm256_mul_ps(_mm256_permutevar8x32_ps(_mm256_castps128_ps256(window), vectors.m_pairs), vectors.m_gains);
+}
+
+// Grain frames j .. j + 3 onto out.
+template <Steps kSteps, bool kWide>
+SONNELITH_AVX2 void AddFourFrames(float* out, const GeneralGrain& grain, const GrainVectors& vectors, std::int32_t j,
+                                  bool forwards)
+{
+    __m256 samples;
+    if constexpr (kSteps == Steps::WholeFrames) {
+        const std::int32_t lowestFrame = forwards ? j : j + kFramesPerStep - 1;
+        const auto lowest = static_cast<std::int32_t>(general_kernel::ReadPosition(grain, lowestFrame));
+        samples = _mm256_loadu_ps(reinterpret_cast<const float*>(grain.m_pSource + lowest));
+        if (!forwards)
+            samples = _mm256_castpd_ps(_mm256_permute4x64_pd(_mm256_castps_pd(samples), 0x1B));
+    } else {
+        samples = SamplesOf<kSteps, kWide>(grain, ReadsOf(vectors, j, forwards ? 0 : kFramesPerStep - 1));
+    }
+    const __m256 weights = Weights(_mm_loadu_ps(grain.m_pWindow + j), vectors);
+    _mm256_storeu_ps(out, _mm256_add_ps(_mm256_loadu_ps(out), _mm256_mul_ps(samples, weights)));
+}
+
+// The last count (1 to 3) frames of a stretch from grain frame j: the same
+// arithmetic on the lanes of those frames. The output and the window are read
+// and written through masks, so nothing past their ends is touched; the
+// source loads start at the lowest read of those frames, as in a whole step.
+template <Steps kSteps, bool kWide>
+SONNELITH_AVX2 void AddLastFrames(float* out, const GeneralGrain& grain, const GrainVectors& vectors, std::int32_t j,
+                                  std::int32_t count, bool forwards)
+{
+    const __m256i lanes = _mm256_cmpgt_epi32(_mm256_set1_epi32(count), vectors.m_pairs);
+    const __m128i frameLanes = _mm_cmpgt_epi32(_mm_set1_epi32(count), _mm_setr_epi32(0, 1, 2, 3));
+    // Frames read whole come out of the shuffle as they are: f plays no part.
+    const StepReads reads = ReadsOf(vectors, j, forwards ? 0 : count - 1);
+    const __m256 samples = kSteps == Steps::WholeFrames ? Tap<false>(grain.m_pSource, reads, 0)
+                                                        : SamplesOf<kSteps, kWide>(grain, reads);
+    const __m256 weights = Weights(_mm_maskload_ps(grain.m_pWindow + j, frameLanes), vectors);
+    const __m256 sum = _mm256_add_ps(_mm256_maskload_ps(out, lanes), _mm256_mul_ps(samples, weights));
+    _mm256_maskstore_ps(out, lanes, sum);
+}
+
+template <Steps kSteps, bool kWide>
+SONNELITH_AVX2 void AddInSteps(StereoFrame* output, const GeneralGrain& grain, std::int32_t first,
+                               std::int32_t count, std::int32_t lowest, std::int32_t highest)
+{
+    const GrainVectors vectors = VectorsOf(grain);
+    const bool forwards = grain.m_dIncrement >= 0.0;
+    const FrameStretch inside = StretchInside(grain, first, first + count, lowest, highest);
+    std::int32_t j = first;
+    for (; j < inside.m_nBegin; ++j)
+        general_kernel::AddFrame(output[j - first], grain, j);
+    for (; j + kFramesPerStep <= inside.m_nEnd; j += kFramesPerStep)
+        AddFourFrames<kSteps, kWide>(&output[j - first].left, grain, vectors, j, forwards);
+    if (j < inside.m_nEnd) {
+        AddLastFrames<kSteps, kWide>(&output[j - first].left, grain, vectors, j, inside.m_nEnd - j, forwards);
+        j = inside.m_nEnd;
+    }
+    for (; j < first + count; ++j)
+        general_kernel::AddFrame(output[j - first], grain, j);
+}
+
+}  // namespace
+
+__attribute__((target("avx2"))) void AddGeneralGrainAvx2(StereoFrame* output, const GeneralGrain& grain,
+                                                         std::int32_t first, std::int32_t count)
+{
+    const auto frames = static_cast<std::int32_t>(grain.m_nSourceFrames);
+    const std::int32_t highest = frames - kFramesAboveInside;
+    if (grain.m_bWholeFrames) {
+        AddInSteps<Steps::WholeFrames, false>(output, grain, first, count, kLowestInside, highest);
+        return;
+    }
+    const double increment = std::fabs(grain.m_dIncrement);
+    const bool terms = grain.m_pTerms[0] != nullptr;
+    if (increment <= kNarrowIncrement) {
+        if (terms)
+            AddInSteps<Steps::FromTerms, false>(output, grain, first, count, kLowestInside, highest);
+        else
+            AddInSteps<Steps::Spline, false>(output, grain, first, count, kLowestInside, highest);
+    } else if (increment <= kWideIncrement) {
+        if (terms)
+            AddInSteps<Steps::FromTerms, true>(output, grain, first, count, kLowestInside, highest);
+        else
+            AddInSteps<Steps::Spline, true>(output, grain, first, count, kLowestInside, highest);
+    } else {
+        AddGeneralGrainPortable(output, grain, first, count);
+    }
+}
+
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
+#undef SONNELITH_AVX2
+#endif
