@@ -25,6 +25,7 @@ constexpr std::int32_t kFramesPerStep = 8;
 // positions of the eight lie at most twelve frames apart, which an increment
 // of at most 1.7 keeps them (7 × 1.7 < 12).
 constexpr std::int32_t kLoadedFrames = 16;
+static_assert(kLoadedFrames <= kVectorReadMargin);
 constexpr double kLargestVectorIncrement = 1.7;
 
 #define SONNELITH_AVX512 __attribute__((target("avx512f,avx512dq,avx512vl"), always_inline)) inline
@@ -158,13 +159,13 @@ SONNELITH_AVX512 void AddEightWholeFrames(float* out, const GeneralGrain& grain,
 
 enum class Steps { WholeFrames, FromTerms, Spline };
 
-// The frames whose steps read inside [lowest, highest] eight at a time, the
-// others one by one.
+// The frames whose loads stay inside the source (see VectorFrames) eight at a
+// time, the others one by one.
 SONNELITH_AVX512 void AddInSteps(StereoFrame* output, const GeneralGrain& grain, std::int32_t first,
-                                 std::int32_t count, std::int32_t lowest, std::int32_t highest, Steps steps)
+                                 std::int32_t count, Steps steps)
 {
     const GrainVectors vectors = VectorsOf(grain);
-    const FrameStretch inside = StretchInside(grain, first, first + count, lowest, highest);
+    const FrameStretch inside = VectorFrames(grain, first, count);
     std::int32_t j = first;
     for (; j < inside.m_nBegin; ++j)
         general_kernel::AddFrame(output[j - first], grain, j);
@@ -187,23 +188,18 @@ __attribute__((target("avx512f,avx512dq,avx512vl"))) void AddGeneralGrainAvx512(
                                                                                  std::int32_t first,
                                                                                  std::int32_t count)
 {
-    const auto frames = static_cast<std::int32_t>(grain.m_nSourceFrames);
+    // The steps load eight frames from the lowest position read (whole
+    // frames), sixteen from there (from terms) or sixteen from one before it
+    // (spline): all inside the source for the frames VectorFrames gives.
     if (grain.m_bWholeFrames) {
-        // Eight frames from the lowest position read.
-        AddInSteps(output, grain, first, count, 0, frames - kFramesPerStep, Steps::WholeFrames);
+        AddInSteps(output, grain, first, count, Steps::WholeFrames);
         return;
     }
     if (!(std::fabs(grain.m_dIncrement) <= kLargestVectorIncrement)) {
         AddGeneralGrainPortable(output, grain, first, count);
         return;
     }
-    if (grain.m_pTerms[0] != nullptr) {
-        // Sixteen frames from the lowest position read.
-        AddInSteps(output, grain, first, count, 0, frames - kLoadedFrames, Steps::FromTerms);
-        return;
-    }
-    // Sixteen frames from one before the lowest position read, none clamped.
-    AddInSteps(output, grain, first, count, 1, frames - kLoadedFrames + 1, Steps::Spline);
+    AddInSteps(output, grain, first, count, grain.m_pTerms[0] != nullptr ? Steps::FromTerms : Steps::Spline);
 }
 
 #if defined(__GNUC__) && !defined(__clang__)

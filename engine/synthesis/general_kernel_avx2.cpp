@@ -28,9 +28,9 @@ constexpr std::int32_t kFramesPerStep = 4;
 constexpr double kNarrowIncrement = 0.999;
 constexpr double kWideIncrement = 2.3;
 // The spline's taps reach one frame below the lowest read and two above, and
-// a wide step loads eight frames from there.
-constexpr std::int32_t kLowestInside = 1;
-constexpr std::int32_t kFramesAboveInside = 10;
+// a wide step loads eight frames from each: up to ten frames from the lowest
+// read, inside what VectorFrames allows.
+static_assert(kLowestVectorRead >= 1 && kVectorReadMargin >= 10);
 
 #define SONNELITH_AVX2 __attribute__((target("avx2"), always_inline)) inline
 
@@ -45,22 +45,17 @@ constexpr std::int32_t kFramesAboveInside = 10;
 struct GrainVectors {
     __m256d m_first;      // the read position of frame 0
     __m256d m_increment;
-    __m256d m_ramp;       // 0, 1, 2, 3
     __m256 m_gains;       // left, right, left, right, ...
     __m256i m_pairs;      // each of four lanes twice: 0, 0, 1, 1, 2, 2, 3, 3
-    __m256i m_channels;   // 0, 1, 0, 1, ...
 };
 
 SONNELITH_AVX2 GrainVectors VectorsOf(const GeneralGrain& grain)
 {
     const float left = grain.m_fGainLeft;
     const float right = grain.m_fGainRight;
-    return {_mm256_set1_pd(grain.m_dFirstRead),
-            _mm256_set1_pd(grain.m_dIncrement),
-            _mm256_setr_pd(0, 1, 2, 3),
+    return {_mm256_set1_pd(grain.m_dFirstRead), _mm256_set1_pd(grain.m_dIncrement),
             _mm256_setr_ps(left, right, left, right, left, right, left, right),
-            _mm256_setr_epi32(0, 0, 1, 1, 2, 2, 3, 3),
-            _mm256_setr_epi32(0, 1, 0, 1, 0, 1, 0, 1)};
+            _mm256_setr_epi32(0, 0, 1, 1, 2, 2, 3, 3)};
 }
 
 // Where four frames read: the lowest whole read position among them, each
@@ -72,26 +67,45 @@ struct StepReads {
     __m256 m_f;
 };
 
-// The reads of grain frames j .. j + 3; the lowest is frame lowestLane's
-// (the first forwards, the last real one backwards).
-SONNELITH_AVX2 StepReads ReadsOf(const GrainVectors& vectors, std::int32_t j, int lowestLane)
+// A whole number n below 2^31 plus 2^52 is a double whose low 32 bits are n.
+constexpr double kLowBitsAreWhole = 4503599627370496.0;
+// Offset d (0 to 7) from the lowest read, turned into the bits of a double
+// whose low 32 bits are 2d and whose high 32 bits end in the bits of 2d + 1:
+// d × (2^33 + 2) + 2^52 + 2^32 is exact, and 2^52's exponent bits end in
+// zeros. The shuffles look at those last bits only (three, or four for the
+// wide tap), so each frame's pair of lanes gets its left and right index.
+constexpr double kPairIndexScale = 8589934594.0;
+constexpr double kPairIndexBias = 4503599627370496.0 + 4294967296.0;
+
+// The reads of the frames whose read positions are position; the lowest
+// read is that of lane lowestLane (the first forwards, the last real one
+// backwards). whole = trunc(position), as a double, and f = float(position −
+// whole), as the portable kernel works them out.
+SONNELITH_AVX2 StepReads ReadsOf(const GrainVectors& vectors, __m256d position, int lowestLane)
 {
-    const __m256d position = _mm256_add_pd(
-        vectors.m_first,
-        _mm256_mul_pd(_mm256_add_pd(_mm256_set1_pd(static_cast<double>(j)), vectors.m_ramp), vectors.m_increment));
-    const __m128i whole = _mm256_cvttpd_epi32(position);
-    const __m128 fraction = _mm256_cvtpd_ps(_mm256_sub_pd(position, _mm256_cvtepi32_pd(whole)));
-    std::int32_t base = 0;
+    const __m256d whole = _mm256_round_pd(position, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC);
+    const __m128 fraction = _mm256_cvtpd_ps(_mm256_sub_pd(position, whole));
+    __m256d lowest;
     switch (lowestLane) {
-    case 0: base = _mm_cvtsi128_si32(whole); break;
-    case 1: base = _mm_extract_epi32(whole, 1); break;
-    case 2: base = _mm_extract_epi32(whole, 2); break;
-    default: base = _mm_extract_epi32(whole, 3); break;
+    case 0: lowest = _mm256_permute4x64_pd(whole, 0x00); break;
+    case 1: lowest = _mm256_permute4x64_pd(whole, 0x55); break;
+    case 2: lowest = _mm256_permute4x64_pd(whole, 0xAA); break;
+    default: lowest = _mm256_permute4x64_pd(whole, 0xFF); break;
     }
-    const __m256i offsets =
-        _mm256_permutevar8x32_epi32(_mm256_castsi128_si256(_mm_sub_epi32(whole, _mm_set1_epi32(base))), vectors.m_pairs);
-    const __m256i index = _mm256_add_epi32(_mm256_add_epi32(offsets, offsets), vectors.m_channels);
+    const __m128d lowestBits = _mm_add_sd(_mm256_castpd256_pd128(lowest), _mm_set_sd(kLowBitsAreWhole));
+    const auto base = static_cast<std::int32_t>(_mm_cvtsi128_si32(_mm_castpd_si128(lowestBits)));
+    const __m256d offsets = _mm256_sub_pd(whole, lowest);
+    const __m256i index = _mm256_castpd_si256(
+        _mm256_add_pd(_mm256_mul_pd(offsets, _mm256_set1_pd(kPairIndexScale)), _mm256_set1_pd(kPairIndexBias)));
     return {base, index, _mm256_permutevar8x32_ps(_mm256_castps128_ps256(fraction), vectors.m_pairs)};
+}
+
+// The read positions of grain frames j .. j + 3 (jv holds j .. j + 3 as
+// doubles): m_dFirstRead + j × m_dIncrement, as the portable kernel works
+// them out.
+SONNELITH_AVX2 __m256d PositionsOf(const GrainVectors& vectors, __m256d jv)
+{
+    return _mm256_add_pd(vectors.m_first, _mm256_mul_pd(jv, vectors.m_increment));
 }
 
 // One tap of four frames: frame base + offset + shift of frames, for each
@@ -150,10 +164,10 @@ SONNELITH_AVX2 __m256 Weights(__m128 window, const GrainVectors& vectors)
     return _mm256_mul_ps(_mm256_permutevar8x32_ps(_mm256_castps128_ps256(window), vectors.m_pairs), vectors.m_gains);
 }
 
-// Grain frames j .. j + 3 onto out.
+// Grain frames j .. j + 3 (jv: j .. j + 3 as doubles) onto out.
 template <Steps kSteps, bool kWide>
 SONNELITH_AVX2 void AddFourFrames(float* out, const GeneralGrain& grain, const GrainVectors& vectors, std::int32_t j,
-                                  bool forwards)
+                                  __m256d jv, bool forwards)
 {
     __m256 samples;
     if constexpr (kSteps == Steps::WholeFrames) {
@@ -163,7 +177,8 @@ SONNELITH_AVX2 void AddFourFrames(float* out, const GeneralGrain& grain, const G
         if (!forwards)
             samples = _mm256_castpd_ps(_mm256_permute4x64_pd(_mm256_castps_pd(samples), 0x1B));
     } else {
-        samples = SamplesOf<kSteps, kWide>(grain, ReadsOf(vectors, j, forwards ? 0 : kFramesPerStep - 1));
+        const StepReads reads = ReadsOf(vectors, PositionsOf(vectors, jv), forwards ? 0 : kFramesPerStep - 1);
+        samples = SamplesOf<kSteps, kWide>(grain, reads);
     }
     const __m256 weights = Weights(_mm_loadu_ps(grain.m_pWindow + j), vectors);
     _mm256_storeu_ps(out, _mm256_add_ps(_mm256_loadu_ps(out), _mm256_mul_ps(samples, weights)));
@@ -175,14 +190,17 @@ SONNELITH_AVX2 void AddFourFrames(float* out, const GeneralGrain& grain, const G
 // source loads start at the lowest read of those frames, as in a whole step.
 template <Steps kSteps, bool kWide>
 SONNELITH_AVX2 void AddLastFrames(float* out, const GeneralGrain& grain, const GrainVectors& vectors, std::int32_t j,
-                                  std::int32_t count, bool forwards)
+                                  __m256d jv, std::int32_t count, bool forwards)
 {
     const __m256i lanes = _mm256_cmpgt_epi32(_mm256_set1_epi32(count), vectors.m_pairs);
     const __m128i frameLanes = _mm_cmpgt_epi32(_mm_set1_epi32(count), _mm_setr_epi32(0, 1, 2, 3));
+    const StepReads reads = ReadsOf(vectors, PositionsOf(vectors, jv), forwards ? 0 : count - 1);
     // Frames read whole come out of the shuffle as they are: f plays no part.
-    const StepReads reads = ReadsOf(vectors, j, forwards ? 0 : count - 1);
-    const __m256 samples = kSteps == Steps::WholeFrames ? Tap<false>(grain.m_pSource, reads, 0)
-                                                        : SamplesOf<kSteps, kWide>(grain, reads);
+    __m256 samples;
+    if constexpr (kSteps == Steps::WholeFrames)
+        samples = Tap<false>(grain.m_pSource, reads, 0);
+    else
+        samples = SamplesOf<kSteps, kWide>(grain, reads);
     const __m256 weights = Weights(_mm_maskload_ps(grain.m_pWindow + j, frameLanes), vectors);
     const __m256 sum = _mm256_add_ps(_mm256_maskload_ps(out, lanes), _mm256_mul_ps(samples, weights));
     _mm256_maskstore_ps(out, lanes, sum);
@@ -190,18 +208,23 @@ SONNELITH_AVX2 void AddLastFrames(float* out, const GeneralGrain& grain, const G
 
 template <Steps kSteps, bool kWide>
 SONNELITH_AVX2 void AddInSteps(StereoFrame* output, const GeneralGrain& grain, std::int32_t first,
-                               std::int32_t count, std::int32_t lowest, std::int32_t highest)
+                               std::int32_t count)
 {
     const GrainVectors vectors = VectorsOf(grain);
     const bool forwards = grain.m_dIncrement >= 0.0;
-    const FrameStretch inside = StretchInside(grain, first, first + count, lowest, highest);
+    const FrameStretch inside = VectorFrames(grain, first, count);
     std::int32_t j = first;
     for (; j < inside.m_nBegin; ++j)
         general_kernel::AddFrame(output[j - first], grain, j);
-    for (; j + kFramesPerStep <= inside.m_nEnd; j += kFramesPerStep)
-        AddFourFrames<kSteps, kWide>(&output[j - first].left, grain, vectors, j, forwards);
+    // Whole numbers, so adding 4 at each step keeps them exact.
+    __m256d jv = _mm256_add_pd(_mm256_set1_pd(static_cast<double>(j)), _mm256_setr_pd(0, 1, 2, 3));
+    const __m256d step = _mm256_set1_pd(kFramesPerStep);
+    for (; j + kFramesPerStep <= inside.m_nEnd; j += kFramesPerStep) {
+        AddFourFrames<kSteps, kWide>(&output[j - first].left, grain, vectors, j, jv, forwards);
+        jv = _mm256_add_pd(jv, step);
+    }
     if (j < inside.m_nEnd) {
-        AddLastFrames<kSteps, kWide>(&output[j - first].left, grain, vectors, j, inside.m_nEnd - j, forwards);
+        AddLastFrames<kSteps, kWide>(&output[j - first].left, grain, vectors, j, jv, inside.m_nEnd - j, forwards);
         j = inside.m_nEnd;
     }
     for (; j < first + count; ++j)
@@ -213,26 +236,27 @@ SONNELITH_AVX2 void AddInSteps(StereoFrame* output, const GeneralGrain& grain, s
 __attribute__((target("avx2"))) void AddGeneralGrainAvx2(StereoFrame* output, const GeneralGrain& grain,
                                                          std::int32_t first, std::int32_t count)
 {
-    const auto frames = static_cast<std::int32_t>(grain.m_nSourceFrames);
-    const std::int32_t highest = frames - kFramesAboveInside;
-    if (grain.m_bWholeFrames) {
-        AddInSteps<Steps::WholeFrames, false>(output, grain, first, count, kLowestInside, highest);
+    // A copy of its own: the compiler need not read the grain again after
+    // every store to the output, which might otherwise overlap it.
+    const GeneralGrain own = grain;
+    if (own.m_bWholeFrames) {
+        AddInSteps<Steps::WholeFrames, false>(output, own, first, count);
         return;
     }
-    const double increment = std::fabs(grain.m_dIncrement);
-    const bool terms = grain.m_pTerms[0] != nullptr;
+    const double increment = std::fabs(own.m_dIncrement);
+    const bool terms = own.m_pTerms[0] != nullptr;
     if (increment <= kNarrowIncrement) {
         if (terms)
-            AddInSteps<Steps::FromTerms, false>(output, grain, first, count, kLowestInside, highest);
+            AddInSteps<Steps::FromTerms, false>(output, own, first, count);
         else
-            AddInSteps<Steps::Spline, false>(output, grain, first, count, kLowestInside, highest);
+            AddInSteps<Steps::Spline, false>(output, own, first, count);
     } else if (increment <= kWideIncrement) {
         if (terms)
-            AddInSteps<Steps::FromTerms, true>(output, grain, first, count, kLowestInside, highest);
+            AddInSteps<Steps::FromTerms, true>(output, own, first, count);
         else
-            AddInSteps<Steps::Spline, true>(output, grain, first, count, kLowestInside, highest);
+            AddInSteps<Steps::Spline, true>(output, own, first, count);
     } else {
-        AddGeneralGrainPortable(output, grain, first, count);
+        AddGeneralGrainPortable(output, own, first, count);
     }
 }
 

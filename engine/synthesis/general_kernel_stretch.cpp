@@ -44,3 +44,28 @@ FrameStretch StretchInside(const GeneralGrain& grain, std::int32_t begin, std::i
                                        : FirstPast(grain, first, end, low, belowLow);
     return {first, last};
 }
+
+namespace {
+
+FrameStretch StretchOfReads(const GeneralGrain& grain, std::int32_t begin, std::int32_t end)
+{
+    const auto highest = static_cast<std::int32_t>(grain.m_nSourceFrames - kVectorReadMargin);
+    return StretchInside(grain, begin, end, kLowestVectorRead, highest);
+}
+
+}  // namespace
+
+void PrepareVectorFrames(GeneralGrain& grain, std::int32_t frames)
+{
+    grain.m_vectorFrames = StretchOfReads(grain, 0, std::max(frames, 0));
+    grain.m_bVectorFramesKnown = true;
+}
+
+FrameStretch VectorFrames(const GeneralGrain& grain, std::int32_t first, std::int32_t count)
+{
+    const std::int32_t end = first + count;
+    if (!grain.m_bVectorFramesKnown)
+        return StretchOfReads(grain, first, end);
+    const std::int32_t begin = std::clamp(grain.m_vectorFrames.m_nBegin, first, end);
+    return {begin, std::clamp(grain.m_vectorFrames.m_nEnd, begin, end)};
+}

@@ -7,11 +7,13 @@
 
 #include "engine/synthesis/general_kernel.h"
 
-// The grain frames [m_nBegin, m_nEnd).
-struct FrameStretch {
-    std::int32_t m_nBegin = 0;
-    std::int32_t m_nEnd = 0;
-};
+// The whole read positions a vector variant may start a step's loads from:
+// one frame above the source's first (the spline's lowest tap lies one below
+// the read) up to kVectorReadMargin frames below its end (enough for the
+// widest load of any variant: sixteen frames from there). Frames that read
+// outside these go through the portable kernel, which clamps the neighbours.
+inline constexpr std::int32_t kLowestVectorRead = 1;
+inline constexpr std::int32_t kVectorReadMargin = 16;
 
 // The grain frames in [begin, end) whose read positions' whole parts all lie
 // in [lowest, highest]. Read positions move one way through a grain, so
@@ -20,3 +22,12 @@ struct FrameStretch {
 // computes.
 FrameStretch StretchInside(const GeneralGrain& grain, std::int32_t begin, std::int32_t end, std::int32_t lowest,
                            std::int32_t highest);
+
+// Works out, once for a grain of frames frames, the frames whose whole read
+// positions lie between kLowestVectorRead and kVectorReadMargin below the
+// source's end.
+void PrepareVectorFrames(GeneralGrain& grain, std::int32_t frames);
+
+// Those of the frames [first, first + count) that a vector variant may add:
+// from what PrepareVectorFrames worked out, or worked out here.
+FrameStretch VectorFrames(const GeneralGrain& grain, std::int32_t first, std::int32_t count);
