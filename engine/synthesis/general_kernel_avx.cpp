@@ -4,10 +4,12 @@
 // loaded as sixteen neighbours and shuffled into place, tap by tap, instead
 // of being gathered one by one. Compiled for AVX-512 through a function
 // attribute, so the rest of the program keeps the baseline instruction set;
-// called only where the processor has it. Every operation is the one the
-// portable kernel makes, in the same order and precision, nothing fused; the
-// frames near the ends of the source, whose neighbours are clamped, go
-// through the portable kernel's own code.
+// called only where the processor has it (which then has AVX2 as well).
+// Every operation is the one the portable kernel makes, in the same order and
+// precision, nothing fused; the last few frames of a part, and grains read
+// faster than its loads reach, go through the AVX2 variant, and the frames
+// near the ends of the source, whose neighbours are clamped, through the
+// portable kernel's own code.
 #include "engine/synthesis/general_kernel.h"
 #include "engine/synthesis/general_kernel_frame.h"
 #include "engine/synthesis/general_kernel_stretch.h"
@@ -177,8 +179,10 @@ SONNELITH_AVX512 void AddInSteps(StereoFrame* output, const GeneralGrain& grain,
         case Steps::Spline: AddEightFrames(out, grain, vectors, j); break;
         }
     }
-    for (; j < first + count; ++j)
-        general_kernel::AddFrame(output[j - first], grain, j);
+    // The last frames of the stretch (fewer than eight) in the 256-bit
+    // variant's steps, and any beyond it frame by frame there.
+    if (j < first + count)
+        AddGeneralGrainAvx2(output + (j - first), grain, j, first + count - j);
 }
 
 }  // namespace
@@ -196,7 +200,7 @@ __attribute__((target("avx512f,avx512dq,avx512vl"))) void AddGeneralGrainAvx512(
         return;
     }
     if (!(std::fabs(grain.m_dIncrement) <= kLargestVectorIncrement)) {
-        AddGeneralGrainPortable(output, grain, first, count);
+        AddGeneralGrainAvx2(output, grain, first, count);
         return;
     }
     AddInSteps(output, grain, first, count, grain.m_pTerms[0] != nullptr ? Steps::FromTerms : Steps::Spline);
@@ -212,8 +216,9 @@ __attribute__((target("avx512f,avx512dq,avx512vl"))) void AddGeneralGrainAvx512(
 GeneralKernelFunction GeneralKernelOfVectorUnit(AddKernel kernel)
 {
 #if defined(__x86_64__) || defined(__i386__)
+    // The 512-bit variant hands its last frames to the 256-bit one.
     const bool avx512 = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
-                        __builtin_cpu_supports("avx512vl");
+                        __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx2");
     if (kernel == AddKernel::Avx512 && avx512)
         return AddGeneralGrainAvx512;
     if (kernel == AddKernel::Avx2 && __builtin_cpu_supports("avx2"))

@@ -165,19 +165,19 @@ SONNELITH_AVX2 __m256 Weights(__m128 window, const GrainVectors& vectors)
 }
 
 // Grain frames j .. j + 3 (jv: j .. j + 3 as doubles) onto out.
-template <Steps kSteps, bool kWide>
+template <Steps kSteps, bool kWide, bool kForwards>
 SONNELITH_AVX2 void AddFourFrames(float* out, const GeneralGrain& grain, const GrainVectors& vectors, std::int32_t j,
-                                  __m256d jv, bool forwards)
+                                  __m256d jv)
 {
     __m256 samples;
     if constexpr (kSteps == Steps::WholeFrames) {
-        const std::int32_t lowestFrame = forwards ? j : j + kFramesPerStep - 1;
+        const std::int32_t lowestFrame = kForwards ? j : j + kFramesPerStep - 1;
         const auto lowest = static_cast<std::int32_t>(general_kernel::ReadPosition(grain, lowestFrame));
         samples = _mm256_loadu_ps(reinterpret_cast<const float*>(grain.m_pSource + lowest));
-        if (!forwards)
+        if constexpr (!kForwards)
             samples = _mm256_castpd_ps(_mm256_permute4x64_pd(_mm256_castps_pd(samples), 0x1B));
     } else {
-        const StepReads reads = ReadsOf(vectors, PositionsOf(vectors, jv), forwards ? 0 : kFramesPerStep - 1);
+        const StepReads reads = ReadsOf(vectors, PositionsOf(vectors, jv), kForwards ? 0 : kFramesPerStep - 1);
         samples = SamplesOf<kSteps, kWide>(grain, reads);
     }
     const __m256 weights = Weights(_mm_loadu_ps(grain.m_pWindow + j), vectors);
@@ -188,13 +188,13 @@ SONNELITH_AVX2 void AddFourFrames(float* out, const GeneralGrain& grain, const G
 // arithmetic on the lanes of those frames. The output and the window are read
 // and written through masks, so nothing past their ends is touched; the
 // source loads start at the lowest read of those frames, as in a whole step.
-template <Steps kSteps, bool kWide>
+template <Steps kSteps, bool kWide, bool kForwards>
 SONNELITH_AVX2 void AddLastFrames(float* out, const GeneralGrain& grain, const GrainVectors& vectors, std::int32_t j,
-                                  __m256d jv, std::int32_t count, bool forwards)
+                                  __m256d jv, std::int32_t count)
 {
     const __m256i lanes = _mm256_cmpgt_epi32(_mm256_set1_epi32(count), vectors.m_pairs);
     const __m128i frameLanes = _mm_cmpgt_epi32(_mm_set1_epi32(count), _mm_setr_epi32(0, 1, 2, 3));
-    const StepReads reads = ReadsOf(vectors, PositionsOf(vectors, jv), forwards ? 0 : count - 1);
+    const StepReads reads = ReadsOf(vectors, PositionsOf(vectors, jv), kForwards ? 0 : count - 1);
     // Frames read whole come out of the shuffle as they are: f plays no part.
     __m256 samples;
     if constexpr (kSteps == Steps::WholeFrames)
@@ -206,12 +206,11 @@ SONNELITH_AVX2 void AddLastFrames(float* out, const GeneralGrain& grain, const G
     _mm256_maskstore_ps(out, lanes, sum);
 }
 
-template <Steps kSteps, bool kWide>
-SONNELITH_AVX2 void AddInSteps(StereoFrame* output, const GeneralGrain& grain, std::int32_t first,
-                               std::int32_t count)
+template <Steps kSteps, bool kWide, bool kForwards>
+SONNELITH_AVX2 void AddInDirection(StereoFrame* output, const GeneralGrain& grain, std::int32_t first,
+                                   std::int32_t count)
 {
     const GrainVectors vectors = VectorsOf(grain);
-    const bool forwards = grain.m_dIncrement >= 0.0;
     const FrameStretch inside = VectorFrames(grain, first, count);
     std::int32_t j = first;
     for (; j < inside.m_nBegin; ++j)
@@ -220,15 +219,26 @@ SONNELITH_AVX2 void AddInSteps(StereoFrame* output, const GeneralGrain& grain, s
     __m256d jv = _mm256_add_pd(_mm256_set1_pd(static_cast<double>(j)), _mm256_setr_pd(0, 1, 2, 3));
     const __m256d step = _mm256_set1_pd(kFramesPerStep);
     for (; j + kFramesPerStep <= inside.m_nEnd; j += kFramesPerStep) {
-        AddFourFrames<kSteps, kWide>(&output[j - first].left, grain, vectors, j, jv, forwards);
+        AddFourFrames<kSteps, kWide, kForwards>(&output[j - first].left, grain, vectors, j, jv);
         jv = _mm256_add_pd(jv, step);
     }
     if (j < inside.m_nEnd) {
-        AddLastFrames<kSteps, kWide>(&output[j - first].left, grain, vectors, j, jv, inside.m_nEnd - j, forwards);
+        AddLastFrames<kSteps, kWide, kForwards>(&output[j - first].left, grain, vectors, j, jv, inside.m_nEnd - j);
         j = inside.m_nEnd;
     }
     for (; j < first + count; ++j)
         general_kernel::AddFrame(output[j - first], grain, j);
+}
+
+// The steps of a grain read forwards or backwards, each compiled on its own.
+template <Steps kSteps, bool kWide>
+SONNELITH_AVX2 void AddInSteps(StereoFrame* output, const GeneralGrain& grain, std::int32_t first,
+                               std::int32_t count)
+{
+    if (grain.m_dIncrement >= 0.0)
+        AddInDirection<kSteps, kWide, true>(output, grain, first, count);
+    else
+        AddInDirection<kSteps, kWide, false>(output, grain, first, count);
 }
 
 }  // namespace
