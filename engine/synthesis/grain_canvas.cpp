@@ -22,7 +22,9 @@ GeneralGrain GeneralGrainOf(const GrainEvent& grain, const GrainCanvas& canvas)
         for (int which = 0; which < 3; ++which)
             general.m_pTerms[which] = canvas.m_pSplineTerms->Terms(grain.m_nLevel, which);
     }
-    PrepareVectorFrames(general, grain.m_nFrames);
+    // The portable kernel has no vector steps to prepare for.
+    if (canvas.m_general != AddGeneralGrainPortable)
+        PrepareVectorFrames(general, grain.m_nFrames);
     return general;
 }
 
