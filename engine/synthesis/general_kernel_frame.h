@@ -67,7 +67,7 @@ inline StereoFrame SampleAt(const GeneralGrain& grain, std::int32_t j)
         return {SplineValue({c1.left, c2.left, c3.left}, s1.left, f),
                 SplineValue({c1.right, c2.right, c3.right}, s1.right, f)};
     }
-    const StereoFrame& s0 = source[std::max(i, 1) - 1];
+    const StereoFrame& s0 = source[std::min(std::max(i, 1) - 1, last)];
     const StereoFrame& s1 = source[std::min(i, last)];
     const StereoFrame& s2 = source[std::min(i, last - 1) + 1];
     const StereoFrame& s3 = source[std::min(i, last - 2) + 2];
