@@ -5,10 +5,12 @@
 #include <cstdint>
 #include <functional>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "engine/buffer_allocator.h"
 #include "engine/render/sound_synthesis.h"
+#include "engine/synthesis/schedule_state.h"
 #include "engine/zeroed_buffer.h"
 
 class GrainSynthesizer;
@@ -41,14 +43,18 @@ public:
     LayerMixSynthesis(std::vector<MixLayer> layers, std::uint64_t skipFrames, std::uint64_t wholeFrames,
                       BufferAllocator allocate);
 
+    // An excerpt's first Begin skips to its first frame; later ones start
+    // from where that skip arrived.
     bool Begin(std::uint64_t frames) override;
+    void SetKeepGoing(std::function<bool()> keepGoing) override { m_keepGoing = std::move(keepGoing); }
     void RenderWindow(std::span<StereoFrame> window, std::uint64_t first) override;
     // In windows, without progress points: a score is always streamed.
     void RenderWhole(std::span<StereoFrame> sound, const GrainProgress& progress) override;
     void End() override;
 
 private:
-    void SkipTo(std::uint64_t frame);
+    bool SkipTo(std::uint64_t frame, std::uint64_t wholeFrames);
+    void DropGrainsBefore(std::uint64_t frame);
     bool FillGains(const MixLayer& layer, std::uint64_t first, std::size_t count);
     void RenderLayer(const MixLayer& layer, std::span<StereoFrame> window, std::uint64_t first, bool onto);
     void AddScaled(std::span<StereoFrame> window, std::span<const StereoFrame> sound, bool scaled) const;
@@ -60,4 +66,9 @@ private:
     BufferAllocator m_allocate;
     SoundBuffer m_scratch;
     std::vector<float> m_gains;  // of the current layer, at each frame of the window
+    std::function<bool()> m_keepGoing;
+    // Each layer's schedule after the skip to the excerpt, and the frames of
+    // the render it was made for.
+    std::vector<ScheduleState> m_skipped;
+    std::uint64_t m_nSkippedWhole = 0;
 };
