@@ -4,6 +4,8 @@
 #include <cmath>
 #include <utility>
 
+#include "engine/score/steady_value.h"
+
 MovingNumber::MovingNumber(KeyframeLine line, NumberLimits limits, std::optional<DriftNoise> drift,
                            double driftDepth)
     : m_line(std::move(line)), m_limits(limits), m_drift(std::move(drift)), m_dDriftDepth(m_drift ? driftDepth : 0.0)
@@ -15,6 +17,24 @@ double MovingNumber::At(double seconds) const
     const double line = m_line.At(seconds);
     const double drift = m_drift ? m_dDriftDepth * m_drift->At(seconds) : 0.0;
     return Kept(line, drift);
+}
+
+double MovingNumber::SteadyUntil(double seconds) const
+{
+    NumberMotion motion;
+    motion.m_dSeconds = seconds;
+    motion.m_dLine = m_line.At(seconds);
+    motion.m_line = m_line.SlopeAt(seconds);
+    motion.m_total = motion.m_line;
+    motion.m_dRaw = motion.m_dLine;
+    if (m_drift) {
+        motion.m_dRaw += m_dDriftDepth * m_drift->At(seconds);
+        const SlopeBound drift = m_drift->SlopeAt(seconds);
+        motion.m_total.m_dUntil = std::min(motion.m_total.m_dUntil, drift.m_dUntil);
+        motion.m_total.m_dRise += m_dDriftDepth * drift.m_dRise;
+        motion.m_total.m_dFall += m_dDriftDepth * drift.m_dFall;
+    }
+    return SteadyValueUntil(motion, m_limits);
 }
 
 bool MovingNumber::HoldsOnly(double value) const

@@ -31,6 +31,10 @@ public:
     // A number that can be off stays off where its line is below the range;
     // drift neither turns it on nor takes it below the range when on.
     double At(double seconds) const;
+    // The time up to which (not included) At answers what it answers at
+    // seconds, as far as the line's and the drift's slopes vouch for it;
+    // seconds itself where they cannot.
+    double SteadyUntil(double seconds) const;
     // Nothing moves, and the value is value throughout.
     bool HoldsOnly(double value) const;
     // Covers every value At gives: the line's extremes pushed by the drift's
