@@ -44,28 +44,13 @@ double DriftNoise::Slope(double before, double at, double after, std::int64_t in
     return 2.0 * rise * next / (rise + next);
 }
 
-SlopeBound DriftNoise::SlopeAt(double seconds) const
+double DriftNoise::MonotoneUntil(double seconds) const
 {
     const double place = seconds > 0.0 ? seconds / m_dPeriodSeconds : 0.0;
     if (!(place < kMostPeriods))
-        return SlopeBound{seconds, 0.0, 0.0};
-    const double whole = std::floor(place);
-    const auto index = static_cast<std::int64_t>(whole);
-    const double from = Knot(index);
-    const double to = Knot(index + 1);
-    const double slopeFrom = Slope(Knot(index - 1), from, to, index);
-    const double slopeTo = Slope(from, to, Knot(index + 2), index + 1);
-    // The cubic's slope is 6u(1 − u)·(to − from) + (3u² − 4u + 1)·slopeFrom
-    // + (3u² − 2u)·slopeTo per period: the three factors stay within 1.5, 1
-    // and 1 in magnitude. The end is pulled in a little so a time just
-    // before it never rounds into the next period.
-    constexpr double kRoundingAllowance = 1.000001;
-    const double steepest =
-        (1.5 * std::abs(to - from) + std::abs(slopeFrom) + std::abs(slopeTo)) / m_dPeriodSeconds * kRoundingAllowance;
-    const double until = (whole + 1.0) * m_dPeriodSeconds * (1.0 - 1e-12);
-    if (!(until > seconds))
-        return SlopeBound{seconds, 0.0, 0.0};
-    return SlopeBound{until, to >= from ? steepest : 0.0, to >= from ? 0.0 : steepest};
+        return seconds;
+    const double until = (std::floor(place) + 1.0) * m_dPeriodSeconds * (1.0 - 1e-12);
+    return until > seconds ? until : seconds;
 }
 
 double DriftNoise::At(double seconds) const

@@ -4,7 +4,6 @@
 
 #include <cstdint>
 
-#include "engine/score/slope_bound.h"
 #include "engine/synthesis/random_stream.h"
 
 // Knots a period apart from 0:00, each a draw uniform in [-1, 1] (the knot's
@@ -25,11 +24,12 @@ public:
 
     // In [-1, 1]; seconds from 0 to the track's length.
     double At(double seconds) const;
-    // How the noise moves from seconds to the end of its period: between
-    // two knots it moves one way only (the slopes at the knots are never
-    // steep enough for the cubic to turn back), at most as fast as the
-    // steepest its cubic there can be.
-    SlopeBound SlopeAt(double seconds) const;
+    // A time up to which the noise moves one way only from seconds: the end
+    // of its period, pulled in a little so that no time before it rounds
+    // into the next. Between two knots the cubic never turns back: the
+    // slopes at the knots are at most twice the slope between them, short
+    // of the three times that would let it (Fritsch and Carlson).
+    double MonotoneUntil(double seconds) const;
 
 private:
     double Knot(std::int64_t index) const;

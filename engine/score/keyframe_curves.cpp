@@ -62,24 +62,11 @@ double KeyframeLine::Between(const Point& from, const Point& to, double seconds)
     return start + (end - start) * CurveProgress(to.m_curve, u);
 }
 
-SlopeBound KeyframeLine::SlopeAt(double seconds) const
+double KeyframeLine::MonotoneUntil(double seconds) const
 {
     const auto after = std::upper_bound(m_points.begin(), m_points.end(), seconds,
                                         [](double time, const Point& point) { return time < point.m_dSeconds; });
-    if (after == m_points.end())
-        return SlopeBound{};
-    const double until = after->m_dSeconds;
-    if (after == m_points.begin() || after->m_curve == Curve::Step || (after - 1)->m_dValue == after->m_dValue)
-        return SlopeBound{until, 0.0, 0.0};
-    const Point& from = *(after - 1);
-    if (!std::isfinite(from.m_dValue) || !std::isfinite(after->m_dValue))
-        return SlopeBound{seconds, 0.0, 0.0};  // a line out of or into silence jumps at its ends
-    // A little faster than the exact slope, for the rounding of each value.
-    constexpr double kRoundingAllowance = 1.000001;
-    const double steepest = after->m_curve == Curve::Smooth ? 1.5 : 1.0;
-    const double rate = (after->m_dValue - from.m_dValue) / (after->m_dSeconds - from.m_dSeconds) * steepest *
-                        kRoundingAllowance;
-    return SlopeBound{until, std::max(rate, 0.0), std::max(-rate, 0.0)};
+    return after == m_points.end() ? INFINITY : after->m_dSeconds;
 }
 
 bool KeyframeLine::HoldsOnly(double value) const

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "engine/score/score.h"
-#include "engine/score/slope_bound.h"
 
 // How far along a curve a value is at fraction u of the way between two
 // keyframes (0 ≤ u < 1): 0 at u = 0, approaching 1 as u approaches 1.
@@ -26,10 +25,9 @@ public:
     void Add(double seconds, double value, Curve curve);
 
     double At(double seconds) const;
-    // How the line moves from seconds up to its next point: a line between
-    // two points moves one way only, a smooth one at most 1.5 times as fast
-    // as a straight one.
-    SlopeBound SlopeAt(double seconds) const;
+    // The time of the next point after seconds (infinity after the last):
+    // up to there the line moves one way only, or holds.
+    double MonotoneUntil(double seconds) const;
     // The same value everywhere, and it is value.
     bool HoldsOnly(double value) const;
     // No line between points leaves the range of its ends, so these bound At.

@@ -4,8 +4,6 @@
 #include <cmath>
 #include <utility>
 
-#include "engine/score/steady_value.h"
-
 MovingNumber::MovingNumber(KeyframeLine line, NumberLimits limits, std::optional<DriftNoise> drift,
                            double driftDepth)
     : m_line(std::move(line)), m_limits(limits), m_drift(std::move(drift)), m_dDriftDepth(m_drift ? driftDepth : 0.0)
@@ -19,22 +17,25 @@ double MovingNumber::At(double seconds) const
     return Kept(line, drift);
 }
 
+// The line between two of its points and the drift within one period each
+// move one way only.
 double MovingNumber::SteadyUntil(double seconds) const
 {
-    NumberMotion motion;
-    motion.m_dSeconds = seconds;
-    motion.m_dLine = m_line.At(seconds);
-    motion.m_line = m_line.SlopeAt(seconds);
-    motion.m_total = motion.m_line;
-    motion.m_dRaw = motion.m_dLine;
-    if (m_drift) {
-        motion.m_dRaw += m_dDriftDepth * m_drift->At(seconds);
-        const SlopeBound drift = m_drift->SlopeAt(seconds);
-        motion.m_total.m_dUntil = std::min(motion.m_total.m_dUntil, drift.m_dUntil);
-        motion.m_total.m_dRise += m_dDriftDepth * drift.m_dRise;
-        motion.m_total.m_dFall += m_dDriftDepth * drift.m_dFall;
-    }
-    return SteadyValueUntil(motion, m_limits);
+    double end = m_line.MonotoneUntil(seconds);
+    if (m_drift)
+        end = std::min(end, m_drift->MonotoneUntil(seconds));
+    if (!(end > seconds))
+        return seconds;
+    const NumberParts at = PartsAt(seconds);
+    const std::optional<SteadyBand> band = SteadyBandOf(at, m_limits);
+    if (!band)
+        return seconds;
+    return SteadyWithin(seconds, end, *band, at, [this](double t) { return PartsAt(t); });
+}
+
+NumberParts MovingNumber::PartsAt(double seconds) const
+{
+    return {m_line.At(seconds), m_drift ? m_dDriftDepth * m_drift->At(seconds) : 0.0};
 }
 
 bool MovingNumber::HoldsOnly(double value) const

@@ -61,15 +61,17 @@ const GrainSettings& TimelineGrainSettings::SettingsAt(std::uint64_t frame)
     return m_current;
 }
 
-// The walk's rows hold while the three numbers they are made from hold. The
-// frames are counted short of that time by more than the rounding of a
-// frame's time can lengthen it.
-std::uint64_t TimelineGrainSettings::WalkSettingsSteadyUntil(std::uint64_t frame)
+// The walk's rows hold while the numbers they are made from hold: the
+// density alone for the clock. The frames are counted short of that time by
+// more than the rounding of a frame's time can lengthen it.
+std::uint64_t TimelineGrainSettings::WalkSettingsSteadyUntil(std::uint64_t frame, SteadyPart part)
 {
     const double seconds = TrackSecondsOf(frame, m_nWarmUpFrames);
-    double until = INFINITY;
-    for (const ParameterId id : {ParameterId::ScanRange, ParameterId::Segment, ParameterId::Density})
-        until = std::min(until, m_timeline.NumberSteadyUntil(id, seconds));
+    double until = m_timeline.NumberSteadyUntil(ParameterId::Density, seconds);
+    if (part == SteadyPart::Walk) {
+        for (const ParameterId id : {ParameterId::ScanRange, ParameterId::Segment})
+            until = std::min(until, m_timeline.NumberSteadyUntil(id, seconds));
+    }
     if (until == INFINITY)
         return std::numeric_limits<std::uint64_t>::max();
     const double frames = std::floor(((until - seconds) * (1.0 - 1e-9) - 1e-9) * kRunSampleRate);

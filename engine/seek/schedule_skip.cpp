@@ -75,9 +75,13 @@ private:
             GrainSettingsSource* source = m_scheduler.GetSettingsSource();
             WalkRunShape shape{m_scheduler.GetWalkSpan(), m_scheduler.GetSettings().m_nScanFrames};
             std::uint64_t steadyEnd = std::numeric_limits<std::uint64_t>::max();
+            // Runs hopped over read the density alone; runs walked read the
+            // scan step too.
             if (source != nullptr) {
-                shape.m_nScanFrames = source->WalkSettingsAt(start).m_nScanFrames;
-                steadyEnd = source->WalkSettingsSteadyUntil(start);
+                using Part = GrainSettingsSource::SteadyPart;
+                steadyEnd = source->WalkSettingsSteadyUntil(start, positions ? Part::Walk : Part::Clock);
+                if (positions)
+                    shape.m_nScanFrames = source->WalkSettingsAt(start).m_nScanFrames;
             }
             // The clock turns to the stretch's density at its first grain.
             OneGrain(positions);

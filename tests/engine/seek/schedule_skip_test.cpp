@@ -37,7 +37,7 @@ public:
     {
     }
     const GrainSettings& SettingsAt(std::uint64_t frame) override { return m_steps[IndexAt(frame)].second; }
-    std::uint64_t WalkSettingsSteadyUntil(std::uint64_t frame) override
+    std::uint64_t WalkSettingsSteadyUntil(std::uint64_t frame, SteadyPart) override
     {
         const std::size_t index = IndexAt(frame);
         if (!m_bHonest)
