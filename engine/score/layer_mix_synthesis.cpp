@@ -48,24 +48,27 @@ bool LayerMixSynthesis::Begin(std::uint64_t frames)
 }
 
 // The grains that end before the excerpt only move the walk and the clock
-// on, each layer's schedule kept for the next Begin. Answers false when told
-// to stop on the way.
+// on, from the start or from where a state puts each layer; where they
+// arrive is kept for the next Begin. Answers false when told to stop on the
+// way.
 bool LayerMixSynthesis::SkipTo(std::uint64_t frame, std::uint64_t wholeFrames)
 {
-    if (m_skipped.size() == m_layers.size() && m_nSkippedWhole == wholeFrames) {
+    const bool fromState = m_start && m_start->m_nFrame <= frame && m_start->m_nRenderFrames == wholeFrames &&
+                           m_start->m_layers.size() == m_layers.size();
+    if (fromState) {
         for (std::size_t i = 0; i < m_layers.size(); ++i)
-            m_layers[i].m_pSynthesizer->RestoreSchedule(m_skipped[i]);
-        return true;
+            m_layers[i].m_pSynthesizer->RestoreSchedule(m_start->m_layers[i]);
     }
     CancelPoll poll(m_keepGoing);
-    m_skipped.clear();
+    SeekState arrived;
+    arrived.m_nFrame = frame;
+    arrived.m_nRenderFrames = wholeFrames;
     for (MixLayer& layer : m_layers) {
         if (!layer.m_pSynthesizer->SkipGrainsEndingBefore(frame, poll))
             return false;
+        arrived.m_layers.push_back(layer.m_pSynthesizer->CaptureSchedule());
     }
-    for (const MixLayer& layer : m_layers)
-        m_skipped.push_back(layer.m_pSynthesizer->CaptureSchedule());
-    m_nSkippedWhole = wholeFrames;
+    m_start = std::move(arrived);
     return true;
 }
 

@@ -4,13 +4,14 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <utility>
 #include <vector>
 
 #include "engine/buffer_allocator.h"
 #include "engine/render/sound_synthesis.h"
-#include "engine/synthesis/schedule_state.h"
+#include "engine/seek/seek_state.h"
 #include "engine/zeroed_buffer.h"
 
 class GrainSynthesizer;
@@ -47,6 +48,12 @@ public:
     // from where that skip arrived.
     bool Begin(std::uint64_t frames) override;
     void SetKeepGoing(std::function<bool()> keepGoing) override { m_keepGoing = std::move(keepGoing); }
+    // The next Begin starts from state (a state of a render of the same
+    // layers for the same frames, at or before the excerpt's first frame)
+    // and skips only the rest of the way.
+    void StartFrom(SeekState state) { m_start = std::move(state); }
+    // Where the last skip to the excerpt arrived; none before one.
+    const std::optional<SeekState>& GetArrived() const { return m_start; }
     void RenderWindow(std::span<StereoFrame> window, std::uint64_t first) override;
     // In windows, without progress points: a score is always streamed.
     void RenderWhole(std::span<StereoFrame> sound, const GrainProgress& progress) override;
@@ -67,8 +74,7 @@ private:
     SoundBuffer m_scratch;
     std::vector<float> m_gains;  // of the current layer, at each frame of the window
     std::function<bool()> m_keepGoing;
-    // Each layer's schedule after the skip to the excerpt, and the frames of
-    // the render it was made for.
-    std::vector<ScheduleState> m_skipped;
-    std::uint64_t m_nSkippedWhole = 0;
+    // Where the skip to the excerpt starts from, and, once made, where it
+    // arrived.
+    std::optional<SeekState> m_start;
 };

@@ -170,3 +170,17 @@ bool SkipScheduleBefore(GrainScheduler& scheduler, std::uint64_t limit, CancelPo
 {
     return ScheduleSkipper(scheduler, limit, poll).Run();
 }
+
+std::uint64_t GrainReach(const GrainScheduler& scheduler)
+{
+    const GrainSettingsSource* source = scheduler.GetSettingsSource();
+    const std::int32_t longest =
+        source != nullptr ? source->Bounds().m_nLongestGrainFrames : scheduler.GetSettings().m_nGrainFrames;
+    return static_cast<std::uint64_t>(std::max(longest, 0));
+}
+
+bool SkipScheduleEndingBefore(GrainScheduler& scheduler, std::uint64_t frame, CancelPoll& poll)
+{
+    const std::uint64_t reach = GrainReach(scheduler);
+    return SkipScheduleBefore(scheduler, frame > reach ? frame - reach : 0, poll);
+}

@@ -23,3 +23,10 @@ class GrainScheduler;
 // from the earlier of the two last fresh draws. With a settings source, the
 // grains go by stretches whose walk settings the source vouches for.
 bool SkipScheduleBefore(GrainScheduler& scheduler, std::uint64_t limit, CancelPoll& poll);
+
+// The longest grain scheduler's settings allow: no grain reaches further.
+std::uint64_t GrainReach(const GrainScheduler& scheduler);
+// Moves scheduler past every grain that ends before frame (those that start
+// a reach or more before it): what a render that begins at frame need not
+// place. As SkipScheduleBefore.
+bool SkipScheduleEndingBefore(GrainScheduler& scheduler, std::uint64_t frame, CancelPoll& poll);

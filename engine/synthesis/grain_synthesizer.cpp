@@ -92,11 +92,7 @@ void GrainSynthesizer::AddPlacedGrains(const OutputWindow& window)
 
 bool GrainSynthesizer::SkipGrainsEndingBefore(std::uint64_t frame, CancelPoll& poll)
 {
-    const std::int32_t longest = m_pSettingsSource != nullptr ? m_pSettingsSource->Bounds().m_nLongestGrainFrames
-                                                              : m_scheduler.GetSettings().m_nGrainFrames;
-    const auto reach = static_cast<std::uint64_t>(std::max(longest, 0));
-    const std::uint64_t limit = frame > reach ? frame - reach : 0;
-    return SkipScheduleBefore(m_scheduler, limit, poll);
+    return SkipScheduleEndingBefore(m_scheduler, frame, poll);
 }
 
 void GrainSynthesizer::SkipPlacedGrains(std::uint64_t end)

@@ -50,6 +50,7 @@ public:
 
     // Read at Begin; change them between renders only.
     void SetSettings(const GrainSettings& settings) { m_scheduler.SetSettings(settings); }
+    const GrainSettings& GetSettings() const { return m_scheduler.GetSettings(); }
     // Settings that change over the render (see GrainScheduler); null: none.
     void SetSettingsSource(GrainSettingsSource* source);
     void SetOptions(const SynthesisOptions& options) { m_options = options; }
