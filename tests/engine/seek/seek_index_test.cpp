@@ -113,7 +113,11 @@ TEST(SeekIndex, StopsWhenTold)
     const SeekPlan plan = MakePiece(MovingScore(false, 600), tones)->GetSeekPlan();
     SeekIndex index;
     int asked = 0;
-    EXPECT_FALSE(index.Build(plan, [&] { return ++asked < 2; }));
+    EXPECT_FALSE(index.Build(plan, [&] {
+        ++asked;
+        return false;
+    }));
+    EXPECT_EQ(asked, 1);
     EXPECT_FALSE(index.IsBuilt());
     EXPECT_FALSE(index.Matches(plan.m_fingerprint));
     EXPECT_FALSE(index.StateAt(0));

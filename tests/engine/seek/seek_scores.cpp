@@ -40,22 +40,21 @@ Score MovingScore(bool loop, std::int32_t lengthSeconds)
     score.m_bLoop = loop;
     ScoreLayer moving;
     moving.m_strSourcePath = "tones";
-    moving.m_values.Set(ParameterId::Density, 1000);
+    moving.m_values.Set(ParameterId::Density, 800);
     moving.m_values.Set(ParameterId::GrainLength, 50);
     moving.m_values.Set(ParameterId::Segment, 2);
     moving.m_values.Set(ParameterId::PanSpread, 40);
-    moving.m_values.Set(ParameterId::PitchSpread, 2);
     moving.m_keyframes = {
-        KeyframeAt(5.0 * scale, Curve::Linear, {{ParameterId::Density, 2000}, {ParameterId::ScanRange, 90}}),
-        KeyframeAt(10.5 * scale, Curve::Step, {{ParameterId::Density, 600}, {ParameterId::Segment, 1}}),
-        KeyframeAt(20.0 * scale, Curve::Smooth, {{ParameterId::Density, 1500}, {ParameterId::ScanRange, 5}}),
+        KeyframeAt(5.0 * scale, Curve::Linear, {{ParameterId::Density, 1500}, {ParameterId::ScanRange, 90}}),
+        KeyframeAt(10.5 * scale, Curve::Step, {{ParameterId::Density, 500}, {ParameterId::Segment, 1}}),
+        KeyframeAt(20.0 * scale, Curve::Smooth, {{ParameterId::Density, 1200}, {ParameterId::ScanRange, 5}}),
     };
     moving.m_drift[ParameterId::ScanRange] = Drift{15.0, 3.0};
     moving.m_drift[ParameterId::Density] = Drift{300.0, 2.0};
     moving.m_drift[ParameterId::Segment] = Drift{1.0, 5.0};
     ScoreLayer plain;
     plain.m_strSourcePath = "tones";
-    plain.m_values.Set(ParameterId::Density, 1000);
+    plain.m_values.Set(ParameterId::Density, 500);
     plain.m_values.Set(ParameterId::GrainLength, 75);
     score.m_layers = {moving, plain};
     return score;

@@ -17,8 +17,8 @@ inline constexpr std::uint32_t kSeekTestSeed = 4321;
 std::vector<StereoFrame> Tones(double seconds);
 
 // Two layers reading "tones": one whose density, scanning range and segment
-// move along straight, stepped and smooth lines and drift, with per-grain
-// pitch and pan; one plain.
+// move along straight, stepped and smooth lines and drift, each grain placed
+// in the stereo field by its own draw; one plain.
 Score MovingScore(bool loop, std::int32_t lengthSeconds = 30);
 
 // The piece of score for an excerpt of frames frames from track frame first
