@@ -4,13 +4,16 @@
 // with 10,000 keyframes over a day moving its density and scanning range, and
 // one whose density and scanning range drift with a period of a second.
 // Short skips are all walked grain by grain (the runs of the walk); long ones
-// hop. Then the time to the state a render needs at 1, 6 and 24 hours into a
-// day-long score of those three layers, skipped from the start and from a
-// seek index, and the index's size.
+// hop. Then the time to the state a render needs at 1, 6 and 24 hours (ten
+// seconds before the end) into a day-long score of those three layers,
+// skipped from the start and from a seek index, with the index's size and
+// the time its pass took.
 //
 //   build/bench/seek_bench [--benchmark_filter=...]
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <chrono>
 #include <memory>
 #include <random>
 
@@ -18,6 +21,8 @@
 #include "engine/score/timeline_grain_settings.h"
 #include "engine/seek/cancel_poll.h"
 #include "engine/seek/schedule_skip.h"
+#include "engine/seek/seek_index.h"
+#include "engine/seek/seek_plan.h"
 #include "engine/stereo_frame.h"
 #include "engine/synthesis/grain_scheduler.h"
 
@@ -94,10 +99,79 @@ void BM_SkipDriftingLayer(benchmark::State& state)
     SkipRate(state, Layer::Drift);
 }
 
+// A day-long score of the three layers.
+SeekPlan DayPlan()
+{
+    SeekPlan plan;
+    plan.m_nRenderFrames = static_cast<std::uint64_t>(kDaySeconds) * kRunSampleRate;
+    for (const Layer kind : {Layer::Steady, Layer::Keyframes, Layer::Drift}) {
+        auto timeline = std::make_shared<const ParameterTimeline>(LayerOf(kind), kDaySeconds, 1234,
+                                                                  static_cast<int>(plan.m_layers.size()), false);
+        LayerSchedulePlan layer;
+        layer.m_settings = GrainSettingsOfValues(timeline->At(0.0).m_values, 0.5);
+        if (kind != Layer::Steady)
+            layer.m_pTimeline = timeline;
+        layer.m_dVolume = 0.5;
+        layer.m_nSourceFrames = kSourceFrames;
+        layer.m_nSeed = 1234 + static_cast<std::uint32_t>(plan.m_layers.size());
+        plan.m_layers.push_back(layer);
+    }
+    return plan;
+}
+
+struct DayIndex {
+    SeekPlan m_plan = DayPlan();
+    SeekIndex m_index;
+    double m_dBuildSeconds = 0.0;
+};
+
+const DayIndex& BuiltDayIndex()
+{
+    static const DayIndex built = [] {
+        DayIndex day;
+        const auto start = std::chrono::steady_clock::now();
+        day.m_index.Build(day.m_plan);
+        day.m_dBuildSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        return day;
+    }();
+    return built;
+}
+
+// The frame range(0) seconds into the day, ten seconds before its end for
+// the whole day.
+std::uint64_t SeekFrame(const benchmark::State& state)
+{
+    const std::int64_t seconds = std::min<std::int64_t>(state.range(0), kDaySeconds - 10);
+    return static_cast<std::uint64_t>(seconds) * kRunSampleRate;
+}
+
+void BM_SeekWithoutIndex(benchmark::State& state)
+{
+    const SeekPlan plan = DayPlan();
+    const std::uint64_t frame = SeekFrame(state);
+    for (auto _ : state) {
+        CancelPoll poll;
+        benchmark::DoNotOptimize(SeekStateAt(plan, frame, poll));
+    }
+}
+
+void BM_SeekWithIndex(benchmark::State& state)
+{
+    const DayIndex& day = BuiltDayIndex();
+    const std::uint64_t frame = SeekFrame(state);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(day.m_index.StateAt(frame));
+    state.counters["index_MiB"] = static_cast<double>(day.m_index.GetBytes()) / (1 << 20);
+    state.counters["build_s"] = day.m_dBuildSeconds;
+}
+
 }  // namespace
 
 BENCHMARK(BM_SkipSteadyLayer)->Arg(5)->Arg(60)->Arg(3600)->Arg(kDaySeconds)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SkipKeyframedLayer)->Arg(5)->Arg(60)->Arg(3600)->Arg(kDaySeconds)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SkipDriftingLayer)->Arg(5)->Arg(60)->Arg(3600)->Arg(kDaySeconds)->Unit(benchmark::kMillisecond);
+
+BENCHMARK(BM_SeekWithoutIndex)->Arg(3600)->Arg(6 * 3600)->Arg(kDaySeconds)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SeekWithIndex)->Arg(3600)->Arg(6 * 3600)->Arg(kDaySeconds)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -77,7 +77,11 @@ RenderPipeline::RenderPipeline(SoundSynthesis& synthesis, const RenderPlan& plan
         m_finisher.SetFadePlace(plan.m_nFadeOffset, plan.m_nWholeFrames);
 }
 
-RenderPipeline::~RenderPipeline() = default;
+// The synthesis may outlive the pipeline: it keeps no way back to it.
+RenderPipeline::~RenderPipeline()
+{
+    m_synthesis.SetKeepGoing({});
+}
 
 void RenderPipeline::HoldWholeOutput(std::span<StereoFrame> output)
 {
