@@ -131,7 +131,8 @@ void DefineScoreOptions(CLI::App& app, CommandLine& line)
     app.add_option("--from", line.m_strFrom,
                    "Render only an excerpt for listening, starting at this time of the track ([H:]MM:SS or "
                    "seconds; needs --for): the same grains, source positions and values as the whole render, "
-                   "but levelled on its own, so its loudness is not the whole track's. An excerpt stores no score")
+                   "but levelled on its own, so its loudness is not the whole track's. The grains before it are "
+                   "skipped, not made, so it takes about as long wherever it starts. An excerpt stores no score")
         ->option_text("TIME")
         ->check(AllowedLength());
     app.add_option("--for", line.m_strFor, "The excerpt's length in whole seconds, 1 to 86400 (needs --from)")
