@@ -2,6 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <sstream>
+
+#include "cli/score/score_limits.h"
+#include "cli/score/time_text.h"
+#include "engine/parameters/parameter_text.h"
 
 #include "studio/model/lane_points.h"
 
@@ -169,6 +174,29 @@ ScoreEdit SetLaneDrift(const Score& score, LaneTarget target, const std::optiona
     else
         own.m_drift.erase(*target.m_key.m_parameter);
     return EditLayerOwn(score, target.m_nLayer, own, "Change drift");
+}
+
+std::optional<Drift> ParseDriftText(const LaneFacts& facts, const std::string& text)
+{
+    std::istringstream in(text);
+    std::string depthText;
+    std::string periodText;
+    std::string more;
+    if (!(in >> depthText >> periodText) || (in >> more))
+        return std::nullopt;
+    char* end = nullptr;
+    const double depth = std::strtod(depthText.c_str(), &end);
+    const std::optional<double> period = ParseTimeText(periodText);
+    const double widest = facts.m_dHighest - facts.m_dLowest;
+    if (*end != '\0' || !std::isfinite(depth) || depth <= 0.0 || depth > widest || !period ||
+        *period < kShortestDriftPeriodSeconds)
+        return std::nullopt;
+    return Drift{depth, *period};
+}
+
+std::string DriftText(const Drift& drift)
+{
+    return FormatNumber(drift.m_dDepth) + " " + FormatTimeText(drift.m_dPeriodSeconds);
 }
 
 ScoreEdit ClearLane(const Score& score, LaneTarget target)

@@ -9,6 +9,8 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "studio/model/lane_facts.h"
@@ -43,6 +45,11 @@ ScoreEdit SetPointCurve(const Score& score, LaneTarget target, std::size_t keyfr
 
 // A lane's drift set (none: removed).
 ScoreEdit SetLaneDrift(const Score& score, LaneTarget target, const std::optional<Drift>& drift);
+// A drift as a person types it: its depth in the lane's unit and its period
+// as a time ("0.5 1:30"); nothing when either is missing or not allowed.
+std::optional<Drift> ParseDriftText(const LaneFacts& facts, const std::string& text);
+std::string DriftText(const Drift& drift);
+
 // Every point and the drift of the lane removed: the layer's own value holds.
 ScoreEdit ClearLane(const Score& score, LaneTarget target);
 

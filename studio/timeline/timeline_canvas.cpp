@@ -20,7 +20,7 @@ namespace studio {
 
 namespace {
 
-constexpr int kHeaderWidth = 220;
+constexpr int kHeaderWidth = 250;
 constexpr int kButtonWidth = 22;
 constexpr double kMinLabelPixels = 90.0;
 // A keyframe is under the pointer within this many pixels of its mark.
@@ -647,40 +647,21 @@ void TimelineCanvas::ChooseDrift(std::size_t layer, LaneKey lane)
                            FormatNumber((facts.m_dHighest - facts.m_dLowest) / 10) +
                            " 1:30\"; leave it empty for no drift:";
     if (drift)
-        request.m_strInitial = FormatNumber(drift->m_dDepth) + " " + FormatClockTime(drift->m_dPeriodSeconds);
+        request.m_strInitial = DriftText(*drift);
     for (;;) {
         const std::optional<std::string> typed = AskText(this, request);
         if (!typed)
             return;
-        std::istringstream in(*typed);
-        std::string depthText, periodText;
-        in >> depthText >> periodText;
-        if (depthText.empty()) {
+        if (typed->find_first_not_of(" \t") == std::string::npos) {
             m_host.SubmitEdit(SetLaneDrift(score, {layer, lane}, std::nullopt));
             return;
         }
-        char* end = nullptr;
-        const double depth = std::strtod(depthText.c_str(), &end);
-        std::optional<double> period;
-        if (!periodText.empty()) {
-            const auto colon = periodText.find(':');
-            char* stop = nullptr;
-            if (colon == std::string::npos) {
-                period = std::strtod(periodText.c_str(), &stop);
-            } else {
-                const double minutes = std::strtod(periodText.substr(0, colon).c_str(), nullptr);
-                period = minutes * 60 + std::strtod(periodText.substr(colon + 1).c_str(), &stop);
-            }
-            if (stop == nullptr || *stop != '\0')
-                period.reset();
-        }
-        const double widest = facts.m_dHighest - facts.m_dLowest;
-        if (*end == '\0' && std::isfinite(depth) && depth > 0 && depth <= widest && period && *period >= 1.0) {
-            m_host.SubmitEdit(SetLaneDrift(score, {layer, lane}, Drift{depth, *period}));
+        if (const std::optional<Drift> chosen = ParseDriftText(facts, *typed)) {
+            m_host.SubmitEdit(SetLaneDrift(score, {layer, lane}, *chosen));
             return;
         }
         ShowError(this, "\"" + *typed + "\" is not a drift.",
-                  "Give a depth more than 0, up to " + FormatNumber(widest) +
+                  "Give a depth more than 0, up to " + FormatNumber(facts.m_dHighest - facts.m_dLowest) +
                       ", and a period of one second or more, such as 0.5 1:30.");
         request.m_strInitial = *typed;
     }
@@ -1075,7 +1056,7 @@ void TimelineCanvas::PaintLaneHeader(wxDC& dc, const TimelineRow& row, const wxR
     if (selected && HasFocus()) {
         dc.SetPen(wxPen(m_palette.m_selected, 1, wxPENSTYLE_DOT));
         dc.SetBrush(*wxTRANSPARENT_BRUSH);
-        dc.DrawRectangle(rect.Deflate(2));
+        dc.DrawRectangle(wxRect(rect).Deflate(2));
     }
     dc.SetTextForeground(m_palette.m_text);
     const int left = FromDIP(20);
