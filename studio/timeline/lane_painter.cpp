@@ -165,12 +165,14 @@ void PaintTimeGrid(wxDC& dc, const wxRect& rect, const TimeView& view, const Stu
 void PaintLane(wxDC& dc, const LanePaint& paint)
 {
     const std::vector<LanePoint> points = PointsOf(*paint.m_pLayer, paint.m_facts.m_key);
+    const wxFont font = dc.GetFont();
     dc.SetClippingRegion(paint.m_plot);
     if (paint.m_facts.m_kind == LaneKind::Number)
         PaintNumberLane(dc, paint, points);
     else
         PaintSteppedLane(dc, paint, points);
     dc.DestroyClippingRegion();
+    dc.SetFont(font);
 }
 
 }  // namespace studio
