@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "cli/effect_listing.h"
 #include "cli/help_formatter.h"
 #include "cli/option_values.h"
 #include "cli/score_of.h"
@@ -133,6 +134,9 @@ void DefineScoreOptions(CLI::App& app, CommandLine& line)
     app.add_option("--for", line.m_strFor, "The excerpt's length in whole seconds, 1 to 86400 (needs --from)")
         ->option_text("SECONDS")
         ->check(AllowedExcerptSeconds());
+    app.add_flag(kListEffectsOption, line.m_bListEffects,
+                 "List the installed LV2 plugins a score's effects can name, by URI, with their controls by "
+                 "symbol, the values each takes and its default, and exit; nothing else may be given with it");
 }
 
 void DefineLevelEvening(CLI::App& app, CommandLine& line)

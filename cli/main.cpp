@@ -8,6 +8,7 @@
 #include <variant>
 
 #include "cli/command_line.h"
+#include "cli/effect_listing.h"
 #include "cli/exit_status.h"
 #include "cli/generate.h"
 #include "cli/help_formatter.h"
@@ -16,6 +17,7 @@
 #include "cli/score_of.h"
 #include "cli/score_render.h"
 #include "cli/standard_descriptors.h"
+#include "effects/plugin_crash_report.h"
 #include "formats/output_format.h"
 
 namespace {
@@ -40,12 +42,15 @@ int ParseFailure(const CLI::App& app, const CLI::ParseError& error)
 int main(int argc, char** argv)
 {
     const StandardDescriptors found = OccupyClosedStandardDescriptors();
+    ReportPluginCrashes("sonnelith-cli");
     if (argc <= 1) {
         std::cerr << NoArgumentsHint() << '\n';
         return kExitUsage;
     }
     if (AsksForStoredScore(argc, argv))
         return PrintStoredScore(argc, argv, std::cout, std::cerr);
+    if (AsksForEffectList(argc, argv))
+        return PrintEffectList(argc, argv, std::cout, std::cerr);
     CLI::App app("", "sonnelith-cli");
     CommandLine line;
     DefineOptions(app, line);

@@ -13,6 +13,7 @@
 #include "cli/option_values.h"
 #include "cli/random_seed.h"
 #include "cli/run_steps.h"
+#include "cli/score/effect_reading.h"
 #include "cli/score/plain_run_score.h"
 #include "cli/score/score_reading.h"
 #include "cli/score/score_writing.h"
@@ -55,7 +56,7 @@ std::variant<Excerpt, std::string> ExcerptOf(const CommandLine& line, const Scor
 }
 
 // The score as rendered, to store or save: its seed, each source's facts,
-// and the sources named from folder.
+// the sources named from folder, and the versions of the effects' plugins.
 Score ScoreToKeep(const Score& score, std::uint32_t seed, const LoadedSources& sources, const std::string& folder)
 {
     Score kept = score;
@@ -63,7 +64,9 @@ Score ScoreToKeep(const Score& score, std::uint32_t seed, const LoadedSources& s
     for (ScoreLayer& layer : kept.m_layers) {
         layer.m_strSource = SourceNameFrom(folder, layer.m_strSourcePath);
         layer.m_storedSource = sources.m_facts.at(layer.m_strSourcePath);
+        layer.m_effects = WithInstalledVersions(layer.m_effects);
     }
+    kept.m_effects = WithInstalledVersions(kept.m_effects);
     return kept;
 }
 
@@ -121,6 +124,14 @@ int RenderScore(const CommandLine& line, const OutputFormat& format, const Stand
     if (!reading.m_score)
         return Refuse(reading.m_strError);
     Score score = std::move(*reading.m_score);
+    // Effects are read and checked, plugins and controls, but not yet put
+    // into the render: a score with them is refused rather than rendered dry.
+    if (const std::optional<int> effectLine = FirstEffectLine(score))
+        return Refuse(ScoreMessage(scorePath, *effectLine,
+                                   "this sonnelith-cli checks effects but does not render them yet; take out the "
+                                   "[[effect]] and [[layer.effect]] tables to render the rest"));
+    for (const std::string& note : EffectVersionNotes(score, scorePath))
+        host.Inform("Note: " + note);
     if (const auto why = ApplyScoreOverrides(line, score))
         return Refuse(*why);
     const auto excerptOrWhy = ExcerptOf(line, score);

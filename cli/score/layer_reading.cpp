@@ -1,6 +1,7 @@
 #include "cli/score/layer_reading.h"
 
 #include "cli/score/drift_reading.h"
+#include "cli/score/effect_reading.h"
 #include "cli/score/parameter_node.h"
 #include "cli/score/score_keys.h"
 #include "cli/score/score_sources.h"
@@ -98,6 +99,8 @@ ScoreLayer ReadLayer(const toml::table& table, const std::string& folder, const 
         layer.m_keyframes = ReadKeyframes(*at, length);
     if (const toml::node* drift = table.get("drift"))
         ReadDrift(*drift, layer);
+    if (const toml::node* effect = table.get("effect"))
+        layer.m_effects = ReadEffects(*effect, "[[layer.effect]]");
     FindSource(*source, folder, layer);
     return layer;
 }

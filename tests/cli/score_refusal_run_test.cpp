@@ -59,6 +59,13 @@ const RunRefusal kRefusals[] = {
     {"GrainOptionBesideAScore", Layer(""), {"--density", "3000"}, "", "--density is a layer's value"},
     {"FromWithoutFor", Layer(""), {"--from", "0:01"}, "", "--from and --for go together"},
     {"ExcerptPastTheEnd", Layer(""), {"--from", "0:03", "--for", "5"}, "", "after the track's end at 5 s"},
+    {"UnknownEffectPlugin", Layer("[[effect]]\nplugin = \"http://drobilla.net/plugins/mda/Ambiance\"\n"), {},
+     "Ambiance", "(did you mean 'http://drobilla.net/plugins/mda/Ambience'?)"},
+    {"UnknownEffectControl",
+     Layer("[[layer.effect]]\nplugin = \"http://drobilla.net/plugins/mda/Ambience\"\ncontrols = { sise = 1 }\n"), {},
+     "controls", "unknown control 'sise' of MDA Ambience (did you mean 'size'?)"},
+    {"EffectsNotRenderedYet", Layer("[[layer.effect]]\nplugin = \"http://drobilla.net/plugins/mda/Ambience\"\n"),
+     {}, "[[layer.effect]]", "checks effects but does not render them yet"},
 };
 
 class ScoreRefusalTest : public ScoreRenderTest {
