@@ -111,17 +111,9 @@ void ScoreEdit::Revert(Score& score) const
 
 ScoreLayer LayerOwnPart(const ScoreLayer& layer)
 {
-    ScoreLayer own;
-    own.m_strSource = layer.m_strSource;
-    own.m_strSourcePath = layer.m_strSourcePath;
-    own.m_sourceStartSeconds = layer.m_sourceStartSeconds;
-    own.m_sourceEndSeconds = layer.m_sourceEndSeconds;
-    own.m_storedSource = layer.m_storedSource;
-    own.m_dGainDb = layer.m_dGainDb;
-    own.m_values = layer.m_values;
-    own.m_drift = layer.m_drift;
-    own.m_gainDrift = layer.m_gainDrift;
-    own.m_nLine = layer.m_nLine;
+    // Everything the layer holds, whatever a layer comes to hold, but its keyframes.
+    ScoreLayer own = layer;
+    own.m_keyframes.clear();
     return own;
 }
 
