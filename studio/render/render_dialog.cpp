@@ -324,7 +324,8 @@ void RenderDialog::Finish()
     for (wxWindow* child : GetChildren())
         child->Enable();
     if (m_outcome.m_bWritten) {
-        EndModal(wxID_OK);
+        if (IsModal())
+            EndModal(wxID_OK);
         return;
     }
     if (m_outcome.m_bCancelled) {
@@ -343,7 +344,8 @@ void RenderDialog::OnCancel(wxCommandEvent&)
         m_pPhase->SetLabel("Cancelling...");
         return;
     }
-    EndModal(wxID_CANCEL);
+    if (IsModal())
+        EndModal(wxID_CANCEL);
 }
 
 }  // namespace studio
