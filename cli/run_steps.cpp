@@ -39,6 +39,7 @@
 #include "formats/output_sink_factory.h"
 #include "formats/sound_file_messages.h"
 #include "formats/sound_file_opener.h"
+#include "formats/text_file_replacement.h"
 
 namespace {
 
@@ -182,6 +183,16 @@ void TellOfSubAudio(TerminalHost& host, const ScoreRun& run)
                 "takes it out.");
 }
 
+std::optional<int> RefuseOverwrite(const CommandLine& line, const std::vector<ReadFile>& read)
+{
+    const std::vector<WrittenFile> written = {{line.m_strOutput, "-o"}, {line.m_strSaveScore, "--save-score"}};
+    const std::optional<std::string> refusal = FindOverwrite(written, read);
+    if (!refusal)
+        return std::nullopt;
+    std::cerr << "sonnelith-cli: " << *refusal << '\n';
+    return kExitUsage;
+}
+
 int CancelledStatus()
 {
     std::cerr << "sonnelith-cli: cancelled\n";
@@ -241,11 +252,8 @@ int RunAndReport(ScoreRun& run, TerminalHost& host, const CommandLine& line, con
 
 bool WriteScoreFile(const std::string& path, const std::string& text)
 {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file << text;
-    file.close();
-    if (file)
-        return true;
-    std::cerr << "sonnelith-cli: cannot write the score " << PrintableName(path) << '\n';
-    return false;
+    const std::optional<RunMessage> failure = ReplaceWithText(path, text);
+    if (failure)
+        std::cerr << "sonnelith-cli: " << failure->m_strText << '\n';
+    return !failure;
 }

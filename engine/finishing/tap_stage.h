@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "engine/finishing/finishing_stage.h"
+#include "engine/finishing/stretch_observer.h"
 
 class TapStage final : public FinishingStage {
 public:
@@ -17,6 +18,14 @@ public:
     using Observer = std::function<void(std::span<const StereoFrame> stretch, std::uint64_t first)>;
 
     explicit TapStage(Observer observer) : m_observer(std::move(observer)) {}
+    // Hands each stretch to a meter or picture that watches a sound as it
+    // is finished.
+    explicit TapStage(StretchObserver& observer)
+        : m_observer([&observer](std::span<const StereoFrame> stretch, std::uint64_t) {
+            observer.OnStretch(stretch.data(), stretch.size());
+        })
+    {
+    }
 
     void Apply(std::span<StereoFrame> piece, std::uint64_t first) override { m_observer(piece, first); }
 

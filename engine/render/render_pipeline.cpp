@@ -62,7 +62,11 @@ RenderPipeline::RenderPipeline(SoundSynthesis& synthesis, const StreamLayout& la
 {
 }
 
-RenderPipeline::~RenderPipeline() = default;
+// The synthesis may outlive the pipeline: it keeps no way back to it.
+RenderPipeline::~RenderPipeline()
+{
+    m_synthesis.SetKeepGoing({});
+}
 
 void RenderPipeline::HoldWholeOutput(std::span<StereoFrame> output)
 {
@@ -117,6 +121,13 @@ void RenderPipeline::Apply(std::span<FinishingStage* const> stages, std::span<St
 RenderPipeline::Outcome RenderPipeline::Run(FrameSink& sink)
 {
     m_pSink = &sink;
+    // The host is served while a synthesis begins at length, so a cancel
+    // is heard there too.
+    m_synthesis.SetKeepGoing([this] {
+        if (m_pacing.m_serve)
+            m_pacing.m_serve();
+        return m_pacing.m_keepGoing();
+    });
     if (m_bWhole) {
         if (const std::optional<Outcome> cutShort = SynthesiseWhole())
             return *cutShort;

@@ -11,6 +11,7 @@
 #include "engine/render/stream_layout.h"
 #include "engine/scheduling/grain_scheduler.h"
 #include "engine/scheduling/parameter_grain_settings.h"
+#include "engine/seek/seek_fingerprint.h"
 #include "engine/source/prepared_source.h"
 #include "engine/synthesis/grain_sound_synthesis.h"
 #include "engine/synthesis/grain_synthesizer.h"
@@ -23,7 +24,7 @@ struct PieceSource {
 };
 
 struct PieceLayer {
-    std::unique_ptr<ParameterTimeline> m_pTimeline;
+    std::shared_ptr<const ParameterTimeline> m_pTimeline;
     std::unique_ptr<TimelineGrainSettings> m_pSettings;  // null: the layer's values hold throughout
     GrainSynthesizer m_synthesizer;
     PieceSource* m_pSource = nullptr;
@@ -110,8 +111,9 @@ std::optional<PieceRefusal> ScorePiece::PlanLayers(const PieceRequest& request)
     for (std::size_t i = 0; i < score.m_layers.size(); ++i) {
         const ScoreLayer& scoreLayer = score.m_layers[i];
         auto layer = std::make_unique<PieceLayer>();
-        layer->m_pTimeline = std::make_unique<ParameterTimeline>(scoreLayer, score.m_nLengthSeconds, request.m_nSeed,
-                                                                 static_cast<int>(i), score.m_bLoop);
+        layer->m_pTimeline = std::make_shared<const ParameterTimeline>(scoreLayer, score.m_nLengthSeconds,
+                                                                       request.m_nSeed, static_cast<int>(i),
+                                                                       score.m_bLoop);
         layer->m_bounds = BoundsOfTimeline(*layer->m_pTimeline);
         m_nLongestGrain = std::max(m_nLongestGrain, layer->m_bounds.m_nLongestGrainFrames);
         const auto found = request.m_sourceFrames.find(scoreLayer.m_strSourcePath);
@@ -169,6 +171,7 @@ bool ScorePiece::Prepare(const std::map<std::string, SourceSound>& sounds, const
             return false;
     }
     MakeSynthesis(options, allocate);
+    MakeSeekPlan();
     return true;
 }
 
@@ -215,13 +218,76 @@ void ScorePiece::MakeSynthesis(const SynthesisOptions& options, BufferAllocator 
     std::uint64_t skip = 0;
     std::uint64_t whole = 0;
     if (m_nExcerptFrames > 0) {
-        const auto frames = static_cast<std::uint64_t>(score.m_nLengthSeconds) * kRunSampleRate;
-        const StreamLayout layout = score.m_bLoop ? LoopLayout(frames, m_nLongestGrain, score.m_nFadeSeconds * kRunSampleRate)
-                                                  : PlainLayout(frames);
+        const StreamLayout layout = Layout();
         skip = layout.m_nWarmUp + m_nExcerptFirst;
         whole = layout.SynthesisedFrames();
     }
-    m_pSynthesis = std::make_unique<LayerMixSynthesis>(std::move(mix), skip, whole, allocate);
+    auto mixed = std::make_unique<LayerMixSynthesis>(std::move(mix), skip, whole, allocate);
+    m_pMix = mixed.get();
+    m_pSynthesis = std::move(mixed);
+}
+
+// The whole track's frames as its synthesis makes them: a loop's warm-up first.
+StreamLayout ScorePiece::Layout() const
+{
+    const Score& score = *m_pScore;
+    const auto frames = static_cast<std::uint64_t>(score.m_nLengthSeconds) * kRunSampleRate;
+    return score.m_bLoop ? LoopLayout(frames, m_nLongestGrain, score.m_nFadeSeconds * kRunSampleRate)
+                         : PlainLayout(frames);
+}
+
+// Each layer's schedule as its synthesizer begins it: the same settings,
+// automation, stretch of source and seed.
+void ScorePiece::MakeSeekPlan()
+{
+    const Score& score = *m_pScore;
+    m_seekPlan = SeekPlan{};
+    m_seekPlan.m_nWarmUpFrames = m_nWarmUp;
+    m_seekPlan.m_nRenderFrames = Layout().SynthesisedFrames();
+    for (std::size_t i = 0; i < m_layers.size(); ++i) {
+        const PieceLayer& layer = *m_layers[i];
+        LayerSchedulePlan plan;
+        plan.m_settings = layer.m_synthesizer.GetSettings();
+        if (layer.m_pSettings)
+            plan.m_pTimeline = layer.m_pTimeline;
+        plan.m_dVolume = score.m_nVolume * 0.01;
+        plan.m_nSourceFrames = layer.m_pSource->m_prepared.Frames();
+        plan.m_nSeed = LayerSeed(m_nSeed, static_cast<int>(i));
+        m_seekPlan.m_layers.push_back(plan);
+    }
+    m_seekPlan.m_fingerprint = FingerprintOf(score, m_nSeed, m_seekPlan);
+}
+
+void ScorePiece::StartFrom(SeekState state)
+{
+    if (m_pMix != nullptr)
+        m_pMix->StartFrom(std::move(state));
+}
+
+const std::optional<SeekState>& ScorePiece::GetArrived() const
+{
+    static const std::optional<SeekState> kNowhere;
+    return m_pMix != nullptr ? m_pMix->GetArrived() : kNowhere;
+}
+
+ScorePiece::Making ScorePiece::Make(PieceRequest request,
+                                    const std::map<std::string, std::span<const StereoFrame>>& sounds,
+                                    const SynthesisOptions& options, BufferAllocator allocate)
+{
+    std::map<std::string, SourceSound> prepared;
+    for (const auto& [path, sound] : sounds) {
+        request.m_sourceFrames[path] = sound.size();
+        prepared[path].m_frames = sound;
+    }
+    Planning planning = Plan(request);
+    Making making;
+    if (!planning.m_pPiece) {
+        making.m_refusal = planning.m_refusal;
+        return making;
+    }
+    if (planning.m_pPiece->Prepare(prepared, options, allocate))
+        making.m_pPiece = std::move(planning.m_pPiece);
+    return making;
 }
 
 std::uint32_t ScorePiece::FirstLayerState() const

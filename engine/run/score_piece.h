@@ -16,9 +16,13 @@
 #include "engine/base/buffer_allocator.h"
 #include "engine/base/stereo_frame.h"
 #include "engine/score/score.h"
+#include "engine/seek/seek_plan.h"
+#include "engine/seek/seek_state.h"
 #include "engine/synthesis/sound_synthesis.h"
 #include "engine/synthesis/synthesis_options.h"
 
+class LayerMixSynthesis;
+struct StreamLayout;
 struct PieceLayer;
 struct PieceSource;
 
@@ -67,6 +71,18 @@ public:
     // Every layer's timeline, bounds and stretch, from the sources' lengths
     // alone: nothing is read or allocated.
     static Planning Plan(const PieceRequest& request);
+
+    // A piece planned and prepared in one step from sounds decoded already
+    // (by source path), which stay in place while it lives and which it never
+    // changes: the studio's and the tests' way. No piece: refused
+    // (m_refusal), or else the memory for the sources' preparation could not
+    // be had.
+    struct Making {
+        std::unique_ptr<ScorePiece> m_pPiece;
+        std::optional<PieceRefusal> m_refusal;
+    };
+    static Making Make(PieceRequest request, const std::map<std::string, std::span<const StereoFrame>>& sounds,
+                       const SynthesisOptions& options = {}, BufferAllocator allocate = SystemAllocate);
     ~ScorePiece();
 
     // Prepares the sources (sounds by path) and makes the synthesis. Answers
@@ -81,10 +97,23 @@ public:
     // Where the first layer's walk has got to: the run's generator state.
     std::uint32_t FirstLayerState() const;
 
+    // After Prepare. What the piece's grain schedules are made from, and its
+    // fingerprint: for a seek index, which may be built from it on another
+    // thread while the piece renders.
+    const SeekPlan& GetSeekPlan() const { return m_seekPlan; }
+    // The next Begin of an excerpt's synthesis starts from state (of this
+    // piece's plan, at or before the excerpt's first frame) instead of
+    // skipping from the start.
+    void StartFrom(SeekState state);
+    // Where the synthesis' last skip to the excerpt arrived.
+    const std::optional<SeekState>& GetArrived() const;
+
 private:
     ScorePiece() = default;
     std::optional<PieceRefusal> PlanLayers(const PieceRequest& request);
     void MakeSynthesis(const SynthesisOptions& options, BufferAllocator allocate);
+    void MakeSeekPlan();
+    StreamLayout Layout() const;
 
     const Score* m_pScore = nullptr;
     std::uint32_t m_nSeed = 0;
@@ -94,8 +123,12 @@ private:
     std::vector<std::unique_ptr<PieceSource>> m_sources;
     std::vector<std::unique_ptr<PieceLayer>> m_layers;
     std::unique_ptr<SoundSynthesis> m_pSynthesis;
+    LayerMixSynthesis* m_pMix = nullptr;  // m_pSynthesis when it mixes layers (every excerpt does)
     std::int32_t m_nLongestGrain = 0;
+    SeekPlan m_seekPlan;
 };
+
+
 
 // The seed of layer index of a run seeded with seed: the seed itself for the
 // first layer, so a score of one layer renders as the plain run.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 
 #include "engine/scheduling/grain_settings_source.h"
 
@@ -14,6 +15,10 @@ public:
     void Set(const GrainSettings& settings) { m_settings = settings; }
 
     const GrainSettings& SettingsAt(std::uint64_t) override { return m_settings; }
+    std::uint64_t WalkSettingsSteadyUntil(std::uint64_t, SteadyPart) override
+    {
+        return std::numeric_limits<std::uint64_t>::max();
+    }
     GrainBounds Bounds() const override { return BoundsOfSettings(m_settings); }
     bool Changes() const override { return false; }
 

@@ -5,18 +5,13 @@
 
 #include <cstdint>
 
-#include "engine/scheduling/grain_event.h"
 #include "engine/scheduling/constant_grain_settings.h"
+#include "engine/scheduling/grain_event.h"
 #include "engine/scheduling/grain_settings.h"
 #include "engine/scheduling/grain_settings_source.h"
 #include "engine/scheduling/grain_variation_draws.h"
 #include "engine/scheduling/scan_walk.h"
-
-// A grain by its index k and its output start.
-struct GrainCursor {
-    std::int32_t m_nIndex = 0;
-    std::uint64_t m_nStart = 0;
-};
+#include "engine/scheduling/schedule_state.h"
 
 // Grains start at a fixed rate: grains 0 and 1 at output frame 0, grain k
 // (k ≥ 1) at trunc((k − 1) × 44100 / grains per second). Each reads from the
@@ -71,6 +66,15 @@ public:
     const GrainCursor& NextGrain() const { return m_next; }
     // The last grain placed (meaningless before the first).
     const GrainCursor& LastPlacedGrain() const { return m_lastPlaced; }
+
+    // Where the schedule stands: the walk and the clock as the grains
+    // decided so far left them. Restore puts a schedule begun with the same
+    // settings, source and seed back there.
+    ScheduleState Capture() const;
+    void Restore(const ScheduleState& state);
+    // What a fast skip reads besides that state.
+    std::uint64_t GetOutputFrames() const { return m_nOutputFrames; }
+    std::uint32_t GetWalkSpan() const { return m_walk.GetSpan(); }
 
     // The most source frames a grain of these settings reads, from its first
     // to its last read position (plus one).

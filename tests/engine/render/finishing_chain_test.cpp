@@ -192,3 +192,28 @@ TEST_F(FinishingChainTest, ATapAfterTheDeliveryChainSeesWhatTheSinkGets)
         EXPECT_NEAR(peak, 0.5f, 1e-6f);
     }
 }
+
+// A meter or a picture watching the finished sound is tapped in as it is:
+// it is handed every stretch, in order, as the sink gets it.
+TEST_F(FinishingChainTest, ATapHandsEachStretchToAStretchObserver)
+{
+    struct Collector final : StretchObserver {
+        void OnStretch(const StereoFrame* frames, std::size_t count) override
+        {
+            m_frames.insert(m_frames.end(), frames, frames + count);
+            ++m_nStretches;
+        }
+        std::vector<StereoFrame> m_frames;
+        int m_nStretches = 0;
+    };
+    FormulaSynthesis synthesis;
+    FinishingChain chain;
+    chain.Add(std::make_unique<FixedGainStage>(0.5));
+    Collector collector;
+    chain.Add(std::make_unique<TapStage>(collector));
+    RenderPipeline pipeline(synthesis, PlainLayout(kFrames), chain, Pacing());
+    CollectingSink sink;
+    ASSERT_EQ(pipeline.Run(sink), RenderPipeline::Outcome::Completed);
+    EXPECT_EQ(collector.m_nStretches, 3);
+    EXPECT_TRUE(Bits(collector.m_frames) == Bits(sink.m_frames));
+}
