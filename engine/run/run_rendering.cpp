@@ -76,17 +76,7 @@ RunOutcome ScoreRun::RenderOutput()
         m_host.EndPhase(phase);
     };
 
-    RenderPipeline pipeline(m_pPiece->Synthesis(), layout, chain.Chain(), pacing);
-    pipeline.SetAllocator(m_allocate);
-    if (m_streaming) {
-        std::unique_ptr<FrameSpill> spill = pipeline.StreamsInOnePass() ? nullptr : MakeSpill(layout);
-        m_bSpilled = spill != nullptr;
-        pipeline.SetSpill(std::move(spill));
-    } else {
-        pipeline.HoldWholeOutput(m_outputBuffer.Span());
-    }
-    const RenderPipeline::Outcome outcome = pipeline.Run(*m_pSink);
-    m_phaseTimes.m_dFinishing += pipeline.GetFinishingSeconds();
+    const RenderPipeline::Outcome outcome = RunPipeline(layout, chain.Chain(), std::move(pacing));
     Release();
     switch (outcome) {
     case RenderPipeline::Outcome::NoWindowMemory: return Fail(RunFailure::Of(RunFailure::Kind::WindowMemory));
@@ -97,6 +87,24 @@ RunOutcome ScoreRun::RenderOutput()
     m_subAudioShare = chain.SubAudioShare();
     m_host.ShowCompletion();
     return RunOutcome::Completed();
+}
+
+// The pipeline is gone before the piece whose synthesis it drives.
+RenderPipeline::Outcome ScoreRun::RunPipeline(const StreamLayout& layout, const FinishingChain& chain,
+                                              RenderPacing pacing)
+{
+    RenderPipeline pipeline(m_pPiece->Synthesis(), layout, chain, std::move(pacing));
+    pipeline.SetAllocator(m_allocate);
+    if (m_streaming) {
+        std::unique_ptr<FrameSpill> spill = pipeline.StreamsInOnePass() ? nullptr : MakeSpill(layout);
+        m_bSpilled = spill != nullptr;
+        pipeline.SetSpill(std::move(spill));
+    } else {
+        pipeline.HoldWholeOutput(m_outputBuffer.Span());
+    }
+    const RenderPipeline::Outcome outcome = pipeline.Run(*m_pSink);
+    m_phaseTimes.m_dFinishing += pipeline.GetFinishingSeconds();
+    return outcome;
 }
 
 // The spill goes where the options say, when they let it and the disk has

@@ -17,6 +17,7 @@
 #include "engine/base/zeroed_buffer.h"
 #include "engine/io/sound_source.h"
 #include "engine/render/render_options.h"
+#include "engine/render/render_pipeline.h"
 #include "engine/run/generation_host.h"
 #include "engine/run/phase_times.h"
 #include "engine/run/run_failure.h"
@@ -25,6 +26,7 @@
 #include "engine/synthesis/synthesis_options.h"
 
 class FinishedSoundMeter;
+class FinishingChain;
 class FrameSink;
 class FrameSpill;
 class LevelEvening;
@@ -138,6 +140,7 @@ private:
     bool PreparePiece();
     bool AllocateOutput();
     RunOutcome RenderOutput();
+    RenderPipeline::Outcome RunPipeline(const StreamLayout& layout, const FinishingChain& chain, RenderPacing pacing);
     void Release();
     void CloseSources();
     std::unique_ptr<FrameSpill> MakeSpill(const StreamLayout& layout);
