@@ -138,6 +138,11 @@ RunOutcome ScoreRun::RunPhases()
     const bool loaded = LoadSources();
     if (!loaded)
         CloseSources();
+    // A cancel during loading spares the sources' preparation.
+    if (loaded && !m_bKeepGoing) {
+        m_phaseTimes.m_dLoading = stopwatch.Lap();
+        return RunOutcome::Cancelled();
+    }
     const bool prepared = loaded && PreparePiece();
     m_phaseTimes.m_dLoading = stopwatch.Lap();
     if (!prepared)

@@ -8,6 +8,8 @@
 #include <chrono>
 #include <cmath>
 
+#include "engine/finishing/delivery_chain.h"
+#include "engine/finishing/level_finishing.h"
 #include "engine/io/frame_sink.h"
 #include "engine/render/render_pipeline.h"
 #include "formats/delivery_level_meter.h"
@@ -190,12 +192,11 @@ void LevelSurvey::Run(const CheckedScore& checked, std::uint64_t generation)
     if (!making.m_pPiece)
         return;
     const std::uint64_t frames = TrackFrames(score);
-    RenderPlan plan;
     const std::int32_t fade = score.m_nFadeSeconds * kRunSampleRate;
-    plan.m_layout = score.m_bLoop ? LoopLayout(frames, making.m_pPiece->LongestGrainFrames(), fade) : PlainLayout(frames);
-    plan.m_dVolume = score.m_nVolume * 0.01;
-    plan.m_nFadeFrames = score.m_bLoop ? 0 : fade;
-    WatchedSynthesis watched(making.m_pPiece->Synthesis(), plan.m_layout.m_nWarmUp, frames, score.m_loudness.has_value());
+    const StreamLayout layout =
+        score.m_bLoop ? LoopLayout(frames, making.m_pPiece->LongestGrainFrames(), fade) : PlainLayout(frames);
+    const double volume = score.m_nVolume * 0.01;
+    WatchedSynthesis watched(making.m_pPiece->Synthesis(), layout.m_nWarmUp, frames, score.m_loudness.has_value());
 
     bool writing = false;
     auto lastPublished = std::chrono::steady_clock::now();
@@ -216,20 +217,24 @@ void LevelSurvey::Run(const CheckedScore& checked, std::uint64_t generation)
     pacing.m_keepGoing = [&] { return !writing && IsCurrent(generation); };
     pacing.m_endPhase = [](RenderPipeline::Phase) {};
 
-    RenderPipeline pipeline(watched, plan, pacing);
     std::unique_ptr<DeliveryLevelMeter> meter;
-    if (score.m_loudness) {
-        meter = std::make_unique<DeliveryLevelMeter>(DeliveryLevelPlan{plan.m_dVolume, kRunSampleRate, score.m_loudness});
-        pipeline.SetMeter(meter.get());
-    }
+    if (score.m_loudness)
+        meter = std::make_unique<DeliveryLevelMeter>(DeliveryLevelPlan{volume, kRunSampleRate, score.m_loudness});
+    DeliveryPlan plan;
+    plan.m_dVolume = volume;
+    plan.m_nFadeFrames = score.m_bLoop ? 0 : fade;
+    plan.m_nFrames = layout.m_nFrames;
+    plan.m_pMeter = meter.get();
+    DeliveryChain delivery(plan);
+    RenderPipeline pipeline(watched, layout, delivery.Chain(), pacing);
     NoSink sink;
     pipeline.Run(sink);
     if (!writing || !IsCurrent(generation))
         return;
     // The pass is complete: the renderer's own peak and delivery gain.
-    const double peak = pipeline.GetSynthesisedPeak();
+    const double peak = delivery.Levels().SynthesisedPeak();
     LevelEstimate exact;
-    exact.m_dGain = peak > 0.0 ? plan.m_dVolume / peak : 1.0;
+    exact.m_dGain = peak > 0.0 ? volume / peak : 1.0;
     if (meter)
         exact.m_dGain *= meter->GetReport().m_dGain;
     exact.m_bKnown = true;
