@@ -150,7 +150,7 @@ wait "$pid" 2>/dev/null || true
 # move: the first layer thins out and falls silent, the second rises in
 # pitch and comes in; the scanning range drifts.
 write_studio_score() {
-    cat >"$work/evening.toml" <<'SCORE'
+    cat >evening.toml <<'SCORE'
 length = "3:00"
 seed = 20261208
 volume = 60
@@ -160,16 +160,16 @@ fade = 5
 source = "sonnelith-sample.wav"
 source_start = 0.4
 source_end = 2.6
-density = 6000
-grain_length = 700
+density = 2500
+grain_length = 500
 pan_spread = 50
 [[layer.at]]
 time = "0:20"
-density = 6000
+density = 2500
 gain = 0
 [[layer.at]]
 time = "1:40"
-density = 1500
+density = 800
 gain = -18
 curve = "smooth"
 [[layer.at]]
@@ -182,8 +182,8 @@ scan_range = { depth = 20, period = "0:40" }
 source = "sonnelith-sample.wav"
 gain = -30
 pitch = -12
-grain_length = 1400
-density = 2000
+grain_length = 900
+density = 700
 window = "gaussian"
 [[layer.at]]
 time = "0:45"
@@ -198,6 +198,14 @@ SCORE
 }
 
 take_studio_shots() {
+    # A folder of a plain name, which the Render window shows.
+    pieces=/tmp/sonnelith-pieces
+    if ! mkdir "$pieces" 2>/dev/null; then
+        pieces="$work/pieces"
+        mkdir "$pieces"
+    fi
+    cp "$work/sonnelith-sample.wav" "$pieces/"
+    cd "$pieces"
     write_studio_score
     # A private state folder: no recovered edits of another session offered.
     XDG_STATE_HOME="$work/state" "$studio" evening.toml 2>"$work/studio.log" &
@@ -205,16 +213,18 @@ take_studio_shots() {
     window=$(find_window "evening.toml - Sonnelith Studio" 30)
     [ -n "$window" ] || { cat "$work/studio.log" >&2; echo "the studio's window did not appear" >&2; exit 1; }
     eval "$(xdotool getwindowgeometry --shell "$window")"
-    # The layer header of the first layer selected, the level surveyed, then
-    # Space from 1:00 (a click on the ruler there): the spectrogram and the
-    # meters fill while it plays.
+    # Part of the level surveyed, the playhead put at 1:00 with a click on
+    # the ruler, then Space: the spectrogram and the meters fill while it
+    # plays.
     sleep 6
-    xdotool mousemove $((X + 300)) $((Y + 200))
+    xdotool mousemove $((X + 440)) $((Y + 84))
+    sleep 0.3
+    xdotool click 1
     sleep 0.3
     xdotool key ctrl+1
     sleep 0.3
     xdotool key space
-    sleep 6
+    sleep 8
     xdotool mousemove $((X + WIDTH - 20)) $((Y + HEIGHT - 40))
     sleep 1
     import -window "$window" "$images/studio-window.png"
@@ -229,6 +239,8 @@ take_studio_shots() {
     wait_gone "Render" || true
     kill "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
+    cd "$work"
+    rm -rf "$pieces"
 }
 
 [ "$which" = studio ] || take_main_window_shots
