@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include <chrono>
+#include <fstream>
 #include <thread>
 
 #include "cli/score/score_writing.h"
