@@ -17,12 +17,15 @@
 #include "cli/score_render.h"
 #include "cli/standard_descriptors.h"
 #include "formats/output_format.h"
+#include "formats/printable_name.h"
 
 namespace {
 
+// The text may quote the command line (CLI11's messages do), so it is shown
+// as a terminal can take it.
 int UsageError(const std::string& text)
 {
-    std::cerr << "sonnelith-cli: " << text << '\n';
+    std::cerr << "sonnelith-cli: " << PrintableName(text) << '\n';
     return kExitUsage;
 }
 

@@ -32,9 +32,10 @@ struct Excerpt {
     std::int32_t m_nSeconds = 0;
 };
 
+// The text may quote the score and its sources: shown as a terminal can take it.
 int Refuse(const std::string& text)
 {
-    std::cerr << "sonnelith-cli: " << text << '\n';
+    std::cerr << "sonnelith-cli: " << PrintableName(text) << '\n';
     return kExitUsage;
 }
 

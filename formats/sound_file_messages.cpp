@@ -13,49 +13,6 @@
 #include "resources/strings/format_string.h"
 #include "resources/strings/resource_ids.h"
 
-namespace {
-
-void AppendOctal(std::string& text, unsigned char byte)
-{
-    text += '\\';
-    text += static_cast<char>('0' + (byte >> 6));
-    text += static_cast<char>('0' + ((byte >> 3) & 7));
-    text += static_cast<char>('0' + (byte & 7));
-}
-
-// The escape of a C0 control or DEL: its C name where it has a short one.
-void AppendEscaped(std::string& text, unsigned char byte)
-{
-    static constexpr char kNames[] = "abtnvfr";
-    if (byte >= 7 && byte <= 13) {
-        text += '\\';
-        text += kNames[byte - 7];
-        return;
-    }
-    AppendOctal(text, byte);
-}
-
-}  // namespace
-
-std::string PrintableName(const std::string& name)
-{
-    std::string text;
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(name[i]);
-        const auto next = i + 1 < name.size() ? static_cast<unsigned char>(name[i + 1]) : 0;
-        if (byte < 0x20 || byte == 0x7F) {
-            AppendEscaped(text, byte);
-        } else if (byte == 0xC2 && next >= 0x80 && next <= 0x9F) {
-            AppendOctal(text, byte);
-            AppendOctal(text, next);
-            ++i;
-        } else {
-            text += name[i];
-        }
-    }
-    return text;
-}
-
 std::string InputDisplayName(const std::string& path)
 {
     return path == "-" ? "standard input" : PrintableName(path);

@@ -7,12 +7,7 @@
 #include <string>
 
 #include "engine/run_message.h"
-
-// A file name as messages show it on a terminal: a name may hold line breaks
-// and escape sequences, which are written as `ls -b` writes them (\n, \t,
-// \033 ...), so that a name can neither break a message nor drive the
-// terminal. The C1 controls (U+0080 to U+009F) are written byte by byte too.
-std::string PrintableName(const std::string& name);
+#include "formats/printable_name.h"  // PrintableName, with which messages name files
 
 // How messages name an input: its path as PrintableName shows it, or
 // "standard input" for "-".

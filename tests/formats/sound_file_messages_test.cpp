@@ -50,6 +50,10 @@ TEST(SoundFileMessages, ControlCharactersInNamesAreEscaped)
     EXPECT_EQ(PrintableName(std::string("nul\0here", 8)), "nul\\000here");
     EXPECT_EQ(PrintableName("\x07\x08\x0b\x0c\x7f"), "\\a\\b\\v\\f\\177");
     EXPECT_EQ(PrintableName("csi\xC2\x9B" "31m"), "csi\\302\\23331m") << "C1 controls, as UTF-8";
+    EXPECT_EQ(PrintableName("caf\xE9 \xC3\xA9\xFF\xC3"), "caf\\351 \xC3\xA9\\377\\303")
+        << "bytes outside UTF-8 in octal, as ls -b writes them";
+    const std::string shown = PrintableName("a\x1b[2J\n\xE9\xC2\x9B");
+    EXPECT_EQ(PrintableName(shown), shown) << "a shown text is shown as it is";
     EXPECT_EQ(InputFailure("a\nb.wav", "No such file or directory").m_strText,
               "Cannot read a\\nb.wav: No such file or directory");
     EXPECT_EQ(OutputFailure("x\x1b.wav", "disk full").m_strText, "Cannot write x\\033.wav: disk full");

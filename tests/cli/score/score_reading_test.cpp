@@ -254,6 +254,20 @@ TEST(ScoreReading, TextsTomlWouldMisreadAreRefusedBeforeItReadsThem)
                 StartsWith("score.toml:2: a character beyond ASCII outside a string or a comment"));
 }
 
+// An editor's byte-order mark before the first line is no character of
+// the score; anywhere else it still is one.
+TEST(ScoreReading, AByteOrderMarkAtTheStartIsSkipped)
+{
+    const ScoreTestFolder folder;
+    const Score score = folder.Accepted("\xEF\xBB\xBFlength = 20\n[[layer]]\nsource = \"rain.flac\"\n");
+    EXPECT_EQ(score.m_nLengthSeconds, 20);
+    EXPECT_THAT(folder.Refusal("length = 20\n\xEF\xBB\xBF[[layer]]\nsource = \"rain.flac\"\n"),
+                StartsWith("score.toml:2: a character beyond ASCII outside a string"));
+    EXPECT_EQ(folder.Refusal("\xEF\xBB\xBF[[layer]]\nsource = \"rain.flac\n"),
+              "score.toml:2: a text in quotes that does not end on its line; add the closing \" (a text of "
+              "several lines goes between \"\"\")");
+}
+
 TEST(ScoreReading, NamesBeyondAsciiReadInEveryKindOfString)
 {
     // toml++ is given them as escapes; the score holds the names themselves.
