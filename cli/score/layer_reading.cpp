@@ -82,7 +82,7 @@ void FindSource(const toml::node& source, const std::string& folder, ScoreLayer&
 
 }  // namespace
 
-ScoreLayer ReadLayer(const toml::table& table, const std::string& folder, const TrackLength& length)
+ScoreLayer ReadLayer(const toml::table& table, const std::string& folder)
 {
     CheckKeys(table, ScoreSection::Layer);
     ScoreLayer layer;
@@ -95,7 +95,7 @@ ScoreLayer ReadLayer(const toml::table& table, const std::string& folder, const 
     ReadStoredSource(table, layer);
     ReadLayerValues(table, layer);
     if (const toml::node* at = table.get("at"))
-        layer.m_keyframes = ReadKeyframes(*at, length);
+        layer.m_keyframes = ReadKeyframes(*at);
     if (const toml::node* drift = table.get("drift"))
         ReadDrift(*drift, layer);
     FindSource(*source, folder, layer);

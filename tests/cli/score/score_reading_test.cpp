@@ -113,6 +113,20 @@ TEST(ScoreReading, AScoreSilentOnTheWholeGetsTheCommandLinesDefaults)
     EXPECT_FALSE(score.m_layers[0].m_sourceEndSeconds);
 }
 
+// A track cut short keeps its keyframes: those past its end shape the line
+// up to it, whether the score gives its length or takes the default.
+TEST(ScoreReading, KeyframesPastTheEndOfTheTrackAreKept)
+{
+    const ScoreTestFolder folder;
+    for (const std::string top : {"length = \"0:10\"\n", ""}) {
+        const Score score = folder.Accepted(top + "[[layer]]\nsource = \"rain.flac\"\n[[layer.at]]\ntime = 5\n"
+                                                  "gain = -6\n[[layer.at]]\ntime = \"1:00\"\ngain = -20\n");
+        ASSERT_EQ(score.m_layers.size(), 1u);
+        ASSERT_EQ(score.m_layers[0].m_keyframes.size(), 2u) << top;
+        EXPECT_EQ(score.m_layers[0].m_keyframes[1].m_dSeconds, 60.0);
+    }
+}
+
 TEST(ScoreReading, EveryGrainParameterReadsIntoTheLayerAndItsKeyframes)
 {
     const ScoreTestFolder folder;

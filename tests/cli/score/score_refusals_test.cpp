@@ -149,7 +149,7 @@ TEST(ScoreRefusals, ValuesOfTheWrongTypeSayWhatIsWanted)
     });
 }
 
-TEST(ScoreRefusals, KeyframesOutOfOrderOrPastTheEnd)
+TEST(ScoreRefusals, KeyframesOutOfOrder)
 {
     ExpectRefusals({
         {"out of time order",
@@ -157,10 +157,8 @@ TEST(ScoreRefusals, KeyframesOutOfOrderOrPastTheEnd)
          {"a keyframe at 10:00 after one at 20:00 (line 4); keyframes go in time order"}},
         {"two at one time", Layer("[[layer.at]]\ntime = 90\n[[layer.at]]\ntime = \"1:30\"\n"), "score.toml:6: ",
          {"a second keyframe at 1:30 (the first is on line 4)"}},
-        {"past the length", Layer("[[layer.at]]\ntime = \"45:00.5\"\n"), "score.toml:4: ",
-         {"a keyframe at 45:00.5, past the end of the track at 45:00"}},
-        {"past the default length", "[[layer]]\nsource = \"rain.flac\"\n[[layer.at]]\ntime = \"0:20\"\n",
-         "score.toml:3: ", {"past the end of the track at 0:15 (the score gives no length"}},
+        {"past the latest time", Layer("[[layer.at]]\ntime = \"24:00:00.5\"\n"), "score.toml:5: ",
+         {"time is '24:00:00.5'; use a time from 0:00 to 24:00:00"}},
         {"without a time", Layer("[[layer.at]]\ngain = -6\n"), "score.toml:4: ", {"a keyframe without a time"}},
         {"a curve not known", Layer("[[layer.at]]\ntime = 0\ncurve = \"smoth\"\n"), "score.toml:6: ",
          {"curve is 'smoth'; use linear, smooth or step (did you mean 'smooth'?)"}},
