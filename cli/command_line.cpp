@@ -130,8 +130,10 @@ void DefineScoreOptions(CLI::App& app, CommandLine& line)
                    "but levelled on its own, so its loudness is not the whole track's. An excerpt stores no score")
         ->option_text("TIME")
         ->check(AllowedLength());
-    app.add_option("--for", line.m_strFor, "The excerpt's length in whole seconds, 1 to 86400 (needs --from)")
-        ->option_text("SECONDS")
+    app.add_option("--for", line.m_strFor,
+                   "The excerpt's length, as --length takes it ([H:]MM:SS or whole seconds), from 0:01 (needs "
+                   "--from)")
+        ->option_text("LENGTH")
         ->check(AllowedExcerptSeconds());
 }
 

@@ -35,7 +35,13 @@ int ParseFailure(const CLI::App& app, const CLI::ParseError& error)
 {
     if (error.get_exit_code() == 0)
         return app.exit(error);
-    return UsageError(DescribeUnplacedArgument(app).value_or(error.what()));
+    if (const auto unplaced = DescribeUnplacedArgument(app))
+        return UsageError(*unplaced);
+    if (dynamic_cast<const CLI::ArgumentMismatch*>(&error) != nullptr) {
+        if (const auto repeated = DescribeRepeatedOption(app))
+            return UsageError(*repeated);
+    }
+    return UsageError(error.what());
 }
 
 }  // namespace

@@ -3,8 +3,11 @@
 // its end is reported.
 #include "cli/run_steps.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <algorithm>
 #include <chrono>
@@ -246,13 +249,37 @@ int RunAndReport(GenerationRun& run, TerminalHost& host, const CommandLine& line
     return kExitSuccess;
 }
 
+namespace {
+
+// Writes text to path; the system's error when any step fails, 0 when none.
+int WriteWhole(const std::string& path, const std::string& text)
+{
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return errno;
+    for (std::size_t done = 0; done < text.size();) {
+        const ssize_t wrote = write(fd, text.data() + done, text.size() - done);
+        if (wrote < 0 && errno == EINTR)
+            continue;
+        if (wrote <= 0) {
+            const int error = wrote < 0 ? errno : ENOSPC;
+            close(fd);
+            return error;
+        }
+        done += static_cast<std::size_t>(wrote);
+    }
+    // A file system that keeps writes back reports lack of room at the close.
+    return close(fd) == 0 ? 0 : errno;
+}
+
+}  // namespace
+
 bool WriteScoreFile(const std::string& path, const std::string& text)
 {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file << text;
-    file.close();
-    if (file)
+    const int error = WriteWhole(path, text);
+    if (error == 0)
         return true;
-    std::cerr << "sonnelith-cli: cannot write the score " << PrintableName(path) << '\n';
+    std::cerr << "sonnelith-cli: cannot write the score " << PrintableName(path) << ": " << DescribeSystemError(error)
+              << '\n';
     return false;
 }

@@ -47,7 +47,7 @@ std::variant<Excerpt, std::string> ExcerptOf(const CommandLine& line, const Scor
         return std::string("--from and --for go together: the excerpt's start and its length");
     Excerpt excerpt;
     excerpt.m_nFirstSecond = *ParseLength(line.m_strFrom);
-    excerpt.m_nSeconds = static_cast<std::int32_t>(*ParseDigits(line.m_strFor, kLongestLengthSeconds));
+    excerpt.m_nSeconds = *ParseLength(line.m_strFor);
     if (excerpt.m_nFirstSecond + excerpt.m_nSeconds > score.m_nLengthSeconds) {
         return "the excerpt ends at " + std::to_string(excerpt.m_nFirstSecond + excerpt.m_nSeconds) +
                " s, after the track's end at " + std::to_string(score.m_nLengthSeconds) + " s";

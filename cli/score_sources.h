@@ -23,7 +23,7 @@ struct SourcesLoading {
 
 // Loads every source of score (named scoreName in messages), telling inform
 // which way each went. A source that cannot be read, is not a sound, or no
-// longer has the hash a stored score gives it is refused with the layer's
-// line.
+// longer has the hash or the length a stored score gives it is refused with
+// the line of the layer's source.
 SourcesLoading LoadScoreSources(const Score& score, const std::string& scoreName,
                                 const std::function<void(const std::string&)>& inform);

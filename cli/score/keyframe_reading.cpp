@@ -19,7 +19,7 @@ Curve ReadCurve(const toml::node& node)
     if (const auto curve = FindCurve(name))
         return *curve;
     std::string text = "curve is '" + name + "'; use " + wanted;
-    if (const auto nearest = NearestOption(name, CurveNames()))
+    if (const auto nearest = NearestName(name, CurveNames()))
         text += " (did you mean '" + *nearest + "'?)";
     Refuse(LineOf(node), text);
 }

@@ -91,6 +91,7 @@ ScoreLayer ReadLayer(const toml::table& table, const std::string& folder)
     if (!source)
         Refuse(layer.m_nLine, "a layer without a source; name its sound file, such as source = \"rain.flac\"");
     layer.m_strSource = ReadSourceName(*source);
+    layer.m_nSourceLine = LineOf(*source);
     ReadSourceStretch(table, layer);
     ReadStoredSource(table, layer);
     ReadLayerValues(table, layer);

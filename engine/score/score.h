@@ -74,7 +74,8 @@ struct ScoreLayer {
     std::vector<Keyframe> m_keyframes;  // in time order
     std::map<ParameterId, Drift> m_drift;
     std::optional<Drift> m_gainDrift;
-    int m_nLine = 0;  // of its [[layer]], for messages
+    int m_nLine = 0;        // of its [[layer]], for messages
+    int m_nSourceLine = 0;  // of its source, for messages about the source (0: the layer's)
 
     // The same layer, wherever the score gives it.
     bool operator==(const ScoreLayer& other) const;

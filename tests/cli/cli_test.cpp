@@ -235,6 +235,22 @@ TEST_F(CliTest, AnInputTooShortForTheGrainIsRefused)
     EXPECT_FALSE(std::filesystem::exists(Output()));
 }
 
+// Two octaves up a grain reads four times its length: the pitch and the
+// grain length that fits are named, and that grain length does fit.
+TEST_F(CliTest, AnInputTooShortForTransposedGrainsNamesThePitch)
+{
+    WriteToneWav(m_dir.File("short.wav"), 3 * 44100);
+    const CliResult result = RunCli({m_dir.File("short.wav"), "-o", Output(), "--pitch", "24", "--length", "1"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_THAT(result.err, HasSubstr("short.wav: a 3 s input is shorter than one 800 ms grain at a pitch 24 semitones "
+                                      "up, which reads 3.199 s of it; use --grain-length 750 or less, or a lower "
+                                      "pitch"));
+    EXPECT_FALSE(std::filesystem::exists(Output()));
+    const CliResult fits = RunCli({m_dir.File("short.wav"), "-o", Output(), "--pitch", "24", "--length", "1",
+                                   "--grain-length", "750", "--density", "500", "-q"});
+    EXPECT_EQ(fits.exitCode, 0) << fits.err;
+}
+
 // Ctrl+C cancels the run as a confirmed cancel would, with the shell's status
 // for SIGINT; the file being written goes with it.
 TEST_F(CliTest, InterruptCancelsTheRunWithExit130)

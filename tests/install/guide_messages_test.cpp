@@ -1,10 +1,14 @@
 // The user's guide shows every text the program can put on the screen in the
 // program's own words: each string-table entry is found, word for word, in
-// the text that pdftotext takes out of the committed PDF.
+// the text that pdftotext takes out of the committed PDF. And the PDF is made
+// from the guide's HTML as it stands: every chapter and section heading of
+// the HTML is in it, in order (tools/make-guide.sh builds it again).
 #include <gtest/gtest.h>
 
 #include <cctype>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <regex>
 #include <string>
 #include <vector>
@@ -97,8 +101,46 @@ INSTANTIATE_TEST_SUITE_P(
                     IDS_ERR_WINDOW_MEMORY, IDS_ERR_PLAY, IDS_SELECT_OUTPUT, IDS_ERR_USER_GUIDE, IDS_SELECT_INPUT,
                     IDS_ERR_DISK_SPACE, IDS_ERR_SAME_FILE, IDS_ERR_SCREEN, IDS_ERR_INPUT_TOO_SHORT,
                     IDS_ERR_FILE_FAILURE, IDS_ERR_UNEXPECTED, IDS_ERR_READ_INPUT, IDS_ERR_WRITE_OUTPUT,
-                    IDS_ERR_INPUT_SHORTER_THAN_GRAIN, IDS_ERR_INPUT_SHORTER_THAN_ANY_GRAIN),
+                    IDS_ERR_INPUT_SHORTER_THAN_GRAIN, IDS_ERR_INPUT_SHORTER_THAN_ANY_GRAIN,
+                    IDS_ERR_INPUT_SHORTER_THAN_TRANSPOSED_GRAIN),
     [](const testing::TestParamInfo<int>& info) { return "String" + std::to_string(info.param); });
+
+// The headings of the guide's HTML (<h1> and <h2>), their tags taken out and
+// the few entities they use written as the PDF shows them.
+std::vector<std::string> HtmlHeadings()
+{
+    std::ifstream file(SONNELITH_GUIDE_HTML);
+    const std::string html((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const std::regex heading("<h[12][^>]*>([\\s\\S]*?)</h[12]>");
+    const std::regex tag("<[^>]*>");
+    const std::pair<const char*, const char*> entities[] = {
+        {"&amp;", "&"}, {"&nbsp;", " "}, {"&rsquo;", "\u2019"}, {"&ndash;", "\u2013"}, {"&mdash;", "\u2014"}};
+    std::vector<std::string> headings;
+    for (std::sregex_iterator it(html.begin(), html.end(), heading), end; it != end; ++it) {
+        std::string text = std::regex_replace((*it)[1].str(), tag, " ");
+        for (const auto& [entity, character] : entities)
+            text = std::regex_replace(text, std::regex(entity), character);
+        headings.push_back(CollapseSpace(text));
+    }
+    return headings;
+}
+
+// A PDF made before the HTML last changed lacks its new chapters and
+// sections: rebuild it with tools/make-guide.sh.
+TEST(GuidePdf, HoldsEveryHeadingOfTheHtmlInOrder)
+{
+    ASSERT_FALSE(GuideText().empty()) << "pdftotext could not read " << SONNELITH_GUIDE_PDF;
+    const std::vector<std::string> headings = HtmlHeadings();
+    ASSERT_GT(headings.size(), 20u) << "the headings of " << SONNELITH_GUIDE_HTML;
+    std::size_t at = 0;
+    for (const std::string& heading : headings) {
+        EXPECT_EQ(heading.find('&'), std::string::npos) << "an entity the test does not know: " << heading;
+        const std::size_t found = GuideText().find(heading, at);
+        EXPECT_NE(found, std::string::npos) << "not in the PDF after the heading before: \"" << heading << "\"";
+        if (found != std::string::npos)
+            at = found + heading.size();
+    }
+}
 
 TEST(GuideShowsMenu, TheAboutItemWithoutItsMnemonic)
 {
