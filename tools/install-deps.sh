@@ -13,9 +13,15 @@ set -eu
 CLI_PACKAGES="build-essential cmake libcli11-dev libtomlplusplus-dev libutfcpp-dev pkg-config libsndfile1-dev
   libsoxr-dev libebur128-dev libflac-dev"
 
+# Beyond the CLI: GoogleTest and Google Benchmark; wxWidgets for the desktop
+# program; PortAudio for sound output and kissfft for spectra; a PulseAudio
+# server, its tools (pactl, parecord, pacat) and ALSA's pulse plugin for the
+# tests that play into a null sink and record what it received.
 PACKAGES="
   $CLI_PACKAGES
   libgtest-dev libgmock-dev libbenchmark-dev
+  portaudio19-dev libkissfft-dev
+  pulseaudio pulseaudio-utils libasound2-plugins
   libwxgtk3.2-dev
   libgtk-3-dev
   clang libclang-rt-14-dev
