@@ -51,15 +51,11 @@ TEST(OptionValues, AnExcerptsLengthIsALength)
         EXPECT_NE(Refusal(excerpt, text), "") << text;
 }
 
-// A window's name that is none of them suggests the one meant; a pitch set
-// may have blanks after its commas, and says which interval is wrong.
-TEST(OptionValues, ParameterValuesSayWhatIsMeantOrWrong)
+// A window's name that is none of them suggests the one meant.
+TEST(OptionValues, AWindowsNameSuggestsTheOneMeant)
 {
     const CLI::Validator window = AllowedParameterValue(RowOf(ParameterId::Window));
     EXPECT_EQ(Refusal(window, "hanning"),
               "'hanning' is not a choice; use hann, tukey, gaussian, triangle, decay or swell (did you mean 'hann'?)");
     EXPECT_EQ(Refusal(window, "tukey"), "");
-    const CLI::Validator set = AllowedParameterValue(RowOf(ParameterId::PitchSet));
-    EXPECT_EQ(Refusal(set, "0, 7, 12"), "");
-    EXPECT_EQ(Refusal(set, "0,7,30").find("'0,7,30' is not a list of intervals: 30 is out of range;"), 0u);
 }

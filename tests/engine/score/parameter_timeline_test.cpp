@@ -132,19 +132,6 @@ TEST(ParameterTimeline, ASmoothLineLeavesAndArrivesWithoutSlope)
     EXPECT_EQ(PitchAt(smooth, kMinute), 12.0);
 }
 
-// A track cut short is the same piece, shorter: a line heading for a
-// keyframe past the end is where the longer track has it, up to the end,
-// and holds there.
-TEST(ParameterTimeline, AKeyframePastTheEndShapesTheLineUpToTheEnd)
-{
-    const ParameterTimeline whole(PitchLine(12, Curve::Smooth), kMinute, kSeed, 0, false);
-    const ParameterTimeline cut(PitchLine(12, Curve::Smooth), 20, kSeed, 0, false);
-    for (const double seconds : {0.0, 7.5, 20.0})
-        EXPECT_EQ(PitchAt(cut, seconds), PitchAt(whole, seconds)) << seconds;
-    EXPECT_EQ(PitchAt(cut, 45), PitchAt(whole, 20));
-    EXPECT_GT(PitchAt(cut, 20), 0.0);
-}
-
 TEST(ParameterTimeline, AStepChangesAtOnceAtItsKeyframe)
 {
     const ParameterTimeline step(PitchLine(12, Curve::Step), kMinute, kSeed, 0, false);
