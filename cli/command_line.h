@@ -15,6 +15,7 @@ struct CommandLine {
     std::string m_strOutput;             // "-": a WAV stream on standard output
     bool m_bTag = false;                 // the output stores the score of the run
     std::string m_strScoreOf;            // only for --help: --score-of runs apart (cli/score_of.h)
+    bool m_bListEffects = false;         // only for --help: --list-effects runs apart (cli/effect_listing.h)
     std::string m_strLength = "00:15";
     std::string m_strSeed;               // empty: the clock chooses
     bool m_bLoop = false;                // a seamless loop, without fades

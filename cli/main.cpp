@@ -3,11 +3,13 @@
 // reads the command line; cli/command_line.cpp holds the option table and
 // cli/generate.cpp the run.
 #include <CLI/CLI.hpp>
+#include <csignal>
 #include <iostream>
 #include <string>
 #include <variant>
 
 #include "cli/command_line.h"
+#include "cli/effect_listing.h"
 #include "cli/exit_status.h"
 #include "cli/generate.h"
 #include "cli/help_formatter.h"
@@ -16,6 +18,7 @@
 #include "cli/score_of.h"
 #include "cli/score_render.h"
 #include "cli/standard_descriptors.h"
+#include "effects/plugin_crash_report.h"
 #include "formats/output_format.h"
 #include "formats/printable_name.h"
 
@@ -48,13 +51,20 @@ int ParseFailure(const CLI::App& app, const CLI::ParseError& error)
 
 int main(int argc, char** argv)
 {
+    // Past the largest file this process may write (ulimit -f), a write
+    // fails (EFBIG) and the run says so and cleans up, instead of the
+    // signal ending the program on the spot.
+    std::signal(SIGXFSZ, SIG_IGN);
     const StandardDescriptors found = OccupyClosedStandardDescriptors();
+    ReportPluginCrashes("sonnelith-cli");
     if (argc <= 1) {
         std::cerr << NoArgumentsHint() << '\n';
         return kExitUsage;
     }
     if (AsksForStoredScore(argc, argv))
         return PrintStoredScore(argc, argv, std::cout, std::cerr);
+    if (AsksForEffectList(argc, argv))
+        return PrintEffectList(argc, argv, std::cout, std::cerr);
     CLI::App app("", "sonnelith-cli");
     CommandLine line;
     DefineOptions(app, line);

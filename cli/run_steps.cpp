@@ -3,11 +3,8 @@
 // its end is reported.
 #include "cli/run_steps.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <cerrno>
 
 #include <algorithm>
 #include <chrono>
@@ -42,6 +39,7 @@
 #include "formats/output_sink_factory.h"
 #include "formats/sound_file_messages.h"
 #include "formats/sound_file_opener.h"
+#include "formats/text_file_replacement.h"
 
 namespace {
 
@@ -192,6 +190,16 @@ void TellOfSubAudio(TerminalHost& host, const GenerationRun& run)
                 "takes it out.");
 }
 
+std::optional<int> RefuseOverwrite(const CommandLine& line, const std::vector<ReadFile>& read)
+{
+    const std::vector<WrittenFile> written = {{line.m_strOutput, "-o"}, {line.m_strSaveScore, "--save-score"}};
+    const std::optional<std::string> refusal = FindOverwrite(written, read);
+    if (!refusal)
+        return std::nullopt;
+    std::cerr << "sonnelith-cli: " << *refusal << '\n';
+    return kExitUsage;
+}
+
 int CancelledStatus()
 {
     std::cerr << "sonnelith-cli: cancelled\n";
@@ -249,37 +257,10 @@ int RunAndReport(GenerationRun& run, TerminalHost& host, const CommandLine& line
     return kExitSuccess;
 }
 
-namespace {
-
-// Writes text to path; the system's error when any step fails, 0 when none.
-int WriteWhole(const std::string& path, const std::string& text)
-{
-    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return errno;
-    for (std::size_t done = 0; done < text.size();) {
-        const ssize_t wrote = write(fd, text.data() + done, text.size() - done);
-        if (wrote < 0 && errno == EINTR)
-            continue;
-        if (wrote <= 0) {
-            const int error = wrote < 0 ? errno : ENOSPC;
-            close(fd);
-            return error;
-        }
-        done += static_cast<std::size_t>(wrote);
-    }
-    // A file system that keeps writes back reports lack of room at the close.
-    return close(fd) == 0 ? 0 : errno;
-}
-
-}  // namespace
-
 bool WriteScoreFile(const std::string& path, const std::string& text)
 {
-    const int error = WriteWhole(path, text);
-    if (error == 0)
-        return true;
-    std::cerr << "sonnelith-cli: cannot write the score " << PrintableName(path) << ": " << DescribeSystemError(error)
-              << '\n';
-    return false;
+    const std::optional<RunMessage> failure = ReplaceWithText(path, text);
+    if (failure)
+        std::cerr << "sonnelith-cli: " << failure->m_strText << '\n';
+    return !failure;
 }

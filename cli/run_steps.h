@@ -8,7 +8,9 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "cli/overwrite_guard.h"
 #include "cli/terminal_host.h"
 #include "engine/generation_run.h"
 #include "engine/generation_settings.h"
@@ -49,12 +51,16 @@ const LevelEveningPlan* EvenLevel(GenerationRun& run, std::optional<double> rang
 
 // -o - needs the standard output the program was started with.
 std::optional<RunMessage> RefuseClosedOutput(const OutputFormat& format, const StandardDescriptors& found);
+// Refuses (exit status 2, before anything is written) an output or a
+// --save-score file that is one of read, or both one file.
+std::optional<int> RefuseOverwrite(const CommandLine& line, const std::vector<ReadFile>& read);
 // "sonnelith-cli: cancelled" and 128 + the signal.
 int CancelledStatus();
 double SecondsSince(std::chrono::steady_clock::time_point start);
 
 // Writes a score (--save-score) before the render, so that a cancelled or
-// failed render still leaves the score that would render it. Says why on
+// failed render still leaves the score that would render it; it replaces a
+// file as outputs do (see formats/text_file_replacement.h). Says why on
 // standard error when it cannot.
 bool WriteScoreFile(const std::string& path, const std::string& text);
 

@@ -10,15 +10,18 @@
 #include "cli/command_line.h"
 #include "cli/exit_status.h"
 #include "cli/interrupt_signal.h"
+#include "cli/memory_room.h"
 #include "cli/option_values.h"
 #include "cli/random_seed.h"
 #include "cli/run_steps.h"
+#include "cli/score/effect_reading.h"
 #include "cli/score/plain_run_score.h"
 #include "cli/score/score_reading.h"
 #include "cli/score/score_writing.h"
 #include "cli/score_overrides.h"
 #include "cli/score_sources.h"
 #include "cli/standard_output_watch.h"
+#include "cli/stored_score_text.h"
 #include "engine/score/score_piece.h"
 #include "engine/stereo_frame.h"
 #include "formats/sound_file_messages.h"
@@ -39,6 +42,14 @@ int Refuse(const std::string& text)
     return kExitUsage;
 }
 
+// A run that cannot go on for its files or the memory there is, not for its
+// command line or its score.
+int Fail(const std::string& text)
+{
+    std::cerr << "sonnelith-cli: " << text << '\n';
+    return kExitRunFailed;
+}
+
 std::variant<Excerpt, std::string> ExcerptOf(const CommandLine& line, const Score& score)
 {
     if (line.m_strFrom.empty() && line.m_strFor.empty())
@@ -56,7 +67,7 @@ std::variant<Excerpt, std::string> ExcerptOf(const CommandLine& line, const Scor
 }
 
 // The score as rendered, to store or save: its seed, each source's facts,
-// and the sources named from folder.
+// the sources named from folder, and the versions of the effects' plugins.
 Score ScoreToKeep(const Score& score, std::uint32_t seed, const LoadedSources& sources, const std::string& folder)
 {
     Score kept = score;
@@ -64,7 +75,9 @@ Score ScoreToKeep(const Score& score, std::uint32_t seed, const LoadedSources& s
     for (ScoreLayer& layer : kept.m_layers) {
         layer.m_strSource = SourceNameFrom(folder, layer.m_strSourcePath);
         layer.m_storedSource = sources.m_facts.at(layer.m_strSourcePath);
+        layer.m_effects = WithInstalledVersions(layer.m_effects);
     }
+    kept.m_effects = WithInstalledVersions(kept.m_effects);
     return kept;
 }
 
@@ -95,11 +108,52 @@ std::map<std::string, std::span<const StereoFrame>> SoundsOf(const LoadedSources
     return sounds;
 }
 
+// The score as the piece renders it: each layer reads its file's one sound,
+// whatever name it gives the file, so that layers reading one file the
+// same way share its preparation too.
+Score ReadingLoadedSounds(Score score, const LoadedSources& sources)
+{
+    for (ScoreLayer& layer : score.m_layers)
+        layer.m_strSourcePath = sources.m_soundOf.at(layer.m_strSourcePath);
+    return score;
+}
+
 std::uint32_t ResolvedSeed(const Score& score)
 {
     if (score.m_seed)
         return *score.m_seed;
     return SystemRandomSeed().value_or(static_cast<std::uint32_t>(std::time(nullptr)));
+}
+
+const char kStoring[] = "cannot store the score of this render in";
+const char kSaving[] = "--save-score cannot write the score of this render to";
+
+// A whole render stores its score in the output, and --save-score writes
+// it: each names every source from its own folder, which must be UTF-8 text.
+std::optional<std::string> RefuseUnstorableNames(const CommandLine& line, const Score& score, bool whole)
+{
+    for (const ScoreLayer& layer : score.m_layers) {
+        if (whole) {
+            if (auto why = RefuseUnstorableName(kStoring, line.m_strOutput, layer.m_strSourcePath))
+                return why;
+        }
+        if (!line.m_strSaveScore.empty()) {
+            if (auto why = RefuseUnstorableName(kSaving, line.m_strSaveScore, layer.m_strSourcePath))
+                return why;
+        }
+    }
+    return std::nullopt;
+}
+
+// The score and every layer's source, for the check that nothing written is one of them.
+std::vector<ReadFile> FilesRead(const Score& score, const std::string& scorePath)
+{
+    std::vector<ReadFile> read{{scorePath, "the score"}};
+    for (std::size_t i = 0; i < score.m_layers.size(); ++i) {
+        read.push_back({score.m_layers[i].m_strSourcePath,
+                        "the source of layer " + std::to_string(i + 1) + " of " + PrintableName(scorePath)});
+    }
+    return read;
 }
 
 }  // namespace
@@ -118,46 +172,73 @@ int RenderScore(const CommandLine& line, const OutputFormat& format, const Stand
         return kExitRunFailed;
     }
     const std::string& scorePath = *line.m_input;
-    ScoreReading reading = ReadScoreFile(scorePath);
+    ScoreReading reading = ReadScoreFile(scorePath, [] { return WasInterrupted(); });
+    if (reading.m_bCancelled)
+        return CancelledStatus();
     if (!reading.m_score)
-        return Refuse(reading.m_strError);
+        return reading.m_bFileUnreadable ? Fail(reading.m_strError) : Refuse(reading.m_strError);
     Score score = std::move(*reading.m_score);
+    if (const auto refused = RefuseOverwrite(line, FilesRead(score, scorePath)))
+        return *refused;
+    // Effects are read and checked, plugins and controls, but not yet put
+    // into the render: a score with them is refused rather than rendered dry.
+    if (const std::optional<int> effectLine = FirstEffectLine(score))
+        return Refuse(ScoreMessage(scorePath, *effectLine,
+                                   "this sonnelith-cli checks effects but does not render them yet; take out the "
+                                   "[[effect]] and [[layer.effect]] tables to render the rest"));
+    for (const std::string& note : EffectVersionNotes(score, scorePath))
+        host.Inform("Note: " + note);
     if (const auto why = ApplyScoreOverrides(line, score))
         return Refuse(*why);
     const auto excerptOrWhy = ExcerptOf(line, score);
     if (const auto* why = std::get_if<std::string>(&excerptOrWhy))
         return Refuse(*why);
     const Excerpt excerpt = std::get<Excerpt>(excerptOrWhy);
+    if (excerpt.m_nSeconds > 0 && line.m_bTag)
+        return Refuse("--tag stores the score of a whole render, and an excerpt stores none; leave out --tag, or "
+                      "render the whole score");
+    if (const auto why = RefuseUnstorableNames(line, score, excerpt.m_nSeconds == 0))
+        return Refuse(*why);
     const std::uint32_t seed = ResolvedSeed(score);
 
     SourcesLoading loading;
     try {
-        loading = LoadScoreSources(score, scorePath, [&](const std::string& text) { host.Inform(text); });
+        loading = LoadScoreSources(
+            score, scorePath, [&](const std::string& text) { host.Inform(text); }, AvailableMemoryBytes());
     } catch (const FileException& error) {
-        return Refuse(ScoreMessage(scorePath, 0, PrintableName(error.GetPath()) + ": " + error.GetOsErrorText()));
+        return Fail(ScoreMessage(scorePath, 0, PrintableName(error.GetPath()) + ": " + error.GetOsErrorText()));
     }
     if (!loading.m_sources)
-        return loading.m_strError.empty() ? CancelledStatus() : Refuse(loading.m_strError);
+        return loading.m_strError.empty() ? CancelledStatus() : Fail(loading.m_strError);
     const LoadedSources& sources = *loading.m_sources;
+    const Score rendered = ReadingLoadedSounds(score, sources);
 
     PieceRequest request;
-    request.m_pScore = &score;
+    request.m_pScore = &rendered;
     request.m_nSeed = seed;
     request.m_sources = SoundsOf(sources);
     request.m_options = MakeSynthesisOptions(line);
     request.m_nExcerptFirst = static_cast<std::uint64_t>(excerpt.m_nFirstSecond) * kRunSampleRate;
     request.m_nExcerptFrames = static_cast<std::uint64_t>(excerpt.m_nSeconds) * kRunSampleRate;
     ScorePiece::Making made = ScorePiece::Make(request);
+    // The stretches the layers read do not fit their sources, or the sources'
+    // preparation does not fit in memory: as for a plain run's input, a
+    // failure of the run.
     if (!made.m_pPiece)
-        return Refuse(ScoreMessage(scorePath, made.m_nLine, made.m_strError));
+        return Fail(ScoreMessage(scorePath, made.m_nLine, made.m_strError));
 
-    if (!line.m_strSaveScore.empty() &&
-        !WriteScoreFile(line.m_strSaveScore,
-                        WriteScoreText(ScoreToKeep(score, seed, sources, FolderOf(line.m_strSaveScore)))))
-        return kExitRunFailed;
     const bool whole = excerpt.m_nSeconds == 0;
+    const std::string saved = line.m_strSaveScore.empty()
+                                  ? std::string()
+                                  : WriteScoreText(ScoreToKeep(score, seed, sources, FolderOf(line.m_strSaveScore)));
     const std::string stored =
         whole ? WriteScoreText(ScoreToKeep(score, seed, sources, FolderOf(line.m_strOutput))) : std::string();
+    if (const auto why = RefuseUnstorableScore(kStoring, line.m_strOutput, stored))
+        return Refuse(*why);
+    if (const auto why = RefuseUnstorableScore(kSaving, line.m_strSaveScore, saved))
+        return Refuse(*why);
+    if (!saved.empty() && !WriteScoreFile(line.m_strSaveScore, saved))
+        return kExitRunFailed;
 
     const GenerationSettings settings = SettingsOf(line, score, excerpt, made.m_pPiece->LongestGrainFrames());
     GenerationRun run(host);

@@ -18,7 +18,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The Play, Guide and Web site commands hand their files and address to the
 # desktop's default applications through xdg-open.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS "pdf-viewer")
+# Scores' effects are LV2 plugins: liblilv-0-0 comes through shlibdeps, the
+# plugins themselves are the user's choice.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "pdf-viewer, mda-lv2, swh-lv2")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # The extended description under the summary line: one paragraph; CPack
 # indents its lines.

@@ -9,14 +9,16 @@ set -eu
 # The compiler, CMake, dpkg-buildflags (dpkg-dev, part of build-essential),
 # CLI11, toml++ and utf8-cpp (score files), and the sound-file libraries with
 # pkg-config to find them (libsndfile, libsoxr, libebur128, libFLAC for the
-# score a FLAC output stores): enough for sonnelith-cli.
+# score a FLAC output stores), lilv for effects from LV2 plugins: enough for
+# sonnelith-cli.
 CLI_PACKAGES="build-essential cmake libcli11-dev libtomlplusplus-dev libutfcpp-dev pkg-config libsndfile1-dev
-  libsoxr-dev libebur128-dev libflac-dev"
+  libsoxr-dev libebur128-dev libflac-dev liblilv-dev"
 
 # Beyond the CLI: GoogleTest and Google Benchmark; wxWidgets for the desktop
 # program; PortAudio for sound output and kissfft for spectra; a PulseAudio
 # server, its tools (pactl, parecord, pacat) and ALSA's pulse plugin for the
-# tests that play into a null sink and record what it received.
+# tests that play into a null sink and record what it received; Debian's
+# mda-lv2 and swh-lv2, the LV2 plugins the effects tests run.
 PACKAGES="
   $CLI_PACKAGES
   libgtest-dev libgmock-dev libbenchmark-dev
@@ -27,6 +29,7 @@ PACKAGES="
   clang libclang-rt-14-dev
   xvfb xauth xdotool x11-utils imagemagick openbox
   sox sndfile-programs flac parallel
+  mda-lv2 swh-lv2
   dpkg-dev desktop-file-utils appstream poppler-utils man-db lintian
   python3
 "

@@ -1,8 +1,10 @@
 #include "cli/score/layer_reading.h"
 
 #include "cli/score/drift_reading.h"
+#include "cli/score/effect_reading.h"
 #include "cli/score/parameter_node.h"
 #include "cli/score/score_keys.h"
+#include "cli/score/score_refusal.h"
 #include "cli/score/score_sources.h"
 #include "cli/score/source_fingerprint.h"
 #include "cli/score/time_text.h"
@@ -77,7 +79,7 @@ void FindSource(const toml::node& source, const std::string& folder, ScoreLayer&
 {
     layer.m_strSourcePath = ResolveSourcePath(folder, layer.m_strSource);
     if (const auto reason = SourceUnreadable(layer.m_strSourcePath))
-        Refuse(LineOf(source), "cannot read the source " + *reason);
+        throw ScoreRefusal{LineOf(source), "cannot read the source " + *reason, true};
 }
 
 }  // namespace
@@ -99,6 +101,8 @@ ScoreLayer ReadLayer(const toml::table& table, const std::string& folder)
         layer.m_keyframes = ReadKeyframes(*at);
     if (const toml::node* drift = table.get("drift"))
         ReadDrift(*drift, layer);
+    if (const toml::node* effect = table.get("effect"))
+        layer.m_effects = ReadEffects(*effect, "[[layer.effect]]");
     FindSource(*source, folder, layer);
     return layer;
 }

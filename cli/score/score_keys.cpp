@@ -10,8 +10,8 @@
 
 namespace {
 
-const std::vector<std::string> kTopKeys = {"length", "seed",        "volume", "loudness",
-                                           "fade",   "loop",        "level_range", "layer"};
+const std::vector<std::string> kTopKeys = {"length", "seed", "volume",      "loudness",
+                                           "fade",   "loop", "level_range", "layer", "effect"};
 const std::vector<std::string> kSourceKeys = {"source",      "source_seconds", "source_hash",
                                               "source_start", "source_end"};
 
@@ -51,9 +51,14 @@ std::optional<std::string> Misplacement(const std::string& key, ScoreSection sec
         return quoted + " cannot drift; drift moves gain and the numbers among the grain parameters";
     if (section == ScoreSection::Drift && (key == "depth" || key == "period"))
         return quoted + " goes in one parameter's drift, such as pitch = { depth = 0.5, period = \"1:30\" }";
-    if (section != ScoreSection::Top && Contains(kTopKeys, key))
+    const char effectPlaces[] = "below a [[layer.effect]] line (on the layer's sound) or an [[effect]] line (on the mix)";
+    if (section != ScoreSection::Top && section != ScoreSection::Layer && key == "effect")
+        return quoted + " is not taken here; effects go " + effectPlaces;
+    if ((section == ScoreSection::Top || section == ScoreSection::Layer) && (key == "plugin" || key == "controls"))
+        return quoted + " is an effect's; give it " + effectPlaces;
+    if (section != ScoreSection::Top && key != "effect" && Contains(kTopKeys, key))
         return quoted + " is the whole score's; give it at the top, before the first [[layer]]";
-    if (section == ScoreSection::Top && Contains(KeysOf(ScoreSection::Layer), key))
+    if (section == ScoreSection::Top && key != "effect" && Contains(KeysOf(ScoreSection::Layer), key))
         return quoted + " is a layer's; give it below a [[layer]] line";
     if (section == ScoreSection::Keyframe && Contains(KeysOf(ScoreSection::Layer), key))
         return quoted + " is the layer's own and cannot change over time; give it in the layer";
@@ -109,7 +114,7 @@ std::vector<std::string> KeysOf(ScoreSection section)
         keys.push_back(kGainKey);
         for (const std::string& key : ParameterKeys(IsLayerParameter))
             keys.push_back(key);
-        keys.insert(keys.end(), {"at", "drift"});
+        keys.insert(keys.end(), {"at", "drift", "effect"});
         return keys;
     case ScoreSection::Keyframe:
         keys = {"time", kGainKey};

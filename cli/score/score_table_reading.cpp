@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "cli/score/effect_reading.h"
 #include "cli/score/layer_reading.h"
 #include "cli/score/score_keys.h"
 #include "cli/score/score_limits.h"
@@ -68,5 +69,7 @@ Score ReadScoreTable(const toml::table& document, const std::string& folder)
     Score score;
     ReadTopValues(document, score);
     ReadLayers(document, folder, score);
+    if (const toml::node* effect = document.get("effect"))
+        score.m_effects = ReadEffects(*effect, "[[effect]]");
     return score;
 }

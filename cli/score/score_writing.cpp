@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "cli/score/curve_names.h"
+#include "cli/score/effect_reading.h"
 #include "cli/score/score_keys.h"
 #include "cli/score/source_fingerprint.h"
 #include "cli/score/time_text.h"
@@ -171,6 +172,7 @@ std::string WriteScoreText(const Score& score)
         for (const Keyframe& keyframe : layer.m_keyframes)
             text += KeyframeText(keyframe);
         text += DriftText(layer);
+        text += WriteEffects(layer.m_effects, "[[layer.effect]]");
     }
-    return text;
+    return text + WriteEffects(score.m_effects, "[[effect]]");
 }

@@ -62,6 +62,13 @@ double KeyframeLine::Between(const Point& from, const Point& to, double seconds)
     return start + (end - start) * CurveProgress(to.m_curve, u);
 }
 
+double KeyframeLine::MonotoneUntil(double seconds) const
+{
+    const auto after = std::upper_bound(m_points.begin(), m_points.end(), seconds,
+                                        [](double time, const Point& point) { return time < point.m_dSeconds; });
+    return after == m_points.end() ? INFINITY : after->m_dSeconds;
+}
+
 bool KeyframeLine::HoldsOnly(double value) const
 {
     return std::all_of(m_points.begin(), m_points.end(), [value](const Point& point) {

@@ -26,6 +26,9 @@ public:
     void Add(double seconds, double value, Curve curve);
 
     double At(double seconds) const;
+    // The time of the next point after seconds (infinity after the last):
+    // up to there the line moves one way only, or holds.
+    double MonotoneUntil(double seconds) const;
     // The same value everywhere, and it is value.
     bool HoldsOnly(double value) const;
     // No line between points leaves the range of its ends, so these bound At.

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/render/render_pipeline.h"
+#include "engine/seek/cancel_poll.h"
 #include "engine/synthesis/grain_synthesizer.h"
 #include "engine/synthesis/grain_placement.h"
 
@@ -41,17 +42,44 @@ bool LayerMixSynthesis::Begin(std::uint64_t frames)
             GrainSynthesizer::Start::Ready)
             return false;
     }
-    SkipTo(m_nSkipFrames);
+    if (m_nSkipFrames > 0 && SkipTo(m_nSkipFrames, whole))
+        DropGrainsBefore(m_nSkipFrames);
     return true;
 }
 
 // The grains that end before the excerpt only move the walk and the clock
-// on; those that may reach into it are placed, and dropped as they end.
-void LayerMixSynthesis::SkipTo(std::uint64_t frame)
+// on, from the start or from where a state puts each layer; where they
+// arrive is kept for the next Begin. Answers false when told to stop on the
+// way.
+bool LayerMixSynthesis::SkipTo(std::uint64_t frame, std::uint64_t wholeFrames)
 {
-    for (MixLayer& layer : m_layers)
-        layer.m_pSynthesizer->SkipGrainsEndingBefore(frame);
-    for (std::uint64_t done = 0; done < frame;) {
+    const bool fromState = m_start && m_start->m_nFrame <= frame && m_start->m_nRenderFrames == wholeFrames &&
+                           m_start->m_layers.size() == m_layers.size();
+    if (fromState) {
+        for (std::size_t i = 0; i < m_layers.size(); ++i)
+            m_layers[i].m_pSynthesizer->RestoreSchedule(m_start->m_layers[i]);
+    }
+    CancelPoll poll(m_keepGoing);
+    SeekState arrived;
+    arrived.m_nFrame = frame;
+    arrived.m_nRenderFrames = wholeFrames;
+    for (MixLayer& layer : m_layers) {
+        if (!layer.m_pSynthesizer->SkipGrainsEndingBefore(frame, poll))
+            return false;
+        arrived.m_layers.push_back(layer.m_pSynthesizer->CaptureSchedule());
+    }
+    m_start = std::move(arrived);
+    return true;
+}
+
+// The grains that may reach into the excerpt are placed, and dropped as
+// they end, a stretch of frames at a time so the grains waiting stay few.
+void LayerMixSynthesis::DropGrainsBefore(std::uint64_t frame)
+{
+    std::uint64_t earliest = frame;
+    for (const MixLayer& layer : m_layers)
+        earliest = std::min(earliest, layer.m_pSynthesizer->NextGrain().m_nStart);
+    for (std::uint64_t done = earliest / kSkipStepFrames * kSkipStepFrames; done < frame;) {
         done = std::min(done + kSkipStepFrames, frame);
         for (MixLayer& layer : m_layers) {
             layer.m_pSynthesizer->PlaceGrainsBefore(done);

@@ -4,11 +4,14 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "engine/buffer_allocator.h"
 #include "engine/render/sound_synthesis.h"
+#include "engine/seek/seek_state.h"
 #include "engine/zeroed_buffer.h"
 
 class GrainSynthesizer;
@@ -41,14 +44,24 @@ public:
     LayerMixSynthesis(std::vector<MixLayer> layers, std::uint64_t skipFrames, std::uint64_t wholeFrames,
                       BufferAllocator allocate);
 
+    // An excerpt's first Begin skips to its first frame; later ones start
+    // from where that skip arrived.
     bool Begin(std::uint64_t frames) override;
+    void SetKeepGoing(std::function<bool()> keepGoing) override { m_keepGoing = std::move(keepGoing); }
+    // The next Begin starts from state (a state of a render of the same
+    // layers for the same frames, at or before the excerpt's first frame)
+    // and skips only the rest of the way.
+    void StartFrom(SeekState state) { m_start = std::move(state); }
+    // Where the last skip to the excerpt arrived; none before one.
+    const std::optional<SeekState>& GetArrived() const { return m_start; }
     void RenderWindow(std::span<StereoFrame> window, std::uint64_t first) override;
     // In windows, without progress points: a score is always streamed.
     void RenderWhole(std::span<StereoFrame> sound, const GrainProgress& progress) override;
     void End() override;
 
 private:
-    void SkipTo(std::uint64_t frame);
+    bool SkipTo(std::uint64_t frame, std::uint64_t wholeFrames);
+    void DropGrainsBefore(std::uint64_t frame);
     bool FillGains(const MixLayer& layer, std::uint64_t first, std::size_t count);
     void RenderLayer(const MixLayer& layer, std::span<StereoFrame> window, std::uint64_t first, bool onto);
     void AddScaled(std::span<StereoFrame> window, std::span<const StereoFrame> sound, bool scaled) const;
@@ -60,4 +73,8 @@ private:
     BufferAllocator m_allocate;
     SoundBuffer m_scratch;
     std::vector<float> m_gains;  // of the current layer, at each frame of the window
+    std::function<bool()> m_keepGoing;
+    // Where the skip to the excerpt starts from, and, once made, where it
+    // arrived.
+    std::optional<SeekState> m_start;
 };

@@ -177,6 +177,17 @@ double ParameterTimeline::NumberAt(ParameterId id, double seconds) const
     return m_numbers[static_cast<std::size_t>(IndexOf(id))]->At(ClampedTime(seconds));
 }
 
+// Every time before 0:00 is 0:00, every time after the end is the end.
+double ParameterTimeline::NumberSteadyUntil(ParameterId id, double seconds) const
+{
+    if (seconds >= m_dLengthSeconds)
+        return INFINITY;
+    const double until = m_numbers[static_cast<std::size_t>(IndexOf(id))]->SteadyUntil(ClampedTime(seconds));
+    if (until > m_dLengthSeconds)
+        return INFINITY;
+    return std::max(until, 0.0);
+}
+
 double ParameterTimeline::GainDbAt(double seconds) const
 {
     return m_gain.At(ClampedTime(seconds));

@@ -40,6 +40,10 @@ public:
     void At(double seconds, LayerValues& values) const;
     // One number parameter's value alone, as At gives it.
     double NumberAt(ParameterId id, double seconds) const;
+    // The time up to which (not included) NumberAt answers what it answers
+    // at seconds, as far as the number's slopes vouch for it (seconds itself
+    // where they cannot; infinity when it holds to the end).
+    double NumberSteadyUntil(ParameterId id, double seconds) const;
     // The gain alone as a factor: 10^(dB/20), exactly 0 for -infinity,
     // exactly 1 for 0 dB.
     double GainAt(double seconds) const;

@@ -12,6 +12,7 @@
 
 #include "engine/parameters/parameter_id.h"
 #include "engine/parameters/parameter_values.h"
+#include "engine/score/effect_setting.h"
 
 // How the values of a keyframe are reached from those before it.
 enum class Curve {
@@ -74,6 +75,7 @@ struct ScoreLayer {
     std::vector<Keyframe> m_keyframes;  // in time order
     std::map<ParameterId, Drift> m_drift;
     std::optional<Drift> m_gainDrift;
+    EffectChainSetting m_effects;  // run on the layer's sound, in order
     int m_nLine = 0;        // of its [[layer]], for messages
     int m_nSourceLine = 0;  // of its source, for messages about the source (0: the layer's)
 
@@ -90,6 +92,7 @@ struct Score {
     bool m_bLoop = false;
     std::optional<double> m_levelRange;   // LU: level evening
     std::vector<ScoreLayer> m_layers;
+    EffectChainSetting m_effects;  // run on the mix, in order, before it is finished
 
     bool operator==(const Score&) const = default;
 };
@@ -105,5 +108,6 @@ inline bool ScoreLayer::operator==(const ScoreLayer& other) const
     return m_strSource == other.m_strSource && m_strSourcePath == other.m_strSourcePath &&
            m_sourceStartSeconds == other.m_sourceStartSeconds && m_sourceEndSeconds == other.m_sourceEndSeconds &&
            m_storedSource == other.m_storedSource && m_dGainDb == other.m_dGainDb && m_values == other.m_values &&
-           m_keyframes == other.m_keyframes && m_drift == other.m_drift && m_gainDrift == other.m_gainDrift;
+           m_keyframes == other.m_keyframes && m_drift == other.m_drift && m_gainDrift == other.m_gainDrift &&
+           m_effects == other.m_effects;
 }

@@ -153,8 +153,8 @@ TEST_P(CliUsageTest, IsRefusedWithExitTwoAndNothingWritten)
 
 INSTANTIATE_TEST_SUITE_P(
     BadArguments, CliUsageTest,
-    testing::Values(UsageCase{"DensityOffStep", {"--density", "4025"}, "500 to 10000 in steps of 50"},
-                    UsageCase{"GrainLengthOverMaximum", {"--grain-length", "2025"}, "50 to 2000 in steps of 25"},
+    testing::Values(UsageCase{"DensityOffStep", {"--density", "4025"}, "500 to 10000 grains per second in steps of 50"},
+                    UsageCase{"GrainLengthOverMaximum", {"--grain-length", "2025"}, "50 to 2000 milliseconds in steps of 25"},
                     UsageCase{"VolumeZero", {"--volume", "0"}, "1 to 100"},
                     UsageCase{"FadeNegative", {"--fade", "-1"}, "0 to 10"},
                     UsageCase{"SegmentNotANumber", {"--segment", "six"}, "1 to 20"},

@@ -54,7 +54,7 @@ TEST(ScoreRefusals, UnknownKeysNameTheNearestKnownOne)
         {"in a drift", Layer("[layer.drift]\npitch = { depht = 1, period = \"1:00\" }\n"), "score.toml:5: ",
          {"unknown key 'depht' in a parameter's drift (did you mean 'depth'?)"}},
         {"far from any key: the keys are listed", Layer("colour = \"blue\"\n"), "score.toml:4: ",
-         {"unknown key 'colour' in a layer; it takes source, source_seconds", "pitch_set", "at and drift"}},
+         {"unknown key 'colour' in a layer; it takes source, source_seconds", "pitch_set", "at, drift and effect"}},
         {"the first in the file when several are unknown", Layer("zzz = 1\naaa = 2\n"), "score.toml:4: ",
          {"'zzz'"}},
     });
