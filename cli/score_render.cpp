@@ -19,6 +19,7 @@
 #include "cli/score/score_reading.h"
 #include "cli/score/score_writing.h"
 #include "cli/score_overrides.h"
+#include "cli/score_saving_sink.h"
 #include "cli/score_sources.h"
 #include "cli/standard_output_watch.h"
 #include "cli/stored_score_text.h"
@@ -237,8 +238,6 @@ int RenderScore(const CommandLine& line, const OutputFormat& format, const Stand
         return Refuse(*why);
     if (const auto why = RefuseUnstorableScore(kSaving, line.m_strSaveScore, saved))
         return Refuse(*why);
-    if (!saved.empty() && !WriteScoreFile(line.m_strSaveScore, saved))
-        return kExitRunFailed;
 
     const GenerationSettings settings = SettingsOf(line, score, excerpt, made.m_pPiece->LongestGrainFrames());
     GenerationRun run(host);
@@ -248,7 +247,10 @@ int RenderScore(const CommandLine& line, const OutputFormat& format, const Stand
     run.SetRandomState(seed);
     run.SetSynthesis(&made.m_pPiece->Synthesis());
     const bool loop = score.m_bLoop && whole;
-    run.SetSink(MakeSink(settings, format, loop, watch, stored));
+    std::unique_ptr<FrameSink> sink = MakeSink(settings, format, loop, watch, stored);
+    if (!saved.empty())
+        sink = SavingScoreOnCreate(std::move(sink), line.m_strSaveScore, saved);
+    run.SetSink(std::move(sink));
     StreamingOptions streaming = MakeStreamingOptions(line, settings, format);
     streaming.m_bLoop = loop;
     run.SetStreaming(streaming);
