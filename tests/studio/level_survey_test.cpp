@@ -8,7 +8,8 @@
 #include <fstream>
 
 #include "cli/score/score_writing.h"
-#include "studio/listening/level_survey.h"
+#include "engine/live/level_estimate.h"
+#include "studio/listening/session_live_render.h"
 #include "studio/listening/playable_score.h"
 #include "tests/studio/studio_test_support.h"
 #include "tests/support/temp_dir.h"
@@ -57,9 +58,11 @@ void ExpectFileGain(const Score& score)
     SourceCache sources;
     const ScoreCheck check = CheckScore(live, sources, {});
     ASSERT_TRUE(check.m_pChecked) << check.m_strError;
-    LevelSurvey survey;
-    survey.Survey(check.m_pChecked);
-    ASSERT_TRUE(survey.WaitUntilExact(60));
+    const SessionScoreLoad load = LoadSessionScore(live, sources, {});
+    ASSERT_TRUE(load.m_pScore) << load.m_strError;
+    LevelEstimator survey;
+    survey.Survey(load.m_pScore);
+    ASSERT_TRUE(survey.WaitUntilDone(60));
     const LevelEstimate exact = survey.GetEstimate();
 
     const std::uint64_t frames = TrackFrames(score);
