@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <queue>
 #include <vector>
 
 #include "engine/frame_sink.h"
@@ -22,6 +23,23 @@ using Clock = std::chrono::steady_clock;
 constexpr Clock::duration kPublishInterval = std::chrono::milliseconds(100);
 constexpr std::size_t kRenderWindow = 4096;
 
+// The largest magnitude of the frames, and their root mean square.
+struct StretchLevel {
+    float m_fPeak = 0.0f;
+    double m_dSquares = 0.0;
+    std::uint64_t m_nFrames = 0;
+
+    void Add(std::span<const StereoFrame> frames)
+    {
+        for (const StereoFrame& frame : frames) {
+            m_fPeak = std::max({m_fPeak, std::fabs(frame.left), std::fabs(frame.right)});
+            m_dSquares += static_cast<double>(frame.left) * frame.left + static_cast<double>(frame.right) * frame.right;
+        }
+        m_nFrames += frames.size();
+    }
+    double Rms() const { return m_nFrames == 0 ? 0.0 : std::sqrt(m_dSquares / (2.0 * static_cast<double>(m_nFrames))); }
+};
+
 // Takes nothing: the survey stops before the writing pass.
 class NoSink final : public FrameSink {
 public:
@@ -36,8 +54,8 @@ public:
 // the track's frames (not a loop's warm-up or what comes after its end).
 class WatchedSynthesis final : public SoundSynthesis {
 public:
-    WatchedSynthesis(SoundSynthesis& inner, std::uint64_t warmUp, std::uint64_t frames)
-        : m_inner(inner), m_nWarmUp(warmUp), m_nFrames(frames)
+    WatchedSynthesis(SoundSynthesis& inner, std::uint64_t warmUp, std::uint64_t frames, std::uint64_t stretchFrames)
+        : m_inner(inner), m_nWarmUp(warmUp), m_nFrames(frames), m_nStretchFrames(stretchFrames)
     {
     }
 
@@ -61,6 +79,17 @@ public:
         const auto piece = window.subspan(from - first, to - from);
         m_stats.Add(piece);
         m_energies.Add(piece, from - m_nWarmUp);
+        // The peak of each stretch the sparse survey would cut.
+        for (std::uint64_t at = from; at < to;) {
+            const std::uint64_t track = at - m_nWarmUp;
+            const std::uint64_t end = std::min(to, m_nWarmUp + (track / m_nStretchFrames + 1) * m_nStretchFrames);
+            m_stretch.Add(window.subspan(at - first, end - at));
+            if ((end - m_nWarmUp) % m_nStretchFrames == 0 || end == m_nWarmUp + m_nFrames) {
+                m_stats.AddStretch(track / m_nStretchFrames, m_stretch.m_fPeak, m_stretch.Rms());
+                m_stretch = StretchLevel();
+            }
+            at = end;
+        }
         m_nSeen = to - m_nWarmUp;
         m_bSeenAll = m_nSeen >= m_nFrames;
     }
@@ -80,6 +109,8 @@ private:
     SoundSynthesis& m_inner;
     std::uint64_t m_nWarmUp;
     std::uint64_t m_nFrames;
+    std::uint64_t m_nStretchFrames;
+    StretchLevel m_stretch;  // of the stretch being seen
     LevelStats m_stats;
     BlockEnergySurvey m_energies;
     std::vector<float> m_blocks;
@@ -133,7 +164,7 @@ public:
         if (m_nFrames == 0 || !SurveySparse())
             return;
         if (m_owner.m_options.m_bSparseOnly) {
-            m_owner.Publish(Estimate(m_sparse, SparseShare()), m_nGeneration, true);
+            m_owner.Publish(Estimate(m_sparse, m_even, SparseShare()), m_nGeneration, true);
             return;
         }
         SurveyInOrder();
@@ -153,11 +184,13 @@ private:
         return ScorePiece::Make(request).m_pPiece;
     }
 
-    LevelEstimate Estimate(const LevelStats& stats, double share) const
+    // From the stats of all that was seen (the peak) and of what was seen
+    // evenly (the loudness).
+    LevelEstimate Estimate(const LevelStats& all, const LevelStats& even, double share) const
     {
         LevelEstimate estimate;
-        estimate.m_bKnown = stats.HasSound();
-        estimate.m_dGain = FileGainOf(m_level, stats.Peak(), stats.Loudness());
+        estimate.m_bKnown = all.HasSound();
+        estimate.m_dGain = FileGainOf(m_level, all.LikelyPeak(m_nStretches), even.Loudness());
         estimate.m_dSurveyed = std::min(share, 1.0);
         return estimate;
     }
@@ -167,7 +200,10 @@ private:
         return static_cast<double>(std::min(m_nSparseFrames, m_nFrames)) / static_cast<double>(m_nFrames);
     }
 
-    // Stretches spread over the track, up to the sparse share. Answers
+    // Stretches over the track, up to the sparse share: in turn, one of a
+    // spread that covers the track ever more densely (what its loudness is
+    // estimated from), and one next to the loudest stretch seen so far that
+    // has an unseen neighbour (where its peak most likely lies). Answers
     // whether to go on.
     bool SurveySparse()
     {
@@ -178,40 +214,68 @@ private:
         if (!piece)
             return false;
         const auto budget = static_cast<std::uint64_t>(std::ceil(options.m_dSparseShare * static_cast<double>(m_nStretches)));
+        const std::vector<std::uint64_t> spread = SparseOrder(m_nStretches);
+        auto nextSpread = spread.begin();
+        // Unseen neighbours of seen stretches, by the level of the seen one.
+        std::priority_queue<std::pair<double, std::uint64_t>> loudest;
         std::vector<StereoFrame> sound(m_nStretchFrames);
         Clock::time_point published{};
-        for (const std::uint64_t stretch : SparseOrder(m_nStretches)) {
-            if (m_nSparseFrames >= budget * m_nStretchFrames || !KeepGoing())
+        for (std::uint64_t picked = 0; picked < budget && KeepGoing(); ++picked) {
+            while (!loudest.empty() && m_surveyed[loudest.top().second])
+                loudest.pop();
+            while (nextSpread != spread.end() && m_surveyed[*nextSpread])
+                ++nextSpread;
+            const bool even = picked % 2 == 0 || loudest.empty();
+            if (even && nextSpread == spread.end())
                 break;
+            const std::uint64_t stretch = even ? *nextSpread : loudest.top().second;
             const std::uint64_t first = stretch * m_nStretchFrames;
             const std::uint64_t count = std::min(m_nStretchFrames, m_nFrames - first);
-            SurveyStretch(*piece, first, std::span<StereoFrame>(sound.data(), count));
+            const double level = SurveyStretch(*piece, first, std::span<StereoFrame>(sound.data(), count), even);
             m_surveyed[stretch] = true;
             m_nSparseFrames += count;
+            if (stretch > 0 && !m_surveyed[stretch - 1])
+                loudest.emplace(level, stretch - 1);
+            if (stretch + 1 < m_nStretches && !m_surveyed[stretch + 1])
+                loudest.emplace(level, stretch + 1);
             if (Clock::now() - published >= kPublishInterval) {
                 published = Clock::now();
-                m_owner.Publish(Estimate(m_sparse, SparseShare()), m_nGeneration, false);
+                m_owner.Publish(Estimate(m_sparse, m_even, SparseShare()), m_nGeneration, false);
             }
         }
         piece->Synthesis().End();
         return KeepGoing();
     }
 
-    void SurveyStretch(ScorePiece& piece, std::uint64_t first, std::span<StereoFrame> sound)
+    // Surveys the stretch from track frame first; answers its level (root
+    // mean square). even: one of the even spread.
+    double SurveyStretch(ScorePiece& piece, std::uint64_t first, std::span<StereoFrame> sound, bool even)
     {
         std::fill(sound.begin(), sound.end(), StereoFrame{0.0f, 0.0f});
         piece.MoveExcerpt(first);
         SoundSynthesis& synthesis = piece.Synthesis();
         synthesis.SetKeepGoing([this] { return KeepGoing(); });
         if (!synthesis.Begin(sound.size()))
-            return;
+            return 0.0;
         for (std::size_t done = 0; done < sound.size() && KeepGoing(); done += kRenderWindow)
             synthesis.RenderWindow(sound.subspan(done, std::min(kRenderWindow, sound.size() - done)), done);
-        m_sparse.Add(sound);
-        BlockEnergySurvey energies;
-        energies.Add(sound, first);
-        const std::vector<float> blocks = energies.TakeEnergies();
-        m_sparse.AddBlockEnergies(blocks);
+        StretchLevel level;
+        level.Add(sound);
+        LevelStats stats;
+        if (even)
+            stats.Add(sound);
+        else
+            stats.AddExtremes(sound);
+        stats.AddStretch(first / m_nStretchFrames, level.m_fPeak, level.Rms());
+        m_sparse.Merge(stats);
+        if (even) {
+            BlockEnergySurvey energies;
+            energies.Add(sound, first);
+            const std::vector<float> blocks = energies.TakeEnergies();
+            stats.AddBlockEnergies(blocks);
+            m_even.Merge(stats);
+        }
+        return level.Rms();
     }
 
     // The share surveyed once the pass in order has reached track frame seen.
@@ -240,7 +304,7 @@ private:
         plan.m_layout = m_level.m_bLoop ? LoopLayout(m_nFrames, piece->LongestGrainFrames(), fade) : PlainLayout(m_nFrames);
         plan.m_dVolume = m_level.m_nVolume * 0.01;
         plan.m_nFadeFrames = m_level.m_bLoop ? 0 : fade;
-        WatchedSynthesis watched(piece->Synthesis(), plan.m_layout.m_nWarmUp, m_nFrames);
+        WatchedSynthesis watched(piece->Synthesis(), plan.m_layout.m_nWarmUp, m_nFrames, m_nStretchFrames);
 
         bool writing = false;
         Clock::time_point published = Clock::now();
@@ -252,9 +316,12 @@ private:
             if (phase != RenderPipeline::Phase::Generating || Clock::now() - published < kPublishInterval)
                 return;
             published = Clock::now();
-            LevelStats stats = watched.Stats();
-            stats.Merge(m_sparse);
-            m_owner.Publish(Estimate(stats, ShareWith(watched.Seen())), m_nGeneration, false);
+            const LevelStats inOrder = watched.Stats();
+            LevelStats all = inOrder;
+            all.Merge(m_sparse);
+            LevelStats even = inOrder;
+            even.Merge(m_even);
+            m_owner.Publish(Estimate(all, even, ShareWith(watched.Seen())), m_nGeneration, false);
         };
         pacing.m_serve = [] {};
         pacing.m_keepGoing = [&] { return !writing && KeepGoing(); };
@@ -292,7 +359,8 @@ private:
     const std::uint64_t m_nStretches;
     std::vector<bool> m_surveyed;  // each sparse stretch
     std::uint64_t m_nSparseFrames = 0;
-    LevelStats m_sparse;
+    LevelStats m_sparse;  // every sparse stretch
+    LevelStats m_even;    // those of the even spread, with their loudness
 };
 
 LevelEstimator::LevelEstimator() : LevelEstimator(Options{}) {}

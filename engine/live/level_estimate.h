@@ -32,7 +32,7 @@ public:
     struct Options {
         // The length of a sparse stretch: short, so that a few per cent of
         // a track are many places in it.
-        std::uint64_t m_nStretchFrames = 8820;
+        std::uint64_t m_nStretchFrames = 4410;
         // The share of the track surveyed in sparse stretches before the
         // pass in order begins (tracks of fewer than kFewestSparse stretches
         // go straight to it).

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <span>
 #include <vector>
@@ -17,8 +18,14 @@ class LevelStats {
 public:
     // Frames of the sound as synthesised (not-a-number values left out).
     void Add(std::span<const StereoFrame> frames);
-    // The energies of the whole 100 ms blocks of a stretch (summed over both
-    // channels, as BlockEnergySurvey gives them).
+    // Frames that count for the extremes only (the means are taken from an
+    // even spread of the sound, which these are not part of).
+    void AddExtremes(std::span<const StereoFrame> frames);
+    // The largest magnitude and the root mean square of stretch index of the
+    // stretches of one length the whole sound is cut into.
+    void AddStretch(std::uint64_t index, double peak, double rms);
+    // The energies of the whole 100 ms blocks of a stretch, one after the
+    // other (summed over both channels, as BlockEnergySurvey gives them).
     void AddBlockEnergies(std::span<const float> energies);
     // What other has seen, as if this had seen it too.
     void Merge(const LevelStats& other);
@@ -27,9 +34,18 @@ public:
     std::uint64_t GetFrames() const { return m_nFrames; }
     // The largest magnitude after each channel's mean is taken off.
     double Peak() const;
-    // The integrated loudness in LUFS, gated as BS.1770 gates it but block
-    // by block of 100 ms (the stretches surveyed may be too short for its
-    // 400 ms blocks, and lie apart); none without a block.
+    // The largest magnitude the whole sound is likely to have, when it is cut
+    // into stretches stretches of which only those given to AddStretch were
+    // seen: a peak is the rarest of events, so a few per cent of a sound
+    // seldom show its own. Each stretch's peak over its level (its crest, in
+    // decibels) is taken as a draw of one extreme-value (Gumbel) law fitted
+    // to the crests seen; each unseen stretch's level as the line between
+    // the seen ones around it; the answer is the median of the largest of
+    // all stretches' level plus crest, taken half way (in decibels) from
+    // Peak, and never more than 6 dB over it.
+    double LikelyPeak(std::uint64_t stretches) const;
+    // The integrated loudness in LUFS, gated as BS.1770 gates it, over its
+    // 400 ms blocks that lie within a stretch; none without such a block.
     std::optional<double> Loudness() const;
 
 private:
@@ -38,7 +54,13 @@ private:
     float m_fHighest[2] = {0.0f, 0.0f};
     bool m_bAny = false;
     std::uint64_t m_nFrames = 0;
-    // The energy of every 100 ms block seen.
+    // Each stretch seen, by index: its peak and its level, in dB.
+    struct StretchLevel {
+        double m_dPeakDb = 0.0;
+        double m_dRmsDb = 0.0;
+    };
+    std::map<std::uint64_t, StretchLevel> m_stretches;
+    // The mean energy of every 400 ms gating block seen.
     std::vector<float> m_blockEnergies;
 };
 
