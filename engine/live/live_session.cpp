@@ -102,6 +102,7 @@ struct LiveSession::Request {
     std::optional<SessionScoreLoader> m_score;
     std::optional<std::uint64_t> m_start;
     std::optional<std::optional<FrameStretch>> m_loop;
+    std::uint64_t m_nScoresAsked = 0;  // scores asked for up to this request
 };
 
 struct LiveSession::Worker {
@@ -156,6 +157,7 @@ void LiveSession::SetScore(SessionScoreLoader loader)
             m_pRequest = std::make_unique<Request>();
         m_pRequest->m_score = std::move(loader);
         ++m_nRequests;
+        ++m_nScoresAsked;
     }
     m_wake.notify_all();
 }
@@ -215,7 +217,17 @@ LevelEstimate LiveSession::GetLevel() const
 
 bool LiveSession::WaitUntilLevelDone(double timeoutSeconds) const
 {
-    return m_pLevel && m_pLevel->WaitUntilDone(timeoutSeconds);
+    if (!m_pLevel)
+        return false;
+    // First until the newest score is taken (and its survey begun).
+    const auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(timeoutSeconds));
+    const std::uint64_t asked = m_nScoresAsked.load();
+    while (m_nScoresTaken.load() < asked) {
+        if (Clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return m_pLevel->WaitUntilDone(std::chrono::duration<double>(deadline - Clock::now()).count());
 }
 
 bool LiveSession::IsIndexed() const
@@ -252,6 +264,7 @@ void LiveSession::Conduct()
                 return;
             if (m_pRequest) {
                 request = std::move(*m_pRequest);
+                request.m_nScoresAsked = m_nScoresAsked.load();
                 m_pRequest.reset();
             }
         }
@@ -267,6 +280,7 @@ void LiveSession::TakeRequest(Request& request)
     bool changed = false;
     if (request.m_score) {
         TakeScore(*request.m_score);
+        m_nScoresTaken = request.m_nScoresAsked;
         changed = true;
     }
     if (request.m_loop) {

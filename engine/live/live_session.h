@@ -154,6 +154,8 @@ private:
     std::condition_variable m_indexWake;
     std::unique_ptr<Request> m_pRequest;
     std::atomic<std::uint64_t> m_nRequests{0};  // counted as they come, for the loader's cancel
+    std::atomic<std::uint64_t> m_nScoresAsked{0};
+    std::atomic<std::uint64_t> m_nScoresTaken{0};
     bool m_bStop = false;
     std::string m_strProblem;
     std::vector<std::unique_ptr<Stream>> m_streams;
