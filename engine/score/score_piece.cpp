@@ -216,6 +216,7 @@ void ScorePiece::MakeSynthesis(const PieceRequest& request)
             layer.m_synthesizer.SetSettingsSource(layer.m_pSettings.get());
         }
         MixLayer mixed;
+        mixed.m_effects = scoreLayer.m_effects;
         mixed.m_pSynthesizer = &layer.m_synthesizer;
         mixed.m_pSource = &layer.m_pSource->m_prepared.Levels();
         mixed.m_pTerms = layer.m_pSource->m_prepared.Terms();
@@ -237,7 +238,12 @@ void ScorePiece::MakeSynthesis(const PieceRequest& request)
         skip = layout.m_nWarmUp + request.m_nExcerptFirst;
         whole = layout.SynthesisedFrames();
     }
-    m_pSynthesis = std::make_unique<LayerMixSynthesis>(std::move(mix), skip, whole, request.m_allocate);
+    MixEffects effects;
+    effects.m_make = request.m_makeChain;
+    effects.m_master = score.m_effects;
+    effects.m_nPrefeedFrames = static_cast<std::uint64_t>(kEffectPrefeedSeconds) * kRunSampleRate;
+    m_pSynthesis =
+        std::make_unique<LayerMixSynthesis>(std::move(mix), skip, whole, request.m_allocate, std::move(effects));
     MakeSeekPlan(request, layout.SynthesisedFrames());
 }
 

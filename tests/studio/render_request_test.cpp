@@ -3,6 +3,8 @@
 // score's line, its cancel leaving nothing.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include <chrono>
 #include <fstream>
 #include <thread>
