@@ -208,7 +208,7 @@ private:
     bool SurveySparse()
     {
         const LevelEstimator::Options& options = m_owner.m_options;
-        if (m_nStretches < kFewestSparse && !options.m_bSparseOnly)
+        if (m_nFrames < kSparseFromFrames && !options.m_bSparseOnly)
             return true;
         const std::unique_ptr<ScorePiece> piece = MakePiece(m_nFrames);
         if (!piece)

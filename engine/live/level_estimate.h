@@ -34,8 +34,8 @@ public:
         // a track are many places in it.
         std::uint64_t m_nStretchFrames = 4410;
         // The share of the track surveyed in sparse stretches before the
-        // pass in order begins (tracks of fewer than kFewestSparse stretches
-        // go straight to it).
+        // pass in order begins (tracks shorter than kSparseFromFrames go
+        // straight to it: it is soon over).
         double m_dSparseShare = 0.1;
         // Stop once this share is surveyed in sparse stretches, without the
         // pass in order (tests: the estimate at that point stays).
@@ -43,7 +43,7 @@ public:
         // The survey yields the machine to what is heard.
         bool m_bLowerPriority = true;
     };
-    static constexpr std::uint64_t kFewestSparse = 40;
+    static constexpr std::uint64_t kSparseFromFrames = 60 * 44100;
 
     LevelEstimator();
     explicit LevelEstimator(Options options);

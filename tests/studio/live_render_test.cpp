@@ -109,7 +109,7 @@ TEST(LiveRender, WhatIsPulledIsTheExcerptFromThatPlaceTimesTheFilesGain)
     const LevelEstimate level = render.GetLevel();
     const std::uint64_t start = 3 * 44100 + 17;
     render.Start(start);
-    std::vector<StereoFrame> pulled(3 * 44100);
+    std::vector<StereoFrame> pulled(516 * 256);  // whole pulls of 256, about 3 s
     const auto deadline = std::chrono::steady_clock::now() + 30s;
     // Silence while the place is found, then the sound; pulled quickly.
     for (std::size_t done = 0; done < pulled.size() && std::chrono::steady_clock::now() < deadline;) {
