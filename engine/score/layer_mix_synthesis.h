@@ -74,6 +74,9 @@ public:
     void StartFrom(SeekState state) { m_start = std::move(state); }
     // Where the last skip to the excerpt arrived; none before one.
     const std::optional<SeekState>& GetArrived() const { return m_start; }
+    // The next Begin renders from frame skipFrames of the render on instead
+    // (an excerpt moved elsewhere in the same render).
+    void MoveSkip(std::uint64_t skipFrames) { m_nSkipFrames = skipFrames; }
     void RenderWindow(std::span<StereoFrame> window, std::uint64_t first) override;
     // In windows, without progress points: a score is always streamed.
     void RenderWhole(std::span<StereoFrame> sound, const GrainProgress& progress) override;

@@ -81,6 +81,11 @@ void ScorePiece::StartFrom(SeekState state)
     m_pSynthesis->StartFrom(std::move(state));
 }
 
+void ScorePiece::MoveExcerpt(std::uint64_t first)
+{
+    m_pSynthesis->MoveSkip(m_nWarmUp + first);
+}
+
 const std::optional<SeekState>& ScorePiece::GetArrived() const
 {
     return m_pSynthesis->GetArrived();
