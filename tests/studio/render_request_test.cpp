@@ -3,8 +3,9 @@
 // score's line, its cancel leaving nothing.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <fstream>
+
+#include <chrono>
 #include <thread>
 
 #include "cli/score/score_writing.h"
