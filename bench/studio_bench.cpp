@@ -473,7 +473,7 @@ public:
                                                  std::chrono::seconds(10))) {
                 if (!Only("edit") && !Only("stall"))
                     MeasurePlayToSound(sink);
-                if (!Only("stall"))
+                if (!Only("stall") && !Only("play"))
                     MeasureEditToHeard(sink);
             } else {
                 std::cout << "play to sound, edit to heard: parecord records nothing from " << monitor << "\n";
@@ -481,9 +481,9 @@ public:
         } else {
             std::cout << "play to sound, edit to heard: no sound server (run bench/studio-bench.sh)\n";
         }
-        if (!Only("edit"))
+        if (!Only("edit") && !Only("play"))
             MeasureStalls();
-        if (!Only("edit") && !Only("stall"))
+        if (!Only("edit") && !Only("stall") && !Only("play"))
             MeasureMemory(day);
 
         OnUi([this] {
@@ -494,7 +494,7 @@ public:
     }
 
 private:
-    // SONNELITH_STUDIO_BENCH=edit or stall measures only that.
+    // SONNELITH_STUDIO_BENCH=play, edit or stall measures only that.
     static bool Only(const std::string& part)
     {
         const char* only = std::getenv("SONNELITH_STUDIO_BENCH");
@@ -571,6 +571,8 @@ private:
             WaitUntil([this] { return !Playing(); }, std::chrono::seconds(5));
             Sleep(800);
         }
+        const double deviceMs = OnUi([this] { return m_pFrame->GetListening().GetOutputLatency() * 1000.0; });
+        std::cout << "  the device reports an output latency of " << deviceMs << " ms\n";
         const Figures cold = Summary(first), warm = Summary(again);
         std::cout << "play to sound: first time at a place median " << cold.m_dMedian << " ms, worst "
                   << cold.m_dWorst << " ms; again median " << warm.m_dMedian << " ms, worst " << warm.m_dWorst
