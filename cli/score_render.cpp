@@ -19,9 +19,11 @@
 #include "cli/score/score_reading.h"
 #include "cli/score/score_writing.h"
 #include "cli/score_overrides.h"
+#include "cli/score_saving_sink.h"
 #include "cli/score_sources.h"
 #include "cli/standard_output_watch.h"
 #include "cli/stored_score_text.h"
+#include "effects/effect_chain.h"
 #include "engine/score/score_piece.h"
 #include "engine/stereo_frame.h"
 #include "formats/sound_file_messages.h"
@@ -35,9 +37,10 @@ struct Excerpt {
     std::int32_t m_nSeconds = 0;
 };
 
+// The text may quote the score and its sources: shown as a terminal can take it.
 int Refuse(const std::string& text)
 {
-    std::cerr << "sonnelith-cli: " << text << '\n';
+    std::cerr << "sonnelith-cli: " << PrintableName(text) << '\n';
     return kExitUsage;
 }
 
@@ -57,7 +60,7 @@ std::variant<Excerpt, std::string> ExcerptOf(const CommandLine& line, const Scor
         return std::string("--from and --for go together: the excerpt's start and its length");
     Excerpt excerpt;
     excerpt.m_nFirstSecond = *ParseLength(line.m_strFrom);
-    excerpt.m_nSeconds = static_cast<std::int32_t>(*ParseDigits(line.m_strFor, kLongestLengthSeconds));
+    excerpt.m_nSeconds = *ParseLength(line.m_strFor);
     if (excerpt.m_nFirstSecond + excerpt.m_nSeconds > score.m_nLengthSeconds) {
         return "the excerpt ends at " + std::to_string(excerpt.m_nFirstSecond + excerpt.m_nSeconds) +
                " s, after the track's end at " + std::to_string(score.m_nLengthSeconds) + " s";
@@ -179,12 +182,6 @@ int RenderScore(const CommandLine& line, const OutputFormat& format, const Stand
     Score score = std::move(*reading.m_score);
     if (const auto refused = RefuseOverwrite(line, FilesRead(score, scorePath)))
         return *refused;
-    // Effects are read and checked, plugins and controls, but not yet put
-    // into the render: a score with them is refused rather than rendered dry.
-    if (const std::optional<int> effectLine = FirstEffectLine(score))
-        return Refuse(ScoreMessage(scorePath, *effectLine,
-                                   "this sonnelith-cli checks effects but does not render them yet; take out the "
-                                   "[[effect]] and [[layer.effect]] tables to render the rest"));
     for (const std::string& note : EffectVersionNotes(score, scorePath))
         host.Inform("Note: " + note);
     if (const auto why = ApplyScoreOverrides(line, score))
@@ -219,6 +216,7 @@ int RenderScore(const CommandLine& line, const OutputFormat& format, const Stand
     request.m_options = MakeSynthesisOptions(line);
     request.m_nExcerptFirst = static_cast<std::uint64_t>(excerpt.m_nFirstSecond) * kRunSampleRate;
     request.m_nExcerptFrames = static_cast<std::uint64_t>(excerpt.m_nSeconds) * kRunSampleRate;
+    request.m_makeChain = [](const EffectChainSetting& settings) { return std::make_unique<EffectChain>(settings); };
     ScorePiece::Making made = ScorePiece::Make(request);
     // The stretches the layers read do not fit their sources, or the sources'
     // preparation does not fit in memory: as for a plain run's input, a
@@ -236,8 +234,6 @@ int RenderScore(const CommandLine& line, const OutputFormat& format, const Stand
         return Refuse(*why);
     if (const auto why = RefuseUnstorableScore(kSaving, line.m_strSaveScore, saved))
         return Refuse(*why);
-    if (!saved.empty() && !WriteScoreFile(line.m_strSaveScore, saved))
-        return kExitRunFailed;
 
     const GenerationSettings settings = SettingsOf(line, score, excerpt, made.m_pPiece->LongestGrainFrames());
     GenerationRun run(host);
@@ -247,7 +243,10 @@ int RenderScore(const CommandLine& line, const OutputFormat& format, const Stand
     run.SetRandomState(seed);
     run.SetSynthesis(&made.m_pPiece->Synthesis());
     const bool loop = score.m_bLoop && whole;
-    run.SetSink(MakeSink(settings, format, loop, watch, stored));
+    std::unique_ptr<FrameSink> sink = MakeSink(settings, format, loop, watch, stored);
+    if (!saved.empty())
+        sink = SavingScoreOnCreate(std::move(sink), line.m_strSaveScore, saved);
+    run.SetSink(std::move(sink));
     StreamingOptions streaming = MakeStreamingOptions(line, settings, format);
     streaming.m_bLoop = loop;
     run.SetStreaming(streaming);

@@ -17,13 +17,55 @@ constexpr std::uint64_t kLargestWindow = RenderPipeline::kWindowFrames;
 
 }  // namespace
 
+bool MixEffects::Any(const std::vector<MixLayer>& layers) const
+{
+    return !m_master.empty() ||
+           std::any_of(layers.begin(), layers.end(), [](const MixLayer& layer) { return !layer.m_effects.empty(); });
+}
+
 LayerMixSynthesis::LayerMixSynthesis(std::vector<MixLayer> layers, std::uint64_t skipFrames,
-                                     std::uint64_t wholeFrames, BufferAllocator allocate)
+                                     std::uint64_t wholeFrames, BufferAllocator allocate, MixEffects effects)
     : m_layers(std::move(layers))
     , m_nSkipFrames(skipFrames)
     , m_nWholeFrames(wholeFrames)
     , m_allocate(allocate)
+    , m_effects(std::move(effects))
 {
+    m_bEffects = m_effects.m_make && m_effects.Any(m_layers);
+    if (m_bEffects)
+        MakeStreams();
+}
+
+// A layer's stream makes its dry sound as RenderLayer would into a window
+// of its own; the master's makes the mix of the layers, each through its
+// own stream where it has one.
+void LayerMixSynthesis::MakeStreams()
+{
+    for (MixLayer& layer : m_layers) {
+        if (layer.m_effects.empty()) {
+            m_layerStreams.push_back(nullptr);
+            continue;
+        }
+        const MixLayer* dry = &layer;
+        m_layerStreams.push_back(std::make_unique<EffectedStream>(
+            m_effects.m_make, layer.m_effects,
+            [this, dry](std::span<StereoFrame> piece, std::uint64_t first) { RenderLayer(*dry, piece, first, false); }));
+    }
+    if (!m_effects.m_master.empty()) {
+        m_pMasterStream = std::make_unique<EffectedStream>(
+            m_effects.m_make, m_effects.m_master,
+            [this](std::span<StereoFrame> piece, std::uint64_t first) { MixLayers(piece, first); });
+    }
+}
+
+void LayerMixSynthesis::BeginStreams(std::uint64_t first, std::uint64_t end)
+{
+    for (const auto& stream : m_layerStreams) {
+        if (stream)
+            stream->Begin(first, end);
+    }
+    if (m_pMasterStream)
+        m_pMasterStream->Begin(first, end);
 }
 
 // Every layer after the first is made in the scratch window and added.
@@ -42,8 +84,27 @@ bool LayerMixSynthesis::Begin(std::uint64_t frames)
             GrainSynthesizer::Start::Ready)
             return false;
     }
-    if (m_nSkipFrames > 0 && SkipTo(m_nSkipFrames, whole))
-        DropGrainsBefore(m_nSkipFrames);
+    // With effects, the chains hear the sound from the prefeed before the
+    // excerpt on; what they give before its first frame is dropped.
+    const std::uint64_t from = m_bEffects ? m_nSkipFrames - std::min(m_effects.m_nPrefeedFrames, m_nSkipFrames)
+                                          : m_nSkipFrames;
+    if (from > 0) {
+        if (!SkipTo(from, whole))
+            return true;
+        DropGrainsBefore(from);
+    }
+    if (m_bEffects) {
+        BeginStreams(from, whole);
+        CancelPoll poll(m_keepGoing);
+        std::vector<StereoFrame> dropped(EffectedStream::kPieceFrames);
+        for (std::uint64_t frame = from; frame < m_nSkipFrames && !poll.Cancelled();) {
+            const auto count = std::min<std::uint64_t>(dropped.size(), m_nSkipFrames - frame);
+            const std::span<StereoFrame> piece = std::span<StereoFrame>(dropped).first(count);
+            std::fill(piece.begin(), piece.end(), StereoFrame{0.0f, 0.0f});
+            RenderFrom(piece, frame);
+            frame += count;
+        }
+    }
     return true;
 }
 
@@ -155,11 +216,32 @@ void LayerMixSynthesis::Scale(std::span<StereoFrame> window) const
     }
 }
 
+// The layers, each dry or through its chain, summed into window (zeros)
+// at frame first of the render.
+void LayerMixSynthesis::MixLayers(std::span<StereoFrame> window, std::uint64_t first)
+{
+    for (std::size_t i = 0; i < m_layers.size(); ++i) {
+        if (m_bEffects && m_layerStreams[i])
+            m_layerStreams[i]->Render(window, first, i > 0);
+        else
+            RenderLayer(m_layers[i], window, first, i > 0);
+    }
+}
+
+// Frames of the render from first (not of the excerpt) into window (zeros),
+// through the master chain when there is one.
+void LayerMixSynthesis::RenderFrom(std::span<StereoFrame> window, std::uint64_t first)
+{
+    if (m_pMasterStream)
+        m_pMasterStream->Render(window, first, false);
+    else
+        MixLayers(window, first);
+}
+
 // Windows are at most RenderPipeline::kWindowFrames long.
 void LayerMixSynthesis::RenderWindow(std::span<StereoFrame> window, std::uint64_t first)
 {
-    for (std::size_t i = 0; i < m_layers.size(); ++i)
-        RenderLayer(m_layers[i], window, m_nSkipFrames + first, i > 0);
+    RenderFrom(window, m_nSkipFrames + first);
 }
 
 void LayerMixSynthesis::RenderWhole(std::span<StereoFrame> sound, const GrainProgress&)
@@ -172,5 +254,11 @@ void LayerMixSynthesis::End()
 {
     for (MixLayer& layer : m_layers)
         layer.m_pSynthesizer->End();
+    for (const auto& stream : m_layerStreams) {
+        if (stream)
+            stream->End();
+    }
+    if (m_pMasterStream)
+        m_pMasterStream->End();
     m_scratch = SoundBuffer();
 }

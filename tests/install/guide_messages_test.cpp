@@ -8,6 +8,7 @@
 #include <cctype>
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <regex>
 #include <string>
 #include <vector>
@@ -100,7 +101,8 @@ INSTANTIATE_TEST_SUITE_P(
                     IDS_ERR_WINDOW_MEMORY, IDS_ERR_PLAY, IDS_SELECT_OUTPUT, IDS_ERR_USER_GUIDE, IDS_SELECT_INPUT,
                     IDS_ERR_DISK_SPACE, IDS_ERR_SAME_FILE, IDS_ERR_SCREEN, IDS_ERR_INPUT_TOO_SHORT,
                     IDS_ERR_FILE_FAILURE, IDS_ERR_UNEXPECTED, IDS_ERR_READ_INPUT, IDS_ERR_WRITE_OUTPUT,
-                    IDS_ERR_INPUT_SHORTER_THAN_GRAIN, IDS_ERR_INPUT_SHORTER_THAN_ANY_GRAIN),
+                    IDS_ERR_INPUT_SHORTER_THAN_GRAIN, IDS_ERR_INPUT_SHORTER_THAN_ANY_GRAIN,
+                    IDS_ERR_INPUT_SHORTER_THAN_TRANSPOSED_GRAIN),
     [](const testing::TestParamInfo<int>& info) { return "String" + std::to_string(info.param); });
 
 // The words of each heading of guide.html (h1 to h3), its chapter number
