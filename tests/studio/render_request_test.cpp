@@ -6,7 +6,6 @@
 #include <fstream>
 
 #include <chrono>
-#include <fstream>
 #include <thread>
 
 #include "cli/score/score_writing.h"
