@@ -5,9 +5,11 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "cli/terminal_host.h"
 #include "engine/generation_run.h"
@@ -58,6 +60,13 @@ double SecondsSince(std::chrono::steady_clock::time_point start);
 // standard error when it cannot.
 bool WriteScoreFile(const std::string& path, const std::string& text);
 
+// How far one layer of a score reaches below 20 Hz, for the note after its
+// render.
+struct LayerSubAudio {
+    std::string m_strName;  // "the layer at line 36 (rain.flac)"
+    double m_dPeak = 0.0;   // its part below 20 Hz, in the units of the synthesised sound's peak
+};
+
 // What a run reports when it ends well.
 struct RunReport {
     std::uint32_t m_nState = 0;           // the seed it started from
@@ -66,6 +75,8 @@ struct RunReport {
     DeliveryLevelPlan m_plan;
     const LevelEveningPlan* m_pEvening = nullptr;
     double m_dLevelRange = 0.0;  // LU, with evening
+    // A score's layers, as they measured after the run; null: a plain run.
+    std::function<std::vector<LayerSubAudio>()> m_layersBelow20Hz;
 };
 
 // Runs run and ends as every run ends: the exit status, and after success

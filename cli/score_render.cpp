@@ -1,5 +1,6 @@
 #include "cli/score_render.h"
 
+#include <algorithm>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -97,6 +98,27 @@ std::map<std::string, std::span<const StereoFrame>> SoundsOf(const LoadedSources
     return sounds;
 }
 
+// Whether some layer leaves the part of its source below 20 Hz as it is.
+bool AnyLayerWithoutLowCut(const Score& score)
+{
+    return std::any_of(score.m_layers.begin(), score.m_layers.end(),
+                       [](const ScoreLayer& layer) { return layer.m_values.Get(ParameterId::LowCut) == 0.0; });
+}
+
+// Each layer's part below 20 Hz as the piece measured it, named for the note.
+std::vector<LayerSubAudio> LayersBelow20Hz(const Score& score, const ScorePiece& piece)
+{
+    const std::vector<double> peaks = piece.LayerSubAudioPeaks();
+    std::vector<LayerSubAudio> layers;
+    for (std::size_t i = 0; i < peaks.size() && i < score.m_layers.size(); ++i) {
+        const ScoreLayer& layer = score.m_layers[i];
+        layers.push_back({"the layer at line " + std::to_string(layer.m_nLine) + " (" +
+                              PrintableName(layer.m_strSource) + ")",
+                          peaks[i]});
+    }
+    return layers;
+}
+
 std::uint32_t ResolvedSeed(const Score& score)
 {
     if (score.m_seed)
@@ -176,6 +198,11 @@ int RenderScore(const CommandLine& line, const OutputFormat& format, const Stand
     run.SetSynthesisOptions(request.m_options);
     run.SetRandomState(seed);
     run.SetSynthesis(&made.m_pPiece->Synthesis());
+    run.KeepMeans(made.m_pPiece->BlocksDc());
+    const bool measureSubAudio = AnyLayerWithoutLowCut(score);
+    run.MeasureSubAudio(measureSubAudio);
+    if (measureSubAudio)
+        made.m_pPiece->MeasureSubAudio();
     const bool loop = score.m_bLoop && whole;
     run.SetSink(MakeSink(settings, format, loop, watch, stored));
     StreamingOptions streaming = MakeStreamingOptions(line, settings, format);
@@ -187,6 +214,8 @@ int RenderScore(const CommandLine& line, const OutputFormat& format, const Stand
     const DeliveryLevelPlan plan{settings.m_dVolume, format.m_nRate, score.m_loudness};
     const DeliveryLevelMeter* meter = MeterDeliveryLevel(run, plan);
     const LevelEveningPlan* evening = EvenLevel(run, score.m_levelRange, loop);
-    const RunReport report{seed, sources.m_dSeconds, meter, plan, evening, score.m_levelRange.value_or(0.0)};
+    RunReport report{seed, sources.m_dSeconds, meter, plan, evening, score.m_levelRange.value_or(0.0), {}};
+    const ScorePiece& piece = *made.m_pPiece;
+    report.m_layersBelow20Hz = [&score, &piece] { return LayersBelow20Hz(score, piece); };
     return RunAndReport(run, host, line, watch, report);
 }

@@ -85,6 +85,7 @@ ParameterTimeline::ParameterTimeline(const ScoreLayer& layer, double lengthSecon
     AddLines(layer, seed, layerIndex, loop);
     AddPitchSets(layer);
     m_bConstant = FindConstant(layer);
+    m_bGainMoves = !m_gain.HoldsOnly(layer.m_dGainDb);
 }
 
 void ParameterTimeline::AddLines(const ScoreLayer& layer, std::uint32_t seed, int layerIndex, bool loop)

@@ -32,6 +32,8 @@ public:
     // No keyframe changes any value or the gain, and nothing drifts: the
     // layer's own values and gain hold throughout.
     bool IsConstant() const;
+    // A keyframe gives the gain another value than the layer's, or it drifts.
+    bool GainMoves() const { return m_bGainMoves; }
     // Every value at time seconds from the track's start. Before 0 the values
     // at 0, after the length those at the length.
     LayerValues At(double seconds) const;
@@ -70,4 +72,5 @@ private:
     std::vector<std::vector<double>> m_pitchSets;
     MovingNumber m_gain;
     bool m_bConstant = false;
+    bool m_bGainMoves = false;
 };

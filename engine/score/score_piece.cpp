@@ -70,6 +70,21 @@ std::uint32_t LayerSeed(std::uint32_t seed, int index)
 
 ScorePiece::~ScorePiece() = default;
 
+SoundSynthesis& ScorePiece::Synthesis()
+{
+    return *m_pSynthesis;
+}
+
+void ScorePiece::MeasureSubAudio()
+{
+    m_pSynthesis->MeasureSubAudio(m_nTrackFirst, m_nTrackEnd);
+}
+
+std::vector<double> ScorePiece::LayerSubAudioPeaks() const
+{
+    return m_pSynthesis->LayerSubAudioPeaks();
+}
+
 namespace {
 
 ScorePiece::Making Refusal(int line, std::string text)
@@ -181,6 +196,8 @@ void ScorePiece::MakeSynthesis(const PieceRequest& request)
 {
     const Score& score = *request.m_pScore;
     const double volume = score.m_nVolume * 0.01;
+    m_bBlocksDc = std::any_of(m_layers.begin(), m_layers.end(),
+                              [](const auto& layer) { return layer->m_pTimeline->GainMoves(); });
     std::vector<MixLayer> mix;
     for (std::size_t i = 0; i < m_layers.size(); ++i) {
         PieceLayer& layer = *m_layers[i];
@@ -198,6 +215,7 @@ void ScorePiece::MakeSynthesis(const PieceRequest& request)
         mixed.m_pSource = &layer.m_pSource->m_prepared.Levels();
         mixed.m_pTerms = layer.m_pSource->m_prepared.Terms();
         mixed.m_nSeed = LayerSeed(request.m_nSeed, static_cast<int>(i));
+        mixed.m_bBlockDc = m_bBlocksDc;
         if (!HasUnityGain(scoreLayer)) {
             const std::uint64_t warmUp = m_nWarmUp;
             mixed.m_gainAt = [&timeline, warmUp](std::uint64_t frame) {
@@ -208,12 +226,16 @@ void ScorePiece::MakeSynthesis(const PieceRequest& request)
     }
     std::uint64_t skip = 0;
     std::uint64_t whole = 0;
+    const auto frames = static_cast<std::uint64_t>(score.m_nLengthSeconds) * kRunSampleRate;
+    m_nTrackFirst = m_nWarmUp;
+    m_nTrackEnd = m_nWarmUp + frames;
     if (request.m_nExcerptFrames > 0) {
-        const auto frames = static_cast<std::uint64_t>(score.m_nLengthSeconds) * kRunSampleRate;
         const StreamLayout layout = score.m_bLoop ? LoopLayout(frames, m_nLongestGrain, score.m_nFadeSeconds * kRunSampleRate)
                                                   : PlainLayout(frames);
         skip = layout.m_nWarmUp + request.m_nExcerptFirst;
         whole = layout.SynthesisedFrames();
+        m_nTrackFirst = skip;
+        m_nTrackEnd = skip + request.m_nExcerptFrames;
     }
     m_pSynthesis = std::make_unique<LayerMixSynthesis>(std::move(mix), skip, whole, request.m_allocate);
 }

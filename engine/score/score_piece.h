@@ -17,6 +17,7 @@
 #include "engine/stereo_frame.h"
 #include "engine/synthesis/synthesis_options.h"
 
+class LayerMixSynthesis;
 struct PieceLayer;
 struct PieceSource;
 
@@ -45,7 +46,15 @@ public:
     static Making Make(const PieceRequest& request);
     ~ScorePiece();
 
-    SoundSynthesis& Synthesis() { return *m_pSynthesis; }
+    SoundSynthesis& Synthesis();
+    // Some layer's gain moves: every layer's DC offset is then taken off
+    // before its gain (see LayerMixSynthesis), and the render must not take
+    // the mix's mean off as well, so that silence stays 0.
+    bool BlocksDc() const { return m_bBlocksDc; }
+    // Measures, in the first render, how far each layer's part below 20 Hz
+    // reaches in the mix; LayerSubAudioPeaks answers after that render.
+    void MeasureSubAudio();
+    std::vector<double> LayerSubAudioPeaks() const;
     // The longest grain of any layer: a loop's warm-up.
     std::int32_t LongestGrainFrames() const { return m_nLongestGrain; }
 
@@ -58,8 +67,13 @@ private:
     std::uint64_t m_nWarmUp = 0;  // a loop's frames before the track's first
     std::vector<std::unique_ptr<PieceSource>> m_sources;
     std::vector<std::unique_ptr<PieceLayer>> m_layers;
-    std::unique_ptr<SoundSynthesis> m_pSynthesis;
+    std::unique_ptr<LayerMixSynthesis> m_pSynthesis;
     std::int32_t m_nLongestGrain = 0;
+    bool m_bBlocksDc = false;
+    // The frames of its render the piece's track takes (a loop's warm-up and
+    // overlap left out), to measure.
+    std::uint64_t m_nTrackFirst = 0;
+    std::uint64_t m_nTrackEnd = 0;
 };
 
 // The seed of layer index of a run seeded with seed: the seed itself for the
