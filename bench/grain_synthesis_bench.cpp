@@ -309,10 +309,8 @@ void RegisterBenchmarks()
         if (kernel == AddKernel::Reference || IsAddKernelSupported(kernel))
             benchmark::RegisterBenchmark(("KernelInCache/" + KernelName(kernel)).c_str(), BM_KernelInCache, kernel);
     }
-    for (const AddKernel kernel : {AddKernel::Portable, AddKernel::Avx512}) {
-        if (!IsAddKernelSupported(kernel))
-            continue;
-        const std::string name = kernel == AddKernel::Portable ? "portable" : "avx512";
+    for (const AddKernel kernel : SupportedBatchKernels()) {
+        const std::string name = KernelName(kernel);
         benchmark::RegisterBenchmark(("GeneralKernelInCache/" + name + "/whole_frames").c_str(),
                                      BM_GeneralKernelInCache, kernel, 1.0, false);
         benchmark::RegisterBenchmark(("GeneralKernelInCache/" + name + "/spline").c_str(), BM_GeneralKernelInCache,

@@ -42,7 +42,9 @@ const char kRules[] =
     "its top-level values; the grain options are refused there, being each layer's own. Each layer's seed "
     "derives from the score's, the first layer's being the score's own, so one layer at gain 0 reading its "
     "whole source, without keyframes or drift, renders the plain run's bytes. A whole render stores its score in the output, an "
-    "excerpt none; a source changed since its score was stored is refused before rendering.\n"
+    "excerpt none; a source changed since its score was stored is refused before rendering. Each source file is read "
+    "once, whatever names the layers give it. A score refused for what it says ends like a bad command line, a "
+    "source that cannot be used as a failed run.\n"
     "\n"
     "Progress and messages go to standard error. Ctrl+C, SIGTERM, SIGHUP and SIGPIPE (a pipe on standard "
     "output or error whose reader has gone) cancel a run, also while it waits for a pipe or reads its input. "
@@ -57,7 +59,7 @@ void DefineStoredScoreOptions(CLI::App& app, CommandLine& line)
                  "Store in the output the score of this run, which --score-of prints and which renders the same "
                  "bytes again: a chunk \"snsc\" after the sound in WAV (before it in a stream from -o -), a chunk "
                  "of its own in W64, the Vorbis comment SONNELITH_SCORE in FLAC. Without it the output holds the "
-                 "sound alone");
+                 "sound alone; an excerpt (--from, --for) stores none, and is refused with it");
     app.add_option(kScoreOfOption, line.m_strScoreOf,
                    "Print the score stored in FILE, exactly as stored, and exit; nothing else may be given with "
                    "it. Exit status 1 when FILE holds none")
@@ -122,13 +124,15 @@ void DefineScoreOptions(CLI::App& app, CommandLine& line)
     app.add_option("--save-score", line.m_strSaveScore,
                    "Also write the score of this run to FILE (TOML): for a plain run, one layer with its values "
                    "and seed, which renders the same bytes again and can be edited; beside a score, the score "
-                   "with its overrides and seed. Sources are named relative to FILE's folder")
+                   "with its overrides and seed. Sources are named relative to FILE's folder. FILE is replaced "
+                   "as an output is, and may not be the output or a file the run reads")
         ->option_text("FILE")
         ->check(NotEmpty("name the score file to write"));
     app.add_option("--from", line.m_strFrom,
                    "Render only an excerpt for listening, starting at this time of the track ([H:]MM:SS or "
                    "seconds; needs --for): the same grains, source positions and values as the whole render, "
-                   "but levelled on its own, so its loudness is not the whole track's. An excerpt stores no score")
+                   "but levelled on its own, so its loudness is not the whole track's. The grains before it are "
+                   "skipped, not made, so it takes about as long wherever it starts. An excerpt stores no score")
         ->option_text("TIME")
         ->check(AllowedLength());
     app.add_option("--for", line.m_strFor, "The excerpt's length in whole seconds, 1 to 86400 (needs --from)")

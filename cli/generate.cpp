@@ -21,6 +21,7 @@
 #include "cli/interrupt_signal.h"
 #include "cli/option_values.h"
 #include "cli/random_seed.h"
+#include "cli/score/source_fingerprint.h"
 #include "cli/run_input.h"
 #include "cli/standard_descriptors.h"
 #include "cli/standard_output_watch.h"
@@ -33,6 +34,7 @@
 #include "engine/wave_io/wave_frame_sink.h"
 #include "formats/delivery_level.h"
 #include "formats/delivery_level_meter.h"
+#include "formats/held_file.h"
 #include "formats/output_sink_factory.h"
 #include "formats/sound_file_messages.h"
 #include "formats/sound_file_opener.h"
@@ -63,24 +65,62 @@ void Seed(GenerationRun& run, const CommandLine& line)
 // The run as the command line asks for it: settings, seed, the open input and
 // the output.
 void SetUpRun(GenerationRun& run, const CommandLine& line, const GenerationSettings& settings,
-              const OutputFormat& format, std::unique_ptr<SoundSource> source, StandardOutputWatch& watch)
+              const OutputFormat& format, std::unique_ptr<SoundSource> source, const PlainRunInput& described,
+              StandardOutputWatch& watch)
 {
     run.SetSettings(settings);
     run.SetSynthesisOptions(MakeSynthesisOptions(line));
     Seed(run, line);
-    const std::uint64_t inputFrames = source->GetFrameCount();
     run.SetSourceOpener(HandOver(std::move(source)));
-    run.SetSink(MakeSink(settings, format, line.m_bLoop, watch,
-                         StoredScoreOf(line, settings.m_strInputPath, inputFrames, run.GetRandomState())));
+    run.SetSink(MakeSink(settings, format, line.m_bLoop, watch, StoredScoreOf(line, described, run.GetRandomState())));
     run.SetStreaming(MakeStreamingOptions(line, settings, format));
     run.MeasureSubAudio(settings.m_dLowCutHz == 0.0);
 }
 
+// --tag and --save-score write a score that names the input: refused before
+// anything is written when it cannot (a name that is not UTF-8 text).
+std::optional<std::string> RefuseUnstorableInputName(const CommandLine& line, const std::string& inputPath)
+{
+    if (line.m_bTag) {
+        if (auto why = RefuseUnstorableName("--tag cannot store the score of this run in", line.m_strOutput, inputPath))
+            return why;
+    }
+    if (line.m_strSaveScore.empty())
+        return std::nullopt;
+    return RefuseUnstorableName("--save-score cannot write the score of this run to", line.m_strSaveScore, inputPath);
+}
+
 // The plain run's score, its input named from the score's folder.
-bool SaveScore(const CommandLine& line, const std::string& inputPath, std::uint64_t inputFrames, std::uint32_t seed)
+bool SaveScore(const CommandLine& line, const PlainRunInput& described, std::uint32_t seed)
 {
     const std::string folder = std::filesystem::path(line.m_strSaveScore).parent_path().string();
-    return WriteScoreFile(line.m_strSaveScore, PlainRunScoreText(line, inputPath, inputFrames, seed, folder));
+    return WriteScoreFile(line.m_strSaveScore, PlainRunScoreText(line, described, seed, folder));
+}
+
+// A file input is held open from the start, and the run reads the file so
+// held; a stream, or a name that does not open, goes its usual way (and
+// gets its usual message). A FIFO is not opened here: closing it again
+// could leave its writer without a reader.
+std::optional<HeldFile> HoldInput(const std::string& path)
+{
+    struct stat info {};
+    if (path == "-" || stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return std::nullopt;
+    std::string reason;
+    return HeldFile::Open(path, reason);
+}
+
+// The hash a stored or saved score gives the input: of the file the run
+// reads, when one is to be written; none for a stream.
+std::optional<std::uint64_t> InputHash(const CommandLine& line, const std::optional<HeldFile>& held,
+                                       const std::string& path)
+{
+    if (!held || (!line.m_bTag && line.m_strSaveScore.empty()))
+        return std::nullopt;
+    const FileHash hash = HashDescriptorContents(held->Descriptor(), path);
+    if (!hash.m_strError.empty())
+        return std::nullopt;
+    return hash.m_nHash;
 }
 
 }  // namespace
@@ -98,6 +138,13 @@ int Generate(const CommandLine& line, const OutputFormat& format, const Standard
                   << PrintableName(FindBundledSample().string()) << "); give an input file\n";
         return kExitRunFailed;
     }
+    const std::string inputPath = line.m_input ? *line.m_input : FindBundledSample().string();
+    if (const auto refused = RefuseOverwrite(line, {{inputPath, "the input file"}}))
+        return *refused;
+    if (const auto why = RefuseUnstorableInputName(line, inputPath)) {
+        std::cerr << "sonnelith-cli: " << *why << '\n';
+        return kExitUsage;
+    }
     TerminalHost host(ChooseDisplay(line.m_bQuiet), std::cerr, std::cerr);
     if (const auto refusal = RefuseClosedOutput(format, found)) {
         host.ShowMessage(*refusal, GenerationHost::MessageKind::Error);
@@ -105,7 +152,9 @@ int Generate(const CommandLine& line, const OutputFormat& format, const Standard
     }
     const GenerationSettings settings = MakeSettings(line);
     const auto openingStart = std::chrono::steady_clock::now();
-    InputOpening input = OpenRunInput(line, settings.m_strInputPath, found);
+    const std::optional<HeldFile> held = HoldInput(settings.m_strInputPath);
+    InputOpening input = held ? OpenRunInput(line, held->ReadablePath(), found, settings.m_strInputPath)
+                              : OpenRunInput(line, settings.m_strInputPath, found);
     const double openingSeconds = SecondsSince(openingStart);
     if (input.m_bCancelled)
         return CancelledStatus();
@@ -114,17 +163,18 @@ int Generate(const CommandLine& line, const OutputFormat& format, const Standard
         return kExitRunFailed;
     }
     host.Inform(input.m_strRoute);
-    const std::uint64_t inputFrames = input.m_opening.m_pSource->GetFrameCount();
+    const PlainRunInput described{settings.m_strInputPath, input.m_opening.m_pSource->GetFrameCount(),
+                                  InputHash(line, held, settings.m_strInputPath)};
 
     GenerationRun run(host);
     StandardOutputWatch watch(host);
     const DeliveryLevelPlan plan{settings.m_dVolume, format.m_nRate, line.m_delivery.m_loudness};
-    SetUpRun(run, line, settings, format, std::move(input.m_opening.m_pSource), watch);
+    SetUpRun(run, line, settings, format, std::move(input.m_opening.m_pSource), described, watch);
     const DeliveryLevelMeter* meter = MeterDeliveryLevel(run, plan);
-    if (!line.m_strSaveScore.empty() && !SaveScore(line, settings.m_strInputPath, inputFrames, run.GetRandomState()))
+    if (!line.m_strSaveScore.empty() && !SaveScore(line, described, run.GetRandomState()))
         return kExitRunFailed;
     const LevelEveningPlan* evening = EvenLevel(run, line.m_levelRange, line.m_bLoop);
     const RunReport report{run.GetRandomState(), openingSeconds, meter, plan, evening,
-                           line.m_levelRange.value_or(0.0), {}};
+                           line.m_levelRange.value_or(0.0)};
     return RunAndReport(run, host, line, watch, report);
 }

@@ -3,6 +3,7 @@
 // reads the command line; cli/command_line.cpp holds the option table and
 // cli/generate.cpp the run.
 #include <CLI/CLI.hpp>
+#include <csignal>
 #include <iostream>
 #include <string>
 #include <variant>
@@ -41,6 +42,10 @@ int ParseFailure(const CLI::App& app, const CLI::ParseError& error)
 
 int main(int argc, char** argv)
 {
+    // Past the largest file this process may write (ulimit -f), a write
+    // fails (EFBIG) and the run says so and cleans up, instead of the
+    // signal ending the program on the spot.
+    std::signal(SIGXFSZ, SIG_IGN);
     const StandardDescriptors found = OccupyClosedStandardDescriptors();
     ReportPluginCrashes("sonnelith-cli");
     if (argc <= 1) {

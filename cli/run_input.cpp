@@ -8,7 +8,8 @@
 #include "engine/parameters/parameter_table.h"
 #include "formats/sound_file_messages.h"
 
-InputOpening OpenRunInput(const CommandLine& line, const std::string& path, const StandardDescriptors& found)
+InputOpening OpenRunInput(const CommandLine& line, const std::string& path, const StandardDescriptors& found,
+                          const std::string& shownAs)
 {
     if (path == "-" && found.m_bInputClosed) {
         InputOpening refused;
@@ -18,6 +19,7 @@ InputOpening OpenRunInput(const CommandLine& line, const std::string& path, cons
     InputRules rules;
     rules.m_nGrainMilliseconds = ParameterValuesOf(line).Whole(ParameterId::GrainLength);
     rules.m_cancelled = [] { return WasInterrupted(); };
+    rules.m_strShownAs = shownAs;
     return OpenSoundFile(path, rules);
 }
 

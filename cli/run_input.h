@@ -15,8 +15,10 @@ struct StandardDescriptors;
 
 // Opens the input the command line names (the bundled sample when it names
 // none), with the grain length it asks for; "-" with standard input closed is
-// refused. Stops at once when a cancelling signal has arrived.
-InputOpening OpenRunInput(const CommandLine& line, const std::string& path, const StandardDescriptors& found);
+// refused. Stops at once when a cancelling signal has arrived. shownAs (if
+// not empty) names it in messages when path is another name of it.
+InputOpening OpenRunInput(const CommandLine& line, const std::string& path, const StandardDescriptors& found,
+                          const std::string& shownAs = {});
 
 // An opener that hands the run the source already open, once.
 SourceOpener HandOver(std::unique_ptr<SoundSource> source);

@@ -39,6 +39,7 @@
 #include "formats/output_sink_factory.h"
 #include "formats/sound_file_messages.h"
 #include "formats/sound_file_opener.h"
+#include "formats/text_file_replacement.h"
 
 namespace {
 
@@ -72,27 +73,6 @@ std::string OneDecimal(double value)
     char text[32];
     std::snprintf(text, sizeof text, "%+.1f", value);
     return text;
-}
-
-// Layers whose part below 20 Hz reaches at least this share of the track's
-// peak are named in the note; at least the one that reaches furthest is.
-constexpr double kSmallestNamedSubAudioShare = 0.1;
-
-// "  the layer at line 36 (rain.flac) reaches 68 % of the track's peak",
-// the furthest first.
-std::vector<std::string> DescribeLayersBelow20Hz(std::vector<LayerSubAudio> layers, float peak)
-{
-    std::stable_sort(layers.begin(), layers.end(),
-                     [](const LayerSubAudio& a, const LayerSubAudio& b) { return a.m_dPeak > b.m_dPeak; });
-    std::vector<std::string> lines;
-    for (const LayerSubAudio& layer : layers) {
-        const double share = peak > 0.0f ? layer.m_dPeak / peak : 0.0;
-        if (!lines.empty() && share < kSmallestNamedSubAudioShare)
-            break;
-        lines.push_back("  " + layer.m_strName + " reaches " +
-                        std::to_string(static_cast<int>(std::min(share, 1.0) * 100.0)) + " % of the track's peak");
-    }
-    return lines;
 }
 
 // "Level evened within 6 LU of its median: gain -8.0 to +12.5 dB". The gain
@@ -198,26 +178,26 @@ std::string DescribeRun(const CommandLine& line, const GenerationRun& run)
 // Sub-audio content (rumble, wind, handling, drift) adds up coherently in
 // thousands of overlapping grains while the audible sound adds up with random
 // phases, so a little of it in the input can take most of the output's peak.
-// A score's note names the layers it comes from.
-void TellOfSubAudio(TerminalHost& host, const GenerationRun& run, const RunReport& report)
+void TellOfSubAudio(TerminalHost& host, const GenerationRun& run)
 {
     const std::optional<double> share = run.GetSubAudioShare();
     if (!share || *share <= kLargestQuietSubAudioShare)
         return;
-    const std::string percent = std::to_string(static_cast<int>(std::min(*share, 1.0) * 100.0));
-    if (!report.m_layersBelow20Hz) {
-        host.Inform("Note: " + percent +
-                    " % of this track's peak comes from below 20 Hz (rumble or slow drift in the input, built up "
-                    "by the overlapping grains), so the audible sound is quieter than the volume asked for; "
-                    "--low-cut 20 takes it out.");
-        return;
-    }
-    host.Inform("Note: " + percent +
-                " % of this track's peak comes from below 20 Hz (rumble or slow drift in its sources, built up by "
-                "the overlapping grains), so the audible sound is quieter than the volume asked for; low_cut = 20 "
-                "in a layer takes it out of that layer. Below 20 Hz:");
-    for (const std::string& line : DescribeLayersBelow20Hz(report.m_layersBelow20Hz(), run.GetSynthesisedPeak()))
-        host.Inform(line);
+    const int percent = static_cast<int>(std::min(*share, 1.0) * 100.0);
+    host.Inform("Note: " + std::to_string(percent) +
+                " % of this track's peak comes from below 20 Hz (rumble or slow drift in the input, built up by "
+                "the overlapping grains), so the audible sound is quieter than the volume asked for; --low-cut 20 "
+                "takes it out.");
+}
+
+std::optional<int> RefuseOverwrite(const CommandLine& line, const std::vector<ReadFile>& read)
+{
+    const std::vector<WrittenFile> written = {{line.m_strOutput, "-o"}, {line.m_strSaveScore, "--save-score"}};
+    const std::optional<std::string> refusal = FindOverwrite(written, read);
+    if (!refusal)
+        return std::nullopt;
+    std::cerr << "sonnelith-cli: " << *refusal << '\n';
+    return kExitUsage;
 }
 
 int CancelledStatus()
@@ -271,7 +251,7 @@ int RunAndReport(GenerationRun& run, TerminalHost& host, const CommandLine& line
         host.Inform(DescribeEvening(report.m_pEvening->Summary(), report.m_dLevelRange));
     if (report.m_pMeter != nullptr)
         host.Inform(DescribeDeliveryLevel(report.m_pMeter->GetReport(), report.m_plan));
-    TellOfSubAudio(host, run, report);
+    TellOfSubAudio(host, run);
     const std::string seed = std::to_string(report.m_nState);
     host.Inform("Generator state: " + seed + " (--seed " + seed + " repeats this run)");
     return kExitSuccess;
@@ -279,11 +259,8 @@ int RunAndReport(GenerationRun& run, TerminalHost& host, const CommandLine& line
 
 bool WriteScoreFile(const std::string& path, const std::string& text)
 {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file << text;
-    file.close();
-    if (file)
-        return true;
-    std::cerr << "sonnelith-cli: cannot write the score " << PrintableName(path) << '\n';
-    return false;
+    const std::optional<RunMessage> failure = ReplaceWithText(path, text);
+    if (failure)
+        std::cerr << "sonnelith-cli: " << failure->m_strText << '\n';
+    return !failure;
 }

@@ -5,12 +5,12 @@
 
 #include <chrono>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "cli/overwrite_guard.h"
 #include "cli/terminal_host.h"
 #include "engine/generation_run.h"
 #include "engine/generation_settings.h"
@@ -51,21 +51,18 @@ const LevelEveningPlan* EvenLevel(GenerationRun& run, std::optional<double> rang
 
 // -o - needs the standard output the program was started with.
 std::optional<RunMessage> RefuseClosedOutput(const OutputFormat& format, const StandardDescriptors& found);
+// Refuses (exit status 2, before anything is written) an output or a
+// --save-score file that is one of read, or both one file.
+std::optional<int> RefuseOverwrite(const CommandLine& line, const std::vector<ReadFile>& read);
 // "sonnelith-cli: cancelled" and 128 + the signal.
 int CancelledStatus();
 double SecondsSince(std::chrono::steady_clock::time_point start);
 
 // Writes a score (--save-score) before the render, so that a cancelled or
-// failed render still leaves the score that would render it. Says why on
+// failed render still leaves the score that would render it; it replaces a
+// file as outputs do (see formats/text_file_replacement.h). Says why on
 // standard error when it cannot.
 bool WriteScoreFile(const std::string& path, const std::string& text);
-
-// How far one layer of a score reaches below 20 Hz, for the note after its
-// render.
-struct LayerSubAudio {
-    std::string m_strName;  // "the layer at line 36 (rain.flac)"
-    double m_dPeak = 0.0;   // its part below 20 Hz, in the units of the synthesised sound's peak
-};
 
 // What a run reports when it ends well.
 struct RunReport {
@@ -75,8 +72,6 @@ struct RunReport {
     DeliveryLevelPlan m_plan;
     const LevelEveningPlan* m_pEvening = nullptr;
     double m_dLevelRange = 0.0;  // LU, with evening
-    // A score's layers, as they measured after the run; null: a plain run.
-    std::function<std::vector<LayerSubAudio>()> m_layersBelow20Hz;
 };
 
 // Runs run and ends as every run ends: the exit status, and after success

@@ -1,6 +1,5 @@
 #include "cli/score_render.h"
 
-#include <algorithm>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -11,6 +10,7 @@
 #include "cli/command_line.h"
 #include "cli/exit_status.h"
 #include "cli/interrupt_signal.h"
+#include "cli/memory_room.h"
 #include "cli/option_values.h"
 #include "cli/random_seed.h"
 #include "cli/run_steps.h"
@@ -21,6 +21,7 @@
 #include "cli/score_overrides.h"
 #include "cli/score_sources.h"
 #include "cli/standard_output_watch.h"
+#include "cli/stored_score_text.h"
 #include "engine/score/score_piece.h"
 #include "engine/stereo_frame.h"
 #include "formats/sound_file_messages.h"
@@ -38,6 +39,14 @@ int Refuse(const std::string& text)
 {
     std::cerr << "sonnelith-cli: " << text << '\n';
     return kExitUsage;
+}
+
+// A run that cannot go on for its files or the memory there is, not for its
+// command line or its score.
+int Fail(const std::string& text)
+{
+    std::cerr << "sonnelith-cli: " << text << '\n';
+    return kExitRunFailed;
 }
 
 std::variant<Excerpt, std::string> ExcerptOf(const CommandLine& line, const Score& score)
@@ -98,25 +107,14 @@ std::map<std::string, std::span<const StereoFrame>> SoundsOf(const LoadedSources
     return sounds;
 }
 
-// Whether some layer leaves the part of its source below 20 Hz as it is.
-bool AnyLayerWithoutLowCut(const Score& score)
+// The score as the piece renders it: each layer reads its file's one sound,
+// whatever name it gives the file, so that layers reading one file the
+// same way share its preparation too.
+Score ReadingLoadedSounds(Score score, const LoadedSources& sources)
 {
-    return std::any_of(score.m_layers.begin(), score.m_layers.end(),
-                       [](const ScoreLayer& layer) { return layer.m_values.Get(ParameterId::LowCut) == 0.0; });
-}
-
-// Each layer's part below 20 Hz as the piece measured it, named for the note.
-std::vector<LayerSubAudio> LayersBelow20Hz(const Score& score, const ScorePiece& piece)
-{
-    const std::vector<double> peaks = piece.LayerSubAudioPeaks();
-    std::vector<LayerSubAudio> layers;
-    for (std::size_t i = 0; i < peaks.size() && i < score.m_layers.size(); ++i) {
-        const ScoreLayer& layer = score.m_layers[i];
-        layers.push_back({"the layer at line " + std::to_string(layer.m_nLine) + " (" +
-                              PrintableName(layer.m_strSource) + ")",
-                          peaks[i]});
-    }
-    return layers;
+    for (ScoreLayer& layer : score.m_layers)
+        layer.m_strSourcePath = sources.m_soundOf.at(layer.m_strSourcePath);
+    return score;
 }
 
 std::uint32_t ResolvedSeed(const Score& score)
@@ -124,6 +122,37 @@ std::uint32_t ResolvedSeed(const Score& score)
     if (score.m_seed)
         return *score.m_seed;
     return SystemRandomSeed().value_or(static_cast<std::uint32_t>(std::time(nullptr)));
+}
+
+const char kStoring[] = "cannot store the score of this render in";
+const char kSaving[] = "--save-score cannot write the score of this render to";
+
+// A whole render stores its score in the output, and --save-score writes
+// it: each names every source from its own folder, which must be UTF-8 text.
+std::optional<std::string> RefuseUnstorableNames(const CommandLine& line, const Score& score, bool whole)
+{
+    for (const ScoreLayer& layer : score.m_layers) {
+        if (whole) {
+            if (auto why = RefuseUnstorableName(kStoring, line.m_strOutput, layer.m_strSourcePath))
+                return why;
+        }
+        if (!line.m_strSaveScore.empty()) {
+            if (auto why = RefuseUnstorableName(kSaving, line.m_strSaveScore, layer.m_strSourcePath))
+                return why;
+        }
+    }
+    return std::nullopt;
+}
+
+// The score and every layer's source, for the check that nothing written is one of them.
+std::vector<ReadFile> FilesRead(const Score& score, const std::string& scorePath)
+{
+    std::vector<ReadFile> read{{scorePath, "the score"}};
+    for (std::size_t i = 0; i < score.m_layers.size(); ++i) {
+        read.push_back({score.m_layers[i].m_strSourcePath,
+                        "the source of layer " + std::to_string(i + 1) + " of " + PrintableName(scorePath)});
+    }
+    return read;
 }
 
 }  // namespace
@@ -142,10 +171,14 @@ int RenderScore(const CommandLine& line, const OutputFormat& format, const Stand
         return kExitRunFailed;
     }
     const std::string& scorePath = *line.m_input;
-    ScoreReading reading = ReadScoreFile(scorePath);
+    ScoreReading reading = ReadScoreFile(scorePath, [] { return WasInterrupted(); });
+    if (reading.m_bCancelled)
+        return CancelledStatus();
     if (!reading.m_score)
-        return Refuse(reading.m_strError);
+        return reading.m_bFileUnreadable ? Fail(reading.m_strError) : Refuse(reading.m_strError);
     Score score = std::move(*reading.m_score);
+    if (const auto refused = RefuseOverwrite(line, FilesRead(score, scorePath)))
+        return *refused;
     // Effects are read and checked, plugins and controls, but not yet put
     // into the render: a score with them is refused rather than rendered dry.
     if (const std::optional<int> effectLine = FirstEffectLine(score))
@@ -160,36 +193,51 @@ int RenderScore(const CommandLine& line, const OutputFormat& format, const Stand
     if (const auto* why = std::get_if<std::string>(&excerptOrWhy))
         return Refuse(*why);
     const Excerpt excerpt = std::get<Excerpt>(excerptOrWhy);
+    if (excerpt.m_nSeconds > 0 && line.m_bTag)
+        return Refuse("--tag stores the score of a whole render, and an excerpt stores none; leave out --tag, or "
+                      "render the whole score");
+    if (const auto why = RefuseUnstorableNames(line, score, excerpt.m_nSeconds == 0))
+        return Refuse(*why);
     const std::uint32_t seed = ResolvedSeed(score);
 
     SourcesLoading loading;
     try {
-        loading = LoadScoreSources(score, scorePath, [&](const std::string& text) { host.Inform(text); });
+        loading = LoadScoreSources(
+            score, scorePath, [&](const std::string& text) { host.Inform(text); }, AvailableMemoryBytes());
     } catch (const FileException& error) {
-        return Refuse(ScoreMessage(scorePath, 0, PrintableName(error.GetPath()) + ": " + error.GetOsErrorText()));
+        return Fail(ScoreMessage(scorePath, 0, PrintableName(error.GetPath()) + ": " + error.GetOsErrorText()));
     }
     if (!loading.m_sources)
-        return loading.m_strError.empty() ? CancelledStatus() : Refuse(loading.m_strError);
+        return loading.m_strError.empty() ? CancelledStatus() : Fail(loading.m_strError);
     const LoadedSources& sources = *loading.m_sources;
+    const Score rendered = ReadingLoadedSounds(score, sources);
 
     PieceRequest request;
-    request.m_pScore = &score;
+    request.m_pScore = &rendered;
     request.m_nSeed = seed;
     request.m_sources = SoundsOf(sources);
     request.m_options = MakeSynthesisOptions(line);
     request.m_nExcerptFirst = static_cast<std::uint64_t>(excerpt.m_nFirstSecond) * kRunSampleRate;
     request.m_nExcerptFrames = static_cast<std::uint64_t>(excerpt.m_nSeconds) * kRunSampleRate;
     ScorePiece::Making made = ScorePiece::Make(request);
+    // The stretches the layers read do not fit their sources, or the sources'
+    // preparation does not fit in memory: as for a plain run's input, a
+    // failure of the run.
     if (!made.m_pPiece)
-        return Refuse(ScoreMessage(scorePath, made.m_nLine, made.m_strError));
+        return Fail(ScoreMessage(scorePath, made.m_nLine, made.m_strError));
 
-    if (!line.m_strSaveScore.empty() &&
-        !WriteScoreFile(line.m_strSaveScore,
-                        WriteScoreText(ScoreToKeep(score, seed, sources, FolderOf(line.m_strSaveScore)))))
-        return kExitRunFailed;
     const bool whole = excerpt.m_nSeconds == 0;
+    const std::string saved = line.m_strSaveScore.empty()
+                                  ? std::string()
+                                  : WriteScoreText(ScoreToKeep(score, seed, sources, FolderOf(line.m_strSaveScore)));
     const std::string stored =
         whole ? WriteScoreText(ScoreToKeep(score, seed, sources, FolderOf(line.m_strOutput))) : std::string();
+    if (const auto why = RefuseUnstorableScore(kStoring, line.m_strOutput, stored))
+        return Refuse(*why);
+    if (const auto why = RefuseUnstorableScore(kSaving, line.m_strSaveScore, saved))
+        return Refuse(*why);
+    if (!saved.empty() && !WriteScoreFile(line.m_strSaveScore, saved))
+        return kExitRunFailed;
 
     const GenerationSettings settings = SettingsOf(line, score, excerpt, made.m_pPiece->LongestGrainFrames());
     GenerationRun run(host);
@@ -198,11 +246,6 @@ int RenderScore(const CommandLine& line, const OutputFormat& format, const Stand
     run.SetSynthesisOptions(request.m_options);
     run.SetRandomState(seed);
     run.SetSynthesis(&made.m_pPiece->Synthesis());
-    run.KeepMeans(made.m_pPiece->BlocksDc());
-    const bool measureSubAudio = AnyLayerWithoutLowCut(score);
-    run.MeasureSubAudio(measureSubAudio);
-    if (measureSubAudio)
-        made.m_pPiece->MeasureSubAudio();
     const bool loop = score.m_bLoop && whole;
     run.SetSink(MakeSink(settings, format, loop, watch, stored));
     StreamingOptions streaming = MakeStreamingOptions(line, settings, format);
@@ -214,8 +257,6 @@ int RenderScore(const CommandLine& line, const OutputFormat& format, const Stand
     const DeliveryLevelPlan plan{settings.m_dVolume, format.m_nRate, score.m_loudness};
     const DeliveryLevelMeter* meter = MeterDeliveryLevel(run, plan);
     const LevelEveningPlan* evening = EvenLevel(run, score.m_levelRange, loop);
-    RunReport report{seed, sources.m_dSeconds, meter, plan, evening, score.m_levelRange.value_or(0.0), {}};
-    const ScorePiece& piece = *made.m_pPiece;
-    report.m_layersBelow20Hz = [&score, &piece] { return LayersBelow20Hz(score, piece); };
+    const RunReport report{seed, sources.m_dSeconds, meter, plan, evening, score.m_levelRange.value_or(0.0)};
     return RunAndReport(run, host, line, watch, report);
 }

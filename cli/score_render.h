@@ -11,6 +11,7 @@ struct StandardDescriptors;
 bool IsScoreInput(const CommandLine& line);
 
 // Renders the score the command line's input names. Options given beside it
-// override its top-level values; a score, source or option that cannot be
-// used is refused with exit status 2 before anything is written.
+// override its top-level values; a score or option that cannot be used is
+// refused with exit status 2, a source that cannot be read or loaded (or no
+// room for it in memory) with 1, before anything is written.
 int RenderScore(const CommandLine& line, const OutputFormat& format, const StandardDescriptors& found);

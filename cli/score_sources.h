@@ -1,5 +1,9 @@
-// The sounds a score's layers read, each loaded once however many layers
-// read it, after checking that none has changed since the score was stored.
+// The sounds a score's layers read, each file loaded once however many
+// layers read it and by whatever names (a link, ./rain.wav beside
+// rain.wav): files are told apart by what they are on disk. Each file is
+// opened once and held: its hash, checked against the one a stored score
+// gives it, and its sound come from that one file. Sounds that cannot fit
+// in memory together are refused before any is read.
 #pragma once
 
 #include <functional>
@@ -11,9 +15,14 @@
 #include "engine/zeroed_buffer.h"
 
 struct LoadedSources {
-    std::map<std::string, SoundBuffer> m_sounds;  // by path, 44100 Hz stereo
-    std::map<std::string, SourceFacts> m_facts;   // by path: length and content hash, for the stored score
-    double m_dSeconds = 0.0;                      // spent loading
+    // 44100 Hz stereo, one for each file, by the source path of the first
+    // layer that reads it.
+    std::map<std::string, SoundBuffer> m_sounds;
+    // Every layer's source path: the key of its file's sound in m_sounds.
+    std::map<std::string, std::string> m_soundOf;
+    // Every layer's source path: length and content hash, for the stored score.
+    std::map<std::string, SourceFacts> m_facts;
+    double m_dSeconds = 0.0;  // spent loading
 };
 
 struct SourcesLoading {
@@ -22,8 +31,10 @@ struct SourcesLoading {
 };
 
 // Loads every source of score (named scoreName in messages), telling inform
-// which way each went. A source that cannot be read, is not a sound, or no
-// longer has the hash a stored score gives it is refused with the layer's
-// line.
+// which way each went. A source that cannot be read, is not a sound, no
+// longer has the hash a stored score gives it, or changes while it is read
+// is refused with the layer's line; sounds of more bytes than
+// availableBytes (none: not known) are refused before any is read.
 SourcesLoading LoadScoreSources(const Score& score, const std::string& scoreName,
-                                const std::function<void(const std::string&)>& inform);
+                                const std::function<void(const std::string&)>& inform,
+                                std::optional<std::uint64_t> availableBytes);

@@ -5,15 +5,34 @@
 #include "cli/command_line.h"
 #include "cli/option_values.h"
 #include "cli/score/plain_run_score.h"
+#include "cli/score/score_limits.h"
 #include "cli/score/score_writing.h"
-#include "cli/score/source_fingerprint.h"
 #include "engine/stereo_frame.h"
+#include "formats/sound_file_messages.h"
+#include "formats/stored_score_layout.h"
 
-std::string PlainRunScoreText(const CommandLine& line, const std::string& inputPath, std::uint64_t inputFrames,
-                              std::uint32_t seed, const std::string& folder)
+// Whatever the score reader takes can be stored in an output and read back.
+static_assert(kLargestScoreBytes == kMaxStoredScoreBytes);
+
+namespace {
+
+std::string FolderOf(const std::string& path)
+{
+    return std::filesystem::path(path).parent_path().string();
+}
+
+std::string FileName(const std::string& path)
+{
+    return path == "-" ? "standard output" : PrintableName(path);
+}
+
+}  // namespace
+
+std::string PlainRunScoreText(const CommandLine& line, const PlainRunInput& input, std::uint32_t seed,
+                              const std::string& folder)
 {
     PlainRun run;
-    run.m_strInputPath = inputPath;
+    run.m_strInputPath = input.m_strPath;
     run.m_values = ParameterValuesOf(line);
     run.m_nLengthSeconds = *ParseLength(line.m_strLength);
     run.m_seed = seed;
@@ -21,19 +40,34 @@ std::string PlainRunScoreText(const CommandLine& line, const std::string& inputP
     run.m_loudness = line.m_delivery.m_loudness;
     run.m_levelRange = line.m_levelRange;
     Score score = ScoreOfPlainRun(run, folder);
-    // Standard input leaves no file to find again: its score names it, without facts.
-    const FileHash hash = inputPath == "-" ? FileHash{0, "-"} : HashFileContents(inputPath);
-    if (hash.m_strError.empty())
+    if (input.m_hash)
         score.m_layers.front().m_storedSource =
-            SourceFacts{static_cast<double>(inputFrames) / kRunSampleRate, hash.m_nHash};
+            SourceFacts{static_cast<double>(input.m_nFrames) / kRunSampleRate, *input.m_hash};
     return WriteScoreText(score);
 }
 
-std::string StoredScoreOf(const CommandLine& line, const std::string& inputPath, std::uint64_t inputFrames,
-                          std::uint32_t seed)
+std::string StoredScoreOf(const CommandLine& line, const PlainRunInput& input, std::uint32_t seed)
 {
     if (!line.m_bTag)
         return {};
-    return PlainRunScoreText(line, inputPath, inputFrames, seed,
-                             std::filesystem::path(line.m_strOutput).parent_path().string());
+    return PlainRunScoreText(line, input, seed, FolderOf(line.m_strOutput));
+}
+
+std::optional<std::string> RefuseUnstorableName(const std::string& doing, const std::string& scorePath,
+                                                const std::string& sourcePath)
+{
+    const std::string name = SourceNameFrom(scorePath == "-" ? "" : FolderOf(scorePath), sourcePath);
+    if (!CheckStorableScore(name))
+        return std::nullopt;
+    return doing + " " + FileName(scorePath) + ": the name of its source, " + PrintableName(name) +
+           ", is not UTF-8 text, which a score is; rename the file or the folder it is in";
+}
+
+std::optional<std::string> RefuseUnstorableScore(const std::string& doing, const std::string& path,
+                                                 const std::string& text)
+{
+    const std::optional<std::string> reason = text.empty() ? std::nullopt : CheckStorableScore(text);
+    if (!reason)
+        return std::nullopt;
+    return doing + " " + FileName(path) + ": " + *reason;
 }

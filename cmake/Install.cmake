@@ -50,6 +50,9 @@ function(sonnelith_install_documentation)
   if(TARGET sonnelith)
     list(APPEND pages "${PROJECT_SOURCE_DIR}/packaging/sonnelith.1")
   endif()
+  if(TARGET sonnelith-studio)
+    list(APPEND pages "${PROJECT_SOURCE_DIR}/packaging/sonnelith-studio.1")
+  endif()
   set(compressed_pages "")
   foreach(page IN LISTS pages)
     sonnelith_compressed("${page}" compressed)
@@ -95,6 +98,15 @@ function(sonnelith_install_rules)
   if(TARGET sonnelith)
     install(TARGETS sonnelith RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
     sonnelith_install_desktop_integration()
+  endif()
+  # The studio: its program beside sonnelith-cli (which renders for it), its
+  # menu entry and software-centre description; it shares the icon.
+  if(TARGET sonnelith-studio)
+    install(TARGETS sonnelith-studio RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
+    install(FILES "${PROJECT_SOURCE_DIR}/packaging/com.korvatek.SonnelithStudio.desktop"
+            DESTINATION "${CMAKE_INSTALL_DATADIR}/applications")
+    install(FILES "${PROJECT_SOURCE_DIR}/packaging/com.korvatek.SonnelithStudio.metainfo.xml"
+            DESTINATION "${CMAKE_INSTALL_DATADIR}/metainfo")
   endif()
   install(FILES "${SONNELITH_GUIDE}" "${PROJECT_SOURCE_DIR}/resources/sample/sonnelith-sample.wav"
           DESTINATION "${SONNELITH_INSTALL_DATADIR}")

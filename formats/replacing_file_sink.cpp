@@ -94,10 +94,22 @@ std::optional<RunMessage> ReplacingFileSink::Create(const std::string& path)
         return Refuse(reason);
     m_strTemporary = PathInFolder(place.m_strFolder, m_strTemporaryName);
     if (auto failure = m_pInner->Create(m_strTemporary)) {
+        failure->m_strText = NamingTheOutput(failure->m_strText);
         RemoveTemporary();
         return failure;
     }
     return std::nullopt;
+}
+
+// The wrapped sink names the file it was given, the hidden temporary one,
+// which the user never asked for: its messages name the output instead.
+std::string ReplacingFileSink::NamingTheOutput(std::string text) const
+{
+    const std::string temporary = PrintableName(m_strTemporary);
+    const std::string output = PrintableName(m_strPath);
+    for (std::size_t at = text.find(temporary); at != std::string::npos; at = text.find(temporary, at + output.size()))
+        text.replace(at, temporary.size(), output);
+    return text;
 }
 
 // Everything in the folder is done through this descriptor, so that the

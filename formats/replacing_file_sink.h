@@ -37,6 +37,7 @@ public:
 
 private:
     std::optional<RunMessage> Refuse(const std::string& reason) const;
+    std::string NamingTheOutput(std::string text) const;
     std::string OpenFolder(const std::string& folder);
     std::string CreateTemporary(bool targetExists);
     std::string PathInFolder(const std::string& folder, const std::string& name) const;

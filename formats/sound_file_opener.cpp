@@ -8,6 +8,7 @@
 #include "formats/frame_counts.h"
 #include "formats/sndfile_source.h"
 #include "formats/sound_file_messages.h"
+#include "wav/file_exception.h"
 
 namespace {
 
@@ -24,6 +25,33 @@ bool IsLongerThanGrain(const SoundSource& source, int grainMilliseconds)
     const auto grainFrames = static_cast<std::uint64_t>(GrainFrames(grainMilliseconds));
     return grainMilliseconds == 0 || source.GetFrameCount() > grainFrames;
 }
+
+// A WAV input opened by another name than the user's (see
+// InputRules::m_strShownAs): its read errors name the user's.
+class RenamedSource : public SoundSource {
+public:
+    RenamedSource(std::unique_ptr<SoundSource> inner, std::string name)
+        : m_pInner(std::move(inner))
+        , m_strName(std::move(name))
+    {
+    }
+
+    std::uint64_t GetFrameCount() const override { return m_pInner->GetFrameCount(); }
+    int GetFileRate() const override { return m_pInner->GetFileRate(); }
+    void Read(StereoFrame* frames, std::size_t count) override
+    {
+        try {
+            m_pInner->Read(frames, count);
+        } catch (const FileException& error) {
+            throw FileException(error.GetCause(), m_strName, error.GetOsError());
+        }
+    }
+    void Close() override { m_pInner->Close(); }
+
+private:
+    std::unique_ptr<SoundSource> m_pInner;
+    std::string m_strName;
+};
 
 InputOpening Cancelled()
 {
@@ -63,7 +91,8 @@ double FileSeconds(const SoundSource& source, std::uint64_t fileFrames)
 
 InputOpening OpenSoundFile(const std::string& path, const InputRules& rules)
 {
-    const std::string name = InputDisplayName(path);
+    const std::string& shown = rules.m_strShownAs.empty() ? path : rules.m_strShownAs;
+    const std::string name = InputDisplayName(shown);
     if (path.empty())
         return Refused(InputFailure(path, "the name is empty"));
     SeekableInput input;
@@ -71,20 +100,23 @@ InputOpening OpenSoundFile(const std::string& path, const InputRules& rules)
     if (input.WasCancelled())
         return Cancelled();
     if (!unreadable.empty())
-        return Refused(InputFailure(path, unreadable));
+        return Refused(InputFailure(shown, unreadable));
 
-    if (auto wave = WaveSoundSource::Open(input.GetReadablePath())) {
+    if (std::unique_ptr<SoundSource> wave = WaveSoundSource::Open(input.GetReadablePath())) {
+        const auto& waveFile = static_cast<const WaveSoundSource&>(*wave);
         // Refused before the run allocates: the data chunk is in the file, so
         // its length is known exactly.
         if (wave->GetFrameCount() > kMaxSourceFrames) {
             const double seconds = static_cast<double>(wave->GetFrameCount()) / kRunSampleRate;
-            return Refused(InputFailure(path, TooLongInputReason(seconds)));
+            return Refused(InputFailure(shown, TooLongInputReason(seconds)));
         }
         if (!IsLongerThanGrain(*wave, rules.m_nGrainMilliseconds)) {
             const double seconds = static_cast<double>(wave->GetFrameCount()) / kRunSampleRate;
-            return Refused(ShortInputFailure(path, seconds, wave->GetFrameCount(), rules.m_nGrainMilliseconds));
+            return Refused(ShortInputFailure(shown, seconds, wave->GetFrameCount(), rules.m_nGrainMilliseconds));
         }
-        std::string text = name + ": " + DescribeWaveInput(*wave) + "; read as the desktop program reads it";
+        std::string text = name + ": " + DescribeWaveInput(waveFile) + "; read as the desktop program reads it";
+        if (&shown != &path)
+            wave = std::make_unique<RenamedSource>(std::move(wave), name);
         return Accepted(std::move(wave), InputRoute::WaveFile, std::move(text), rules.m_cancelled);
     }
 
@@ -92,11 +124,11 @@ InputOpening OpenSoundFile(const std::string& path, const InputRules& rules)
     if (sndfile.m_bCancelled)
         return Cancelled();
     if (!sndfile.m_pSource)
-        return Refused(InputFailure(path, sndfile.m_strReason));
+        return Refused(InputFailure(shown, sndfile.m_strReason));
     std::unique_ptr<SndfileSource> source = std::move(sndfile.m_pSource);
     if (!IsLongerThanGrain(*source, rules.m_nGrainMilliseconds)) {
         const auto fileFrames = static_cast<std::uint64_t>(source->GetFacts().m_nFrames);
-        return Refused(ShortInputFailure(path, FileSeconds(*source, fileFrames), source->GetFrameCount(),
+        return Refused(ShortInputFailure(shown, FileSeconds(*source, fileFrames), source->GetFrameCount(),
                                          rules.m_nGrainMilliseconds));
     }
     std::string text = name + ": " + source->Describe() + "; read by libsndfile";

@@ -23,6 +23,9 @@ struct InputRules {
     // Asked while waiting for a stream, copying it, counting the frames of a
     // compressed input and, through the source, while the run loads it.
     CancelCheck m_cancelled = {};
+    // The name messages give the input when it is opened by another one
+    // (the /proc/self/fd/N of a file held open); empty: the path opened.
+    std::string m_strShownAs = {};
 };
 
 enum class InputRoute { None, WaveFile, Sndfile };

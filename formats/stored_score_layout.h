@@ -36,9 +36,10 @@ inline constexpr char kFlacScoreField[] = "SONNELITH_SCORE";
 inline constexpr std::array<unsigned char, 16> kW64RiffGuid = {
     'r', 'i', 'f', 'f', 0x2E, 0x91, 0xCF, 0x11, 0xA5, 0xD6, 0x28, 0xDB, 0x04, 0xC1, 0x00, 0x00};
 
-// The largest score an output carries, and the largest one read back: a
-// score is a page of text, and nothing read from a file is allocated past it.
-inline constexpr std::size_t kMaxStoredScoreBytes = 1 << 20;
+// The largest score an output carries, and the largest one read back: the
+// largest score file the score reader takes, and nothing read from a file
+// is allocated past it.
+inline constexpr std::size_t kMaxStoredScoreBytes = 4 << 20;
 
 // The kinds of file a score can be stored in, as their first bytes show.
 enum class ScoreContainer { Riff, Rf64, W64, Flac, Other };

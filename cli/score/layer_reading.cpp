@@ -4,6 +4,7 @@
 #include "cli/score/effect_reading.h"
 #include "cli/score/parameter_node.h"
 #include "cli/score/score_keys.h"
+#include "cli/score/score_refusal.h"
 #include "cli/score/score_sources.h"
 #include "cli/score/source_fingerprint.h"
 #include "cli/score/time_text.h"
@@ -78,7 +79,7 @@ void FindSource(const toml::node& source, const std::string& folder, ScoreLayer&
 {
     layer.m_strSourcePath = ResolveSourcePath(folder, layer.m_strSource);
     if (const auto reason = SourceUnreadable(layer.m_strSourcePath))
-        Refuse(LineOf(source), "cannot read the source " + *reason);
+        throw ScoreRefusal{LineOf(source), "cannot read the source " + *reason, true};
 }
 
 }  // namespace

@@ -8,8 +8,14 @@
 #include "cli/delivery_options.h"
 #include "engine/score/score.h"  // the range of a layer's gain
 
-// A score is a few pages of text at most.
-inline constexpr std::size_t kLargestScoreBytes = 1024 * 1024;
+// A score, as typed and as the program writes it (a --save-score file, or
+// the score stored in an output, which must read back as the same), is at
+// most 4 MiB of text: a long piece of many layers of thousands of keyframes.
+inline constexpr std::size_t kLargestScoreBytes = 4 * 1024 * 1024;
+// The room a source's name may take in a written score, in bytes: the
+// longest path the system opens. A written score names its sources from
+// its own folder, so their names are not known until it is written.
+inline constexpr std::size_t kRoomForSourceName = 4096;
 inline constexpr int kMostLayers = 64;
 inline constexpr int kMostKeyframesPerLayer = 10000;
 

@@ -1,35 +1,58 @@
 #include "cli/score/score_reading.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 
 #include "cli/score/score_limits.h"
 #include "cli/score/score_refusal.h"
 #include "cli/score/score_table_reading.h"
+#include "cli/score/score_writing.h"
 #include "cli/score/toml_text_guard.h"
 
 namespace {
 
-const std::string kTooLarge = "larger than 1 MiB; a score is a few pages of text at most";
+const std::string kTooLarge = "larger than 4 MiB, the most a score may hold";
 
 ScoreReading Refused(const std::string& displayName, int line, const std::string& text)
 {
     return {std::nullopt, ScoreMessage(displayName, line, text)};
 }
 
-// Up to one byte past the largest score, so that a larger file shows.
-std::optional<std::string> ReadBounded(int fd, std::string& error)
+ScoreReading Unreadable(const std::string& path, const std::string& text)
 {
+    ScoreReading refused = Refused(path, 0, text);
+    refused.m_bFileUnreadable = true;
+    return refused;
+}
+
+bool IsCancelled(const std::function<bool()>& cancelled)
+{
+    return cancelled && cancelled();
+}
+
+// Up to one byte past the largest score, so that a larger file shows. A FIFO
+// or a pipe is waited on in steps of a tenth of a second, between which
+// cancelled is asked: nothing answers, and the text is none, once it says so.
+std::optional<std::string> ReadBounded(int fd, const std::function<bool()>& cancelled, std::string& error)
+{
+    constexpr int kStepMilliseconds = 100;
     std::string text;
     char piece[64 * 1024];
     while (text.size() <= kLargestScoreBytes) {
-        const ssize_t got = read(fd, piece, sizeof piece);
-        if (got < 0 && errno == EINTR)
+        pollfd watched{fd, POLLIN, 0};
+        const int ready = poll(&watched, 1, kStepMilliseconds);
+        const ssize_t got = ready > 0 ? read(fd, piece, sizeof piece) : -1;
+        if (got < 0 && (ready == 0 || errno == EINTR || errno == EAGAIN)) {
+            if (IsCancelled(cancelled))
+                return std::nullopt;
             continue;
+        }
         if (got < 0) {
             error = std::strerror(errno);
             return std::nullopt;
@@ -41,18 +64,50 @@ std::optional<std::string> ReadBounded(int fd, std::string& error)
     return text;
 }
 
+// The bytes of score as the program would write it with an output, apart
+// from its sources' names: with a seed and each source's length and hash
+// (of the longest forms they take), as a stored score has them.
+std::size_t WrittenBytesWithoutNames(Score score)
+{
+    constexpr double kLongestSecondsText = 10000.123456789012;  // 18 characters, as many as any length takes
+    score.m_seed = UINT32_MAX;
+    for (ScoreLayer& layer : score.m_layers) {
+        layer.m_strSource.clear();
+        layer.m_storedSource = SourceFacts{kLongestSecondsText, 0};
+    }
+    return WriteScoreText(score).size();
+}
+
+// A score that could not be written back (with an output, or by
+// --save-score) within the largest score is refused as it is read, so that
+// every score read can be stored and read again.
+std::optional<std::string> TooLargeWhenWritten(const Score& score)
+{
+    const std::size_t bytes = WrittenBytesWithoutNames(score) + score.m_layers.size() * kRoomForSourceName;
+    if (bytes <= kLargestScoreBytes)
+        return std::nullopt;
+    return "written out with its output, this score would take " + std::to_string(bytes) +
+           " bytes, more than the " + std::to_string(kLargestScoreBytes) +
+           " a score may hold; give fewer keyframes or shorter lists";
+}
+
 ScoreReading ParseDocument(std::string_view text, const std::string& displayName, const std::string& folder)
 {
     try {
         const toml::table document = toml::parse(text, displayName);
-        return {ReadScoreTable(document, folder), {}};
+        Score score = ReadScoreTable(document, folder);
+        if (const auto tooLarge = TooLargeWhenWritten(score))
+            return Refused(displayName, 0, *tooLarge);
+        return {std::move(score), {}};
     } catch (const toml::parse_error& error) {
         // toml++'s own words, at its line and column.
         const auto& place = error.source().begin;
         return {std::nullopt, displayName + ":" + std::to_string(place.line) + ":" + std::to_string(place.column) +
                                   ": " + std::string(error.description())};
     } catch (const ScoreRefusal& refusal) {
-        return Refused(displayName, refusal.m_nLine, refusal.m_strText);
+        ScoreReading refused = Refused(displayName, refusal.m_nLine, refusal.m_strText);
+        refused.m_bFileUnreadable = refusal.m_bFileUnreadable;
+        return refused;
     }
 }
 
@@ -63,16 +118,22 @@ std::string ScoreMessage(const std::string& displayName, int line, const std::st
     return displayName + (line > 0 ? ":" + std::to_string(line) : "") + ": " + text;
 }
 
-ScoreReading ReadScoreFile(const std::string& path)
+ScoreReading ReadScoreFile(const std::string& path, const std::function<bool()>& cancelled)
 {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without blocking: a FIFO opens before its writer comes, and is waited on as it is read.
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
-        return Refused(path, 0, std::string("cannot open the score: ") + std::strerror(errno));
+        return Unreadable(path, std::string("cannot open the score: ") + std::strerror(errno));
     std::string error;
-    const std::optional<std::string> text = ReadBounded(fd, error);
+    const std::optional<std::string> text = ReadBounded(fd, cancelled, error);
     close(fd);
+    if (!text && error.empty()) {
+        ScoreReading stopped;
+        stopped.m_bCancelled = true;
+        return stopped;
+    }
     if (!text)
-        return Refused(path, 0, "cannot read the score: " + error);
+        return Unreadable(path, "cannot read the score: " + error);
     const std::string folder = std::filesystem::path(path).parent_path().string();
     return ParseScoreText(*text, path, folder);
 }

@@ -3,6 +3,7 @@
 // layer (did you mean 'density'?)").
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,14 +13,23 @@
 struct ScoreReading {
     std::optional<Score> m_score;  // none: refused
     std::string m_strError;        // why, when refused
+    // Refused because a file could not be read (the score, a source), not
+    // for what the score says.
+    bool m_bFileUnreadable = false;
+    // The wait for the score (a FIFO's writer) was cancelled: no score, no error.
+    bool m_bCancelled = false;
 };
 
 // The score in the file at path, its sources found from the file's folder.
-ScoreReading ReadScoreFile(const std::string& path);
+// A FIFO's writer is waited for in steps of a tenth of a second, after each
+// of which cancelled (if set) is asked.
+ScoreReading ReadScoreFile(const std::string& path, const std::function<bool()>& cancelled = {});
 
 // The score in text, named displayName in messages, its sources found from
 // folder (the current folder when empty). Any text gives a reading, in
-// bounded time and memory: one of more than 1 MiB is refused unread.
+// bounded time and memory: one of more than 4 MiB is refused unread, and
+// one that would take more than that when the program writes it out (see
+// kLargestScoreBytes) is refused too.
 ScoreReading ParseScoreText(std::string_view text, const std::string& displayName, const std::string& folder);
 
 // "night.toml:12: text", or "night.toml: text" for line 0: a message about a

@@ -7,4 +7,6 @@
 struct ScoreRefusal {
     int m_nLine = 0;  // 0: the file as a whole
     std::string m_strText;
+    // Not the score's fault: a file it names cannot be read.
+    bool m_bFileUnreadable = false;
 };

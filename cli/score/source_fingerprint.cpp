@@ -35,19 +35,26 @@ FileHash HashFileContents(const std::string& path)
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return {0, Failure(path, errno)};
+    FileHash result = HashDescriptorContents(fd, path);
+    close(fd);
+    return result;
+}
+
+FileHash HashDescriptorContents(int fd, const std::string& name)
+{
     FileHash result{kFnv1a64Start, {}};
     std::array<unsigned char, 64 * 1024> piece;
-    for (;;) {
-        const ssize_t got = read(fd, piece.data(), piece.size());
+    for (off_t offset = 0;;) {
+        const ssize_t got = pread(fd, piece.data(), piece.size(), offset);
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
-            result = {0, Failure(path, errno)};
-        if (got <= 0)
+            return {0, Failure(name, errno)};
+        if (got == 0)
             break;
         result.m_nHash = Fnv1a64(std::span(piece.data(), static_cast<std::size_t>(got)), result.m_nHash);
+        offset += got;
     }
-    close(fd);
     return result;
 }
 

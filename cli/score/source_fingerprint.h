@@ -22,6 +22,9 @@ struct FileHash {
 
 // The hash of a file's bytes, read in pieces whatever its size.
 FileHash HashFileContents(const std::string& path);
+// The same of the file open as fd, from its first byte (whatever the
+// descriptor's offset, which stays as it is); name names it in the error.
+FileHash HashDescriptorContents(int fd, const std::string& name);
 
 // "fnv1a64:0123456789abcdef" and back.
 std::string FormatSourceHash(std::uint64_t hash);

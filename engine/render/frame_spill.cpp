@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <linux/magic.h>
+#include <sys/resource.h>
 #include <sys/statfs.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -34,6 +35,14 @@ int OpenUnnamed(const std::string& folder)
 FileException::Cause WriteCause(int error)
 {
     return error == ENOSPC || error == EDQUOT ? FileException::Cause::DiskFull : FileException::Cause::Write;
+}
+
+// A process may be held to smaller files than its disk has room for
+// (ulimit -f): a spill past that limit would fail half-way.
+bool FitsFileSizeLimit(std::uint64_t bytes)
+{
+    rlimit limit{};
+    return getrlimit(RLIMIT_FSIZE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY || bytes <= limit.rlim_cur;
 }
 
 bool IsKeptInMemory(const std::string& folder)
@@ -105,7 +114,7 @@ void FrameSpill::Read(std::span<StereoFrame> frames, std::uint64_t first) const
 bool IsRoomToSpill(const std::string& folder, std::uint64_t bytes, std::uint64_t reserve)
 {
     struct statvfs info {};
-    if (statvfs(folder.c_str(), &info) != 0 || IsKeptInMemory(folder))
+    if (statvfs(folder.c_str(), &info) != 0 || IsKeptInMemory(folder) || !FitsFileSizeLimit(bytes))
         return false;
     const unsigned __int128 free = static_cast<unsigned __int128>(info.f_bavail) * info.f_frsize;
     return free >= static_cast<unsigned __int128>(bytes) + reserve;

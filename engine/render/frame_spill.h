@@ -42,7 +42,8 @@ private:
 };
 
 // Whether a spill of bytes fits on the disk that holds folder, with reserve
-// bytes left over, and the disk is a real one: a folder kept in memory (tmpfs,
+// bytes left over, and within the largest file this process may write
+// (ulimit -f), and the disk is a real one: a folder kept in memory (tmpfs,
 // ramfs) would hold the spill in memory after all.
 bool IsRoomToSpill(const std::string& folder, std::uint64_t bytes, std::uint64_t reserve);
 

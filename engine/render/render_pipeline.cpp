@@ -75,11 +75,13 @@ RenderPipeline::RenderPipeline(SoundSynthesis& synthesis, const RenderPlan& plan
 {
     if (plan.m_nWholeFrames > 0)
         m_finisher.SetFadePlace(plan.m_nFadeOffset, plan.m_nWholeFrames);
-    if (plan.m_bKeepMeans)
-        m_finisher.KeepMeans();
 }
 
-RenderPipeline::~RenderPipeline() = default;
+// The synthesis may outlive the pipeline: it keeps no way back to it.
+RenderPipeline::~RenderPipeline()
+{
+    m_synthesis.SetKeepGoing({});
+}
 
 void RenderPipeline::HoldWholeOutput(std::span<StereoFrame> output)
 {
@@ -95,6 +97,13 @@ void RenderPipeline::SetSpill(std::unique_ptr<FrameSpill> spill)
 RenderPipeline::Outcome RenderPipeline::Run(FrameSink& sink)
 {
     m_pSink = &sink;
+    // The host is served while a synthesis begins at length, so a cancel
+    // is heard there too.
+    m_synthesis.SetKeepGoing([this] {
+        if (m_pacing.m_serve)
+            m_pacing.m_serve();
+        return m_pacing.m_keepGoing();
+    });
     if (m_bWhole && m_pEvening != nullptr)
         throw std::logic_error("level evening needs a sound rendered by windows, not one held whole");
     if (m_bWhole) {

@@ -22,6 +22,10 @@ public:
     // choices the sound began with the first time. Answers false when the
     // memory for its tables cannot be had.
     virtual bool Begin(std::uint64_t frames) = 0;
+    // Asked every few milliseconds while Begin works at length (an
+    // excerpt's way to its first frame): once it answers false, Begin stops
+    // early, and the synthesis is left for End alone.
+    virtual void SetKeepGoing(std::function<bool()> keepGoing) { (void)keepGoing; }
     // Frames [first, first + window.size()) of the sound, final, into the
     // window, which holds zeros. Windows come in order, without gaps.
     virtual void RenderWindow(std::span<StereoFrame> window, std::uint64_t first) = 0;

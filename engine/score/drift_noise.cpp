@@ -44,6 +44,15 @@ double DriftNoise::Slope(double before, double at, double after, std::int64_t in
     return 2.0 * rise * next / (rise + next);
 }
 
+double DriftNoise::MonotoneUntil(double seconds) const
+{
+    const double place = seconds > 0.0 ? seconds / m_dPeriodSeconds : 0.0;
+    if (!(place < kMostPeriods))
+        return seconds;
+    const double until = (std::floor(place) + 1.0) * m_dPeriodSeconds * (1.0 - 1e-12);
+    return until > seconds ? until : seconds;
+}
+
 double DriftNoise::At(double seconds) const
 {
     const double place = seconds > 0.0 ? std::min(seconds / m_dPeriodSeconds, kMostPeriods) : 0.0;

@@ -24,6 +24,12 @@ public:
 
     // In [-1, 1]; seconds from 0 to the track's length.
     double At(double seconds) const;
+    // A time up to which the noise moves one way only from seconds: the end
+    // of its period, pulled in a little so that no time before it rounds
+    // into the next. Between two knots the cubic never turns back: the
+    // slopes at the knots are at most twice the slope between them, short
+    // of the three times that would let it (Fritsch and Carlson).
+    double MonotoneUntil(double seconds) const;
 
 private:
     double Knot(std::int64_t index) const;

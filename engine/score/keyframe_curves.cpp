@@ -5,13 +5,10 @@
 
 namespace {
 
-// A line between a gain and silence moves the gain's factor, 10^(dB/20), in
-// its curve between the factor and 0, as the track's own fades move it; the
-// value stays in dB. progress runs from the audible end (0) to silence (1).
-double TowardsSilence(double audibleDb, double progress)
+// Inside a line, silence stands for the quietest gain a keyframe may give.
+double AudibleEnd(double value)
 {
-    const double factor = std::pow(10.0, audibleDb / 20.0) * (1.0 - progress);
-    return factor > 0.0 ? 20.0 * std::log10(factor) : -INFINITY;
+    return value == -INFINITY ? kQuietestGainDb : value;
 }
 
 }  // namespace
@@ -60,12 +57,16 @@ double KeyframeLine::Between(const Point& from, const Point& to, double seconds)
     if (to.m_curve == Curve::Step || seconds <= from.m_dSeconds || from.m_dValue == to.m_dValue)
         return from.m_dValue;
     const double u = (seconds - from.m_dSeconds) / (to.m_dSeconds - from.m_dSeconds);
-    const double progress = CurveProgress(to.m_curve, u);
-    if (to.m_dValue == -INFINITY)
-        return TowardsSilence(from.m_dValue, progress);
-    if (from.m_dValue == -INFINITY)
-        return TowardsSilence(to.m_dValue, 1.0 - progress);
-    return from.m_dValue + (to.m_dValue - from.m_dValue) * progress;
+    const double start = AudibleEnd(from.m_dValue);
+    const double end = AudibleEnd(to.m_dValue);
+    return start + (end - start) * CurveProgress(to.m_curve, u);
+}
+
+double KeyframeLine::MonotoneUntil(double seconds) const
+{
+    const auto after = std::upper_bound(m_points.begin(), m_points.end(), seconds,
+                                        [](double time, const Point& point) { return time < point.m_dSeconds; });
+    return after == m_points.end() ? INFINITY : after->m_dSeconds;
 }
 
 bool KeyframeLine::HoldsOnly(double value) const

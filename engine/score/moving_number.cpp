@@ -17,6 +17,27 @@ double MovingNumber::At(double seconds) const
     return Kept(line, drift);
 }
 
+// The line between two of its points and the drift within one period each
+// move one way only.
+double MovingNumber::SteadyUntil(double seconds) const
+{
+    double end = m_line.MonotoneUntil(seconds);
+    if (m_drift)
+        end = std::min(end, m_drift->MonotoneUntil(seconds));
+    if (!(end > seconds))
+        return seconds;
+    const NumberParts at = PartsAt(seconds);
+    const std::optional<SteadyBand> band = SteadyBandOf(at, m_limits);
+    if (!band)
+        return seconds;
+    return SteadyWithin(seconds, end, *band, at, [this](double t) { return PartsAt(t); });
+}
+
+NumberParts MovingNumber::PartsAt(double seconds) const
+{
+    return {m_line.At(seconds), m_drift ? m_dDriftDepth * m_drift->At(seconds) : 0.0};
+}
+
 bool MovingNumber::HoldsOnly(double value) const
 {
     return !m_drift && m_line.HoldsOnly(value);

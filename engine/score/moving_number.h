@@ -7,6 +7,7 @@
 
 #include "engine/score/drift_noise.h"
 #include "engine/score/keyframe_curves.h"
+#include "engine/score/steady_value.h"
 
 // The lowest and highest value a number parameter takes anywhere in the track.
 struct ValueBounds {
@@ -31,6 +32,10 @@ public:
     // A number that can be off stays off where its line is below the range;
     // drift neither turns it on nor takes it below the range when on.
     double At(double seconds) const;
+    // The time up to which (not included) At answers what it answers at
+    // seconds, as far as can be vouched for; seconds itself where nothing
+    // can, infinity where it holds for good.
+    double SteadyUntil(double seconds) const;
     // Nothing moves, and the value is value throughout.
     bool HoldsOnly(double value) const;
     // Covers every value At gives: the line's extremes pushed by the drift's
@@ -40,6 +45,7 @@ public:
 
 private:
     double Kept(double line, double drift) const;
+    NumberParts PartsAt(double seconds) const;
 
     KeyframeLine m_line;
     NumberLimits m_limits;

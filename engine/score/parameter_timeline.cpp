@@ -85,7 +85,6 @@ ParameterTimeline::ParameterTimeline(const ScoreLayer& layer, double lengthSecon
     AddLines(layer, seed, layerIndex, loop);
     AddPitchSets(layer);
     m_bConstant = FindConstant(layer);
-    m_bGainMoves = !m_gain.HoldsOnly(layer.m_dGainDb);
 }
 
 void ParameterTimeline::AddLines(const ScoreLayer& layer, std::uint32_t seed, int layerIndex, bool loop)
@@ -172,6 +171,17 @@ void ParameterTimeline::At(double seconds, LayerValues& values) const
 double ParameterTimeline::NumberAt(ParameterId id, double seconds) const
 {
     return m_numbers[static_cast<std::size_t>(IndexOf(id))]->At(ClampedTime(seconds));
+}
+
+// Every time before 0:00 is 0:00, every time after the end is the end.
+double ParameterTimeline::NumberSteadyUntil(ParameterId id, double seconds) const
+{
+    if (seconds >= m_dLengthSeconds)
+        return INFINITY;
+    const double until = m_numbers[static_cast<std::size_t>(IndexOf(id))]->SteadyUntil(ClampedTime(seconds));
+    if (until > m_dLengthSeconds)
+        return INFINITY;
+    return std::max(until, 0.0);
 }
 
 double ParameterTimeline::GainDbAt(double seconds) const

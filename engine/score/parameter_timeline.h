@@ -32,8 +32,6 @@ public:
     // No keyframe changes any value or the gain, and nothing drifts: the
     // layer's own values and gain hold throughout.
     bool IsConstant() const;
-    // A keyframe gives the gain another value than the layer's, or it drifts.
-    bool GainMoves() const { return m_bGainMoves; }
     // Every value at time seconds from the track's start. Before 0 the values
     // at 0, after the length those at the length.
     LayerValues At(double seconds) const;
@@ -42,6 +40,10 @@ public:
     void At(double seconds, LayerValues& values) const;
     // One number parameter's value alone, as At gives it.
     double NumberAt(ParameterId id, double seconds) const;
+    // The time up to which (not included) NumberAt answers what it answers
+    // at seconds, as far as the number's slopes vouch for it (seconds itself
+    // where they cannot; infinity when it holds to the end).
+    double NumberSteadyUntil(ParameterId id, double seconds) const;
     // The gain alone as a factor: 10^(dB/20), exactly 0 for -infinity,
     // exactly 1 for 0 dB.
     double GainAt(double seconds) const;
@@ -72,5 +74,4 @@ private:
     std::vector<std::vector<double>> m_pitchSets;
     MovingNumber m_gain;
     bool m_bConstant = false;
-    bool m_bGainMoves = false;
 };

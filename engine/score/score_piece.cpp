@@ -11,6 +11,7 @@
 #include "engine/score/parameter_timeline.h"
 #include "engine/score/prepared_source.h"
 #include "engine/score/timeline_grain_settings.h"
+#include "engine/seek/seek_fingerprint.h"
 #include "engine/stereo_frame.h"
 #include "engine/synthesis/grain_scheduler.h"
 #include "engine/synthesis/grain_synthesizer.h"
@@ -24,7 +25,7 @@ struct PieceSource {
 };
 
 struct PieceLayer {
-    std::unique_ptr<ParameterTimeline> m_pTimeline;
+    std::shared_ptr<const ParameterTimeline> m_pTimeline;
     std::unique_ptr<TimelineGrainSettings> m_pSettings;  // null: the layer's values hold throughout
     GrainSynthesizer m_synthesizer;
     PieceSource* m_pSource = nullptr;
@@ -75,14 +76,14 @@ SoundSynthesis& ScorePiece::Synthesis()
     return *m_pSynthesis;
 }
 
-void ScorePiece::MeasureSubAudio()
+void ScorePiece::StartFrom(SeekState state)
 {
-    m_pSynthesis->MeasureSubAudio(m_nTrackFirst, m_nTrackEnd);
+    m_pSynthesis->StartFrom(std::move(state));
 }
 
-std::vector<double> ScorePiece::LayerSubAudioPeaks() const
+const std::optional<SeekState>& ScorePiece::GetArrived() const
 {
-    return m_pSynthesis->LayerSubAudioPeaks();
+    return m_pSynthesis->GetArrived();
 }
 
 namespace {
@@ -140,8 +141,9 @@ std::optional<ScorePiece::Making> ScorePiece::MakeLayers(const PieceRequest& req
     for (std::size_t i = 0; i < score.m_layers.size(); ++i) {
         const ScoreLayer& scoreLayer = score.m_layers[i];
         auto layer = std::make_unique<PieceLayer>();
-        layer->m_pTimeline = std::make_unique<ParameterTimeline>(scoreLayer, score.m_nLengthSeconds, request.m_nSeed,
-                                                                 static_cast<int>(i), score.m_bLoop);
+        layer->m_pTimeline = std::make_shared<const ParameterTimeline>(scoreLayer, score.m_nLengthSeconds,
+                                                                       request.m_nSeed, static_cast<int>(i),
+                                                                       score.m_bLoop);
         layer->m_bounds = BoundsOfTimeline(*layer->m_pTimeline);
         m_nLongestGrain = std::max(m_nLongestGrain, layer->m_bounds.m_nLongestGrainFrames);
         const auto found = request.m_sources.find(scoreLayer.m_strSourcePath);
@@ -196,8 +198,6 @@ void ScorePiece::MakeSynthesis(const PieceRequest& request)
 {
     const Score& score = *request.m_pScore;
     const double volume = score.m_nVolume * 0.01;
-    m_bBlocksDc = std::any_of(m_layers.begin(), m_layers.end(),
-                              [](const auto& layer) { return layer->m_pTimeline->GainMoves(); });
     std::vector<MixLayer> mix;
     for (std::size_t i = 0; i < m_layers.size(); ++i) {
         PieceLayer& layer = *m_layers[i];
@@ -215,7 +215,6 @@ void ScorePiece::MakeSynthesis(const PieceRequest& request)
         mixed.m_pSource = &layer.m_pSource->m_prepared.Levels();
         mixed.m_pTerms = layer.m_pSource->m_prepared.Terms();
         mixed.m_nSeed = LayerSeed(request.m_nSeed, static_cast<int>(i));
-        mixed.m_bBlockDc = m_bBlocksDc;
         if (!HasUnityGain(scoreLayer)) {
             const std::uint64_t warmUp = m_nWarmUp;
             mixed.m_gainAt = [&timeline, warmUp](std::uint64_t frame) {
@@ -224,18 +223,36 @@ void ScorePiece::MakeSynthesis(const PieceRequest& request)
         }
         mix.push_back(std::move(mixed));
     }
+    const auto frames = static_cast<std::uint64_t>(score.m_nLengthSeconds) * kRunSampleRate;
+    const StreamLayout layout = score.m_bLoop ? LoopLayout(frames, m_nLongestGrain, score.m_nFadeSeconds * kRunSampleRate)
+                                              : PlainLayout(frames);
     std::uint64_t skip = 0;
     std::uint64_t whole = 0;
-    const auto frames = static_cast<std::uint64_t>(score.m_nLengthSeconds) * kRunSampleRate;
-    m_nTrackFirst = m_nWarmUp;
-    m_nTrackEnd = m_nWarmUp + frames;
     if (request.m_nExcerptFrames > 0) {
-        const StreamLayout layout = score.m_bLoop ? LoopLayout(frames, m_nLongestGrain, score.m_nFadeSeconds * kRunSampleRate)
-                                                  : PlainLayout(frames);
         skip = layout.m_nWarmUp + request.m_nExcerptFirst;
         whole = layout.SynthesisedFrames();
-        m_nTrackFirst = skip;
-        m_nTrackEnd = skip + request.m_nExcerptFrames;
     }
     m_pSynthesis = std::make_unique<LayerMixSynthesis>(std::move(mix), skip, whole, request.m_allocate);
+    MakeSeekPlan(request, layout.SynthesisedFrames());
+}
+
+// Each layer's schedule as its synthesizer begins it: the same settings,
+// automation, stretch of source and seed.
+void ScorePiece::MakeSeekPlan(const PieceRequest& request, std::uint64_t renderFrames)
+{
+    const Score& score = *request.m_pScore;
+    m_seekPlan.m_nWarmUpFrames = m_nWarmUp;
+    m_seekPlan.m_nRenderFrames = renderFrames;
+    for (std::size_t i = 0; i < m_layers.size(); ++i) {
+        const PieceLayer& layer = *m_layers[i];
+        LayerSchedulePlan plan;
+        plan.m_settings = layer.m_synthesizer.GetSettings();
+        if (layer.m_pSettings)
+            plan.m_pTimeline = layer.m_pTimeline;
+        plan.m_dVolume = score.m_nVolume * 0.01;
+        plan.m_nSourceFrames = layer.m_pSource->m_prepared.Frames();
+        plan.m_nSeed = LayerSeed(request.m_nSeed, static_cast<int>(i));
+        m_seekPlan.m_layers.push_back(plan);
+    }
+    m_seekPlan.m_fingerprint = FingerprintOf(score, request.m_nSeed, m_seekPlan);
 }

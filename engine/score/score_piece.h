@@ -14,6 +14,8 @@
 #include "engine/buffer_allocator.h"
 #include "engine/render/sound_synthesis.h"
 #include "engine/score/score.h"
+#include "engine/seek/seek_plan.h"
+#include "engine/seek/seek_state.h"
 #include "engine/stereo_frame.h"
 #include "engine/synthesis/synthesis_options.h"
 
@@ -47,33 +49,33 @@ public:
     ~ScorePiece();
 
     SoundSynthesis& Synthesis();
-    // Some layer's gain moves: every layer's DC offset is then taken off
-    // before its gain (see LayerMixSynthesis), and the render must not take
-    // the mix's mean off as well, so that silence stays 0.
-    bool BlocksDc() const { return m_bBlocksDc; }
-    // Measures, in the first render, how far each layer's part below 20 Hz
-    // reaches in the mix; LayerSubAudioPeaks answers after that render.
-    void MeasureSubAudio();
-    std::vector<double> LayerSubAudioPeaks() const;
     // The longest grain of any layer: a loop's warm-up.
     std::int32_t LongestGrainFrames() const { return m_nLongestGrain; }
+
+    // What the piece's grain schedules are made from, and its fingerprint:
+    // for a seek index, which may be built from it on another thread while
+    // the piece renders.
+    const SeekPlan& GetSeekPlan() const { return m_seekPlan; }
+    // The next Begin of the synthesis starts from state (of this piece's
+    // plan, at or before the excerpt's first frame) instead of skipping
+    // from the start.
+    void StartFrom(SeekState state);
+    // Where the synthesis' last skip to the excerpt arrived.
+    const std::optional<SeekState>& GetArrived() const;
 
 private:
     ScorePiece() = default;
     std::optional<Making> MakeLayers(const PieceRequest& request);
     std::optional<Making> PrepareSources(const PieceRequest& request);
     void MakeSynthesis(const PieceRequest& request);
+    void MakeSeekPlan(const PieceRequest& request, std::uint64_t renderFrames);
 
     std::uint64_t m_nWarmUp = 0;  // a loop's frames before the track's first
     std::vector<std::unique_ptr<PieceSource>> m_sources;
     std::vector<std::unique_ptr<PieceLayer>> m_layers;
     std::unique_ptr<LayerMixSynthesis> m_pSynthesis;
     std::int32_t m_nLongestGrain = 0;
-    bool m_bBlocksDc = false;
-    // The frames of its render the piece's track takes (a loop's warm-up and
-    // overlap left out), to measure.
-    std::uint64_t m_nTrackFirst = 0;
-    std::uint64_t m_nTrackEnd = 0;
+    SeekPlan m_seekPlan;
 };
 
 // The seed of layer index of a run seeded with seed: the seed itself for the

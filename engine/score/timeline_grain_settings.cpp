@@ -1,6 +1,8 @@
 #include "engine/score/timeline_grain_settings.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 #include "engine/generation_settings.h"
 #include "engine/parameters/parameter_table.h"
@@ -57,6 +59,23 @@ const GrainSettings& TimelineGrainSettings::SettingsAt(std::uint64_t frame)
     m_timeline.At(TrackSecondsOf(frame, m_nWarmUpFrames), m_values);
     m_current = GrainSettingsOfValues(m_values.m_values, m_dVolume);
     return m_current;
+}
+
+// The walk's rows hold while the numbers they are made from hold: the
+// density alone for the clock. The frames are counted short of that time by
+// more than the rounding of a frame's time can lengthen it.
+std::uint64_t TimelineGrainSettings::WalkSettingsSteadyUntil(std::uint64_t frame, SteadyPart part)
+{
+    const double seconds = TrackSecondsOf(frame, m_nWarmUpFrames);
+    double until = m_timeline.NumberSteadyUntil(ParameterId::Density, seconds);
+    if (part == SteadyPart::Walk) {
+        for (const ParameterId id : {ParameterId::ScanRange, ParameterId::Segment})
+            until = std::min(until, m_timeline.NumberSteadyUntil(id, seconds));
+    }
+    if (until == INFINITY)
+        return std::numeric_limits<std::uint64_t>::max();
+    const double frames = std::floor(((until - seconds) * (1.0 - 1e-9) - 1e-9) * kRunSampleRate);
+    return frame + (frames >= 1.0 ? static_cast<std::uint64_t>(frames) : 1);
 }
 
 // Only the rows the walk and the clock read, by the same formulas.

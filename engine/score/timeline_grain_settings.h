@@ -16,6 +16,7 @@ public:
 
     const GrainSettings& SettingsAt(std::uint64_t frame) override;
     const GrainSettings& WalkSettingsAt(std::uint64_t frame) override;
+    std::uint64_t WalkSettingsSteadyUntil(std::uint64_t frame, SteadyPart part) override;
     GrainBounds Bounds() const override { return m_bounds; }
 
 private:

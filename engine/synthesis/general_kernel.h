@@ -8,6 +8,12 @@
 #include "engine/stereo_frame.h"
 #include "engine/synthesis/add_kernel.h"
 
+// A stretch of grain frames, [m_nBegin, m_nEnd).
+struct FrameStretch {
+    std::int32_t m_nBegin = 0;
+    std::int32_t m_nEnd = 0;
+};
+
 // What the general kernel needs of one grain.
 struct GeneralGrain {
     const StereoFrame* m_pSource = nullptr;  // the frames read: the source or one of its octave levels
@@ -25,6 +31,11 @@ struct GeneralGrain {
     // see SplineTerms), or null: the kernel then works them out itself, to
     // the same bits.
     const StereoFrame* m_pTerms[3] = {nullptr, nullptr, nullptr};
+    // The grain frames whose reads the vector variants may load without
+    // reaching past the source (see PrepareVectorFrames), when worked out
+    // once for the whole grain; otherwise each call works out its own.
+    FrameStretch m_vectorFrames;
+    bool m_bVectorFramesKnown = false;
 };
 
 // For grain frames j = first to first + count − 1, onto output[j − first]:
@@ -52,11 +63,14 @@ using GeneralKernelFunction = void (*)(StereoFrame* output, const GeneralGrain& 
 
 void AddGeneralGrainPortable(StereoFrame* output, const GeneralGrain& grain, std::int32_t first, std::int32_t count);
 #if defined(__x86_64__) || defined(__i386__)
+// Four frames at a time on 256-bit vectors, their source frames loaded
+// together and shuffled into place.
+void AddGeneralGrainAvx2(StereoFrame* output, const GeneralGrain& grain, std::int32_t first, std::int32_t count);
 // Eight frames at a time on 512-bit vectors: their source frames loaded
 // together and shuffled into place, no gathering.
 void AddGeneralGrainAvx512(StereoFrame* output, const GeneralGrain& grain, std::int32_t first, std::int32_t count);
 #endif
 
-// The variant compiled for a vector unit this processor supports (Avx512),
-// or the portable one for any other kernel.
+// The variant compiled for a vector unit this processor supports (Avx2,
+// Avx512), or the portable one for any other kernel.
 GeneralKernelFunction GeneralKernelOfVectorUnit(AddKernel kernel);

@@ -4,12 +4,15 @@
 // loaded as sixteen neighbours and shuffled into place, tap by tap, instead
 // of being gathered one by one. Compiled for AVX-512 through a function
 // attribute, so the rest of the program keeps the baseline instruction set;
-// called only where the processor has it. Every operation is the one the
-// portable kernel makes, in the same order and precision, nothing fused; the
-// frames near the ends of the source, whose neighbours are clamped, go
-// through the portable kernel's own code.
+// called only where the processor has it (which then has AVX2 as well).
+// Every operation is the one the portable kernel makes, in the same order and
+// precision, nothing fused; the last few frames of a part, and grains read
+// faster than its loads reach, go through the AVX2 variant, and the frames
+// near the ends of the source, whose neighbours are clamped, through the
+// portable kernel's own code.
 #include "engine/synthesis/general_kernel.h"
 #include "engine/synthesis/general_kernel_frame.h"
+#include "engine/synthesis/general_kernel_stretch.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -24,6 +27,7 @@ constexpr std::int32_t kFramesPerStep = 8;
 // positions of the eight lie at most twelve frames apart, which an increment
 // of at most 1.7 keeps them (7 × 1.7 < 12).
 constexpr std::int32_t kLoadedFrames = 16;
+static_assert(kLoadedFrames <= kVectorReadMargin);
 constexpr double kLargestVectorIncrement = 1.7;
 
 #define SONNELITH_AVX512 __attribute__((target("avx512f,avx512dq,avx512vl"), always_inline)) inline
@@ -37,54 +41,13 @@ constexpr double kLargestVectorIncrement = 1.7;
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #endif
 
-// The grain frames [begin, end) whose read positions all lie in [lowest,
-// highest]: read positions move one way through a grain, so they form one
-// stretch.
-struct FrameStretch {
-    std::int32_t m_nBegin;
-    std::int32_t m_nEnd;
-};
-
-// The first frame in [begin, end) for which past(j) holds, past being false
-// up to some frame and true from there on; estimated from where the read
-// position crosses limit, then settled with the very positions the kernel
-// computes (the estimate is off by a frame at most).
-template <typename Past>
-std::int32_t FirstPast(const GeneralGrain& grain, std::int32_t begin, std::int32_t end, double limit, Past past)
-{
-    const double crossing = (limit - grain.m_dFirstRead) / grain.m_dIncrement;
-    const double clamped = std::clamp(std::ceil(crossing), static_cast<double>(begin), static_cast<double>(end));
-    std::int32_t j = std::isfinite(clamped) ? static_cast<std::int32_t>(clamped) : begin;
-    while (j > begin && past(j - 1))
-        --j;
-    while (j < end && !past(j))
-        ++j;
-    return j;
-}
-
-FrameStretch StretchInside(const GeneralGrain& grain, std::int32_t begin, std::int32_t end, std::int32_t lowest,
-                           std::int32_t highest)
-{
-    // Moving forwards the frames before the stretch read too low and those
-    // after it too high; backwards the other way round.
-    const bool forwards = grain.m_dIncrement >= 0.0;
-    const double low = lowest;
-    const double high = highest + 1.0;
-    auto position = [&](std::int32_t j) { return general_kernel::ReadPosition(grain, j); };
-    const std::int32_t first = forwards ? FirstPast(grain, begin, end, low, [&](std::int32_t j) { return position(j) >= low; })
-                                        : FirstPast(grain, begin, end, high, [&](std::int32_t j) { return position(j) < high; });
-    const std::int32_t last = forwards ? FirstPast(grain, first, end, high, [&](std::int32_t j) { return position(j) >= high; })
-                                       : FirstPast(grain, first, end, low, [&](std::int32_t j) { return position(j) < low; });
-    return {first, last};
-}
-
 // What every step of one grain shares, kept in registers through the loop.
 struct GrainVectors {
     __m512d m_first;  // the read position of frame 0
     __m512d m_increment;
-    __m512d m_ramp;   // 0, 1, ... 7
     __m512 m_gains;   // left, right, left, right, ...
     __m512i m_pairs;  // each of eight lanes twice: 0, 0, 1, 1, ... 7, 7
+    __m512i m_lowestLane;  // the lane whose read is the lowest: 0 forwards, 7 backwards
 };
 
 SONNELITH_AVX512 GrainVectors VectorsOf(const GeneralGrain& grain)
@@ -93,10 +56,40 @@ SONNELITH_AVX512 GrainVectors VectorsOf(const GeneralGrain& grain)
     const float right = grain.m_fGainRight;
     return {_mm512_set1_pd(grain.m_dFirstRead),
             _mm512_set1_pd(grain.m_dIncrement),
-            _mm512_setr_pd(0, 1, 2, 3, 4, 5, 6, 7),
             _mm512_setr_ps(left, right, left, right, left, right, left, right, left, right, left, right, left, right,
                            left, right),
-            _mm512_setr_epi32(0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 7, 7)};
+            _mm512_setr_epi32(0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 7, 7),
+            _mm512_set1_epi64(grain.m_dIncrement >= 0.0 ? 0 : kFramesPerStep - 1)};
+}
+
+// A whole number n below 2^31 plus 2^52 is a double whose low 32 bits are n
+// (and whose low 64 bits, as an integer, end in n's bits).
+constexpr double kLowBitsAreWhole = 4503599627370496.0;
+
+// Where eight frames read: the lowest whole read position among them, each
+// frame's offset from it (in the last four bits of a 64-bit lane, which is
+// all the two-vector shuffle looks at), and each frame's fraction f, once
+// per channel.
+struct StepReads {
+    std::int32_t m_nBase;
+    __m512i m_offsets;
+    __m512 m_f;
+};
+
+// The reads of grain frames j .. j + 7 (jv: j .. j + 7 as doubles): the read
+// positions m_dFirstRead + j × m_dIncrement, whole = trunc(position) and f =
+// float(position − whole), as the portable kernel works them out.
+SONNELITH_AVX512 StepReads ReadsOf(const GrainVectors& vectors, __m512d jv)
+{
+    const __m512d position = _mm512_add_pd(vectors.m_first, _mm512_mul_pd(jv, vectors.m_increment));
+    const __m512d whole = _mm512_roundscale_pd(position, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC);
+    const __m256 fraction = _mm512_cvtpd_ps(_mm512_sub_pd(position, whole));
+    const __m512d lowest = _mm512_permutexvar_pd(vectors.m_lowestLane, whole);
+    const __m128d lowestBits = _mm_add_sd(_mm512_castpd512_pd128(lowest), _mm_set_sd(kLowBitsAreWhole));
+    const auto base = static_cast<std::int32_t>(_mm_cvtsi128_si32(_mm_castpd_si128(lowestBits)));
+    const __m512i offsets =
+        _mm512_castpd_si512(_mm512_add_pd(_mm512_sub_pd(whole, lowest), _mm512_set1_pd(kLowBitsAreWhole)));
+    return {base, offsets, _mm512_permutexvar_ps(vectors.m_pairs, _mm512_castps256_ps512(fraction))};
 }
 
 // out = out + sample × (window × gain) for eight frames from grain frame j.
@@ -128,52 +121,37 @@ SONNELITH_AVX512 __m512 Tap(__m512i low, __m512i high, __m512i index)
 }
 
 // Grain frames j .. j + 7, all of whose taps and loaded frames lie inside
-// the source, onto out.
+// the source, onto out: sixteen frames loaded from one before the lowest
+// read, tap t of each frame at its offset plus t.
 SONNELITH_AVX512 void AddEightFrames(float* out, const GeneralGrain& grain, const GrainVectors& vectors,
-                                     std::int32_t j)
+                                     std::int32_t j, __m512d jv)
 {
-    const __m512d position = _mm512_add_pd(
-        vectors.m_first,
-        _mm512_mul_pd(_mm512_add_pd(_mm512_set1_pd(static_cast<double>(j)), vectors.m_ramp), vectors.m_increment));
-    const __m256i whole = _mm512_cvttpd_epi32(position);
-    // The lowest of the eight positions, as the scalar code computes it.
-    const std::int32_t lowestFrame = grain.m_dIncrement >= 0.0 ? j : j + kFramesPerStep - 1;
-    const auto base = static_cast<std::int32_t>(general_kernel::ReadPosition(grain, lowestFrame)) - 1;
-    const auto* source = reinterpret_cast<const long long*>(grain.m_pSource + base);
+    const StepReads reads = ReadsOf(vectors, jv);
+    const auto* source = reinterpret_cast<const long long*>(grain.m_pSource + reads.m_nBase - 1);
     const __m512i low = _mm512_loadu_si512(source);
     const __m512i high = _mm512_loadu_si512(source + kFramesPerStep);
-    const __m512i first = _mm512_cvtepi32_epi64(_mm256_sub_epi32(whole, _mm256_set1_epi32(base + 1)));
     const __m512i one = _mm512_set1_epi64(1);
+    const __m512i first = reads.m_offsets;
     const __m512i second = _mm512_add_epi64(first, one);
     const __m512i third = _mm512_add_epi64(second, one);
     const __m512i fourth = _mm512_add_epi64(third, one);
-    const __m256 fraction = _mm512_cvtpd_ps(_mm512_sub_pd(position, _mm512_cvtepi32_pd(whole)));
-    const __m512 f = _mm512_permutexvar_ps(vectors.m_pairs, _mm512_castps256_ps512(fraction));
-    const __m512 sample =
-        Spline(Tap(low, high, first), Tap(low, high, second), Tap(low, high, third), Tap(low, high, fourth), f);
+    const __m512 sample = Spline(Tap(low, high, first), Tap(low, high, second), Tap(low, high, third),
+                                 Tap(low, high, fourth), reads.m_f);
     AddWeighted(out, sample, grain.m_pWindow + j, vectors);
 }
 
 // The spline of eight frames from their coefficients worked out beforehand:
 // frame i of the level and of each coefficient, for the eight frames' i,
-// loaded as sixteen neighbours and shuffled into place.
+// loaded as sixteen neighbours from the lowest read and shuffled into place.
 SONNELITH_AVX512 void AddEightFramesFromTerms(float* out, const GeneralGrain& grain, const GrainVectors& vectors,
-                                              std::int32_t j)
+                                              std::int32_t j, __m512d jv)
 {
-    const __m512d position = _mm512_add_pd(
-        vectors.m_first,
-        _mm512_mul_pd(_mm512_add_pd(_mm512_set1_pd(static_cast<double>(j)), vectors.m_ramp), vectors.m_increment));
-    const __m256i whole = _mm512_cvttpd_epi32(position);
-    const std::int32_t lowestFrame = grain.m_dIncrement >= 0.0 ? j : j + kFramesPerStep - 1;
-    const auto base = static_cast<std::int32_t>(general_kernel::ReadPosition(grain, lowestFrame));
-    const __m512i offsets = _mm512_cvtepi32_epi64(_mm256_sub_epi32(whole, _mm256_set1_epi32(base)));
+    const StepReads reads = ReadsOf(vectors, jv);
     auto at = [&](const StereoFrame* frames) SONNELITH_AVX512_LAMBDA {
-        const auto* from = reinterpret_cast<const long long*>(frames + base);
-        return _mm512_castsi512_ps(
-            _mm512_permutex2var_epi64(_mm512_loadu_si512(from), offsets, _mm512_loadu_si512(from + kFramesPerStep)));
+        const auto* from = reinterpret_cast<const long long*>(frames + reads.m_nBase);
+        return Tap(_mm512_loadu_si512(from), _mm512_loadu_si512(from + kFramesPerStep), reads.m_offsets);
     };
-    const __m256 fraction = _mm512_cvtpd_ps(_mm512_sub_pd(position, _mm512_cvtepi32_pd(whole)));
-    const __m512 f = _mm512_permutexvar_ps(vectors.m_pairs, _mm512_castps256_ps512(fraction));
+    const __m512 f = reads.m_f;
     const __m512 s1 = at(grain.m_pSource);
     const __m512 c1 = at(grain.m_pTerms[0]);
     const __m512 c2 = at(grain.m_pTerms[1]);
@@ -198,26 +176,34 @@ SONNELITH_AVX512 void AddEightWholeFrames(float* out, const GeneralGrain& grain,
 
 enum class Steps { WholeFrames, FromTerms, Spline };
 
-// The frames whose steps read inside [lowest, highest] eight at a time, the
-// others one by one.
+// The frames whose loads stay inside the source (see VectorFrames) eight at a
+// time; those before them one by one, and the rest through the AVX2 variant.
+template <Steps kSteps>
 SONNELITH_AVX512 void AddInSteps(StereoFrame* output, const GeneralGrain& grain, std::int32_t first,
-                                 std::int32_t count, std::int32_t lowest, std::int32_t highest, Steps steps)
+                                 std::int32_t count)
 {
     const GrainVectors vectors = VectorsOf(grain);
-    const FrameStretch inside = StretchInside(grain, first, first + count, lowest, highest);
+    const FrameStretch inside = VectorFrames(grain, first, count);
     std::int32_t j = first;
     for (; j < inside.m_nBegin; ++j)
         general_kernel::AddFrame(output[j - first], grain, j);
+    // Whole numbers, so adding 8 at each step keeps them exact.
+    __m512d jv = _mm512_add_pd(_mm512_set1_pd(static_cast<double>(j)), _mm512_setr_pd(0, 1, 2, 3, 4, 5, 6, 7));
+    const __m512d step = _mm512_set1_pd(kFramesPerStep);
     for (; j + kFramesPerStep <= inside.m_nEnd; j += kFramesPerStep) {
         float* out = &output[j - first].left;
-        switch (steps) {
-        case Steps::WholeFrames: AddEightWholeFrames(out, grain, vectors, j); break;
-        case Steps::FromTerms: AddEightFramesFromTerms(out, grain, vectors, j); break;
-        case Steps::Spline: AddEightFrames(out, grain, vectors, j); break;
-        }
+        if constexpr (kSteps == Steps::WholeFrames)
+            AddEightWholeFrames(out, grain, vectors, j);
+        else if constexpr (kSteps == Steps::FromTerms)
+            AddEightFramesFromTerms(out, grain, vectors, j, jv);
+        else
+            AddEightFrames(out, grain, vectors, j, jv);
+        jv = _mm512_add_pd(jv, step);
     }
-    for (; j < first + count; ++j)
-        general_kernel::AddFrame(output[j - first], grain, j);
+    // The last frames of the stretch (fewer than eight) in the 256-bit
+    // variant's steps, and any beyond it frame by frame there.
+    if (j < first + count)
+        AddGeneralGrainAvx2(output + (j - first), grain, j, first + count - j);
 }
 
 }  // namespace
@@ -227,23 +213,24 @@ __attribute__((target("avx512f,avx512dq,avx512vl"))) void AddGeneralGrainAvx512(
                                                                                  std::int32_t first,
                                                                                  std::int32_t count)
 {
-    const auto frames = static_cast<std::int32_t>(grain.m_nSourceFrames);
-    if (grain.m_bWholeFrames) {
-        // Eight frames from the lowest position read.
-        AddInSteps(output, grain, first, count, 0, frames - kFramesPerStep, Steps::WholeFrames);
+    // A copy of its own: the compiler need not read the grain again after
+    // every store to the output, which might otherwise overlap it.
+    const GeneralGrain own = grain;
+    // The steps load eight frames from the lowest position read (whole
+    // frames), sixteen from there (from terms) or sixteen from one before it
+    // (spline): all inside the source for the frames VectorFrames gives.
+    if (own.m_bWholeFrames) {
+        AddInSteps<Steps::WholeFrames>(output, own, first, count);
         return;
     }
-    if (!(std::fabs(grain.m_dIncrement) <= kLargestVectorIncrement)) {
-        AddGeneralGrainPortable(output, grain, first, count);
+    if (!(std::fabs(own.m_dIncrement) <= kLargestVectorIncrement)) {
+        AddGeneralGrainAvx2(output, own, first, count);
         return;
     }
-    if (grain.m_pTerms[0] != nullptr) {
-        // Sixteen frames from the lowest position read.
-        AddInSteps(output, grain, first, count, 0, frames - kLoadedFrames, Steps::FromTerms);
-        return;
-    }
-    // Sixteen frames from one before the lowest position read, none clamped.
-    AddInSteps(output, grain, first, count, 1, frames - kLoadedFrames + 1, Steps::Spline);
+    if (own.m_pTerms[0] != nullptr)
+        AddInSteps<Steps::FromTerms>(output, own, first, count);
+    else
+        AddInSteps<Steps::Spline>(output, own, first, count);
 }
 
 #if defined(__GNUC__) && !defined(__clang__)
@@ -256,10 +243,13 @@ __attribute__((target("avx512f,avx512dq,avx512vl"))) void AddGeneralGrainAvx512(
 GeneralKernelFunction GeneralKernelOfVectorUnit(AddKernel kernel)
 {
 #if defined(__x86_64__) || defined(__i386__)
+    // The 512-bit variant hands its last frames to the 256-bit one.
     const bool avx512 = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
-                        __builtin_cpu_supports("avx512vl");
+                        __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx2");
     if (kernel == AddKernel::Avx512 && avx512)
         return AddGeneralGrainAvx512;
+    if (kernel == AddKernel::Avx2 && __builtin_cpu_supports("avx2"))
+        return AddGeneralGrainAvx2;
 #endif
     (void)kernel;
     return AddGeneralGrainPortable;

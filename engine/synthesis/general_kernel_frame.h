@@ -58,7 +58,16 @@ inline StereoFrame SampleAt(const GeneralGrain& grain, std::int32_t j)
     const double x = ReadPosition(grain, j);
     const auto i = static_cast<std::int32_t>(x);
     const auto f = static_cast<float>(x - static_cast<double>(i));
-    const StereoFrame& s0 = source[std::max(i, 1) - 1];
+    if (grain.m_pTerms[0] != nullptr && i >= 0 && i <= last) {
+        // The coefficients worked out beforehand from the same clamped frames.
+        const StereoFrame& s1 = source[i];
+        const StereoFrame& c1 = grain.m_pTerms[0][i];
+        const StereoFrame& c2 = grain.m_pTerms[1][i];
+        const StereoFrame& c3 = grain.m_pTerms[2][i];
+        return {SplineValue({c1.left, c2.left, c3.left}, s1.left, f),
+                SplineValue({c1.right, c2.right, c3.right}, s1.right, f)};
+    }
+    const StereoFrame& s0 = source[std::min(std::max(i, 1) - 1, last)];
     const StereoFrame& s1 = source[std::min(i, last)];
     const StereoFrame& s2 = source[std::min(i, last - 1) + 1];
     const StereoFrame& s3 = source[std::min(i, last - 2) + 2];

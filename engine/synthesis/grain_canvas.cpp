@@ -3,9 +3,8 @@
 #include <cmath>
 #include <cstdlib>
 
-namespace {
+#include "engine/synthesis/general_kernel_stretch.h"
 
-// The general kernel's view of a grain, read from its octave level.
 GeneralGrain GeneralGrainOf(const GrainEvent& grain, const GrainCanvas& canvas)
 {
     const std::span<const StereoFrame> frames = canvas.m_pLevels->Level(grain.m_nLevel);
@@ -23,10 +22,11 @@ GeneralGrain GeneralGrainOf(const GrainEvent& grain, const GrainCanvas& canvas)
         for (int which = 0; which < 3; ++which)
             general.m_pTerms[which] = canvas.m_pSplineTerms->Terms(grain.m_nLevel, which);
     }
+    // The portable kernel has no vector steps to prepare for.
+    if (canvas.m_general != AddGeneralGrainPortable)
+        PrepareVectorFrames(general, grain.m_nFrames);
     return general;
 }
-
-}  // namespace
 
 // Dividing by a power of two is exact, so a position of level k is the
 // source's position over 2^k to the bit.
@@ -58,7 +58,7 @@ void AddGrainPart(const GrainCanvas& canvas, AddKernelFunction add, const GrainE
     const auto count = static_cast<std::int32_t>(part.m_nEnd - part.m_nBegin);
     StereoFrame* output = window.m_pFrames + (part.m_nBegin - window.m_nFirst);
     if (!grain.m_bPlain) {
-        canvas.m_general(output, GeneralGrainOf(grain, canvas), static_cast<std::int32_t>(offset), count);
+        AddGeneralGrainPart(canvas, GeneralGrainOf(grain, canvas), grain, part, window);
         return;
     }
     const StereoFrame* source = canvas.m_pLevels->Level(0).data() + grain.m_nSource + offset;
@@ -66,4 +66,12 @@ void AddGrainPart(const GrainCanvas& canvas, AddKernelFunction add, const GrainE
         add(output, source, canvas.m_pPairWeights + 2 * offset, count);
     else
         AddKernelReference(output, source, canvas.m_pWindow + offset, canvas.m_fVolume, count);
+}
+
+void AddGeneralGrainPart(const GrainCanvas& canvas, const GeneralGrain& general, const GrainEvent& grain,
+                         FrameRange part, const OutputWindow& window)
+{
+    const auto offset = static_cast<std::int32_t>(part.m_nBegin - grain.m_nOutput);
+    const auto count = static_cast<std::int32_t>(part.m_nEnd - part.m_nBegin);
+    canvas.m_general(window.m_pFrames + (part.m_nBegin - window.m_nFirst), general, offset, count);
 }

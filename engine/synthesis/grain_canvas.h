@@ -41,8 +41,16 @@ FrameRange CoveredFrames(const GrainEvent& grain, const GrainCanvas& canvas);
 // needs (or the highest there is), and its read position and increment there.
 void ChooseLevel(GrainEvent& grain, const OctaveLevels& levels);
 
+// The general kernel's view of a grain that is not plain, read from its
+// octave level, with the frames its vector steps may take worked out.
+GeneralGrain GeneralGrainOf(const GrainEvent& grain, const GrainCanvas& canvas);
+
 // Adds the frames part of grain (output frames, inside what it covers and
 // inside window) onto window: a plain grain with add, or with the reference
 // kernel when add is null; any other grain with the general kernel.
 void AddGrainPart(const GrainCanvas& canvas, AddKernelFunction add, const GrainEvent& grain, FrameRange part,
                   const OutputWindow& window);
+// The same for a grain that is not plain, whose general view is general
+// (GeneralGrainOf), made once for all its parts.
+void AddGeneralGrainPart(const GrainCanvas& canvas, const GeneralGrain& general, const GrainEvent& grain,
+                         FrameRange part, const OutputWindow& window);

@@ -66,6 +66,24 @@ void GrainScheduler::Begin(std::uint64_t sourceFrames, std::uint64_t outputFrame
     m_lastPlaced = GrainCursor{};
 }
 
+ScheduleState GrainScheduler::Capture() const
+{
+    ScheduleState state;
+    state.m_walk = m_walk.GetState();
+    state.m_clock = ClockState{m_dStep, m_dAnchor, m_nAnchorIndex, m_next, m_lastPlaced};
+    return state;
+}
+
+void GrainScheduler::Restore(const ScheduleState& state)
+{
+    m_walk.SetState(state.m_walk);
+    m_dStep = state.m_clock.m_dStep;
+    m_dAnchor = state.m_clock.m_dAnchor;
+    m_nAnchorIndex = state.m_clock.m_nAnchorIndex;
+    m_next = state.m_clock.m_next;
+    m_lastPlaced = state.m_clock.m_lastPlaced;
+}
+
 // With a settings source the walk's step and segment follow the grain's
 // settings; without one they stay as Begin set them.
 const GrainSettings& GrainScheduler::SettingsOfNextGrain(bool walkOnly)

@@ -10,12 +10,7 @@
 #include "engine/synthesis/grain_settings_source.h"
 #include "engine/synthesis/grain_variation_draws.h"
 #include "engine/synthesis/scan_walk.h"
-
-// A grain by its index k and its output start.
-struct GrainCursor {
-    std::int32_t m_nIndex = 0;
-    std::uint64_t m_nStart = 0;
-};
+#include "engine/synthesis/schedule_state.h"
 
 // Grains start at a fixed rate: grains 0 and 1 at output frame 0, grain k
 // (k ≥ 1) at trunc((k − 1) × 44100 / grains per second). Each reads from the
@@ -52,6 +47,16 @@ public:
     const GrainCursor& NextGrain() const { return m_next; }
     // The last grain placed (meaningless before the first).
     const GrainCursor& LastPlacedGrain() const { return m_lastPlaced; }
+
+    // Where the schedule stands: the walk and the clock as the grains
+    // decided so far left them. Restore puts a schedule begun with the same
+    // settings, source and seed back there.
+    ScheduleState Capture() const;
+    void Restore(const ScheduleState& state);
+    // What a fast skip reads besides that state.
+    GrainSettingsSource* GetSettingsSource() const { return m_pSource; }
+    std::uint64_t GetOutputFrames() const { return m_nOutputFrames; }
+    std::uint32_t GetWalkSpan() const { return m_walk.GetSpan(); }
 
     // The most source frames a grain of these settings reads, from its first
     // to its last read position (plus one).

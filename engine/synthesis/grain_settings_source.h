@@ -27,6 +27,17 @@ public:
     // SettingsAt gives, perhaps with nothing else filled in: the fast way
     // through grains that are skipped.
     virtual const GrainSettings& WalkSettingsAt(std::uint64_t frame) { return SettingsAt(frame); }
+    // What must hold over a stretch of steady settings: the density the
+    // clock reads, or everything of WalkSettingsAt.
+    enum class SteadyPart { Clock, Walk };
+    // A frame after frame up to which (not included) WalkSettingsAt answers
+    // what it answers at frame in part, as far as the source can vouch for
+    // it: frame + 1 when it cannot say.
+    virtual std::uint64_t WalkSettingsSteadyUntil(std::uint64_t frame, SteadyPart part)
+    {
+        (void)part;
+        return frame + 1;
+    }
     // Every grain of the render stays within these.
     virtual GrainBounds Bounds() const = 0;
 };

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "engine/seek/schedule_skip.h"
+
 namespace {
 
 constexpr std::uint64_t kMaxSourceFrames = std::numeric_limits<std::int32_t>::max();
@@ -88,14 +90,9 @@ void GrainSynthesizer::AddPlacedGrains(const OutputWindow& window)
     DropGrainsEndingBy(window.End());
 }
 
-void GrainSynthesizer::SkipGrainsEndingBefore(std::uint64_t frame)
+bool GrainSynthesizer::SkipGrainsEndingBefore(std::uint64_t frame, CancelPoll& poll)
 {
-    const std::int32_t longest = m_pSettingsSource != nullptr ? m_pSettingsSource->Bounds().m_nLongestGrainFrames
-                                                              : m_scheduler.GetSettings().m_nGrainFrames;
-    const auto reach = static_cast<std::uint64_t>(std::max(longest, 0));
-    const std::uint64_t limit = frame > reach ? frame - reach : 0;
-    while (!IsComplete() && NextGrain().m_nStart < limit)
-        m_scheduler.SkipNext();
+    return SkipScheduleEndingBefore(m_scheduler, frame, poll);
 }
 
 void GrainSynthesizer::SkipPlacedGrains(std::uint64_t end)

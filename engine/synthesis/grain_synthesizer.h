@@ -17,6 +17,8 @@
 #include "engine/synthesis/grain_settings.h"
 #include "engine/synthesis/synthesis_options.h"
 
+class CancelPoll;
+
 // A render goes:
 //
 //   Begin(source, outputFrames)           the tables, the grain cursor at grain 0
@@ -48,6 +50,7 @@ public:
 
     // Read at Begin; change them between renders only.
     void SetSettings(const GrainSettings& settings) { m_scheduler.SetSettings(settings); }
+    const GrainSettings& GetSettings() const { return m_scheduler.GetSettings(); }
     // Settings that change over the render (see GrainScheduler); null: none.
     void SetSettingsSource(GrainSettingsSource* source);
     void SetOptions(const SynthesisOptions& options) { m_options = options; }
@@ -86,8 +89,12 @@ public:
     void SkipPlacedGrains(std::uint64_t end);
     // Moves the schedule past every grain that ends before frame, deciding
     // only where the walk and the clock go: the fast way to an excerpt.
-    // Grains that may reach frame are left to be placed.
-    void SkipGrainsEndingBefore(std::uint64_t frame);
+    // Grains that may reach frame are left to be placed. Answers false when
+    // poll says to stop (the render must then begin again).
+    bool SkipGrainsEndingBefore(std::uint64_t frame, CancelPoll& poll);
+    // Where the schedule stands, and back there (see GrainScheduler).
+    ScheduleState CaptureSchedule() const { return m_scheduler.Capture(); }
+    void RestoreSchedule(const ScheduleState& state) { m_scheduler.Restore(state); }
     // Grains placed whose last frame no window has reached yet.
     std::size_t PendingGrainCount() const { return m_pending.size(); }
 

@@ -74,3 +74,15 @@ void ScanWalk::SetSegment(std::int32_t length, std::int32_t grainInSegment)
     m_nSegmentLength = length;
     m_nGrainInSegment = grainInSegment;
 }
+
+WalkState ScanWalk::GetState() const
+{
+    return WalkState{m_random.GetState(), m_nPositionA, m_nPositionB, m_nSegmentLength, m_nGrainInSegment};
+}
+
+void ScanWalk::SetState(const WalkState& state)
+{
+    m_random.SetState(state.m_nRandomState);
+    SetPositions(state.m_nPositionA, state.m_nPositionB);
+    SetSegment(state.m_nSegmentLength, state.m_nGrainInSegment);
+}

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "engine/synthesis/random_generator.h"
+#include "engine/synthesis/schedule_state.h"
 
 // Two candidates, A and B, each wander by a random step whenever they are
 // used. Within a segment the choice slides from B (at its first grain) to A
@@ -29,6 +30,7 @@ public:
     // The span of positions, the step size and the mean segment length the
     // next choices use.
     void SetSpan(std::uint32_t span) { m_nSpan = span; }
+    std::uint32_t GetSpan() const { return m_nSpan; }
     void SetScanFrames(std::int32_t scanFrames) { m_nScanFrames = scanFrames; }
     void SetSegmentGrains(std::int32_t segmentGrains) { m_nSegmentGrains = segmentGrains; }
 
@@ -46,6 +48,9 @@ public:
     // Puts the candidates and the segment where a walk left them.
     void SetPositions(std::int32_t a, std::int32_t b);
     void SetSegment(std::int32_t length, std::int32_t grainInSegment);
+    // The generator, the candidates and the segment together.
+    WalkState GetState() const;
+    void SetState(const WalkState& state);
 
 private:
     std::int32_t FreshPosition(double span);

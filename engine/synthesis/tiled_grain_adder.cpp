@@ -34,12 +34,16 @@ void TiledGrainAdder::Add(const GrainEvent* grains, std::size_t count, const Out
     m_window = window;
     m_nBegin = std::numeric_limits<std::uint64_t>::max();
     m_nEnd = 0;
+    if (m_general.size() < count)
+        m_general.resize(count);
     for (std::size_t g = 0; g < count; ++g) {
         const FrameRange covered = CoveredFrames(grains[g]);
         if (covered.IsEmpty())
             continue;
         m_nBegin = std::min(m_nBegin, covered.m_nBegin);
         m_nEnd = std::max(m_nEnd, covered.m_nEnd);
+        if (!grains[g].m_bPlain)
+            m_general[g] = GeneralGrainOf(grains[g], m_canvas);
     }
     if (m_nEnd <= m_nBegin)
         return;
@@ -97,7 +101,11 @@ void TiledGrainAdder::AddTile(std::uint64_t begin, std::uint64_t end) const
     for (const GrainEvent* grain = first; grain != last && grain->m_nOutput < end; ++grain) {
         const FrameRange covered = CoveredFrames(*grain);
         const FrameRange part{std::max(covered.m_nBegin, begin), std::min(covered.m_nEnd, end)};
-        if (!part.IsEmpty())
+        if (part.IsEmpty())
+            continue;
+        if (grain->m_bPlain)
             AddGrainPart(m_canvas, m_add, *grain, part, m_window);
+        else
+            AddGeneralGrainPart(m_canvas, m_general[static_cast<std::size_t>(grain - m_pGrains)], *grain, part, m_window);
     }
 }

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "engine/stereo_frame.h"
 #include "engine/synthesis/grain_canvas.h"
@@ -35,7 +36,9 @@ class WorkerPool;
 //
 // Each grain is cut to the output (and a plain one to the source) as the
 // grain-by-grain loop cuts it (CoveredFrames), and then to the window; a grain
-// placed outside either adds nothing.
+// placed outside either adds nothing. What the general kernel needs of a grain
+// that is not plain is made once per batch, before the tiles, not for each of
+// the tiles it reaches.
 class TiledGrainAdder {
 public:
     static constexpr std::uint64_t kTileFrames = 512;
@@ -61,6 +64,7 @@ private:
     // The batch being added.
     const GrainEvent* m_pGrains = nullptr;
     std::size_t m_nGrains = 0;
+    std::vector<GeneralGrain> m_general;  // of each grain of the batch that is not plain
     OutputWindow m_window;
     std::uint64_t m_nBegin = 0;  // output range of the batch
     std::uint64_t m_nEnd = 0;

@@ -156,6 +156,38 @@ TEST_F(CliOutputFailure, AFailureOfTheTemporarySoundLeavesTheExistingOutput)
     EXPECT_EQ(FolderEntries(m_dir.Path()), std::vector<std::string>{"out.wav"});
 }
 
+// Under a file size limit (ulimit -f) the program itself sets no signal
+// aside: the limit must neither end it silently (SIGXFSZ) nor leave its
+// hidden temporary file. A limit the output fits but the sound set aside
+// would not (1 MiB: five seconds take 882,044 bytes as 16-bit WAV, 1,764,000
+// as set aside) makes the run synthesise twice instead, as a full disk does.
+TEST_F(CliOutputFailure, AFileSizeLimitIsTreatedAsLackOfRoom)
+{
+    const auto limitToOneMebibyte = [] {
+        const rlimit limit{1 << 20, 1 << 20};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    };
+    const std::string output = m_dir.File("out.wav");
+    const std::vector<std::string> light = {"--seed", "3", "--density", "500", "--grain-length", "100"};
+    std::vector<std::string> fitting = {"-q", "--timings", "-o", output, "--length", "5"};
+    fitting.insert(fitting.end(), light.begin(), light.end());
+    const CliResult fits = RunCli(fitting, limitToOneMebibyte);
+    EXPECT_EQ(fits.signal, 0);
+    ASSERT_EQ(fits.exitCode, 0) << fits.err;
+    EXPECT_THAT(fits.err, HasSubstr("sound synthesised twice"));
+    EXPECT_EQ(ReadWholeFile(output).size(), 882044u);
+
+    WriteWholeFile(output, kOldOutput);
+    std::vector<std::string> passing = {"-q", "-o", output, "--length", "10"};
+    passing.insert(passing.end(), light.begin(), light.end());
+    const CliResult tooLarge = RunCli(passing, limitToOneMebibyte);
+    EXPECT_EQ(tooLarge.signal, 0);
+    EXPECT_EQ(tooLarge.exitCode, 1);
+    EXPECT_THAT(tooLarge.err, HasSubstr("\"" + output + "\": File too large"));
+    EXPECT_EQ(ReadWholeFile(output), kOldOutput);
+    EXPECT_EQ(FolderEntries(m_dir.Path()), std::vector<std::string>{"out.wav"});
+}
+
 TEST_F(CliOutputFailure, AMissingFolder)
 {
     ExpectRefused({}, m_dir.File("no/such/folder/out.wav"), "no such folder");
@@ -169,14 +201,21 @@ TEST_F(CliOutputFailure, AFolder)
     EXPECT_TRUE(std::filesystem::is_empty(m_dir.File("folder.wav")));
 }
 
+// Writing over the input is a mistake of the command line (status 2), told
+// with both names before anything is written.
 TEST_F(CliOutputFailure, TheInputItself)
 {
     const std::string input = m_dir.File("in.wav");
     WriteToneWav(input, 44100);
     const std::vector<unsigned char> original = ReadWholeFile(input);
-    ExpectRefused({input}, input, "it is the input file");
-    std::filesystem::create_symlink(input, m_dir.File("link.wav"));
-    ExpectRefused({input}, m_dir.File("link.wav"), "it is the input file");
+    for (const std::string& output : {input, m_dir.File("link.wav")}) {
+        if (output != input)
+            std::filesystem::create_symlink(input, output);
+        const CliResult result = RunCli({"-q", "-o", output, "--length", "10", "--seed", "3", input});
+        EXPECT_EQ(result.exitCode, 2);
+        EXPECT_EQ(result.err, "sonnelith-cli: -o " + output + " is also the input file (" + input +
+                                  "), which the run would destroy; give -o another file\n");
+    }
     EXPECT_EQ(ReadWholeFile(input), original);
 }
 

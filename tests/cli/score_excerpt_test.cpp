@@ -2,8 +2,14 @@
 // on its own: the same grains at the same places with the same automation.
 #include <gtest/gtest.h>
 
+#include <gmock/gmock.h>
+
+#include <chrono>
 #include <cmath>
+#include <csignal>
+#include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/cli/score_render_fixture.h"
@@ -92,4 +98,30 @@ TEST_F(ScoreExcerptTest, AnExcerptIsTheSameStretchOfTheFullRender)
         // One second off is another sound altogether: the measure can fail.
         EXPECT_LT(Correlation(Stretch(full, 21.0, 9.0), Stretch(excerpt, 0.0, 9.0)), 0.5);
     }
+}
+
+// Six day-long layers whose density and scanning range drift every second
+// across their whole ranges: the way to 23:59 takes many seconds. Ctrl+C
+// a second in, during that skip, ends the run within a second, as a
+// cancel anywhere else does, and leaves no output.
+TEST_F(ScoreExcerptTest, CtrlCDuringTheSkipToAnExcerptEndsTheRunWithinASecond)
+{
+    MakeSource("source.wav", {"3 pinknoise vol 0.5"});
+    std::string text = "length = \"24:00:00\"\nseed = 5\n";
+    for (int layer = 0; layer < 6; ++layer) {
+        text.append("[[layer]]\nsource = \"source.wav\"\ndensity = 10000\ngrain_length = 50\n[layer.drift]\n");
+        text.append("density = { depth = 9000, period = 1 }\nscan_range = { depth = 90, period = 1 }\n");
+    }
+    const std::string score = WriteScore("restless.toml", text);
+    TempDir logs;
+    CliProcess process({score, "-o", File("excerpt.wav"), "--from", "23:59:00", "--for", "10"}, logs.Path().string());
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    const auto signalled = std::chrono::steady_clock::now();
+    process.Signal(SIGINT);
+    const CliResult result = process.Wait();
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - signalled;
+    EXPECT_EQ(result.exitCode, 130);
+    EXPECT_THAT(result.err, testing::HasSubstr("cancelled"));
+    EXPECT_LT(took.count(), 1.0);
+    EXPECT_FALSE(std::filesystem::exists(File("excerpt.wav")));
 }

@@ -1,6 +1,8 @@
-// A score render that cannot go ahead is refused with exit status 2 before
-// anything is written: the message names the score file and the line where
-// the fault lies, and the folder holds no new file afterwards.
+// A score render that cannot go ahead is refused before anything is
+// written: with exit status 2 for a fault of the score or the command line,
+// 1 for a source that cannot be used (a failure of the run, as for a plain
+// run's input). The message names the score file and the line where the
+// fault lies, and the folder holds no new file afterwards.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -25,6 +27,7 @@ struct RunRefusal {
     // empty: the fault is the command line's, and the message names no line.
     std::string m_strFaultyLine;
     std::string m_strPhrase;
+    int m_nStatus = 2;
 };
 
 // Test names and failure reports show the case's name, not its bytes.
@@ -53,7 +56,11 @@ const RunRefusal kRefusals[] = {
     {"KeyframesOutOfOrder", Layer("[[layer.at]]\ntime = 4\n[[layer.at]]  # the second\ntime = 2\n"), {}, "# the second",
      "keyframes go in time order"},
     {"MissingSource", "length = 5\n[[layer]]\nsource = \"missing.wav\"\n", {}, "missing.wav",
-     "missing.wav: No such file or directory"},
+     "missing.wav: No such file or directory", 1},
+    {"StretchPastTheSourcesEnd", Layer("source_start = 3\n"), {}, "[[layer]]",
+     "source_start is at or past the end of tone.wav", 1},
+    {"SourceThatIsNoSound", "length = 5\n[[layer]]\nsource = \"score.toml\"\n", {}, "[[layer]]",
+     "not a sound file libsndfile can read", 1},
     {"LayerWithoutSource", "length = 5\n[[layer]]\ndensity = 1000\n", {}, "[[layer]]", "a layer without a source"},
     {"BadTime", Layer("[[layer.at]]\ntime = \"1:5\"\n"), {}, "1:5", "'1:5', not a time"},
     {"GrainOptionBesideAScore", Layer(""), {"--density", "3000"}, "", "--density is a layer's value"},
@@ -81,20 +88,22 @@ protected:
     // nothing printed on standard output, the folder as it was, and the
     // message starting with the score's name and the faulty line's number.
     void ExpectRefused(const std::string& scoreText, const std::vector<std::string>& extra,
-                       const std::string& faultyLine, const std::string& phrase)
+                       const std::string& faultyLine, const std::string& phrase, int status = 2)
     {
         const std::string score = WriteScore("score.toml", scoreText);
         const std::vector<std::string> before = FolderEntries(m_dir.Path());
         std::vector<std::string> arguments{score, "-o", File("out.wav")};
         arguments.insert(arguments.end(), extra.begin(), extra.end());
         const CliResult result = Run(arguments);
-        EXPECT_EQ(result.exitCode, 2) << result.err;
+        EXPECT_EQ(result.exitCode, status) << result.err;
         EXPECT_EQ(result.out, "");
         EXPECT_EQ(FolderEntries(m_dir.Path()), before);
         EXPECT_FALSE(std::filesystem::exists(File("out.wav")));
         const std::string place =
             faultyLine.empty() ? "" : score + ":" + std::to_string(LineHolding(scoreText, faultyLine)) + ": ";
-        EXPECT_THAT(result.err, StartsWith("sonnelith-cli: " + place)) << result.err;
+        // The message is the last line: a source loaded before the fault was found says which way it went.
+        const std::string err = result.err.substr(0, result.err.find_last_not_of('\n') + 1);
+        EXPECT_THAT(err.substr(err.find_last_of('\n') + 1), StartsWith("sonnelith-cli: " + place)) << result.err;
         EXPECT_THAT(result.err, HasSubstr(phrase));
     }
 };
@@ -106,7 +115,8 @@ class ScoreRunRefusals : public ScoreRefusalTest, public testing::WithParamInter
 TEST_P(ScoreRunRefusals, RefuseBeforeWritingAndSayWhere)
 {
     const RunRefusal& refusal = GetParam();
-    ExpectRefused(refusal.m_strScore, refusal.m_extra, refusal.m_strFaultyLine, refusal.m_strPhrase);
+    ExpectRefused(refusal.m_strScore, refusal.m_extra, refusal.m_strFaultyLine, refusal.m_strPhrase,
+                  refusal.m_nStatus);
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryFault, ScoreRunRefusals, testing::ValuesIn(kRefusals),
@@ -123,5 +133,5 @@ TEST_F(ScoreRefusalTest, ASourceChangedSinceTheScoreWasStoredIsRefused)
     // The same length, another tone: only the content differs.
     MakeSource("other.wav", {"2 sine 450 vol 0.5"});
     std::filesystem::rename(File("other.wav"), File("tone.wav"));
-    ExpectRefused(printed.out, {}, "[[layer]]", "tone.wav has changed since this score was stored");
+    ExpectRefused(printed.out, {}, "[[layer]]", "tone.wav has changed since this score was stored", 1);
 }

@@ -21,6 +21,7 @@ hardened=${7:-0}
 destdir="$stage/destdir"
 installed="$destdir$prefix"
 app_id="com.korvatek.Sonnelith"
+studio_id="com.korvatek.SonnelithStudio"
 guide="Sonnelith - User's Guide.pdf"
 failures=0
 
@@ -49,6 +50,10 @@ expected_files() {
             echo "share/man/man1/sonnelith.1.gz"
             echo "share/applications/$app_id.desktop"
             echo "share/metainfo/$app_id.metainfo.xml"
+            echo "bin/sonnelith-studio"
+            echo "share/man/man1/sonnelith-studio.1.gz"
+            echo "share/applications/$studio_id.desktop"
+            echo "share/metainfo/$studio_id.metainfo.xml"
             for size in 16 32 48 64 128 256; do
                 echo "share/icons/hicolor/${size}x${size}/apps/sonnelith.png"
             done
@@ -87,7 +92,7 @@ check_layout() {
     outside=$(cd "$destdir" && find . -type f ! -path ".$prefix/*")
     [ -z "$outside" ] || fail "files outside the prefix: $outside"
 
-    for program in sonnelith-cli $([ "$gui" = 1 ] && echo sonnelith); do
+    for program in sonnelith-cli $([ "$gui" = 1 ] && echo sonnelith sonnelith-studio); do
         [ -x "$installed/bin/$program" ] || fail "bin/$program is not executable"
     done
     cmp -s "$installed/share/sonnelith/$guide" "$source/docs/guide/$guide" || fail "the installed guide differs"
@@ -102,6 +107,8 @@ check_layout() {
     if [ "$gui" = 1 ]; then
         gunzip -c "$installed/share/man/man1/sonnelith.1.gz" | cmp -s - "$source/packaging/sonnelith.1" ||
             fail "the installed manual page is not the packaging/sonnelith.1 source"
+        gunzip -c "$installed/share/man/man1/sonnelith-studio.1.gz" | cmp -s - "$source/packaging/sonnelith-studio.1" ||
+            fail "the installed manual page is not the packaging/sonnelith-studio.1 source"
         for size in 16 32 48 64 128 256; do
             icon="$installed/share/icons/hicolor/${size}x${size}/apps/sonnelith.png"
             [ "$(png_size "$icon")" = "${size}x${size}" ] || fail "the ${size}x${size} icon is $(png_size "$icon")"
@@ -165,9 +172,23 @@ check_metadata() {
     man_page_clean "$installed/share/man/man1/sonnelith-cli.1.gz" '--grain-length'
     if [ "$gui" = 1 ]; then
         man_page_clean "$installed/share/man/man1/sonnelith.1.gz" 'sonnelith \[FILE\]'
+        man_page_clean "$installed/share/man/man1/sonnelith-studio.1.gz" 'Ctrl+Shift+S'
     else
         man_page_clean "$source/packaging/sonnelith.1" 'sonnelith \[FILE\]'
+        man_page_clean "$source/packaging/sonnelith-studio.1" 'Ctrl+Shift+S'
     fi
+
+    # The studio's own entry and description, under its own ID.
+    desktop="${desktop%/*}/$studio_id.desktop"
+    metainfo="${metainfo%/*}/$studio_id.metainfo.xml"
+    output=$(desktop-file-validate "$desktop" 2>&1) || fail "desktop-file-validate refuses the studio's entry: $output"
+    [ -z "$output" ] || fail "desktop-file-validate complains about the studio's entry: $output"
+    desktop_key Name "Sonnelith Studio"
+    desktop_key Exec "sonnelith-studio %f"
+    desktop_key StartupWMClass "$studio_id"
+    output=$(appstreamcli validate --no-net "$metainfo" 2>&1) || fail "appstreamcli refuses the studio's metainfo: $output"
+    grep -q "<launchable type=\"desktop-id\">$studio_id.desktop</launchable>" "$metainfo" ||
+        fail "the studio's metainfo does not launch $studio_id.desktop"
 
     # The guide is a PDF of some substance, titled as the Guide button expects.
     info=$(pdfinfo "$installed/share/sonnelith/$guide" 2>&1) || fail "pdfinfo cannot read the guide: $info"

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "cli/score/score_reading.h"
+#include "cli/score/score_writing.h"
 #include "engine/parameters/parameter_table.h"
 #include "tests/cli/score/score_test_folder.h"
 
@@ -203,19 +204,52 @@ TEST(ScoreReading, AFileIsNamedAsGivenInItsMessages)
               folder.Dir().Path().string() + ": cannot read the score: Is a directory");
 }
 
-TEST(ScoreReading, AFileOverOneMebibyteIsRefusedUnread)
+TEST(ScoreReading, AFileOverFourMebibytesIsRefusedUnread)
 {
     const ScoreTestFolder folder;
     // A valid score padded with a comment up to the limit reads; a byte more does not.
     std::string text = "[[layer]]\nsource = \"rain.flac\"\n#";
-    text.resize(1024 * 1024 - 1, 'x');
+    text.resize(4 * 1024 * 1024 - 1, 'x');
     text += '\n';
     EXPECT_TRUE(folder.Read(text).m_score) << folder.Read(text).m_strError;
     const std::string path = folder.Dir().File("large.toml");
     text += '\n';
-    EXPECT_EQ(folder.Read(text).m_strError, "score.toml: larger than 1 MiB; a score is a few pages of text at most");
+    EXPECT_EQ(folder.Read(text).m_strError, "score.toml: larger than 4 MiB, the most a score may hold");
     WriteWholeFile(path, std::vector<unsigned char>(text.begin(), text.end()));
-    EXPECT_THAT(ReadScoreFile(path).m_strError, HasSubstr("larger than 1 MiB"));
+    EXPECT_THAT(ReadScoreFile(path).m_strError, HasSubstr("larger than 4 MiB"));
+}
+
+// What is read can be written back within the limit: a score that the
+// program would write out longer than that (a table per keyframe, times in
+// quotes) is refused as it is read; one written longer than 1 MiB reads
+// back from its written text as the same score.
+TEST(ScoreReading, AScoreThatWouldBeWrittenLongerThanTheLimitIsRefused)
+{
+    const ScoreTestFolder folder;
+    // Keyframes at 1:00:00.001, 1:00:00.002 ...: 17 bytes each as typed, 35 as written.
+    const auto withKeyframes = [](int layers) {
+        std::string text = "length = \"2:00:00\"\n";
+        for (int layer = 0; layer < layers; ++layer) {
+            text.append("[[layer]]\nsource = \"rain.flac\"\nat = [");
+            for (int i = 1; i <= 10000; ++i)
+                text.append(i == 1 ? "" : ",").append("{time=").append(std::to_string(3600000 + i)).append("e-3}");
+            text.append("]\n");
+        }
+        return text;
+    };
+    const std::string tooMany = withKeyframes(12);
+    ASSERT_LT(tooMany.size(), 4u * 1024 * 1024);
+    EXPECT_THAT(folder.Read(tooMany).m_strError,
+                testing::MatchesRegex("score.toml: written out with its output, this score would take [0-9]+ bytes, "
+                                      "more than the 4194304 a score may hold; give fewer keyframes or shorter "
+                                      "lists"));
+    const ScoreReading fits = folder.Read(withKeyframes(4));
+    ASSERT_TRUE(fits.m_score) << fits.m_strError;
+    const std::string written = WriteScoreText(*fits.m_score);
+    EXPECT_GT(written.size(), 1024u * 1024);
+    const ScoreReading again = folder.Read(written);
+    ASSERT_TRUE(again.m_score) << again.m_strError;
+    EXPECT_EQ(*again.m_score, *fits.m_score);
 }
 
 TEST(ScoreReading, LayersAndKeyframesAreCounted)

@@ -109,12 +109,12 @@ TEST(LayerMixSynthesis, ASilentStretchAddsNothingAndKeepsTheWalk)
     const std::vector<StereoFrame> mixed = Render(later, kFrames, 20000);
     LayerMixSynthesis alone(MixOf(firstOnly, [](std::uint64_t) { return 0.0; }), 0, 0, SystemAllocate);
     const std::vector<StereoFrame> first = Render(alone, kFrames, 20000);
-    // The jump at frame 60000 (step 1875) is spread over the 32-frame steps
-    // 1868 to 1882: up to frame 59744 the first layer alone, from frame 60224
+    // The gain's line leaves 0 at the last 32-frame step before the turn and
+    // reaches 1 at the turn: before 59968 the first layer alone, from 60000
     // on both layers, to the bit.
-    for (std::uint64_t i = 0; i <= 59744; ++i)
+    for (std::uint64_t i = 0; i < 59968; ++i)
         ASSERT_TRUE(SameBits(mixed[i], first[i])) << i;
-    for (std::uint64_t i = 60224; i < kFrames; ++i)
+    for (std::uint64_t i = 60000; i < kFrames; ++i)
         ASSERT_TRUE(SameBits(mixed[i], both[i])) << i;
 }
 

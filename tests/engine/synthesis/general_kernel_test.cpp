@@ -13,6 +13,7 @@
 #include "engine/synthesis/add_kernel.h"
 #include "engine/synthesis/envelope_shapes.h"
 #include "engine/synthesis/general_kernel.h"
+#include "engine/synthesis/general_kernel_stretch.h"
 #include "engine/synthesis/window_shape.h"
 
 namespace {
@@ -165,6 +166,52 @@ TEST(GeneralKernel, PiecesGiveTheBitsOfOneCall)
         for (const auto& [first, end] : {std::pair{0, 1}, {1, 512}, {512, 513}, {513, 2047}, {2047, 3000}})
             variant(cut.data() + first, grain, first, end - first);
         ASSERT_TRUE(SameBits(cut, whole));
+    }
+}
+
+// Pieces of one to nine frames (a vector step and its last frames through
+// masks), of grains read whole or between frames, slowly and fast, either
+// way, up to both ends of the source, with and without coefficients worked
+// out beforehand and with the frames for vector steps worked out for the
+// whole grain or for each piece: every variant gives the bits of one call of
+// the portable kernel.
+TEST(GeneralKernel, PiecesOfEveryLengthGiveTheBitsOfOneCall)
+{
+    const std::vector<StereoFrame> source = Noise(3000, 11);
+    const OctaveLevels levels(source);
+    SplineTerms terms;
+    ASSERT_TRUE(terms.Build(levels, 1 << 20, SystemAllocate));
+    constexpr std::int32_t kFrames = 700;
+    struct Case {
+        double m_dFirst;
+        double m_dIncrement;
+        bool m_bWhole;
+    };
+    const Case cases[] = {{100.0, 1.0, true},  {2999.0, -1.0, true}, {2.0, 1.0, true},   {10.5, 1.0, false},
+                          {0.25, 0.73, false}, {2998.5, -0.61, false}, {5.75, 1.3, false}, {2990.0, -1.9, false},
+                          {2295.0, 0.999, false}};
+    for (const Case& test : cases) {
+        for (const bool withTerms : {false, true}) {
+            GeneralGrain grain = Grain(source, test.m_dFirst, test.m_dIncrement, kFrames, WindowShape::Tukey);
+            grain.m_bWholeFrames = test.m_bWhole;
+            for (int which = 0; withTerms && which < 3; ++which)
+                grain.m_pTerms[which] = terms.Terms(0, which);
+            const std::vector<StereoFrame> start = Noise(kFrames, 12);
+            std::vector<StereoFrame> expected = start;
+            AddGeneralGrainPortable(expected.data(), grain, 0, kFrames);
+            for (const bool prepared : {false, true}) {
+                if (prepared)
+                    PrepareVectorFrames(grain, kFrames);
+                for (const GeneralKernelFunction variant : Variants()) {
+                    std::vector<StereoFrame> cut = start;
+                    for (std::int32_t first = 0, length = 1; first < kFrames; first += length, length = length % 9 + 1)
+                        variant(cut.data() + first, grain, first, std::min(length, kFrames - first));
+                    ASSERT_TRUE(SameBits(cut, expected))
+                        << "from " << test.m_dFirst << " by " << test.m_dIncrement << (withTerms ? ", terms" : "")
+                        << (prepared ? ", prepared" : "");
+                }
+            }
+        }
     }
 }
 

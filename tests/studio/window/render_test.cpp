@@ -1,0 +1,71 @@
+// "Render..." writes the very bytes sonnelith-cli writes for the saved score,
+// the score stored inside; a render the command line refuses shows its
+// message with the score's line; a cancel leaves nothing.
+#include <gtest/gtest.h>
+
+#include "studio/render/render_dialog.h"
+#include "tests/studio/studio_test_support.h"
+#include "tests/studio/window/studio_window_fixture.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/wx_event_wait.h"
+
+using namespace studio;
+
+namespace {
+
+RenderOutcome RenderWith(StudioFrame& frame, const RenderChoices& choices)
+{
+    const ScoreDocument& document = frame.GetDocument();
+    auto* dialog = new RenderDialog(&frame, document.GetScore(), document.GetSeed(), document.GetTitle(), choices);
+    dialog->Show();
+    EXPECT_TRUE(dialog->StartRender());
+    EXPECT_TRUE(WaitUntil([&] { return !dialog->IsRendering(); }, 60000));
+    const RenderOutcome outcome = dialog->GetOutcome();
+    dialog->Destroy();
+    PumpFor(20);
+    return outcome;
+}
+
+}  // namespace
+
+TEST_F(StudioWindowTest, RenderWritesTheCommandLinesBytesForTheSavedScore)
+{
+    StudioFrame& frame = MakeWindow();
+    const std::string path = SaveSampleScore("piece.toml", 6);
+    Open(path);
+    // Saved unchanged, in the studio's own layout: the same score.
+    ASSERT_TRUE(frame.SaveTo(path));
+    for (const auto& [name, bits] : {std::pair<std::string, int>{"studio.wav", 16}, {"studio.flac", 24}}) {
+        RenderChoices choices = ChoicesOf(frame.GetDocument().GetScore(), m_folder.File(name));
+        choices.m_nBits = bits;
+        const RenderOutcome outcome = RenderWith(frame, choices);
+        ASSERT_TRUE(outcome.m_bWritten) << outcome.m_strReport;
+        const std::string cli = m_folder.File("cli" + std::filesystem::path(name).extension().string());
+        ASSERT_EQ(RunProgram(SONNELITH_CLI_PATH, {path, "-o", cli, "--bits", std::to_string(bits), "-q"}), 0);
+        // Renamed to the studio's name: a stored score names its sources from
+        // the output's folder, not by the output's name.
+        EXPECT_EQ(ReadWholeFile(m_folder.File(name)), ReadWholeFile(cli)) << name;
+    }
+}
+
+TEST_F(StudioWindowTest, ARefusedRenderShowsTheCommandLinesMessageWithTheLine)
+{
+    StudioFrame& frame = MakeWindow();
+    Open(SaveSampleScore("piece.toml", 6));
+    RenderChoices choices = ChoicesOf(frame.GetDocument().GetScore(), m_folder.File("out.wav"));
+    choices.m_nLengthSeconds = 0;
+    ScoreEdit edit("Add keyframe");
+    // A keyframe past the length asked for: the command line refuses it.
+    Keyframe late;
+    late.m_dSeconds = 5;
+    late.m_gainDb = -6;
+    edit.Record(InsertKeyframe{0, 0, late});
+    frame.SubmitEdit(edit);
+    const RenderOutcome outcome = RenderWith(frame, choices);
+    EXPECT_FALSE(outcome.m_bWritten);
+    EXPECT_NE(outcome.m_strReport.find("piece.toml:"), std::string::npos) << outcome.m_strReport;
+    EXPECT_EQ(outcome.m_strReport.find("sonnelith-studio-"), std::string::npos) << "the temporary copy is named";
+    EXPECT_FALSE(std::filesystem::exists(m_folder.File("out.wav")));
+    ASSERT_FALSE(m_prompts.empty());
+    EXPECT_EQ(m_prompts.back().m_kind, PromptKind::Error);
+}
