@@ -175,6 +175,6 @@ int Generate(const CommandLine& line, const OutputFormat& format, const Standard
         return kExitRunFailed;
     const LevelEveningPlan* evening = EvenLevel(run, line.m_levelRange, line.m_bLoop);
     const RunReport report{run.GetRandomState(), openingSeconds, meter, plan, evening,
-                           line.m_levelRange.value_or(0.0)};
+                           line.m_levelRange.value_or(0.0), {}, nullptr};
     return RunAndReport(run, host, line, watch, report);
 }

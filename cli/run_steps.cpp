@@ -61,6 +61,9 @@ bool OnOneDisk(const std::filesystem::path& a, const std::filesystem::path& b)
 // More than this share of the finished sound's peak below 20 Hz: the
 // audible sound is held well below the volume asked for, and the user is told.
 constexpr double kLargestQuietSubAudioShare = 0.5;
+// A score's layers whose part below 20 Hz reaches at least this share of the
+// peak are named in the note; the one that reaches furthest always is.
+constexpr double kSmallestNamedSubAudioShare = 0.1;
 
 int SignalStatus()
 {
@@ -175,19 +178,49 @@ std::string DescribeRun(const CommandLine& line, const GenerationRun& run)
            (run.DidSpill() ? "; sound kept on disk" : "; sound synthesised twice");
 }
 
+// "  the layer at line 36 (rain.flac) reaches 68 % of the track's peak",
+// for the layers that reach furthest, the furthest first.
+std::vector<std::string> DescribeLayersBelow20Hz(const RunReport& report, float peak)
+{
+    const std::vector<double>& reaches = *report.m_pLayerSubAudio;
+    std::vector<std::size_t> order;
+    for (std::size_t i = 0; i < reaches.size() && i < report.m_layerNames.size(); ++i)
+        order.push_back(i);
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return reaches[a] > reaches[b]; });
+    std::vector<std::string> lines;
+    for (const std::size_t i : order) {
+        const double share = peak > 0.0f ? reaches[i] / peak : 0.0;
+        if (!lines.empty() && share < kSmallestNamedSubAudioShare)
+            break;
+        lines.push_back("  " + report.m_layerNames[i] + " reaches " +
+                        std::to_string(static_cast<int>(std::min(share, 1.0) * 100.0)) + " % of the track's peak");
+    }
+    return lines;
+}
+
 // Sub-audio content (rumble, wind, handling, drift) adds up coherently in
 // thousands of overlapping grains while the audible sound adds up with random
 // phases, so a little of it in the input can take most of the output's peak.
-void TellOfSubAudio(TerminalHost& host, const GenerationRun& run)
+// A score's note names the layers it comes from, the furthest first.
+void TellOfSubAudio(TerminalHost& host, const GenerationRun& run, const RunReport& report)
 {
     const std::optional<double> share = run.GetSubAudioShare();
     if (!share || *share <= kLargestQuietSubAudioShare)
         return;
-    const int percent = static_cast<int>(std::min(*share, 1.0) * 100.0);
-    host.Inform("Note: " + std::to_string(percent) +
-                " % of this track's peak comes from below 20 Hz (rumble or slow drift in the input, built up by "
-                "the overlapping grains), so the audible sound is quieter than the volume asked for; --low-cut 20 "
-                "takes it out.");
+    const std::string percent = std::to_string(static_cast<int>(std::min(*share, 1.0) * 100.0));
+    if (report.m_pLayerSubAudio == nullptr) {
+        host.Inform("Note: " + percent +
+                    " % of this track's peak comes from below 20 Hz (rumble or slow drift in the input, built up "
+                    "by the overlapping grains), so the audible sound is quieter than the volume asked for; "
+                    "--low-cut 20 takes it out.");
+        return;
+    }
+    host.Inform("Note: " + percent +
+                " % of this track's peak comes from below 20 Hz (rumble or slow drift in its sources, built up by "
+                "the overlapping grains), so the audible sound is quieter than the volume asked for; low_cut = 20 "
+                "in a layer takes it out of that layer. Below 20 Hz:");
+    for (const std::string& layer : DescribeLayersBelow20Hz(report, run.GetSynthesisedPeak()))
+        host.Inform(layer);
 }
 
 std::optional<int> RefuseOverwrite(const CommandLine& line, const std::vector<ReadFile>& read)
@@ -251,7 +284,7 @@ int RunAndReport(GenerationRun& run, TerminalHost& host, const CommandLine& line
         host.Inform(DescribeEvening(report.m_pEvening->Summary(), report.m_dLevelRange));
     if (report.m_pMeter != nullptr)
         host.Inform(DescribeDeliveryLevel(report.m_pMeter->GetReport(), report.m_plan));
-    TellOfSubAudio(host, run);
+    TellOfSubAudio(host, run, report);
     const std::string seed = std::to_string(report.m_nState);
     host.Inform("Generator state: " + seed + " (--seed " + seed + " repeats this run)");
     return kExitSuccess;

@@ -72,6 +72,11 @@ struct RunReport {
     DeliveryLevelPlan m_plan;
     const LevelEveningPlan* m_pEvening = nullptr;
     double m_dLevelRange = 0.0;  // LU, with evening
+    // A score's layers, as the sub-audio note names them ("the layer at line
+    // 36 (rain.flac)"), and how far each one's part below 20 Hz reached in
+    // the synthesised sound (filled by the run; null: a plain run).
+    std::vector<std::string> m_layerNames;
+    const std::vector<double>* m_pLayerSubAudio = nullptr;
 };
 
 // Runs run and ends as every run ends: the exit status, and after success
