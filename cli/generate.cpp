@@ -66,13 +66,14 @@ void Seed(GenerationRun& run, const CommandLine& line)
 // the output.
 void SetUpRun(GenerationRun& run, const CommandLine& line, const GenerationSettings& settings,
               const OutputFormat& format, std::unique_ptr<SoundSource> source, const PlainRunInput& described,
-              StandardOutputWatch& watch)
+              StandardOutputWatch& watch, NearSilenceSurvey& nearSilence)
 {
     run.SetSettings(settings);
     run.SetSynthesisOptions(MakeSynthesisOptions(line));
     Seed(run, line);
     run.SetSourceOpener(HandOver(std::move(source)));
-    run.SetSink(MakeSink(settings, format, line.m_bLoop, watch, StoredScoreOf(line, described, run.GetRandomState())));
+    run.SetSink(MakeSink(settings, format, line.m_bLoop, watch, StoredScoreOf(line, described, run.GetRandomState()),
+                         SinkExtrasOf(line, run.GetRandomState(), nearSilence)));
     run.SetStreaming(MakeStreamingOptions(line, settings, format));
     run.MeasureSubAudio(settings.m_dLowCutHz == 0.0);
 }
@@ -169,12 +170,13 @@ int Generate(const CommandLine& line, const OutputFormat& format, const Standard
     GenerationRun run(host);
     StandardOutputWatch watch(host);
     const DeliveryLevelPlan plan{settings.m_dVolume, format.m_nRate, line.m_delivery.m_loudness};
-    SetUpRun(run, line, settings, format, std::move(input.m_opening.m_pSource), described, watch);
+    NearSilenceSurvey nearSilence;
+    SetUpRun(run, line, settings, format, std::move(input.m_opening.m_pSource), described, watch, nearSilence);
     const DeliveryLevelMeter* meter = MeterDeliveryLevel(run, plan);
     if (!line.m_strSaveScore.empty() && !SaveScore(line, described, run.GetRandomState()))
         return kExitRunFailed;
     const LevelEveningPlan* evening = EvenLevel(run, line.m_levelRange, line.m_bLoop);
-    const RunReport report{run.GetRandomState(), openingSeconds, meter, plan, evening,
-                           line.m_levelRange.value_or(0.0), {}, nullptr};
+    RunReport report{run.GetRandomState(), openingSeconds, meter, plan, evening,
+                     line.m_levelRange.value_or(0.0), {}, nullptr, &nearSilence};
     return RunAndReport(run, host, line, watch, report);
 }

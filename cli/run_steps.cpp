@@ -127,8 +127,17 @@ TerminalHost::Display ChooseDisplay(bool quiet)
     return isatty(STDERR_FILENO) ? TerminalHost::Display::Live : TerminalHost::Display::Plain;
 }
 
+SinkExtras SinkExtrasOf(const CommandLine& line, std::uint32_t seed, NearSilenceSurvey& nearSilence)
+{
+    SinkExtras extras;
+    if (line.m_delivery.m_bDither)
+        extras.m_ditherSeed = seed;
+    extras.m_pNearSilence = &nearSilence;
+    return extras;
+}
+
 std::unique_ptr<FrameSink> MakeSink(const GenerationSettings& settings, const OutputFormat& format, bool loop,
-                                    StandardOutputWatch& watch, std::string storedScore)
+                                    StandardOutputWatch& watch, std::string storedScore, const SinkExtras& extras)
 {
     OutputRequest request;
     request.m_bLoop = loop;
@@ -137,7 +146,12 @@ std::unique_ptr<FrameSink> MakeSink(const GenerationSettings& settings, const Ou
     request.m_nFrames = OutputFrames(settings);
     request.m_nStandardOutputFd = STDOUT_FILENO;
     request.m_streamWatch = watch.MakeStreamWatch();
-    return MakeOutputSink(format, request, [] { return std::make_unique<WaveFrameSink>(); });
+    request.m_ditherSeed = extras.m_ditherSeed;
+    std::unique_ptr<FrameSink> sink =
+        MakeOutputSink(format, request, [] { return std::make_unique<WaveFrameSink>(); });
+    if (extras.m_pNearSilence != nullptr)
+        sink = std::make_unique<NearSilenceWatchSink>(std::move(sink), *extras.m_pNearSilence);
+    return sink;
 }
 
 // The output is always streamed. The spill waits on the output's disk only
@@ -223,6 +237,37 @@ void TellOfSubAudio(TerminalHost& host, const GenerationRun& run, const RunRepor
         host.Inform(layer);
 }
 
+// A stretch below -70 dBFS at least this long is worth a note.
+constexpr double kLongestUnnotedQuietSeconds = 5.0;
+
+std::string MinutesAndSeconds(double seconds)
+{
+    const auto whole = static_cast<long>(seconds);
+    char text[32];
+    std::snprintf(text, sizeof text, "%ld:%02ld", whole / 60, whole % 60);
+    return text;
+}
+
+// Long near silence: fine where it is meant, but in 16-bit samples without
+// dither its quietest parts are steps of the last bit or digital zero.
+void TellOfNearSilence(TerminalHost& host, const CommandLine& line, const RunReport& report)
+{
+    const NearSilenceSurvey* survey = report.m_pNearSilence;
+    if (survey == nullptr || survey->LongestQuietSeconds() < kLongestUnnotedQuietSeconds)
+        return;
+    std::string note = "Note: " + OneDecimal(survey->QuietSeconds()).substr(1) +
+                       " s of this track lie below -70 dBFS, the longest stretch " +
+                       OneDecimal(survey->LongestQuietSeconds()).substr(1) + " s from " +
+                       MinutesAndSeconds(survey->LongestQuietStart());
+    const bool truncated = line.m_delivery.m_nBits == 16 && !line.m_delivery.m_bDither;
+    if (truncated && survey->BelowStepSeconds() >= 0.1) {
+        note.append("; " + OneDecimal(survey->BelowStepSeconds()).substr(1) +
+                    " s of it are all zeros in 16-bit samples (--dither keeps quiet tails from falling to digital "
+                    "silence)");
+    }
+    host.Inform(note + ".");
+}
+
 std::optional<int> RefuseOverwrite(const CommandLine& line, const std::vector<ReadFile>& read)
 {
     const std::vector<WrittenFile> written = {{line.m_strOutput, "-o"}, {line.m_strSaveScore, "--save-score"}};
@@ -285,6 +330,7 @@ int RunAndReport(GenerationRun& run, TerminalHost& host, const CommandLine& line
     if (report.m_pMeter != nullptr)
         host.Inform(DescribeDeliveryLevel(report.m_pMeter->GetReport(), report.m_plan));
     TellOfSubAudio(host, run, report);
+    TellOfNearSilence(host, line, report);
     const std::string seed = std::to_string(report.m_nState);
     host.Inform("Generator state: " + seed + " (--seed " + seed + " repeats this run)");
     return kExitSuccess;

@@ -260,7 +260,8 @@ int RenderScore(const CommandLine& line, const OutputFormat& format, const Stand
     if (measureSubAudio)
         made.m_pPiece->MeasureSubAudio();
     const bool loop = score.m_bLoop && whole;
-    run.SetSink(MakeSink(settings, format, loop, watch, stored));
+    NearSilenceSurvey nearSilence;
+    run.SetSink(MakeSink(settings, format, loop, watch, stored, SinkExtrasOf(line, seed, nearSilence)));
     StreamingOptions streaming = MakeStreamingOptions(line, settings, format);
     streaming.m_bLoop = loop;
     run.SetStreaming(streaming);
@@ -270,7 +271,8 @@ int RenderScore(const CommandLine& line, const OutputFormat& format, const Stand
     const DeliveryLevelPlan plan{settings.m_dVolume, format.m_nRate, score.m_loudness};
     const DeliveryLevelMeter* meter = MeterDeliveryLevel(run, plan);
     const LevelEveningPlan* evening = EvenLevel(run, score.m_levelRange, loop);
-    RunReport report{seed, sources.m_dSeconds, meter, plan, evening, score.m_levelRange.value_or(0.0), {}, nullptr};
+    RunReport report{seed, sources.m_dSeconds, meter, plan, evening, score.m_levelRange.value_or(0.0), {}, nullptr,
+                     &nearSilence};
     if (measureSubAudio) {
         for (const ScoreLayer& layer : score.m_layers)
             report.m_layerNames.push_back("the layer at line " + std::to_string(layer.m_nLine) + " (" +
