@@ -34,7 +34,7 @@ TEST(CliDither, IsOffUnlessAskedAndRepeatsWithTheSeed)
     const auto render = [&](const std::string& name, std::vector<std::string> extra) {
         std::vector<std::string> arguments{SONNELITH_SAMPLE_PATH, "-q",     "-o",       dir.File(name),
                                            "--length",            "2",      "--seed",   "7",
-                                           "--volume",            "1",      "--density", "200"};
+                                           "--volume",            "1",      "--density", "500"};
         arguments.insert(arguments.end(), extra.begin(), extra.end());
         const CliResult result = RunCli(arguments);
         EXPECT_EQ(result.exitCode, 0) << result.err;
