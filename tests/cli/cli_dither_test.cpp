@@ -79,14 +79,14 @@ TEST(CliDither, LongNearSilenceIsNotedAtTheEnd)
     layout.bitsPerSample = 16;
     layout.sampleRate = 44100;
     WriteWholeFile(dir.File("silence.wav"), MakeWav(layout, std::vector<unsigned char>(2 * 44100 * 2, 0)));
-    const CliResult plain = RunCli({dir.File("silence.wav"), "-o", dir.File("plain.wav"), "--length", "6"});
+    const CliResult plain = RunCli({dir.File("silence.wav"), "-o", dir.File("plain.wav"), "--length", "6", "--density", "500"});
     ASSERT_EQ(plain.exitCode, 0) << plain.err;
     EXPECT_NE(plain.err.find("Note: 6.0 s of this track lie below -70 dBFS, the longest stretch 6.0 s from 0:00; "
                              "6.0 s of it are all zeros in 16-bit samples (--dither"),
               std::string::npos)
         << plain.err;
     const CliResult dithered =
-        RunCli({dir.File("silence.wav"), "-o", dir.File("dithered.wav"), "--length", "6", "--dither"});
+        RunCli({dir.File("silence.wav"), "-o", dir.File("dithered.wav"), "--length", "6", "--density", "500", "--dither"});
     ASSERT_EQ(dithered.exitCode, 0) << dithered.err;
     EXPECT_NE(dithered.err.find("lie below -70 dBFS"), std::string::npos) << dithered.err;
     EXPECT_EQ(dithered.err.find("--dither"), std::string::npos) << dithered.err;
