@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "studio/app/transport_bar.h"
+#include "studio/listening/listening.h"
 #include "studio/model/lane_editing.h"
 #include "tests/studio/window/studio_window_fixture.h"
 #include "tests/support/wx_event_wait.h"
