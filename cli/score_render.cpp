@@ -23,6 +23,7 @@
 #include "cli/score_sources.h"
 #include "cli/standard_output_watch.h"
 #include "cli/stored_score_text.h"
+#include "effects/effect_chain.h"
 #include "engine/score/score_piece.h"
 #include "engine/stereo_frame.h"
 #include "formats/sound_file_messages.h"
@@ -187,12 +188,6 @@ int RenderScore(const CommandLine& line, const OutputFormat& format, const Stand
     Score score = std::move(*reading.m_score);
     if (const auto refused = RefuseOverwrite(line, FilesRead(score, scorePath)))
         return *refused;
-    // Effects are read and checked, plugins and controls, but not yet put
-    // into the render: a score with them is refused rather than rendered dry.
-    if (const std::optional<int> effectLine = FirstEffectLine(score))
-        return Refuse(ScoreMessage(scorePath, *effectLine,
-                                   "this sonnelith-cli checks effects but does not render them yet; take out the "
-                                   "[[effect]] and [[layer.effect]] tables to render the rest"));
     for (const std::string& note : EffectVersionNotes(score, scorePath))
         host.Inform("Note: " + note);
     if (const auto why = ApplyScoreOverrides(line, score))
@@ -227,6 +222,7 @@ int RenderScore(const CommandLine& line, const OutputFormat& format, const Stand
     request.m_options = MakeSynthesisOptions(line);
     request.m_nExcerptFirst = static_cast<std::uint64_t>(excerpt.m_nFirstSecond) * kRunSampleRate;
     request.m_nExcerptFrames = static_cast<std::uint64_t>(excerpt.m_nSeconds) * kRunSampleRate;
+    request.m_makeChain = [](const EffectChainSetting& settings) { return std::make_unique<EffectChain>(settings); };
     ScorePiece::Making made = ScorePiece::Make(request);
     // The stretches the layers read do not fit their sources, or the sources'
     // preparation does not fit in memory: as for a plain run's input, a

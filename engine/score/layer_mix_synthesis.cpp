@@ -20,14 +20,55 @@ constexpr std::uint64_t kSettlingFrames = DcBlocker::kSettlingFrames;
 
 }  // namespace
 
+bool MixEffects::Any(const std::vector<MixLayer>& layers) const
+{
+    return !m_master.empty() ||
+           std::any_of(layers.begin(), layers.end(), [](const MixLayer& layer) { return !layer.m_effects.empty(); });
+}
+
 LayerMixSynthesis::LayerMixSynthesis(std::vector<MixLayer> layers, std::uint64_t skipFrames,
-                                     std::uint64_t wholeFrames, BufferAllocator allocate)
+                                     std::uint64_t wholeFrames, BufferAllocator allocate, MixEffects effects)
     : m_layers(std::move(layers))
     , m_states(m_layers.size())
     , m_nSkipFrames(skipFrames)
     , m_nWholeFrames(wholeFrames)
     , m_allocate(allocate)
+    , m_effects(std::move(effects))
 {
+    m_bEffects = m_effects.m_make && m_effects.Any(m_layers);
+    if (m_bEffects)
+        MakeStreams();
+}
+
+// A layer's stream makes its dry sound as RenderLayer would into a window
+// of its own; the master's makes the mix of the layers, each through its
+// own stream where it has one.
+void LayerMixSynthesis::MakeStreams()
+{
+    for (std::size_t i = 0; i < m_layers.size(); ++i) {
+        if (m_layers[i].m_effects.empty()) {
+            m_layerStreams.push_back(nullptr);
+            continue;
+        }
+        m_layerStreams.push_back(std::make_unique<EffectedStream>(
+            m_effects.m_make, m_layers[i].m_effects,
+            [this, i](std::span<StereoFrame> piece, std::uint64_t first) { RenderLayer(i, piece, first, false); }));
+    }
+    if (!m_effects.m_master.empty()) {
+        m_pMasterStream = std::make_unique<EffectedStream>(
+            m_effects.m_make, m_effects.m_master,
+            [this](std::span<StereoFrame> piece, std::uint64_t first) { MixLayers(piece, first); });
+    }
+}
+
+void LayerMixSynthesis::BeginStreams(std::uint64_t first, std::uint64_t end)
+{
+    for (const auto& stream : m_layerStreams) {
+        if (stream)
+            stream->Begin(first, end);
+    }
+    if (m_pMasterStream)
+        m_pMasterStream->Begin(first, end);
 }
 
 // Every layer after the first is made in the scratch window and added; so
@@ -51,14 +92,31 @@ bool LayerMixSynthesis::Begin(std::uint64_t frames)
         if (m_measured)
             m_states[i].m_subAudio.emplace(m_measured->first, m_measured->second);
     }
-    // With filters, the skip stops a second short and the filters take that
-    // second unheard.
-    const std::uint64_t settling = m_bBlockDc ? std::min(m_nSkipFrames, kSettlingFrames) : 0;
-    const std::uint64_t skipEnd = m_nSkipFrames - settling;
-    if (m_nSkipFrames > 0 && SkipTo(skipEnd, whole)) {
-        DropGrainsBefore(skipEnd);
-        for (std::size_t i = 0; settling > 0 && i < m_layers.size(); ++i)
-            RenderUnheard(i, skipEnd, m_nSkipFrames);
+    // With effects, the chains hear the sound from the prefeed before the
+    // excerpt on, and with filters, the filters the second before it; what
+    // comes before its first frame is dropped.
+    const std::uint64_t ahead = std::max(m_bEffects ? m_effects.m_nPrefeedFrames : 0,
+                                         m_bBlockDc ? kSettlingFrames : 0);
+    const std::uint64_t from = m_nSkipFrames - std::min(ahead, m_nSkipFrames);
+    if (from > 0) {
+        if (!SkipTo(from, whole))
+            return true;
+        DropGrainsBefore(from);
+    }
+    if (m_bEffects) {
+        BeginStreams(from, whole);
+        CancelPoll poll(m_keepGoing);
+        std::vector<StereoFrame> dropped(EffectedStream::kPieceFrames);
+        for (std::uint64_t frame = from; frame < m_nSkipFrames && !poll.Cancelled();) {
+            const auto count = std::min<std::uint64_t>(dropped.size(), m_nSkipFrames - frame);
+            const std::span<StereoFrame> piece = std::span<StereoFrame>(dropped).first(count);
+            std::fill(piece.begin(), piece.end(), StereoFrame{0.0f, 0.0f});
+            RenderFrom(piece, frame);
+            frame += count;
+        }
+    } else if (m_bBlockDc) {
+        for (std::size_t i = 0; i < m_layers.size(); ++i)
+            RenderUnheard(i, from, m_nSkipFrames);
     }
     return true;
 }
@@ -229,11 +287,32 @@ void LayerMixSynthesis::Scale(std::span<StereoFrame> window) const
     }
 }
 
+// The layers, each dry or through its chain, summed into window (zeros)
+// at frame first of the render.
+void LayerMixSynthesis::MixLayers(std::span<StereoFrame> window, std::uint64_t first)
+{
+    for (std::size_t i = 0; i < m_layers.size(); ++i) {
+        if (m_bEffects && m_layerStreams[i])
+            m_layerStreams[i]->Render(window, first, i > 0);
+        else
+            RenderLayer(i, window, first, i > 0);
+    }
+}
+
+// Frames of the render from first (not of the excerpt) into window (zeros),
+// through the master chain when there is one.
+void LayerMixSynthesis::RenderFrom(std::span<StereoFrame> window, std::uint64_t first)
+{
+    if (m_pMasterStream)
+        m_pMasterStream->Render(window, first, false);
+    else
+        MixLayers(window, first);
+}
+
 // Windows are at most RenderPipeline::kWindowFrames long.
 void LayerMixSynthesis::RenderWindow(std::span<StereoFrame> window, std::uint64_t first)
 {
-    for (std::size_t i = 0; i < m_layers.size(); ++i)
-        RenderLayer(i, window, m_nSkipFrames + first, i > 0);
+    RenderFrom(window, m_nSkipFrames + first);
 }
 
 void LayerMixSynthesis::RenderWhole(std::span<StereoFrame> sound, const GrainProgress&)
@@ -256,5 +335,11 @@ void LayerMixSynthesis::End()
     }
     for (LayerState& state : m_states)
         state.m_subAudio.reset();
+    for (const auto& stream : m_layerStreams) {
+        if (stream)
+            stream->End();
+    }
+    if (m_pMasterStream)
+        m_pMasterStream->End();
     m_scratch = SoundBuffer();
 }

@@ -13,6 +13,7 @@
 #include "engine/render/sound_synthesis.h"
 #include "engine/score/dc_blocker.h"
 #include "engine/score/layer_sub_audio.h"
+#include "engine/score/effected_stream.h"
 #include "engine/seek/seek_state.h"
 #include "engine/zeroed_buffer.h"
 
@@ -28,6 +29,19 @@ struct MixLayer {
     // The layer's gain at a frame of the render, a factor (0: silent); null:
     // 1 throughout, and the layer's sound is taken as it is, to the bit.
     std::function<double(std::uint64_t frame)> m_gainAt;
+    // Effects run on the layer's sound, after its gain; none: it is mixed dry.
+    EffectChainSetting m_effects;
+};
+
+// The effects of a mix: the maker of every chain, the chain run on the mix
+// of all layers, and how far before an excerpt's first frame the chains
+// begin, so that what rings into the excerpt is heard.
+struct MixEffects {
+    SoundChainMaker m_make;
+    EffectChainSetting m_master;
+    std::uint64_t m_nPrefeedFrames = 0;
+
+    bool Any(const std::vector<MixLayer>& layers) const;
 };
 
 // The gain moves in straight lines between its values at every 32nd frame of
@@ -46,6 +60,11 @@ struct MixLayer {
 // and so is the second before an excerpt, so that the filter has settled
 // (to a part in 10^8) when it is heard: an excerpt is then that stretch of the
 // whole render but for that last part in 10^8.
+// With effects, a layer's chain takes its sound (after its gain) and the
+// master chain the mix, each made ahead as far as its chain's latency asks;
+// every Begin starts fresh chains, so the sound is the same each time. An
+// excerpt starts its chains (and its sound) up to the prefeed before its
+// first frame, and drops what they give before it.
 class LayerMixSynthesis final : public SoundSynthesis {
 public:
     static constexpr std::uint64_t kGainStepFrames = 32;
@@ -53,7 +72,7 @@ public:
     // wholeFrames: the frames of the whole render the excerpt is taken from
     // (0: it is the whole render).
     LayerMixSynthesis(std::vector<MixLayer> layers, std::uint64_t skipFrames, std::uint64_t wholeFrames,
-                      BufferAllocator allocate);
+                      BufferAllocator allocate, MixEffects effects = {});
 
     // Takes each layer's DC offset off before its gain (see above).
     void BlockDc() { m_bBlockDc = true; }
@@ -88,6 +107,10 @@ private:
     };
 
     bool SkipTo(std::uint64_t frame, std::uint64_t wholeFrames);
+    void MakeStreams();
+    void BeginStreams(std::uint64_t first, std::uint64_t end);
+    void MixLayers(std::span<StereoFrame> window, std::uint64_t first);
+    void RenderFrom(std::span<StereoFrame> window, std::uint64_t first);
     void DropGrainsBefore(std::uint64_t frame);
     bool FillGains(const MixLayer& layer, std::uint64_t first, std::size_t count);
     std::optional<std::uint64_t> FirstHeardFrame(const MixLayer& layer, std::uint64_t first, std::size_t count);
@@ -112,4 +135,10 @@ private:
     std::optional<SeekState> m_start;
     std::optional<std::pair<std::uint64_t, std::uint64_t>> m_measured;  // frames to measure in the next render
     std::vector<double> m_subAudioPeaks;
+    MixEffects m_effects;
+    bool m_bEffects = false;
+    // One stream per layer with effects (null for a dry layer), and the
+    // master's (null without master effects).
+    std::vector<std::unique_ptr<EffectedStream>> m_layerStreams;
+    std::unique_ptr<EffectedStream> m_pMasterStream;
 };

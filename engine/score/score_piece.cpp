@@ -221,6 +221,7 @@ void ScorePiece::MakeSynthesis(const PieceRequest& request)
             layer.m_synthesizer.SetSettingsSource(layer.m_pSettings.get());
         }
         MixLayer mixed;
+        mixed.m_effects = scoreLayer.m_effects;
         mixed.m_pSynthesizer = &layer.m_synthesizer;
         mixed.m_pSource = &layer.m_pSource->m_prepared.Levels();
         mixed.m_pTerms = layer.m_pSource->m_prepared.Terms();
@@ -246,7 +247,12 @@ void ScorePiece::MakeSynthesis(const PieceRequest& request)
         m_nTrackFirst = skip;
         m_nTrackEnd = skip + request.m_nExcerptFrames;
     }
-    m_pSynthesis = std::make_unique<LayerMixSynthesis>(std::move(mix), skip, whole, request.m_allocate);
+    MixEffects effects;
+    effects.m_make = request.m_makeChain;
+    effects.m_master = score.m_effects;
+    effects.m_nPrefeedFrames = static_cast<std::uint64_t>(kEffectPrefeedSeconds) * kRunSampleRate;
+    m_pSynthesis =
+        std::make_unique<LayerMixSynthesis>(std::move(mix), skip, whole, request.m_allocate, std::move(effects));
     m_bBlocksDc = std::any_of(m_layers.begin(), m_layers.end(),
                               [](const auto& layer) { return layer->m_pTimeline->GainMoves(); });
     if (m_bBlocksDc)

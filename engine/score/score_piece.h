@@ -14,6 +14,7 @@
 #include "engine/buffer_allocator.h"
 #include "engine/render/sound_synthesis.h"
 #include "engine/score/score.h"
+#include "engine/score/sound_chain.h"
 #include "engine/seek/seek_plan.h"
 #include "engine/seek/seek_state.h"
 #include "engine/stereo_frame.h"
@@ -22,6 +23,10 @@
 class LayerMixSynthesis;
 struct PieceLayer;
 struct PieceSource;
+
+// How long before an excerpt's first frame its effects begin hearing the
+// sound, so that a reverb's or a delay's sound from before reaches into it.
+inline constexpr std::int32_t kEffectPrefeedSeconds = 10;
 
 struct PieceRequest {
     const Score* m_pScore = nullptr;
@@ -35,6 +40,9 @@ struct PieceRequest {
     // of the track (m_nExcerptFrames 0: the whole track).
     std::uint64_t m_nExcerptFirst = 0;
     std::uint64_t m_nExcerptFrames = 0;
+    // Makes the chains of the score's effects; none: the effects are left out
+    // and the layers mixed dry.
+    SoundChainMaker m_makeChain;
 };
 
 class ScorePiece {

@@ -71,8 +71,8 @@ const RunRefusal kRefusals[] = {
     {"UnknownEffectControl",
      Layer("[[layer.effect]]\nplugin = \"http://drobilla.net/plugins/mda/Ambience\"\ncontrols = { sise = 1 }\n"), {},
      "controls", "unknown control 'sise' of MDA Ambience (did you mean 'size'?)"},
-    {"EffectsNotRenderedYet", Layer("[[layer.effect]]\nplugin = \"http://drobilla.net/plugins/mda/Ambience\"\n"),
-     {}, "[[layer.effect]]", "checks effects but does not render them yet"},
+    {"EffectWithoutAPlugin", Layer("[[layer.effect]]\ncontrols = { size = 1 }\n"), {}, "[[layer.effect]]",
+     "an effect without a plugin"},
 };
 
 class ScoreRefusalTest : public ScoreRenderTest {
