@@ -142,9 +142,12 @@ TEST(LiveRender, AnEditIsHeardWithinMomentsAndJoinedWithoutAClick)
     after.m_layers[0].m_values.Set(ParameterId::Pitch, 7);
     SessionLiveRender render(std::make_shared<SourceCache>(), 1);
     render.SetScore(Live(before));
-    // The level settled first: a gain that moves is no part of this test.
+    // The level settled first and then held: a gain that moves is no part of
+    // this test. Unheld, the edited score's own survey ends at some moment
+    // during the pull and its gain glides in over 10 ms, inside one window.
     ASSERT_TRUE(render.GetSession().WaitUntilLevelDone(60));
     ASSERT_TRUE(render.GetLevel().m_bExact);
+    render.GetSession().SetGain(render.GetLevel().m_dGain);
     render.Start(0);
     std::size_t editedAt = 0;
     const std::vector<StereoFrame> pulled = PullInRealTime(render, 3 * 44100, [&](std::size_t done) {
