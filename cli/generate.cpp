@@ -21,6 +21,7 @@
 #include "cli/interrupt_signal.h"
 #include "cli/option_values.h"
 #include "cli/random_seed.h"
+#include "cli/score_saving_sink.h"
 #include "cli/score/source_fingerprint.h"
 #include "cli/run_input.h"
 #include "cli/standard_descriptors.h"
@@ -69,9 +70,10 @@ std::uint32_t SeedOf(const CommandLine& line)
 }
 
 // The run as the command line asks for it: its score, seed, the open input
-// and the output.
+// and the output (which writes --save-score's file once it is created).
 void SetUpRun(ScoreRun& run, const CommandLine& line, const Score& score, const OutputFormat& format,
-              std::unique_ptr<SoundSource> source, const PlainRunInput& described, StandardOutputWatch& watch)
+              std::unique_ptr<SoundSource> source, const PlainRunInput& described, StandardOutputWatch& watch,
+              NearSilenceSurvey& nearSilence)
 {
     const std::string& inputPath = score.m_layers.front().m_strSourcePath;
     const std::uint64_t outputFrames = static_cast<std::uint64_t>(score.m_nLengthSeconds) * kRunSampleRate;
@@ -79,9 +81,17 @@ void SetUpRun(ScoreRun& run, const CommandLine& line, const Score& score, const 
     run.SetSynthesisOptions(MakeSynthesisOptions(line));
     run.SetRandomState(SeedOf(line));
     run.SetSource(inputPath, std::move(source));
-    run.SetSink(MakeSink(inputPath, outputFrames, format, score.m_bLoop, watch,
-                         StoredScoreOf(line, described, run.GetRandomState())),
-                line.m_strOutput);
+    std::unique_ptr<FrameSink> sink =
+        MakeSink(inputPath, outputFrames, format, score.m_bLoop, watch,
+                 StoredScoreOf(line, described, run.GetRandomState()),
+                 SinkExtrasOf(line, run.GetRandomState(), nearSilence));
+    if (!line.m_strSaveScore.empty()) {
+        // The plain run's score, its input named from the score's folder.
+        const std::string folder = std::filesystem::path(line.m_strSaveScore).parent_path().string();
+        sink = SavingScoreOnCreate(std::move(sink), line.m_strSaveScore,
+                                   PlainRunScoreText(line, described, run.GetRandomState(), folder));
+    }
+    run.SetSink(std::move(sink), line.m_strOutput);
     run.SetStreaming(MakeStreamingOptions(line, line.m_strOutput, outputFrames, format));
     run.MeasureSubAudio(score.m_layers.front().m_values.Get(ParameterId::LowCut) == 0.0);
 }
@@ -97,13 +107,6 @@ std::optional<std::string> RefuseUnstorableInputName(const CommandLine& line, co
     if (line.m_strSaveScore.empty())
         return std::nullopt;
     return RefuseUnstorableName("--save-score cannot write the score of this run to", line.m_strSaveScore, inputPath);
-}
-
-// The plain run's score, its input named from the score's folder.
-bool SaveScore(const CommandLine& line, const PlainRunInput& described, std::uint32_t seed)
-{
-    const std::string folder = std::filesystem::path(line.m_strSaveScore).parent_path().string();
-    return WriteScoreFile(line.m_strSaveScore, PlainRunScoreText(line, described, seed, folder));
 }
 
 // A file input is held open from the start, and the run reads the file so
@@ -178,12 +181,11 @@ int Generate(const CommandLine& line, const OutputFormat& format, const Standard
     ScoreRun run(host);
     StandardOutputWatch watch(host);
     const DeliveryLevelPlan plan{score.m_nVolume * 0.01, format.m_nRate, line.m_delivery.m_loudness};
-    SetUpRun(run, line, score, format, std::move(input.m_opening.m_pSource), described, watch);
+    NearSilenceSurvey nearSilence;
+    SetUpRun(run, line, score, format, std::move(input.m_opening.m_pSource), described, watch, nearSilence);
     const DeliveryLevelMeter* meter = MeterDeliveryLevel(run, plan);
-    if (!line.m_strSaveScore.empty() && !SaveScore(line, described, run.GetRandomState()))
-        return kExitRunFailed;
     const LevelEveningPlan* evening = EvenLevel(run, line.m_levelRange, line.m_bLoop);
-    const RunReport report{run.GetRandomState(), openingSeconds, meter, plan, evening,
-                           line.m_levelRange.value_or(0.0)};
+    RunReport report{run.GetRandomState(), openingSeconds, meter, plan, evening,
+                     line.m_levelRange.value_or(0.0), {}, nullptr, &nearSilence};
     return RunAndReport(run, host, line, watch, report);
 }

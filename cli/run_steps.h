@@ -14,6 +14,7 @@
 #include "cli/terminal_host.h"
 #include "engine/run/score_run.h"
 #include "engine/run/phase_times.h"
+#include "formats/near_silence_survey.h"
 #include "engine/render/render_options.h"
 #include "engine/base/run_message.h"
 #include "engine/synthesis/synthesis_options.h"
@@ -33,12 +34,21 @@ std::string DescribeSynthesis(const SynthesisOptions& synthesis);
 // Progress goes to standard error, live where that is a terminal.
 TerminalHost::Display ChooseDisplay(bool quiet);
 
-// The sink of the output the command line names; storedScore (if not empty)
-// goes into the output.
+// What a run adds to its output's sink besides the format: dither from the
+// run's seed (none: no dither), and the survey of near silence the report
+// reads (null: none).
+struct SinkExtras {
+    std::optional<std::uint32_t> m_ditherSeed;
+    NearSilenceSurvey* m_pNearSilence = nullptr;
+};
+
 // The sink of the output the command line names, frames long, read from
 // inputPath; storedScore (if not empty) goes into the output.
 std::unique_ptr<FrameSink> MakeSink(const std::string& inputPath, std::uint64_t frames, const OutputFormat& format,
-                                    bool loop, StandardOutputWatch& watch, std::string storedScore);
+                                    bool loop, StandardOutputWatch& watch, std::string storedScore,
+                                    const SinkExtras& extras = {});
+// The extras of a run of line started from seed.
+SinkExtras SinkExtrasOf(const CommandLine& line, std::uint32_t seed, NearSilenceSurvey& nearSilence);
 // The output is always streamed; see run_steps.cpp for where the sound waits.
 StreamingOptions MakeStreamingOptions(const CommandLine& line, const std::string& outputPath, std::uint64_t frames,
                                       const OutputFormat& format);
@@ -59,12 +69,6 @@ std::optional<int> RefuseOverwrite(const CommandLine& line, const std::vector<Re
 int CancelledStatus();
 double SecondsSince(std::chrono::steady_clock::time_point start);
 
-// Writes a score (--save-score) before the render, so that a cancelled or
-// failed render still leaves the score that would render it; it replaces a
-// file as outputs do (see formats/text_file_replacement.h). Says why on
-// standard error when it cannot.
-bool WriteScoreFile(const std::string& path, const std::string& text);
-
 // What a run reports when it ends well.
 struct RunReport {
     std::uint32_t m_nState = 0;           // the seed it started from
@@ -73,6 +77,12 @@ struct RunReport {
     DeliveryLevelPlan m_plan;
     const LevelEveningPlan* m_pEvening = nullptr;
     double m_dLevelRange = 0.0;  // LU, with evening
+    // A score's layers, as the sub-audio note names them ("the layer at line
+    // 36 (rain.flac)"), and how far each one's part below 20 Hz reached in
+    // the synthesised sound (filled by the run; null: a plain run).
+    std::vector<std::string> m_layerNames;
+    const std::vector<double>* m_pLayerSubAudio = nullptr;
+    const NearSilenceSurvey* m_pNearSilence = nullptr;  // of the finished track
 };
 
 // Runs run and ends as every run ends: the exit status, and after success

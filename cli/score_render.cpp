@@ -1,5 +1,6 @@
 #include "cli/score_render.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <ctime>
 #include <filesystem>
@@ -21,9 +22,11 @@
 #include "cli/score/score_reading.h"
 #include "cli/score/score_writing.h"
 #include "cli/score_overrides.h"
+#include "cli/score_saving_sink.h"
 #include "cli/score_sources.h"
 #include "cli/standard_output_watch.h"
 #include "cli/stored_score_text.h"
+#include "effects/effect_chain.h"
 #include "engine/base/stereo_frame.h"
 #include "engine/run/score_piece.h"
 #include "engine/run/score_run.h"
@@ -38,9 +41,10 @@ struct Excerpt {
     std::int32_t m_nSeconds = 0;
 };
 
+// The text may quote the score and its sources: shown as a terminal can take it.
 int Refuse(const std::string& text)
 {
-    std::cerr << "sonnelith-cli: " << text << '\n';
+    std::cerr << "sonnelith-cli: " << PrintableName(text) << '\n';
     return kExitUsage;
 }
 
@@ -60,7 +64,7 @@ std::variant<Excerpt, std::string> ExcerptOf(const CommandLine& line, const Scor
         return std::string("--from and --for go together: the excerpt's start and its length");
     Excerpt excerpt;
     excerpt.m_nFirstSecond = *ParseLength(line.m_strFrom);
-    excerpt.m_nSeconds = static_cast<std::int32_t>(*ParseDigits(line.m_strFor, kLongestLengthSeconds));
+    excerpt.m_nSeconds = *ParseLength(line.m_strFor);
     if (excerpt.m_nFirstSecond + excerpt.m_nSeconds > score.m_nLengthSeconds) {
         return "the excerpt ends at " + std::to_string(excerpt.m_nFirstSecond + excerpt.m_nSeconds) +
                " s, after the track's end at " + std::to_string(score.m_nLengthSeconds) + " s";
@@ -96,6 +100,13 @@ Score ReadingLoadedSounds(Score score, const LoadedSources& sources)
     for (ScoreLayer& layer : score.m_layers)
         layer.m_strSourcePath = sources.m_soundOf.at(layer.m_strSourcePath);
     return score;
+}
+
+// Whether some layer leaves the part of its source below 20 Hz as it is.
+bool AnyLayerWithoutLowCut(const Score& score)
+{
+    return std::any_of(score.m_layers.begin(), score.m_layers.end(),
+                       [](const ScoreLayer& layer) { return layer.m_values.Get(ParameterId::LowCut) == 0.0; });
 }
 
 std::uint32_t ResolvedSeed(const Score& score)
@@ -160,12 +171,6 @@ int RenderScore(const CommandLine& line, const OutputFormat& format, const Stand
     Score score = std::move(*reading.m_score);
     if (const auto refused = RefuseOverwrite(line, FilesRead(score, scorePath)))
         return *refused;
-    // Effects are read and checked, plugins and controls, but not yet put
-    // into the render: a score with them is refused rather than rendered dry.
-    if (const std::optional<int> effectLine = FirstEffectLine(score))
-        return Refuse(ScoreMessage(scorePath, *effectLine,
-                                   "this sonnelith-cli checks effects but does not render them yet; take out the "
-                                   "[[effect]] and [[layer.effect]] tables to render the rest"));
     for (const std::string& note : EffectVersionNotes(score, scorePath))
         host.Inform("Note: " + note);
     if (const auto why = ApplyScoreOverrides(line, score))
@@ -218,8 +223,6 @@ int RenderScore(const CommandLine& line, const OutputFormat& format, const Stand
         return Refuse(*why);
     if (const auto why = RefuseUnstorableScore(kSaving, line.m_strSaveScore, saved))
         return Refuse(*why);
-    if (!saved.empty() && !WriteScoreFile(line.m_strSaveScore, saved))
-        return kExitRunFailed;
 
     const std::uint64_t outputFrames =
         whole ? static_cast<std::uint64_t>(score.m_nLengthSeconds) * kRunSampleRate : request.m_nExcerptFrames;
@@ -229,15 +232,30 @@ int RenderScore(const CommandLine& line, const OutputFormat& format, const Stand
     run.SetExcerpt(request.m_nExcerptFirst, request.m_nExcerptFrames);
     run.SetSynthesisOptions(MakeSynthesisOptions(line));
     run.SetRandomState(seed);
+    run.SetChainMaker([](const EffectChainSetting& settings) { return std::make_unique<EffectChain>(settings); });
     for (const auto& [path, sound] : sources.m_sounds)
         run.SetSourceSound(path, sound.Span());
+    const bool measureSubAudio = AnyLayerWithoutLowCut(score);
+    run.MeasureSubAudio(measureSubAudio);
+    run.MeasureLayerSubAudio(measureSubAudio);
     const bool loop = score.m_bLoop && whole;
-    run.SetSink(MakeSink(score.m_layers.front().m_strSourcePath, outputFrames, format, loop, watch, stored),
-                line.m_strOutput);
+    NearSilenceSurvey nearSilence;
+    std::unique_ptr<FrameSink> sink = MakeSink(score.m_layers.front().m_strSourcePath, outputFrames, format, loop,
+                                               watch, stored, SinkExtrasOf(line, seed, nearSilence));
+    if (!saved.empty())
+        sink = SavingScoreOnCreate(std::move(sink), line.m_strSaveScore, saved);
+    run.SetSink(std::move(sink), line.m_strOutput);
     run.SetStreaming(MakeStreamingOptions(line, line.m_strOutput, outputFrames, format));
     const DeliveryLevelPlan plan{score.m_nVolume * 0.01, format.m_nRate, score.m_loudness};
     const DeliveryLevelMeter* meter = MeterDeliveryLevel(run, plan);
     const LevelEveningPlan* evening = EvenLevel(run, score.m_levelRange, loop);
-    const RunReport report{seed, sources.m_dSeconds, meter, plan, evening, score.m_levelRange.value_or(0.0)};
+    RunReport report{seed, sources.m_dSeconds, meter, plan, evening, score.m_levelRange.value_or(0.0), {}, nullptr,
+                     &nearSilence};
+    if (measureSubAudio) {
+        for (const ScoreLayer& layer : score.m_layers)
+            report.m_layerNames.push_back("the layer at line " + std::to_string(layer.m_nLine) + " (" +
+                                          PrintableName(layer.m_strSource) + ")");
+        report.m_pLayerSubAudio = &run.GetLayerSubAudioPeaks();
+    }
     return RunAndReport(run, host, line, watch, report);
 }

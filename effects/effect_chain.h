@@ -17,6 +17,7 @@
 
 #include "engine/score/effect_setting.h"
 #include "engine/base/stereo_frame.h"
+#include "engine/synthesis/sound_chain.h"
 
 class StereoEffect;
 
@@ -38,13 +39,13 @@ struct ChainTail {
     bool m_bCut = false;  // it had not decayed by the longest tail
 };
 
-class EffectChain {
+class EffectChain final : public SoundChain {
 public:
     // Every effect of settings, in order, instantiated and ready. Raises
     // EffectFailure for the first that cannot be (not installed, not usable
     // here, a control unknown or out of its range).
     explicit EffectChain(const EffectChainSetting& settings);
-    ~EffectChain();
+    ~EffectChain() override;
 
     EffectChain(const EffectChain&) = delete;
     EffectChain& operator=(const EffectChain&) = delete;
@@ -53,7 +54,7 @@ public:
     // is ready: frame for frame in step with the input (out never holds more
     // frames than were fed). Raises EffectFailure, naming the plugin, when one
     // gives a value that is not a finite number.
-    void Feed(std::span<const StereoFrame> input, std::vector<StereoFrame>& out);
+    void Feed(std::span<const StereoFrame> input, std::vector<StereoFrame>& out) override;
     // The sound has ended: appends the rest of its output to out (which then
     // holds as many frames as were fed in all) and answers the tail.
     ChainTail Finish(std::vector<StereoFrame>& out, const TailRule& rule = {});

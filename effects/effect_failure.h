@@ -1,11 +1,13 @@
 // Why an effect cannot be set up or cannot go on: raised by the effects
-// library with a message for the user that names the plugin.
+// library with a message for the user that names the plugin. The render
+// knows it as a chain's failure.
 #pragma once
 
-#include <stdexcept>
 #include <string>
 
-class EffectFailure : public std::runtime_error {
+#include "engine/synthesis/sound_chain.h"
+
+class EffectFailure : public SoundChainFailure {
 public:
-    explicit EffectFailure(const std::string& text) : std::runtime_error(text) {}
+    explicit EffectFailure(const std::string& text) : SoundChainFailure(text) {}
 };

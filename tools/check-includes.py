@@ -25,6 +25,7 @@ RANKS = {
     "random": 0,
     "parameters": 1,
     "synthesis/kernels": 1,
+    "sub_audio": 1,
     "score": 2,
     "io": 2,
     "live": 2,

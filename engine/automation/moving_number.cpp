@@ -17,6 +17,12 @@ double MovingNumber::At(double seconds) const
     return Kept(line, drift);
 }
 
+double MovingNumber::Before(double seconds) const
+{
+    const double drift = m_drift ? m_dDriftDepth * m_drift->At(seconds) : 0.0;
+    return Kept(m_line.Before(seconds), drift);
+}
+
 // The line between two of its points and the drift within one period each
 // move one way only.
 double MovingNumber::SteadyUntil(double seconds) const
@@ -46,6 +52,17 @@ bool MovingNumber::HoldsOnly(double value) const
 ValueBounds MovingNumber::Bounds() const
 {
     return {Kept(m_line.Lowest(), -m_dDriftDepth), Kept(m_line.Highest(), m_dDriftDepth)};
+}
+
+ValueBounds MovingNumber::BoundsBetween(double from, double to) const
+{
+    double lowest = INFINITY;
+    double highest = -INFINITY;
+    m_line.VisitValuesBetween(from, to, [&](double value) {
+        lowest = std::min(lowest, value);
+        highest = std::max(highest, value);
+    });
+    return {Kept(lowest, -m_dDriftDepth), Kept(highest, m_dDriftDepth)};
 }
 
 double MovingNumber::Kept(double line, double drift) const

@@ -65,6 +65,16 @@ MovingNumber GainOf(const ScoreLayer& layer, const DriftPlace& place)
     return MovingNumber(line, limits, NoiseOf(drift, place, kGainLane), drift ? drift->m_dDepth : 0.0);
 }
 
+// 10^(dB/20), exactly 0 for -infinity and exactly 1 for 0 dB.
+double FactorOf(double gainDb)
+{
+    if (gainDb == -INFINITY)
+        return 0.0;
+    if (gainDb == 0.0)
+        return 1.0;
+    return std::pow(10.0, gainDb / 20.0);
+}
+
 // The distinct values of a stepped line, in the order they first appear.
 std::vector<double> DistinctValues(const KeyframeLine& line)
 {
@@ -86,6 +96,9 @@ ParameterTimeline::ParameterTimeline(const ScoreLayer& layer, double lengthSecon
     AddLines(layer, seed, layerIndex, loop);
     AddPitchSets(layer);
     m_bConstant = FindConstant(layer);
+    for (const Keyframe& keyframe : layer.m_keyframes)
+        m_keyframeTimes.push_back(keyframe.m_dSeconds);
+    m_gainJumps = m_gain.JumpTimes();
 }
 
 void ParameterTimeline::AddLines(const ScoreLayer& layer, std::uint32_t seed, int layerIndex, bool loop)
@@ -110,6 +123,8 @@ void ParameterTimeline::AddPitchSets(const ScoreLayer& layer)
         if (found != m_pitchSets.end())
             return static_cast<double>(found - m_pitchSets.begin());
         m_pitchSets.push_back(set);
+        const auto [lowest, highest] = std::minmax_element(set.begin(), set.end());
+        m_pitchSetIntervals.push_back(set.empty() ? ValueBounds{} : ValueBounds{*lowest, *highest});
         return static_cast<double>(m_pitchSets.size() - 1);
     };
     KeyframeLine line(indexOf(layer.m_values.GetPitchSet()));
@@ -192,12 +207,22 @@ double ParameterTimeline::GainDbAt(double seconds) const
 
 double ParameterTimeline::GainAt(double seconds) const
 {
-    const double gainDb = GainDbAt(seconds);
-    if (gainDb == -INFINITY)
-        return 0.0;
-    if (gainDb == 0.0)
-        return 1.0;
-    return std::pow(10.0, gainDb / 20.0);
+    const double time = ClampedTime(seconds);
+    double factor = FactorOf(m_gain.At(time));
+    // Each jump less than kGainJumpSeconds ago still holds back the part of
+    // its change the S-curve has not made yet.
+    const auto after = std::upper_bound(m_gainJumps.begin(), m_gainJumps.end(), time);
+    bool moving = false;
+    for (auto jump = after; jump != m_gainJumps.begin();) {
+        --jump;
+        const double since = time - *jump;
+        if (since >= kGainJumpSeconds)
+            break;
+        const double unmade = 1.0 - CurveProgress(Curve::Smooth, since / kGainJumpSeconds);
+        factor += (FactorOf(m_gain.Before(*jump)) - FactorOf(m_gain.At(*jump))) * unmade;
+        moving = true;
+    }
+    return moving ? std::max(factor, 0.0) : factor;
 }
 
 ValueBounds ParameterTimeline::BoundsOf(ParameterId id) const
@@ -209,6 +234,24 @@ ValueBounds ParameterTimeline::BoundsOf(ParameterId id) const
 ValueBounds ParameterTimeline::GainBoundsDb() const
 {
     return m_gain.Bounds();
+}
+
+ValueBounds ParameterTimeline::BoundsBetween(ParameterId id, double from, double to) const
+{
+    const auto& number = m_numbers[static_cast<std::size_t>(IndexOf(id))];
+    return number ? number->BoundsBetween(ClampedTime(from), ClampedTime(to)) : ValueBounds{};
+}
+
+ValueBounds ParameterTimeline::IntervalBoundsBetween(double from, double to) const
+{
+    ValueBounds bounds{INFINITY, -INFINITY};
+    const KeyframeLine& sets = *m_steps[static_cast<std::size_t>(IndexOf(ParameterId::PitchSet))];
+    sets.VisitValuesBetween(ClampedTime(from), ClampedTime(to), [&](double index) {
+        const ValueBounds& intervals = m_pitchSetIntervals[static_cast<std::size_t>(index)];
+        bounds.m_dLowest = std::min(bounds.m_dLowest, intervals.m_dLowest);
+        bounds.m_dHighest = std::max(bounds.m_dHighest, intervals.m_dHighest);
+    });
+    return bounds;
 }
 
 std::vector<std::vector<double>> ParameterTimeline::PitchSets() const

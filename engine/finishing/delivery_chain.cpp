@@ -30,7 +30,11 @@ DeliveryChain::DeliveryChain(const DeliveryPlan& plan)
         m_pLevels->SetFadePlace(plan.m_nFadeOffset, plan.m_nWholeFrames);
     if (plan.m_bMeasureSubAudio)
         m_pSubAudio = &m_chain.Add(std::make_unique<SubAudioStage>());
-    m_chain.Add(m_pLevels->MeanRemoval());
+    m_chain.Add(m_pLevels->LevelSurvey());
+    if (plan.m_bKeepMeans)
+        m_pLevels->KeepMeans();
+    else
+        m_chain.Add(m_pLevels->MeanRemoval());
     if (plan.m_pEvening != nullptr) {
         const auto fade = static_cast<std::uint64_t>(std::max(plan.m_nFadeFrames, 0));
         m_chain.Add(std::make_unique<EveningStage>(*plan.m_pEvening, fade));

@@ -1,7 +1,8 @@
-// The finishing of a delivered track: its DC offset taken off, its level
-// evened if asked, its peak brought to the volume with the fades, and a last
-// gain from a meter of the finished sound if asked (a peak at another rate, a
-// loudness); besides, a look at how much of it lies below 20 Hz.
+// The finishing of a delivered track: its DC offset taken off (unless the
+// synthesis took it off already), its level evened if asked, its peak brought
+// to the volume with the fades, and a last gain from a meter of the finished
+// sound if asked (a peak at another rate, a loudness); besides, a look at how
+// much of it lies below 20 Hz.
 #pragma once
 
 #include <cstdint>
@@ -28,10 +29,13 @@ struct DeliveryPlan {
     LevelEvening* m_pEvening = nullptr;     // evens the level; may be null
     FinishedSoundMeter* m_pMeter = nullptr; // answers the last gain; may be null
     bool m_bMeasureSubAudio = false;
+    // The sound's DC offset was taken off where it arose (a mix whose layers'
+    // gains move): the chain has no mean removal, so that silences stay 0.
+    bool m_bKeepMeans = false;
 };
 
-// In order: the sub-audio meter (it only surveys), the mean removal, the
-// evening, the volume and fades, the meter's gain. Without evening and a meter
+// In order: the sub-audio meter and the level survey (they only survey), the
+// mean removal (unless the means are kept), the evening, the volume and fades, the meter's gain. Without evening and a meter
 // the chain gives exactly the level finishing of the desktop program.
 class DeliveryChain {
 public:

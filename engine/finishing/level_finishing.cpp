@@ -2,6 +2,7 @@
 
 LevelFinishing::LevelFinishing(double volume, std::int32_t fadeFrames, std::uint64_t totalFrames, PeakFrom peakFrom)
     : m_finisher(volume, fadeFrames, totalFrames)
+    , m_survey(m_finisher)
     , m_meanRemoval(m_finisher)
     , m_volumeAndFade(m_finisher, peakFrom)
 {
@@ -10,7 +11,7 @@ LevelFinishing::LevelFinishing(double volume, std::int32_t fadeFrames, std::uint
 // Taking the means off keeps the order of a channel's values, so the peak
 // after it is that of an extreme (see LevelFinisher). Found on a copy: the
 // volume's peak may come from elsewhere.
-void LevelFinishing::MeanRemovalStage::Plan(std::uint64_t)
+void LevelFinishing::SurveyStage::Plan(std::uint64_t)
 {
     LevelFinisher synthesised = m_finisher;
     synthesised.FindPeakFromExtremes();

@@ -1,6 +1,6 @@
-// The level finishing of every render as two stages over one LevelFinisher:
-// the DC offset taken off, then the peak brought to the volume with the
-// fades applied.
+// The level finishing of every render as stages over one LevelFinisher: the
+// survey of the sound's sums and extremes, the DC offset taken off, then the
+// peak brought to the volume with the fades applied.
 #pragma once
 
 #include <cstdint>
@@ -23,29 +23,45 @@ public:
     // The sound is a stretch of a longer one (see LevelFinisher::SetFadePlace).
     void SetFadePlace(std::uint64_t offset, std::uint64_t wholeFrames) { m_finisher.SetFadePlace(offset, wholeFrames); }
 
-    // Surveys the sound's sums and extremes; takes its means off.
+    // Surveys the sound's sums and extremes, which the peak comes from.
+    FinishingStage& LevelSurvey() { return m_survey; }
+    // Takes the survey's means off. A chain without it (KeepMeans) leaves
+    // them on, and the peak is then that of the sound as it is.
     FinishingStage& MeanRemoval() { return m_meanRemoval; }
+    // The sound's DC offset was taken off where it arose (a mix whose layers'
+    // gains move): no mean is taken off, and the means count as 0.
+    void KeepMeans() { m_finisher.KeepMeans(); }
     // Scales the peak to the volume and fades.
     FinishingStage& VolumeAndFade() { return m_volumeAndFade; }
 
     // After the survey: the peak of the sound as synthesised once its means
     // are taken off, before anything else changes it.
-    float SynthesisedPeak() const { return m_meanRemoval.SynthesisedPeak(); }
+    float SynthesisedPeak() const { return m_survey.SynthesisedPeak(); }
     const LevelFinisher& Finisher() const { return m_finisher; }
 
 private:
-    class MeanRemovalStage final : public FinishingStage {
+    class SurveyStage final : public FinishingStage {
     public:
-        explicit MeanRemovalStage(LevelFinisher& finisher) : m_finisher(finisher) {}
+        explicit SurveyStage(LevelFinisher& finisher) : m_finisher(finisher) {}
         bool Surveys() const override { return true; }
         void Survey(std::span<const StereoFrame> piece, std::uint64_t) override { m_finisher.Survey(piece); }
         void Plan(std::uint64_t) override;
-        void Apply(std::span<StereoFrame> piece, std::uint64_t) override { m_finisher.RemoveMeans(piece); }
+        bool Applies() const override { return false; }
+        void Apply(std::span<StereoFrame>, std::uint64_t) override {}
         float SynthesisedPeak() const { return m_fSynthesisedPeak; }
 
     private:
         LevelFinisher& m_finisher;
         float m_fSynthesisedPeak = 0.0f;
+    };
+
+    class MeanRemovalStage final : public FinishingStage {
+    public:
+        explicit MeanRemovalStage(const LevelFinisher& finisher) : m_finisher(finisher) {}
+        void Apply(std::span<StereoFrame> piece, std::uint64_t) override { m_finisher.RemoveMeans(piece); }
+
+    private:
+        const LevelFinisher& m_finisher;
     };
 
     class VolumeAndFadeStage final : public FinishingStage {
@@ -62,6 +78,7 @@ private:
     };
 
     LevelFinisher m_finisher;
+    SurveyStage m_survey;
     MeanRemovalStage m_meanRemoval;
     VolumeAndFadeStage m_volumeAndFade;
 };

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "engine/finishing/finishing_stage.h"
-#include "engine/finishing/sub_audio_meter.h"
+#include "engine/sub_audio/sub_audio_meter.h"
 
 class SubAudioStage final : public FinishingStage {
 public:

@@ -9,10 +9,11 @@
 // What a stream is for. The numbers are part of every seeded output that uses
 // the stream: never renumber them. The per-grain draws of a parameter have
 // the number its row in the parameter table gives as its grain stream (1 to
-// 4, then 7 on); these are the others.
+// 4, then 8 on); these are the others.
 enum class StreamPurpose : std::uint32_t {
     Drift = 5,
     LayerSeed = 6,
+    Dither = 7,
 };
 
 // The purpose of the per-grain draws whose grain stream is stream.

@@ -55,6 +55,7 @@ RunOutcome ScoreRun::RenderOutput()
     delivery.m_pEvening = m_streaming ? m_pEvening.get() : nullptr;  // evened only when rendered by windows
     delivery.m_pMeter = m_pMeter.get();
     delivery.m_bMeasureSubAudio = m_bMeasureSubAudio;
+    delivery.m_bKeepMeans = m_pPiece->BlocksDc();
     DeliveryChain chain(delivery);
 
     std::chrono::steady_clock::time_point phaseBegan;
@@ -77,6 +78,8 @@ RunOutcome ScoreRun::RenderOutput()
     };
 
     const RenderPipeline::Outcome outcome = RunPipeline(layout, chain.Chain(), std::move(pacing));
+    m_fSynthesisedPeak = chain.Levels().SynthesisedPeak();
+    m_layerSubAudio = m_pPiece->LayerSubAudioPeaks();
     Release();
     switch (outcome) {
     case RenderPipeline::Outcome::NoWindowMemory: return Fail(RunFailure::Of(RunFailure::Kind::WindowMemory));

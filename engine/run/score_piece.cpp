@@ -49,9 +49,14 @@ bool HasUnityGain(const ScoreLayer& layer)
 // The stretch of frames [first, end) a layer reads, or why it cannot: past
 // the source's end, or too short for the longest read of its grains. A layer
 // that names no start reads from the source's first frame, however short.
+// A stretch shorter than the longest grain read at the highest pitch may
+// still hold every grain the timeline asks for, when those two never come
+// together: the bounds then take the longest read along the timeline, for
+// the read span.
 std::variant<std::pair<std::uint64_t, std::uint64_t>, PieceRefusal> StretchOf(const ScoreLayer& layer,
                                                                             std::uint64_t sourceFrames,
-                                                                            const GrainBounds& bounds)
+                                                                            const ParameterTimeline& timeline,
+                                                                            GrainBounds& bounds)
 {
     PieceRefusal refusal;
     refusal.m_nSourceFrames = sourceFrames;
@@ -66,13 +71,17 @@ std::variant<std::pair<std::uint64_t, std::uint64_t>, PieceRefusal> StretchOf(co
         refusal.m_kind = PieceRefusal::Kind::EndPastEnd;
         return refusal;
     }
-    const std::uint64_t longest = GrainScheduler::LongestRead(bounds);
+    if (end > first && end - first > GrainScheduler::LongestRead(bounds))
+        return std::pair{first, end};
+    const std::uint64_t longest = timeline.IsConstant() ? GrainScheduler::LongestRead(bounds)
+                                                        : LongestReadAlong(timeline);
     if (end <= first || end - first <= longest) {
         refusal.m_kind = PieceRefusal::Kind::StretchTooShort;
         refusal.m_nStretchFrames = end > first ? end - first : 0;
         refusal.m_nLongestRead = longest;
         return refusal;
     }
+    bounds.m_nLongestRead = longest;
     return std::pair{first, end};
 }
 
@@ -108,6 +117,8 @@ std::optional<PieceRefusal> ScorePiece::PlanLayers(const PieceRequest& request)
     m_nSeed = request.m_nSeed;
     m_nExcerptFirst = request.m_nExcerptFirst;
     m_nExcerptFrames = request.m_nExcerptFrames;
+    m_makeChain = request.m_makeChain;
+    m_bMeasureLayers = request.m_bMeasureLayerSubAudio;
     for (std::size_t i = 0; i < score.m_layers.size(); ++i) {
         const ScoreLayer& scoreLayer = score.m_layers[i];
         auto layer = std::make_unique<PieceLayer>();
@@ -122,7 +133,7 @@ std::optional<PieceRefusal> ScorePiece::PlanLayers(const PieceRequest& request)
             refusal.m_nLayer = i;
             return refusal;
         }
-        auto stretch = StretchOf(scoreLayer, found->second, layer->m_bounds);
+        auto stretch = StretchOf(scoreLayer, found->second, *layer->m_pTimeline, layer->m_bounds);
         if (auto* refusal = std::get_if<PieceRefusal>(&stretch)) {
             refusal->m_nLayer = i;
             return *refusal;
@@ -153,6 +164,8 @@ std::optional<PieceRefusal> ScorePiece::PlanLayers(const PieceRequest& request)
         m_layers.push_back(std::move(layer));
     }
     m_nWarmUp = score.m_bLoop ? static_cast<std::uint64_t>(m_nLongestGrain) : 0;
+    m_bBlocksDc = std::any_of(m_layers.begin(), m_layers.end(),
+                              [](const auto& layer) { return layer->m_pTimeline->GainMoves(); });
     return std::nullopt;
 }
 
@@ -193,9 +206,11 @@ void ScorePiece::MakeSynthesis(const SynthesisOptions& options, BufferAllocator 
         layer.m_synthesizer.SetSettings(GrainSettingsOfValues(timeline.At(0.0).m_values, volume));
         if (!timeline.IsConstant()) {
             layer.m_pSettings = std::make_unique<TimelineGrainSettings>(timeline, volume, m_nWarmUp);
+            layer.m_pSettings->SetLongestRead(layer.m_bounds.m_nLongestRead);
             layer.m_synthesizer.SetSettingsSource(layer.m_pSettings.get());
         }
         MixLayer mixed;
+        mixed.m_effects = scoreLayer.m_effects;
         mixed.m_pSynthesizer = &layer.m_synthesizer;
         mixed.m_pSource = &layer.m_pSource->m_prepared.Levels();
         mixed.m_pTerms = layer.m_pSource->m_prepared.Terms();
@@ -209,20 +224,35 @@ void ScorePiece::MakeSynthesis(const SynthesisOptions& options, BufferAllocator 
         }
         mix.push_back(std::move(mixed));
     }
-    if (mix.size() == 1 && !mix.front().m_gainAt && m_nExcerptFrames == 0) {
+    MixEffects effects;
+    if (m_makeChain) {
+        effects.m_make = m_makeChain;
+        effects.m_master = score.m_effects;
+        effects.m_nPrefeedFrames = static_cast<std::uint64_t>(kEffectPrefeedSeconds) * kRunSampleRate;
+    }
+    if (mix.size() == 1 && !mix.front().m_gainAt && m_nExcerptFrames == 0 && !m_bMeasureLayers &&
+        !(effects.m_make && effects.Any(mix))) {
         const MixLayer& only = mix.front();
         m_pSynthesis = std::make_unique<GrainSoundSynthesis>(*only.m_pSynthesizer, *only.m_pSource, only.m_nSeed,
                                                              only.m_pTerms);
         return;
     }
+    const StreamLayout layout = Layout();
     std::uint64_t skip = 0;
     std::uint64_t whole = 0;
+    std::uint64_t trackFirst = layout.m_nWarmUp;
+    std::uint64_t trackEnd = layout.m_nWarmUp + layout.m_nFrames;
     if (m_nExcerptFrames > 0) {
-        const StreamLayout layout = Layout();
         skip = layout.m_nWarmUp + m_nExcerptFirst;
         whole = layout.SynthesisedFrames();
+        trackFirst = skip;
+        trackEnd = skip + m_nExcerptFrames;
     }
-    auto mixed = std::make_unique<LayerMixSynthesis>(std::move(mix), skip, whole, allocate);
+    auto mixed = std::make_unique<LayerMixSynthesis>(std::move(mix), skip, whole, allocate, std::move(effects));
+    if (m_bBlocksDc)
+        mixed->BlockDc();
+    if (m_bMeasureLayers)
+        mixed->MeasureSubAudio(trackFirst, trackEnd);
     m_pMix = mixed.get();
     m_pSynthesis = std::move(mixed);
 }
@@ -262,6 +292,18 @@ void ScorePiece::StartFrom(SeekState state)
 {
     if (m_pMix != nullptr)
         m_pMix->StartFrom(std::move(state));
+}
+
+void ScorePiece::MoveExcerpt(std::uint64_t first)
+{
+    if (m_pMix != nullptr)
+        m_pMix->MoveSkip(m_nWarmUp + first);
+}
+
+const std::vector<double>& ScorePiece::LayerSubAudioPeaks() const
+{
+    static const std::vector<double> kNone;
+    return m_pMix != nullptr ? m_pMix->LayerSubAudioPeaks() : kNone;
 }
 
 const std::optional<SeekState>& ScorePiece::GetArrived() const

@@ -18,6 +18,7 @@
 #include "engine/score/score.h"
 #include "engine/seek/seek_plan.h"
 #include "engine/seek/seek_state.h"
+#include "engine/synthesis/sound_chain.h"
 #include "engine/synthesis/sound_synthesis.h"
 #include "engine/synthesis/synthesis_options.h"
 
@@ -25,6 +26,10 @@ class LayerMixSynthesis;
 struct StreamLayout;
 struct PieceLayer;
 struct PieceSource;
+
+// How long before an excerpt's first frame its effects begin hearing the
+// sound, so that a reverb's or a delay's sound from before reaches into it.
+inline constexpr std::int32_t kEffectPrefeedSeconds = 10;
 
 struct PieceRequest {
     const Score* m_pScore = nullptr;
@@ -35,6 +40,12 @@ struct PieceRequest {
     // of the track (m_nExcerptFrames 0: the whole track).
     std::uint64_t m_nExcerptFirst = 0;
     std::uint64_t m_nExcerptFrames = 0;
+    // Makes the chains of the score's effects; none: the effects are left out
+    // and the layers mixed dry.
+    SoundChainMaker m_makeChain;
+    // Measures, in the render, how far each layer's part below 20 Hz reaches
+    // in the mix over the track (or the excerpt): see LayerSubAudioPeaks.
+    bool m_bMeasureLayerSubAudio = false;
 };
 
 // Why a layer cannot be rendered from its source.
@@ -92,6 +103,14 @@ public:
 
     // After Prepare.
     SoundSynthesis& Synthesis() { return *m_pSynthesis; }
+    // Some layer's gain moves: each layer's DC offset is then taken off
+    // before its gain (see LayerMixSynthesis), and the finishing must take no
+    // mean off the mix, so that its silences stay 0.
+    bool BlocksDc() const { return m_bBlocksDc; }
+    // After a render of a piece asked to measure them: how far each layer's
+    // part below 20 Hz reached in the mix, in the layers' order, in the units
+    // of the synthesised sound's peak (empty when not measured).
+    const std::vector<double>& LayerSubAudioPeaks() const;
     // The longest grain of any layer: a loop's warm-up.
     std::int32_t LongestGrainFrames() const { return m_nLongestGrain; }
     // Where the first layer's walk has got to: the run's generator state.
@@ -107,6 +126,10 @@ public:
     void StartFrom(SeekState state);
     // Where the synthesis' last skip to the excerpt arrived.
     const std::optional<SeekState>& GetArrived() const;
+    // The next Begin of the synthesis of a piece made for an excerpt renders
+    // from track frame first on instead: the same render, another stretch of
+    // it, found from where the last skip arrived when that lies before it.
+    void MoveExcerpt(std::uint64_t first);
 
 private:
     ScorePiece() = default;
@@ -120,6 +143,9 @@ private:
     std::uint64_t m_nExcerptFirst = 0;
     std::uint64_t m_nExcerptFrames = 0;
     std::uint64_t m_nWarmUp = 0;  // a loop's frames before the track's first
+    SoundChainMaker m_makeChain;
+    bool m_bMeasureLayers = false;
+    bool m_bBlocksDc = false;
     std::vector<std::unique_ptr<PieceSource>> m_sources;
     std::vector<std::unique_ptr<PieceLayer>> m_layers;
     std::unique_ptr<SoundSynthesis> m_pSynthesis;
@@ -127,8 +153,6 @@ private:
     std::int32_t m_nLongestGrain = 0;
     SeekPlan m_seekPlan;
 };
-
-
 
 // The seed of layer index of a run seeded with seed: the seed itself for the
 // first layer, so a score of one layer renders as the plain run.

@@ -187,6 +187,8 @@ bool ScoreRun::PlanPiece()
     request.m_nSeed = m_nState;
     request.m_nExcerptFirst = m_nExcerptFirst;
     request.m_nExcerptFrames = m_nExcerptFrames;
+    request.m_makeChain = m_makeChain;
+    request.m_bMeasureLayerSubAudio = m_bMeasureLayerSubAudio;
     for (const auto& [path, source] : m_sources)
         request.m_sourceFrames[path] = source.m_pSource ? source.m_pSource->GetFrameCount() : source.m_sound.size();
     ScorePiece::Planning planning = ScorePiece::Plan(request);

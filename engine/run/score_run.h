@@ -10,6 +10,8 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "engine/base/buffer_allocator.h"
 #include "engine/base/stereo_frame.h"
@@ -23,6 +25,7 @@
 #include "engine/run/run_failure.h"
 #include "engine/run/run_outcome.h"
 #include "engine/score/score.h"
+#include "engine/synthesis/sound_chain.h"
 #include "engine/synthesis/synthesis_options.h"
 
 class FinishedSoundMeter;
@@ -102,6 +105,11 @@ public:
     // Measures, while the level is surveyed, how much of the sound's peak
     // lies below 20 Hz (see GetSubAudioShare).
     void MeasureSubAudio(bool measure) { m_bMeasureSubAudio = measure; }
+    // Measures besides how far each layer's part below 20 Hz reaches in the
+    // mix (see GetLayerSubAudioPeaks).
+    void MeasureLayerSubAudio(bool measure) { m_bMeasureLayerSubAudio = measure; }
+    // Makes the chains of the score's effects; none: the layers are mixed dry.
+    void SetChainMaker(SoundChainMaker make) { m_makeChain = std::move(make); }
 
     // Replace the wall clock (progress) and the buffer allocator.
     void SetClock(WallClock clock);
@@ -114,6 +122,13 @@ public:
     // After a completed run that measured it: the share of the finished
     // sound's peak that its part below 20 Hz reaches (0 to about 1).
     std::optional<double> GetSubAudioShare() const { return m_subAudioShare; }
+    // After a completed run that measured them: how far each layer's part
+    // below 20 Hz reached, in the layers' order, in the units of
+    // GetSynthesisedPeak.
+    const std::vector<double>& GetLayerSubAudioPeaks() const { return m_layerSubAudio; }
+    // After a completed run: the peak of the sound as synthesised, before the
+    // finishing scaled it (with its means taken off, when they are).
+    float GetSynthesisedPeak() const { return m_fSynthesisedPeak; }
     // Whether the last streamed run set its sound aside on disk (else it
     // synthesised it again for each later pass).
     bool DidSpill() const { return m_bSpilled; }
@@ -163,6 +178,8 @@ private:
     std::unique_ptr<FinishedSoundMeter> m_pMeter;
     std::unique_ptr<LevelEvening> m_pEvening;
     bool m_bMeasureSubAudio = false;
+    bool m_bMeasureLayerSubAudio = false;
+    SoundChainMaker m_makeChain;
     WallClock m_clock;
     BufferAllocator m_allocate = SystemAllocate;
 
@@ -170,6 +187,8 @@ private:
     SoundBuffer m_outputBuffer;
     PhaseTimes m_phaseTimes;
     std::optional<double> m_subAudioShare;
+    std::vector<double> m_layerSubAudio;
+    float m_fSynthesisedPeak = 0.0f;
     bool m_bSpilled = false;
     bool m_bKeepGoing = false;  // false once the host has answered no
     bool m_bOutputCreated = false;

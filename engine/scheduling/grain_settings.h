@@ -30,7 +30,23 @@ struct GrainBounds {
     std::int32_t m_nLongestGrainFrames = 0;
     double m_dLowestSemitones = 0.0;   // the lowest and highest transposition a grain can be given
     double m_dHighestSemitones = 0.0;
+    // When not 0: the most source frames any grain reads, known to be less
+    // than the longest grain read at the highest pitch (which need not come
+    // together); the read span leaves room for this instead.
+    std::uint64_t m_nLongestRead = 0;
 };
+
+// The lowest and highest transposition, in semitones, that a grain can be
+// given: the bounds' own, for those who need no more of them (the messages
+// about an input too short for a transposed grain).
+struct SemitoneRange {
+    double m_dLowest = 0.0;
+    double m_dHighest = 0.0;
+};
+inline SemitoneRange SemitoneRangeOf(const GrainBounds& bounds)
+{
+    return {bounds.m_dLowestSemitones, bounds.m_dHighestSemitones};
+}
 
 // The sound parameters grain synthesis reads.
 struct GrainSettings {

@@ -14,35 +14,109 @@ constexpr std::uint64_t kSkipStepFrames = 1 << 16;
 
 constexpr std::uint64_t kLargestWindow = SoundSynthesis::kLargestWindowFrames;
 
+// How long before a layer is heard its filter takes its sound unheard.
+constexpr std::uint64_t kSettlingFrames = DcBlocker::kSettlingFrames;
+
 }  // namespace
 
+bool MixEffects::Any(const std::vector<MixLayer>& layers) const
+{
+    return !m_master.empty() ||
+           std::any_of(layers.begin(), layers.end(), [](const MixLayer& layer) { return !layer.m_effects.empty(); });
+}
+
 LayerMixSynthesis::LayerMixSynthesis(std::vector<MixLayer> layers, std::uint64_t skipFrames,
-                                     std::uint64_t wholeFrames, BufferAllocator allocate)
+                                     std::uint64_t wholeFrames, BufferAllocator allocate, MixEffects effects)
     : m_layers(std::move(layers))
+    , m_states(m_layers.size())
     , m_nSkipFrames(skipFrames)
     , m_nWholeFrames(wholeFrames)
     , m_allocate(allocate)
+    , m_effects(std::move(effects))
 {
+    m_bEffects = m_effects.m_make && m_effects.Any(m_layers);
+    if (m_bEffects)
+        MakeStreams();
 }
 
-// Every layer after the first is made in the scratch window and added.
+// A layer's stream makes its dry sound as RenderLayer would into a window
+// of its own; the master's makes the mix of the layers, each through its
+// own stream where it has one.
+void LayerMixSynthesis::MakeStreams()
+{
+    for (std::size_t i = 0; i < m_layers.size(); ++i) {
+        if (m_layers[i].m_effects.empty()) {
+            m_layerStreams.push_back(nullptr);
+            continue;
+        }
+        m_layerStreams.push_back(std::make_unique<EffectedStream>(
+            m_effects.m_make, m_layers[i].m_effects,
+            [this, i](std::span<StereoFrame> piece, std::uint64_t first) { RenderLayer(i, piece, first, false); }));
+    }
+    if (!m_effects.m_master.empty()) {
+        m_pMasterStream = std::make_unique<EffectedStream>(
+            m_effects.m_make, m_effects.m_master,
+            [this](std::span<StereoFrame> piece, std::uint64_t first) { MixLayers(piece, first); });
+    }
+}
+
+void LayerMixSynthesis::BeginStreams(std::uint64_t first, std::uint64_t end)
+{
+    for (const auto& stream : m_layerStreams) {
+        if (stream)
+            stream->Begin(first, end);
+    }
+    if (m_pMasterStream)
+        m_pMasterStream->Begin(first, end);
+}
+
+// Every layer after the first is made in the scratch window and added; so
+// is what a filter takes unheard.
 bool LayerMixSynthesis::Begin(std::uint64_t frames)
 {
-    if (m_layers.size() > 1 && m_scratch.size() < kLargestWindow) {
+    if ((m_layers.size() > 1 || m_bBlockDc) && m_scratch.size() < kLargestWindow) {
         std::optional<SoundBuffer> scratch = SoundBuffer::Allocate(m_allocate, kLargestWindow);
         if (!scratch)
             return false;
         m_scratch = std::move(*scratch);
     }
     const std::uint64_t whole = std::max(m_nWholeFrames, m_nSkipFrames + frames);
-    for (MixLayer& layer : m_layers) {
+    for (std::size_t i = 0; i < m_layers.size(); ++i) {
+        MixLayer& layer = m_layers[i];
         layer.m_pSynthesizer->SetRandomState(layer.m_nSeed);
         if (layer.m_pSynthesizer->Begin(*layer.m_pSource, whole, layer.m_pTerms) !=
             GrainSynthesizer::Start::Ready)
             return false;
+        m_states[i] = LayerState{};
+        if (m_measured)
+            m_states[i].m_subAudio.emplace(m_measured->first, m_measured->second);
     }
-    if (m_nSkipFrames > 0 && SkipTo(m_nSkipFrames, whole))
-        DropGrainsBefore(m_nSkipFrames);
+    // With effects, the chains hear the sound from the prefeed before the
+    // excerpt on, and with filters, the filters the second before it; what
+    // comes before its first frame is dropped.
+    const std::uint64_t ahead = std::max(m_bEffects ? m_effects.m_nPrefeedFrames : 0,
+                                         m_bBlockDc ? kSettlingFrames : 0);
+    const std::uint64_t from = m_nSkipFrames - std::min(ahead, m_nSkipFrames);
+    if (from > 0) {
+        if (!SkipTo(from, whole))
+            return true;
+        DropGrainsBefore(from);
+    }
+    if (m_bEffects) {
+        BeginStreams(from, whole);
+        CancelPoll poll(m_keepGoing);
+        std::vector<StereoFrame> dropped(EffectedStream::kPieceFrames);
+        for (std::uint64_t frame = from; frame < m_nSkipFrames && !poll.Cancelled();) {
+            const auto count = std::min<std::uint64_t>(dropped.size(), m_nSkipFrames - frame);
+            const std::span<StereoFrame> piece = std::span<StereoFrame>(dropped).first(count);
+            std::fill(piece.begin(), piece.end(), StereoFrame{0.0f, 0.0f});
+            RenderFrom(piece, frame);
+            frame += count;
+        }
+    } else if (m_bBlockDc) {
+        for (std::size_t i = 0; i < m_layers.size(); ++i)
+            RenderUnheard(i, from, m_nSkipFrames);
+    }
     return true;
 }
 
@@ -109,18 +183,30 @@ bool LayerMixSynthesis::FillGains(const MixLayer& layer, std::uint64_t first, st
     return heard;
 }
 
+std::optional<std::uint64_t> LayerMixSynthesis::FirstHeardFrame(const MixLayer& layer, std::uint64_t first,
+                                                                 std::size_t count)
+{
+    if (!FillGains(layer, first, count))
+        return std::nullopt;
+    const auto heard = std::find_if(m_gains.begin(), m_gains.end(), [](float gain) { return gain != 0.0f; });
+    return first + static_cast<std::uint64_t>(heard - m_gains.begin());
+}
+
 // The layer's grains before the window's end are placed first, so no later
 // grain reaches into it. Onto: added to what the window holds, through the
 // scratch window; else the window (zeros) takes them directly.
-void LayerMixSynthesis::RenderLayer(const MixLayer& layer, std::span<StereoFrame> window, std::uint64_t first,
-                                    bool onto)
+void LayerMixSynthesis::RenderLayer(std::size_t index, std::span<StereoFrame> window, std::uint64_t first, bool onto)
 {
+    const MixLayer& layer = m_layers[index];
+    LayerState& state = m_states[index];
     GrainSynthesizer& synthesizer = *layer.m_pSynthesizer;
     const std::uint64_t end = first + window.size();
     synthesizer.PlaceGrainsBefore(end);
     const bool heard = !layer.m_gainAt || FillGains(layer, first, window.size());
     if (!heard) {
-        synthesizer.SkipPlacedGrains(end);
+        if (state.m_subAudio)
+            state.m_subAudio->MeasureSilence(window.size(), first);
+        SkipUnheardWindow(index, first, end);
         return;
     }
     std::span<StereoFrame> target = window;
@@ -129,11 +215,57 @@ void LayerMixSynthesis::RenderLayer(const MixLayer& layer, std::span<StereoFrame
         std::fill(target.begin(), target.end(), StereoFrame{0.0f, 0.0f});
     }
     synthesizer.AddPlacedGrains(OutputWindow{target.data(), first, target.size()});
+    if (m_bBlockDc)
+        Block(state, target, first);
     const bool scaled = static_cast<bool>(layer.m_gainAt);
+    if (state.m_subAudio)
+        state.m_subAudio->Measure(target, scaled ? std::span<const float>(m_gains) : std::span<const float>(), first);
     if (onto)
         AddScaled(window, target, scaled);
     else if (scaled)
         Scale(window);
+}
+
+// A window the layer is not heard in: its grains are dropped unheard, but
+// where the layer is heard within a second after the window, the part of the
+// window in that second goes through the layer's filter.
+void LayerMixSynthesis::SkipUnheardWindow(std::size_t index, std::uint64_t first, std::uint64_t end)
+{
+    const MixLayer& layer = m_layers[index];
+    const std::optional<std::uint64_t> heardAt =
+        m_bBlockDc ? FirstHeardFrame(layer, end, kSettlingFrames) : std::nullopt;
+    const std::uint64_t from = heardAt ? std::max(first, *heardAt - std::min(*heardAt, kSettlingFrames)) : end;
+    if (from >= end) {
+        layer.m_pSynthesizer->SkipPlacedGrains(end);
+        return;
+    }
+    layer.m_pSynthesizer->SkipPlacedGrains(from);
+    RenderUnheard(index, from, end);
+}
+
+// Frames [from, end) of the layer through its filter only, a scratch window
+// at a time; the grains that end before from are already dropped.
+void LayerMixSynthesis::RenderUnheard(std::size_t index, std::uint64_t from, std::uint64_t end)
+{
+    GrainSynthesizer& synthesizer = *m_layers[index].m_pSynthesizer;
+    for (std::uint64_t first = from; first < end;) {
+        const std::uint64_t count = std::min<std::uint64_t>(end - first, m_scratch.size());
+        const std::span<StereoFrame> target = m_scratch.Span().first(count);
+        std::fill(target.begin(), target.end(), StereoFrame{0.0f, 0.0f});
+        synthesizer.PlaceGrainsBefore(first + count);
+        synthesizer.AddPlacedGrains(OutputWindow{target.data(), first, target.size()});
+        Block(m_states[index], target, first);
+        first += count;
+    }
+}
+
+// The filter goes on where it left off, or starts at rest after a gap.
+void LayerMixSynthesis::Block(LayerState& state, std::span<StereoFrame> sound, std::uint64_t first)
+{
+    if (state.m_nFilteredEnd != first)
+        state.m_blocker.Reset();
+    state.m_blocker.Process(sound);
+    state.m_nFilteredEnd = first + sound.size();
 }
 
 // Frame by frame, window += sound × gain (a gain of 1 without a gain line).
@@ -154,11 +286,32 @@ void LayerMixSynthesis::Scale(std::span<StereoFrame> window) const
     }
 }
 
+// The layers, each dry or through its chain, summed into window (zeros)
+// at frame first of the render.
+void LayerMixSynthesis::MixLayers(std::span<StereoFrame> window, std::uint64_t first)
+{
+    for (std::size_t i = 0; i < m_layers.size(); ++i) {
+        if (m_bEffects && m_layerStreams[i])
+            m_layerStreams[i]->Render(window, first, i > 0);
+        else
+            RenderLayer(i, window, first, i > 0);
+    }
+}
+
+// Frames of the render from first (not of the excerpt) into window (zeros),
+// through the master chain when there is one.
+void LayerMixSynthesis::RenderFrom(std::span<StereoFrame> window, std::uint64_t first)
+{
+    if (m_pMasterStream)
+        m_pMasterStream->Render(window, first, false);
+    else
+        MixLayers(window, first);
+}
+
 // Windows are at most kLargestWindowFrames long.
 void LayerMixSynthesis::RenderWindow(std::span<StereoFrame> window, std::uint64_t first)
 {
-    for (std::size_t i = 0; i < m_layers.size(); ++i)
-        RenderLayer(m_layers[i], window, m_nSkipFrames + first, i > 0);
+    RenderFrom(window, m_nSkipFrames + first);
 }
 
 void LayerMixSynthesis::RenderWhole(std::span<StereoFrame> sound, const GrainProgress&)
@@ -167,9 +320,25 @@ void LayerMixSynthesis::RenderWhole(std::span<StereoFrame> sound, const GrainPro
         RenderWindow(sound.subspan(first, std::min<std::uint64_t>(kLargestWindow, sound.size() - first)), first);
 }
 
+// The render that measured answers the peaks; a later one (the sound
+// synthesised again) measures nothing.
 void LayerMixSynthesis::End()
 {
     for (MixLayer& layer : m_layers)
         layer.m_pSynthesizer->End();
+    if (m_measured) {
+        m_subAudioPeaks.clear();
+        for (LayerState& state : m_states)
+            m_subAudioPeaks.push_back(state.m_subAudio ? state.m_subAudio->Peak() : 0.0);
+        m_measured.reset();
+    }
+    for (LayerState& state : m_states)
+        state.m_subAudio.reset();
+    for (const auto& stream : m_layerStreams) {
+        if (stream)
+            stream->End();
+    }
+    if (m_pMasterStream)
+        m_pMasterStream->End();
     m_scratch = SoundBuffer();
 }

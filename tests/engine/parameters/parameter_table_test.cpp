@@ -140,6 +140,7 @@ TEST(ParameterTable, NoTwoRowsShareARandomStream)
         EXPECT_TRUE(streams.insert(row.m_nGrainStream).second) << row.m_szName;
         EXPECT_NE(row.m_nGrainStream, static_cast<std::uint32_t>(StreamPurpose::Drift)) << row.m_szName;
         EXPECT_NE(row.m_nGrainStream, static_cast<std::uint32_t>(StreamPurpose::LayerSeed)) << row.m_szName;
+        EXPECT_NE(row.m_nGrainStream, static_cast<std::uint32_t>(StreamPurpose::Dither)) << row.m_szName;
     }
 }
 

@@ -1,4 +1,4 @@
-#include "engine/finishing/sub_audio_meter.h"
+#include "engine/sub_audio/sub_audio_meter.h"
 
 #include <algorithm>
 #include <cmath>

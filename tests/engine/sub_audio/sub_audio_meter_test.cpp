@@ -7,7 +7,7 @@
 #include <limits>
 #include <vector>
 
-#include "engine/finishing/sub_audio_meter.h"
+#include "engine/sub_audio/sub_audio_meter.h"
 #include "tests/engine/tone_fit.h"
 
 namespace {
