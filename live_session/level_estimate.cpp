@@ -175,9 +175,12 @@ public:
 private:
     bool KeepGoing() const { return m_owner.IsCurrent(m_nGeneration); }
 
-    std::unique_ptr<ScorePiece> MakePiece(std::uint64_t excerptFrames) const
+    std::unique_ptr<ScorePiece> MakePiece(std::uint64_t excerptFrames)
     {
-        return MakeSessionPiece(m_score, m_level, excerptFrames).m_pPiece;
+        std::unique_ptr<ScorePiece> piece = MakeSessionPiece(m_score, m_level, excerptFrames).m_pPiece;
+        if (piece)
+            m_bBlocksDc = piece->BlocksDc();
+        return piece;
     }
 
     // From the stats of all that was seen (the peak) and of what was seen
@@ -187,6 +190,10 @@ private:
         LevelEstimate estimate;
         estimate.m_bKnown = all.HasSound();
         estimate.m_dGain = FileGainOf(m_level, all.LikelyPeak(m_nStretches), even.Loudness());
+        if (!m_bBlocksDc) {
+            estimate.m_dMeanLeft = even.Mean(0);
+            estimate.m_dMeanRight = even.Mean(1);
+        }
         estimate.m_dSurveyed = std::min(share, 1.0);
         return estimate;
     }
@@ -344,6 +351,8 @@ private:
         exact.m_dGain = peak > 0.0 ? plan.m_dVolume / peak : 1.0;
         if (meter)
             exact.m_dGain *= meter->GetReport().m_dGain;
+        exact.m_dMeanLeft = chain.Levels().Finisher().GetMeanLeft();
+        exact.m_dMeanRight = chain.Levels().Finisher().GetMeanRight();
         exact.m_bKnown = peak > 0.0;
         exact.m_bExact = !m_level.m_levelRange.has_value();
         exact.m_dSurveyed = 1.0;
@@ -358,6 +367,7 @@ private:
     const std::uint64_t m_nStretchFrames;
     const std::uint64_t m_nStretches;
     std::vector<bool> m_surveyed;  // each sparse stretch
+    bool m_bBlocksDc = false;      // the file keeps its means (see ScorePiece::BlocksDc)
     std::uint64_t m_nSparseFrames = 0;
     LevelStats m_sparse;  // every sparse stretch
     LevelStats m_even;    // those of the even spread, with their loudness

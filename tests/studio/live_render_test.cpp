@@ -1,6 +1,6 @@
 // The live render the studio plays through: what the consumer pulls between
 // edits is the renderer's excerpt of the score from that place, bit for bit,
-// times the level's gain; an edit takes over within moments, joined without
+// finished as its file will be (the means off, the gain on); an edit takes over within moments, joined without
 // a click; muting a layer leaves the others as they are; and it survives a
 // score swapped every few milliseconds, a consumer that stops pulling and a
 // teardown in the middle of rendering.
@@ -72,14 +72,23 @@ std::vector<StereoFrame> PullInRealTime(LiveRender& render, std::size_t frames,
     return pulled;
 }
 
+// A frame of the excerpt as the level finishes it: the means off, the gain on.
+bool IsFinished(const StereoFrame& heard, const StereoFrame& excerpt, const LevelEstimate& level)
+{
+    const auto gain = static_cast<float>(level.m_dGain);
+    return heard.left == (excerpt.left - static_cast<float>(level.m_dMeanLeft)) * gain &&
+           heard.right == (excerpt.right - static_cast<float>(level.m_dMeanRight)) * gain;
+}
+
 // Where the first frame of reference lies in pulled (after the silence of
-// finding the place), compared as gain × reference.
-long FindStart(const std::vector<StereoFrame>& pulled, const std::vector<StereoFrame>& reference, float gain)
+// finding the place), compared as the level finishes reference.
+long FindStart(const std::vector<StereoFrame>& pulled, const std::vector<StereoFrame>& reference,
+               const LevelEstimate& level)
 {
     for (std::size_t at = 0; at + 64 < pulled.size(); ++at) {
         bool same = true;
         for (std::size_t i = 0; i < 64 && same; ++i)
-            same = pulled[at + i].left == reference[i].left * gain && pulled[at + i].right == reference[i].right * gain;
+            same = IsFinished(pulled[at + i], reference[i], level);
         if (same)
             return static_cast<long>(at);
     }
@@ -99,7 +108,7 @@ double Correlation(const StereoFrame* a, const StereoFrame* b, std::size_t count
 
 }  // namespace
 
-TEST(LiveRender, WhatIsPulledIsTheExcerptFromThatPlaceTimesTheFilesGain)
+TEST(LiveRender, WhatIsPulledIsTheExcerptFromThatPlaceAtTheFilesLevel)
 {
     const Score score = SampleScore(8);
     SessionLiveRender render(std::make_shared<SourceCache>(), 1);
@@ -124,12 +133,13 @@ TEST(LiveRender, WhatIsPulledIsTheExcerptFromThatPlaceTimesTheFilesGain)
         std::this_thread::sleep_for(2ms);
     }
     const std::vector<StereoFrame> reference = Excerpt(Live(score), start, 2 * 44100);
-    const float gain = static_cast<float>(level.m_dGain);
-    const long at = FindStart(pulled, reference, gain);
+    // The file takes its means off: so must what is heard.
+    EXPECT_NE(level.m_dMeanLeft, 0.0);
+    const long at = FindStart(pulled, reference, level);
     ASSERT_GE(at, 0) << "the excerpt was never heard";
     std::size_t differing = 0;
     for (std::size_t i = 0; i < reference.size() && at + i < pulled.size(); ++i) {
-        differing += pulled[at + i].left != reference[i].left * gain || pulled[at + i].right != reference[i].right * gain;
+        differing += !IsFinished(pulled[at + i], reference[i], level);
     }
     EXPECT_EQ(differing, 0u);
     EXPECT_EQ(render.GetSession().GetMissingFrameCount(), 0u);
