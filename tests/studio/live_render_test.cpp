@@ -150,23 +150,34 @@ TEST(LiveRender, AnEditIsHeardWithinMomentsAndJoinedWithoutAClick)
     const Score before = SampleScore(30);
     Score after = before;
     after.m_layers[0].m_values.Set(ParameterId::Pitch, 7);
-    SessionLiveRender render(std::make_shared<SourceCache>(), 1);
-    render.SetScore(Live(before));
-    // The level settled first and then held: a gain that moves is no part of
-    // this test. Unheld, the edited score's own survey ends at some moment
-    // during the pull and its gain glides in over 10 ms, inside one window.
-    ASSERT_TRUE(render.GetSession().WaitUntilLevelDone(60));
-    ASSERT_TRUE(render.GetLevel().m_bExact);
-    render.GetSession().SetGain(render.GetLevel().m_dGain);
-    render.Start(0);
+    // A machine too busy to render one worker's sound in real time leaves
+    // gaps no comparison can match: it gets a second try.
+    std::vector<StereoFrame> pulled;
     std::size_t editedAt = 0;
-    const std::vector<StereoFrame> pulled = PullInRealTime(render, 3 * 44100, [&](std::size_t done) {
-        if (editedAt == 0 && done >= 44100) {
-            render.SetScore(Live(after));
-            editedAt = done;
-        }
-    });
-    EXPECT_EQ(render.GetSession().GetMissingFrameCount(), 0u);
+    std::uint64_t missing = 0;
+    for (int attempt = 0; attempt < 2 && (attempt == 0 || missing > 0); ++attempt) {
+        SessionLiveRender render(std::make_shared<SourceCache>(), 1);
+        render.SetScore(Live(before));
+        // The level settled first and then held: a gain that moves is no part
+        // of this test. Unheld, the edited score's own survey ends at some
+        // moment during the pull and its gain glides in over 10 ms, inside
+        // one window.
+        ASSERT_TRUE(render.GetSession().WaitUntilLevelDone(60));
+        ASSERT_TRUE(render.GetLevel().m_bExact);
+        render.GetSession().SetGain(render.GetLevel().m_dGain);
+        render.Start(0);
+        editedAt = 0;
+        pulled = PullInRealTime(render, 3 * 44100, [&](std::size_t done) {
+            if (editedAt == 0 && done >= 44100) {
+                render.SetScore(Live(after));
+                editedAt = done;
+            }
+        });
+        missing = render.GetSession().GetMissingFrameCount();
+        if (missing > 0)
+            std::cout << "The render ran short by " << missing << " frames\n";
+    }
+    ASSERT_EQ(missing, 0u);
     const std::vector<StereoFrame> old = Excerpt(Live(before), 0, 3 * 44100);
     // The track frame of each pulled frame: the render began at 0 once the
     // place was found, after some silence.
