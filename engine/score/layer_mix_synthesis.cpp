@@ -31,6 +31,11 @@ LayerMixSynthesis::LayerMixSynthesis(std::vector<MixLayer> layers, std::uint64_t
     , m_allocate(allocate)
     , m_effects(std::move(effects))
 {
+    for (const MixLayer& layer : m_layers) {
+        m_shapings.emplace_back();
+        if (layer.m_shaping.Any())
+            m_shapings.back().emplace(layer.m_shaping);
+    }
     m_bEffects = m_effects.m_make && m_effects.Any(m_layers);
     if (m_bEffects)
         MakeStreams();
@@ -41,15 +46,14 @@ LayerMixSynthesis::LayerMixSynthesis(std::vector<MixLayer> layers, std::uint64_t
 // own stream where it has one.
 void LayerMixSynthesis::MakeStreams()
 {
-    for (MixLayer& layer : m_layers) {
-        if (layer.m_effects.empty()) {
+    for (std::size_t i = 0; i < m_layers.size(); ++i) {
+        if (m_layers[i].m_effects.empty()) {
             m_layerStreams.push_back(nullptr);
             continue;
         }
-        const MixLayer* dry = &layer;
         m_layerStreams.push_back(std::make_unique<EffectedStream>(
-            m_effects.m_make, layer.m_effects,
-            [this, dry](std::span<StereoFrame> piece, std::uint64_t first) { RenderLayer(*dry, piece, first, false); }));
+            m_effects.m_make, m_layers[i].m_effects,
+            [this, i](std::span<StereoFrame> piece, std::uint64_t first) { RenderLayer(i, piece, first, false); }));
     }
     if (!m_effects.m_master.empty()) {
         m_pMasterStream = std::make_unique<EffectedStream>(
@@ -78,6 +82,10 @@ bool LayerMixSynthesis::Begin(std::uint64_t frames)
         m_scratch = std::move(*scratch);
     }
     const std::uint64_t whole = std::max(m_nWholeFrames, m_nSkipFrames + frames);
+    for (std::optional<LayerShaping>& shaping : m_shapings) {
+        if (shaping)
+            shaping->Reset();
+    }
     for (MixLayer& layer : m_layers) {
         layer.m_pSynthesizer->SetRandomState(layer.m_nSeed);
         if (layer.m_pSynthesizer->Begin(*layer.m_pSource, whole, layer.m_pTerms) !=
@@ -174,17 +182,22 @@ bool LayerMixSynthesis::FillGains(const MixLayer& layer, std::uint64_t first, st
 // The layer's grains before the window's end are placed first, so no later
 // grain reaches into it. Onto: added to what the window holds, through the
 // scratch window; else the window (zeros) takes them directly.
-void LayerMixSynthesis::RenderLayer(const MixLayer& layer, std::span<StereoFrame> window, std::uint64_t first,
+void LayerMixSynthesis::RenderLayer(std::size_t index, std::span<StereoFrame> window, std::uint64_t first,
                                     bool onto)
 {
+    const MixLayer& layer = m_layers[index];
     GrainSynthesizer& synthesizer = *layer.m_pSynthesizer;
     const std::uint64_t end = first + window.size();
     synthesizer.PlaceGrainsBefore(end);
     const bool heard = !layer.m_gainAt || FillGains(layer, first, window.size());
-    if (!heard) {
+    if (!heard)
         synthesizer.SkipPlacedGrains(end);
+    if (m_shapings[index]) {
+        RenderShapedLayer(index, window, first, onto, heard);
         return;
     }
+    if (!heard)
+        return;
     std::span<StereoFrame> target = window;
     if (onto) {
         target = m_scratch.Span().first(window.size());
@@ -196,6 +209,27 @@ void LayerMixSynthesis::RenderLayer(const MixLayer& layer, std::span<StereoFrame
         AddScaled(window, target, scaled);
     else if (scaled)
         Scale(window);
+}
+
+// The grains at their gain, then shaped; while the gain is 0 the shaping
+// still runs, on silence, so its filters ring out as they would.
+void LayerMixSynthesis::RenderShapedLayer(std::size_t index, std::span<StereoFrame> window, std::uint64_t first,
+                                          bool onto, bool heard)
+{
+    const MixLayer& layer = m_layers[index];
+    std::span<StereoFrame> target = window;
+    if (onto) {
+        target = m_scratch.Span().first(window.size());
+        std::fill(target.begin(), target.end(), StereoFrame{0.0f, 0.0f});
+    }
+    if (heard) {
+        layer.m_pSynthesizer->AddPlacedGrains(OutputWindow{target.data(), first, target.size()});
+        if (layer.m_gainAt)
+            Scale(target);
+    }
+    m_shapings[index]->Process(target, first);
+    if (onto)
+        AddScaled(window, target, false);
 }
 
 // Frame by frame, window += sound × gain (a gain of 1 without a gain line).
@@ -224,7 +258,7 @@ void LayerMixSynthesis::MixLayers(std::span<StereoFrame> window, std::uint64_t f
         if (m_bEffects && m_layerStreams[i])
             m_layerStreams[i]->Render(window, first, i > 0);
         else
-            RenderLayer(m_layers[i], window, first, i > 0);
+            RenderLayer(i, window, first, i > 0);
     }
 }
 

@@ -13,6 +13,7 @@
 #include "engine/render/sound_synthesis.h"
 #include "engine/score/effected_stream.h"
 #include "engine/seek/seek_state.h"
+#include "engine/shaping/layer_shaping.h"
 #include "engine/zeroed_buffer.h"
 
 class GrainSynthesizer;
@@ -29,6 +30,9 @@ struct MixLayer {
     std::function<double(std::uint64_t frame)> m_gainAt;
     // Effects run on the layer's sound, after its gain; none: it is mixed dry.
     EffectChainSetting m_effects;
+    // Its tone, width and pan, after its gain and before its effects; none
+    // asked: its sound as its grains make it.
+    ShapingPlan m_shaping;
 };
 
 // The effects of a mix: the maker of every chain, the chain run on the mix
@@ -87,7 +91,9 @@ private:
     void RenderFrom(std::span<StereoFrame> window, std::uint64_t first);
     void DropGrainsBefore(std::uint64_t frame);
     bool FillGains(const MixLayer& layer, std::uint64_t first, std::size_t count);
-    void RenderLayer(const MixLayer& layer, std::span<StereoFrame> window, std::uint64_t first, bool onto);
+    void RenderLayer(std::size_t index, std::span<StereoFrame> window, std::uint64_t first, bool onto);
+    void RenderShapedLayer(std::size_t index, std::span<StereoFrame> window, std::uint64_t first, bool onto,
+                           bool heard);
     void AddScaled(std::span<StereoFrame> window, std::span<const StereoFrame> sound, bool scaled) const;
     void Scale(std::span<StereoFrame> window) const;
 
@@ -103,6 +109,8 @@ private:
     std::optional<SeekState> m_start;
     MixEffects m_effects;
     bool m_bEffects = false;
+    // One per layer that asks for shaping, else empty.
+    std::vector<std::optional<LayerShaping>> m_shapings;
     // One stream per layer with effects (null for a dry layer), and the
     // master's (null without master effects).
     std::vector<std::unique_ptr<EffectedStream>> m_layerStreams;

@@ -47,8 +47,8 @@ std::vector<MixLayer> MixOf(Layers& layers, std::function<double(std::uint64_t)>
 {
     for (GrainSynthesizer* synthesizer : {&layers.first, &layers.second})
         synthesizer->SetSettings(Settings());
-    MixLayer a{&layers.first, &layers.source, nullptr, 11, {}};
-    MixLayer b{&layers.second, &layers.source, nullptr, 12, std::move(secondGain)};
+    MixLayer a{&layers.first, &layers.source, nullptr, 11, {}, {}, {}};
+    MixLayer b{&layers.second, &layers.source, nullptr, 12, std::move(secondGain), {}, {}};
     return {a, b};
 }
 
