@@ -39,6 +39,8 @@ LayerMixSynthesis::LayerMixSynthesis(std::vector<MixLayer> layers, std::uint64_t
     m_bEffects = m_effects.m_make && m_effects.Any(m_layers);
     if (m_bEffects)
         MakeStreams();
+    const bool shaped = std::any_of(m_shapings.begin(), m_shapings.end(), [](const auto& s) { return s.has_value(); });
+    m_nPrefeedFrames = m_bEffects ? m_effects.m_nPrefeedFrames : shaped ? kShapingPrefeedFrames : 0;
 }
 
 // A layer's stream makes its dry sound as RenderLayer would into a window
@@ -92,51 +94,67 @@ bool LayerMixSynthesis::Begin(std::uint64_t frames)
             GrainSynthesizer::Start::Ready)
             return false;
     }
-    // With effects, the chains hear the sound from the prefeed before the
-    // excerpt on; what they give before its first frame is dropped.
-    const std::uint64_t from = m_bEffects ? m_nSkipFrames - std::min(m_effects.m_nPrefeedFrames, m_nSkipFrames)
-                                          : m_nSkipFrames;
-    if (from > 0) {
-        if (!SkipTo(from, whole))
+    // With effects or shaping, the sound is made from the prefeed before the
+    // excerpt on, so the chains and filters hear what comes before it; what
+    // they give before its first frame is dropped.
+    const std::uint64_t from = m_nSkipFrames - std::min(m_nPrefeedFrames, m_nSkipFrames);
+    if (m_nSkipFrames > 0) {
+        if (!SkipTo(m_nSkipFrames, whole, from))
             return true;
         DropGrainsBefore(from);
     }
-    if (m_bEffects) {
+    if (m_bEffects)
         BeginStreams(from, whole);
-        CancelPoll poll(m_keepGoing);
-        std::vector<StereoFrame> dropped(EffectedStream::kPieceFrames);
-        for (std::uint64_t frame = from; frame < m_nSkipFrames && !poll.Cancelled();) {
-            const auto count = std::min<std::uint64_t>(dropped.size(), m_nSkipFrames - frame);
-            const std::span<StereoFrame> piece = std::span<StereoFrame>(dropped).first(count);
-            std::fill(piece.begin(), piece.end(), StereoFrame{0.0f, 0.0f});
-            RenderFrom(piece, frame);
-            frame += count;
-        }
+    CancelPoll poll(m_keepGoing);
+    std::vector<StereoFrame> dropped(from < m_nSkipFrames ? EffectedStream::kPieceFrames : 0);
+    for (std::uint64_t frame = from; frame < m_nSkipFrames && !poll.Cancelled();) {
+        const auto count = std::min<std::uint64_t>(dropped.size(), m_nSkipFrames - frame);
+        const std::span<StereoFrame> piece = std::span<StereoFrame>(dropped).first(count);
+        std::fill(piece.begin(), piece.end(), StereoFrame{0.0f, 0.0f});
+        RenderFrom(piece, frame);
+        frame += count;
     }
     return true;
 }
 
 // The grains that end before the excerpt only move the walk and the clock
 // on, from the start or from where a state puts each layer; where they
-// arrive is kept for the next Begin. Answers false when told to stop on the
-// way.
-bool LayerMixSynthesis::SkipTo(std::uint64_t frame, std::uint64_t wholeFrames)
+// arrive is kept for the next Begin. With a prefeed, the skip goes on to the
+// excerpt's first frame for the state kept, then the schedules go back to
+// where they stood at the prefeed's first frame. Answers false when told to
+// stop on the way.
+bool LayerMixSynthesis::SkipTo(std::uint64_t frame, std::uint64_t wholeFrames, std::uint64_t prefeedFrom)
 {
-    const bool fromState = m_start && m_start->m_nFrame <= frame && m_start->m_nRenderFrames == wholeFrames &&
+    const bool fromState = m_start && m_start->m_nFrame <= prefeedFrom && m_start->m_nRenderFrames == wholeFrames &&
                            m_start->m_layers.size() == m_layers.size();
     if (fromState) {
         for (std::size_t i = 0; i < m_layers.size(); ++i)
             m_layers[i].m_pSynthesizer->RestoreSchedule(m_start->m_layers[i]);
     }
     CancelPoll poll(m_keepGoing);
-    SeekState arrived;
-    arrived.m_nFrame = frame;
-    arrived.m_nRenderFrames = wholeFrames;
-    for (MixLayer& layer : m_layers) {
-        if (!layer.m_pSynthesizer->SkipGrainsEndingBefore(frame, poll))
-            return false;
-        arrived.m_layers.push_back(layer.m_pSynthesizer->CaptureSchedule());
+    const auto skipTo = [&](std::uint64_t to) -> std::optional<SeekState> {
+        SeekState arrived;
+        arrived.m_nFrame = to;
+        arrived.m_nRenderFrames = wholeFrames;
+        for (MixLayer& layer : m_layers) {
+            if (!layer.m_pSynthesizer->SkipGrainsEndingBefore(to, poll))
+                return std::nullopt;
+            arrived.m_layers.push_back(layer.m_pSynthesizer->CaptureSchedule());
+        }
+        return arrived;
+    };
+    std::optional<SeekState> atPrefeed = skipTo(prefeedFrom);
+    if (!atPrefeed)
+        return false;
+    if (prefeedFrom == frame) {
+        m_start = std::move(atPrefeed);
+        return true;
     }
+    std::optional<SeekState> arrived = skipTo(frame);
+    if (!arrived)
+        return false;
+    for (std::size_t i = 0; i < m_layers.size(); ++i)
+        m_layers[i].m_pSynthesizer->RestoreSchedule(atPrefeed->m_layers[i]);
     m_start = std::move(arrived);
     return true;
 }

@@ -58,10 +58,15 @@ struct MixEffects {
 // master chain the mix, each made ahead as far as its chain's latency asks;
 // every Begin starts fresh chains, so the sound is the same each time. An
 // excerpt starts its chains (and its sound) up to the prefeed before its
-// first frame, and drops what they give before it.
+// first frame, and drops what they give before it; so does an excerpt of
+// layers that are shaped (kShapingPrefeedFrames).
 class LayerMixSynthesis final : public SoundSynthesis {
 public:
     static constexpr std::uint64_t kGainStepFrames = 32;
+    // How far before an excerpt a layer's shaping (without effects) begins:
+    // long enough for its filters to forget where they began, so the
+    // excerpt is its stretch of the whole render.
+    static constexpr std::uint64_t kShapingPrefeedFrames = 2 * 44100;
 
     // wholeFrames: the frames of the whole render the excerpt is taken from
     // (0: it is the whole render).
@@ -84,7 +89,7 @@ public:
     void End() override;
 
 private:
-    bool SkipTo(std::uint64_t frame, std::uint64_t wholeFrames);
+    bool SkipTo(std::uint64_t frame, std::uint64_t wholeFrames, std::uint64_t prefeedFrom);
     void MakeStreams();
     void BeginStreams(std::uint64_t first, std::uint64_t end);
     void MixLayers(std::span<StereoFrame> window, std::uint64_t first);
@@ -111,6 +116,8 @@ private:
     bool m_bEffects = false;
     // One per layer that asks for shaping, else empty.
     std::vector<std::optional<LayerShaping>> m_shapings;
+    // How far before the excerpt the sound is made and dropped.
+    std::uint64_t m_nPrefeedFrames = 0;
     // One stream per layer with effects (null for a dry layer), and the
     // master's (null without master effects).
     std::vector<std::unique_ptr<EffectedStream>> m_layerStreams;

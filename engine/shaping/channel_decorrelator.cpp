@@ -32,9 +32,14 @@ double ChannelDecorrelator::AllPass(double middle)
     return x;
 }
 
+// The all-pass chain passes g⁴ of its input straight through; that part is
+// taken off, so the copy is unlike the middle at once too, and adding it to
+// one side and taking it from the other leaves both at the same level.
 void ChannelDecorrelator::Process(double amount, double& left, double& right)
 {
-    const double copy = AllPass((left + right) * 0.5);
+    constexpr double kStraight = kFeedback * kFeedback * kFeedback * kFeedback;
+    const double middle = (left + right) * 0.5;
+    const double copy = AllPass(middle) - kStraight * middle;
     if (amount == 0.0)
         return;
     const double share = amount * kLargestShare;

@@ -110,7 +110,9 @@ TEST(LayerShaping, CutsFallAtTheirSlopes)
 
 // A high cut swept from 20 kHz down to 300 Hz and back in a second over a
 // 150 Hz tone, and a pan swept across, leave no step larger than the tone's
-// own: no zipper, no click.
+// own at the pan's loudest side (√2) with a little room for the cut's
+// overshoot: a zipper or a click would step by a good part of the tone's
+// height, many times more.
 TEST(LayerShaping, MovingValuesMakeNoStepsLargerThanTheSoundsOwn)
 {
     for (const int slope : {12, 24}) {
@@ -132,8 +134,8 @@ TEST(LayerShaping, MovingValuesMakeNoStepsLargerThanTheSoundsOwn)
         for (std::size_t i = 1; i < tone.size(); ++i)
             toneStep = std::max(toneStep, static_cast<double>(std::fabs(tone[i].left - tone[i - 1].left)));
         for (std::size_t i = 1; i < shaped.size(); ++i) {
-            ASSERT_LE(std::fabs(shaped[i].left - shaped[i - 1].left), 1.5 * toneStep) << i;
-            ASSERT_LE(std::fabs(shaped[i].right - shaped[i - 1].right), 1.5 * toneStep) << i;
+            ASSERT_LE(std::fabs(shaped[i].left - shaped[i - 1].left), 1.7 * toneStep) << i;
+            ASSERT_LE(std::fabs(shaped[i].right - shaped[i - 1].right), 1.7 * toneStep) << i;
         }
     }
 }
@@ -154,8 +156,9 @@ TEST(LayerShaping, PanPlacesTheSoundWithEqualPower)
     EXPECT_LT(Rms(half, 0), Rms(half, 0, true));
 }
 
-// Two alike channels come apart as the width grows, smoothly, to at most 0.3
-// at full width, with their level kept.
+// Two alike channels come apart as the width grows, smoothly, as (1 − s²) /
+// (1 + s²) with s = 0.8 × the width, to at most 0.3 at full width, with
+// their level kept.
 TEST(LayerShaping, WidthDecorrelatesAlikeChannelsSmoothly)
 {
     const std::vector<StereoFrame> noise = Noise(44100);
@@ -164,7 +167,9 @@ TEST(LayerShaping, WidthDecorrelatesAlikeChannelsSmoothly)
         SCOPED_TRACE(width);
         const std::vector<StereoFrame> wide = Shaped(noise, Plan({.m_dWidth = width}));
         const double correlation = Correlation(wide);
-        EXPECT_LT(correlation, previous - 0.1);
+        const double share = 0.8 * width;
+        EXPECT_NEAR(correlation, (1.0 - share * share) / (1.0 + share * share), 0.05);
+        EXPECT_LT(correlation, previous - 0.05);
         previous = correlation;
         EXPECT_NEAR(Rms(wide, 0), Rms(noise, 0), 0.05 * Rms(noise, 0));
     }
