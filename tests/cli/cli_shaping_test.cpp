@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "tests/cli/cli_process.h"
@@ -194,5 +195,29 @@ TEST_F(CliShapingTest, ValuesOutOfRangeAreRefusedWithTheirRange)
         EXPECT_EQ(result.exitCode, 2) << option[0];
         EXPECT_THAT(result.err, HasSubstr(allowed)) << option[0];
         EXPECT_FALSE(std::filesystem::exists(output)) << option[0];
+    }
+}
+
+// In a score too, each key out of its range is refused at its line with the
+// range; the slope keeps to its two values, which do not move.
+TEST_F(CliShapingTest, ScoreKeysOutOfRangeAreRefusedAtTheirLine)
+{
+    Make("tone.wav", "1 sine 440 vol 0.5");
+    const std::tuple<std::string, int, std::string> cases[] = {
+        {"pan = -120", 4, "pan is -120; use -100 to 100"},
+        {"high_cut = 10", 4, "high_cut is 10; use 20 to 20000"},
+        {"tone_low_cut = 3000", 4, "tone_low_cut is 3000; use 0 to 2000"},
+        {"tone_slope = 18", 4, "tone_slope is 18; use 12 to 24 in steps of 12"},
+        {"[[layer.at]]\ntime = 1\ntone_slope = 24", 6, "tone_slope"},
+    };
+    for (const auto& [line, number, message] : cases) {
+        SCOPED_TRACE(line);
+        const std::string score = m_dir.File("refused.toml");
+        std::ofstream(score) << "length = 2\n[[layer]]\nsource = \"tone.wav\"\n" << line << "\n";
+        const CliResult result = RunCli({score, "-o", m_dir.File("refused.wav")});
+        EXPECT_EQ(result.exitCode, 2);
+        EXPECT_THAT(result.err, HasSubstr(score + ":" + std::to_string(number) + ": "));
+        EXPECT_THAT(result.err, HasSubstr(message));
+        EXPECT_FALSE(std::filesystem::exists(m_dir.File("refused.wav")));
     }
 }
