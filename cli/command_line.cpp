@@ -135,8 +135,10 @@ void DefineScoreOptions(CLI::App& app, CommandLine& line)
                    "skipped, not made, so it takes about as long wherever it starts. An excerpt stores no score")
         ->option_text("TIME")
         ->check(AllowedLength());
-    app.add_option("--for", line.m_strFor, "The excerpt's length in whole seconds, 1 to 86400 (needs --from)")
-        ->option_text("SECONDS")
+    app.add_option("--for", line.m_strFor,
+                   "The excerpt's length, as --length takes it ([H:]MM:SS or whole seconds), from 0:01 (needs "
+                   "--from)")
+        ->option_text("LENGTH")
         ->check(AllowedExcerptSeconds());
     app.add_flag(kListEffectsOption, line.m_bListEffects,
                  "List the installed LV2 plugins a score's effects can name, by URI, with their controls by "

@@ -21,6 +21,7 @@
 #include "cli/interrupt_signal.h"
 #include "cli/option_values.h"
 #include "cli/random_seed.h"
+#include "cli/score_saving_sink.h"
 #include "cli/score/source_fingerprint.h"
 #include "cli/run_input.h"
 #include "cli/standard_descriptors.h"
@@ -63,7 +64,7 @@ void Seed(GenerationRun& run, const CommandLine& line)
 }
 
 // The run as the command line asks for it: settings, seed, the open input and
-// the output.
+// the output (which writes --save-score's file once it is created).
 void SetUpRun(GenerationRun& run, const CommandLine& line, const GenerationSettings& settings,
               const OutputFormat& format, std::unique_ptr<SoundSource> source, const PlainRunInput& described,
               StandardOutputWatch& watch)
@@ -72,7 +73,15 @@ void SetUpRun(GenerationRun& run, const CommandLine& line, const GenerationSetti
     run.SetSynthesisOptions(MakeSynthesisOptions(line));
     Seed(run, line);
     run.SetSourceOpener(HandOver(std::move(source)));
-    run.SetSink(MakeSink(settings, format, line.m_bLoop, watch, StoredScoreOf(line, described, run.GetRandomState())));
+    std::unique_ptr<FrameSink> sink =
+        MakeSink(settings, format, line.m_bLoop, watch, StoredScoreOf(line, described, run.GetRandomState()));
+    if (!line.m_strSaveScore.empty()) {
+        // The plain run's score, its input named from the score's folder.
+        const std::string folder = std::filesystem::path(line.m_strSaveScore).parent_path().string();
+        sink = SavingScoreOnCreate(std::move(sink), line.m_strSaveScore,
+                                   PlainRunScoreText(line, described, run.GetRandomState(), folder));
+    }
+    run.SetSink(std::move(sink));
     run.SetStreaming(MakeStreamingOptions(line, settings, format));
     run.MeasureSubAudio(settings.m_dLowCutHz == 0.0);
 }
@@ -88,13 +97,6 @@ std::optional<std::string> RefuseUnstorableInputName(const CommandLine& line, co
     if (line.m_strSaveScore.empty())
         return std::nullopt;
     return RefuseUnstorableName("--save-score cannot write the score of this run to", line.m_strSaveScore, inputPath);
-}
-
-// The plain run's score, its input named from the score's folder.
-bool SaveScore(const CommandLine& line, const PlainRunInput& described, std::uint32_t seed)
-{
-    const std::string folder = std::filesystem::path(line.m_strSaveScore).parent_path().string();
-    return WriteScoreFile(line.m_strSaveScore, PlainRunScoreText(line, described, seed, folder));
 }
 
 // A file input is held open from the start, and the run reads the file so
@@ -171,8 +173,6 @@ int Generate(const CommandLine& line, const OutputFormat& format, const Standard
     const DeliveryLevelPlan plan{settings.m_dVolume, format.m_nRate, line.m_delivery.m_loudness};
     SetUpRun(run, line, settings, format, std::move(input.m_opening.m_pSource), described, watch);
     const DeliveryLevelMeter* meter = MeterDeliveryLevel(run, plan);
-    if (!line.m_strSaveScore.empty() && !SaveScore(line, described, run.GetRandomState()))
-        return kExitRunFailed;
     const LevelEveningPlan* evening = EvenLevel(run, line.m_levelRange, line.m_bLoop);
     const RunReport report{run.GetRandomState(), openingSeconds, meter, plan, evening,
                            line.m_levelRange.value_or(0.0)};

@@ -20,12 +20,15 @@
 #include "cli/standard_descriptors.h"
 #include "effects/plugin_crash_report.h"
 #include "formats/output_format.h"
+#include "formats/printable_name.h"
 
 namespace {
 
+// The text may quote the command line (CLI11's messages do), so it is shown
+// as a terminal can take it.
 int UsageError(const std::string& text)
 {
-    std::cerr << "sonnelith-cli: " << text << '\n';
+    std::cerr << "sonnelith-cli: " << PrintableName(text) << '\n';
     return kExitUsage;
 }
 
@@ -35,7 +38,13 @@ int ParseFailure(const CLI::App& app, const CLI::ParseError& error)
 {
     if (error.get_exit_code() == 0)
         return app.exit(error);
-    return UsageError(DescribeUnplacedArgument(app).value_or(error.what()));
+    if (const auto unplaced = DescribeUnplacedArgument(app))
+        return UsageError(*unplaced);
+    if (dynamic_cast<const CLI::ArgumentMismatch*>(&error) != nullptr) {
+        if (const auto repeated = DescribeRepeatedOption(app))
+            return UsageError(*repeated);
+    }
+    return UsageError(error.what());
 }
 
 }  // namespace

@@ -68,6 +68,22 @@ std::optional<std::string> NearestOption(std::string_view typed, const std::vect
     return tied ? std::nullopt : nearest;
 }
 
+std::optional<std::string> NearestName(std::string_view typed, const std::vector<std::string>& known)
+{
+    if (auto nearest = NearestOption(typed, known))
+        return nearest;
+    std::optional<std::string> found;
+    for (const std::string& name : known) {
+        const bool related = typed.size() >= 3 && (typed.starts_with(name) || name.starts_with(typed));
+        if (!related)
+            continue;
+        if (found)
+            return std::nullopt;
+        found = name;
+    }
+    return found;
+}
+
 std::vector<std::string> OptionNames(const CLI::App& app)
 {
     std::vector<std::string> names;
@@ -98,4 +114,18 @@ std::optional<std::string> DescribeUnplacedArgument(const CLI::App& app)
     if (const auto nearest = NearestOption(option, OptionNames(app)))
         return "unknown option " + option + "; did you mean " + *nearest + "?";
     return "unknown option " + option + "; see " + app.get_name() + " --help";
+}
+
+std::optional<std::string> DescribeRepeatedOption(const CLI::App& app)
+{
+    for (const CLI::Option* option : app.get_options()) {
+        const bool oneValue = option->get_items_expected_max() == 1 && option->get_expected_min() >= 1;
+        if (!oneValue || option->count() < 2 || option->get_lnames().empty())
+            continue;
+        std::string name = "--" + option->get_lnames().front();
+        if (!option->get_snames().empty())
+            name.append(" (-").append(option->get_snames().front()).append(")");
+        return name + " is given " + std::to_string(option->count()) + " times; give it once";
+    }
+    return std::nullopt;
 }

@@ -18,6 +18,12 @@ std::size_t EditDistance(std::string_view a, std::string_view b);
 // '=' is ignored. Nothing when no name is near enough, or two are equally near.
 std::optional<std::string> NearestOption(std::string_view typed, const std::vector<std::string>& known);
 
+// The one of known that a value's name most likely means: the nearest one
+// within a typing slip, as NearestOption finds it, else the only one that
+// the name begins with or that begins with it ("hanning" for hann,
+// "gauss" for gaussian). Nothing when none or several fit.
+std::optional<std::string> NearestName(std::string_view typed, const std::vector<std::string>& known);
+
 // Every name the app's options answer to: "-o", "--output", "--length", ...
 std::vector<std::string> OptionNames(const CLI::App& app);
 
@@ -27,3 +33,8 @@ std::vector<std::string> OptionNames(const CLI::App& app);
 // "unexpected argument b.wav: one input only; name the output with -o".
 // Nothing when every argument found its place.
 std::optional<std::string> DescribeUnplacedArgument(const CLI::App& app);
+
+// After a failed parse, an option of one value given more than once (which
+// CLI11 words "At Most 1 required but received 2"): "--length is given 2
+// times; give it once". Nothing when none was.
+std::optional<std::string> DescribeRepeatedOption(const CLI::App& app);

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <utility>
 
+#include "cli/option_suggestion.h"
 #include "engine/parameters/parameter_text.h"
 #include "engine/synthesis/synthesis_options.h"
 #include "formats/level_evening_plan.h"
@@ -56,9 +57,20 @@ std::optional<SpillChoice> FindSpillChoice(const std::string& name)
     return std::nullopt;
 }
 
+// A name that is no choice of the row gets the one probably meant.
 CLI::Validator AllowedParameterValue(const ParameterRow& row)
 {
-    return CLI::Validator([&row](std::string& text) { return RefusalOf(row, text); }, DescribeAllowed(row));
+    return CLI::Validator(
+        [&row](std::string& text) {
+            std::string refusal = RefusalOf(row, text);
+            if (refusal.empty() || row.m_kind != ParameterKind::Choice)
+                return refusal;
+            const std::vector<std::string> names(row.m_choices.begin(), row.m_choices.end());
+            if (const auto nearest = NearestName(text, names))
+                refusal.append(" (did you mean '").append(*nearest).append("'?)");
+            return refusal;
+        },
+        DescribeAllowed(row));
 }
 
 namespace {
@@ -124,13 +136,13 @@ CLI::Validator AllowedExcerptSeconds()
 {
     return CLI::Validator(
         [](std::string& text) -> std::string {
-            const auto value = ParseDigits(text, kLongestLengthSeconds);
+            const auto value = ParseLength(text);
             if (value && *value >= 1)
                 return {};
-            return "'" + text + "' is not an excerpt's length; use whole seconds, 1 to " +
-                   std::to_string(kLongestLengthSeconds);
+            return "'" + text + "' is not an excerpt's length; use [H:]MM:SS or whole seconds, from 0:01 to "
+                   "24:00:00";
         },
-        "1 to " + std::to_string(kLongestLengthSeconds));
+        "0:01 to 24:00:00");
 }
 
 CLI::Validator AllowedKernel()

@@ -33,7 +33,8 @@ CLI::Validator AllowedParameterValue(const ParameterRow& row);
 CLI::Validator AllowedLength();
 CLI::Validator AllowedSeed();
 CLI::Validator AllowedThreads();
-// An excerpt's length: whole seconds up to the longest track.
+// An excerpt's length: a length as --length takes it, from a second up to
+// the longest track.
 CLI::Validator AllowedExcerptSeconds();
 // A kernel that names an instruction set only where the processor has it.
 CLI::Validator AllowedKernel();

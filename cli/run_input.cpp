@@ -16,8 +16,12 @@ InputOpening OpenRunInput(const CommandLine& line, const std::string& path, cons
         refused.m_opening.m_failure = InputFailure(path, "it is closed; pipe or redirect a sound file into it");
         return refused;
     }
+    const ParameterValues values = ParameterValuesOf(line);
+    GenerationSettings settings;
+    ApplyParameters(values, settings);
     InputRules rules;
-    rules.m_nGrainMilliseconds = ParameterValuesOf(line).Whole(ParameterId::GrainLength);
+    rules.m_nGrainMilliseconds = values.Whole(ParameterId::GrainLength);
+    rules.m_transposition = SemitoneRangeOf(GrainSettingsOf(settings).m_variation);
     rules.m_cancelled = [] { return WasInterrupted(); };
     rules.m_strShownAs = shownAs;
     return OpenSoundFile(path, rules);

@@ -39,7 +39,6 @@
 #include "formats/output_sink_factory.h"
 #include "formats/sound_file_messages.h"
 #include "formats/sound_file_opener.h"
-#include "formats/text_file_replacement.h"
 
 namespace {
 
@@ -255,12 +254,4 @@ int RunAndReport(GenerationRun& run, TerminalHost& host, const CommandLine& line
     const std::string seed = std::to_string(report.m_nState);
     host.Inform("Generator state: " + seed + " (--seed " + seed + " repeats this run)");
     return kExitSuccess;
-}
-
-bool WriteScoreFile(const std::string& path, const std::string& text)
-{
-    const std::optional<RunMessage> failure = ReplaceWithText(path, text);
-    if (failure)
-        std::cerr << "sonnelith-cli: " << failure->m_strText << '\n';
-    return !failure;
 }

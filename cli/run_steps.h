@@ -58,12 +58,6 @@ std::optional<int> RefuseOverwrite(const CommandLine& line, const std::vector<Re
 int CancelledStatus();
 double SecondsSince(std::chrono::steady_clock::time_point start);
 
-// Writes a score (--save-score) before the render, so that a cancelled or
-// failed render still leaves the score that would render it; it replaces a
-// file as outputs do (see formats/text_file_replacement.h). Says why on
-// standard error when it cannot.
-bool WriteScoreFile(const std::string& path, const std::string& text);
-
 // What a run reports when it ends well.
 struct RunReport {
     std::uint32_t m_nState = 0;           // the seed it started from

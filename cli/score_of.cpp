@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "cli/exit_status.h"
+#include "formats/printable_name.h"
 #include "formats/stored_score_reader.h"
 
 namespace {
@@ -54,7 +55,7 @@ int PrintStoredScore(int argc, const char* const* argv, std::ostream& out, std::
     std::string reason;
     const std::optional<std::string> text = ReadStoredScore(*path, reason);
     if (!text) {
-        errors << "sonnelith-cli: " << reason << '\n';
+        errors << "sonnelith-cli: " << PrintableName(reason) << '\n';
         return kExitRunFailed;
     }
     out.write(text->data(), static_cast<std::streamsize>(text->size()));

@@ -19,6 +19,7 @@
 #include "cli/score/score_reading.h"
 #include "cli/score/score_writing.h"
 #include "cli/score_overrides.h"
+#include "cli/score_saving_sink.h"
 #include "cli/score_sources.h"
 #include "cli/standard_output_watch.h"
 #include "cli/stored_score_text.h"
@@ -36,9 +37,10 @@ struct Excerpt {
     std::int32_t m_nSeconds = 0;
 };
 
+// The text may quote the score and its sources: shown as a terminal can take it.
 int Refuse(const std::string& text)
 {
-    std::cerr << "sonnelith-cli: " << text << '\n';
+    std::cerr << "sonnelith-cli: " << PrintableName(text) << '\n';
     return kExitUsage;
 }
 
@@ -58,7 +60,7 @@ std::variant<Excerpt, std::string> ExcerptOf(const CommandLine& line, const Scor
         return std::string("--from and --for go together: the excerpt's start and its length");
     Excerpt excerpt;
     excerpt.m_nFirstSecond = *ParseLength(line.m_strFrom);
-    excerpt.m_nSeconds = static_cast<std::int32_t>(*ParseDigits(line.m_strFor, kLongestLengthSeconds));
+    excerpt.m_nSeconds = *ParseLength(line.m_strFor);
     if (excerpt.m_nFirstSecond + excerpt.m_nSeconds > score.m_nLengthSeconds) {
         return "the excerpt ends at " + std::to_string(excerpt.m_nFirstSecond + excerpt.m_nSeconds) +
                " s, after the track's end at " + std::to_string(score.m_nLengthSeconds) + " s";
@@ -232,8 +234,6 @@ int RenderScore(const CommandLine& line, const OutputFormat& format, const Stand
         return Refuse(*why);
     if (const auto why = RefuseUnstorableScore(kSaving, line.m_strSaveScore, saved))
         return Refuse(*why);
-    if (!saved.empty() && !WriteScoreFile(line.m_strSaveScore, saved))
-        return kExitRunFailed;
 
     const GenerationSettings settings = SettingsOf(line, score, excerpt, made.m_pPiece->LongestGrainFrames());
     GenerationRun run(host);
@@ -243,7 +243,10 @@ int RenderScore(const CommandLine& line, const OutputFormat& format, const Stand
     run.SetRandomState(seed);
     run.SetSynthesis(&made.m_pPiece->Synthesis());
     const bool loop = score.m_bLoop && whole;
-    run.SetSink(MakeSink(settings, format, loop, watch, stored));
+    std::unique_ptr<FrameSink> sink = MakeSink(settings, format, loop, watch, stored);
+    if (!saved.empty())
+        sink = SavingScoreOnCreate(std::move(sink), line.m_strSaveScore, saved);
+    run.SetSink(std::move(sink));
     StreamingOptions streaming = MakeStreamingOptions(line, settings, format);
     streaming.m_bLoop = loop;
     run.SetStreaming(streaming);

@@ -1,12 +1,14 @@
 #include "cli/score_sources.h"
 
 #include <chrono>
+#include <cmath>
 #include <memory>
 #include <vector>
 
 #include "cli/interrupt_signal.h"
 #include "cli/score/score_reading.h"
 #include "cli/score/source_fingerprint.h"
+#include "engine/parameters/parameter_text.h"
 #include "engine/progress_text.h"
 #include "engine/stereo_frame.h"
 #include "formats/held_file.h"
@@ -43,6 +45,26 @@ std::optional<std::string> ChangedSource(const ScoreLayer& layer, std::uint64_t 
            "it as it is now";
 }
 
+// The length a stored score gives the layer's source, checked against the
+// source as it opens here: source_seconds is its length at 44100 Hz, and
+// holds when it names the same frame. A source whose content is the same
+// and whose length is not was edited into the score, or is decoded another
+// way by this build; either way the render would differ from the stored one.
+std::optional<std::string> OtherLength(const ScoreLayer& layer, std::uint64_t frames)
+{
+    if (!layer.m_storedSource)
+        return std::nullopt;
+    const double stored = layer.m_storedSource->m_dSeconds;
+    const auto storedFrames = static_cast<std::uint64_t>(std::llround(stored * kRunSampleRate));
+    if (storedFrames == frames)
+        return std::nullopt;
+    return layer.m_strSource + " holds " + std::to_string(frames) + " frames at " + std::to_string(kRunSampleRate) +
+           " Hz as read here, not the " + std::to_string(storedFrames) + " of its source_seconds (" +
+           FormatNumber(stored) + "), though its content hash is the score's: the score was edited, or this "
+           "build reads the file another way, so the render would differ; remove source_hash and "
+           "source_seconds from the layer to render it as it is now";
+}
+
 // The whole sound of an open source, read in pieces; nothing when cancelled
 // or when its memory cannot be had (error says which).
 std::optional<SoundBuffer> ReadWhole(SoundSource& source, std::string& error)
@@ -62,6 +84,12 @@ std::optional<SoundBuffer> ReadWhole(SoundSource& source, std::string& error)
     }
     source.Close();
     return sound;
+}
+
+// Where a message about the layer's source points: its source line.
+int SourceLine(const ScoreLayer& layer)
+{
+    return layer.m_nSourceLine > 0 ? layer.m_nSourceLine : layer.m_nLine;
 }
 
 class SourceLoader {
@@ -93,7 +121,7 @@ std::optional<Refusal> SourceLoader::Open(const ScoreLayer& layer)
     std::string reason;
     std::optional<HeldFile> file = HeldFile::Open(path, reason);
     if (!file)
-        return Refusal{layer.m_nLine, path + ": " + reason};
+        return Refusal{SourceLine(layer), path + ": " + reason};
     for (const OpenSource& open : m_open) {
         if (open.m_file.IsSameFileAs(*file)) {
             m_loaded.m_soundOf[path] = open.m_strPath;
@@ -107,7 +135,7 @@ std::optional<Refusal> SourceLoader::Open(const ScoreLayer& layer)
     if (opening.m_bCancelled || WasInterrupted())
         return Refusal{};
     if (!opening.m_opening.m_pSource)
-        return Refusal{layer.m_nLine, opening.m_opening.m_failure.m_strText};
+        return Refusal{SourceLine(layer), opening.m_opening.m_failure.m_strText};
     m_loaded.m_soundOf[path] = path;
     m_open.push_back(OpenSource{path, &layer, std::move(*file), std::move(opening.m_opening.m_pSource),
                                 std::move(opening.m_strRoute)});
@@ -127,18 +155,20 @@ std::optional<Refusal> SourceLoader::CheckMemory(std::optional<std::uint64_t> av
                           "the " + FormatBytesMB(*availableBytes) + " available; use fewer or shorter sources"};
 }
 
-// Each file's hash, checked against every layer that reads it (by any
-// name), then its sound.
+// Each file's hash and length, checked against every layer that reads it
+// (by any name), then its sound.
 std::optional<Refusal> SourceLoader::ReadOne(const Score& score, OpenSource& open)
 {
     const FileHash hash = HashDescriptorContents(open.m_file.Descriptor(), open.m_strPath);
     if (!hash.m_strError.empty())
-        return Refusal{open.m_pLayer->m_nLine, hash.m_strError};
+        return Refusal{SourceLine(*open.m_pLayer), hash.m_strError};
     for (const ScoreLayer& layer : score.m_layers) {
         if (m_loaded.m_soundOf.at(layer.m_strSourcePath) != open.m_strPath)
             continue;
         if (auto changed = ChangedSource(layer, hash.m_nHash))
-            return Refusal{layer.m_nLine, *changed};
+            return Refusal{SourceLine(layer), *changed};
+        if (auto other = OtherLength(layer, open.m_pSource->GetFrameCount()))
+            return Refusal{SourceLine(layer), *other};
     }
     m_inform(open.m_strRoute);
     std::string error;
@@ -146,9 +176,9 @@ std::optional<Refusal> SourceLoader::ReadOne(const Score& score, OpenSource& ope
     if (!sound && error.empty())
         return Refusal{};
     if (!sound)
-        return Refusal{open.m_pLayer->m_nLine, open.m_pLayer->m_strSource + ": " + error};
+        return Refusal{SourceLine(*open.m_pLayer), open.m_pLayer->m_strSource + ": " + error};
     if (!open.m_file.IsUnchanged()) {
-        return Refusal{open.m_pLayer->m_nLine,
+        return Refusal{SourceLine(*open.m_pLayer),
                        open.m_pLayer->m_strSource + " changed while it was read; render again once it is written"};
     }
     const SourceFacts facts{static_cast<double>(sound->size()) / kRunSampleRate, hash.m_nHash};

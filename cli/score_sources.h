@@ -32,9 +32,10 @@ struct SourcesLoading {
 
 // Loads every source of score (named scoreName in messages), telling inform
 // which way each went. A source that cannot be read, is not a sound, no
-// longer has the hash a stored score gives it, or changes while it is read
-// is refused with the layer's line; sounds of more bytes than
-// availableBytes (none: not known) are refused before any is read.
+// longer has the hash or the length a stored score gives it, or changes
+// while it is read is refused with the line of the layer's source; sounds of
+// more bytes than availableBytes (none: not known) are refused before any is
+// read.
 SourcesLoading LoadScoreSources(const Score& score, const std::string& scoreName,
                                 const std::function<void(const std::string&)>& inform,
                                 std::optional<std::uint64_t> availableBytes);

@@ -4,6 +4,7 @@
 
 #include "cli/interrupt_signal.h"
 #include "engine/progress_text.h"
+#include "formats/printable_name.h"
 
 namespace {
 
@@ -33,6 +34,21 @@ std::string WithoutTabs(const std::string& text)
     return plain;
 }
 
+// A text as the terminal gets it: its own line breaks kept, any other
+// control (from a name quoted in it) escaped, whoever worded it.
+std::string TerminalText(const std::string& text)
+{
+    std::string shown;
+    for (std::size_t start = 0;;) {
+        const std::size_t end = text.find('\n', start);
+        shown += PrintableName(text.substr(start, end - start));
+        if (end == std::string::npos)
+            return shown;
+        shown += '\n';
+        start = end + 1;
+    }
+}
+
 }  // namespace
 
 TerminalHost::TerminalHost(Display display, std::ostream& out, std::ostream& err)
@@ -45,7 +61,7 @@ TerminalHost::TerminalHost(Display display, std::ostream& out, std::ostream& err
 void TerminalHost::Inform(const std::string& line)
 {
     if (m_display != Display::Quiet)
-        m_out << line << '\n' << std::flush;
+        m_out << TerminalText(line) << '\n' << std::flush;
 }
 
 void TerminalHost::ShowMessage(const RunMessage& message, MessageKind kind)
@@ -54,7 +70,7 @@ void TerminalHost::ShowMessage(const RunMessage& message, MessageKind kind)
     if (kind == MessageKind::Information)
         Inform(message.m_strText);
     else
-        m_err << "sonnelith-cli: " << WithoutTabs(message.m_strText) << '\n' << std::flush;
+        m_err << "sonnelith-cli: " << TerminalText(WithoutTabs(message.m_strText)) << '\n' << std::flush;
 }
 
 // Only a live line shows progress points, no more often than the refresh interval.

@@ -7,6 +7,8 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include "formats/sound_file_messages.h"
+
 namespace {
 
 constexpr std::uint64_t kMebibyte = 1048576;
@@ -84,7 +86,7 @@ OutputPlace FindOutputPlace(const std::string& path, const std::string& inputPat
     else if (!S_ISREG(info.st_mode))
         reason = "not a regular file (write to standard output with -o - and redirect that)";
     else if (access(place.m_strTarget.c_str(), W_OK) != 0)
-        reason = "permission denied";
+        reason = DescribeSystemError(errno);  // "read-only file system" as well as "permission denied"
     return place;
 }
 

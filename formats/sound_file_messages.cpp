@@ -13,49 +13,6 @@
 #include "resources/strings/format_string.h"
 #include "resources/strings/resource_ids.h"
 
-namespace {
-
-void AppendOctal(std::string& text, unsigned char byte)
-{
-    text += '\\';
-    text += static_cast<char>('0' + (byte >> 6));
-    text += static_cast<char>('0' + ((byte >> 3) & 7));
-    text += static_cast<char>('0' + (byte & 7));
-}
-
-// The escape of a C0 control or DEL: its C name where it has a short one.
-void AppendEscaped(std::string& text, unsigned char byte)
-{
-    static constexpr char kNames[] = "abtnvfr";
-    if (byte >= 7 && byte <= 13) {
-        text += '\\';
-        text += kNames[byte - 7];
-        return;
-    }
-    AppendOctal(text, byte);
-}
-
-}  // namespace
-
-std::string PrintableName(const std::string& name)
-{
-    std::string text;
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(name[i]);
-        const auto next = i + 1 < name.size() ? static_cast<unsigned char>(name[i + 1]) : 0;
-        if (byte < 0x20 || byte == 0x7F) {
-            AppendEscaped(text, byte);
-        } else if (byte == 0xC2 && next >= 0x80 && next <= 0x9F) {
-            AppendOctal(text, byte);
-            AppendOctal(text, next);
-            ++i;
-        } else {
-            text += name[i];
-        }
-    }
-    return text;
-}
-
 std::string InputDisplayName(const std::string& path)
 {
     return path == "-" ? "standard input" : PrintableName(path);
@@ -96,25 +53,55 @@ std::int64_t GrainFrames(int milliseconds)
     return static_cast<std::int64_t>(milliseconds) * 441 / 10;
 }
 
-int LongestGrainFor(std::uint64_t sourceFrames)
+std::uint64_t GrainReadFrames(int milliseconds, const SemitoneRange& transposition)
+{
+    GrainBounds bounds;
+    bounds.m_nLongestGrainFrames = static_cast<std::int32_t>(GrainFrames(milliseconds));
+    bounds.m_dLowestSemitones = transposition.m_dLowest;
+    bounds.m_dHighestSemitones = transposition.m_dHighest;
+    return GrainScheduler::LongestRead(bounds);
+}
+
+int LongestGrainFor(std::uint64_t sourceFrames, const SemitoneRange& transposition)
 {
     const ParameterRow& row = RowOf(ParameterId::GrainLength);
     const auto longest = static_cast<int>(row.m_dMaximum);
     const auto shortest = static_cast<int>(row.m_dMinimum);
     const auto step = static_cast<int>(row.m_dStep);
     for (int ms = longest; ms >= shortest; ms -= step) {
-        if (static_cast<std::uint64_t>(GrainFrames(ms)) < sourceFrames)
+        if (GrainReadFrames(ms, transposition) < sourceFrames)
             return ms;
     }
     return 0;
 }
 
-RunMessage ShortInputFailure(const std::string& path, double fileSeconds, std::uint64_t sourceFrames,
-                             int grainMilliseconds)
+namespace {
+
+// The same for grains that read more than their length: named with their
+// transposition and the stretch of input they span.
+RunMessage ShortInputForTransposedGrain(const std::string& path, double fileSeconds, std::uint64_t sourceFrames,
+                                        int grainMilliseconds, const SemitoneRange& transposition)
 {
+    const int longest = LongestGrainFor(sourceFrames, transposition);
+    const std::string remedy = longest > 0 ? "--grain-length " + std::to_string(longest) + " or less, or a lower pitch"
+                                           : std::string("a longer input, or a lower pitch");
+    const double spanned = static_cast<double>(GrainReadFrames(grainMilliseconds, transposition)) / kRunSampleRate;
+    return {IDS_ERR_INPUT_SHORTER_THAN_TRANSPOSED_GRAIN,
+            FormatResourceString(IDS_ERR_INPUT_SHORTER_THAN_TRANSPOSED_GRAIN,
+                                 {InputDisplayName(path), FormatSeconds(fileSeconds), std::to_string(grainMilliseconds),
+                                  FormatNumber(transposition.m_dHighest), FormatSeconds(spanned), remedy})};
+}
+
+}  // namespace
+
+RunMessage ShortInputFailure(const std::string& path, double fileSeconds, std::uint64_t sourceFrames,
+                             int grainMilliseconds, const SemitoneRange& transposition)
+{
+    if (transposition.m_dHighest > 0.0)
+        return ShortInputForTransposedGrain(path, fileSeconds, sourceFrames, grainMilliseconds, transposition);
     const std::string name = InputDisplayName(path);
     const std::string seconds = FormatSeconds(fileSeconds);
-    const int longest = LongestGrainFor(sourceFrames);
+    const int longest = LongestGrainFor(sourceFrames, transposition);
     if (longest == 0) {
         const std::string shortest = FormatNumber(RowOf(ParameterId::GrainLength).m_dMinimum);
         return {IDS_ERR_INPUT_SHORTER_THAN_ANY_GRAIN,

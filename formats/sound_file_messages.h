@@ -7,12 +7,8 @@
 #include <string>
 
 #include "engine/run_message.h"
-
-// A file name as messages show it on a terminal: a name may hold line breaks
-// and escape sequences, which are written as `ls -b` writes them (\n, \t,
-// \033 ...), so that a name can neither break a message nor drive the
-// terminal. The C1 controls (U+0080 to U+009F) are written byte by byte too.
-std::string PrintableName(const std::string& name);
+#include "engine/synthesis/grain_scheduler.h"  // SemitoneRange
+#include "formats/printable_name.h"  // PrintableName, with which messages name files
 
 // How messages name an input: its path as PrintableName shows it, or
 // "standard input" for "-".
@@ -28,17 +24,26 @@ RunMessage InputFailure(const std::string& path, const std::string& reason);
 // or, when even the shortest grain is too long for it, "in.wav: a 0.02 s input
 // is shorter than the shortest grain (50 ms); use a longer input" (61598).
 // sourceFrames is the input's length at 44100 Hz, fileSeconds its length in
-// seconds at its own rate.
+// seconds at its own rate. Grains transposed up (the highest of the
+// transposition above 0) read more of the input than their length: "in.wav:
+// a 3 s input is shorter than one 800 ms grain at a pitch 24 semitones up,
+// which reads 3.199 s of it; use --grain-length 750 or less, or a lower
+// pitch" (61599).
 RunMessage ShortInputFailure(const std::string& path, double fileSeconds, std::uint64_t sourceFrames,
-                             int grainMilliseconds);
+                             int grainMilliseconds, const SemitoneRange& transposition = {});
 
 // The frames a grain of that many milliseconds spans at 44100 Hz, rounded
 // down as the run computes them: 800 ms is 35280 frames.
 std::int64_t GrainFrames(int milliseconds);
 
 // The longest grain, in the grain-length slider's steps, that an input of
-// sourceFrames frames at 44100 Hz can give; 0 when none can.
-int LongestGrainFor(std::uint64_t sourceFrames);
+// sourceFrames frames at 44100 Hz can give, transposed as given; 0 when
+// none can.
+int LongestGrainFor(std::uint64_t sourceFrames, const SemitoneRange& transposition = {});
+
+// The most input frames a grain of that many milliseconds reads, transposed
+// as given: the grain's own frames, more when it is transposed up.
+std::uint64_t GrainReadFrames(int milliseconds, const SemitoneRange& transposition);
 
 // Why an input longer than the run can hold is refused: "a 62500 s input is
 // longer than the 48695 s the generator can hold", or, when its length is not

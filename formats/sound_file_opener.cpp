@@ -19,11 +19,11 @@ InputOpening Refused(RunMessage message)
     return opening;
 }
 
-// The run needs more frames than one grain spans (at 44100 Hz).
-bool IsLongerThanGrain(const SoundSource& source, int grainMilliseconds)
+// The run needs more frames than one grain reads (at 44100 Hz).
+bool IsLongerThanGrain(const SoundSource& source, const InputRules& rules)
 {
-    const auto grainFrames = static_cast<std::uint64_t>(GrainFrames(grainMilliseconds));
-    return grainMilliseconds == 0 || source.GetFrameCount() > grainFrames;
+    return rules.m_nGrainMilliseconds == 0 ||
+           source.GetFrameCount() > GrainReadFrames(rules.m_nGrainMilliseconds, rules.m_transposition);
 }
 
 // A WAV input opened by another name than the user's (see
@@ -110,9 +110,10 @@ InputOpening OpenSoundFile(const std::string& path, const InputRules& rules)
             const double seconds = static_cast<double>(wave->GetFrameCount()) / kRunSampleRate;
             return Refused(InputFailure(shown, TooLongInputReason(seconds)));
         }
-        if (!IsLongerThanGrain(*wave, rules.m_nGrainMilliseconds)) {
+        if (!IsLongerThanGrain(*wave, rules)) {
             const double seconds = static_cast<double>(wave->GetFrameCount()) / kRunSampleRate;
-            return Refused(ShortInputFailure(shown, seconds, wave->GetFrameCount(), rules.m_nGrainMilliseconds));
+            return Refused(ShortInputFailure(shown, seconds, wave->GetFrameCount(), rules.m_nGrainMilliseconds,
+                                             rules.m_transposition));
         }
         std::string text = name + ": " + DescribeWaveInput(waveFile) + "; read as the desktop program reads it";
         if (&shown != &path)
@@ -126,10 +127,10 @@ InputOpening OpenSoundFile(const std::string& path, const InputRules& rules)
     if (!sndfile.m_pSource)
         return Refused(InputFailure(shown, sndfile.m_strReason));
     std::unique_ptr<SndfileSource> source = std::move(sndfile.m_pSource);
-    if (!IsLongerThanGrain(*source, rules.m_nGrainMilliseconds)) {
+    if (!IsLongerThanGrain(*source, rules)) {
         const auto fileFrames = static_cast<std::uint64_t>(source->GetFacts().m_nFrames);
         return Refused(ShortInputFailure(shown, FileSeconds(*source, fileFrames), source->GetFrameCount(),
-                                         rules.m_nGrainMilliseconds));
+                                         rules.m_nGrainMilliseconds, rules.m_transposition));
     }
     std::string text = name + ": " + source->Describe() + "; read by libsndfile";
     if (source->GetFileRate() != kRunSampleRate)

@@ -12,12 +12,15 @@
 #include <string>
 
 #include "engine/sound_source.h"
+#include "engine/synthesis/grain_scheduler.h"  // SemitoneRange
 #include "formats/cancel_check.h"
 #include "formats/seekable_input.h"
 
 struct InputRules {
-    // The run's grain length: an input must be longer than one grain. 0: not checked.
+    // The run's grain length: an input must be longer than one grain reads
+    // (at the highest of the transposition, when it is up). 0: not checked.
     int m_nGrainMilliseconds = 0;
+    SemitoneRange m_transposition = {};
     // Standard input and pipes are copied; beyond this many bytes they are refused.
     std::uint64_t m_nMaxStreamBytes = SeekableInput::kDefaultMaxStreamBytes;
     // Asked while waiting for a stream, copying it, counting the frames of a

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "formats/positional_file.h"
+#include "formats/printable_name.h"
 #include "formats/stored_score_layout.h"
 #include "wav/file_exception.h"
 #include "wav/little_endian.h"
@@ -81,6 +82,27 @@ std::string PastTheEnd(const std::string& what, std::uint64_t offset, std::uint6
            " bytes, more than the file holds after it";
 }
 
+// Where the text holds a control character that no score holds: any but a
+// tab and a line break (which may end in a carriage return), the C1
+// controls included. The text is UTF-8 already. --score-of prints the text
+// as it is, so such a character would reach the terminal.
+std::optional<std::string> StrayControl(const std::string& text)
+{
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        const auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
+        const bool lineEnd = byte == '\n' || (byte == '\r' && next == '\n');
+        const bool c0 = (byte < 0x20 && byte != '\t' && !lineEnd) || byte == 0x7F;
+        const bool c1 = byte == 0xC2 && next >= 0x80 && next <= 0x9F;
+        if (c0 || c1) {
+            const unsigned code = c1 ? next : byte;
+            return "it holds the control character " + std::to_string(code) + " at byte " + std::to_string(i) +
+                   " of its text, where a score has none but tabs and line breaks";
+        }
+    }
+    return std::nullopt;
+}
+
 // The stored text of length bytes at offset, once it is known to be a score.
 Outcome TextAt(const Source& source, std::uint64_t offset, std::uint64_t length)
 {
@@ -94,7 +116,10 @@ Outcome TextAt(const Source& source, std::uint64_t offset, std::uint64_t length)
     std::string text(bytes->begin(), bytes->end());
     if (!text.empty() && text.back() == '\0')
         text.pop_back();
-    if (const std::optional<std::string> flaw = CheckStorableScore(text))
+    std::optional<std::string> flaw = CheckStorableScore(text);
+    if (!flaw)
+        flaw = StrayControl(text);
+    if (flaw)
         return Problem("its stored score is damaged: " + *flaw);
     return Outcome{std::move(text), {}};
 }
@@ -287,18 +312,19 @@ std::optional<std::string> ReadStoredScore(const std::string& path, std::string&
     try {
         const PositionalFile file(path, PositionalFile::Access::Read);
         const ScoreContainer container = RecogniseContainer(file.ReadAt(0, kContainerSignatureBytes));
+        const std::string name = PrintableName(path);
         if (container == ScoreContainer::Other) {
-            reason = path + " is not a WAV, RF64, W64 or FLAC file, the kinds of file a score is stored in";
+            reason = name + " is not a WAV, RF64, W64 or FLAC file, the kinds of file a score is stored in";
             return std::nullopt;
         }
         Outcome outcome = Search(file, container);
         if (outcome.m_text)
             return outcome.m_text;
         reason = outcome.m_strProblem.empty()
-                     ? path + " holds no score: it was not rendered from one; render with --tag to store one"
-                     : path + " holds no score that can be read: " + outcome.m_strProblem;
+                     ? name + " holds no score: it was not rendered from one; render with --tag to store one"
+                     : name + " holds no score that can be read: " + outcome.m_strProblem;
     } catch (const FileException& error) {
-        reason = "cannot read " + path + ": " + error.GetOsErrorText();
+        reason = "cannot read " + PrintableName(path) + ": " + error.GetOsErrorText();
     }
     return std::nullopt;
 }

@@ -8,6 +8,10 @@
 # folders, not the corpus, and inputs that fail to build-fuzz/artifacts/.
 #   tools/fuzz.sh [SECONDS [TARGET...]]
 #   targets: wave_reader sound_file stored_score score_reader; default all
+# SONNELITH_FUZZ_BUILD names a build folder configured already with
+# SONNELITH_FUZZ (tools/test-all.sh builds the fuzzers beside its sanitized
+# tests, so that the code is compiled once); by default build-fuzz,
+# configured here.
 # A developer's tool, and a step of tools/test-all.sh: a warning fails its
 # build, as it does every build there.
 set -eu
@@ -15,15 +19,18 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 [ $# -gt 0 ] && shift
 targets=${*:-wave_reader sound_file stored_score score_reader}
-CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSONNELITH_FUZZ=ON \
-    -DSONNELITH_WERROR=ON \
-    -DSONNELITH_BUILD_GUI=OFF -DSONNELITH_BUILD_TESTS=OFF -DSONNELITH_BUILD_BENCHMARKS=OFF
+build=${SONNELITH_FUZZ_BUILD:-build-fuzz}
+if [ "$build" = build-fuzz ]; then
+    CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSONNELITH_FUZZ=ON \
+        -DSONNELITH_WERROR=ON \
+        -DSONNELITH_BUILD_GUI=OFF -DSONNELITH_BUILD_TESTS=OFF -DSONNELITH_BUILD_BENCHMARKS=OFF
+fi
 for target in $targets; do
-    cmake --build build-fuzz -j "$(nproc)" --target "${target}_fuzzer"
+    cmake --build "$build" -j "$(nproc)" --target "${target}_fuzzer"
 done
 for target in $targets; do
-    scratch=build-fuzz/corpus-found/$target
-    artifacts=build-fuzz/artifacts/$target
+    scratch=$build/corpus-found/$target
+    artifacts=$build/artifacts/$target
     mkdir -p "$scratch" "$artifacts"
     # libvorbis leaks a few kilobytes on some damaged Ogg headers (see
     # fuzz/sound_file_fuzzer.cpp): leak checks are off for the sound-file
@@ -33,6 +40,6 @@ for target in $targets; do
     *) limits="" leaks=1 ;;
     esac
     # shellcheck disable=SC2086  # the limits are meant to split into words
-    ASAN_OPTIONS="detect_leaks=$leaks" "build-fuzz/fuzz/${target}_fuzzer" -max_total_time="$seconds" \
+    ASAN_OPTIONS="detect_leaks=$leaks" "$build/fuzz/${target}_fuzzer" -max_total_time="$seconds" \
         -print_final_stats=1 -artifact_prefix="$artifacts/" $limits "$scratch" "fuzz/corpus/$target"
 done

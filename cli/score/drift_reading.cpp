@@ -26,7 +26,7 @@ Drift ReadDriftEntry(const toml::node& node, const std::string& key, double wide
     const std::string depthRange = "more than 0, up to " + FormatNumber(widest) + " (the width of " + key + "'s range)";
     drift.m_dDepth = ReadNumber(*depth, "the depth of " + whose, "a number " + depthRange);
     if (drift.m_dDepth <= 0 || drift.m_dDepth > widest)
-        Refuse(LineOf(*depth), "the depth of " + whose + " is " + FormatNumber(drift.m_dDepth) + "; use " + depthRange);
+        Refuse(LineOf(*depth), "the depth of " + whose + " is " + QuoteValue(*depth) + "; use " + depthRange);
     drift.m_dPeriodSeconds = ReadTime(*period, "the period of " + whose);
     if (drift.m_dPeriodSeconds < kShortestDriftPeriodSeconds)
         Refuse(LineOf(*period), "the period of " + whose + " is " + QuoteValue(*period) +

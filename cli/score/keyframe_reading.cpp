@@ -19,7 +19,7 @@ Curve ReadCurve(const toml::node& node)
     if (const auto curve = FindCurve(name))
         return *curve;
     std::string text = "curve is '" + name + "'; use " + wanted;
-    if (const auto nearest = NearestOption(name, CurveNames()))
+    if (const auto nearest = NearestName(name, CurveNames()))
         text += " (did you mean '" + *nearest + "'?)";
     Refuse(LineOf(node), text);
 }
@@ -54,14 +54,9 @@ Keyframe ReadKeyframe(const toml::table& table)
     return keyframe;
 }
 
-void CheckPlace(const Keyframe& keyframe, const Keyframe* before, const TrackLength& length)
+void CheckOrder(const Keyframe& keyframe, const Keyframe* before)
 {
     const std::string at = FormatTimeText(keyframe.m_dSeconds);
-    if (keyframe.m_dSeconds > length.m_dSeconds) {
-        const std::string end = FormatTimeText(length.m_dSeconds);
-        Refuse(keyframe.m_nLine, "a keyframe at " + at + ", past the end of the track at " + end +
-                                     (length.m_bGiven ? "" : " (the score gives no length, and that is the default)"));
-    }
     if (!before || keyframe.m_dSeconds > before->m_dSeconds)
         return;
     const std::string earlier = "line " + std::to_string(before->m_nLine);
@@ -74,7 +69,7 @@ void CheckPlace(const Keyframe& keyframe, const Keyframe* before, const TrackLen
 
 }  // namespace
 
-std::vector<Keyframe> ReadKeyframes(const toml::node& at, const TrackLength& length)
+std::vector<Keyframe> ReadKeyframes(const toml::node& at)
 {
     const toml::array& array = ReadArrayOfTables(at, "at", "[[layer.at]]");
     std::vector<Keyframe> keyframes;
@@ -83,7 +78,7 @@ std::vector<Keyframe> ReadKeyframes(const toml::node& at, const TrackLength& len
             Refuse(LineOf(item), "more than " + std::to_string(kMostKeyframesPerLayer) + " keyframes in a layer");
         const toml::table& table = ReadTable(item, "a keyframe", "a table, below a [[layer.at]] line");
         Keyframe keyframe = ReadKeyframe(table);
-        CheckPlace(keyframe, keyframes.empty() ? nullptr : &keyframes.back(), length);
+        CheckOrder(keyframe, keyframes.empty() ? nullptr : &keyframes.back());
         keyframes.push_back(std::move(keyframe));
     }
     return keyframes;

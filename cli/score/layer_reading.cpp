@@ -84,7 +84,7 @@ void FindSource(const toml::node& source, const std::string& folder, ScoreLayer&
 
 }  // namespace
 
-ScoreLayer ReadLayer(const toml::table& table, const std::string& folder, const TrackLength& length)
+ScoreLayer ReadLayer(const toml::table& table, const std::string& folder)
 {
     CheckKeys(table, ScoreSection::Layer);
     ScoreLayer layer;
@@ -93,11 +93,12 @@ ScoreLayer ReadLayer(const toml::table& table, const std::string& folder, const 
     if (!source)
         Refuse(layer.m_nLine, "a layer without a source; name its sound file, such as source = \"rain.flac\"");
     layer.m_strSource = ReadSourceName(*source);
+    layer.m_nSourceLine = LineOf(*source);
     ReadSourceStretch(table, layer);
     ReadStoredSource(table, layer);
     ReadLayerValues(table, layer);
     if (const toml::node* at = table.get("at"))
-        layer.m_keyframes = ReadKeyframes(*at, length);
+        layer.m_keyframes = ReadKeyframes(*at);
     if (const toml::node* drift = table.get("drift"))
         ReadDrift(*drift, layer);
     if (const toml::node* effect = table.get("effect"))

@@ -11,4 +11,4 @@
 
 // Refuses (ScoreRefusal) the first thing in the layer that is not allowed,
 // its source last.
-ScoreLayer ReadLayer(const toml::table& table, const std::string& folder, const TrackLength& length);
+ScoreLayer ReadLayer(const toml::table& table, const std::string& folder);

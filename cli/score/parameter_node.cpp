@@ -27,6 +27,16 @@ bool InRange(const ParameterRow& row, double value)
     return (row.m_bZeroIsOff && value == 0.0) || (value >= row.m_dMinimum && value <= row.m_dMaximum);
 }
 
+// A value in milliseconds given as seconds, as "0.2" for a grain length, is
+// told what it would be: " (0.2 seconds is 200)". Nothing for other values.
+std::string InSeconds(const ParameterRow& row, double value)
+{
+    const double milliseconds = value * 1000.0;
+    if (std::string_view(row.m_szUnit) != "ms" || !InRange(row, milliseconds))
+        return {};
+    return " (" + FormatNumber(value) + " seconds is " + FormatNumber(milliseconds) + ")";
+}
+
 double ReadChoice(const toml::node& node, const ParameterRow& row, const std::string& key)
 {
     const std::string name = ReadText(node, key, "a name: " + DescribeScoreRange(row));
@@ -37,7 +47,7 @@ double ReadChoice(const toml::node& node, const ParameterRow& row, const std::st
         names.emplace_back(row.m_choices[i]);
     }
     std::string text = key + " is '" + name + "'; use " + DescribeScoreRange(row);
-    if (const auto nearest = NearestOption(name, names))
+    if (const auto nearest = NearestName(name, names))
         text += " (did you mean '" + *nearest + "'?)";
     Refuse(LineOf(node), text);
 }
@@ -48,7 +58,7 @@ double ReadNumberOfRow(const toml::node& node, const ParameterRow& row, const st
         return 0.0;
     const double value = ReadNumber(node, key, "a number from " + DescribeScoreRange(row));
     if (!InRange(row, value))
-        Refuse(LineOf(node), key + " is " + FormatNumber(value) + "; use " + DescribeScoreRange(row));
+        Refuse(LineOf(node), key + " is " + QuoteValue(node) + "; use " + DescribeScoreRange(row) + InSeconds(row, value));
     return value;
 }
 
@@ -58,7 +68,7 @@ std::string DescribeScoreRange(const ParameterRow& row)
 {
     if (row.m_kind == ParameterKind::Choice || KeepsToSteps(row))
         return DescribeAllowed(row);
-    std::string text = FormatNumber(row.m_dMinimum) + " to " + FormatNumber(row.m_dMaximum);
+    std::string text = FormatNumber(row.m_dMinimum) + " to " + FormatNumber(row.m_dMaximum) + UnitAfterNumber(row);
     if (row.m_bZeroIsOff)
         text += ", or \"off\"";
     return text;
@@ -81,7 +91,7 @@ std::vector<double> ReadParameterList(const toml::node& node, const ParameterRow
     for (const toml::node& item : array) {
         const double value = ReadNumber(item, "an interval of " + key, "a number from " + DescribeScoreRange(row));
         if (!InRange(row, value))
-            Refuse(LineOf(item), "an interval of " + key + " is " + FormatNumber(value) + "; use " +
+            Refuse(LineOf(item), "an interval of " + key + " is " + QuoteValue(item) + "; use " +
                                      DescribeScoreRange(row));
         list.push_back(value);
     }
@@ -95,6 +105,6 @@ double ReadGain(const toml::node& node)
     if (gain == -INFINITY)
         return gain;
     if (gain < kQuietestGainDb || gain > kLoudestGainDb)
-        Refuse(LineOf(node), "gain is " + FormatNumber(gain) + "; use " + range + " dB, or -inf for silence");
+        Refuse(LineOf(node), "gain is " + QuoteValue(node) + "; use " + range + " dB, or -inf for silence");
     return gain;
 }

@@ -10,7 +10,8 @@
 
 #include "engine/parameters/parameter_table.h"
 
-// "500 to 10000", "5 to 200, or \"off\"", "hann, tukey, ... or swell".
+// "500 to 10000 grains per second", "5 to 200 Hz, or \"off\"", "hann,
+// tukey, ... or swell".
 std::string DescribeScoreRange(const ParameterRow& row);
 
 // The value of a number or choice row (a choice's index).

@@ -14,6 +14,7 @@
 #include "cli/score/score_table_reading.h"
 #include "cli/score/score_writing.h"
 #include "cli/score/toml_text_guard.h"
+#include "formats/printable_name.h"
 
 namespace {
 
@@ -102,8 +103,8 @@ ScoreReading ParseDocument(std::string_view text, const std::string& displayName
     } catch (const toml::parse_error& error) {
         // toml++'s own words, at its line and column.
         const auto& place = error.source().begin;
-        return {std::nullopt, displayName + ":" + std::to_string(place.line) + ":" + std::to_string(place.column) +
-                                  ": " + std::string(error.description())};
+        return {std::nullopt, PrintableName(displayName) + ":" + std::to_string(place.line) + ":" +
+                                  std::to_string(place.column) + ": " + PrintableName(std::string(error.description()))};
     } catch (const ScoreRefusal& refusal) {
         ScoreReading refused = Refused(displayName, refusal.m_nLine, refusal.m_strText);
         refused.m_bFileUnreadable = refusal.m_bFileUnreadable;
@@ -113,9 +114,12 @@ ScoreReading ParseDocument(std::string_view text, const std::string& displayName
 
 }  // namespace
 
+// Every message about a score passes here: the names, keys and values it
+// quotes from the file, and the file's own name, are shown as a terminal
+// can take them, wherever the message was worded.
 std::string ScoreMessage(const std::string& displayName, int line, const std::string& text)
 {
-    return displayName + (line > 0 ? ":" + std::to_string(line) : "") + ": " + text;
+    return PrintableName(displayName) + (line > 0 ? ":" + std::to_string(line) : "") + ": " + PrintableName(text);
 }
 
 ScoreReading ReadScoreFile(const std::string& path, const std::function<bool()>& cancelled)
@@ -142,6 +146,11 @@ ScoreReading ParseScoreText(std::string_view text, const std::string& displayNam
 {
     if (text.size() > kLargestScoreBytes)
         return Refused(displayName, 0, kTooLarge);
+    // Some editors begin a UTF-8 file with a byte-order mark: it says
+    // nothing of the score and is skipped.
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (text.starts_with(kByteOrderMark))
+        text.remove_prefix(kByteOrderMark.size());
     const GuardedToml guarded = GuardToml(text);
     if (guarded.m_refusal)
         return Refused(displayName, guarded.m_refusal->m_nLine, guarded.m_refusal->m_strText);

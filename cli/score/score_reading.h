@@ -33,5 +33,6 @@ ScoreReading ReadScoreFile(const std::string& path, const std::function<bool()>&
 ScoreReading ParseScoreText(std::string_view text, const std::string& displayName, const std::string& folder);
 
 // "night.toml:12: text", or "night.toml: text" for line 0: a message about a
-// place in a score, as the reader words its own.
+// place in a score, as the reader words its own, with the name and the text
+// as PrintableName shows them (text may quote the file's names and values).
 std::string ScoreMessage(const std::string& displayName, int line, const std::string& text);

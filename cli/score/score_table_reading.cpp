@@ -52,13 +52,12 @@ void ReadLayers(const toml::table& document, const std::string& folder, Score& s
     const toml::array& layers = ReadArrayOfTables(*node, "layer", "[[layer]]");
     if (layers.empty())
         Refuse(LineOf(layers), "no layer; a score needs at least one [[layer]] with a source");
-    const TrackLength length{static_cast<double>(score.m_nLengthSeconds), document.contains("length")};
     for (const toml::node& item : layers) {
         if (score.m_layers.size() == static_cast<std::size_t>(kMostLayers))
             Refuse(LineOf(item), "more than " + std::to_string(kMostLayers) + " layers; a score takes at most " +
                                      std::to_string(kMostLayers));
         const toml::table& table = ReadTable(item, "a layer", "a table, below a [[layer]] line");
-        score.m_layers.push_back(ReadLayer(table, folder, length));
+        score.m_layers.push_back(ReadLayer(table, folder));
     }
 }
 

@@ -1,5 +1,6 @@
 #include "cli/score/toml_node_values.h"
 
+#include <charconv>
 #include <cmath>
 
 #include "cli/score/score_refusal.h"
@@ -22,6 +23,19 @@ double NumberOf(const toml::node& node)
 std::string FormatRange(double minimum, double maximum)
 {
     return FormatNumber(minimum) + " to " + FormatNumber(maximum);
+}
+
+// A number that is not whole as a message gives it: in plain digits where
+// they are few, else in the fewest digits with an exponent (1e+308, not 309
+// digits).
+std::string BriefNumber(double value)
+{
+    const double size = std::fabs(value);
+    if (value == 0.0 || !std::isfinite(value) || (size >= 1e-4 && size < 1e15))
+        return FormatNumber(value);
+    char text[32];
+    const auto [end, error] = std::to_chars(text, text + sizeof text, value);
+    return error == std::errc() ? std::string(text, end) : FormatNumber(value);
 }
 
 }  // namespace
@@ -67,8 +81,10 @@ std::string QuoteValue(const toml::node& node)
 {
     if (const auto* text = node.as_string())
         return "'" + text->get() + "'";
+    if (const auto* whole = node.as_integer())
+        return std::to_string(whole->get());  // exactly, past the digits a double holds
     if (IsNumber(node))
-        return FormatNumber(NumberOf(node));
+        return BriefNumber(NumberOf(node));
     return DescribeType(node);
 }
 
@@ -92,7 +108,7 @@ double ReadNumberWithin(const toml::node& node, std::string_view what, double mi
     const std::string range = FormatRange(minimum, maximum);
     const double value = ReadNumber(node, what, "a number from " + range);
     if (value < minimum || value > maximum)
-        Refuse(LineOf(node), std::string(what) + " is " + FormatNumber(value) + "; use " + range);
+        Refuse(LineOf(node), std::string(what) + " is " + QuoteValue(node) + "; use " + range);
     return value;
 }
 
@@ -101,7 +117,7 @@ double ReadWholeWithin(const toml::node& node, std::string_view what, double min
     const std::string wanted = "a whole number from " + FormatRange(minimum, maximum);
     const double value = ReadNumber(node, what, wanted);
     if (value != std::trunc(value))
-        Refuse(LineOf(node), std::string(what) + " is " + FormatNumber(value) + "; it must be " + wanted);
+        Refuse(LineOf(node), std::string(what) + " is " + QuoteValue(node) + "; it must be " + wanted);
     return ReadNumberWithin(node, what, minimum, maximum);
 }
 

@@ -37,5 +37,7 @@ const toml::array& ReadArray(const toml::node& node, std::string_view what, std:
 // brackets); a single table is refused with the header to write instead.
 const toml::array& ReadArrayOfTables(const toml::node& node, std::string_view what, std::string_view header);
 
-// "'hanning'" for a text, "20000" for a number: a value as a message quotes it.
+// "'hanning'" for a text, "20000" for a number: a value as a message quotes
+// it. A whole number is given exactly, another number in few digits
+// (1e+308).
 std::string QuoteValue(const toml::node& node);

@@ -34,7 +34,7 @@ public:
 private:
     std::optional<ScoreRefusal> Step(char c);
     std::optional<ScoreRefusal> CopyBasicString();
-    void CopyLiteralString();
+    std::optional<ScoreRefusal> CopyLiteralString();
     void CopyComment();
     // The character beyond ASCII at m_nAt, as an escape or as '?'.
     std::uint32_t TakeCharacter();
@@ -56,6 +56,10 @@ private:
         return run;
     }
     ScoreRefusal Refusal(std::string text) const { return ScoreRefusal{m_nLine, std::move(text)}; }
+    // A string that runs to the end of its line, or a multi-line one to the
+    // end of the text, begun on line: toml++ would speak of the line break
+    // as a control character.
+    static ScoreRefusal Unclosed(char quote, bool multiLine, int line);
     void Copy(char c)
     {
         m_out += c;
@@ -71,6 +75,15 @@ private:
     int m_nParts = 1;
 };
 
+ScoreRefusal TextScan::Unclosed(char quote, bool multiLine, int line)
+{
+    const std::string quotes(multiLine ? 3 : 1, quote);
+    if (multiLine)
+        return ScoreRefusal{line, "a text begun with " + quotes + " that is never closed; end it with " + quotes};
+    return ScoreRefusal{line, "a text in quotes that does not end on its line; add the closing " + quotes +
+                                  " (a text of several lines goes between " + quotes + quotes + quotes + ")"};
+}
+
 std::uint32_t TextScan::TakeCharacter()
 {
     auto at = m_text.begin() + static_cast<std::ptrdiff_t>(m_nAt);
@@ -83,6 +96,7 @@ std::optional<ScoreRefusal> TextScan::CopyBasicString()
 {
     const bool multiLine = Next("\"\"\"");
     const std::size_t quotes = multiLine ? 3 : 1;
+    const int firstLine = m_nLine;
     m_out.append(quotes, '"');
     m_nAt += quotes;
     while (m_nAt < m_text.size()) {
@@ -92,7 +106,7 @@ std::optional<ScoreRefusal> TextScan::CopyBasicString()
             continue;
         }
         if (c == '\n' && !multiLine)
-            return std::nullopt;  // an unfinished string: toml++ says so
+            return Unclosed('"', false, firstLine);
         if (c == '\\') {
             // An escape goes whole: a backslash and the character after it.
             if (m_nAt + 1 < m_text.size() && !IsAscii(m_text[m_nAt + 1]))
@@ -113,20 +127,18 @@ std::optional<ScoreRefusal> TextScan::CopyBasicString()
         if (!multiLine && c == '"')
             return std::nullopt;
     }
-    return std::nullopt;
+    return Unclosed('"', multiLine, firstLine);
 }
 
-void TextScan::CopyLiteralString()
+std::optional<ScoreRefusal> TextScan::CopyLiteralString()
 {
     const bool multiLine = Next("'''");
     const std::size_t quotes = multiLine ? 3 : 1;
     const std::size_t start = m_nAt + quotes;
-    std::size_t end = multiLine ? m_text.find("'''", start) : m_text.find_first_of("'\n", start);
-    if (end == std::string_view::npos || (!multiLine && m_text[end] == '\n'))
-        end = std::min(m_text.size(), end);  // unfinished: toml++ says so
-    std::size_t closing = 0;
-    if (end < m_text.size() && m_text[end] == '\'')
-        closing = multiLine ? ClosingQuotes('\'', end) : 1;
+    const std::size_t end = multiLine ? m_text.find("'''", start) : m_text.find_first_of("'\n", start);
+    if (end == std::string_view::npos || m_text[end] == '\n')
+        return Unclosed('\'', multiLine, m_nLine);
+    const std::size_t closing = multiLine ? ClosingQuotes('\'', end) : 1;
     const std::string_view content = m_text.substr(start, end - start + (closing > 3 ? closing - 3 : 0));
     const bool ascii = std::all_of(content.begin(), content.end(), IsAscii);
     const char quote = ascii ? '\'' : '"';
@@ -144,6 +156,7 @@ void TextScan::CopyLiteralString()
     }
     m_out.append(std::min<std::size_t>(closing, quotes), quote);
     m_nAt += std::min<std::size_t>(closing, quotes);
+    return std::nullopt;
 }
 
 void TextScan::CopyComment()
@@ -192,10 +205,8 @@ std::optional<ScoreRefusal> TextScan::Step(char c)
 {
     if (c == '"')
         return CopyBasicString();
-    if (c == '\'') {
-        CopyLiteralString();
-        return std::nullopt;
-    }
+    if (c == '\'')
+        return CopyLiteralString();
     if (c == '#') {
         CopyComment();
         return std::nullopt;

@@ -28,7 +28,9 @@ struct GuardedToml {
 // text for toml++: the same TOML in ASCII, a literal string holding a
 // character beyond ASCII rewritten as a basic string. Refused: text that is
 // not UTF-8, keys and nesting beyond the limits above, a character beyond
-// ASCII outside strings and comments, or one escaped by a backslash.
+// ASCII outside strings and comments, or one escaped by a backslash, and a
+// string left open (at the end of its line, or of the text for a multi-line
+// one), said in words rather than as toml++'s complaint about the line break.
 // Strings and comments are told apart as TOML does; the rest of the syntax
 // is left to toml++, whose column numbers may shift on a line that held
 // characters beyond ASCII.

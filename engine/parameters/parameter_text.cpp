@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <utility>
 
 namespace {
 
@@ -52,6 +53,60 @@ std::optional<double> ParseChoice(const ParameterRow& row, std::string_view text
     return std::nullopt;
 }
 
+// An item of a list without the blanks around it: "0, 7, 12" reads as "0,7,12".
+std::string_view Trimmed(std::string_view item)
+{
+    const std::size_t first = item.find_first_not_of(" \t");
+    if (first == std::string_view::npos)
+        return {};
+    return item.substr(first, item.find_last_not_of(" \t") - first + 1);
+}
+
+// The items of a list, each trimmed.
+std::vector<std::string_view> ListItems(std::string_view text)
+{
+    std::vector<std::string_view> items;
+    for (;;) {
+        const std::size_t comma = text.find(',');
+        items.push_back(Trimmed(text.substr(0, comma)));
+        if (comma == std::string_view::npos)
+            return items;
+        text.remove_prefix(comma + 1);
+    }
+}
+
+// "500 to 10000 grains per second in steps of 50", "5 to 200 Hz, or off":
+// the range as a refusal gives it.
+std::string DescribeRangeWithUnit(const ParameterRow& row)
+{
+    std::string text = FormatNumber(row.m_dMinimum) + " to " + FormatNumber(row.m_dMaximum) + UnitAfterNumber(row);
+    if (row.m_kind == ParameterKind::Whole && row.m_dStep != 1.0)
+        text += " in steps of " + FormatNumber(row.m_dStep);
+    if (row.m_bZeroIsOff)
+        text += ", or off";
+    return text;
+}
+
+// Why a list is refused: its first item that is missing, not a number or
+// out of the row's range.
+std::string ListRefusal(const ParameterRow& row, const std::string& quoted, std::string_view text)
+{
+    std::string why;
+    for (const std::string_view item : ListItems(text)) {
+        const std::optional<double> value = ParseDecimal(item);
+        if (item.empty())
+            why = "an interval is missing";
+        else if (!value)
+            why = std::string("'").append(item).append("' is not a number");
+        else if (!IsAllowedValue(row, *value))
+            why = std::string(item).append(" is out of range");
+        if (!why.empty())
+            break;
+    }
+    return quoted + " is not a list of intervals: " + why + "; use numbers from " + DescribeRangeWithUnit(row) +
+           " separated by commas, such as 0,7,12";
+}
+
 std::string ListChoices(const ParameterRow& row)
 {
     std::string text;
@@ -74,6 +129,22 @@ std::string FormatNumber(double value)
     char text[400];
     const auto [end, error] = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed);
     return error == std::errc() ? std::string(text, end) : std::string("0");
+}
+
+std::string UnitAfterNumber(const ParameterRow& row)
+{
+    static constexpr std::pair<std::string_view, std::string_view> kWords[] = {
+        {"s", "seconds"}, {"ms", "milliseconds"}, {"grains/s", "grains per second"}, {"st", "semitones"}};
+    const std::string_view unit = row.m_szUnit;
+    if (unit.empty())
+        return {};
+    for (const auto& [symbol, words] : kWords) {
+        if (unit == symbol)
+            return std::string(" ").append(words);
+    }
+    // Appended, not " " + unit: GCC 12's optimiser reports a false overlap
+    // (-Wrestrict, GCC bug 105651) in std::string's insert at the front.
+    return std::string(" ").append(unit);
 }
 
 std::string DescribeAllowed(const ParameterRow& row)
@@ -107,16 +178,13 @@ std::optional<double> ParseParameterValue(const ParameterRow& row, std::string_v
 std::optional<std::vector<double>> ParseParameterList(const ParameterRow& row, std::string_view text)
 {
     std::vector<double> list;
-    for (;;) {
-        const std::size_t comma = text.find(',');
-        const std::optional<double> value = ParseDecimal(text.substr(0, comma));
+    for (const std::string_view item : ListItems(text)) {
+        const std::optional<double> value = ParseDecimal(item);
         if (!value || !IsAllowedValue(row, *value))
             return std::nullopt;
         list.push_back(*value);
-        if (comma == std::string_view::npos)
-            return list;
-        text.remove_prefix(comma + 1);
     }
+    return list;
 }
 
 std::string RefusalOf(const ParameterRow& row, std::string_view text)
@@ -130,13 +198,11 @@ std::string RefusalOf(const ParameterRow& row, std::string_view text)
     const std::string quoted = std::string("'").append(text).append("'");
     switch (row.m_kind) {
     case ParameterKind::Choice: return quoted + " is not a choice; use " + DescribeAllowed(row);
-    case ParameterKind::RealList:
-        return quoted + " is not a list of intervals; use numbers from " + DescribeAllowed(row) +
-               " separated by commas, such as 0,7,12";
+    case ParameterKind::RealList: return ListRefusal(row, quoted, text);
     case ParameterKind::Whole:
     case ParameterKind::Real: break;
     }
-    return quoted + " is not allowed; use " + DescribeAllowed(row);
+    return quoted + " is not allowed; use " + DescribeRangeWithUnit(row);
 }
 
 std::string FormatParameterValue(const ParameterRow& row, const ParameterValues& values)

@@ -2,6 +2,7 @@
 // given the curve by which each keyframe is reached.
 #pragma once
 
+#include <algorithm>
 #include <vector>
 
 #include "engine/score/score.h"
@@ -33,6 +34,12 @@ public:
     // No line between points leaves the range of its ends, so these bound At.
     double Lowest() const;
     double Highest() const;
+    // Calls visit with values that bound At from seconds from up to, not
+    // including, seconds to (from < to; at from alone when they are equal):
+    // the value at from, those of the points between, and the value the
+    // line nears at to.
+    template <class Visit>
+    void VisitValuesBetween(double from, double to, Visit visit) const;
     // Every value the points give, in time order.
     std::vector<double> PointValues() const;
 
@@ -47,3 +54,20 @@ private:
 
     std::vector<Point> m_points;  // in time order, the first at 0:00
 };
+
+template <class Visit>
+void KeyframeLine::VisitValuesBetween(double from, double to, Visit visit) const
+{
+    visit(At(from));
+    // Between two points a line stays between the value of the first and
+    // the value it nears at the second: that point's, or for a step the
+    // first's.
+    auto point = std::lower_bound(m_points.begin(), m_points.end(), from,
+                                  [](const Point& each, double time) { return each.m_dSeconds < time; });
+    for (; point != m_points.end() && point->m_dSeconds < to; ++point)
+        visit(point->m_dValue);
+    if (point == m_points.end() || point->m_dSeconds > to)
+        visit(At(to));
+    else if (point->m_curve != Curve::Step)
+        visit(point->m_dValue);
+}

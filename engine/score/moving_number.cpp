@@ -48,6 +48,17 @@ ValueBounds MovingNumber::Bounds() const
     return {Kept(m_line.Lowest(), -m_dDriftDepth), Kept(m_line.Highest(), m_dDriftDepth)};
 }
 
+ValueBounds MovingNumber::BoundsBetween(double from, double to) const
+{
+    double lowest = INFINITY;
+    double highest = -INFINITY;
+    m_line.VisitValuesBetween(from, to, [&](double value) {
+        lowest = std::min(lowest, value);
+        highest = std::max(highest, value);
+    });
+    return {Kept(lowest, -m_dDriftDepth), Kept(highest, m_dDriftDepth)};
+}
+
 double MovingNumber::Kept(double line, double drift) const
 {
     if (m_limits.m_off && line < m_limits.m_dLowest)

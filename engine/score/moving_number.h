@@ -42,6 +42,10 @@ public:
     // full depth, kept as At keeps them (keeping never lowers the value for
     // a higher line or drift, so the extremes stay extremes).
     ValueBounds Bounds() const;
+    // The same from seconds from up to seconds to alone (as
+    // KeyframeLine::VisitValuesBetween takes them): the line's extremes
+    // there, pushed by the drift's full depth and kept.
+    ValueBounds BoundsBetween(double from, double to) const;
 
 private:
     double Kept(double line, double drift) const;

@@ -85,6 +85,8 @@ ParameterTimeline::ParameterTimeline(const ScoreLayer& layer, double lengthSecon
     AddLines(layer, seed, layerIndex, loop);
     AddPitchSets(layer);
     m_bConstant = FindConstant(layer);
+    for (const Keyframe& keyframe : layer.m_keyframes)
+        m_keyframeTimes.push_back(keyframe.m_dSeconds);
 }
 
 void ParameterTimeline::AddLines(const ScoreLayer& layer, std::uint32_t seed, int layerIndex, bool loop)
@@ -109,6 +111,8 @@ void ParameterTimeline::AddPitchSets(const ScoreLayer& layer)
         if (found != m_pitchSets.end())
             return static_cast<double>(found - m_pitchSets.begin());
         m_pitchSets.push_back(set);
+        const auto [lowest, highest] = std::minmax_element(set.begin(), set.end());
+        m_pitchSetIntervals.push_back(set.empty() ? ValueBounds{} : ValueBounds{*lowest, *highest});
         return static_cast<double>(m_pitchSets.size() - 1);
     };
     KeyframeLine line(indexOf(layer.m_values.GetPitchSet()));
@@ -208,6 +212,24 @@ ValueBounds ParameterTimeline::BoundsOf(ParameterId id) const
 ValueBounds ParameterTimeline::GainBoundsDb() const
 {
     return m_gain.Bounds();
+}
+
+ValueBounds ParameterTimeline::BoundsBetween(ParameterId id, double from, double to) const
+{
+    const auto& number = m_numbers[static_cast<std::size_t>(IndexOf(id))];
+    return number ? number->BoundsBetween(ClampedTime(from), ClampedTime(to)) : ValueBounds{};
+}
+
+ValueBounds ParameterTimeline::IntervalBoundsBetween(double from, double to) const
+{
+    ValueBounds bounds{INFINITY, -INFINITY};
+    const KeyframeLine& sets = *m_steps[static_cast<std::size_t>(IndexOf(ParameterId::PitchSet))];
+    sets.VisitValuesBetween(ClampedTime(from), ClampedTime(to), [&](double index) {
+        const ValueBounds& intervals = m_pitchSetIntervals[static_cast<std::size_t>(index)];
+        bounds.m_dLowest = std::min(bounds.m_dLowest, intervals.m_dLowest);
+        bounds.m_dHighest = std::max(bounds.m_dHighest, intervals.m_dHighest);
+    });
+    return bounds;
 }
 
 std::vector<std::vector<double>> ParameterTimeline::PitchSets() const

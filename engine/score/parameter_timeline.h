@@ -60,6 +60,19 @@ public:
     // Every window shape index the track uses, each once.
     std::vector<int> WindowChoices() const;
 
+    // The track's length in seconds.
+    double LengthSeconds() const { return m_dLengthSeconds; }
+    // The time of every keyframe of the layer, in order: where a line may
+    // turn. Some may lie past the length.
+    const std::vector<double>& KeyframeTimes() const { return m_keyframeTimes; }
+    // BoundsOf from seconds from up to seconds to of the track alone (at
+    // from alone when they are equal).
+    ValueBounds BoundsBetween(ParameterId id, double from, double to) const;
+    // The lowest and the highest interval of the pitch sets the layer uses
+    // from seconds from up to seconds to, each set's lowest and highest, or
+    // 0 for a set with none (its grains keep the pitch).
+    ValueBounds IntervalBoundsBetween(double from, double to) const;
+
 private:
     void AddLines(const ScoreLayer& layer, std::uint32_t seed, int layerIndex, bool loop);
     void AddPitchSets(const ScoreLayer& layer);
@@ -72,6 +85,8 @@ private:
     std::array<std::optional<MovingNumber>, kParameterCount> m_numbers;
     std::array<std::optional<KeyframeLine>, kParameterCount> m_steps;
     std::vector<std::vector<double>> m_pitchSets;
+    std::vector<ValueBounds> m_pitchSetIntervals;  // each set's lowest and highest interval (0 and 0: none)
+    std::vector<double> m_keyframeTimes;
     MovingNumber m_gain;
     bool m_bConstant = false;
 };

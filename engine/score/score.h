@@ -76,7 +76,8 @@ struct ScoreLayer {
     std::map<ParameterId, Drift> m_drift;
     std::optional<Drift> m_gainDrift;
     EffectChainSetting m_effects;  // run on the layer's sound, in order
-    int m_nLine = 0;  // of its [[layer]], for messages
+    int m_nLine = 0;        // of its [[layer]], for messages
+    int m_nSourceLine = 0;  // of its source, for messages about the source (0: the layer's)
 
     // The same layer, wherever the score gives it.
     bool operator==(const ScoreLayer& other) const;

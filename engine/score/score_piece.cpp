@@ -121,10 +121,14 @@ ScorePiece::Making Refusal(int line, std::string text)
 }
 
 // The stretch of frames a layer reads, or why it cannot: past the source's
-// end, or too short for the longest read of its grains.
+// end, or too short for the longest read of its grains. A stretch shorter
+// than the longest grain read at the highest pitch may still hold every
+// grain the timeline asks for, when those two never come together: the
+// bounds then take the longest read along the timeline, for the read span.
 std::variant<std::pair<std::uint64_t, std::uint64_t>, std::string> StretchOf(const ScoreLayer& layer,
                                                                             std::uint64_t sourceFrames,
-                                                                            const GrainBounds& bounds)
+                                                                            const ParameterTimeline& timeline,
+                                                                            GrainBounds& bounds)
 {
     const std::uint64_t first = layer.m_sourceStartSeconds ? FramesOf(*layer.m_sourceStartSeconds) : 0;
     const std::uint64_t end = layer.m_sourceEndSeconds ? FramesOf(*layer.m_sourceEndSeconds) : sourceFrames;
@@ -133,12 +137,15 @@ std::variant<std::pair<std::uint64_t, std::uint64_t>, std::string> StretchOf(con
         return "source_start is at or past the end of " + layer.m_strSource + " (" + length + " long)";
     if (end > sourceFrames)
         return "source_end is past the end of " + layer.m_strSource + " (" + length + " long)";
-    const std::uint64_t longest = GrainScheduler::LongestRead(bounds);
+    if (end - first > GrainScheduler::LongestRead(bounds))
+        return std::pair{first, end};
+    const std::uint64_t longest = LongestReadAlong(timeline);
     if (end - first <= longest) {
         return "the layer reads " + SecondsText(SecondsOf(end - first)) + " of " + layer.m_strSource +
                ", and its longest grain reads " + SecondsText(SecondsOf(longest)) +
                "; read a longer stretch or shorten the grains";
     }
+    bounds.m_nLongestRead = longest;
     return std::pair{first, end};
 }
 
@@ -173,7 +180,7 @@ std::optional<ScorePiece::Making> ScorePiece::MakeLayers(const PieceRequest& req
         const auto found = request.m_sources.find(scoreLayer.m_strSourcePath);
         if (found == request.m_sources.end())
             return Refusal(scoreLayer.m_nLine, scoreLayer.m_strSource + " was not loaded");
-        const auto stretch = StretchOf(scoreLayer, found->second.size(), layer->m_bounds);
+        const auto stretch = StretchOf(scoreLayer, found->second.size(), *layer->m_pTimeline, layer->m_bounds);
         if (const auto* why = std::get_if<std::string>(&stretch))
             return Refusal(scoreLayer.m_nLine, *why);
         // Plain variables, not a structured binding: clang 14 cannot capture
@@ -232,6 +239,7 @@ void ScorePiece::MakeSynthesis(const PieceRequest& request)
         layer.m_synthesizer.SetSettings(GrainSettingsOfValues(timeline.At(0.0).m_values, volume));
         if (!timeline.IsConstant()) {
             layer.m_pSettings = std::make_unique<TimelineGrainSettings>(timeline, volume, m_nWarmUp);
+            layer.m_pSettings->SetLongestRead(layer.m_bounds.m_nLongestRead);
             layer.m_synthesizer.SetSettingsSource(layer.m_pSettings.get());
         }
         MixLayer mixed;

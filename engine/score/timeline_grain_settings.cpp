@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 #include "engine/generation_settings.h"
 #include "engine/parameters/parameter_table.h"
 #include "engine/stereo_frame.h"
+#include "engine/synthesis/grain_scheduler.h"
 
 GrainSettings GrainSettingsOfValues(const ParameterValues& values, double volume)
 {
@@ -38,6 +40,57 @@ GrainBounds BoundsOfTimeline(const ParameterTimeline& timeline)
     bounds.m_dLowestSemitones = pitch.m_dLowest + lowestInterval - spread.m_dHighest * 0.5;
     bounds.m_dHighestSemitones = pitch.m_dHighest + highestInterval + spread.m_dHighest * 0.5;
     return bounds;
+}
+
+namespace {
+
+// The stretches the track is cut into for the read along it: at every
+// keyframe, where a line may turn, and at least this many even ones, so
+// that a line moving between two keyframes is followed closely.
+constexpr int kEvenStretches = 1024;
+
+// The times that cut [0, length] into stretches, in order.
+std::vector<double> CutTimes(const ParameterTimeline& timeline)
+{
+    const double length = timeline.LengthSeconds();
+    std::vector<double> cuts;
+    for (int i = 0; i <= kEvenStretches; ++i)
+        cuts.push_back(length * i / kEvenStretches);
+    for (const double time : timeline.KeyframeTimes()) {
+        if (time > 0.0 && time < length)
+            cuts.push_back(time);
+    }
+    std::sort(cuts.begin(), cuts.end());
+    return cuts;
+}
+
+// The longest read of a grain starting from seconds from up to seconds to
+// (at from alone when they are equal): every value lies within its bounds
+// there, and a longer grain or a higher pitch never reads less.
+std::uint64_t LongestReadBetween(const ParameterTimeline& timeline, double from, double to)
+{
+    const ValueBounds pitch = timeline.BoundsBetween(ParameterId::Pitch, from, to);
+    const ValueBounds spread = timeline.BoundsBetween(ParameterId::PitchSpread, from, to);
+    const ValueBounds intervals = timeline.IntervalBoundsBetween(from, to);
+    ParameterValues longest;
+    longest.Set(ParameterId::GrainLength, timeline.BoundsBetween(ParameterId::GrainLength, from, to).m_dHighest);
+    GrainBounds bounds;
+    bounds.m_nLongestGrainFrames = GrainSettingsOfValues(longest, 0.0).m_nGrainFrames;
+    bounds.m_dLowestSemitones = pitch.m_dLowest + intervals.m_dLowest - spread.m_dHighest * 0.5;
+    bounds.m_dHighestSemitones = pitch.m_dHighest + intervals.m_dHighest + spread.m_dHighest * 0.5;
+    return GrainScheduler::LongestRead(bounds);
+}
+
+}  // namespace
+
+std::uint64_t LongestReadAlong(const ParameterTimeline& timeline)
+{
+    const std::vector<double> cuts = CutTimes(timeline);
+    // Grains from the end on take the values at the end.
+    std::uint64_t longest = LongestReadBetween(timeline, cuts.back(), cuts.back());
+    for (std::size_t i = 0; i + 1 < cuts.size(); ++i)
+        longest = std::max(longest, LongestReadBetween(timeline, cuts[i], cuts[i + 1]));
+    return longest;
 }
 
 double TrackSecondsOf(std::uint64_t frame, std::uint64_t warmUpFrames)

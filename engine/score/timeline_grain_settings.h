@@ -14,6 +14,10 @@ public:
     // volume: every grain's gain, as a plain run's.
     TimelineGrainSettings(const ParameterTimeline& timeline, double volume, std::uint64_t warmUpFrames);
 
+    // The read span leaves room for frames (the longest read along the
+    // timeline's path) rather than for the bounds' extremes together.
+    void SetLongestRead(std::uint64_t frames) { m_bounds.m_nLongestRead = frames; }
+
     const GrainSettings& SettingsAt(std::uint64_t frame) override;
     const GrainSettings& WalkSettingsAt(std::uint64_t frame) override;
     std::uint64_t WalkSettingsSteadyUntil(std::uint64_t frame, SteadyPart part) override;
@@ -33,5 +37,11 @@ private:
 GrainSettings GrainSettingsOfValues(const ParameterValues& values, double volume);
 // The extremes of every grain a layer's timeline can ask for.
 GrainBounds BoundsOfTimeline(const ParameterTimeline& timeline);
+// The most source frames a grain of the layer reads, following its timeline
+// over the track: at each short stretch of it, the longest grain of that
+// stretch read at its highest pitch. At least what any grain reads, and
+// often less than the longest grain of the track at its highest pitch,
+// which may never come together.
+std::uint64_t LongestReadAlong(const ParameterTimeline& timeline);
 // The time in the track of frame of the render.
 double TrackSecondsOf(std::uint64_t frame, std::uint64_t warmUpFrames);

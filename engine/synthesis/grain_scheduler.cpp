@@ -43,6 +43,8 @@ std::uint64_t GrainScheduler::LongestRead(const GrainSettings& settings)
 
 std::uint64_t GrainScheduler::LongestRead(const GrainBounds& bounds)
 {
+    if (bounds.m_nLongestRead > 0)
+        return bounds.m_nLongestRead;
     return LongestReadOf(bounds.m_nLongestGrainFrames, bounds.m_dLowestSemitones, bounds.m_dHighestSemitones);
 }
 

@@ -12,6 +12,10 @@ struct GrainBounds {
     std::int32_t m_nLongestGrainFrames = 0;
     double m_dLowestSemitones = 0.0;
     double m_dHighestSemitones = 0.0;
+    // When not 0: the most source frames any grain reads, known to be less
+    // than the longest grain read at the highest pitch (which need not come
+    // together); the read span leaves room for this instead.
+    std::uint64_t m_nLongestRead = 0;
 };
 
 class GrainSettingsSource {

@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr std::array<std::pair<int, const char*>, 30> kStrings = {{
+constexpr std::array<std::pair<int, const char*>, 31> kStrings = {{
     {IDS_ABOUTBOX, "&About Sonnelith..."},
     {IDS_TIP_RESTORE, "Restore all values to their original setting"},
     {IDS_TIP_INPUT_FILE, "Select the input sound file name"},
@@ -74,6 +74,13 @@ constexpr std::array<std::pair<int, const char*>, 30> kStrings = {{
     // %1 the input's name, %2 its length in seconds, %3 the shortest grain length.
     {IDS_ERR_INPUT_SHORTER_THAN_ANY_GRAIN,
      "%1: a %2 s input is shorter than the shortest grain (%3 ms); use a longer input"},
+    // %1 the input's name, %2 its length in seconds, %3 the grain length in
+    // milliseconds, %4 the highest transposition in semitones, %5 the
+    // seconds of input such a grain reads, %6 what to do: "--grain-length
+    // 750 or less, or a lower pitch", or "a longer input, or a lower pitch".
+    {IDS_ERR_INPUT_SHORTER_THAN_TRANSPOSED_GRAIN,
+     "%1: a %2 s input is shorter than one %3 ms grain at a pitch %4 semitones up, which reads %5 s of it; "
+     "use %6"},
 }};
 
 }  // namespace

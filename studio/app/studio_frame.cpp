@@ -74,6 +74,9 @@ StudioFrame::StudioFrame(StudioOptions options)
     BuildLayout();
     BindEvents();
     SetDropTarget(new DropOpener(*this));
+    // The history writes the Undo and Redo items' labels, shortcuts
+    // included: the desktop's Ctrl+Shift+Z, not its own Ctrl+Y.
+    m_commands.SetRedoAccelerator("\tCtrl+Shift+Z");
     m_commands.SetEditMenu(GetMenuBar()->GetMenu(GetMenuBar()->FindMenu("Edit")));
     m_commands.Initialize();
     SetSize(FromDIP(wxSize(1180, 760)));

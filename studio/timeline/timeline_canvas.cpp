@@ -1070,17 +1070,18 @@ void TimelineCanvas::PaintLaneHeader(wxDC& dc, const TimelineRow& row, const wxR
     dc.SetFont(small.Smaller());
     dc.SetTextForeground(m_palette.m_dimText);
     dc.DrawText(wxString::FromUTF8(detail), left, rect.y + FromDIP(26));
+    const wxRect remove = RemoveRect(rect);
     if (facts.m_kind == LaneKind::Number) {
-        // The range's ends at the plot's edge.
+        // The range's ends at the plot's edge, the top one clear of the
+        // remove mark.
         const wxString high = wxString::FromUTF8(FormatNumber(facts.m_dHighest));
         const wxString low = wxString::FromUTF8(FormatNumber(facts.m_dLowest));
         const wxSize highExtent = dc.GetTextExtent(high);
         const wxSize lowExtent = dc.GetTextExtent(low);
-        dc.DrawText(high, rect.GetRight() - highExtent.x - 4, rect.y + 2);
+        dc.DrawText(high, remove.x - highExtent.x - 2, rect.y + 2);
         dc.DrawText(low, rect.GetRight() - lowExtent.x - 4, rect.GetBottom() - lowExtent.y - 1);
     }
     dc.SetFont(small);
-    const wxRect remove = RemoveRect(rect);
     dc.SetPen(wxPen(m_palette.m_dimText, 1));
     const int m = 4;
     dc.DrawLine(remove.x + m, remove.y + m, remove.GetRight() - m + 1, remove.GetBottom() - m + 1);

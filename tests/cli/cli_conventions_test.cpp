@@ -164,6 +164,41 @@ TEST(OptionSuggestion, TellsAboutTheFirstArgumentThatFoundNoPlace)
     EXPECT_EQ(Unplaced({"a.wav", "-o", "out.wav"}), "(all placed)");
 }
 
+// A value's name is matched more loosely than an option's: a longer or a
+// shorter spelling of one name is taken for it.
+TEST(OptionSuggestion, NamesTheValueMostLikelyMeant)
+{
+    const std::vector<std::string> windows = {"hann", "tukey", "gaussian", "triangle", "decay", "swell"};
+    EXPECT_EQ(NearestName("hanning", windows), "hann");
+    EXPECT_EQ(NearestName("gauss", windows), "gaussian");
+    EXPECT_EQ(NearestName("tukye", windows), "tukey") << "a slip, as for options";
+    EXPECT_EQ(NearestName("ha", windows), std::nullopt) << "too short to tell";
+    EXPECT_EQ(NearestName("rectangle", windows), std::nullopt);
+    EXPECT_EQ(NearestName("sw", {"swell", "swing"}), std::nullopt);
+    EXPECT_EQ(NearestName("swe", {"swell", "sweep"}), std::nullopt) << "the start of two";
+}
+
+// An option of one value given twice is named, not told as CLI11 words it.
+TEST(OptionSuggestion, NamesAnOptionGivenTwice)
+{
+    const auto repeated = [](std::vector<std::string> words) {
+        Table table;
+        auto app = MakeApp(table);
+        std::reverse(words.begin(), words.end());
+        try {
+            app->parse(words);
+        } catch (const CLI::ParseError&) {
+            // What was given stays counted.
+        }
+        return DescribeRepeatedOption(*app).value_or("(none)");
+    };
+    EXPECT_EQ(repeated({"in.wav", "-o", "a.wav", "--length", "2", "--length", "3"}),
+              "--length is given 2 times; give it once");
+    EXPECT_EQ(repeated({"in.wav", "-o", "a.wav", "--output", "b.wav"}), "--output (-o) is given 2 times; give it once");
+    EXPECT_EQ(repeated({"in.wav", "-o", "a.wav", "-q", "-q"}), "(none)") << "a flag may come twice";
+    EXPECT_EQ(repeated({"in.wav", "-o", "a.wav", "--length", "2"}), "(none)");
+}
+
 TEST(DeliveryOptions, TakeTheAllowedValuesOnly)
 {
     auto parse = [](std::vector<std::string> words, DeliveryOptions& options) {

@@ -248,7 +248,7 @@ TEST_F(CliGrainOptionsTest, BadValuesAreRefusedWithWhatIsAllowed)
         {{"--pan-spread", "-1"}, "0 to 100"},
         {{"--pitch-set", "0,,7"}, "separated by commas"},
         {{"--window", "foo"}, "hann, tukey, gaussian, triangle, decay or swell"},
-        {{"--low-cut", "2"}, "5 to 200, or off"},
+        {{"--low-cut", "2"}, "5 to 200 Hz, or off"},
         {{"--reverse", "101"}, "0 to 100"},
     };
     for (const auto& [option, allowed] : cases) {

@@ -234,6 +234,39 @@ TEST_F(CliOutputFailure, AFolderWithoutWritePermission)
     EXPECT_EQ(FolderEntries(locked.Path()), std::vector<std::string>{"out.wav"});
 }
 
+// A read-only file system is named as such, not as a lack of permission,
+// for a file there and for a new one, and for a score saved there.
+TEST_F(CliOutputFailure, AReadOnlyFileSystem)
+{
+    SmallTmpfs disk;
+    if (!disk.IsMounted())
+        GTEST_SKIP() << "mounting a small tmpfs needs root";
+    const std::string output = disk.File("out.wav");
+    WriteWholeFile(output, kOldOutput);
+    ASSERT_TRUE(disk.MakeReadOnly());
+    ExpectRefused({}, output, "read-only file system");
+    EXPECT_EQ(ReadWholeFile(output), kOldOutput);
+    // One second fits in the room there, so that creating the file is what fails.
+    const CliResult created = RunCli({"-q", "-o", disk.File("new.wav"), "--length", "1"});
+    EXPECT_EQ(created.exitCode, 1);
+    EXPECT_EQ(created.err, "sonnelith-cli: Cannot write " + disk.File("new.wav") + ": read-only file system\n");
+    const CliResult saved = RunCli({"-q", "-o", m_dir.File("out.wav"), "--length", "1", "--save-score",
+                                    disk.File("score.toml")});
+    EXPECT_EQ(saved.exitCode, 1);
+    EXPECT_THAT(saved.err, HasSubstr("Cannot write " + disk.File("score.toml") + ": read-only file system"));
+}
+
+// A score saved where no byte fits says so.
+TEST_F(CliOutputFailure, AScoreSavedToAFullDevice)
+{
+    if (access("/dev/full", W_OK) != 0)
+        GTEST_SKIP() << "no /dev/full to write to";
+    const CliResult result = RunCli({"-q", "-o", m_dir.File("out.wav"), "--length", "1", "--save-score", "/dev/full"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err,
+              "sonnelith-cli: Cannot write /dev/full: not a regular file (a score is written to a file of its own)\n");
+}
+
 // A 1 MiB tmpfs (mounted by root only): ten seconds of the 16-bit WAV take
 // 1,764,044 bytes, which is found before synthesis.
 TEST_F(CliOutputFailure, AFullDisk)

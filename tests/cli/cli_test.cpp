@@ -153,8 +153,8 @@ TEST_P(CliUsageTest, IsRefusedWithExitTwoAndNothingWritten)
 
 INSTANTIATE_TEST_SUITE_P(
     BadArguments, CliUsageTest,
-    testing::Values(UsageCase{"DensityOffStep", {"--density", "4025"}, "500 to 10000 in steps of 50"},
-                    UsageCase{"GrainLengthOverMaximum", {"--grain-length", "2025"}, "50 to 2000 in steps of 25"},
+    testing::Values(UsageCase{"DensityOffStep", {"--density", "4025"}, "500 to 10000 grains per second in steps of 50"},
+                    UsageCase{"GrainLengthOverMaximum", {"--grain-length", "2025"}, "50 to 2000 milliseconds in steps of 25"},
                     UsageCase{"VolumeZero", {"--volume", "0"}, "1 to 100"},
                     UsageCase{"FadeNegative", {"--fade", "-1"}, "0 to 10"},
                     UsageCase{"SegmentNotANumber", {"--segment", "six"}, "1 to 20"},
@@ -233,6 +233,22 @@ TEST_F(CliTest, AnInputTooShortForTheGrainIsRefused)
     EXPECT_THAT(result.err, HasSubstr("short.wav: a 0.3 s input is shorter than one 800 ms grain; use --grain-length "
                                       "275 or less"));
     EXPECT_FALSE(std::filesystem::exists(Output()));
+}
+
+// Two octaves up a grain reads four times its length: the pitch and the
+// grain length that fits are named, and that grain length does fit.
+TEST_F(CliTest, AnInputTooShortForTransposedGrainsNamesThePitch)
+{
+    WriteToneWav(m_dir.File("short.wav"), 3 * 44100);
+    const CliResult result = RunCli({m_dir.File("short.wav"), "-o", Output(), "--pitch", "24", "--length", "1"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_THAT(result.err, HasSubstr("short.wav: a 3 s input is shorter than one 800 ms grain at a pitch 24 semitones "
+                                      "up, which reads 3.199 s of it; use --grain-length 750 or less, or a lower "
+                                      "pitch"));
+    EXPECT_FALSE(std::filesystem::exists(Output()));
+    const CliResult fits = RunCli({m_dir.File("short.wav"), "-o", Output(), "--pitch", "24", "--length", "1",
+                                   "--grain-length", "750", "--density", "500", "-q"});
+    EXPECT_EQ(fits.exitCode, 0) << fits.err;
 }
 
 // Ctrl+C cancels the run as a confirmed cancel would, with the shell's status

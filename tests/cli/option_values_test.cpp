@@ -30,3 +30,32 @@ TEST(OptionValues, SpillChoicesByName)
     EXPECT_FALSE(FindSpillChoice("Auto"));
     EXPECT_FALSE(FindSpillChoice(""));
 }
+
+namespace {
+
+// What a validator says of text: empty when it takes it.
+std::string Refusal(const CLI::Validator& validator, std::string text)
+{
+    return validator(text);
+}
+
+}  // namespace
+
+// --for takes a length as --length does, from one second.
+TEST(OptionValues, AnExcerptsLengthIsALength)
+{
+    const CLI::Validator excerpt = AllowedExcerptSeconds();
+    for (const char* text : {"1", "90", "1:00", "0:01", "1:30:00", "24:00:00"})
+        EXPECT_EQ(Refusal(excerpt, text), "") << text;
+    for (const char* text : {"0", "0:00", "24:00:01", "1.5", "-1"})
+        EXPECT_NE(Refusal(excerpt, text), "") << text;
+}
+
+// A window's name that is none of them suggests the one meant.
+TEST(OptionValues, AWindowsNameSuggestsTheOneMeant)
+{
+    const CLI::Validator window = AllowedParameterValue(RowOf(ParameterId::Window));
+    EXPECT_EQ(Refusal(window, "hanning"),
+              "'hanning' is not a choice; use hann, tukey, gaussian, triangle, decay or swell (did you mean 'hann'?)");
+    EXPECT_EQ(Refusal(window, "tukey"), "");
+}

@@ -141,6 +141,31 @@ TEST_F(ScoreAutomationTest, ALayerReadsOnlyItsSourceStretch)
     EXPECT_GT(whole.LargestBetween(2980, 3020), 0.1 * whole.LargestBetween(480, 520));
 }
 
+// Long grains first, then short ones an octave up: no grain reads more than
+// 0.9 s, so a stretch of 1.2 s holds them all and sounds on both sides of
+// the change; one of 0.85 s is refused for the 0.9 s grains really read,
+// not for the 1.8 s of the long grains an octave up, which never play.
+TEST_F(ScoreAutomationTest, AStretchNeedsRoomOnlyForTheGrainsItsTimelineReads)
+{
+    MakeSource("tone.wav", {"2 sine 500 vol 0.5"});
+    const auto score = [&](const std::string& end) {
+        return WriteScore("relay.toml", "length = 4\nseed = 3\nfade = 0\n[[layer]]\nsource = \"tone.wav\"\n"
+                                        "source_end = " + end + "\ndensity = 500\ngrain_length = 900\n"
+                                        "[[layer.at]]\ntime = 2\ngrain_length = 450\npitch = 12\ncurve = \"step\"\n");
+    };
+    Render(score("1.2"), File("relay.wav"));
+    const std::vector<float> left = ChannelOf(File("relay.wav"), 0);
+    ASSERT_EQ(left.size(), 4u * 44100u);
+    EXPECT_NEAR(SpectrumOf(Stretch(left, 0.5, kLook), kRate).PeakFrequencyBetween(100, 8000), 500.0, 5.0);
+    EXPECT_NEAR(SpectrumOf(Stretch(left, 3.0, kLook), kRate).PeakFrequencyBetween(100, 8000), 1000.0, 5.0);
+
+    const CliResult refused = Run({score("0.85"), "-o", File("refused.wav")});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.err.find("the layer reads 0.850 s of tone.wav, and its longest grain reads 0.900 s"),
+              std::string::npos)
+        << refused.err;
+}
+
 // Played twice end to end, a looped score whose pitch and density move
 // joins at a step like the others and keeps its level on both sides.
 TEST_F(ScoreAutomationTest, ALoopedScoreWithKeyframesJoinsWithoutAStep)

@@ -100,6 +100,19 @@ TEST_F(ScoreExcerptTest, AnExcerptIsTheSameStretchOfTheFullRender)
     }
 }
 
+// --for takes a length written as --from and --length take theirs.
+TEST_F(ScoreExcerptTest, TheExcerptsLengthIsWrittenAsAnyLength)
+{
+    MakeSource("source.wav", {"2 sine 440 vol 0.5"});
+    const std::string score = WriteScore(
+        "short.toml", "length = 3\nseed = 5\n[[layer]]\nsource = \"source.wav\"\ndensity = 500\ngrain_length = 100\n");
+    Render(score, File("seconds.wav"), {"--from", "1", "--for", "2"});
+    Render(score, File("minutes.wav"), {"--from", "0:01", "--for", "0:02"});
+    const std::vector<unsigned char> seconds = SoundBytes(File("seconds.wav"));
+    EXPECT_EQ(seconds.size(), 2u * 44100u * 4u);
+    EXPECT_TRUE(SoundBytes(File("minutes.wav")) == seconds);
+}
+
 // Six day-long layers whose density and scanning range drift every second
 // across their whole ranges: the way to 23:59 takes many seconds. Ctrl+C
 // a second in, during that skip, ends the run within a second, as a

@@ -59,9 +59,11 @@ const RunRefusal kRefusals[] = {
      "missing.wav: No such file or directory", 1},
     {"StretchPastTheSourcesEnd", Layer("source_start = 3\n"), {}, "[[layer]]",
      "source_start is at or past the end of tone.wav", 1},
-    {"SourceThatIsNoSound", "length = 5\n[[layer]]\nsource = \"score.toml\"\n", {}, "[[layer]]",
+    {"SourceThatIsNoSound", "length = 5\n[[layer]]\nsource = \"score.toml\"\n", {}, "source",
      "not a sound file libsndfile can read", 1},
     {"LayerWithoutSource", "length = 5\n[[layer]]\ndensity = 1000\n", {}, "[[layer]]", "a layer without a source"},
+    {"SourceNotASound", "length = 5\n[[layer]]\ngain = -3\nsource = \"notes.txt\"\n", {}, "source",
+     "notes.txt: not a sound file libsndfile can read", 1},
     {"BadTime", Layer("[[layer.at]]\ntime = \"1:5\"\n"), {}, "1:5", "'1:5', not a time"},
     {"GrainOptionBesideAScore", Layer(""), {"--density", "3000"}, "", "--density is a layer's value"},
     {"FromWithoutFor", Layer(""), {"--from", "0:01"}, "", "--from and --for go together"},
@@ -80,8 +82,10 @@ protected:
     void SetUp() override
     {
         ScoreRenderTest::SetUp();
-        if (!IsSkipped())
-            MakeSource("tone.wav", {"2 sine 440 vol 0.5"});
+        if (IsSkipped())
+            return;
+        MakeSource("tone.wav", {"2 sine 440 vol 0.5"});
+        WriteScore("notes.txt", "not a sound\n");
     }
 
     // Runs the score with extra options and checks the refusal: status 2,
@@ -133,5 +137,36 @@ TEST_F(ScoreRefusalTest, ASourceChangedSinceTheScoreWasStoredIsRefused)
     // The same length, another tone: only the content differs.
     MakeSource("other.wav", {"2 sine 450 vol 0.5"});
     std::filesystem::rename(File("other.wav"), File("tone.wav"));
-    ExpectRefused(printed.out, {}, "[[layer]]", "tone.wav has changed since this score was stored", 1);
+    ExpectRefused(printed.out, {}, "source =", "tone.wav has changed since this score was stored", 1);
+}
+
+// The stored length of a source is checked too, to the frame: a score whose
+// source_seconds is not the source's (edited, or read another way) is
+// refused at the line of that layer's source, also for a layer reading a
+// source that an earlier layer read as well.
+TEST_F(ScoreRefusalTest, AStoredLengthThatIsNotTheSourcesIsRefused)
+{
+    Render(WriteScore("first.toml", Layer("density = 700\n")), File("stored.wav"));
+    const CliResult printed = Run({"--score-of", File("stored.wav")});
+    ASSERT_EQ(printed.exitCode, 0) << printed.err;
+    const std::string stored = "source_seconds = 2 ";
+    const std::size_t at = printed.out.find(stored);
+    ASSERT_NE(at, std::string::npos) << printed.out;
+    std::string edited = printed.out;
+    edited.replace(at, stored.size(), "source_seconds = 2.5 ");
+    const std::string frames = "tone.wav holds 88200 frames at 44100 Hz as read here, not the 110250 of its "
+                               "source_seconds (2.5), though its content hash is the score's";
+    ExpectRefused(edited, {}, "source =", frames, 1);
+
+    const std::size_t layer = printed.out.find("[[layer]]");
+    ASSERT_NE(layer, std::string::npos);
+    const std::string twice = printed.out + edited.substr(edited.find("[[layer]]", layer));
+    const CliResult refused = Run({"-q", WriteScore("twice.toml", twice), "-o", File("out.wav")});
+    EXPECT_EQ(refused.exitCode, 1);
+    const int line = LineHolding(twice, "source = \"tone.wav\"\nsource_seconds = 2.5");
+    EXPECT_EQ(refused.err, "sonnelith-cli: " + File("twice.toml") + ":" + std::to_string(line) + ": " + frames +
+                               ": the score was edited, or this build reads the file another way, so the render "
+                               "would differ; remove source_hash and source_seconds from the layer to render it "
+                               "as it is now\n");
+    Render(WriteScore("again.toml", printed.out + printed.out.substr(layer)), File("again.wav"));
 }

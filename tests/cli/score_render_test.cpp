@@ -136,6 +136,43 @@ TEST_F(ScoreBytesTest, TheStoredScoreRendersTheSameSoundAgain)
     EXPECT_EQ(Run({"--score-of", File("again.wav")}).out, printed.out);
 }
 
+// --length cuts a score short: its stored score has keyframes past its end,
+// and renders the same sound again; with a longer --length it is the
+// original score's longer track, the same bytes as that score gives.
+TEST_F(ScoreBytesTest, AScoreCutShortByLengthStoresAScoreThatRendersAgain)
+{
+    const std::string score = WriteScore("relay.toml", R"(length = 4
+seed = 5
+fade = 1
+[[layer]]
+source = "source.wav"
+density = 500
+grain_length = 100
+[[layer.at]]
+time = "0:03"
+gain = -12
+density = 900
+pitch = 5
+[[layer.at]]
+time = "0:04"
+grain_length = 300
+)");
+    Render(score, File("short.wav"), {"--length", "1"});
+    const CliResult printed = Run({"--score-of", File("short.wav")});
+    ASSERT_EQ(printed.exitCode, 0) << printed.err;
+    ASSERT_NE(printed.out.find("length = \"0:01\""), std::string::npos) << printed.out;
+    ASSERT_NE(printed.out.find("time = \"0:04\""), std::string::npos) << printed.out;
+    const std::string stored = WriteScore("stored.toml", printed.out);
+    Render(stored, File("again.wav"));
+    EXPECT_EQ(SoundBytes(File("again.wav")).size(), 44100u * 4u);
+    EXPECT_TRUE(SoundBytes(File("again.wav")) == SoundBytes(File("short.wav")));
+
+    Render(stored, File("longer.wav"), {"--length", "0:04"});
+    Render(score, File("whole.wav"));
+    EXPECT_EQ(SoundBytes(File("longer.wav")).size(), 4u * 44100u * 4u);
+    EXPECT_TRUE(SoundBytes(File("longer.wav")) == SoundBytes(File("whole.wav")));
+}
+
 // A plain run stored with --tag renders again from its printed score too.
 TEST_F(ScoreBytesTest, APlainRunsStoredScoreRendersItsSoundAgain)
 {

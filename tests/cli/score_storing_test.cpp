@@ -115,3 +115,29 @@ TEST_F(ScoreStoring, ASourceNameThatIsNotUtf8IsRefusedBeforeAnythingIsWritten)
     EXPECT_THAT(render.err, HasSubstr("cannot store the score of this render in " + File("out.wav")));
     EXPECT_EQ(FolderEntries(m_dir.Path()), (std::vector<std::string>{"caf\xe9.wav", "d\xe9", "tone.wav"}));
 }
+
+// --save-score's file is written once the output is made: an output that is
+// refused (here, a folder that does not exist) leaves no score behind, for a
+// plain run and a score alike; a score that cannot be written leaves no output.
+TEST_F(ScoreStoring, ARefusedOutputLeavesNoSavedScoreAndAnUnsavedScoreNoOutput)
+{
+    const std::string score =
+        WriteScore("s.toml", "length = 1\n[[layer]]\nsource = \"tone.wav\"\ngrain_length = 100\ndensity = 500\n");
+    const std::string nowhere = File("missing/out.wav");
+    for (const std::string& input : {File("tone.wav"), score}) {
+        const CliResult result =
+            RunCli({"-q", input, "-o", nowhere, "--length", "1", "--save-score", File("saved.toml")});
+        EXPECT_EQ(result.exitCode, 1) << input;
+        EXPECT_EQ(result.err, "sonnelith-cli: Cannot write " + nowhere + ": no such folder\n") << input;
+        EXPECT_FALSE(std::filesystem::exists(File("saved.toml"))) << input;
+    }
+    std::filesystem::create_directory(File("folder.toml"));
+    for (const std::string& input : {File("tone.wav"), score}) {
+        const CliResult result =
+            RunCli({"-q", input, "-o", File("out.wav"), "--length", "1", "--save-score", File("folder.toml")});
+        EXPECT_EQ(result.exitCode, 1) << input;
+        EXPECT_THAT(result.err, HasSubstr("Cannot write " + File("folder.toml") + ": is a folder")) << input;
+        EXPECT_FALSE(std::filesystem::exists(File("out.wav"))) << input;
+    }
+    EXPECT_EQ(FolderEntries(m_dir.Path()), (std::vector<std::string>{"folder.toml", "s.toml", "tone.wav"}));
+}

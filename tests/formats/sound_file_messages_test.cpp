@@ -18,6 +18,26 @@ TEST(SoundFileMessages, TheLongestGrainIsTheLastSliderStepThatFits)
     EXPECT_EQ(LongestGrainFor(0), 0);
 }
 
+// Grains read an octave up span twice their length of input, an octave
+// down half of it; the message of grains read up names their pitch.
+TEST(SoundFileMessages, TransposedGrainsNeedTheInputTheyRead)
+{
+    const SemitoneRange twoOctavesUp{0.0, 24.0};
+    EXPECT_EQ(GrainReadFrames(800, twoOctavesUp), 141117u);  // 35279 steps of 4 frames, and the first
+    EXPECT_EQ(GrainReadFrames(800, {}), 35280u);
+    EXPECT_EQ(LongestGrainFor(132300, twoOctavesUp), 750);  // 3 s
+    EXPECT_EQ(LongestGrainFor(13230, {-12.0, -12.0}), 575);  // 0.3 s read at half speed
+    EXPECT_EQ(ShortInputFailure("in.wav", 3.0, 132300, 800, twoOctavesUp).m_strText,
+              "in.wav: a 3 s input is shorter than one 800 ms grain at a pitch 24 semitones up, which reads "
+              "3.199 s of it; use --grain-length 750 or less, or a lower pitch");
+    const RunMessage tiny = ShortInputFailure("in.wav", 0.1, 4410, 50, {-3.0, 24.0});
+    EXPECT_EQ(tiny.m_nStringId, IDS_ERR_INPUT_SHORTER_THAN_TRANSPOSED_GRAIN);
+    EXPECT_EQ(tiny.m_strText, "in.wav: a 0.1 s input is shorter than one 50 ms grain at a pitch 24 semitones up, "
+                              "which reads 0.199 s of it; use a longer input, or a lower pitch");
+    EXPECT_EQ(ShortInputFailure("in.wav", 0.3, 13230, 800, {-12.0, -12.0}).m_strText,
+              "in.wav: a 0.3 s input is shorter than one 800 ms grain; use --grain-length 575 or less");
+}
+
 TEST(SoundFileMessages, SecondsAreShownShortAndNeverRoundedUp)
 {
     EXPECT_EQ(FormatSeconds(0.3), "0.3");
@@ -50,6 +70,10 @@ TEST(SoundFileMessages, ControlCharactersInNamesAreEscaped)
     EXPECT_EQ(PrintableName(std::string("nul\0here", 8)), "nul\\000here");
     EXPECT_EQ(PrintableName("\x07\x08\x0b\x0c\x7f"), "\\a\\b\\v\\f\\177");
     EXPECT_EQ(PrintableName("csi\xC2\x9B" "31m"), "csi\\302\\23331m") << "C1 controls, as UTF-8";
+    EXPECT_EQ(PrintableName("caf\xE9 \xC3\xA9\xFF\xC3"), "caf\\351 \xC3\xA9\\377\\303")
+        << "bytes outside UTF-8 in octal, as ls -b writes them";
+    const std::string shown = PrintableName("a\x1b[2J\n\xE9\xC2\x9B");
+    EXPECT_EQ(PrintableName(shown), shown) << "a shown text is shown as it is";
     EXPECT_EQ(InputFailure("a\nb.wav", "No such file or directory").m_strText,
               "Cannot read a\\nb.wav: No such file or directory");
     EXPECT_EQ(OutputFailure("x\x1b.wav", "disk full").m_strText, "Cannot write x\\033.wav: disk full");

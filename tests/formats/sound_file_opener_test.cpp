@@ -333,6 +333,12 @@ TEST_F(SoundFileOpener, AnInputShorterThanAGrainNamesTheGrainLengthThatFits)
                   path + ": a 0.3 s input is shorter than one 800 ms grain; use --grain-length 275 or less");
         EXPECT_TRUE(OpenSoundFile(path, InputRules{275}).m_opening.m_pSource) << "275 ms fits, as promised";
     }
+    // An octave up, a grain of 175 ms reads more than 0.3 s.
+    InputRules octaveUp{125};
+    octaveUp.m_transposition = {0.0, 12.0};
+    EXPECT_TRUE(OpenSoundFile(wave, octaveUp).m_opening.m_pSource);
+    octaveUp.m_nGrainMilliseconds = 175;
+    EXPECT_EQ(OpenSoundFile(wave, octaveUp).m_opening.m_failure.m_nStringId, IDS_ERR_INPUT_SHORTER_THAN_TRANSPOSED_GRAIN);
     const std::string tiny = m_dir.File("tiny.wav");
     MakeWithTool("sox -n -r 44100 -c 1 -b 16 " + ShellQuote(tiny) + " synth 0.02 sine 1000");
     const InputOpening opening = OpenSoundFile(tiny, InputRules{50});

@@ -195,6 +195,41 @@ TEST_F(ForgedFiles, FlacCommentsAreMatchedWithoutCaseAndBoundedByTheirBlock)
               "file holds after it");
 }
 
+// --score-of prints a stored score as it is: one holding a terminal's
+// escape sequence, a bell or a C1 control is damaged in every kind of file,
+// while tabs and line breaks (also CR LF) are a score's own.
+TEST_F(ForgedFiles, ControlCharactersBesidesTabsAndLineBreaksAreDamage)
+{
+    const std::string damaged = "no:  holds no score that can be read: its stored score is damaged: it holds the "
+                                "control character ";
+    const Bytes ours(kW64ScoreChunkGuid.begin(), kW64ScoreChunkGuid.end());
+    for (const std::string& text : {std::string("seed = 1\n\x1b]0;PWNED\x07\n"), std::string("# \x07\n"),
+                                    std::string("# \xC2\x9B" "2J\n"), std::string("a\rb\n"), std::string("\x7f")}) {
+        const Bytes bytes = TextBytes(text);
+        SCOPED_TRACE(text);
+        for (const Bytes& file : {Wav({{"snsc", bytes}}), W64({{ours, 24 + bytes.size(), bytes}}),
+                                  FlacWithComments({TextBytes("SONNELITH_SCORE=" + text)})})
+            EXPECT_EQ(Read(file).substr(0, damaged.size()), damaged);
+    }
+    EXPECT_EQ(Read(Wav({{"snsc", TextBytes("# x\n\x1b[2J")}})), damaged + "27 at byte 4 of its text, where a score "
+                                                                       "has none but tabs and line breaks");
+    const std::string fine = "length = \"0:10\"\t# \xC3\xA9t\xC3\xA9\r\n[[layer]]\nsource = \"a\\u001b.wav\"\n";
+    EXPECT_EQ(Read(Wav({{"snsc", TextBytes(fine)}})), fine);
+    EXPECT_EQ(Read(FlacWithComments({TextBytes("SONNELITH_SCORE=" + fine)})), fine);
+}
+
+// The reasons name the file as a terminal can show it.
+TEST_F(ForgedFiles, TheFileIsNamedEscaped)
+{
+    const std::string path = m_dir.File("\x1b]0;x\x07.wav");
+    std::string reason;
+    EXPECT_FALSE(ReadStoredScore(path, reason));
+    EXPECT_EQ(reason, "cannot read " + m_dir.File("\\033]0;x\\a.wav") + ": No such file or directory");
+    WriteWholeFile(path, Wav({}));
+    EXPECT_FALSE(ReadStoredScore(path, reason));
+    EXPECT_EQ(reason.substr(0, reason.find(" holds")), m_dir.File("\\033]0;x\\a.wav"));
+}
+
 TEST_F(ForgedFiles, AWalkThroughEndlessTinyChunksStops)
 {
     Bytes wav = Wav({});

@@ -69,6 +69,28 @@ TEST(DocumentFiles, AScoreTheStudioWritesIsItsOwnAndOneWithCommentsIsNot)
     EXPECT_EQ(CheckOverwrite(folder.File("new.toml"), std::nullopt), OverwriteCase::NoFile);
 }
 
+TEST(DocumentFiles, AScoreWrittenByHandAndSavedUnchangedRendersTheSameBytes)
+{
+    TempDir folder;
+    std::filesystem::copy_file(SONNELITH_SAMPLE_PATH, folder.File("sample.wav"));
+    // Comments, keys in an order of its own, every kind of value: what the
+    // studio writes differs as text, not as a score.
+    WriteText(folder.File("hand.toml"), "# an evening\nseed = 99\nlength = \"0:02\"   # short\nfade = 1\n"
+                                        "volume = 70\n[[layer]]\ngrain_length = 120\ndensity = 700\n"
+                                        "source = \"sample.wav\"\nsource_start = 0.25\nwindow = \"tukey\"\n"
+                                        "pitch_set = [0, 7]\n[[layer.at]]\ntime = 1\ngain = -inf\ncurve = \"step\"\n"
+                                        "[[layer.at]]\ntime = \"0:01.5\"\ngain = -3\ndensity = 900.5\n"
+                                        "curve = \"smooth\"\n[layer.drift]\npitch = { depth = 0.5, period = 1 }\n");
+    const DocumentOpening opened = OpenDocumentFile(folder.File("hand.toml"));
+    ASSERT_TRUE(opened.m_document) << opened.m_strError;
+    const ScoreDocument document(*opened.m_document, 1);
+    WriteText(folder.File("saved.toml"), document.TextFor(folder.File("saved.toml")));
+    EXPECT_NE(ReadText(folder.File("saved.toml")), ReadText(folder.File("hand.toml")));
+    ASSERT_EQ(RunProgram(SONNELITH_CLI_PATH, {folder.File("hand.toml"), "-o", folder.File("hand.wav"), "-q"}), 0);
+    ASSERT_EQ(RunProgram(SONNELITH_CLI_PATH, {folder.File("saved.toml"), "-o", folder.File("saved.wav"), "-q"}), 0);
+    EXPECT_EQ(ReadText(folder.File("saved.wav")), ReadText(folder.File("hand.wav")));
+}
+
 TEST(DocumentFiles, ARefusedScoreIsNamedWithItsLine)
 {
     TempDir folder;

@@ -18,6 +18,12 @@ namespace {
 const LaneKey kDensity = LaneKey::Of(ParameterId::Density);
 const LaneKey kPitch = LaneKey::Of(ParameterId::Pitch);
 
+// A number lane's value.
+LaneValue Number(double value)
+{
+    return LaneValue{value, {}};
+}
+
 // edit applied to score, which answers it for chaining.
 Score& Apply(Score& score, const ScoreEdit& edit)
 {
@@ -30,8 +36,8 @@ Score& Apply(Score& score, const ScoreEdit& edit)
 TEST(LaneEditing, APointAddedWhereAKeyframeStandsJoinsIt)
 {
     Score score = SampleScore();
-    Apply(score, AddPoint(score, {0, kDensity}, 5.0, {2000}));
-    Apply(score, AddPoint(score, {0, kPitch}, 5.0, {-7}));
+    Apply(score, AddPoint(score, {0, kDensity}, 5.0, Number(2000)));
+    Apply(score, AddPoint(score, {0, kPitch}, 5.0, Number(-7)));
     ASSERT_EQ(score.m_layers[0].m_keyframes.size(), 1u);
     const Keyframe& keyframe = score.m_layers[0].m_keyframes[0];
     EXPECT_EQ(keyframe.m_values.at(ParameterId::Density), 2000);
@@ -42,9 +48,9 @@ TEST(LaneEditing, APointAddedWhereAKeyframeStandsJoinsIt)
 TEST(LaneEditing, AMovedPointTakesOnlyItsOwnValueAlong)
 {
     Score score = SampleScore();
-    Apply(score, AddPoint(score, {0, kDensity}, 5.0, {2000}));
-    Apply(score, AddPoint(score, {0, kPitch}, 5.0, {-7}));
-    Apply(score, MovePoint(score, {0, kPitch}, 0, 8.0, {3}));
+    Apply(score, AddPoint(score, {0, kDensity}, 5.0, Number(2000)));
+    Apply(score, AddPoint(score, {0, kPitch}, 5.0, Number(-7)));
+    Apply(score, MovePoint(score, {0, kPitch}, 0, 8.0, Number(3)));
     const std::vector<Keyframe>& keyframes = score.m_layers[0].m_keyframes;
     ASSERT_EQ(keyframes.size(), 2u);
     EXPECT_EQ(keyframes[0].m_dSeconds, 5.0);
@@ -53,7 +59,7 @@ TEST(LaneEditing, AMovedPointTakesOnlyItsOwnValueAlong)
     EXPECT_EQ(keyframes[1].m_dSeconds, 8.0);
     EXPECT_EQ(keyframes[1].m_values.at(ParameterId::Pitch), 3);
     // Moved back onto the density's keyframe, it joins it again.
-    Apply(score, MovePoint(score, {0, kPitch}, 1, 5.0, {3}));
+    Apply(score, MovePoint(score, {0, kPitch}, 1, 5.0, Number(3)));
     ASSERT_EQ(score.m_layers[0].m_keyframes.size(), 1u);
     EXPECT_EQ(score.m_layers[0].m_keyframes[0].m_values.size(), 2u);
     EXPECT_EQ(ReadBack(score), score);
@@ -62,9 +68,9 @@ TEST(LaneEditing, AMovedPointTakesOnlyItsOwnValueAlong)
 TEST(LaneEditing, TimesStayInTheTrackAndValuesInTheTablesRangeOnItsSteps)
 {
     Score score = SampleScore(20);
-    Apply(score, AddPoint(score, {0, kDensity}, -4.0, {123456}));
-    Apply(score, AddPoint(score, {0, kDensity}, 1e9, {777}));
-    Apply(score, AddPoint(score, {0, kDensity}, 3.14159265, {-1}));
+    Apply(score, AddPoint(score, {0, kDensity}, -4.0, Number(123456)));
+    Apply(score, AddPoint(score, {0, kDensity}, 1e9, Number(777)));
+    Apply(score, AddPoint(score, {0, kDensity}, 3.14159265, Number(-1)));
     const std::vector<LanePoint> points = PointsOf(score.m_layers[0], kDensity);
     ASSERT_EQ(points.size(), 3u);
     const ParameterRow& row = RowOf(ParameterId::Density);
@@ -77,8 +83,8 @@ TEST(LaneEditing, TimesStayInTheTrackAndValuesInTheTablesRangeOnItsSteps)
     // 777 grains a second is not on the table's steps of 50 from 500: the nearest is.
     EXPECT_EQ(points[2].m_dValue, 800.0);
     // A silent gain stays silent; a gain past the range is kept to it.
-    Apply(score, AddPoint(score, {0, LaneKey::Gain()}, 2.0, {-INFINITY}));
-    Apply(score, AddPoint(score, {0, LaneKey::Gain()}, 4.0, {99}));
+    Apply(score, AddPoint(score, {0, LaneKey::Gain()}, 2.0, Number(-INFINITY)));
+    Apply(score, AddPoint(score, {0, LaneKey::Gain()}, 4.0, Number(99)));
     const std::vector<LanePoint> gains = PointsOf(score.m_layers[0], LaneKey::Gain());
     EXPECT_EQ(gains[0].m_dValue, -INFINITY);
     EXPECT_EQ(gains[1].m_dValue, kLoudestGainDb);
@@ -88,14 +94,14 @@ TEST(LaneEditing, TimesStayInTheTrackAndValuesInTheTablesRangeOnItsSteps)
 TEST(LaneEditing, DeletingAKeyframesLastValueRemovesTheKeyframe)
 {
     Score score = SampleScore();
-    Apply(score, AddPoint(score, {0, kDensity}, 5.0, {2000}));
-    Apply(score, AddPoint(score, {0, kPitch}, 5.0, {2}));
+    Apply(score, AddPoint(score, {0, kDensity}, 5.0, Number(2000)));
+    Apply(score, AddPoint(score, {0, kPitch}, 5.0, Number(2)));
     Apply(score, DeletePoint(score, {0, kDensity}, 0));
     ASSERT_EQ(score.m_layers[0].m_keyframes.size(), 1u);
     Apply(score, DeletePoint(score, {0, kPitch}, 0));
     EXPECT_TRUE(score.m_layers[0].m_keyframes.empty());
     // A lane's points and drift go together when it is cleared.
-    Apply(score, AddPoint(score, {0, kPitch}, 5.0, {2}));
+    Apply(score, AddPoint(score, {0, kPitch}, 5.0, Number(2)));
     Apply(score, SetLaneDrift(score, {0, kPitch}, Drift{0.5, 30}));
     EXPECT_TRUE(LaneMoves(score.m_layers[0], kPitch));
     Apply(score, ClearLane(score, {0, kPitch}));

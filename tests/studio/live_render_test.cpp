@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <thread>
 
@@ -172,12 +173,14 @@ TEST(LiveRender, AnEditIsHeardWithinMomentsAndJoinedWithoutAClick)
         const std::size_t track = at - offset;
         const double withOld = Correlation(&pulled[at], &old[track], kWindow);
         const double withNew = Correlation(&pulled[at], &edited[track], kWindow);
-        if (at + kWindow <= editedAt)
+        if (at + kWindow <= editedAt) {
             EXPECT_GT(withOld, 0.99) << "before the edit, at " << track;
+        }
         if (joinedAt == 0 && withNew > 0.99)
             joinedAt = at;
-        if (joinedAt != 0 && at > joinedAt)
+        if (joinedAt != 0 && at > joinedAt) {
             EXPECT_GT(withNew, 0.99) << "after the join, at " << track;
+        }
     }
     ASSERT_GT(joinedAt, editedAt) << "the edit was never heard";
     const double latency = static_cast<double>(joinedAt - editedAt) / 44100;

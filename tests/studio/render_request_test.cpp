@@ -3,7 +3,10 @@
 // score's line, its cancel leaving nothing.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include <chrono>
+#include <fstream>
 #include <thread>
 
 #include "cli/score/score_writing.h"

@@ -37,6 +37,11 @@ SmallTmpfs::SmallTmpfs()
 {
 }
 
+bool SmallTmpfs::MakeReadOnly()
+{
+    return m_bMounted && mount("tmpfs", m_dir.Path().c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, "size=1m") == 0;
+}
+
 SmallTmpfs::~SmallTmpfs()
 {
     if (m_bMounted)

@@ -41,6 +41,8 @@ public:
     SmallTmpfs& operator=(const SmallTmpfs&) = delete;
 
     bool IsMounted() const { return m_bMounted; }
+    // Mounted again read-only, with what it holds; false when that fails.
+    bool MakeReadOnly();
     const std::filesystem::path& Path() const { return m_dir.Path(); }
     std::string File(const std::string& name) const { return m_dir.File(name); }
 

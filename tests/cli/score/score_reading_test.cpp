@@ -114,6 +114,20 @@ TEST(ScoreReading, AScoreSilentOnTheWholeGetsTheCommandLinesDefaults)
     EXPECT_FALSE(score.m_layers[0].m_sourceEndSeconds);
 }
 
+// A track cut short keeps its keyframes: those past its end shape the line
+// up to it, whether the score gives its length or takes the default.
+TEST(ScoreReading, KeyframesPastTheEndOfTheTrackAreKept)
+{
+    const ScoreTestFolder folder;
+    for (const std::string top : {"length = \"0:10\"\n", ""}) {
+        const Score score = folder.Accepted(top + "[[layer]]\nsource = \"rain.flac\"\n[[layer.at]]\ntime = 5\n"
+                                                  "gain = -6\n[[layer.at]]\ntime = \"1:00\"\ngain = -20\n");
+        ASSERT_EQ(score.m_layers.size(), 1u);
+        ASSERT_EQ(score.m_layers[0].m_keyframes.size(), 2u) << top;
+        EXPECT_EQ(score.m_layers[0].m_keyframes[1].m_dSeconds, 60.0);
+    }
+}
+
 TEST(ScoreReading, EveryGrainParameterReadsIntoTheLayerAndItsKeyframes)
 {
     const ScoreTestFolder folder;
@@ -286,6 +300,20 @@ TEST(ScoreReading, TextsTomlWouldMisreadAreRefusedBeforeItReadsThem)
     EXPECT_THAT(folder.Refusal(nested + "\n"), StartsWith("score.toml:1: values nested more than 16 deep"));
     EXPECT_THAT(folder.Refusal("length = 60\nce \xc3\x82 \"rain.flac\"\n"),
                 StartsWith("score.toml:2: a character beyond ASCII outside a string or a comment"));
+}
+
+// An editor's byte-order mark before the first line is no character of
+// the score; anywhere else it still is one.
+TEST(ScoreReading, AByteOrderMarkAtTheStartIsSkipped)
+{
+    const ScoreTestFolder folder;
+    const Score score = folder.Accepted("\xEF\xBB\xBFlength = 20\n[[layer]]\nsource = \"rain.flac\"\n");
+    EXPECT_EQ(score.m_nLengthSeconds, 20);
+    EXPECT_THAT(folder.Refusal("length = 20\n\xEF\xBB\xBF[[layer]]\nsource = \"rain.flac\"\n"),
+                StartsWith("score.toml:2: a character beyond ASCII outside a string"));
+    EXPECT_EQ(folder.Refusal("\xEF\xBB\xBF[[layer]]\nsource = \"rain.flac\n"),
+              "score.toml:2: a text in quotes that does not end on its line; add the closing \" (a text of "
+              "several lines goes between \"\"\")");
 }
 
 TEST(ScoreReading, NamesBeyondAsciiReadInEveryKindOfString)

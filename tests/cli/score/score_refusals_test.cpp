@@ -88,7 +88,7 @@ TEST(ScoreRefusals, ValuesOutOfRangeSayTheRange)
         {"density", Layer("density = 20000\n"), "score.toml:4: ", {"density is 20000; use 500 to 10000"}},
         {"a fraction below the range", Layer("scan_range = 0.5\n"), "score.toml:4: ", {"use 1 to 100"}},
         {"pitch", Layer("pitch = -30\n"), "score.toml:4: ", {"pitch is -30; use -24 to 24"}},
-        {"the low cut", Layer("low_cut = 3\n"), "score.toml:4: ", {"low_cut is 3; use 5 to 200, or \"off\""}},
+        {"the low cut", Layer("low_cut = 3\n"), "score.toml:4: ", {"low_cut is 3; use 5 to 200 Hz, or \"off\""}},
         {"an interval", Layer("pitch_set = [0, 7,\n 30]\n"), "score.toml:5: ",
          {"an interval of pitch_set is 30; use -24 to 24"}},
         {"a keyframe's value", Layer("[[layer.at]]\ntime = 0\nreverse = 101\n"), "score.toml:6: ",
@@ -109,6 +109,31 @@ TEST(ScoreRefusals, ValuesOutOfRangeSayTheRange)
          {"seed is 4294967296; use 0 to 4294967295"}},
         {"a length past a day", "length = \"24:00:01\"\n[[layer]]\nsource = \"rain.flac\"\n", "score.toml:1: ",
          {"length is '24:00:01'; use a time from 0:00 to 24:00:00"}},
+    });
+}
+
+// Ranges come with their units, and a grain length in seconds is told its
+// milliseconds; a name near a window's is suggested; numbers are said as
+// written, whole ones exactly, huge ones in few digits.
+TEST(ScoreRefusals, MessagesSayUnitsNamesAndNumbersAsMeant)
+{
+    const std::string day = "use a time from 0:00 to 24:00:00";
+    ExpectRefusals({
+        {"a grain length in seconds", Layer("grain_length = 0.2\n"), "score.toml:4: ",
+         {"grain_length is 0.2; use 50 to 2000 milliseconds (0.2 seconds is 200)"}},
+        {"a density", Layer("density = 20000\n"), "score.toml:4: ", {"use 500 to 10000 grains per second"}},
+        {"a longer name of a window", Layer("window = \"hanning\"\n"), "score.toml:4: ",
+         {"window is 'hanning'; use hann, tukey, gaussian, triangle, decay or swell (did you mean 'hann'?)"}},
+        {"the start of a curve's name", Layer("[[layer.at]]\ntime = 0\ncurve = \"smoo\"\n"), "score.toml:6: ",
+         {"(did you mean 'smooth'?)"}},
+        {"a huge number", "length = 1e308\n[[layer]]\nsource = \"rain.flac\"\n", "score.toml:1: ",
+         {"length is 1e+308; " + day}},
+        {"the largest whole number", "seed = 9223372036854775807\n[[layer]]\nsource = \"rain.flac\"\n",
+         "score.toml:1: ", {"seed is 9223372036854775807; use 0 to 4294967295"}},
+        {"a whole number past a day", "length = 86401\n[[layer]]\nsource = \"rain.flac\"\n", "score.toml:1: ",
+         {"length is 86401; " + day}},
+        {"a drift's depth", Layer("[layer.drift]\npitch = { depth = 1e300, period = 60 }\n"), "score.toml:5: ",
+         {"the depth of pitch's drift is 1e+300; use more than 0, up to 48"}},
     });
 }
 
@@ -149,7 +174,7 @@ TEST(ScoreRefusals, ValuesOfTheWrongTypeSayWhatIsWanted)
     });
 }
 
-TEST(ScoreRefusals, KeyframesOutOfOrderOrPastTheEnd)
+TEST(ScoreRefusals, KeyframesOutOfOrder)
 {
     ExpectRefusals({
         {"out of time order",
@@ -157,10 +182,8 @@ TEST(ScoreRefusals, KeyframesOutOfOrderOrPastTheEnd)
          {"a keyframe at 10:00 after one at 20:00 (line 4); keyframes go in time order"}},
         {"two at one time", Layer("[[layer.at]]\ntime = 90\n[[layer.at]]\ntime = \"1:30\"\n"), "score.toml:6: ",
          {"a second keyframe at 1:30 (the first is on line 4)"}},
-        {"past the length", Layer("[[layer.at]]\ntime = \"45:00.5\"\n"), "score.toml:4: ",
-         {"a keyframe at 45:00.5, past the end of the track at 45:00"}},
-        {"past the default length", "[[layer]]\nsource = \"rain.flac\"\n[[layer.at]]\ntime = \"0:20\"\n",
-         "score.toml:3: ", {"past the end of the track at 0:15 (the score gives no length"}},
+        {"past the latest time", Layer("[[layer.at]]\ntime = \"24:00:00.5\"\n"), "score.toml:5: ",
+         {"time is '24:00:00.5'; use a time from 0:00 to 24:00:00"}},
         {"without a time", Layer("[[layer.at]]\ngain = -6\n"), "score.toml:4: ", {"a keyframe without a time"}},
         {"a curve not known", Layer("[[layer.at]]\ntime = 0\ncurve = \"smoth\"\n"), "score.toml:6: ",
          {"curve is 'smoth'; use linear, smooth or step (did you mean 'smooth'?)"}},

@@ -137,12 +137,34 @@ TEST(TomlTextGuard, TextThatIsNotUtf8IsRefusedAtItsLine)
     EXPECT_EQ(GuardToml("\xc0\xaf").m_refusal->m_strText, "a byte that is not UTF-8; a score is UTF-8 text");
 }
 
+// A missing closing quote is said as such, on the line the text begins,
+// not as toml++'s complaint about a control character (the line break).
+TEST(TomlTextGuard, AStringLeftOpenIsRefusedAtItsLine)
+{
+    const std::string open = "a text in quotes that does not end on its line; add the closing ";
+    const std::string never = " that is never closed; end it with ";
+    const std::string cases[][3] = {
+        {"a = 1\nsource = \"rain.flac\nwindow = \"hann\"\n", "2", open + "\""},
+        {"source = 'rain.flac\n", "1", open + "'"},
+        {"a = 1\n\"key = 1\n", "2", open + "\""},
+        {"a = \"\xc3\xa9", "1", open + "\""},
+        {"a = 1\ns = \"\"\"one\ntwo\n", "2", "a text begun with \"\"\"" + never + "\"\"\""},
+        {"s = '''one\n\xc3\xa9", "1", "a text begun with '''" + never + "'''"},
+    };
+    for (const auto& [text, line, message] : cases) {
+        const auto refusal = GuardToml(text).m_refusal;
+        ASSERT_TRUE(refusal) << text;
+        EXPECT_EQ(std::to_string(refusal->m_nLine), line) << text;
+        EXPECT_EQ(refusal->m_strText.substr(0, message.size()), message) << text;
+    }
+}
+
 TEST(TomlTextGuard, WhateverTheTextTomlIsGivenAscii)
 {
     // Quotes where toml++ would see no string: its view and ours differ only
     // on texts it refuses, and it is given ASCII whatever they are.
-    const std::string texts[] = {"length = +\"\xce\xbb" "3\n", "a = 1'\xc3\xa9\n", "a\"\xc3\xa9\" = 1\n",
-                                 "s = \"\\\n\xc3\xa9\"\n", "s = '''\xc3\xa9", "s = \"\"\"\xc3\xa9"};
+    const std::string texts[] = {"length = +\"\xce\xbb\" 3\n", "a = 1'\xc3\xa9'\n", "a\"\xc3\xa9\" = 1\n",
+                                 "s = \"\\\n\xc3\xa9\"\n", "s = '''\xc3\xa9'''", "s = \"\"\"\xc3\xa9\"\"\""};
     for (const std::string& text : texts) {
         const GuardedToml guarded = GuardToml(text);
         EXPECT_FALSE(guarded.m_refusal) << text;

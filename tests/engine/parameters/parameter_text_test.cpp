@@ -47,19 +47,32 @@ TEST(ParameterText, ListsNeedEveryItem)
     const ParameterRow& set = Row("pitch-set");
     EXPECT_EQ(ParseParameterList(set, "0,7,12,-12"), (std::vector<double>{0, 7, 12, -12}));
     EXPECT_EQ(ParseParameterList(set, "3.5"), (std::vector<double>{3.5}));
-    for (const char* refused : {"0,,7", "0,7,", ",0", "", "0;7", "0,25"})
+    for (const char* refused : {"0,,7", "0,7,", ",0", "", "0;7", "0,25", "0, ,7", "0 7"})
         EXPECT_EQ(ParseParameterList(set, refused), std::nullopt) << refused;
+    EXPECT_EQ(ParseParameterList(set, " 0, 7 ,\t12 "), (std::vector<double>{0, 7, 12})) << "blanks around items";
 }
 
 TEST(ParameterText, RefusalsNameWhatIsAllowed)
 {
-    EXPECT_EQ(RefusalOf(Row("pitch"), "30"), "'30' is not allowed; use -24 to 24");
-    EXPECT_EQ(RefusalOf(Row("density"), "4010"), "'4010' is not allowed; use 500 to 10000 in steps of 50");
+    EXPECT_EQ(RefusalOf(Row("pitch"), "30"), "'30' is not allowed; use -24 to 24 semitones");
+    EXPECT_EQ(RefusalOf(Row("density"), "4010"),
+              "'4010' is not allowed; use 500 to 10000 grains per second in steps of 50");
+    EXPECT_EQ(RefusalOf(Row("grain-length"), "0.2"), "'0.2' is not allowed; use 50 to 2000 milliseconds in steps of 25");
     EXPECT_EQ(RefusalOf(Row("window"), "foo"),
               "'foo' is not a choice; use hann, tukey, gaussian, triangle, decay or swell");
-    EXPECT_NE(RefusalOf(Row("pitch-set"), "0,,7").find("separated by commas"), std::string::npos);
-    EXPECT_EQ(RefusalOf(Row("low-cut"), "2"), "'2' is not allowed; use 5 to 200, or off");
+    EXPECT_EQ(RefusalOf(Row("low-cut"), "2"), "'2' is not allowed; use 5 to 200 Hz, or off");
     EXPECT_EQ(RefusalOf(Row("pitch"), "-7.5"), "");
+}
+
+// A list names its first item that is wrong.
+TEST(ParameterText, ListRefusalsNameTheWrongInterval)
+{
+    const std::string use = "; use numbers from -24 to 24 semitones separated by commas, such as 0,7,12";
+    EXPECT_EQ(RefusalOf(Row("pitch-set"), "0,7,30"), "'0,7,30' is not a list of intervals: 30 is out of range" + use);
+    EXPECT_EQ(RefusalOf(Row("pitch-set"), "0, x ,40"),
+              "'0, x ,40' is not a list of intervals: 'x' is not a number" + use);
+    EXPECT_EQ(RefusalOf(Row("pitch-set"), "0,,7"), "'0,,7' is not a list of intervals: an interval is missing" + use);
+    EXPECT_EQ(RefusalOf(Row("pitch-set"), "0, 7, 12"), "");
 }
 
 // What FormatParameterValue says reads back as the same value.

@@ -1,10 +1,11 @@
 // Shaping a score with the mouse and the keyboard through the real window,
-// with real X input: a keyframe added with a click, dragged (with a readout,
-// fine with Shift), moved with the arrows, its value typed, undone with
-// Ctrl+Z, saved with Ctrl+S; the saved score holds what was done and
-// sonnelith-cli renders it.
+// with real X input: a keyframe added with a click, dragged, moved with the
+// arrows, undone with Ctrl+Z and redone with Ctrl+Shift+Z, its value typed,
+// saved with Ctrl+S; the saved score holds what was done and sonnelith-cli
+// renders it.
 #include <gtest/gtest.h>
 
+#include <gtk/gtk.h>
 #include <wx/spinctrl.h>
 #include <wx/uiaction.h>
 
@@ -28,6 +29,14 @@ std::vector<LanePoint> DensityPoints(StudioFrame& frame)
     return PointsOf(frame.GetDocument().GetScore().m_layers.at(0), kDensity);
 }
 
+// The time within which GTK takes a second press for a double-click.
+int DoubleClickMs()
+{
+    gint time = 400;
+    g_object_get(gtk_settings_get_default(), "gtk-double-click-time", &time, nullptr);
+    return time;
+}
+
 std::string ReadText(const std::string& path)
 {
     std::ifstream in(path);
@@ -39,7 +48,7 @@ std::string ReadText(const std::string& path)
 TEST_F(StudioWindowTest, KeyframesAreAddedDraggedUndoneAndSavedFromTheMouseAndKeys)
 {
     StudioFrame& frame = MakeWindow();
-    const std::string path = SaveSampleScore("piece.toml");
+    const std::string path = SaveSampleScore("piece.toml", 20, true);
     Open(path);
     ASSERT_TRUE(frame.GetDocument().HasLayers());
     TimelineCanvas& canvas = frame.GetTimeline().GetCanvas();
@@ -58,9 +67,11 @@ TEST_F(StudioWindowTest, KeyframesAreAddedDraggedUndoneAndSavedFromTheMouseAndKe
     EXPECT_GT(added.m_dValue, 4000);
     EXPECT_LT(added.m_dValue, 6500);
 
-    // Dragged right and up: later and denser, one step of the history.
+    // Dragged right and up: later and denser, one step of the history. The
+    // press waits out the double-click time, or it would type the value.
     const std::optional<wxPoint> mark = canvas.PointPosition(0, kDensity, added.m_dSeconds);
     ASSERT_TRUE(mark);
+    PumpFor(DoubleClickMs() + 100);
     MoveRealPointer(simulator, canvas.ClientToScreen(*mark));
     simulator.MouseDown();
     for (int step = 1; step <= 5; ++step) {
@@ -88,6 +99,11 @@ TEST_F(StudioWindowTest, KeyframesAreAddedDraggedUndoneAndSavedFromTheMouseAndKe
     }
     ASSERT_TRUE(WaitUntil([&] { return DensityPoints(frame).at(0).m_dSeconds == added.m_dSeconds; }));
     EXPECT_EQ(DensityPoints(frame)[0].m_dValue, added.m_dValue);
+    // Ctrl+Shift+Z does the drag again, Ctrl+Z takes it back.
+    simulator.Char('z', wxMOD_CONTROL | wxMOD_SHIFT);
+    ASSERT_TRUE(WaitUntil([&] { return DensityPoints(frame).at(0).m_dSeconds == dragged.m_dSeconds; }));
+    simulator.Char('z', wxMOD_CONTROL);
+    ASSERT_TRUE(WaitUntil([&] { return DensityPoints(frame).at(0).m_dSeconds == added.m_dSeconds; }));
 
     // Its exact value typed.
     m_texts.push_back("2500");
@@ -107,7 +123,7 @@ TEST_F(StudioWindowTest, KeyframesAreAddedDraggedUndoneAndSavedFromTheMouseAndKe
 TEST_F(StudioWindowTest, TheInspectorsControlsComeFromTheTableAndChangeTheLayer)
 {
     StudioFrame& frame = MakeWindow();
-    Open(SaveSampleScore("piece.toml"));
+    Open(SaveSampleScore("piece.toml", 10, true));
     // Every parameter of a layer has its control, named by its score key.
     for (const ParameterId id : LayerParameters()) {
         const std::string key = FactsOf(LaneKey::Of(id)).m_strScoreKey;
@@ -122,6 +138,6 @@ TEST_F(StudioWindowTest, TheInspectorsControlsComeFromTheTableAndChangeTheLayer)
     EXPECT_EQ(frame.GetDocument().GetScore().m_layers[0].m_values.Get(ParameterId::Density), 2000);
     EXPECT_TRUE(frame.GetDocument().IsModified());
     frame.GetCommands().Undo();
-    EXPECT_EQ(frame.GetDocument().GetScore().m_layers[0].m_values.Get(ParameterId::Density), 4000);
+    EXPECT_EQ(frame.GetDocument().GetScore().m_layers[0].m_values.Get(ParameterId::Density), 500);
     EXPECT_FALSE(frame.GetDocument().IsModified());
 }

@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "studio/app/transport_bar.h"
+#include "studio/listening/listening.h"
 #include "studio/model/lane_editing.h"
 #include "tests/studio/window/studio_window_fixture.h"
 #include "tests/support/wx_event_wait.h"
@@ -36,7 +37,7 @@ std::string ReadText(const std::string& path)
 TEST_F(StudioWindowTest, AScoreWrittenByHandIsOverwrittenOnlyAfterSayingItsCommentsGo)
 {
     StudioFrame& frame = MakeWindow();
-    const std::string path = SaveSampleScore("hand.toml");
+    const std::string path = SaveSampleScore("hand.toml", 10, true);
     const std::string byHand = "# my notes on this piece\n" + ReadText(path);
     std::ofstream(path) << byHand;
     Open(path);
@@ -59,7 +60,7 @@ TEST_F(StudioWindowTest, AScoreWrittenByHandIsOverwrittenOnlyAfterSayingItsComme
 TEST_F(StudioWindowTest, ClosingWithUnsavedChangesAsksAndCancelKeepsTheWindow)
 {
     StudioFrame& frame = MakeWindow();
-    Open(SaveSampleScore("piece.toml"));
+    Open(SaveSampleScore("piece.toml", 10, true));
     EditGain(frame, -2);
     m_answers.push_back(PromptAnswer::Cancel);
     EXPECT_FALSE(frame.Close());
@@ -76,7 +77,7 @@ TEST_F(StudioWindowTest, ClosingWithUnsavedChangesAsksAndCancelKeepsTheWindow)
 TEST_F(StudioWindowTest, EditsOfAStudioThatEndedWithoutSavingComeBack)
 {
     StudioFrame& first = MakeWindow();
-    const std::string path = SaveSampleScore("piece.toml");
+    const std::string path = SaveSampleScore("piece.toml", 10, true);
     Open(path);
     EditGain(first, -9);
     first.KeepForRecovery();
@@ -106,14 +107,14 @@ TEST_F(StudioWindowTest, ARefusedScoreIsShownWithItsLineAndTheWindowGoesOn)
     ASSERT_EQ(m_prompts.size(), 1u);
     EXPECT_EQ(m_prompts[0].m_kind, PromptKind::Error);
     EXPECT_NE(m_prompts[0].m_strText.find("bad.toml:4"), std::string::npos) << m_prompts[0].m_strText;
-    Open(SaveSampleScore("good.toml"));
+    Open(SaveSampleScore("good.toml", 10, true));
     EXPECT_TRUE(frame.GetDocument().HasLayers());
 }
 
 TEST_F(StudioWindowTest, ASourceThatDisappearsIsSaidAndComingBackIsHeardAgain)
 {
     StudioFrame& frame = MakeWindow();
-    Open(SaveSampleScore("piece.toml"));
+    Open(SaveSampleScore("piece.toml", 10, true));
     const LiveRender& render = frame.GetListening().GetRender();
     std::filesystem::rename(m_folder.File("sample.wav"), m_folder.File("away.wav"));
     EditGain(frame, -1);
@@ -128,7 +129,7 @@ TEST_F(StudioWindowTest, ASourceThatDisappearsIsSaidAndComingBackIsHeardAgain)
 TEST_F(StudioWindowTest, WithoutASoundDeviceTheWindowSaysSoAndEverythingElseWorks)
 {
     StudioFrame& frame = MakeWindow();
-    Open(SaveSampleScore("piece.toml"));
+    Open(SaveSampleScore("piece.toml", 10, true));
     if (!frame.GetListening().GetDeviceProblem())
         GTEST_SKIP() << "this machine has a sound device";
     EXPECT_TRUE(WaitUntil([&] { return frame.GetTransport().GetStateText().StartsWith("No sound device"); }));

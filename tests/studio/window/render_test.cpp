@@ -31,7 +31,7 @@ RenderOutcome RenderWith(StudioFrame& frame, const RenderChoices& choices)
 TEST_F(StudioWindowTest, RenderWritesTheCommandLinesBytesForTheSavedScore)
 {
     StudioFrame& frame = MakeWindow();
-    const std::string path = SaveSampleScore("piece.toml", 6);
+    const std::string path = SaveSampleScore("piece.toml", 6, true);
     Open(path);
     // Saved unchanged, in the studio's own layout: the same score.
     ASSERT_TRUE(frame.SaveTo(path));
@@ -46,12 +46,29 @@ TEST_F(StudioWindowTest, RenderWritesTheCommandLinesBytesForTheSavedScore)
         // the output's folder, not by the output's name.
         EXPECT_EQ(ReadWholeFile(m_folder.File(name)), ReadWholeFile(cli)) << name;
     }
+    // Every delivery choice changed at once: the command line given the same
+    // options writes the same bytes, the score stored inside holding them.
+    RenderChoices choices = ChoicesOf(frame.GetDocument().GetScore(), m_folder.File("delivered.w64"));
+    choices.m_nBits = 24;
+    choices.m_nRate = 48000;
+    choices.m_nVolume = 80;
+    choices.m_loudness = -23.0;
+    choices.m_levelRange = 6.0;
+    choices.m_nLengthSeconds = 5;
+    choices.m_bLoop = true;
+    const RenderOutcome outcome = RenderWith(frame, choices);
+    ASSERT_TRUE(outcome.m_bWritten) << outcome.m_strReport;
+    ASSERT_EQ(RunProgram(SONNELITH_CLI_PATH, {path, "-o", m_folder.File("cli.w64"), "--bits", "24", "--rate", "48000",
+                                              "--volume", "80", "--loudness", "-23", "--level-range", "6",
+                                              "--length", "0:05", "--loop", "-q"}),
+              0);
+    EXPECT_EQ(ReadWholeFile(m_folder.File("delivered.w64")), ReadWholeFile(m_folder.File("cli.w64")));
 }
 
 TEST_F(StudioWindowTest, ARefusedRenderShowsTheCommandLinesMessageWithTheLine)
 {
     StudioFrame& frame = MakeWindow();
-    Open(SaveSampleScore("piece.toml", 6));
+    Open(SaveSampleScore("piece.toml", 6, true));
     RenderChoices choices = ChoicesOf(frame.GetDocument().GetScore(), m_folder.File("out.wav"));
     choices.m_nLengthSeconds = 0;
     ScoreEdit edit("Add keyframe");

@@ -74,12 +74,16 @@ void StudioWindowTest::Open(const std::string& path)
     (void)prompts;
 }
 
-std::string StudioWindowTest::SaveSampleScore(const std::string& name, int seconds)
+std::string StudioWindowTest::SaveSampleScore(const std::string& name, int seconds, bool light)
 {
     PlainRun run;
     run.m_strInputPath = m_folder.File("sample.wav");
     run.m_nLengthSeconds = seconds;
     run.m_seed = 11;
+    if (light) {
+        run.m_values.Set(ParameterId::Density, 500);
+        run.m_values.Set(ParameterId::GrainLength, 100);
+    }
     const Score score = ScoreOfPlainRun(run, m_folder.Path().string());
     std::ofstream(m_folder.File(name)) << WriteScoreText(score);
     return m_folder.File(name);

@@ -24,8 +24,9 @@ protected:
     studio::StudioFrame& Window() { return *m_pFrame; }
     // Opens path and waits until it is open (or refused).
     void Open(const std::string& path);
-    // A score of the sample, seconds long, saved as name in the test's folder.
-    std::string SaveSampleScore(const std::string& name, int seconds = 20);
+    // A score of the sample, seconds long, saved as name in the test's folder;
+    // light: sparse short grains, quick to render.
+    std::string SaveSampleScore(const std::string& name, int seconds = 20, bool light = false);
 
     // The next answers the routines give, in order; a prompt nobody
     // answered is answered No (or Cancel) and recorded all the same.

@@ -26,7 +26,7 @@ TEST_F(StudioWindowTest, UnderADarkThemeTheLanesAreDarkAndTheirTextLight)
     if (theme == nullptr || std::string(theme).find("dark") == std::string::npos)
         GTEST_SKIP() << "run with GTK_THEME=Adwaita:dark";
     StudioFrame& frame = MakeWindow();
-    Open(SaveSampleScore("piece.toml"));
+    Open(SaveSampleScore("piece.toml", 10, true));
     const StudioPalette palette = CurrentPalette();
     EXPECT_TRUE(palette.m_bDark);
     EXPECT_LT(Brightness(palette.m_laneBackground), 100);
