@@ -21,6 +21,7 @@
 #include "engine/parameters/parameter_table.h"
 #include "engine/render/frame_spill.h"
 #include "engine/wave_io/wave_frame_sink.h"
+#include "bench/quiet_host.h"
 
 namespace {
 
@@ -57,19 +58,6 @@ public:
 
 private:
     std::mt19937 m_random{1};
-};
-
-class QuietHost : public GenerationHost {
-public:
-    void ReportProgress(const Progress&) override {}
-    bool KeepGoing() override { return true; }
-    void EndPhase(Phase) override {}
-    void ShowMessage(const RunMessage& message, MessageKind kind) override
-    {
-        if (kind == MessageKind::Error)
-            m_strError = message.m_strText;
-    }
-    std::string m_strError;
 };
 
 void BM_PlainRender(benchmark::State& state)

@@ -35,21 +35,9 @@
 #include "engine/generation_run.h"
 #include "engine/parameters/parameter_table.h"
 #include "engine/render/frame_spill.h"
+#include "bench/quiet_host.h"
 
 namespace {
-
-class QuietHost : public GenerationHost {
-public:
-    void ReportProgress(const Progress&) override {}
-    bool KeepGoing() override { return true; }
-    void EndPhase(Phase) override {}
-    void ShowMessage(const RunMessage& message, MessageKind kind) override
-    {
-        if (kind == MessageKind::Error)
-            m_strError = message.m_strText;
-    }
-    std::string m_strError;
-};
 
 double ProcessSeconds()
 {

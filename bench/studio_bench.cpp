@@ -15,6 +15,7 @@
 // thread asks it to act (and waits), and a probe thread measures how late
 // the window's thread answers a call handed to it every 2 ms.
 #include <wx/app.h>
+#include <wx/timer.h>
 #include <wx/uiaction.h>
 
 #include <algorithm>
@@ -287,6 +288,38 @@ private:
     std::thread m_thread;
 };
 
+// How long the window's thread went without running its timers: a timer
+// of 5 ms on that thread, and the longest gap between two of its ticks past
+// those 5 ms. Timers come before calls handed over (which GTK runs when it
+// is idle), so a long wait of the probe above with short gaps here is a
+// thread kept busy with higher things, not one stopped.
+class TimerProbe : public wxEvtHandler {
+public:
+    TimerProbe()
+        : m_timer(this)
+    {
+        Bind(wxEVT_TIMER, [this](wxTimerEvent&) {
+            const Clock::time_point now = Clock::now();
+            if (m_last)
+                m_dLongest = std::max(m_dLongest, MillisecondsBetween(*m_last, now) - 5.0);
+            m_last = now;
+        });
+        m_timer.Start(5);
+    }
+    // Called on the window's thread.
+    double TakeLongest()
+    {
+        const double longest = m_dLongest;
+        m_dLongest = 0.0;
+        return longest;
+    }
+
+private:
+    wxTimer m_timer;
+    std::optional<Clock::time_point> m_last;
+    double m_dLongest = 0.0;
+};
+
 // ---------------------------------------------------------------------------
 
 // The processor time the calling thread has had, in milliseconds.
@@ -438,19 +471,20 @@ public:
             SinkListener sink(monitor);
             if (sink.IsRunning() && sink.WaitFor(Clock::now(), [](const SinkChunk&) { return true; },
                                                  std::chrono::seconds(10))) {
-                if (!Only("edit"))
+                if (!Only("edit") && !Only("stall"))
                     MeasurePlayToSound(sink);
-                MeasureEditToHeard(sink);
+                if (!Only("stall") && !Only("play"))
+                    MeasureEditToHeard(sink);
             } else {
                 std::cout << "play to sound, edit to heard: parecord records nothing from " << monitor << "\n";
             }
         } else {
             std::cout << "play to sound, edit to heard: no sound server (run bench/studio-bench.sh)\n";
         }
-        if (!Only("edit")) {
+        if (!Only("edit") && !Only("play"))
             MeasureStalls();
+        if (!Only("edit") && !Only("stall") && !Only("play"))
             MeasureMemory(day);
-        }
 
         OnUi([this] {
             m_pFrame->Destroy();
@@ -460,7 +494,7 @@ public:
     }
 
 private:
-    // SONNELITH_STUDIO_BENCH=edit measures only that.
+    // SONNELITH_STUDIO_BENCH=play, edit or stall measures only that.
     static bool Only(const std::string& part)
     {
         const char* only = std::getenv("SONNELITH_STUDIO_BENCH");
@@ -537,6 +571,8 @@ private:
             WaitUntil([this] { return !Playing(); }, std::chrono::seconds(5));
             Sleep(800);
         }
+        const double deviceMs = OnUi([this] { return m_pFrame->GetListening().GetOutputLatency() * 1000.0; });
+        std::cout << "  the device reports an output latency of " << deviceMs << " ms\n";
         const Figures cold = Summary(first), warm = Summary(again);
         std::cout << "play to sound: first time at a place median " << cold.m_dMedian << " ms, worst "
                   << cold.m_dWorst << " ms; again median " << warm.m_dMedian << " ms, worst " << warm.m_dWorst
@@ -648,57 +684,67 @@ private:
     void MeasureStalls()
     {
         StallProbe probe;
+        auto* timers = OnUi([] { return new TimerProbe; });
         Sleep(500);
         probe.Reset();
+        OnUi([timers] { timers->TakeLongest(); });
         const double startMs = TimedOnUi([this] {
             m_pFrame->MovePlayhead(1800.0);
             m_pFrame->PlayPause();
         });
-        // Fifteen seconds of playing while a user works: an edit and its
-        // undo, zooming in and out, and a jump, each a quarter second apart.
-        static const char* const kActions[] = {"edit", "undo", "zoom in", "zoom out", "jump", "redraw"};
-        double longest[6] = {};
-        double longestCpu[6] = {};
+        // Sixteen seconds of playing while a user works: an edit and its
+        // undo, zooming in and out, a jump and redrawing, each a quarter
+        // second apart.
+        static const char* const kActions[] = {"edit", "undo", "zoom in", "zoom out", "jump", "redraw", "timeline redraw"};
+        double longest[7] = {};
+        double longestCpu[7] = {};
         const double cpuBefore = OnUi([] { return ThreadCpuMs(); });
         const Clock::time_point began = Clock::now();
-        for (int step = 0; step < 60; ++step) {
+        for (int step = 0; step < 63; ++step) {
             Sleep(250);
             double cpu = 0.0;
             const double ms = TimedOnUi([this, step, &cpu] {
                 const double cpuStart = ThreadCpuMs();
-                switch (step % 6) {
+                switch (step % 7) {
                 case 0: m_pFrame->SubmitEdit(GainsTo(-9.0)); break;
                 case 1: m_pFrame->GetCommands().Undo(); break;
                 case 2: m_pFrame->GetTimeline().ZoomIn(); break;
                 case 3: m_pFrame->GetTimeline().ZoomOut(); break;
                 case 4: m_pFrame->MovePlayhead(1800.0 + 20.0 * step); break;
-                default:
+                case 5:
                     m_pFrame->Refresh();
                     m_pFrame->Update();
+                    break;
+                default:
+                    m_pFrame->GetTimeline().GetCanvas().Refresh();
+                    m_pFrame->GetTimeline().GetCanvas().Update();
                     break;
                 }
                 cpu = ThreadCpuMs() - cpuStart;
             });
-            longest[step % 6] = std::max(longest[step % 6], ms);
-            longestCpu[step % 6] = std::max(longestCpu[step % 6], cpu);
+            longest[step % 7] = std::max(longest[step % 7], ms);
+            longestCpu[step % 7] = std::max(longestCpu[step % 7], cpu);
         }
         const double cpuShare =
             (OnUi([] { return ThreadCpuMs(); }) - cpuBefore) / MillisecondsBetween(began, Clock::now());
         const bool played = Playing();
         const std::vector<double> delays = probe.GetDelays();
+        const double timerGap = OnUi([timers] { return timers->TakeLongest(); });
+        OnUi([timers] { delete timers; });
         const double stopMs = TimedOnUi([this] {
             if (m_pFrame->GetListening().IsPlaying())
                 m_pFrame->PlayPause();
         });
         const long over = std::count_if(delays.begin(), delays.end(), [](double ms) { return ms > 50.0; });
         std::cout << "window thread while four layers play" << (played ? "" : " (NOT playing: no device)")
-                  << " and are edited for 15 s: longest stall " << Summary(delays).m_dWorst << " ms, 99th percentile "
+                  << " and are edited for 16 s: longest gap between its timer's ticks " << timerGap
+                  << " ms; a call handed to it waited at most " << Summary(delays).m_dWorst << " ms, 99th percentile "
                   << Percentile(delays, 0.99) << " ms, median " << Summary(delays).m_dMedian << " ms, " << over
-                  << " of " << delays.size() << " probes over 50 ms\n";
+                  << " of " << delays.size() << " calls over 50 ms\n";
         std::cout << "  the longest call of each action on the window's thread (its processor time):";
-        for (std::size_t i = 0; i < 6; ++i)
+        for (std::size_t i = 0; i < 7; ++i)
             std::cout << " " << kActions[i] << " " << longest[i] << " ms (" << longestCpu[i] << ")"
-                      << (i < 5 ? "," : "\n");
+                      << (i < 6 ? "," : "\n");
         std::cout << "  the window's thread used " << cpuShare * 100.0 << " % of a processor meanwhile; Play took "
                   << startMs << " ms there, Pause " << stopMs << " ms\n";
     }

@@ -53,4 +53,9 @@ void AddDeliveryOptions(CLI::App& app, DeliveryOptions& options)
                    "volume; the volume then only caps the peak, and both are printed at the end")
         ->option_text("LUFS")
         ->check(LoudnessTarget());
+    app.add_flag("--dither", options.m_bDither,
+                 "Dither a 16-bit output: add triangular (TPDF) noise of one step of the last bit before each "
+                 "sample is rounded, drawn from the seed so the same seed gives the same bytes; quiet tails then "
+                 "fade into a faint hiss instead of falling to steps and digital silence (exact silence stays "
+                 "silent). Off by default");
 }

@@ -1,5 +1,5 @@
-// The command-line options that shape the delivered file: --bits, --rate and
-// --loudness, with their allowed values.
+// The command-line options that shape the delivered file: --bits, --rate,
+// --loudness and --dither, with their allowed values.
 #pragma once
 
 #include <CLI/CLI.hpp>
@@ -9,6 +9,7 @@ struct DeliveryOptions {
     int m_nBits = 16;
     int m_nRate = 44100;
     std::optional<double> m_loudness;  // LUFS
+    bool m_bDither = false;            // TPDF dither before 16-bit samples
 };
 
 // The loudness targets --loudness takes, in LUFS.

@@ -67,14 +67,15 @@ void Seed(GenerationRun& run, const CommandLine& line)
 // the output (which writes --save-score's file once it is created).
 void SetUpRun(GenerationRun& run, const CommandLine& line, const GenerationSettings& settings,
               const OutputFormat& format, std::unique_ptr<SoundSource> source, const PlainRunInput& described,
-              StandardOutputWatch& watch)
+              StandardOutputWatch& watch, NearSilenceSurvey& nearSilence)
 {
     run.SetSettings(settings);
     run.SetSynthesisOptions(MakeSynthesisOptions(line));
     Seed(run, line);
     run.SetSourceOpener(HandOver(std::move(source)));
     std::unique_ptr<FrameSink> sink =
-        MakeSink(settings, format, line.m_bLoop, watch, StoredScoreOf(line, described, run.GetRandomState()));
+        MakeSink(settings, format, line.m_bLoop, watch, StoredScoreOf(line, described, run.GetRandomState()),
+                 SinkExtrasOf(line, run.GetRandomState(), nearSilence));
     if (!line.m_strSaveScore.empty()) {
         // The plain run's score, its input named from the score's folder.
         const std::string folder = std::filesystem::path(line.m_strSaveScore).parent_path().string();
@@ -171,10 +172,11 @@ int Generate(const CommandLine& line, const OutputFormat& format, const Standard
     GenerationRun run(host);
     StandardOutputWatch watch(host);
     const DeliveryLevelPlan plan{settings.m_dVolume, format.m_nRate, line.m_delivery.m_loudness};
-    SetUpRun(run, line, settings, format, std::move(input.m_opening.m_pSource), described, watch);
+    NearSilenceSurvey nearSilence;
+    SetUpRun(run, line, settings, format, std::move(input.m_opening.m_pSource), described, watch, nearSilence);
     const DeliveryLevelMeter* meter = MeterDeliveryLevel(run, plan);
     const LevelEveningPlan* evening = EvenLevel(run, line.m_levelRange, line.m_bLoop);
-    const RunReport report{run.GetRandomState(), openingSeconds, meter, plan, evening,
-                           line.m_levelRange.value_or(0.0)};
+    RunReport report{run.GetRandomState(), openingSeconds, meter, plan, evening,
+                     line.m_levelRange.value_or(0.0), {}, nullptr, &nearSilence};
     return RunAndReport(run, host, line, watch, report);
 }

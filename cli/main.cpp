@@ -77,6 +77,9 @@ int main(int argc, char** argv)
     const auto format = ChooseOutputFormat(line.m_strOutput, line.m_delivery.m_nBits, line.m_delivery.m_nRate);
     if (const auto* reason = std::get_if<std::string>(&format))
         return UsageError(*reason);
+    if (line.m_delivery.m_bDither && std::get<OutputFormat>(format).m_sample != SampleFormat::Pcm16)
+        return UsageError("--dither is for 16-bit output; 24-bit samples keep quiet sounds without it, and 32-bit "
+                          "floats are not rounded");
     if (!line.m_bVerbose)
         SilenceLibraryMessages();
     if (IsScoreInput(line))

@@ -60,6 +60,9 @@ bool OnOneDisk(const std::filesystem::path& a, const std::filesystem::path& b)
 // More than this share of the finished sound's peak below 20 Hz: the
 // audible sound is held well below the volume asked for, and the user is told.
 constexpr double kLargestQuietSubAudioShare = 0.5;
+// A score's layers whose part below 20 Hz reaches at least this share of the
+// peak are named in the note; the one that reaches furthest always is.
+constexpr double kSmallestNamedSubAudioShare = 0.1;
 
 int SignalStatus()
 {
@@ -123,8 +126,17 @@ TerminalHost::Display ChooseDisplay(bool quiet)
     return isatty(STDERR_FILENO) ? TerminalHost::Display::Live : TerminalHost::Display::Plain;
 }
 
+SinkExtras SinkExtrasOf(const CommandLine& line, std::uint32_t seed, NearSilenceSurvey& nearSilence)
+{
+    SinkExtras extras;
+    if (line.m_delivery.m_bDither)
+        extras.m_ditherSeed = seed;
+    extras.m_pNearSilence = &nearSilence;
+    return extras;
+}
+
 std::unique_ptr<FrameSink> MakeSink(const GenerationSettings& settings, const OutputFormat& format, bool loop,
-                                    StandardOutputWatch& watch, std::string storedScore)
+                                    StandardOutputWatch& watch, std::string storedScore, const SinkExtras& extras)
 {
     OutputRequest request;
     request.m_bLoop = loop;
@@ -133,7 +145,12 @@ std::unique_ptr<FrameSink> MakeSink(const GenerationSettings& settings, const Ou
     request.m_nFrames = OutputFrames(settings);
     request.m_nStandardOutputFd = STDOUT_FILENO;
     request.m_streamWatch = watch.MakeStreamWatch();
-    return MakeOutputSink(format, request, [] { return std::make_unique<WaveFrameSink>(); });
+    request.m_ditherSeed = extras.m_ditherSeed;
+    std::unique_ptr<FrameSink> sink =
+        MakeOutputSink(format, request, [] { return std::make_unique<WaveFrameSink>(); });
+    if (extras.m_pNearSilence != nullptr)
+        sink = std::make_unique<NearSilenceWatchSink>(std::move(sink), *extras.m_pNearSilence);
+    return sink;
 }
 
 // The output is always streamed. The spill waits on the output's disk only
@@ -174,19 +191,80 @@ std::string DescribeRun(const CommandLine& line, const GenerationRun& run)
            (run.DidSpill() ? "; sound kept on disk" : "; sound synthesised twice");
 }
 
+// "  the layer at line 36 (rain.flac) reaches 68 % of the track's peak",
+// for the layers that reach furthest, the furthest first.
+std::vector<std::string> DescribeLayersBelow20Hz(const RunReport& report, float peak)
+{
+    const std::vector<double>& reaches = *report.m_pLayerSubAudio;
+    std::vector<std::size_t> order;
+    for (std::size_t i = 0; i < reaches.size() && i < report.m_layerNames.size(); ++i)
+        order.push_back(i);
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return reaches[a] > reaches[b]; });
+    std::vector<std::string> lines;
+    for (const std::size_t i : order) {
+        const double share = peak > 0.0f ? reaches[i] / peak : 0.0;
+        if (!lines.empty() && share < kSmallestNamedSubAudioShare)
+            break;
+        lines.push_back("  " + report.m_layerNames[i] + " reaches " +
+                        std::to_string(static_cast<int>(std::min(share, 1.0) * 100.0)) + " % of the track's peak");
+    }
+    return lines;
+}
+
 // Sub-audio content (rumble, wind, handling, drift) adds up coherently in
 // thousands of overlapping grains while the audible sound adds up with random
 // phases, so a little of it in the input can take most of the output's peak.
-void TellOfSubAudio(TerminalHost& host, const GenerationRun& run)
+// A score's note names the layers it comes from, the furthest first.
+void TellOfSubAudio(TerminalHost& host, const GenerationRun& run, const RunReport& report)
 {
     const std::optional<double> share = run.GetSubAudioShare();
     if (!share || *share <= kLargestQuietSubAudioShare)
         return;
-    const int percent = static_cast<int>(std::min(*share, 1.0) * 100.0);
-    host.Inform("Note: " + std::to_string(percent) +
-                " % of this track's peak comes from below 20 Hz (rumble or slow drift in the input, built up by "
-                "the overlapping grains), so the audible sound is quieter than the volume asked for; --low-cut 20 "
-                "takes it out.");
+    const std::string percent = std::to_string(static_cast<int>(std::min(*share, 1.0) * 100.0));
+    if (report.m_pLayerSubAudio == nullptr) {
+        host.Inform("Note: " + percent +
+                    " % of this track's peak comes from below 20 Hz (rumble or slow drift in the input, built up "
+                    "by the overlapping grains), so the audible sound is quieter than the volume asked for; "
+                    "--low-cut 20 takes it out.");
+        return;
+    }
+    host.Inform("Note: " + percent +
+                " % of this track's peak comes from below 20 Hz (rumble or slow drift in its sources, built up by "
+                "the overlapping grains), so the audible sound is quieter than the volume asked for; low_cut = 20 "
+                "in a layer takes it out of that layer. Below 20 Hz:");
+    for (const std::string& layer : DescribeLayersBelow20Hz(report, run.GetSynthesisedPeak()))
+        host.Inform(layer);
+}
+
+// A stretch below -70 dBFS at least this long is worth a note.
+constexpr double kLongestUnnotedQuietSeconds = 5.0;
+
+std::string MinutesAndSeconds(double seconds)
+{
+    const auto whole = static_cast<long>(seconds);
+    char text[32];
+    std::snprintf(text, sizeof text, "%ld:%02ld", whole / 60, whole % 60);
+    return text;
+}
+
+// Long near silence: fine where it is meant, but in 16-bit samples without
+// dither its quietest parts are steps of the last bit or digital zero.
+void TellOfNearSilence(TerminalHost& host, const CommandLine& line, const RunReport& report)
+{
+    const NearSilenceSurvey* survey = report.m_pNearSilence;
+    if (survey == nullptr || survey->LongestQuietSeconds() < kLongestUnnotedQuietSeconds)
+        return;
+    std::string note = "Note: " + OneDecimal(survey->QuietSeconds()).substr(1) +
+                       " s of this track lie below -70 dBFS, the longest stretch " +
+                       OneDecimal(survey->LongestQuietSeconds()).substr(1) + " s from " +
+                       MinutesAndSeconds(survey->LongestQuietStart());
+    const bool truncated = line.m_delivery.m_nBits == 16 && !line.m_delivery.m_bDither;
+    if (truncated && survey->BelowStepSeconds() >= 0.1) {
+        note.append("; " + OneDecimal(survey->BelowStepSeconds()).substr(1) +
+                    " s of it are all zeros in 16-bit samples (--dither keeps quiet tails from falling to digital "
+                    "silence)");
+    }
+    host.Inform(note + ".");
 }
 
 std::optional<int> RefuseOverwrite(const CommandLine& line, const std::vector<ReadFile>& read)
@@ -250,7 +328,8 @@ int RunAndReport(GenerationRun& run, TerminalHost& host, const CommandLine& line
         host.Inform(DescribeEvening(report.m_pEvening->Summary(), report.m_dLevelRange));
     if (report.m_pMeter != nullptr)
         host.Inform(DescribeDeliveryLevel(report.m_pMeter->GetReport(), report.m_plan));
-    TellOfSubAudio(host, run);
+    TellOfSubAudio(host, run, report);
+    TellOfNearSilence(host, line, report);
     const std::string seed = std::to_string(report.m_nState);
     host.Inform("Generator state: " + seed + " (--seed " + seed + " repeats this run)");
     return kExitSuccess;

@@ -13,6 +13,7 @@
 #include "cli/overwrite_guard.h"
 #include "cli/terminal_host.h"
 #include "engine/generation_run.h"
+#include "formats/near_silence_survey.h"
 #include "engine/generation_settings.h"
 #include "engine/phase_times.h"
 #include "engine/render/render_options.h"
@@ -34,10 +35,21 @@ std::string DescribeSynthesis(const SynthesisOptions& synthesis);
 // Progress goes to standard error, live where that is a terminal.
 TerminalHost::Display ChooseDisplay(bool quiet);
 
+// What a run adds to its output's sink besides the format: dither from the
+// run's seed (none: no dither), and the survey of near silence the report
+// reads (null: none).
+struct SinkExtras {
+    std::optional<std::uint32_t> m_ditherSeed;
+    NearSilenceSurvey* m_pNearSilence = nullptr;
+};
+
 // The sink of the output the command line names; storedScore (if not empty)
 // goes into the output.
 std::unique_ptr<FrameSink> MakeSink(const GenerationSettings& settings, const OutputFormat& format, bool loop,
-                                    StandardOutputWatch& watch, std::string storedScore);
+                                    StandardOutputWatch& watch, std::string storedScore,
+                                    const SinkExtras& extras = {});
+// The extras of a run of line started from seed.
+SinkExtras SinkExtrasOf(const CommandLine& line, std::uint32_t seed, NearSilenceSurvey& nearSilence);
 // The output is always streamed; see run_steps.cpp for where the sound waits.
 StreamingOptions MakeStreamingOptions(const CommandLine& line, const GenerationSettings& settings,
                                       const OutputFormat& format);
@@ -66,6 +78,12 @@ struct RunReport {
     DeliveryLevelPlan m_plan;
     const LevelEveningPlan* m_pEvening = nullptr;
     double m_dLevelRange = 0.0;  // LU, with evening
+    // A score's layers, as the sub-audio note names them ("the layer at line
+    // 36 (rain.flac)"), and how far each one's part below 20 Hz reached in
+    // the synthesised sound (filled by the run; null: a plain run).
+    std::vector<std::string> m_layerNames;
+    const std::vector<double>* m_pLayerSubAudio = nullptr;
+    const NearSilenceSurvey* m_pNearSilence = nullptr;  // of the finished track
 };
 
 // Runs run and ends as every run ends: the exit status, and after success

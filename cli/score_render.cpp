@@ -1,5 +1,6 @@
 #include "cli/score_render.h"
 
+#include <algorithm>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -118,6 +119,13 @@ Score ReadingLoadedSounds(Score score, const LoadedSources& sources)
     for (ScoreLayer& layer : score.m_layers)
         layer.m_strSourcePath = sources.m_soundOf.at(layer.m_strSourcePath);
     return score;
+}
+
+// Whether some layer leaves the part of its source below 20 Hz as it is.
+bool AnyLayerWithoutLowCut(const Score& score)
+{
+    return std::any_of(score.m_layers.begin(), score.m_layers.end(),
+                       [](const ScoreLayer& layer) { return layer.m_values.Get(ParameterId::LowCut) == 0.0; });
 }
 
 std::uint32_t ResolvedSeed(const Score& score)
@@ -242,8 +250,15 @@ int RenderScore(const CommandLine& line, const OutputFormat& format, const Stand
     run.SetSynthesisOptions(request.m_options);
     run.SetRandomState(seed);
     run.SetSynthesis(&made.m_pPiece->Synthesis());
+    run.KeepMeans(made.m_pPiece->BlocksDc());
+    const bool measureSubAudio = AnyLayerWithoutLowCut(score);
+    run.MeasureSubAudio(measureSubAudio);
+    if (measureSubAudio)
+        made.m_pPiece->MeasureSubAudio();
     const bool loop = score.m_bLoop && whole;
-    std::unique_ptr<FrameSink> sink = MakeSink(settings, format, loop, watch, stored);
+    NearSilenceSurvey nearSilence;
+    std::unique_ptr<FrameSink> sink =
+        MakeSink(settings, format, loop, watch, stored, SinkExtrasOf(line, seed, nearSilence));
     if (!saved.empty())
         sink = SavingScoreOnCreate(std::move(sink), line.m_strSaveScore, saved);
     run.SetSink(std::move(sink));
@@ -256,6 +271,13 @@ int RenderScore(const CommandLine& line, const OutputFormat& format, const Stand
     const DeliveryLevelPlan plan{settings.m_dVolume, format.m_nRate, score.m_loudness};
     const DeliveryLevelMeter* meter = MeterDeliveryLevel(run, plan);
     const LevelEveningPlan* evening = EvenLevel(run, score.m_levelRange, loop);
-    const RunReport report{seed, sources.m_dSeconds, meter, plan, evening, score.m_levelRange.value_or(0.0)};
+    RunReport report{seed, sources.m_dSeconds, meter, plan, evening, score.m_levelRange.value_or(0.0), {}, nullptr,
+                     &nearSilence};
+    if (measureSubAudio) {
+        for (const ScoreLayer& layer : score.m_layers)
+            report.m_layerNames.push_back("the layer at line " + std::to_string(layer.m_nLine) + " (" +
+                                          PrintableName(layer.m_strSource) + ")");
+        report.m_pLayerSubAudio = &made.m_pPiece->LayerSubAudioPeaks();
+    }
     return RunAndReport(run, host, line, watch, report);
 }

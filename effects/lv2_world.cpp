@@ -7,7 +7,43 @@
 #include <lv2/port-props/port-props.h>
 #include <lv2/worker/worker.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <system_error>
+
 namespace {
+
+// lilv makes a URI of each folder in LV2_PATH as it stands, and a relative
+// folder gives an invalid one that it then crashes on: they are made
+// absolute first (those starting with ~ lilv expands itself).
+void MakeLv2PathAbsolute()
+{
+    const char* path = std::getenv("LV2_PATH");
+    if (!path)
+        return;
+    std::istringstream folders(path);
+    std::string folder;
+    std::string absolute;
+    while (std::getline(folders, folder, ':')) {
+        if (folder.empty())
+            continue;
+        std::error_code error;
+        const std::filesystem::path made =
+            folder[0] == '~' ? std::filesystem::path(folder) : std::filesystem::absolute(folder, error);
+        if (!absolute.empty())
+            absolute += ':';
+        absolute += error ? folder : made.lexically_normal().string();
+    }
+    setenv("LV2_PATH", absolute.c_str(), 1);
+}
+
+LilvWorld* NewWorld()
+{
+    MakeLv2PathAbsolute();
+    return lilv_world_new();
+}
 
 LilvNode* Uri(LilvWorld* world, const char* uri)
 {
@@ -22,7 +58,7 @@ Lv2World& Lv2World::Get()
     return world;
 }
 
-Lv2World::Lv2World() : m_pWorld(lilv_world_new())
+Lv2World::Lv2World() : m_pWorld(NewWorld())
 {
     lilv_world_load_all(m_pWorld);
     LilvWorld* w = m_pWorld;

@@ -95,6 +95,9 @@ public:
     // The sound is an excerpt of a longer one, whose fades it keeps where it
     // overlaps them: its first frame is frame offset of wholeFrames.
     void SetExcerptPlace(std::uint64_t offset, std::uint64_t wholeFrames) { m_fadePlace = {offset, wholeFrames}; }
+    // The synthesis took the sound's DC offset off where it arose: level
+    // finishing takes no mean off (see LevelFinisher::KeepMeans).
+    void KeepMeans(bool keep) { m_bKeepMeans = keep; }
     // Streams the output instead of holding it.
     void SetStreaming(const StreamingOptions& options) { m_streaming = options; }
     // Sees the whole finished sound before it is written and answers the gain
@@ -110,6 +113,9 @@ public:
     // After a completed run that measured it: the share of the finished
     // sound's peak that its part below 20 Hz reaches (0 to about 1).
     std::optional<double> GetSubAudioShare() const { return m_subAudioShare; }
+    // After a completed run: the peak of the sound as synthesised, before the
+    // finishing scaled it (with its means taken off, when they are).
+    float GetSynthesisedPeak() const { return m_fSynthesisedPeak; }
     // Whether the last streamed run set its sound aside on disk (else it
     // synthesised it again for each later pass).
     bool DidSpill() const { return m_bSpilled; }
@@ -158,6 +164,8 @@ private:
     std::unique_ptr<LevelEvening> m_pEvening;
     bool m_bMeasureSubAudio = false;
     std::optional<double> m_subAudioShare;
+    float m_fSynthesisedPeak = 0.0f;
+    bool m_bKeepMeans = false;
     PhaseTimes m_phaseTimes;
 
     SoundSynthesis* m_pGivenSynthesis = nullptr;

@@ -27,12 +27,14 @@ void LevelFinisher::AddToSums(std::span<const StereoFrame> piece)
 // The sum over the frame count, divided in 64-bit floating point.
 float LevelFinisher::MeanOf(float sum) const
 {
+    if (!m_bRemoveMeans)
+        return 0.0f;
     return static_cast<float>(static_cast<double>(sum) / static_cast<double>(m_nTotalFrames));
 }
 
 void LevelFinisher::RemoveMeans(std::span<StereoFrame> piece) const
 {
-    if (piece.empty())
+    if (piece.empty() || !m_bRemoveMeans)
         return;
     const float meanLeft = MeanOf(m_fSumLeft);
     const float meanRight = MeanOf(m_fSumRight);

@@ -57,6 +57,10 @@ public:
     // The sound is a stretch of a longer one (an excerpt): its frame 0 is
     // frame offset of a sound of wholeFrames frames, whose fades it keeps.
     void SetFadePlace(std::uint64_t offset, std::uint64_t wholeFrames);
+    // Leaves the means on: the sound's DC offset was taken off where it arose
+    // (a mix whose layers' gains move), and subtracting a mean would turn its
+    // silences into a constant offset. The means count as 0 from then on.
+    void KeepMeans() { m_bRemoveMeans = false; }
 
     // RemoveMeans, then ScaleAndFade: a piece of the surveyed sound made final.
     void FinishPiece(std::span<StereoFrame> piece, std::uint64_t first) const;
@@ -84,6 +88,7 @@ private:
     std::uint64_t m_nTotalFrames;
     std::uint64_t m_nFadeOffset = 0;
     std::uint64_t m_nFadeTotal;  // the frames the fade out ends at
+    bool m_bRemoveMeans = true;
     float m_fSumLeft = 0.0f;
     float m_fSumRight = 0.0f;
     float m_fPeak = 0.0f;

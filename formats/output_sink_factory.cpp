@@ -1,6 +1,7 @@
 #include "formats/output_sink_factory.h"
 
 #include "engine/generation_settings.h"
+#include "formats/dithering_sink.h"
 #include "formats/flac_score_comment.h"
 #include "formats/frame_counts.h"
 #include "formats/replacing_file_sink.h"
@@ -28,6 +29,15 @@ std::uint64_t StoredScoreRoom(const std::string& score)
     return score.empty() ? 0 : score.size() + kLargestChunkOverhead;
 }
 
+// The writer itself, with dither in front of it where it is asked for.
+std::unique_ptr<FrameSink> Dithered(std::unique_ptr<FrameSink> writer, const OutputFormat& format,
+                                    const OutputRequest& request)
+{
+    if (!request.m_ditherSeed || format.m_sample != SampleFormat::Pcm16)
+        return writer;
+    return std::make_unique<DitheringSink>(std::move(writer), *request.m_ditherSeed);
+}
+
 }  // namespace
 
 std::unique_ptr<FrameSink> MakeOutputSink(const OutputFormat& asked, const OutputRequest& request,
@@ -42,12 +52,12 @@ std::unique_ptr<FrameSink> MakeOutputSink(const OutputFormat& asked, const Outpu
         auto stream = std::make_unique<WavStreamSink>(request.m_nStandardOutputFd, format, delivered,
                                                       request.m_streamWatch);
         stream->StoreScore(score);
-        return AtDeliveryRate(std::move(stream), format, request.m_nFrames);
+        return AtDeliveryRate(Dithered(std::move(stream), format, request), format, request.m_nFrames);
     }
     const std::uint64_t predicted = PredictedOutputBytes(format, request.m_nFrames) + scoreBytes;
     std::unique_ptr<FrameSink> writer;
     if (format.IsDesktopWav() && !request.m_bLoop) {
-        writer = makeDesktopWav();
+        writer = Dithered(makeDesktopWav(), format, request);
     } else {
         auto file = std::make_unique<SndfileSink>(format);
         if (request.m_bLoop)
@@ -56,7 +66,7 @@ std::unique_ptr<FrameSink> MakeOutputSink(const OutputFormat& asked, const Outpu
             file->SetComment(FlacScorePlaceholder(score));
         if (format.m_container == OutputContainer::W64 && !score.empty())
             file->LeaveRoomBefore(W64ScoreRoom(score));
-        writer = AtDeliveryRate(std::move(file), format, request.m_nFrames);
+        writer = AtDeliveryRate(Dithered(std::move(file), format, request), format, request.m_nFrames);
     }
     if (!score.empty())
         writer = std::make_unique<StoredScoreSink>(std::move(writer), format.m_container, score);

@@ -75,6 +75,8 @@ RenderPipeline::RenderPipeline(SoundSynthesis& synthesis, const RenderPlan& plan
 {
     if (plan.m_nWholeFrames > 0)
         m_finisher.SetFadePlace(plan.m_nFadeOffset, plan.m_nWholeFrames);
+    if (plan.m_bKeepMeans)
+        m_finisher.KeepMeans();
 }
 
 // The synthesis may outlive the pipeline: it keeps no way back to it.

@@ -48,6 +48,9 @@ struct RenderPlan {
     // is frame m_nFadeOffset of m_nWholeFrames (0: the sound is whole).
     std::uint64_t m_nFadeOffset = 0;
     std::uint64_t m_nWholeFrames = 0;
+    // The sound's DC offset was taken off where it arose: no mean is taken
+    // off (LevelFinisher::KeepMeans).
+    bool m_bKeepMeans = false;
 };
 
 // The passes, each over the sound in order:

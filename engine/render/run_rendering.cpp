@@ -81,6 +81,7 @@ RunOutcome GenerationRun::RenderOutput()
     RenderPlan plan = PlanOf(m_settings, m_streaming && m_streaming->m_bLoop);
     plan.m_nFadeOffset = m_fadePlace.m_nOffset;
     plan.m_nWholeFrames = m_fadePlace.m_nWholeFrames;
+    plan.m_bKeepMeans = m_bKeepMeans;
 
     std::chrono::steady_clock::time_point phaseBegan;
     RenderPacing pacing;
@@ -124,6 +125,7 @@ RunOutcome GenerationRun::RenderOutput()
         pipeline.SetSubAudioMeter(&subAudio);
     const RenderPipeline::Outcome outcome = pipeline.Run(*m_pSink);
     m_phaseTimes.m_dFinishing += pipeline.GetFinishingSeconds();
+    m_fSynthesisedPeak = pipeline.GetSynthesisedPeak();
     ReleaseBuffers();
     switch (outcome) {
     case RenderPipeline::Outcome::NoWindowMemory: return Fail(TableMessage(IDS_ERR_WINDOW_MEMORY));

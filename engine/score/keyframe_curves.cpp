@@ -5,10 +5,14 @@
 
 namespace {
 
-// Inside a line, silence stands for the quietest gain a keyframe may give.
-double AudibleEnd(double value)
+// A line between a gain and silence moves the gain's factor, 10^(dB/20),
+// between the factor and 0 along its curve, as the track's own fades move the
+// level; the value stays in dB. progress runs from the audible end (0) to
+// silence (1).
+double TowardsSilence(double audibleDb, double progress)
 {
-    return value == -INFINITY ? kQuietestGainDb : value;
+    const double factor = std::pow(10.0, audibleDb / 20.0) * (1.0 - progress);
+    return factor > 0.0 ? 20.0 * std::log10(factor) : -INFINITY;
 }
 
 }  // namespace
@@ -57,9 +61,38 @@ double KeyframeLine::Between(const Point& from, const Point& to, double seconds)
     if (to.m_curve == Curve::Step || seconds <= from.m_dSeconds || from.m_dValue == to.m_dValue)
         return from.m_dValue;
     const double u = (seconds - from.m_dSeconds) / (to.m_dSeconds - from.m_dSeconds);
-    const double start = AudibleEnd(from.m_dValue);
-    const double end = AudibleEnd(to.m_dValue);
-    return start + (end - start) * CurveProgress(to.m_curve, u);
+    const double progress = CurveProgress(to.m_curve, u);
+    if (to.m_dValue == -INFINITY)
+        return TowardsSilence(from.m_dValue, progress);
+    if (from.m_dValue == -INFINITY)
+        return TowardsSilence(to.m_dValue, 1.0 - progress);
+    return from.m_dValue + (to.m_dValue - from.m_dValue) * progress;
+}
+
+// The value as the line reaches seconds from before: of the points at seconds
+// itself, none is taken yet, and the first is reached along its curve.
+double KeyframeLine::Before(double seconds) const
+{
+    const auto at = std::lower_bound(m_points.begin(), m_points.end(), seconds,
+                                     [](const Point& point, double time) { return point.m_dSeconds < time; });
+    if (at == m_points.begin() || at == m_points.end() || at->m_dSeconds != seconds)
+        return At(seconds);
+    return at->m_curve == Curve::Step ? (at - 1)->m_dValue : at->m_dValue;
+}
+
+// A point reached by a step, or at the same time as the point before it,
+// changes the value at once where the values differ.
+std::vector<double> KeyframeLine::JumpTimes() const
+{
+    std::vector<double> times;
+    for (std::size_t i = 1; i < m_points.size(); ++i) {
+        const Point& from = m_points[i - 1];
+        const Point& to = m_points[i];
+        const bool atOnce = to.m_curve == Curve::Step || to.m_dSeconds == from.m_dSeconds;
+        if (atOnce && to.m_dValue != from.m_dValue && (times.empty() || times.back() != to.m_dSeconds))
+            times.push_back(to.m_dSeconds);
+    }
+    return times;
 }
 
 double KeyframeLine::MonotoneUntil(double seconds) const

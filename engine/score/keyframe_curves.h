@@ -14,9 +14,11 @@ double CurveProgress(Curve curve, double u);
 // A value that starts at 0:00 and moves to each point added after it. Between
 // two points it follows the later point's curve; it holds before the first and
 // after the last. Of several points at one time the last added holds from that
-// time on. An end at -infinity (a silent gain) stands for kQuietestGainDb
-// inside a line, so a line out of silence rises audibly from there, while the
-// point itself and any hold at it stay -infinity.
+// time on. A line with one end at -infinity (a silent gain) is a fade: it
+// moves the gain as a factor, 10^(dB/20), between the other end's factor and
+// 0 along its curve, as the track's own fades do, so a straight line from 0 dB
+// to silence is at -6 dB halfway; the point itself and any hold at it stay
+// -infinity.
 class KeyframeLine {
 public:
     explicit KeyframeLine(double startValue);
@@ -26,6 +28,12 @@ public:
     void Add(double seconds, double value, Curve curve);
 
     double At(double seconds) const;
+    // The value just before seconds: At's limit from the left, which differs
+    // from At(seconds) only at a jump.
+    double Before(double seconds) const;
+    // The times at which the value changes at once (a point reached by a
+    // step, or a second point at one time), each once, in order.
+    std::vector<double> JumpTimes() const;
     // The time of the next point after seconds (infinity after the last):
     // up to there the line moves one way only, or holds.
     double MonotoneUntil(double seconds) const;

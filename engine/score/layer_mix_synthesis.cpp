@@ -15,6 +15,9 @@ constexpr std::uint64_t kSkipStepFrames = 1 << 16;
 
 constexpr std::uint64_t kLargestWindow = RenderPipeline::kWindowFrames;
 
+// How long before a layer is heard its filter takes its sound unheard.
+constexpr std::uint64_t kSettlingFrames = DcBlocker::kSettlingFrames;
+
 }  // namespace
 
 bool MixEffects::Any(const std::vector<MixLayer>& layers) const
@@ -26,6 +29,7 @@ bool MixEffects::Any(const std::vector<MixLayer>& layers) const
 LayerMixSynthesis::LayerMixSynthesis(std::vector<MixLayer> layers, std::uint64_t skipFrames,
                                      std::uint64_t wholeFrames, BufferAllocator allocate, MixEffects effects)
     : m_layers(std::move(layers))
+    , m_states(m_layers.size())
     , m_nSkipFrames(skipFrames)
     , m_nWholeFrames(wholeFrames)
     , m_allocate(allocate)
@@ -40,7 +44,7 @@ LayerMixSynthesis::LayerMixSynthesis(std::vector<MixLayer> layers, std::uint64_t
     if (m_bEffects)
         MakeStreams();
     const bool shaped = std::any_of(m_shapings.begin(), m_shapings.end(), [](const auto& s) { return s.has_value(); });
-    m_nPrefeedFrames = m_bEffects ? m_effects.m_nPrefeedFrames : shaped ? kShapingPrefeedFrames : 0;
+    m_nPrefeedFrames = std::max(m_bEffects ? m_effects.m_nPrefeedFrames : 0, shaped ? kShapingPrefeedFrames : 0);
 }
 
 // A layer's stream makes its dry sound as RenderLayer would into a window
@@ -74,10 +78,11 @@ void LayerMixSynthesis::BeginStreams(std::uint64_t first, std::uint64_t end)
         m_pMasterStream->Begin(first, end);
 }
 
-// Every layer after the first is made in the scratch window and added.
+// Every layer after the first is made in the scratch window and added; so
+// is what a filter takes unheard.
 bool LayerMixSynthesis::Begin(std::uint64_t frames)
 {
-    if (m_layers.size() > 1 && m_scratch.size() < kLargestWindow) {
+    if ((m_layers.size() > 1 || m_bBlockDc) && m_scratch.size() < kLargestWindow) {
         std::optional<SoundBuffer> scratch = SoundBuffer::Allocate(m_allocate, kLargestWindow);
         if (!scratch)
             return false;
@@ -88,16 +93,22 @@ bool LayerMixSynthesis::Begin(std::uint64_t frames)
         if (shaping)
             shaping->Reset();
     }
-    for (MixLayer& layer : m_layers) {
+    for (std::size_t i = 0; i < m_layers.size(); ++i) {
+        MixLayer& layer = m_layers[i];
         layer.m_pSynthesizer->SetRandomState(layer.m_nSeed);
         if (layer.m_pSynthesizer->Begin(*layer.m_pSource, whole, layer.m_pTerms) !=
             GrainSynthesizer::Start::Ready)
             return false;
+        m_states[i] = LayerState{};
+        if (m_measured)
+            m_states[i].m_subAudio.emplace(m_measured->first, m_measured->second);
     }
     // With effects or shaping, the sound is made from the prefeed before the
-    // excerpt on, so the chains and filters hear what comes before it; what
-    // they give before its first frame is dropped.
-    const std::uint64_t from = m_nSkipFrames - std::min(m_nPrefeedFrames, m_nSkipFrames);
+    // excerpt on, so the chains and filters hear what comes before it, and
+    // with DC blocking the blockers take at least the second before it; what
+    // comes before its first frame is dropped.
+    const std::uint64_t ahead = std::max(m_nPrefeedFrames, m_bBlockDc ? kSettlingFrames : 0);
+    const std::uint64_t from = m_nSkipFrames - std::min(ahead, m_nSkipFrames);
     if (m_nSkipFrames > 0) {
         if (!SkipTo(m_nSkipFrames, whole, from))
             return true;
@@ -105,14 +116,19 @@ bool LayerMixSynthesis::Begin(std::uint64_t frames)
     }
     if (m_bEffects)
         BeginStreams(from, whole);
-    CancelPoll poll(m_keepGoing);
-    std::vector<StereoFrame> dropped(from < m_nSkipFrames ? EffectedStream::kPieceFrames : 0);
-    for (std::uint64_t frame = from; frame < m_nSkipFrames && !poll.Cancelled();) {
-        const auto count = std::min<std::uint64_t>(dropped.size(), m_nSkipFrames - frame);
-        const std::span<StereoFrame> piece = std::span<StereoFrame>(dropped).first(count);
-        std::fill(piece.begin(), piece.end(), StereoFrame{0.0f, 0.0f});
-        RenderFrom(piece, frame);
-        frame += count;
+    if (m_nPrefeedFrames > 0) {
+        CancelPoll poll(m_keepGoing);
+        std::vector<StereoFrame> dropped(EffectedStream::kPieceFrames);
+        for (std::uint64_t frame = from; frame < m_nSkipFrames && !poll.Cancelled();) {
+            const auto count = std::min<std::uint64_t>(dropped.size(), m_nSkipFrames - frame);
+            const std::span<StereoFrame> piece = std::span<StereoFrame>(dropped).first(count);
+            std::fill(piece.begin(), piece.end(), StereoFrame{0.0f, 0.0f});
+            RenderFrom(piece, frame);
+            frame += count;
+        }
+    } else if (m_bBlockDc) {
+        for (std::size_t i = 0; i < m_layers.size(); ++i)
+            RenderUnheard(i, from, m_nSkipFrames);
     }
     return true;
 }
@@ -125,11 +141,9 @@ bool LayerMixSynthesis::Begin(std::uint64_t frames)
 // stop on the way.
 bool LayerMixSynthesis::SkipTo(std::uint64_t frame, std::uint64_t wholeFrames, std::uint64_t prefeedFrom)
 {
-    const bool fromState = m_start && m_start->m_nFrame <= prefeedFrom && m_start->m_nRenderFrames == wholeFrames &&
-                           m_start->m_layers.size() == m_layers.size();
-    if (fromState) {
+    if (const SeekState* resume = ResumableState(prefeedFrom, wholeFrames)) {
         for (std::size_t i = 0; i < m_layers.size(); ++i)
-            m_layers[i].m_pSynthesizer->RestoreSchedule(m_start->m_layers[i]);
+            m_layers[i].m_pSynthesizer->RestoreSchedule(resume->m_layers[i]);
     }
     CancelPoll poll(m_keepGoing);
     const auto skipTo = [&](std::uint64_t to) -> std::optional<SeekState> {
@@ -148,6 +162,7 @@ bool LayerMixSynthesis::SkipTo(std::uint64_t frame, std::uint64_t wholeFrames, s
         return false;
     if (prefeedFrom == frame) {
         m_start = std::move(atPrefeed);
+        m_prefeedStart.reset();
         return true;
     }
     std::optional<SeekState> arrived = skipTo(frame);
@@ -156,7 +171,23 @@ bool LayerMixSynthesis::SkipTo(std::uint64_t frame, std::uint64_t wholeFrames, s
     for (std::size_t i = 0; i < m_layers.size(); ++i)
         m_layers[i].m_pSynthesizer->RestoreSchedule(atPrefeed->m_layers[i]);
     m_start = std::move(arrived);
+    m_prefeedStart = std::move(atPrefeed);
     return true;
+}
+
+// The latest of the states kept (the one given or arrived at, and where the
+// last prefeed began) that a skip to prefeedFrom can go on from; none: the
+// skip starts from the beginning.
+const SeekState* LayerMixSynthesis::ResumableState(std::uint64_t prefeedFrom, std::uint64_t wholeFrames) const
+{
+    const SeekState* best = nullptr;
+    for (const std::optional<SeekState>* state : {&m_start, &m_prefeedStart}) {
+        const bool usable = state->has_value() && (*state)->m_nFrame <= prefeedFrom &&
+                            (*state)->m_nRenderFrames == wholeFrames && (*state)->m_layers.size() == m_layers.size();
+        if (usable && (!best || (*state)->m_nFrame > best->m_nFrame))
+            best = &**state;
+    }
+    return best;
 }
 
 // The grains that may reach into the excerpt are placed, and dropped as
@@ -197,44 +228,63 @@ bool LayerMixSynthesis::FillGains(const MixLayer& layer, std::uint64_t first, st
     return heard;
 }
 
+std::optional<std::uint64_t> LayerMixSynthesis::FirstHeardFrame(const MixLayer& layer, std::uint64_t first,
+                                                                 std::size_t count)
+{
+    if (!FillGains(layer, first, count))
+        return std::nullopt;
+    const auto heard = std::find_if(m_gains.begin(), m_gains.end(), [](float gain) { return gain != 0.0f; });
+    return first + static_cast<std::uint64_t>(heard - m_gains.begin());
+}
+
 // The layer's grains before the window's end are placed first, so no later
 // grain reaches into it. Onto: added to what the window holds, through the
 // scratch window; else the window (zeros) takes them directly.
-void LayerMixSynthesis::RenderLayer(std::size_t index, std::span<StereoFrame> window, std::uint64_t first,
-                                    bool onto)
+void LayerMixSynthesis::RenderLayer(std::size_t index, std::span<StereoFrame> window, std::uint64_t first, bool onto)
 {
     const MixLayer& layer = m_layers[index];
+    LayerState& state = m_states[index];
     GrainSynthesizer& synthesizer = *layer.m_pSynthesizer;
     const std::uint64_t end = first + window.size();
     synthesizer.PlaceGrainsBefore(end);
     const bool heard = !layer.m_gainAt || FillGains(layer, first, window.size());
     if (!heard)
-        synthesizer.SkipPlacedGrains(end);
+        SkipUnheardWindow(index, first, end);
     if (m_shapings[index]) {
         RenderShapedLayer(index, window, first, onto, heard);
         return;
     }
-    if (!heard)
+    if (!heard) {
+        if (state.m_subAudio)
+            state.m_subAudio->MeasureSilence(window.size(), first);
         return;
+    }
     std::span<StereoFrame> target = window;
     if (onto) {
         target = m_scratch.Span().first(window.size());
         std::fill(target.begin(), target.end(), StereoFrame{0.0f, 0.0f});
     }
     synthesizer.AddPlacedGrains(OutputWindow{target.data(), first, target.size()});
+    if (m_bBlockDc)
+        Block(state, target, first);
     const bool scaled = static_cast<bool>(layer.m_gainAt);
+    if (state.m_subAudio)
+        state.m_subAudio->Measure(target, scaled ? std::span<const float>(m_gains) : std::span<const float>(), first);
     if (onto)
         AddScaled(window, target, scaled);
     else if (scaled)
         Scale(window);
 }
 
-// The grains at their gain, then shaped; while the gain is 0 the shaping
-// still runs, on silence, so its filters ring out as they would.
+// The grains through the DC blocker and at their gain, then shaped; while the
+// gain is 0 (the grains already dropped) the shaping still runs, on silence,
+// so its filters ring out as they would. The sub-audio survey takes the
+// shaped sound, the layer's sound as it goes into the mix.
 void LayerMixSynthesis::RenderShapedLayer(std::size_t index, std::span<StereoFrame> window, std::uint64_t first,
                                           bool onto, bool heard)
 {
     const MixLayer& layer = m_layers[index];
+    LayerState& state = m_states[index];
     std::span<StereoFrame> target = window;
     if (onto) {
         target = m_scratch.Span().first(window.size());
@@ -242,12 +292,58 @@ void LayerMixSynthesis::RenderShapedLayer(std::size_t index, std::span<StereoFra
     }
     if (heard) {
         layer.m_pSynthesizer->AddPlacedGrains(OutputWindow{target.data(), first, target.size()});
+        if (m_bBlockDc)
+            Block(state, target, first);
         if (layer.m_gainAt)
             Scale(target);
     }
     m_shapings[index]->Process(target, first);
+    if (state.m_subAudio)
+        state.m_subAudio->Measure(target, {}, first);
     if (onto)
         AddScaled(window, target, false);
+}
+
+// A window the layer is not heard in: its grains are dropped unheard, but
+// where the layer is heard within a second after the window, the part of the
+// window in that second goes through the layer's filter.
+void LayerMixSynthesis::SkipUnheardWindow(std::size_t index, std::uint64_t first, std::uint64_t end)
+{
+    const MixLayer& layer = m_layers[index];
+    const std::optional<std::uint64_t> heardAt =
+        m_bBlockDc ? FirstHeardFrame(layer, end, kSettlingFrames) : std::nullopt;
+    const std::uint64_t from = heardAt ? std::max(first, *heardAt - std::min(*heardAt, kSettlingFrames)) : end;
+    if (from >= end) {
+        layer.m_pSynthesizer->SkipPlacedGrains(end);
+        return;
+    }
+    layer.m_pSynthesizer->SkipPlacedGrains(from);
+    RenderUnheard(index, from, end);
+}
+
+// Frames [from, end) of the layer through its filter only, a scratch window
+// at a time; the grains that end before from are already dropped.
+void LayerMixSynthesis::RenderUnheard(std::size_t index, std::uint64_t from, std::uint64_t end)
+{
+    GrainSynthesizer& synthesizer = *m_layers[index].m_pSynthesizer;
+    for (std::uint64_t first = from; first < end;) {
+        const std::uint64_t count = std::min<std::uint64_t>(end - first, m_scratch.size());
+        const std::span<StereoFrame> target = m_scratch.Span().first(count);
+        std::fill(target.begin(), target.end(), StereoFrame{0.0f, 0.0f});
+        synthesizer.PlaceGrainsBefore(first + count);
+        synthesizer.AddPlacedGrains(OutputWindow{target.data(), first, target.size()});
+        Block(m_states[index], target, first);
+        first += count;
+    }
+}
+
+// The filter goes on where it left off, or starts at rest after a gap.
+void LayerMixSynthesis::Block(LayerState& state, std::span<StereoFrame> sound, std::uint64_t first)
+{
+    if (state.m_nFilteredEnd != first)
+        state.m_blocker.Reset();
+    state.m_blocker.Process(sound);
+    state.m_nFilteredEnd = first + sound.size();
 }
 
 // Frame by frame, window += sound × gain (a gain of 1 without a gain line).
@@ -302,10 +398,20 @@ void LayerMixSynthesis::RenderWhole(std::span<StereoFrame> sound, const GrainPro
         RenderWindow(sound.subspan(first, std::min<std::uint64_t>(kLargestWindow, sound.size() - first)), first);
 }
 
+// The render that measured answers the peaks; a later one (the sound
+// synthesised again) measures nothing.
 void LayerMixSynthesis::End()
 {
     for (MixLayer& layer : m_layers)
         layer.m_pSynthesizer->End();
+    if (m_measured) {
+        m_subAudioPeaks.clear();
+        for (LayerState& state : m_states)
+            m_subAudioPeaks.push_back(state.m_subAudio ? state.m_subAudio->Peak() : 0.0);
+        m_measured.reset();
+    }
+    for (LayerState& state : m_states)
+        state.m_subAudio.reset();
     for (const auto& stream : m_layerStreams) {
         if (stream)
             stream->End();

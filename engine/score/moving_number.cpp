@@ -17,6 +17,12 @@ double MovingNumber::At(double seconds) const
     return Kept(line, drift);
 }
 
+double MovingNumber::Before(double seconds) const
+{
+    const double drift = m_drift ? m_dDriftDepth * m_drift->At(seconds) : 0.0;
+    return Kept(m_line.Before(seconds), drift);
+}
+
 // The line between two of its points and the drift within one period each
 // move one way only.
 double MovingNumber::SteadyUntil(double seconds) const

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <optional>
+#include <vector>
 
 #include "engine/score/drift_noise.h"
 #include "engine/score/keyframe_curves.h"
@@ -32,6 +33,11 @@ public:
     // A number that can be off stays off where its line is below the range;
     // drift neither turns it on nor takes it below the range when on.
     double At(double seconds) const;
+    // At's limit from the left: where the line jumps at seconds, the value
+    // just before the jump (see KeyframeLine::Before).
+    double Before(double seconds) const;
+    // When the line jumps (see KeyframeLine::JumpTimes).
+    std::vector<double> JumpTimes() const { return m_line.JumpTimes(); }
     // The time up to which (not included) At answers what it answers at
     // seconds, as far as can be vouched for; seconds itself where nothing
     // can, infinity where it holds for good.

@@ -64,6 +64,16 @@ MovingNumber GainOf(const ScoreLayer& layer, const DriftPlace& place)
     return MovingNumber(line, limits, NoiseOf(drift, place, kGainLane), drift ? drift->m_dDepth : 0.0);
 }
 
+// 10^(dB/20), exactly 0 for -infinity and exactly 1 for 0 dB.
+double FactorOf(double gainDb)
+{
+    if (gainDb == -INFINITY)
+        return 0.0;
+    if (gainDb == 0.0)
+        return 1.0;
+    return std::pow(10.0, gainDb / 20.0);
+}
+
 // The distinct values of a stepped line, in the order they first appear.
 std::vector<double> DistinctValues(const KeyframeLine& line)
 {
@@ -87,6 +97,7 @@ ParameterTimeline::ParameterTimeline(const ScoreLayer& layer, double lengthSecon
     m_bConstant = FindConstant(layer);
     for (const Keyframe& keyframe : layer.m_keyframes)
         m_keyframeTimes.push_back(keyframe.m_dSeconds);
+    m_gainJumps = m_gain.JumpTimes();
 }
 
 void ParameterTimeline::AddLines(const ScoreLayer& layer, std::uint32_t seed, int layerIndex, bool loop)
@@ -195,12 +206,22 @@ double ParameterTimeline::GainDbAt(double seconds) const
 
 double ParameterTimeline::GainAt(double seconds) const
 {
-    const double gainDb = GainDbAt(seconds);
-    if (gainDb == -INFINITY)
-        return 0.0;
-    if (gainDb == 0.0)
-        return 1.0;
-    return std::pow(10.0, gainDb / 20.0);
+    const double time = ClampedTime(seconds);
+    double factor = FactorOf(m_gain.At(time));
+    // Each jump less than kGainJumpSeconds ago still holds back the part of
+    // its change the S-curve has not made yet.
+    const auto after = std::upper_bound(m_gainJumps.begin(), m_gainJumps.end(), time);
+    bool moving = false;
+    for (auto jump = after; jump != m_gainJumps.begin();) {
+        --jump;
+        const double since = time - *jump;
+        if (since >= kGainJumpSeconds)
+            break;
+        const double unmade = 1.0 - CurveProgress(Curve::Smooth, since / kGainJumpSeconds);
+        factor += (FactorOf(m_gain.Before(*jump)) - FactorOf(m_gain.At(*jump))) * unmade;
+        moving = true;
+    }
+    return moving ? std::max(factor, 0.0) : factor;
 }
 
 ValueBounds ParameterTimeline::BoundsOf(ParameterId id) const

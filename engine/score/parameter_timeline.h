@@ -24,6 +24,8 @@ struct LayerValues {
 // set change at their keyframes' times whatever the curve.
 class ParameterTimeline {
 public:
+    static constexpr double kGainJumpSeconds = 0.01;
+
     // lengthSeconds: the track's length (> 0); seed: the run's seed;
     // layerIndex: the layer's index in the score (drift of different layers
     // differs); loop: the track is a seamless loop.
@@ -32,6 +34,9 @@ public:
     // No keyframe changes any value or the gain, and nothing drifts: the
     // layer's own values and gain hold throughout.
     bool IsConstant() const;
+    // The gain changes somewhere (a keyframe gives it another value, or it
+    // drifts).
+    bool GainMoves() const { return !m_gain.HoldsOnly(m_gain.At(0.0)); }
     // Every value at time seconds from the track's start. Before 0 the values
     // at 0, after the length those at the length.
     LayerValues At(double seconds) const;
@@ -45,9 +50,12 @@ public:
     // where they cannot; infinity when it holds to the end).
     double NumberSteadyUntil(ParameterId id, double seconds) const;
     // The gain alone as a factor: 10^(dB/20), exactly 0 for -infinity,
-    // exactly 1 for 0 dB.
+    // exactly 1 for 0 dB; but for kGainJumpSeconds after a jump of the gain
+    // (a step, or two keyframes at one time), where the factor moves from
+    // the one before the jump to the line's along an S-shaped curve, so that
+    // the jump reaches the sound without a click.
     double GainAt(double seconds) const;
-    // The gain in dB alone.
+    // The gain in dB alone, jumps as they stand.
     double GainDbAt(double seconds) const;
     // Over the whole track (keyframes, the layer's value, drift's full depth,
     // all kept to the range): number parameters (whole and real kinds).
@@ -88,5 +96,6 @@ private:
     std::vector<ValueBounds> m_pitchSetIntervals;  // each set's lowest and highest interval (0 and 0: none)
     std::vector<double> m_keyframeTimes;
     MovingNumber m_gain;
+    std::vector<double> m_gainJumps;  // the times the gain's line jumps at
     bool m_bConstant = false;
 };

@@ -100,9 +100,24 @@ SoundSynthesis& ScorePiece::Synthesis()
     return *m_pSynthesis;
 }
 
+void ScorePiece::MeasureSubAudio()
+{
+    m_pSynthesis->MeasureSubAudio(m_nTrackFirst, m_nTrackEnd);
+}
+
+const std::vector<double>& ScorePiece::LayerSubAudioPeaks() const
+{
+    return m_pSynthesis->LayerSubAudioPeaks();
+}
+
 void ScorePiece::StartFrom(SeekState state)
 {
     m_pSynthesis->StartFrom(std::move(state));
+}
+
+void ScorePiece::MoveExcerpt(std::uint64_t first)
+{
+    m_pSynthesis->MoveSkip(m_nWarmUp + first);
 }
 
 const std::optional<SeekState>& ScorePiece::GetArrived() const
@@ -262,9 +277,13 @@ void ScorePiece::MakeSynthesis(const PieceRequest& request)
                                               : PlainLayout(frames);
     std::uint64_t skip = 0;
     std::uint64_t whole = 0;
+    m_nTrackFirst = layout.m_nWarmUp;
+    m_nTrackEnd = layout.m_nWarmUp + frames;
     if (request.m_nExcerptFrames > 0) {
         skip = layout.m_nWarmUp + request.m_nExcerptFirst;
         whole = layout.SynthesisedFrames();
+        m_nTrackFirst = skip;
+        m_nTrackEnd = skip + request.m_nExcerptFrames;
     }
     MixEffects effects;
     effects.m_make = request.m_makeChain;
@@ -272,6 +291,10 @@ void ScorePiece::MakeSynthesis(const PieceRequest& request)
     effects.m_nPrefeedFrames = static_cast<std::uint64_t>(kEffectPrefeedSeconds) * kRunSampleRate;
     m_pSynthesis =
         std::make_unique<LayerMixSynthesis>(std::move(mix), skip, whole, request.m_allocate, std::move(effects));
+    m_bBlocksDc = std::any_of(m_layers.begin(), m_layers.end(),
+                              [](const auto& layer) { return layer->m_pTimeline->GainMoves(); });
+    if (m_bBlocksDc)
+        m_pSynthesis->BlockDc();
     MakeSeekPlan(request, layout.SynthesisedFrames());
 }
 

@@ -57,6 +57,16 @@ public:
     ~ScorePiece();
 
     SoundSynthesis& Synthesis();
+    // Some layer's gain moves: each layer's DC offset is then taken off
+    // before its gain (see LayerMixSynthesis), and the render must take no
+    // mean off the mix, so that its silences stay 0.
+    bool BlocksDc() const { return m_bBlocksDc; }
+    // Measures, in the next render, how far each layer's part below 20 Hz
+    // reaches in the mix over the track (or the excerpt); LayerSubAudioPeaks
+    // answers after that render, in the layers' order, in the units of the
+    // synthesised sound's peak.
+    void MeasureSubAudio();
+    const std::vector<double>& LayerSubAudioPeaks() const;
     // The longest grain of any layer: a loop's warm-up.
     std::int32_t LongestGrainFrames() const { return m_nLongestGrain; }
 
@@ -70,6 +80,10 @@ public:
     void StartFrom(SeekState state);
     // Where the synthesis' last skip to the excerpt arrived.
     const std::optional<SeekState>& GetArrived() const;
+    // The next Begin of the synthesis of a piece made for an excerpt renders
+    // from track frame first on instead: the same render, another stretch of
+    // it, found from where the last skip arrived when that lies before it.
+    void MoveExcerpt(std::uint64_t first);
 
 private:
     ScorePiece() = default;
@@ -83,6 +97,10 @@ private:
     std::vector<std::unique_ptr<PieceLayer>> m_layers;
     std::unique_ptr<LayerMixSynthesis> m_pSynthesis;
     std::int32_t m_nLongestGrain = 0;
+    bool m_bBlocksDc = false;
+    // The frames of the render the track (or the excerpt) takes.
+    std::uint64_t m_nTrackFirst = 0;
+    std::uint64_t m_nTrackEnd = 0;
     SeekPlan m_seekPlan;
 };
 

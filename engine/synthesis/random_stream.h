@@ -15,6 +15,7 @@ enum class StreamPurpose : std::uint32_t {
     Reverse = 4,
     Drift = 5,
     LayerSeed = 6,
+    Dither = 7,
 };
 
 // A stream whose draws are addressed by their index: draw n is a hash of the

@@ -43,9 +43,13 @@ void WaveFrameSink::Write(const StereoFrame* frames, std::size_t count)
     }
 }
 
-void WaveFrameSink::Finish(bool)
+void WaveFrameSink::Finish(bool cancelled)
 {
-    if (m_nFramesWritten > 0)
+    // A finished file without frames (a length of 0) is patched too: its RIFF
+    // size is then 36, the header's own bytes after the field, not the 0
+    // that stricter readers refuse. A run cancelled before its first frame
+    // leaves the bare header as it was written.
+    if (m_nFramesWritten > 0 || !cancelled)
         m_file.FinishHeader(static_cast<int>(m_nFramesWritten));
     m_file.CloseFile();
 }

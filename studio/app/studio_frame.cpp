@@ -82,7 +82,7 @@ StudioFrame::StudioFrame(StudioOptions options)
     SetSize(FromDIP(wxSize(1180, 760)));
     SetMinSize(FromDIP(wxSize(760, 480)));
     ScoreChanged();
-    m_uiTimer.Start(kUiTimerMs);
+    m_uiTimer.StartOnce(kUiTimerMs);
 }
 
 StudioFrame::~StudioFrame()
@@ -332,6 +332,11 @@ void StudioFrame::OnTimer(wxTimerEvent& event)
     }
     UpdateListening();
     UpdateMeters();
+    // Started again once this tick is done, not on a fixed beat: a tick
+    // that ran late on a busy machine is not followed at once by the next,
+    // so the window always has a moment for what else waits (results of
+    // work in the background, calls handed over).
+    m_uiTimer.StartOnce(kUiTimerMs);
 }
 
 // The playhead, the end of the track, and what to say about listening.

@@ -4,7 +4,7 @@
 
 #include "playback/playback_stream.h"
 #include "playback/portaudio_session.h"
-#include "studio/listening/excerpt_live_render.h"
+#include "studio/listening/session_live_render.h"
 
 namespace studio {
 
@@ -21,7 +21,7 @@ constexpr std::size_t kTapFrames = 1 << 16;
 Listening::Listening(std::shared_ptr<SourceCache> sources, const std::string& deviceName,
                      std::unique_ptr<LiveRender> render)
     : m_pSession(std::make_unique<PortAudioSession>())
-    , m_pRender(render ? std::move(render) : std::make_unique<ExcerptLiveRender>(std::move(sources)))
+    , m_pRender(render ? std::move(render) : std::make_unique<SessionLiveRender>(std::move(sources)))
     , m_tap(kTapFrames)
 {
     m_pRender->SetTap(&m_tap);

@@ -16,18 +16,13 @@
 #include <vector>
 
 #include "engine/live/frame_feed.h"
+#include "engine/live/level_estimate.h"
+#include "engine/live/session_score.h"
 #include "engine/score/score.h"
 
 class FrameQueue;
 
 namespace studio {
-
-// A stretch of the track in frames at 44100 Hz: [m_nFirst, m_nEnd).
-struct FrameStretch {
-    std::uint64_t m_nFirst = 0;
-    std::uint64_t m_nEnd = 0;
-    bool operator==(const FrameStretch&) const = default;
-};
 
 // What to play.
 struct LiveScore {
@@ -36,16 +31,6 @@ struct LiveScore {
     std::vector<bool> m_heard;           // per layer: false for a muted one; empty: all heard
     std::string m_strDisplayName;        // the score's name in messages ("night.toml")
     std::string m_strFolder;             // where its sources are named from
-};
-
-// The gain that brings the synthesised sound to the level the rendered file
-// will have (its peak, or its loudness, as the score asks), as far as it is
-// known: an estimate until the whole track has been surveyed, then exact.
-struct LevelEstimate {
-    double m_dGain = 1.0;
-    bool m_bKnown = false;      // false: no sound surveyed yet; the gain is a guess
-    bool m_bExact = false;      // the whole track surveyed: the file's own gain
-    double m_dSurveyed = 0.0;   // share of the track surveyed, 0 to 1
 };
 
 class LiveRender : public FrameFeed {

@@ -1,5 +1,7 @@
 #include "studio/timeline/timeline_canvas.h"
 
+#include <wx/dcmemory.h>
+
 #include <wx/dcbuffer.h>
 #include <wx/menu.h>
 #include <wx/settings.h>
@@ -167,8 +169,16 @@ void TimelineCanvas::SetPlayhead(double seconds)
     const int before = xOf(m_dPlayhead);
     m_dPlayhead = seconds;
     const int after = xOf(m_dPlayhead);
-    RefreshRect(wxRect(before - 2, 0, 5, height), false);
-    RefreshRect(wxRect(after - 2, 0, 5, height), false);
+    // The lanes' picture stays as it is: only the two columns are drawn.
+    const wxRect columns[] = {wxRect(before - 2, 0, 5, height), wxRect(after - 2, 0, 5, height)};
+    for (const wxRect& column : columns)
+        wxWindow::Refresh(false, &column);
+}
+
+void TimelineCanvas::Refresh(bool eraseBackground, const wxRect* rect)
+{
+    m_bPictureValid = false;
+    wxWindow::Refresh(eraseBackground, rect);
 }
 
 void TimelineCanvas::SetScrollY(int y)
@@ -936,10 +946,36 @@ void TimelineCanvas::OnSize(wxSizeEvent& event)
     event.Skip();
 }
 
+// The lanes are drawn into a picture kept until something they show
+// changes; while playing, the playhead moves thirty times a second over it,
+// and each move draws two columns of the picture and the line, not every
+// lane again.
 void TimelineCanvas::OnPaint(wxPaintEvent&)
 {
     wxAutoBufferedPaintDC dc(this);
     const wxSize size = GetClientSize();
+    if (size.x <= 0 || size.y <= 0)
+        return;
+    const double scale = GetContentScaleFactor();
+    if (!m_picture.IsOk() || m_picture.GetLogicalSize() != size || m_picture.GetScaleFactor() != scale) {
+        m_picture.CreateWithDIPSize(size, scale);
+        m_bPictureValid = false;
+    }
+    if (!m_bPictureValid) {
+        wxMemoryDC picture(m_picture);
+        PaintPicture(picture, size);
+        m_bPictureValid = true;
+    }
+    dc.DrawBitmap(m_picture, 0, 0);
+    if (!m_host.GetDocument().HasLayers())
+        return;
+    PaintPlayhead(dc, wxRect(GetHeaderWidth(), 0, size.x - GetHeaderWidth(), size.y));
+    if (m_drag && m_drag->m_bMoved)
+        PaintReadout(dc);
+}
+
+void TimelineCanvas::PaintPicture(wxDC& dc, const wxSize& size)
+{
     dc.SetBackground(wxBrush(m_palette.m_background));
     dc.Clear();
     dc.SetFont(GetFont());
@@ -998,9 +1034,6 @@ void TimelineCanvas::OnPaint(wxPaintEvent&)
         dc.SetBrush(wxBrush(m_palette.m_background));
         dc.DrawRectangle(end + 1, 0, size.x - end, size.y);
     }
-    PaintPlayhead(dc, wxRect(header, 0, size.x - header, size.y));
-    if (m_drag && m_drag->m_bMoved)
-        PaintReadout(dc);
 }
 
 void TimelineCanvas::PaintLayerHeader(wxDC& dc, const TimelineRow& row, const wxRect& rect)

@@ -10,6 +10,7 @@
 // Page Up and Page Down the lane above and below.
 #pragma once
 
+#include <wx/bitmap.h>
 #include <wx/timer.h>
 #include <wx/window.h>
 
@@ -35,6 +36,9 @@ public:
     void TimeChanged();
     void SetPlayhead(double seconds);
     void ThemeChanged();
+    // Any change but the playhead's: the lanes' picture is drawn again
+    // (the playhead alone moves over the picture drawn before).
+    void Refresh(bool eraseBackground = true, const wxRect* rect = nullptr) override;
 
     void SetScrollY(int y);
     int GetScrollY() const { return m_nScrollY; }
@@ -104,6 +108,8 @@ private:
     Score DragPreview(std::size_t& layer) const;
 
     void OnPaint(wxPaintEvent& event);
+    // Everything but the playhead and a drag's readout.
+    void PaintPicture(wxDC& dc, const wxSize& size);
     void PaintLayerHeader(wxDC& dc, const TimelineRow& row, const wxRect& rect);
     void PaintLaneHeader(wxDC& dc, const TimelineRow& row, const wxRect& rect);
     void PaintAddLane(wxDC& dc, const TimelineRow& row, const wxRect& rect);
@@ -142,6 +148,9 @@ private:
     std::optional<Selection> m_selection;
     std::optional<Drag> m_drag;
     wxString m_strToolTip;
+    // The picture PaintPicture drew last, while nothing it shows changed.
+    wxBitmap m_picture;
+    bool m_bPictureValid = false;
 };
 
 }  // namespace studio

@@ -106,7 +106,10 @@ const ChecksumCase kCases[] = {
      {"--length", "7", "--seed", "4000000000", "--density", "500", "--grain-length", "725", "--scan-range", "1",
       "--segment", "20", "--volume", "1", "--fade", "10"},
      0x27d162a7ac8ec8ddULL},
-    {kStereo16At44100, {"--length", "0", "--seed", "9"}, 0x3ef5539a426cb692ULL},
+    // A length of 0 once left the header's RIFF size at 0, which stricter
+    // readers refuse (0x3ef5539a426cb692); the header is now finished as
+    // any other, with 36.
+    {kStereo16At44100, {"--length", "0", "--seed", "9"}, 0x359a0c3b27664dfeULL},
 };
 
 }  // namespace

@@ -19,7 +19,11 @@ Score SampleScore(int lengthSeconds)
     run.m_strInputPath = SONNELITH_SAMPLE_PATH;
     run.m_nLengthSeconds = lengthSeconds;
     run.m_seed = 7;
-    return ScoreOfPlainRun(run, std::filesystem::path(SONNELITH_SAMPLE_PATH).parent_path().string());
+    Score score = ScoreOfPlainRun(run, std::filesystem::path(SONNELITH_SAMPLE_PATH).parent_path().string());
+    // Named by its full path: the tests write the score into folders of
+    // their own, where a name relative to the sample's folder finds nothing.
+    score.m_layers[0].m_strSource = SONNELITH_SAMPLE_PATH;
+    return score;
 }
 
 std::string RefusalOf(const Score& score)

@@ -66,20 +66,27 @@ TEST(KeyframeLine, OfSeveralPointsAtOneTimeTheLastHoldsFromThen)
     EXPECT_EQ(line.At(15.0), -5.0);
 }
 
-TEST(KeyframeLine, LinesOutOfAndIntoSilenceRunFromTheQuietestGain)
+// A line out of or into silence moves the factor 10^(dB/20) along its curve:
+// a fade, halfway at half the factor (-6 dB), not at half the decibels.
+TEST(KeyframeLine, LinesOutOfAndIntoSilenceFadeTheFactor)
 {
+    const auto factor = [](double decibels) { return std::pow(10.0, decibels / 20.0); };
     KeyframeLine line(-INFINITY);
     line.Add(10.0, 0.0, Curve::Linear);
     line.Add(20.0, -INFINITY, Curve::Smooth);
     line.Add(30.0, -INFINITY, Curve::Linear);
+    line.Add(40.0, -20.0, Curve::Linear);
     EXPECT_EQ(line.At(0.0), -INFINITY);
-    EXPECT_NEAR(line.At(1e-9), kQuietestGainDb, 1e-6);  // a billionth of the way up a 120 dB line
-    EXPECT_EQ(line.At(5.0), kQuietestGainDb / 2);
-    EXPECT_EQ(line.At(15.0), kQuietestGainDb / 2);  // smooth passes its middle halfway
-    EXPECT_GT(line.At(19.999), kQuietestGainDb);
+    EXPECT_NEAR(factor(line.At(1e-6)), 1e-7, 1e-15);  // a ten-millionth of the way up
+    EXPECT_NEAR(factor(line.At(2.5)), 0.25, 1e-12);
+    EXPECT_NEAR(line.At(5.0), -6.0206, 1e-4);
+    EXPECT_NEAR(factor(line.At(15.0)), 0.5, 1e-12);  // smooth passes its middle halfway
+    EXPECT_NEAR(factor(line.At(12.5)), 1.0 - CurveProgress(Curve::Smooth, 0.25), 1e-12);
+    EXPECT_GT(line.At(19.999), -INFINITY);
     EXPECT_EQ(line.At(20.0), -INFINITY);
     EXPECT_EQ(line.At(25.0), -INFINITY);  // a hold in silence stays silent
-    EXPECT_EQ(line.At(40.0), -INFINITY);
+    EXPECT_NEAR(factor(line.At(35.0)), 0.05, 1e-12);  // half of -20 dB's factor 0.1
+    EXPECT_EQ(line.At(40.0), -20.0);
 }
 
 TEST(KeyframeLine, AStepHoldsTheEarlierValueUpToItsTime)

@@ -189,7 +189,9 @@ TEST(ParameterTimeline, TheWindowAndThePitchSetChangeAtTheirKeyframesTime)
     EXPECT_EQ(timeline.PitchSets(), (std::vector<std::vector<double>>{{0, 7}, {-12, 0}}));
 }
 
-TEST(ParameterTimeline, TheGainRisesFromTheQuietestGainAndIsSilentExactly)
+// Out of silence and back the gain's factor moves in a straight line, silent
+// below the quietest gain.
+TEST(ParameterTimeline, TheGainFadesOutOfAndIntoSilenceAndIsSilentExactly)
 {
     ScoreLayer layer;
     layer.m_dGainDb = -INFINITY;
@@ -197,8 +199,10 @@ TEST(ParameterTimeline, TheGainRisesFromTheQuietestGainAndIsSilentExactly)
     const ParameterTimeline timeline(layer, kMinute, kSeed, 0, false);
     EXPECT_EQ(timeline.GainAt(0), 0.0);
     EXPECT_EQ(timeline.At(0).m_dGainDb, -INFINITY);
-    EXPECT_NEAR(timeline.GainDbAt(1e-6), kQuietestGainDb, 1e-3);  // a millionth of a second up a 12 dB/s line
-    EXPECT_DOUBLE_EQ(timeline.GainAt(5), 1e-3);                    // -60 dB
+    EXPECT_EQ(timeline.GainAt(1e-6), 0.0);              // a factor of 1e-7, below the quietest gain
+    EXPECT_NEAR(timeline.GainAt(1e-4), 1e-5, 1e-15);    // -100 dB
+    EXPECT_NEAR(timeline.GainAt(5), 0.5, 1e-12);        // -6 dB halfway, not -60
+    EXPECT_NEAR(timeline.GainAt(18), 0.2, 1e-12);
     EXPECT_EQ(timeline.GainAt(10), 1.0);
     EXPECT_GT(timeline.GainAt(19.999), 0.0);
     EXPECT_EQ(timeline.GainAt(20), 0.0);
@@ -207,6 +211,40 @@ TEST(ParameterTimeline, TheGainRisesFromTheQuietestGainAndIsSilentExactly)
     const ValueBounds gain = timeline.GainBoundsDb();
     EXPECT_EQ(gain.m_dLowest, -INFINITY);
     EXPECT_EQ(gain.m_dHighest, 0.0);
+}
+
+// A step of the gain, and two keyframes at one time, move the factor over
+// 10 ms along an S-curve from where it stood; the dB line itself still jumps,
+// and the factor is the line's again, to the bit, once the ramp is over.
+TEST(ParameterTimeline, TheGainsJumpsAreShortRampsOfItsFactor)
+{
+    ScoreLayer layer;
+    layer.m_dGainDb = -INFINITY;
+    layer.m_keyframes = {GainKeyframeAt(10, -20, Curve::Step), GainKeyframeAt(30, 0),
+                         GainKeyframeAt(30, -INFINITY)};
+    const ParameterTimeline timeline(layer, kMinute, kSeed, 0, false);
+    constexpr double kRamp = ParameterTimeline::kGainJumpSeconds;
+    EXPECT_EQ(kRamp, 0.01);
+    EXPECT_EQ(timeline.GainDbAt(10), -20.0);
+    EXPECT_EQ(timeline.GainAt(10), 0.0);
+    // The line itself rises on from -20 dB (a factor of 0.1) towards 0 dB.
+    const auto line = [&](double t) { return std::pow(10.0, timeline.GainDbAt(t) / 20.0); };
+    EXPECT_NEAR(timeline.GainAt(10 + kRamp / 2), line(10 + kRamp / 2) - 0.1 / 2, 1e-12);  // half way up the S
+    EXPECT_LT(timeline.GainAt(10 + kRamp / 10), 0.1 * 0.05);                          // slow to leave
+    EXPECT_EQ(timeline.GainAt(10 + kRamp), line(10 + kRamp));
+    double before = 0.0;
+    for (double t = 10; t <= 10 + kRamp; t += kRamp / 64) {
+        const double gain = timeline.GainAt(t);
+        EXPECT_GE(gain, before) << t;
+        EXPECT_LT(gain - before, 0.1 / 20) << t;  // no jump within it
+        before = gain;
+    }
+    // Up the line from -20 dB to 0 dB, then straight down to silence at 30 s.
+    EXPECT_NEAR(timeline.GainAt(30), 1.0, 1e-12);
+    EXPECT_NEAR(timeline.GainAt(30 + kRamp / 2), 0.5, 1e-12);
+    EXPECT_EQ(timeline.GainAt(30 + kRamp), 0.0);
+    EXPECT_EQ(timeline.GainAt(45), 0.0);
+    EXPECT_EQ(timeline.GainAt(10 - 1e-9), 0.0);
 }
 
 // Along a line and a drift, whole-number parameters only take their allowed

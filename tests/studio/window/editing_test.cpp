@@ -9,8 +9,10 @@
 #include <wx/spinctrl.h>
 #include <wx/uiaction.h>
 
+#include <algorithm>
 #include <fstream>
 
+#include "studio/app/studio_palette.h"
 #include "studio/model/lane_points.h"
 #include "studio/timeline/timeline_canvas.h"
 #include "studio/timeline/timeline_panel.h"
@@ -140,4 +142,40 @@ TEST_F(StudioWindowTest, TheInspectorsControlsComeFromTheTableAndChangeTheLayer)
     frame.GetCommands().Undo();
     EXPECT_EQ(frame.GetDocument().GetScore().m_layers[0].m_values.Get(ParameterId::Density), 500);
     EXPECT_FALSE(frame.GetDocument().IsModified());
+}
+
+// The lanes are drawn once into a picture that the playhead moves over: the
+// line is where the playhead is, and where it was the lane shows again.
+TEST_F(StudioWindowTest, ThePlayheadMovesOverTheLanesWithoutATrace)
+{
+    StudioFrame& frame = MakeWindow();
+    Open(SaveSampleScore("piece.toml", 10, true));
+    TimelineCanvas& canvas = frame.GetTimeline().GetCanvas();
+    canvas.AddLane(0, kDensity);
+    PumpFor(100);
+    const std::optional<wxRect> plot = canvas.LanePlotRect(0, kDensity);
+    ASSERT_TRUE(plot);
+    const wxColour playhead = CurrentPalette().m_playhead;
+    // The columns of the row near the plot's top edge that show the playhead.
+    const auto playheadColumns = [&] {
+        const wxImage shown = CaptureClient(canvas);
+        const double scale = static_cast<double>(shown.GetWidth()) / canvas.GetClientSize().x;
+        std::vector<int> columns;
+        for (int x = plot->x; x < plot->GetRight(); ++x) {
+            if (PixelOf(shown, wxPoint(static_cast<int>(x * scale), static_cast<int>((plot->y + 3) * scale))) == playhead)
+                columns.push_back(x);
+        }
+        return columns;
+    };
+    frame.MovePlayhead(2.5);
+    PumpFor(150);
+    const std::vector<int> before = playheadColumns();
+    ASSERT_FALSE(before.empty()) << "no playhead drawn";
+    frame.MovePlayhead(7.5);
+    PumpFor(150);
+    const std::vector<int> after = playheadColumns();
+    ASSERT_FALSE(after.empty()) << "no playhead drawn after the move";
+    EXPECT_GT(after.front(), before.back() + plot->width / 3) << "the playhead did not move";
+    for (const int x : before)
+        EXPECT_TRUE(std::find(after.begin(), after.end(), x) == after.end()) << "a trace of the playhead at " << x;
 }

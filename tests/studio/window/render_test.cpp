@@ -69,16 +69,11 @@ TEST_F(StudioWindowTest, ARefusedRenderShowsTheCommandLinesMessageWithTheLine)
 {
     StudioFrame& frame = MakeWindow();
     Open(SaveSampleScore("piece.toml", 6, true));
-    RenderChoices choices = ChoicesOf(frame.GetDocument().GetScore(), m_folder.File("out.wav"));
-    choices.m_nLengthSeconds = 0;
-    ScoreEdit edit("Add keyframe");
-    // A keyframe past the length asked for: the command line refuses it.
-    Keyframe late;
-    late.m_dSeconds = 5;
-    late.m_gainDb = -6;
-    edit.Record(InsertKeyframe{0, 0, late});
-    frame.SubmitEdit(edit);
+    const RenderChoices choices = ChoicesOf(frame.GetDocument().GetScore(), m_folder.File("out.wav"));
+    // Its source gone: the command line refuses the score at the source's line.
+    std::filesystem::rename(m_folder.File("sample.wav"), m_folder.File("away.wav"));
     const RenderOutcome outcome = RenderWith(frame, choices);
+    std::filesystem::rename(m_folder.File("away.wav"), m_folder.File("sample.wav"));
     EXPECT_FALSE(outcome.m_bWritten);
     EXPECT_NE(outcome.m_strReport.find("piece.toml:"), std::string::npos) << outcome.m_strReport;
     EXPECT_EQ(outcome.m_strReport.find("sonnelith-studio-"), std::string::npos) << "the temporary copy is named";

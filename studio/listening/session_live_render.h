@@ -1,0 +1,45 @@
+// The studio's live render: the engine's live session, fed with the score as
+// sonnelith-cli would read its file (checked, its sources loaded through the
+// studio's cache on the session's own thread), and surveyed for the level
+// of the whole mix whatever is muted.
+#pragma once
+
+#include <memory>
+
+#include "engine/live/live_session.h"
+#include "studio/listening/live_render.h"
+#include "studio/listening/source_cache.h"
+
+namespace studio {
+
+class SessionLiveRender final : public LiveRender {
+public:
+    // workers: the threads that render what is heard.
+    explicit SessionLiveRender(std::shared_ptr<SourceCache> sources, int workers = 2);
+
+    void SetScore(const LiveScore& score) override;
+    void Start(std::uint64_t frame) override { m_session.Start(frame); }
+    void SetLoop(std::optional<FrameStretch> loop) override { m_session.SetLoop(loop); }
+
+    void Fill(StereoFrame* frames, std::size_t count) noexcept override { m_session.Fill(frames, count); }
+
+    std::uint64_t GetConsumerFrame() const override { return m_session.GetConsumerFrame(); }
+    bool IsFindingPlace() const override { return m_session.IsFindingPlace(); }
+    bool IsBehind() const override { return m_session.IsBehind(); }
+    bool IsAtEnd() const override { return m_session.IsAtEnd(); }
+    LevelEstimate GetLevel() const override { return m_session.GetLevel(); }
+    std::optional<std::string> GetProblem() const override { return m_session.GetProblem(); }
+    void SetTap(FrameQueue* tap) override { m_session.SetTap(tap); }
+
+    LiveSession& GetSession() { return m_session; }
+
+private:
+    std::shared_ptr<SourceCache> m_pSources;
+    LiveSession m_session;
+};
+
+// The session's score of live: its heard layers and the whole mix, checked
+// and loaded as CheckScore does.
+SessionScoreLoad LoadSessionScore(const LiveScore& live, SourceCache& sources, const std::function<bool()>& cancelled);
+
+}  // namespace studio

@@ -1,0 +1,127 @@
+// The level estimate of a track whose level moves (a source that swells and
+// fades, a layer gain along keyframes), against the file's gain that the pass
+// in order ends with: a loudness within 1 dB once 5 % of the track is
+// surveyed in sparse stretches; a peak, the rarest event of a sound, within
+// 3 dB at 5 % and 1 dB at 10 %.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "engine/live/level_estimate.h"
+#include "tests/engine/seek/seek_scores.h"
+
+namespace {
+
+// Ten seconds of tones whose level swells from a twentieth to full and back.
+std::vector<StereoFrame> Swell()
+{
+    std::vector<StereoFrame> sound = Tones(10.0);
+    for (std::size_t i = 0; i < sound.size(); ++i) {
+        const double t = static_cast<double>(i) / static_cast<double>(sound.size());
+        const auto level = static_cast<float>(0.05 + 0.95 * std::pow(std::sin(M_PI * t), 4));
+        sound[i].left *= level;
+        sound[i].right *= level;
+    }
+    return sound;
+}
+
+Keyframe GainAt(double seconds, double db)
+{
+    Keyframe keyframe;
+    keyframe.m_dSeconds = seconds;
+    keyframe.m_curve = Curve::Smooth;
+    keyframe.m_gainDb = db;
+    return keyframe;
+}
+
+// A minute and forty seconds of a sparse layer reading the swell, its gain moving by
+// 12 dB, with a plain layer under it.
+Score MovingLevelScore()
+{
+    Score score;
+    score.m_nLengthSeconds = 100;
+    ScoreLayer layer;
+    layer.m_strSourcePath = "tones";
+    layer.m_values.Set(ParameterId::Density, 200);
+    layer.m_values.Set(ParameterId::GrainLength, 80);
+    layer.m_values.Set(ParameterId::Segment, 3);
+    layer.m_keyframes = {GainAt(0, -12), GainAt(40, 0), GainAt(70, -3), GainAt(100, -9)};
+    ScoreLayer under = layer;
+    under.m_keyframes.clear();
+    under.m_dGainDb = -18;
+    score.m_layers = {layer, under};
+    return score;
+}
+
+LevelEstimate Survey(const Score& score, bool sparseOnly, double share = 0.05)
+{
+    auto session = std::make_shared<SessionScore>();
+    auto swell = std::make_shared<std::vector<StereoFrame>>(Swell());
+    session->m_pScore = std::make_shared<const Score>(score);
+    session->m_nSeed = kSeekTestSeed;
+    session->m_sources["tones"] = *swell;
+    session->m_pHeld = swell;
+    LevelEstimator::Options options;
+    options.m_bSparseOnly = sparseOnly;
+    options.m_dSparseShare = share;
+    options.m_bLowerPriority = false;
+    LevelEstimator estimator(options);
+    estimator.Survey(session);
+    EXPECT_TRUE(estimator.WaitUntilDone(120));
+    return estimator.GetEstimate();
+}
+
+double Db(double gain)
+{
+    return 20.0 * std::log10(gain);
+}
+
+LevelEstimate Exact(const Score& score)
+{
+    const LevelEstimate exact = Survey(score, false);
+    EXPECT_TRUE(exact.m_bExact);
+    EXPECT_EQ(exact.m_dSurveyed, 1.0);
+    return exact;
+}
+
+void ExpectWithin(const Score& score, const LevelEstimate& exact, double share, double decibels)
+{
+    const LevelEstimate early = Survey(score, true, share);
+    ASSERT_TRUE(early.m_bKnown);
+    EXPECT_FALSE(early.m_bExact);
+    EXPECT_GE(early.m_dSurveyed, share);
+    EXPECT_LT(early.m_dSurveyed, share + 0.01);
+    std::cout << "At " << early.m_dSurveyed * 100 << " %: " << Db(early.m_dGain) << " dB; exact " << Db(exact.m_dGain)
+              << " dB\n";
+    EXPECT_NEAR(Db(early.m_dGain), Db(exact.m_dGain), decibels);
+}
+
+}  // namespace
+
+TEST(LevelEstimate, APeakIsWithinThreeDecibelsAtFivePerCentAndOneAtTen)
+{
+    const Score score = MovingLevelScore();
+    const LevelEstimate exact = Exact(score);
+    ExpectWithin(score, exact, 0.05, 3.0);
+    ExpectWithin(score, exact, 0.1, 1.0);
+}
+
+TEST(LevelEstimate, ALoudnessIsWithinADecibelOnceFivePerCentIsSurveyed)
+{
+    Score score = MovingLevelScore();
+    score.m_loudness = -30.0;
+    score.m_nVolume = 90;
+    ExpectWithin(score, Exact(score), 0.05, 1.0);
+}
+
+TEST(LevelEstimate, ASilentScoreIsNeverKnown)
+{
+    Score score = MovingLevelScore();
+    for (ScoreLayer& layer : score.m_layers) {
+        layer.m_dGainDb = -INFINITY;
+        layer.m_keyframes.clear();
+    }
+    const LevelEstimate estimate = Survey(score, false);
+    EXPECT_FALSE(estimate.m_bKnown);
+    EXPECT_EQ(estimate.m_dGain, 1.0);
+}

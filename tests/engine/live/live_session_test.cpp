@@ -1,0 +1,290 @@
+// The live session: what the consumer pulls is the renderer's excerpt from
+// that place times the gain, through a loop's turn, from the seek index, and
+// after rendering fell behind (silence, announced, never frames repeated);
+// an edit is heard soon and joined without a click; and the session
+// survives a score swapped every few milliseconds, a consumer that stops
+// pulling, and a teardown in the middle of rendering.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <optional>
+#include <thread>
+
+#include "engine/live/live_session.h"
+#include "tests/engine/seek/seek_scores.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr float kGain = 0.5f;
+
+// An edit is heard within 300 ms of sound; a build with the sanitizers
+// renders several times slower, and is given longer.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr double kHeardWithinSeconds = 2.0;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr double kHeardWithinSeconds = 2.0;
+#else
+constexpr double kHeardWithinSeconds = 0.3;
+#endif
+#else
+constexpr double kHeardWithinSeconds = 0.3;
+#endif
+
+struct Sources {
+    std::vector<StereoFrame> m_tones = Tones(6.0);
+};
+
+std::shared_ptr<const SessionScore> SessionOf(const Score& score, const std::shared_ptr<Sources>& sources)
+{
+    auto session = std::make_shared<SessionScore>();
+    session->m_pScore = std::make_shared<const Score>(score);
+    session->m_nSeed = kSeekTestSeed;
+    session->m_sources["tones"] = sources->m_tones;
+    session->m_pHeld = sources;
+    return session;
+}
+
+LiveSessionOptions Quiet(int workers = 2)
+{
+    LiveSessionOptions options;
+    options.m_nWorkers = workers;
+    options.m_bSurveyLevel = false;
+    options.m_bIndex = false;
+    return options;
+}
+
+// The renderer's excerpt of frames frames from track frame first, times the gain.
+std::vector<StereoFrame> Excerpt(const Score& score, const Sources& sources, std::uint64_t first, std::uint64_t frames)
+{
+    std::vector<StereoFrame> sound = Synthesise(*MakePiece(score, sources.m_tones, first, frames), frames);
+    for (StereoFrame& frame : sound) {
+        frame.left *= kGain;
+        frame.right *= kGain;
+    }
+    return sound;
+}
+
+// The frames the consumer moved on from before to after (round the loop).
+std::uint64_t Moved(std::uint64_t before, std::uint64_t after, const std::optional<FrameStretch>& loop)
+{
+    if (after >= before)
+        return after - before;
+    return loop ? (loop->m_nEnd - before) + (after - loop->m_nFirst) : 0;
+}
+
+// Pulls frames frames of sound as fast as they come, leaving out the
+// silence of finding the place and of running short (a frame is sound when
+// the consumer's place moved on by it). behind: whether the session said it
+// was behind at any time.
+std::vector<StereoFrame> PullSound(LiveSession& session, std::size_t frames,
+                                   const std::optional<FrameStretch>& loop = std::nullopt, bool* behind = nullptr)
+{
+    std::vector<StereoFrame> sound;
+    std::vector<StereoFrame> block(512);
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    std::uint64_t before = session.GetConsumerFrame();
+    while (sound.size() < frames && std::chrono::steady_clock::now() < deadline) {
+        session.Fill(block.data(), block.size());
+        const std::uint64_t after = session.GetConsumerFrame();
+        const auto got = static_cast<long>(std::min<std::uint64_t>(Moved(before, after, loop), block.size()));
+        sound.insert(sound.end(), block.begin(), block.begin() + got);
+        before = after;
+        if (behind != nullptr)
+            *behind = *behind || session.IsBehind();
+        if (got == 0)
+            std::this_thread::sleep_for(1ms);
+    }
+    sound.resize(std::min(sound.size(), frames));
+    return sound;
+}
+
+std::size_t Differing(const std::vector<StereoFrame>& a, const std::vector<StereoFrame>& b)
+{
+    EXPECT_EQ(a.size(), b.size());
+    for (std::size_t i = 0; i < std::min(a.size(), b.size()); ++i) {
+        if (a[i].left != b[i].left || a[i].right != b[i].right) {
+            ADD_FAILURE() << "first differing at " << i << ": " << a[i].left << " " << b[i].left;
+            break;
+        }
+    }
+    return DifferingFrames(a, b, std::min(a.size(), b.size()));
+}
+
+}  // namespace
+
+TEST(LiveSession, PullsTheExcerptFromItsPlaceTimesTheGainThroughALoopsTurn)
+{
+    const auto sources = std::make_shared<Sources>();
+    const Score score = MovingScore(false, 20);
+    LiveSession session(Quiet());
+    session.SetGain(kGain);
+    session.SetScore(SessionOf(score, sources));
+    const std::uint64_t start = 7 * 44100 + 123;
+    session.Start(start);
+    const std::vector<StereoFrame> pulled = PullSound(session, 2 * 44100);
+    EXPECT_EQ(Differing(pulled, Excerpt(score, *sources, start, 2 * 44100)), 0u);
+
+    // A loop of a second from 3 s, begun in its middle: its second half, then it whole.
+    const FrameStretch loop{3 * 44100, 4 * 44100};
+    session.SetLoop(loop);
+    session.Start(loop.m_nFirst + 22050);
+    const std::vector<StereoFrame> looped = PullSound(session, 22050 + 44100, loop);
+    const std::vector<StereoFrame> once = Excerpt(score, *sources, loop.m_nFirst, 44100);
+    const std::vector<StereoFrame> second(once.begin() + 22050, once.end());
+    EXPECT_EQ(Differing(std::vector<StereoFrame>(looped.begin(), looped.begin() + 22050), second), 0u);
+    EXPECT_EQ(Differing(std::vector<StereoFrame>(looped.begin() + 22050, looped.end()), once), 0u);
+}
+
+TEST(LiveSession, StartsFromTheSeekIndexOnceItIsBuilt)
+{
+    const auto sources = std::make_shared<Sources>();
+    const Score score = MovingScore(false, 240);
+    LiveSessionOptions options = Quiet();
+    options.m_bIndex = true;
+    options.m_nIndexFromFrames = 60 * 44100;
+    LiveSession session(options);
+    session.SetGain(kGain);
+    session.SetScore(SessionOf(score, sources));
+    const auto deadline = std::chrono::steady_clock::now() + 30s;
+    while (!session.IsIndexed() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(5ms);
+    ASSERT_TRUE(session.IsIndexed());
+    const std::uint64_t start = 200 * 44100 + 4321;
+    session.Start(start);
+    EXPECT_EQ(Differing(PullSound(session, 44100), Excerpt(score, *sources, start, 44100)), 0u);
+}
+
+TEST(LiveSession, FallingBehindIsAnnouncedAndNeverRepeatsOrSkipsAFrame)
+{
+    const auto sources = std::make_shared<Sources>();
+    const Score score = MovingScore(false, 20);
+    LiveSession session(Quiet(1));
+    session.SetGain(kGain);
+    session.SetScore(SessionOf(score, sources));
+    session.Start(44100);
+    // Pulled far faster than real time: the render cannot keep up.
+    bool behind = false;
+    const std::vector<StereoFrame> pulled = PullSound(session, 2 * 44100, std::nullopt, &behind);
+    EXPECT_TRUE(behind);
+    EXPECT_GT(session.GetMissingFrameCount(), 0u);
+    EXPECT_EQ(Differing(pulled, Excerpt(score, *sources, 44100, 2 * 44100)), 0u);
+}
+
+TEST(LiveSession, AnEditIsHeardWithin300MillisecondsAndJoinedWithoutAClick)
+{
+    const auto sources = std::make_shared<Sources>();
+    const Score before = MovingScore(false, 20);
+    Score after = before;
+    after.m_layers[1].m_values.Set(ParameterId::Pitch, 7);
+    LiveSession session(Quiet());
+    session.SetGain(kGain);
+    session.SetScore(SessionOf(before, sources));
+    session.Start(0);
+    // Played in real time, a pull of 256 frames at a time; edited after half
+    // a second of sound. Only the sound is kept (should the render fall
+    // behind on a slow machine, its silence is not the track's).
+    constexpr std::size_t kBlock = 256;
+    std::vector<StereoFrame> pulled;
+    std::vector<StereoFrame> block(kBlock);
+    std::size_t editedAt = 0;
+    std::uint64_t place = 0;
+    auto next = std::chrono::steady_clock::now();
+    const auto deadline = next + 60s;
+    while (pulled.size() < 65536 && std::chrono::steady_clock::now() < deadline) {
+        session.Fill(block.data(), kBlock);
+        const std::uint64_t now = session.GetConsumerFrame();
+        pulled.insert(pulled.end(), block.begin(), block.begin() + static_cast<long>(Moved(place, now, std::nullopt)));
+        place = now;
+        if (editedAt == 0 && pulled.size() >= 22050) {
+            session.SetScore(SessionOf(after, sources));
+            editedAt = pulled.size();
+        }
+        next += std::chrono::microseconds(kBlock * 1000000 / 44100);
+        std::this_thread::sleep_until(next);
+    }
+    ASSERT_GT(editedAt, 0u);
+    const std::vector<StereoFrame> old = Excerpt(before, *sources, 0, pulled.size());
+    const std::vector<StereoFrame> edited = Excerpt(after, *sources, 0, pulled.size());
+    // The first frame that follows the edit's render, and from a cross-fade on, all of them.
+    std::size_t joined = pulled.size();
+    for (std::size_t i = editedAt; i < pulled.size(); ++i) {
+        if (pulled[i].left == edited[i].left && pulled[i].right == edited[i].right &&
+            std::equal(pulled.begin() + static_cast<long>(i), pulled.end(), edited.begin() + static_cast<long>(i),
+                       [](const StereoFrame& a, const StereoFrame& b) { return a.left == b.left && a.right == b.right; })) {
+            joined = i;
+            break;
+        }
+    }
+    ASSERT_LT(joined, pulled.size()) << "the edit was never heard as the edited score's excerpt";
+    const double latency = static_cast<double>(joined - editedAt) / 44100;
+    std::cout << "Edit heard " << latency * 1000 << " ms after it was made\n";
+    EXPECT_LT(latency, kHeardWithinSeconds);
+    EXPECT_EQ(DifferingFrames(pulled, old, editedAt), 0u) << "before the edit, the old score";
+    // The join steps no further than the old and the new sound step anywhere.
+    float largest = 0.0f;
+    for (std::size_t i = 1; i < pulled.size(); ++i) {
+        largest = std::max({largest, std::fabs(old[i].left - old[i - 1].left), std::fabs(edited[i].left - edited[i - 1].left)});
+    }
+    float join = 0.0f;
+    for (std::size_t i = joined - LiveSession::kCrossFadeFrames - 1; i <= joined; ++i)
+        join = std::max(join, std::fabs(pulled[i].left - pulled[i - 1].left));
+    EXPECT_LE(join, largest);
+}
+
+TEST(LiveSession, SurvivesScoresSwappedEveryFewMillisecondsAConsumerThatStopsAndATeardownMidRender)
+{
+    const auto sources = std::make_shared<Sources>();
+    const Score score = MovingScore(false, 30);
+    auto session = std::make_unique<LiveSession>(Quiet());
+    session->SetScore(SessionOf(score, sources));
+    session->Start(5 * 44100);
+    std::atomic<bool> pulling{true};
+    std::thread consumer([&] {
+        std::vector<StereoFrame> block(441);
+        while (pulling)
+            session->Fill(block.data(), block.size());
+    });
+    for (int i = 0; i < 40; ++i) {
+        Score edited = score;
+        edited.m_layers[0].m_values.Set(ParameterId::Density, 500 + 50 * (i % 20));
+        session->SetScore(SessionOf(edited, sources));
+        if (i % 7 == 0)
+            session->Start(static_cast<std::uint64_t>(i) * 4410);
+        if (i % 11 == 0)
+            session->SetLoop(FrameStretch{44100, 3 * 44100});
+        std::this_thread::sleep_for(3ms);
+    }
+    pulling = false;
+    consumer.join();
+    // Nobody pulls any more; the session goes on being told things, then goes.
+    for (int i = 0; i < 10; ++i) {
+        session->SetScore(SessionOf(score, sources));
+        std::this_thread::sleep_for(2ms);
+    }
+    EXPECT_FALSE(session->GetProblem());
+    session.reset();
+}
+
+TEST(LiveSession, AScoreThatCannotBeRenderedSaysWhyAndPlaysNothing)
+{
+    const auto sources = std::make_shared<Sources>();
+    Score score = MovingScore(false, 10);
+    score.m_layers[0].m_strSourcePath = "missing";
+    LiveSession session(Quiet());
+    auto refused = std::make_shared<SessionScore>(*SessionOf(score, sources));
+    refused->m_describe = [](int line, const std::string& why) { return "piece.toml:" + std::to_string(line) + ": " + why; };
+    session.SetScore(refused);
+    session.Start(0);
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (!session.GetProblem() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(2ms);
+    ASSERT_TRUE(session.GetProblem());
+    EXPECT_NE(session.GetProblem()->find("piece.toml:"), std::string::npos) << *session.GetProblem();
+    EXPECT_NE(session.GetProblem()->find("was not loaded"), std::string::npos) << *session.GetProblem();
+}
