@@ -173,7 +173,7 @@ public:
 private:
     bool KeepGoing() const { return m_owner.IsCurrent(m_nGeneration); }
 
-    std::unique_ptr<ScorePiece> MakePiece(std::uint64_t excerptFrames) const
+    std::unique_ptr<ScorePiece> MakePiece(std::uint64_t excerptFrames)
     {
         PieceRequest request;
         request.m_pScore = &m_level;
@@ -181,7 +181,10 @@ private:
         request.m_sources = m_score.m_sources;
         request.m_options.m_nThreads = 1;
         request.m_nExcerptFrames = excerptFrames;
-        return ScorePiece::Make(request).m_pPiece;
+        std::unique_ptr<ScorePiece> piece = ScorePiece::Make(request).m_pPiece;
+        if (piece)
+            m_bBlocksDc = piece->BlocksDc();
+        return piece;
     }
 
     // From the stats of all that was seen (the peak) and of what was seen
@@ -191,6 +194,10 @@ private:
         LevelEstimate estimate;
         estimate.m_bKnown = all.HasSound();
         estimate.m_dGain = FileGainOf(m_level, all.LikelyPeak(m_nStretches), even.Loudness());
+        if (!m_bBlocksDc) {
+            estimate.m_dMeanLeft = even.Mean(0);
+            estimate.m_dMeanRight = even.Mean(1);
+        }
         estimate.m_dSurveyed = std::min(share, 1.0);
         return estimate;
     }
@@ -304,6 +311,7 @@ private:
         plan.m_layout = m_level.m_bLoop ? LoopLayout(m_nFrames, piece->LongestGrainFrames(), fade) : PlainLayout(m_nFrames);
         plan.m_dVolume = m_level.m_nVolume * 0.01;
         plan.m_nFadeFrames = m_level.m_bLoop ? 0 : fade;
+        plan.m_bKeepMeans = piece->BlocksDc();
         WatchedSynthesis watched(piece->Synthesis(), plan.m_layout.m_nWarmUp, m_nFrames, m_nStretchFrames);
 
         bool writing = false;
@@ -344,6 +352,8 @@ private:
         exact.m_dGain = peak > 0.0 ? plan.m_dVolume / peak : 1.0;
         if (meter)
             exact.m_dGain *= meter->GetReport().m_dGain;
+        exact.m_dMeanLeft = pipeline.GetFinisher().GetMeanLeft();
+        exact.m_dMeanRight = pipeline.GetFinisher().GetMeanRight();
         exact.m_bKnown = peak > 0.0;
         exact.m_bExact = !m_level.m_levelRange.has_value();
         exact.m_dSurveyed = 1.0;
@@ -358,6 +368,7 @@ private:
     const std::uint64_t m_nStretchFrames;
     const std::uint64_t m_nStretches;
     std::vector<bool> m_surveyed;  // each sparse stretch
+    bool m_bBlocksDc = false;      // the file keeps its means (see ScorePiece::BlocksDc)
     std::uint64_t m_nSparseFrames = 0;
     LevelStats m_sparse;  // every sparse stretch
     LevelStats m_even;    // those of the even spread, with their loudness

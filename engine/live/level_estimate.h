@@ -4,7 +4,8 @@
 // then of the whole track in order, as the renderer makes it, which makes
 // the estimate exact.
 //
-// The gain is what the synthesised sound is multiplied by to reach the
+// The means are what is taken off each channel of the synthesised sound, and
+// the gain what it is then multiplied by, to reach the
 // file's level: the volume over the peak, times the loudness step when the
 // score asks for a loudness. Level evening moves the level over time; one
 // gain is then its average, and stays an estimate.
@@ -22,6 +23,10 @@
 
 struct LevelEstimate {
     double m_dGain = 1.0;
+    // Each channel's mean, which the file takes off before its gain (0 where
+    // the render keeps its means: a mix that blocks DC layer by layer).
+    double m_dMeanLeft = 0.0;
+    double m_dMeanRight = 0.0;
     bool m_bKnown = false;     // false: no sound surveyed yet; the gain is a guess
     bool m_bExact = false;     // the whole track surveyed: the file's own gain
     double m_dSurveyed = 0.0;  // share of the track surveyed, 0 to 1

@@ -144,6 +144,11 @@ void LevelStats::Merge(const LevelStats& other)
     m_blockEnergies.insert(m_blockEnergies.end(), other.m_blockEnergies.begin(), other.m_blockEnergies.end());
 }
 
+double LevelStats::Mean(int channel) const
+{
+    return m_nFrames == 0 ? 0.0 : m_dSum[channel] / static_cast<double>(m_nFrames);
+}
+
 double LevelStats::Peak() const
 {
     if (!m_bAny || m_nFrames == 0)

@@ -32,6 +32,8 @@ public:
 
     bool HasSound() const { return Peak() > 0.0; }
     std::uint64_t GetFrames() const { return m_nFrames; }
+    // The mean of channel (0 left, 1 right) of the frames given to Add.
+    double Mean(int channel) const;
     // The largest magnitude after each channel's mean is taken off.
     double Peak() const;
     // The largest magnitude the whole sound is likely to have, when it is cut

@@ -198,10 +198,20 @@ void LiveSession::SetLoop(std::optional<FrameStretch> loop)
 void LiveSession::SetGain(std::optional<double> gain)
 {
     m_bFixedGain = gain.has_value();
-    if (gain)
+    if (gain) {
         m_dTargetGain = *gain;
-    else if (m_pLevel)
-        m_dTargetGain = m_pLevel->GetEstimate().m_dGain;
+        m_dTargetMeanLeft = 0.0;
+        m_dTargetMeanRight = 0.0;
+    } else if (m_pLevel) {
+        TakeLevel(m_pLevel->GetEstimate());
+    }
+}
+
+void LiveSession::TakeLevel(const LevelEstimate& level)
+{
+    m_dTargetGain.store(level.m_dGain, std::memory_order_relaxed);
+    m_dTargetMeanLeft.store(level.m_dMeanLeft, std::memory_order_relaxed);
+    m_dTargetMeanRight.store(level.m_dMeanRight, std::memory_order_relaxed);
 }
 
 bool LiveSession::IsBehind() const
@@ -271,7 +281,7 @@ void LiveSession::Conduct()
         TakeRequest(request);
         FreeRetired();
         if (m_pLevel && !m_bFixedGain)
-            m_dTargetGain.store(m_pLevel->GetEstimate().m_dGain, std::memory_order_relaxed);
+            TakeLevel(m_pLevel->GetEstimate());
     }
 }
 
@@ -717,18 +727,31 @@ std::size_t LiveSession::PullCurrent(StereoFrame* frames, std::size_t count) noe
 
 // The gain moves to its newest value over a pull, never at once while sound
 // plays; after silence it starts at it.
-void LiveSession::ApplyGain(StereoFrame* frames, std::size_t count, bool afterSilence) noexcept
+// The file's finishing on what is heard: each channel's mean off, then the
+// gain. A new estimate's means and gain glide in over the pull, so that it
+// is no click. The silence filled in past the sounded frames stays 0.
+void LiveSession::ApplyLevel(StereoFrame* frames, std::size_t count, std::size_t sounded, bool afterSilence) noexcept
 {
     const auto target = static_cast<float>(m_dTargetGain.load(std::memory_order_relaxed));
-    if (afterSilence)
+    const auto targetLeft = static_cast<float>(m_dTargetMeanLeft.load(std::memory_order_relaxed));
+    const auto targetRight = static_cast<float>(m_dTargetMeanRight.load(std::memory_order_relaxed));
+    if (afterSilence) {
         m_fGain = target;
-    const float step = (target - m_fGain) / static_cast<float>(std::max<std::size_t>(count, 1));
-    for (std::size_t i = 0; i < count; ++i) {
-        const float gain = i + 1 == count || step == 0.0f ? target : m_fGain + step * static_cast<float>(i + 1);
-        frames[i].left *= gain;
-        frames[i].right *= gain;
+        m_fMeanLeft = targetLeft;
+        m_fMeanRight = targetRight;
+    }
+    const auto glide = [count](float from, float to, std::size_t i) {
+        return i + 1 == count || from == to ? to
+                                            : from + (to - from) * static_cast<float>(i + 1) / static_cast<float>(count);
+    };
+    for (std::size_t i = 0; i < sounded; ++i) {
+        const float gain = glide(m_fGain, target, i);
+        frames[i].left = (frames[i].left - glide(m_fMeanLeft, targetLeft, i)) * gain;
+        frames[i].right = (frames[i].right - glide(m_fMeanRight, targetRight, i)) * gain;
     }
     m_fGain = target;
+    m_fMeanLeft = targetLeft;
+    m_fMeanRight = targetRight;
 }
 
 void LiveSession::Fill(StereoFrame* frames, std::size_t count) noexcept
@@ -769,7 +792,7 @@ void LiveSession::Fill(StereoFrame* frames, std::size_t count) noexcept
         }
         if (m_pCurrent != nullptr)
             m_nConsumerFrame.store(m_pCurrent->Place(m_pCurrent->m_nPulled).first, std::memory_order_release);
-        ApplyGain(out, part, !m_bSounded);
+        ApplyLevel(out, part, got, !m_bSounded);
         m_bSounded = got > 0;
         if (m_pTap != nullptr && got > 0)
             m_pTap->Push(out, part);

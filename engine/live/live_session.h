@@ -6,9 +6,9 @@
 //
 // Between such changes the consumer pulls, bit for bit, the renderer's
 // excerpt of the score from that place before finishing (what
-// `sonnelith-cli --from` renders before its level is set), times the gain:
-// a fixed one, or the level estimate's, which brings the sound to the level
-// its file will have.
+// `sonnelith-cli --from` renders before its level is set), times a fixed
+// gain; or, by default, finished as the level estimate says its file will
+// be: each channel's mean taken off, then the gain applied.
 //
 // Each start, edit or loop change makes a new stream: a bounded queue of
 // frames from one track frame on. Worker threads render the newest stream
@@ -57,7 +57,7 @@ class LiveSession final : public FrameFeed {
 public:
     // A stream starts to play once this many frames are ready (or its end),
     // and again after it ran short.
-    static constexpr std::size_t kStartFrames = 4096;
+    static constexpr std::size_t kStartFrames = 2048;
     // The old and the new render of an edit are cross-faded over this many
     // frames (5.8 ms).
     static constexpr std::size_t kCrossFadeFrames = 256;
@@ -77,7 +77,8 @@ public:
     void Start(std::uint64_t frame);
     // Loops the stretch (none: plays on to the track's end).
     void SetLoop(std::optional<FrameStretch> loop);
-    // The gain the frames are pulled with; none: the level estimate's.
+    // The gain the frames are pulled with, and no mean taken off; none: the
+    // level estimate's means and gain.
     void SetGain(std::optional<double> gain);
 
     // The consumer's: the next count frames (silence where none are ready).
@@ -141,7 +142,8 @@ private:
     void TryJoin() noexcept;
     std::size_t PullCurrent(StereoFrame* frames, std::size_t count) noexcept;
     void Retire(Stream* stream) noexcept;
-    void ApplyGain(StereoFrame* frames, std::size_t count, bool afterSilence) noexcept;
+    void TakeLevel(const LevelEstimate& level);
+    void ApplyLevel(StereoFrame* frames, std::size_t count, std::size_t sounded, bool afterSilence) noexcept;
 
     const LiveSessionOptions m_options;
     std::unique_ptr<LevelEstimator> m_pLevel;
@@ -180,6 +182,8 @@ private:
     std::atomic<bool> m_bRejoin{false};  // an edit's stream came too late to join
     std::atomic<bool> m_bJumpAsked{false};  // a start not offered yet: what plays stops
     std::atomic<double> m_dTargetGain{1.0};
+    std::atomic<double> m_dTargetMeanLeft{0.0};
+    std::atomic<double> m_dTargetMeanRight{0.0};
     std::atomic<bool> m_bFixedGain{false};
 
     // The consumer's own.
@@ -190,6 +194,8 @@ private:
     bool m_bRefilling = false;     // ran short: waits for kStartFrames again
     std::vector<StereoFrame> m_scratch;
     float m_fGain = 1.0f;
+    float m_fMeanLeft = 0.0f;
+    float m_fMeanRight = 0.0f;
     bool m_bSounded = false;       // the last pull handed out sound
     FrameQueue* m_pTap = nullptr;
 

@@ -14,6 +14,7 @@
 #include "studio/app/studio_ids.h"
 #include "studio/app/transport_bar.h"
 #include "studio/inspector/inspector_panel.h"
+#include "studio/listening/heard_analysis.h"
 #include "studio/listening/listening.h"
 #include "studio/listening/source_cache.h"
 #include "studio/meters/level_meter_ctrl.h"
@@ -31,7 +32,6 @@ constexpr int kUiTimerMs = 33;
 // Unsaved edits reach the recovery folder this long after the last one.
 constexpr int kRecoveryDelayMs = 500;
 // Frames taken from the tap at a time.
-constexpr std::size_t kHeardFrames = 8192;
 
 // A file dropped on the window opens as though it had been chosen.
 class DropOpener : public wxFileDropTarget {
@@ -64,12 +64,13 @@ StudioFrame::StudioFrame(StudioOptions options)
     : wxFrame(nullptr, wxID_ANY, "Sonnelith Studio", wxDefaultPosition, wxDefaultSize)
     , m_pSources(std::make_shared<SourceCache>())
     , m_recovery(options.m_strRecoveryFolder.empty() ? RecoveryStore::DefaultFolder() : options.m_strRecoveryFolder)
-    , m_heard(std::make_unique<StereoFrame[]>(kHeardFrames))
     , m_uiTimer(this)
     , m_recoveryTimer(this)
 {
     SetName("Sonnelith Studio");
     m_pListening = std::make_unique<Listening>(m_pSources, options.m_strDevice, std::move(options.m_pRender));
+    m_pHeard = std::make_unique<HeardAnalysis>(
+        [this](StereoFrame* frames, std::size_t count) { return m_pListening->TakeHeard(frames, count); }, kUiTimerMs);
     BuildMenus();
     BuildLayout();
     BindEvents();
@@ -90,7 +91,9 @@ StudioFrame::~StudioFrame()
     m_uiTimer.Stop();
     m_recoveryTimer.Stop();
     m_commands.ClearCommands();
-    // The device stops before the views that read what it played go.
+    // What hears the device stops first, then the device, before the views
+    // that read what it played go.
+    m_pHeard.reset();
     m_pListening.reset();
 }
 
@@ -102,7 +105,7 @@ void StudioFrame::BuildLayout()
     m_pSplitter->SetName("splitter");
     auto* left = new wxPanel(m_pSplitter);
     m_pTimeline = new TimelinePanel(left, *this);
-    m_pSpectrogramView = new SpectrogramCtrl(left, m_spectrogram);
+    m_pSpectrogramView = new SpectrogramCtrl(left, *m_pHeard);
     auto* leftColumn = new wxBoxSizer(wxVERTICAL);
     leftColumn->Add(m_pTimeline, 1, wxEXPAND);
     leftColumn->Add(m_pSpectrogramView, 0, wxEXPAND | wxTOP, FromDIP(2));
@@ -150,8 +153,7 @@ void StudioFrame::SetDocument(ScoreDocument document)
     m_bLooping = false;
     m_pListening->SetLoop(std::nullopt);
     m_dPlayhead = 0.0;
-    m_peakMeter.Reset();
-    m_loudness.Reset();
+    m_pHeard->Reset();
     m_pSpectrogramView->Clear();
     m_pTimeline->GetView().SetTrackSeconds(m_document.GetScore().m_nLengthSeconds);
     m_pTimeline->ShowAll();
@@ -257,8 +259,7 @@ void StudioFrame::MovePlayhead(double seconds)
     const double length = m_document.GetScore().m_nLengthSeconds;
     m_dPlayhead = std::clamp(seconds, 0.0, length);
     const auto frame = static_cast<std::uint64_t>(std::llround(m_dPlayhead * kRunSampleRate));
-    m_peakMeter.Reset();
-    m_loudness.Reset();
+    m_pHeard->Reset();
     m_pSpectrogramView->Clear();
     if (m_pListening->IsPlaying())
         m_pListening->Play(frame);
@@ -313,8 +314,7 @@ void StudioFrame::PlayPause()
     const double length = m_document.GetScore().m_nLengthSeconds;
     if (m_dPlayhead >= length)
         m_dPlayhead = m_loop && m_bLooping ? m_loop->first : 0.0;
-    m_peakMeter.Reset();
-    m_loudness.Reset();
+    m_pHeard->Reset();
     m_pSpectrogramView->Clear();
     m_pListening->Play(static_cast<std::uint64_t>(std::llround(m_dPlayhead * kRunSampleRate)));
 }
@@ -384,28 +384,14 @@ void StudioFrame::UpdateListening()
     UpdateTitle();
 }
 
-// What was heard since the last tick, into the meters and the spectrogram.
+// The meters' and the spectrogram's newest readings, measured on a worker.
 void StudioFrame::UpdateMeters()
 {
-    bool any = false;
-    for (;;) {
-        const std::size_t got = m_pListening->TakeHeard(m_heard.get(), kHeardFrames);
-        if (got == 0)
-            break;
-        any = true;
-        m_peakMeter.OnStretch(m_heard.get(), got);
-        m_loudness.OnStretch(m_heard.get(), got);
-        m_spectrogram.OnStretch(m_heard.get(), got);
-    }
-    if (!any && !m_pListening->IsPlaying()) {
-        // A paused meter falls back as it would over silence.
-        static const StereoFrame silence[1470] = {};
-        m_peakMeter.OnStretch(silence, 1470);
-    }
-    m_pTransport->GetMeter().SetLevels(m_peakMeter.GetLevel(0), m_peakMeter.GetLevel(1), m_peakMeter.GetHeldPeak(0),
-                                       m_peakMeter.GetHeldPeak(1), m_peakMeter.IsOver(), m_loudness.GetLoudness());
-    if (any)
-        m_pSpectrogramView->Update();
+    m_pHeard->SetPlaying(m_pListening->IsPlaying());
+    const HeardReadings heard = m_pHeard->GetReadings();
+    m_pTransport->GetMeter().SetLevels(heard.m_fLevel[0], heard.m_fLevel[1], heard.m_fHeldPeak[0],
+                                       heard.m_fHeldPeak[1], heard.m_bOver, heard.m_dLoudness);
+    m_pSpectrogramView->Update();
 }
 
 void StudioFrame::AddLayer()

@@ -12,9 +12,6 @@
 #include <optional>
 #include <string>
 
-#include "analysis/peak_meter.h"
-#include "analysis/short_term_loudness.h"
-#include "analysis/spectrogram.h"
 #include "studio/app/background_work.h"
 #include "studio/app/studio_host.h"
 #include "studio/listening/live_render.h"
@@ -24,6 +21,8 @@
 class wxSplitterWindow;
 
 namespace studio {
+
+class HeardAnalysis;
 
 class InspectorPanel;
 class Listening;
@@ -139,10 +138,8 @@ private:
     InspectorPanel* m_pInspector = nullptr;
     SpectrogramCtrl* m_pSpectrogramView = nullptr;
 
-    PeakMeter m_peakMeter;
-    ShortTermLoudness m_loudness;
-    Spectrogram m_spectrogram;
-    std::unique_ptr<StereoFrame[]> m_heard;
+    // Made after the listening and gone before it: it takes what it hears.
+    std::unique_ptr<HeardAnalysis> m_pHeard;
 
     wxTimer m_uiTimer;
     wxTimer m_recoveryTimer;

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <span>
 
-#include "analysis/spectrogram.h"
 #include "studio/app/studio_palette.h"
+#include "studio/listening/heard_analysis.h"
 
 namespace studio {
 
@@ -27,8 +27,8 @@ void Shade(unsigned char* pixel, float db)
 
 }  // namespace
 
-SpectrogramCtrl::SpectrogramCtrl(wxWindow* parent, const Spectrogram& spectrogram)
-    : wxWindow(parent, wxID_ANY), m_spectrogram(spectrogram)
+SpectrogramCtrl::SpectrogramCtrl(wxWindow* parent, const HeardAnalysis& heard)
+    : wxWindow(parent, wxID_ANY), m_heard(heard)
 {
     SetBackgroundStyle(wxBG_STYLE_PAINT);
     SetMinSize(FromDIP(wxSize(-1, 90)));
@@ -47,7 +47,7 @@ void SpectrogramCtrl::OnSize(wxSizeEvent& event)
 
 void SpectrogramCtrl::Clear()
 {
-    m_nDrawn = m_spectrogram.GetColumnCount();
+    m_nDrawn = m_heard.GetReadings().m_nColumns;
     if (m_image.IsOk())
         m_image.Clear(0);
     Refresh(false);
@@ -59,9 +59,9 @@ void SpectrogramCtrl::Redraw()
     const wxSize size = GetClientSize();
     if (size.x <= 0 || size.y <= 0)
         return;
-    const int rows = static_cast<int>(m_spectrogram.GetSettings().m_nRows);
+    const int rows = static_cast<int>(m_heard.GetSpectrogramSettings().m_nRows);
     m_image.Create(size.x, rows, true);
-    const std::uint64_t newest = m_spectrogram.GetColumnCount();
+    const std::uint64_t newest = m_heard.GetReadings().m_nColumns;
     m_nDrawn = newest > static_cast<std::uint64_t>(size.x) ? newest - size.x : 0;
     Update();
 }
@@ -70,7 +70,7 @@ void SpectrogramCtrl::Update()
 {
     if (!m_image.IsOk())
         return;
-    const std::uint64_t newest = m_spectrogram.GetColumnCount();
+    const std::uint64_t newest = m_heard.GetReadings().m_nColumns;
     if (newest <= m_nDrawn)
         return;
     const int width = m_image.GetWidth();
@@ -84,7 +84,9 @@ void SpectrogramCtrl::Update()
     }
     for (int i = 0; i < shift; ++i) {
         const std::uint64_t index = newest - shift + i;
-        const std::span<const float> column = m_spectrogram.GetColumn(index);
+        if (!m_heard.CopyColumn(index, m_column))
+            m_column.clear();
+        const std::vector<float>& column = m_column;
         const int x = width - shift + i;
         for (int y = 0; y < rows; ++y) {
             unsigned char* pixel = data + (static_cast<std::size_t>(rows - 1 - y) * width + x) * 3;

@@ -6,14 +6,15 @@
 #include <wx/window.h>
 
 #include <cstdint>
-
-class Spectrogram;
+#include <vector>
 
 namespace studio {
 
+class HeardAnalysis;
+
 class SpectrogramCtrl : public wxWindow {
 public:
-    SpectrogramCtrl(wxWindow* parent, const Spectrogram& spectrogram);
+    SpectrogramCtrl(wxWindow* parent, const HeardAnalysis& heard);
 
     // Draws the columns made since the last call.
     void Update();
@@ -25,7 +26,8 @@ private:
     void OnSize(wxSizeEvent& event);
     void Redraw();
 
-    const Spectrogram& m_spectrogram;
+    const HeardAnalysis& m_heard;
+    std::vector<float> m_column;  // the column being drawn, copied
     wxImage m_image;            // one pixel per column and row band, the newest right
     std::uint64_t m_nDrawn = 0;  // columns drawn into the image
 };

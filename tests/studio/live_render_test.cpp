@@ -1,6 +1,6 @@
 // The live render the studio plays through: what the consumer pulls between
 // edits is the renderer's excerpt of the score from that place, bit for bit,
-// times the level's gain; an edit takes over within moments, joined without
+// finished as its file will be (the means off, the gain on); an edit takes over within moments, joined without
 // a click; muting a layer leaves the others as they are; and it survives a
 // score swapped every few milliseconds, a consumer that stops pulling and a
 // teardown in the middle of rendering.
@@ -72,14 +72,23 @@ std::vector<StereoFrame> PullInRealTime(LiveRender& render, std::size_t frames,
     return pulled;
 }
 
+// A frame of the excerpt as the level finishes it: the means off, the gain on.
+bool IsFinished(const StereoFrame& heard, const StereoFrame& excerpt, const LevelEstimate& level)
+{
+    const auto gain = static_cast<float>(level.m_dGain);
+    return heard.left == (excerpt.left - static_cast<float>(level.m_dMeanLeft)) * gain &&
+           heard.right == (excerpt.right - static_cast<float>(level.m_dMeanRight)) * gain;
+}
+
 // Where the first frame of reference lies in pulled (after the silence of
-// finding the place), compared as gain × reference.
-long FindStart(const std::vector<StereoFrame>& pulled, const std::vector<StereoFrame>& reference, float gain)
+// finding the place), compared as the level finishes reference.
+long FindStart(const std::vector<StereoFrame>& pulled, const std::vector<StereoFrame>& reference,
+               const LevelEstimate& level)
 {
     for (std::size_t at = 0; at + 64 < pulled.size(); ++at) {
         bool same = true;
         for (std::size_t i = 0; i < 64 && same; ++i)
-            same = pulled[at + i].left == reference[i].left * gain && pulled[at + i].right == reference[i].right * gain;
+            same = IsFinished(pulled[at + i], reference[i], level);
         if (same)
             return static_cast<long>(at);
     }
@@ -99,7 +108,7 @@ double Correlation(const StereoFrame* a, const StereoFrame* b, std::size_t count
 
 }  // namespace
 
-TEST(LiveRender, WhatIsPulledIsTheExcerptFromThatPlaceTimesTheFilesGain)
+TEST(LiveRender, WhatIsPulledIsTheExcerptFromThatPlaceAtTheFilesLevel)
 {
     const Score score = SampleScore(8);
     SessionLiveRender render(std::make_shared<SourceCache>(), 1);
@@ -124,12 +133,13 @@ TEST(LiveRender, WhatIsPulledIsTheExcerptFromThatPlaceTimesTheFilesGain)
         std::this_thread::sleep_for(2ms);
     }
     const std::vector<StereoFrame> reference = Excerpt(Live(score), start, 2 * 44100);
-    const float gain = static_cast<float>(level.m_dGain);
-    const long at = FindStart(pulled, reference, gain);
+    // The file takes its means off: so must what is heard.
+    EXPECT_NE(level.m_dMeanLeft, 0.0);
+    const long at = FindStart(pulled, reference, level);
     ASSERT_GE(at, 0) << "the excerpt was never heard";
     std::size_t differing = 0;
     for (std::size_t i = 0; i < reference.size() && at + i < pulled.size(); ++i) {
-        differing += pulled[at + i].left != reference[i].left * gain || pulled[at + i].right != reference[i].right * gain;
+        differing += !IsFinished(pulled[at + i], reference[i], level);
     }
     EXPECT_EQ(differing, 0u);
     EXPECT_EQ(render.GetSession().GetMissingFrameCount(), 0u);
@@ -140,23 +150,34 @@ TEST(LiveRender, AnEditIsHeardWithinMomentsAndJoinedWithoutAClick)
     const Score before = SampleScore(30);
     Score after = before;
     after.m_layers[0].m_values.Set(ParameterId::Pitch, 7);
-    SessionLiveRender render(std::make_shared<SourceCache>(), 1);
-    render.SetScore(Live(before));
-    // The level settled first and then held: a gain that moves is no part of
-    // this test. Unheld, the edited score's own survey ends at some moment
-    // during the pull and its gain glides in over 10 ms, inside one window.
-    ASSERT_TRUE(render.GetSession().WaitUntilLevelDone(60));
-    ASSERT_TRUE(render.GetLevel().m_bExact);
-    render.GetSession().SetGain(render.GetLevel().m_dGain);
-    render.Start(0);
+    // A machine too busy to render one worker's sound in real time leaves
+    // gaps no comparison can match: it gets a second try.
+    std::vector<StereoFrame> pulled;
     std::size_t editedAt = 0;
-    const std::vector<StereoFrame> pulled = PullInRealTime(render, 3 * 44100, [&](std::size_t done) {
-        if (editedAt == 0 && done >= 44100) {
-            render.SetScore(Live(after));
-            editedAt = done;
-        }
-    });
-    EXPECT_EQ(render.GetSession().GetMissingFrameCount(), 0u);
+    std::uint64_t missing = 0;
+    for (int attempt = 0; attempt < 2 && (attempt == 0 || missing > 0); ++attempt) {
+        SessionLiveRender render(std::make_shared<SourceCache>(), 1);
+        render.SetScore(Live(before));
+        // The level settled first and then held: a gain that moves is no part
+        // of this test. Unheld, the edited score's own survey ends at some
+        // moment during the pull and its gain glides in over 10 ms, inside
+        // one window.
+        ASSERT_TRUE(render.GetSession().WaitUntilLevelDone(60));
+        ASSERT_TRUE(render.GetLevel().m_bExact);
+        render.GetSession().SetGain(render.GetLevel().m_dGain);
+        render.Start(0);
+        editedAt = 0;
+        pulled = PullInRealTime(render, 3 * 44100, [&](std::size_t done) {
+            if (editedAt == 0 && done >= 44100) {
+                render.SetScore(Live(after));
+                editedAt = done;
+            }
+        });
+        missing = render.GetSession().GetMissingFrameCount();
+        if (missing > 0)
+            std::cout << "The render ran short by " << missing << " frames\n";
+    }
+    ASSERT_EQ(missing, 0u);
     const std::vector<StereoFrame> old = Excerpt(Live(before), 0, 3 * 44100);
     // The track frame of each pulled frame: the render began at 0 once the
     // place was found, after some silence.

@@ -94,6 +94,10 @@ void ExpectWithin(const Score& score, const LevelEstimate& exact, double share, 
     std::cout << "At " << early.m_dSurveyed * 100 << " %: " << Db(early.m_dGain) << " dB; exact " << Db(exact.m_dGain)
               << " dB\n";
     EXPECT_NEAR(Db(early.m_dGain), Db(exact.m_dGain), decibels);
+    // A layer's gain moves, so the file takes no mean off the mix: what is
+    // heard must not either (each layer's DC is taken off where it arises).
+    EXPECT_EQ(early.m_dMeanLeft, 0.0);
+    EXPECT_EQ(exact.m_dMeanRight, 0.0);
 }
 
 }  // namespace
