@@ -10,6 +10,17 @@
 // The longest output the length controls allow: 59 minutes 59 seconds.
 constexpr int kMaxDurationSeconds = 59 * 60 + 59;
 
+// How a run's sound is shaped after its grains: neutral values leave it as
+// the grains make it.
+struct ShapingSettings {
+    double m_dPan = 0.0;            // -100 to 100
+    double m_dHighCutHz = 20000.0;  // 20000: open
+    double m_dToneLowCutHz = 0.0;   // 0: open
+    std::int32_t m_nToneSlopeDb = 12;
+
+    bool operator==(const ShapingSettings&) const = default;
+};
+
 // Filled by whoever starts a run (ApplyParameters gives the sound fields from
 // the parameters' values); nothing changes it during the run.
 struct GenerationSettings {
@@ -24,6 +35,7 @@ struct GenerationSettings {
     std::int32_t m_nSegmentGrains = 0;    // mean length of a segment, in grains
     GrainVariation m_variation;           // how grains differ from one another
     double m_dLowCutHz = 0.0;             // the source is high-passed here before synthesis; 0: not
+    ShapingSettings m_shaping;            // after the grains
 };
 
 // The sound fields grain synthesis takes from the settings.

@@ -95,7 +95,7 @@ bool IsLayerParameter(ParameterId id)
 
 bool IsMovingParameter(ParameterId id)
 {
-    return IsLayerParameter(id) && id != ParameterId::LowCut;
+    return IsLayerParameter(id) && id != ParameterId::LowCut && id != ParameterId::ToneSlope;
 }
 
 bool CanDrift(ParameterId id)

@@ -86,6 +86,26 @@ void ApplyLowCut(const ParameterValues& values, GenerationSettings& settings)
     settings.m_dLowCutHz = values.Get(ParameterId::LowCut);
 }
 
+void ApplyPan(const ParameterValues& values, GenerationSettings& settings)
+{
+    settings.m_shaping.m_dPan = values.Get(ParameterId::Pan);
+}
+
+void ApplyHighCut(const ParameterValues& values, GenerationSettings& settings)
+{
+    settings.m_shaping.m_dHighCutHz = values.Get(ParameterId::HighCut);
+}
+
+void ApplyToneLowCut(const ParameterValues& values, GenerationSettings& settings)
+{
+    settings.m_shaping.m_dToneLowCutHz = values.Get(ParameterId::ToneLowCut);
+}
+
+void ApplyToneSlope(const ParameterValues& values, GenerationSettings& settings)
+{
+    settings.m_shaping.m_nToneSlopeDb = values.Whole(ParameterId::ToneSlope);
+}
+
 std::span<const char* const> WindowNames()
 {
     static const auto names = [] {
@@ -143,6 +163,20 @@ std::array<ParameterRow, kParameterCount> MakeTable()
          ", before synthesis and without shifting anything in time: takes out rumble and drift that would "
          "otherwise build up below 20 Hz; off unless given",
          Kind::Real, 5, 200, 0, 0, true, false, {}, ApplyLowCut},
+        {ParameterId::Pan, "pan", "POSITION", "", "Place in the stereo field",
+         ", -100 hard left, 0 the centre, 100 hard right, with equal power: the whole sound, after its grains",
+         Kind::Real, -100, 100, 0, 0, false, false, {}, ApplyPan},
+        {ParameterId::HighCut, "high-cut", "HZ", "Hz", "Low-pass the sound at this frequency in Hz",
+         ", after its grains, at the slope of --tone-slope: lower is darker; it may move without clicks; 20000 "
+         "leaves the sound open",
+         Kind::Real, 20, 20000, 0, 20000, false, false, {}, ApplyHighCut},
+        {ParameterId::ToneLowCut, "tone-low-cut", "HZ", "Hz", "High-pass the sound at this frequency in Hz",
+         ", after its grains, at the slope of --tone-slope: higher is thinner; unlike --low-cut it may move, "
+         "without clicks; 0 leaves the sound open",
+         Kind::Real, 0, 2000, 0, 0, false, false, {}, ApplyToneLowCut},
+        {ParameterId::ToneSlope, "tone-slope", "DB", "dB/octave",
+         "Slope of --high-cut and --tone-low-cut in dB per octave", ": 12 is gentle, 24 steep", Kind::Whole, 12, 24, 12, 12, false, false, {},
+         ApplyToneSlope},
     }};
 }
 

@@ -31,6 +31,25 @@ RenderPlan PlanOf(const GenerationSettings& settings, bool loop)
     return plan;
 }
 
+// A plain run's shaping: its values hold throughout.
+ShapingPlan ShapingPlanOf(const GenerationSettings& settings)
+{
+    const ShapingSettings& shaping = settings.m_shaping;
+    ShapingPlan plan;
+    plan.m_bPan = shaping.m_dPan != 0.0;
+    plan.m_bWidth = settings.m_variation.m_dPanSpread > 0.0;
+    plan.m_bHighCut = shaping.m_dHighCutHz < ShapingSettings{}.m_dHighCutHz;
+    plan.m_bLowCut = shaping.m_dToneLowCutHz > 0.0;
+    plan.m_nSlopeDb = shaping.m_nToneSlopeDb;
+    ShapingValues values;
+    values.m_dPan = shaping.m_dPan;
+    values.m_dWidth = settings.m_variation.m_dPanSpread;
+    values.m_dHighCutHz = shaping.m_dHighCutHz;
+    values.m_dLowCutHz = shaping.m_dToneLowCutHz;
+    plan.m_valuesAt = [values](std::uint64_t) { return values; };
+    return plan;
+}
+
 // Where each phase's seconds go in the run's timings.
 double& PhaseSeconds(PhaseTimes& times, GenerationHost::Phase phase)
 {
@@ -84,8 +103,10 @@ RunOutcome GenerationRun::RenderOutput()
     };
 
     std::optional<GrainSoundSynthesis> ownSynthesis;
-    if (m_pGivenSynthesis == nullptr)
+    if (m_pGivenSynthesis == nullptr) {
         ownSynthesis.emplace(*m_pSynthesizer, *m_pLevels, m_pSynthesizer->GetRandomState(), m_pSplineTerms.get());
+        ownSynthesis->SetShaping(ShapingPlanOf(m_settings));
+    }
     SoundSynthesis& synthesis = m_pGivenSynthesis != nullptr ? *m_pGivenSynthesis : *ownSynthesis;
     RenderPipeline pipeline(synthesis, plan, pacing);
     pipeline.SetAllocator(m_allocate);

@@ -6,6 +6,7 @@
 #include <utility>
 #include <variant>
 
+#include "engine/parameters/parameter_table.h"
 #include "engine/render/stream_layout.h"
 #include "engine/score/layer_mix_synthesis.h"
 #include "engine/score/parameter_timeline.h"
@@ -58,6 +59,29 @@ bool HasUnityGain(const ScoreLayer& layer)
     return layer.m_dGainDb == 0.0 && !layer.m_gainDrift &&
            std::none_of(layer.m_keyframes.begin(), layer.m_keyframes.end(),
                         [](const Keyframe& keyframe) { return keyframe.m_gainDb.has_value(); });
+}
+
+// What a layer's timeline asks of its shaping: each part only where its
+// value leaves the neutral one somewhere on the track.
+ShapingPlan ShapingOf(const ParameterTimeline& timeline, const ScoreLayer& layer, std::uint64_t warmUp)
+{
+    ShapingPlan plan;
+    const ValueBounds pan = timeline.BoundsOf(ParameterId::Pan);
+    plan.m_bPan = pan.m_dLowest != 0.0 || pan.m_dHighest != 0.0;
+    plan.m_bWidth = timeline.BoundsOf(ParameterId::PanSpread).m_dHighest > 0.0;
+    plan.m_bHighCut = timeline.BoundsOf(ParameterId::HighCut).m_dLowest < RowOf(ParameterId::HighCut).m_dDefault;
+    plan.m_bLowCut = timeline.BoundsOf(ParameterId::ToneLowCut).m_dHighest > 0.0;
+    plan.m_nSlopeDb = layer.m_values.Whole(ParameterId::ToneSlope);
+    plan.m_valuesAt = [&timeline, warmUp](std::uint64_t frame) {
+        const double seconds = TrackSecondsOf(frame, warmUp);
+        ShapingValues values;
+        values.m_dPan = timeline.NumberAt(ParameterId::Pan, seconds);
+        values.m_dWidth = timeline.NumberAt(ParameterId::PanSpread, seconds) * 0.01;
+        values.m_dHighCutHz = timeline.NumberAt(ParameterId::HighCut, seconds);
+        values.m_dLowCutHz = timeline.NumberAt(ParameterId::ToneLowCut, seconds);
+        return values;
+    };
+    return plan;
 }
 
 }  // namespace
@@ -235,6 +259,7 @@ void ScorePiece::MakeSynthesis(const PieceRequest& request)
         }
         MixLayer mixed;
         mixed.m_effects = scoreLayer.m_effects;
+        mixed.m_shaping = ShapingOf(timeline, scoreLayer, m_nWarmUp);
         mixed.m_pSynthesizer = &layer.m_synthesizer;
         mixed.m_pSource = &layer.m_pSource->m_prepared.Levels();
         mixed.m_pTerms = layer.m_pSource->m_prepared.Terms();
