@@ -57,7 +57,7 @@ class LiveSession final : public FrameFeed {
 public:
     // A stream starts to play once this many frames are ready (or its end),
     // and again after it ran short.
-    static constexpr std::size_t kStartFrames = 4096;
+    static constexpr std::size_t kStartFrames = 2048;
     // The old and the new render of an edit are cross-faded over this many
     // frames (5.8 ms).
     static constexpr std::size_t kCrossFadeFrames = 256;

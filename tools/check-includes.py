@@ -26,6 +26,7 @@ RANKS = {
     "parameters": 1,
     "synthesis/kernels": 1,
     "sub_audio": 1,
+    "shaping": 1,
     "score": 2,
     "io": 2,
     "live": 2,

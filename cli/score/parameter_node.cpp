@@ -13,8 +13,17 @@ namespace {
 
 constexpr std::string_view kOff = "off";
 
+// A whole-number value that never moves (the cuts' slope) keeps to its steps
+// in a score too; one that moves passes through every number anyway.
+bool KeepsToSteps(const ParameterRow& row)
+{
+    return row.m_kind == ParameterKind::Whole && !row.m_bMoves;
+}
+
 bool InRange(const ParameterRow& row, double value)
 {
+    if (KeepsToSteps(row))
+        return IsAllowedValue(row, value);
     return (row.m_bZeroIsOff && value == 0.0) || (value >= row.m_dMinimum && value <= row.m_dMaximum);
 }
 
@@ -57,7 +66,7 @@ double ReadNumberOfRow(const toml::node& node, const ParameterRow& row, const st
 
 std::string DescribeScoreRange(const ParameterRow& row)
 {
-    if (row.m_kind == ParameterKind::Choice)
+    if (row.m_kind == ParameterKind::Choice || KeepsToSteps(row))
         return DescribeAllowed(row);
     std::string text = FormatNumber(row.m_dMinimum) + " to " + FormatNumber(row.m_dMaximum) + UnitAfterNumber(row);
     if (row.m_bZeroIsOff)

@@ -17,9 +17,13 @@ enum class ParameterId {
     Reverse,
     Window,
     LowCut,
+    Pan,
+    HighCut,
+    ToneLowCut,
+    ToneSlope,
 };
 
-inline constexpr int kParameterCount = static_cast<int>(ParameterId::LowCut) + 1;
+inline constexpr int kParameterCount = static_cast<int>(ParameterId::ToneSlope) + 1;
 
 constexpr int IndexOf(ParameterId id)
 {

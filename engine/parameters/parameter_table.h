@@ -131,6 +131,29 @@ inline constexpr std::array<ParameterRow, kParameterCount> kParameterRows = {{
      .m_szRemark = ", before synthesis and without shifting anything in time: takes out rumble and drift that "
                    "would otherwise build up below 20 Hz; off unless given",
      .m_kind = ParameterKind::Real, .m_dMinimum = 5, .m_dMaximum = 200, .m_bZeroIsOff = true, .m_nDriftLane = 12},
+    {.m_id = ParameterId::Pan, .m_szName = "pan", .m_szScoreKey = "pan", .m_szValueName = "POSITION", .m_szUnit = "",
+     .m_szWhat = "Place in the stereo field",
+     .m_szRemark = ", -100 hard left, 0 the centre, 100 hard right, with equal power: the whole sound, after its "
+                   "grains",
+     .m_kind = ParameterKind::Real, .m_dMinimum = -100, .m_dMaximum = 100,
+     .m_bMoves = true, .m_bDrifts = true, .m_nDriftLane = 13},
+    {.m_id = ParameterId::HighCut, .m_szName = "high-cut", .m_szScoreKey = "high_cut", .m_szValueName = "HZ",
+     .m_szUnit = "Hz", .m_szWhat = "Low-pass the sound at this frequency in Hz",
+     .m_szRemark = ", after its grains, at the slope of --tone-slope: lower is darker; it may move without clicks; "
+                   "20000 leaves the sound open",
+     .m_kind = ParameterKind::Real, .m_dMinimum = 20, .m_dMaximum = 20000, .m_dDefault = 20000,
+     .m_bMoves = true, .m_bDrifts = true, .m_nDriftLane = 14},
+    {.m_id = ParameterId::ToneLowCut, .m_szName = "tone-low-cut", .m_szScoreKey = "tone_low_cut",
+     .m_szValueName = "HZ", .m_szUnit = "Hz", .m_szWhat = "High-pass the sound at this frequency in Hz",
+     .m_szRemark = ", after its grains, at the slope of --tone-slope: higher is thinner; unlike --low-cut it may "
+                   "move, without clicks; 0 leaves the sound open",
+     .m_kind = ParameterKind::Real, .m_dMinimum = 0, .m_dMaximum = 2000,
+     .m_bMoves = true, .m_bDrifts = true, .m_nDriftLane = 15},
+    {.m_id = ParameterId::ToneSlope, .m_szName = "tone-slope", .m_szScoreKey = "tone_slope", .m_szValueName = "DB",
+     .m_szUnit = "dB/octave", .m_szWhat = "Slope of --high-cut and --tone-low-cut in dB per octave",
+     .m_szRemark = ": 12 is gentle, 24 steep",
+     .m_kind = ParameterKind::Whole, .m_dMinimum = 12, .m_dMaximum = 24, .m_dStep = 12, .m_dDefault = 12,
+     .m_nDriftLane = 16},
 }};
 
 // Each row stands at its id's place, so that RowOf finds it.

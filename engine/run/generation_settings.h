@@ -7,6 +7,17 @@
 #include "engine/parameters/parameter_values.h"
 #include "engine/scheduling/grain_settings.h"
 
+// How a run's sound is shaped after its grains: neutral values leave it as
+// the grains make it.
+struct ShapingSettings {
+    double m_dPan = 0.0;            // -100 to 100
+    double m_dHighCutHz = 20000.0;  // 20000: open
+    double m_dToneLowCutHz = 0.0;   // 0: open
+    std::int32_t m_nToneSlopeDb = 12;
+
+    bool operator==(const ShapingSettings&) const = default;
+};
+
 // Filled by whoever starts a run (ApplyParameters gives the sound fields from
 // the parameters' values); nothing changes it during the run.
 struct GenerationSettings {

@@ -7,6 +7,7 @@
 
 #include "engine/automation/parameter_timeline.h"
 #include "engine/automation/timeline_grain_settings.h"
+#include "engine/parameters/parameter_table.h"
 #include "engine/random/random_stream.h"
 #include "engine/render/stream_layout.h"
 #include "engine/scheduling/grain_scheduler.h"
@@ -83,6 +84,29 @@ std::variant<std::pair<std::uint64_t, std::uint64_t>, PieceRefusal> StretchOf(co
     }
     bounds.m_nLongestRead = longest;
     return std::pair{first, end};
+}
+
+// What a layer's timeline asks of its shaping: each part only where its
+// value leaves the neutral one somewhere on the track.
+ShapingPlan ShapingOf(const ParameterTimeline& timeline, const ScoreLayer& layer, std::uint64_t warmUp)
+{
+    ShapingPlan plan;
+    const ValueBounds pan = timeline.BoundsOf(ParameterId::Pan);
+    plan.m_bPan = pan.m_dLowest != 0.0 || pan.m_dHighest != 0.0;
+    plan.m_bWidth = timeline.BoundsOf(ParameterId::PanSpread).m_dHighest > 0.0;
+    plan.m_bHighCut = timeline.BoundsOf(ParameterId::HighCut).m_dLowest < RowOf(ParameterId::HighCut).m_dDefault;
+    plan.m_bLowCut = timeline.BoundsOf(ParameterId::ToneLowCut).m_dHighest > 0.0;
+    plan.m_nSlopeDb = layer.m_values.Whole(ParameterId::ToneSlope);
+    plan.m_valuesAt = [&timeline, warmUp](std::uint64_t frame) {
+        const double seconds = TrackSecondsOf(frame, warmUp);
+        ShapingValues values;
+        values.m_dPan = timeline.NumberAt(ParameterId::Pan, seconds);
+        values.m_dWidth = timeline.NumberAt(ParameterId::PanSpread, seconds) * 0.01;
+        values.m_dHighCutHz = timeline.NumberAt(ParameterId::HighCut, seconds);
+        values.m_dLowCutHz = timeline.NumberAt(ParameterId::ToneLowCut, seconds);
+        return values;
+    };
+    return plan;
 }
 
 }  // namespace
@@ -211,6 +235,7 @@ void ScorePiece::MakeSynthesis(const SynthesisOptions& options, BufferAllocator 
         }
         MixLayer mixed;
         mixed.m_effects = scoreLayer.m_effects;
+        mixed.m_shaping = ShapingOf(timeline, scoreLayer, m_nWarmUp);
         mixed.m_pSynthesizer = &layer.m_synthesizer;
         mixed.m_pSource = &layer.m_pSource->m_prepared.Levels();
         mixed.m_pTerms = layer.m_pSource->m_prepared.Terms();
@@ -233,8 +258,10 @@ void ScorePiece::MakeSynthesis(const SynthesisOptions& options, BufferAllocator 
     if (mix.size() == 1 && !mix.front().m_gainAt && m_nExcerptFrames == 0 && !m_bMeasureLayers &&
         !(effects.m_make && effects.Any(mix))) {
         const MixLayer& only = mix.front();
-        m_pSynthesis = std::make_unique<GrainSoundSynthesis>(*only.m_pSynthesizer, *only.m_pSource, only.m_nSeed,
-                                                             only.m_pTerms);
+        auto plain = std::make_unique<GrainSoundSynthesis>(*only.m_pSynthesizer, *only.m_pSource, only.m_nSeed,
+                                                           only.m_pTerms);
+        plain->SetShaping(only.m_shaping);
+        m_pSynthesis = std::move(plain);
         return;
     }
     const StreamLayout layout = Layout();

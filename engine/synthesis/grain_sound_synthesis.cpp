@@ -25,8 +25,17 @@ GrainSoundSynthesis::GrainSoundSynthesis(GrainSynthesizer& synthesizer, const Oc
 {
 }
 
+void GrainSoundSynthesis::SetShaping(const ShapingPlan& plan)
+{
+    m_shaping.reset();
+    if (plan.Any())
+        m_shaping.emplace(plan);
+}
+
 bool GrainSoundSynthesis::Begin(std::uint64_t frames)
 {
+    if (m_shaping)
+        m_shaping->Reset();
     m_synthesizer.SetRandomState(m_nSeed);
     return m_synthesizer.Begin(m_source, frames, m_pTerms) == GrainSynthesizer::Start::Ready;
 }
@@ -37,6 +46,8 @@ void GrainSoundSynthesis::RenderWindow(std::span<StereoFrame> window, std::uint6
 {
     m_synthesizer.PlaceGrainsBefore(first + window.size());
     m_synthesizer.AddPlacedGrains(OutputWindow{window.data(), first, window.size()});
+    if (m_shaping)
+        m_shaping->Process(window, first);
 }
 
 // Nothing between two progress points can stop the synthesis, so a batch is
@@ -53,6 +64,9 @@ void GrainSoundSynthesis::RenderWhole(std::span<StereoFrame> sound, const GrainP
         if (IsProgressPoint(static_cast<std::uint64_t>(last.m_nIndex)) && !progress(last.m_nIndex, last.m_nStart))
             return;
     }
+    // Shaped once every grain is in.
+    if (m_shaping)
+        m_shaping->Process(sound, 0);
 }
 
 void GrainSoundSynthesis::End()

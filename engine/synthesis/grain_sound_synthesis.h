@@ -3,8 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "engine/synthesis/sound_synthesis.h"
+#include "engine/shaping/layer_shaping.h"
 #include "engine/synthesis/grain_synthesizer.h"
 
 class GrainSoundSynthesis : public SoundSynthesis {
@@ -14,6 +16,10 @@ public:
     // seed is the generator state every Begin starts from.
     GrainSoundSynthesis(GrainSynthesizer& synthesizer, const OctaveLevels& source, std::uint32_t seed,
                         const SplineTerms* terms = nullptr);
+
+    // Shapes the sound after its grains (its tone, width and pan); a plan
+    // that asks for nothing leaves it as the grains make it.
+    void SetShaping(const ShapingPlan& plan);
 
     bool Begin(std::uint64_t frames) override;
     void RenderWindow(std::span<StereoFrame> window, std::uint64_t first) override;
@@ -25,4 +31,5 @@ private:
     const OctaveLevels& m_source;
     const SplineTerms* m_pTerms;
     std::uint32_t m_nSeed;
+    std::optional<LayerShaping> m_shaping;
 };

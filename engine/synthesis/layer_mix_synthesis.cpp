@@ -34,9 +34,16 @@ LayerMixSynthesis::LayerMixSynthesis(std::vector<MixLayer> layers, std::uint64_t
     , m_allocate(allocate)
     , m_effects(std::move(effects))
 {
+    for (const MixLayer& layer : m_layers) {
+        m_shapings.emplace_back();
+        if (layer.m_shaping.Any())
+            m_shapings.back().emplace(layer.m_shaping);
+    }
     m_bEffects = m_effects.m_make && m_effects.Any(m_layers);
     if (m_bEffects)
         MakeStreams();
+    const bool shaped = std::any_of(m_shapings.begin(), m_shapings.end(), [](const auto& s) { return s.has_value(); });
+    m_nPrefeedFrames = std::max(m_bEffects ? m_effects.m_nPrefeedFrames : 0, shaped ? kShapingPrefeedFrames : 0);
 }
 
 // A layer's stream makes its dry sound as RenderLayer would into a window
@@ -81,6 +88,10 @@ bool LayerMixSynthesis::Begin(std::uint64_t frames)
         m_scratch = std::move(*scratch);
     }
     const std::uint64_t whole = std::max(m_nWholeFrames, m_nSkipFrames + frames);
+    for (std::optional<LayerShaping>& shaping : m_shapings) {
+        if (shaping)
+            shaping->Reset();
+    }
     for (std::size_t i = 0; i < m_layers.size(); ++i) {
         MixLayer& layer = m_layers[i];
         layer.m_pSynthesizer->SetRandomState(layer.m_nSeed);
@@ -91,19 +102,20 @@ bool LayerMixSynthesis::Begin(std::uint64_t frames)
         if (m_measured)
             m_states[i].m_subAudio.emplace(m_measured->first, m_measured->second);
     }
-    // With effects, the chains hear the sound from the prefeed before the
-    // excerpt on, and with filters, the filters the second before it; what
+    // With effects or shaping, the sound is made from the prefeed before the
+    // excerpt on, so the chains and filters hear what comes before it, and
+    // with DC blocking the blockers take at least the second before it; what
     // comes before its first frame is dropped.
-    const std::uint64_t ahead = std::max(m_bEffects ? m_effects.m_nPrefeedFrames : 0,
-                                         m_bBlockDc ? kSettlingFrames : 0);
+    const std::uint64_t ahead = std::max(m_nPrefeedFrames, m_bBlockDc ? kSettlingFrames : 0);
     const std::uint64_t from = m_nSkipFrames - std::min(ahead, m_nSkipFrames);
-    if (from > 0) {
-        if (!SkipTo(from, whole))
+    if (m_nSkipFrames > 0) {
+        if (!SkipTo(m_nSkipFrames, whole, from))
             return true;
         DropGrainsBefore(from);
     }
-    if (m_bEffects) {
+    if (m_bEffects)
         BeginStreams(from, whole);
+    if (m_nPrefeedFrames > 0) {
         CancelPoll poll(m_keepGoing);
         std::vector<StereoFrame> dropped(EffectedStream::kPieceFrames);
         for (std::uint64_t frame = from; frame < m_nSkipFrames && !poll.Cancelled();) {
@@ -122,27 +134,59 @@ bool LayerMixSynthesis::Begin(std::uint64_t frames)
 
 // The grains that end before the excerpt only move the walk and the clock
 // on, from the start or from where a state puts each layer; where they
-// arrive is kept for the next Begin. Answers false when told to stop on the
-// way.
-bool LayerMixSynthesis::SkipTo(std::uint64_t frame, std::uint64_t wholeFrames)
+// arrive is kept for the next Begin. With a prefeed, the skip goes on to the
+// excerpt's first frame for the state kept, then the schedules go back to
+// where they stood at the prefeed's first frame. Answers false when told to
+// stop on the way.
+bool LayerMixSynthesis::SkipTo(std::uint64_t frame, std::uint64_t wholeFrames, std::uint64_t prefeedFrom)
 {
-    const bool fromState = m_start && m_start->m_nFrame <= frame && m_start->m_nRenderFrames == wholeFrames &&
-                           m_start->m_layers.size() == m_layers.size();
-    if (fromState) {
+    if (const SeekState* resume = ResumableState(prefeedFrom, wholeFrames)) {
         for (std::size_t i = 0; i < m_layers.size(); ++i)
-            m_layers[i].m_pSynthesizer->RestoreSchedule(m_start->m_layers[i]);
+            m_layers[i].m_pSynthesizer->RestoreSchedule(resume->m_layers[i]);
     }
     CancelPoll poll(m_keepGoing);
-    SeekState arrived;
-    arrived.m_nFrame = frame;
-    arrived.m_nRenderFrames = wholeFrames;
-    for (MixLayer& layer : m_layers) {
-        if (!layer.m_pSynthesizer->SkipGrainsEndingBefore(frame, poll))
-            return false;
-        arrived.m_layers.push_back(layer.m_pSynthesizer->CaptureSchedule());
+    const auto skipTo = [&](std::uint64_t to) -> std::optional<SeekState> {
+        SeekState arrived;
+        arrived.m_nFrame = to;
+        arrived.m_nRenderFrames = wholeFrames;
+        for (MixLayer& layer : m_layers) {
+            if (!layer.m_pSynthesizer->SkipGrainsEndingBefore(to, poll))
+                return std::nullopt;
+            arrived.m_layers.push_back(layer.m_pSynthesizer->CaptureSchedule());
+        }
+        return arrived;
+    };
+    std::optional<SeekState> atPrefeed = skipTo(prefeedFrom);
+    if (!atPrefeed)
+        return false;
+    if (prefeedFrom == frame) {
+        m_start = std::move(atPrefeed);
+        m_prefeedStart.reset();
+        return true;
     }
+    std::optional<SeekState> arrived = skipTo(frame);
+    if (!arrived)
+        return false;
+    for (std::size_t i = 0; i < m_layers.size(); ++i)
+        m_layers[i].m_pSynthesizer->RestoreSchedule(atPrefeed->m_layers[i]);
     m_start = std::move(arrived);
+    m_prefeedStart = std::move(atPrefeed);
     return true;
+}
+
+// The latest of the states kept (the one given or arrived at, and where the
+// last prefeed began) that a skip to prefeedFrom can go on from; none: the
+// skip starts from the beginning.
+const SeekState* LayerMixSynthesis::ResumableState(std::uint64_t prefeedFrom, std::uint64_t wholeFrames) const
+{
+    const SeekState* best = nullptr;
+    for (const std::optional<SeekState>* state : {&m_start, &m_prefeedStart}) {
+        const bool usable = state->has_value() && (*state)->m_nFrame <= prefeedFrom &&
+                            (*state)->m_nRenderFrames == wholeFrames && (*state)->m_layers.size() == m_layers.size();
+        if (usable && (!best || (*state)->m_nFrame > best->m_nFrame))
+            best = &**state;
+    }
+    return best;
 }
 
 // The grains that may reach into the excerpt are placed, and dropped as
@@ -203,10 +247,15 @@ void LayerMixSynthesis::RenderLayer(std::size_t index, std::span<StereoFrame> wi
     const std::uint64_t end = first + window.size();
     synthesizer.PlaceGrainsBefore(end);
     const bool heard = !layer.m_gainAt || FillGains(layer, first, window.size());
+    if (!heard)
+        SkipUnheardWindow(index, first, end);
+    if (m_shapings[index]) {
+        RenderShapedLayer(index, window, first, onto, heard);
+        return;
+    }
     if (!heard) {
         if (state.m_subAudio)
             state.m_subAudio->MeasureSilence(window.size(), first);
-        SkipUnheardWindow(index, first, end);
         return;
     }
     std::span<StereoFrame> target = window;
@@ -224,6 +273,34 @@ void LayerMixSynthesis::RenderLayer(std::size_t index, std::span<StereoFrame> wi
         AddScaled(window, target, scaled);
     else if (scaled)
         Scale(window);
+}
+
+// The grains through the DC blocker and at their gain, then shaped; while the
+// gain is 0 (the grains already dropped) the shaping still runs, on silence,
+// so its filters ring out as they would. The sub-audio survey takes the
+// shaped sound, the layer's sound as it goes into the mix.
+void LayerMixSynthesis::RenderShapedLayer(std::size_t index, std::span<StereoFrame> window, std::uint64_t first,
+                                          bool onto, bool heard)
+{
+    const MixLayer& layer = m_layers[index];
+    LayerState& state = m_states[index];
+    std::span<StereoFrame> target = window;
+    if (onto) {
+        target = m_scratch.Span().first(window.size());
+        std::fill(target.begin(), target.end(), StereoFrame{0.0f, 0.0f});
+    }
+    if (heard) {
+        layer.m_pSynthesizer->AddPlacedGrains(OutputWindow{target.data(), first, target.size()});
+        if (m_bBlockDc)
+            Block(state, target, first);
+        if (layer.m_gainAt)
+            Scale(target);
+    }
+    m_shapings[index]->Process(target, first);
+    if (state.m_subAudio)
+        state.m_subAudio->Measure(target, {}, first);
+    if (onto)
+        AddScaled(window, target, false);
 }
 
 // A window the layer is not heard in: its grains are dropped unheard, but

@@ -16,6 +16,7 @@
 #include "engine/synthesis/sound_synthesis.h"
 #include "engine/seek/seek_state.h"
 #include "engine/base/zeroed_buffer.h"
+#include "engine/shaping/layer_shaping.h"
 
 class GrainSynthesizer;
 class OctaveLevels;
@@ -31,6 +32,9 @@ struct MixLayer {
     std::function<double(std::uint64_t frame)> m_gainAt;
     // Effects run on the layer's sound, after its gain; none: it is mixed dry.
     EffectChainSetting m_effects;
+    // Its tone, width and pan, after its gain and before its effects; none
+    // asked: its sound as its grains make it.
+    ShapingPlan m_shaping;
 };
 
 // The effects of a mix: the maker of every chain, the chain run on the mix
@@ -53,8 +57,8 @@ struct MixEffects {
 // there, so the excerpt is that stretch of the whole render.
 //
 // A mix that blocks DC sends each layer's sound through the layer's own
-// DcBlocker, in order, before its gain, so that a layer's offset comes and
-// goes with it and its silences stay 0. The filter starts at rest at the
+// DcBlocker, in order, before its gain (and so before its shaping), so that a
+// layer's offset comes and goes with it and its silences stay 0. The filter starts at rest at the
 // render's first frame. A stretch a layer is not heard in is synthesised
 // unheard through its filter for the second before the layer is heard again,
 // and so is the second before an excerpt, so that the filter has settled
@@ -64,10 +68,17 @@ struct MixEffects {
 // master chain the mix, each made ahead as far as its chain's latency asks;
 // every Begin starts fresh chains, so the sound is the same each time. An
 // excerpt starts its chains (and its sound) up to the prefeed before its
-// first frame, and drops what they give before it.
+// first frame, and drops what they give before it; so does an excerpt of
+// layers that are shaped (kShapingPrefeedFrames). The state kept of such a
+// skip is at the excerpt's first frame (GetArrived); the one at the prefeed's
+// first frame is kept beside it, for the next Begin to go on from.
 class LayerMixSynthesis final : public SoundSynthesis {
 public:
     static constexpr std::uint64_t kGainStepFrames = 32;
+    // How far before an excerpt a layer's shaping (without effects) begins:
+    // long enough for its filters to forget where they began, so the
+    // excerpt is its stretch of the whole render.
+    static constexpr std::uint64_t kShapingPrefeedFrames = 2 * 44100;
 
     // wholeFrames: the frames of the whole render the excerpt is taken from
     // (0: it is the whole render).
@@ -109,7 +120,8 @@ private:
         std::optional<LayerSubAudio> m_subAudio;
     };
 
-    bool SkipTo(std::uint64_t frame, std::uint64_t wholeFrames);
+    bool SkipTo(std::uint64_t frame, std::uint64_t wholeFrames, std::uint64_t prefeedFrom);
+    const SeekState* ResumableState(std::uint64_t prefeedFrom, std::uint64_t wholeFrames) const;
     void MakeStreams();
     void BeginStreams(std::uint64_t first, std::uint64_t end);
     void MixLayers(std::span<StereoFrame> window, std::uint64_t first);
@@ -118,6 +130,8 @@ private:
     bool FillGains(const MixLayer& layer, std::uint64_t first, std::size_t count);
     std::optional<std::uint64_t> FirstHeardFrame(const MixLayer& layer, std::uint64_t first, std::size_t count);
     void RenderLayer(std::size_t index, std::span<StereoFrame> window, std::uint64_t first, bool onto);
+    void RenderShapedLayer(std::size_t index, std::span<StereoFrame> window, std::uint64_t first, bool onto,
+                           bool heard);
     void SkipUnheardWindow(std::size_t index, std::uint64_t first, std::uint64_t end);
     void RenderUnheard(std::size_t index, std::uint64_t from, std::uint64_t end);
     void Block(LayerState& state, std::span<StereoFrame> sound, std::uint64_t first);
@@ -136,10 +150,16 @@ private:
     // Where the skip to the excerpt starts from, and, once made, where it
     // arrived.
     std::optional<SeekState> m_start;
+    // Where the last skip stood at its prefeed's first frame.
+    std::optional<SeekState> m_prefeedStart;
     std::optional<std::pair<std::uint64_t, std::uint64_t>> m_measured;  // frames to measure in the next render
     std::vector<double> m_subAudioPeaks;
     MixEffects m_effects;
     bool m_bEffects = false;
+    // One per layer that asks for shaping, else empty.
+    std::vector<std::optional<LayerShaping>> m_shapings;
+    // How far before the excerpt the sound is made and dropped.
+    std::uint64_t m_nPrefeedFrames = 0;
     // One stream per layer with effects (null for a dry layer), and the
     // master's (null without master effects).
     std::vector<std::unique_ptr<EffectedStream>> m_layerStreams;

@@ -12,7 +12,7 @@ namespace {
 
 // A tenth of a second of the device's buffer: a busy machine's late callback
 // is rarely heard as a gap, and a press of play is still heard at once.
-constexpr double kDeviceLatencySeconds = 0.1;
+constexpr double kDeviceLatencySeconds = 0.05;
 // What the meters may fall behind by before frames are dropped from the tap.
 constexpr std::size_t kTapFrames = 1 << 16;
 

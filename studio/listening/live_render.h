@@ -52,6 +52,8 @@ public:
     virtual bool IsFindingPlace() const = 0;
     // The consumer found too little ready within the last second.
     virtual bool IsBehind() const = 0;
+    // The frames the consumer found missing so far (played as silence).
+    virtual std::uint64_t GetMissingFrames() const = 0;
     // The consumer has pulled the track's last frame (without a loop).
     virtual bool IsAtEnd() const = 0;
     virtual LevelEstimate GetLevel() const = 0;

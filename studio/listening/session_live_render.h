@@ -26,6 +26,7 @@ public:
     std::uint64_t GetConsumerFrame() const override { return m_session.GetConsumerFrame(); }
     bool IsFindingPlace() const override { return m_session.IsFindingPlace(); }
     bool IsBehind() const override { return m_session.IsBehind(); }
+    std::uint64_t GetMissingFrames() const override { return m_session.GetMissingFrameCount(); }
     bool IsAtEnd() const override { return m_session.IsAtEnd(); }
     LevelEstimate GetLevel() const override { return m_session.GetLevel(); }
     std::optional<std::string> GetProblem() const override { return m_session.GetProblem(); }

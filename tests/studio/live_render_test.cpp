@@ -22,9 +22,18 @@
 
 using namespace studio;
 
+#ifdef SONNELITH_SANITIZED
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+
 namespace {
 
 using namespace std::chrono_literals;
+
+// A pull's pause: a sanitized render runs several times slower than real time.
+constexpr auto kPullPause = kSanitized ? 30ms : 2ms;
 
 LiveScore Live(const Score& score, std::vector<bool> heard = {})
 {
@@ -119,8 +128,9 @@ TEST(LiveRender, WhatIsPulledIsTheExcerptFromThatPlaceAtTheFilesLevel)
     const std::uint64_t start = 3 * 44100 + 17;
     render.Start(start);
     std::vector<StereoFrame> pulled(516 * 256);  // whole pulls of 256, about 3 s
-    const auto deadline = std::chrono::steady_clock::now() + 30s;
-    // Silence while the place is found, then the sound; pulled quickly.
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    // Silence while the place is found, then the sound; pulled quickly (but
+    // slower than a sanitized render makes it).
     for (std::size_t done = 0; done < pulled.size() && std::chrono::steady_clock::now() < deadline;) {
         const bool finding = render.IsFindingPlace();
         render.Fill(pulled.data() + done, 256);
@@ -130,7 +140,7 @@ TEST(LiveRender, WhatIsPulledIsTheExcerptFromThatPlaceAtTheFilesLevel)
             continue;
         }
         done += 256;
-        std::this_thread::sleep_for(2ms);
+        std::this_thread::sleep_for(kPullPause);
     }
     const std::vector<StereoFrame> reference = Excerpt(Live(score), start, 2 * 44100);
     // The file takes its means off: so must what is heard.
@@ -147,26 +157,39 @@ TEST(LiveRender, WhatIsPulledIsTheExcerptFromThatPlaceAtTheFilesLevel)
 
 TEST(LiveRender, AnEditIsHeardWithinMomentsAndJoinedWithoutAClick)
 {
+    if (kSanitized)
+        GTEST_SKIP() << "real time is no measure under the sanitizers: the optimised build runs this";
     const Score before = SampleScore(30);
     Score after = before;
     after.m_layers[0].m_values.Set(ParameterId::Pitch, 7);
-    SessionLiveRender render(std::make_shared<SourceCache>(), 1);
-    render.SetScore(Live(before));
-    // The level settled first and then held: a gain that moves is no part of
-    // this test. Unheld, the edited score's own survey ends at some moment
-    // during the pull and its gain glides in over 10 ms, inside one window.
-    ASSERT_TRUE(render.GetSession().WaitUntilLevelDone(60));
-    ASSERT_TRUE(render.GetLevel().m_bExact);
-    render.GetSession().SetGain(render.GetLevel().m_dGain);
-    render.Start(0);
+    // A machine too busy to render one worker's sound in real time leaves
+    // gaps no comparison can match: it gets a second try.
+    std::vector<StereoFrame> pulled;
     std::size_t editedAt = 0;
-    const std::vector<StereoFrame> pulled = PullInRealTime(render, 3 * 44100, [&](std::size_t done) {
-        if (editedAt == 0 && done >= 44100) {
-            render.SetScore(Live(after));
-            editedAt = done;
-        }
-    });
-    EXPECT_EQ(render.GetSession().GetMissingFrameCount(), 0u);
+    std::uint64_t missing = 0;
+    for (int attempt = 0; attempt < 2 && (attempt == 0 || missing > 0); ++attempt) {
+        SessionLiveRender render(std::make_shared<SourceCache>(), 1);
+        render.SetScore(Live(before));
+        // The level settled first and then held: a gain that moves is no part
+        // of this test. Unheld, the edited score's own survey ends at some
+        // moment during the pull and its gain glides in over 10 ms, inside
+        // one window.
+        ASSERT_TRUE(render.GetSession().WaitUntilLevelDone(60));
+        ASSERT_TRUE(render.GetLevel().m_bExact);
+        render.GetSession().SetGain(render.GetLevel().m_dGain);
+        render.Start(0);
+        editedAt = 0;
+        pulled = PullInRealTime(render, 3 * 44100, [&](std::size_t done) {
+            if (editedAt == 0 && done >= 44100) {
+                render.SetScore(Live(after));
+                editedAt = done;
+            }
+        });
+        missing = render.GetSession().GetMissingFrameCount();
+        if (missing > 0)
+            std::cout << "The render ran short by " << missing << " frames\n";
+    }
+    ASSERT_EQ(missing, 0u);
     const std::vector<StereoFrame> old = Excerpt(Live(before), 0, 3 * 44100);
     // The track frame of each pulled frame: the render began at 0 once the
     // place was found, after some silence.

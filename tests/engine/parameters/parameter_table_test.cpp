@@ -116,7 +116,8 @@ TEST(ParameterTable, RandomStreamIdsStayWhatTheyWere)
         {"scan-range", 0, 0}, {"segment", 1, 0},      {"density", 2, 0},   {"grain-length", 3, 0},
         {"volume", 4, 0},     {"fade", 5, 0},         {"pitch", 6, 0},     {"pitch-spread", 7, 1},
         {"pitch-set", 8, 2},  {"pan-spread", 9, 3},   {"reverse", 10, 4},  {"window", 11, 0},
-        {"low-cut", 12, 0},
+        {"low-cut", 12, 0},   {"pan", 13, 0},         {"high-cut", 14, 0}, {"tone-low-cut", 15, 0},
+        {"tone-slope", 16, 0},
     };
     for (const Ids& ids : expected) {
         const ParameterRow* row = FindParameter(ids.m_szName);
@@ -127,7 +128,7 @@ TEST(ParameterTable, RandomStreamIdsStayWhatTheyWere)
 }
 
 // A new row takes ids of its own: two rows on one lane or one stream would
-// drift or draw alike. Grain streams 5 and 6 are the drift's and the layers'.
+// drift or draw alike. Grain streams 5, 6 and 7 are the drift's, the layers' and the dither's.
 TEST(ParameterTable, NoTwoRowsShareARandomStream)
 {
     std::set<std::uint32_t> lanes;

@@ -1,8 +1,10 @@
 // The sound of a score's layers: an excerpt is its stretch of the whole
 // render to the bit, a silent layer adds nothing and leaves its walk where it
-// would be, and a layer's gain scales its own sound.
+// would be, a layer's gain scales its own sound, and a shaped layer whose DC
+// is blocked gives its stretch of the whole render too.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -47,8 +49,8 @@ std::vector<MixLayer> MixOf(Layers& layers, std::function<double(std::uint64_t)>
 {
     for (GrainSynthesizer* synthesizer : {&layers.first, &layers.second})
         synthesizer->SetSettings(Settings());
-    MixLayer a{&layers.first, &layers.source, nullptr, 11, {}, {}};
-    MixLayer b{&layers.second, &layers.source, nullptr, 12, std::move(secondGain), {}};
+    MixLayer a{&layers.first, &layers.source, nullptr, 11, {}, {}, {}};
+    MixLayer b{&layers.second, &layers.source, nullptr, 12, std::move(secondGain), {}, {}};
     return {a, b};
 }
 
@@ -133,4 +135,52 @@ TEST(LayerMixSynthesis, ALaterLayerWithoutAGainLineIsAddedWhole)
     const std::vector<StereoFrame> mixed = Render(withoutLine, kFrames);
     for (std::uint64_t i = 0; i < kFrames; ++i)
         ASSERT_TRUE(SameBits(mixed[i], expected[i])) << i;
+}
+
+// A second layer with a DC offset, its DC blocked, its gain turned on after a
+// second and its sound panned and cut: an excerpt late in the render is its
+// stretch of the whole render once the filters have forgotten where they
+// began, the skip arrives at the excerpt's first frame, and the excerpt moved
+// on a little (which goes on from where its last prefeed began) still is.
+TEST(LayerMixSynthesis, AShapedLayerWithItsDcBlockedGivesItsStretchOfTheWholeRender)
+{
+    std::vector<StereoFrame> offset = TwoTones();
+    for (StereoFrame& frame : offset) {
+        frame.left += 0.2f;
+        frame.right -= 0.1f;
+    }
+    const auto mixOf = [](Layers& layers) {
+        std::vector<MixLayer> mix = MixOf(layers, [](std::uint64_t frame) { return frame < 44100 ? 0.0 : 0.8; });
+        ShapingPlan& plan = mix[1].m_shaping;
+        plan.m_bPan = true;
+        plan.m_bHighCut = true;
+        plan.m_valuesAt = [](std::uint64_t frame) {
+            return ShapingValues{.m_dPan = 40.0, .m_dHighCutHz = 2000.0 + static_cast<double>(frame) / 100.0};
+        };
+        return mix;
+    };
+    constexpr std::uint64_t kWhole = 5 * 44100;
+    Layers whole;
+    whole.source = OctaveLevels(offset);
+    LayerMixSynthesis wholeMix(mixOf(whole), 0, 0, SystemAllocate);
+    wholeMix.BlockDc();
+    const std::vector<StereoFrame> all = Render(wholeMix, kWhole);
+
+    constexpr std::uint64_t kExcerpt = 20000;
+    Layers part;
+    part.source = OctaveLevels(offset);
+    LayerMixSynthesis partMix(mixOf(part), 3 * 44100 + 123, kWhole, SystemAllocate);
+    partMix.BlockDc();
+    for (const std::uint64_t skip : {std::uint64_t{3 * 44100 + 123}, std::uint64_t{3 * 44100 + 123 + kExcerpt}}) {
+        partMix.MoveSkip(skip);
+        const std::vector<StereoFrame> excerpt = Render(partMix, kExcerpt, 7000);
+        ASSERT_TRUE(partMix.GetArrived());
+        EXPECT_EQ(partMix.GetArrived()->m_nFrame, skip);
+        float largest = 0.0f;
+        for (std::uint64_t i = 0; i < kExcerpt; ++i) {
+            largest = std::max({largest, std::abs(excerpt[i].left - all[skip + i].left),
+                                std::abs(excerpt[i].right - all[skip + i].right)});
+        }
+        EXPECT_LT(largest, 1e-5f) << skip;
+    }
 }

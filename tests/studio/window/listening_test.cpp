@@ -56,26 +56,31 @@ TEST_F(StudioWindowTest, SpacePlaysTheScoresExcerptAtTheRenderedFilesLevel)
     ASSERT_FALSE(frame.GetListening().GetDeviceProblem()) << *frame.GetListening().GetDeviceProblem();
     const LiveRender& render = frame.GetListening().GetRender();
     ASSERT_TRUE(WaitUntil([&] { return render.GetLevel().m_bExact; }, 60000)) << "the level survey never ended";
-    frame.MovePlayhead(5.0);
 
-    SinkRecorder recorder(monitor, m_folder.File("monitor.raw"));
-    ASSERT_TRUE(recorder.WaitUntilRecording(std::chrono::seconds(10))) << recorder.GetFailure();
-    frame.GetTimeline().GetCanvas().SetFocus();
-    PumpFor(100);
-    wxUIActionSimulator simulator;
-    simulator.Char(WXK_SPACE);
-    ASSERT_TRUE(WaitUntil([&] { return frame.GetListening().IsPlaying(); }));
-    // A render that ran short leaves a gap in the recording, which no
-    // alignment of the whole can match: said, so that a failure names it.
+    // A render that ran short (the window says so) leaves a gap in the
+    // recording, which no alignment of the whole can match: a machine too
+    // busy to render in real time gets a second try, and a failure says so.
+    std::vector<StereoFrame> recording;
     bool ranShort = false;
-    for (int waited = 0; waited < 3500; waited += 100) {
+    for (int attempt = 0; attempt < 2 && (attempt == 0 || ranShort); ++attempt) {
+        frame.MovePlayhead(5.0);
+        SinkRecorder recorder(monitor, m_folder.File("monitor.raw"));
+        ASSERT_TRUE(recorder.WaitUntilRecording(std::chrono::seconds(10))) << recorder.GetFailure();
+        frame.GetTimeline().GetCanvas().SetFocus();
         PumpFor(100);
-        ranShort = ranShort || render.IsBehind();
+        wxUIActionSimulator simulator;
+        simulator.Char(WXK_SPACE);
+        ASSERT_TRUE(WaitUntil([&] { return frame.GetListening().IsPlaying(); }));
+        const std::uint64_t missing = render.GetMissingFrames();
+        PumpFor(3500);
+        simulator.Char(WXK_SPACE);
+        ASSERT_TRUE(WaitUntil([&] { return !frame.GetListening().IsPlaying(); }));
+        ranShort = render.GetMissingFrames() != missing;
+        PumpFor(400);
+        recording = recorder.Stop();
+        if (ranShort)
+            std::cout << "The render ran short" << (attempt == 0 ? ": played again\n" : " again\n");
     }
-    simulator.Char(WXK_SPACE);
-    ASSERT_TRUE(WaitUntil([&] { return !frame.GetListening().IsPlaying(); }));
-    PumpFor(400);
-    const std::vector<StereoFrame> recording = recorder.Stop();
 
     ASSERT_EQ(RunProgram(SONNELITH_CLI_PATH,
                          {path, "-o", m_folder.File("excerpt.wav"), "--from", "0:05", "--for", "3", "--bits", "32"}),
