@@ -5,15 +5,13 @@
 #include <CLI/CLI.hpp>
 #include <optional>
 
+#include "engine/score/loudness_range.h"
+
 struct DeliveryOptions {
     int m_nBits = 16;
     int m_nRate = 44100;
     std::optional<double> m_loudness;  // LUFS
     bool m_bDither = false;            // TPDF dither before 16-bit samples
 };
-
-// The loudness targets --loudness takes, in LUFS.
-inline constexpr double kQuietestLoudness = -70.0;
-inline constexpr double kLoudestLoudness = 0.0;
 
 void AddDeliveryOptions(CLI::App& app, DeliveryOptions& options);
