@@ -76,6 +76,11 @@ void ApplyReverse(const ParameterValues& values, GenerationSettings& settings)
     settings.m_variation.m_dReverse = values.Get(ParameterId::Reverse) * 0.01;
 }
 
+void ApplyGainSpread(const ParameterValues& values, GenerationSettings& settings)
+{
+    settings.m_variation.m_dGainSpreadDb = values.Get(ParameterId::GainSpread);
+}
+
 void ApplyWindow(const ParameterValues& values, GenerationSettings& settings)
 {
     settings.m_variation.m_window = AllWindowShapes()[static_cast<std::size_t>(values.Whole(ParameterId::Window))];
@@ -177,6 +182,10 @@ std::array<ParameterRow, kParameterCount> MakeTable()
         {ParameterId::ToneSlope, "tone-slope", "DB", "dB/octave",
          "Slope of --high-cut and --tone-low-cut in dB per octave", ": 12 is gentle, 24 steep", Kind::Whole, 12, 24, 12, 12, false, false, {},
          ApplyToneSlope},
+        {ParameterId::GainSpread, "gain-spread", "DB", "dB", "Random level of each grain in dB",
+         ": each grain is made quieter by a random amount up to this, drawn evenly in decibels; 0 gives every "
+         "grain the same level",
+         Kind::Real, 0, 40, 0, 0, false, false, {}, ApplyGainSpread},
     }};
 }
 

@@ -15,6 +15,7 @@ void GrainVariationDraws::Begin(std::uint32_t seed, std::uint32_t lane)
     m_set = RandomStream(seed, StreamPurpose::PitchSet, lane);
     m_pan = RandomStream(seed, StreamPurpose::Pan, lane);
     m_reverse = RandomStream(seed, StreamPurpose::Reverse, lane);
+    m_level = RandomStream(seed, StreamPurpose::GainSpread, lane);
 }
 
 GrainTraits GrainVariationDraws::Draw(const GrainVariation& variation, std::int64_t grainIndex) const
@@ -32,6 +33,12 @@ GrainTraits GrainVariationDraws::Draw(const GrainVariation& variation, std::int6
         traits.m_bReversed = m_reverse.UnitAt(k) < variation.m_dReverse;
     if (variation.m_dPanSpread > 0.0)
         PanGains((2.0 * m_pan.UnitAt(k) - 1.0) * variation.m_dPanSpread, traits.m_dGainLeft, traits.m_dGainRight);
+    if (variation.m_dGainSpreadDb > 0.0) {
+        // Uniform in decibels, from 0 down to the spread.
+        const double level = std::pow(10.0, -m_level.UnitAt(k) * variation.m_dGainSpreadDb / 20.0);
+        traits.m_dGainLeft *= level;
+        traits.m_dGainRight *= level;
+    }
     return traits;
 }
 

@@ -16,6 +16,7 @@ enum class StreamPurpose : std::uint32_t {
     Drift = 5,
     LayerSeed = 6,
     Dither = 7,
+    GainSpread = 8,
 };
 
 // A stream whose draws are addressed by their index: draw n is a hash of the
