@@ -46,6 +46,6 @@ void ReadDrift(const toml::node& drift, ScoreLayer& layer)
         const std::string key = ScoreKeyOf(row.m_id);
         const toml::node* node = CanDrift(row.m_id) ? table.get(key) : nullptr;
         if (node)
-            layer.m_drift[row.m_id] = ReadDriftEntry(*node, key, row.m_dMaximum - row.m_dMinimum);
+            layer.m_drift[row.m_id] = ReadDriftEntry(*node, key, row.m_dMaximum - LowestOf(row));
     }
 }

@@ -31,6 +31,9 @@ struct ParameterRow {
     double m_dMaximum;
     double m_dStep;             // Whole: the step between allowed values
     double m_dDefault;          // Choice: the index of the default name
+    // Whole: every whole number from this up to m_dMinimum is allowed too,
+    // except on the desktop, whose slider keeps m_dMinimum (0: none below).
+    double m_dLowestOffDesktop;
     bool m_bZeroIsOff;          // 0 stands for "off" and is allowed besides the range
     bool m_bOnDesktop;          // one of the desktop program's sliders
     std::span<const char* const> m_choices;
@@ -50,6 +53,9 @@ const ParameterRow* FindParameter(std::string_view name);
 inline constexpr std::array<ParameterId, 6> kDesktopParameters = {
     ParameterId::ScanRange, ParameterId::Segment, ParameterId::Density,
     ParameterId::GrainLength, ParameterId::Volume, ParameterId::Fade};
+
+// The lowest value the command line and scores allow.
+double LowestOf(const ParameterRow& row);
 
 // Whether the row allows value (a number, an index for a choice; each
 // interval of a list alone).
