@@ -36,7 +36,9 @@ protected:
     std::string Make(const std::string& name, const std::string& synth)
     {
         const std::string path = m_dir.File(name);
-        MakeWithTool("sox -n -r 44100 -c 1 -b 16 " + ShellQuote(path) + " synth " + synth);
+        // Repeatable (-R): the same noise every run, so that a figure measured on
+        // it is that of one known sound, not of whichever noise sox drew.
+        MakeWithTool("sox -R -n -r 44100 -c 1 -b 16 " + ShellQuote(path) + " synth " + synth);
         return path;
     }
 
