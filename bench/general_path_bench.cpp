@@ -36,6 +36,7 @@
 #include "engine/parameters/parameter_table.h"
 #include "engine/render/frame_spill.h"
 #include "bench/quiet_host.h"
+#include "bench/repeated_benchmark_main.h"
 
 namespace {
 
@@ -135,17 +136,5 @@ void RegisterBenchmarks()
 
 int main(int argc, char** argv)
 {
-    // Three repetitions unless the command line says otherwise: read the medians.
-    std::vector<char*> arguments(argv, argv + argc);
-    std::string repetitions = "--benchmark_repetitions=3";
-    std::string aggregates = "--benchmark_report_aggregates_only=true";
-    arguments.insert(arguments.begin() + 1, {repetitions.data(), aggregates.data()});
-    int count = static_cast<int>(arguments.size());
-    benchmark::Initialize(&count, arguments.data());
-    if (benchmark::ReportUnrecognizedArguments(count, arguments.data()))
-        return 1;
-    RegisterBenchmarks();
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunRepeatedBenchmarks(argc, argv, RegisterBenchmarks);
 }
