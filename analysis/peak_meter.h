@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "engine/stretch_observer.h"
+#include "engine/finishing/stretch_observer.h"
 
 struct PeakMeterSettings {
     double m_dHoldSeconds = 1.5;         // a peak mark stays this long before it falls

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <memory>
 
-#include "engine/stretch_observer.h"
+#include "engine/finishing/stretch_observer.h"
 
 // K-weighted (ITU-R BS.1770), ungated, over a sliding 3 s window. Before 3 s
 // of sound have gone by, the window holds silence before it. libebur128 keeps

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "analysis/log_frequency_axis.h"
-#include "engine/stretch_observer.h"
+#include "engine/finishing/stretch_observer.h"
 
 struct SpectrogramSettings {
     std::size_t m_nWindowFrames = 2048;  // the transform's length, even: 46 ms, 21.5 Hz a bin

@@ -8,7 +8,7 @@
 #include <span>
 #include <vector>
 
-#include "engine/stretch_observer.h"
+#include "engine/finishing/stretch_observer.h"
 
 // What one column of a waveform picture shows of one channel.
 struct WaveChannelSummary {

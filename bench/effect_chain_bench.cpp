@@ -17,10 +17,10 @@
 
 #include "effects/effect_chain.h"
 #include "effects/effect_failure.h"
-#include "engine/generation_run.h"
+#include "engine/run/generation_run.h"
 #include "engine/parameters/parameter_table.h"
 #include "engine/render/frame_spill.h"
-#include "engine/wave_io/wave_frame_sink.h"
+#include "engine/io/wave_frame_sink.h"
 #include "bench/quiet_host.h"
 
 namespace {

@@ -32,7 +32,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/generation_run.h"
+#include "engine/run/generation_run.h"
 #include "engine/parameters/parameter_table.h"
 #include "engine/render/frame_spill.h"
 #include "bench/quiet_host.h"

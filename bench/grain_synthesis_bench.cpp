@@ -53,11 +53,12 @@
 #include <string>
 #include <vector>
 
+#include "engine/run/generation_settings.h"
 #include "engine/parameters/parameter_table.h"
-#include "engine/synthesis/add_kernel.h"
+#include "engine/synthesis/kernels/add_kernel.h"
 #include "engine/source/octave_levels.h"
 #include "engine/source/spline_terms.h"
-#include "engine/synthesis/general_kernel.h"
+#include "engine/synthesis/kernels/general_kernel.h"
 #include "engine/synthesis/grain_synthesizer.h"
 
 namespace {

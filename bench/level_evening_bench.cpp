@@ -20,7 +20,7 @@
 #include <span>
 #include <vector>
 
-#include "engine/level/evening_planner.h"
+#include "engine/finishing/evening/evening_planner.h"
 #include "formats/level_evening_plan.h"
 
 namespace {

@@ -16,12 +16,15 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <map>
+#include <span>
+#include <string>
 #include <thread>
 #include <vector>
 
-#include "engine/live/level_estimate.h"
-#include "engine/live/live_session.h"
-#include "engine/score/score_piece.h"
+#include "live_session/level_estimate.h"
+#include "live_session/live_session.h"
+#include "engine/run/score_piece.h"
 #include "studio/listening/source_cache.h"
 
 namespace {
@@ -122,10 +125,10 @@ std::vector<StereoFrame> Excerpt(const Score& score, const Sample& sample, std::
     PieceRequest request;
     request.m_pScore = &score;
     request.m_nSeed = 11;
-    request.m_sources["sample"] = sample.m_pSound->Span();
     request.m_nExcerptFirst = first;
     request.m_nExcerptFrames = frames;
-    std::unique_ptr<ScorePiece> piece = ScorePiece::Make(request).m_pPiece;
+    const std::map<std::string, std::span<const StereoFrame>> sounds{{"sample", sample.m_pSound->Span()}};
+    std::unique_ptr<ScorePiece> piece = ScorePiece::Make(request, sounds).m_pPiece;
     std::vector<StereoFrame> sound(frames, StereoFrame{0.0f, 0.0f});
     piece->Synthesis().Begin(frames);
     for (std::uint64_t done = 0; done < frames; done += 4096)

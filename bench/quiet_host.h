@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "engine/generation_host.h"
+#include "engine/run/generation_host.h"
 
 class QuietHost : public GenerationHost {
 public:

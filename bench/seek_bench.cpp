@@ -17,14 +17,15 @@
 #include <memory>
 #include <random>
 
-#include "engine/score/parameter_timeline.h"
-#include "engine/score/timeline_grain_settings.h"
+#include "engine/automation/parameter_timeline.h"
+#include "engine/automation/timeline_grain_settings.h"
 #include "engine/seek/cancel_poll.h"
 #include "engine/seek/schedule_skip.h"
 #include "engine/seek/seek_index.h"
 #include "engine/seek/seek_plan.h"
-#include "engine/stereo_frame.h"
-#include "engine/synthesis/grain_scheduler.h"
+#include "engine/base/stereo_frame.h"
+#include "engine/scheduling/grain_scheduler.h"
+#include "engine/scheduling/parameter_grain_settings.h"
 
 namespace {
 

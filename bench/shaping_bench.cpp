@@ -29,7 +29,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/generation_run.h"
+#include "engine/run/generation_run.h"
 #include "engine/parameters/parameter_table.h"
 #include "engine/render/frame_spill.h"
 #include "engine/shaping/layer_shaping.h"

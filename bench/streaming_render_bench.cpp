@@ -15,11 +15,11 @@
 #include <string>
 #include <vector>
 
-#include "engine/frame_sink.h"
-#include "engine/generation_run.h"
+#include "engine/io/frame_sink.h"
+#include "engine/run/generation_run.h"
 #include "engine/parameters/parameter_table.h"
 #include "engine/render/frame_spill.h"
-#include "engine/wave_io/wave_frame_sink.h"
+#include "engine/io/wave_frame_sink.h"
 #include "bench/quiet_host.h"
 
 namespace {

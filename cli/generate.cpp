@@ -29,10 +29,13 @@
 #include "cli/stored_score_text.h"
 #include "cli/terminal_host.h"
 #include "cli/timings_report.h"
-#include "engine/generation_run.h"
+#include "engine/base/wall_clock.h"
+#include "engine/random/random_generator.h"
+#include "engine/run/score_run.h"
+#include "engine/score/one_layer_score.h"
 #include "engine/parameters/parameter_table.h"
 #include "engine/render/frame_spill.h"
-#include "engine/wave_io/wave_frame_sink.h"
+#include "engine/io/wave_frame_sink.h"
 #include "formats/delivery_level.h"
 #include "formats/delivery_level_meter.h"
 #include "formats/held_file.h"
@@ -42,39 +45,45 @@
 
 namespace {
 
-GenerationSettings MakeSettings(const CommandLine& line)
+std::string InputPathOf(const CommandLine& line)
 {
-    GenerationSettings settings;
-    settings.m_strInputPath = line.m_input ? *line.m_input : FindBundledSample().string();
-    settings.m_strOutputPath = line.m_strOutput;
-    settings.m_nDurationSeconds = *ParseLength(line.m_strLength);
-    ApplyParameters(ParameterValuesOf(line), settings);
-    return settings;
+    return line.m_input ? *line.m_input : FindBundledSample().string();
 }
 
-// --seed, or the system's random source, so that runs started together differ.
-void Seed(GenerationRun& run, const CommandLine& line)
+// The run's one-layer score: the command line's values, its length and loop.
+Score ScoreOf(const CommandLine& line, const std::string& inputPath)
+{
+    Score score = OneLayerScore(ParameterValuesOf(line), *ParseLength(line.m_strLength), inputPath);
+    score.m_bLoop = line.m_bLoop;
+    return score;
+}
+
+// --seed, or the system's random source, or the clock, so that runs started
+// together differ.
+std::uint32_t SeedOf(const CommandLine& line)
 {
     if (!line.m_strSeed.empty())
-        run.SetRandomState(static_cast<std::uint32_t>(*ParseDigits(line.m_strSeed, UINT32_MAX)));
-    else if (const auto seed = SystemRandomSeed())
-        run.SetRandomState(*seed);
-    else
-        run.SeedRandom();
+        return static_cast<std::uint32_t>(*ParseDigits(line.m_strSeed, UINT32_MAX));
+    if (const auto seed = SystemRandomSeed())
+        return *seed;
+    return RandomGenerator::SeedFromTime(static_cast<std::uint32_t>(SystemClockSeconds()));
 }
 
-// The run as the command line asks for it: settings, seed, the open input and
-// the output (which writes --save-score's file once it is created).
-void SetUpRun(GenerationRun& run, const CommandLine& line, const GenerationSettings& settings,
-              const OutputFormat& format, std::unique_ptr<SoundSource> source, const PlainRunInput& described,
-              StandardOutputWatch& watch, NearSilenceSurvey& nearSilence)
+// The run as the command line asks for it: its score, seed, the open input
+// and the output (which writes --save-score's file once it is created).
+void SetUpRun(ScoreRun& run, const CommandLine& line, const Score& score, const OutputFormat& format,
+              std::unique_ptr<SoundSource> source, const PlainRunInput& described, StandardOutputWatch& watch,
+              NearSilenceSurvey& nearSilence)
 {
-    run.SetSettings(settings);
+    const std::string& inputPath = score.m_layers.front().m_strSourcePath;
+    const std::uint64_t outputFrames = static_cast<std::uint64_t>(score.m_nLengthSeconds) * kRunSampleRate;
+    run.SetScore(score);
     run.SetSynthesisOptions(MakeSynthesisOptions(line));
-    Seed(run, line);
-    run.SetSourceOpener(HandOver(std::move(source)));
+    run.SetRandomState(SeedOf(line));
+    run.SetSource(inputPath, std::move(source));
     std::unique_ptr<FrameSink> sink =
-        MakeSink(settings, format, line.m_bLoop, watch, StoredScoreOf(line, described, run.GetRandomState()),
+        MakeSink(inputPath, outputFrames, format, score.m_bLoop, watch,
+                 StoredScoreOf(line, described, run.GetRandomState()),
                  SinkExtrasOf(line, run.GetRandomState(), nearSilence));
     if (!line.m_strSaveScore.empty()) {
         // The plain run's score, its input named from the score's folder.
@@ -82,9 +91,9 @@ void SetUpRun(GenerationRun& run, const CommandLine& line, const GenerationSetti
         sink = SavingScoreOnCreate(std::move(sink), line.m_strSaveScore,
                                    PlainRunScoreText(line, described, run.GetRandomState(), folder));
     }
-    run.SetSink(std::move(sink));
-    run.SetStreaming(MakeStreamingOptions(line, settings, format));
-    run.MeasureSubAudio(settings.m_dLowCutHz == 0.0);
+    run.SetSink(std::move(sink), line.m_strOutput);
+    run.SetStreaming(MakeStreamingOptions(line, line.m_strOutput, outputFrames, format));
+    run.MeasureSubAudio(score.m_layers.front().m_values.Get(ParameterId::LowCut) == 0.0);
 }
 
 // --tag and --save-score write a score that names the input: refused before
@@ -141,7 +150,7 @@ int Generate(const CommandLine& line, const OutputFormat& format, const Standard
                   << PrintableName(FindBundledSample().string()) << "); give an input file\n";
         return kExitRunFailed;
     }
-    const std::string inputPath = line.m_input ? *line.m_input : FindBundledSample().string();
+    const std::string inputPath = InputPathOf(line);
     if (const auto refused = RefuseOverwrite(line, {{inputPath, "the input file"}}))
         return *refused;
     if (const auto why = RefuseUnstorableInputName(line, inputPath)) {
@@ -153,11 +162,11 @@ int Generate(const CommandLine& line, const OutputFormat& format, const Standard
         host.ShowMessage(*refusal, GenerationHost::MessageKind::Error);
         return kExitRunFailed;
     }
-    const GenerationSettings settings = MakeSettings(line);
+    const Score score = ScoreOf(line, inputPath);
     const auto openingStart = std::chrono::steady_clock::now();
-    const std::optional<HeldFile> held = HoldInput(settings.m_strInputPath);
-    InputOpening input = held ? OpenRunInput(line, held->ReadablePath(), found, settings.m_strInputPath)
-                              : OpenRunInput(line, settings.m_strInputPath, found);
+    const std::optional<HeldFile> held = HoldInput(inputPath);
+    InputOpening input =
+        held ? OpenRunInput(line, held->ReadablePath(), found, inputPath) : OpenRunInput(line, inputPath, found);
     const double openingSeconds = SecondsSince(openingStart);
     if (input.m_bCancelled)
         return CancelledStatus();
@@ -166,14 +175,14 @@ int Generate(const CommandLine& line, const OutputFormat& format, const Standard
         return kExitRunFailed;
     }
     host.Inform(input.m_strRoute);
-    const PlainRunInput described{settings.m_strInputPath, input.m_opening.m_pSource->GetFrameCount(),
-                                  InputHash(line, held, settings.m_strInputPath)};
+    const PlainRunInput described{inputPath, input.m_opening.m_pSource->GetFrameCount(),
+                                  InputHash(line, held, inputPath)};
 
-    GenerationRun run(host);
+    ScoreRun run(host);
     StandardOutputWatch watch(host);
-    const DeliveryLevelPlan plan{settings.m_dVolume, format.m_nRate, line.m_delivery.m_loudness};
+    const DeliveryLevelPlan plan{score.m_nVolume * 0.01, format.m_nRate, line.m_delivery.m_loudness};
     NearSilenceSurvey nearSilence;
-    SetUpRun(run, line, settings, format, std::move(input.m_opening.m_pSource), described, watch, nearSilence);
+    SetUpRun(run, line, score, format, std::move(input.m_opening.m_pSource), described, watch, nearSilence);
     const DeliveryLevelMeter* meter = MeterDeliveryLevel(run, plan);
     const LevelEveningPlan* evening = EvenLevel(run, line.m_levelRange, line.m_bLoop);
     RunReport report{run.GetRandomState(), openingSeconds, meter, plan, evening,

@@ -11,7 +11,7 @@
 #include "cli/score/time_text.h"
 #include "engine/parameters/parameter_table.h"
 #include "engine/render/render_options.h"
-#include "engine/synthesis/add_kernel.h"
+#include "engine/synthesis/kernels/add_kernel.h"
 
 // Digits only, no sign, no spaces, and no more than maximum.
 std::optional<std::uint64_t> ParseDigits(const std::string& text, std::uint64_t maximum);

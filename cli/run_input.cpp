@@ -6,6 +6,7 @@
 #include "cli/interrupt_signal.h"
 #include "cli/standard_descriptors.h"
 #include "engine/parameters/parameter_table.h"
+#include "engine/scheduling/parameter_grain_settings.h"
 #include "formats/sound_file_messages.h"
 
 InputOpening OpenRunInput(const CommandLine& line, const std::string& path, const StandardDescriptors& found,
@@ -17,22 +18,10 @@ InputOpening OpenRunInput(const CommandLine& line, const std::string& path, cons
         return refused;
     }
     const ParameterValues values = ParameterValuesOf(line);
-    GenerationSettings settings;
-    ApplyParameters(values, settings);
     InputRules rules;
     rules.m_nGrainMilliseconds = values.Whole(ParameterId::GrainLength);
-    rules.m_transposition = SemitoneRangeOf(GrainSettingsOf(settings).m_variation);
+    rules.m_transposition = SemitoneRangeOf(BoundsOfSettings(GrainSettingsOfValues(values, 0.0)));
     rules.m_cancelled = [] { return WasInterrupted(); };
     rules.m_strShownAs = shownAs;
     return OpenSoundFile(path, rules);
-}
-
-SourceOpener HandOver(std::unique_ptr<SoundSource> source)
-{
-    auto held = std::make_shared<std::unique_ptr<SoundSource>>(std::move(source));
-    return [held](const std::string&) {
-        SourceOpening opening;
-        opening.m_pSource = std::move(*held);
-        return opening;
-    };
 }

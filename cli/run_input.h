@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "engine/sound_source.h"
+#include "engine/io/sound_source.h"
 #include "formats/sound_file_opener.h"
 
 struct CommandLine;
@@ -19,6 +19,3 @@ struct StandardDescriptors;
 // not empty) names it in messages when path is another name of it.
 InputOpening OpenRunInput(const CommandLine& line, const std::string& path, const StandardDescriptors& found,
                           const std::string& shownAs = {});
-
-// An opener that hands the run the source already open, once.
-SourceOpener HandOver(std::unique_ptr<SoundSource> source);

@@ -30,10 +30,10 @@
 #include "cli/stored_score_text.h"
 #include "cli/terminal_host.h"
 #include "cli/timings_report.h"
-#include "engine/generation_run.h"
+#include "engine/run/score_run.h"
 #include "engine/parameters/parameter_table.h"
 #include "engine/render/frame_spill.h"
-#include "engine/wave_io/wave_frame_sink.h"
+#include "engine/io/wave_frame_sink.h"
 #include "formats/delivery_level.h"
 #include "formats/delivery_level_meter.h"
 #include "formats/output_sink_factory.h"
@@ -41,11 +41,6 @@
 #include "formats/sound_file_opener.h"
 
 namespace {
-
-std::uint64_t OutputFrames(const GenerationSettings& settings)
-{
-    return static_cast<std::uint64_t>(settings.m_nDurationSeconds) * kRunSampleRate;
-}
 
 // Whether two paths lie on one disk (a path that cannot be looked at is taken as one).
 bool OnOneDisk(const std::filesystem::path& a, const std::filesystem::path& b)
@@ -91,7 +86,7 @@ std::string DescribeEvening(const EveningSummary& summary, double rangeLu)
 
 }  // namespace
 
-const LevelEveningPlan* EvenLevel(GenerationRun& run, std::optional<double> range, bool loop)
+const LevelEveningPlan* EvenLevel(ScoreRun& run, std::optional<double> range, bool loop)
 {
     if (!range)
         return nullptr;
@@ -135,14 +130,15 @@ SinkExtras SinkExtrasOf(const CommandLine& line, std::uint32_t seed, NearSilence
     return extras;
 }
 
-std::unique_ptr<FrameSink> MakeSink(const GenerationSettings& settings, const OutputFormat& format, bool loop,
-                                    StandardOutputWatch& watch, std::string storedScore, const SinkExtras& extras)
+std::unique_ptr<FrameSink> MakeSink(const std::string& inputPath, std::uint64_t frames, const OutputFormat& format,
+                                    bool loop, StandardOutputWatch& watch, std::string storedScore,
+                                    const SinkExtras& extras)
 {
     OutputRequest request;
     request.m_bLoop = loop;
     request.m_strStoredScore = std::move(storedScore);
-    request.m_strInputPath = settings.m_strInputPath;
-    request.m_nFrames = OutputFrames(settings);
+    request.m_strInputPath = inputPath;
+    request.m_nFrames = frames;
     request.m_nStandardOutputFd = STDOUT_FILENO;
     request.m_streamWatch = watch.MakeStreamWatch();
     request.m_ditherSeed = extras.m_ditherSeed;
@@ -155,18 +151,16 @@ std::unique_ptr<FrameSink> MakeSink(const GenerationSettings& settings, const Ou
 
 // The output is always streamed. The spill waits on the output's disk only
 // when they share one; there it leaves room for the whole output.
-StreamingOptions MakeStreamingOptions(const CommandLine& line, const GenerationSettings& settings,
+StreamingOptions MakeStreamingOptions(const CommandLine& line, const std::string& outputPath, std::uint64_t frames,
                                       const OutputFormat& format)
 {
     StreamingOptions options;
-    options.m_bLoop = line.m_bLoop;
     options.m_spill = *FindSpillChoice(line.m_strSpill);
     options.m_strSpillFolder = TemporaryFolder();
     if (!format.m_bToStandardOutput) {
-        const std::filesystem::path output = std::filesystem::absolute(settings.m_strOutputPath);
+        const std::filesystem::path output = std::filesystem::absolute(outputPath);
         if (OnOneDisk(options.m_strSpillFolder, output.parent_path()))
-            options.m_nReservedBytes = PredictedOutputBytes(FitToLength(format, OutputFrames(settings)),
-                                                            OutputFrames(settings));
+            options.m_nReservedBytes = PredictedOutputBytes(FitToLength(format, frames), frames);
     }
     return options;
 }
@@ -174,7 +168,7 @@ StreamingOptions MakeStreamingOptions(const CommandLine& line, const GenerationS
 // The delivery level step, metered only where it changes something, so that
 // the desktop program's output stays exactly as it is. Answers the meter,
 // which the run owns, for its report; null when there is none.
-const DeliveryLevelMeter* MeterDeliveryLevel(GenerationRun& run, const DeliveryLevelPlan& plan)
+const DeliveryLevelMeter* MeterDeliveryLevel(ScoreRun& run, const DeliveryLevelPlan& plan)
 {
     if (LeavesFinishedSoundAlone(plan))
         return nullptr;
@@ -185,7 +179,7 @@ const DeliveryLevelMeter* MeterDeliveryLevel(GenerationRun& run, const DeliveryL
 }
 
 // "avx2 kernel, 2 threads; sound kept on disk"
-std::string DescribeRun(const CommandLine& line, const GenerationRun& run)
+std::string DescribeRun(const CommandLine& line, const ScoreRun& run)
 {
     return DescribeSynthesis(MakeSynthesisOptions(line)) +
            (run.DidSpill() ? "; sound kept on disk" : "; sound synthesised twice");
@@ -215,7 +209,7 @@ std::vector<std::string> DescribeLayersBelow20Hz(const RunReport& report, float 
 // thousands of overlapping grains while the audible sound adds up with random
 // phases, so a little of it in the input can take most of the output's peak.
 // A score's note names the layers it comes from, the furthest first.
-void TellOfSubAudio(TerminalHost& host, const GenerationRun& run, const RunReport& report)
+void TellOfSubAudio(TerminalHost& host, const ScoreRun& run, const RunReport& report)
 {
     const std::optional<double> share = run.GetSubAudioShare();
     if (!share || *share <= kLargestQuietSubAudioShare)
@@ -312,7 +306,7 @@ double SecondsSince(std::chrono::steady_clock::time_point start)
 }
 
 
-int RunAndReport(GenerationRun& run, TerminalHost& host, const CommandLine& line, const StandardOutputWatch& watch,
+int RunAndReport(ScoreRun& run, TerminalHost& host, const CommandLine& line, const StandardOutputWatch& watch,
                  const RunReport& report)
 {
     const RunOutcome outcome = run.Run();

@@ -12,12 +12,11 @@
 
 #include "cli/overwrite_guard.h"
 #include "cli/terminal_host.h"
-#include "engine/generation_run.h"
+#include "engine/run/score_run.h"
+#include "engine/run/phase_times.h"
 #include "formats/near_silence_survey.h"
-#include "engine/generation_settings.h"
-#include "engine/phase_times.h"
 #include "engine/render/render_options.h"
-#include "engine/run_message.h"
+#include "engine/base/run_message.h"
 #include "engine/synthesis/synthesis_options.h"
 #include "formats/delivery_level.h"
 #include "formats/delivery_level_meter.h"
@@ -43,23 +42,23 @@ struct SinkExtras {
     NearSilenceSurvey* m_pNearSilence = nullptr;
 };
 
-// The sink of the output the command line names; storedScore (if not empty)
-// goes into the output.
-std::unique_ptr<FrameSink> MakeSink(const GenerationSettings& settings, const OutputFormat& format, bool loop,
-                                    StandardOutputWatch& watch, std::string storedScore,
+// The sink of the output the command line names, frames long, read from
+// inputPath; storedScore (if not empty) goes into the output.
+std::unique_ptr<FrameSink> MakeSink(const std::string& inputPath, std::uint64_t frames, const OutputFormat& format,
+                                    bool loop, StandardOutputWatch& watch, std::string storedScore,
                                     const SinkExtras& extras = {});
 // The extras of a run of line started from seed.
 SinkExtras SinkExtrasOf(const CommandLine& line, std::uint32_t seed, NearSilenceSurvey& nearSilence);
 // The output is always streamed; see run_steps.cpp for where the sound waits.
-StreamingOptions MakeStreamingOptions(const CommandLine& line, const GenerationSettings& settings,
+StreamingOptions MakeStreamingOptions(const CommandLine& line, const std::string& outputPath, std::uint64_t frames,
                                       const OutputFormat& format);
 // The delivery level step, when it changes something; the run owns the
 // meter, answered for the report (null: none).
-const DeliveryLevelMeter* MeterDeliveryLevel(GenerationRun& run, const DeliveryLevelPlan& plan);
+const DeliveryLevelMeter* MeterDeliveryLevel(ScoreRun& run, const DeliveryLevelPlan& plan);
 
 // Level evening when range (LU) is given; the run owns the plan, answered
 // for the report (null: none).
-const LevelEveningPlan* EvenLevel(GenerationRun& run, std::optional<double> range, bool loop);
+const LevelEveningPlan* EvenLevel(ScoreRun& run, std::optional<double> range, bool loop);
 
 // -o - needs the standard output the program was started with.
 std::optional<RunMessage> RefuseClosedOutput(const OutputFormat& format, const StandardDescriptors& found);
@@ -89,5 +88,5 @@ struct RunReport {
 // Runs run and ends as every run ends: the exit status, and after success
 // level evening's gain, the delivery level, a note on sub-audio build-up and
 // the seed.
-int RunAndReport(GenerationRun& run, TerminalHost& host, const CommandLine& line, const StandardOutputWatch& watch,
+int RunAndReport(ScoreRun& run, TerminalHost& host, const CommandLine& line, const StandardOutputWatch& watch,
                  const RunReport& report);

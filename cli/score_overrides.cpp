@@ -18,7 +18,7 @@ std::optional<std::string> ApplyScoreOverrides(const CommandLine& line, Score& s
     const ParameterValues values = ParameterValuesOf(line);
     for (const ParameterRow& row : ParameterTable()) {
         const std::string option = std::string("--") + row.m_szName;
-        const bool top = row.m_id == ParameterId::Volume || row.m_id == ParameterId::Fade;
+        const bool top = row.m_scope == ParameterScope::Track;
         if (Given(line, option) && !top)
             return option + " is a layer's value; with a score, give it in the score's layers";
     }

@@ -1,6 +1,7 @@
 #include "cli/score_render.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -16,6 +17,7 @@
 #include "cli/random_seed.h"
 #include "cli/run_steps.h"
 #include "cli/score/effect_reading.h"
+#include "cli/score/piece_refusal_text.h"
 #include "cli/score/plain_run_score.h"
 #include "cli/score/score_reading.h"
 #include "cli/score/score_writing.h"
@@ -25,8 +27,9 @@
 #include "cli/standard_output_watch.h"
 #include "cli/stored_score_text.h"
 #include "effects/effect_chain.h"
-#include "engine/score/score_piece.h"
-#include "engine/stereo_frame.h"
+#include "engine/base/stereo_frame.h"
+#include "engine/run/score_piece.h"
+#include "engine/run/score_run.h"
 #include "formats/sound_file_messages.h"
 #include "wav/file_exception.h"
 
@@ -87,28 +90,6 @@ Score ScoreToKeep(const Score& score, std::uint32_t seed, const LoadedSources& s
 std::string FolderOf(const std::string& path)
 {
     return std::filesystem::path(path).parent_path().string();
-}
-
-GenerationSettings SettingsOf(const CommandLine& line, const Score& score, const Excerpt& excerpt,
-                              std::int32_t longestGrain)
-{
-    GenerationSettings settings;
-    settings.m_strInputPath = score.m_layers.front().m_strSourcePath;
-    settings.m_strOutputPath = line.m_strOutput;
-    settings.m_nDurationSeconds = excerpt.m_nSeconds > 0 ? excerpt.m_nSeconds : score.m_nLengthSeconds;
-    settings.m_dVolume = score.m_nVolume * 0.01;
-    // An excerpt of a loop is a stretch of a sound that never fades.
-    settings.m_nFadeSeconds = score.m_bLoop && excerpt.m_nSeconds > 0 ? 0 : score.m_nFadeSeconds;
-    settings.m_nGrainFrames = longestGrain;
-    return settings;
-}
-
-std::map<std::string, std::span<const StereoFrame>> SoundsOf(const LoadedSources& sources)
-{
-    std::map<std::string, std::span<const StereoFrame>> sounds;
-    for (const auto& [path, sound] : sources.m_sounds)
-        sounds.emplace(path, sound.Span());
-    return sounds;
 }
 
 // The score as the piece renders it: each layer reads its file's one sound,
@@ -220,17 +201,17 @@ int RenderScore(const CommandLine& line, const OutputFormat& format, const Stand
     PieceRequest request;
     request.m_pScore = &rendered;
     request.m_nSeed = seed;
-    request.m_sources = SoundsOf(sources);
-    request.m_options = MakeSynthesisOptions(line);
+    for (const auto& [path, sound] : sources.m_sounds)
+        request.m_sourceFrames[path] = sound.size();
     request.m_nExcerptFirst = static_cast<std::uint64_t>(excerpt.m_nFirstSecond) * kRunSampleRate;
     request.m_nExcerptFrames = static_cast<std::uint64_t>(excerpt.m_nSeconds) * kRunSampleRate;
-    request.m_makeChain = [](const EffectChainSetting& settings) { return std::make_unique<EffectChain>(settings); };
-    ScorePiece::Making made = ScorePiece::Make(request);
-    // The stretches the layers read do not fit their sources, or the sources'
-    // preparation does not fit in memory: as for a plain run's input, a
-    // failure of the run.
-    if (!made.m_pPiece)
-        return Fail(ScoreMessage(scorePath, made.m_nLine, made.m_strError));
+    // The stretches the layers read do not fit their sources: as for a plain
+    // run's input, a failure of the run.
+    const ScorePiece::Planning planning = ScorePiece::Plan(request);
+    if (!planning.m_pPiece) {
+        const ScoreLayer& layer = score.m_layers.at(planning.m_refusal.m_nLayer);
+        return Fail(ScoreMessage(scorePath, layer.m_nLine, PieceRefusalText(planning.m_refusal, layer)));
+    }
 
     const bool whole = excerpt.m_nSeconds == 0;
     const std::string saved = line.m_strSaveScore.empty()
@@ -243,32 +224,29 @@ int RenderScore(const CommandLine& line, const OutputFormat& format, const Stand
     if (const auto why = RefuseUnstorableScore(kSaving, line.m_strSaveScore, saved))
         return Refuse(*why);
 
-    const GenerationSettings settings = SettingsOf(line, score, excerpt, made.m_pPiece->LongestGrainFrames());
-    GenerationRun run(host);
+    const std::uint64_t outputFrames =
+        whole ? static_cast<std::uint64_t>(score.m_nLengthSeconds) * kRunSampleRate : request.m_nExcerptFrames;
+    ScoreRun run(host);
     StandardOutputWatch watch(host);
-    run.SetSettings(settings);
-    run.SetSynthesisOptions(request.m_options);
+    run.SetScore(rendered);
+    run.SetExcerpt(request.m_nExcerptFirst, request.m_nExcerptFrames);
+    run.SetSynthesisOptions(MakeSynthesisOptions(line));
     run.SetRandomState(seed);
-    run.SetSynthesis(&made.m_pPiece->Synthesis());
-    run.KeepMeans(made.m_pPiece->BlocksDc());
+    run.SetChainMaker([](const EffectChainSetting& settings) { return std::make_unique<EffectChain>(settings); });
+    for (const auto& [path, sound] : sources.m_sounds)
+        run.SetSourceSound(path, sound.Span());
     const bool measureSubAudio = AnyLayerWithoutLowCut(score);
     run.MeasureSubAudio(measureSubAudio);
-    if (measureSubAudio)
-        made.m_pPiece->MeasureSubAudio();
+    run.MeasureLayerSubAudio(measureSubAudio);
     const bool loop = score.m_bLoop && whole;
     NearSilenceSurvey nearSilence;
-    std::unique_ptr<FrameSink> sink =
-        MakeSink(settings, format, loop, watch, stored, SinkExtrasOf(line, seed, nearSilence));
+    std::unique_ptr<FrameSink> sink = MakeSink(score.m_layers.front().m_strSourcePath, outputFrames, format, loop,
+                                               watch, stored, SinkExtrasOf(line, seed, nearSilence));
     if (!saved.empty())
         sink = SavingScoreOnCreate(std::move(sink), line.m_strSaveScore, saved);
-    run.SetSink(std::move(sink));
-    StreamingOptions streaming = MakeStreamingOptions(line, settings, format);
-    streaming.m_bLoop = loop;
-    run.SetStreaming(streaming);
-    if (!whole && !score.m_bLoop)
-        run.SetExcerptPlace(request.m_nExcerptFirst,
-                            static_cast<std::uint64_t>(score.m_nLengthSeconds) * kRunSampleRate);
-    const DeliveryLevelPlan plan{settings.m_dVolume, format.m_nRate, score.m_loudness};
+    run.SetSink(std::move(sink), line.m_strOutput);
+    run.SetStreaming(MakeStreamingOptions(line, line.m_strOutput, outputFrames, format));
+    const DeliveryLevelPlan plan{score.m_nVolume * 0.01, format.m_nRate, score.m_loudness};
     const DeliveryLevelMeter* meter = MeterDeliveryLevel(run, plan);
     const LevelEveningPlan* evening = EvenLevel(run, score.m_levelRange, loop);
     RunReport report{seed, sources.m_dSeconds, meter, plan, evening, score.m_levelRange.value_or(0.0), {}, nullptr,
@@ -277,7 +255,7 @@ int RenderScore(const CommandLine& line, const OutputFormat& format, const Stand
         for (const ScoreLayer& layer : score.m_layers)
             report.m_layerNames.push_back("the layer at line " + std::to_string(layer.m_nLine) + " (" +
                                           PrintableName(layer.m_strSource) + ")");
-        report.m_pLayerSubAudio = &made.m_pPiece->LayerSubAudioPeaks();
+        report.m_pLayerSubAudio = &run.GetLayerSubAudioPeaks();
     }
     return RunAndReport(run, host, line, watch, report);
 }

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "engine/frame_sink.h"
+#include "engine/io/frame_sink.h"
 
 // The output's sink, which writes text to scorePath (replacing a file as
 // outputs do) right after output creates its file. When the score cannot be

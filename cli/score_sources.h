@@ -12,7 +12,7 @@
 #include <string>
 
 #include "engine/score/score.h"
-#include "engine/zeroed_buffer.h"
+#include "engine/base/zeroed_buffer.h"
 
 struct LoadedSources {
     // 44100 Hz stereo, one for each file, by the source path of the first

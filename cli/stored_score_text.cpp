@@ -7,7 +7,8 @@
 #include "cli/score/plain_run_score.h"
 #include "cli/score/score_limits.h"
 #include "cli/score/score_writing.h"
-#include "engine/stereo_frame.h"
+#include "cli/score/source_fingerprint.h"
+#include "engine/base/stereo_frame.h"
 #include "formats/sound_file_messages.h"
 #include "formats/stored_score_layout.h"
 

@@ -3,7 +3,7 @@
 #include <ostream>
 
 #include "cli/interrupt_signal.h"
-#include "engine/progress_text.h"
+#include "engine/run/progress_text.h"
 #include "formats/printable_name.h"
 
 namespace {

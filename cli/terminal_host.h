@@ -8,7 +8,7 @@
 #include <iosfwd>
 #include <string>
 
-#include "engine/generation_host.h"
+#include "engine/run/generation_host.h"
 
 class TerminalHost : public GenerationHost {
 public:

@@ -4,7 +4,7 @@
 #include <ostream>
 #include <string>
 
-#include "engine/phase_times.h"
+#include "engine/run/phase_times.h"
 
 // A heading naming how the grains were added, then one line per phase with its
 // seconds and its share of the total, then the total.

@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "engine/score/effect_setting.h"
-#include "engine/score/sound_chain.h"
-#include "engine/stereo_frame.h"
+#include "engine/base/stereo_frame.h"
+#include "engine/synthesis/sound_chain.h"
 
 class StereoEffect;
 

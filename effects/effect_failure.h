@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "engine/score/sound_chain.h"
+#include "engine/synthesis/sound_chain.h"
 
 class EffectFailure : public SoundChainFailure {
 public:

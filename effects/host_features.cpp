@@ -10,7 +10,7 @@
 #include <cstdarg>
 
 #include "effects/effect_block.h"
-#include "engine/stereo_frame.h"
+#include "engine/base/stereo_frame.h"
 
 namespace {
 

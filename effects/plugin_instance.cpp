@@ -8,7 +8,7 @@
 #include "effects/effect_block.h"
 #include "effects/effect_failure.h"
 #include "effects/host_features.h"
-#include "engine/stereo_frame.h"
+#include "engine/base/stereo_frame.h"
 
 namespace {
 

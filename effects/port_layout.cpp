@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "effects/lv2_world.h"
-#include "engine/stereo_frame.h"
+#include "engine/base/stereo_frame.h"
 
 namespace {
 

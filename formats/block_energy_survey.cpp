@@ -10,8 +10,8 @@
 #include <string>
 #include <utility>
 
-#include "engine/level/gain_curve.h"
-#include "engine/level/loudness_series.h"
+#include "engine/finishing/evening/gain_curve.h"
+#include "engine/finishing/evening/loudness_series.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <span>
 #include <vector>
 
-#include "engine/stereo_frame.h"
+#include "engine/base/stereo_frame.h"
 
 // The pieces must follow one another: each starts where the one before ended,
 // except that a loop's head (frames from 0 on) may come after its body (which

@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "engine/sound_source.h"
+#include "engine/io/sound_source.h"
 #include "formats/cancel_check.h"
 
 class CancellableSource : public SoundSource {

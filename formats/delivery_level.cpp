@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "engine/generation_settings.h"
+#include "engine/run/generation_settings.h"
 #include "formats/loudness_meter.h"
 #include "formats/stereo_resampler.h"
 

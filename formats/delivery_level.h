@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/stereo_frame.h"
+#include "engine/base/stereo_frame.h"
 
 class StereoResampler;
 

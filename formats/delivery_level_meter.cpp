@@ -1,6 +1,6 @@
 #include "formats/delivery_level_meter.h"
 
-#include "engine/generation_settings.h"
+#include "engine/run/generation_settings.h"
 #include "formats/loudness_meter.h"
 
 DeliveryLevelMeter::DeliveryLevelMeter(const DeliveryLevelPlan& plan)

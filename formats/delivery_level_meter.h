@@ -6,7 +6,7 @@
 #include <memory>
 #include <optional>
 
-#include "engine/render/finished_sound_meter.h"
+#include "engine/finishing/finished_sound_meter.h"
 #include "formats/delivery_level.h"
 
 class LoudnessMeter;

@@ -9,8 +9,8 @@
 #include <memory>
 #include <vector>
 
-#include "engine/frame_sink.h"
-#include "engine/synthesis/random_stream.h"
+#include "engine/io/frame_sink.h"
+#include "engine/random/random_stream.h"
 
 // The value a sample takes, as the writers take it: x × 32767 plus noise,
 // rounded to the nearest whole step k (kept to -32768 to 32767), and handed on

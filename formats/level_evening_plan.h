@@ -6,14 +6,14 @@
 #include <cstdint>
 #include <span>
 
-#include "engine/level/evening_planner.h"
-#include "engine/level/gain_curve.h"
-#include "engine/level/level_evening.h"
+#include "engine/finishing/evening/evening_planner.h"
+#include "engine/finishing/evening/gain_curve.h"
+#include "engine/finishing/level_evening.h"
 #include "formats/block_energy_survey.h"
 
 // Keeps the short-term loudness (3 s windows, every 100 ms) within rangeLu of
 // its median outside the fades and silence, by a gain that turns at most
-// 6 dB per second (see engine/level/evening_planner.h for the plan).
+// 6 dB per second (see engine/finishing/evening/evening_planner.h for the plan).
 class LevelEveningPlan final : public LevelEvening {
 public:
     static constexpr double kNarrowestRangeLu = 1.0;

@@ -7,7 +7,7 @@
 #include <span>
 #include <vector>
 
-#include "engine/stereo_frame.h"
+#include "engine/base/stereo_frame.h"
 
 // The loudness of a sound handed over piece by piece, in order.
 class LoudnessMeter {

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "engine/frame_sink.h"
+#include "engine/io/frame_sink.h"
 
 // Takes the finished sound (full scale ±1.0, at the run's rate) in blocks of
 // kBlockFrames; a block is quiet where its peak over both channels is below

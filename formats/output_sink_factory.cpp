@@ -1,6 +1,6 @@
 #include "formats/output_sink_factory.h"
 
-#include "engine/generation_settings.h"
+#include "engine/run/generation_settings.h"
 #include "formats/dithering_sink.h"
 #include "formats/flac_score_comment.h"
 #include "formats/frame_counts.h"

@@ -19,7 +19,7 @@
 #include <optional>
 #include <string>
 
-#include "engine/frame_sink.h"
+#include "engine/io/frame_sink.h"
 #include "formats/output_format.h"
 #include "formats/wav_stream_sink.h"
 

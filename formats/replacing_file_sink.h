@@ -20,7 +20,7 @@
 #include <string>
 #include <sys/stat.h>
 
-#include "engine/frame_sink.h"
+#include "engine/io/frame_sink.h"
 
 class ReplacingFileSink : public FrameSink {
 public:

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "engine/generation_settings.h"
+#include "engine/run/generation_settings.h"
 #include "formats/frame_counts.h"
 #include "formats/stereo_resampler.h"
 

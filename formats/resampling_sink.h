@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "engine/frame_sink.h"
+#include "engine/io/frame_sink.h"
 
 class StereoResampler;
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/frame_sink.h"
+#include "engine/io/frame_sink.h"
 #include "formats/output_format.h"
 
 struct sf_private_tag;

@@ -6,7 +6,7 @@
 #include <sndfile.h>
 #include <sys/stat.h>
 
-#include "engine/generation_settings.h"
+#include "engine/run/generation_settings.h"
 #include "formats/decoded_length.h"
 #include "formats/frame_counts.h"
 #include "formats/sound_file_messages.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/sound_source.h"
+#include "engine/io/sound_source.h"
 #include "formats/cancel_check.h"
 #include "formats/stereo_fold.h"
 

@@ -6,9 +6,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "engine/generation_settings.h"
+#include "engine/run/generation_settings.h"
 #include "engine/parameters/parameter_table.h"
 #include "engine/parameters/parameter_text.h"
+#include "engine/scheduling/grain_scheduler.h"
 #include "formats/frame_counts.h"
 #include "resources/strings/format_string.h"
 #include "resources/strings/resource_ids.h"

@@ -6,8 +6,8 @@
 #include <optional>
 #include <string>
 
-#include "engine/run_message.h"
-#include "engine/synthesis/grain_scheduler.h"  // SemitoneRange
+#include "engine/base/run_message.h"
+#include "engine/scheduling/grain_settings.h"  // SemitoneRange
 #include "formats/printable_name.h"  // PrintableName, with which messages name files
 
 // How messages name an input: its path as PrintableName shows it, or

@@ -2,8 +2,8 @@
 
 #include <utility>
 
-#include "engine/generation_settings.h"
-#include "engine/wave_io/wave_sound_source.h"
+#include "engine/run/generation_settings.h"
+#include "engine/io/wave_sound_source.h"
 #include "formats/cancellable_source.h"
 #include "formats/frame_counts.h"
 #include "formats/sndfile_source.h"

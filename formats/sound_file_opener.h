@@ -11,8 +11,8 @@
 #include <functional>
 #include <string>
 
-#include "engine/sound_source.h"
-#include "engine/synthesis/grain_scheduler.h"  // SemitoneRange
+#include "engine/io/sound_source.h"
+#include "engine/scheduling/grain_settings.h"  // SemitoneRange
 #include "formats/cancel_check.h"
 #include "formats/seekable_input.h"
 

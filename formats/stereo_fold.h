@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/stereo_frame.h"
+#include "engine/base/stereo_frame.h"
 
 // Where a channel sounds from; the positions libsndfile names, grouped by how
 // they are folded.

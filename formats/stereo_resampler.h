@@ -10,7 +10,7 @@
 #include <span>
 #include <vector>
 
-#include "engine/stereo_frame.h"
+#include "engine/base/stereo_frame.h"
 
 struct soxr;
 

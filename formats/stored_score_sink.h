@@ -13,7 +13,7 @@
 #include <memory>
 #include <string>
 
-#include "engine/frame_sink.h"
+#include "engine/io/frame_sink.h"
 #include "formats/output_format.h"
 
 class StoredScoreSink : public FrameSink {

@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "engine/run_message.h"
+#include "engine/base/run_message.h"
 
 // Writes text to path; answers the message that says why it could not:
 // "Cannot write notes.toml: permission denied".

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/frame_sink.h"
+#include "engine/io/frame_sink.h"
 #include "formats/cancel_check.h"
 #include "formats/output_format.h"
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <portaudio.h>
 
-#include "engine/stereo_frame.h"
+#include "engine/base/stereo_frame.h"
 #include "playback/output_device.h"
 #include "playback/portaudio_session.h"
 

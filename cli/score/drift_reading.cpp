@@ -43,8 +43,8 @@ void ReadDrift(const toml::node& drift, ScoreLayer& layer)
     if (const toml::node* gain = table.get(kGainKey))
         layer.m_gainDrift = ReadDriftEntry(*gain, kGainKey, kLoudestGainDb - kQuietestGainDb);
     for (const ParameterRow& row : ParameterTable()) {
-        const std::string key = ScoreKeyOf(row.m_id);
-        const toml::node* node = CanDrift(row.m_id) ? table.get(key) : nullptr;
+        const std::string key = row.m_szScoreKey;
+        const toml::node* node = row.m_bDrifts ? table.get(key) : nullptr;
         if (node)
             layer.m_drift[row.m_id] = ReadDriftEntry(*node, key, row.m_dMaximum - LowestOf(row));
     }

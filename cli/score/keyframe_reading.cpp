@@ -29,7 +29,7 @@ void ReadKeyframeValues(const toml::table& table, Keyframe& keyframe)
     if (const toml::node* gain = table.get(kGainKey))
         keyframe.m_gainDb = ReadGain(*gain);
     for (const ParameterRow& row : ParameterTable()) {
-        const toml::node* node = IsMovingParameter(row.m_id) ? table.get(ScoreKeyOf(row.m_id)) : nullptr;
+        const toml::node* node = row.m_bMoves ? table.get(row.m_szScoreKey) : nullptr;
         if (!node)
             continue;
         if (row.m_kind == ParameterKind::RealList)

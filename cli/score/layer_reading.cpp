@@ -65,7 +65,7 @@ void ReadLayerValues(const toml::table& table, ScoreLayer& layer)
     if (const toml::node* gain = table.get(kGainKey))
         layer.m_dGainDb = ReadGain(*gain);
     for (const ParameterRow& row : ParameterTable()) {
-        const toml::node* node = IsLayerParameter(row.m_id) ? table.get(ScoreKeyOf(row.m_id)) : nullptr;
+        const toml::node* node = row.m_scope == ParameterScope::Layer ? table.get(row.m_szScoreKey) : nullptr;
         if (!node)
             continue;
         if (row.m_kind == ParameterKind::RealList)

@@ -17,7 +17,7 @@ constexpr std::string_view kOff = "off";
 // in a score too; one that moves passes through every number anyway.
 bool KeepsToSteps(const ParameterRow& row)
 {
-    return row.m_kind == ParameterKind::Whole && !IsMovingParameter(row.m_id);
+    return row.m_kind == ParameterKind::Whole && !row.m_bMoves;
 }
 
 bool InRange(const ParameterRow& row, double value)
@@ -76,7 +76,7 @@ std::string DescribeScoreRange(const ParameterRow& row)
 
 double ReadParameterValue(const toml::node& node, const ParameterRow& row)
 {
-    const std::string key = ScoreKeyOf(row.m_id);
+    const std::string key = row.m_szScoreKey;
     if (row.m_kind == ParameterKind::Choice)
         return ReadChoice(node, row, key);
     return ReadNumberOfRow(node, row, key);
@@ -84,7 +84,7 @@ double ReadParameterValue(const toml::node& node, const ParameterRow& row)
 
 std::vector<double> ReadParameterList(const toml::node& node, const ParameterRow& row)
 {
-    const std::string key = ScoreKeyOf(row.m_id);
+    const std::string key = row.m_szScoreKey;
     const std::string wanted = "an array of numbers from " + DescribeScoreRange(row) + ", such as [0, 7, 12]";
     const toml::array& array = ReadArray(node, key, wanted);
     std::vector<double> list;

@@ -4,7 +4,7 @@
 #include <system_error>
 
 #include "cli/score/score_sources.h"
-#include "engine/parameters/parameter_table.h"
+#include "engine/score/one_layer_score.h"
 
 namespace {
 
@@ -29,21 +29,13 @@ std::string SourceNameFrom(const std::string& scoreFolder, const std::string& pa
 
 Score ScoreOfPlainRun(const PlainRun& run, const std::string& scoreFolder)
 {
-    Score score;
-    score.m_nLengthSeconds = run.m_nLengthSeconds;
+    Score score = OneLayerScore(run.m_values, run.m_nLengthSeconds, run.m_strInputPath);
     score.m_seed = run.m_seed;
-    score.m_nVolume = run.m_values.Whole(ParameterId::Volume);
-    score.m_nFadeSeconds = run.m_values.Whole(ParameterId::Fade);
     score.m_bLoop = run.m_bLoop;
     score.m_loudness = run.m_loudness;
     score.m_levelRange = run.m_levelRange;
-    ScoreLayer layer;
+    ScoreLayer& layer = score.m_layers.front();
     layer.m_strSource = SourceNameFrom(scoreFolder, run.m_strInputPath);
     layer.m_strSourcePath = ResolveSourcePath(scoreFolder, layer.m_strSource);
-    // The volume and the fade are the score's; the layer keeps the defaults.
-    const ParameterValues defaults;
-    layer.m_values = run.m_values.With(ParameterId::Volume, defaults.Get(ParameterId::Volume))
-                         .With(ParameterId::Fade, defaults.Get(ParameterId::Fade));
-    score.m_layers.push_back(std::move(layer));
     return score;
 }

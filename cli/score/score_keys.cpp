@@ -15,12 +15,29 @@ const std::vector<std::string> kTopKeys = {"length", "seed", "volume",      "lou
 const std::vector<std::string> kSourceKeys = {"source",      "source_seconds", "source_hash",
                                               "source_start", "source_end"};
 
-std::vector<std::string> ParameterKeys(bool (*which)(ParameterId))
+// The score keys of the parameters a layer gives (its own values), a
+// keyframe moves, or drift moves, as the parameter table says.
+bool IsLayerRow(const ParameterRow& row)
+{
+    return row.m_scope == ParameterScope::Layer;
+}
+
+bool MovesRow(const ParameterRow& row)
+{
+    return row.m_bMoves;
+}
+
+bool DriftsRow(const ParameterRow& row)
+{
+    return row.m_bDrifts;
+}
+
+std::vector<std::string> ParameterKeys(bool (*which)(const ParameterRow&))
 {
     std::vector<std::string> keys;
     for (const ParameterRow& row : ParameterTable()) {
-        if (which(row.m_id))
-            keys.push_back(ScoreKeyOf(row.m_id));
+        if (which(row))
+            keys.push_back(row.m_szScoreKey);
     }
     return keys;
 }
@@ -47,7 +64,7 @@ bool Contains(const std::vector<std::string>& keys, const std::string& key)
 std::optional<std::string> Misplacement(const std::string& key, ScoreSection section)
 {
     const std::string quoted = "'" + key + "'";
-    if (section == ScoreSection::Drift && Contains(ParameterKeys(IsLayerParameter), key))
+    if (section == ScoreSection::Drift && Contains(ParameterKeys(IsLayerRow), key))
         return quoted + " cannot drift; drift moves gain and the numbers among the grain parameters";
     if (section == ScoreSection::Drift && (key == "depth" || key == "period"))
         return quoted + " goes in one parameter's drift, such as pitch = { depth = 0.5, period = \"1:30\" }";
@@ -81,29 +98,6 @@ std::string UnknownKey(const std::string& key, ScoreSection section)
 
 }  // namespace
 
-std::string ScoreKeyOf(ParameterId id)
-{
-    std::string key = RowOf(id).m_szName;
-    std::replace(key.begin(), key.end(), '-', '_');
-    return key;
-}
-
-bool IsLayerParameter(ParameterId id)
-{
-    return id != ParameterId::Volume && id != ParameterId::Fade;
-}
-
-bool IsMovingParameter(ParameterId id)
-{
-    return IsLayerParameter(id) && id != ParameterId::LowCut && id != ParameterId::ToneSlope;
-}
-
-bool CanDrift(ParameterId id)
-{
-    const ParameterKind kind = RowOf(id).m_kind;
-    return IsMovingParameter(id) && (kind == ParameterKind::Whole || kind == ParameterKind::Real);
-}
-
 std::vector<std::string> KeysOf(ScoreSection section)
 {
     std::vector<std::string> keys;
@@ -112,19 +106,19 @@ std::vector<std::string> KeysOf(ScoreSection section)
     case ScoreSection::Layer:
         keys = kSourceKeys;
         keys.push_back(kGainKey);
-        for (const std::string& key : ParameterKeys(IsLayerParameter))
+        for (const std::string& key : ParameterKeys(IsLayerRow))
             keys.push_back(key);
         keys.insert(keys.end(), {"at", "drift", "effect"});
         return keys;
     case ScoreSection::Keyframe:
         keys = {"time", kGainKey};
-        for (const std::string& key : ParameterKeys(IsMovingParameter))
+        for (const std::string& key : ParameterKeys(MovesRow))
             keys.push_back(key);
         keys.push_back("curve");
         return keys;
     case ScoreSection::Drift:
         keys = {kGainKey};
-        for (const std::string& key : ParameterKeys(CanDrift))
+        for (const std::string& key : ParameterKeys(DriftsRow))
             keys.push_back(key);
         return keys;
     case ScoreSection::DriftEntry: return {"depth", "period"};

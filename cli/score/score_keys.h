@@ -17,17 +17,6 @@ enum class ScoreSection {
     DriftEntry,  // one parameter's drift: { depth = D, period = P }
 };
 
-// The score key of a parameter: "grain_length" for grain-length.
-std::string ScoreKeyOf(ParameterId id);
-
-// The parameters a layer gives: all but the volume and the fade, which are
-// the score's.
-bool IsLayerParameter(ParameterId id);
-// Those a keyframe can move: a layer's, except the low cut, which is constant.
-bool IsMovingParameter(ParameterId id);
-// Those that can drift: the moving parameters that are numbers.
-bool CanDrift(ParameterId id);
-
 // The keys section takes, in the order a score writes them.
 std::vector<std::string> KeysOf(ScoreSection section);
 

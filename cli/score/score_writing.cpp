@@ -16,13 +16,6 @@ const char kHeading[] =
     "# A Sonnelith score: sonnelith-cli THIS.toml -o OUT.wav renders it. Its keys, units and ranges:\n"
     "# man sonnelith-cli (SCORE FILES), or the chapter \"Scores\" of the user's guide.\n";
 
-// The parameters every render uses, written whatever their values.
-bool AlwaysWritten(ParameterId id)
-{
-    return id == ParameterId::ScanRange || id == ParameterId::Segment || id == ParameterId::Density ||
-           id == ParameterId::GrainLength;
-}
-
 std::string Entry(const std::string& key, const std::string& value, const char* comment = nullptr)
 {
     return key + " = " + value + (comment ? std::string("  # ") + comment : "") + "\n";
@@ -95,13 +88,13 @@ std::string LayerValuesText(const ScoreLayer& layer)
         text += Entry(kGainKey, Gain(layer.m_dGainDb), "dB");
     const ParameterValues defaults;
     for (const ParameterRow& row : ParameterTable()) {
-        if (!IsLayerParameter(row.m_id))
+        if (row.m_scope != ParameterScope::Layer)
             continue;
-        const std::string key = ScoreKeyOf(row.m_id);
+        const std::string key = row.m_szScoreKey;
         if (row.m_kind == ParameterKind::RealList) {
             if (!layer.m_values.GetPitchSet().empty())
                 text += Entry(key, NumberList(layer.m_values.GetPitchSet()));
-        } else if (AlwaysWritten(row.m_id) || layer.m_values.Get(row.m_id) != defaults.Get(row.m_id)) {
+        } else if (row.m_bAlwaysWritten || layer.m_values.Get(row.m_id) != defaults.Get(row.m_id)) {
             text += Entry(key, ParameterText(row, layer.m_values.Get(row.m_id)));
         }
     }
@@ -115,10 +108,10 @@ std::string KeyframeText(const Keyframe& keyframe)
         text += Entry(kGainKey, Gain(*keyframe.m_gainDb));
     for (const ParameterRow& row : ParameterTable()) {
         if (row.m_kind == ParameterKind::RealList && keyframe.m_pitchSet)
-            text += Entry(ScoreKeyOf(row.m_id), NumberList(*keyframe.m_pitchSet));
+            text += Entry(row.m_szScoreKey, NumberList(*keyframe.m_pitchSet));
         const auto value = keyframe.m_values.find(row.m_id);
         if (value != keyframe.m_values.end())
-            text += Entry(ScoreKeyOf(row.m_id), ParameterText(row, value->second));
+            text += Entry(row.m_szScoreKey, ParameterText(row, value->second));
     }
     if (keyframe.m_curve != Curve::Linear)
         text += Entry("curve", QuoteTomlString(CurveName(keyframe.m_curve)));
@@ -139,7 +132,7 @@ std::string DriftText(const ScoreLayer& layer)
     if (layer.m_gainDrift)
         text += DriftEntry(kGainKey, *layer.m_gainDrift);
     for (const auto& [id, drift] : layer.m_drift)
-        text += DriftEntry(ScoreKeyOf(id), drift);
+        text += DriftEntry(RowOf(id).m_szScoreKey, drift);
     return text;
 }
 

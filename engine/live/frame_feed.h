@@ -4,7 +4,7 @@
 
 #include <cstddef>
 
-#include "engine/stereo_frame.h"
+#include "engine/base/stereo_frame.h"
 
 // Fill runs on the sound device's own thread, at a deadline: it must hand out
 // count frames at once, and so never lock, allocate, wait or throw. What it

@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "engine/live/frame_feed.h"
-#include "engine/stereo_frame.h"
+#include "engine/base/stereo_frame.h"
 
 // One producer pushes, one consumer pulls; each side may be its own thread.
 // The frames are held in a ring allocated by the constructor; no call after it

@@ -8,7 +8,7 @@
 #include <span>
 #include <string>
 
-#include "engine/stereo_frame.h"
+#include "engine/base/stereo_frame.h"
 
 // An unnamed file in a folder: no other program sees it and it disappears
 // when it is closed, even when the program is killed. The frames are stored

@@ -1,5 +1,5 @@
-// How a run streams its output instead of holding it: as a plain sound or a
-// seamless loop, and where the sound waits between the passes.
+// How a run streams its output instead of holding it: where the sound waits
+// between the passes.
 #pragma once
 
 #include <cstdint>
@@ -14,7 +14,6 @@ enum class SpillChoice {
 };
 
 struct StreamingOptions {
-    bool m_bLoop = false;  // the end flows into the start; no fade in or out
     SpillChoice m_spill = SpillChoice::WhenRoom;
     std::string m_strSpillFolder;        // empty: the system's folder for temporary files
     std::uint64_t m_nReservedBytes = 0;  // room the output needs on that disk besides the spill

@@ -5,14 +5,11 @@
 #include <stdexcept>
 #include <utility>
 
-#include "engine/frame_sink.h"
-#include "engine/level/level_evening.h"
-#include "engine/level/sub_audio_meter.h"
-#include "engine/progress_points.h"
-#include "engine/render/finished_sound_meter.h"
+#include "engine/base/progress_points.h"
+#include "engine/finishing/finishing_chain.h"
+#include "engine/io/frame_sink.h"
 #include "engine/render/frame_spill.h"
-#include "engine/render/sound_synthesis.h"
-#include "engine/render/windowed_synthesis.h"
+#include "engine/synthesis/windowed_synthesis.h"
 
 namespace {
 
@@ -39,9 +36,9 @@ void ForEachRegion(const StreamLayout& layout, std::span<StereoFrame> frames, st
     }
 }
 
-// One pass of level finishing over the whole sound in memory, in pieces that
-// end at every 100000th frame, serving the host after each of those frames.
-// No pass looks at the keep-going answer.
+// One pass over the whole sound in memory, in pieces that end at every
+// 100000th frame, serving the host after each of those frames. No pass looks
+// at the keep-going answer.
 template <typename Pass>
 void FinishingPass(std::span<StereoFrame> sound, const std::function<void()>& serve, Pass pass)
 {
@@ -54,29 +51,15 @@ void FinishingPass(std::span<StereoFrame> sound, const std::function<void()>& se
                          });
 }
 
-void ScaleFrame(StereoFrame& frame, double gain)
-{
-    frame = {static_cast<float>(frame.left * gain), static_cast<float>(frame.right * gain)};
-}
-
-void ScalePiece(std::span<StereoFrame> piece, double gain)
-{
-    for (StereoFrame& frame : piece)
-        ScaleFrame(frame, gain);
-}
-
 }  // namespace
 
-RenderPipeline::RenderPipeline(SoundSynthesis& synthesis, const RenderPlan& plan, RenderPacing pacing)
+RenderPipeline::RenderPipeline(SoundSynthesis& synthesis, const StreamLayout& layout, const FinishingChain& chain,
+                               RenderPacing pacing)
     : m_synthesis(synthesis)
-    , m_plan(plan)
+    , m_layout(layout)
+    , m_chain(chain)
     , m_pacing(std::move(pacing))
-    , m_finisher(plan.m_dVolume, plan.m_nFadeFrames, plan.m_layout.m_nFrames)
 {
-    if (plan.m_nWholeFrames > 0)
-        m_finisher.SetFadePlace(plan.m_nFadeOffset, plan.m_nWholeFrames);
-    if (plan.m_bKeepMeans)
-        m_finisher.KeepMeans();
 }
 
 // The synthesis may outlive the pipeline: it keeps no way back to it.
@@ -96,6 +79,45 @@ void RenderPipeline::SetSpill(std::unique_ptr<FrameSpill> spill)
     m_pSpill = std::move(spill);
 }
 
+bool RenderPipeline::StreamsInOnePass() const
+{
+    return !m_bWhole && !m_layout.IsLoop() && !m_chain.Surveys() && !m_chain.Measures();
+}
+
+std::span<FinishingStage* const> RenderPipeline::Stages() const
+{
+    return m_chain.Stages();
+}
+
+// A sound held whole has had the in-place stages already.
+std::span<FinishingStage* const> RenderPipeline::OutgoingStages() const
+{
+    return m_bWhole ? Stages().subspan(m_chain.InPlaceCount()) : Stages();
+}
+
+void RenderPipeline::Survey(std::span<const StereoFrame> piece, std::uint64_t first)
+{
+    for (FinishingStage* stage : Stages()) {
+        if (stage->Surveys())
+            stage->Survey(piece, first);
+    }
+}
+
+void RenderPipeline::Plan()
+{
+    for (FinishingStage* stage : Stages())
+        stage->Plan(m_layout.m_nFrames);
+}
+
+void RenderPipeline::Apply(std::span<FinishingStage* const> stages, std::span<StereoFrame> piece,
+                           std::uint64_t first) const
+{
+    for (FinishingStage* stage : stages) {
+        if (stage->Applies())
+            stage->Apply(piece, first);
+    }
+}
+
 RenderPipeline::Outcome RenderPipeline::Run(FrameSink& sink)
 {
     m_pSink = &sink;
@@ -106,23 +128,20 @@ RenderPipeline::Outcome RenderPipeline::Run(FrameSink& sink)
             m_pacing.m_serve();
         return m_pacing.m_keepGoing();
     });
-    if (m_bWhole && m_pEvening != nullptr)
-        throw std::logic_error("level evening needs a sound rendered by windows, not one held whole");
     if (m_bWhole) {
         if (const std::optional<Outcome> cutShort = SynthesiseWhole())
             return *cutShort;
-        FinishWhole();
-        m_fSynthesisedPeak = m_finisher.GetPeak();
+        FinishInPlace();
+    } else if (StreamsInOnePass()) {
+        return WriteWhileSynthesising(sink);
     } else {
         if (!AllocateBuffers())
             return Outcome::NoOutputMemory;
         if (const std::optional<Outcome> cutShort = SynthesiseWindows())
             return *cutShort;
-        FindSurveyedPeak();
-        if (m_pEvening != nullptr && !FindEvenedPeak())
-            return Outcome::Cancelled;
+        Plan();
     }
-    if (m_pMeter != nullptr && !Measure())
+    if (!MeasureOutgoing())
         return Outcome::Cancelled;
     Write(sink);
     return m_pacing.m_keepGoing() ? Outcome::Completed : Outcome::Cancelled;
@@ -151,34 +170,42 @@ std::optional<RenderPipeline::Outcome> RenderPipeline::SynthesiseWhole()
     return std::nullopt;
 }
 
-void RenderPipeline::FinishWhole()
+// The survey, then each in-place stage's measure and changes, every one a
+// pass over the whole buffer.
+void RenderPipeline::FinishInPlace()
 {
     const auto began = std::chrono::steady_clock::now();
     const std::span<StereoFrame> sound = m_whole;
-    FinishingPass(sound, m_pacing.m_serve, [&](std::span<StereoFrame> piece, std::uint64_t) {
-        m_finisher.AddToSums(piece);
-        if (m_pSubAudio != nullptr)
-            m_pSubAudio->Measure(piece);
-    });
-    FinishingPass(sound, m_pacing.m_serve,
-                  [&](std::span<StereoFrame> piece, std::uint64_t) { m_finisher.RemoveMeans(piece); });
-    FinishingPass(sound, m_pacing.m_serve,
-                  [&](std::span<StereoFrame> piece, std::uint64_t) { m_finisher.FindPeak(piece); });
-    FinishingPass(sound, m_pacing.m_serve, [&](std::span<StereoFrame> piece, std::uint64_t first) {
-        m_finisher.ScaleAndFade(piece, first);
-    });
+    if (m_chain.Surveys())
+        FinishingPass(sound, m_pacing.m_serve, [&](std::span<StereoFrame> piece, std::uint64_t first) {
+            Survey(piece, first);
+        });
+    Plan();
+    for (FinishingStage* stage : Stages().first(m_chain.InPlaceCount())) {
+        if (stage->Measures()) {
+            FinishingPass(sound, m_pacing.m_serve, [&](std::span<StereoFrame> piece, std::uint64_t first) {
+                stage->Measure(piece, first);
+            });
+            stage->EndMeasure();
+        }
+        if (stage->Applies()) {
+            FinishingPass(sound, m_pacing.m_serve, [&](std::span<StereoFrame> piece, std::uint64_t first) {
+                stage->Apply(piece, first);
+            });
+        }
+    }
     m_dFinishingSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
 }
 
 bool RenderPipeline::AllocateBuffers()
 {
-    const std::uint64_t frames = std::clamp<std::uint64_t>(m_plan.m_layout.SynthesisedFrames(), 1, kWindowFrames);
+    const std::uint64_t frames = std::clamp<std::uint64_t>(m_layout.SynthesisedFrames(), 1, kWindowFrames);
     std::optional<SoundBuffer> window = SoundBuffer::Allocate(m_allocate, frames);
     if (!window)
         return false;
     m_window = std::move(*window);
-    if (m_plan.m_layout.IsLoop()) {
-        m_seam = LoopSeam::Make(m_allocate, m_plan.m_layout.m_nCrossFade);
+    if (m_layout.IsLoop()) {
+        m_seam = LoopSeam::Make(m_allocate, m_layout.m_nCrossFade);
         if (!m_seam)
             return false;
     }
@@ -189,7 +216,7 @@ bool RenderPipeline::AllocateBuffers()
 std::optional<RenderPipeline::Outcome> RenderPipeline::SynthesiseWindows()
 {
     m_pacing.m_beginPhase(Phase::Generating);
-    const std::uint64_t total = m_plan.m_layout.SynthesisedFrames();
+    const std::uint64_t total = m_layout.SynthesisedFrames();
     if (!m_synthesis.Begin(total))
         return Outcome::NoWindowMemory;
     WindowedSynthesis synthesis(m_synthesis, m_window.Span(), total);
@@ -204,8 +231,6 @@ std::optional<RenderPipeline::Outcome> RenderPipeline::SynthesiseWindows()
         return Outcome::Cancelled;
     if (m_seam)
         SurveyHead();
-    if (m_pEvening != nullptr)
-        m_pEvening->Plan(m_plan.m_layout.m_nFrames, static_cast<std::uint64_t>(std::max(m_plan.m_nFadeFrames, 0)));
     return std::nullopt;
 }
 
@@ -213,26 +238,17 @@ std::optional<RenderPipeline::Outcome> RenderPipeline::SynthesiseWindows()
 // the rest of the sound: it is surveyed last.
 void RenderPipeline::SurveyHead()
 {
-    const std::span<const StereoFrame> head = m_seam->Head();
-    m_finisher.Survey(head);
-    if (m_pSubAudio != nullptr)
-        m_pSubAudio->Measure(head);
-    if (m_pEvening != nullptr)
-        m_pEvening->Survey(head, 0);
+    Survey(m_seam->Head(), 0);
 }
 
 void RenderPipeline::SurveyWindow(std::span<StereoFrame> window, std::uint64_t first)
 {
-    ForEachRegion(m_plan.m_layout, window, first, [&](Region region, std::span<StereoFrame> piece, std::uint64_t index) {
+    ForEachRegion(m_layout, window, first, [&](Region region, std::span<StereoFrame> piece, std::uint64_t index) {
         switch (region) {
         case Region::WarmUp: break;
         case Region::Head: m_seam->KeepHead(piece, index); break;
         case Region::Body:
-            m_finisher.Survey(piece);
-            if (m_pSubAudio != nullptr)
-                m_pSubAudio->Measure(piece);
-            if (m_pEvening != nullptr)
-                m_pEvening->Survey(piece, m_plan.m_layout.m_nCrossFade + index);
+            Survey(piece, m_layout.m_nCrossFade + index);
             if (m_pSpill)
                 m_pSpill->Append(piece);
             break;
@@ -241,64 +257,37 @@ void RenderPipeline::SurveyWindow(std::span<StereoFrame> window, std::uint64_t f
     });
 }
 
-// The peak of the sound as synthesised, from the survey. Without level
-// evening it is the peak the volume is set to; with it, only the evened
-// sound's peak is (FindEvenedPeak), and the finisher finds that one from a
-// fresh start.
-void RenderPipeline::FindSurveyedPeak()
+bool RenderPipeline::MeasureOutgoing()
 {
-    LevelFinisher synthesised = m_finisher;
-    synthesised.FindPeakFromExtremes();
-    m_fSynthesisedPeak = synthesised.GetPeak();
-    if (m_pEvening == nullptr)
-        m_finisher = synthesised;
+    const std::span<FinishingStage* const> stages = OutgoingStages();
+    for (std::size_t k = 0; k < stages.size(); ++k) {
+        if (stages[k]->Measures() && !Measure(k))
+            return false;
+    }
+    return true;
 }
 
-// A pass over the sound with its means taken off and evened, as it will be
-// finished: the largest magnitude the volume then scales, exactly.
-bool RenderPipeline::FindEvenedPeak()
+// A pass over the sound as the outgoing stages before stage k leave it. A
+// piece of a sound held whole is changed on a copy: the buffer is written
+// later.
+bool RenderPipeline::Measure(std::size_t k)
 {
+    const std::span<FinishingStage* const> before = OutgoingStages().first(k);
+    FinishingStage& stage = *OutgoingStages()[k];
     m_pacing.m_beginPhase(Phase::Measuring);
-    const bool completed = ForEachSurveyedPiece(Phase::Measuring, [&](std::span<StereoFrame> piece,
+    const bool completed = ForEachOutgoingPiece(Phase::Measuring, [&](std::span<StereoFrame> piece,
                                                                       std::uint64_t first) {
-        m_finisher.RemoveMeans(piece);
-        Even(piece, first);
-        m_finisher.FindPeak(piece);
+        std::span<StereoFrame> changed = piece;
+        if (m_bWhole && !before.empty()) {
+            m_copy.assign(piece.begin(), piece.end());
+            changed = m_copy;
+        }
+        Apply(before, changed, first);
+        stage.Measure(changed, first);
     });
     m_pacing.m_endPhase(Phase::Measuring);
-    return completed;
-}
-
-// Each frame times the evening gain at its place in the finished sound, in
-// 64-bit floating point, stored as 32-bit floats.
-void RenderPipeline::Even(std::span<StereoFrame> piece, std::uint64_t first) const
-{
-    std::uint64_t j = first;
-    for (StereoFrame& frame : piece)
-        ScaleFrame(frame, m_pEvening->GainAt(j++));
-}
-
-// A piece of the surveyed sound made final; without level evening exactly
-// the finisher's arithmetic, so a plain render keeps its bits.
-void RenderPipeline::FinishPiece(std::span<StereoFrame> piece, std::uint64_t first) const
-{
-    if (m_pEvening == nullptr) {
-        m_finisher.FinishPiece(piece, first);
-        return;
-    }
-    m_finisher.RemoveMeans(piece);
-    Even(piece, first);
-    m_finisher.ScaleAndFade(piece, first);
-}
-
-bool RenderPipeline::Measure()
-{
-    m_pacing.m_beginPhase(Phase::Measuring);
-    const bool completed = ForEachFinishedPiece(
-        Phase::Measuring, [&](std::span<StereoFrame> piece, std::uint64_t) { m_pMeter->Measure(piece); });
-    m_pacing.m_endPhase(Phase::Measuring);
     if (completed)
-        m_dGain = m_pMeter->Gain();
+        stage.EndMeasure();
     return completed;
 }
 
@@ -306,34 +295,48 @@ void RenderPipeline::Write(FrameSink& sink)
 {
     m_pacing.m_beginPhase(Phase::Writing);
     m_nFramesWritten = 0;
-    const bool scaled = m_pMeter != nullptr;
-    const double gain = m_dGain;
-    const PieceAction write = [&](std::span<StereoFrame> piece, std::uint64_t) {
-        if (scaled)
-            ScalePiece(piece, gain);
+    const std::span<FinishingStage* const> stages = OutgoingStages();
+    ForEachOutgoingPiece(Phase::Writing, [&](std::span<StereoFrame> piece, std::uint64_t first) {
+        Apply(stages, piece, first);
         sink.Write(piece.data(), piece.size());
         m_nFramesWritten += piece.size();
-    };
-    if (m_bWhole)
-        ForEachWholePiece(Phase::Writing, write);
-    else
-        ForEachFinishedPiece(Phase::Writing, write);
+    });
     // Also after a cancel, which a progress point after the last piece may
     // still bring: the sink keeps what its kind keeps of a cut-short output.
     sink.Finish(!m_pacing.m_keepGoing());
     m_pacing.m_endPhase(Phase::Writing);
 }
 
-// The finished sound in order, each piece finished before action sees it:
-// from memory, or a loop's head and then the rest.
-bool RenderPipeline::ForEachFinishedPiece(Phase phase, const PieceAction& action)
+// A plain sound whose stages need no survey: each window goes through the
+// stages to the sink as soon as it is made, and nothing is kept.
+RenderPipeline::Outcome RenderPipeline::WriteWhileSynthesising(FrameSink& sink)
 {
-    if (m_bWhole)
-        return ForEachWholePiece(phase, action);
-    return ForEachSurveyedPiece(phase, [&](std::span<StereoFrame> piece, std::uint64_t first) {
-        FinishPiece(piece, first);
-        action(piece, first);
-    });
+    if (!AllocateBuffers())
+        return Outcome::NoOutputMemory;
+    m_pacing.m_beginPhase(Phase::Writing);
+    const std::uint64_t total = m_layout.SynthesisedFrames();
+    if (!m_synthesis.Begin(total))
+        return Outcome::NoWindowMemory;
+    m_nFramesWritten = 0;
+    WindowedSynthesis synthesis(m_synthesis, m_window.Span(), total);
+    while (!synthesis.IsDone() && m_pacing.m_keepGoing()) {
+        const std::span<StereoFrame> window = synthesis.Next();
+        Apply(Stages(), window, synthesis.GetFirst());
+        sink.Write(window.data(), window.size());
+        m_nFramesWritten += window.size();
+        ReportProgress(Phase::Writing, synthesis.GetFirst() + window.size() - 1, total);
+    }
+    m_synthesis.End();
+    sink.Finish(!m_pacing.m_keepGoing());
+    m_pacing.m_endPhase(Phase::Writing);
+    return m_pacing.m_keepGoing() ? Outcome::Completed : Outcome::Cancelled;
+}
+
+// The sound in order, as it waits after pass 1 (and, held whole, after the
+// in-place stages).
+bool RenderPipeline::ForEachOutgoingPiece(Phase phase, const PieceAction& action)
+{
+    return m_bWhole ? ForEachWholePiece(phase, action) : ForEachSurveyedPiece(phase, action);
 }
 
 // The sound of a render by windows as it was surveyed (a loop's head with the
@@ -380,14 +383,14 @@ bool RenderPipeline::ForEachHeadPiece(Phase phase, const PieceAction& action)
         const std::span<StereoFrame> piece = m_window.Span().first(count);
         std::copy_n(head.begin() + static_cast<std::ptrdiff_t>(first), count, piece.begin());
         action(piece, first);
-        ReportProgress(phase, first + count - 1, m_plan.m_layout.m_nFrames);
+        ReportProgress(phase, first + count - 1, m_layout.m_nFrames);
     }
     return true;
 }
 
 bool RenderPipeline::ForEachSpilledPiece(Phase phase, const PieceAction& action)
 {
-    const std::uint64_t headFrames = m_plan.m_layout.m_nCrossFade;
+    const std::uint64_t headFrames = m_layout.m_nCrossFade;
     const std::uint64_t spilled = m_pSpill->GetFrameCount();
     for (std::uint64_t first = 0; first < spilled; first += m_window.size()) {
         if (!m_pacing.m_keepGoing())
@@ -396,7 +399,7 @@ bool RenderPipeline::ForEachSpilledPiece(Phase phase, const PieceAction& action)
         const std::span<StereoFrame> piece = m_window.Span().first(count);
         m_pSpill->Read(piece, first);
         action(piece, headFrames + first);
-        ReportProgress(phase, headFrames + first + count - 1, m_plan.m_layout.m_nFrames);
+        ReportProgress(phase, headFrames + first + count - 1, m_layout.m_nFrames);
     }
     return true;
 }
@@ -405,7 +408,7 @@ bool RenderPipeline::ForEachSpilledPiece(Phase phase, const PieceAction& action)
 // loop's overlap is not needed any more.
 bool RenderPipeline::ForEachSynthesisedPiece(Phase phase, const PieceAction& action)
 {
-    const StreamLayout& layout = m_plan.m_layout;
+    const StreamLayout& layout = m_layout;
     const std::uint64_t frames = layout.m_nWarmUp + layout.m_nFrames;
     if (!m_synthesis.Begin(layout.SynthesisedFrames()))
         throw std::runtime_error("there is no memory left to synthesise the sound again");

@@ -7,7 +7,7 @@
 
 #include "engine/seek/cancel_poll.h"
 #include "engine/seek/walk_run.h"
-#include "engine/synthesis/grain_scheduler.h"
+#include "engine/scheduling/grain_scheduler.h"
 
 namespace {
 
@@ -72,17 +72,15 @@ private:
             if (m_poll.Cancelled())
                 return false;
             const std::uint64_t start = m_scheduler.NextGrain().m_nStart;
-            GrainSettingsSource* source = m_scheduler.GetSettingsSource();
+            GrainSettingsSource& source = m_scheduler.Source();
             WalkRunShape shape{m_scheduler.GetWalkSpan(), m_scheduler.GetSettings().m_nScanFrames};
-            std::uint64_t steadyEnd = std::numeric_limits<std::uint64_t>::max();
             // Runs hopped over read the density alone; runs walked read the
             // scan step too.
-            if (source != nullptr) {
-                using Part = GrainSettingsSource::SteadyPart;
-                steadyEnd = source->WalkSettingsSteadyUntil(start, positions ? Part::Walk : Part::Clock);
-                if (positions)
-                    shape.m_nScanFrames = source->WalkSettingsAt(start).m_nScanFrames;
-            }
+            using Part = GrainSettingsSource::SteadyPart;
+            const std::uint64_t steadyEnd =
+                source.WalkSettingsSteadyUntil(start, positions ? Part::Walk : Part::Clock);
+            if (positions)
+                shape.m_nScanFrames = source.WalkSettingsAt(start).m_nScanFrames;
             // The clock turns to the stretch's density at its first grain.
             OneGrain(positions);
             const std::uint64_t stop = std::min({m_nLimit, steadyEnd, m_scheduler.GetOutputFrames()});
@@ -173,9 +171,7 @@ bool SkipScheduleBefore(GrainScheduler& scheduler, std::uint64_t limit, CancelPo
 
 std::uint64_t GrainReach(const GrainScheduler& scheduler)
 {
-    const GrainSettingsSource* source = scheduler.GetSettingsSource();
-    const std::int32_t longest =
-        source != nullptr ? source->Bounds().m_nLongestGrainFrames : scheduler.GetSettings().m_nGrainFrames;
+    const std::int32_t longest = scheduler.Source().Bounds().m_nLongestGrainFrames;
     return static_cast<std::uint64_t>(std::max(longest, 0));
 }
 

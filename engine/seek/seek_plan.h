@@ -8,10 +8,10 @@
 #include <optional>
 #include <vector>
 
-#include "engine/score/parameter_timeline.h"
-#include "engine/score/timeline_grain_settings.h"
+#include "engine/automation/parameter_timeline.h"
+#include "engine/automation/timeline_grain_settings.h"
 #include "engine/seek/seek_state.h"
-#include "engine/synthesis/grain_scheduler.h"
+#include "engine/scheduling/grain_scheduler.h"
 
 class CancelPoll;
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/synthesis/schedule_state.h"
+#include "engine/scheduling/schedule_state.h"
 
 // Each layer's grain schedule past every grain that ends before m_nFrame, in
 // the score's order. A render of the same score, begun for the same number

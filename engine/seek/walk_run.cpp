@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "engine/seek/lcg_jump.h"
-#include "engine/synthesis/envelope_shapes.h"
+#include "engine/scheduling/envelope_shapes.h"
 
 namespace {
 

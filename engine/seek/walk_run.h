@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "engine/synthesis/schedule_state.h"
+#include "engine/scheduling/schedule_state.h"
 
 // What a candidate's refresh the next grain of a walk brings, by the same
 // tests ScanWalk::ChooseGrainPosition makes: grain 0 draws both, the first

@@ -11,7 +11,7 @@
 
 #include "engine/shaping/channel_decorrelator.h"
 #include "engine/shaping/tone_filter.h"
-#include "engine/stereo_frame.h"
+#include "engine/base/stereo_frame.h"
 
 // The values that move, at one frame.
 struct ShapingValues {

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "engine/stereo_frame.h"
+#include "engine/base/stereo_frame.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <span>
 
-#include "engine/stereo_frame.h"
+#include "engine/base/stereo_frame.h"
 
 constexpr double kLowestLowCutHz = 5.0;
 constexpr double kHighestLowCutHz = 200.0;

@@ -4,7 +4,7 @@
 
 #include <span>
 
-#include "engine/stereo_frame.h"
+#include "engine/base/stereo_frame.h"
 
 // The low-pass: a windowed sinc of kOctaveFilterTaps taps (odd, so it has a
 // centre tap and no delay), in frequencies relative to the input's rate:

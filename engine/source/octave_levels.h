@@ -7,8 +7,8 @@
 #include <cstddef>
 #include <span>
 
-#include "engine/buffer_allocator.h"
-#include "engine/zeroed_buffer.h"
+#include "engine/base/buffer_allocator.h"
+#include "engine/base/zeroed_buffer.h"
 
 // Level 0 is the source itself. Level k (k >= 1) is level k − 1 low-passed
 // and decimated by 2 (HalveRate): its rate is 44100 / 2^k, it holds

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 
-#include "engine/synthesis/general_kernel_frame.h"
+#include "engine/synthesis/kernels/general_kernel_frame.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 #include <array>
 #include <cstdint>
 
-#include "engine/buffer_allocator.h"
+#include "engine/base/buffer_allocator.h"
 #include "engine/source/octave_levels.h"
-#include "engine/stereo_frame.h"
-#include "engine/zeroed_buffer.h"
+#include "engine/base/stereo_frame.h"
+#include "engine/base/zeroed_buffer.h"
 
 // For frame i of a level, the three coefficients of the Catmull-Rom spline
 // from frame i to frame i + 1 (through frames i − 1 to i + 2, clamped to the

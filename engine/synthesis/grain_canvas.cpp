@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "engine/synthesis/general_kernel_stretch.h"
+#include "engine/synthesis/kernels/general_kernel_stretch.h"
 
 GeneralGrain GeneralGrainOf(const GrainEvent& grain, const GrainCanvas& canvas)
 {

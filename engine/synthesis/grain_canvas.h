@@ -6,12 +6,12 @@
 
 #include "engine/source/octave_levels.h"
 #include "engine/source/spline_terms.h"
-#include "engine/stereo_frame.h"
-#include "engine/synthesis/add_kernel.h"
-#include "engine/synthesis/general_kernel.h"
-#include "engine/synthesis/grain_event.h"
+#include "engine/base/stereo_frame.h"
+#include "engine/synthesis/kernels/add_kernel.h"
+#include "engine/synthesis/kernels/general_kernel.h"
+#include "engine/scheduling/grain_event.h"
 #include "engine/synthesis/grain_placement.h"
-#include "engine/synthesis/window_shape.h"
+#include "engine/scheduling/window_shape.h"
 
 struct GrainCanvas {
     const OctaveLevels* m_pLevels = nullptr;  // the source (level 0) and, when grains are transposed up, its octaves

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "engine/stereo_frame.h"
+#include "engine/base/stereo_frame.h"
 
 // One grain as the grain loop places it: its first source frame p and its
 // first output frame q, counted from the start of the whole output.

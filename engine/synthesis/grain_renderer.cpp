@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "engine/synthesis/envelope_shapes.h"
+#include "engine/scheduling/envelope_shapes.h"
 #include "engine/synthesis/tiled_grain_adder.h"
 #include "engine/synthesis/worker_pool.h"
 

@@ -7,12 +7,12 @@
 #include <optional>
 #include <span>
 
-#include "engine/buffer_allocator.h"
+#include "engine/base/buffer_allocator.h"
 #include "engine/synthesis/grain_canvas.h"
-#include "engine/synthesis/grain_event.h"
-#include "engine/synthesis/grain_settings.h"
+#include "engine/scheduling/grain_event.h"
+#include "engine/scheduling/grain_settings.h"
 #include "engine/synthesis/synthesis_options.h"
-#include "engine/zeroed_buffer.h"
+#include "engine/base/zeroed_buffer.h"
 
 class TiledGrainAdder;
 class WorkerPool;

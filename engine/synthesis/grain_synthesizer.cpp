@@ -19,7 +19,7 @@ GrainSynthesizer::Start GrainSynthesizer::Begin(const OctaveLevels& source, std:
     if (sourceFrames > kMaxSourceFrames)
         return Start::SourceTooLong;
     const GrainSettings& settings = m_scheduler.GetSettings();
-    const std::int32_t longest = m_pSettingsSource != nullptr ? m_pSettingsSource->Bounds().m_nLongestGrainFrames : 0;
+    const std::int32_t longest = m_scheduler.Source().Bounds().m_nLongestGrainFrames;
     if (m_renderer.Begin(source, outputFrames, settings, m_options, m_allocate, terms, longest) !=
         GrainRenderer::Start::Ready)
         return Start::NoWindowMemory;
@@ -32,12 +32,6 @@ GrainSynthesizer::Start GrainSynthesizer::Begin(std::span<const StereoFrame> sou
 {
     m_ownLevels.emplace(source);
     return Begin(*m_ownLevels, outputFrames);
-}
-
-void GrainSynthesizer::SetSettingsSource(GrainSettingsSource* source)
-{
-    m_pSettingsSource = source;
-    m_scheduler.SetSettingsSource(source);
 }
 
 void GrainSynthesizer::End()
@@ -68,7 +62,7 @@ void GrainSynthesizer::PlaceNextGrain()
     GrainEvent grain = m_scheduler.PlaceNext();
     if (!grain.m_bPlain) {
         ChooseLevel(grain, *m_pLevels);
-        if (m_pSettingsSource != nullptr)
+        if (m_scheduler.Source().Changes())
             GiveOwnWindow(grain);
     }
     m_pending.push_back(grain);

@@ -8,13 +8,13 @@
 #include <span>
 #include <vector>
 
-#include "engine/buffer_allocator.h"
+#include "engine/base/buffer_allocator.h"
 #include "engine/source/octave_levels.h"
-#include "engine/stereo_frame.h"
+#include "engine/base/stereo_frame.h"
 #include "engine/synthesis/grain_renderer.h"
-#include "engine/synthesis/grain_scheduler.h"
+#include "engine/scheduling/grain_scheduler.h"
 #include "engine/synthesis/shaped_window_cache.h"
-#include "engine/synthesis/grain_settings.h"
+#include "engine/scheduling/grain_settings.h"
 #include "engine/synthesis/synthesis_options.h"
 
 class CancelPoll;
@@ -52,7 +52,7 @@ public:
     void SetSettings(const GrainSettings& settings) { m_scheduler.SetSettings(settings); }
     const GrainSettings& GetSettings() const { return m_scheduler.GetSettings(); }
     // Settings that change over the render (see GrainScheduler); null: none.
-    void SetSettingsSource(GrainSettingsSource* source);
+    void SetSettingsSource(GrainSettingsSource* source) { m_scheduler.SetSettingsSource(source); }
     void SetOptions(const SynthesisOptions& options) { m_options = options; }
     void SetAllocator(BufferAllocator allocate) { m_allocate = allocate; }
 
@@ -110,6 +110,5 @@ private:
     std::optional<OctaveLevels> m_ownLevels;  // for a source given without levels
     const OctaveLevels* m_pLevels = nullptr;  // the render's source
     std::vector<GrainEvent> m_pending;
-    GrainSettingsSource* m_pSettingsSource = nullptr;
-    ShapedWindowCache m_windows;  // grains' own windows, with a settings source
+    ShapedWindowCache m_windows;  // grains' own windows, with settings that change
 };

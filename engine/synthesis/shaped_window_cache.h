@@ -7,9 +7,9 @@
 #include <span>
 #include <vector>
 
-#include "engine/buffer_allocator.h"
-#include "engine/synthesis/grain_event.h"
-#include "engine/synthesis/window_shape.h"
+#include "engine/base/buffer_allocator.h"
+#include "engine/scheduling/grain_event.h"
+#include "engine/scheduling/window_shape.h"
 
 class ShapedWindowCache {
 public:

@@ -2,7 +2,7 @@
 // the output; they only change how fast it comes.
 #pragma once
 
-#include "engine/synthesis/add_kernel.h"
+#include "engine/synthesis/kernels/add_kernel.h"
 
 struct SynthesisOptions {
     AddKernel m_kernel = AddKernel::Fastest;

@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/stereo_frame.h"
+#include "engine/base/stereo_frame.h"
 #include "engine/synthesis/grain_canvas.h"
-#include "engine/synthesis/grain_event.h"
+#include "engine/scheduling/grain_event.h"
 #include "engine/synthesis/grain_placement.h"
 
 class WorkerPool;

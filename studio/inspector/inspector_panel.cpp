@@ -20,6 +20,7 @@
 #include "cli/score/time_text.h"
 #include "engine/parameters/parameter_table.h"
 #include "engine/parameters/parameter_text.h"
+#include "engine/scheduling/parameter_grain_settings.h"
 #include "studio/app/prompts.h"
 #include "studio/inspector/source_waveform_ctrl.h"
 #include "studio/inspector/window_shape_ctrl.h"
@@ -66,8 +67,7 @@ int DigitsFor(double resolution)
 // over a segment: the scanning range's reach, in seconds either way.
 double WanderSeconds(const ScoreLayer& layer)
 {
-    GenerationSettings settings;
-    ApplyParameters(layer.m_values, settings);
+    const GrainSettings settings = GrainSettingsOfValues(layer.m_values, 0.0);
     const double grains = static_cast<double>(settings.m_nSegmentGrains);
     return std::sqrt(std::max(grains, 1.0)) * settings.m_nScanFrames / kRunSampleRate;
 }

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <vector>
 
-#include "engine/generation_settings.h"
+#include "engine/run/generation_settings.h"
 #include "studio/app/studio_palette.h"
 
 namespace studio {

@@ -6,7 +6,7 @@
 
 #include <optional>
 
-#include "engine/synthesis/window_shape.h"
+#include "engine/scheduling/window_shape.h"
 
 namespace studio {
 

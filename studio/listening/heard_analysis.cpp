@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <chrono>
 
-#include "engine/stereo_frame.h"
+#include "engine/base/stereo_frame.h"
 
 namespace studio {
 

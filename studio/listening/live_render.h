@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "engine/live/frame_feed.h"
-#include "engine/live/level_estimate.h"
-#include "engine/live/session_score.h"
+#include "live_session/level_estimate.h"
+#include "live_session/session_score.h"
 #include "engine/score/score.h"
 
 class FrameQueue;

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "cli/score/piece_refusal_text.h"
 #include "cli/score/score_reading.h"
 #include "cli/score/score_writing.h"
 #include "cli/score/source_fingerprint.h"
@@ -75,14 +76,19 @@ PieceMaking MakePiece(const CheckedScore& checked, const std::string& displayNam
     PieceRequest request;
     request.m_pScore = &checked.m_score;
     request.m_nSeed = checked.m_nSeed;
-    request.m_sources = checked.m_sources;
-    request.m_options.m_nThreads = threads;
     request.m_nExcerptFirst = first;
     request.m_nExcerptFrames = frames;
-    ScorePiece::Making made = ScorePiece::Make(request);
+    SynthesisOptions options;
+    options.m_nThreads = threads;
+    ScorePiece::Making made = ScorePiece::Make(request, checked.m_sources, options);
     PieceMaking making;
+    if (made.m_refusal) {
+        const ScoreLayer& layer = checked.m_score.m_layers.at(made.m_refusal->m_nLayer);
+        making.m_strError = ScoreMessage(displayName, layer.m_nLine, PieceRefusalText(*made.m_refusal, layer));
+        return making;
+    }
     if (!made.m_pPiece) {
-        making.m_strError = ScoreMessage(displayName, made.m_nLine, made.m_strError);
+        making.m_strError = ScoreMessage(displayName, 0, kNoMemoryForSources);
         return making;
     }
     making.m_pPiece = std::move(made.m_pPiece);

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "engine/score/score.h"
-#include "engine/score/score_piece.h"
+#include "engine/run/score_piece.h"
 #include "studio/listening/live_render.h"
 #include "studio/listening/source_cache.h"
 

@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "engine/live/live_session.h"
+#include "live_session/live_session.h"
 #include "studio/listening/live_render.h"
 #include "studio/listening/source_cache.h"
 

@@ -13,7 +13,7 @@
 #include <string>
 
 #include "engine/score/score.h"
-#include "engine/zeroed_buffer.h"
+#include "engine/base/zeroed_buffer.h"
 
 namespace studio {
 

@@ -4,7 +4,6 @@
 #include <cctype>
 #include <cmath>
 
-#include "cli/score/score_keys.h"
 #include "engine/parameters/parameter_table.h"
 #include "engine/parameters/parameter_text.h"
 #include "engine/score/score.h"
@@ -78,14 +77,14 @@ std::vector<LaneKey> AllLanes()
 
 bool IsMovable(ParameterId id)
 {
-    return IsMovingParameter(id);
+    return RowOf(id).m_bMoves;
 }
 
 std::vector<ParameterId> LayerParameters()
 {
     std::vector<ParameterId> ids;
     for (const ParameterRow& row : ParameterTable()) {
-        if (IsLayerParameter(row.m_id))
+        if (row.m_scope == ParameterScope::Layer)
             ids.push_back(row.m_id);
     }
     return ids;
@@ -101,12 +100,12 @@ LaneFacts FactsOf(LaneKey key)
     facts.m_strLabel = LabelOf(row.m_szName);
     facts.m_strUnit = row.m_szUnit;
     facts.m_strWhat = row.m_szWhat;
-    facts.m_strScoreKey = ScoreKeyOf(row.m_id);
+    facts.m_strScoreKey = row.m_szScoreKey;
     facts.m_kind = KindOf(row.m_kind);
     facts.m_dLowest = row.m_dMinimum;
     facts.m_dHighest = row.m_dMaximum;
     facts.m_dStep = row.m_kind == ParameterKind::Whole ? row.m_dStep : 0.0;
-    facts.m_bCanDrift = CanDrift(row.m_id);
+    facts.m_bCanDrift = row.m_bDrifts;
     for (const char* choice : row.m_choices)
         facts.m_choices.emplace_back(choice);
     if (facts.m_kind == LaneKind::Choice) {

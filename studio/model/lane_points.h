@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "engine/score/keyframe_curves.h"
+#include "engine/automation/keyframe_curves.h"
 #include "engine/score/score.h"
 #include "studio/model/lane_facts.h"
 

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "engine/stereo_frame.h"
+#include "engine/base/stereo_frame.h"
 
 // A sine of amplitude in both channels.
 std::vector<StereoFrame> Sine(double hz, float amplitude, std::size_t frames);

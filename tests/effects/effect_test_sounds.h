@@ -6,7 +6,7 @@
 #include <span>
 #include <vector>
 
-#include "engine/stereo_frame.h"
+#include "engine/base/stereo_frame.h"
 
 // Silence with a click: one frame at full level at frame `at`, both sides.
 std::vector<StereoFrame> ClickSound(std::size_t frames, std::size_t at = 0);

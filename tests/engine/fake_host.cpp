@@ -1,6 +1,6 @@
 #include "tests/engine/fake_host.h"
 
-#include "engine/progress_text.h"
+#include "engine/run/progress_text.h"
 
 namespace {
 

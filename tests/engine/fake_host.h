@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/generation_host.h"
+#include "engine/run/generation_host.h"
 
 class FakeHost : public GenerationHost {
 public:

@@ -2,7 +2,7 @@
 
 #include <cerrno>
 
-#include "engine/generation_run.h"
+#include "engine/run/generation_run.h"
 #include "wav/file_exception.h"
 
 MemorySource::MemorySource(std::vector<StereoFrame> frames, int fileRate, std::shared_ptr<SeamLog> log)

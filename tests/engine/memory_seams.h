@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/frame_sink.h"
-#include "engine/sound_source.h"
+#include "engine/io/frame_sink.h"
+#include "engine/io/sound_source.h"
 
 // What the run did with a MemorySource and a MemorySink. The run owns and
 // destroys them; the log outlives them.

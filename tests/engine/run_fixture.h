@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/generation_run.h"
+#include "engine/run/generation_run.h"
 #include "engine/parameters/parameter_table.h"
 #include "tests/engine/fake_host.h"
 #include "tests/support/temp_dir.h"

@@ -6,7 +6,7 @@
 #include <span>
 #include <vector>
 
-#include "engine/stereo_frame.h"
+#include "engine/base/stereo_frame.h"
 
 // amplitude × sin(2π × cyclesPerFrame × n + phase) on both channels, for
 // n = 0 .. frames − 1, computed in 64-bit floating point and stored as floats.

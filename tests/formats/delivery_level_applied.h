@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "engine/stereo_frame.h"
+#include "engine/base/stereo_frame.h"
 #include "formats/delivery_level.h"
 
 DeliveryLevelReport ApplyDeliveryLevel(std::vector<StereoFrame>& frames, const DeliveryLevelPlan& plan);

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "engine/wave_io/wave_frame_sink.h"
+#include "engine/io/wave_frame_sink.h"
 #include "formats/dithering_sink.h"
 #include "formats/sample_conversion.h"
 

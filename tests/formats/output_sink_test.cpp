@@ -14,7 +14,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "engine/wave_io/wave_frame_sink.h"
+#include "engine/io/wave_frame_sink.h"
 #include "formats/delivery_level.h"
 #include "tests/formats/delivery_level_applied.h"
 #include "formats/frame_counts.h"

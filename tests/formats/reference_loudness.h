@@ -9,7 +9,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "engine/stereo_frame.h"
+#include "engine/base/stereo_frame.h"
 
 struct Biquad {
     std::array<double, 3> b;

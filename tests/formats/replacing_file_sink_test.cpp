@@ -10,7 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "engine/wave_io/wave_frame_sink.h"
+#include "engine/io/wave_frame_sink.h"
 #include "formats/output_sink_factory.h"
 #include "formats/replacing_file_sink.h"
 #include "formats/temporary_name.h"

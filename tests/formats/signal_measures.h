@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "engine/stereo_frame.h"
+#include "engine/base/stereo_frame.h"
 
 std::vector<float> LeftChannel(const std::vector<StereoFrame>& frames);
 

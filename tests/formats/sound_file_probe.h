@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/sound_source.h"
+#include "engine/io/sound_source.h"
 
 struct SoundFileContents {
     bool m_bOpened = false;

@@ -7,7 +7,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "engine/wave_io/wave_frame_sink.h"
+#include "engine/io/wave_frame_sink.h"
 #include "formats/output_sink_factory.h"
 #include "formats/stored_score_layout.h"
 #include "formats/stored_score_reader.h"

@@ -9,7 +9,7 @@
 #include <fstream>
 
 #include "cli/score/score_writing.h"
-#include "engine/live/level_estimate.h"
+#include "live_session/level_estimate.h"
 #include "studio/listening/session_live_render.h"
 #include "studio/listening/playable_score.h"
 #include "tests/studio/studio_test_support.h"

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "engine/stereo_frame.h"
+#include "engine/base/stereo_frame.h"
 
 struct SignalAlignment {
     // The recording's frame where the signal's first frame lies; negative

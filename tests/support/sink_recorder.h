@@ -7,7 +7,7 @@
 #include <sys/types.h>
 #include <vector>
 
-#include "engine/stereo_frame.h"
+#include "engine/base/stereo_frame.h"
 
 class SinkRecorder {
 public:

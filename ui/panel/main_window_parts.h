@@ -11,7 +11,7 @@
 #include "ui/panel/desktop_opener.h"
 #include "ui/panel/file_chooser.h"
 #include "ui/panel/file_fields.h"
-#include "engine/generation_settings.h"
+#include "engine/run/generation_settings.h"
 #include "ui/panel/input_facts.h"
 #include "ui/panel/output_length.h"
 #include "ui/panel/parameter_panel.h"

@@ -7,7 +7,7 @@
 #include <array>
 #include <string>
 
-#include "engine/generation_settings.h"
+#include "engine/run/generation_settings.h"
 #include "ui/panel/slider_parameters.h"
 
 class BitmapSlider;

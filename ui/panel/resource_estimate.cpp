@@ -5,9 +5,9 @@
 #include <limits>
 #include <system_error>
 
-#include "engine/generation_settings.h"
+#include "engine/run/generation_settings.h"
 #include "engine/parameters/parameter_table.h"
-#include "engine/progress_text.h"
+#include "engine/run/progress_text.h"
 
 namespace {
 

@@ -46,8 +46,9 @@ SliderParameter SliderOf(ParameterId id)
 std::array<SliderParameter, kSliderCount> MakeSliders()
 {
     std::array<SliderParameter, kSliderCount> sliders{};
+    const auto shown = DesktopParameters();
     for (std::size_t i = 0; i < kSliderCount; ++i)
-        sliders[i] = SliderOf(kDesktopParameters[i]);
+        sliders[i] = SliderOf(shown[i]);
     return sliders;
 }
 

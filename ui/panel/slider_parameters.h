@@ -8,11 +8,11 @@
 #include <cstddef>
 #include <string>
 
-#include "engine/generation_settings.h"
+#include "engine/run/generation_settings.h"
 #include "engine/parameters/parameter_table.h"
 #include "engine/parameters/parameter_values.h"
 
-inline constexpr std::size_t kSliderCount = kDesktopParameters.size();
+inline constexpr std::size_t kSliderCount = DesktopParameterCount();
 
 // The positions of the sliders, in the order of kSliderParameters: the
 // panel's truth, from which a run is built.

@@ -5,7 +5,7 @@
 #include "ui/message_box/message_box_codes.h"
 #include "ui/message_box/message_box_routine.h"
 #include "ui/progress/progress_template.h"
-#include "engine/progress_text.h"
+#include "engine/run/progress_text.h"
 #include "ui/progress/pump_messages.h"
 #include "resources/strings/resource_ids.h"
 

@@ -4,10 +4,10 @@
 // user cancel after a confirmation. It ends itself when the run returns.
 #pragma once
 
-#include "engine/generation_host.h"
-#include "engine/generation_run.h"
+#include "engine/run/generation_host.h"
+#include "engine/run/generation_run.h"
 #include "ui/dialog_template/template_dialog.h"
-#include "engine/wall_clock.h"
+#include "engine/base/wall_clock.h"
 
 #include <wx/dialog.h>
 #include <wx/timer.h>

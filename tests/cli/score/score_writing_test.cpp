@@ -135,7 +135,7 @@ TEST(ScoreWriting, ALayerWritesTheFourValuesEveryRenderUsesAndWhatDiffers)
     const std::string text = WriteScoreText(folder.Accepted("[[layer]]\nsource = \"rain.flac\"\n"));
     for (const ParameterRow& row : ParameterTable()) {
         // Appended: "\n" + key makes GCC 12 report a false overflow (GCC bug 105651).
-        const std::string key = std::string("\n").append(ScoreKeyOf(row.m_id)).append(" =");
+        const std::string key = std::string("\n").append(row.m_szScoreKey).append(" =");
         const bool written = row.m_bOnDesktop;  // the four grain values, and the score's volume and fade
         EXPECT_EQ(text.find(key) != std::string::npos, written) << key;
     }
@@ -173,7 +173,7 @@ Score RandomScore(std::mt19937_64& generator)
     layer.m_storedSource = SourceFacts{uniform(0.001, 3600), generator()};
     layer.m_dGainDb = uniform(-120, 24);
     for (const ParameterRow& row : ParameterTable()) {
-        if (CanDrift(row.m_id)) {
+        if (row.m_bDrifts) {
             layer.m_values.Set(row.m_id, uniform(row.m_dMinimum, row.m_dMaximum));
             layer.m_drift[row.m_id] = Drift{uniform(0.0001, row.m_dMaximum - row.m_dMinimum), uniform(1, 86400)};
         }

@@ -7,7 +7,7 @@
 
 #include <cmath>
 
-#include "engine/live/level_estimate.h"
+#include "live_session/level_estimate.h"
 #include "tests/engine/seek/seek_scores.h"
 
 namespace {

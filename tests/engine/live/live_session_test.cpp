@@ -13,7 +13,7 @@
 #include <optional>
 #include <thread>
 
-#include "engine/live/live_session.h"
+#include "live_session/live_session.h"
 #include "tests/engine/seek/seek_scores.h"
 
 namespace {

@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
+#include <set>
+#include <string>
 
 #include "engine/parameters/parameter_table.h"
+#include "engine/random/random_stream.h"
+#include "engine/run/generation_settings.h"
 
 namespace {
 
@@ -121,4 +126,73 @@ TEST(ParameterTable, SparseDensitiesStepByTheGap)
     EXPECT_EQ(settings(89, 100, 6).m_nScanFrames, 500);
     EXPECT_EQ(settings(89, 50, 6).m_nScanFrames, 496);  // 495 + floor(5 × 0.25)
     EXPECT_EQ(settings(10, 50, 6).m_nSegmentGrains, 60);
+}
+
+// The ids of each row's random streams are part of every seeded output that
+// uses them: a drift or a per-grain draw keyed by anything else (the row's
+// place in the table, say) would change when a row is added. Changing one of
+// these changes stored scores' sound.
+TEST(ParameterTable, RandomStreamIdsStayWhatTheyWere)
+{
+    struct Ids {
+        const char* m_szName;
+        std::uint32_t m_nDriftLane;
+        std::uint32_t m_nGrainStream;
+    };
+    const Ids expected[] = {
+        {"scan-range", 0, 0}, {"segment", 1, 0},      {"density", 2, 0},   {"grain-length", 3, 0},
+        {"volume", 4, 0},     {"fade", 5, 0},         {"pitch", 6, 0},     {"pitch-spread", 7, 1},
+        {"pitch-set", 8, 2},  {"pan-spread", 9, 3},   {"reverse", 10, 4},  {"window", 11, 0},
+        {"low-cut", 12, 0},   {"pan", 13, 0},         {"high-cut", 14, 0}, {"tone-low-cut", 15, 0},
+        {"tone-slope", 16, 0}, {"gain-spread", 17, 8},
+    };
+    for (const Ids& ids : expected) {
+        const ParameterRow* row = FindParameter(ids.m_szName);
+        ASSERT_NE(row, nullptr) << ids.m_szName;
+        EXPECT_EQ(row->m_nDriftLane, ids.m_nDriftLane) << ids.m_szName;
+        EXPECT_EQ(row->m_nGrainStream, ids.m_nGrainStream) << ids.m_szName;
+    }
+}
+
+// A new row takes ids of its own: two rows on one lane or one stream would
+// drift or draw alike. Grain streams 5, 6 and 7 are the drift's, the layers' and the dither's.
+TEST(ParameterTable, NoTwoRowsShareARandomStream)
+{
+    std::set<std::uint32_t> lanes;
+    std::set<std::uint32_t> streams;
+    for (const ParameterRow& row : ParameterTable()) {
+        EXPECT_LE(row.m_nDriftLane, kLastDriftLane) << row.m_szName;
+        EXPECT_TRUE(lanes.insert(row.m_nDriftLane).second) << row.m_szName;
+        if (row.m_nGrainStream == 0)
+            continue;
+        EXPECT_TRUE(streams.insert(row.m_nGrainStream).second) << row.m_szName;
+        EXPECT_NE(row.m_nGrainStream, static_cast<std::uint32_t>(StreamPurpose::Drift)) << row.m_szName;
+        EXPECT_NE(row.m_nGrainStream, static_cast<std::uint32_t>(StreamPurpose::LayerSeed)) << row.m_szName;
+        EXPECT_NE(row.m_nGrainStream, static_cast<std::uint32_t>(StreamPurpose::Dither)) << row.m_szName;
+    }
+}
+
+// What the columns allow together: only a layer's number can drift, only a
+// layer's value can move, the score key is the name with underscores, and
+// the desktop program's six sliders are the rows it shows, in its order.
+TEST(ParameterTable, ColumnsAgreeWithEachOther)
+{
+    for (const ParameterRow& row : ParameterTable()) {
+        std::string key = row.m_szName;
+        for (char& c : key)
+            c = c == '-' ? '_' : c;
+        EXPECT_EQ(key, row.m_szScoreKey) << row.m_szName;
+        EXPECT_EQ(FindParameter(row.m_szScoreKey), &row) << row.m_szName;
+        if (row.m_scope == ParameterScope::Track) {
+            EXPECT_FALSE(row.m_bMoves || row.m_bDrifts || row.m_bAlwaysWritten) << row.m_szName;
+        }
+        if (row.m_bDrifts) {
+            EXPECT_TRUE(row.m_bMoves) << row.m_szName;
+            EXPECT_TRUE(row.m_kind == ParameterKind::Whole || row.m_kind == ParameterKind::Real) << row.m_szName;
+        }
+    }
+    const std::array<ParameterId, 6> sliders = {ParameterId::ScanRange, ParameterId::Segment,
+                                                ParameterId::Density,   ParameterId::GrainLength,
+                                                ParameterId::Volume,    ParameterId::Fade};
+    EXPECT_EQ(DesktopParameters(), sliders);
 }

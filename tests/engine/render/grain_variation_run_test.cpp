@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <random>
 
-#include "engine/generation_run.h"
+#include "engine/run/generation_run.h"
 #include "engine/parameters/parameter_table.h"
 #include "tests/engine/fake_host.h"
 #include "tests/engine/memory_seams.h"

@@ -9,7 +9,7 @@
 #include <random>
 #include <vector>
 
-#include "engine/level_finisher.h"
+#include "engine/finishing/level_finisher.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <cstring>
 #include <random>
 
-#include "engine/generation_run.h"
+#include "engine/run/generation_run.h"
 #include "engine/parameters/parameter_table.h"
-#include "engine/render/loop_seam.h"
+#include "engine/finishing/loop_seam.h"
 #include "engine/render/stream_layout.h"
 #include "tests/engine/fake_host.h"
 #include "tests/engine/memory_seams.h"
@@ -99,8 +99,8 @@ protected:
         run.SetRandomState(3);
         UseMemorySeams(run, m_source, log);
         if (loopSpill) {
+            run.SetLoop(true);
             StreamingOptions options;
-            options.m_bLoop = true;
             options.m_spill = *loopSpill;
             options.m_strSpillFolder = m_dir.Path().string();
             run.SetStreaming(options);
@@ -174,7 +174,7 @@ TEST_F(LoopRunTest, LoopPlayedTwiceHasNoStepAtTheSeam)
     const Steps steps = StepsOf(loop);
     EXPECT_LE(steps.m_dSeam, Percentile(steps.m_all, 0.999));
 
-    m_settings.m_nFadeSeconds = 0;
+    ApplyParameters(m_settings.m_values.With(ParameterId::Fade, 0), m_settings);
     const Steps plain = StepsOf(Render(std::nullopt));
     EXPECT_GT(plain.m_dSeam, 10 * Percentile(plain.m_all, 0.999));
 }

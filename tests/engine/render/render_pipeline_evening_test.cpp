@@ -11,17 +11,18 @@
 #include <stdexcept>
 #include <vector>
 
-#include "engine/frame_sink.h"
-#include "engine/level/level_evening.h"
-#include "engine/level_finisher.h"
+#include "engine/io/frame_sink.h"
+#include "engine/finishing/delivery_chain.h"
+#include "engine/finishing/level_evening.h"
+#include "engine/finishing/level_finisher.h"
 #include "engine/render/frame_spill.h"
 #include "engine/render/render_pipeline.h"
-#include "engine/render/sound_synthesis.h"
+#include "engine/synthesis/sound_synthesis.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
 
-using Phase = GenerationHost::Phase;
+using Phase = RunPhase;
 
 constexpr double kTwoPi = 6.283185307179586;
 
@@ -142,6 +143,24 @@ double PeakOf(const std::vector<StereoFrame>& frames)
 constexpr std::uint64_t kFrames = 150000;  // over two windows
 constexpr double kVolume = 0.7;
 
+struct RenderPlan {
+    StreamLayout m_layout;
+    double m_dVolume = 0.0;
+    std::int32_t m_nFadeFrames = 0;
+};
+
+// The delivery chain of plan, with evening, as a run makes it.
+DeliveryPlan DeliveryOf(const RenderPlan& plan, LevelEvening* evening, bool heldWhole)
+{
+    DeliveryPlan delivery;
+    delivery.m_dVolume = plan.m_dVolume;
+    delivery.m_nFadeFrames = plan.m_nFadeFrames;
+    delivery.m_nFrames = plan.m_layout.m_nFrames;
+    delivery.m_bHeldWhole = heldWhole;
+    delivery.m_pEvening = evening;
+    return delivery;
+}
+
 RenderPlan PlainPlan(std::int32_t fadeFrames)
 {
     return {PlainLayout(kFrames), kVolume, fadeFrames};
@@ -165,16 +184,16 @@ protected:
     Render Run(const RenderPlan& plan, LevelEvening* evening, bool spill)
     {
         FormulaSynthesis synthesis(plan.m_layout.m_nWarmUp + plan.m_layout.m_nFrames / 2);
-        RenderPipeline pipeline(synthesis, plan, Pacing());
+        DeliveryChain delivery(DeliveryOf(plan, evening, false));
+        RenderPipeline pipeline(synthesis, plan.m_layout, delivery.Chain(), Pacing());
         if (spill)
             pipeline.SetSpill(FrameSpill::Create(m_dir.Path().string()));
-        pipeline.SetLevelEvening(evening);
         CollectingSink sink;
         Render render;
         render.m_outcome = pipeline.Run(sink);
         render.m_written = sink.m_frames;
         render.m_bFinished = sink.m_bFinished;
-        render.m_fSynthesisedPeak = pipeline.GetSynthesisedPeak();
+        render.m_fSynthesisedPeak = delivery.Levels().SynthesisedPeak();
         return render;
     }
 
@@ -325,17 +344,12 @@ TEST_F(RenderPipelineEveningTest, TheEvenedPeakIsMeasuredBeforeWritingAndACancel
     EXPECT_FALSE(render.m_bFinished);
 }
 
-// A sound held whole is finished in place, without the survey evening needs.
+// A sound held whole is finished in place, without the survey evening needs:
+// its delivery chain refuses evening before anything is rendered.
 TEST_F(RenderPipelineEveningTest, ASoundHeldWholeRefusesEvening)
 {
-    FormulaSynthesis synthesis(kFrames / 2);
-    RenderPipeline pipeline(synthesis, PlainPlan(0), Pacing());
-    std::vector<StereoFrame> whole(kFrames);
-    pipeline.HoldWholeOutput(whole);
     RecordingEvening evening;
-    pipeline.SetLevelEvening(&evening);
-    CollectingSink sink;
-    EXPECT_THROW(pipeline.Run(sink), std::logic_error);
+    EXPECT_THROW(DeliveryChain(DeliveryOf(PlainPlan(0), &evening, true)), std::logic_error);
     EXPECT_TRUE(evening.m_pieces.empty());
-    EXPECT_TRUE(sink.m_frames.empty());
+    EXPECT_EQ(evening.m_nPlans, 0);
 }

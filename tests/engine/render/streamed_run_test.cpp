@@ -10,9 +10,9 @@
 #include <filesystem>
 #include <random>
 
-#include "engine/generation_run.h"
+#include "engine/run/generation_run.h"
 #include "engine/parameters/parameter_table.h"
-#include "engine/render/finished_sound_meter.h"
+#include "engine/finishing/finished_sound_meter.h"
 #include "engine/render/render_pipeline.h"
 #include "resources/strings/resource_ids.h"
 #include "tests/engine/fake_host.h"
@@ -317,7 +317,7 @@ TEST_F(StreamedRunTest, SpillIsMadeOnlyWhereItFits)
     StreamingOptions missing = Spilling(SpillChoice::Always);
     missing.m_strSpillFolder = m_dir.File("no-such-folder");
     render = Generate(settings, missing);
-    EXPECT_EQ(render.m_outcome, RunOutcome::Failed(IDS_ERR_FILE_FAILURE));
+    EXPECT_EQ(render.m_outcome, RunOutcome::Failed(RunFailure::Kind::FileFailure));
     ASSERT_FALSE(m_host.m_messages.empty());
     EXPECT_THAT(m_host.m_messages.back().m_strText, HasSubstr("No such file or directory"));
     EXPECT_TRUE(render.m_pLog->m_bDiscarded);
@@ -335,7 +335,7 @@ TEST_F(StreamedRunTest, FileErrorWhileWritingDiscardsTheOutput)
     run.SetSourceOpener(MemoryOpener(NoisySource(30000), log));
     run.SetSink(std::move(sink));
     run.SetStreaming(Spilling());
-    EXPECT_EQ(run.Run(), RunOutcome::Failed(IDS_ERR_FILE_FAILURE));
+    EXPECT_EQ(run.Run(), RunOutcome::Failed(RunFailure::Kind::FileFailure));
     EXPECT_TRUE(log->m_bDiscarded);
     EXPECT_EQ(log->m_nFinishes, 0);
 }

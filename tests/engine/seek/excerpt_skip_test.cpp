@@ -8,8 +8,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "engine/score/parameter_timeline.h"
-#include "engine/score/timeline_grain_settings.h"
+#include "engine/automation/parameter_timeline.h"
+#include "engine/automation/timeline_grain_settings.h"
 #include "tests/engine/seek/seek_scores.h"
 
 namespace {

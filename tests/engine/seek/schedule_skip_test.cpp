@@ -11,8 +11,8 @@
 #include "engine/seek/cancel_poll.h"
 #include "engine/seek/lcg_jump.h"
 #include "engine/seek/schedule_skip.h"
-#include "engine/synthesis/grain_scheduler.h"
-#include "engine/synthesis/random_generator.h"
+#include "engine/scheduling/grain_scheduler.h"
+#include "engine/random/random_generator.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/render/sound_synthesis.h"
+#include "engine/synthesis/sound_synthesis.h"
 
 namespace {
 
@@ -66,11 +66,10 @@ std::unique_ptr<ScorePiece> MakePiece(const Score& score, std::span<const Stereo
     PieceRequest request;
     request.m_pScore = &score;
     request.m_nSeed = kSeekTestSeed;
-    request.m_sources["tones"] = tones;
     request.m_nExcerptFirst = first;
     request.m_nExcerptFrames = frames;
-    ScorePiece::Making made = ScorePiece::Make(request);
-    EXPECT_TRUE(made.m_pPiece) << made.m_strError;
+    ScorePiece::Making made = ScorePiece::Make(request, {{"tones", tones}});
+    EXPECT_TRUE(made.m_pPiece);
     return std::move(made.m_pPiece);
 }
 

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "engine/score/score.h"
-#include "engine/score/score_piece.h"
-#include "engine/stereo_frame.h"
+#include "engine/run/score_piece.h"
+#include "engine/base/stereo_frame.h"
 
 inline constexpr std::uint32_t kSeekTestSeed = 4321;
 

@@ -9,8 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/synthesis/envelope_shapes.h"
+#include "engine/scheduling/envelope_shapes.h"
 #include "engine/parameters/parameter_table.h"
+#include "engine/run/generation_settings.h"
 #include "engine/synthesis/grain_synthesizer.h"
 
 namespace {

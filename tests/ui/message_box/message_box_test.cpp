@@ -64,8 +64,12 @@ TEST(SystemMessageBox, OnlyYesIsYesOnAYesNoBox)
         // Escape or the close box: neither button.
         {wxID_CANCEL, IDNO},
     };
-    for (const auto& [dialogResult, expected] : answers) {
-        ModalDialogAnswerer answerer([&](wxDialog*) { return dialogResult; });
+    for (const auto& answer : answers) {
+        // Plain variables, not a structured binding: clang 14 cannot capture
+        // a binding in a lambda.
+        const int dialogResult = answer.first;
+        const int expected = answer.second;
+        ModalDialogAnswerer answerer([dialogResult](wxDialog*) { return dialogResult; });
         EXPECT_EQ(ShowMessageBox("Sure?", MB_YESNO | MB_ICONQUESTION), expected) << "dialog result " << dialogResult;
     }
     ModalDialogAnswerer closed([](wxDialog*) { return wxID_CANCEL; });

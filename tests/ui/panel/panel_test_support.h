@@ -10,7 +10,7 @@
 
 #include "ui/panel/desktop_opener.h"
 #include "ui/panel/file_chooser.h"
-#include "engine/generation_settings.h"
+#include "engine/run/generation_settings.h"
 #include "ui/main_window/generator_dialog.h"
 #include "ui/panel/main_window_parts.h"
 #include "tests/support/wx_event_wait.h"

@@ -1,0 +1,67 @@
+// Where each grain is read from: two read positions wandering through the
+// middle of the source, swapped in and out across segments of grains, driven
+// by the run's own random generator.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/random/random_generator.h"
+#include "engine/scheduling/schedule_state.h"
+
+// Two candidates, A and B, each wander by a random step whenever they are
+// used. Within a segment the choice slides from B (at its first grain) to A
+// (at its middle) and back; each candidate is moved to a fresh place where
+// its chance of being used is (nearly) 0, so every change fades in.
+//
+// The span of read positions is what the source leaves after the longest
+// read of a grain (and one frame): fresh positions lie in its middle 80 %,
+// and every step is clamped to [trunc(0.1 × span), trunc(0.9 × span)], so a
+// read that starts at a position stays inside the source.
+//
+// Every random number of the walk comes from one generator, in a fixed order
+// per grain: the fresh positions (A before B), the segment length, the choice,
+// the step size, the step's sign. A run that repeats the generator's starting
+// state repeats every position.
+class ScanWalk {
+public:
+    void SetRandomState(std::uint32_t state) { m_random.SetState(state); }
+    std::uint32_t GetRandomState() const { return m_random.GetState(); }
+
+    // The span of positions, the step size and the mean segment length the
+    // next choices use.
+    void SetSpan(std::uint32_t span) { m_nSpan = span; }
+    std::uint32_t GetSpan() const { return m_nSpan; }
+    void SetScanFrames(std::int32_t scanFrames) { m_nScanFrames = scanFrames; }
+    void SetSegmentGrains(std::int32_t segmentGrains) { m_nSegmentGrains = segmentGrains; }
+
+    // The start frame in the source of grain k; k = 0 begins the candidates
+    // and the segment afresh, later grains must follow with increasing k.
+    std::int32_t ChooseGrainPosition(std::int32_t k);
+    // A new segment length, stored and answered.
+    std::int32_t NewSegmentLength();
+
+    // The candidates and the segment, as ChooseGrainPosition leaves them.
+    std::int32_t GetPositionA() const { return m_nPositionA; }
+    std::int32_t GetPositionB() const { return m_nPositionB; }
+    std::int32_t GetSegmentLength() const { return m_nSegmentLength; }
+    std::int32_t GetGrainInSegment() const { return m_nGrainInSegment; }
+    // Puts the candidates and the segment where a walk left them.
+    void SetPositions(std::int32_t a, std::int32_t b);
+    void SetSegment(std::int32_t length, std::int32_t grainInSegment);
+    // The generator, the candidates and the segment together.
+    WalkState GetState() const;
+    void SetState(const WalkState& state);
+
+private:
+    std::int32_t FreshPosition(double span);
+
+    RandomGenerator m_random;
+    std::uint32_t m_nSpan = 0;
+    std::int32_t m_nScanFrames = 0;
+    std::int32_t m_nSegmentGrains = 0;
+
+    std::int32_t m_nPositionA = 0;
+    std::int32_t m_nPositionB = 0;
+    std::int32_t m_nSegmentLength = 0;
+    std::int32_t m_nGrainInSegment = 0;
+};

@@ -1,8 +1,0 @@
-#include "engine/wall_clock.h"
-
-#include <ctime>
-
-std::int64_t SystemClockSeconds()
-{
-    return static_cast<std::int64_t>(std::time(nullptr));
-}

@@ -1,0 +1,459 @@
+#include "live_session/level_estimate.h"
+
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <queue>
+#include <vector>
+
+#include "engine/finishing/delivery_chain.h"
+#include "engine/io/frame_sink.h"
+#include "engine/render/render_pipeline.h"
+#include "engine/render/stream_layout.h"
+#include "engine/run/score_piece.h"
+#include "formats/block_energy_survey.h"
+#include "formats/delivery_level_meter.h"
+#include "live_session/level_stats.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr Clock::duration kPublishInterval = std::chrono::milliseconds(100);
+constexpr std::size_t kRenderWindow = 4096;
+
+// The largest magnitude of the frames, and their root mean square.
+struct StretchLevel {
+    float m_fPeak = 0.0f;
+    double m_dSquares = 0.0;
+    std::uint64_t m_nFrames = 0;
+
+    void Add(std::span<const StereoFrame> frames)
+    {
+        for (const StereoFrame& frame : frames) {
+            m_fPeak = std::max({m_fPeak, std::fabs(frame.left), std::fabs(frame.right)});
+            m_dSquares += static_cast<double>(frame.left) * frame.left + static_cast<double>(frame.right) * frame.right;
+        }
+        m_nFrames += frames.size();
+    }
+    double Rms() const { return m_nFrames == 0 ? 0.0 : std::sqrt(m_dSquares / (2.0 * static_cast<double>(m_nFrames))); }
+};
+
+// Takes nothing: the survey stops before the writing pass.
+class NoSink final : public FrameSink {
+public:
+    std::optional<RunMessage> Create(const std::string&) override { return std::nullopt; }
+    void Write(const StereoFrame*, std::size_t) override {}
+    void Finish(bool) override {}
+    void Discard() override {}
+    std::uint64_t GetBytesWritten() const override { return 0; }
+};
+
+// The synthesis the pipeline asks for, watched on its way: what it shows of
+// the track's frames (not a loop's warm-up or what comes after its end).
+class WatchedSynthesis final : public SoundSynthesis {
+public:
+    WatchedSynthesis(SoundSynthesis& inner, std::uint64_t warmUp, std::uint64_t frames, std::uint64_t stretchFrames)
+        : m_inner(inner), m_nWarmUp(warmUp), m_nFrames(frames), m_nStretchFrames(stretchFrames)
+    {
+    }
+
+    bool Begin(std::uint64_t frames) override { return m_inner.Begin(frames); }
+    void SetKeepGoing(std::function<bool()> keepGoing) override { m_inner.SetKeepGoing(std::move(keepGoing)); }
+    void RenderWhole(std::span<StereoFrame> sound, const GrainProgress& progress) override
+    {
+        m_inner.RenderWhole(sound, progress);
+    }
+    void End() override { m_inner.End(); }
+
+    void RenderWindow(std::span<StereoFrame> window, std::uint64_t first) override
+    {
+        m_inner.RenderWindow(window, first);
+        if (m_bSeenAll)
+            return;  // a later pass synthesises it again
+        const std::uint64_t from = std::max(first, m_nWarmUp);
+        const std::uint64_t to = std::min<std::uint64_t>(first + window.size(), m_nWarmUp + m_nFrames);
+        if (to <= from)
+            return;
+        const auto piece = window.subspan(from - first, to - from);
+        m_stats.Add(piece);
+        m_energies.Add(piece, from - m_nWarmUp);
+        // The peak of each stretch the sparse survey would cut.
+        for (std::uint64_t at = from; at < to;) {
+            const std::uint64_t track = at - m_nWarmUp;
+            const std::uint64_t end = std::min(to, m_nWarmUp + (track / m_nStretchFrames + 1) * m_nStretchFrames);
+            m_stretch.Add(window.subspan(at - first, end - at));
+            if ((end - m_nWarmUp) % m_nStretchFrames == 0 || end == m_nWarmUp + m_nFrames) {
+                m_stats.AddStretch(track / m_nStretchFrames, m_stretch.m_fPeak, m_stretch.Rms());
+                m_stretch = StretchLevel();
+            }
+            at = end;
+        }
+        m_nSeen = to - m_nWarmUp;
+        m_bSeenAll = m_nSeen >= m_nFrames;
+    }
+
+    // The stats so far, the energies of the blocks complete so far with them.
+    LevelStats Stats()
+    {
+        LevelStats stats = m_stats;
+        const std::vector<float> energies = m_energies.TakeEnergies();
+        m_blocks.insert(m_blocks.end(), energies.begin(), energies.end());
+        stats.AddBlockEnergies(m_blocks);
+        return stats;
+    }
+    std::uint64_t Seen() const { return m_nSeen; }
+
+private:
+    SoundSynthesis& m_inner;
+    std::uint64_t m_nWarmUp;
+    std::uint64_t m_nFrames;
+    std::uint64_t m_nStretchFrames;
+    StretchLevel m_stretch;  // of the stretch being seen
+    LevelStats m_stats;
+    BlockEnergySurvey m_energies;
+    std::vector<float> m_blocks;
+    std::uint64_t m_nSeen = 0;
+    bool m_bSeenAll = false;
+};
+
+// The order sparse stretches are surveyed in: 0, 1/2, 1/4, 3/4, 1/8, ... of
+// the track (bit-reversed counting), so every prefix of it is spread evenly.
+std::vector<std::uint64_t> SparseOrder(std::uint64_t stretches)
+{
+    int bits = 0;
+    while ((std::uint64_t{1} << bits) < stretches)
+        ++bits;
+    std::vector<std::uint64_t> order;
+    order.reserve(stretches);
+    for (std::uint64_t i = 0; i < (std::uint64_t{1} << bits); ++i) {
+        std::uint64_t reversed = 0;
+        for (int b = 0; b < bits; ++b)
+            reversed |= ((i >> b) & 1) << (bits - 1 - b);
+        if (reversed < stretches)
+            order.push_back(reversed);
+    }
+    return order;
+}
+
+void LowerThisThreadsPriority()
+{
+    setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 10);
+}
+
+}  // namespace
+
+// One survey of one score.
+class LevelEstimator::Run {
+public:
+    Run(LevelEstimator& owner, const SessionScore& score, std::uint64_t generation)
+        : m_owner(owner)
+        , m_score(score)
+        , m_level(score.LevelScore())
+        , m_nGeneration(generation)
+        , m_nFrames(TrackFramesOf(m_level))
+        , m_nStretchFrames(std::max<std::uint64_t>(owner.m_options.m_nStretchFrames, 4410))
+        , m_nStretches((m_nFrames + m_nStretchFrames - 1) / m_nStretchFrames)
+        , m_surveyed(m_nStretches, false)
+    {
+    }
+
+    void Go()
+    {
+        if (m_nFrames == 0 || !SurveySparse())
+            return;
+        if (m_owner.m_options.m_bSparseOnly) {
+            m_owner.Publish(Estimate(m_sparse, m_even, SparseShare()), m_nGeneration, true);
+            return;
+        }
+        SurveyInOrder();
+    }
+
+private:
+    bool KeepGoing() const { return m_owner.IsCurrent(m_nGeneration); }
+
+    std::unique_ptr<ScorePiece> MakePiece(std::uint64_t excerptFrames)
+    {
+        std::unique_ptr<ScorePiece> piece = MakeSessionPiece(m_score, m_level, excerptFrames).m_pPiece;
+        if (piece)
+            m_bBlocksDc = piece->BlocksDc();
+        return piece;
+    }
+
+    // From the stats of all that was seen (the peak) and of what was seen
+    // evenly (the loudness).
+    LevelEstimate Estimate(const LevelStats& all, const LevelStats& even, double share) const
+    {
+        LevelEstimate estimate;
+        estimate.m_bKnown = all.HasSound();
+        estimate.m_dGain = FileGainOf(m_level, all.LikelyPeak(m_nStretches), even.Loudness());
+        if (!m_bBlocksDc) {
+            estimate.m_dMeanLeft = even.Mean(0);
+            estimate.m_dMeanRight = even.Mean(1);
+        }
+        estimate.m_dSurveyed = std::min(share, 1.0);
+        return estimate;
+    }
+
+    double SparseShare() const
+    {
+        return static_cast<double>(std::min(m_nSparseFrames, m_nFrames)) / static_cast<double>(m_nFrames);
+    }
+
+    // Stretches over the track, up to the sparse share: in turn, one of a
+    // spread that covers the track ever more densely (what its loudness is
+    // estimated from), and one next to the loudest stretch seen so far that
+    // has an unseen neighbour (where its peak most likely lies). Answers
+    // whether to go on.
+    bool SurveySparse()
+    {
+        const LevelEstimator::Options& options = m_owner.m_options;
+        if (m_nFrames < kSparseFromFrames && !options.m_bSparseOnly)
+            return true;
+        const std::unique_ptr<ScorePiece> piece = MakePiece(m_nFrames);
+        if (!piece)
+            return false;
+        const auto budget = static_cast<std::uint64_t>(std::ceil(options.m_dSparseShare * static_cast<double>(m_nStretches)));
+        const std::vector<std::uint64_t> spread = SparseOrder(m_nStretches);
+        auto nextSpread = spread.begin();
+        // Unseen neighbours of seen stretches, by the level of the seen one.
+        std::priority_queue<std::pair<double, std::uint64_t>> loudest;
+        std::vector<StereoFrame> sound(m_nStretchFrames);
+        Clock::time_point published{};
+        for (std::uint64_t picked = 0; picked < budget && KeepGoing(); ++picked) {
+            while (!loudest.empty() && m_surveyed[loudest.top().second])
+                loudest.pop();
+            while (nextSpread != spread.end() && m_surveyed[*nextSpread])
+                ++nextSpread;
+            const bool even = picked % 2 == 0 || loudest.empty();
+            if (even && nextSpread == spread.end())
+                break;
+            const std::uint64_t stretch = even ? *nextSpread : loudest.top().second;
+            const std::uint64_t first = stretch * m_nStretchFrames;
+            const std::uint64_t count = std::min(m_nStretchFrames, m_nFrames - first);
+            const double level = SurveyStretch(*piece, first, std::span<StereoFrame>(sound.data(), count), even);
+            m_surveyed[stretch] = true;
+            m_nSparseFrames += count;
+            if (stretch > 0 && !m_surveyed[stretch - 1])
+                loudest.emplace(level, stretch - 1);
+            if (stretch + 1 < m_nStretches && !m_surveyed[stretch + 1])
+                loudest.emplace(level, stretch + 1);
+            if (Clock::now() - published >= kPublishInterval) {
+                published = Clock::now();
+                m_owner.Publish(Estimate(m_sparse, m_even, SparseShare()), m_nGeneration, false);
+            }
+        }
+        piece->Synthesis().End();
+        return KeepGoing();
+    }
+
+    // Surveys the stretch from track frame first; answers its level (root
+    // mean square). even: one of the even spread.
+    double SurveyStretch(ScorePiece& piece, std::uint64_t first, std::span<StereoFrame> sound, bool even)
+    {
+        std::fill(sound.begin(), sound.end(), StereoFrame{0.0f, 0.0f});
+        piece.MoveExcerpt(first);
+        SoundSynthesis& synthesis = piece.Synthesis();
+        synthesis.SetKeepGoing([this] { return KeepGoing(); });
+        if (!synthesis.Begin(sound.size()))
+            return 0.0;
+        for (std::size_t done = 0; done < sound.size() && KeepGoing(); done += kRenderWindow)
+            synthesis.RenderWindow(sound.subspan(done, std::min(kRenderWindow, sound.size() - done)), done);
+        StretchLevel level;
+        level.Add(sound);
+        LevelStats stats;
+        if (even)
+            stats.Add(sound);
+        else
+            stats.AddExtremes(sound);
+        stats.AddStretch(first / m_nStretchFrames, level.m_fPeak, level.Rms());
+        m_sparse.Merge(stats);
+        if (even) {
+            BlockEnergySurvey energies;
+            energies.Add(sound, first);
+            const std::vector<float> blocks = energies.TakeEnergies();
+            stats.AddBlockEnergies(blocks);
+            m_even.Merge(stats);
+        }
+        return level.Rms();
+    }
+
+    // The share surveyed once the pass in order has reached track frame seen.
+    double ShareWith(std::uint64_t seen) const
+    {
+        std::uint64_t frames = seen;
+        for (std::uint64_t stretch = seen / m_nStretchFrames; stretch < m_nStretches; ++stretch) {
+            if (!m_surveyed[stretch])
+                continue;
+            const std::uint64_t first = std::max(stretch * m_nStretchFrames, seen);
+            frames += std::min(m_nFrames, (stretch + 1) * m_nStretchFrames) - first;
+        }
+        return static_cast<double>(frames) / static_cast<double>(m_nFrames);
+    }
+
+    // The renderer's own passes up to its writing, without a sink: the
+    // estimate from what they show and the sparse stretches on the way, and
+    // the file's exact gain at the end.
+    void SurveyInOrder()
+    {
+        const std::unique_ptr<ScorePiece> piece = MakePiece(0);
+        if (!piece)
+            return;
+        const std::int32_t fade = m_level.m_nFadeSeconds * kRunSampleRate;
+        const StreamLayout layout =
+            m_level.m_bLoop ? LoopLayout(m_nFrames, piece->LongestGrainFrames(), fade) : PlainLayout(m_nFrames);
+        std::unique_ptr<DeliveryLevelMeter> meter;
+        DeliveryPlan plan;
+        plan.m_dVolume = m_level.m_nVolume * 0.01;
+        plan.m_nFadeFrames = m_level.m_bLoop ? 0 : fade;
+        plan.m_nFrames = layout.m_nFrames;
+        plan.m_bKeepMeans = piece->BlocksDc();
+        if (m_level.m_loudness) {
+            meter = std::make_unique<DeliveryLevelMeter>(
+                DeliveryLevelPlan{plan.m_dVolume, kRunSampleRate, m_level.m_loudness});
+            plan.m_pMeter = meter.get();
+        }
+        DeliveryChain chain(plan);
+        WatchedSynthesis watched(piece->Synthesis(), layout.m_nWarmUp, m_nFrames, m_nStretchFrames);
+
+        bool writing = false;
+        Clock::time_point published = Clock::now();
+        RenderPacing pacing;
+        pacing.m_beginPhase = [&](RenderPipeline::Phase phase) {
+            writing = writing || phase == RenderPipeline::Phase::Writing;
+        };
+        pacing.m_progress = [&](RenderPipeline::Phase phase, std::uint64_t, std::uint64_t, std::uint64_t) {
+            if (phase != RenderPipeline::Phase::Generating || Clock::now() - published < kPublishInterval)
+                return;
+            published = Clock::now();
+            const LevelStats inOrder = watched.Stats();
+            LevelStats all = inOrder;
+            all.Merge(m_sparse);
+            LevelStats even = inOrder;
+            even.Merge(m_even);
+            m_owner.Publish(Estimate(all, even, ShareWith(watched.Seen())), m_nGeneration, false);
+        };
+        pacing.m_serve = [] {};
+        pacing.m_keepGoing = [&] { return !writing && KeepGoing(); };
+        pacing.m_endPhase = [](RenderPipeline::Phase) {};
+
+        RenderPipeline pipeline(watched, layout, chain.Chain(), pacing);
+        NoSink sink;
+        pipeline.Run(sink);
+        if (!writing || !KeepGoing())
+            return;
+        // The whole track surveyed: the renderer's own peak and delivery gain.
+        const double peak = chain.Levels().SynthesisedPeak();
+        LevelEstimate exact;
+        exact.m_dGain = peak > 0.0 ? plan.m_dVolume / peak : 1.0;
+        if (meter)
+            exact.m_dGain *= meter->GetReport().m_dGain;
+        exact.m_dMeanLeft = chain.Levels().Finisher().GetMeanLeft();
+        exact.m_dMeanRight = chain.Levels().Finisher().GetMeanRight();
+        exact.m_bKnown = peak > 0.0;
+        exact.m_bExact = !m_level.m_levelRange.has_value();
+        exact.m_dSurveyed = 1.0;
+        m_owner.Publish(exact, m_nGeneration, true);
+    }
+
+    LevelEstimator& m_owner;
+    const SessionScore& m_score;
+    const Score& m_level;
+    const std::uint64_t m_nGeneration;
+    const std::uint64_t m_nFrames;
+    const std::uint64_t m_nStretchFrames;
+    const std::uint64_t m_nStretches;
+    std::vector<bool> m_surveyed;  // each sparse stretch
+    bool m_bBlocksDc = false;      // the file keeps its means (see ScorePiece::BlocksDc)
+    std::uint64_t m_nSparseFrames = 0;
+    LevelStats m_sparse;  // every sparse stretch
+    LevelStats m_even;    // those of the even spread, with their loudness
+};
+
+LevelEstimator::LevelEstimator() : LevelEstimator(Options{}) {}
+
+LevelEstimator::LevelEstimator(Options options) : m_options(options), m_thread([this] { Work(); }) {}
+
+LevelEstimator::~LevelEstimator()
+{
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_bStop = true;
+    }
+    m_changed.notify_all();
+    m_thread.join();
+}
+
+void LevelEstimator::Survey(std::shared_ptr<const SessionScore> score)
+{
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_pPending = std::move(score);
+        ++m_nGeneration;
+        m_estimate.m_bExact = false;
+        m_estimate.m_dSurveyed = 0.0;
+        m_bDone = false;
+    }
+    m_changed.notify_all();
+}
+
+LevelEstimate LevelEstimator::GetEstimate() const
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    return m_estimate;
+}
+
+bool LevelEstimator::WaitUntilDone(double timeoutSeconds) const
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    return m_changed.wait_for(lock, std::chrono::duration<double>(timeoutSeconds), [this] { return m_bDone; });
+}
+
+bool LevelEstimator::IsCurrent(std::uint64_t generation) const
+{
+    return m_nGeneration.load() == generation && !m_bStop.load();
+}
+
+void LevelEstimator::Publish(const LevelEstimate& estimate, std::uint64_t generation, bool done)
+{
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_nGeneration.load() != generation)
+            return;
+        // Before anything is heard, the last score's gain is a better guess.
+        if (estimate.m_bKnown || !m_estimate.m_bKnown)
+            m_estimate = estimate;
+        else
+            m_estimate.m_dSurveyed = estimate.m_dSurveyed;
+        m_bDone = done;
+    }
+    m_changed.notify_all();
+}
+
+void LevelEstimator::Work()
+{
+    if (m_options.m_bLowerPriority)
+        LowerThisThreadsPriority();
+    for (;;) {
+        std::shared_ptr<const SessionScore> score;
+        std::uint64_t generation = 0;
+        {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_changed.wait(lock, [this] { return m_bStop.load() || m_pPending != nullptr; });
+            if (m_bStop)
+                return;
+            score = std::move(m_pPending);
+            generation = m_nGeneration.load();
+        }
+        Run(*this, *score, generation).Go();
+        // A survey that could not be made (a refused score) ends too.
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_nGeneration.load() == generation && !m_bDone) {
+            m_bDone = true;
+            m_changed.notify_all();
+        }
+    }
+}

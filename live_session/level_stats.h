@@ -1,0 +1,73 @@
+// What a survey of a sound's level has seen so far, from stretches of it in
+// any order: each channel's extremes and sum, and the K-weighted energy of
+// each whole 100 ms block of each stretch. From these: the sound's peak once
+// its means are taken off, its integrated loudness, and the gain that brings
+// a score's render to the level its file will have.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "engine/score/score.h"
+#include "engine/base/stereo_frame.h"
+
+class LevelStats {
+public:
+    // Frames of the sound as synthesised (not-a-number values left out).
+    void Add(std::span<const StereoFrame> frames);
+    // Frames that count for the extremes only (the means are taken from an
+    // even spread of the sound, which these are not part of).
+    void AddExtremes(std::span<const StereoFrame> frames);
+    // The largest magnitude and the root mean square of stretch index of the
+    // stretches of one length the whole sound is cut into.
+    void AddStretch(std::uint64_t index, double peak, double rms);
+    // The energies of the whole 100 ms blocks of a stretch, one after the
+    // other (summed over both channels, as BlockEnergySurvey gives them).
+    void AddBlockEnergies(std::span<const float> energies);
+    // What other has seen, as if this had seen it too.
+    void Merge(const LevelStats& other);
+
+    bool HasSound() const { return Peak() > 0.0; }
+    std::uint64_t GetFrames() const { return m_nFrames; }
+    // The mean of channel (0 left, 1 right) of the frames given to Add.
+    double Mean(int channel) const;
+    // The largest magnitude after each channel's mean is taken off.
+    double Peak() const;
+    // The largest magnitude the whole sound is likely to have, when it is cut
+    // into stretches stretches of which only those given to AddStretch were
+    // seen: a peak is the rarest of events, so a few per cent of a sound
+    // seldom show its own. Each stretch's peak over its level (its crest, in
+    // decibels) is taken as a draw of one extreme-value (Gumbel) law fitted
+    // to the crests seen; each unseen stretch's level as the line between
+    // the seen ones around it; the answer is the median of the largest of
+    // all stretches' level plus crest, taken half way (in decibels) from
+    // Peak, and never more than 6 dB over it.
+    double LikelyPeak(std::uint64_t stretches) const;
+    // The integrated loudness in LUFS, gated as BS.1770 gates it, over its
+    // 400 ms blocks that lie within a stretch; none without such a block.
+    std::optional<double> Loudness() const;
+
+private:
+    double m_dSum[2] = {0.0, 0.0};
+    float m_fLowest[2] = {0.0f, 0.0f};
+    float m_fHighest[2] = {0.0f, 0.0f};
+    bool m_bAny = false;
+    std::uint64_t m_nFrames = 0;
+    // Each stretch seen, by index: its peak and its level, in dB.
+    struct StretchLevel {
+        double m_dPeakDb = 0.0;
+        double m_dRmsDb = 0.0;
+    };
+    std::map<std::uint64_t, StretchLevel> m_stretches;
+    // The mean energy of every 400 ms gating block seen.
+    std::vector<float> m_blockEnergies;
+};
+
+// The gain that brings score's render, whose synthesised sound has this peak
+// (after the means) and this loudness, to the level of its file at 44100 Hz:
+// the peak to the volume, then, with a loudness target, down to the target
+// (never up past the volume). 1 for silence.
+double FileGainOf(const Score& score, double peak, std::optional<double> loudness);

@@ -1,0 +1,791 @@
+#include "live_session/live_session.h"
+
+#include <algorithm>
+#include <chrono>
+#include <functional>
+
+#include "engine/live/frame_queue.h"
+#include "engine/run/score_piece.h"
+#include "engine/seek/seek_index.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The stretches a worker renders at once: short at a stream's start, so its
+// first frames are soon ready, then longer, so the cost of placing each
+// stretch (the skip and the grains reaching into it) is small beside it.
+constexpr std::size_t kLongestStretch = 16384;
+constexpr std::size_t kRenderWindow = 4096;
+
+std::size_t StretchAt(std::uint64_t offset)
+{
+    if (offset < 8192)
+        return 2048;
+    if (offset < 32768)
+        return 8192;
+    return kLongestStretch;
+}
+
+// The frames the consumer pulls at once, at most (a longer pull is cut up).
+constexpr std::size_t kPullFrames = 1024;
+
+}  // namespace
+
+// One score as the session renders it, with the pieces no worker holds.
+struct LiveSession::Version {
+    std::shared_ptr<const SessionScore> m_pScore;
+    std::uint64_t m_nId = 0;
+    std::uint64_t m_nTrackFrames = 0;
+    SeekPlan m_plan;
+    std::vector<std::unique_ptr<ScorePiece>> m_spare;  // under the session's mutex
+};
+
+// A run of frames from one track frame on. The consumer reads m_queue and
+// the constants, and owns m_bStarted, m_nPulled and m_nDropped until it
+// retires the stream; the rest is the producers', under the session's mutex.
+struct LiveSession::Stream {
+    Stream(std::size_t capacity, std::uint64_t first, std::optional<FrameStretch> loop, bool jump,
+           std::shared_ptr<Version> version)
+        : m_queue(capacity)
+        , m_nFirst(first)
+        , m_loop(loop)
+        , m_bJump(jump)
+        , m_nTrackFrames(version ? version->m_nTrackFrames : 0)
+        , m_pVersion(std::move(version))
+        , m_made(Clock::now())
+    {
+    }
+
+    // The track frame at stream offset offset, and how many frames follow
+    // it before the stream wraps round its loop or ends.
+    std::pair<std::uint64_t, std::uint64_t> Place(std::uint64_t offset) const
+    {
+        if (!m_pVersion)
+            return {m_nFirst, 0};
+        if (!Loops()) {
+            const std::uint64_t track = std::min(m_nFirst + offset, m_nTrackFrames);
+            return {track, m_nTrackFrames - track};
+        }
+        const std::uint64_t head = m_loop->m_nEnd - m_nFirst;
+        if (offset < head)
+            return {m_nFirst + offset, head - offset};
+        const std::uint64_t length = m_loop->m_nEnd - m_loop->m_nFirst;
+        const std::uint64_t into = (offset - head) % length;
+        return {m_loop->m_nFirst + into, length - into};
+    }
+    bool Loops() const { return m_loop && m_nFirst < m_loop->m_nEnd; }
+
+    FrameQueue m_queue;
+    const std::uint64_t m_nFirst;
+    const std::optional<FrameStretch> m_loop;
+    const bool m_bJump;
+    const std::uint64_t m_nTrackFrames;
+    const std::shared_ptr<Version> m_pVersion;  // null: a silent stream that ends at once
+    const Clock::time_point m_made;
+
+    // The consumer's.
+    std::atomic<bool> m_bStarted{false};
+    std::atomic<bool> m_bRetired{false};  // the consumer is done with it
+    std::uint64_t m_nPulled = 0;          // stream frames popped or dropped
+    std::uint64_t m_nDropped = 0;         // to reach an edit's join
+
+    // The producers'.
+    std::uint64_t m_nClaimed = 0;    // stream frames handed to workers
+    std::uint64_t m_nPublished = 0;  // stream frames in the queue
+    int m_nRendering = 0;            // workers holding a stretch of it
+    bool m_bClaimedAll = false;
+    bool m_bBroken = false;  // a stretch was dropped: nothing more goes in
+};
+
+struct LiveSession::Request {
+    std::optional<SessionScoreLoader> m_score;
+    std::optional<std::uint64_t> m_start;
+    std::optional<std::optional<FrameStretch>> m_loop;
+    std::uint64_t m_nScoresAsked = 0;  // scores asked for up to this request
+};
+
+struct LiveSession::Worker {
+    std::thread m_thread;
+    std::unique_ptr<ScorePiece> m_pPiece;
+    std::shared_ptr<Version> m_pPieceVersion;
+    std::vector<StereoFrame> m_stretch = std::vector<StereoFrame>(kLongestStretch);
+};
+
+LiveSession::LiveSession(LiveSessionOptions options)
+    : m_options(options)
+    , m_scratch(kPullFrames)
+{
+    if (m_options.m_bSurveyLevel)
+        m_pLevel = std::make_unique<LevelEstimator>(m_options.m_level);
+    m_conductor = std::thread([this] { Conduct(); });
+    if (m_options.m_bIndex)
+        m_indexer = std::thread([this] { Index(); });
+    for (int i = 0; i < std::max(m_options.m_nWorkers, 1); ++i) {
+        m_workers.push_back(std::make_unique<Worker>());
+        Worker& worker = *m_workers.back();
+        worker.m_thread = std::thread([this, &worker] { Work(worker); });
+    }
+}
+
+LiveSession::~LiveSession()
+{
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_bStop = true;
+    }
+    m_wake.notify_all();
+    m_work.notify_all();
+    m_indexWake.notify_all();
+    for (const std::unique_ptr<Worker>& worker : m_workers)
+        worker->m_thread.join();
+    m_conductor.join();
+    if (m_indexer.joinable())
+        m_indexer.join();
+    // The consumer has stopped (its owner stops it first); every stream goes.
+    m_workers.clear();
+    m_streams.clear();
+}
+
+// The owner's side.
+
+void LiveSession::SetScore(SessionScoreLoader loader)
+{
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        if (!m_pRequest)
+            m_pRequest = std::make_unique<Request>();
+        m_pRequest->m_score = std::move(loader);
+        ++m_nRequests;
+        ++m_nScoresAsked;
+    }
+    m_wake.notify_all();
+}
+
+void LiveSession::SetScore(std::shared_ptr<const SessionScore> score)
+{
+    SetScore([score](const std::function<bool()>&) { return SessionScoreLoad{score, {}}; });
+}
+
+void LiveSession::Start(std::uint64_t frame)
+{
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        if (!m_pRequest)
+            m_pRequest = std::make_unique<Request>();
+        m_pRequest->m_start = frame;
+        ++m_nRequests;
+    }
+    m_bAtEnd = false;
+    m_bFindingPlace = true;
+    m_bJumpAsked = true;
+    m_nConsumerFrame.store(frame, std::memory_order_release);
+    m_wake.notify_all();
+}
+
+void LiveSession::SetLoop(std::optional<FrameStretch> loop)
+{
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        if (!m_pRequest)
+            m_pRequest = std::make_unique<Request>();
+        m_pRequest->m_loop = loop;
+        ++m_nRequests;
+    }
+    m_wake.notify_all();
+}
+
+void LiveSession::SetGain(std::optional<double> gain)
+{
+    m_bFixedGain = gain.has_value();
+    if (gain) {
+        m_dTargetGain = *gain;
+        m_dTargetMeanLeft = 0.0;
+        m_dTargetMeanRight = 0.0;
+    } else if (m_pLevel) {
+        TakeLevel(m_pLevel->GetEstimate());
+    }
+}
+
+void LiveSession::TakeLevel(const LevelEstimate& level)
+{
+    m_dTargetGain.store(level.m_dGain, std::memory_order_relaxed);
+    m_dTargetMeanLeft.store(level.m_dMeanLeft, std::memory_order_relaxed);
+    m_dTargetMeanRight.store(level.m_dMeanRight, std::memory_order_relaxed);
+}
+
+bool LiveSession::IsBehind() const
+{
+    const std::uint64_t last = m_nLastShortPull.load(std::memory_order_relaxed);
+    return last > 0 && m_nPulled.load(std::memory_order_relaxed) - last < kRunSampleRate;
+}
+
+LevelEstimate LiveSession::GetLevel() const
+{
+    return m_pLevel ? m_pLevel->GetEstimate() : LevelEstimate{};
+}
+
+bool LiveSession::WaitUntilLevelDone(double timeoutSeconds) const
+{
+    if (!m_pLevel)
+        return false;
+    // First until the newest score is taken (and its survey begun).
+    const auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(timeoutSeconds));
+    const std::uint64_t asked = m_nScoresAsked.load();
+    while (m_nScoresTaken.load() < asked) {
+        if (Clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return m_pLevel->WaitUntilDone(std::chrono::duration<double>(deadline - Clock::now()).count());
+}
+
+bool LiveSession::IsIndexed() const
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    return m_pIndex && m_pVersion && m_pIndex->Matches(m_pVersion->m_plan.m_fingerprint);
+}
+
+std::optional<std::string> LiveSession::GetProblem() const
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_strProblem.empty())
+        return std::nullopt;
+    return m_strProblem;
+}
+
+double LiveSession::GetLastStartSeconds() const
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    return m_dLastStartSeconds;
+}
+
+// The session's thread.
+
+void LiveSession::Conduct()
+{
+    for (;;) {
+        Request request;
+        {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            if (!m_pRequest && !m_bStop && !m_bRejoin)
+                m_wake.wait_for(lock, std::chrono::milliseconds(5));
+            if (m_bStop)
+                return;
+            if (m_pRequest) {
+                request = std::move(*m_pRequest);
+                request.m_nScoresAsked = m_nScoresAsked.load();
+                m_pRequest.reset();
+            }
+        }
+        TakeRequest(request);
+        FreeRetired();
+        if (m_pLevel && !m_bFixedGain)
+            TakeLevel(m_pLevel->GetEstimate());
+    }
+}
+
+void LiveSession::TakeRequest(Request& request)
+{
+    bool changed = false;
+    if (request.m_score) {
+        TakeScore(*request.m_score);
+        m_nScoresTaken = request.m_nScoresAsked;
+        changed = true;
+    }
+    if (request.m_loop) {
+        m_loop = *request.m_loop;
+        changed = true;
+    }
+    if (request.m_start) {
+        m_bPlaying = true;
+        m_pendingStart = request.m_start;
+    }
+    if (!m_pVersion)
+        return;
+    if (m_pendingStart) {
+        MakeStream(*m_pendingStart, true);
+        m_pendingStart.reset();
+        m_bJumpAsked.store(false, std::memory_order_release);
+    } else if (m_bRejoin.exchange(false) || (changed && m_bPlaying)) {
+        std::uint64_t first = GetConsumerFrame() + EditMargin();
+        if (m_loop && m_loop->m_nEnd > m_loop->m_nFirst && GetConsumerFrame() < m_loop->m_nEnd &&
+            first >= m_loop->m_nEnd)
+            first = m_loop->m_nFirst + (first - m_loop->m_nEnd) % (m_loop->m_nEnd - m_loop->m_nFirst);
+        MakeStream(first, false);
+    }
+}
+
+// Loads the score, checks that it can be rendered (its piece made, which
+// the first worker then takes), and has its level surveyed and its track
+// indexed.
+void LiveSession::TakeScore(const SessionScoreLoader& loader)
+{
+    const std::uint64_t asked = m_nRequests.load();
+    const auto cancelled = [this, asked] {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        return m_bStop || (m_pRequest && m_pRequest->m_score && m_nRequests.load() != asked);
+    };
+    const SessionScoreLoad load = loader(cancelled);
+    if (!load.m_pScore) {
+        if (load.m_strError.empty())
+            return;  // a newer score is on its way
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_strProblem = load.m_strError;
+        }
+        EndWhatPlays();
+        return;
+    }
+    const SessionScore& score = *load.m_pScore;
+    const std::uint64_t track = TrackFramesOf(*score.m_pScore);
+    ScorePiece::Making made = MakeSessionPiece(score, *score.m_pScore, std::max<std::uint64_t>(track, 1));
+    if (!made.m_pPiece) {
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_strProblem = DescribeRefusal(score, *score.m_pScore, made);
+        }
+        EndWhatPlays();
+        return;
+    }
+    auto version = std::make_shared<Version>();
+    version->m_pScore = load.m_pScore;
+    version->m_nId = ++m_nVersions;
+    version->m_nTrackFrames = track;
+    version->m_plan = made.m_pPiece->GetSeekPlan();
+    version->m_spare.push_back(std::move(made.m_pPiece));
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_strProblem.clear();
+        m_pVersion = version;
+        const bool indexed = m_pIndex && m_pIndex->Matches(version->m_plan.m_fingerprint);
+        if (m_options.m_bIndex && track >= m_options.m_nIndexFromFrames && !indexed)
+            m_pIndexWanted = version;
+    }
+    m_indexWake.notify_all();
+    if (m_pLevel)
+        m_pLevel->Survey(load.m_pScore);
+}
+
+// Nothing to hear: what plays ends here.
+void LiveSession::EndWhatPlays()
+{
+    m_pVersion.reset();
+    if (!m_bPlaying)
+        return;
+    auto silence = std::make_unique<Stream>(1, GetConsumerFrame(), std::nullopt, true, nullptr);
+    silence->m_queue.MarkEnd();
+    Stream* offered = silence.get();
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_streams.push_back(std::move(silence));
+        m_pProducing = nullptr;
+    }
+    Offer(offered);
+    m_bJumpAsked.store(false, std::memory_order_release);
+}
+
+// How far after the consumer's place an edit's stream starts: the time the
+// last stream took to begin, with room to spare, at least 0.1 s and at most
+// what a queue holds less the cross-fade.
+std::uint64_t LiveSession::EditMargin() const
+{
+    const double seconds = GetLastStartSeconds() * 1.5 + 0.03;
+    const auto most = static_cast<double>(m_options.m_nQueueFrames - 2 * kCrossFadeFrames) / kRunSampleRate;
+    return static_cast<std::uint64_t>(std::clamp(seconds, std::min(0.1, most), std::max(most, 0.1)) * kRunSampleRate);
+}
+
+void LiveSession::MakeStream(std::uint64_t first, bool jump)
+{
+    std::optional<FrameStretch> loop = m_loop;
+    const std::uint64_t track = m_pVersion->m_nTrackFrames;
+    if (loop) {
+        loop->m_nEnd = std::min(loop->m_nEnd, track);
+        if (loop->m_nEnd <= loop->m_nFirst)
+            loop.reset();
+    }
+    first = std::min(first, track);
+    // An edit or a new loop outside the loop plays it from its start; a jump
+    // goes where it was asked to, and into the loop from there.
+    if (loop && !jump && (first < loop->m_nFirst || first >= loop->m_nEnd))
+        first = loop->m_nFirst;
+    auto stream = std::make_unique<Stream>(m_options.m_nQueueFrames, first, loop, jump, m_pVersion);
+    Stream* made = stream.get();
+    if (!made->Loops() && first >= track) {
+        made->m_queue.MarkEnd();
+        made->m_bClaimedAll = true;
+    }
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_streams.push_back(std::move(stream));
+        m_pProducing = made;
+    }
+    m_work.notify_all();
+    Offer(made);
+}
+
+void LiveSession::Offer(Stream* stream)
+{
+    // A stream offered before and never taken is the session's to free.
+    Stream* untaken = m_pOffered.exchange(stream, std::memory_order_acq_rel);
+    if (untaken != nullptr)
+        untaken->m_bRetired.store(true, std::memory_order_release);
+}
+
+void LiveSession::FreeRetired()
+{
+    std::vector<std::unique_ptr<Stream>> freed;
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        for (std::unique_ptr<Stream>& stream : m_streams) {
+            if (stream->m_bRetired.load(std::memory_order_acquire) && stream->m_nRendering == 0 &&
+                stream.get() != m_pProducing)
+                freed.push_back(std::move(stream));
+        }
+        std::erase(m_streams, nullptr);
+    }
+}
+
+// The indexer: one pass over the newest long score's schedules, at a time.
+void LiveSession::Index()
+{
+    for (;;) {
+        std::shared_ptr<Version> version;
+        {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_indexWake.wait(lock, [this] { return m_bStop || m_pIndexWanted != nullptr; });
+            if (m_bStop)
+                return;
+            version = std::move(m_pIndexWanted);
+        }
+        auto index = std::make_shared<SeekIndex>();
+        const auto keepGoing = [this] {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            return !m_bStop && m_pIndexWanted == nullptr;
+        };
+        if (index->Build(version->m_plan, keepGoing)) {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_pIndex = std::move(index);
+        }
+    }
+}
+
+// Workers.
+
+bool LiveSession::IsProducing(const Stream& stream) const
+{
+    return m_pProducing == &stream && !m_bStop;
+}
+
+// The next stretch of the stream being produced, if there is one to render.
+LiveSession::Stream* LiveSession::Claim(std::unique_lock<std::mutex>&, std::uint64_t& offset, std::uint64_t& track,
+                                        std::size_t& count)
+{
+    Stream* stream = m_pProducing;
+    if (stream == nullptr || stream->m_bClaimedAll || stream->m_bBroken || !stream->m_pVersion)
+        return nullptr;
+    offset = stream->m_nClaimed;
+    const auto [place, run] = stream->Place(offset);
+    if (run == 0) {
+        stream->m_bClaimedAll = true;
+        return nullptr;
+    }
+    track = place;
+    count = static_cast<std::size_t>(std::min<std::uint64_t>(StretchAt(offset), run));
+    stream->m_nClaimed += count;
+    if (!stream->Loops() && place + count >= stream->m_nTrackFrames)
+        stream->m_bClaimedAll = true;
+    ++stream->m_nRendering;
+    return stream;
+}
+
+void LiveSession::Work(Worker& worker)
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    while (!m_bStop) {
+        std::uint64_t offset = 0;
+        std::uint64_t track = 0;
+        std::size_t count = 0;
+        Stream* stream = Claim(lock, offset, track, count);
+        if (stream == nullptr) {
+            m_work.wait_for(lock, std::chrono::milliseconds(20));
+            continue;
+        }
+        // The worker's piece of the stream's score: its own, a spare, or a new one.
+        const std::shared_ptr<Version> version = stream->m_pVersion;
+        if (worker.m_pPieceVersion != version) {
+            worker.m_pPiece.reset();
+            worker.m_pPieceVersion.reset();
+            if (!version->m_spare.empty()) {
+                worker.m_pPiece = std::move(version->m_spare.back());
+                version->m_spare.pop_back();
+                worker.m_pPieceVersion = version;
+            }
+        }
+        lock.unlock();
+        bool rendered = false;
+        if (!worker.m_pPiece) {
+            const SessionScore& score = *version->m_pScore;
+            worker.m_pPiece =
+                MakeSessionPiece(score, *score.m_pScore, std::max<std::uint64_t>(version->m_nTrackFrames, 1)).m_pPiece;
+            worker.m_pPieceVersion = version;
+        }
+        if (worker.m_pPiece)
+            rendered = RenderStretch(worker, *stream, track, count);
+        lock.lock();
+        if (rendered)
+            Publish(lock, *stream, offset, worker.m_stretch.data(), count);
+        else
+            stream->m_bBroken = true;
+        --stream->m_nRendering;
+        if (stream->m_bRetired.load(std::memory_order_acquire))
+            m_wake.notify_all();
+    }
+}
+
+// Frames [track, track + count) of the stream's render into the worker's
+// stretch: from the seek index when the piece's last place is not just
+// before it. Answers false when the stream was dropped on the way.
+bool LiveSession::RenderStretch(Worker& worker, Stream& stream, std::uint64_t track, std::size_t count)
+{
+    ScorePiece& piece = *worker.m_pPiece;
+    const std::uint64_t frame = stream.m_pVersion->m_plan.m_nWarmUpFrames + track;
+    const std::optional<SeekState>& arrived = piece.GetArrived();
+    const bool near = arrived && arrived->m_nFrame <= frame && frame - arrived->m_nFrame < SeekIndex::kCheckpointFrames;
+    const auto keepGoing = [this, &stream] {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        return !m_bStop && (IsProducing(stream) || !stream.m_bRetired.load());
+    };
+    if (!near) {
+        std::shared_ptr<const SeekIndex> index;
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            index = m_pIndex;
+        }
+        if (index && index->Matches(stream.m_pVersion->m_plan.m_fingerprint)) {
+            if (std::optional<SeekState> state = index->StateAt(track, keepGoing))
+                piece.StartFrom(std::move(*state));
+        }
+    }
+    piece.MoveExcerpt(track);
+    SoundSynthesis& synthesis = piece.Synthesis();
+    synthesis.SetKeepGoing(keepGoing);
+    std::span<StereoFrame> sound(worker.m_stretch.data(), count);
+    std::fill(sound.begin(), sound.end(), StereoFrame{0.0f, 0.0f});
+    if (!synthesis.Begin(count))
+        return false;
+    // A skip cut short leaves the piece where it began.
+    if (frame > 0 && (!piece.GetArrived() || piece.GetArrived()->m_nFrame != frame))
+        return false;
+    for (std::size_t done = 0; done < count; done += kRenderWindow)
+        synthesis.RenderWindow(sound.subspan(done, std::min(kRenderWindow, count - done)), done);
+    return true;
+}
+
+// Hands the stretch at offset to the stream's queue once the stretches
+// before it are in and there is room; drops it when the stream is no longer
+// wanted, or is no longer the newest and has no room now.
+void LiveSession::Publish(std::unique_lock<std::mutex>& lock, Stream& stream, std::uint64_t offset,
+                          const StereoFrame* frames, std::size_t count)
+{
+    std::size_t pushed = 0;
+    bool first = true;
+    while (!m_bStop && !stream.m_bBroken && !stream.m_bRetired.load(std::memory_order_acquire)) {
+        if (stream.m_nPublished == offset + pushed) {
+            const std::size_t now = stream.m_queue.Push(frames + pushed, count - pushed);
+            pushed += now;
+            stream.m_nPublished += now;
+            if (pushed == count) {
+                if (offset == 0 && !stream.m_bJump)
+                    m_dLastStartSeconds = std::chrono::duration<double>(Clock::now() - stream.m_made).count();
+                if (stream.m_bClaimedAll && stream.m_nPublished == stream.m_nClaimed)
+                    stream.m_queue.MarkEnd();
+                m_work.notify_all();
+                return;
+            }
+            if (now == 0 && !first && !IsProducing(stream))
+                break;
+        }
+        first = false;
+        m_work.wait_for(lock, std::chrono::milliseconds(2));
+    }
+    stream.m_bBroken = true;
+    m_work.notify_all();
+}
+
+// The consumer's side: no lock, no allocation, no wait.
+
+void LiveSession::Retire(Stream* stream) noexcept
+{
+    if (stream != nullptr)
+        stream->m_bRetired.store(true, std::memory_order_release);
+}
+
+void LiveSession::TakeOffered() noexcept
+{
+    Stream* offered = m_pOffered.exchange(nullptr, std::memory_order_acq_rel);
+    if (offered == nullptr)
+        return;
+    if (offered->m_bJump || m_pCurrent == nullptr || !offered->m_pVersion) {
+        Retire(m_pCurrent);
+        Retire(m_pWaiting);
+        Retire(m_pFading);
+        m_pCurrent = offered;
+        m_pWaiting = nullptr;
+        m_pFading = nullptr;
+        m_bRefilling = false;
+        m_nConsumerFrame.store(offered->m_nFirst, std::memory_order_release);
+        m_bAtEnd.store(false, std::memory_order_relaxed);
+        return;
+    }
+    Retire(m_pWaiting);
+    m_pWaiting = offered;
+}
+
+// An edit's stream takes over once it holds the consumer's place: the
+// frames before it are dropped, and the old stream fades out over the next
+// frames while the new one fades in.
+void LiveSession::TryJoin() noexcept
+{
+    if (m_pWaiting == nullptr || m_pFading != nullptr || m_pCurrent == nullptr)
+        return;
+    Stream& waiting = *m_pWaiting;
+    const std::uint64_t position = m_pCurrent->Place(m_pCurrent->m_nPulled).first;
+    if (waiting.m_nFirst > position)
+        return;  // not there yet: the old stream plays on
+    if (m_pCurrent->Loops() && position - waiting.m_nFirst > 4 * kPullFrames)
+        return;  // there once the loop comes round
+    const std::uint64_t behind = position - waiting.m_nFirst;
+    if (behind > waiting.m_queue.GetCapacity()) {
+        // The place went by before the new stream could reach it.
+        m_bRejoin.store(true, std::memory_order_relaxed);
+        Retire(m_pWaiting);
+        m_pWaiting = nullptr;
+        return;
+    }
+    while (waiting.m_nDropped < behind) {
+        const std::size_t got = waiting.m_queue.Pop(
+            m_scratch.data(),
+            static_cast<std::size_t>(std::min<std::uint64_t>(m_scratch.size(), behind - waiting.m_nDropped)));
+        if (got == 0)
+            return;
+        waiting.m_nDropped += got;
+        waiting.m_nPulled += got;
+    }
+    if (waiting.m_queue.GetQueued() < kCrossFadeFrames && !waiting.m_queue.IsDrained())
+        return;
+    m_pFading = m_pCurrent;
+    m_pCurrent = m_pWaiting;
+    m_pWaiting = nullptr;
+    m_pCurrent->m_bStarted.store(true, std::memory_order_relaxed);
+    m_nFaded = 0;
+}
+
+// Up to count frames of the current stream (and the fading one under it).
+std::size_t LiveSession::PullCurrent(StereoFrame* frames, std::size_t count) noexcept
+{
+    Stream& current = *m_pCurrent;
+    const bool waiting = !current.m_bStarted.load(std::memory_order_relaxed) || m_bRefilling;
+    if (waiting) {
+        if (current.m_queue.GetQueued() < std::min(kStartFrames, current.m_queue.GetCapacity()) &&
+            !current.m_queue.IsDrained())
+            return 0;
+        current.m_bStarted.store(true, std::memory_order_relaxed);
+        m_bRefilling = false;
+    }
+    const std::size_t got = current.m_queue.Pop(frames, count);
+    current.m_nPulled += got;
+    if (m_pFading != nullptr) {
+        const std::size_t old = m_pFading->m_queue.Pop(m_scratch.data(), std::min(got, m_scratch.size()));
+        for (std::size_t i = 0; i < got; ++i) {
+            const float share = std::min(1.0f, static_cast<float>(m_nFaded + i + 1) / (kCrossFadeFrames + 1));
+            if (share >= 1.0f)
+                break;  // the new stream's frames as they are
+            const StereoFrame before = i < old ? m_scratch[i] : frames[i];
+            frames[i].left = before.left + (frames[i].left - before.left) * share;
+            frames[i].right = before.right + (frames[i].right - before.right) * share;
+        }
+        m_nFaded += got;
+        if (m_nFaded >= kCrossFadeFrames) {
+            Retire(m_pFading);
+            m_pFading = nullptr;
+        }
+    }
+    return got;
+}
+
+// The gain moves to its newest value over a pull, never at once while sound
+// plays; after silence it starts at it.
+// The file's finishing on what is heard: each channel's mean off, then the
+// gain. A new estimate's means and gain glide in over the pull, so that it
+// is no click. The silence filled in past the sounded frames stays 0.
+void LiveSession::ApplyLevel(StereoFrame* frames, std::size_t count, std::size_t sounded, bool afterSilence) noexcept
+{
+    const auto target = static_cast<float>(m_dTargetGain.load(std::memory_order_relaxed));
+    const auto targetLeft = static_cast<float>(m_dTargetMeanLeft.load(std::memory_order_relaxed));
+    const auto targetRight = static_cast<float>(m_dTargetMeanRight.load(std::memory_order_relaxed));
+    if (afterSilence) {
+        m_fGain = target;
+        m_fMeanLeft = targetLeft;
+        m_fMeanRight = targetRight;
+    }
+    const auto glide = [count](float from, float to, std::size_t i) {
+        return i + 1 == count || from == to ? to
+                                            : from + (to - from) * static_cast<float>(i + 1) / static_cast<float>(count);
+    };
+    for (std::size_t i = 0; i < sounded; ++i) {
+        const float gain = glide(m_fGain, target, i);
+        frames[i].left = (frames[i].left - glide(m_fMeanLeft, targetLeft, i)) * gain;
+        frames[i].right = (frames[i].right - glide(m_fMeanRight, targetRight, i)) * gain;
+    }
+    m_fGain = target;
+    m_fMeanLeft = targetLeft;
+    m_fMeanRight = targetRight;
+}
+
+void LiveSession::Fill(StereoFrame* frames, std::size_t count) noexcept
+{
+    // Read before the offer is taken: once a start is offered, it is seen.
+    const bool jumpAsked = m_bJumpAsked.load(std::memory_order_acquire);
+    TakeOffered();
+    if (jumpAsked) {
+        // Elsewhere was asked for: nothing more of what played.
+        std::fill(frames, frames + count, StereoFrame{0.0f, 0.0f});
+        m_bFindingPlace.store(true, std::memory_order_relaxed);
+        m_nPulled.fetch_add(count, std::memory_order_relaxed);
+        return;
+    }
+    for (std::size_t done = 0; done < count;) {
+        const std::size_t part = std::min(count - done, m_scratch.size());
+        StereoFrame* out = frames + done;
+        TryJoin();
+        std::size_t got = 0;
+        if (m_pCurrent != nullptr)
+            got = PullCurrent(out, part);
+        std::fill(out + got, out + part, StereoFrame{0.0f, 0.0f});
+        const bool finding = m_pCurrent != nullptr && !m_pCurrent->m_bStarted.load(std::memory_order_relaxed) &&
+                             !m_pCurrent->m_queue.IsDrained();
+        m_bFindingPlace.store(finding, std::memory_order_relaxed);
+        if (got < part && m_pCurrent != nullptr && !finding && !m_bRefilling) {
+            if (m_pCurrent->m_queue.IsDrained() && m_pWaiting == nullptr) {
+                m_bAtEnd.store(true, std::memory_order_relaxed);
+            } else {
+                // Ran short: say so, and gather a little before going on.
+                m_nLastShortPull.store(m_nPulled.load(std::memory_order_relaxed) + done + 1, std::memory_order_relaxed);
+                m_nMissing.fetch_add(part - got, std::memory_order_relaxed);
+                m_bRefilling = !m_pCurrent->m_queue.IsDrained();
+            }
+        } else if (m_bRefilling) {
+            m_nMissing.fetch_add(part - got, std::memory_order_relaxed);
+            m_nLastShortPull.store(m_nPulled.load(std::memory_order_relaxed) + done + 1, std::memory_order_relaxed);
+        }
+        if (m_pCurrent != nullptr)
+            m_nConsumerFrame.store(m_pCurrent->Place(m_pCurrent->m_nPulled).first, std::memory_order_release);
+        ApplyLevel(out, part, got, !m_bSounded);
+        m_bSounded = got > 0;
+        if (m_pTap != nullptr && got > 0)
+            m_pTap->Push(out, part);
+        done += part;
+    }
+    m_nPulled.fetch_add(count, std::memory_order_relaxed);
+}
