@@ -46,6 +46,6 @@ void ReadDrift(const toml::node& drift, ScoreLayer& layer)
         const std::string key = row.m_szScoreKey;
         const toml::node* node = row.m_bDrifts ? table.get(key) : nullptr;
         if (node)
-            layer.m_drift[row.m_id] = ReadDriftEntry(*node, key, row.m_dMaximum - row.m_dMinimum);
+            layer.m_drift[row.m_id] = ReadDriftEntry(*node, key, row.m_dMaximum - LowestOf(row));
     }
 }

@@ -24,7 +24,7 @@ bool InRange(const ParameterRow& row, double value)
 {
     if (KeepsToSteps(row))
         return IsAllowedValue(row, value);
-    return (row.m_bZeroIsOff && value == 0.0) || (value >= row.m_dMinimum && value <= row.m_dMaximum);
+    return (row.m_bZeroIsOff && value == 0.0) || (value >= LowestOf(row) && value <= row.m_dMaximum);
 }
 
 // A value in milliseconds given as seconds, as "0.2" for a grain length, is
@@ -68,7 +68,7 @@ std::string DescribeScoreRange(const ParameterRow& row)
 {
     if (row.m_kind == ParameterKind::Choice || KeepsToSteps(row))
         return DescribeAllowed(row);
-    std::string text = FormatNumber(row.m_dMinimum) + " to " + FormatNumber(row.m_dMaximum) + UnitAfterNumber(row);
+    std::string text = FormatNumber(LowestOf(row)) + " to " + FormatNumber(row.m_dMaximum) + UnitAfterNumber(row);
     if (row.m_bZeroIsOff)
         text += ", or \"off\"";
     return text;

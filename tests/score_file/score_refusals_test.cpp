@@ -85,7 +85,7 @@ TEST(ScoreRefusals, KeysOfAnotherPartSayWhereTheyBelong)
 TEST(ScoreRefusals, ValuesOutOfRangeSayTheRange)
 {
     ExpectRefusals({
-        {"density", Layer("density = 20000\n"), "score.toml:4: ", {"density is 20000; use 500 to 10000"}},
+        {"density", Layer("density = 20000\n"), "score.toml:4: ", {"density is 20000; use 1 to 10000"}},
         {"a fraction below the range", Layer("scan_range = 0.5\n"), "score.toml:4: ", {"use 1 to 100"}},
         {"pitch", Layer("pitch = -30\n"), "score.toml:4: ", {"pitch is -30; use -24 to 24"}},
         {"the low cut", Layer("low_cut = 3\n"), "score.toml:4: ", {"low_cut is 3; use 5 to 200 Hz, or \"off\""}},
@@ -121,7 +121,7 @@ TEST(ScoreRefusals, MessagesSayUnitsNamesAndNumbersAsMeant)
     ExpectRefusals({
         {"a grain length in seconds", Layer("grain_length = 0.2\n"), "score.toml:4: ",
          {"grain_length is 0.2; use 50 to 2000 milliseconds (0.2 seconds is 200)"}},
-        {"a density", Layer("density = 20000\n"), "score.toml:4: ", {"use 500 to 10000 grains per second"}},
+        {"a density", Layer("density = 20000\n"), "score.toml:4: ", {"use 1 to 10000 grains per second"}},
         {"a longer name of a window", Layer("window = \"hanning\"\n"), "score.toml:4: ",
          {"window is 'hanning'; use hann, tukey, gaussian, triangle, decay or swell (did you mean 'hann'?)"}},
         {"the start of a curve's name", Layer("[[layer.at]]\ntime = 0\ncurve = \"smoo\"\n"), "score.toml:6: ",
@@ -141,7 +141,7 @@ TEST(ScoreRefusals, ValuesOfTheWrongTypeSayWhatIsWanted)
 {
     ExpectRefusals({
         {"a number as a string", Layer("density = \"3000\"\n"), "score.toml:4: ",
-         {"density is a string; it must be a number from 500 to 10000"}},
+         {"density is a string; it must be a number from 1 to 10000"}},
         {"a flag as a number", "loop = 1\n[[layer]]\nsource = \"rain.flac\"\n", "score.toml:1: ",
          {"loop is a number; it must be true or false"}},
         {"a window as a number", Layer("window = 2\n"), "score.toml:4: ", {"window is a number; it must be a name"}},
@@ -231,8 +231,8 @@ TEST(ScoreRefusals, DriftNeedsAPositiveDepthAndASlowPeriod)
          {"the depth of pitch's drift is 0; use more than 0, up to 48 (the width of pitch's range)"}},
         {"a negative depth", Layer("[layer.drift]\ngain = { depth = -3, period = 60 }\n"), "score.toml:5: ",
          {"the depth of gain's drift is -3; use more than 0, up to 144"}},
-        {"a depth wider than the range", Layer("[layer.drift]\ndensity = { depth = 9501, period = 60 }\n"),
-         "score.toml:5: ", {"the depth of density's drift is 9501; use more than 0, up to 9500"}},
+        {"a depth wider than the range", Layer("[layer.drift]\ndensity = { depth = 10000, period = 60 }\n"),
+         "score.toml:5: ", {"the depth of density's drift is 10000; use more than 0, up to 9999"}},
         {"a period of 0", Layer("[layer.drift]\npitch = { depth = 1, period = \"0:00\" }\n"), "score.toml:5: ",
          {"the period of pitch's drift is '0:00'; a drift is slow: use 1 second (0:01) or more"}},
         {"a period under a second", Layer("[layer.drift]\npitch = { depth = 1, period = 0.5 }\n"), "score.toml:5: ",
@@ -290,7 +290,7 @@ TEST(ScoreRefusals, SourcesAreCheckedAfterTheRestOfTheirLayer)
 {
     // A mistake in the layer is told first, whatever the source.
     const ScoreTestFolder folder;
-    EXPECT_THAT(folder.Refusal("[[layer]]\nsource = \"wind.flac\"\ndensity = 1\n"),
+    EXPECT_THAT(folder.Refusal("[[layer]]\nsource = \"wind.flac\"\ndensity = 0\n"),
                 StartsWith("score.toml:3: density"));
 }
 
