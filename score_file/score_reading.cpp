@@ -119,7 +119,16 @@ ScoreReading ParseDocument(std::string_view text, const std::string& displayName
 // can take them, wherever the message was worded.
 std::string ScoreMessage(const std::string& displayName, int line, const std::string& text)
 {
-    return PrintableName(displayName) + (line > 0 ? ":" + std::to_string(line) : "") + ": " + PrintableName(text);
+    // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) of the
+    // overlap of a literal prepended to a temporary string.
+    std::string message = PrintableName(displayName);
+    if (line > 0) {
+        message += ':';
+        message += std::to_string(line);
+    }
+    message += ": ";
+    message += PrintableName(text);
+    return message;
 }
 
 ScoreReading ReadScoreFile(const std::string& path, const std::function<bool()>& cancelled)
