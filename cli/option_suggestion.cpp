@@ -1,5 +1,6 @@
 #include "cli/option_suggestion.h"
 
+#include <CLI/CLI.hpp>
 #include <algorithm>
 
 namespace {

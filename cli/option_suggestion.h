@@ -2,12 +2,15 @@
 // "--grain-lenght" -> "--grain-length", "--vol" -> "--volume".
 #pragma once
 
-#include <CLI/CLI.hpp>
 #include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+namespace CLI {
+class App;
+}
 
 // Letters to insert, delete or replace, or neighbours to swap, to turn a into b.
 std::size_t EditDistance(std::string_view a, std::string_view b);

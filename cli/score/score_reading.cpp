@@ -119,7 +119,12 @@ ScoreReading ParseDocument(std::string_view text, const std::string& displayName
 // can take them, wherever the message was worded.
 std::string ScoreMessage(const std::string& displayName, int line, const std::string& text)
 {
-    return PrintableName(displayName) + (line > 0 ? ":" + std::to_string(line) : "") + ": " + PrintableName(text);
+    // Appended, not ":" + number: GCC 12's optimiser reports a false overlap
+    // (-Wrestrict, GCC bug 105651) in std::string's insert at the front.
+    std::string message = PrintableName(displayName);
+    if (line > 0)
+        message.append(":").append(std::to_string(line));
+    return message.append(": ").append(PrintableName(text));
 }
 
 ScoreReading ReadScoreFile(const std::string& path, const std::function<bool()>& cancelled)
