@@ -2,10 +2,15 @@
 // --loudness and --dither, with their allowed values.
 #pragma once
 
-#include <CLI/CLI.hpp>
 #include <optional>
 
 #include "engine/score/loudness_range.h"
+
+// Only the parser's name here: the files that fill an App include CLI11
+// themselves, and the many that need only DeliveryOptions go without it.
+namespace CLI {
+class App;
+}
 
 struct DeliveryOptions {
     int m_nBits = 16;

@@ -1,5 +1,7 @@
 #include "cli/option_suggestion.h"
 
+#include <CLI/CLI.hpp>
+
 std::vector<std::string> OptionNames(const CLI::App& app)
 {
     std::vector<std::string> names;

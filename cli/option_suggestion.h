@@ -2,12 +2,15 @@
 // "--grain-lenght" -> "--grain-length", "--vol" -> "--volume".
 #pragma once
 
-#include <CLI/CLI.hpp>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "text/nearest_name.h"
+
+namespace CLI {
+class App;
+}
 
 // Every name the app's options answer to: "-o", "--output", "--length", ...
 std::vector<std::string> OptionNames(const CLI::App& app);

@@ -1,5 +1,6 @@
 #include "cli/option_values.h"
 
+#include <CLI/CLI.hpp>
 #include <charconv>
 #include <utility>
 

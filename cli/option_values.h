@@ -3,7 +3,6 @@
 // what is allowed.
 #pragma once
 
-#include <CLI/CLI.hpp>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -12,6 +11,12 @@
 #include "engine/parameters/parameter_table.h"
 #include "engine/render/render_options.h"
 #include "engine/synthesis/kernels/add_kernel.h"
+
+// The validators are made and used where CLI11 is included: the files that
+// only read option values go without its headers.
+namespace CLI {
+class Validator;
+}
 
 // Digits only, no sign, no spaces, and no more than maximum.
 std::optional<std::uint64_t> ParseDigits(const std::string& text, std::uint64_t maximum);
