@@ -36,6 +36,8 @@ GrainBounds BoundsOfTimeline(const ParameterTimeline& timeline)
     bounds.m_nLongestGrainFrames = GrainSettingsOfValues(longest, 0.0).m_nGrainFrames;
     bounds.m_dLowestSemitones = pitch.m_dLowest + lowestInterval - spread.m_dHighest * 0.5;
     bounds.m_dHighestSemitones = pitch.m_dHighest + highestInterval + spread.m_dHighest * 0.5;
+    bounds.m_nLatestStartFrames = LatestStartFrames(timeline.BoundsOf(ParameterId::TimingSpread).m_dHighest * 0.01,
+                                                    timeline.BoundsOf(ParameterId::Density).m_dLowest);
     return bounds;
 }
 

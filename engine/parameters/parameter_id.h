@@ -22,9 +22,10 @@ enum class ParameterId {
     ToneLowCut,
     ToneSlope,
     GainSpread,
+    TimingSpread,
 };
 
-inline constexpr int kParameterCount = static_cast<int>(ParameterId::GainSpread) + 1;
+inline constexpr int kParameterCount = static_cast<int>(ParameterId::TimingSpread) + 1;
 
 constexpr int IndexOf(ParameterId id)
 {

@@ -165,6 +165,12 @@ inline constexpr std::array<ParameterRow, kParameterCount> kParameterRows = {{
                    "every grain the same level",
      .m_kind = ParameterKind::Real, .m_dMinimum = 0, .m_dMaximum = 40,
      .m_bMoves = true, .m_bDrifts = true, .m_nDriftLane = 17, .m_nGrainStream = 8},
+    {.m_id = ParameterId::TimingSpread, .m_szName = "timing-spread", .m_szScoreKey = "timing_spread",
+     .m_szValueName = "PERCENT", .m_szUnit = "%", .m_szWhat = "Random timing of each grain in %",
+     .m_szRemark = ": each grain starts late by a random share, up to this, of the gap between two grains; 0 "
+                   "keeps every grain on the even beat of --density",
+     .m_kind = ParameterKind::Whole, .m_dMinimum = 0, .m_dMaximum = 100, .m_dStep = 1,
+     .m_bMoves = true, .m_bDrifts = true, .m_nDriftLane = 18, .m_nGrainStream = 9},
 }};
 
 // Each row stands at its id's place, so that RowOf finds it.

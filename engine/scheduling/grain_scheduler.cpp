@@ -88,9 +88,23 @@ GrainEvent GrainScheduler::PlaceNext()
     const GrainSettings& settings = SettingsOfNextGrain(false);
     const GrainTraits traits =
         settings.m_variation.IsPlain() ? GrainTraits{} : m_draws.Draw(settings.m_variation, grain.m_nIndex);
-    const GrainEvent event = MakeEvent(m_walk.ChooseGrainPosition(grain.m_nIndex), grain.m_nStart, traits, settings);
+    const GrainEvent event =
+        MakeEvent(m_walk.ChooseGrainPosition(grain.m_nIndex), grain.m_nStart + DelayOf(grain, settings), traits, settings);
     MoveCursor(grain, settings);
     return event;
+}
+
+// A grain's delay is less than the gap to the next grain's place, so the
+// grains start in order; it only ever moves a grain later, so every grain
+// that can reach into a stretch of the output has its place before that
+// stretch ends.
+std::uint64_t GrainScheduler::DelayOf(const GrainCursor& grain, const GrainSettings& settings) const
+{
+    const double spread = settings.m_variation.m_dTimingSpread;
+    if (!(spread > 0.0))
+        return 0;
+    const double step = static_cast<double>(kRunSampleRate) / settings.m_nGrainsPerSecond;
+    return m_draws.DelayOf(spread, step, grain.m_nIndex);
 }
 
 // The per-grain draws are addressed by the grain's index, so nothing else

@@ -16,6 +16,10 @@ struct GrainVariation {
     double m_dPanSpread = 0.0;       // 0 to 1: how far from the centre a grain may be placed
     double m_dReverse = 0.0;         // 0 to 1: the share of grains read backwards
     double m_dGainSpreadDb = 0.0;    // dB: each grain made quieter by up to this much, drawn
+    // 0 to 1: each grain starts late by up to this share of the gap to the
+    // next grain's place, drawn. Not part of IsPlain: it moves the grain, it
+    // does not change its sound.
+    double m_dTimingSpread = 0.0;
     WindowShape m_window = WindowShape::Hann;
 
     // Every grain is the plain kind: no transposition, no placement, no
@@ -35,6 +39,9 @@ struct GrainBounds {
     // than the longest grain read at the highest pitch (which need not come
     // together); the read span leaves room for this instead.
     std::uint64_t m_nLongestRead = 0;
+    // The most output frames a grain starts after its place on the grain
+    // clock (a timing spread's delay).
+    std::int32_t m_nLatestStartFrames = 0;
 };
 
 // The lowest and highest transposition, in semitones, that a grain can be
@@ -61,5 +68,9 @@ struct GrainSettings {
 
 // The extremes of grains that all have settings: their length, and the
 // transposition of the pitch, plus the set's lowest and highest interval,
-// plus and minus half the spread.
+// plus and minus half the spread; the latest start of the timing spread.
 GrainBounds BoundsOfSettings(const GrainSettings& settings);
+
+// The most frames a grain starts late at a timing spread (0 to 1) and a
+// density: below the spread's share of the gap between two grain starts.
+std::int32_t LatestStartFrames(double timingSpread, double grainsPerSecond);

@@ -46,6 +46,7 @@ GrainVariation VariationOf(const ParameterValues& values)
     variation.m_dPanSpread = values.Get(ParameterId::PanSpread) * 0.01;
     variation.m_dReverse = values.Get(ParameterId::Reverse) * 0.01;
     variation.m_dGainSpreadDb = values.Get(ParameterId::GainSpread);
+    variation.m_dTimingSpread = values.Get(ParameterId::TimingSpread) * 0.01;
     variation.m_window = AllWindowShapes()[static_cast<std::size_t>(values.Whole(ParameterId::Window))];
     return variation;
 }

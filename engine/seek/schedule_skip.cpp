@@ -171,8 +171,9 @@ bool SkipScheduleBefore(GrainScheduler& scheduler, std::uint64_t limit, CancelPo
 
 std::uint64_t GrainReach(const GrainScheduler& scheduler)
 {
-    const std::int32_t longest = scheduler.Source().Bounds().m_nLongestGrainFrames;
-    return static_cast<std::uint64_t>(std::max(longest, 0));
+    const GrainBounds bounds = scheduler.Source().Bounds();
+    return static_cast<std::uint64_t>(std::max(bounds.m_nLongestGrainFrames, 0)) +
+           static_cast<std::uint64_t>(std::max(bounds.m_nLatestStartFrames, 0));
 }
 
 bool SkipScheduleEndingBefore(GrainScheduler& scheduler, std::uint64_t frame, CancelPoll& poll)

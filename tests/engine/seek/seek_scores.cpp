@@ -44,9 +44,11 @@ Score MovingScore(bool loop, std::int32_t lengthSeconds)
     moving.m_values.Set(ParameterId::GrainLength, 50);
     moving.m_values.Set(ParameterId::Segment, 2);
     moving.m_values.Set(ParameterId::PanSpread, 40);
+    moving.m_values.Set(ParameterId::TimingSpread, 60);
     moving.m_keyframes = {
         KeyframeAt(5.0 * scale, Curve::Linear, {{ParameterId::Density, 1500}, {ParameterId::ScanRange, 90}}),
-        KeyframeAt(10.5 * scale, Curve::Step, {{ParameterId::Density, 500}, {ParameterId::Segment, 1}}),
+        KeyframeAt(10.5 * scale, Curve::Step,
+                   {{ParameterId::Density, 500}, {ParameterId::Segment, 1}, {ParameterId::TimingSpread, 100}}),
         KeyframeAt(20.0 * scale, Curve::Smooth, {{ParameterId::Density, 1200}, {ParameterId::ScanRange, 5}}),
     };
     moving.m_drift[ParameterId::ScanRange] = Drift{15.0, 3.0};
