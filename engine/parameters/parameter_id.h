@@ -23,9 +23,11 @@ enum class ParameterId {
     ToneSlope,
     GainSpread,
     TimingSpread,
+    Position,
+    PositionSpread,
 };
 
-inline constexpr int kParameterCount = static_cast<int>(ParameterId::TimingSpread) + 1;
+inline constexpr int kParameterCount = static_cast<int>(ParameterId::PositionSpread) + 1;
 
 constexpr int IndexOf(ParameterId id)
 {

@@ -44,6 +44,7 @@ void GrainScheduler::Begin(std::uint64_t sourceFrames, std::uint64_t outputFrame
     m_walk.SetSpan(static_cast<std::uint32_t>(std::min<std::uint64_t>(span, std::numeric_limits<std::uint32_t>::max())));
     m_walk.SetScanFrames(m_settings.m_nScanFrames);
     m_walk.SetSegmentGrains(m_settings.m_nSegmentGrains);
+    m_walk.SetPlace(m_settings.m_dPosition, m_settings.m_dPositionSpread);
     m_draws.Begin(m_walk.GetRandomState());
     m_nOutputFrames = outputFrames;
     m_dStep = static_cast<double>(kRunSampleRate) / m_settings.m_nGrainsPerSecond;
@@ -71,7 +72,7 @@ void GrainScheduler::Restore(const ScheduleState& state)
     m_lastPlaced = state.m_clock.m_lastPlaced;
 }
 
-// The walk's step and segment follow the grain's settings.
+// The walk's step, segment and place follow the grain's settings.
 const GrainSettings& GrainScheduler::SettingsOfNextGrain(bool walkOnly)
 {
     GrainSettingsSource& source = Source();
@@ -79,6 +80,7 @@ const GrainSettings& GrainScheduler::SettingsOfNextGrain(bool walkOnly)
         walkOnly ? source.WalkSettingsAt(m_next.m_nStart) : source.SettingsAt(m_next.m_nStart);
     m_walk.SetScanFrames(settings.m_nScanFrames);
     m_walk.SetSegmentGrains(settings.m_nSegmentGrains);
+    m_walk.SetPlace(settings.m_dPosition, settings.m_dPositionSpread);
     return settings;
 }
 

@@ -62,6 +62,12 @@ struct GrainSettings {
     std::int32_t m_nGrainFrames = 0;      // grain length, frames
     std::int32_t m_nScanFrames = 0;       // size of the read position's random step per grain
     std::int32_t m_nSegmentGrains = 0;    // mean length of a segment, in grains
+    // Where the walk reads, 0 to 1 of its span, and the share of the walk's
+    // reach around it, 0 to 1, within which its fresh places are drawn and its
+    // candidates wander: 1 is the walk over its whole reach, whatever the
+    // position.
+    double m_dPosition = 0.5;
+    double m_dPositionSpread = 1.0;
     double m_dVolume = 0.0;               // gain of every grain
     GrainVariation m_variation;
 };

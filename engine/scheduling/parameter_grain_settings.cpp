@@ -35,6 +35,8 @@ void SetWalkSettings(const ParameterValues& values, GrainSettings& settings)
     settings.m_nScanFrames = ScanFramesOf(values);
     settings.m_nSegmentGrains = values.Whole(ParameterId::Segment) * values.Whole(ParameterId::Density);
     settings.m_nGrainsPerSecond = values.Whole(ParameterId::Density);
+    settings.m_dPosition = values.Get(ParameterId::Position) * 0.01;
+    settings.m_dPositionSpread = values.Get(ParameterId::PositionSpread) * 0.01;
 }
 
 GrainVariation VariationOf(const ParameterValues& values)

@@ -62,6 +62,32 @@ Score MovingScore(bool loop, std::int32_t lengthSeconds)
     return score;
 }
 
+Score JourneyScore(std::int32_t lengthSeconds)
+{
+    Score score;
+    score.m_nLengthSeconds = lengthSeconds;
+    ScoreLayer journey;
+    journey.m_strSourcePath = "tones";
+    journey.m_values.Set(ParameterId::Density, 800);
+    journey.m_values.Set(ParameterId::GrainLength, 50);
+    journey.m_values.Set(ParameterId::Segment, 2);
+    journey.m_values.Set(ParameterId::Position, 0);
+    journey.m_values.Set(ParameterId::PositionSpread, 5);
+    journey.m_keyframes = {
+        KeyframeAt(lengthSeconds * 0.4, Curve::Step, {{ParameterId::PositionSpread, 30}}),
+        KeyframeAt(lengthSeconds, Curve::Linear, {{ParameterId::Position, 100}}),
+    };
+    journey.m_drift[ParameterId::PositionSpread] = Drift{4.0, 3.0};
+    ScoreLayer held;
+    held.m_strSourcePath = "tones";
+    held.m_values.Set(ParameterId::Density, 600);
+    held.m_values.Set(ParameterId::GrainLength, 75);
+    held.m_values.Set(ParameterId::Position, 30);
+    held.m_values.Set(ParameterId::PositionSpread, 10);
+    score.m_layers = {journey, held};
+    return score;
+}
+
 std::unique_ptr<ScorePiece> MakePiece(const Score& score, std::span<const StereoFrame> tones, std::uint64_t first,
                                       std::uint64_t frames)
 {

@@ -22,6 +22,11 @@ std::vector<StereoFrame> Tones(double seconds);
 // plain.
 Score MovingScore(bool loop, std::int32_t lengthSeconds = 30);
 
+// Two layers reading "tones": one on a journey, its position moving along a
+// line from the start of the source to its end over the track, within a
+// narrow spread that drifts and widens at a step; one held at a place.
+Score JourneyScore(std::int32_t lengthSeconds = 30);
+
 // The piece of score for an excerpt of frames frames from track frame first
 // (frames 0: the whole track).
 std::unique_ptr<ScorePiece> MakePiece(const Score& score, std::span<const StereoFrame> tones, std::uint64_t first = 0,
