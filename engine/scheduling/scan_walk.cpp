@@ -36,6 +36,7 @@ WalkReach ReachOf(std::uint32_t span, double position, double spread)
     reach.m_nLowBound = static_cast<std::int32_t>(std::trunc(reach.m_dLow));
     reach.m_nHighBound = static_cast<std::int32_t>(std::trunc(reach.m_dLow + width));
     reach.m_nMiddle = static_cast<std::int32_t>(std::trunc(reach.m_dLow + 0.5 * width));
+    reach.m_nLargestStep = static_cast<std::int32_t>(std::trunc(0.125 * width));
     return reach;
 }
 
@@ -72,7 +73,7 @@ std::int32_t ScanWalk::ChooseGrainPosition(std::int32_t k)
     std::int32_t& candidate = ((u + blend) * 0.5 < 0.5) ? m_nPositionA : m_nPositionB;
 
     std::int32_t p = candidate;
-    std::int32_t d = static_cast<std::int32_t>(std::trunc((m_random.Unit() + 0.5) * m_nScanFrames));
+    std::int32_t d = static_cast<std::int32_t>(std::trunc((m_random.Unit() + 0.5) * m_reach.StepFrames(m_nScanFrames)));
     if (m_random.Below(2) == 0)
         d = -d;
     p += d;

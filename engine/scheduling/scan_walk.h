@@ -3,6 +3,7 @@
 // by the run's own random generator.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 #include "engine/random/random_generator.h"
@@ -19,8 +20,10 @@
 // read that starts at a position stays inside the source.
 //
 // A position and a spread below 1 narrow this: the fresh places are drawn in a
-// window of spread × 80 % of the span around the position, and the steps are
-// clamped to that window (ReachOf), so the reading stays near the position;
+// window of spread × 80 % of the span around the position, the steps are
+// clamped to that window and their size to an eighth of its width (ReachOf: at a low
+// density the step, the gap between grain starts, may be far wider than the
+// window), so the reading stays near the position;
 // at a spread of 0 every grain reads at the position itself. When a narrow
 // window moves, both candidates move with its middle before the grain's
 // choice, so the reading follows a moving position without lagging behind it
@@ -39,6 +42,18 @@ struct WalkReach {
     std::int32_t m_nLowBound = 0;
     std::int32_t m_nHighBound = 0;
     std::int32_t m_nMiddle = 0;  // trunc(m_dLow + m_dWidth / 2): where a narrow reach is
+    // The largest step size a narrow reach lets the walk take: an eighth of its
+    // width, so that the steps (0.5 to 1.5 times the size) wander within it,
+    // clamped onto an edge about one time in six, instead of throwing the
+    // reading from edge to edge (a half would leave it on an edge every other
+    // grain).
+    std::int32_t m_nLargestStep = 0;
+
+    // The step size of settings' scan frames within this reach.
+    std::int32_t StepFrames(std::int32_t scanFrames) const
+    {
+        return m_bWhole ? scanFrames : std::min(scanFrames, m_nLargestStep);
+    }
     // The whole reach: the walk as it is without a position.
     bool m_bWhole = true;
 };

@@ -234,7 +234,7 @@ bool HasAvx2()
 WalkRunShape WalkRunShapeOf(std::uint32_t span, const GrainSettings& settings)
 {
     const WalkReach reach = ReachOf(span, settings.m_dPosition, settings.m_dPositionSpread);
-    return WalkRunShape{reach.m_nLowBound, reach.m_nHighBound, settings.m_nScanFrames};
+    return WalkRunShape{reach.m_nLowBound, reach.m_nHighBound, reach.StepFrames(settings.m_nScanFrames)};
 }
 
 void WalkRun(WalkState& walk, std::int64_t grains, const WalkRunShape& shape)

@@ -204,6 +204,24 @@ TEST_F(GrainPositionTest, ASpreadKeepsTheReadsAroundThePosition)
     EXPECT_LE(moved, 70800);
 }
 
+// At one grain a second the step is a second of the source, far wider than a
+// narrow window: it is cut to an eighth of the window, so the reads fill the
+// window rather than land on its two edges (uncut, all of them would; about
+// one in six does).
+TEST_F(GrainPositionTest, ANarrowSpreadCutsWideStepsToIt)
+{
+    m_walk.SetScanFrames(44100);
+    m_walk.SetPlace(0.5, 0.1);  // 46000 to 54000
+    int onEdges = 0;
+    for (std::int32_t k = 0; k < 1000; ++k) {
+        const std::int32_t p = m_walk.ChooseGrainPosition(k);
+        ASSERT_GE(p, 46000);
+        ASSERT_LE(p, 54000);
+        onEdges += p == 46000 || p == 54000 ? 1 : 0;
+    }
+    EXPECT_LT(onEdges, 250);
+}
+
 // A position that moves faster than the walk's steps (200 frames a grain
 // against steps of 50 to 150) is followed, not trailed: the candidates move
 // with the window, so the reads lie around its middle rather than pinned to

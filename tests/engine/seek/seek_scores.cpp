@@ -83,7 +83,7 @@ Score JourneyScore(std::int32_t lengthSeconds)
     held.m_values.Set(ParameterId::Density, 600);
     held.m_values.Set(ParameterId::GrainLength, 75);
     held.m_values.Set(ParameterId::Position, 30);
-    held.m_values.Set(ParameterId::PositionSpread, 10);
+    held.m_values.Set(ParameterId::PositionSpread, 1);  // steps cut to an eighth of the window
     score.m_layers = {journey, held};
     return score;
 }
