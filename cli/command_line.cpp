@@ -1,5 +1,6 @@
 #include "cli/command_line.h"
 
+#include <CLI/CLI.hpp>
 #include <memory>
 
 #include "cli/effect_listing.h"

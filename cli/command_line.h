@@ -1,7 +1,6 @@
 // What sonnelith-cli's command line holds, and the option table that fills it.
 #pragma once
 
-#include <CLI/CLI.hpp>
 #include <array>
 #include <set>
 #include <optional>
@@ -9,6 +8,10 @@
 
 #include "cli/delivery_options.h"
 #include "engine/parameters/parameter_values.h"
+
+namespace CLI {
+class App;
+}
 
 struct CommandLine {
     std::optional<std::string> m_input;  // none: the bundled sample; "-": standard input

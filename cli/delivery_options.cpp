@@ -1,5 +1,6 @@
 #include "cli/delivery_options.h"
 
+#include <CLI/CLI.hpp>
 #include <charconv>
 #include <string>
 #include <vector>

@@ -2,8 +2,15 @@
 // --loudness and --dither, with their allowed values.
 #pragma once
 
-#include <CLI/CLI.hpp>
 #include <optional>
+
+#include "engine/score/loudness_range.h"
+
+// Only the parser's name here: the files that fill an App include CLI11
+// themselves, and the many that need only DeliveryOptions go without it.
+namespace CLI {
+class App;
+}
 
 struct DeliveryOptions {
     int m_nBits = 16;
@@ -11,9 +18,5 @@ struct DeliveryOptions {
     std::optional<double> m_loudness;  // LUFS
     bool m_bDither = false;            // TPDF dither before 16-bit samples
 };
-
-// The loudness targets --loudness takes, in LUFS.
-inline constexpr double kQuietestLoudness = -70.0;
-inline constexpr double kLoudestLoudness = 0.0;
 
 void AddDeliveryOptions(CLI::App& app, DeliveryOptions& options);

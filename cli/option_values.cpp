@@ -1,12 +1,13 @@
 #include "cli/option_values.h"
 
+#include <CLI/CLI.hpp>
 #include <charconv>
 #include <utility>
 
 #include "cli/option_suggestion.h"
 #include "engine/parameters/parameter_text.h"
 #include "engine/synthesis/synthesis_options.h"
-#include "formats/level_evening_plan.h"
+#include "measurement/level_evening_plan.h"
 
 namespace {
 

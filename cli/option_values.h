@@ -3,15 +3,20 @@
 // what is allowed.
 #pragma once
 
-#include <CLI/CLI.hpp>
 #include <cstdint>
 #include <optional>
 #include <string>
 
-#include "cli/score/time_text.h"
+#include "score_file/time_text.h"
 #include "engine/parameters/parameter_table.h"
 #include "engine/render/render_options.h"
 #include "engine/synthesis/kernels/add_kernel.h"
+
+// The validators are made and used where CLI11 is included: the files that
+// only read option values go without its headers.
+namespace CLI {
+class Validator;
+}
 
 // Digits only, no sign, no spaces, and no more than maximum.
 std::optional<std::uint64_t> ParseDigits(const std::string& text, std::uint64_t maximum);

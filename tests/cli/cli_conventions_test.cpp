@@ -2,6 +2,7 @@
 // parser's labels, suggestions for mistyped options, and the delivery options.
 #include <gtest/gtest.h>
 
+#include <CLI/CLI.hpp>
 #include <sstream>
 
 #include "cli/delivery_options.h"

@@ -1,6 +1,8 @@
 // How sonnelith-cli reads the values of its options.
 #include <gtest/gtest.h>
 
+#include <CLI/CLI.hpp>
+
 #include "cli/option_values.h"
 
 TEST(OptionValues, LengthsAreSecondsMinutesOrHoursUpToADay)
