@@ -36,6 +36,8 @@ GrainBounds BoundsOfTimeline(const ParameterTimeline& timeline)
     bounds.m_nLongestGrainFrames = GrainSettingsOfValues(longest, 0.0).m_nGrainFrames;
     bounds.m_dLowestSemitones = pitch.m_dLowest + lowestInterval - spread.m_dHighest * 0.5;
     bounds.m_dHighestSemitones = pitch.m_dHighest + highestInterval + spread.m_dHighest * 0.5;
+    bounds.m_nLatestStartFrames = LatestStartFrames(timeline.BoundsOf(ParameterId::TimingSpread).m_dHighest * 0.01,
+                                                    timeline.BoundsOf(ParameterId::Density).m_dLowest);
     return bounds;
 }
 
@@ -111,15 +113,16 @@ const GrainSettings& TimelineGrainSettings::SettingsAt(std::uint64_t frame)
     return m_current;
 }
 
-// The walk's rows hold while the numbers they are made from hold: the
-// density alone for the clock. The frames are counted short of that time by
+// The walk's rows hold while the numbers they are made from hold (its place
+// among them): the density alone for the clock. The frames are counted short of that time by
 // more than the rounding of a frame's time can lengthen it.
 std::uint64_t TimelineGrainSettings::WalkSettingsSteadyUntil(std::uint64_t frame, SteadyPart part)
 {
     const double seconds = TrackSecondsOf(frame, m_nWarmUpFrames);
     double until = m_timeline.NumberSteadyUntil(ParameterId::Density, seconds);
     if (part == SteadyPart::Walk) {
-        for (const ParameterId id : {ParameterId::ScanRange, ParameterId::Segment})
+        for (const ParameterId id :
+             {ParameterId::ScanRange, ParameterId::Segment, ParameterId::Position, ParameterId::PositionSpread})
             until = std::min(until, m_timeline.NumberSteadyUntil(id, seconds));
     }
     if (until == INFINITY)
@@ -133,7 +136,8 @@ const GrainSettings& TimelineGrainSettings::WalkSettingsAt(std::uint64_t frame)
 {
     const double seconds = TrackSecondsOf(frame, m_nWarmUpFrames);
     ParameterValues& values = m_values.m_values;
-    for (const ParameterId id : {ParameterId::ScanRange, ParameterId::Segment, ParameterId::Density})
+    for (const ParameterId id : {ParameterId::ScanRange, ParameterId::Segment, ParameterId::Density,
+                                 ParameterId::Position, ParameterId::PositionSpread})
         values.Set(id, m_timeline.NumberAt(id, seconds));
     SetWalkSettings(values, m_walk);
     return m_walk;

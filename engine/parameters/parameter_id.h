@@ -22,9 +22,12 @@ enum class ParameterId {
     ToneLowCut,
     ToneSlope,
     GainSpread,
+    TimingSpread,
+    Position,
+    PositionSpread,
 };
 
-inline constexpr int kParameterCount = static_cast<int>(ParameterId::GainSpread) + 1;
+inline constexpr int kParameterCount = static_cast<int>(ParameterId::PositionSpread) + 1;
 
 constexpr int IndexOf(ParameterId id)
 {

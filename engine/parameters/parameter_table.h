@@ -165,6 +165,25 @@ inline constexpr std::array<ParameterRow, kParameterCount> kParameterRows = {{
                    "every grain the same level",
      .m_kind = ParameterKind::Real, .m_dMinimum = 0, .m_dMaximum = 40,
      .m_bMoves = true, .m_bDrifts = true, .m_nDriftLane = 17, .m_nGrainStream = 8},
+    {.m_id = ParameterId::TimingSpread, .m_szName = "timing-spread", .m_szScoreKey = "timing_spread",
+     .m_szValueName = "PERCENT", .m_szUnit = "%", .m_szWhat = "Random timing of each grain in %",
+     .m_szRemark = ": each grain starts late by a random share, up to this, of the gap between two grains; 0 "
+                   "keeps every grain on the even beat of --density",
+     .m_kind = ParameterKind::Whole, .m_dMinimum = 0, .m_dMaximum = 100, .m_dStep = 1,
+     .m_bMoves = true, .m_bDrifts = true, .m_nDriftLane = 18, .m_nGrainStream = 9},
+    {.m_id = ParameterId::Position, .m_szName = "position", .m_szScoreKey = "position", .m_szValueName = "PERCENT",
+     .m_szUnit = "%", .m_szWhat = "Reading place in % of the input",
+     .m_szRemark = ", fractions allowed, from its start (0) to its end (100): where --position-spread keeps the "
+                   "reading; moved along a score, a journey through the recording",
+     .m_kind = ParameterKind::Real, .m_dMinimum = 0, .m_dMaximum = 100, .m_dDefault = 50,
+     .m_bMoves = true, .m_bDrifts = true, .m_nDriftLane = 19},
+    {.m_id = ParameterId::PositionSpread, .m_szName = "position-spread", .m_szScoreKey = "position_spread",
+     .m_szValueName = "PERCENT", .m_szUnit = "%", .m_szWhat = "Width of the reading around --position in %",
+     .m_szRemark = ", fractions allowed: fresh places are drawn, and the reading wanders, only within this share "
+                   "of the input around --position; 100 reads the whole input as without it, 0 only the place "
+                   "itself",
+     .m_kind = ParameterKind::Real, .m_dMinimum = 0, .m_dMaximum = 100, .m_dDefault = 100,
+     .m_bMoves = true, .m_bDrifts = true, .m_nDriftLane = 20},
 }};
 
 // Each row stands at its id's place, so that RowOf finds it.

@@ -9,6 +9,8 @@ GrainSettings GrainSettingsOf(const GenerationSettings& settings)
     grains.m_nGrainFrames = settings.m_nGrainFrames;
     grains.m_nScanFrames = settings.m_nScanFrames;
     grains.m_nSegmentGrains = settings.m_nSegmentGrains;
+    grains.m_dPosition = settings.m_dPosition;
+    grains.m_dPositionSpread = settings.m_dPositionSpread;
     grains.m_dVolume = settings.m_dVolume;
     grains.m_variation = settings.m_variation;
     return grains;
@@ -24,6 +26,8 @@ void ApplyParameters(const ParameterValues& values, GenerationSettings& settings
     settings.m_nGrainFrames = grains.m_nGrainFrames;
     settings.m_nScanFrames = grains.m_nScanFrames;
     settings.m_nSegmentGrains = grains.m_nSegmentGrains;
+    settings.m_dPosition = grains.m_dPosition;
+    settings.m_dPositionSpread = grains.m_dPositionSpread;
     settings.m_variation = grains.m_variation;
     settings.m_values = values;
 }

@@ -30,6 +30,8 @@ struct GenerationSettings {
     std::int32_t m_nGrainFrames = 0;      // grain length in frames at 44100 Hz
     std::int32_t m_nScanFrames = 0;       // size of the read position's random step per grain
     std::int32_t m_nSegmentGrains = 0;    // mean length of a segment, in grains
+    double m_dPosition = 0.5;             // where the walk reads, 0 to 1 of its span
+    double m_dPositionSpread = 1.0;       // how much of its reach it may wander around there, 0 to 1
     GrainVariation m_variation;           // how grains differ from one another
     double m_dLowCutHz = 0.0;             // the source is high-passed here before synthesis; 0: not
     // The values the sound fields above were made from, which the run

@@ -44,6 +44,7 @@ void GrainScheduler::Begin(std::uint64_t sourceFrames, std::uint64_t outputFrame
     m_walk.SetSpan(static_cast<std::uint32_t>(std::min<std::uint64_t>(span, std::numeric_limits<std::uint32_t>::max())));
     m_walk.SetScanFrames(m_settings.m_nScanFrames);
     m_walk.SetSegmentGrains(m_settings.m_nSegmentGrains);
+    m_walk.SetPlace(m_settings.m_dPosition, m_settings.m_dPositionSpread);
     m_draws.Begin(m_walk.GetRandomState());
     m_nOutputFrames = outputFrames;
     m_dStep = static_cast<double>(kRunSampleRate) / m_settings.m_nGrainsPerSecond;
@@ -71,7 +72,7 @@ void GrainScheduler::Restore(const ScheduleState& state)
     m_lastPlaced = state.m_clock.m_lastPlaced;
 }
 
-// The walk's step and segment follow the grain's settings.
+// The walk's step, segment and place follow the grain's settings.
 const GrainSettings& GrainScheduler::SettingsOfNextGrain(bool walkOnly)
 {
     GrainSettingsSource& source = Source();
@@ -79,6 +80,7 @@ const GrainSettings& GrainScheduler::SettingsOfNextGrain(bool walkOnly)
         walkOnly ? source.WalkSettingsAt(m_next.m_nStart) : source.SettingsAt(m_next.m_nStart);
     m_walk.SetScanFrames(settings.m_nScanFrames);
     m_walk.SetSegmentGrains(settings.m_nSegmentGrains);
+    m_walk.SetPlace(settings.m_dPosition, settings.m_dPositionSpread);
     return settings;
 }
 
@@ -88,9 +90,23 @@ GrainEvent GrainScheduler::PlaceNext()
     const GrainSettings& settings = SettingsOfNextGrain(false);
     const GrainTraits traits =
         settings.m_variation.IsPlain() ? GrainTraits{} : m_draws.Draw(settings.m_variation, grain.m_nIndex);
-    const GrainEvent event = MakeEvent(m_walk.ChooseGrainPosition(grain.m_nIndex), grain.m_nStart, traits, settings);
+    const GrainEvent event =
+        MakeEvent(m_walk.ChooseGrainPosition(grain.m_nIndex), grain.m_nStart + DelayOf(grain, settings), traits, settings);
     MoveCursor(grain, settings);
     return event;
+}
+
+// A grain's delay is less than the gap to the next grain's place, so the
+// grains start in order; it only ever moves a grain later, so every grain
+// that can reach into a stretch of the output has its place before that
+// stretch ends.
+std::uint64_t GrainScheduler::DelayOf(const GrainCursor& grain, const GrainSettings& settings) const
+{
+    const double spread = settings.m_variation.m_dTimingSpread;
+    if (!(spread > 0.0))
+        return 0;
+    const double step = static_cast<double>(kRunSampleRate) / settings.m_nGrainsPerSecond;
+    return m_draws.DelayOf(spread, step, grain.m_nIndex);
 }
 
 // The per-grain draws are addressed by the grain's index, so nothing else

@@ -14,7 +14,9 @@
 #include "engine/scheduling/schedule_state.h"
 
 // Grains start at a fixed rate: grains 0 and 1 at output frame 0, grain k
-// (k ≥ 1) at trunc((k − 1) × 44100 / grains per second). Each reads from the
+// (k ≥ 1) at trunc((k − 1) × 44100 / grains per second), its place on the
+// grain clock; a timing spread makes each grain but the first start later than
+// its place by a drawn delay shorter than the gap to the next place. Each reads from the
 // position the scan walk chooses for it; a grain that is transposed reads a
 // longer or shorter stretch, so the walk's span leaves room for the longest
 // read any grain of the render can make.
@@ -83,6 +85,8 @@ public:
 
 private:
     const GrainSettings& SettingsOfNextGrain(bool walkOnly);
+    // How late grain starts after its place on the clock.
+    std::uint64_t DelayOf(const GrainCursor& grain, const GrainSettings& settings) const;
     GrainEvent MakeEvent(std::int32_t source, std::uint64_t output, const GrainTraits& traits,
                          const GrainSettings& settings) const;
     void MoveCursor(const GrainCursor& placed, const GrainSettings& settings);

@@ -1,6 +1,9 @@
 #include "engine/scheduling/grain_settings.h"
 
 #include <algorithm>
+#include <cmath>
+
+#include "engine/base/stereo_frame.h"
 
 bool GrainVariation::IsPlain() const
 {
@@ -20,5 +23,13 @@ GrainBounds BoundsOfSettings(const GrainSettings& settings)
     }
     bounds.m_dLowestSemitones -= variation.m_dPitchSpread * 0.5;
     bounds.m_dHighestSemitones += variation.m_dPitchSpread * 0.5;
+    bounds.m_nLatestStartFrames = LatestStartFrames(variation.m_dTimingSpread, settings.m_nGrainsPerSecond);
     return bounds;
+}
+
+std::int32_t LatestStartFrames(double timingSpread, double grainsPerSecond)
+{
+    if (!(timingSpread > 0.0) || !(grainsPerSecond > 0.0))
+        return 0;
+    return static_cast<std::int32_t>(std::ceil(timingSpread * kRunSampleRate / grainsPerSecond));
 }

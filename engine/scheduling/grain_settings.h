@@ -16,6 +16,10 @@ struct GrainVariation {
     double m_dPanSpread = 0.0;       // 0 to 1: how far from the centre a grain may be placed
     double m_dReverse = 0.0;         // 0 to 1: the share of grains read backwards
     double m_dGainSpreadDb = 0.0;    // dB: each grain made quieter by up to this much, drawn
+    // 0 to 1: each grain starts late by up to this share of the gap to the
+    // next grain's place, drawn. Not part of IsPlain: it moves the grain, it
+    // does not change its sound.
+    double m_dTimingSpread = 0.0;
     WindowShape m_window = WindowShape::Hann;
 
     // Every grain is the plain kind: no transposition, no placement, no
@@ -35,6 +39,9 @@ struct GrainBounds {
     // than the longest grain read at the highest pitch (which need not come
     // together); the read span leaves room for this instead.
     std::uint64_t m_nLongestRead = 0;
+    // The most output frames a grain starts after its place on the grain
+    // clock (a timing spread's delay).
+    std::int32_t m_nLatestStartFrames = 0;
 };
 
 // The lowest and highest transposition, in semitones, that a grain can be
@@ -55,11 +62,21 @@ struct GrainSettings {
     std::int32_t m_nGrainFrames = 0;      // grain length, frames
     std::int32_t m_nScanFrames = 0;       // size of the read position's random step per grain
     std::int32_t m_nSegmentGrains = 0;    // mean length of a segment, in grains
+    // Where the walk reads, 0 to 1 of its span, and the share of the walk's
+    // reach around it, 0 to 1, within which its fresh places are drawn and its
+    // candidates wander: 1 is the walk over its whole reach, whatever the
+    // position.
+    double m_dPosition = 0.5;
+    double m_dPositionSpread = 1.0;
     double m_dVolume = 0.0;               // gain of every grain
     GrainVariation m_variation;
 };
 
 // The extremes of grains that all have settings: their length, and the
 // transposition of the pitch, plus the set's lowest and highest interval,
-// plus and minus half the spread.
+// plus and minus half the spread; the latest start of the timing spread.
 GrainBounds BoundsOfSettings(const GrainSettings& settings);
+
+// The most frames a grain starts late at a timing spread (0 to 1) and a
+// density: below the spread's share of the gap between two grain starts.
+std::int32_t LatestStartFrames(double timingSpread, double grainsPerSecond);

@@ -24,6 +24,7 @@ void GrainVariationDraws::Begin(std::uint32_t seed, std::uint32_t lane)
     m_pan = DrawsOf(ParameterId::PanSpread, seed, lane);
     m_reverse = DrawsOf(ParameterId::Reverse, seed, lane);
     m_level = DrawsOf(ParameterId::GainSpread, seed, lane);
+    m_timing = DrawsOf(ParameterId::TimingSpread, seed, lane);
 }
 
 GrainTraits GrainVariationDraws::Draw(const GrainVariation& variation, std::int64_t grainIndex) const
@@ -60,4 +61,12 @@ void GrainVariationDraws::PanGains(double position, double& left, double& right)
 double GrainVariationDraws::IncrementOf(double semitones)
 {
     return std::exp2(semitones / 12.0);
+}
+
+std::uint64_t GrainVariationDraws::DelayOf(double timingSpread, double stepFrames, std::int64_t grainIndex) const
+{
+    if (!(timingSpread > 0.0) || grainIndex <= 0)
+        return 0;
+    const double delay = std::trunc(m_timing.UnitAt(static_cast<std::uint64_t>(grainIndex)) * timingSpread * stepFrames);
+    return delay > 0.0 ? static_cast<std::uint64_t>(delay) : 0;
 }

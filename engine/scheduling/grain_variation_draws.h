@@ -36,6 +36,12 @@ public:
     static void PanGains(double position, double& left, double& right);
     // The read increment of a transposition: 2^(semitones / 12).
     static double IncrementOf(double semitones);
+    // How many output frames grain grainIndex starts after its place on the
+    // grain clock, at a timing spread (0 to 1) and stepFrames between grain
+    // starts: trunc(u × spread × step), u drawn uniform in [0, 1), so always
+    // less than the step and the grains keep their order. Grain 0 opens the
+    // output at its first frame and is never late.
+    std::uint64_t DelayOf(double timingSpread, double stepFrames, std::int64_t grainIndex) const;
 
 private:
     RandomStream m_spread;
@@ -43,4 +49,5 @@ private:
     RandomStream m_pan;
     RandomStream m_reverse;
     RandomStream m_level;
+    RandomStream m_timing;
 };

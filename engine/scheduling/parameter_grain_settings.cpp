@@ -35,6 +35,8 @@ void SetWalkSettings(const ParameterValues& values, GrainSettings& settings)
     settings.m_nScanFrames = ScanFramesOf(values);
     settings.m_nSegmentGrains = values.Whole(ParameterId::Segment) * values.Whole(ParameterId::Density);
     settings.m_nGrainsPerSecond = values.Whole(ParameterId::Density);
+    settings.m_dPosition = values.Get(ParameterId::Position) * 0.01;
+    settings.m_dPositionSpread = values.Get(ParameterId::PositionSpread) * 0.01;
 }
 
 GrainVariation VariationOf(const ParameterValues& values)
@@ -46,6 +48,7 @@ GrainVariation VariationOf(const ParameterValues& values)
     variation.m_dPanSpread = values.Get(ParameterId::PanSpread) * 0.01;
     variation.m_dReverse = values.Get(ParameterId::Reverse) * 0.01;
     variation.m_dGainSpreadDb = values.Get(ParameterId::GainSpread);
+    variation.m_dTimingSpread = values.Get(ParameterId::TimingSpread) * 0.01;
     variation.m_window = AllWindowShapes()[static_cast<std::size_t>(values.Whole(ParameterId::Window))];
     return variation;
 }

@@ -13,13 +13,15 @@ struct GrainCursor {
     bool operator==(const GrainCursor&) const = default;
 };
 
-// The scan walk: its generator, its two candidates and its segment.
+// The scan walk: its generator, its two candidates and its segment, and the
+// middle of the reach the candidates were last moved in.
 struct WalkState {
     std::uint32_t m_nRandomState = 1;
     std::int32_t m_nPositionA = 0;
     std::int32_t m_nPositionB = 0;
     std::int32_t m_nSegmentLength = 0;
     std::int32_t m_nGrainInSegment = 0;
+    std::int32_t m_nReachMiddle = 0;
 
     bool operator==(const WalkState&) const = default;
 };

@@ -73,14 +73,14 @@ private:
                 return false;
             const std::uint64_t start = m_scheduler.NextGrain().m_nStart;
             GrainSettingsSource& source = m_scheduler.Source();
-            WalkRunShape shape{m_scheduler.GetWalkSpan(), m_scheduler.GetSettings().m_nScanFrames};
+            WalkRunShape shape = WalkRunShapeOf(m_scheduler.GetWalkSpan(), m_scheduler.GetSettings());
             // Runs hopped over read the density alone; runs walked read the
-            // scan step too.
+            // scan step and the walk's reach too.
             using Part = GrainSettingsSource::SteadyPart;
             const std::uint64_t steadyEnd =
                 source.WalkSettingsSteadyUntil(start, positions ? Part::Walk : Part::Clock);
             if (positions)
-                shape.m_nScanFrames = source.WalkSettingsAt(start).m_nScanFrames;
+                shape = WalkRunShapeOf(m_scheduler.GetWalkSpan(), source.WalkSettingsAt(start));
             // The clock turns to the stretch's density at its first grain.
             OneGrain(positions);
             const std::uint64_t stop = std::min({m_nLimit, steadyEnd, m_scheduler.GetOutputFrames()});
@@ -171,8 +171,9 @@ bool SkipScheduleBefore(GrainScheduler& scheduler, std::uint64_t limit, CancelPo
 
 std::uint64_t GrainReach(const GrainScheduler& scheduler)
 {
-    const std::int32_t longest = scheduler.Source().Bounds().m_nLongestGrainFrames;
-    return static_cast<std::uint64_t>(std::max(longest, 0));
+    const GrainBounds bounds = scheduler.Source().Bounds();
+    return static_cast<std::uint64_t>(std::max(bounds.m_nLongestGrainFrames, 0)) +
+           static_cast<std::uint64_t>(std::max(bounds.m_nLatestStartFrames, 0));
 }
 
 bool SkipScheduleEndingBefore(GrainScheduler& scheduler, std::uint64_t frame, CancelPoll& poll)

@@ -24,7 +24,8 @@ class GrainScheduler;
 // grains go by stretches whose walk settings the source vouches for.
 bool SkipScheduleBefore(GrainScheduler& scheduler, std::uint64_t limit, CancelPoll& poll);
 
-// The longest grain scheduler's settings allow: no grain reaches further.
+// The longest grain scheduler's settings allow, and the latest a grain may
+// start after its place on the clock: no grain reaches further from its place.
 std::uint64_t GrainReach(const GrainScheduler& scheduler);
 // Moves scheduler past every grain that ends before frame (those that start
 // a reach or more before it): what a render that begins at frame need not

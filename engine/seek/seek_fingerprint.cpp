@@ -8,7 +8,8 @@ namespace {
 constexpr std::uint64_t kDigestVersion = 1;
 
 // The walk's and the clock's parameters: what their lines and drift decide.
-constexpr ParameterId kWalkParameters[] = {ParameterId::ScanRange, ParameterId::Segment, ParameterId::Density};
+constexpr ParameterId kWalkParameters[] = {ParameterId::ScanRange, ParameterId::Segment, ParameterId::Density,
+                                           ParameterId::Position, ParameterId::PositionSpread};
 
 // FNV-1a over the bytes of each value in turn.
 class Digest {

@@ -5,14 +5,13 @@
 
 #include "engine/seek/lcg_jump.h"
 #include "engine/scheduling/envelope_shapes.h"
+#include "engine/scheduling/scan_walk.h"
 
 namespace {
 
 // The generator's arithmetic, as RandomGenerator and ScanWalk do it.
 constexpr double kInverseMaxDraw = 3.051850947599719e-05;  // 1 / 32767
 constexpr double kLargestUnit = 0.999999999999;
-constexpr double kLowBound = 0.1;
-constexpr double kHighBound = 0.9;
 constexpr int kDrawsPerGrain = 3;  // the choice, the step size, the step's sign
 
 constexpr double kTwoPi = 6.283185307179586;
@@ -101,8 +100,8 @@ class RunWalker {
 public:
     RunWalker(WalkState& walk, const WalkRunShape& shape)
         : m_walk(walk)
-        , m_nLow(static_cast<std::int32_t>(std::trunc(static_cast<double>(shape.m_nSpan) * kLowBound)))
-        , m_nHigh(static_cast<std::int32_t>(std::trunc(static_cast<double>(shape.m_nSpan) * kHighBound)))
+        , m_nLow(shape.m_nLowBound)
+        , m_nHigh(shape.m_nHighBound)
         , m_dScan(shape.m_nScanFrames)
         , m_dInverseLength(1.0 / walk.m_nSegmentLength)
     {
@@ -231,6 +230,12 @@ bool HasAvx2()
 #endif
 
 }  // namespace
+
+WalkRunShape WalkRunShapeOf(std::uint32_t span, const GrainSettings& settings)
+{
+    const WalkReach reach = ReachOf(span, settings.m_dPosition, settings.m_dPositionSpread);
+    return WalkRunShape{reach.m_nLowBound, reach.m_nHighBound, reach.StepFrames(settings.m_nScanFrames)};
+}
 
 void WalkRun(WalkState& walk, std::int64_t grains, const WalkRunShape& shape)
 {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "engine/scheduling/grain_settings.h"
 #include "engine/scheduling/schedule_state.h"
 
 // What a candidate's refresh the next grain of a walk brings, by the same
@@ -20,9 +21,13 @@ std::int64_t GrainsBeforeFreshDraw(const WalkState& walk);
 
 // The settings a run of grains shares.
 struct WalkRunShape {
-    std::uint32_t m_nSpan = 0;       // the walk's span of positions
+    std::int32_t m_nLowBound = 0;    // the walk's reach over the run (ScanWalk's clamp)
+    std::int32_t m_nHighBound = 0;
     std::int32_t m_nScanFrames = 0;  // the step size of every grain of the run
 };
+
+// The shape of a run of grains with settings over a walk of span.
+WalkRunShape WalkRunShapeOf(std::uint32_t span, const GrainSettings& settings);
 
 // Moves the walk over grains grains that draw nothing fresh (at most
 // GrainsBeforeFreshDraw), exactly as ChooseGrainPosition would, candidates

@@ -1,7 +1,8 @@
 // Sparse grains end to end on a tone made by sox: at a few grains a second
 // each grain is heard on its own, on the even grid, with silence between;
-// gain_spread gives each grain a level of its own; densities between the
-// allowed ones are refused, on the command line and in a score.
+// gain_spread gives each grain a level of its own, timing_spread a start off
+// the grid; densities between the allowed ones and spreads out of range are
+// refused, on the command line and in a score.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -32,14 +33,15 @@ protected:
         MakeWithTool("sox -n -r 44100 -c 1 -b 16 " + ShellQuote(m_strTone) + " synth 2 sine 440 vol 0.5");
     }
 
-    // The left channel of a render of the tone, without a fade, at 4 grains
-    // of 100 ms a second.
-    std::vector<float> Render(const std::vector<std::string>& extra)
+    // The left channel of a render of the tone, without a fade, by default 3 s
+    // at 4 grains of 100 ms a second.
+    std::vector<float> Render(const std::vector<std::string>& extra, const std::string& name = "sparse.wav",
+                              const std::vector<std::string>& grains = {"--length", "3", "--density", "4",
+                                                                        "--grain-length", "100"})
     {
-        const std::string output = m_dir.File("sparse.wav");
-        std::vector<std::string> arguments{m_strTone, "-o",    output, "--length", "3", "--seed",
-                                           "11",      "--fade", "0",   "--density", "4", "--grain-length",
-                                           "100",     "-q"};
+        const std::string output = m_dir.File(name);
+        std::vector<std::string> arguments{m_strTone, "-o", output, "--seed", "11", "--fade", "0", "-q"};
+        arguments.insert(arguments.end(), grains.begin(), grains.end());
         arguments.insert(arguments.end(), extra.begin(), extra.end());
         const CliResult result = RunCli(arguments);
         EXPECT_EQ(result.exitCode, 0) << result.err;
@@ -120,6 +122,45 @@ TEST_F(CliSparseGrainsTest, GainSpreadGivesEachGrainItsOwnLevel)
     EXPECT_LT(range, 24.5);
 }
 
+// At 2 grains of 50 ms a second, every grain after the first two starts on
+// its own: its onset lies on the grid (grain k at (k - 1) × 22050) with no
+// spread, and up to the spread's share of the gap after it with one, each
+// grain by its own amount. A spread of 0 is the render without the option,
+// and the delays are the same on any thread count.
+TEST_F(CliSparseGrainsTest, TimingSpreadMovesOnsetsOffTheGrid)
+{
+    const auto offsets = [](const std::vector<float>& samples) {
+        std::vector<double> offGrid;
+        for (const Burst& burst : Bursts(samples)) {
+            if (burst.m_nFirst < 22050)
+                continue;  // grains 0 and 1, which start together
+            offGrid.push_back(static_cast<double>(burst.m_nFirst % 22050));
+        }
+        return offGrid;
+    };
+    const std::vector<std::string> sparse{"--density", "2", "--grain-length", "50", "--length", "5"};
+    const std::vector<double> even = offsets(Render({}, "even.wav", sparse));
+    ASSERT_EQ(even.size(), 9u);
+    for (const double offset : even)
+        EXPECT_LT(offset, 100.0);
+
+    const std::vector<double> off = offsets(Render({"--timing-spread", "50"}, "strayed.wav", sparse));
+    ASSERT_EQ(off.size(), 9u);
+    for (const double offset : off)
+        EXPECT_LT(offset, 0.5 * 22050 + 100.0);
+    // Uniform in [0, 11025): nine onsets all within the first fifth of it,
+    // or two on one frame, would come by chance about once in ten million.
+    EXPECT_GT(*std::max_element(off.begin(), off.end()), 0.2 * 11025);
+    std::vector<double> sorted = off;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(std::adjacent_find(sorted.begin(), sorted.end()), sorted.end());
+
+    Render({"--timing-spread", "50", "--threads", "1"}, "one-thread.wav", sparse);
+    EXPECT_EQ(ReadWholeFile(m_dir.File("one-thread.wav")), ReadWholeFile(m_dir.File("strayed.wav")));
+    Render({"--timing-spread", "0"}, "none.wav", sparse);
+    EXPECT_EQ(ReadWholeFile(m_dir.File("none.wav")), ReadWholeFile(m_dir.File("even.wav")));
+}
+
 TEST_F(CliSparseGrainsTest, DensitiesBetweenTheAllowedOnesAreRefused)
 {
     const std::string steps = "1 to 499, or 500 to 10000 grains per second in steps of 50";
@@ -133,6 +174,7 @@ TEST_F(CliSparseGrainsTest, DensitiesBetweenTheAllowedOnesAreRefused)
     const std::tuple<std::string, std::string> cases[] = {
         {"density = 0.5", "density is 0.5; use 1 to 10000 grains per second"},
         {"gain_spread = 41", "gain_spread is 41; use 0 to 40 dB"},
+        {"timing_spread = 101", "timing_spread is 101; use 0 to 100 %"},
     };
     for (const auto& [line, message] : cases) {
         SCOPED_TRACE(line);

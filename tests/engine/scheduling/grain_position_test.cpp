@@ -2,6 +2,8 @@
 // the source, swapped in and out across each segment.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "engine/scheduling/scan_walk.h"
@@ -141,4 +143,96 @@ TEST_F(GrainPositionTest, ASegmentOfOneGrainStillEnds)
         fresh += state.m_nGrainInSegment == 1;
     }
     EXPECT_GT(fresh, 100);
+}
+
+// A position with the whole spread is the walk as it always was, to the bit,
+// wherever the position lies.
+TEST_F(GrainPositionTest, TheWholeSpreadIgnoresThePosition)
+{
+    std::vector<std::int32_t> plain;
+    for (std::int32_t k = 0; k < 5000; ++k)
+        plain.push_back(m_walk.ChooseGrainPosition(k));
+    for (const double position : {0.0, 0.3, 1.0}) {
+        ScanWalk placed;
+        placed.SetScanFrames(100);
+        placed.SetSegmentGrains(1000);
+        placed.SetSpan(100000);
+        placed.SetPlace(position, 1.0);
+        placed.SetRandomState(1);
+        for (std::int32_t k = 0; k < 5000; ++k)
+            ASSERT_EQ(placed.ChooseGrainPosition(k), plain[static_cast<std::size_t>(k)]) << position << ", " << k;
+    }
+}
+
+// A narrower spread keeps every read within spread × 80 % of the span around
+// the position (pushed inside near the ends), and the reads fill that
+// window; a spread of 0 reads at the position itself, the ends of the span
+// included; a position that moves takes the candidates with it.
+TEST_F(GrainPositionTest, ASpreadKeepsTheReadsAroundThePosition)
+{
+    const struct {
+        double m_dPosition;
+        double m_dSpread;
+        std::int32_t m_nLow;
+        std::int32_t m_nHigh;
+    } cases[] = {{0.3, 0.1, 26000, 34000}, {0.0, 0.1, 1000, 9000}, {1.0, 0.25, 77500, 97500}};
+    for (const auto& place : cases) {
+        SCOPED_TRACE(place.m_dPosition);
+        m_walk.SetPlace(place.m_dPosition, place.m_dSpread);
+        std::int32_t lowest = place.m_nHigh;
+        std::int32_t highest = place.m_nLow;
+        for (std::int32_t k = 0; k < 20000; ++k) {
+            const std::int32_t p = m_walk.ChooseGrainPosition(k);
+            ASSERT_GE(p, place.m_nLow) << k;
+            ASSERT_LE(p, place.m_nHigh) << k;
+            lowest = std::min(lowest, p);
+            highest = std::max(highest, p);
+        }
+        EXPECT_LT(lowest, place.m_nLow + 1000);
+        EXPECT_GT(highest, place.m_nHigh - 1000);
+    }
+    for (const double position : {0.0, 0.25, 1.0}) {
+        m_walk.SetPlace(position, 0.0);
+        for (std::int32_t k = 0; k < 100; ++k)
+            ASSERT_EQ(m_walk.ChooseGrainPosition(k), static_cast<std::int32_t>(position * 100000)) << k;
+    }
+    m_walk.SetPlace(0.2, 0.02);
+    m_walk.ChooseGrainPosition(0);
+    m_walk.SetPlace(0.7, 0.02);
+    const std::int32_t moved = m_walk.ChooseGrainPosition(1);
+    EXPECT_GE(moved, 69200);
+    EXPECT_LE(moved, 70800);
+}
+
+// At one grain a second the step is a second of the source, far wider than a
+// narrow window: it is cut to an eighth of the window, so the reads fill the
+// window rather than land on its two edges (uncut, all of them would; about
+// one in six does).
+TEST_F(GrainPositionTest, ANarrowSpreadCutsWideStepsToIt)
+{
+    m_walk.SetScanFrames(44100);
+    m_walk.SetPlace(0.5, 0.1);  // 46000 to 54000
+    int onEdges = 0;
+    for (std::int32_t k = 0; k < 1000; ++k) {
+        const std::int32_t p = m_walk.ChooseGrainPosition(k);
+        ASSERT_GE(p, 46000);
+        ASSERT_LE(p, 54000);
+        onEdges += p == 46000 || p == 54000 ? 1 : 0;
+    }
+    EXPECT_LT(onEdges, 250);
+}
+
+// A position that moves faster than the walk's steps (200 frames a grain
+// against steps of 50 to 150) is followed, not trailed: the candidates move
+// with the window, so the reads lie around its middle rather than pinned to
+// its trailing end, 4000 frames behind.
+TEST_F(GrainPositionTest, TheReadingMovesWithAMovingPosition)
+{
+    double offsets = 0.0;
+    for (std::int32_t k = 0; k < 400; ++k) {
+        const double position = 0.1 + 0.002 * k;
+        m_walk.SetPlace(position, 0.1);
+        offsets += m_walk.ChooseGrainPosition(k) - position * 100000;
+    }
+    EXPECT_LT(std::fabs(offsets / 400), 1500.0);
 }

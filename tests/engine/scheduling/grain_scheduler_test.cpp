@@ -224,3 +224,40 @@ TEST(GrainScheduler, SeedRepeatsEveryDraw)
         same += a[k].m_dIncrement == c[k].m_dIncrement;
     EXPECT_LT(same, 10);
 }
+
+// A timing spread only delays each grain, by less than its spread's share of
+// the gap to the next grain's place: the grains keep their order and their
+// reads and sounds, grain 0 still opens the output, and at 100 % the delays
+// fill the gap.
+TEST(GrainScheduler, TimingSpreadDelaysEachGrainWithinItsGap)
+{
+    GrainSettings grid = Settings();
+    grid.m_nGrainsPerSecond = 200;  // 220.5 frames apart
+    const std::vector<GrainEvent> even = Schedule(grid);
+    for (const double spread : {0.25, 1.0}) {
+        SCOPED_TRACE(spread);
+        GrainSettings strayed = grid;
+        strayed.m_variation.m_dTimingSpread = spread;
+        const std::vector<GrainEvent> events = Schedule(strayed);
+        ASSERT_EQ(events.size(), even.size());
+        EXPECT_EQ(events[0].m_nOutput, 0u);
+        double longest = 0.0;
+        double sum = 0.0;
+        for (std::size_t k = 0; k < events.size(); ++k) {
+            ASSERT_EQ(events[k].m_nSource, even[k].m_nSource) << k;
+            ASSERT_EQ(events[k].m_bPlain, even[k].m_bPlain) << k;
+            ASSERT_GE(events[k].m_nOutput, even[k].m_nOutput) << k;
+            const auto delay = static_cast<double>(events[k].m_nOutput - even[k].m_nOutput);
+            ASSERT_LT(delay, spread * 220.5) << k;
+            if (k > 0) {
+                ASSERT_GE(events[k].m_nOutput, events[k - 1].m_nOutput) << k;
+            }
+            longest = std::max(longest, delay);
+            sum += delay;
+        }
+        EXPECT_GT(longest, 0.9 * spread * 220.5);
+        // Uniform delays average half the reach (200 grains: within 10 %).
+        EXPECT_NEAR(sum / static_cast<double>(events.size()), 0.5 * spread * 220.5, 0.1 * spread * 220.5);
+        EXPECT_EQ(BoundsOfSettings(strayed).m_nLatestStartFrames, static_cast<std::int32_t>(std::ceil(spread * 220.5)));
+    }
+}

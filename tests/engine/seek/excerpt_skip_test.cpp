@@ -1,6 +1,6 @@
 // An excerpt of a score, reached by the fast skip, is its stretch of the
-// whole render to the bit: with keyframes that move the density and the scan
-// range, with drift, with a segment length that changes, in a loop, and when
+// whole render to the bit: with keyframes that move the density, the scan
+// range and the reading place, with drift, with a segment length that changes, in a loop, and when
 // the synthesis begins a second time. A layer's timeline vouches only for
 // stretches where the walk's settings really hold.
 #include <gtest/gtest.h>
@@ -43,6 +43,13 @@ TEST(ExcerptSkip, MovingLayersGiveTheirStretchOfTheWholeRender)
 TEST(ExcerptSkip, ALoopsExcerptIsItsStretchAfterTheWarmUp)
 {
     ExpectExcerptsAreStretchesOfTheWhole(MovingScore(true), 75 * 441 / 10);
+}
+
+// A position that moves all the time and a spread that drifts: the skip walks
+// the last segment grain by grain, within the reach of each grain.
+TEST(ExcerptSkip, AJourneyThroughTheSourceGivesItsStretchOfTheWholeRender)
+{
+    ExpectExcerptsAreStretchesOfTheWhole(JourneyScore(), 0);
 }
 
 namespace {

@@ -44,9 +44,11 @@ Score MovingScore(bool loop, std::int32_t lengthSeconds)
     moving.m_values.Set(ParameterId::GrainLength, 50);
     moving.m_values.Set(ParameterId::Segment, 2);
     moving.m_values.Set(ParameterId::PanSpread, 40);
+    moving.m_values.Set(ParameterId::TimingSpread, 60);
     moving.m_keyframes = {
         KeyframeAt(5.0 * scale, Curve::Linear, {{ParameterId::Density, 1500}, {ParameterId::ScanRange, 90}}),
-        KeyframeAt(10.5 * scale, Curve::Step, {{ParameterId::Density, 500}, {ParameterId::Segment, 1}}),
+        KeyframeAt(10.5 * scale, Curve::Step,
+                   {{ParameterId::Density, 500}, {ParameterId::Segment, 1}, {ParameterId::TimingSpread, 100}}),
         KeyframeAt(20.0 * scale, Curve::Smooth, {{ParameterId::Density, 1200}, {ParameterId::ScanRange, 5}}),
     };
     moving.m_drift[ParameterId::ScanRange] = Drift{15.0, 3.0};
@@ -57,6 +59,32 @@ Score MovingScore(bool loop, std::int32_t lengthSeconds)
     plain.m_values.Set(ParameterId::Density, 500);
     plain.m_values.Set(ParameterId::GrainLength, 75);
     score.m_layers = {moving, plain};
+    return score;
+}
+
+Score JourneyScore(std::int32_t lengthSeconds)
+{
+    Score score;
+    score.m_nLengthSeconds = lengthSeconds;
+    ScoreLayer journey;
+    journey.m_strSourcePath = "tones";
+    journey.m_values.Set(ParameterId::Density, 800);
+    journey.m_values.Set(ParameterId::GrainLength, 50);
+    journey.m_values.Set(ParameterId::Segment, 2);
+    journey.m_values.Set(ParameterId::Position, 0);
+    journey.m_values.Set(ParameterId::PositionSpread, 5);
+    journey.m_keyframes = {
+        KeyframeAt(lengthSeconds * 0.4, Curve::Step, {{ParameterId::PositionSpread, 30}}),
+        KeyframeAt(lengthSeconds, Curve::Linear, {{ParameterId::Position, 100}}),
+    };
+    journey.m_drift[ParameterId::PositionSpread] = Drift{4.0, 3.0};
+    ScoreLayer held;
+    held.m_strSourcePath = "tones";
+    held.m_values.Set(ParameterId::Density, 600);
+    held.m_values.Set(ParameterId::GrainLength, 75);
+    held.m_values.Set(ParameterId::Position, 30);
+    held.m_values.Set(ParameterId::PositionSpread, 1);  // steps cut to an eighth of the window
+    score.m_layers = {journey, held};
     return score;
 }
 

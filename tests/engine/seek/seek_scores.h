@@ -18,8 +18,14 @@ std::vector<StereoFrame> Tones(double seconds);
 
 // Two layers reading "tones": one whose density, scanning range and segment
 // move along straight, stepped and smooth lines and drift, each grain placed
-// in the stereo field by its own draw; one plain.
+// in the stereo field and delayed off the grain clock by its own draws; one
+// plain.
 Score MovingScore(bool loop, std::int32_t lengthSeconds = 30);
+
+// Two layers reading "tones": one on a journey, its position moving along a
+// line from the start of the source to its end over the track, within a
+// narrow spread that drifts and widens at a step; one held at a place.
+Score JourneyScore(std::int32_t lengthSeconds = 30);
 
 // The piece of score for an excerpt of frames frames from track frame first
 // (frames 0: the whole track).
