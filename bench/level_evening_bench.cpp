@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "engine/finishing/evening/evening_planner.h"
-#include "formats/level_evening_plan.h"
+#include "measurement/level_evening_plan.h"
 
 namespace {
 

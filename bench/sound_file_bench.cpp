@@ -19,9 +19,9 @@
 #include <string>
 #include <vector>
 
-#include "formats/delivery_level.h"
-#include "formats/delivery_level_meter.h"
-#include "formats/loudness_meter.h"
+#include "measurement/delivery_level.h"
+#include "measurement/delivery_level_meter.h"
+#include "measurement/loudness_meter.h"
 #include "formats/resampling_sink.h"
 #include "formats/sound_file_opener.h"
 

@@ -4,6 +4,8 @@
 
 #include <optional>
 
+#include "engine/score/loudness_range.h"
+
 // Only the parser's name here: the files that fill an App include CLI11
 // themselves, and the many that need only DeliveryOptions go without it.
 namespace CLI {
@@ -16,9 +18,5 @@ struct DeliveryOptions {
     std::optional<double> m_loudness;  // LUFS
     bool m_bDither = false;            // TPDF dither before 16-bit samples
 };
-
-// The loudness targets --loudness takes, in LUFS.
-inline constexpr double kQuietestLoudness = -70.0;
-inline constexpr double kLoudestLoudness = 0.0;
 
 void AddDeliveryOptions(CLI::App& app, DeliveryOptions& options);

@@ -7,7 +7,7 @@
 #include "cli/option_suggestion.h"
 #include "engine/parameters/parameter_text.h"
 #include "engine/synthesis/synthesis_options.h"
-#include "formats/level_evening_plan.h"
+#include "measurement/level_evening_plan.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "cli/score/time_text.h"
+#include "score_file/time_text.h"
 #include "engine/parameters/parameter_table.h"
 #include "engine/render/render_options.h"
 #include "engine/synthesis/kernels/add_kernel.h"

@@ -14,13 +14,13 @@
 #include "cli/terminal_host.h"
 #include "engine/run/score_run.h"
 #include "engine/run/phase_times.h"
-#include "formats/near_silence_survey.h"
+#include "measurement/near_silence_survey.h"
 #include "engine/render/render_options.h"
 #include "engine/base/run_message.h"
 #include "engine/synthesis/synthesis_options.h"
-#include "formats/delivery_level.h"
-#include "formats/delivery_level_meter.h"
-#include "formats/level_evening_plan.h"
+#include "measurement/delivery_level.h"
+#include "measurement/delivery_level_meter.h"
+#include "measurement/level_evening_plan.h"
 #include "formats/output_format.h"
 
 struct CommandLine;

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "cli/interrupt_signal.h"
-#include "cli/score/score_reading.h"
-#include "cli/score/source_fingerprint.h"
+#include "score_file/score_reading.h"
+#include "score_file/source_fingerprint.h"
 #include "engine/parameters/parameter_text.h"
 #include "engine/run/progress_text.h"
 #include "engine/base/stereo_frame.h"

@@ -14,8 +14,8 @@
 #include <string>
 #include <string_view>
 
-#include "cli/score/score_reading.h"
-#include "cli/score/score_writing.h"
+#include "score_file/score_reading.h"
+#include "score_file/score_writing.h"
 
 namespace {
 

@@ -15,8 +15,8 @@
 #include "engine/render/render_pipeline.h"
 #include "engine/render/stream_layout.h"
 #include "engine/run/score_piece.h"
-#include "formats/block_energy_survey.h"
-#include "formats/delivery_level_meter.h"
+#include "measurement/block_energy_survey.h"
+#include "measurement/delivery_level_meter.h"
 #include "live_session/level_stats.h"
 
 namespace {

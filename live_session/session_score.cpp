@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "cli/score/piece_refusal_text.h"
+#include "score_file/piece_refusal_text.h"
 #include "engine/base/stereo_frame.h"
 
 std::uint64_t TrackFramesOf(const Score& score)

@@ -37,7 +37,6 @@ RANKS = {
     "synthesis": 6,
     "finishing": 6,
     "finishing/evening": 6,
-    "finishing/measurement": 7,
     "render": 8,
     "run": 9,
 }

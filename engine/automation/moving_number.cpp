@@ -72,10 +72,12 @@ double MovingNumber::Kept(double line, double drift) const
     const double value = std::clamp(line + drift, m_limits.m_dLowest, m_limits.m_dHighest);
     if (m_limits.m_dStep <= 0.0)
         return value;
+    if (value < m_limits.m_dStepsFrom)
+        return std::round(value);
     // The nearest allowed value; the highest allowed one where the range ends
     // between two steps.
     const double step = m_limits.m_dStep;
-    const double steps = std::round((value - m_limits.m_dLowest) / step);
-    const double mostSteps = std::floor((m_limits.m_dHighest - m_limits.m_dLowest) / step);
-    return m_limits.m_dLowest + std::min(steps, mostSteps) * step;
+    const double steps = std::round((value - m_limits.m_dStepsFrom) / step);
+    const double mostSteps = std::floor((m_limits.m_dHighest - m_limits.m_dStepsFrom) / step);
+    return m_limits.m_dStepsFrom + std::min(steps, mostSteps) * step;
 }

@@ -20,7 +20,8 @@ struct ValueBounds {
 struct NumberLimits {
     double m_dLowest;
     double m_dHighest;
-    double m_dStep;               // > 0: only m_dLowest + k × m_dStep; 0: any number
+    double m_dStep;               // > 0: only m_dStepsFrom + k × m_dStep; 0: any number
+    double m_dStepsFrom;          // with a step: below this, the whole numbers from m_dLowest
     std::optional<double> m_off;  // the value that stands for "off" (0 Hz, -inf dB), besides the range
 };
 

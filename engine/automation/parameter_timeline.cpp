@@ -44,9 +44,8 @@ KeyframeLine LineOf(const ScoreLayer& layer, ParameterId id, bool stepOnly)
 
 MovingNumber NumberOf(const ScoreLayer& layer, const ParameterRow& row, const DriftPlace& place)
 {
-    const NumberLimits limits{row.m_dMinimum, row.m_dMaximum,
-                              row.m_kind == ParameterKind::Whole ? row.m_dStep : 0.0,
-                              row.m_bZeroIsOff ? std::optional<double>(0.0) : std::nullopt};
+    const NumberLimits limits{LowestOf(row), row.m_dMaximum, row.m_kind == ParameterKind::Whole ? row.m_dStep : 0.0,
+                              row.m_dMinimum, row.m_bZeroIsOff ? std::optional<double>(0.0) : std::nullopt};
     const auto drift = layer.m_drift.find(row.m_id);
     const Drift* driftOfRow = drift == layer.m_drift.end() ? nullptr : &drift->second;
     const auto noise = NoiseOf(driftOfRow, place, row.m_nDriftLane);
@@ -60,7 +59,7 @@ MovingNumber GainOf(const ScoreLayer& layer, const DriftPlace& place)
         if (keyframe.m_gainDb)
             line.Add(keyframe.m_dSeconds, *keyframe.m_gainDb, keyframe.m_curve);
     }
-    const NumberLimits limits{kQuietestGainDb, kLoudestGainDb, 0.0, -INFINITY};
+    const NumberLimits limits{kQuietestGainDb, kLoudestGainDb, 0.0, kQuietestGainDb, -INFINITY};
     const Drift* drift = layer.m_gainDrift ? &*layer.m_gainDrift : nullptr;
     return MovingNumber(line, limits, NoiseOf(drift, place, kGainLane), drift ? drift->m_dDepth : 0.0);
 }

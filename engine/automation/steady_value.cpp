@@ -51,15 +51,25 @@ std::optional<SteadyBand> SteadyBandOf(const NumberParts& parts, const NumberLim
         return band;
     }
     // The step the value is kept to, as MovingNumber rounds it, and the raw
-    // values that round to it.
+    // values that round to it: a whole number below the steps, else a step.
     const double step = limits.m_dStep;
+    const double from = limits.m_dStepsFrom;
     const double kept = std::clamp(raw, limits.m_dLowest, limits.m_dHighest);
-    const double mostSteps = std::floor((limits.m_dHighest - limits.m_dLowest) / step);
-    const double steps = std::min(std::round((kept - limits.m_dLowest) / step), mostSteps);
-    if (steps > 0.0)
-        band.m_dLowRaw = limits.m_dLowest + (steps - 0.5) * step + margin;
-    if (steps < mostSteps)
-        band.m_dHighRaw = limits.m_dLowest + (steps + 0.5) * step - margin;
+    const double whole = std::round(kept);
+    if (kept < from && whole < from) {
+        if (whole > limits.m_dLowest)
+            band.m_dLowRaw = whole - 0.5 + margin;
+        band.m_dHighRaw = whole + 0.5 - margin;
+    } else {
+        const double mostSteps = std::floor((limits.m_dHighest - from) / step);
+        const double steps = std::min(std::round((std::max(kept, from) - from) / step), mostSteps);
+        if (steps > 0.0)
+            band.m_dLowRaw = from + (steps - 0.5) * step + margin;
+        else if (from > limits.m_dLowest)
+            band.m_dLowRaw = from - 0.5 + margin;
+        if (steps < mostSteps)
+            band.m_dHighRaw = from + (steps + 0.5) * step - margin;
+    }
     if (!(raw > band.m_dLowRaw && raw < band.m_dHighRaw))
         return std::nullopt;
     return band;

@@ -21,9 +21,10 @@ enum class ParameterId {
     HighCut,
     ToneLowCut,
     ToneSlope,
+    GainSpread,
 };
 
-inline constexpr int kParameterCount = static_cast<int>(ParameterId::ToneSlope) + 1;
+inline constexpr int kParameterCount = static_cast<int>(ParameterId::GainSpread) + 1;
 
 constexpr int IndexOf(ParameterId id)
 {

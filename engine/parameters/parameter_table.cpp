@@ -17,6 +17,11 @@ const ParameterRow* FindParameter(std::string_view name)
     return nullptr;
 }
 
+double LowestOf(const ParameterRow& row)
+{
+    return row.m_dLowestOffDesktop > 0.0 ? row.m_dLowestOffDesktop : row.m_dMinimum;
+}
+
 bool IsAllowedValue(const ParameterRow& row, double value)
 {
     if (!std::isfinite(value))
@@ -27,6 +32,8 @@ bool IsAllowedValue(const ParameterRow& row, double value)
     case ParameterKind::Choice:
         return value >= 0 && value < static_cast<double>(row.m_choices.size()) && value == std::trunc(value);
     case ParameterKind::Whole:
+        if (value >= LowestOf(row) && value < row.m_dMinimum)
+            return value == std::trunc(value);
         return value >= row.m_dMinimum && value <= row.m_dMaximum &&
                std::fmod(value - row.m_dMinimum, row.m_dStep) == 0.0;
     case ParameterKind::Real:

@@ -40,6 +40,9 @@ struct ParameterRow {
     double m_dMaximum;
     double m_dStep = 0;         // Whole: the step between allowed values
     double m_dDefault = 0;      // Choice: the index of the default name
+    // Whole: every whole number from this up to m_dMinimum is allowed too,
+    // except on the desktop, whose slider keeps m_dMinimum (0: none below).
+    double m_dLowestOffDesktop = 0;
     bool m_bZeroIsOff = false;  // 0 stands for "off" and is allowed besides the range
     std::span<const char* const> m_choices = {};
 
@@ -76,8 +79,10 @@ inline constexpr std::array<ParameterRow, kParameterCount> kParameterRows = {{
      .m_kind = ParameterKind::Whole, .m_dMinimum = 1, .m_dMaximum = 20, .m_dStep = 1, .m_dDefault = 6,
      .m_bMoves = true, .m_bDrifts = true, .m_bOnDesktop = true, .m_bAlwaysWritten = true, .m_nDriftLane = 1},
     {.m_id = ParameterId::Density, .m_szName = "density", .m_szScoreKey = "density", .m_szValueName = "GRAINS",
-     .m_szUnit = "grains/s", .m_szWhat = "Grain density in grains per second", .m_szRemark = "",
+     .m_szUnit = "grains/s", .m_szWhat = "Grain density in grains per second",
+     .m_szRemark = ": below 500 (the desktop program's lowest) grains stand apart, a few long ones each heard on its own",
      .m_kind = ParameterKind::Whole, .m_dMinimum = 500, .m_dMaximum = 10000, .m_dStep = 50, .m_dDefault = 4000,
+     .m_dLowestOffDesktop = 1,
      .m_bMoves = true, .m_bDrifts = true, .m_bOnDesktop = true, .m_bAlwaysWritten = true, .m_nDriftLane = 2},
     {.m_id = ParameterId::GrainLength, .m_szName = "grain-length", .m_szScoreKey = "grain_length",
      .m_szValueName = "MS", .m_szUnit = "ms", .m_szWhat = "Grain length in milliseconds", .m_szRemark = "",
@@ -154,6 +159,12 @@ inline constexpr std::array<ParameterRow, kParameterCount> kParameterRows = {{
      .m_szRemark = ": 12 is gentle, 24 steep",
      .m_kind = ParameterKind::Whole, .m_dMinimum = 12, .m_dMaximum = 24, .m_dStep = 12, .m_dDefault = 12,
      .m_nDriftLane = 16},
+    {.m_id = ParameterId::GainSpread, .m_szName = "gain-spread", .m_szScoreKey = "gain_spread",
+     .m_szValueName = "DB", .m_szUnit = "dB", .m_szWhat = "Random level of each grain in dB",
+     .m_szRemark = ": each grain is made quieter by a random amount up to this, drawn evenly in decibels; 0 gives "
+                   "every grain the same level",
+     .m_kind = ParameterKind::Real, .m_dMinimum = 0, .m_dMaximum = 40,
+     .m_bMoves = true, .m_bDrifts = true, .m_nDriftLane = 17, .m_nGrainStream = 8},
 }};
 
 // Each row stands at its id's place, so that RowOf finds it.
@@ -202,6 +213,9 @@ constexpr std::array<ParameterId, DesktopParameterCount()> DesktopParameters()
     }
     return ids;
 }
+
+// The lowest value the command line and scores allow.
+double LowestOf(const ParameterRow& row);
 
 // Whether the row allows value (a number, an index for a choice; each
 // interval of a list alone).

@@ -9,6 +9,14 @@ namespace {
 
 constexpr std::string_view kOff = "off";
 
+// "1 to 499, or ": the whole numbers a row allows below its steps, if any.
+std::string WholesBelowSteps(const ParameterRow& row)
+{
+    if (row.m_dLowestOffDesktop <= 0.0)
+        return {};
+    return FormatNumber(row.m_dLowestOffDesktop) + " to " + FormatNumber(row.m_dMinimum - 1) + ", or ";
+}
+
 std::optional<double> ParseDigits(std::string_view text)
 {
     std::uint64_t value = 0;
@@ -79,7 +87,8 @@ std::vector<std::string_view> ListItems(std::string_view text)
 // the range as a refusal gives it.
 std::string DescribeRangeWithUnit(const ParameterRow& row)
 {
-    std::string text = FormatNumber(row.m_dMinimum) + " to " + FormatNumber(row.m_dMaximum) + UnitAfterNumber(row);
+    std::string text = WholesBelowSteps(row) + FormatNumber(row.m_dMinimum) + " to " +
+                       FormatNumber(row.m_dMaximum) + UnitAfterNumber(row);
     if (row.m_kind == ParameterKind::Whole && row.m_dStep != 1.0)
         text += " in steps of " + FormatNumber(row.m_dStep);
     if (row.m_bZeroIsOff)
@@ -151,7 +160,7 @@ std::string DescribeAllowed(const ParameterRow& row)
 {
     if (row.m_kind == ParameterKind::Choice)
         return ListChoices(row);
-    std::string text = FormatNumber(row.m_dMinimum) + " to " + FormatNumber(row.m_dMaximum);
+    std::string text = WholesBelowSteps(row) + FormatNumber(row.m_dMinimum) + " to " + FormatNumber(row.m_dMaximum);
     if (row.m_kind == ParameterKind::Whole && row.m_dStep != 1.0)
         text += " in steps of " + FormatNumber(row.m_dStep);
     if (row.m_bZeroIsOff)

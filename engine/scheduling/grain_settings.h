@@ -15,10 +15,11 @@ struct GrainVariation {
     std::vector<double> m_pitchSet;  // semitones, one of them added to each grain; empty: none
     double m_dPanSpread = 0.0;       // 0 to 1: how far from the centre a grain may be placed
     double m_dReverse = 0.0;         // 0 to 1: the share of grains read backwards
+    double m_dGainSpreadDb = 0.0;    // dB: each grain made quieter by up to this much, drawn
     WindowShape m_window = WindowShape::Hann;
 
     // Every grain is the plain kind: no transposition, no placement, no
-    // reversal, the Hann window.
+    // reversal, no level of its own, the Hann window.
     bool IsPlain() const;
 
     bool operator==(const GrainVariation&) const = default;

@@ -23,6 +23,7 @@ void GrainVariationDraws::Begin(std::uint32_t seed, std::uint32_t lane)
     m_set = DrawsOf(ParameterId::PitchSet, seed, lane);
     m_pan = DrawsOf(ParameterId::PanSpread, seed, lane);
     m_reverse = DrawsOf(ParameterId::Reverse, seed, lane);
+    m_level = DrawsOf(ParameterId::GainSpread, seed, lane);
 }
 
 GrainTraits GrainVariationDraws::Draw(const GrainVariation& variation, std::int64_t grainIndex) const
@@ -40,6 +41,12 @@ GrainTraits GrainVariationDraws::Draw(const GrainVariation& variation, std::int6
         traits.m_bReversed = m_reverse.UnitAt(k) < variation.m_dReverse;
     if (variation.m_dPanSpread > 0.0)
         PanGains((2.0 * m_pan.UnitAt(k) - 1.0) * variation.m_dPanSpread, traits.m_dGainLeft, traits.m_dGainRight);
+    if (variation.m_dGainSpreadDb > 0.0) {
+        // Uniform in decibels, from 0 down to the spread.
+        const double level = std::pow(10.0, -m_level.UnitAt(k) * variation.m_dGainSpreadDb / 20.0);
+        traits.m_dGainLeft *= level;
+        traits.m_dGainRight *= level;
+    }
     return traits;
 }
 

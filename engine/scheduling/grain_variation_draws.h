@@ -1,5 +1,5 @@
-// The per-grain random properties of a run: transposition, reversal and
-// stereo placement, each drawn from a stream of its own.
+// The per-grain random properties of a run: transposition, reversal, stereo
+// placement and level, each drawn from a stream of its own.
 #pragma once
 
 #include <cstdint>
@@ -11,7 +11,7 @@
 struct GrainTraits {
     double m_dSemitones = 0.0;  // transposition
     bool m_bReversed = false;
-    double m_dGainLeft = 1.0;   // placement in the stereo field
+    double m_dGainLeft = 1.0;   // placement in the stereo field and level
     double m_dGainRight = 1.0;
 
     // Read forwards at the source's speed, with the same gain on both channels.
@@ -42,4 +42,5 @@ private:
     RandomStream m_set;
     RandomStream m_pan;
     RandomStream m_reverse;
+    RandomStream m_level;
 };

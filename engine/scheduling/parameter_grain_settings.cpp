@@ -1,5 +1,6 @@
 #include "engine/scheduling/parameter_grain_settings.h"
 
+#include <algorithm>
 #include <cstddef>
 
 #include "engine/base/stereo_frame.h"
@@ -10,12 +11,15 @@ namespace {
 constexpr int kWidestScanFrames = 500;
 
 // The step never falls below the gap between two grain starts, and grows with
-// the square of the scanning range up to 500 frames.
+// the square of the scanning range up to 500 frames. Below 89 grains a second
+// the gap is wider than that: the step is the gap at every range, so the
+// reading moves on about as fast as the output.
 int ScanFramesOf(const ParameterValues& values)
 {
     const int gap = kRunSampleRate / values.Whole(ParameterId::Density);
     const int range = values.Whole(ParameterId::ScanRange);
-    return gap + (kWidestScanFrames - gap) * range * range / 10000;
+    const int widest = std::max(kWidestScanFrames, gap);
+    return gap + (widest - gap) * range * range / 10000;
 }
 
 // Milliseconds × 44.1, rounded down: 75 ms is 3307 frames.
@@ -41,6 +45,7 @@ GrainVariation VariationOf(const ParameterValues& values)
     variation.m_pitchSet = values.GetPitchSet();
     variation.m_dPanSpread = values.Get(ParameterId::PanSpread) * 0.01;
     variation.m_dReverse = values.Get(ParameterId::Reverse) * 0.01;
+    variation.m_dGainSpreadDb = values.Get(ParameterId::GainSpread);
     variation.m_window = AllWindowShapes()[static_cast<std::size_t>(values.Whole(ParameterId::Window))];
     return variation;
 }

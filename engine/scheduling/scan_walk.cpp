@@ -1,5 +1,6 @@
 #include "engine/scheduling/scan_walk.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "engine/scheduling/envelope_shapes.h"
@@ -57,9 +58,12 @@ std::int32_t ScanWalk::ChooseGrainPosition(std::int32_t k)
     return p;
 }
 
+// At least one grain: a segment of a single grain (a sparse, short one) may
+// draw 0, which would never end.
 std::int32_t ScanWalk::NewSegmentLength()
 {
-    m_nSegmentLength = static_cast<std::int32_t>(std::trunc((m_random.Unit() + 0.5) * m_nSegmentGrains));
+    m_nSegmentLength =
+        std::max(static_cast<std::int32_t>(std::trunc((m_random.Unit() + 0.5) * m_nSegmentGrains)), 1);
     return m_nSegmentLength;
 }
 

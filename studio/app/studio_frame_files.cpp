@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <random>
 
-#include "cli/score/score_reading.h"
+#include "score_file/score_reading.h"
 #include "studio/app/prompts.h"
 #include "studio/app/studio_frame.h"
 #include "studio/listening/listening.h"

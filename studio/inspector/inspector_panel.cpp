@@ -14,10 +14,10 @@
 #include <cmath>
 #include <filesystem>
 
-#include "cli/score/plain_run_score.h"
-#include "cli/score/score_limits.h"
-#include "cli/score/score_sources.h"
-#include "cli/score/time_text.h"
+#include "score_file/plain_run_score.h"
+#include "score_file/score_limits.h"
+#include "score_file/score_sources.h"
+#include "score_file/time_text.h"
 #include "engine/parameters/parameter_table.h"
 #include "engine/parameters/parameter_text.h"
 #include "engine/scheduling/parameter_grain_settings.h"

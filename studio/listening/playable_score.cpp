@@ -2,10 +2,10 @@
 
 #include <cmath>
 
-#include "cli/score/piece_refusal_text.h"
-#include "cli/score/score_reading.h"
-#include "cli/score/score_writing.h"
-#include "cli/score/source_fingerprint.h"
+#include "score_file/piece_refusal_text.h"
+#include "score_file/score_reading.h"
+#include "score_file/score_writing.h"
+#include "score_file/source_fingerprint.h"
 #include "studio/model/document_files.h"
 
 namespace studio {

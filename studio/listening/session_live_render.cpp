@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "cli/score/score_reading.h"
+#include "score_file/score_reading.h"
 #include "studio/listening/playable_score.h"
 
 namespace studio {

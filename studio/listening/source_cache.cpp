@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "cli/score/score_sources.h"
-#include "cli/score/source_fingerprint.h"
+#include "score_file/score_sources.h"
+#include "score_file/source_fingerprint.h"
 #include "formats/sound_file_opener.h"
 
 namespace studio {

@@ -9,11 +9,11 @@
 #include <filesystem>
 #include <system_error>
 
-#include "cli/score/plain_run_score.h"
-#include "cli/score/score_limits.h"
-#include "cli/score/score_reading.h"
-#include "cli/score/score_sources.h"
-#include "cli/score/score_writing.h"
+#include "score_file/plain_run_score.h"
+#include "score_file/score_limits.h"
+#include "score_file/score_reading.h"
+#include "score_file/score_sources.h"
+#include "score_file/score_writing.h"
 #include "formats/sound_file_opener.h"
 #include "formats/stored_score_reader.h"
 #include "formats/temporary_name.h"

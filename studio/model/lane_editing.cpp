@@ -4,8 +4,8 @@
 #include <cmath>
 #include <sstream>
 
-#include "cli/score/score_limits.h"
-#include "cli/score/time_text.h"
+#include "score_file/score_limits.h"
+#include "score_file/time_text.h"
 #include "engine/parameters/parameter_text.h"
 
 #include "studio/model/lane_points.h"

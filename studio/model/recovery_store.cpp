@@ -11,7 +11,7 @@
 #include <sstream>
 #include <system_error>
 
-#include "cli/score/score_limits.h"
+#include "score_file/score_limits.h"
 #include "formats/temporary_name.h"
 #include "studio/model/document_files.h"
 

@@ -13,8 +13,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "cli/score/score_limits.h"
-#include "cli/score/time_text.h"
+#include "score_file/score_limits.h"
+#include "score_file/time_text.h"
 #include "engine/parameters/parameter_table.h"
 #include "formats/output_format.h"
 #include "studio/app/install_places.h"

@@ -231,7 +231,7 @@ TEST_F(CliGrainOptionsTest, NeutralValuesChangeNoByte)
     ASSERT_EQ(Render(tone, plain, {}, "2").exitCode, 0);
     ASSERT_EQ(Render(tone, neutral,
                      {"--pitch", "0", "--pitch-spread", "0", "--pitch-set", "0", "--pan-spread", "0", "--reverse", "0",
-                      "--window", "hann", "--low-cut", "off"},
+                      "--window", "hann", "--low-cut", "off", "--gain-spread", "0"},
                      "2")
                   .exitCode,
               0);
@@ -250,6 +250,7 @@ TEST_F(CliGrainOptionsTest, BadValuesAreRefusedWithWhatIsAllowed)
         {{"--window", "foo"}, "hann, tukey, gaussian, triangle, decay or swell"},
         {{"--low-cut", "2"}, "5 to 200 Hz, or off"},
         {{"--reverse", "101"}, "0 to 100"},
+        {{"--gain-spread", "41"}, "0 to 40 dB"},
     };
     for (const auto& [option, allowed] : cases) {
         const std::string output = m_dir.File("refused.wav");

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/score/score_reading.h"
+#include "score_file/score_reading.h"
 #include "tests/cli/cli_process.h"
 #include "tests/support/external_tool.h"
 #include "tests/support/temp_dir.h"

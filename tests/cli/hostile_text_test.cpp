@@ -85,8 +85,8 @@ TEST_F(HostileTextTest, KeysValuesAndTheScoresNameAreEscaped)
 {
     ExpectScoreRefusal("\"" + kInToml + "\" = 1\n" + Score(kInToml + ".wav"), "unknown key '" + kShown + "'");
     ExpectScoreRefusal(Score(kInToml + ".wav", "window = \"" + kInToml + "\"\n"), "window is '" + kShown + "'");
-    const std::string named = WriteScore(kHostile + ".toml", Score(kInToml + ".wav", "density = 1\n"));
-    const CliResult result = ExpectEscaped({named, "-o", File("out.wav")}, "density is 1; use 500 to 10000");
+    const std::string named = WriteScore(kHostile + ".toml", Score(kInToml + ".wav", "density = 0\n"));
+    const CliResult result = ExpectEscaped({named, "-o", File("out.wav")}, "density is 0; use 1 to 10000");
     EXPECT_EQ(result.exitCode, 2);
 }
 

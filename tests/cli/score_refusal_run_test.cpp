@@ -52,7 +52,7 @@ int LineHolding(const std::string& text, const std::string& part)
 
 const RunRefusal kRefusals[] = {
     {"UnknownKey", Layer("density = 1000\ndensty = 1000\n"), {}, "densty", "(did you mean 'density'?)"},
-    {"ValueOutOfRange", Layer("density = 20000\n"), {}, "density", "use 500 to 10000"},
+    {"ValueOutOfRange", Layer("density = 20000\n"), {}, "density", "use 1 to 10000"},
     {"KeyframesOutOfOrder", Layer("[[layer.at]]\ntime = 4\n[[layer.at]]  # the second\ntime = 2\n"), {}, "# the second",
      "keyframes go in time order"},
     {"MissingSource", "length = 5\n[[layer]]\nsource = \"missing.wav\"\n", {}, "missing.wav",

@@ -19,7 +19,7 @@
 #include <fstream>
 #include <thread>
 
-#include "cli/score/source_fingerprint.h"
+#include "score_file/source_fingerprint.h"
 #include "tests/cli/cli_process.h"
 #include "tests/cli/score_render_fixture.h"
 #include "tests/support/temp_dir.h"

@@ -1,6 +1,6 @@
 #include "tests/formats/delivery_level_applied.h"
 
-#include "formats/delivery_level_meter.h"
+#include "measurement/delivery_level_meter.h"
 
 DeliveryLevelReport ApplyDeliveryLevel(std::vector<StereoFrame>& frames, const DeliveryLevelPlan& plan)
 {

@@ -6,6 +6,6 @@
 #include <vector>
 
 #include "engine/base/stereo_frame.h"
-#include "formats/delivery_level.h"
+#include "measurement/delivery_level.h"
 
 DeliveryLevelReport ApplyDeliveryLevel(std::vector<StereoFrame>& frames, const DeliveryLevelPlan& plan);

@@ -15,7 +15,7 @@
 #include <unistd.h>
 
 #include "engine/io/wave_frame_sink.h"
-#include "formats/delivery_level.h"
+#include "measurement/delivery_level.h"
 #include "tests/formats/delivery_level_applied.h"
 #include "formats/frame_counts.h"
 #include "formats/output_sink_factory.h"

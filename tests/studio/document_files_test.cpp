@@ -8,7 +8,7 @@
 
 #include <fstream>
 
-#include "cli/score/score_writing.h"
+#include "score_file/score_writing.h"
 #include "studio/model/document_files.h"
 #include "studio/model/score_document.h"
 #include "tests/studio/studio_test_support.h"

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "cli/score/score_writing.h"
+#include "score_file/score_writing.h"
 #include "live_session/level_estimate.h"
 #include "studio/listening/session_live_render.h"
 #include "studio/listening/playable_score.h"

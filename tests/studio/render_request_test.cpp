@@ -8,7 +8,7 @@
 #include <chrono>
 #include <thread>
 
-#include "cli/score/score_writing.h"
+#include "score_file/score_writing.h"
 #include "studio/model/render_request.h"
 #include "studio/render/cli_render_job.h"
 #include "tests/studio/studio_test_support.h"

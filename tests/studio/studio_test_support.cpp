@@ -7,9 +7,9 @@
 
 #include <filesystem>
 
-#include "cli/score/plain_run_score.h"
-#include "cli/score/score_reading.h"
-#include "cli/score/score_writing.h"
+#include "score_file/plain_run_score.h"
+#include "score_file/score_reading.h"
+#include "score_file/score_writing.h"
 
 extern char** environ;
 

@@ -14,17 +14,17 @@ FittingStaticText::FittingStaticText(wxWindow* parent, wxWindowID id, const wxSt
 
 void FittingStaticText::SetLabel(const wxString& label)
 {
-    Fit(label);
+    FitLabel(label);
     wxStaticText::SetLabel(label);
 }
 
 void FittingStaticText::SetRoom(const wxRect& room)
 {
     m_rectRoom = room.Union(m_rectLayout);
-    Fit(GetLabel());
+    FitLabel(GetLabel());
 }
 
-void FittingStaticText::Fit(const wxString& label)
+void FittingStaticText::FitLabel(const wxString& label)
 {
     const wxString shown = RemoveMnemonics(label);
     const auto widthAt = [this, &shown](const wxFont& font) {

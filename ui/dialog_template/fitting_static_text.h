@@ -25,7 +25,9 @@ public:
     const wxRect& GetLayoutRect() const { return m_rectLayout; }
 
 private:
-    void Fit(const wxString& label);
+    // Chooses the rectangle and font size the label needs (a name apart
+    // from wxWindow::Fit, which it must not hide).
+    void FitLabel(const wxString& label);
 
     wxFont m_fontNormal;   // the font the text has when it fits
     wxRect m_rectLayout;

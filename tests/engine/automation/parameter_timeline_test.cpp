@@ -273,6 +273,27 @@ TEST(ParameterTimeline, WholeParametersAreRoundedToTheirStep)
     EXPECT_EQ(distinctDensities, 191);  // every allowed density from 500 to 10000 once
 }
 
+// Below the density slider's 500 a moving density takes every whole number,
+// from 500 on the slider's steps of 50.
+TEST(ParameterTimeline, ASparseDensityMovesByWholeGrainsBelowTheSlidersSteps)
+{
+    ScoreLayer layer;
+    layer.m_values.Set(ParameterId::Density, 1);
+    layer.m_keyframes = {KeyframeAt(kMinute, {{ParameterId::Density, 1000}})};
+    const ParameterTimeline timeline(layer, kMinute, kSeed, 0, false);
+    int distinctDensities = 0;
+    double previous = -1;
+    for (int i = 0; i <= 6000; ++i) {
+        const double seconds = i * 0.01;
+        const double density = timeline.At(seconds).m_values.Get(ParameterId::Density);
+        ASSERT_TRUE(IsAllowedValue(RowOf(ParameterId::Density), density)) << seconds;
+        ASSERT_LE(std::abs(density - (1 + 999 * seconds / kMinute)), density < 500 ? 0.5 : 25.0) << seconds;
+        distinctDensities += density != previous;
+        previous = density;
+    }
+    EXPECT_EQ(distinctDensities, 499 + 11);  // 1 to 499, then 500 to 1000 in steps of 50
+}
+
 // Pitch at 20 with a drift 6 deep: it wanders down to 14 and up against the
 // top of the range, 24, and never further.
 TEST(ParameterTimeline, DriftStaysWithinItsDepthAndTheRange)

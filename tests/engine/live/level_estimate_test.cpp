@@ -34,15 +34,17 @@ Keyframe GainAt(double seconds, double db)
     return keyframe;
 }
 
-// A minute and forty seconds of a sparse layer reading the swell, its gain moving by
-// 12 dB, with a plain layer under it.
+// A minute and forty seconds of a light layer reading the swell, its gain
+// moving by 12 dB, with a plain layer under it. (500 grains a second, the
+// density this score has always rendered at: it asked for 200 when the
+// lowest was 500.)
 Score MovingLevelScore()
 {
     Score score;
     score.m_nLengthSeconds = 100;
     ScoreLayer layer;
     layer.m_strSourcePath = "tones";
-    layer.m_values.Set(ParameterId::Density, 200);
+    layer.m_values.Set(ParameterId::Density, 500);
     layer.m_values.Set(ParameterId::GrainLength, 80);
     layer.m_values.Set(ParameterId::Segment, 3);
     layer.m_keyframes = {GainAt(0, -12), GainAt(40, 0), GainAt(70, -3), GainAt(100, -9)};

@@ -88,17 +88,44 @@ TEST(ParameterTable, EveryPositionAgreesWithTheDoublePrecisionFormulas)
 }
 
 // Every slider position is allowed (checked with the panel's sliders); here
-// the values beside them.
+// the values beside them. Below the density slider's 500, the command line
+// and scores allow every whole number down to 1.
 TEST(ParameterTable, ValuesOffASliderAreRefused)
 {
     EXPECT_TRUE(IsAllowedValue(RowOf(ParameterId::Density), 4050));
-    for (const int density : {4010, 450, 10050})
+    for (const double density : {4010.0, 10050.0, 0.0, 2.5, 499.5})
         EXPECT_FALSE(IsAllowedValue(RowOf(ParameterId::Density), density)) << density;
+    for (const double density : {1.0, 450.0, 499.0})
+        EXPECT_TRUE(IsAllowedValue(RowOf(ParameterId::Density), density)) << density;
+    EXPECT_EQ(LowestOf(RowOf(ParameterId::Density)), 1.0);
+    EXPECT_EQ(LowestOf(RowOf(ParameterId::GrainLength)), 50.0);
     EXPECT_TRUE(IsAllowedValue(RowOf(ParameterId::GrainLength), 825));
     EXPECT_FALSE(IsAllowedValue(RowOf(ParameterId::GrainLength), 810));
     EXPECT_FALSE(IsAllowedValue(RowOf(ParameterId::Fade), 11));
     EXPECT_FALSE(IsAllowedValue(RowOf(ParameterId::ScanRange), 0));
     EXPECT_FALSE(IsAllowedValue(RowOf(ParameterId::Volume), -5));
+}
+
+// Sparse densities: the read position's step never falls below the gap
+// between two grain starts, so below 89 grains a second (a gap over 500
+// frames) it is the gap at every scanning range; a segment counts whole
+// grains, one at the least.
+TEST(ParameterTable, SparseDensitiesStepByTheGap)
+{
+    const auto settings = [](int density, int scanRange, int segment) {
+        return SettingsFor(ParameterValues()
+                               .With(ParameterId::Density, density)
+                               .With(ParameterId::ScanRange, scanRange)
+                               .With(ParameterId::Segment, segment));
+    };
+    EXPECT_EQ(settings(1, 100, 1).m_nScanFrames, 44100);
+    EXPECT_EQ(settings(1, 1, 1).m_nScanFrames, 44100);
+    EXPECT_EQ(settings(1, 1, 1).m_nSegmentGrains, 1);
+    EXPECT_EQ(settings(1, 1, 1).m_nGrainsPerSecond, 1);
+    EXPECT_EQ(settings(88, 100, 6).m_nScanFrames, 501);
+    EXPECT_EQ(settings(89, 100, 6).m_nScanFrames, 500);
+    EXPECT_EQ(settings(89, 50, 6).m_nScanFrames, 496);  // 495 + floor(5 × 0.25)
+    EXPECT_EQ(settings(10, 50, 6).m_nSegmentGrains, 60);
 }
 
 // The ids of each row's random streams are part of every seeded output that
@@ -117,7 +144,7 @@ TEST(ParameterTable, RandomStreamIdsStayWhatTheyWere)
         {"volume", 4, 0},     {"fade", 5, 0},         {"pitch", 6, 0},     {"pitch-spread", 7, 1},
         {"pitch-set", 8, 2},  {"pan-spread", 9, 3},   {"reverse", 10, 4},  {"window", 11, 0},
         {"low-cut", 12, 0},   {"pan", 13, 0},         {"high-cut", 14, 0}, {"tone-low-cut", 15, 0},
-        {"tone-slope", 16, 0},
+        {"tone-slope", 16, 0}, {"gain-spread", 17, 8},
     };
     for (const Ids& ids : expected) {
         const ParameterRow* row = FindParameter(ids.m_szName);

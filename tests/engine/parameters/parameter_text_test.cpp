@@ -56,7 +56,13 @@ TEST(ParameterText, RefusalsNameWhatIsAllowed)
 {
     EXPECT_EQ(RefusalOf(Row("pitch"), "30"), "'30' is not allowed; use -24 to 24 semitones");
     EXPECT_EQ(RefusalOf(Row("density"), "4010"),
-              "'4010' is not allowed; use 500 to 10000 grains per second in steps of 50");
+              "'4010' is not allowed; use 1 to 499, or 500 to 10000 grains per second in steps of 50");
+    EXPECT_EQ(RefusalOf(Row("density"), "0"),
+              "'0' is not allowed; use 1 to 499, or 500 to 10000 grains per second in steps of 50");
+    EXPECT_EQ(RefusalOf(Row("density"), "2.5"),
+              "'2.5' is not allowed; use 1 to 499, or 500 to 10000 grains per second in steps of 50");
+    EXPECT_EQ(RefusalOf(Row("density"), "1"), "");
+    EXPECT_EQ(RefusalOf(Row("density"), "499"), "");
     EXPECT_EQ(RefusalOf(Row("grain-length"), "0.2"), "'0.2' is not allowed; use 50 to 2000 milliseconds in steps of 25");
     EXPECT_EQ(RefusalOf(Row("window"), "foo"),
               "'foo' is not a choice; use hann, tukey, gaussian, triangle, decay or swell");

@@ -13,6 +13,7 @@
 #include "engine/finishing/fixed_gain_stage.h"
 #include "engine/finishing/tap_stage.h"
 #include "engine/io/frame_sink.h"
+#include "tests/engine/collecting_sink.h"
 #include "engine/render/frame_spill.h"
 #include "engine/render/render_pipeline.h"
 #include "engine/synthesis/sound_synthesis.h"
@@ -47,26 +48,6 @@ public:
     void End() override {}
 
     int m_nBegins = 0;
-};
-
-class CollectingSink : public FrameSink {
-public:
-    std::optional<RunMessage> Create(const std::string&) override { return std::nullopt; }
-    void Write(const StereoFrame* frames, std::size_t count) override
-    {
-        m_frames.insert(m_frames.end(), frames, frames + count);
-    }
-    void Finish(bool cancelled) override
-    {
-        m_bFinished = true;
-        m_bCancelled = cancelled;
-    }
-    void Discard() override {}
-    std::uint64_t GetBytesWritten() const override { return m_frames.size() * sizeof(StereoFrame); }
-
-    std::vector<StereoFrame> m_frames;
-    bool m_bFinished = false;
-    bool m_bCancelled = false;
 };
 
 // What a tap saw, stretch by stretch.

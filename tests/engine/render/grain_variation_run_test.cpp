@@ -1,6 +1,7 @@
 // Runs whose grains differ from one another (transposed up and down, spread,
-// reversed, placed in the stereo field, with another window, from a
-// high-passed source) give the same bits on any thread count and kernel,
+// reversed, placed in the stereo field, each at a level of its own, with
+// another window, from a high-passed source) give the same bits on any
+// thread count and kernel,
 // whether the run holds its whole output or streams it; and runs that use
 // none of that are the plain runs they always were.
 #include <gtest/gtest.h>
@@ -48,6 +49,7 @@ ParameterValues Varied()
                                  .With(ParameterId::PitchSpread, 12)
                                  .With(ParameterId::PanSpread, 100)
                                  .With(ParameterId::Reverse, 50)
+                                 .With(ParameterId::GainSpread, 12)
                                  .With(ParameterId::Window, 1)  // tukey
                                  .With(ParameterId::LowCut, 20);
     values.SetPitchSet({0, 7, -12, 12});
@@ -126,6 +128,7 @@ TEST(GrainVariationRun, NeutralValuesGiveThePlainRun)
                                   .With(ParameterId::PitchSpread, 0)
                                   .With(ParameterId::PanSpread, 0)
                                   .With(ParameterId::Reverse, 0)
+                                  .With(ParameterId::GainSpread, 0)
                                   .With(ParameterId::Window, 0)
                                   .With(ParameterId::LowCut, 0);
     neutral.SetPitchSet({0});

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/io/frame_sink.h"
+#include "tests/engine/collecting_sink.h"
 #include "engine/finishing/delivery_chain.h"
 #include "engine/finishing/level_evening.h"
 #include "engine/finishing/level_finisher.h"
@@ -54,26 +55,6 @@ public:
 
 private:
     std::uint64_t m_nHalfway;
-};
-
-class CollectingSink : public FrameSink {
-public:
-    std::optional<RunMessage> Create(const std::string&) override { return std::nullopt; }
-    void Write(const StereoFrame* frames, std::size_t count) override
-    {
-        m_frames.insert(m_frames.end(), frames, frames + count);
-    }
-    void Finish(bool cancelled) override
-    {
-        m_bFinished = true;
-        m_bCancelled = cancelled;
-    }
-    void Discard() override {}
-    std::uint64_t GetBytesWritten() const override { return m_frames.size() * sizeof(StereoFrame); }
-
-    std::vector<StereoFrame> m_frames;
-    bool m_bFinished = false;
-    bool m_bCancelled = false;
 };
 
 // Keeps what it surveys, by frame and in the order it came, and answers a

@@ -124,3 +124,21 @@ TEST_F(GrainPositionTest, SourceOneFrameLongerThanAGrainReadsFromFrameZero)
     for (std::int32_t k = 0; k < 3000; ++k)
         ASSERT_EQ(m_walk.ChooseGrainPosition(k), 0);
 }
+
+// At a density of one grain a second a segment of a second is one grain on
+// average: a segment never draws 0 grains (which would never end), so the
+// reading still moves to fresh places, each segment after a grain or two.
+TEST_F(GrainPositionTest, ASegmentOfOneGrainStillEnds)
+{
+    m_walk.SetSegmentGrains(1);
+    m_walk.SetScanFrames(44100);
+    int fresh = 0;
+    for (std::int32_t k = 0; k < 200; ++k) {
+        m_walk.ChooseGrainPosition(k);
+        const WalkState state = m_walk.GetState();
+        ASSERT_GE(state.m_nSegmentLength, 1) << k;
+        ASSERT_LE(state.m_nGrainInSegment, state.m_nSegmentLength) << k;
+        fresh += state.m_nGrainInSegment == 1;
+    }
+    EXPECT_GT(fresh, 100);
+}

@@ -102,7 +102,7 @@ TEST_F(StudioWindowTest, EditsOfAStudioThatEndedWithoutSavingComeBack)
 TEST_F(StudioWindowTest, ARefusedScoreIsShownWithItsLineAndTheWindowGoesOn)
 {
     StudioFrame& frame = MakeWindow();
-    std::ofstream(m_folder.File("bad.toml")) << "length = \"1:00\"\n[[layer]]\nsource = \"sample.wav\"\ndensity = 3\n";
+    std::ofstream(m_folder.File("bad.toml")) << "length = \"1:00\"\n[[layer]]\nsource = \"sample.wav\"\ndensity = 0\n";
     Open(m_folder.File("bad.toml"));
     ASSERT_EQ(m_prompts.size(), 1u);
     EXPECT_EQ(m_prompts[0].m_kind, PromptKind::Error);

@@ -2,8 +2,8 @@
 
 #include <fstream>
 
-#include "cli/score/plain_run_score.h"
-#include "cli/score/score_writing.h"
+#include "score_file/plain_run_score.h"
+#include "score_file/score_writing.h"
 #include "tests/support/wx_event_wait.h"
 
 using namespace studio;
