@@ -1,6 +1,7 @@
 #!/bin/sh
 # Builds the fuzzers with clang (libFuzzer, AddressSanitizer and
-# UndefinedBehaviorSanitizer) and runs each for the given number of seconds
+# UndefinedBehaviorSanitizer) and runs each for the given number of seconds,
+# as many at once as there are processors,
 # over its seed corpus: the WAV reader, the command-line generator's input
 # opener under a memory limit of 1 GB (which an input whose header's length is
 # taken on trust breaks at once), the reader of scores stored in outputs
@@ -28,7 +29,9 @@ fi
 for target in $targets; do
     cmake --build "$build" -j "$(nproc)" --target "${target}_fuzzer"
 done
-for target in $targets; do
+# Runs one fuzzer; its output goes to its log, its exit status is its own.
+run_fuzzer() {
+    target=$1
     scratch=$build/corpus-found/$target
     artifacts=$build/artifacts/$target
     mkdir -p "$scratch" "$artifacts"
@@ -41,5 +44,36 @@ for target in $targets; do
     esac
     # shellcheck disable=SC2086  # the limits are meant to split into words
     ASAN_OPTIONS="detect_leaks=$leaks" "$build/fuzz/${target}_fuzzer" -max_total_time="$seconds" \
-        -print_final_stats=1 -artifact_prefix="$artifacts/" $limits "$scratch" "fuzz/corpus/$target"
+        -print_final_stats=1 -artifact_prefix="$artifacts/" $limits "$scratch" "fuzz/corpus/$target" \
+        >"$build/fuzz-logs/$target.log" 2>&1
+}
+
+# Each fuzzer runs on one processor, so as many run at once as there are
+# processors, each for its whole time; a batch ends when its last one does.
+# Every log is shown, and any fuzzer that failed fails the script.
+mkdir -p "$build/fuzz-logs"
+failed=""
+# shellcheck disable=SC2086  # the targets are meant to split into words
+set -- $targets
+while [ $# -gt 0 ]; do
+    batch=""
+    started=0
+    while [ $# -gt 0 ] && [ "$started" -lt "$(nproc)" ]; do
+        run_fuzzer "$1" &
+        batch="$batch $1:$!"
+        started=$((started + 1))
+        shift
+    done
+    for entry in $batch; do
+        target=${entry%%:*}
+        if ! wait "${entry#*:}"; then
+            failed="$failed $target"
+        fi
+        echo "== fuzzer $target"
+        cat "$build/fuzz-logs/$target.log"
+    done
 done
+if [ -n "$failed" ]; then
+    echo "fuzzers that failed:$failed" >&2
+    exit 1
+fi

@@ -25,6 +25,10 @@ public:
     // How far the reading wanders over a segment, in seconds either way.
     void SetWander(double seconds);
 
+    // Its handles move by mouse; the keyboard sets the same stretch in the
+    // "source start" and "source end" fields beside it, so Tab passes it by.
+    bool AcceptsFocusFromKeyboard() const override { return false; }
+
     // A handle was let go at a new place.
     std::function<void(std::optional<double> start, std::optional<double> end)> m_onStretchChosen;
 

@@ -15,6 +15,9 @@ public:
     explicit WindowShapeCtrl(wxWindow* parent);
     void SetShape(std::optional<WindowShape> shape);
 
+    // A picture only: Tab passes it by.
+    bool AcceptsFocusFromKeyboard() const override { return false; }
+
 private:
     void OnPaint(wxPaintEvent& event);
     std::optional<WindowShape> m_shape;

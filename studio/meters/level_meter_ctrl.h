@@ -16,6 +16,9 @@ public:
     // infinity for silence, NaN when unknown).
     void SetLevels(float left, float right, float heldLeft, float heldRight, bool over, double loudness);
 
+    // A picture only: Tab passes it by.
+    bool AcceptsFocusFromKeyboard() const override { return false; }
+
 private:
     void OnPaint(wxPaintEvent& event);
 

@@ -21,6 +21,9 @@ public:
     // Forgets the picture (playing moved elsewhere).
     void Clear();
 
+    // A picture only: Tab passes it by.
+    bool AcceptsFocusFromKeyboard() const override { return false; }
+
 private:
     void OnPaint(wxPaintEvent& event);
     void OnSize(wxSizeEvent& event);

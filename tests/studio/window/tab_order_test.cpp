@@ -69,6 +69,9 @@ TEST_F(StudioWindowTest, TabWalksTheWindowFromTheTimelineThroughTheInspectorAndB
     EXPECT_LT(IndexOf(forward, "volume"), IndexOf(forward, "gain")) << walk;
     EXPECT_LT(IndexOf(forward, "gain"), IndexOf(forward, "density")) << walk;
     EXPECT_GE(IndexOf(forward, "timeline"), 0) << "Tab never comes back round: " << walk;
+    // Pictures take no keyboard focus: Tab never stops on them.
+    for (const char* picture : {"level meter", "spectrogram", "window shape", "source waveform"})
+        EXPECT_EQ(IndexOf(forward, picture), -1) << picture << " takes the focus: " << walk;
 
     // Back from the density control: the same stops the other way.
     wxWindow* density = wxWindow::FindWindowByName("density", &frame);
