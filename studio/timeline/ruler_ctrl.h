@@ -21,6 +21,10 @@ public:
     void SetPlayhead(double seconds);
     void ThemeChanged();
 
+    // Clicked or dragged to place the playhead; from the keyboard the window's
+    // own keys move it (Home, Space), so Tab passes the ruler by.
+    bool AcceptsFocusFromKeyboard() const override { return false; }
+
 private:
     void OnPaint(wxPaintEvent& event);
     void OnLeftDown(wxMouseEvent& event);
