@@ -380,7 +380,7 @@ void StudioFrame::UpdateListening()
             state.m_strLevel = "File level: " + Decibels(level.m_dGain) + " (estimate, " +
                                std::to_string(static_cast<int>(level.m_dSurveyed * 100)) + " % surveyed)";
     }
-    m_pTransport->Show(state);
+    m_pTransport->ShowState(state);
     UpdateTitle();
 }
 
@@ -391,7 +391,7 @@ void StudioFrame::UpdateMeters()
     const HeardReadings heard = m_pHeard->GetReadings();
     m_pTransport->GetMeter().SetLevels(heard.m_fLevel[0], heard.m_fLevel[1], heard.m_fHeldPeak[0],
                                        heard.m_fHeldPeak[1], heard.m_bOver, heard.m_dLoudness);
-    m_pSpectrogramView->Update();
+    m_pSpectrogramView->DrawNewColumns();
 }
 
 void StudioFrame::AddLayer()

@@ -49,7 +49,7 @@ wxString TransportBar::GetStateText() const
     return m_pState->GetLabel();
 }
 
-void TransportBar::Show(const TransportState& state)
+void TransportBar::ShowState(const TransportState& state)
 {
     if (state.m_bPlaying != m_shown.m_bPlaying || m_pPlay->GetLabel().empty())
         m_pPlay->SetLabel(state.m_bPlaying ? "Pause" : "Play");

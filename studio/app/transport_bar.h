@@ -31,7 +31,7 @@ class TransportBar : public wxPanel {
 public:
     explicit TransportBar(wxWindow* parent);
 
-    void Show(const TransportState& state);
+    void ShowState(const TransportState& state);
     LevelMeterCtrl& GetMeter() { return *m_pMeter; }
     // The text the state shows now (tests read it).
     wxString GetStateText() const;

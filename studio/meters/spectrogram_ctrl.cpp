@@ -63,10 +63,10 @@ void SpectrogramCtrl::Redraw()
     m_image.Create(size.x, rows, true);
     const std::uint64_t newest = m_heard.GetReadings().m_nColumns;
     m_nDrawn = newest > static_cast<std::uint64_t>(size.x) ? newest - size.x : 0;
-    Update();
+    DrawNewColumns();
 }
 
-void SpectrogramCtrl::Update()
+void SpectrogramCtrl::DrawNewColumns()
 {
     if (!m_image.IsOk())
         return;

@@ -17,7 +17,7 @@ public:
     SpectrogramCtrl(wxWindow* parent, const HeardAnalysis& heard);
 
     // Draws the columns made since the last call.
-    void Update();
+    void DrawNewColumns();
     // Forgets the picture (playing moved elsewhere).
     void Clear();
 

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <iostream>
 #include <thread>
 
 #include "studio/listening/session_live_render.h"
@@ -34,6 +35,9 @@ using namespace std::chrono_literals;
 
 // A pull's pause: a sanitized render runs several times slower than real time.
 constexpr auto kPullPause = kSanitized ? 30ms : 2ms;
+// How long a level survey may take: seconds alone, but a minute and more on a
+// machine whose cores other builds and tests share.
+constexpr double kLevelWaitSeconds = 300;
 
 LiveScore Live(const Score& score, std::vector<bool> heard = {})
 {
@@ -122,37 +126,48 @@ TEST(LiveRender, WhatIsPulledIsTheExcerptFromThatPlaceAtTheFilesLevel)
     const Score score = SampleScore(8);
     SessionLiveRender render(std::make_shared<SourceCache>(), 1);
     render.SetScore(Live(score));
-    ASSERT_TRUE(render.GetSession().WaitUntilLevelDone(60));
+    ASSERT_TRUE(render.GetSession().WaitUntilLevelDone(kLevelWaitSeconds));
     ASSERT_TRUE(render.GetLevel().m_bExact);
     const LevelEstimate level = render.GetLevel();
     const std::uint64_t start = 3 * 44100 + 17;
-    render.Start(start);
-    std::vector<StereoFrame> pulled(516 * 256);  // whole pulls of 256, about 3 s
-    const auto deadline = std::chrono::steady_clock::now() + 60s;
-    // Silence while the place is found, then the sound; pulled quickly (but
-    // slower than a sanitized render makes it).
-    for (std::size_t done = 0; done < pulled.size() && std::chrono::steady_clock::now() < deadline;) {
-        const bool finding = render.IsFindingPlace();
-        render.Fill(pulled.data() + done, 256);
-        if (finding && std::all_of(pulled.begin() + done, pulled.begin() + done + 256,
-                                   [](const StereoFrame& f) { return f.left == 0.0f && f.right == 0.0f; })) {
-            std::this_thread::sleep_for(1ms);
-            continue;
-        }
-        done += 256;
-        std::this_thread::sleep_for(kPullPause);
-    }
     const std::vector<StereoFrame> reference = Excerpt(Live(score), start, 2 * 44100);
     // The file takes its means off: so must what is heard.
     EXPECT_NE(level.m_dMeanLeft, 0.0);
-    const long at = FindStart(pulled, reference, level);
-    ASSERT_GE(at, 0) << "the excerpt was never heard";
-    std::size_t differing = 0;
-    for (std::size_t i = 0; i < reference.size() && at + i < pulled.size(); ++i) {
-        differing += !IsFinished(pulled[at + i], reference[i], level);
+    // A machine too busy to render ahead of the pulls (the render says so)
+    // leaves a gap: it gets two more tries. A whole pull that differs fails.
+    std::uint64_t missing = 0;
+    for (int attempt = 0; attempt < 3 && (attempt == 0 || missing > 0); ++attempt) {
+        const std::uint64_t missingBefore = render.GetSession().GetMissingFrameCount();
+        render.Start(start);
+        std::vector<StereoFrame> pulled(516 * 256);  // whole pulls of 256, about 3 s
+        const auto deadline = std::chrono::steady_clock::now() + 60s;
+        // Silence while the place is found, then the sound; pulled quickly
+        // (but slower than a sanitized render makes it).
+        for (std::size_t done = 0; done < pulled.size() && std::chrono::steady_clock::now() < deadline;) {
+            const bool finding = render.IsFindingPlace();
+            render.Fill(pulled.data() + done, 256);
+            if (finding && std::all_of(pulled.begin() + done, pulled.begin() + done + 256,
+                                       [](const StereoFrame& f) { return f.left == 0.0f && f.right == 0.0f; })) {
+                std::this_thread::sleep_for(1ms);
+                continue;
+            }
+            done += 256;
+            std::this_thread::sleep_for(kPullPause);
+        }
+        missing = render.GetSession().GetMissingFrameCount() - missingBefore;
+        if (missing > 0) {
+            std::cout << "Attempt " << attempt + 1 << ": the render ran " << missing << " frames short\n";
+            continue;
+        }
+        const long at = FindStart(pulled, reference, level);
+        ASSERT_GE(at, 0) << "the excerpt was never heard";
+        std::size_t differing = 0;
+        for (std::size_t i = 0; i < reference.size() && at + i < pulled.size(); ++i) {
+            differing += !IsFinished(pulled[at + i], reference[i], level);
+        }
+        EXPECT_EQ(differing, 0u);
     }
-    EXPECT_EQ(differing, 0u);
-    EXPECT_EQ(render.GetSession().GetMissingFrameCount(), 0u);
+    EXPECT_EQ(missing, 0u);
 }
 
 TEST(LiveRender, AnEditIsHeardWithinMomentsAndJoinedWithoutAClick)
@@ -174,7 +189,7 @@ TEST(LiveRender, AnEditIsHeardWithinMomentsAndJoinedWithoutAClick)
         // of this test. Unheld, the edited score's own survey ends at some
         // moment during the pull and its gain glides in over 10 ms, inside
         // one window.
-        ASSERT_TRUE(render.GetSession().WaitUntilLevelDone(60));
+        ASSERT_TRUE(render.GetSession().WaitUntilLevelDone(kLevelWaitSeconds));
         ASSERT_TRUE(render.GetLevel().m_bExact);
         render.GetSession().SetGain(render.GetLevel().m_dGain);
         render.Start(0);

@@ -55,7 +55,7 @@ TEST_F(StudioWindowTest, SpacePlaysTheScoresExcerptAtTheRenderedFilesLevel)
     Open(path);
     ASSERT_FALSE(frame.GetListening().GetDeviceProblem()) << *frame.GetListening().GetDeviceProblem();
     const LiveRender& render = frame.GetListening().GetRender();
-    ASSERT_TRUE(WaitUntil([&] { return render.GetLevel().m_bExact; }, 60000)) << "the level survey never ended";
+    ASSERT_TRUE(WaitUntil([&] { return render.GetLevel().m_bExact; }, 300000)) << "the level survey never ended";
 
     ASSERT_EQ(RunProgram(SONNELITH_CLI_PATH,
                          {path, "-o", m_folder.File("excerpt.wav"), "--from", "0:05", "--for", "3", "--bits", "32"}),

@@ -58,7 +58,8 @@ TEST_F(StudioWindowTest, TabWalksTheWindowFromTheTimelineThroughTheInspectorAndB
     frame.GetTimeline().GetCanvas().SetFocus();
     PumpFor(100);
     ASSERT_EQ(FocusedName(), "timeline");
-    const std::vector<std::string> forward = FocusWalk(40, wxMOD_NONE);
+    // Enough presses for every stop the inspector has, with room for rows yet to come.
+    const std::vector<std::string> forward = FocusWalk(70, wxMOD_NONE);
     std::string walk;
     for (const std::string& name : forward)
         walk += name + " > ";
