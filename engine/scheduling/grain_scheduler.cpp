@@ -156,8 +156,9 @@ GrainEvent GrainScheduler::MakeEvent(std::int32_t source, std::uint64_t output, 
     event.m_nSource = source;
     event.m_nFrames = std::max(settings.m_nGrainFrames, 0);
     event.m_dFirstRead = source;
-    const double increment = GrainVariationDraws::IncrementOf(traits.m_dSemitones);
-    const double level = LevelOf(source, event.m_nFrames, increment);
+    const double level = m_pLevelHold != nullptr
+                             ? LevelOf(source, event.m_nFrames, GrainVariationDraws::IncrementOf(traits.m_dSemitones))
+                             : 1.0;
     event.m_bPlain = traits.IsPlain() && level == 1.0 && settings.m_variation.m_window == WindowShape::Hann &&
                      settings.m_nGrainFrames == m_settings.m_nGrainFrames && settings.m_dVolume == m_settings.m_dVolume;
     event.m_dGainLeft = settings.m_dVolume * traits.m_dGainLeft;
@@ -169,6 +170,7 @@ GrainEvent GrainScheduler::MakeEvent(std::int32_t source, std::uint64_t output, 
     event.m_window = settings.m_variation.m_window;
     if (event.m_bPlain)
         return event;
+    const double increment = GrainVariationDraws::IncrementOf(traits.m_dSemitones);
     if (traits.m_bReversed) {
         event.m_dFirstRead = source + std::max(event.m_nFrames - 1, 0) * increment;
         event.m_dIncrement = -increment;
@@ -178,12 +180,12 @@ GrainEvent GrainScheduler::MakeEvent(std::int32_t source, std::uint64_t output, 
     return event;
 }
 
-// The level hold's gain for a grain of frames output frames that reads from
-// source on, increment source frames a frame: the stretch from its first to
-// its last read position, whichever way it is read.
+// The level hold's gain (there must be one) for a grain of frames output
+// frames that reads from source on, increment source frames a frame: the
+// stretch from its first to its last read position, whichever way it is read.
 double GrainScheduler::LevelOf(std::int32_t source, std::int32_t frames, double increment) const
 {
-    if (m_pLevelHold == nullptr || frames <= 0)
+    if (frames <= 0)
         return 1.0;
     const double read = static_cast<double>(frames - 1) * increment + 1.0;
     return m_pLevelHold->GainOf(static_cast<double>(source), read);
