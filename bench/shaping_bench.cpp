@@ -18,6 +18,18 @@
 //                                busy machine. width: the decorrelator; all:
 //                                both cuts at 24 dB/octave, the pan and the
 //                                width, every value moving.
+//   GrainOptionsOverPlain/<option>  the same for the options that make
+//                                grains differ in time, place and level,
+//                                rendered from a score of one layer (the
+//                                plain one too): timing_spread: 50 %;
+//                                position: 30 % within a spread of 20 %;
+//                                gain_spread: 12 dB; level_hold: a level range
+//                                of 6 LU, the grains' levels held where they
+//                                arise (the slow evening of the track, which
+//                                the command line adds, is level_evening_bench's);
+//                                level_hold_1lu: a range of 1 LU, which gives
+//                                nearly every grain of the sample a gain of its
+//                                own (the general kernel's cost).
 //
 //   build/bench/shaping_bench [--benchmark_repetitions=N] [--benchmark_filter=...]
 #include <benchmark/benchmark.h>
@@ -26,10 +38,16 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "engine/io/wave_frame_sink.h"
+#include "engine/io/wave_sound_source.h"
 #include "engine/run/generation_run.h"
+#include "engine/run/score_run.h"
+#include "engine/score/one_layer_score.h"
 #include "engine/parameters/parameter_table.h"
 #include "engine/render/frame_spill.h"
 #include "engine/shaping/layer_shaping.h"
@@ -65,6 +83,50 @@ double RenderSeconds(const ParameterValues& values)
     const double seconds = ProcessSeconds() - start;
     std::remove(settings.m_strOutputPath.c_str());
     return outcome == RunOutcome::Completed() ? seconds : -1.0;
+}
+
+// The same render from a score of one layer, with its level range.
+double ScoreRenderSeconds(const ParameterValues& values, std::optional<double> levelRange)
+{
+    QuietHost host;
+    ScoreRun run(host);
+    Score score = OneLayerScore(values, 10, SONNELITH_SAMPLE_PATH);
+    score.m_levelRange = levelRange;
+    SourceOpening opening = OpenWaveSource(SONNELITH_SAMPLE_PATH);
+    if (!opening.m_pSource)
+        return -1.0;
+    const std::string output = TemporaryFolder() + "/sonnelith-grain-options-bench.wav";
+    run.SetScore(score);
+    run.SetSource(SONNELITH_SAMPLE_PATH, std::move(opening.m_pSource));
+    run.SetSink(std::make_unique<WaveFrameSink>(), output);
+    run.SetSynthesisOptions({AddKernel::Fastest, 1});
+    run.SetRandomState(7);
+    run.SetStreaming(StreamingOptions{});
+    const double start = ProcessSeconds();
+    const RunOutcome outcome = run.Run();
+    const double seconds = ProcessSeconds() - start;
+    std::remove(output.c_str());
+    return outcome == RunOutcome::Completed() ? seconds : -1.0;
+}
+
+struct GrainOptions {
+    ParameterValues m_values;
+    std::optional<double> m_levelRange;
+};
+
+void BM_GrainOptionsOverPlain(benchmark::State& state, GrainOptions options)
+{
+    double plain = 0.0;
+    double other = 0.0;
+    for (auto _ : state) {
+        plain = ScoreRenderSeconds(ParameterValues{}, std::nullopt);
+        other = ScoreRenderSeconds(options.m_values, options.m_levelRange);
+        if (plain < 0.0 || other < 0.0)
+            state.SkipWithError("the run did not complete");
+    }
+    state.counters["plain_cpu_s"] = plain;
+    state.counters["option_cpu_s"] = other;
+    state.counters["option_over_plain"] = other / plain;
 }
 
 void BM_ShapingOverPlain(benchmark::State& state, ParameterValues shaped)
@@ -131,6 +193,21 @@ void RegisterBenchmarks()
     };
     for (const auto& [name, values] : shapings) {
         benchmark::RegisterBenchmark((std::string("ShapingOverPlain/") + name).c_str(), BM_ShapingOverPlain, values)
+            ->Unit(benchmark::kSecond)
+            ->UseRealTime()
+            ->Iterations(1);
+    }
+    const std::pair<const char*, GrainOptions> grainOptions[] = {
+        {"timing_spread", {ParameterValues().With(ParameterId::TimingSpread, 50), std::nullopt}},
+        {"position",
+         {ParameterValues().With(ParameterId::Position, 30).With(ParameterId::PositionSpread, 20), std::nullopt}},
+        {"gain_spread", {ParameterValues().With(ParameterId::GainSpread, 12), std::nullopt}},
+        {"level_hold", {ParameterValues{}, 6.0}},
+        {"level_hold_1lu", {ParameterValues{}, 1.0}},
+    };
+    for (const auto& [name, options] : grainOptions) {
+        benchmark::RegisterBenchmark((std::string("GrainOptionsOverPlain/") + name).c_str(), BM_GrainOptionsOverPlain,
+                                     options)
             ->Unit(benchmark::kSecond)
             ->UseRealTime()
             ->Iterations(1);

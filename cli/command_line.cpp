@@ -150,9 +150,11 @@ void DefineLevelEvening(CLI::App& app, CommandLine& line)
 {
     app.add_option("--level-range", line.m_levelRange,
                    "Even out the level over the track: keep its short-term loudness (EBU R128, 3 s windows) "
-                   "within this many LU, 1 to 40, of its median outside the fades, by a slow gain (at most "
-                   "6 dB a second) planned from the whole track; then the volume or --loudness sets its level "
-                   "as usual")
+                   "within this many LU, 1 to 40, of its median outside the fades. Each grain is first given a "
+                   "gain from the loudness of the stretch of source it reads, which brings the source's loud and "
+                   "quiet places within half the range of its median; then a slow gain (at most 6 dB a second) "
+                   "planned from the whole track evens what remains; then the volume or --loudness sets its "
+                   "level as usual")
         ->option_text("LU")
         ->check(AllowedLevelRange());
 }

@@ -50,11 +50,13 @@ std::string InputPathOf(const CommandLine& line)
     return line.m_input ? *line.m_input : FindBundledSample().string();
 }
 
-// The run's one-layer score: the command line's values, its length and loop.
+// The run's one-layer score: the command line's values, its length, loop and
+// level range (which evens the grains' levels as well as the track's).
 Score ScoreOf(const CommandLine& line, const std::string& inputPath)
 {
     Score score = OneLayerScore(ParameterValuesOf(line), *ParseLength(line.m_strLength), inputPath);
     score.m_bLoop = line.m_bLoop;
+    score.m_levelRange = line.m_levelRange;
     return score;
 }
 

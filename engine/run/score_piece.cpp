@@ -13,7 +13,9 @@
 #include "engine/scheduling/grain_scheduler.h"
 #include "engine/scheduling/parameter_grain_settings.h"
 #include "engine/seek/seek_fingerprint.h"
+#include "engine/source/grain_level_hold.h"
 #include "engine/source/prepared_source.h"
+#include "engine/source/source_loudness.h"
 #include "engine/synthesis/grain_sound_synthesis.h"
 #include "engine/synthesis/grain_synthesizer.h"
 #include "engine/synthesis/layer_mix_synthesis.h"
@@ -22,6 +24,7 @@ struct PieceSource {
     std::string m_strPath;
     SourcePreparation m_preparation;
     PreparedSource m_prepared;
+    std::optional<GrainLevelHold> m_levelHold;  // with a level range: the grains' gains from the stretch's loudness
 };
 
 struct PieceLayer {
@@ -206,6 +209,8 @@ bool ScorePiece::Prepare(const std::map<std::string, SourceSound>& sounds, const
         const std::span<StereoFrame> writable = alone ? sound.m_writable : std::span<StereoFrame>();
         if (!source->m_prepared.Prepare(sound.m_frames, source->m_preparation, allocate, writable))
             return false;
+        if (m_pScore->m_levelRange)
+            source->m_levelHold.emplace(SourceLoudness(source->m_prepared.Levels().Level(0)), *m_pScore->m_levelRange);
     }
     MakeSynthesis(options, allocate);
     MakeSeekPlan();
@@ -227,6 +232,8 @@ void ScorePiece::MakeSynthesis(const SynthesisOptions& options, BufferAllocator 
         const ParameterTimeline& timeline = *layer.m_pTimeline;
         layer.m_synthesizer.SetOptions(options);
         layer.m_synthesizer.SetAllocator(allocate);
+        const std::optional<GrainLevelHold>& hold = layer.m_pSource->m_levelHold;
+        layer.m_synthesizer.SetLevelHold(hold ? &*hold : nullptr);
         layer.m_synthesizer.SetSettings(GrainSettingsOfValues(timeline.At(0.0).m_values, volume));
         if (!timeline.IsConstant()) {
             layer.m_pSettings = std::make_unique<TimelineGrainSettings>(timeline, volume, m_nWarmUp);

@@ -146,8 +146,8 @@ void GrainScheduler::MoveCursor(const GrainCursor& placed, const GrainSettings& 
 }
 
 // A grain is plain when nothing sets it apart from the run's own grains: no
-// drawn property, the Hann window, and the length and volume of the settings
-// the plain kernels' weights were made for.
+// drawn property, no gain from the level hold, the Hann window, and the length
+// and volume of the settings the plain kernels' weights were made for.
 GrainEvent GrainScheduler::MakeEvent(std::int32_t source, std::uint64_t output, const GrainTraits& traits,
                                      const GrainSettings& settings) const
 {
@@ -156,10 +156,17 @@ GrainEvent GrainScheduler::MakeEvent(std::int32_t source, std::uint64_t output, 
     event.m_nSource = source;
     event.m_nFrames = std::max(settings.m_nGrainFrames, 0);
     event.m_dFirstRead = source;
-    event.m_bPlain = traits.IsPlain() && settings.m_variation.m_window == WindowShape::Hann &&
+    const double level = m_pLevelHold != nullptr
+                             ? LevelOf(source, event.m_nFrames, GrainVariationDraws::IncrementOf(traits.m_dSemitones))
+                             : 1.0;
+    event.m_bPlain = traits.IsPlain() && level == 1.0 && settings.m_variation.m_window == WindowShape::Hann &&
                      settings.m_nGrainFrames == m_settings.m_nGrainFrames && settings.m_dVolume == m_settings.m_dVolume;
     event.m_dGainLeft = settings.m_dVolume * traits.m_dGainLeft;
     event.m_dGainRight = settings.m_dVolume * traits.m_dGainRight;
+    if (level != 1.0) {
+        event.m_dGainLeft *= level;
+        event.m_dGainRight *= level;
+    }
     event.m_window = settings.m_variation.m_window;
     if (event.m_bPlain)
         return event;
@@ -171,4 +178,15 @@ GrainEvent GrainScheduler::MakeEvent(std::int32_t source, std::uint64_t output, 
         event.m_dIncrement = increment;
     }
     return event;
+}
+
+// The level hold's gain (there must be one) for a grain of frames output
+// frames that reads from source on, increment source frames a frame: the
+// stretch from its first to its last read position, whichever way it is read.
+double GrainScheduler::LevelOf(std::int32_t source, std::int32_t frames, double increment) const
+{
+    if (frames <= 0)
+        return 1.0;
+    const double read = static_cast<double>(frames - 1) * increment + 1.0;
+    return m_pLevelHold->GainOf(static_cast<double>(source), read);
 }

@@ -7,6 +7,7 @@
 
 #include "engine/scheduling/constant_grain_settings.h"
 #include "engine/scheduling/grain_event.h"
+#include "engine/scheduling/grain_level_gain.h"
 #include "engine/scheduling/grain_settings.h"
 #include "engine/scheduling/grain_settings_source.h"
 #include "engine/scheduling/grain_variation_draws.h"
@@ -47,6 +48,11 @@ public:
             return *m_pSource;
         return m_constant;
     }
+
+    // Gives each grain a gain from the loudness of the stretch it reads
+    // (null: none, every grain at its own level). Stays in place while set.
+    void SetLevelHold(const GrainLevelGain* hold) { m_pLevelHold = hold; }
+    bool HasLevelHold() const { return m_pLevelHold != nullptr; }
 
     // The scan walk's generator: the state a run starts from is its seed,
     // and every other stream of the run is seeded from it at Begin.
@@ -90,10 +96,12 @@ private:
     GrainEvent MakeEvent(std::int32_t source, std::uint64_t output, const GrainTraits& traits,
                          const GrainSettings& settings) const;
     void MoveCursor(const GrainCursor& placed, const GrainSettings& settings);
+    double LevelOf(std::int32_t source, std::int32_t frames, double increment) const;
 
     GrainSettings m_settings;
     ConstantGrainSettings m_constant;  // m_settings, for every grain
     GrainSettingsSource* m_pSource = nullptr;
+    const GrainLevelGain* m_pLevelHold = nullptr;
     ScanWalk m_walk;
     GrainVariationDraws m_draws;
 

@@ -21,7 +21,7 @@ GrainRenderer::~GrainRenderer()
 GrainRenderer::Start GrainRenderer::Begin(const OctaveLevels& levels, std::uint64_t outputFrames,
                                           const GrainSettings& settings, const SynthesisOptions& options,
                                           BufferAllocator allocate, const SplineTerms* terms,
-                                          std::int32_t longestGrain)
+                                          std::int32_t longestGrain, bool levelled)
 {
     End();
     const std::int32_t grainFrames = std::max(settings.m_nGrainFrames, 0);
@@ -41,7 +41,7 @@ GrainRenderer::Start GrainRenderer::Begin(const OctaveLevels& levels, std::uint6
     m_canvas.m_nLongestGrain = std::max(grainFrames, longestGrain);
     m_canvas.m_general = GeneralKernelFor(options.m_kernel);
     m_canvas.m_pSplineTerms = terms != nullptr && terms->IsBuilt() ? terms : nullptr;
-    if (!settings.m_variation.IsPlain()) {
+    if (!settings.m_variation.IsPlain() || levelled) {
         m_shapedWindow = ShapedWindow::Make(settings.m_variation.m_window, grainFrames, allocate);
         if (!m_shapedWindow)
             return Start::NoWindowMemory;

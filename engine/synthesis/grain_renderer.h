@@ -39,10 +39,11 @@ public:
     // paired weights and the threads (without memory for the weights, grains
     // are added by the reference kernel instead).
     // No grain is longer than longestGrain frames (0: the settings' grain
-    // length).
+    // length). levelled: grains of plain settings may still have levels of
+    // their own (and go through the general kernel with the settings' window).
     Start Begin(const OctaveLevels& levels, std::uint64_t outputFrames, const GrainSettings& settings,
                 const SynthesisOptions& options, BufferAllocator allocate, const SplineTerms* terms = nullptr,
-                std::int32_t longestGrain = 0);
+                std::int32_t longestGrain = 0, bool levelled = false);
     void End();
 
     // Adds, grain by grain in order, what each grain has inside window.

@@ -20,7 +20,8 @@ GrainSynthesizer::Start GrainSynthesizer::Begin(const OctaveLevels& source, std:
         return Start::SourceTooLong;
     const GrainSettings& settings = m_scheduler.GetSettings();
     const std::int32_t longest = m_scheduler.Source().Bounds().m_nLongestGrainFrames;
-    if (m_renderer.Begin(source, outputFrames, settings, m_options, m_allocate, terms, longest) !=
+    if (m_renderer.Begin(source, outputFrames, settings, m_options, m_allocate, terms, longest,
+                         m_scheduler.HasLevelHold()) !=
         GrainRenderer::Start::Ready)
         return Start::NoWindowMemory;
     m_scheduler.Begin(sourceFrames, outputFrames);

@@ -53,6 +53,9 @@ public:
     const GrainSettings& GetSettings() const { return m_scheduler.GetSettings(); }
     // Settings that change over the render (see GrainScheduler); null: none.
     void SetSettingsSource(GrainSettingsSource* source) { m_scheduler.SetSettingsSource(source); }
+    // Gives each grain a gain from the loudness of the stretch it reads (see
+    // GrainLevelHold); null: none. Stays in place while set.
+    void SetLevelHold(const GrainLevelGain* hold) { m_scheduler.SetLevelHold(hold); }
     void SetOptions(const SynthesisOptions& options) { m_options = options; }
     void SetAllocator(BufferAllocator allocate) { m_allocate = allocate; }
 

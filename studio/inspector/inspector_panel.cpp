@@ -134,7 +134,8 @@ void InspectorPanel::BuildPiece(wxSizer* sizer)
     m_pFade->SetName("fade");
     AddRow(this, grid, "&Fade", m_pFade, Text(fade.m_szUnit), Text(fade.m_szWhat));
     m_pUseLevelRange = new wxCheckBox(this, wxID_ANY, "Level &range");
-    m_pUseLevelRange->SetToolTip("Even the level slowly so that it stays within this range (level evening)");
+    m_pUseLevelRange->SetToolTip("Even the level so that it stays within this range (level evening): each grain "
+                                 "brought towards the source's median level, then the track by a slow gain");
     m_pLevelRange = new wxSpinCtrlDouble(this, wxID_ANY, "", wxDefaultPosition, wxDefaultSize, wxSP_ARROW_KEYS,
                                          kNarrowestLevelRange, kWidestLevelRange, 6.0, 0.5);
     m_pLevelRange->SetDigits(1);

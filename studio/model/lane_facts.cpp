@@ -63,6 +63,13 @@ std::string Trimmed(const std::string& text)
     return text.substr(first, last - first + 1);
 }
 
+// Where a stepped lane's steps count from: its lowest value, or above it
+// where whole numbers are allowed below the steps.
+double StepBase(const LaneFacts& facts)
+{
+    return facts.m_dStep > 0.0 && facts.m_dStepFrom > facts.m_dLowest ? facts.m_dStepFrom : facts.m_dLowest;
+}
+
 }  // namespace
 
 std::vector<LaneKey> AllLanes()
@@ -102,7 +109,8 @@ LaneFacts FactsOf(LaneKey key)
     facts.m_strWhat = row.m_szWhat;
     facts.m_strScoreKey = row.m_szScoreKey;
     facts.m_kind = KindOf(row.m_kind);
-    facts.m_dLowest = row.m_dMinimum;
+    facts.m_dLowest = LowestOf(row);
+    facts.m_dStepFrom = row.m_dMinimum;
     facts.m_dHighest = row.m_dMaximum;
     facts.m_dStep = row.m_kind == ParameterKind::Whole ? row.m_dStep : 0.0;
     facts.m_bCanDrift = row.m_bDrifts;
@@ -110,6 +118,7 @@ LaneFacts FactsOf(LaneKey key)
         facts.m_choices.emplace_back(choice);
     if (facts.m_kind == LaneKind::Choice) {
         facts.m_dLowest = 0.0;
+        facts.m_dStepFrom = 0.0;
         facts.m_dHighest = facts.m_choices.empty() ? 0.0 : static_cast<double>(facts.m_choices.size() - 1);
         facts.m_dStep = 1.0;
     }
@@ -124,7 +133,10 @@ double KeepValue(const LaneFacts& facts, double value)
         return facts.m_dLowest;
     double kept = std::clamp(value, facts.m_dLowest, facts.m_dHighest);
     if (facts.m_dStep > 0.0) {
-        kept = facts.m_dLowest + std::round((kept - facts.m_dLowest) / facts.m_dStep) * facts.m_dStep;
+        const double base = StepBase(facts);
+        if (kept < base)
+            return std::min(std::round(kept), base);
+        kept = base + std::round((kept - base) / facts.m_dStep) * facts.m_dStep;
         kept = std::min(kept, facts.m_dHighest);
     }
     return kept;
@@ -146,7 +158,7 @@ double DragResolution(const LaneFacts& facts, bool fine)
 double SnapValue(const LaneFacts& facts, double value, double resolution)
 {
     if (resolution > 0.0 && std::isfinite(value)) {
-        const double base = facts.m_dStep > 0.0 ? facts.m_dLowest : 0.0;
+        const double base = facts.m_dStep > 0.0 ? StepBase(facts) : 0.0;
         value = base + std::round((value - base) / resolution) * resolution;
         // Rounding in binary leaves 0.30000000000000004; the decimal text
         // of the step's precision reads back as the intended value.
@@ -234,7 +246,10 @@ std::string DescribeLaneRange(const LaneFacts& facts)
             text.append(i == 0 ? "" : i + 1 == facts.m_choices.size() ? " or " : ", ").append(facts.m_choices[i]);
         return text;
     }
-    std::string text = FormatNumber(facts.m_dLowest) + " to " + FormatNumber(facts.m_dHighest);
+    std::string text;
+    if (facts.m_dStep > 0.0 && StepBase(facts) > facts.m_dLowest)
+        text = FormatNumber(facts.m_dLowest) + " to " + FormatNumber(StepBase(facts) - 1.0) + ", or ";
+    text += FormatNumber(StepBase(facts)) + " to " + FormatNumber(facts.m_dHighest);
     if (facts.m_dStep > 0.0 && facts.m_dStep != 1.0)
         text += " in steps of " + FormatNumber(facts.m_dStep);
     if (!facts.m_strUnit.empty())

@@ -38,7 +38,11 @@ struct LaneFacts {
     LaneKind m_kind = LaneKind::Number;
     double m_dLowest = 0.0;
     double m_dHighest = 0.0;
-    double m_dStep = 0.0;      // > 0: only lowest + k × step
+    double m_dStep = 0.0;      // > 0: only lowest + k × step, or from m_dStepFrom on
+    // Above m_dLowest: the step counts from here, and below it every whole
+    // number from m_dLowest is allowed (the density's sparse grains, off the
+    // desktop's slider).
+    double m_dStepFrom = 0.0;
     bool m_bSilentBelow = false;  // the gain: minus infinity (silent) besides the range
     bool m_bCanDrift = false;
     std::vector<std::string> m_choices;  // a choice's names

@@ -138,7 +138,9 @@ void RenderDialog::BuildChoices()
     grid->Add(m_pUseLevelRange, 0, wxALIGN_CENTER_VERTICAL);
     grid->Add(m_pLevelRange, 1, wxEXPAND);
     grid->Add(new wxStaticText(this, wxID_ANY, "LU"), 0, wxALIGN_CENTER_VERTICAL);
-    m_pLevelRange->SetToolTip("Even the level slowly so that it stays within this range");
+    m_pLevelRange->SetToolTip(
+        "Even the level so that it stays within this range: each grain brought towards the source's median level, "
+        "then the track by a slow gain");
     m_pLength = new wxTextCtrl(this, wxID_ANY);
     m_pLength->SetName("render length");
     row("Len&gth", m_pLength, new wxStaticText(this, wxID_ANY, "H:MM:SS"), "The track's length, up to 24:00:00");

@@ -124,8 +124,14 @@ double ReferenceIntegratedLoudness(const std::vector<StereoFrame>& frames, doubl
 
 std::vector<double> ReferenceShortTermLoudness(const std::vector<StereoFrame>& frames, double rate, std::size_t hop)
 {
+    return ReferenceWindowLoudness(frames, rate, hop, 3.0);
+}
+
+std::vector<double> ReferenceWindowLoudness(const std::vector<StereoFrame>& frames, double rate, std::size_t hop,
+                                            double seconds)
+{
     const std::vector<double> sums = HopSums(frames, rate, hop);
-    const auto window = static_cast<std::size_t>(std::llround(3.0 * rate));
+    const auto window = static_cast<std::size_t>(std::llround(seconds * rate));
     const std::size_t hops = window / hop;
     std::vector<double> loudness;
     for (std::size_t n = 0; n + hops <= sums.size(); ++n) {

@@ -27,3 +27,8 @@ double ReferenceIntegratedLoudness(const std::vector<StereoFrame>& frames, doubl
 // of the windows [n × hop, n × hop + 3 s) that fit in the frames; hop divides
 // 3 s. Minus infinity for a silent window.
 std::vector<double> ReferenceShortTermLoudness(const std::vector<StereoFrame>& frames, double rate, std::size_t hop);
+
+// The same for windows of any length that hop divides (0.4 s: the momentary
+// loudness).
+std::vector<double> ReferenceWindowLoudness(const std::vector<StereoFrame>& frames, double rate, std::size_t hop,
+                                            double seconds);

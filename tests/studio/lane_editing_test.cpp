@@ -78,7 +78,7 @@ TEST(LaneEditing, TimesStayInTheTrackAndValuesInTheTablesRangeOnItsSteps)
     EXPECT_EQ(points[0].m_dValue, row.m_dMaximum);
     // Whole milliseconds.
     EXPECT_EQ(points[1].m_dSeconds, 3.142);
-    EXPECT_EQ(points[1].m_dValue, row.m_dMinimum);
+    EXPECT_EQ(points[1].m_dValue, LowestOf(row));  // 1: sparse grains reach below the steps
     EXPECT_EQ(points[2].m_dSeconds, 20.0);
     // 777 grains a second is not on the table's steps of 50 from 500: the nearest is.
     EXPECT_EQ(points[2].m_dValue, 800.0);
@@ -162,7 +162,7 @@ TEST(LaneFacts, EachLaneTakesItsRangeUnitAndChoicesFromTheParameterTable)
         if (row.m_kind == ParameterKind::Choice) {
             EXPECT_EQ(facts.m_choices.size(), row.m_choices.size()) << row.m_szName;
         } else {
-            EXPECT_EQ(facts.m_dLowest, row.m_dMinimum) << row.m_szName;
+            EXPECT_EQ(facts.m_dLowest, LowestOf(row)) << row.m_szName;
             EXPECT_EQ(facts.m_dHighest, row.m_dMaximum) << row.m_szName;
         }
     }
@@ -191,6 +191,24 @@ TEST(LaneFacts, TypedValuesAreReadInTheLanesUnitAndRefusedOffItsRangeOrSteps)
     EXPECT_EQ(ParseDriftText(pitch, "0.5 1:30"), (Drift{0.5, 90}));
     EXPECT_EQ(ParseDriftText(pitch, "0.5 0:00.5"), std::nullopt);  // a drift turns once a second at most
     EXPECT_EQ(ParseDriftText(pitch, "99 10"), std::nullopt);       // deeper than the range is wide
+}
+
+// The density reaches down to 1 grain a second, as scores and the command
+// line allow: every whole number below the steps, the steps of 50 from 500.
+TEST(LaneFacts, TheDensityLaneReachesSparseGrainsBelowItsSteps)
+{
+    const LaneFacts density = FactsOf(kDensity);
+    EXPECT_EQ(density.m_dLowest, 1.0);
+    EXPECT_EQ(KeepValue(density, 0.0), 1.0);
+    EXPECT_EQ(KeepValue(density, 7.4), 7.0);
+    EXPECT_EQ(KeepValue(density, 499.6), 500.0);
+    EXPECT_EQ(KeepValue(density, 524.0), 500.0);
+    EXPECT_EQ(KeepValue(density, 526.0), 550.0);
+    EXPECT_EQ(ParseLaneValue(density, "3"), 3.0);
+    EXPECT_EQ(ParseLaneValue(density, "510"), std::nullopt);
+    EXPECT_EQ(DescribeLaneRange(density), "1 to 499, or 500 to 10000 in steps of 50 grains/s");
+    for (const double value : {1.0, 7.0, 499.0, 500.0, 550.0, 10000.0})
+        EXPECT_TRUE(IsAllowedValue(RowOf(ParameterId::Density), KeepValue(density, value))) << value;
 }
 
 TEST(LaneFacts, DragsMoveWholeNumbersByTheirStepAndRealsByARoundFraction)

@@ -16,9 +16,9 @@ namespace {
 
 constexpr std::int32_t kLengthSeconds = 30;
 
-void ExpectExcerptsAreStretchesOfTheWhole(const Score& score, std::uint64_t warmUp)
+void ExpectExcerptsAreStretchesOfTheWhole(const Score& score, std::uint64_t warmUp,
+                                          const std::vector<StereoFrame>& tones = Tones(4.0))
 {
-    const std::vector<StereoFrame> tones = Tones(4.0);
     const std::unique_ptr<ScorePiece> wholePiece = MakePiece(score, tones);
     const std::vector<StereoFrame> whole = Synthesise(*wholePiece, wholePiece->GetSeekPlan().m_nRenderFrames);
     constexpr std::uint64_t kExcerptFrames = 44100 / 2;
@@ -50,6 +50,19 @@ TEST(ExcerptSkip, ALoopsExcerptIsItsStretchAfterTheWarmUp)
 TEST(ExcerptSkip, AJourneyThroughTheSourceGivesItsStretchOfTheWholeRender)
 {
     ExpectExcerptsAreStretchesOfTheWhole(JourneyScore(), 0);
+}
+
+// Grains whose levels are held: each one's gain comes from the stretch it
+// reads, the same wherever the render starts. The source's first second is
+// loud and the rest 30 dB down, so the gains differ from grain to grain.
+TEST(ExcerptSkip, GrainsWhoseLevelsAreHeldGiveTheirStretchOfTheWholeRender)
+{
+    std::vector<StereoFrame> tones = Tones(4.0);
+    for (std::size_t i = static_cast<std::size_t>(kRunSampleRate); i < tones.size(); ++i)
+        tones[i] = {tones[i].left * 0.0316f, tones[i].right * 0.0316f};
+    Score score = JourneyScore();
+    score.m_levelRange = 4.0;
+    ExpectExcerptsAreStretchesOfTheWhole(score, 0, tones);
 }
 
 namespace {
