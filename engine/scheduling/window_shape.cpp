@@ -120,7 +120,8 @@ std::optional<ShapedWindow> ShapedWindow::Make(WindowShape shape, std::int32_t f
     if (!gains)
         return std::nullopt;
     for (std::uint64_t i = 0; i < count; ++i) {
-        const auto gain = static_cast<float>(WindowShapeGain(shape, static_cast<double>(i) / static_cast<double>(count)));
+        const double x = static_cast<double>(i) / static_cast<double>(count);
+        const auto gain = static_cast<float>(WindowShapeGain(shape, x));
         (*gains)[i] = gain;
         (*gains)[count + 2 * i] = gain;
         (*gains)[count + 2 * i + 1] = gain;

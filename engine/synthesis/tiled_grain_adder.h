@@ -81,7 +81,8 @@ private:
     OutputWindow m_window;
     std::uint64_t m_nBegin = 0;  // output range of the batch
     std::uint64_t m_nEnd = 0;
-    std::uint64_t m_nTileFrames = kTileFrames;  // of this batch: kGeneralTileFrames when it has a grain that is not plain
+    // Of this batch: kGeneralTileFrames when it has a grain that is not plain.
+    std::uint64_t m_nTileFrames = kTileFrames;
     std::uint64_t m_nFirstTileStart = 0;  // where the first tile begins, at or before m_nBegin (modulo 2^64)
     std::uint64_t m_nTiles = 0;
     // Claimed by every thread: on a cache line of its own, away from the

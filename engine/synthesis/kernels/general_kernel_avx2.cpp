@@ -8,7 +8,9 @@
 // baseline instruction set; called only where the processor has it. Every
 // operation is the one the portable kernel makes, in the same order and
 // precision, nothing fused; frames near the ends of the source, whose
-// neighbours are clamped, go through the portable kernel's own code.
+// neighbours are clamped, go through the portable kernel's own code. Where the
+// grain brings its window's gains paired (each twice in a row), a step's
+// weights are one load, not a load and a shuffle.
 #include "engine/synthesis/kernels/general_kernel.h"
 #include "engine/synthesis/kernels/general_kernel_frame.h"
 #include "engine/synthesis/kernels/general_kernel_stretch.h"
@@ -220,10 +222,12 @@ SONNELITH_AVX2 void AddLastFrames(float* out, const GeneralGrain& grain, const G
     else
         samples = SamplesOf<kSteps, kWide>(grain, reads);
     __m256 weights;
-    if constexpr (kPairWindow)
-        weights = PairWeights(_mm256_maskload_ps(grain.m_pPairWindow + 2 * static_cast<std::ptrdiff_t>(j), lanes), vectors);
-    else
+    if constexpr (kPairWindow) {
+        const float* pairs = grain.m_pPairWindow + 2 * static_cast<std::ptrdiff_t>(j);
+        weights = PairWeights(_mm256_maskload_ps(pairs, lanes), vectors);
+    } else {
         weights = Weights(_mm_maskload_ps(grain.m_pWindow + j, frameLanes), vectors);
+    }
     const __m256 sum = _mm256_add_ps(_mm256_maskload_ps(out, lanes), _mm256_mul_ps(samples, weights));
     _mm256_maskstore_ps(out, lanes, sum);
 }
