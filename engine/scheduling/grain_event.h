@@ -31,6 +31,7 @@ struct GrainEvent {
     // The window of a grain that is not plain, when its shape or length is
     // not the run's own (null: the run's).
     const float* m_pWindow = nullptr;
+    const float* m_pPairWindow = nullptr;  // its gains each twice in a row (see ShapedWindow)
     bool m_bPlain = true;
     // Where a grain that is not plain reads: the source's octave level its
     // increment needs (level k holds every 2^k-th frame of the source), and

@@ -115,16 +115,23 @@ double WindowShapeGain(WindowShape shape, double x)
 std::optional<ShapedWindow> ShapedWindow::Make(WindowShape shape, std::int32_t frames, BufferAllocator allocate)
 {
     const auto count = static_cast<std::uint64_t>(std::max(frames, 0));
-    std::optional<ZeroedBuffer<float>> gains = ZeroedBuffer<float>::Allocate(allocate, count);
+    // One allocation: the gains, then the same gains each twice.
+    std::optional<ZeroedBuffer<float>> gains = ZeroedBuffer<float>::Allocate(allocate, 3 * count);
     if (!gains)
         return std::nullopt;
-    for (std::uint64_t i = 0; i < count; ++i)
-        (*gains)[i] = static_cast<float>(WindowShapeGain(shape, static_cast<double>(i) / static_cast<double>(count)));
-    return ShapedWindow(shape, std::move(*gains));
+    for (std::uint64_t i = 0; i < count; ++i) {
+        const double x = static_cast<double>(i) / static_cast<double>(count);
+        const auto gain = static_cast<float>(WindowShapeGain(shape, x));
+        (*gains)[i] = gain;
+        (*gains)[count + 2 * i] = gain;
+        (*gains)[count + 2 * i + 1] = gain;
+    }
+    return ShapedWindow(shape, static_cast<std::int32_t>(count), std::move(*gains));
 }
 
-ShapedWindow::ShapedWindow(WindowShape shape, ZeroedBuffer<float> gains)
+ShapedWindow::ShapedWindow(WindowShape shape, std::int32_t frames, ZeroedBuffer<float> gains)
     : m_shape(shape)
+    , m_nFrames(frames)
     , m_gains(std::move(gains))
 {
 }

@@ -49,7 +49,8 @@ double WindowShapeGain(WindowShape shape, double x);
 // One shape at every frame of a grain of a given length: frame i of an
 // n-frame grain has the gain at x = i / n, as a 32-bit float. Made once for
 // each shape and length a render uses, read frame by frame as grains are
-// added.
+// added. Each gain is also kept twice in a row (PairData), so that vector
+// code weighting both channels of a frame loads the gains as they lie.
 class ShapedWindow {
 public:
     // The window of shape for grains of frames frames, or nothing when
@@ -57,12 +58,15 @@ public:
     static std::optional<ShapedWindow> Make(WindowShape shape, std::int32_t frames, BufferAllocator allocate);
 
     WindowShape Shape() const { return m_shape; }
-    std::int32_t Frames() const { return static_cast<std::int32_t>(m_gains.size()); }
+    std::int32_t Frames() const { return m_nFrames; }
     const float* Data() const { return m_gains.data(); }
+    // Gain i at 2i and 2i + 1.
+    const float* PairData() const { return m_gains.data() + m_nFrames; }
 
 private:
-    ShapedWindow(WindowShape shape, ZeroedBuffer<float> gains);
+    ShapedWindow(WindowShape shape, std::int32_t frames, ZeroedBuffer<float> gains);
 
     WindowShape m_shape;
-    ZeroedBuffer<float> m_gains;
+    std::int32_t m_nFrames;
+    ZeroedBuffer<float> m_gains;  // the gains, then each of them twice
 };

@@ -16,6 +16,7 @@ GeneralGrain GeneralGrainOf(const GrainEvent& grain, const GrainCanvas& canvas)
     general.m_fGainLeft = static_cast<float>(grain.m_dGainLeft);
     general.m_fGainRight = static_cast<float>(grain.m_dGainRight);
     general.m_pWindow = grain.m_pWindow != nullptr ? grain.m_pWindow : canvas.m_pShapedWindow;
+    general.m_pPairWindow = grain.m_pWindow != nullptr ? grain.m_pPairWindow : canvas.m_pShapedPairWindow;
     general.m_bWholeFrames =
         std::fabs(general.m_dIncrement) == 1.0 && general.m_dFirstRead == std::trunc(general.m_dFirstRead);
     if (canvas.m_pSplineTerms != nullptr) {

@@ -28,6 +28,7 @@ struct GrainCanvas {
     // Other grains: the window of the run's shape at the run's grain length
     // (unless a grain brings its own), and the kernel that adds them.
     const float* m_pShapedWindow = nullptr;
+    const float* m_pShapedPairWindow = nullptr;  // the same gains each twice in a row
     const SplineTerms* m_pSplineTerms = nullptr;  // null: none worked out beforehand
     GeneralKernelFunction m_general = nullptr;
 };

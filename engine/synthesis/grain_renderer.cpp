@@ -46,6 +46,7 @@ GrainRenderer::Start GrainRenderer::Begin(const OctaveLevels& levels, std::uint6
         if (!m_shapedWindow)
             return Start::NoWindowMemory;
         m_canvas.m_pShapedWindow = m_shapedWindow->Data();
+        m_canvas.m_pShapedPairWindow = m_shapedWindow->PairData();
     }
     if (options.m_kernel != AddKernel::Reference && outputFrames > 0)
         StartBatchAdding(options, allocate);

@@ -74,9 +74,14 @@ void GrainSynthesizer::PlaceNextGrain()
 void GrainSynthesizer::GiveOwnWindow(GrainEvent& grain)
 {
     m_windows.SetAllocator(m_allocate);
-    grain.m_pWindow = m_windows.Get(grain.m_window, grain.m_nFrames);
-    if (grain.m_pWindow == nullptr)
+    const ShapedWindow* window = m_windows.Get(grain.m_window, grain.m_nFrames);
+    if (window == nullptr) {
+        grain.m_pWindow = nullptr;
         grain.m_nFrames = 0;
+        return;
+    }
+    grain.m_pWindow = window->Data();
+    grain.m_pPairWindow = window->PairData();
 }
 
 void GrainSynthesizer::AddPlacedGrains(const OutputWindow& window)

@@ -2,18 +2,18 @@
 
 #include <algorithm>
 
-const float* ShapedWindowCache::Get(WindowShape shape, std::int32_t frames)
+const ShapedWindow* ShapedWindowCache::Get(WindowShape shape, std::int32_t frames)
 {
     // The newest window first: grains of one stretch of a track share one.
     for (auto window = m_windows.rbegin(); window != m_windows.rend(); ++window) {
         if (window->Shape() == shape && window->Frames() == frames)
-            return window->Data();
+            return &*window;
     }
     std::optional<ShapedWindow> made = ShapedWindow::Make(shape, frames, m_allocate);
     if (!made)
         return nullptr;
     m_windows.push_back(std::move(*made));
-    return m_windows.back().Data();
+    return &m_windows.back();
 }
 
 void ShapedWindowCache::Trim(std::span<const GrainEvent> pending)

@@ -17,7 +17,7 @@ public:
 
     // The window of shape at frames frames, or null when its memory cannot
     // be had. Stays in place until Trim finds no grain using it.
-    const float* Get(WindowShape shape, std::int32_t frames);
+    const ShapedWindow* Get(WindowShape shape, std::int32_t frames);
     // Lets go of the windows that none of pending uses, once more than a few
     // are held.
     void Trim(std::span<const GrainEvent> pending);

@@ -36,15 +36,19 @@ void TiledGrainAdder::Add(const GrainEvent* grains, std::size_t count, const Out
     m_nEnd = 0;
     if (m_general.size() < count)
         m_general.resize(count);
+    bool anyGeneral = false;
     for (std::size_t g = 0; g < count; ++g) {
         const FrameRange covered = CoveredFrames(grains[g]);
         if (covered.IsEmpty())
             continue;
         m_nBegin = std::min(m_nBegin, covered.m_nBegin);
         m_nEnd = std::max(m_nEnd, covered.m_nEnd);
-        if (!grains[g].m_bPlain)
+        if (!grains[g].m_bPlain) {
             m_general[g] = GeneralGrainOf(grains[g], m_canvas);
+            anyGeneral = true;
+        }
     }
+    m_nTileFrames = anyGeneral ? kGeneralTileFrames : kTileFrames;
     if (m_nEnd <= m_nBegin)
         return;
     PlaceTiles();
@@ -55,7 +59,7 @@ void TiledGrainAdder::Add(const GrainEvent* grains, std::size_t count, const Out
         AddClaimedTiles();
 }
 
-// Tile edges lie kTileFrames apart on the output frames whose memory begins a
+// Tile edges lie m_nTileFrames apart on the output frames whose memory begins a
 // cache line (all frames of the window share one such grid, as its frames
 // lie 8 bytes apart; a window that is not 8-byte aligned gets a grid all the
 // same, only not on line boundaries).
@@ -64,10 +68,10 @@ void TiledGrainAdder::PlaceTiles()
     const auto windowAddress = reinterpret_cast<std::uintptr_t>(m_window.m_pFrames);
     const std::uint64_t framesToLine = (kCacheLineBytes - windowAddress % kCacheLineBytes) % kCacheLineBytes /
                                        sizeof(StereoFrame);
-    const std::uint64_t edgeOffset = (m_window.m_nFirst + framesToLine) % kTileFrames;
+    const std::uint64_t edgeOffset = (m_window.m_nFirst + framesToLine) % m_nTileFrames;
     // The last tile edge at or before m_nBegin, and the number of tiles up to m_nEnd.
-    m_nFirstTileStart = m_nBegin - (m_nBegin + kTileFrames - edgeOffset) % kTileFrames;
-    m_nTiles = (m_nEnd - m_nFirstTileStart + kTileFrames - 1) / kTileFrames;
+    m_nFirstTileStart = m_nBegin - (m_nBegin + m_nTileFrames - edgeOffset) % m_nTileFrames;
+    m_nTiles = (m_nEnd - m_nFirstTileStart + m_nTileFrames - 1) / m_nTileFrames;
 }
 
 bool TiledGrainAdder::IsWorthSharing(std::size_t count) const
@@ -84,8 +88,8 @@ void TiledGrainAdder::AddClaimedTiles()
             return;
         // The first tile may begin before frame 0 (the sums wrap around and
         // back), so it is cut to m_nBegin without comparing its start.
-        const std::uint64_t tileStart = m_nFirstTileStart + tile * kTileFrames;
-        AddTile(tile == 0 ? m_nBegin : tileStart, std::min(tileStart + kTileFrames, m_nEnd));
+        const std::uint64_t tileStart = m_nFirstTileStart + tile * m_nTileFrames;
+        AddTile(tile == 0 ? m_nBegin : tileStart, std::min(tileStart + m_nTileFrames, m_nEnd));
     }
 }
 

@@ -23,6 +23,10 @@ struct GeneralGrain {
     float m_fGainLeft = 0.0f;
     float m_fGainRight = 0.0f;
     const float* m_pWindow = nullptr;        // the window's gain at each frame of the grain
+    // The same gains each twice in a row (frame j's at 2j and 2j + 1), or
+    // null: the vector variants then spread them over both channels
+    // themselves, to the same bits.
+    const float* m_pPairWindow = nullptr;
     // Read frame by frame, without the spline: the increment is +1 or −1 and
     // the first read position a whole frame (a grain placed or reversed but
     // not transposed).

@@ -8,7 +8,9 @@
 // baseline instruction set; called only where the processor has it. Every
 // operation is the one the portable kernel makes, in the same order and
 // precision, nothing fused; frames near the ends of the source, whose
-// neighbours are clamped, go through the portable kernel's own code.
+// neighbours are clamped, go through the portable kernel's own code. Where the
+// grain brings its window's gains paired (each twice in a row), a step's
+// weights are one load, not a load and a shuffle.
 #include "engine/synthesis/kernels/general_kernel.h"
 #include "engine/synthesis/kernels/general_kernel_frame.h"
 #include "engine/synthesis/kernels/general_kernel_stretch.h"
@@ -17,6 +19,7 @@
 #include <immintrin.h>
 
 #include <cmath>
+#include <cstddef>
 
 namespace {
 
@@ -164,8 +167,25 @@ SONNELITH_AVX2 __m256 Weights(__m128 window, const GrainVectors& vectors)
     return _mm256_mul_ps(_mm256_permutevar8x32_ps(_mm256_castps128_ps256(window), vectors.m_pairs), vectors.m_gains);
 }
 
+// The same from the window's gains each twice in a row, which need no
+// shuffle.
+SONNELITH_AVX2 __m256 PairWeights(__m256 pairWindow, const GrainVectors& vectors)
+{
+    return _mm256_mul_ps(pairWindow, vectors.m_gains);
+}
+
+// The weights of grain frames j .. j + 3.
+template <bool kPairWindow>
+SONNELITH_AVX2 __m256 StepWeights(const GeneralGrain& grain, const GrainVectors& vectors, std::int32_t j)
+{
+    if constexpr (kPairWindow)
+        return PairWeights(_mm256_loadu_ps(grain.m_pPairWindow + 2 * static_cast<std::ptrdiff_t>(j)), vectors);
+    else
+        return Weights(_mm_loadu_ps(grain.m_pWindow + j), vectors);
+}
+
 // Grain frames j .. j + 3 (jv: j .. j + 3 as doubles) onto out.
-template <Steps kSteps, bool kWide, bool kForwards>
+template <Steps kSteps, bool kWide, bool kForwards, bool kPairWindow>
 SONNELITH_AVX2 void AddFourFrames(float* out, const GeneralGrain& grain, const GrainVectors& vectors, std::int32_t j,
                                   __m256d jv)
 {
@@ -180,7 +200,7 @@ SONNELITH_AVX2 void AddFourFrames(float* out, const GeneralGrain& grain, const G
         const StepReads reads = ReadsOf(vectors, PositionsOf(vectors, jv), kForwards ? 0 : kFramesPerStep - 1);
         samples = SamplesOf<kSteps, kWide>(grain, reads);
     }
-    const __m256 weights = Weights(_mm_loadu_ps(grain.m_pWindow + j), vectors);
+    const __m256 weights = StepWeights<kPairWindow>(grain, vectors, j);
     _mm256_storeu_ps(out, _mm256_add_ps(_mm256_loadu_ps(out), _mm256_mul_ps(samples, weights)));
 }
 
@@ -188,7 +208,7 @@ SONNELITH_AVX2 void AddFourFrames(float* out, const GeneralGrain& grain, const G
 // arithmetic on the lanes of those frames. The output and the window are read
 // and written through masks, so nothing past their ends is touched; the
 // source loads start at the lowest read of those frames, as in a whole step.
-template <Steps kSteps, bool kWide, bool kForwards>
+template <Steps kSteps, bool kWide, bool kForwards, bool kPairWindow>
 SONNELITH_AVX2 void AddLastFrames(float* out, const GeneralGrain& grain, const GrainVectors& vectors, std::int32_t j,
                                   __m256d jv, std::int32_t count)
 {
@@ -201,12 +221,18 @@ SONNELITH_AVX2 void AddLastFrames(float* out, const GeneralGrain& grain, const G
         samples = Tap<false>(grain.m_pSource, reads, 0);
     else
         samples = SamplesOf<kSteps, kWide>(grain, reads);
-    const __m256 weights = Weights(_mm_maskload_ps(grain.m_pWindow + j, frameLanes), vectors);
+    __m256 weights;
+    if constexpr (kPairWindow) {
+        const float* pairs = grain.m_pPairWindow + 2 * static_cast<std::ptrdiff_t>(j);
+        weights = PairWeights(_mm256_maskload_ps(pairs, lanes), vectors);
+    } else {
+        weights = Weights(_mm_maskload_ps(grain.m_pWindow + j, frameLanes), vectors);
+    }
     const __m256 sum = _mm256_add_ps(_mm256_maskload_ps(out, lanes), _mm256_mul_ps(samples, weights));
     _mm256_maskstore_ps(out, lanes, sum);
 }
 
-template <Steps kSteps, bool kWide, bool kForwards>
+template <Steps kSteps, bool kWide, bool kForwards, bool kPairWindow>
 SONNELITH_AVX2 void AddInDirection(StereoFrame* output, const GeneralGrain& grain, std::int32_t first,
                                    std::int32_t count)
 {
@@ -219,26 +245,38 @@ SONNELITH_AVX2 void AddInDirection(StereoFrame* output, const GeneralGrain& grai
     __m256d jv = _mm256_add_pd(_mm256_set1_pd(static_cast<double>(j)), _mm256_setr_pd(0, 1, 2, 3));
     const __m256d step = _mm256_set1_pd(kFramesPerStep);
     for (; j + kFramesPerStep <= inside.m_nEnd; j += kFramesPerStep) {
-        AddFourFrames<kSteps, kWide, kForwards>(&output[j - first].left, grain, vectors, j, jv);
+        AddFourFrames<kSteps, kWide, kForwards, kPairWindow>(&output[j - first].left, grain, vectors, j, jv);
         jv = _mm256_add_pd(jv, step);
     }
     if (j < inside.m_nEnd) {
-        AddLastFrames<kSteps, kWide, kForwards>(&output[j - first].left, grain, vectors, j, jv, inside.m_nEnd - j);
+        AddLastFrames<kSteps, kWide, kForwards, kPairWindow>(&output[j - first].left, grain, vectors, j, jv,
+                                                             inside.m_nEnd - j);
         j = inside.m_nEnd;
     }
     for (; j < first + count; ++j)
         general_kernel::AddFrame(output[j - first], grain, j);
 }
 
-// The steps of a grain read forwards or backwards, each compiled on its own.
+// The steps of a grain read forwards or backwards, with the window's gains
+// paired or not, each compiled on its own.
+template <Steps kSteps, bool kWide, bool kPairWindow>
+SONNELITH_AVX2 void AddInDirections(StereoFrame* output, const GeneralGrain& grain, std::int32_t first,
+                                    std::int32_t count)
+{
+    if (grain.m_dIncrement >= 0.0)
+        AddInDirection<kSteps, kWide, true, kPairWindow>(output, grain, first, count);
+    else
+        AddInDirection<kSteps, kWide, false, kPairWindow>(output, grain, first, count);
+}
+
 template <Steps kSteps, bool kWide>
 SONNELITH_AVX2 void AddInSteps(StereoFrame* output, const GeneralGrain& grain, std::int32_t first,
                                std::int32_t count)
 {
-    if (grain.m_dIncrement >= 0.0)
-        AddInDirection<kSteps, kWide, true>(output, grain, first, count);
+    if (grain.m_pPairWindow != nullptr)
+        AddInDirections<kSteps, kWide, true>(output, grain, first, count);
     else
-        AddInDirection<kSteps, kWide, false>(output, grain, first, count);
+        AddInDirections<kSteps, kWide, false>(output, grain, first, count);
 }
 
 }  // namespace

@@ -136,6 +136,11 @@ TEST(ShapedWindow, EachFrameHasItsShapesGain)
                     ASSERT_NEAR(window->Data()[i], GrainWindowGain(static_cast<std::uint32_t>(i), n), 1e-7);
                 }
             }
+            // The paired gains are the gains themselves, each twice.
+            for (std::int32_t i = 0; i < n; ++i) {
+                ASSERT_EQ(window->PairData()[2 * i], window->Data()[i]) << "frame " << i;
+                ASSERT_EQ(window->PairData()[2 * i + 1], window->Data()[i]) << "frame " << i;
+            }
         }
     }
     EXPECT_FALSE(ShapedWindow::Make(WindowShape::Hann, 441, RefusingAllocate).has_value());

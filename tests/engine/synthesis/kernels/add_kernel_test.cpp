@@ -557,6 +557,70 @@ TEST(TiledGrainAdder, GivesTheSameBitsWhereverTheOutputLiesInMemory)
     }
 }
 
+// A grain read at increment (level 0) from position onto output frame q,
+// through the general kernel, with a window of its own.
+GrainEvent GrainNotPlain(double position, double increment, std::uint64_t q, const std::vector<float>& window)
+{
+    GrainEvent grain;
+    grain.m_bPlain = false;
+    grain.m_nOutput = q;
+    grain.m_nFrames = static_cast<std::int32_t>(window.size());
+    grain.m_dFirstRead = position;
+    grain.m_dIncrement = increment;
+    grain.m_dLevelFirstRead = position;
+    grain.m_dLevelIncrement = increment;
+    grain.m_dGainLeft = 0.3 + 0.001 * static_cast<double>(q % 400);
+    grain.m_dGainRight = 0.7 - 0.001 * static_cast<double>(q % 300);
+    grain.m_pWindow = window.data();
+    return grain;
+}
+
+// A batch with grains that are not plain is cut into larger tiles than a
+// plain one: transposed, reversed and plain grains mixed over several of
+// them, added on one thread and on three, into the whole output and into
+// windows that start between tile edges, give the bits of the grain-by-grain
+// loop.
+TEST(TiledGrainAdder, AddsMixedBatchesAsTheReferenceLoopDoes)
+{
+    constexpr std::int32_t kGrainFrames = 900;
+    constexpr std::size_t kOutputFrames = 3 * TiledGrainAdder::kGeneralTileFrames + 900;
+    constexpr double kVolume = 0.4;
+    const std::vector<StereoFrame> source = NoiseSource(6000, 8);
+    const OctaveLevels levels(source);
+    const std::vector<float> window = HannWindow(kGrainFrames);
+    std::vector<GrainEvent> grains;
+    for (std::uint32_t q = 0; q < kOutputFrames; q += 9) {
+        const double start = 1000.0 + static_cast<double>(q % 3000) + 0.37;
+        if (q % 27 == 0)
+            grains.push_back(PlainGrain(static_cast<std::int32_t>(q % 4000), q, kGrainFrames));
+        else
+            grains.push_back(GrainNotPlain(start, q % 2 == 0 ? 0.61 + 1e-4 * (q % 300) : -0.93, q, window));
+    }
+    const std::vector<StereoFrame> start = NoiseSource(kOutputFrames, 9);
+    std::vector<StereoFrame> expected = start;
+    AddOneByOne(levels, grains, kGrainFrames, kVolume, expected);
+
+    const std::vector<double> weights = PairWeights(window, static_cast<float>(kVolume));
+    GrainCanvas canvas = PlainCanvas(levels, kOutputFrames, window, weights, kVolume);
+    canvas.m_general = GeneralKernelOfVectorUnit(FastestAddKernel());
+    for (const int threads : {1, 3}) {
+        WorkerPool pool(threads);
+        TiledGrainAdder adder(canvas, BatchKernelFunction(FastestAddKernel()), &pool);
+        std::vector<StereoFrame> whole = start;
+        adder.Add(grains.data(), grains.size(), {whole.data(), 0, whole.size()});
+        EXPECT_TRUE(SampleBits(whole) == SampleBits(expected)) << threads << " threads, whole output";
+
+        std::vector<StereoFrame> pieces;
+        for (const auto& [first, end] : {std::pair<std::size_t, std::size_t>{0, 1500}, {1500, 4099},
+                                         {4099, kOutputFrames}}) {
+            std::vector<StereoFrame> piece(start.begin() + first, start.begin() + end);
+            adder.Add(grains.data(), grains.size(), {piece.data(), first, piece.size()});
+            pieces.insert(pieces.end(), piece.begin(), piece.end());
+        }
+        EXPECT_TRUE(SampleBits(pieces) == SampleBits(expected)) << threads << " threads, in windows";
+    }
+}
+
 // Without room for the weights table the run adds its grains one by one: the
 // output and the messages stay those of a normal run.
 int g_nAllocations = 0;

@@ -33,12 +33,13 @@ bool SameBits(const std::vector<StereoFrame>& a, const std::vector<StereoFrame>&
     return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(StereoFrame)) == 0;
 }
 
-// The window of shape for grains of frames frames, kept for the test's run.
-const float* Window(WindowShape shape, std::int32_t frames)
+// The window of shape for grains of frames frames, kept for the test's run
+// (its gains stay where they are as the list grows).
+const ShapedWindow& Window(WindowShape shape, std::int32_t frames)
 {
     static std::vector<ShapedWindow> windows;
     windows.push_back(*ShapedWindow::Make(shape, frames, SystemAllocate));
-    return windows.back().Data();
+    return windows.back();
 }
 
 GeneralGrain Grain(const std::vector<StereoFrame>& source, double first, double increment, std::int32_t frames,
@@ -51,7 +52,9 @@ GeneralGrain Grain(const std::vector<StereoFrame>& source, double first, double 
     grain.m_dIncrement = increment;
     grain.m_fGainLeft = 0.7f;
     grain.m_fGainRight = 0.3f;
-    grain.m_pWindow = Window(shape, frames);
+    const ShapedWindow& window = Window(shape, frames);
+    grain.m_pWindow = window.Data();
+    grain.m_pPairWindow = window.PairData();
     return grain;
 }
 
@@ -67,7 +70,8 @@ std::vector<GeneralKernelFunction> Variants()
 
 // Grains up and down, backwards, from fractional starts, reaching both ends of
 // the source (where its first and last frames stand in for those beyond),
-// with every window shape: each variant gives the portable kernel's bits.
+// with every window shape, its gains paired or not: each variant gives the
+// portable kernel's bits.
 TEST(GeneralKernel, EveryVariantGivesTheSameBits)
 {
     const std::vector<StereoFrame> source = Noise(4000, 1);
@@ -87,12 +91,17 @@ TEST(GeneralKernel, EveryVariantGivesTheSameBits)
             const double lastRead = test.m_dFirst + (frames - 1) * test.m_dIncrement;
             const double usable = std::clamp(lastRead, 0.0, 3999.0);
             const double increment = (usable - test.m_dFirst) / (frames - 1);
-            const GeneralGrain grain = Grain(source, test.m_dFirst, increment, frames, shape);
+            GeneralGrain grain = Grain(source, test.m_dFirst, increment, frames, shape);
             AddGeneralGrainPortable(expected.data(), grain, 0, frames);
-            for (const GeneralKernelFunction variant : Variants()) {
-                std::vector<StereoFrame> actual = start;
-                variant(actual.data(), grain, 0, frames);
-                ASSERT_TRUE(SameBits(actual, expected)) << WindowShapeName(shape) << " from " << test.m_dFirst;
+            for (const bool paired : {true, false}) {
+                if (!paired)
+                    grain.m_pPairWindow = nullptr;
+                for (const GeneralKernelFunction variant : Variants()) {
+                    std::vector<StereoFrame> actual = start;
+                    variant(actual.data(), grain, 0, frames);
+                    ASSERT_TRUE(SameBits(actual, expected))
+                        << WindowShapeName(shape) << " from " << test.m_dFirst << (paired ? ", paired gains" : "");
+                }
             }
         }
     }
