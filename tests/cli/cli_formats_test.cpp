@@ -173,18 +173,6 @@ TEST_F(CliStreams, AnInputFromStandardInputAndAnOutputToStandardOutputChangeNoBy
     EXPECT_TRUE(ReadWholeFile(m_dir.File("stream.wav")) == named);
 }
 
-namespace {
-
-std::vector<StereoFrame> StereoFrames(const SoundFileContents& file)
-{
-    std::vector<StereoFrame> frames;
-    for (std::size_t i = 0; i + 1 < file.m_samples.size(); i += 2)
-        frames.push_back({file.m_samples[i], file.m_samples[i + 1]});
-    return frames;
-}
-
-}  // namespace
-
 // --loudness -18 sets the integrated loudness, measured again here by the
 // tests' own BS.1770 on the file as libsndfile reads it back (16-bit samples:
 // their rounding moves the loudness by far less than the 0.5 LU allowed).
@@ -197,7 +185,7 @@ TEST_F(CliStreams, LoudnessIsSetToTheTargetAndPrinted)
     EXPECT_THAT(result.err, HasSubstr("Integrated loudness -18.0 LUFS, peak "));
     const SoundFileContents file = ReadSoundFile(output);
     ASSERT_TRUE(file.m_bOpened);
-    EXPECT_NEAR(ReferenceIntegratedLoudness(StereoFrames(file), 44100.0), -18.0, 0.5);
+    EXPECT_NEAR(ReferenceIntegratedLoudness(StereoFramesOf(file), 44100.0), -18.0, 0.5);
     EXPECT_LE(SoxPeak(output), 1.0);
 }
 
@@ -212,5 +200,5 @@ TEST_F(CliStreams, TheVolumeCapsThePeakOfALoudnessTarget)
     EXPECT_THAT(result.err, HasSubstr("the peak ceiling of 20.0 % held it below the -3.0 LUFS target"));
     EXPECT_NEAR(SoxPeak(output), 0.2, 1e-4);
     const SoundFileContents file = ReadSoundFile(output);
-    EXPECT_LT(ReferenceIntegratedLoudness(StereoFrames(file), 44100.0), -10.0);
+    EXPECT_LT(ReferenceIntegratedLoudness(StereoFramesOf(file), 44100.0), -10.0);
 }

@@ -28,14 +28,6 @@ constexpr int kSeconds = 60;
 constexpr int kFadeSeconds = 3;
 constexpr double kRange = 6.0;
 
-std::vector<StereoFrame> Frames(const SoundFileContents& contents)
-{
-    std::vector<StereoFrame> frames;
-    for (std::size_t i = 0; i + 1 < contents.m_samples.size(); i += 2)
-        frames.push_back({contents.m_samples[i], contents.m_samples[i + 1]});
-    return frames;
-}
-
 // The short-term loudness of the windows that lie wholly between the fades,
 // each against their median.
 struct Swing {
@@ -122,7 +114,7 @@ protected:
     {
         const SoundFileContents contents = ReadSoundFile(m_dir.File(name));
         EXPECT_TRUE(contents.m_bOpened) << name;
-        return Frames(contents);
+        return StereoFramesOf(contents);
     }
 
     TempDir m_dir;

@@ -26,14 +26,6 @@ constexpr int kSeconds = 24;
 constexpr int kFadeSeconds = 3;
 constexpr double kRange = 6.0;
 
-std::vector<StereoFrame> Frames(const SoundFileContents& contents)
-{
-    std::vector<StereoFrame> frames;
-    for (std::size_t i = 0; i + 1 < contents.m_samples.size(); i += 2)
-        frames.push_back({contents.m_samples[i], contents.m_samples[i + 1]});
-    return frames;
-}
-
 // The loudness of the windows of seconds (every 100 ms) that lie wholly
 // between the fades.
 std::vector<double> LoudnessBetweenFades(const std::vector<StereoFrame>& frames, double seconds)
@@ -111,7 +103,7 @@ protected:
         EXPECT_EQ(result.exitCode, 0) << result.err;
         const SoundFileContents contents = ReadSoundFile(m_dir.File(name));
         EXPECT_TRUE(contents.m_bOpened) << name;
-        return Frames(contents);
+        return StereoFramesOf(contents);
     }
 
     TempDir m_dir;

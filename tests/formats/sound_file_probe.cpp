@@ -72,3 +72,12 @@ void WriteSoundFile(const std::string& path, int format, int rate, int channels,
     sf_writef_float(file, samples.data(), static_cast<sf_count_t>(samples.size() / static_cast<std::size_t>(channels)));
     sf_close(file);
 }
+
+std::vector<StereoFrame> StereoFramesOf(const SoundFileContents& contents)
+{
+    std::vector<StereoFrame> frames;
+    frames.reserve(contents.m_samples.size() / 2);
+    for (std::size_t i = 0; i + 1 < contents.m_samples.size(); i += 2)
+        frames.push_back({contents.m_samples[i], contents.m_samples[i + 1]});
+    return frames;
+}

@@ -21,6 +21,9 @@ struct SoundFileContents {
 // at their own width (16-bit values as they are, 24-bit values as they are).
 SoundFileContents ReadSoundFile(const std::string& path);
 
+// A stereo file's interleaved samples as frames.
+std::vector<StereoFrame> StereoFramesOf(const SoundFileContents& contents);
+
 // Every frame a source hands out, in pieces of pieceFrames.
 std::vector<StereoFrame> ReadAllFrames(SoundSource& source, std::size_t pieceFrames = 10000);
 
