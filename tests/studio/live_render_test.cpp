@@ -178,11 +178,14 @@ TEST(LiveRender, AnEditIsHeardWithinMomentsAndJoinedWithoutAClick)
     Score after = before;
     after.m_layers[0].m_values.Set(ParameterId::Pitch, 7);
     // A machine too busy to render in real time leaves gaps no comparison
-    // can match: it gets two more tries.
+    // can match (the session counts them): it gets more tries, each after a
+    // pause, so that a burst of other work on a shared machine can pass.
     std::vector<StereoFrame> pulled;
     std::size_t editedAt = 0;
     std::uint64_t missing = 0;
-    for (int attempt = 0; attempt < 3 && (attempt == 0 || missing > 0); ++attempt) {
+    for (int attempt = 0; attempt < 5 && (attempt == 0 || missing > 0); ++attempt) {
+        if (attempt > 0)
+            std::this_thread::sleep_for(1s);
         SessionLiveRender render(std::make_shared<SourceCache>(), 2);
         render.SetScore(Live(before));
         // The level settled first and then held: a gain that moves is no part
