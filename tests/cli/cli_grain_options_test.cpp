@@ -33,18 +33,19 @@ protected:
             GTEST_SKIP() << "sox makes the test sounds";
     }
 
-    // A mono 16-bit sound made by sox's synth effect (and a mix of two).
+    // A mono 16-bit sound made by sox's synth effect (and a mix of two), the
+    // same on every run (-R): noise and dither otherwise differ from run to run.
     std::string Make(const std::string& name, const std::string& synth, const std::string& mixWith = {})
     {
         const std::string path = m_dir.File(name);
         if (mixWith.empty()) {
-            MakeWithTool("sox -n -r 44100 -c 1 -b 16 " + ShellQuote(path) + " synth " + synth);
+            MakeWithTool("sox -R -n -r 44100 -c 1 -b 16 " + ShellQuote(path) + " synth " + synth);
         } else {
             const std::string a = m_dir.File("a-" + name);
             const std::string b = m_dir.File("b-" + name);
-            MakeWithTool("sox -n -r 44100 -c 1 -b 16 " + ShellQuote(a) + " synth " + synth);
-            MakeWithTool("sox -n -r 44100 -c 1 -b 16 " + ShellQuote(b) + " synth " + mixWith);
-            MakeWithTool("sox -m " + ShellQuote(a) + " " + ShellQuote(b) + " " + ShellQuote(path));
+            MakeWithTool("sox -R -n -r 44100 -c 1 -b 16 " + ShellQuote(a) + " synth " + synth);
+            MakeWithTool("sox -R -n -r 44100 -c 1 -b 16 " + ShellQuote(b) + " synth " + mixWith);
+            MakeWithTool("sox -R -m " + ShellQuote(a) + " " + ShellQuote(b) + " " + ShellQuote(path));
         }
         return path;
     }
