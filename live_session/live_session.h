@@ -98,6 +98,10 @@ public:
     bool IsAtEnd() const { return m_bAtEnd.load(std::memory_order_relaxed); }
     // Frames the consumer found missing while playing, since construction.
     std::uint64_t GetMissingFrameCount() const { return m_nMissing.load(std::memory_order_relaxed); }
+    // Stretches rendered as an excerpt begun anew (each with the lead-in its
+    // score's shaping, chains or DC blockers ask for) rather than going on
+    // from the stretch before, since construction.
+    std::uint64_t GetBegunExcerptCount() const { return m_nBegunExcerpts.load(std::memory_order_relaxed); }
     LevelEstimate GetLevel() const;
     // Waits until the level survey of the current score has ended.
     bool WaitUntilLevelDone(double timeoutSeconds) const;
@@ -132,7 +136,8 @@ private:
     // Workers.
     void Work(Worker& worker);
     Stream* Claim(std::unique_lock<std::mutex>& lock, std::uint64_t& offset, std::uint64_t& track, std::size_t& count);
-    bool RenderStretch(Worker& worker, Stream& stream, std::uint64_t track, std::size_t count);
+    bool RenderStretch(Worker& worker, Stream& stream, std::uint64_t offset, std::uint64_t track, std::size_t count);
+    bool BeginExcerpt(ScorePiece& piece, Stream& stream, std::uint64_t track, std::size_t count);
     void Publish(std::unique_lock<std::mutex>& lock, Stream& stream, std::uint64_t offset, const StereoFrame* frames,
                  std::size_t count);
     bool IsProducing(const Stream& stream) const;
@@ -206,4 +211,5 @@ private:
     std::atomic<std::uint64_t> m_nPulled{0};
     std::atomic<std::uint64_t> m_nLastShortPull{0};
     std::atomic<std::uint64_t> m_nMissing{0};
+    std::atomic<std::uint64_t> m_nBegunExcerpts{0};
 };
