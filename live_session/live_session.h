@@ -13,7 +13,11 @@
 // Each start, edit or loop change makes a new stream: a bounded queue of
 // frames from one track frame on. Worker threads render the newest stream
 // in stretches, each worker its own stretch with its own copy of the score's
-// piece, and hand them to the queue in order. A stream reaches its place by
+// piece, and hand them to the queue in order. A score whose excerpts begin
+// with a lead-in (seconds of sound made unheard for its shaping, effect
+// chains or DC blockers to settle) is rendered a stretch at a time instead,
+// each going on from where the last ended, so the lead-in is paid once per
+// stream rather than once per stretch. A stream reaches its place by
 // the fast skip, or from the seek index once a background pass has built
 // it (for tracks of a minute and more). Rendering that falls behind leaves
 // the consumer short: it plays silence, says so (IsBehind) and waits for a
