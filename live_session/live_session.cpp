@@ -30,6 +30,12 @@ std::size_t StretchAt(std::uint64_t offset)
 // The frames the consumer pulls at once, at most (a longer pull is cut up).
 constexpr std::size_t kPullFrames = 1024;
 
+std::uint64_t NextStreamSerial()
+{
+    static std::atomic<std::uint64_t> serial{0};
+    return ++serial;
+}
+
 }  // namespace
 
 // One score as the session renders it, with the pieces no worker holds.
@@ -37,6 +43,9 @@ struct LiveSession::Version {
     std::shared_ptr<const SessionScore> m_pScore;
     std::uint64_t m_nId = 0;
     std::uint64_t m_nTrackFrames = 0;
+    // The frames a piece makes unheard before each excerpt it begins (for
+    // its shaping, chains or DC blockers to settle); 0: none.
+    std::uint64_t m_nLeadInFrames = 0;
     SeekPlan m_plan;
     std::vector<std::unique_ptr<ScorePiece>> m_spare;  // under the session's mutex
 };
@@ -53,6 +62,7 @@ struct LiveSession::Stream {
         , m_bJump(jump)
         , m_nTrackFrames(version ? version->m_nTrackFrames : 0)
         , m_pVersion(std::move(version))
+        , m_nSerial(NextStreamSerial())
         , m_made(Clock::now())
     {
     }
@@ -82,6 +92,7 @@ struct LiveSession::Stream {
     const bool m_bJump;
     const std::uint64_t m_nTrackFrames;
     const std::shared_ptr<Version> m_pVersion;  // null: a silent stream that ends at once
+    const std::uint64_t m_nSerial;              // no two streams share one
     const Clock::time_point m_made;
 
     // The consumer's.
@@ -109,6 +120,12 @@ struct LiveSession::Worker {
     std::thread m_thread;
     std::unique_ptr<ScorePiece> m_pPiece;
     std::shared_ptr<Version> m_pPieceVersion;
+    // Where the piece's last stretch ended: the next frames of that stream
+    // (its serial; 0: none) go on from there, without beginning anew.
+    std::uint64_t m_nGoesOnSerial = 0;
+    std::uint64_t m_nGoesOnOffset = 0;
+    std::uint64_t m_nGoesOnTrack = 0;
+    std::uint64_t m_nExcerptTrack = 0;  // the track frame the piece's excerpt begins at
     std::vector<StereoFrame> m_stretch = std::vector<StereoFrame>(kLongestStretch);
 };
 
@@ -353,6 +370,7 @@ void LiveSession::TakeScore(const SessionScoreLoader& loader)
     version->m_nId = ++m_nVersions;
     version->m_nTrackFrames = track;
     version->m_plan = made.m_pPiece->GetSeekPlan();
+    version->m_nLeadInFrames = made.m_pPiece->LeadInFrames();
     version->m_spare.push_back(std::move(made.m_pPiece));
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
@@ -484,6 +502,12 @@ LiveSession::Stream* LiveSession::Claim(std::unique_lock<std::mutex>&, std::uint
     Stream* stream = m_pProducing;
     if (stream == nullptr || stream->m_bClaimedAll || stream->m_bBroken || !stream->m_pVersion)
         return nullptr;
+    // A stretch that begins an excerpt costs its lead-in besides its own
+    // frames, often many times them: a piece with a lead-in is rendered one
+    // stretch at a time, each going on from where the last one ended (the
+    // worker that ended it claims the next at once).
+    if (stream->m_pVersion->m_nLeadInFrames > 0 && stream->m_nRendering > 0)
+        return nullptr;
     offset = stream->m_nClaimed;
     const auto [place, run] = stream->Place(offset);
     if (run == 0) {
@@ -516,6 +540,7 @@ void LiveSession::Work(Worker& worker)
         if (worker.m_pPieceVersion != version) {
             worker.m_pPiece.reset();
             worker.m_pPieceVersion.reset();
+            worker.m_nGoesOnSerial = 0;
             if (!version->m_spare.empty()) {
                 worker.m_pPiece = std::move(version->m_spare.back());
                 version->m_spare.pop_back();
@@ -529,9 +554,10 @@ void LiveSession::Work(Worker& worker)
             worker.m_pPiece =
                 MakeSessionPiece(score, *score.m_pScore, std::max<std::uint64_t>(version->m_nTrackFrames, 1)).m_pPiece;
             worker.m_pPieceVersion = version;
+            worker.m_nGoesOnSerial = 0;
         }
         if (worker.m_pPiece)
-            rendered = RenderStretch(worker, *stream, track, count);
+            rendered = RenderStretch(worker, *stream, offset, track, count);
         lock.lock();
         if (rendered)
             Publish(lock, *stream, offset, worker.m_stretch.data(), count);
@@ -543,12 +569,42 @@ void LiveSession::Work(Worker& worker)
     }
 }
 
-// Frames [track, track + count) of the stream's render into the worker's
-// stretch: from the seek index when the piece's last place is not just
-// before it. Answers false when the stream was dropped on the way.
-bool LiveSession::RenderStretch(Worker& worker, Stream& stream, std::uint64_t track, std::size_t count)
+// Frames [track, track + count) of the stream's render (its frames from
+// offset on) into the worker's stretch: straight on when the piece's last
+// stretch ended there, else as an excerpt begun there, from the seek index
+// when the piece's last place is not just before it. Answers false when the
+// stream was dropped on the way.
+bool LiveSession::RenderStretch(Worker& worker, Stream& stream, std::uint64_t offset, std::uint64_t track,
+                                std::size_t count)
 {
+    const bool goesOn = worker.m_nGoesOnSerial == stream.m_nSerial && worker.m_nGoesOnOffset == offset &&
+                        worker.m_nGoesOnTrack == track;
+    worker.m_nGoesOnSerial = 0;
     ScorePiece& piece = *worker.m_pPiece;
+    SoundSynthesis& synthesis = piece.Synthesis();
+    std::span<StereoFrame> sound(worker.m_stretch.data(), count);
+    std::fill(sound.begin(), sound.end(), StereoFrame{0.0f, 0.0f});
+    if (!goesOn) {
+        m_nBegunExcerpts.fetch_add(1, std::memory_order_relaxed);
+        if (!BeginExcerpt(piece, stream, track, count))
+            return false;
+        worker.m_nExcerptTrack = track;
+    }
+    // The excerpt's frames go on in order, so these are the same bits as
+    // the renderer's excerpt from the stream's first frame.
+    const std::uint64_t into = track - worker.m_nExcerptTrack;
+    for (std::size_t done = 0; done < count; done += kRenderWindow)
+        synthesis.RenderWindow(sound.subspan(done, std::min(kRenderWindow, count - done)), into + done);
+    worker.m_nGoesOnSerial = stream.m_nSerial;
+    worker.m_nGoesOnOffset = offset + count;
+    worker.m_nGoesOnTrack = track + count;
+    return true;
+}
+
+// The piece's synthesis begun as the excerpt of count frames from track
+// frame track on. Answers false when the stream was dropped on the way.
+bool LiveSession::BeginExcerpt(ScorePiece& piece, Stream& stream, std::uint64_t track, std::size_t count)
+{
     const std::uint64_t frame = stream.m_pVersion->m_plan.m_nWarmUpFrames + track;
     const std::optional<SeekState>& arrived = piece.GetArrived();
     const bool near = arrived && arrived->m_nFrame <= frame && frame - arrived->m_nFrame < SeekIndex::kCheckpointFrames;
@@ -570,16 +626,10 @@ bool LiveSession::RenderStretch(Worker& worker, Stream& stream, std::uint64_t tr
     piece.MoveExcerpt(track);
     SoundSynthesis& synthesis = piece.Synthesis();
     synthesis.SetKeepGoing(keepGoing);
-    std::span<StereoFrame> sound(worker.m_stretch.data(), count);
-    std::fill(sound.begin(), sound.end(), StereoFrame{0.0f, 0.0f});
     if (!synthesis.Begin(count))
         return false;
     // A skip cut short leaves the piece where it began.
-    if (frame > 0 && (!piece.GetArrived() || piece.GetArrived()->m_nFrame != frame))
-        return false;
-    for (std::size_t done = 0; done < count; done += kRenderWindow)
-        synthesis.RenderWindow(sound.subspan(done, std::min(kRenderWindow, count - done)), done);
-    return true;
+    return frame == 0 || (piece.GetArrived() && piece.GetArrived()->m_nFrame == frame);
 }
 
 // Hands the stretch at offset to the stream's queue once the stretches

@@ -13,7 +13,11 @@
 // Each start, edit or loop change makes a new stream: a bounded queue of
 // frames from one track frame on. Worker threads render the newest stream
 // in stretches, each worker its own stretch with its own copy of the score's
-// piece, and hand them to the queue in order. A stream reaches its place by
+// piece, and hand them to the queue in order. A score whose excerpts begin
+// with a lead-in (seconds of sound made unheard for its shaping, effect
+// chains or DC blockers to settle) is rendered a stretch at a time instead,
+// each going on from where the last ended, so the lead-in is paid once per
+// stream rather than once per stretch. A stream reaches its place by
 // the fast skip, or from the seek index once a background pass has built
 // it (for tracks of a minute and more). Rendering that falls behind leaves
 // the consumer short: it plays silence, says so (IsBehind) and waits for a
@@ -98,6 +102,10 @@ public:
     bool IsAtEnd() const { return m_bAtEnd.load(std::memory_order_relaxed); }
     // Frames the consumer found missing while playing, since construction.
     std::uint64_t GetMissingFrameCount() const { return m_nMissing.load(std::memory_order_relaxed); }
+    // Stretches rendered as an excerpt begun anew (each with the lead-in its
+    // score's shaping, chains or DC blockers ask for) rather than going on
+    // from the stretch before, since construction.
+    std::uint64_t GetBegunExcerptCount() const { return m_nBegunExcerpts.load(std::memory_order_relaxed); }
     LevelEstimate GetLevel() const;
     // Waits until the level survey of the current score has ended.
     bool WaitUntilLevelDone(double timeoutSeconds) const;
@@ -132,7 +140,8 @@ private:
     // Workers.
     void Work(Worker& worker);
     Stream* Claim(std::unique_lock<std::mutex>& lock, std::uint64_t& offset, std::uint64_t& track, std::size_t& count);
-    bool RenderStretch(Worker& worker, Stream& stream, std::uint64_t track, std::size_t count);
+    bool RenderStretch(Worker& worker, Stream& stream, std::uint64_t offset, std::uint64_t track, std::size_t count);
+    bool BeginExcerpt(ScorePiece& piece, Stream& stream, std::uint64_t track, std::size_t count);
     void Publish(std::unique_lock<std::mutex>& lock, Stream& stream, std::uint64_t offset, const StereoFrame* frames,
                  std::size_t count);
     bool IsProducing(const Stream& stream) const;
@@ -206,4 +215,5 @@ private:
     std::atomic<std::uint64_t> m_nPulled{0};
     std::atomic<std::uint64_t> m_nLastShortPull{0};
     std::atomic<std::uint64_t> m_nMissing{0};
+    std::atomic<std::uint64_t> m_nBegunExcerpts{0};
 };

@@ -346,6 +346,11 @@ const std::optional<SeekState>& ScorePiece::GetArrived() const
     return m_pMix != nullptr ? m_pMix->GetArrived() : kNowhere;
 }
 
+std::uint64_t ScorePiece::LeadInFrames() const
+{
+    return m_pMix != nullptr ? m_pMix->LeadInFrames() : 0;
+}
+
 ScorePiece::Making ScorePiece::Make(PieceRequest request,
                                     const std::map<std::string, std::span<const StereoFrame>>& sounds,
                                     const SynthesisOptions& options, BufferAllocator allocate)

@@ -126,6 +126,8 @@ public:
     void StartFrom(SeekState state);
     // Where the synthesis' last skip to the excerpt arrived.
     const std::optional<SeekState>& GetArrived() const;
+    // The frames an excerpt's synthesis makes unheard before its first one.
+    std::uint64_t LeadInFrames() const;
     // The next Begin of the synthesis of a piece made for an excerpt renders
     // from track frame first on instead: the same render, another stretch of
     // it, found from where the last skip arrived when that lies before it.

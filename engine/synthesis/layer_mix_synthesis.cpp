@@ -106,8 +106,7 @@ bool LayerMixSynthesis::Begin(std::uint64_t frames)
     // excerpt on, so the chains and filters hear what comes before it, and
     // with DC blocking the blockers take at least the second before it; what
     // comes before its first frame is dropped.
-    const std::uint64_t ahead = std::max(m_nPrefeedFrames, m_bBlockDc ? kSettlingFrames : 0);
-    const std::uint64_t from = m_nSkipFrames - std::min(ahead, m_nSkipFrames);
+    const std::uint64_t from = m_nSkipFrames - std::min(LeadInFrames(), m_nSkipFrames);
     if (m_nSkipFrames > 0) {
         if (!SkipTo(m_nSkipFrames, whole, from))
             return true;
@@ -130,6 +129,11 @@ bool LayerMixSynthesis::Begin(std::uint64_t frames)
             RenderUnheard(i, from, m_nSkipFrames);
     }
     return true;
+}
+
+std::uint64_t LayerMixSynthesis::LeadInFrames() const
+{
+    return std::max(m_nPrefeedFrames, m_bBlockDc ? kSettlingFrames : 0);
 }
 
 // The grains that end before the excerpt only move the walk and the clock

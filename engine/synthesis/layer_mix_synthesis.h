@@ -97,6 +97,9 @@ public:
     // An excerpt's first Begin skips to its first frame; later ones start
     // from where that skip arrived.
     bool Begin(std::uint64_t frames) override;
+    // How far before an excerpt its sound is made unheard (for its chains,
+    // shaping or DC blockers to settle): 0 when the excerpt starts at once.
+    std::uint64_t LeadInFrames() const;
     void SetKeepGoing(std::function<bool()> keepGoing) override { m_keepGoing = std::move(keepGoing); }
     // The next Begin starts from state (a state of a render of the same
     // layers for the same frames, at or before the excerpt's first frame)

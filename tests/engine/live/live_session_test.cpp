@@ -141,6 +141,23 @@ TEST(LiveSession, PullsTheExcerptFromItsPlaceTimesTheGainThroughALoopsTurn)
     EXPECT_EQ(Differing(std::vector<StereoFrame>(looped.begin() + 22050, looped.end()), once), 0u);
 }
 
+// A shaped layer's excerpt begins with seconds of sound made unheard for its
+// filters to settle: its stretches go on one from another, each excerpt
+// begun once, and are still the renderer's excerpt to the bit.
+TEST(LiveSession, AShapedScoresStretchesGoOnFromEachOtherWithoutBeginningAnew)
+{
+    const auto sources = std::make_shared<Sources>();
+    const Score score = MovingScore(false, 20);
+    LiveSession session(Quiet());
+    session.SetGain(kGain);
+    session.SetScore(SessionOf(score, sources));
+    const std::uint64_t start = 4 * 44100 + 77;
+    session.Start(start);
+    const std::vector<StereoFrame> pulled = PullSound(session, 44100 + 22050);
+    EXPECT_EQ(Differing(pulled, Excerpt(score, *sources, start, 44100 + 22050)), 0u);
+    EXPECT_EQ(session.GetBegunExcerptCount(), 1u);
+}
+
 TEST(LiveSession, StartsFromTheSeekIndexOnceItIsBuilt)
 {
     const auto sources = std::make_shared<Sources>();
