@@ -14,6 +14,16 @@ find_window() {
     timeout 20 xdotool search --sync --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1
 }
 
+# Waits up to 10 s for window $1 to be taken off the screen (a closed modal
+# box): until it is, the windows under it ignore a close request.
+wait_until_gone() {
+    for _ in $(seq 100); do
+        xwininfo -id "$1" 2>/dev/null | grep -q "IsViewable" || return 0
+        sleep 0.1
+    done
+    return 1
+}
+
 # Waits up to 10 s for process $1 to end and sets status to its exit status.
 wait_for_exit() {
     for _ in $(seq 100); do kill -0 "$1" 2>/dev/null && sleep 0.1; done
@@ -82,10 +92,12 @@ if [ -n "$box" ]; then
     class=$(xprop -id "$box" WM_CLASS | sed 's/^WM_CLASS(STRING) = //')
     [ "$class" = '"com.korvatek.Sonnelith", "com.korvatek.Sonnelith"' ] || fail "the box's WM_CLASS is $class"
     "$close_window" "$box"
+    wait_until_gone "$box" || fail "the input message stayed after its close request"
 else
     fail "no message for a file that is not a sound"
 fi
 window=$(find_window "   Sonnelith")
+sleep 0.3
 "$close_window" "$window"
 wait_for_exit "$pid"
 [ "$status" = "0" ] || fail "after the input message the program's exit status is $status"
