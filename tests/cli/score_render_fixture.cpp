@@ -31,7 +31,7 @@ std::string ScoreRenderTest::MakeSource(const std::string& name, const std::vect
     std::vector<std::string> pieces;
     for (std::size_t i = 0; i < synths.size(); ++i) {
         pieces.push_back(m_dir.File("piece" + std::to_string(i) + "-" + name));
-        MakeWithTool("sox -n -r 44100 -c 1 -b 16 " + ShellQuote(pieces.back()) + " synth " + synths[i]);
+        MakeWithTool("sox -R -n -r 44100 -c 1 -b 16 " + ShellQuote(pieces.back()) + " synth " + synths[i]);
     }
     const std::string path = m_dir.File(name);
     if (pieces.size() == 1) {
