@@ -106,6 +106,11 @@ public:
     // score's shaping, chains or DC blockers ask for) rather than going on
     // from the stretch before, since construction.
     std::uint64_t GetBegunExcerptCount() const { return m_nBegunExcerpts.load(std::memory_order_relaxed); }
+    // Layers whose synthesis was begun anew for such a stretch, since
+    // construction: with a lead-in and several layers, the workers share a
+    // stream's layers, each going on with its own, so each layer is begun
+    // once per stream.
+    std::uint64_t GetBegunLayerCount() const { return m_nBegunLayers.load(std::memory_order_relaxed); }
     LevelEstimate GetLevel() const;
     // Waits until the level survey of the current score has ended.
     bool WaitUntilLevelDone(double timeoutSeconds) const;
@@ -124,6 +129,7 @@ private:
     struct Stream;
     struct Request;
     struct Worker;
+    struct Claimed;
 
     // The session's own thread.
     void Conduct();
@@ -139,9 +145,12 @@ private:
 
     // Workers.
     void Work(Worker& worker);
-    Stream* Claim(std::unique_lock<std::mutex>& lock, std::uint64_t& offset, std::uint64_t& track, std::size_t& count);
-    bool RenderStretch(Worker& worker, Stream& stream, std::uint64_t offset, std::uint64_t track, std::size_t count);
-    bool BeginExcerpt(ScorePiece& piece, Stream& stream, std::uint64_t track, std::size_t count);
+    bool Claim(const Worker& worker, Claimed& claimed);
+    bool ClaimNew(Stream& stream, Claimed& claimed);
+    bool ClaimPart(Stream& stream, std::size_t group, Claimed& claimed);
+    bool RenderStretch(Worker& worker, const Claimed& claimed);
+    bool BeginExcerpt(ScorePiece& piece, Stream& stream, const Claimed& claimed);
+    void FinishPart(std::unique_lock<std::mutex>& lock, Worker& worker, const Claimed& claimed);
     void Publish(std::unique_lock<std::mutex>& lock, Stream& stream, std::uint64_t offset, const StereoFrame* frames,
                  std::size_t count);
     bool IsProducing(const Stream& stream) const;
@@ -216,4 +225,5 @@ private:
     std::atomic<std::uint64_t> m_nLastShortPull{0};
     std::atomic<std::uint64_t> m_nMissing{0};
     std::atomic<std::uint64_t> m_nBegunExcerpts{0};
+    std::atomic<std::uint64_t> m_nBegunLayers{0};
 };
