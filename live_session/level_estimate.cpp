@@ -448,7 +448,12 @@ void LevelEstimator::Work()
             score = std::move(m_pPending);
             generation = m_nGeneration.load();
         }
-        Run(*this, *score, generation).Go();
+        // A chain that cannot be made or cannot go on ends the survey; the
+        // session tells of it.
+        try {
+            Run(*this, *score, generation).Go();
+        } catch (const SoundChainFailure&) {
+        }
         // A survey that could not be made (a refused score) ends too.
         const std::lock_guard<std::mutex> lock(m_mutex);
         if (m_nGeneration.load() == generation && !m_bDone) {

@@ -386,10 +386,15 @@ void LiveSession::TakeScore(const SessionScoreLoader& loader)
     const SessionScore& score = *load.m_pScore;
     const std::uint64_t track = TrackFramesOf(*score.m_pScore);
     ScorePiece::Making made = MakeSessionPiece(score, *score.m_pScore, std::max<std::uint64_t>(track, 1));
-    if (!made.m_pPiece) {
+    std::optional<std::string> problem;
+    if (!made.m_pPiece)
+        problem = DescribeRefusal(score, *score.m_pScore, made);
+    else
+        problem = DescribeChainProblem(score, *score.m_pScore);
+    if (problem) {
         {
             const std::lock_guard<std::mutex> lock(m_mutex);
-            m_strProblem = DescribeRefusal(score, *score.m_pScore, made);
+            m_strProblem = *problem;
         }
         EndWhatPlays();
         return;
@@ -636,7 +641,7 @@ void LiveSession::Work(Worker& worker)
             worker.m_nGoesOnSerial = 0;
         }
         if (worker.m_pPiece)
-            rendered = RenderStretch(worker, claimed);
+            rendered = TryRenderStretch(worker, claimed);
         lock.lock();
         if (!rendered)
             stream.m_bBroken = true;
@@ -669,6 +674,25 @@ void LiveSession::FinishPart(std::unique_lock<std::mutex>& lock, Worker& worker,
     parts->Mix(std::span(worker.m_stretch).first(claimed.m_nCount));
     lock.lock();
     Publish(lock, stream, claimed.m_nOffset, worker.m_stretch.data(), claimed.m_nCount);
+}
+
+// A chain that cannot go on (a plugin that gave what is not a number) stops
+// the stream, and the session says why; the worker's piece is made anew for
+// the next.
+bool LiveSession::TryRenderStretch(Worker& worker, const Claimed& claimed)
+{
+    try {
+        return RenderStretch(worker, claimed);
+    } catch (const SoundChainFailure& failure) {
+        const SessionScore& score = *claimed.m_pStream->m_pVersion->m_pScore;
+        const std::string text = score.Describe(0, failure.what());
+        worker.m_pPiece.reset();
+        worker.m_pPieceVersion.reset();
+        worker.m_nGoesOnSerial = 0;
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_strProblem = text;
+        return false;
+    }
 }
 
 // The claimed stretch of the stream's render (track frames [track, track +

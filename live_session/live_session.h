@@ -148,6 +148,7 @@ private:
     bool Claim(const Worker& worker, Claimed& claimed);
     bool ClaimNew(Stream& stream, Claimed& claimed);
     bool ClaimPart(Stream& stream, std::size_t group, Claimed& claimed);
+    bool TryRenderStretch(Worker& worker, const Claimed& claimed);
     bool RenderStretch(Worker& worker, const Claimed& claimed);
     bool BeginExcerpt(ScorePiece& piece, Stream& stream, const Claimed& claimed);
     void FinishPart(std::unique_lock<std::mutex>& lock, Worker& worker, const Claimed& claimed);
