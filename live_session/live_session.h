@@ -17,7 +17,10 @@
 // with a lead-in (seconds of sound made unheard for its shaping, effect
 // chains or DC blockers to settle) is rendered a stretch at a time instead,
 // each going on from where the last ended, so the lead-in is paid once per
-// stream rather than once per stretch. A stream reaches its place by
+// stream rather than once per stretch; with several layers (and no chain on
+// the mix) the workers share them, each going on with its own layers, and
+// the stretch is their parts summed in the layers' order. The score's
+// effects run through the chains its SessionScore's maker makes. A stream reaches its place by
 // the fast skip, or from the seek index once a background pass has built
 // it (for tracks of a minute and more). Rendering that falls behind leaves
 // the consumer short: it plays silence, says so (IsBehind) and waits for a
