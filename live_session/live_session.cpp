@@ -37,6 +37,16 @@ constexpr std::size_t kMostPartedStretches = 3;
 // The frames the consumer pulls at once, at most (a longer pull is cut up).
 constexpr std::size_t kPullFrames = 1024;
 
+// Whether two scores ask for the same effects, so that chains made of one
+// are made of the other (an edit of anything else needs no new check).
+bool SameEffects(const Score& a, const Score& b)
+{
+    if (a.m_effects != b.m_effects || a.m_layers.size() != b.m_layers.size())
+        return false;
+    return std::equal(a.m_layers.begin(), a.m_layers.end(), b.m_layers.begin(),
+                      [](const ScoreLayer& x, const ScoreLayer& y) { return x.m_effects == y.m_effects; });
+}
+
 std::uint64_t NextStreamSerial()
 {
     static std::atomic<std::uint64_t> serial{0};
@@ -389,7 +399,8 @@ void LiveSession::TakeScore(const SessionScoreLoader& loader)
     std::optional<std::string> problem;
     if (!made.m_pPiece)
         problem = DescribeRefusal(score, *score.m_pScore, made);
-    else
+    else if (!m_pVersion || !m_pVersion->m_pScore->m_makeChain ||
+             !SameEffects(*m_pVersion->m_pScore->m_pScore, *score.m_pScore))
         problem = DescribeChainProblem(score, *score.m_pScore);
     if (problem) {
         {
