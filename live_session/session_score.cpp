@@ -10,13 +10,15 @@ std::uint64_t TrackFramesOf(const Score& score)
     return static_cast<std::uint64_t>(std::max(score.m_nLengthSeconds, 0)) * kRunSampleRate;
 }
 
-ScorePiece::Making MakeSessionPiece(const SessionScore& session, const Score& score, std::uint64_t excerptFrames)
+ScorePiece::Making MakeSessionPiece(const SessionScore& session, const Score& score, std::uint64_t excerptFrames,
+                                    bool effects)
 {
     PieceRequest request;
     request.m_pScore = &score;
     request.m_nSeed = session.m_nSeed;
     request.m_nExcerptFrames = excerptFrames;
-    request.m_makeChain = session.m_makeChain;
+    if (effects)
+        request.m_makeChain = session.m_makeChain;
     SynthesisOptions options;
     options.m_nThreads = 1;
     return ScorePiece::Make(request, session.m_sources, options);

@@ -60,8 +60,9 @@ std::uint64_t TrackFramesOf(const Score& score);
 
 // A piece of score (the session's score, or the one its level is taken
 // from) made on one thread from the session's sources: an excerpt of
-// excerptFrames frames, or the whole track (0).
-ScorePiece::Making MakeSessionPiece(const SessionScore& session, const Score& score, std::uint64_t excerptFrames);
+// excerptFrames frames, or the whole track (0); with its effects, or dry.
+ScorePiece::Making MakeSessionPiece(const SessionScore& session, const Score& score, std::uint64_t excerptFrames,
+                                    bool effects = true);
 // Why the chains of the score's effects cannot be made, in a sentence;
 // none: they can (or the score is heard dry).
 std::optional<std::string> DescribeChainProblem(const SessionScore& session, const Score& score);

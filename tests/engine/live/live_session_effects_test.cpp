@@ -1,14 +1,16 @@
 // The live session with a score's effects run by Debian's LV2 plugins (each
 // test skipped when its plugin is not installed): what the consumer pulls is
 // the renderer's excerpt with the same effects, on a layer (its layers shared
-// by the workers) and on the mix; an effect that cannot be made leaves the
-// session saying why, and able to play the next score.
+// by the workers) and on the mix; the file's level is the level with them;
+// an effect that cannot be made leaves the session saying why, and able to
+// play the next score.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <thread>
 
 #include "effects/effect_chain.h"
+#include "live_session/level_estimate.h"
 #include "live_session/live_session.h"
 #include "tests/engine/seek/seek_scores.h"
 #include "tests/effects/lv2_test_plugins.h"
@@ -169,4 +171,28 @@ TEST(LiveSessionEffects, AnEffectThatCannotBeMadeIsToldOfAndTheNextScorePlays)
     const std::vector<StereoFrame> pulled = PullSound(session, 22050);
     EXPECT_EQ(DifferingFrames(pulled, Excerpt(delayed, *sources, 2 * 44100, 22050), 22050), 0u);
     EXPECT_FALSE(session.GetProblem());
+}
+
+// A chain on the mix 20 dB louder (swh's amp) leaves a file whose gain is a
+// tenth of the dry one's: the exact level is found with the effects.
+TEST(LiveSessionEffects, TheFilesLevelIsFoundWithTheEffects)
+{
+    if (!Installed(kAmpUri))
+        GTEST_SKIP() << "swh-lv2 is not installed";
+    const auto sources = std::make_shared<Sources>();
+    Score score = MovingScore(false, 8);
+    const auto exactGain = [&sources](const Score& surveyed, bool effects) {
+        auto session = std::const_pointer_cast<SessionScore>(SessionOf(surveyed, sources));
+        if (!effects)
+            session->m_makeChain = {};
+        LevelEstimator estimator(LevelEstimator::Options{});
+        estimator.Survey(session);
+        EXPECT_TRUE(estimator.WaitUntilDone(120));
+        const LevelEstimate level = estimator.GetEstimate();
+        EXPECT_TRUE(level.m_bExact);
+        return level.m_dGain;
+    };
+    const double dry = exactGain(score, false);
+    score.m_effects = {EffectOf(kAmpUri, {{"gain", 20.0}})};
+    EXPECT_NEAR(exactGain(score, true) / dry, 0.1, 0.001);
 }
