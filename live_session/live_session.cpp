@@ -421,6 +421,7 @@ void LiveSession::TakeScore(const SessionScoreLoader& loader)
     if (version->m_nLeadInFrames > 0 && mix != nullptr && mix->CanRenderParts())
         version->m_groups =
             LayerGroups(made.m_pPiece->LayerCount(), static_cast<std::size_t>(std::max(m_options.m_nWorkers, 1)));
+    m_nLayerGroups.store(std::max<std::size_t>(version->m_groups.size(), 1), std::memory_order_relaxed);
     version->m_spare.push_back(std::move(made.m_pPiece));
     {
         const std::lock_guard<std::mutex> lock(m_mutex);

@@ -114,6 +114,9 @@ public:
     // stream's layers, each going on with its own, so each layer is begun
     // once per stream.
     std::uint64_t GetBegunLayerCount() const { return m_nBegunLayers.load(std::memory_order_relaxed); }
+    // How many workers share the layers of the latest score taken, each
+    // rendering its own (1: each worker renders them all).
+    std::size_t GetLayerGroupCount() const { return m_nLayerGroups.load(std::memory_order_relaxed); }
     LevelEstimate GetLevel() const;
     // Waits until the level survey of the current score has ended.
     bool WaitUntilLevelDone(double timeoutSeconds) const;
@@ -230,4 +233,5 @@ private:
     std::atomic<std::uint64_t> m_nMissing{0};
     std::atomic<std::uint64_t> m_nBegunExcerpts{0};
     std::atomic<std::uint64_t> m_nBegunLayers{0};
+    std::atomic<std::size_t> m_nLayerGroups{1};
 };

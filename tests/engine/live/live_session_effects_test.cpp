@@ -109,7 +109,8 @@ std::vector<StereoFrame> PullSound(LiveSession& session, std::size_t frames)
     return sound;
 }
 
-void ExpectTheExcerpt(const Score& score, const std::shared_ptr<Sources>& sources)
+// groups: how many workers share the layers (a chain on the mix takes them all).
+void ExpectTheExcerpt(const Score& score, const std::shared_ptr<Sources>& sources, std::size_t groups)
 {
     LiveSession session(Quiet());
     session.SetGain(kGain);
@@ -128,6 +129,7 @@ void ExpectTheExcerpt(const Score& score, const std::shared_ptr<Sources>& source
     }
     EXPECT_GT(DifferingFrames(pulled, dry, pulled.size()), 22050u);
     EXPECT_EQ(session.GetBegunExcerptCount(), 1u);
+    EXPECT_EQ(session.GetLayerGroupCount(), groups);
     EXPECT_FALSE(session.GetProblem());
 }
 
@@ -140,9 +142,9 @@ TEST(LiveSessionEffects, PullsTheExcerptWithALayersEffectAndWithTheMixs)
     const auto sources = std::make_shared<Sources>();
     Score score = MovingScore(false, 20);
     score.m_layers[1].m_effects = {EffectOf(kMdaDelayUri)};
-    ExpectTheExcerpt(score, sources);
+    ExpectTheExcerpt(score, sources, 2);
     score.m_effects = {EffectOf(kAmbienceUri)};
-    ExpectTheExcerpt(score, sources);
+    ExpectTheExcerpt(score, sources, 1);
 }
 
 TEST(LiveSessionEffects, AnEffectThatCannotBeMadeIsToldOfAndTheNextScorePlays)

@@ -192,6 +192,7 @@ TEST(LiveSession, ALayeredScoresLayersAreSharedByTheWorkersAndEachBegunOnce)
         EXPECT_EQ(Differing(pulled, Excerpt(score, *sources, start, 2 * 44100)), 0u) << workers << " workers";
         EXPECT_EQ(session.GetBegunExcerptCount(), 1u) << workers << " workers";
         EXPECT_EQ(session.GetBegunLayerCount(), score.m_layers.size()) << workers << " workers";
+        EXPECT_EQ(session.GetLayerGroupCount(), static_cast<std::size_t>(workers));
     }
 }
 
