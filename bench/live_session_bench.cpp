@@ -3,7 +3,8 @@
 // second of wall time, from ten minutes into a track) for one, two and four
 // layers of the bundled sample at the defaults and with grains that each
 // differ (pitch spread 12, pan spread 100, reverse 50), and for the densest
-// one-layer settings (density 10000, 2000 ms grains, pitch spread 12); the
+// one-layer settings (density 10000, 2000 ms grains, pitch spread 12), and
+// for one layer at the defaults through one effect (mda's Delay); the
 // processor time per second of sound beside it, and that of the renderer's
 // excerpt of the same score from the same place on one thread. Then the time from an edit
 // to the first frame of the edited score heard by a consumer that pulls in
@@ -26,6 +27,7 @@
 #include "live_session/level_estimate.h"
 #include "live_session/live_session.h"
 #include "engine/run/score_piece.h"
+#include "studio/listening/session_live_render.h"
 #include "studio/listening/source_cache.h"
 
 namespace {
@@ -43,6 +45,7 @@ std::shared_ptr<const SessionScore> SessionOf(const Score& score, const Sample& 
     session->m_nSeed = seed;
     session->m_sources["sample"] = sample.m_pSound->Span();
     session->m_pHeld = sample.m_pSound;
+    session->m_makeChain = studio::PluginChainMaker();
     return session;
 }
 
@@ -132,6 +135,7 @@ std::vector<StereoFrame> Excerpt(const Score& score, const Sample& sample, std::
     request.m_nSeed = 11;
     request.m_nExcerptFirst = first;
     request.m_nExcerptFrames = frames;
+    request.m_makeChain = studio::PluginChainMaker();
     const std::map<std::string, std::span<const StereoFrame>> sounds{{"sample", sample.m_pSound->Span()}};
     SynthesisOptions options;
     options.m_nThreads = threads;
@@ -263,6 +267,16 @@ int main(int argc, char** argv)
     // No pan spread: the layer is not shaped (no width), so its stretches need no prefeed.
     row("1 layer, pitch and reverse, no pan spread", ScoreOf(1, Grains::Unspread, 1200), 20);
     row("1 layer, densest (10000, 2000 ms, pitch 12)", ScoreOf(1, Grains::Densest, 1200), 10);
+    Score delayed = ScoreOf(1, Grains::Defaults, 1200);
+    EffectSetting delay;
+    delay.m_strPlugin = "http://drobilla.net/plugins/mda/Delay";
+    delayed.m_layers[0].m_effects = {delay};
+    try {
+        studio::PluginChainMaker()(delayed.m_layers[0].m_effects);
+        row("1 layer, defaults, one effect (mda Delay)", delayed, 20);
+    } catch (const SoundChainFailure& failure) {
+        std::printf("1 layer, one effect: left out (%s)\n", failure.what());
+    }
     if (!only.empty())
         return 0;
     const Score before = ScoreOf(1, Grains::Defaults, 120);

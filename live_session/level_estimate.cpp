@@ -175,9 +175,10 @@ public:
 private:
     bool KeepGoing() const { return m_owner.IsCurrent(m_nGeneration); }
 
-    std::unique_ptr<ScorePiece> MakePiece(std::uint64_t excerptFrames)
+    // Effects: the score's chains run (else it is surveyed dry).
+    std::unique_ptr<ScorePiece> MakePiece(std::uint64_t excerptFrames, bool effects)
     {
-        std::unique_ptr<ScorePiece> piece = MakeSessionPiece(m_score, m_level, excerptFrames).m_pPiece;
+        std::unique_ptr<ScorePiece> piece = MakeSessionPiece(m_score, m_level, excerptFrames, effects).m_pPiece;
         if (piece)
             m_bBlocksDc = piece->BlocksDc();
         return piece;
@@ -213,7 +214,10 @@ private:
         const LevelEstimator::Options& options = m_owner.m_options;
         if (m_nFrames < kSparseFromFrames && !options.m_bSparseOnly)
             return true;
-        const std::unique_ptr<ScorePiece> piece = MakePiece(m_nFrames);
+        // Dry: each short stretch would otherwise cost the seconds its
+        // effects hear before it, many times its own length; the pass in
+        // order runs them.
+        const std::unique_ptr<ScorePiece> piece = MakePiece(m_nFrames, false);
         if (!piece)
             return false;
         const auto budget = static_cast<std::uint64_t>(std::ceil(options.m_dSparseShare * static_cast<double>(m_nStretches)));
@@ -299,7 +303,7 @@ private:
     // the file's exact gain at the end.
     void SurveyInOrder()
     {
-        const std::unique_ptr<ScorePiece> piece = MakePiece(0);
+        const std::unique_ptr<ScorePiece> piece = MakePiece(0, true);
         if (!piece)
             return;
         const std::int32_t fade = m_level.m_nFadeSeconds * kRunSampleRate;
@@ -448,7 +452,12 @@ void LevelEstimator::Work()
             score = std::move(m_pPending);
             generation = m_nGeneration.load();
         }
-        Run(*this, *score, generation).Go();
+        // A chain that cannot be made or cannot go on ends the survey; the
+        // session tells of it.
+        try {
+            Run(*this, *score, generation).Go();
+        } catch (const SoundChainFailure&) {
+        }
         // A survey that could not be made (a refused score) ends too.
         const std::lock_guard<std::mutex> lock(m_mutex);
         if (m_nGeneration.load() == generation && !m_bDone) {

@@ -2,7 +2,9 @@
 // heard: a survey on a background thread, first of short stretches spread
 // evenly over the whole track (so a few per cent of it already says much),
 // then of the whole track in order, as the renderer makes it, which makes
-// the estimate exact.
+// the estimate exact. The short stretches are heard without the score's
+// effects (each would cost the seconds its chains hear before it); the pass
+// in order runs them.
 //
 // The means are what is taken off each channel of the synthesised sound, and
 // the gain what it is then multiplied by, to reach the

@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <chrono>
+#include <deque>
 #include <functional>
 
 #include "engine/live/frame_queue.h"
 #include "engine/run/score_piece.h"
 #include "engine/seek/seek_index.h"
+#include "engine/synthesis/layer_mix_synthesis.h"
+#include "live_session/layer_parts.h"
 
 namespace {
 
@@ -27,8 +30,22 @@ std::size_t StretchAt(std::uint64_t offset)
     return kLongestStretch;
 }
 
+// The stretches of a stream rendered in layer groups that may be under way
+// at once: how far one group may run ahead of the slowest.
+constexpr std::size_t kMostPartedStretches = 3;
+
 // The frames the consumer pulls at once, at most (a longer pull is cut up).
 constexpr std::size_t kPullFrames = 1024;
+
+// Whether two scores ask for the same effects, so that chains made of one
+// are made of the other (an edit of anything else needs no new check).
+bool SameEffects(const Score& a, const Score& b)
+{
+    if (a.m_effects != b.m_effects || a.m_layers.size() != b.m_layers.size())
+        return false;
+    return std::equal(a.m_layers.begin(), a.m_layers.end(), b.m_layers.begin(),
+                      [](const ScoreLayer& x, const ScoreLayer& y) { return x.m_effects == y.m_effects; });
+}
 
 std::uint64_t NextStreamSerial()
 {
@@ -46,6 +63,11 @@ struct LiveSession::Version {
     // The frames a piece makes unheard before each excerpt it begins (for
     // its shaping, chains or DC blockers to settle); 0: none.
     std::uint64_t m_nLeadInFrames = 0;
+    // With a lead-in and several layers, the layers each worker renders (by
+    // the worker's index), going on from stretch to stretch; empty: each
+    // worker renders all of them.
+    std::vector<std::vector<std::size_t>> m_groups;
+    std::size_t m_nLayers = 0;
     SeekPlan m_plan;
     std::vector<std::unique_ptr<ScorePiece>> m_spare;  // under the session's mutex
 };
@@ -107,6 +129,21 @@ struct LiveSession::Stream {
     int m_nRendering = 0;            // workers holding a stretch of it
     bool m_bClaimedAll = false;
     bool m_bBroken = false;  // a stretch was dropped: nothing more goes in
+    // Rendered in layer groups: each group's next stream offset, and the
+    // stretches not all groups are done with, in order.
+    std::vector<std::uint64_t> m_groupNext;
+    std::deque<std::unique_ptr<LayerPartsStretch>> m_parted;
+};
+
+// A stretch handed to a worker: the whole mix, or its group's layers of a
+// stretch rendered in parts.
+struct LiveSession::Claimed {
+    Stream* m_pStream = nullptr;
+    std::uint64_t m_nOffset = 0;
+    std::uint64_t m_nTrack = 0;
+    std::size_t m_nCount = 0;
+    LayerPartsStretch* m_pParts = nullptr;
+    std::span<const std::size_t> m_group;  // the layers (empty: all)
 };
 
 struct LiveSession::Request {
@@ -117,6 +154,7 @@ struct LiveSession::Request {
 };
 
 struct LiveSession::Worker {
+    std::size_t m_nIndex = 0;
     std::thread m_thread;
     std::unique_ptr<ScorePiece> m_pPiece;
     std::shared_ptr<Version> m_pPieceVersion;
@@ -141,6 +179,7 @@ LiveSession::LiveSession(LiveSessionOptions options)
     for (int i = 0; i < std::max(m_options.m_nWorkers, 1); ++i) {
         m_workers.push_back(std::make_unique<Worker>());
         Worker& worker = *m_workers.back();
+        worker.m_nIndex = static_cast<std::size_t>(i);
         worker.m_thread = std::thread([this, &worker] { Work(worker); });
     }
 }
@@ -357,10 +396,16 @@ void LiveSession::TakeScore(const SessionScoreLoader& loader)
     const SessionScore& score = *load.m_pScore;
     const std::uint64_t track = TrackFramesOf(*score.m_pScore);
     ScorePiece::Making made = MakeSessionPiece(score, *score.m_pScore, std::max<std::uint64_t>(track, 1));
-    if (!made.m_pPiece) {
+    std::optional<std::string> problem;
+    if (!made.m_pPiece)
+        problem = DescribeRefusal(score, *score.m_pScore, made);
+    else if (!m_pVersion || !m_pVersion->m_pScore->m_makeChain ||
+             !SameEffects(*m_pVersion->m_pScore->m_pScore, *score.m_pScore))
+        problem = DescribeChainProblem(score, *score.m_pScore);
+    if (problem) {
         {
             const std::lock_guard<std::mutex> lock(m_mutex);
-            m_strProblem = DescribeRefusal(score, *score.m_pScore, made);
+            m_strProblem = *problem;
         }
         EndWhatPlays();
         return;
@@ -371,6 +416,12 @@ void LiveSession::TakeScore(const SessionScoreLoader& loader)
     version->m_nTrackFrames = track;
     version->m_plan = made.m_pPiece->GetSeekPlan();
     version->m_nLeadInFrames = made.m_pPiece->LeadInFrames();
+    version->m_nLayers = made.m_pPiece->LayerCount();
+    const LayerMixSynthesis* mix = made.m_pPiece->Mix();
+    if (version->m_nLeadInFrames > 0 && mix != nullptr && mix->CanRenderParts())
+        version->m_groups =
+            LayerGroups(made.m_pPiece->LayerCount(), static_cast<std::size_t>(std::max(m_options.m_nWorkers, 1)));
+    m_nLayerGroups.store(std::max<std::size_t>(version->m_groups.size(), 1), std::memory_order_relaxed);
     version->m_spare.push_back(std::move(made.m_pPiece));
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
@@ -429,6 +480,7 @@ void LiveSession::MakeStream(std::uint64_t first, bool jump)
         first = loop->m_nFirst;
     auto stream = std::make_unique<Stream>(m_options.m_nQueueFrames, first, loop, jump, m_pVersion);
     Stream* made = stream.get();
+    made->m_groupNext.assign(m_pVersion->m_groups.size(), 0);
     if (!made->Loops() && first >= track) {
         made->m_queue.MarkEnd();
         made->m_bClaimedAll = true;
@@ -495,48 +547,92 @@ bool LiveSession::IsProducing(const Stream& stream) const
     return m_pProducing == &stream && !m_bStop;
 }
 
-// The next stretch of the stream being produced, if there is one to render.
-LiveSession::Stream* LiveSession::Claim(std::unique_lock<std::mutex>&, std::uint64_t& offset, std::uint64_t& track,
-                                        std::size_t& count)
+// The next stretch of the stream being produced for the worker, if there
+// is one to render.
+bool LiveSession::Claim(const Worker& worker, Claimed& claimed)
 {
     Stream* stream = m_pProducing;
-    if (stream == nullptr || stream->m_bClaimedAll || stream->m_bBroken || !stream->m_pVersion)
-        return nullptr;
+    if (stream == nullptr || stream->m_bBroken || !stream->m_pVersion)
+        return false;
+    if (!stream->m_groupNext.empty())
+        return ClaimPart(*stream, worker.m_nIndex, claimed);
+    if (stream->m_bClaimedAll)
+        return false;
     // A stretch that begins an excerpt costs its lead-in besides its own
     // frames, often many times them: a piece with a lead-in is rendered one
     // stretch at a time, each going on from where the last one ended (the
     // worker that ended it claims the next at once).
     if (stream->m_pVersion->m_nLeadInFrames > 0 && stream->m_nRendering > 0)
-        return nullptr;
-    offset = stream->m_nClaimed;
-    const auto [place, run] = stream->Place(offset);
-    if (run == 0) {
-        stream->m_bClaimedAll = true;
-        return nullptr;
-    }
-    track = place;
-    count = static_cast<std::size_t>(std::min<std::uint64_t>(StretchAt(offset), run));
-    stream->m_nClaimed += count;
-    if (!stream->Loops() && place + count >= stream->m_nTrackFrames)
-        stream->m_bClaimedAll = true;
+        return false;
+    if (!ClaimNew(*stream, claimed))
+        return false;
     ++stream->m_nRendering;
-    return stream;
+    return true;
+}
+
+// The stream's next stretch not claimed yet.
+bool LiveSession::ClaimNew(Stream& stream, Claimed& claimed)
+{
+    const std::uint64_t offset = stream.m_nClaimed;
+    const auto [place, run] = stream.Place(offset);
+    if (run == 0) {
+        stream.m_bClaimedAll = true;
+        return false;
+    }
+    claimed.m_pStream = &stream;
+    claimed.m_nOffset = offset;
+    claimed.m_nTrack = place;
+    claimed.m_nCount = static_cast<std::size_t>(std::min<std::uint64_t>(StretchAt(offset), run));
+    stream.m_nClaimed += claimed.m_nCount;
+    if (!stream.Loops() && place + claimed.m_nCount >= stream.m_nTrackFrames)
+        stream.m_bClaimedAll = true;
+    return true;
+}
+
+// The group's part of its next stretch: one the other groups began, or a
+// new one, as long as no group is too far behind.
+bool LiveSession::ClaimPart(Stream& stream, std::size_t group, Claimed& claimed)
+{
+    const std::vector<std::vector<std::size_t>>& groups = stream.m_pVersion->m_groups;
+    if (group >= groups.size())
+        return false;
+    const std::uint64_t offset = stream.m_groupNext[group];
+    const auto begun = std::find_if(stream.m_parted.begin(), stream.m_parted.end(),
+                                    [offset](const auto& parts) { return parts->Offset() == offset; });
+    LayerPartsStretch* parts = begun != stream.m_parted.end() ? begun->get() : nullptr;
+    if (parts == nullptr) {
+        if (offset != stream.m_nClaimed || stream.m_bClaimedAll || stream.m_parted.size() >= kMostPartedStretches)
+            return false;
+        if (!ClaimNew(stream, claimed))
+            return false;
+        stream.m_parted.push_back(std::make_unique<LayerPartsStretch>(
+            offset, claimed.m_nTrack, claimed.m_nCount, stream.m_pVersion->m_nLayers, kRenderWindow,
+            static_cast<int>(groups.size())));
+        parts = stream.m_parted.back().get();
+    }
+    claimed.m_pStream = &stream;
+    claimed.m_nOffset = offset;
+    claimed.m_nTrack = parts->Track();
+    claimed.m_nCount = parts->Count();
+    claimed.m_pParts = parts;
+    claimed.m_group = groups[group];
+    stream.m_groupNext[group] = offset + parts->Count();
+    ++stream.m_nRendering;
+    return true;
 }
 
 void LiveSession::Work(Worker& worker)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
     while (!m_bStop) {
-        std::uint64_t offset = 0;
-        std::uint64_t track = 0;
-        std::size_t count = 0;
-        Stream* stream = Claim(lock, offset, track, count);
-        if (stream == nullptr) {
+        Claimed claimed;
+        if (!Claim(worker, claimed)) {
             m_work.wait_for(lock, std::chrono::milliseconds(20));
             continue;
         }
+        Stream& stream = *claimed.m_pStream;
         // The worker's piece of the stream's score: its own, a spare, or a new one.
-        const std::shared_ptr<Version> version = stream->m_pVersion;
+        const std::shared_ptr<Version> version = stream.m_pVersion;
         if (worker.m_pPieceVersion != version) {
             worker.m_pPiece.reset();
             worker.m_pPieceVersion.reset();
@@ -557,54 +653,108 @@ void LiveSession::Work(Worker& worker)
             worker.m_nGoesOnSerial = 0;
         }
         if (worker.m_pPiece)
-            rendered = RenderStretch(worker, *stream, offset, track, count);
+            rendered = TryRenderStretch(worker, claimed);
         lock.lock();
-        if (rendered)
-            Publish(lock, *stream, offset, worker.m_stretch.data(), count);
-        else
-            stream->m_bBroken = true;
-        --stream->m_nRendering;
-        if (stream->m_bRetired.load(std::memory_order_acquire))
+        if (!rendered)
+            stream.m_bBroken = true;
+        if (claimed.m_pParts != nullptr)
+            FinishPart(lock, worker, claimed);
+        else if (rendered)
+            Publish(lock, stream, claimed.m_nOffset, worker.m_stretch.data(), claimed.m_nCount);
+        --stream.m_nRendering;
+        if (stream.m_bRetired.load(std::memory_order_acquire))
             m_wake.notify_all();
     }
 }
 
-// Frames [track, track + count) of the stream's render (its frames from
-// offset on) into the worker's stretch: straight on when the piece's last
-// stretch ended there, else as an excerpt begun there, from the seek index
-// when the piece's last place is not just before it. Answers false when the
-// stream was dropped on the way.
-bool LiveSession::RenderStretch(Worker& worker, Stream& stream, std::uint64_t offset, std::uint64_t track,
-                                std::size_t count)
+// A group is done with its part of a stretch; the last one sums the parts
+// and hands the stretch on.
+void LiveSession::FinishPart(std::unique_lock<std::mutex>& lock, Worker& worker, const Claimed& claimed)
 {
-    const bool goesOn = worker.m_nGoesOnSerial == stream.m_nSerial && worker.m_nGoesOnOffset == offset &&
+    Stream& stream = *claimed.m_pStream;
+    if (!claimed.m_pParts->GroupDone())
+        return;
+    std::unique_ptr<LayerPartsStretch> parts;
+    const auto at = std::find_if(stream.m_parted.begin(), stream.m_parted.end(),
+                                 [&claimed](const auto& each) { return each.get() == claimed.m_pParts; });
+    parts = std::move(*at);
+    stream.m_parted.erase(at);
+    m_work.notify_all();  // a group held back may go on
+    if (stream.m_bBroken)
+        return;
+    lock.unlock();
+    parts->Mix(std::span(worker.m_stretch).first(claimed.m_nCount));
+    lock.lock();
+    Publish(lock, stream, claimed.m_nOffset, worker.m_stretch.data(), claimed.m_nCount);
+}
+
+// A chain that cannot go on (a plugin that gave what is not a number) stops
+// the stream, and the session says why; the worker's piece is made anew for
+// the next.
+bool LiveSession::TryRenderStretch(Worker& worker, const Claimed& claimed)
+{
+    try {
+        return RenderStretch(worker, claimed);
+    } catch (const SoundChainFailure& failure) {
+        const SessionScore& score = *claimed.m_pStream->m_pVersion->m_pScore;
+        const std::string text = score.Describe(0, failure.what());
+        worker.m_pPiece.reset();
+        worker.m_pPieceVersion.reset();
+        worker.m_nGoesOnSerial = 0;
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_strProblem = text;
+        return false;
+    }
+}
+
+// The claimed stretch of the stream's render (track frames [track, track +
+// count), its frames from offset on): straight on when the piece's last
+// stretch ended there, else as an excerpt begun there, from the seek index
+// when the piece's last place is not just before it. The whole mix goes into
+// the worker's stretch, a group's layers into their parts. Answers false
+// when the stream was dropped on the way.
+bool LiveSession::RenderStretch(Worker& worker, const Claimed& claimed)
+{
+    Stream& stream = *claimed.m_pStream;
+    const std::uint64_t track = claimed.m_nTrack;
+    const std::size_t count = claimed.m_nCount;
+    const bool goesOn = worker.m_nGoesOnSerial == stream.m_nSerial && worker.m_nGoesOnOffset == claimed.m_nOffset &&
                         worker.m_nGoesOnTrack == track;
     worker.m_nGoesOnSerial = 0;
     ScorePiece& piece = *worker.m_pPiece;
-    SoundSynthesis& synthesis = piece.Synthesis();
-    std::span<StereoFrame> sound(worker.m_stretch.data(), count);
-    std::fill(sound.begin(), sound.end(), StereoFrame{0.0f, 0.0f});
     if (!goesOn) {
-        m_nBegunExcerpts.fetch_add(1, std::memory_order_relaxed);
-        if (!BeginExcerpt(piece, stream, track, count))
+        if (claimed.m_pParts == nullptr || claimed.m_pParts->TakeBegun())
+            m_nBegunExcerpts.fetch_add(1, std::memory_order_relaxed);
+        const std::size_t layers = claimed.m_group.empty() ? piece.LayerCount() : claimed.m_group.size();
+        m_nBegunLayers.fetch_add(layers, std::memory_order_relaxed);
+        if (!BeginExcerpt(piece, stream, claimed))
             return false;
         worker.m_nExcerptTrack = track;
     }
     // The excerpt's frames go on in order, so these are the same bits as
     // the renderer's excerpt from the stream's first frame.
     const std::uint64_t into = track - worker.m_nExcerptTrack;
-    for (std::size_t done = 0; done < count; done += kRenderWindow)
-        synthesis.RenderWindow(sound.subspan(done, std::min(kRenderWindow, count - done)), into + done);
+    if (claimed.m_pParts != nullptr) {
+        claimed.m_pParts->Render(*piece.Mix(), claimed.m_group, into);
+    } else {
+        std::span<StereoFrame> sound(worker.m_stretch.data(), count);
+        std::fill(sound.begin(), sound.end(), StereoFrame{0.0f, 0.0f});
+        for (std::size_t done = 0; done < count; done += kRenderWindow)
+            piece.Synthesis().RenderWindow(sound.subspan(done, std::min(kRenderWindow, count - done)), into + done);
+    }
     worker.m_nGoesOnSerial = stream.m_nSerial;
-    worker.m_nGoesOnOffset = offset + count;
+    worker.m_nGoesOnOffset = claimed.m_nOffset + count;
     worker.m_nGoesOnTrack = track + count;
     return true;
 }
 
-// The piece's synthesis begun as the excerpt of count frames from track
-// frame track on. Answers false when the stream was dropped on the way.
-bool LiveSession::BeginExcerpt(ScorePiece& piece, Stream& stream, std::uint64_t track, std::size_t count)
+// The piece's synthesis begun as the excerpt of the claimed frames (of the
+// claimed layers). Answers false when the stream was dropped on the way.
+bool LiveSession::BeginExcerpt(ScorePiece& piece, Stream& stream, const Claimed& claimed)
 {
+    const std::uint64_t track = claimed.m_nTrack;
+    if (LayerMixSynthesis* mix = piece.Mix())
+        mix->SelectLayers(std::vector<std::size_t>(claimed.m_group.begin(), claimed.m_group.end()));
     const std::uint64_t frame = stream.m_pVersion->m_plan.m_nWarmUpFrames + track;
     const std::optional<SeekState>& arrived = piece.GetArrived();
     const bool near = arrived && arrived->m_nFrame <= frame && frame - arrived->m_nFrame < SeekIndex::kCheckpointFrames;
@@ -626,7 +776,7 @@ bool LiveSession::BeginExcerpt(ScorePiece& piece, Stream& stream, std::uint64_t 
     piece.MoveExcerpt(track);
     SoundSynthesis& synthesis = piece.Synthesis();
     synthesis.SetKeepGoing(keepGoing);
-    if (!synthesis.Begin(count))
+    if (!synthesis.Begin(claimed.m_nCount))
         return false;
     // A skip cut short leaves the piece where it began.
     return frame == 0 || (piece.GetArrived() && piece.GetArrived()->m_nFrame == frame);

@@ -17,7 +17,10 @@
 // with a lead-in (seconds of sound made unheard for its shaping, effect
 // chains or DC blockers to settle) is rendered a stretch at a time instead,
 // each going on from where the last ended, so the lead-in is paid once per
-// stream rather than once per stretch. A stream reaches its place by
+// stream rather than once per stretch; with several layers (and no chain on
+// the mix) the workers share them, each going on with its own layers, and
+// the stretch is their parts summed in the layers' order. The score's
+// effects run through the chains its SessionScore's maker makes. A stream reaches its place by
 // the fast skip, or from the seek index once a background pass has built
 // it (for tracks of a minute and more). Rendering that falls behind leaves
 // the consumer short: it plays silence, says so (IsBehind) and waits for a
@@ -106,6 +109,14 @@ public:
     // score's shaping, chains or DC blockers ask for) rather than going on
     // from the stretch before, since construction.
     std::uint64_t GetBegunExcerptCount() const { return m_nBegunExcerpts.load(std::memory_order_relaxed); }
+    // Layers whose synthesis was begun anew for such a stretch, since
+    // construction: with a lead-in and several layers, the workers share a
+    // stream's layers, each going on with its own, so each layer is begun
+    // once per stream.
+    std::uint64_t GetBegunLayerCount() const { return m_nBegunLayers.load(std::memory_order_relaxed); }
+    // How many workers share the layers of the latest score taken, each
+    // rendering its own (1: each worker renders them all).
+    std::size_t GetLayerGroupCount() const { return m_nLayerGroups.load(std::memory_order_relaxed); }
     LevelEstimate GetLevel() const;
     // Waits until the level survey of the current score has ended.
     bool WaitUntilLevelDone(double timeoutSeconds) const;
@@ -124,6 +135,7 @@ private:
     struct Stream;
     struct Request;
     struct Worker;
+    struct Claimed;
 
     // The session's own thread.
     void Conduct();
@@ -139,9 +151,13 @@ private:
 
     // Workers.
     void Work(Worker& worker);
-    Stream* Claim(std::unique_lock<std::mutex>& lock, std::uint64_t& offset, std::uint64_t& track, std::size_t& count);
-    bool RenderStretch(Worker& worker, Stream& stream, std::uint64_t offset, std::uint64_t track, std::size_t count);
-    bool BeginExcerpt(ScorePiece& piece, Stream& stream, std::uint64_t track, std::size_t count);
+    bool Claim(const Worker& worker, Claimed& claimed);
+    bool ClaimNew(Stream& stream, Claimed& claimed);
+    bool ClaimPart(Stream& stream, std::size_t group, Claimed& claimed);
+    bool TryRenderStretch(Worker& worker, const Claimed& claimed);
+    bool RenderStretch(Worker& worker, const Claimed& claimed);
+    bool BeginExcerpt(ScorePiece& piece, Stream& stream, const Claimed& claimed);
+    void FinishPart(std::unique_lock<std::mutex>& lock, Worker& worker, const Claimed& claimed);
     void Publish(std::unique_lock<std::mutex>& lock, Stream& stream, std::uint64_t offset, const StereoFrame* frames,
                  std::size_t count);
     bool IsProducing(const Stream& stream) const;
@@ -216,4 +232,6 @@ private:
     std::atomic<std::uint64_t> m_nLastShortPull{0};
     std::atomic<std::uint64_t> m_nMissing{0};
     std::atomic<std::uint64_t> m_nBegunExcerpts{0};
+    std::atomic<std::uint64_t> m_nBegunLayers{0};
+    std::atomic<std::size_t> m_nLayerGroups{1};
 };

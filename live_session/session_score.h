@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <memory>
 #include <span>
 #include <string>
@@ -12,6 +13,7 @@
 #include "engine/base/stereo_frame.h"
 #include "engine/run/score_piece.h"
 #include "engine/score/score.h"
+#include "engine/synthesis/sound_chain.h"
 
 // A stretch of the track in frames at 44100 Hz: [m_nFirst, m_nEnd).
 struct FrameStretch {
@@ -34,6 +36,9 @@ struct SessionScore {
     // A refusal of the score in a sentence: its line (0: none) and why.
     // Empty: the reason as it stands.
     std::function<std::string(int line, const std::string& why)> m_describe;
+    // Makes the chains of the score's effects (the program's plugin host);
+    // none: the score is heard dry.
+    SoundChainMaker m_makeChain;
 
     const Score& LevelScore() const { return m_pLevelScore ? *m_pLevelScore : *m_pScore; }
     std::string Describe(int line, const std::string& why) const { return m_describe ? m_describe(line, why) : why; }
@@ -55,7 +60,11 @@ std::uint64_t TrackFramesOf(const Score& score);
 
 // A piece of score (the session's score, or the one its level is taken
 // from) made on one thread from the session's sources: an excerpt of
-// excerptFrames frames, or the whole track (0).
-ScorePiece::Making MakeSessionPiece(const SessionScore& session, const Score& score, std::uint64_t excerptFrames);
+// excerptFrames frames, or the whole track (0); with its effects, or dry.
+ScorePiece::Making MakeSessionPiece(const SessionScore& session, const Score& score, std::uint64_t excerptFrames,
+                                    bool effects = true);
+// Why the chains of the score's effects cannot be made, in a sentence;
+// none: they can (or the score is heard dry).
+std::optional<std::string> DescribeChainProblem(const SessionScore& session, const Score& score);
 // Why no piece of score was made, in a sentence (see SessionScore::Describe).
 std::string DescribeRefusal(const SessionScore& session, const Score& score, const ScorePiece::Making& made);

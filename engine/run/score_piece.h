@@ -132,6 +132,10 @@ public:
     // from track frame first on instead: the same render, another stretch of
     // it, found from where the last skip arrived when that lies before it.
     void MoveExcerpt(std::uint64_t first);
+    // The mix of the layers, for rendering them a layer at a time (see
+    // LayerMixSynthesis::RenderPart); null when the synthesis is no mix.
+    LayerMixSynthesis* Mix() { return m_pMix; }
+    std::size_t LayerCount() const { return m_layers.size(); }
 
 private:
     ScorePiece() = default;

@@ -69,9 +69,9 @@ void LayerMixSynthesis::MakeStreams()
 
 void LayerMixSynthesis::BeginStreams(std::uint64_t first, std::uint64_t end)
 {
-    for (const auto& stream : m_layerStreams) {
-        if (stream)
-            stream->Begin(first, end);
+    for (std::size_t i = 0; i < m_layerStreams.size(); ++i) {
+        if (m_layerStreams[i] && IsSelected(i))
+            m_layerStreams[i]->Begin(first, end);
     }
     if (m_pMasterStream)
         m_pMasterStream->Begin(first, end);
@@ -93,6 +93,8 @@ bool LayerMixSynthesis::Begin(std::uint64_t frames)
             shaping->Reset();
     }
     for (std::size_t i = 0; i < m_layers.size(); ++i) {
+        if (!IsSelected(i))
+            continue;
         MixLayer& layer = m_layers[i];
         layer.m_pSynthesizer->SetRandomState(layer.m_nSeed);
         if (layer.m_pSynthesizer->Begin(*layer.m_pSource, whole, layer.m_pTerms) !=
@@ -121,12 +123,23 @@ bool LayerMixSynthesis::Begin(std::uint64_t frames)
             const auto count = std::min<std::uint64_t>(dropped.size(), m_nSkipFrames - frame);
             const std::span<StereoFrame> piece = std::span<StereoFrame>(dropped).first(count);
             std::fill(piece.begin(), piece.end(), StereoFrame{0.0f, 0.0f});
-            RenderFrom(piece, frame);
+            if (m_selected.empty()) {
+                RenderFrom(piece, frame);
+            } else {
+                for (std::size_t i = 0; i < m_layers.size(); ++i) {
+                    if (!IsSelected(i))
+                        continue;
+                    std::fill(piece.begin(), piece.end(), StereoFrame{0.0f, 0.0f});
+                    RenderPartAt(i, piece, frame);
+                }
+            }
             frame += count;
         }
     } else if (m_bBlockDc) {
-        for (std::size_t i = 0; i < m_layers.size(); ++i)
-            RenderUnheard(i, from, m_nSkipFrames);
+        for (std::size_t i = 0; i < m_layers.size(); ++i) {
+            if (IsSelected(i))
+                RenderUnheard(i, from, m_nSkipFrames);
+        }
     }
     return true;
 }
@@ -145,18 +158,22 @@ std::uint64_t LayerMixSynthesis::LeadInFrames() const
 bool LayerMixSynthesis::SkipTo(std::uint64_t frame, std::uint64_t wholeFrames, std::uint64_t prefeedFrom)
 {
     if (const SeekState* resume = ResumableState(prefeedFrom, wholeFrames)) {
-        for (std::size_t i = 0; i < m_layers.size(); ++i)
-            m_layers[i].m_pSynthesizer->RestoreSchedule(resume->m_layers[i]);
+        for (std::size_t i = 0; i < m_layers.size(); ++i) {
+            if (IsSelected(i))
+                m_layers[i].m_pSynthesizer->RestoreSchedule(resume->m_layers[i]);
+        }
     }
     CancelPoll poll(m_keepGoing);
+    // A layer not selected keeps no place: its entry stays as made.
     const auto skipTo = [&](std::uint64_t to) -> std::optional<SeekState> {
         SeekState arrived;
         arrived.m_nFrame = to;
         arrived.m_nRenderFrames = wholeFrames;
-        for (MixLayer& layer : m_layers) {
-            if (!layer.m_pSynthesizer->SkipGrainsEndingBefore(to, poll))
+        for (std::size_t i = 0; i < m_layers.size(); ++i) {
+            GrainSynthesizer& synthesizer = *m_layers[i].m_pSynthesizer;
+            if (IsSelected(i) && !synthesizer.SkipGrainsEndingBefore(to, poll))
                 return std::nullopt;
-            arrived.m_layers.push_back(layer.m_pSynthesizer->CaptureSchedule());
+            arrived.m_layers.push_back(IsSelected(i) ? synthesizer.CaptureSchedule() : ScheduleState{});
         }
         return arrived;
     };
@@ -171,8 +188,10 @@ bool LayerMixSynthesis::SkipTo(std::uint64_t frame, std::uint64_t wholeFrames, s
     std::optional<SeekState> arrived = skipTo(frame);
     if (!arrived)
         return false;
-    for (std::size_t i = 0; i < m_layers.size(); ++i)
-        m_layers[i].m_pSynthesizer->RestoreSchedule(atPrefeed->m_layers[i]);
+    for (std::size_t i = 0; i < m_layers.size(); ++i) {
+        if (IsSelected(i))
+            m_layers[i].m_pSynthesizer->RestoreSchedule(atPrefeed->m_layers[i]);
+    }
     m_start = std::move(arrived);
     m_prefeedStart = std::move(atPrefeed);
     return true;
@@ -198,13 +217,17 @@ const SeekState* LayerMixSynthesis::ResumableState(std::uint64_t prefeedFrom, st
 void LayerMixSynthesis::DropGrainsBefore(std::uint64_t frame)
 {
     std::uint64_t earliest = frame;
-    for (const MixLayer& layer : m_layers)
-        earliest = std::min(earliest, layer.m_pSynthesizer->NextGrain().m_nStart);
+    for (std::size_t i = 0; i < m_layers.size(); ++i) {
+        if (IsSelected(i))
+            earliest = std::min(earliest, m_layers[i].m_pSynthesizer->NextGrain().m_nStart);
+    }
     for (std::uint64_t done = earliest / kSkipStepFrames * kSkipStepFrames; done < frame;) {
         done = std::min(done + kSkipStepFrames, frame);
-        for (MixLayer& layer : m_layers) {
-            layer.m_pSynthesizer->PlaceGrainsBefore(done);
-            layer.m_pSynthesizer->SkipPlacedGrains(done);
+        for (std::size_t i = 0; i < m_layers.size(); ++i) {
+            if (!IsSelected(i))
+                continue;
+            m_layers[i].m_pSynthesizer->PlaceGrainsBefore(done);
+            m_layers[i].m_pSynthesizer->SkipPlacedGrains(done);
         }
     }
 }
@@ -240,71 +263,75 @@ std::optional<std::uint64_t> LayerMixSynthesis::FirstHeardFrame(const MixLayer& 
     return first + static_cast<std::uint64_t>(heard - m_gains.begin());
 }
 
-// The layer's grains before the window's end are placed first, so no later
-// grain reaches into it. Onto: added to what the window holds, through the
-// scratch window; else the window (zeros) takes them directly.
+// Onto: added to what the window holds, through the scratch window; else
+// the window (zeros) takes the layer's sound at its gain.
 void LayerMixSynthesis::RenderLayer(std::size_t index, std::span<StereoFrame> window, std::uint64_t first, bool onto)
+{
+    const std::span<StereoFrame> target = onto ? m_scratch.Span().first(window.size()) : window;
+    const LayerUse use = RenderLayerSound(index, target, first, onto);
+    if (onto)
+        AddPart(window, target, m_gains, use, false);
+    else if (use == LayerUse::Scaled)
+        Scale(window, m_gains);
+}
+
+// The layer's sound over the window into target (zeros once cleared), and
+// how it goes into the mix: before its gain when it is Scaled by it. The
+// layer's grains before the window's end are placed first, so no later grain
+// reaches into it. Target is cleared after the unheard part of the window
+// went through the filter, which may use the scratch window.
+LayerUse LayerMixSynthesis::RenderLayerSound(std::size_t index, std::span<StereoFrame> target, std::uint64_t first,
+                                             bool clear)
 {
     const MixLayer& layer = m_layers[index];
     LayerState& state = m_states[index];
     GrainSynthesizer& synthesizer = *layer.m_pSynthesizer;
-    const std::uint64_t end = first + window.size();
+    const std::uint64_t end = first + target.size();
     synthesizer.PlaceGrainsBefore(end);
-    const bool heard = !layer.m_gainAt || FillGains(layer, first, window.size());
+    const bool heard = !layer.m_gainAt || FillGains(layer, first, target.size());
     if (!heard)
         SkipUnheardWindow(index, first, end);
     if (m_shapings[index]) {
-        RenderShapedLayer(index, window, first, onto, heard);
-        return;
+        if (clear)
+            std::fill(target.begin(), target.end(), StereoFrame{0.0f, 0.0f});
+        RenderShapedLayer(index, target, first, heard);
+        return LayerUse::Plain;
     }
     if (!heard) {
         if (state.m_subAudio)
-            state.m_subAudio->MeasureSilence(window.size(), first);
-        return;
+            state.m_subAudio->MeasureSilence(target.size(), first);
+        return LayerUse::None;
     }
-    std::span<StereoFrame> target = window;
-    if (onto) {
-        target = m_scratch.Span().first(window.size());
+    if (clear)
         std::fill(target.begin(), target.end(), StereoFrame{0.0f, 0.0f});
-    }
     synthesizer.AddPlacedGrains(OutputWindow{target.data(), first, target.size()});
     if (m_bBlockDc)
         Block(state, target, first);
     const bool scaled = static_cast<bool>(layer.m_gainAt);
     if (state.m_subAudio)
         state.m_subAudio->Measure(target, scaled ? std::span<const float>(m_gains) : std::span<const float>(), first);
-    if (onto)
-        AddScaled(window, target, scaled);
-    else if (scaled)
-        Scale(window);
+    return scaled ? LayerUse::Scaled : LayerUse::Plain;
 }
 
 // The grains through the DC blocker and at their gain, then shaped; while the
 // gain is 0 (the grains already dropped) the shaping still runs, on silence,
 // so its filters ring out as they would. The sub-audio survey takes the
 // shaped sound, the layer's sound as it goes into the mix.
-void LayerMixSynthesis::RenderShapedLayer(std::size_t index, std::span<StereoFrame> window, std::uint64_t first,
-                                          bool onto, bool heard)
+void LayerMixSynthesis::RenderShapedLayer(std::size_t index, std::span<StereoFrame> target, std::uint64_t first,
+                                          bool heard)
 {
     const MixLayer& layer = m_layers[index];
     LayerState& state = m_states[index];
-    std::span<StereoFrame> target = window;
-    if (onto) {
-        target = m_scratch.Span().first(window.size());
-        std::fill(target.begin(), target.end(), StereoFrame{0.0f, 0.0f});
-    }
     if (heard) {
         layer.m_pSynthesizer->AddPlacedGrains(OutputWindow{target.data(), first, target.size()});
         if (m_bBlockDc)
             Block(state, target, first);
         if (layer.m_gainAt)
-            Scale(target);
+            Scale(target, m_gains);
     }
     m_shapings[index]->Process(target, first);
     if (state.m_subAudio)
         state.m_subAudio->Measure(target, {}, first);
-    if (onto)
-        AddScaled(window, target, false);
 }
 
 // A window the layer is not heard in: its grains are dropped unheard, but
@@ -350,21 +377,69 @@ void LayerMixSynthesis::Block(LayerState& state, std::span<StereoFrame> sound, s
 }
 
 // Frame by frame, window += sound × gain (a gain of 1 without a gain line).
-void LayerMixSynthesis::AddScaled(std::span<StereoFrame> window, std::span<const StereoFrame> sound, bool scaled) const
+void LayerMixSynthesis::AddScaled(std::span<StereoFrame> window, std::span<const StereoFrame> sound,
+                                  std::span<const float> gains, bool scaled)
 {
     for (std::size_t i = 0; i < window.size(); ++i) {
-        const float gain = scaled ? m_gains[i] : 1.0f;
+        const float gain = scaled ? gains[i] : 1.0f;
         window[i].left += sound[i].left * gain;
         window[i].right += sound[i].right * gain;
     }
 }
 
-void LayerMixSynthesis::Scale(std::span<StereoFrame> window) const
+void LayerMixSynthesis::Scale(std::span<StereoFrame> window, std::span<const float> gains)
 {
     for (std::size_t i = 0; i < window.size(); ++i) {
-        window[i].left *= m_gains[i];
-        window[i].right *= m_gains[i];
+        window[i].left *= gains[i];
+        window[i].right *= gains[i];
     }
+}
+
+// The first layer's part is what the window holds after it, as RenderLayer
+// leaves it; every later one is added as RenderLayer adds it.
+void LayerMixSynthesis::AddPart(std::span<StereoFrame> window, std::span<const StereoFrame> sound,
+                                std::span<const float> gains, LayerUse use, bool firstLayer)
+{
+    if (firstLayer) {
+        std::copy(sound.begin(), sound.end(), window.begin());
+        if (use == LayerUse::Scaled)
+            Scale(window, gains);
+        return;
+    }
+    if (use != LayerUse::None)
+        AddScaled(window, sound, gains, use == LayerUse::Scaled);
+}
+
+void LayerMixSynthesis::SelectLayers(std::vector<std::size_t> layers)
+{
+    std::vector<bool> selected;
+    if (!layers.empty()) {
+        selected.assign(m_layers.size(), false);
+        for (const std::size_t index : layers)
+            selected.at(index) = true;
+    }
+    if (selected == m_selected)
+        return;
+    // The places kept were the other layers' too.
+    m_selected = std::move(selected);
+    m_start.reset();
+    m_prefeedStart.reset();
+}
+
+// A layer with effects is taken from its chain's stream (in place of what
+// sound holds), as the mix takes it.
+LayerUse LayerMixSynthesis::RenderPartAt(std::size_t index, std::span<StereoFrame> sound, std::uint64_t first)
+{
+    if (m_bEffects && m_layerStreams[index]) {
+        m_layerStreams[index]->Render(sound, first, false);
+        return LayerUse::Plain;
+    }
+    return RenderLayerSound(index, sound, first, false);
+}
+
+LayerUse LayerMixSynthesis::RenderPart(std::size_t index, std::span<StereoFrame> sound, std::uint64_t first)
+{
+    return RenderPartAt(index, sound, m_nSkipFrames + first);
 }
 
 // The layers, each dry or through its chain, summed into window (zeros)

@@ -48,6 +48,11 @@ struct MixEffects {
     bool Any(const std::vector<MixLayer>& layers) const;
 };
 
+// How one layer's sound over a window goes into the mix, onto what the
+// layers before it made there: not at all (it is not heard), as it is, or
+// times its gain at each frame.
+enum class LayerUse : std::uint8_t { None, Plain, Scaled };
+
 // The gain moves in straight lines between its values at every 32nd frame of
 // the render, whatever the windows. A layer whose gain is 0 over a whole
 // window has its grains placed (so the walk goes on as it would) and dropped
@@ -111,6 +116,25 @@ public:
     // (an excerpt moved elsewhere in the same render).
     void MoveSkip(std::uint64_t skipFrames) { m_nSkipFrames = skipFrames; }
     void RenderWindow(std::span<StereoFrame> window, std::uint64_t first) override;
+
+    // A mix rendered a layer at a time, its layers shared among several
+    // syntheses of the same piece (each its own copy), and summed in the
+    // layers' order by AddPart: the same bits as RenderWindow. Without a
+    // master chain only (the master takes the whole mix).
+    bool CanRenderParts() const { return m_pMasterStream == nullptr; }
+    // The layers the next Begin begins, skips and makes ready (empty: all);
+    // after it, windows are rendered by RenderPart, each of these layers in
+    // turn.
+    void SelectLayers(std::vector<std::size_t> layers);
+    // Layer index's sound over the excerpt's frames [first, first +
+    // sound.size()) into sound (zeros), and how it goes into the mix; when
+    // Scaled, its gains are PartGains() until the next render.
+    LayerUse RenderPart(std::size_t index, std::span<StereoFrame> sound, std::uint64_t first);
+    std::span<const float> PartGains() const { return m_gains; }
+    // Layer index's part (sound, gains, use) onto window: in place of what it
+    // holds for the first layer, else added to it.
+    static void AddPart(std::span<StereoFrame> window, std::span<const StereoFrame> sound,
+                        std::span<const float> gains, LayerUse use, bool firstLayer);
     // In windows, without progress points: a score is always streamed.
     void RenderWhole(std::span<StereoFrame> sound, const GrainProgress& progress) override;
     void End() override;
@@ -132,17 +156,21 @@ private:
     void DropGrainsBefore(std::uint64_t frame);
     bool FillGains(const MixLayer& layer, std::uint64_t first, std::size_t count);
     std::optional<std::uint64_t> FirstHeardFrame(const MixLayer& layer, std::uint64_t first, std::size_t count);
+    bool IsSelected(std::size_t index) const { return m_selected.empty() || m_selected[index]; }
     void RenderLayer(std::size_t index, std::span<StereoFrame> window, std::uint64_t first, bool onto);
-    void RenderShapedLayer(std::size_t index, std::span<StereoFrame> window, std::uint64_t first, bool onto,
-                           bool heard);
+    LayerUse RenderLayerSound(std::size_t index, std::span<StereoFrame> target, std::uint64_t first, bool clear);
+    LayerUse RenderPartAt(std::size_t index, std::span<StereoFrame> sound, std::uint64_t first);
+    void RenderShapedLayer(std::size_t index, std::span<StereoFrame> target, std::uint64_t first, bool heard);
     void SkipUnheardWindow(std::size_t index, std::uint64_t first, std::uint64_t end);
     void RenderUnheard(std::size_t index, std::uint64_t from, std::uint64_t end);
     void Block(LayerState& state, std::span<StereoFrame> sound, std::uint64_t first);
-    void AddScaled(std::span<StereoFrame> window, std::span<const StereoFrame> sound, bool scaled) const;
-    void Scale(std::span<StereoFrame> window) const;
+    static void AddScaled(std::span<StereoFrame> window, std::span<const StereoFrame> sound,
+                          std::span<const float> gains, bool scaled);
+    static void Scale(std::span<StereoFrame> window, std::span<const float> gains);
 
     std::vector<MixLayer> m_layers;
     std::vector<LayerState> m_states;
+    std::vector<bool> m_selected;  // the layers begun (empty: all)
     bool m_bBlockDc = false;
     std::uint64_t m_nSkipFrames;
     std::uint64_t m_nWholeFrames;

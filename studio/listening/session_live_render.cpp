@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "effects/effect_chain.h"
 #include "score_file/score_reading.h"
 #include "studio/listening/playable_score.h"
 
@@ -18,8 +19,14 @@ LiveSessionOptions OptionsWith(int workers)
 
 }  // namespace
 
-SessionLiveRender::SessionLiveRender(std::shared_ptr<SourceCache> sources, int workers)
+SoundChainMaker PluginChainMaker()
+{
+    return [](const EffectChainSetting& settings) { return std::make_unique<EffectChain>(settings); };
+}
+
+SessionLiveRender::SessionLiveRender(std::shared_ptr<SourceCache> sources, int workers, SoundChainMaker makeChain)
     : m_pSources(std::move(sources))
+    , m_makeChain(std::move(makeChain))
     , m_session(OptionsWith(workers))
 {
 }
@@ -27,12 +34,13 @@ SessionLiveRender::SessionLiveRender(std::shared_ptr<SourceCache> sources, int w
 void SessionLiveRender::SetScore(const LiveScore& score)
 {
     std::shared_ptr<SourceCache> sources = m_pSources;
-    m_session.SetScore([score, sources](const std::function<bool()>& cancelled) {
-        return LoadSessionScore(score, *sources, cancelled);
+    m_session.SetScore([score, sources, makeChain = m_makeChain](const std::function<bool()>& cancelled) {
+        return LoadSessionScore(score, *sources, cancelled, makeChain);
     });
 }
 
-SessionScoreLoad LoadSessionScore(const LiveScore& live, SourceCache& sources, const std::function<bool()>& cancelled)
+SessionScoreLoad LoadSessionScore(const LiveScore& live, SourceCache& sources, const std::function<bool()>& cancelled,
+                                  const SoundChainMaker& makeChain)
 {
     SessionScoreLoad load;
     const ScoreCheck heard = CheckScore(live, sources, cancelled);
@@ -46,6 +54,7 @@ SessionScoreLoad LoadSessionScore(const LiveScore& live, SourceCache& sources, c
     score->m_nSeed = checked->m_nSeed;
     score->m_sources = checked->m_sources;
     score->m_pHeld = checked;
+    score->m_makeChain = makeChain;
     const std::string name = live.m_strDisplayName;
     score->m_describe = [name](int line, const std::string& why) { return ScoreMessage(name, line, why); };
     // The level is the whole mix's, whatever is muted.

@@ -1,7 +1,8 @@
 // The studio's live render: the engine's live session, fed with the score as
 // sonnelith-cli would read its file (checked, its sources loaded through the
-// studio's cache on the session's own thread), and surveyed for the level
-// of the whole mix whatever is muted.
+// studio's cache on the session's own thread, its effects run by the LV2
+// plugins sonnelith-cli runs), and surveyed for the level of the whole mix
+// whatever is muted.
 #pragma once
 
 #include <memory>
@@ -12,10 +13,16 @@
 
 namespace studio {
 
+// Makes a score's effect chains of the LV2 plugins installed, as
+// sonnelith-cli does.
+SoundChainMaker PluginChainMaker();
+
 class SessionLiveRender final : public LiveRender {
 public:
-    // workers: the threads that render what is heard.
-    explicit SessionLiveRender(std::shared_ptr<SourceCache> sources, int workers = 2);
+    // workers: the threads that render what is heard; makeChain: the maker
+    // of the score's effect chains (none: the score is heard dry).
+    explicit SessionLiveRender(std::shared_ptr<SourceCache> sources, int workers = 2,
+                               SoundChainMaker makeChain = PluginChainMaker());
 
     void SetScore(const LiveScore& score) override;
     void Start(std::uint64_t frame) override { m_session.Start(frame); }
@@ -36,11 +43,14 @@ public:
 
 private:
     std::shared_ptr<SourceCache> m_pSources;
+    SoundChainMaker m_makeChain;
     LiveSession m_session;
 };
 
 // The session's score of live: its heard layers and the whole mix, checked
 // and loaded as CheckScore does.
-SessionScoreLoad LoadSessionScore(const LiveScore& live, SourceCache& sources, const std::function<bool()>& cancelled);
+// makeChain: the maker of its effect chains (none: heard dry).
+SessionScoreLoad LoadSessionScore(const LiveScore& live, SourceCache& sources, const std::function<bool()>& cancelled,
+                                  const SoundChainMaker& makeChain = {});
 
 }  // namespace studio

@@ -16,6 +16,7 @@
 #include <iostream>
 #include <thread>
 
+#include "engine/synthesis/sound_chain.h"
 #include "studio/listening/session_live_render.h"
 #include "studio/listening/playable_score.h"
 #include "studio/model/lane_editing.h"
@@ -310,6 +311,62 @@ TEST(LiveRender, ALoopPlaysItsStretchAgainAndAgain)
     EXPECT_GE(at, 44100u);
     EXPECT_LT(at, 44100u + 22050u);
     EXPECT_FALSE(render.IsAtEnd());
+}
+
+// A layer's effect is heard as sonnelith-cli renders it: the studio's live
+// render runs the score's chains through the LV2 plugins (skipped when mda's
+// Delay is not installed).
+TEST(LiveRender, ALayersEffectIsHeardAsTheRendererRunsIt)
+{
+    EffectSetting delay;
+    delay.m_strPlugin = "http://drobilla.net/plugins/mda/Delay";
+    try {
+        PluginChainMaker()({delay});
+    } catch (const SoundChainFailure&) {
+        GTEST_SKIP() << "mda-lv2 is not installed";
+    }
+    Score score = SampleScore(10);
+    score.m_layers[0].m_effects = {delay};
+    SessionLiveRender render(std::make_shared<SourceCache>(), 2);
+    render.GetSession().SetGain(1.0);
+    render.SetScore(Live(score));
+    const std::uint64_t start = 4 * 44100 + 9;
+    render.Start(start);
+    std::vector<StereoFrame> pulled;
+    std::vector<StereoFrame> block(512);
+    std::uint64_t place = start;
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    while (pulled.size() < 44100 && std::chrono::steady_clock::now() < deadline) {
+        render.Fill(block.data(), block.size());
+        const std::uint64_t now = render.GetConsumerFrame();
+        const auto got = static_cast<long>(std::min<std::uint64_t>(now - place, block.size()));
+        pulled.insert(pulled.end(), block.begin(), block.begin() + got);
+        place = now;
+        std::this_thread::sleep_for(kPullPause);
+    }
+    pulled.resize(std::min<std::size_t>(pulled.size(), 44100));
+
+    SourceCache sources;
+    const ScoreCheck check = CheckScore(Live(score), sources, {});
+    ASSERT_TRUE(check.m_pChecked) << check.m_strError;
+    PieceRequest request;
+    request.m_pScore = &check.m_pChecked->m_score;
+    request.m_nSeed = check.m_pChecked->m_nSeed;
+    request.m_nExcerptFirst = start;
+    request.m_nExcerptFrames = 44100;
+    request.m_makeChain = PluginChainMaker();
+    std::unique_ptr<ScorePiece> piece = ScorePiece::Make(request, check.m_pChecked->m_sources).m_pPiece;
+    ASSERT_TRUE(piece);
+    std::vector<StereoFrame> excerpt(44100, StereoFrame{0.0f, 0.0f});
+    ASSERT_TRUE(piece->Synthesis().Begin(excerpt.size()));
+    for (std::size_t done = 0; done < excerpt.size(); done += 4096)
+        piece->Synthesis().RenderWindow(std::span(excerpt).subspan(done, std::min<std::size_t>(4096, excerpt.size() - done)), done);
+    const std::vector<StereoFrame> dry = Excerpt(Live(score), start, 44100);
+    ASSERT_EQ(pulled.size(), excerpt.size());
+    const auto same = [](const StereoFrame& a, const StereoFrame& b) { return a.left == b.left && a.right == b.right; };
+    EXPECT_TRUE(std::equal(pulled.begin(), pulled.end(), excerpt.begin(), same));
+    EXPECT_FALSE(std::equal(pulled.begin(), pulled.end(), dry.begin(), same)) << "the delay is not heard";
+    EXPECT_FALSE(render.GetProblem());
 }
 
 TEST(LiveRender, AScoreThatCannotBeRenderedSaysWhyWithItsLine)

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <limits>
 #include <optional>
 #include <thread>
 
@@ -156,6 +157,43 @@ TEST(LiveSession, AShapedScoresStretchesGoOnFromEachOtherWithoutBeginningAnew)
     const std::vector<StereoFrame> pulled = PullSound(session, 44100 + 22050);
     EXPECT_EQ(Differing(pulled, Excerpt(score, *sources, start, 44100 + 22050)), 0u);
     EXPECT_EQ(session.GetBegunExcerptCount(), 1u);
+}
+
+// Four layers with a lead-in, two of them shaped, one silenced for a while
+// by its gain line: the two workers share the layers, each going on with
+// its own from stretch to stretch, and the mix summed from their parts is
+// still the renderer's excerpt to the bit, each layer begun once.
+TEST(LiveSession, ALayeredScoresLayersAreSharedByTheWorkersAndEachBegunOnce)
+{
+    const auto sources = std::make_shared<Sources>();
+    Score score = MovingScore(false, 20);
+    ScoreLayer wide = score.m_layers[1];
+    wide.m_values.Set(ParameterId::PanSpread, 80);
+    wide.m_values.Set(ParameterId::Pitch, 5);
+    ScoreLayer dipping = score.m_layers[1];
+    dipping.m_values.Set(ParameterId::Pitch, -7);
+    Keyframe silent;
+    silent.m_dSeconds = 5.0;
+    silent.m_curve = Curve::Step;
+    silent.m_gainDb = -std::numeric_limits<double>::infinity();
+    Keyframe back = silent;
+    back.m_dSeconds = 5.6;
+    back.m_gainDb = -3.0;
+    dipping.m_keyframes = {silent, back};
+    score.m_layers.push_back(wide);
+    score.m_layers.push_back(dipping);
+    for (const int workers : {2, 3}) {
+        LiveSession session(Quiet(workers));
+        session.SetGain(kGain);
+        session.SetScore(SessionOf(score, sources));
+        const std::uint64_t start = 4 * 44100 + 311;
+        session.Start(start);
+        const std::vector<StereoFrame> pulled = PullSound(session, 2 * 44100);
+        EXPECT_EQ(Differing(pulled, Excerpt(score, *sources, start, 2 * 44100)), 0u) << workers << " workers";
+        EXPECT_EQ(session.GetBegunExcerptCount(), 1u) << workers << " workers";
+        EXPECT_EQ(session.GetBegunLayerCount(), score.m_layers.size()) << workers << " workers";
+        EXPECT_EQ(session.GetLayerGroupCount(), static_cast<std::size_t>(workers));
+    }
 }
 
 TEST(LiveSession, StartsFromTheSeekIndexOnceItIsBuilt)
