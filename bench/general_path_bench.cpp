@@ -6,7 +6,9 @@
 // --reverse 50), which sends every grain through the general kernel.
 //
 //   GeneralOverPlain/<kernel>   one iteration renders both, back to back, with
-//                               that kernel family, and reports the processor
+//                               that kernel family (auto: what --kernel auto
+//                               runs, the batch and the general kernel each
+//                               the fastest here), and reports the processor
 //                               time of each (plain_cpu_s, general_cpu_s) and
 //                               general_over_plain, their ratio: the two come
 //                               from runs seconds apart, so a change in the
@@ -123,9 +125,11 @@ void BM_GeneralOverPlain(benchmark::State& state, AddKernel kernel)
 
 void RegisterBenchmarks()
 {
-    for (const AddKernel kernel : SupportedBatchKernels()) {
-        benchmark::RegisterBenchmark((std::string("GeneralOverPlain/") + AddKernelName(kernel)).c_str(),
-                                     BM_GeneralOverPlain, kernel)
+    std::vector<AddKernel> kernels = SupportedBatchKernels();
+    kernels.push_back(AddKernel::Fastest);
+    for (const AddKernel kernel : kernels) {
+        const std::string name = kernel == AddKernel::Fastest ? "auto" : AddKernelName(kernel);
+        benchmark::RegisterBenchmark(("GeneralOverPlain/" + name).c_str(), BM_GeneralOverPlain, kernel)
             ->Unit(benchmark::kSecond)
             ->UseRealTime()
             ->Iterations(1);

@@ -8,7 +8,9 @@
 
 GeneralKernelFunction GeneralKernelFor(AddKernel kernel)
 {
-    return GeneralKernelOfVectorUnit(ResolveAddKernel(kernel));
+    if (kernel == AddKernel::Fastest || !IsAddKernelSupported(kernel))
+        return GeneralKernelOfVectorUnit(FastestGeneralKernel());
+    return GeneralKernelOfVectorUnit(kernel);
 }
 
 GrainRenderer::GrainRenderer() = default;

@@ -66,5 +66,7 @@ private:
 };
 
 // The general kernel of a kernel family: the portable one for the reference
-// and portable kernels, the vector ones for theirs.
+// and portable kernels, the vector ones for theirs; for the fastest (or a
+// vector unit this processor lacks), the variant timed fastest here, which
+// need not be the batch kernel's.
 GeneralKernelFunction GeneralKernelFor(AddKernel kernel);

@@ -78,3 +78,7 @@ void AddGeneralGrainAvx512(StereoFrame* output, const GeneralGrain& grain, std::
 // The variant compiled for a vector unit this processor supports (Avx2,
 // Avx512), or the portable one for any other kernel.
 GeneralKernelFunction GeneralKernelOfVectorUnit(AddKernel kernel);
+// The vector unit whose general kernel is the fastest here (Portable, Avx2 or
+// Avx512): each variant is timed once per process, at the first call, for
+// about a millisecond, apart from the batch kernels (FastestAddKernel).
+AddKernel FastestGeneralKernel();
