@@ -47,6 +47,18 @@ bool SameEffects(const Score& a, const Score& b)
                       [](const ScoreLayer& x, const ScoreLayer& y) { return x.m_effects == y.m_effects; });
 }
 
+// The loop as a track of track frames can play it: cut at the track's end,
+// none when nothing of it is left.
+std::optional<FrameStretch> LoopWithin(std::optional<FrameStretch> loop, std::uint64_t track)
+{
+    if (loop) {
+        loop->m_nEnd = std::min(loop->m_nEnd, track);
+        if (loop->m_nEnd <= loop->m_nFirst)
+            loop.reset();
+    }
+    return loop;
+}
+
 std::uint64_t NextStreamSerial()
 {
     static std::atomic<std::uint64_t> serial{0};
@@ -149,6 +161,7 @@ struct LiveSession::Claimed {
 struct LiveSession::Request {
     std::optional<SessionScoreLoader> m_score;
     std::optional<std::uint64_t> m_start;
+    std::optional<std::uint64_t> m_cue;
     std::optional<std::optional<FrameStretch>> m_loop;
     std::uint64_t m_nScoresAsked = 0;  // scores asked for up to this request
 };
@@ -230,12 +243,26 @@ void LiveSession::Start(std::uint64_t frame)
         if (!m_pRequest)
             m_pRequest = std::make_unique<Request>();
         m_pRequest->m_start = frame;
+        m_pRequest->m_cue.reset();
         ++m_nRequests;
     }
     m_bAtEnd = false;
     m_bFindingPlace = true;
     m_bJumpAsked = true;
     m_nConsumerFrame.store(frame, std::memory_order_release);
+    m_wake.notify_all();
+}
+
+void LiveSession::Cue(std::uint64_t frame)
+{
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        if (!m_pRequest)
+            m_pRequest = std::make_unique<Request>();
+        if (!m_pRequest->m_start)
+            m_pRequest->m_cue = frame;
+        ++m_nRequests;
+    }
     m_wake.notify_all();
 }
 
@@ -353,16 +380,26 @@ void LiveSession::TakeRequest(Request& request)
         m_loop = *request.m_loop;
         changed = true;
     }
+    if (request.m_cue)
+        m_pendingCue = request.m_cue;
     if (request.m_start) {
         m_bPlaying = true;
         m_pendingStart = request.m_start;
+        m_pendingCue.reset();
     }
     if (!m_pVersion)
         return;
     if (m_pendingStart) {
-        MakeStream(*m_pendingStart, true);
+        if (!OfferCued(*m_pendingStart))
+            MakeStream(*m_pendingStart, true);
         m_pendingStart.reset();
         m_bJumpAsked.store(false, std::memory_order_release);
+    } else if (m_pendingCue) {
+        // Nothing is pulled meanwhile: what an edit would have joined is
+        // heard from the cue instead.
+        CueStream(*m_pendingCue);
+        m_pendingCue.reset();
+        m_bRejoin.store(false);
     } else if (m_bRejoin.exchange(false) || (changed && m_bPlaying)) {
         std::uint64_t first = GetConsumerFrame() + EditMargin();
         if (m_loop && m_loop->m_nEnd > m_loop->m_nFirst && GetConsumerFrame() < m_loop->m_nEnd &&
@@ -439,6 +476,7 @@ void LiveSession::TakeScore(const SessionScoreLoader& loader)
 // Nothing to hear: what plays ends here.
 void LiveSession::EndWhatPlays()
 {
+    DropCued();
     m_pVersion.reset();
     if (!m_bPlaying)
         return;
@@ -466,13 +504,16 @@ std::uint64_t LiveSession::EditMargin() const
 
 void LiveSession::MakeStream(std::uint64_t first, bool jump)
 {
-    std::optional<FrameStretch> loop = m_loop;
+    DropCued();
+    Offer(NewStream(first, jump));
+}
+
+// A stream from track frame first on, which the workers render from now on
+// in place of any other.
+LiveSession::Stream* LiveSession::NewStream(std::uint64_t first, bool jump)
+{
     const std::uint64_t track = m_pVersion->m_nTrackFrames;
-    if (loop) {
-        loop->m_nEnd = std::min(loop->m_nEnd, track);
-        if (loop->m_nEnd <= loop->m_nFirst)
-            loop.reset();
-    }
+    const std::optional<FrameStretch> loop = LoopWithin(m_loop, track);
     first = std::min(first, track);
     // An edit or a new loop outside the loop plays it from its start; a jump
     // goes where it was asked to, and into the loop from there.
@@ -491,7 +532,47 @@ void LiveSession::MakeStream(std::uint64_t first, bool jump)
         m_pProducing = made;
     }
     m_work.notify_all();
-    Offer(made);
+    return made;
+}
+
+// A stream from track frame first on, rendered but not offered: a start
+// there offers it (OfferCued).
+void LiveSession::CueStream(std::uint64_t first)
+{
+    DropCued();
+    m_pCued = NewStream(first, true);
+}
+
+// Offers the cued stream when it is what a start at track frame first would
+// make now (the same score, place and loop, still rendered); answers whether
+// it did. Any other cue is dropped.
+bool LiveSession::OfferCued(std::uint64_t first)
+{
+    Stream* cued = m_pCued;
+    if (cued == nullptr)
+        return false;
+    bool current = false;
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        current = cued == m_pProducing && !cued->m_bBroken;
+    }
+    const std::uint64_t track = m_pVersion->m_nTrackFrames;
+    const std::optional<FrameStretch> loop = LoopWithin(m_loop, track);
+    if (!current || cued->m_pVersion != m_pVersion || cued->m_nFirst != std::min(first, track) || cued->m_loop != loop) {
+        DropCued();
+        return false;
+    }
+    m_pCued = nullptr;
+    Offer(cued);
+    return true;
+}
+
+// A cued stream no start took is freed like one the consumer is done with.
+void LiveSession::DropCued()
+{
+    if (m_pCued != nullptr)
+        m_pCued->m_bRetired.store(true, std::memory_order_release);
+    m_pCued = nullptr;
 }
 
 void LiveSession::Offer(Stream* stream)

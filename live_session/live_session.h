@@ -22,7 +22,9 @@
 // the stretch is their parts summed in the layers' order. The score's
 // effects run through the chains its SessionScore's maker makes. A stream reaches its place by
 // the fast skip, or from the seek index once a background pass has built
-// it (for tracks of a minute and more). Rendering that falls behind leaves
+// it (for tracks of a minute and more). While the consumer is paused, a
+// place can be cued: its stream is rendered ahead, lead-in and all, and a
+// start there is heard at once. Rendering that falls behind leaves
 // the consumer short: it plays silence, says so (IsBehind) and waits for a
 // little sound to be ready again before it goes on, rather than stutter.
 //
@@ -82,6 +84,11 @@ public:
     // the consumer hears that frame next (after silence while the place is
     // found).
     void Start(std::uint64_t frame);
+    // While the consumer pulls nothing (paused), renders ahead from track
+    // frame frame, so that a Start there is heard at once: the lead-in and
+    // the first frames are ready before it is asked for. A Start elsewhere,
+    // or an edit or a loop change before it, drops what was cued.
+    void Cue(std::uint64_t frame);
     // Loops the stretch (none: plays on to the track's end).
     void SetLoop(std::optional<FrameStretch> loop);
     // The gain the frames are pulled with, and no mean taken off; none: the
@@ -143,6 +150,10 @@ private:
     void TakeScore(const SessionScoreLoader& loader);
     void EndWhatPlays();
     void MakeStream(std::uint64_t first, bool jump);
+    Stream* NewStream(std::uint64_t first, bool jump);
+    void CueStream(std::uint64_t first);
+    bool OfferCued(std::uint64_t first);
+    void DropCued();
     void Offer(Stream* stream);
     void FreeRetired();
     std::uint64_t EditMargin() const;
@@ -196,6 +207,8 @@ private:
     std::uint64_t m_nVersions = 0;
     std::optional<FrameStretch> m_loop;
     std::optional<std::uint64_t> m_pendingStart;  // asked for before there was a score
+    std::optional<std::uint64_t> m_pendingCue;
+    Stream* m_pCued = nullptr;  // rendered ahead of a start, not offered yet
     bool m_bPlaying = false;
 
     std::vector<std::unique_ptr<Worker>> m_workers;

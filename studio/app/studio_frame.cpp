@@ -216,6 +216,7 @@ void StudioFrame::SendScoreToListening()
             live.m_heard.push_back(m_monitor.IsHeard(i));
     }
     m_pListening->SetScore(live);
+    CueAtPlayhead();
 }
 
 void StudioFrame::UpdateTitle()
@@ -263,6 +264,8 @@ void StudioFrame::MovePlayhead(double seconds)
     m_pSpectrogramView->Clear();
     if (m_pListening->IsPlaying())
         m_pListening->Play(frame);
+    else
+        m_pListening->Cue(frame);
     m_pTimeline->SetPlayhead(m_dPlayhead, false);
 }
 
@@ -279,6 +282,7 @@ void StudioFrame::SetLoop(std::optional<TimeStretch> loop)
             m_dPlayhead = loop->first;
     }
     m_pListening->SetLoop(frames);
+    CueAtPlayhead();
     if (loop && m_pListening->IsPlaying()) {
         const double heard = GetPlayheadSeconds();
         if (heard < loop->first || heard >= loop->second)
@@ -292,6 +296,7 @@ void StudioFrame::ToggleLoop()
     if (m_bLooping) {
         m_bLooping = false;
         m_pListening->SetLoop(std::nullopt);
+        CueAtPlayhead();
     } else if (m_loop) {
         SetLoop(m_loop);
     } else {
@@ -309,6 +314,7 @@ void StudioFrame::PlayPause()
     if (m_pListening->IsPlaying()) {
         m_dPlayhead = GetPlayheadSeconds();
         m_pListening->Pause();
+        CueAtPlayhead();
         return;
     }
     const double length = m_document.GetScore().m_nLengthSeconds;
@@ -316,7 +322,20 @@ void StudioFrame::PlayPause()
         m_dPlayhead = m_loop && m_bLooping ? m_loop->first : 0.0;
     m_pHeard->Reset();
     m_pSpectrogramView->Clear();
-    m_pListening->Play(static_cast<std::uint64_t>(std::llround(m_dPlayhead * kRunSampleRate)));
+    m_pListening->Play(PlayheadFrame());
+}
+
+std::uint64_t StudioFrame::PlayheadFrame() const
+{
+    return static_cast<std::uint64_t>(std::llround(m_dPlayhead * kRunSampleRate));
+}
+
+// While paused, the render gets the playhead's place ready, so that play is
+// heard at once.
+void StudioFrame::CueAtPlayhead()
+{
+    if (m_document.HasLayers() && !m_pListening->IsPlaying())
+        m_pListening->Cue(PlayheadFrame());
 }
 
 void StudioFrame::ShowStatus(const std::string& text)

@@ -96,6 +96,8 @@ private:
     void ApplyEdit(const ScoreEdit& edit, bool forward);
     void ScoreChanged();
     void SendScoreToListening();
+    std::uint64_t PlayheadFrame() const;
+    void CueAtPlayhead();
     void UpdateTitle();
     void TakeOpened(DocumentOpening opening, bool fromRecovery);
 

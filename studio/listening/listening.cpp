@@ -111,6 +111,14 @@ void Listening::Pause()
         m_pStream->Pause();
 }
 
+void Listening::Cue(std::uint64_t frame)
+{
+    if (m_bPlaying)
+        return;
+    m_nStartFrame = frame;
+    m_pRender->Cue(frame);
+}
+
 std::uint64_t Listening::GetHeardFrame() const
 {
     if (!m_bPlaying)

@@ -45,6 +45,8 @@ public:
     // Plays from frame; pauses; whether it plays.
     void Play(std::uint64_t frame);
     void Pause();
+    // While paused: has the render ready to play from frame at once.
+    void Cue(std::uint64_t frame);
     bool IsPlaying() const { return m_bPlaying; }
     // The track frame being heard now (the render's place, less what the
     // device still holds).

@@ -43,6 +43,9 @@ public:
     // Renders from frame on, dropping what was rendered ahead: the consumer
     // hears frame next (after silence while the place is found).
     virtual void Start(std::uint64_t frame) = 0;
+    // While nothing plays, renders ahead from frame, so that a Start there
+    // is heard at once (a render that cannot does nothing).
+    virtual void Cue(std::uint64_t frame) { (void)frame; }
     // Loops the stretch (none: plays on to the track's end).
     virtual void SetLoop(std::optional<FrameStretch> loop) = 0;
 

@@ -26,6 +26,7 @@ public:
 
     void SetScore(const LiveScore& score) override;
     void Start(std::uint64_t frame) override { m_session.Start(frame); }
+    void Cue(std::uint64_t frame) override { m_session.Cue(frame); }
     void SetLoop(std::optional<FrameStretch> loop) override { m_session.SetLoop(loop); }
 
     void Fill(StereoFrame* frames, std::size_t count) noexcept override { m_session.Fill(frames, count); }

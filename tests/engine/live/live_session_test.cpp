@@ -163,6 +163,40 @@ TEST(LiveSession, AShapedScoresStretchesGoOnFromEachOtherWithoutBeginningAnew)
 // by its gain line: the two workers share the layers, each going on with
 // its own from stretch to stretch, and the mix summed from their parts is
 // still the renderer's excerpt to the bit, each layer begun once.
+// Waits up to 10 s for the session to have begun count excerpts.
+bool BegunExcerpts(const LiveSession& session, std::uint64_t count)
+{
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (session.GetBegunExcerptCount() < count && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(1ms);
+    return session.GetBegunExcerptCount() >= count;
+}
+
+// A place cued while nothing is pulled is rendered ahead, lead-in and all:
+// a start there plays that render, begun once, the renderer's excerpt to the
+// bit; a start elsewhere drops the cue and renders its own place.
+TEST(LiveSession, AStartAtACuedPlacePlaysWhatWasRenderedAheadAndOneElsewhereItsOwnPlace)
+{
+    const auto sources = std::make_shared<Sources>();
+    const Score score = MovingScore(false, 20);
+    LiveSession session(Quiet());
+    session.SetGain(kGain);
+    session.SetScore(SessionOf(score, sources));
+    const std::uint64_t cued = 5 * 44100 + 11;
+    session.Cue(cued);
+    ASSERT_TRUE(BegunExcerpts(session, 1));
+    session.Start(cued);
+    EXPECT_EQ(Differing(PullSound(session, 44100), Excerpt(score, *sources, cued, 44100)), 0u);
+    EXPECT_EQ(session.GetBegunExcerptCount(), 1u);
+
+    session.Cue(9 * 44100);
+    ASSERT_TRUE(BegunExcerpts(session, 2));
+    const std::uint64_t elsewhere = 12 * 44100 + 5;
+    session.Start(elsewhere);
+    EXPECT_EQ(Differing(PullSound(session, 22050), Excerpt(score, *sources, elsewhere, 22050)), 0u);
+    EXPECT_EQ(session.GetBegunExcerptCount(), 3u);
+}
+
 TEST(LiveSession, ALayeredScoresLayersAreSharedByTheWorkersAndEachBegunOnce)
 {
     const auto sources = std::make_shared<Sources>();
