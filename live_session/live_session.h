@@ -122,6 +122,7 @@ public:
 private:
     struct Version;
     struct Stream;
+    struct HeardLevel;
     struct Request;
     struct Worker;
 
@@ -151,8 +152,11 @@ private:
     void TryJoin() noexcept;
     std::size_t PullCurrent(StereoFrame* frames, std::size_t count) noexcept;
     void Retire(Stream* stream) noexcept;
-    void TakeLevel(const LevelEstimate& level);
-    void ApplyLevel(StereoFrame* frames, std::size_t count, std::size_t sounded, bool afterSilence) noexcept;
+    // The owner's and the session's thread's: offers the consumer a level to
+    // finish what it hands out with (the estimate's unless fixed is set).
+    void OfferLevel(const LevelEstimate& level, bool fixed);
+    void ApplyLevel(StereoFrame* frames, std::size_t count, std::size_t sounded, bool afterSilence,
+                    const Stream* stream, std::uint64_t offset) noexcept;
 
     const LiveSessionOptions m_options;
     std::unique_ptr<LevelEstimator> m_pLevel;
@@ -190,9 +194,13 @@ private:
     std::atomic<Stream*> m_pOffered{nullptr};
     std::atomic<bool> m_bRejoin{false};  // an edit's stream came too late to join
     std::atomic<bool> m_bJumpAsked{false};  // a start not offered yet: what plays stops
-    std::atomic<double> m_dTargetGain{1.0};
-    std::atomic<double> m_dTargetMeanLeft{0.0};
-    std::atomic<double> m_dTargetMeanRight{0.0};
+    // The newest level, not taken by the consumer yet: made (and, once
+    // retired, freed) under m_levelMutex, never changed once offered, so the
+    // consumer takes it by swapping a pointer, as it takes a stream.
+    std::atomic<HeardLevel*> m_pOfferedLevel{nullptr};
+    std::mutex m_levelMutex;
+    std::vector<std::unique_ptr<HeardLevel>> m_levels;  // every level made and not freed
+    const HeardLevel* m_pLastLevel = nullptr;           // the newest made
     std::atomic<bool> m_bFixedGain{false};
 
     // The consumer's own.
@@ -202,9 +210,8 @@ private:
     std::size_t m_nFaded = 0;
     bool m_bRefilling = false;     // ran short: waits for kStartFrames again
     std::vector<StereoFrame> m_scratch;
-    float m_fGain = 1.0f;
-    float m_fMeanLeft = 0.0f;
-    float m_fMeanRight = 0.0f;
+    std::unique_ptr<HeardLevel> m_pUnity;  // gain 1, no means: until a level comes
+    HeardLevel* m_pHeardLevel = nullptr;   // what the frames are finished with
     bool m_bSounded = false;       // the last pull handed out sound
     FrameQueue* m_pTap = nullptr;
 
