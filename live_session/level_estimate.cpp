@@ -438,7 +438,8 @@ private:
         if (!writing || !KeepGoing())
             return;
         // The whole track surveyed: the renderer's own peak and delivery gain.
-        const double peak = chain.Levels().SynthesisedPeak();
+        // With evening the peak is measured on the evened sound, as the file's is.
+        const double peak = evening ? chain.Levels().Finisher().GetPeak() : chain.Levels().SynthesisedPeak();
         LevelEstimate exact;
         exact.m_dGain = peak > 0.0 ? plan.m_dVolume / peak : 1.0;
         if (meter)
