@@ -217,8 +217,9 @@ private:
     }
 
     // The energy of every whole block of the track: those seen, and between
-    // them the line (in dB) from one seen block to the next; past the first
-    // and the last seen, theirs. Empty when none was seen.
+    // them the line from one seen block to the next (in energy, whose mean
+    // over a window is what its loudness is taken from); past the first and
+    // the last seen, theirs. Empty when none was seen.
     std::vector<float> DrawnEnergies(std::span<const float> inOrder) const
     {
         std::map<std::uint64_t, float> known(m_blockEnergies.lower_bound(inOrder.size()), m_blockEnergies.end());
@@ -227,7 +228,6 @@ private:
         const std::uint64_t blocks = m_nFrames / CurvePlacement::kPointFrames;
         if (known.empty() || blocks == 0)
             return {};
-        const auto db = [](float energy) { return 10.0 * std::log10(std::max(static_cast<double>(energy), 1e-20)); };
         std::vector<float> energies(blocks);
         auto next = known.begin();
         auto before = known.end();
@@ -242,8 +242,7 @@ private:
                 energies[b] = before->second;
             else {
                 const double t = static_cast<double>(b - before->first) / static_cast<double>(next->first - before->first);
-                const double level = db(before->second) + (db(next->second) - db(before->second)) * t;
-                energies[b] = static_cast<float>(std::pow(10.0, level / 10.0));
+                energies[b] = static_cast<float>(before->second + (next->second - before->second) * t);
             }
         }
         return energies;
