@@ -8,7 +8,8 @@
 // excerpt of the score from that place before finishing (what
 // `sonnelith-cli --from` renders before its level is set), times a fixed
 // gain; or, by default, finished as the level estimate says its file will
-// be: each channel's mean taken off, then the gain applied.
+// be: each channel's mean taken off, then the gain applied, which moves
+// along the track where the file's level is evened.
 //
 // Each start, edit or loop change makes a new stream: a bounded queue of
 // frames from one track frame on. Worker threads render the newest stream
