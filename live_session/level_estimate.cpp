@@ -278,6 +278,22 @@ private:
         return GatedLoudnessOf(gating);
     }
 
+    // Publishes the estimate make makes once the last is long enough ago:
+    // kPublishInterval, or ten times what the last took to make when that
+    // is longer (planning the evening of a day's track takes a while), so
+    // that estimates never take more than a tenth of the survey's time.
+    template <typename Make>
+    void PublishWhenDue(const Make& make)
+    {
+        const Clock::time_point began = Clock::now();
+        if (began < m_nextPublish)
+            return;
+        const LevelEstimate estimate = make();
+        const Clock::time_point made = Clock::now();
+        m_owner.Publish(estimate, m_nGeneration, false);
+        m_nextPublish = made + std::max<Clock::duration>(kPublishInterval, 10 * (made - began));
+    }
+
     double SparseShare() const
     {
         return static_cast<double>(std::min(m_nSparseFrames, m_nFrames)) / static_cast<double>(m_nFrames);
@@ -302,7 +318,6 @@ private:
         // Unseen neighbours of seen stretches, by the level of the seen one.
         std::priority_queue<std::pair<double, std::uint64_t>> loudest;
         std::vector<StereoFrame> sound(m_nStretchFrames);
-        Clock::time_point published{};
         for (std::uint64_t picked = 0; picked < budget && KeepGoing(); ++picked) {
             while (!loudest.empty() && m_surveyed[loudest.top().second])
                 loudest.pop();
@@ -321,10 +336,7 @@ private:
                 loudest.emplace(level, stretch - 1);
             if (stretch + 1 < m_nStretches && !m_surveyed[stretch + 1])
                 loudest.emplace(level, stretch + 1);
-            if (Clock::now() - published >= kPublishInterval) {
-                published = Clock::now();
-                m_owner.Publish(Estimate(m_sparse, m_even, {}, SparseShare()), m_nGeneration, false);
-            }
+            PublishWhenDue([&] { return Estimate(m_sparse, m_even, {}, SparseShare()); });
         }
         piece->Synthesis().End();
         return KeepGoing();
@@ -411,21 +423,22 @@ private:
         WatchedSynthesis watched(piece->Synthesis(), layout.m_nWarmUp, m_nFrames, m_nStretchFrames);
 
         bool writing = false;
-        Clock::time_point published = Clock::now();
+        m_nextPublish = Clock::now() + kPublishInterval;
         RenderPacing pacing;
         pacing.m_beginPhase = [&](RenderPipeline::Phase phase) {
             writing = writing || phase == RenderPipeline::Phase::Writing;
         };
         pacing.m_progress = [&](RenderPipeline::Phase phase, std::uint64_t, std::uint64_t, std::uint64_t) {
-            if (phase != RenderPipeline::Phase::Generating || Clock::now() - published < kPublishInterval)
+            if (phase != RenderPipeline::Phase::Generating)
                 return;
-            published = Clock::now();
-            const LevelStats inOrder = watched.Stats();
-            LevelStats all = inOrder;
-            all.Merge(m_sparse);
-            LevelStats even = inOrder;
-            even.Merge(m_even);
-            m_owner.Publish(Estimate(all, even, watched.Blocks(), ShareWith(watched.Seen())), m_nGeneration, false);
+            PublishWhenDue([&] {
+                const LevelStats inOrder = watched.Stats();
+                LevelStats all = inOrder;
+                all.Merge(m_sparse);
+                LevelStats even = inOrder;
+                even.Merge(m_even);
+                return Estimate(all, even, watched.Blocks(), ShareWith(watched.Seen()));
+            });
         };
         pacing.m_serve = [] {};
         pacing.m_keepGoing = [&] { return !writing && KeepGoing(); };
@@ -463,6 +476,7 @@ private:
     std::vector<bool> m_surveyed;  // each sparse stretch
     bool m_bBlocksDc = false;      // the file keeps its means (see ScorePiece::BlocksDc)
     std::uint64_t m_nSparseFrames = 0;
+    Clock::time_point m_nextPublish{};
     LevelStats m_sparse;  // every sparse stretch
     LevelStats m_even;    // those of the even spread, with their loudness
     // The energy of each whole block of a sparse stretch, by its index from
