@@ -241,21 +241,22 @@ void LiveSession::SetGain(std::optional<double> gain)
     if (gain) {
         LevelEstimate fixed;
         fixed.m_dGain = *gain;
-        OfferLevel(fixed, true);
+        OfferLevel(fixed, LevelFrom::FixedGain);
     } else {
-        OfferLevel(m_pLevel ? m_pLevel->GetEstimate() : LevelEstimate{}, false);
+        OfferLevel(m_pLevel ? m_pLevel->GetEstimate() : LevelEstimate{}, LevelFrom::Estimate);
     }
 }
 
 // A level that differs from the newest is made and offered; one the
 // consumer never took, and those it is done with, are freed here (the
 // consumer frees nothing).
-void LiveSession::OfferLevel(const LevelEstimate& level, bool fixed)
+void LiveSession::OfferLevel(const LevelEstimate& level, LevelFrom from)
 {
     const std::lock_guard<std::mutex> lock(m_levelMutex);
-    if (!fixed && m_bFixedGain.load(std::memory_order_relaxed))
+    if (from == LevelFrom::Survey && m_bFixedGain.load(std::memory_order_relaxed))
         return;  // a gain set by the owner stands until it is unset
-    m_bFixedGain.store(fixed, std::memory_order_relaxed);
+    if (from != LevelFrom::Survey)
+        m_bFixedGain.store(from == LevelFrom::FixedGain, std::memory_order_relaxed);
     if (m_pLastLevel == nullptr || !m_pLastLevel->Is(level)) {
         auto made = std::make_unique<HeardLevel>();
         made->m_dGain = level.m_dGain;
@@ -340,7 +341,7 @@ void LiveSession::Conduct()
         TakeRequest(request);
         FreeRetired();
         if (m_pLevel && !m_bFixedGain.load(std::memory_order_relaxed))
-            OfferLevel(m_pLevel->GetEstimate(), false);
+            OfferLevel(m_pLevel->GetEstimate(), LevelFrom::Survey);
     }
 }
 

@@ -153,9 +153,13 @@ private:
     void TryJoin() noexcept;
     std::size_t PullCurrent(StereoFrame* frames, std::size_t count) noexcept;
     void Retire(Stream* stream) noexcept;
+    // Where a level comes from: the owner's fixed gain, the owner's return to
+    // the estimate, or the session's thread passing on the newest estimate
+    // (which a fixed gain stands before).
+    enum class LevelFrom { FixedGain, Estimate, Survey };
     // The owner's and the session's thread's: offers the consumer a level to
-    // finish what it hands out with (the estimate's unless fixed is set).
-    void OfferLevel(const LevelEstimate& level, bool fixed);
+    // finish what it hands out with.
+    void OfferLevel(const LevelEstimate& level, LevelFrom from);
     void ApplyLevel(StereoFrame* frames, std::size_t count, std::size_t sounded, bool afterSilence,
                     const Stream* stream, std::uint64_t offset) noexcept;
 
