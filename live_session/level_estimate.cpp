@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <map>
 #include <queue>
 #include <vector>
 
@@ -15,8 +16,10 @@
 #include "engine/render/render_pipeline.h"
 #include "engine/render/stream_layout.h"
 #include "engine/run/score_piece.h"
+#include "engine/finishing/evening/evening_planner.h"
 #include "measurement/block_energy_survey.h"
 #include "measurement/delivery_level_meter.h"
+#include "measurement/level_evening_plan.h"
 #include "live_session/level_stats.h"
 
 namespace {
@@ -106,6 +109,9 @@ public:
         return stats;
     }
     std::uint64_t Seen() const { return m_nSeen; }
+    // The energies of the blocks complete when Stats was last asked for,
+    // from the track's first frame on.
+    const std::vector<float>& Blocks() const { return m_blocks; }
 
 private:
     SoundSynthesis& m_inner;
@@ -166,7 +172,7 @@ public:
         if (m_nFrames == 0 || !SurveySparse())
             return;
         if (m_owner.m_options.m_bSparseOnly) {
-            m_owner.Publish(Estimate(m_sparse, m_even, SparseShare()), m_nGeneration, true);
+            m_owner.Publish(Estimate(m_sparse, m_even, {}, SparseShare()), m_nGeneration, true);
             return;
         }
         SurveyInOrder();
@@ -185,18 +191,108 @@ private:
     }
 
     // From the stats of all that was seen (the peak) and of what was seen
-    // evenly (the loudness).
-    LevelEstimate Estimate(const LevelStats& all, const LevelStats& even, double share) const
+    // evenly (the loudness); inOrder: the energies of the blocks from the
+    // track's start that the pass in order has seen.
+    LevelEstimate Estimate(const LevelStats& all, const LevelStats& even, std::span<const float> inOrder,
+                           double share) const
     {
         LevelEstimate estimate;
         estimate.m_bKnown = all.HasSound();
-        estimate.m_dGain = FileGainOf(m_level, all.LikelyPeak(m_nStretches), even.Loudness());
+        if (m_level.m_levelRange) {
+            estimate.m_pEvening = DrawnEvening(inOrder);
+            const GainCurve& curve = *estimate.m_pEvening;
+            const auto gainDbOf = [&curve, this](std::uint64_t stretch) {
+                return 20.0 * std::log10(curve.At(stretch * m_nStretchFrames + m_nStretchFrames / 2));
+            };
+            estimate.m_dGain =
+                FileGainOf(m_level, all.LikelyPeak(m_nStretches, gainDbOf), EvenedLoudness(curve, inOrder));
+        } else {
+            estimate.m_dGain = FileGainOf(m_level, all.LikelyPeak(m_nStretches), even.Loudness());
+        }
         if (!m_bBlocksDc) {
             estimate.m_dMeanLeft = even.Mean(0);
             estimate.m_dMeanRight = even.Mean(1);
         }
         estimate.m_dSurveyed = std::min(share, 1.0);
         return estimate;
+    }
+
+    // The energy of every whole block of the track: those seen, and between
+    // them the line from one seen block to the next (in energy, whose mean
+    // over a window is what its loudness is taken from); past the first and
+    // the last seen, theirs. Empty when none was seen.
+    std::vector<float> DrawnEnergies(std::span<const float> inOrder) const
+    {
+        std::map<std::uint64_t, float> known(m_blockEnergies.lower_bound(inOrder.size()), m_blockEnergies.end());
+        for (std::size_t b = 0; b < inOrder.size(); ++b)
+            known.emplace_hint(known.end(), b, inOrder[b]);
+        const std::uint64_t blocks = m_nFrames / CurvePlacement::kPointFrames;
+        if (known.empty() || blocks == 0)
+            return {};
+        std::vector<float> energies(blocks);
+        auto next = known.begin();
+        auto before = known.end();
+        for (std::uint64_t b = 0; b < blocks; ++b) {
+            while (next != known.end() && next->first < b)
+                before = next++;
+            if (next != known.end() && next->first == b)
+                energies[b] = next->second;
+            else if (before == known.end())
+                energies[b] = next->second;
+            else if (next == known.end())
+                energies[b] = before->second;
+            else {
+                const double t = static_cast<double>(b - before->first) / static_cast<double>(next->first - before->first);
+                energies[b] = static_cast<float>(before->second + (next->second - before->second) * t);
+            }
+        }
+        return energies;
+    }
+
+    // Level evening's gain as the file's plan would make it from the
+    // energies drawn from what was seen.
+    std::shared_ptr<const GainCurve> DrawnEvening(std::span<const float> inOrder) const
+    {
+        const CurvePlacement placement{m_nFrames, 0, m_level.m_bLoop};
+        const std::uint64_t fade = m_level.m_bLoop ? 0 : static_cast<std::uint64_t>(m_level.m_nFadeSeconds) * kRunSampleRate;
+        EveningPlan plan = PlanEvening(DrawnEnergies(inOrder), placement, fade, *m_level.m_levelRange);
+        return std::make_shared<const GainCurve>(std::move(plan.m_curve));
+    }
+
+    // The integrated loudness of the sound once evened: each gating block's
+    // energy (400 ms from the blocks in order, a sparse block of the even
+    // spread on its own) times the square of the evening's gain there.
+    std::optional<double> EvenedLoudness(const GainCurve& curve, std::span<const float> inOrder) const
+    {
+        constexpr std::uint64_t kBlock = CurvePlacement::kPointFrames;
+        constexpr std::size_t kPerGatingBlock = 4;
+        const auto squared = [&curve](std::uint64_t frame) { return std::pow(curve.At(frame), 2.0); };
+        std::vector<float> gating;
+        for (std::size_t b = 0; b + kPerGatingBlock <= inOrder.size(); ++b) {
+            float sum = 0.0f;
+            for (std::size_t k = 0; k < kPerGatingBlock; ++k)
+                sum += inOrder[b + k];
+            gating.push_back(static_cast<float>(sum / kPerGatingBlock * squared((b + 2) * kBlock)));
+        }
+        for (auto it = m_evenBlocks.lower_bound(inOrder.size()); it != m_evenBlocks.end(); ++it)
+            gating.push_back(static_cast<float>(it->second * squared(it->first * kBlock + kBlock / 2)));
+        return GatedLoudnessOf(gating);
+    }
+
+    // Publishes the estimate make makes once the last is long enough ago:
+    // kPublishInterval, or ten times what the last took to make when that
+    // is longer (planning the evening of a day's track takes a while), so
+    // that estimates never take more than a tenth of the survey's time.
+    template <typename Make>
+    void PublishWhenDue(const Make& make)
+    {
+        const Clock::time_point began = Clock::now();
+        if (began < m_nextPublish)
+            return;
+        const LevelEstimate estimate = make();
+        const Clock::time_point made = Clock::now();
+        m_owner.Publish(estimate, m_nGeneration, false);
+        m_nextPublish = made + std::max<Clock::duration>(kPublishInterval, 10 * (made - began));
     }
 
     double SparseShare() const
@@ -226,7 +322,6 @@ private:
         // Unseen neighbours of seen stretches, by the level of the seen one.
         std::priority_queue<std::pair<double, std::uint64_t>> loudest;
         std::vector<StereoFrame> sound(m_nStretchFrames);
-        Clock::time_point published{};
         for (std::uint64_t picked = 0; picked < budget && KeepGoing(); ++picked) {
             while (!loudest.empty() && m_surveyed[loudest.top().second])
                 loudest.pop();
@@ -245,10 +340,7 @@ private:
                 loudest.emplace(level, stretch - 1);
             if (stretch + 1 < m_nStretches && !m_surveyed[stretch + 1])
                 loudest.emplace(level, stretch + 1);
-            if (Clock::now() - published >= kPublishInterval) {
-                published = Clock::now();
-                m_owner.Publish(Estimate(m_sparse, m_even, SparseShare()), m_nGeneration, false);
-            }
+            PublishWhenDue([&] { return Estimate(m_sparse, m_even, {}, SparseShare()); });
         }
         piece->Synthesis().End();
         return KeepGoing();
@@ -275,10 +367,16 @@ private:
             stats.AddExtremes(sound);
         stats.AddStretch(first / m_nStretchFrames, level.m_fPeak, level.Rms());
         m_sparse.Merge(stats);
+        BlockEnergySurvey energies;
+        energies.Add(sound, first);
+        const std::vector<float> blocks = energies.TakeEnergies();
+        const std::uint64_t block = (first + CurvePlacement::kPointFrames - 1) / CurvePlacement::kPointFrames;
+        for (std::size_t b = 0; b < blocks.size(); ++b) {
+            m_blockEnergies[block + b] = blocks[b];
+            if (even)
+                m_evenBlocks[block + b] = blocks[b];
+        }
         if (even) {
-            BlockEnergySurvey energies;
-            energies.Add(sound, first);
-            const std::vector<float> blocks = energies.TakeEnergies();
             stats.AddBlockEnergies(blocks);
             m_even.Merge(stats);
         }
@@ -320,25 +418,31 @@ private:
                 DeliveryLevelPlan{plan.m_dVolume, kRunSampleRate, m_level.m_loudness});
             plan.m_pMeter = meter.get();
         }
+        std::unique_ptr<LevelEveningPlan> evening;
+        if (m_level.m_levelRange) {
+            evening = std::make_unique<LevelEveningPlan>(*m_level.m_levelRange, m_level.m_bLoop);
+            plan.m_pEvening = evening.get();
+        }
         DeliveryChain chain(plan);
         WatchedSynthesis watched(piece->Synthesis(), layout.m_nWarmUp, m_nFrames, m_nStretchFrames);
 
         bool writing = false;
-        Clock::time_point published = Clock::now();
+        m_nextPublish = Clock::now() + kPublishInterval;
         RenderPacing pacing;
         pacing.m_beginPhase = [&](RenderPipeline::Phase phase) {
             writing = writing || phase == RenderPipeline::Phase::Writing;
         };
         pacing.m_progress = [&](RenderPipeline::Phase phase, std::uint64_t, std::uint64_t, std::uint64_t) {
-            if (phase != RenderPipeline::Phase::Generating || Clock::now() - published < kPublishInterval)
+            if (phase != RenderPipeline::Phase::Generating)
                 return;
-            published = Clock::now();
-            const LevelStats inOrder = watched.Stats();
-            LevelStats all = inOrder;
-            all.Merge(m_sparse);
-            LevelStats even = inOrder;
-            even.Merge(m_even);
-            m_owner.Publish(Estimate(all, even, ShareWith(watched.Seen())), m_nGeneration, false);
+            PublishWhenDue([&] {
+                const LevelStats inOrder = watched.Stats();
+                LevelStats all = inOrder;
+                all.Merge(m_sparse);
+                LevelStats even = inOrder;
+                even.Merge(m_even);
+                return Estimate(all, even, watched.Blocks(), ShareWith(watched.Seen()));
+            });
         };
         pacing.m_serve = [] {};
         pacing.m_keepGoing = [&] { return !writing && KeepGoing(); };
@@ -350,7 +454,8 @@ private:
         if (!writing || !KeepGoing())
             return;
         // The whole track surveyed: the renderer's own peak and delivery gain.
-        const double peak = chain.Levels().SynthesisedPeak();
+        // With evening the peak is measured on the evened sound, as the file's is.
+        const double peak = evening ? chain.Levels().Finisher().GetPeak() : chain.Levels().SynthesisedPeak();
         LevelEstimate exact;
         exact.m_dGain = peak > 0.0 ? plan.m_dVolume / peak : 1.0;
         if (meter)
@@ -358,7 +463,9 @@ private:
         exact.m_dMeanLeft = chain.Levels().Finisher().GetMeanLeft();
         exact.m_dMeanRight = chain.Levels().Finisher().GetMeanRight();
         exact.m_bKnown = peak > 0.0;
-        exact.m_bExact = !m_level.m_levelRange.has_value();
+        exact.m_bExact = true;
+        if (evening)
+            exact.m_pEvening = std::make_shared<const GainCurve>(evening->Curve());
         exact.m_dSurveyed = 1.0;
         m_owner.Publish(exact, m_nGeneration, true);
     }
@@ -373,8 +480,13 @@ private:
     std::vector<bool> m_surveyed;  // each sparse stretch
     bool m_bBlocksDc = false;      // the file keeps its means (see ScorePiece::BlocksDc)
     std::uint64_t m_nSparseFrames = 0;
+    Clock::time_point m_nextPublish{};
     LevelStats m_sparse;  // every sparse stretch
     LevelStats m_even;    // those of the even spread, with their loudness
+    // The energy of each whole block of a sparse stretch, by its index from
+    // the track's start: of every one, and of those of the even spread.
+    std::map<std::uint64_t, float> m_blockEnergies;
+    std::map<std::uint64_t, float> m_evenBlocks;
 };
 
 LevelEstimator::LevelEstimator() : LevelEstimator(Options{}) {}

@@ -7,10 +7,12 @@
 // in order runs them.
 //
 // The means are what is taken off each channel of the synthesised sound, and
-// the gain what it is then multiplied by, to reach the
-// file's level: the volume over the peak, times the loudness step when the
-// score asks for a loudness. Level evening moves the level over time; one
-// gain is then its average, and stays an estimate.
+// the gain what it is then multiplied by, to reach the file's level: the
+// volume over the peak, times the loudness step when the score asks for a
+// loudness. With level evening the file's gain moves over time: the estimate
+// then carries the evening's slow gain as a curve over the track, planned as
+// the file's own plan is, from the sparse stretches at first (their loudness
+// drawn between them) and from the whole track once it is surveyed.
 #pragma once
 
 #include <atomic>
@@ -21,6 +23,7 @@
 #include <mutex>
 #include <thread>
 
+#include "engine/finishing/evening/gain_curve.h"
 #include "live_session/session_score.h"
 
 struct LevelEstimate {
@@ -32,6 +35,12 @@ struct LevelEstimate {
     bool m_bKnown = false;     // false: no sound surveyed yet; the gain is a guess
     bool m_bExact = false;     // the whole track surveyed: the file's own gain
     double m_dSurveyed = 0.0;  // share of the track surveyed, 0 to 1
+    // Level evening's gain along the track, applied after the means are taken
+    // off and before m_dGain; null: no evening (a gain of 1 throughout).
+    std::shared_ptr<const GainCurve> m_pEvening;
+
+    // The whole gain at track frame frame: the evening's there times m_dGain.
+    double GainAt(std::uint64_t frame) const { return m_pEvening ? m_pEvening->At(frame) * m_dGain : m_dGain; }
 };
 
 class LevelEstimator {

@@ -12,7 +12,7 @@ namespace {
 constexpr double kAbsoluteGateLufs = -70.0;
 constexpr double kRelativeGateLu = -10.0;
 
-double GatedLoudnessOf(double energy)
+double LoudnessOf(double energy)
 {
     return kLoudnessOffsetLu + 10.0 * std::log10(energy);
 }
@@ -55,9 +55,16 @@ void LevelStats::AddStretch(std::uint64_t index, double peak, double rms)
         m_stretches[index] = {20.0 * std::log10(peak), 20.0 * std::log10(rms)};
 }
 
-double LevelStats::LikelyPeak(std::uint64_t stretches) const
+double LevelStats::LikelyPeak(std::uint64_t stretches, const std::function<double(std::uint64_t)>& gainDbOf) const
 {
-    const double seen = Peak();
+    const auto gainDb = [&gainDbOf](std::uint64_t index) { return gainDbOf ? gainDbOf(index) : 0.0; };
+    double seen = Peak();
+    if (gainDbOf) {
+        // The largest stretch peak, each at the gain its place is given.
+        seen = 0.0;
+        for (const auto& [index, level] : m_stretches)
+            seen = std::max(seen, std::pow(10.0, (level.m_dPeakDb + gainDb(index)) / 20.0));
+    }
     const std::size_t count = m_stretches.size();
     if (seen <= 0.0 || count < 8 || count >= stretches)
         return seen;
@@ -82,7 +89,7 @@ double LevelStats::LikelyPeak(std::uint64_t stretches) const
     // exponentials stay in range.
     double loudest = -INFINITY;
     for (const auto& [index, level] : m_stretches)
-        loudest = std::max(loudest, level.m_dRmsDb);
+        loudest = std::max(loudest, level.m_dRmsDb + gainDb(index));
     double sum = 0.0;
     auto next = m_stretches.begin();
     auto before = m_stretches.end();
@@ -102,7 +109,7 @@ double LevelStats::LikelyPeak(std::uint64_t stretches) const
             const double t = static_cast<double>(j - before->first) / static_cast<double>(next->first - before->first);
             level = before->second.m_dRmsDb + (next->second.m_dRmsDb - before->second.m_dRmsDb) * t;
         }
-        sum += std::exp((level - loudest) / scale);
+        sum += std::exp((level + gainDb(j) - loudest) / scale);
     }
     const double largestDb = loudest + location + scale * (std::log(sum) - std::log(std::log(2.0)));
     // The law's tail is longer than a sum of grains' (which is bounded): half
@@ -163,26 +170,31 @@ double LevelStats::Peak() const
 
 std::optional<double> LevelStats::Loudness() const
 {
+    return GatedLoudnessOf(m_blockEnergies);
+}
+
+std::optional<double> GatedLoudnessOf(std::span<const float> blockEnergies)
+{
     double sum = 0.0;
     std::size_t count = 0;
-    for (const float energy : m_blockEnergies) {
-        if (energy > 0.0f && GatedLoudnessOf(energy) > kAbsoluteGateLufs) {
+    for (const float energy : blockEnergies) {
+        if (energy > 0.0f && LoudnessOf(energy) > kAbsoluteGateLufs) {
             sum += energy;
             ++count;
         }
     }
     if (count == 0)
-        return m_blockEnergies.empty() ? std::nullopt : std::optional<double>(-INFINITY);
-    const double gate = GatedLoudnessOf(sum / static_cast<double>(count)) + kRelativeGateLu;
+        return blockEnergies.empty() ? std::nullopt : std::optional<double>(-INFINITY);
+    const double gate = LoudnessOf(sum / static_cast<double>(count)) + kRelativeGateLu;
     double gated = 0.0;
     std::size_t kept = 0;
-    for (const float energy : m_blockEnergies) {
-        if (energy > 0.0f && GatedLoudnessOf(energy) > kAbsoluteGateLufs && GatedLoudnessOf(energy) > gate) {
+    for (const float energy : blockEnergies) {
+        if (energy > 0.0f && LoudnessOf(energy) > kAbsoluteGateLufs && LoudnessOf(energy) > gate) {
             gated += energy;
             ++kept;
         }
     }
-    return GatedLoudnessOf(gated / static_cast<double>(kept));
+    return LoudnessOf(gated / static_cast<double>(kept));
 }
 
 double FileGainOf(const Score& score, double peak, std::optional<double> loudness)

@@ -5,7 +5,9 @@
 // a score's render to the level its file will have.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <span>
@@ -38,14 +40,16 @@ public:
     double Peak() const;
     // The largest magnitude the whole sound is likely to have, when it is cut
     // into stretches stretches of which only those given to AddStretch were
-    // seen: a peak is the rarest of events, so a few per cent of a sound
-    // seldom show its own. Each stretch's peak over its level (its crest, in
-    // decibels) is taken as a draw of one extreme-value (Gumbel) law fitted
-    // to the crests seen; each unseen stretch's level as the line between
-    // the seen ones around it; the answer is the median of the largest of
-    // all stretches' level plus crest, taken half way (in decibels) from
-    // Peak, and never more than 6 dB over it.
-    double LikelyPeak(std::uint64_t stretches) const;
+    // seen, each multiplied by the gain gainDbOf(index) gives it (in dB;
+    // none: 0, and the peak after the means are taken off): a peak is the
+    // rarest of events, so a few per cent of a sound seldom show its own.
+    // Each stretch's peak over its level (its crest, in decibels) is taken
+    // as a draw of one extreme-value (Gumbel) law fitted to the crests seen;
+    // each unseen stretch's level as the line between the seen ones around
+    // it; the answer is the median of the largest of all stretches' level
+    // plus crest, taken half way (in decibels) from the largest peak seen,
+    // and never more than 6 dB over it.
+    double LikelyPeak(std::uint64_t stretches, const std::function<double(std::uint64_t)>& gainDbOf = {}) const;
     // The integrated loudness in LUFS, gated as BS.1770 gates it, over its
     // 400 ms blocks that lie within a stretch; none without such a block.
     std::optional<double> Loudness() const;
@@ -65,6 +69,10 @@ private:
     // The mean energy of every 400 ms gating block seen.
     std::vector<float> m_blockEnergies;
 };
+
+// The integrated loudness in LUFS of gating blocks of these mean energies,
+// gated as BS.1770 gates it; none without a block.
+std::optional<double> GatedLoudnessOf(std::span<const float> blockEnergies);
 
 // The gain that brings score's render, whose synthesised sound has this peak
 // (after the means) and this loudness, to the level of its file at 44100 Hz:

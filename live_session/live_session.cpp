@@ -4,6 +4,7 @@
 #include <chrono>
 #include <deque>
 #include <functional>
+#include <tuple>
 
 #include "engine/live/frame_queue.h"
 #include "engine/run/score_piece.h"
@@ -180,9 +181,32 @@ struct LiveSession::Worker {
     std::vector<StereoFrame> m_stretch = std::vector<StereoFrame>(kLongestStretch);
 };
 
+// The finishing of what the consumer hands out, fixed once offered: each
+// channel's mean taken off, then the gain at the track frame being played.
+struct LiveSession::HeardLevel {
+    double m_dGain = 1.0;
+    float m_fMeanLeft = 0.0f;
+    float m_fMeanRight = 0.0f;
+    std::shared_ptr<const GainCurve> m_pEvening;  // null: the gain holds throughout
+    std::atomic<bool> m_bRetired{false};          // the consumer is done with it, or never took it
+
+    bool Moves() const { return m_pEvening != nullptr && !m_pEvening->IsUnity(); }
+    float GainAt(std::uint64_t frame) const
+    {
+        return static_cast<float>(Moves() ? m_pEvening->At(frame) * m_dGain : m_dGain);
+    }
+    bool Is(const LevelEstimate& level) const
+    {
+        return m_dGain == level.m_dGain && m_fMeanLeft == static_cast<float>(level.m_dMeanLeft) &&
+               m_fMeanRight == static_cast<float>(level.m_dMeanRight) && m_pEvening == level.m_pEvening;
+    }
+};
+
 LiveSession::LiveSession(LiveSessionOptions options)
     : m_options(options)
     , m_scratch(kPullFrames)
+    , m_pUnity(std::make_unique<HeardLevel>())
+    , m_pHeardLevel(m_pUnity.get())
 {
     if (m_options.m_bSurveyLevel)
         m_pLevel = std::make_unique<LevelEstimator>(m_options.m_level);
@@ -280,21 +304,40 @@ void LiveSession::SetLoop(std::optional<FrameStretch> loop)
 
 void LiveSession::SetGain(std::optional<double> gain)
 {
-    m_bFixedGain = gain.has_value();
     if (gain) {
-        m_dTargetGain = *gain;
-        m_dTargetMeanLeft = 0.0;
-        m_dTargetMeanRight = 0.0;
-    } else if (m_pLevel) {
-        TakeLevel(m_pLevel->GetEstimate());
+        LevelEstimate fixed;
+        fixed.m_dGain = *gain;
+        OfferLevel(fixed, LevelFrom::FixedGain);
+    } else {
+        OfferLevel(m_pLevel ? m_pLevel->GetEstimate() : LevelEstimate{}, LevelFrom::Estimate);
     }
 }
 
-void LiveSession::TakeLevel(const LevelEstimate& level)
+// A level that differs from the newest is made and offered; one the
+// consumer never took, and those it is done with, are freed here (the
+// consumer frees nothing).
+void LiveSession::OfferLevel(const LevelEstimate& level, LevelFrom from)
 {
-    m_dTargetGain.store(level.m_dGain, std::memory_order_relaxed);
-    m_dTargetMeanLeft.store(level.m_dMeanLeft, std::memory_order_relaxed);
-    m_dTargetMeanRight.store(level.m_dMeanRight, std::memory_order_relaxed);
+    const std::lock_guard<std::mutex> lock(m_levelMutex);
+    if (from == LevelFrom::Survey && m_bFixedGain.load(std::memory_order_relaxed))
+        return;  // a gain set by the owner stands until it is unset
+    if (from != LevelFrom::Survey)
+        m_bFixedGain.store(from == LevelFrom::FixedGain, std::memory_order_relaxed);
+    if (m_pLastLevel == nullptr || !m_pLastLevel->Is(level)) {
+        auto made = std::make_unique<HeardLevel>();
+        made->m_dGain = level.m_dGain;
+        made->m_fMeanLeft = static_cast<float>(level.m_dMeanLeft);
+        made->m_fMeanRight = static_cast<float>(level.m_dMeanRight);
+        made->m_pEvening = level.m_pEvening;
+        m_pLastLevel = made.get();
+        HeardLevel* untaken = m_pOfferedLevel.exchange(made.get(), std::memory_order_acq_rel);
+        if (untaken != nullptr)
+            untaken->m_bRetired.store(true, std::memory_order_release);
+        m_levels.push_back(std::move(made));
+    }
+    std::erase_if(m_levels, [](const std::unique_ptr<HeardLevel>& made) {
+        return made->m_bRetired.load(std::memory_order_acquire);
+    });
 }
 
 bool LiveSession::IsBehind() const
@@ -363,8 +406,8 @@ void LiveSession::Conduct()
         }
         TakeRequest(request);
         FreeRetired();
-        if (m_pLevel && !m_bFixedGain)
-            TakeLevel(m_pLevel->GetEstimate());
+        if (m_pLevel && !m_bFixedGain.load(std::memory_order_relaxed))
+            OfferLevel(m_pLevel->GetEstimate(), LevelFrom::Survey);
     }
 }
 
@@ -995,33 +1038,39 @@ std::size_t LiveSession::PullCurrent(StereoFrame* frames, std::size_t count) noe
     return got;
 }
 
-// The gain moves to its newest value over a pull, never at once while sound
-// plays; after silence it starts at it.
 // The file's finishing on what is heard: each channel's mean off, then the
-// gain. A new estimate's means and gain glide in over the pull, so that it
-// is no click. The silence filled in past the sounded frames stays 0.
-void LiveSession::ApplyLevel(StereoFrame* frames, std::size_t count, std::size_t sounded, bool afterSilence) noexcept
+// gain at the track frame each frame plays (the stream's frames from
+// offset on), which moves along the track where the level is evened. A new
+// level glides in from the last over the pull, so that it is no click; after
+// silence it starts at once. The silence filled in past the sounded frames
+// stays 0.
+void LiveSession::ApplyLevel(StereoFrame* frames, std::size_t count, std::size_t sounded, bool afterSilence,
+                             const Stream* stream, std::uint64_t offset) noexcept
 {
-    const auto target = static_cast<float>(m_dTargetGain.load(std::memory_order_relaxed));
-    const auto targetLeft = static_cast<float>(m_dTargetMeanLeft.load(std::memory_order_relaxed));
-    const auto targetRight = static_cast<float>(m_dTargetMeanRight.load(std::memory_order_relaxed));
-    if (afterSilence) {
-        m_fGain = target;
-        m_fMeanLeft = targetLeft;
-        m_fMeanRight = targetRight;
-    }
+    HeardLevel* before = m_pHeardLevel;
+    if (HeardLevel* offered = m_pOfferedLevel.exchange(nullptr, std::memory_order_acq_rel))
+        m_pHeardLevel = offered;
+    const HeardLevel& now = *m_pHeardLevel;
+    const HeardLevel& was = afterSilence ? now : *before;
     const auto glide = [count](float from, float to, std::size_t i) {
         return i + 1 == count || from == to ? to
                                             : from + (to - from) * static_cast<float>(i + 1) / static_cast<float>(count);
     };
+    const bool moves = stream != nullptr && (now.Moves() || was.Moves());
+    std::uint64_t place = 0;
+    std::uint64_t run = 0;
     for (std::size_t i = 0; i < sounded; ++i) {
-        const float gain = glide(m_fGain, target, i);
-        frames[i].left = (frames[i].left - glide(m_fMeanLeft, targetLeft, i)) * gain;
-        frames[i].right = (frames[i].right - glide(m_fMeanRight, targetRight, i)) * gain;
+        if (moves && run-- == 0) {
+            std::tie(place, run) = stream->Place(offset + i);
+            run = run > 0 ? run - 1 : 0;
+        }
+        const float gain = glide(was.GainAt(place), now.GainAt(place), i);
+        frames[i].left = (frames[i].left - glide(was.m_fMeanLeft, now.m_fMeanLeft, i)) * gain;
+        frames[i].right = (frames[i].right - glide(was.m_fMeanRight, now.m_fMeanRight, i)) * gain;
+        ++place;
     }
-    m_fGain = target;
-    m_fMeanLeft = targetLeft;
-    m_fMeanRight = targetRight;
+    if (before != m_pHeardLevel && before != m_pUnity.get())
+        before->m_bRetired.store(true, std::memory_order_release);
 }
 
 void LiveSession::Fill(StereoFrame* frames, std::size_t count) noexcept
@@ -1041,7 +1090,9 @@ void LiveSession::Fill(StereoFrame* frames, std::size_t count) noexcept
         StereoFrame* out = frames + done;
         TryJoin();
         std::size_t got = 0;
-        if (m_pCurrent != nullptr)
+        const Stream* playing = m_pCurrent;
+        const std::uint64_t offset = playing != nullptr ? playing->m_nPulled : 0;
+        if (playing != nullptr)
             got = PullCurrent(out, part);
         std::fill(out + got, out + part, StereoFrame{0.0f, 0.0f});
         const bool finding = m_pCurrent != nullptr && !m_pCurrent->m_bStarted.load(std::memory_order_relaxed) &&
@@ -1062,7 +1113,7 @@ void LiveSession::Fill(StereoFrame* frames, std::size_t count) noexcept
         }
         if (m_pCurrent != nullptr)
             m_nConsumerFrame.store(m_pCurrent->Place(m_pCurrent->m_nPulled).first, std::memory_order_release);
-        ApplyLevel(out, part, got, !m_bSounded);
+        ApplyLevel(out, part, got, !m_bSounded, playing, offset);
         m_bSounded = got > 0;
         if (m_pTap != nullptr && got > 0)
             m_pTap->Push(out, part);

@@ -8,7 +8,8 @@
 // excerpt of the score from that place before finishing (what
 // `sonnelith-cli --from` renders before its level is set), times a fixed
 // gain; or, by default, finished as the level estimate says its file will
-// be: each channel's mean taken off, then the gain applied.
+// be: each channel's mean taken off, then the gain applied, which moves
+// along the track where the file's level is evened.
 //
 // Each start, edit or loop change makes a new stream: a bounded queue of
 // frames from one track frame on. Worker threads render the newest stream
@@ -140,6 +141,7 @@ public:
 private:
     struct Version;
     struct Stream;
+    struct HeardLevel;
     struct Request;
     struct Worker;
     struct Claimed;
@@ -178,8 +180,15 @@ private:
     void TryJoin() noexcept;
     std::size_t PullCurrent(StereoFrame* frames, std::size_t count) noexcept;
     void Retire(Stream* stream) noexcept;
-    void TakeLevel(const LevelEstimate& level);
-    void ApplyLevel(StereoFrame* frames, std::size_t count, std::size_t sounded, bool afterSilence) noexcept;
+    // Where a level comes from: the owner's fixed gain, the owner's return to
+    // the estimate, or the session's thread passing on the newest estimate
+    // (which a fixed gain stands before).
+    enum class LevelFrom { FixedGain, Estimate, Survey };
+    // The owner's and the session's thread's: offers the consumer a level to
+    // finish what it hands out with.
+    void OfferLevel(const LevelEstimate& level, LevelFrom from);
+    void ApplyLevel(StereoFrame* frames, std::size_t count, std::size_t sounded, bool afterSilence,
+                    const Stream* stream, std::uint64_t offset) noexcept;
 
     const LiveSessionOptions m_options;
     std::unique_ptr<LevelEstimator> m_pLevel;
@@ -219,9 +228,13 @@ private:
     std::atomic<Stream*> m_pOffered{nullptr};
     std::atomic<bool> m_bRejoin{false};  // an edit's stream came too late to join
     std::atomic<bool> m_bJumpAsked{false};  // a start not offered yet: what plays stops
-    std::atomic<double> m_dTargetGain{1.0};
-    std::atomic<double> m_dTargetMeanLeft{0.0};
-    std::atomic<double> m_dTargetMeanRight{0.0};
+    // The newest level, not taken by the consumer yet: made (and, once
+    // retired, freed) under m_levelMutex, never changed once offered, so the
+    // consumer takes it by swapping a pointer, as it takes a stream.
+    std::atomic<HeardLevel*> m_pOfferedLevel{nullptr};
+    std::mutex m_levelMutex;
+    std::vector<std::unique_ptr<HeardLevel>> m_levels;  // every level made and not freed
+    const HeardLevel* m_pLastLevel = nullptr;           // the newest made
     std::atomic<bool> m_bFixedGain{false};
 
     // The consumer's own.
@@ -231,9 +244,8 @@ private:
     std::size_t m_nFaded = 0;
     bool m_bRefilling = false;     // ran short: waits for kStartFrames again
     std::vector<StereoFrame> m_scratch;
-    float m_fGain = 1.0f;
-    float m_fMeanLeft = 0.0f;
-    float m_fMeanRight = 0.0f;
+    std::unique_ptr<HeardLevel> m_pUnity;  // gain 1, no means: until a level comes
+    HeardLevel* m_pHeardLevel = nullptr;   // what the frames are finished with
     bool m_bSounded = false;       // the last pull handed out sound
     FrameQueue* m_pTap = nullptr;
 

@@ -360,6 +360,50 @@ TEST(LiveSession, SurvivesScoresSwappedEveryFewMillisecondsAConsumerThatStopsAnd
     session.reset();
 }
 
+// Levels handed to a consumer that pulls all the while: the survey's, with
+// level evening's curve, for scores swapped every few milliseconds, and a
+// fixed gain set and unset in between; none is freed while the consumer
+// finishes frames with it (the sanitizer build would say), and every frame
+// handed out is a number.
+TEST(LiveSession, LevelsChangedEveryFewMillisecondsReachAConsumerThatPullsThroughout)
+{
+    const auto sources = std::make_shared<Sources>();
+    Score score = MovingScore(false, 30);
+    score.m_levelRange = 6.0;
+    LiveSessionOptions options = Quiet();
+    options.m_bSurveyLevel = true;
+    options.m_level.m_bLowerPriority = false;
+    LiveSession session(options);
+    session.SetScore(SessionOf(score, sources));
+    session.Start(5 * 44100);
+    std::atomic<bool> pulling{true};
+    std::atomic<std::uint64_t> notNumbers{0};
+    std::thread consumer([&] {
+        std::vector<StereoFrame> block(441);
+        while (pulling) {
+            session.Fill(block.data(), block.size());
+            for (const StereoFrame& frame : block)
+                notNumbers += std::isfinite(frame.left) && std::isfinite(frame.right) ? 0 : 1;
+        }
+    });
+    for (int i = 0; i < 60; ++i) {
+        if (i % 10 == 0) {
+            Score edited = score;
+            edited.m_layers[0].m_dGainDb = -(i / 10);
+            session.SetScore(SessionOf(edited, sources));
+        }
+        session.SetGain(i % 3 == 0 ? std::optional<double>(0.5) : std::nullopt);
+        std::this_thread::sleep_for(2ms);
+    }
+    EXPECT_TRUE(session.WaitUntilLevelDone(60));
+    std::this_thread::sleep_for(20ms);
+    pulling = false;
+    consumer.join();
+    EXPECT_EQ(notNumbers.load(), 0u);
+    EXPECT_TRUE(session.GetLevel().m_bExact);
+    EXPECT_TRUE(session.GetLevel().m_pEvening);
+}
+
 TEST(LiveSession, AScoreThatCannotBeRenderedSaysWhyAndPlaysNothing)
 {
     const auto sources = std::make_shared<Sources>();
