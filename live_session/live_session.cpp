@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <deque>
 #include <functional>
 #include <tuple>
@@ -60,6 +61,17 @@ std::optional<FrameStretch> LoopWithin(std::optional<FrameStretch> loop, std::ui
     return loop;
 }
 
+// Whether every layer of the score is silent throughout: its gain -inf,
+// with no keyframe or drift to move it.
+bool NothingHeard(const Score& score)
+{
+    return std::all_of(score.m_layers.begin(), score.m_layers.end(), [](const ScoreLayer& layer) {
+        return std::isinf(layer.m_dGainDb) && layer.m_dGainDb < 0.0 && !layer.m_gainDrift &&
+               std::none_of(layer.m_keyframes.begin(), layer.m_keyframes.end(),
+                            [](const Keyframe& keyframe) { return keyframe.m_gainDb.has_value(); });
+    });
+}
+
 std::uint64_t NextStreamSerial()
 {
     static std::atomic<std::uint64_t> serial{0};
@@ -76,6 +88,9 @@ struct LiveSession::Version {
     // The frames a piece makes unheard before each excerpt it begins (for
     // its shaping, chains or DC blockers to settle); 0: none.
     std::uint64_t m_nLeadInFrames = 0;
+    // Every layer of what is heard is silenced (all muted): the file's means
+    // are not taken off its silence, which would leave a constant offset.
+    bool m_bNothingHeard = false;
     // With a lead-in and several layers, the layers each worker renders (by
     // the worker's index), going on from stretch to stretch; empty: each
     // worker renders all of them.
@@ -496,6 +511,7 @@ void LiveSession::TakeScore(const SessionScoreLoader& loader)
     version->m_nTrackFrames = track;
     version->m_plan = made.m_pPiece->GetSeekPlan();
     version->m_nLeadInFrames = made.m_pPiece->LeadInFrames();
+    version->m_bNothingHeard = NothingHeard(*score.m_pScore);
     version->m_nLayers = made.m_pPiece->LayerCount();
     const LayerMixSynthesis* mix = made.m_pPiece->Mix();
     if (version->m_nLeadInFrames > 0 && mix != nullptr && mix->CanRenderParts())
@@ -1057,6 +1073,11 @@ void LiveSession::ApplyLevel(StereoFrame* frames, std::size_t count, std::size_t
                                             : from + (to - from) * static_cast<float>(i + 1) / static_cast<float>(count);
     };
     const bool moves = stream != nullptr && (now.Moves() || was.Moves());
+    // The means are taken off only while something is heard, and come and go
+    // over a pull, as a change of level does.
+    const float meanShare = stream != nullptr && stream->m_pVersion && stream->m_pVersion->m_bNothingHeard ? 0.0f : 1.0f;
+    const float meanShareWas = afterSilence ? meanShare : m_fMeanShare;
+    m_fMeanShare = meanShare;
     std::uint64_t place = 0;
     std::uint64_t run = 0;
     for (std::size_t i = 0; i < sounded; ++i) {
@@ -1065,8 +1086,9 @@ void LiveSession::ApplyLevel(StereoFrame* frames, std::size_t count, std::size_t
             run = run > 0 ? run - 1 : 0;
         }
         const float gain = glide(was.GainAt(place), now.GainAt(place), i);
-        frames[i].left = (frames[i].left - glide(was.m_fMeanLeft, now.m_fMeanLeft, i)) * gain;
-        frames[i].right = (frames[i].right - glide(was.m_fMeanRight, now.m_fMeanRight, i)) * gain;
+        const float share = glide(meanShareWas, meanShare, i);
+        frames[i].left = (frames[i].left - glide(was.m_fMeanLeft, now.m_fMeanLeft, i) * share) * gain;
+        frames[i].right = (frames[i].right - glide(was.m_fMeanRight, now.m_fMeanRight, i) * share) * gain;
         ++place;
     }
     if (before != m_pHeardLevel && before != m_pUnity.get())

@@ -247,6 +247,7 @@ private:
     std::unique_ptr<HeardLevel> m_pUnity;  // gain 1, no means: until a level comes
     HeardLevel* m_pHeardLevel = nullptr;   // what the frames are finished with
     bool m_bSounded = false;       // the last pull handed out sound
+    float m_fMeanShare = 1.0f;     // of the means taken off in the last pull
     FrameQueue* m_pTap = nullptr;
 
     // Readings.

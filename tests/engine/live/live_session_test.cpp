@@ -404,6 +404,41 @@ TEST(LiveSession, LevelsChangedEveryFewMillisecondsReachAConsumerThatPullsThroug
     EXPECT_TRUE(session.GetLevel().m_pEvening);
 }
 
+// With every layer muted nothing is heard: silence, not the file's means
+// taken off it (a source with an offset gives its file means to take off).
+TEST(LiveSession, EveryLayerMutedIsSilenceAtTheFilesLevel)
+{
+    auto sources = std::make_shared<Sources>();
+    for (StereoFrame& frame : sources->m_tones) {
+        frame.left += 0.2f;
+        frame.right += 0.2f;
+    }
+    Score score;
+    score.m_nLengthSeconds = 8;
+    ScoreLayer layer;
+    layer.m_strSourcePath = "tones";
+    layer.m_values.Set(ParameterId::Density, 500);
+    layer.m_values.Set(ParameterId::GrainLength, 80);
+    score.m_layers = {layer};
+    Score muted = score;
+    muted.m_layers[0].m_dGainDb = -INFINITY;
+    auto session = std::const_pointer_cast<SessionScore>(SessionOf(muted, sources));
+    session->m_pLevelScore = std::make_shared<const Score>(score);
+
+    LiveSessionOptions options = Quiet();
+    options.m_bSurveyLevel = true;
+    options.m_level.m_bLowerPriority = false;
+    LiveSession live(options);
+    live.SetScore(session);
+    ASSERT_TRUE(live.WaitUntilLevelDone(60));
+    ASSERT_GT(std::fabs(live.GetLevel().m_dMeanLeft), 1e-4);
+    live.Start(44100);
+    const std::vector<StereoFrame> pulled = PullSound(live, 22050);
+    ASSERT_EQ(pulled.size(), 22050u);
+    EXPECT_TRUE(std::all_of(pulled.begin(), pulled.end(),
+                            [](const StereoFrame& frame) { return frame.left == 0.0f && frame.right == 0.0f; }));
+}
+
 TEST(LiveSession, AScoreThatCannotBeRenderedSaysWhyAndPlaysNothing)
 {
     const auto sources = std::make_shared<Sources>();
