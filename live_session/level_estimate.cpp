@@ -145,6 +145,33 @@ std::vector<std::uint64_t> SparseOrder(std::uint64_t stretches)
     return order;
 }
 
+bool HasEffects(const Score& score)
+{
+    return !score.m_effects.empty() || std::any_of(score.m_layers.begin(), score.m_layers.end(),
+                                                   [](const ScoreLayer& layer) { return !layer.m_effects.empty(); });
+}
+
+// Whether b's file differs from a's only in its volume, in a way that scales
+// the synthesised sound and nothing else: the same sources, seed and level
+// score but for the volume, and nothing that hears the sound's own level
+// (an effect, a loudness asked for, level evening's gates).
+bool OnlyTheVolumeDiffers(const SessionScore& a, const SessionScore& b)
+{
+    if (a.m_nSeed != b.m_nSeed || a.m_sources.size() != b.m_sources.size())
+        return false;
+    for (const auto& [path, sound] : a.m_sources) {
+        const auto other = b.m_sources.find(path);
+        if (other == b.m_sources.end() || other->second.data() != sound.data() || other->second.size() != sound.size())
+            return false;
+    }
+    const Score& before = a.LevelScore();
+    Score after = b.LevelScore();
+    if (before.m_loudness || before.m_levelRange || HasEffects(before) || before.m_nVolume <= 0 || after.m_nVolume <= 0)
+        return false;
+    after.m_nVolume = before.m_nVolume;
+    return after == before;
+}
+
 void LowerThisThreadsPriority()
 {
     setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 10);
@@ -507,6 +534,19 @@ void LevelEstimator::Survey(std::shared_ptr<const SessionScore> score)
 {
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
+        const int volume = score->LevelScore().m_nVolume;
+        if (m_pSurveyed && !m_pPending && m_nVolume > 0 && OnlyTheVolumeDiffers(*m_pSurveyed, *score)) {
+            const double step = static_cast<double>(volume) / m_nVolume;
+            m_estimate.m_dMeanLeft *= step;
+            m_estimate.m_dMeanRight *= step;
+            m_dMeanScale = static_cast<double>(volume) / m_pSurveyed->LevelScore().m_nVolume;
+            m_nVolume = volume;
+            m_changed.notify_all();
+            return;
+        }
+        m_pSurveyed = score;
+        m_nVolume = volume;
+        m_dMeanScale = 1.0;
         m_pPending = std::move(score);
         ++m_nGeneration;
         m_estimate.m_bExact = false;
@@ -540,8 +580,11 @@ void LevelEstimator::Publish(const LevelEstimate& estimate, std::uint64_t genera
         if (m_nGeneration.load() != generation)
             return;
         // Before anything is heard, the last score's gain is a better guess.
-        if (estimate.m_bKnown || !m_estimate.m_bKnown)
+        if (estimate.m_bKnown || !m_estimate.m_bKnown) {
             m_estimate = estimate;
+            m_estimate.m_dMeanLeft *= m_dMeanScale;
+            m_estimate.m_dMeanRight *= m_dMeanScale;
+        }
         else
             m_estimate.m_dSurveyed = estimate.m_dSurveyed;
         m_bDone = done;

@@ -69,6 +69,12 @@ public:
 
     // Surveys score's level score, dropping any survey under way; the last
     // gain stays the estimate until the new survey has something to say.
+    // A score that differs from the one surveyed only in its volume needs
+    // no new survey where its sound scales with the volume alone (no
+    // effects, no loudness asked for, no evening): the file's gain, the
+    // volume over the peak, stays, the means scale with the volume (both as
+    // a new survey would find them, to the rounding of 32-bit synthesis),
+    // and the survey under way goes on.
     void Survey(std::shared_ptr<const SessionScore> score);
     LevelEstimate GetEstimate() const;
     // Waits until the current survey has ended (exact, or its sparse share
@@ -86,6 +92,9 @@ private:
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_changed;
     std::shared_ptr<const SessionScore> m_pPending;
+    std::shared_ptr<const SessionScore> m_pSurveyed;  // the score of the survey under way, or last made
+    int m_nVolume = 0;            // the volume of the score last asked for
+    double m_dMeanScale = 1.0;    // that volume over the surveyed score's
     LevelEstimate m_estimate;
     bool m_bDone = true;
     std::atomic<std::uint64_t> m_nGeneration{0};
