@@ -70,6 +70,9 @@ struct SinkChunk {
     std::size_t m_nFrames = 0;
     float m_fPeak = 0.0f;
     double m_dMeanSquare = 0.0;
+    // Over the last 50 ms up to this chunk's end: a level that grains do not
+    // jump about in from one chunk to the next.
+    double m_dRecentMeanSquare = 0.0;
 };
 
 class SinkListener {
@@ -180,6 +183,19 @@ public:
     }
 
 private:
+    // The mean square of chunk and those before it, back to 50 ms.
+    double RecentMeanSquare(const SinkChunk& chunk) const
+    {
+        constexpr std::size_t kRecentFrames = 2205;
+        double sum = chunk.m_dMeanSquare * static_cast<double>(chunk.m_nFrames);
+        std::size_t frames = chunk.m_nFrames;
+        for (auto before = m_chunks.rbegin(); before != m_chunks.rend() && frames < kRecentFrames; ++before) {
+            sum += before->m_dMeanSquare * static_cast<double>(before->m_nFrames);
+            frames += before->m_nFrames;
+        }
+        return frames == 0 ? 0.0 : sum / static_cast<double>(frames);
+    }
+
     void Read()
     {
         std::vector<float> partial;
@@ -202,6 +218,7 @@ private:
             chunk.m_dMeanSquare = floats == 0 ? 0.0 : sum / static_cast<double>(floats);
             {
                 std::lock_guard lock(m_mutex);
+                chunk.m_dRecentMeanSquare = RecentMeanSquare(chunk);
                 m_chunks.push_back(chunk);
             }
             m_changed.notify_all();
@@ -658,13 +675,13 @@ private:
             const double before = sink.MeanSquareBetween(now - std::chrono::milliseconds(1000), now);
             quieter.push_back(Latency(sink, [this] { m_pFrame->SubmitEdit(VolumeTo(6)); },
                                       [before](const SinkChunk& chunk) {
-                                          return chunk.m_dMeanSquare < before * 0.04;
+                                          return chunk.m_dRecentMeanSquare < before * 0.04;
                                       },
                                       uiMs));
             Sleep(700);
             louder.push_back(Latency(sink, [this] { m_pFrame->GetCommands().Undo(); },
                                      [before](const SinkChunk& chunk) {
-                                         return chunk.m_dMeanSquare > before * 0.25;
+                                         return chunk.m_dRecentMeanSquare > before * 0.25;
                                      },
                                      uiMs));
             Sleep(1200);
@@ -687,7 +704,7 @@ private:
             std::cout << "  " << what << ": median " << figures.m_dMedian << " ms, worst " << figures.m_dWorst
                       << " ms (-1: not heard within 10 s)\n";
         };
-        std::cout << "edit to heard, four layers playing from 10:00 (heard: lasting 300 ms at the sink):\n";
+        std::cout << "edit to heard, four layers playing from 10:00 (heard: lasting 300 ms at the sink; a level over the last 50 ms):\n";
         line("every layer muted, heard silent", muted);
         line("unmuted, heard sounding", unmuted);
         line("volume 60 % to 6 %, heard 14 dB down", quieter);
