@@ -208,10 +208,9 @@ public:
 private:
     bool KeepGoing() const { return m_owner.IsCurrent(m_nGeneration); }
 
-    // Effects: the score's chains run (else it is surveyed dry).
-    std::unique_ptr<ScorePiece> MakePiece(std::uint64_t excerptFrames, bool effects)
+    std::unique_ptr<ScorePiece> MakePiece(std::uint64_t excerptFrames, SessionPieceUse use)
     {
-        std::unique_ptr<ScorePiece> piece = MakeSessionPiece(m_score, m_level, excerptFrames, effects).m_pPiece;
+        std::unique_ptr<ScorePiece> piece = MakeSessionPiece(m_score, m_level, excerptFrames, use).m_pPiece;
         if (piece)
             m_bBlocksDc = piece->BlocksDc();
         return piece;
@@ -337,10 +336,11 @@ private:
         const LevelEstimator::Options& options = m_owner.m_options;
         if (m_nFrames < kSparseFromFrames && !options.m_bSparseOnly)
             return true;
-        // Dry: each short stretch would otherwise cost the seconds its
-        // effects hear before it, many times its own length; the pass in
-        // order runs them.
-        const std::unique_ptr<ScorePiece> piece = MakePiece(m_nFrames, false);
+        // Dry, and shaped layers with a short lead-in: each short stretch
+        // would otherwise cost the seconds its effects and filters hear
+        // before it, many times its own length; the pass in order runs
+        // them as the file does.
+        const std::unique_ptr<ScorePiece> piece = MakePiece(m_nFrames, SessionPieceUse::SparseSurvey);
         if (!piece)
             return false;
         const auto budget = static_cast<std::uint64_t>(std::ceil(options.m_dSparseShare * static_cast<double>(m_nStretches)));
@@ -428,7 +428,7 @@ private:
     // the file's exact gain at the end.
     void SurveyInOrder()
     {
-        const std::unique_ptr<ScorePiece> piece = MakePiece(0, true);
+        const std::unique_ptr<ScorePiece> piece = MakePiece(0, SessionPieceUse::AsRendered);
         if (!piece)
             return;
         const std::int32_t fade = m_level.m_nFadeSeconds * kRunSampleRate;

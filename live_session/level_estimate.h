@@ -3,8 +3,9 @@
 // evenly over the whole track (so a few per cent of it already says much),
 // then of the whole track in order, as the renderer makes it, which makes
 // the estimate exact. The short stretches are heard without the score's
-// effects (each would cost the seconds its chains hear before it); the pass
-// in order runs them.
+// effects and with a short lead-in for shaped layers' filters (each would
+// otherwise cost the seconds its chains and filters hear before it); the
+// pass in order runs them as the file does.
 //
 // The means are what is taken off each channel of the synthesised sound, and
 // the gain what it is then multiplied by, to reach the file's level: the

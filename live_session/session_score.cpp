@@ -11,14 +11,16 @@ std::uint64_t TrackFramesOf(const Score& score)
 }
 
 ScorePiece::Making MakeSessionPiece(const SessionScore& session, const Score& score, std::uint64_t excerptFrames,
-                                    bool effects)
+                                    SessionPieceUse use)
 {
     PieceRequest request;
     request.m_pScore = &score;
     request.m_nSeed = session.m_nSeed;
     request.m_nExcerptFrames = excerptFrames;
-    if (effects)
+    if (use == SessionPieceUse::AsRendered)
         request.m_makeChain = session.m_makeChain;
+    else
+        request.m_shapingLeadInFrames = kSparseSurveyShapingLeadIn;
     SynthesisOptions options;
     options.m_nThreads = 1;
     return ScorePiece::Make(request, session.m_sources, options);

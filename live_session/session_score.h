@@ -58,11 +58,19 @@ using SessionScoreLoader = std::function<SessionScoreLoad(const std::function<bo
 // The frames of a score's track.
 std::uint64_t TrackFramesOf(const Score& score);
 
+// What a piece of score is made for: to be heard (or surveyed in order) as
+// the file has it; or for short stretches of a level survey, without the
+// score's effects (each stretch would cost the seconds its chains hear
+// before it) and with a shaped layer's filters begun a fifth of a second
+// before it, not two seconds (they settle to its level by then).
+enum class SessionPieceUse { AsRendered, SparseSurvey };
+constexpr std::uint64_t kSparseSurveyShapingLeadIn = 8820;
+
 // A piece of score (the session's score, or the one its level is taken
 // from) made on one thread from the session's sources: an excerpt of
-// excerptFrames frames, or the whole track (0); with its effects, or dry.
+// excerptFrames frames, or the whole track (0).
 ScorePiece::Making MakeSessionPiece(const SessionScore& session, const Score& score, std::uint64_t excerptFrames,
-                                    bool effects = true);
+                                    SessionPieceUse use = SessionPieceUse::AsRendered);
 // Why the chains of the score's effects cannot be made, in a sentence;
 // none: they can (or the score is heard dry).
 std::optional<std::string> DescribeChainProblem(const SessionScore& session, const Score& score);

@@ -146,6 +146,7 @@ std::optional<PieceRefusal> ScorePiece::PlanLayers(const PieceRequest& request)
     m_nExcerptFrames = request.m_nExcerptFrames;
     m_makeChain = request.m_makeChain;
     m_bMeasureLayers = request.m_bMeasureLayerSubAudio;
+    m_shapingLeadInFrames = request.m_shapingLeadInFrames;
     for (std::size_t i = 0; i < score.m_layers.size(); ++i) {
         const ScoreLayer& scoreLayer = score.m_layers[i];
         auto layer = std::make_unique<PieceLayer>();
@@ -285,6 +286,8 @@ void ScorePiece::MakeSynthesis(const SynthesisOptions& options, BufferAllocator 
     auto mixed = std::make_unique<LayerMixSynthesis>(std::move(mix), skip, whole, allocate, std::move(effects));
     if (m_bBlocksDc)
         mixed->BlockDc();
+    if (m_shapingLeadInFrames)
+        mixed->ShortenShapingLeadIn(*m_shapingLeadInFrames);
     if (m_bMeasureLayers)
         mixed->MeasureSubAudio(trackFirst, trackEnd);
     m_pMix = mixed.get();

@@ -46,6 +46,9 @@ struct PieceRequest {
     // Measures, in the render, how far each layer's part below 20 Hz reaches
     // in the mix over the track (or the excerpt): see LayerSubAudioPeaks.
     bool m_bMeasureLayerSubAudio = false;
+    // A level survey's: how far before an excerpt shaped layers begin (see
+    // LayerMixSynthesis::ShortenShapingLeadIn); none: the render's own.
+    std::optional<std::uint64_t> m_shapingLeadInFrames;
 };
 
 // Why a layer cannot be rendered from its source.
@@ -151,6 +154,7 @@ private:
     std::uint64_t m_nWarmUp = 0;  // a loop's frames before the track's first
     SoundChainMaker m_makeChain;
     bool m_bMeasureLayers = false;
+    std::optional<std::uint64_t> m_shapingLeadInFrames;
     bool m_bBlocksDc = false;
     std::vector<std::unique_ptr<PieceSource>> m_sources;
     std::vector<std::unique_ptr<PieceLayer>> m_layers;

@@ -42,8 +42,20 @@ LayerMixSynthesis::LayerMixSynthesis(std::vector<MixLayer> layers, std::uint64_t
     m_bEffects = m_effects.m_make && m_effects.Any(m_layers);
     if (m_bEffects)
         MakeStreams();
+    m_nPrefeedFrames = PrefeedFrames(kShapingPrefeedFrames);
+}
+
+// The frames made and dropped before an excerpt: what the chains ask for, or
+// shapingFrames for shaped layers, whichever is longer.
+std::uint64_t LayerMixSynthesis::PrefeedFrames(std::uint64_t shapingFrames) const
+{
     const bool shaped = std::any_of(m_shapings.begin(), m_shapings.end(), [](const auto& s) { return s.has_value(); });
-    m_nPrefeedFrames = std::max(m_bEffects ? m_effects.m_nPrefeedFrames : 0, shaped ? kShapingPrefeedFrames : 0);
+    return std::max(m_bEffects ? m_effects.m_nPrefeedFrames : 0, shaped ? shapingFrames : 0);
+}
+
+void LayerMixSynthesis::ShortenShapingLeadIn(std::uint64_t frames)
+{
+    m_nPrefeedFrames = PrefeedFrames(std::min(frames, kShapingPrefeedFrames));
 }
 
 // A layer's stream makes its dry sound as RenderLayer would into a window

@@ -92,6 +92,11 @@ public:
 
     // Takes each layer's DC offset off before its gain (see above).
     void BlockDc() { m_bBlockDc = true; }
+    // A level survey's own, before the first Begin: shaped layers begin this
+    // many frames before an excerpt instead of kShapingPrefeedFrames, so a
+    // short excerpt costs less; its first moments then differ a little from
+    // the render's, as its filters have not quite forgotten where they began.
+    void ShortenShapingLeadIn(std::uint64_t frames);
     // Measures, in the next render, how far each layer's part below 20 Hz
     // reaches in the mix over the render's frames [first, end) (see
     // LayerSubAudio); LayerSubAudioPeaks answers after that render, in the
@@ -191,6 +196,7 @@ private:
     std::vector<std::optional<LayerShaping>> m_shapings;
     // How far before the excerpt the sound is made and dropped.
     std::uint64_t m_nPrefeedFrames = 0;
+    std::uint64_t PrefeedFrames(std::uint64_t shapingFrames) const;
     // One stream per layer with effects (null for a dry layer), and the
     // master's (null without master effects).
     std::vector<std::unique_ptr<EffectedStream>> m_layerStreams;

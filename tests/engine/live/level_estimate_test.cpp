@@ -217,3 +217,15 @@ TEST(LevelEstimate, AVolumeChangeKeepsTheSurveyAndAnyOtherChangeSurveysAgain)
     ASSERT_TRUE(estimator.WaitUntilDone(120));
     EXPECT_NEAR(estimator.GetEstimate().m_dGain / exactOf(regained).m_dGain, 1.0, 1e-9);
 }
+
+// Layers shaped for width: the sparse stretches begin their filters only a
+// fifth of a second before them, which leaves their level as it is.
+TEST(LevelEstimate, AShapedScoresSparseStretchesKeepTheirLevel)
+{
+    Score score = MovingLevelScore();
+    for (ScoreLayer& layer : score.m_layers)
+        layer.m_values.Set(ParameterId::PanSpread, 80);
+    const LevelEstimate exact = Exact(score);
+    ExpectWithin(score, exact, 0.05, 3.0);
+    ExpectWithin(score, exact, 0.1, 1.0);
+}
