@@ -20,6 +20,7 @@
 #include "studio/listening/playable_score.h"
 #include "tests/studio/studio_test_support.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/gain_keyframe.h"
 
 using namespace studio;
 
@@ -168,15 +169,6 @@ std::vector<double> GainsAgainst(const std::vector<StereoFrame>& heard, const st
         gains.push_back(squares > 0.0 ? cross / squares : 1.0);
     }
     return gains;
-}
-
-Keyframe GainAt(double seconds, double db)
-{
-    Keyframe keyframe;
-    keyframe.m_dSeconds = seconds;
-    keyframe.m_curve = Curve::Smooth;
-    keyframe.m_gainDb = db;
-    return keyframe;
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 
 #include "live_session/level_estimate.h"
 #include "tests/engine/seek/seek_scores.h"
+#include "tests/support/gain_keyframe.h"
 
 namespace {
 
@@ -25,15 +26,6 @@ std::vector<StereoFrame> Swell()
         sound[i].right *= level;
     }
     return sound;
-}
-
-Keyframe GainAt(double seconds, double db)
-{
-    Keyframe keyframe;
-    keyframe.m_dSeconds = seconds;
-    keyframe.m_curve = Curve::Smooth;
-    keyframe.m_gainDb = db;
-    return keyframe;
 }
 
 // A minute and forty seconds of a light layer reading the swell, its gain
