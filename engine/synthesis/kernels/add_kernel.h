@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "engine/base/stereo_frame.h"
@@ -50,6 +51,11 @@ AddKernel FastestAddKernel();
 // timed several times in turn, the best time of each compared. 0 for fewer
 // than two.
 std::size_t FastestKernelIndex(const std::vector<AddKernelFunction>& kernels);
+// Which of count candidates is quickest: secondsFor(k) times candidate k
+// once; each is timed several times in turn after a round that warms
+// the caches and vector units, and the best times are compared, so that an
+// interruption of the calling thread spoils one timing and not the choice.
+std::size_t QuickestIndex(std::size_t count, const std::function<double(std::size_t)>& secondsFor);
 // Every batch kernel this processor supports, the portable one first.
 std::vector<AddKernel> SupportedBatchKernels();
 // The kernel that runs when kernel is asked for: Fastest and an unsupported

@@ -78,22 +78,29 @@ bool IsAddKernelSupported(AddKernel kernel)
     return false;
 }
 
+std::size_t QuickestIndex(std::size_t count, const std::function<double(std::size_t)>& secondsFor)
+{
+    if (count <= 1)
+        return 0;
+    std::vector<double> best(count, std::numeric_limits<double>::infinity());
+    // Round 0 brings the data into the cache and wakes the vector units; it does not count.
+    for (int round = 0; round <= kTimingRounds; ++round) {
+        for (std::size_t k = 0; k < count; ++k) {
+            const double seconds = secondsFor(k);
+            if (round > 0)
+                best[k] = std::min(best[k], seconds);
+        }
+    }
+    return static_cast<std::size_t>(std::min_element(best.begin(), best.end()) - best.begin());
+}
+
 std::size_t FastestKernelIndex(const std::vector<AddKernelFunction>& kernels)
 {
     if (kernels.size() <= 1)
         return 0;
     TimingData data;
     FillTimingData(data);
-    std::vector<double> best(kernels.size(), std::numeric_limits<double>::infinity());
-    // Round 0 brings the data into the cache and wakes the vector units; it does not count.
-    for (int round = 0; round <= kTimingRounds; ++round) {
-        for (std::size_t k = 0; k < kernels.size(); ++k) {
-            const double seconds = SecondsFor(kernels[k], data);
-            if (round > 0)
-                best[k] = std::min(best[k], seconds);
-        }
-    }
-    return static_cast<std::size_t>(std::min_element(best.begin(), best.end()) - best.begin());
+    return QuickestIndex(kernels.size(), [&](std::size_t k) { return SecondsFor(kernels[k], data); });
 }
 
 AddKernel FastestAddKernel()

@@ -7,11 +7,9 @@
 // output.
 #include "engine/synthesis/kernels/general_kernel.h"
 
-#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cmath>
-#include <limits>
 #include <vector>
 
 namespace {
@@ -19,9 +17,6 @@ namespace {
 constexpr std::int32_t kTimingSourceFrames = 2048;
 constexpr std::int32_t kTimingGrainFrames = 512;
 constexpr int kCallsPerTiming = 32;
-// Each variant's best of several timings, taken in turns, so that an
-// interruption of the calling thread spoils one timing and not the choice.
-constexpr int kTimingRounds = 7;
 
 struct TimingData {
     std::array<StereoFrame, kTimingSourceFrames> m_source;
@@ -80,16 +75,9 @@ AddKernel TimeFastestGeneralKernel()
     TimingData data;
     FillTimingData(data);
     const std::array<GeneralGrain, 2> grains = TimingGrains(data);
-    std::vector<double> best(kernels.size(), std::numeric_limits<double>::infinity());
-    // Round 0 brings the data into the cache and wakes the vector units; it does not count.
-    for (int round = 0; round <= kTimingRounds; ++round) {
-        for (std::size_t k = 0; k < kernels.size(); ++k) {
-            const double seconds = SecondsFor(GeneralKernelOfVectorUnit(kernels[k]), data, grains);
-            if (round > 0)
-                best[k] = std::min(best[k], seconds);
-        }
-    }
-    return kernels[static_cast<std::size_t>(std::min_element(best.begin(), best.end()) - best.begin())];
+    return kernels[QuickestIndex(kernels.size(), [&](std::size_t k) {
+        return SecondsFor(GeneralKernelOfVectorUnit(kernels[k]), data, grains);
+    })];
 }
 
 }  // namespace
