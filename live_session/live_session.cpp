@@ -552,13 +552,19 @@ void LiveSession::EndWhatPlays()
 }
 
 // How far after the consumer's place an edit's stream starts: the time the
-// last stream took to begin, with room to spare, at least 0.1 s and at most
-// what a queue holds less the cross-fade.
+// last stream took to begin and a little more, at least kLeastEditMargin
+// and at most what a queue holds less the cross-fade. No more room is
+// kept: a stream that begins later than that joins where the consumer has
+// got to by then (TryJoin drops what went by), its stretches after the
+// first made faster than they play, so the edit is heard as
+// soon as it can be.
 std::uint64_t LiveSession::EditMargin() const
 {
-    const double seconds = GetLastStartSeconds() * 1.5 + 0.03;
+    constexpr double kLeastEditMargin = 0.04;
+    const double seconds = GetLastStartSeconds() + 0.01;
     const auto most = static_cast<double>(m_options.m_nQueueFrames - 2 * kCrossFadeFrames) / kRunSampleRate;
-    return static_cast<std::uint64_t>(std::clamp(seconds, std::min(0.1, most), std::max(most, 0.1)) * kRunSampleRate);
+    const double least = std::min(kLeastEditMargin, most);
+    return static_cast<std::uint64_t>(std::clamp(seconds, least, std::max(most, least)) * kRunSampleRate);
 }
 
 void LiveSession::MakeStream(std::uint64_t first, bool jump)
