@@ -552,19 +552,22 @@ void LiveSession::EndWhatPlays()
 }
 
 // How far after the consumer's place an edit's stream starts: the time the
-// last stream took to begin and a little more, at least kLeastEditMargin
-// and at most what a queue holds less the cross-fade. No more room is
-// kept: a stream that begins later than that joins where the consumer has
-// got to by then (TryJoin drops what went by), its stretches after the
-// first made faster than they play, so the edit is heard as
-// soon as it can be.
+// last stream took to begin and a little more, at least 40 ms and at most
+// what a queue holds less the cross-fade. No more room is kept: a stream
+// that begins later than that joins where the consumer has got to by then
+// (TryJoin drops what went by), its stretches after the first made faster
+// than they play, so the edit is heard as soon as it can be. In a loop a
+// late stream could only join once the loop came round again, so there the
+// margin keeps half as much again in hand, and at least 0.1 s.
 std::uint64_t LiveSession::EditMargin() const
 {
-    constexpr double kLeastEditMargin = 0.04;
-    const double seconds = GetLastStartSeconds() + 0.01;
+    const bool looping = m_loop && m_loop->m_nEnd > m_loop->m_nFirst;
+    const double started = GetLastStartSeconds();
+    const double seconds = looping ? started * 1.5 + 0.03 : started + 0.01;
+    const double least = looping ? 0.1 : 0.04;
     const auto most = static_cast<double>(m_options.m_nQueueFrames - 2 * kCrossFadeFrames) / kRunSampleRate;
-    const double least = std::min(kLeastEditMargin, most);
-    return static_cast<std::uint64_t>(std::clamp(seconds, least, std::max(most, least)) * kRunSampleRate);
+    return static_cast<std::uint64_t>(std::clamp(seconds, std::min(least, most), std::max(most, least)) *
+                                      kRunSampleRate);
 }
 
 void LiveSession::MakeStream(std::uint64_t first, bool jump)
