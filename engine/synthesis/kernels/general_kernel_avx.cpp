@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 
 namespace {
 
@@ -29,6 +30,12 @@ constexpr std::int32_t kFramesPerStep = 8;
 constexpr std::int32_t kLoadedFrames = 16;
 static_assert(kLoadedFrames <= kVectorReadMargin);
 constexpr double kLargestVectorIncrement = 1.7;
+// At increments up to this the first read positions of eight frames lie at
+// most seven frames apart (7 × 0.999 + 1 < 8 leaves room for the rounding of
+// any read position a source can have), so one load of eight frames holds the
+// frame each of them reads: half the loads of the sixteen. Grains transposed
+// down, and those read from an octave level, mostly read this narrowly.
+constexpr double kNarrowIncrement = 0.999;
 
 #define SONNELITH_AVX512 __attribute__((target("avx512f,avx512dq,avx512vl"), always_inline)) inline
 #define SONNELITH_AVX512_LAMBDA __attribute__((target("avx512f,avx512dq,avx512vl"), always_inline))
@@ -92,11 +99,21 @@ SONNELITH_AVX512 StepReads ReadsOf(const GrainVectors& vectors, __m512d jv)
     return {base, offsets, _mm512_permutexvar_ps(vectors.m_pairs, _mm512_castps256_ps512(fraction))};
 }
 
-// out = out + sample × (window × gain) for eight frames from grain frame j.
-SONNELITH_AVX512 void AddWeighted(float* out, __m512 sample, const float* window, const GrainVectors& vectors)
+// The window's gains of eight frames from grain frame j, each twice in a
+// row: loaded as they lie where the grain brings them paired, otherwise
+// loaded and spread.
+SONNELITH_AVX512 __m512 WindowPairs(const GeneralGrain& grain, const GrainVectors& vectors, std::int32_t j)
 {
-    const __m512 gains = _mm512_permutexvar_ps(vectors.m_pairs, _mm512_castps256_ps512(_mm256_loadu_ps(window)));
-    const __m512 weighted = _mm512_mul_ps(gains, vectors.m_gains);
+    if (grain.m_pPairWindow != nullptr)
+        return _mm512_loadu_ps(grain.m_pPairWindow + 2 * static_cast<std::ptrdiff_t>(j));
+    return _mm512_permutexvar_ps(vectors.m_pairs, _mm512_castps256_ps512(_mm256_loadu_ps(grain.m_pWindow + j)));
+}
+
+// out = out + sample × (window × gain) for eight frames from grain frame j.
+SONNELITH_AVX512 void AddWeighted(float* out, __m512 sample, const GeneralGrain& grain, const GrainVectors& vectors,
+                                  std::int32_t j)
+{
+    const __m512 weighted = _mm512_mul_ps(WindowPairs(grain, vectors, j), vectors.m_gains);
     _mm512_storeu_ps(out, _mm512_add_ps(_mm512_loadu_ps(out), _mm512_mul_ps(sample, weighted)));
 }
 
@@ -137,19 +154,24 @@ SONNELITH_AVX512 void AddEightFrames(float* out, const GeneralGrain& grain, cons
     const __m512i fourth = _mm512_add_epi64(third, one);
     const __m512 sample = Spline(Tap(low, high, first), Tap(low, high, second), Tap(low, high, third),
                                  Tap(low, high, fourth), reads.m_f);
-    AddWeighted(out, sample, grain.m_pWindow + j, vectors);
+    AddWeighted(out, sample, grain, vectors, j);
 }
 
 // The spline of eight frames from their coefficients worked out beforehand:
 // frame i of the level and of each coefficient, for the eight frames' i,
-// loaded as sixteen neighbours from the lowest read and shuffled into place.
+// loaded from the lowest read and shuffled into place: eight neighbours when
+// the grain reads narrowly (see kNarrowIncrement), sixteen otherwise.
+template <bool kNarrow>
 SONNELITH_AVX512 void AddEightFramesFromTerms(float* out, const GeneralGrain& grain, const GrainVectors& vectors,
                                               std::int32_t j, __m512d jv)
 {
     const StepReads reads = ReadsOf(vectors, jv);
     auto at = [&](const StereoFrame* frames) SONNELITH_AVX512_LAMBDA {
         const auto* from = reinterpret_cast<const long long*>(frames + reads.m_nBase);
-        return Tap(_mm512_loadu_si512(from), _mm512_loadu_si512(from + kFramesPerStep), reads.m_offsets);
+        if constexpr (kNarrow)
+            return _mm512_castsi512_ps(_mm512_permutexvar_epi64(reads.m_offsets, _mm512_loadu_si512(from)));
+        else
+            return Tap(_mm512_loadu_si512(from), _mm512_loadu_si512(from + kFramesPerStep), reads.m_offsets);
     };
     const __m512 f = reads.m_f;
     const __m512 s1 = at(grain.m_pSource);
@@ -158,7 +180,7 @@ SONNELITH_AVX512 void AddEightFramesFromTerms(float* out, const GeneralGrain& gr
     const __m512 c3 = at(grain.m_pTerms[2]);
     const __m512 sample = _mm512_add_ps(_mm512_add_ps(_mm512_mul_ps(c1, f), s1),
                                         _mm512_mul_ps(_mm512_mul_ps(f, f), _mm512_add_ps(_mm512_mul_ps(c3, f), c2)));
-    AddWeighted(out, sample, grain.m_pWindow + j, vectors);
+    AddWeighted(out, sample, grain, vectors, j);
 }
 
 // Eight frames of a grain read at whole frames, forwards or backwards.
@@ -171,10 +193,10 @@ SONNELITH_AVX512 void AddEightWholeFrames(float* out, const GeneralGrain& grain,
     __m512i frames = _mm512_loadu_si512(reinterpret_cast<const long long*>(grain.m_pSource + lowest));
     if (!forwards)
         frames = _mm512_permutexvar_epi64(_mm512_setr_epi64(7, 6, 5, 4, 3, 2, 1, 0), frames);
-    AddWeighted(out, _mm512_castsi512_ps(frames), grain.m_pWindow + j, vectors);
+    AddWeighted(out, _mm512_castsi512_ps(frames), grain, vectors, j);
 }
 
-enum class Steps { WholeFrames, FromTerms, Spline };
+enum class Steps { WholeFrames, NarrowFromTerms, FromTerms, Spline };
 
 // The frames whose loads stay inside the source (see VectorFrames) eight at a
 // time; those before them one by one, and the rest through the AVX2 variant.
@@ -194,8 +216,10 @@ SONNELITH_AVX512 void AddInSteps(StereoFrame* output, const GeneralGrain& grain,
         float* out = &output[j - first].left;
         if constexpr (kSteps == Steps::WholeFrames)
             AddEightWholeFrames(out, grain, vectors, j);
+        else if constexpr (kSteps == Steps::NarrowFromTerms)
+            AddEightFramesFromTerms<true>(out, grain, vectors, j, jv);
         else if constexpr (kSteps == Steps::FromTerms)
-            AddEightFramesFromTerms(out, grain, vectors, j, jv);
+            AddEightFramesFromTerms<false>(out, grain, vectors, j, jv);
         else
             AddEightFrames(out, grain, vectors, j, jv);
         jv = _mm512_add_pd(jv, step);
@@ -227,7 +251,9 @@ __attribute__((target("avx512f,avx512dq,avx512vl"))) void AddGeneralGrainAvx512(
         AddGeneralGrainAvx2(output, own, first, count);
         return;
     }
-    if (own.m_pTerms[0] != nullptr)
+    if (own.m_pTerms[0] != nullptr && std::fabs(own.m_dIncrement) <= kNarrowIncrement)
+        AddInSteps<Steps::NarrowFromTerms>(output, own, first, count);
+    else if (own.m_pTerms[0] != nullptr)
         AddInSteps<Steps::FromTerms>(output, own, first, count);
     else
         AddInSteps<Steps::Spline>(output, own, first, count);
