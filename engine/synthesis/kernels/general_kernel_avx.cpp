@@ -4,7 +4,8 @@
 // loaded as sixteen neighbours and shuffled into place, tap by tap, instead
 // of being gathered one by one. Compiled for AVX-512 through a function
 // attribute, so the rest of the program keeps the baseline instruction set;
-// called only where the processor has it (which then has AVX2 as well).
+// called only where the processor has it (which then has AVX2 and the fused
+// multiply-add as well).
 // Every operation is the one the portable kernel makes, in the same order and
 // precision, nothing fused; the last few frames of a part, and grains read
 // faster than its loads reach, go through the AVX2 variant, and the frames
@@ -271,10 +272,11 @@ GeneralKernelFunction GeneralKernelOfVectorUnit(AddKernel kernel)
 #if defined(__x86_64__) || defined(__i386__)
     // The 512-bit variant hands its last frames to the 256-bit one.
     const bool avx512 = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
-                        __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx2");
+                        __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx2") &&
+                        __builtin_cpu_supports("fma");
     if (kernel == AddKernel::Avx512 && avx512)
         return AddGeneralGrainAvx512;
-    if (kernel == AddKernel::Avx2 && __builtin_cpu_supports("avx2"))
+    if (kernel == AddKernel::Avx2 && __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma"))
         return AddGeneralGrainAvx2;
 #endif
     (void)kernel;

@@ -4,13 +4,15 @@
 // octave level at most one frame further per output frame), so each tap of
 // the four is one load of the frames from the lowest they read, shuffled into
 // place across the vector, instead of four loads of its own. Compiled for
-// AVX2 through a function attribute, so the rest of the program keeps the
-// baseline instruction set; called only where the processor has it. Every
-// operation is the one the portable kernel makes, in the same order and
-// precision, nothing fused; frames near the ends of the source, whose
-// neighbours are clamped, go through the portable kernel's own code. Where the
-// grain brings its window's gains paired (each twice in a row), a step's
-// weights are one load, not a load and a shuffle.
+// AVX2 and the fused multiply-add through a function attribute, so the rest
+// of the program keeps the baseline instruction set; called only where the
+// processor has both. The fused multiply-add works out the shuffle indices,
+// whole numbers exact either way, in one step; every operation on the sound
+// is the one the portable kernel makes, in the same order and precision,
+// nothing fused (the engine is compiled without contraction). Frames near the
+// ends of the source, whose neighbours are clamped, go through the portable
+// kernel's own code. Where the grain brings its window's gains paired (each
+// twice in a row), a step's weights are one load, not a load and a shuffle.
 #include "engine/synthesis/kernels/general_kernel.h"
 #include "engine/synthesis/kernels/general_kernel_frame.h"
 #include "engine/synthesis/kernels/general_kernel_stretch.h"
@@ -35,7 +37,7 @@ constexpr double kWideIncrement = 2.3;
 // read, inside what VectorFrames allows.
 static_assert(kLowestVectorRead >= 1 && kVectorReadMargin >= 10);
 
-#define SONNELITH_AVX2 __attribute__((target("avx2"), always_inline)) inline
+#define SONNELITH_AVX2 __attribute__((target("avx2,fma"), always_inline)) inline
 
 // GCC 12's cast intrinsics pass a deliberately undefined vector as the upper
 // half, which its own flow analysis then reports.
@@ -74,8 +76,8 @@ struct StepReads {
 constexpr double kLowBitsAreWhole = 4503599627370496.0;
 // Offset d (0 to 7) from the lowest read, turned into the bits of a double
 // whose low 32 bits are 2d and whose high 32 bits end in the bits of 2d + 1:
-// d × (2^33 + 2) + 2^52 + 2^32 is exact, and 2^52's exponent bits end in
-// zeros. The shuffles look at those last bits only (three, or four for the
+// d × (2^33 + 2) + 2^52 + 2^32 is exact (so fusing the multiply and the add
+// changes nothing), and 2^52's exponent bits end in zeros. The shuffles look at those last bits only (three, or four for the
 // wide tap), so each frame's pair of lanes gets its left and right index.
 constexpr double kPairIndexScale = 8589934594.0;
 constexpr double kPairIndexBias = 4503599627370496.0 + 4294967296.0;
@@ -99,7 +101,7 @@ SONNELITH_AVX2 StepReads ReadsOf(const GrainVectors& vectors, __m256d position, 
     const auto base = static_cast<std::int32_t>(_mm_cvtsi128_si32(_mm_castpd_si128(lowestBits)));
     const __m256d offsets = _mm256_sub_pd(whole, lowest);
     const __m256i index = _mm256_castpd_si256(
-        _mm256_add_pd(_mm256_mul_pd(offsets, _mm256_set1_pd(kPairIndexScale)), _mm256_set1_pd(kPairIndexBias)));
+        _mm256_fmadd_pd(offsets, _mm256_set1_pd(kPairIndexScale), _mm256_set1_pd(kPairIndexBias)));
     return {base, index, _mm256_permutevar8x32_ps(_mm256_castps128_ps256(fraction), vectors.m_pairs)};
 }
 
@@ -281,7 +283,7 @@ SONNELITH_AVX2 void AddInSteps(StereoFrame* output, const GeneralGrain& grain, s
 
 }  // namespace
 
-__attribute__((target("avx2"))) void AddGeneralGrainAvx2(StereoFrame* output, const GeneralGrain& grain,
+__attribute__((target("avx2,fma"))) void AddGeneralGrainAvx2(StereoFrame* output, const GeneralGrain& grain,
                                                          std::int32_t first, std::int32_t count)
 {
     // A copy of its own: the compiler need not read the grain again after
