@@ -92,11 +92,12 @@ SONNELITH_AVX512 StepReads ReadsOf(const GrainVectors& vectors, __m512d jv)
     const __m512d position = _mm512_add_pd(vectors.m_first, _mm512_mul_pd(jv, vectors.m_increment));
     const __m512d whole = _mm512_roundscale_pd(position, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC);
     const __m256 fraction = _mm512_cvtpd_ps(_mm512_sub_pd(position, whole));
-    const __m512d lowest = _mm512_permutexvar_pd(vectors.m_lowestLane, whole);
-    const __m128d lowestBits = _mm_add_sd(_mm512_castpd512_pd128(lowest), _mm_set_sd(kLowBitsAreWhole));
-    const auto base = static_cast<std::int32_t>(_mm_cvtsi128_si32(_mm_castpd_si128(lowestBits)));
-    const __m512i offsets =
-        _mm512_castpd_si512(_mm512_add_pd(_mm512_sub_pd(whole, lowest), _mm512_set1_pd(kLowBitsAreWhole)));
+    // Each whole position as an integer in the low bits of its lane, so the
+    // offsets are integer differences of lanes.
+    const __m512i wholeBits = _mm512_castpd_si512(_mm512_add_pd(whole, _mm512_set1_pd(kLowBitsAreWhole)));
+    const __m512i lowest = _mm512_permutexvar_epi64(vectors.m_lowestLane, wholeBits);
+    const auto base = static_cast<std::int32_t>(_mm_cvtsi128_si32(_mm512_castsi512_si128(lowest)));
+    const __m512i offsets = _mm512_sub_epi64(wholeBits, lowest);
     return {base, offsets, _mm512_permutexvar_ps(vectors.m_pairs, _mm512_castps256_ps512(fraction))};
 }
 
