@@ -70,14 +70,9 @@ SONNELITH_AVX512 GrainVectors VectorsOf(const GeneralGrain& grain)
             _mm512_set1_epi64(grain.m_dIncrement >= 0.0 ? 0 : kFramesPerStep - 1)};
 }
 
-// A whole number n below 2^31 plus 2^52 is a double whose low 32 bits are n
-// (and whose low 64 bits, as an integer, end in n's bits).
-constexpr double kLowBitsAreWhole = 4503599627370496.0;
-
 // Where eight frames read: the lowest whole read position among them, each
-// frame's offset from it (in the last four bits of a 64-bit lane, which is
-// all the two-vector shuffle looks at), and each frame's fraction f, once
-// per channel.
+// frame's offset from it (a 64-bit integer, of which the shuffles look at the
+// last three or four bits), and each frame's fraction f, once per channel.
 struct StepReads {
     std::int32_t m_nBase;
     __m512i m_offsets;
@@ -90,14 +85,13 @@ struct StepReads {
 SONNELITH_AVX512 StepReads ReadsOf(const GrainVectors& vectors, __m512d jv)
 {
     const __m512d position = _mm512_add_pd(vectors.m_first, _mm512_mul_pd(jv, vectors.m_increment));
-    const __m512d whole = _mm512_roundscale_pd(position, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC);
-    const __m256 fraction = _mm512_cvtpd_ps(_mm512_sub_pd(position, whole));
-    // Each whole position as an integer in the low bits of its lane, so the
-    // offsets are integer differences of lanes.
-    const __m512i wholeBits = _mm512_castpd_si512(_mm512_add_pd(whole, _mm512_set1_pd(kLowBitsAreWhole)));
-    const __m512i lowest = _mm512_permutexvar_epi64(vectors.m_lowestLane, wholeBits);
+    // position − trunc(position) in one step (exact, as the subtraction is),
+    // and the whole positions as integers, whose differences are the offsets.
+    const __m256 fraction = _mm512_cvtpd_ps(_mm512_reduce_pd(position, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC));
+    const __m512i whole = _mm512_cvttpd_epi64(position);
+    const __m512i lowest = _mm512_permutexvar_epi64(vectors.m_lowestLane, whole);
     const auto base = static_cast<std::int32_t>(_mm_cvtsi128_si32(_mm512_castsi512_si128(lowest)));
-    const __m512i offsets = _mm512_sub_epi64(wholeBits, lowest);
+    const __m512i offsets = _mm512_sub_epi64(whole, lowest);
     return {base, offsets, _mm512_permutexvar_ps(vectors.m_pairs, _mm512_castps256_ps512(fraction))};
 }
 
