@@ -137,9 +137,8 @@ SONNELITH_AVX512 __m512 Tap(__m512i low, __m512i high, __m512i index)
 // the source, onto out: sixteen frames loaded from one before the lowest
 // read, tap t of each frame at its offset plus t.
 SONNELITH_AVX512 void AddEightFrames(float* out, const GeneralGrain& grain, const GrainVectors& vectors,
-                                     std::int32_t j, __m512d jv)
+                                     std::int32_t j, const StepReads& reads)
 {
-    const StepReads reads = ReadsOf(vectors, jv);
     const auto* source = reinterpret_cast<const long long*>(grain.m_pSource + reads.m_nBase - 1);
     const __m512i low = _mm512_loadu_si512(source);
     const __m512i high = _mm512_loadu_si512(source + kFramesPerStep);
@@ -159,9 +158,8 @@ SONNELITH_AVX512 void AddEightFrames(float* out, const GeneralGrain& grain, cons
 // the grain reads narrowly (see kNarrowIncrement), sixteen otherwise.
 template <bool kNarrow>
 SONNELITH_AVX512 void AddEightFramesFromTerms(float* out, const GeneralGrain& grain, const GrainVectors& vectors,
-                                              std::int32_t j, __m512d jv)
+                                              std::int32_t j, const StepReads& reads)
 {
-    const StepReads reads = ReadsOf(vectors, jv);
     auto at = [&](const StereoFrame* frames) SONNELITH_AVX512_LAMBDA {
         const auto* from = reinterpret_cast<const long long*>(frames + reads.m_nBase);
         if constexpr (kNarrow)
@@ -208,17 +206,27 @@ SONNELITH_AVX512 void AddInSteps(StereoFrame* output, const GeneralGrain& grain,
     // Whole numbers, so adding 8 at each step keeps them exact.
     __m512d jv = _mm512_add_pd(_mm512_set1_pd(static_cast<double>(j)), _mm512_setr_pd(0, 1, 2, 3, 4, 5, 6, 7));
     const __m512d step = _mm512_set1_pd(kFramesPerStep);
-    for (; j + kFramesPerStep <= inside.m_nEnd; j += kFramesPerStep) {
-        float* out = &output[j - first].left;
-        if constexpr (kSteps == Steps::WholeFrames)
-            AddEightWholeFrames(out, grain, vectors, j);
-        else if constexpr (kSteps == Steps::NarrowFromTerms)
-            AddEightFramesFromTerms<true>(out, grain, vectors, j, jv);
-        else if constexpr (kSteps == Steps::FromTerms)
-            AddEightFramesFromTerms<false>(out, grain, vectors, j, jv);
-        else
-            AddEightFrames(out, grain, vectors, j, jv);
-        jv = _mm512_add_pd(jv, step);
+    if constexpr (kSteps == Steps::WholeFrames) {
+        for (; j + kFramesPerStep <= inside.m_nEnd; j += kFramesPerStep)
+            AddEightWholeFrames(&output[j - first].left, grain, vectors, j);
+    } else {
+        // Each step's reads are worked out a step ahead (those past the
+        // stretch are worked out and left unused: they load nothing), so
+        // their long chain of operations overlaps the previous step's loads
+        // and spline.
+        StepReads reads = ReadsOf(vectors, jv);
+        for (; j + kFramesPerStep <= inside.m_nEnd; j += kFramesPerStep) {
+            jv = _mm512_add_pd(jv, step);
+            const StepReads next = ReadsOf(vectors, jv);
+            float* out = &output[j - first].left;
+            if constexpr (kSteps == Steps::NarrowFromTerms)
+                AddEightFramesFromTerms<true>(out, grain, vectors, j, reads);
+            else if constexpr (kSteps == Steps::FromTerms)
+                AddEightFramesFromTerms<false>(out, grain, vectors, j, reads);
+            else
+                AddEightFrames(out, grain, vectors, j, reads);
+            reads = next;
+        }
     }
     // The last frames of the stretch (fewer than eight) in the 256-bit
     // variant's steps, and any beyond it frame by frame there.
