@@ -215,9 +215,15 @@ SONNELITH_AVX512 void AddInSteps(StereoFrame* output, const GeneralGrain& grain,
         // their long chain of operations overlaps the previous step's loads
         // and spline.
         StepReads reads = ReadsOf(vectors, jv);
+        jv = _mm512_add_pd(jv, step);
+        StepReads second = ReadsOf(vectors, jv);
+        jv = _mm512_add_pd(jv, step);
+        StepReads third = ReadsOf(vectors, jv);
         for (; j + kFramesPerStep <= inside.m_nEnd; j += kFramesPerStep) {
             jv = _mm512_add_pd(jv, step);
-            const StepReads next = ReadsOf(vectors, jv);
+            const StepReads next = second;
+            second = third;
+            third = ReadsOf(vectors, jv);
             float* out = &output[j - first].left;
             if constexpr (kSteps == Steps::NarrowFromTerms)
                 AddEightFramesFromTerms<true>(out, grain, vectors, j, reads);
