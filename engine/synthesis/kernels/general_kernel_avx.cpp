@@ -156,9 +156,17 @@ SONNELITH_AVX512 void AddEightFrames(float* out, const GeneralGrain& grain, cons
 // frame i of the level and of each coefficient, for the eight frames' i,
 // loaded from the lowest read and shuffled into place: eight neighbours when
 // the grain reads narrowly (see kNarrowIncrement), sixteen otherwise.
+// What the spline of eight frames needs: frame i of the level and of each
+// coefficient, for the eight frames' i, and the fractions.
+struct TermTaps {
+    __m512 m_s1, m_c1, m_c2, m_c3, m_f;
+};
+
+// The taps of eight frames from their coefficients worked out beforehand,
+// loaded from the lowest read and shuffled into place: eight neighbours when
+// the grain reads narrowly (see kNarrowIncrement), sixteen otherwise.
 template <bool kNarrow>
-SONNELITH_AVX512 void AddEightFramesFromTerms(float* out, const GeneralGrain& grain, const GrainVectors& vectors,
-                                              std::int32_t j, const StepReads& reads)
+SONNELITH_AVX512 TermTaps TermTapsOf(const GeneralGrain& grain, const StepReads& reads)
 {
     auto at = [&](const StereoFrame* frames) SONNELITH_AVX512_LAMBDA {
         const auto* from = reinterpret_cast<const long long*>(frames + reads.m_nBase);
@@ -167,13 +175,17 @@ SONNELITH_AVX512 void AddEightFramesFromTerms(float* out, const GeneralGrain& gr
         else
             return Tap(_mm512_loadu_si512(from), _mm512_loadu_si512(from + kFramesPerStep), reads.m_offsets);
     };
-    const __m512 f = reads.m_f;
-    const __m512 s1 = at(grain.m_pSource);
-    const __m512 c1 = at(grain.m_pTerms[0]);
-    const __m512 c2 = at(grain.m_pTerms[1]);
-    const __m512 c3 = at(grain.m_pTerms[2]);
-    const __m512 sample = _mm512_add_ps(_mm512_add_ps(_mm512_mul_ps(c1, f), s1),
-                                        _mm512_mul_ps(_mm512_mul_ps(f, f), _mm512_add_ps(_mm512_mul_ps(c3, f), c2)));
+    return {at(grain.m_pSource), at(grain.m_pTerms[0]), at(grain.m_pTerms[1]), at(grain.m_pTerms[2]), reads.m_f};
+}
+
+// The spline of eight frames from their taps onto out.
+SONNELITH_AVX512 void AddEightFramesFromTaps(float* out, const TermTaps& taps, const GeneralGrain& grain,
+                                             const GrainVectors& vectors, std::int32_t j)
+{
+    const __m512 f = taps.m_f;
+    const __m512 sample =
+        _mm512_add_ps(_mm512_add_ps(_mm512_mul_ps(taps.m_c1, f), taps.m_s1),
+                      _mm512_mul_ps(_mm512_mul_ps(f, f), _mm512_add_ps(_mm512_mul_ps(taps.m_c3, f), taps.m_c2)));
     AddWeighted(out, sample, grain, vectors, j);
 }
 
@@ -192,6 +204,72 @@ SONNELITH_AVX512 void AddEightWholeFrames(float* out, const GeneralGrain& grain,
 
 enum class Steps { WholeFrames, NarrowFromTerms, FromTerms, Spline };
 
+// The reads of the next three steps. Each step's reads are worked out
+// three steps ahead (those past the stretch are worked out and left unused:
+// they load nothing), so that their long chain of operations overlaps the
+// loads and splines of the steps before.
+struct ReadsAhead {
+    __m512d m_jv;  // the frames of the step after the third, as doubles
+    StepReads m_first, m_second, m_third;
+};
+
+// Whole numbers, so adding 8 at each step keeps them exact.
+SONNELITH_AVX512 __m512d FramesOfStep(std::int32_t j)
+{
+    return _mm512_add_pd(_mm512_set1_pd(static_cast<double>(j)), _mm512_setr_pd(0, 1, 2, 3, 4, 5, 6, 7));
+}
+
+SONNELITH_AVX512 ReadsAhead ReadsFrom(const GrainVectors& vectors, std::int32_t j)
+{
+    const __m512d step = _mm512_set1_pd(kFramesPerStep);
+    const __m512d jv = FramesOfStep(j);
+    const __m512d jv2 = _mm512_add_pd(jv, step);
+    const __m512d jv3 = _mm512_add_pd(jv2, step);
+    return {_mm512_add_pd(jv3, step), ReadsOf(vectors, jv), ReadsOf(vectors, jv2), ReadsOf(vectors, jv3)};
+}
+
+SONNELITH_AVX512 void Advance(ReadsAhead& ahead, const GrainVectors& vectors)
+{
+    ahead.m_first = ahead.m_second;
+    ahead.m_second = ahead.m_third;
+    ahead.m_third = ReadsOf(vectors, ahead.m_jv);
+    ahead.m_jv = _mm512_add_pd(ahead.m_jv, _mm512_set1_pd(kFramesPerStep));
+}
+
+// Steps of eight frames from j up to end from coefficients worked out
+// beforehand, each step's taps loaded a step ahead as well; answers where
+// they stopped.
+template <bool kNarrow>
+SONNELITH_AVX512 std::int32_t AddStepsFromTerms(float* out, const GeneralGrain& grain, const GrainVectors& vectors,
+                                                std::int32_t j, std::int32_t end)
+{
+    if (j + kFramesPerStep > end)
+        return j;
+    ReadsAhead ahead = ReadsFrom(vectors, j);
+    TermTaps taps = TermTapsOf<kNarrow>(grain, ahead.m_first);
+    for (; j + 2 * kFramesPerStep <= end; j += kFramesPerStep, out += 2 * kFramesPerStep) {
+        const TermTaps next = TermTapsOf<kNarrow>(grain, ahead.m_second);
+        Advance(ahead, vectors);
+        AddEightFramesFromTaps(out, taps, grain, vectors, j);
+        taps = next;
+    }
+    AddEightFramesFromTaps(out, taps, grain, vectors, j);
+    return j + kFramesPerStep;
+}
+
+// The same through the spline from the source's frames.
+SONNELITH_AVX512 std::int32_t AddStepsOfSpline(float* out, const GeneralGrain& grain, const GrainVectors& vectors,
+                                               std::int32_t j, std::int32_t end)
+{
+    ReadsAhead ahead = ReadsFrom(vectors, j);
+    for (; j + kFramesPerStep <= end; j += kFramesPerStep, out += 2 * kFramesPerStep) {
+        const StepReads reads = ahead.m_first;
+        Advance(ahead, vectors);
+        AddEightFrames(out, grain, vectors, j, reads);
+    }
+    return j;
+}
+
 // The frames whose loads stay inside the source (see VectorFrames) eight at a
 // time; those before them one by one, and the rest through the AVX2 variant.
 template <Steps kSteps>
@@ -203,36 +281,16 @@ SONNELITH_AVX512 void AddInSteps(StereoFrame* output, const GeneralGrain& grain,
     std::int32_t j = first;
     for (; j < inside.m_nBegin; ++j)
         general_kernel::AddFrame(output[j - first], grain, j);
-    // Whole numbers, so adding 8 at each step keeps them exact.
-    __m512d jv = _mm512_add_pd(_mm512_set1_pd(static_cast<double>(j)), _mm512_setr_pd(0, 1, 2, 3, 4, 5, 6, 7));
-    const __m512d step = _mm512_set1_pd(kFramesPerStep);
+    float* out = &output[j - first].left;
     if constexpr (kSteps == Steps::WholeFrames) {
-        for (; j + kFramesPerStep <= inside.m_nEnd; j += kFramesPerStep)
-            AddEightWholeFrames(&output[j - first].left, grain, vectors, j);
+        for (; j + kFramesPerStep <= inside.m_nEnd; j += kFramesPerStep, out += 2 * kFramesPerStep)
+            AddEightWholeFrames(out, grain, vectors, j);
+    } else if constexpr (kSteps == Steps::NarrowFromTerms) {
+        j = AddStepsFromTerms<true>(out, grain, vectors, j, inside.m_nEnd);
+    } else if constexpr (kSteps == Steps::FromTerms) {
+        j = AddStepsFromTerms<false>(out, grain, vectors, j, inside.m_nEnd);
     } else {
-        // Each step's reads are worked out a step ahead (those past the
-        // stretch are worked out and left unused: they load nothing), so
-        // their long chain of operations overlaps the previous step's loads
-        // and spline.
-        StepReads reads = ReadsOf(vectors, jv);
-        jv = _mm512_add_pd(jv, step);
-        StepReads second = ReadsOf(vectors, jv);
-        jv = _mm512_add_pd(jv, step);
-        StepReads third = ReadsOf(vectors, jv);
-        for (; j + kFramesPerStep <= inside.m_nEnd; j += kFramesPerStep) {
-            jv = _mm512_add_pd(jv, step);
-            const StepReads next = second;
-            second = third;
-            third = ReadsOf(vectors, jv);
-            float* out = &output[j - first].left;
-            if constexpr (kSteps == Steps::NarrowFromTerms)
-                AddEightFramesFromTerms<true>(out, grain, vectors, j, reads);
-            else if constexpr (kSteps == Steps::FromTerms)
-                AddEightFramesFromTerms<false>(out, grain, vectors, j, reads);
-            else
-                AddEightFrames(out, grain, vectors, j, reads);
-            reads = next;
-        }
+        j = AddStepsOfSpline(out, grain, vectors, j, inside.m_nEnd);
     }
     // The last frames of the stretch (fewer than eight) in the 256-bit
     // variant's steps, and any beyond it frame by frame there.
