@@ -186,24 +186,89 @@ SONNELITH_AVX2 __m256 StepWeights(const GeneralGrain& grain, const GrainVectors&
         return Weights(_mm_loadu_ps(grain.m_pWindow + j), vectors);
 }
 
-// Grain frames j .. j + 3 (jv: j .. j + 3 as doubles) onto out.
-template <Steps kSteps, bool kWide, bool kForwards, bool kPairWindow>
-SONNELITH_AVX2 void AddFourFrames(float* out, const GeneralGrain& grain, const GrainVectors& vectors, std::int32_t j,
-                                  __m256d jv)
+// The samples of grain frames j .. j + 3 weighted onto out.
+template <bool kPairWindow>
+SONNELITH_AVX2 void AddFourSamples(float* out, __m256 samples, const GeneralGrain& grain, const GrainVectors& vectors,
+                                   std::int32_t j)
 {
-    __m256 samples;
-    if constexpr (kSteps == Steps::WholeFrames) {
-        const std::int32_t lowestFrame = kForwards ? j : j + kFramesPerStep - 1;
-        const auto lowest = static_cast<std::int32_t>(general_kernel::ReadPosition(grain, lowestFrame));
-        samples = _mm256_loadu_ps(reinterpret_cast<const float*>(grain.m_pSource + lowest));
-        if constexpr (!kForwards)
-            samples = _mm256_castpd_ps(_mm256_permute4x64_pd(_mm256_castps_pd(samples), 0x1B));
-    } else {
-        const StepReads reads = ReadsOf(vectors, PositionsOf(vectors, jv), kForwards ? 0 : kFramesPerStep - 1);
-        samples = SamplesOf<kSteps, kWide>(grain, reads);
-    }
     const __m256 weights = StepWeights<kPairWindow>(grain, vectors, j);
     _mm256_storeu_ps(out, _mm256_add_ps(_mm256_loadu_ps(out), _mm256_mul_ps(samples, weights)));
+}
+
+// Grain frames j .. j + 3 of a grain read at whole frames onto out.
+template <bool kForwards, bool kPairWindow>
+SONNELITH_AVX2 void AddFourWholeFrames(float* out, const GeneralGrain& grain, const GrainVectors& vectors,
+                                       std::int32_t j)
+{
+    const std::int32_t lowestFrame = kForwards ? j : j + kFramesPerStep - 1;
+    const auto lowest = static_cast<std::int32_t>(general_kernel::ReadPosition(grain, lowestFrame));
+    __m256 samples = _mm256_loadu_ps(reinterpret_cast<const float*>(grain.m_pSource + lowest));
+    if constexpr (!kForwards)
+        samples = _mm256_castpd_ps(_mm256_permute4x64_pd(_mm256_castps_pd(samples), 0x1B));
+    AddFourSamples<kPairWindow>(out, samples, grain, vectors, j);
+}
+
+// Whole numbers, so adding 4 at each step keeps them exact.
+SONNELITH_AVX2 __m256d FramesOfStep(std::int32_t j)
+{
+    return _mm256_add_pd(_mm256_set1_pd(static_cast<double>(j)), _mm256_setr_pd(0, 1, 2, 3));
+}
+
+// The reads of the next four steps. Each step's reads are worked out four
+// steps ahead (those past the stretch are worked out and left unused: they
+// load nothing), and its samples one step ahead, so that their long chains
+// of operations overlap the steps before.
+struct ReadsAhead {
+    __m256d m_jv;  // the frames of the step after the last, as doubles
+    StepReads m_first, m_second, m_third, m_fourth;
+};
+
+template <bool kForwards>
+SONNELITH_AVX2 StepReads StepReadsOf(const GrainVectors& vectors, __m256d jv)
+{
+    return ReadsOf(vectors, PositionsOf(vectors, jv), kForwards ? 0 : kFramesPerStep - 1);
+}
+
+template <bool kForwards>
+SONNELITH_AVX2 ReadsAhead ReadsFrom(const GrainVectors& vectors, std::int32_t j)
+{
+    const __m256d step = _mm256_set1_pd(kFramesPerStep);
+    const __m256d jv = FramesOfStep(j);
+    const __m256d jv2 = _mm256_add_pd(jv, step);
+    const __m256d jv3 = _mm256_add_pd(jv2, step);
+    const __m256d jv4 = _mm256_add_pd(jv3, step);
+    return {_mm256_add_pd(jv4, step), StepReadsOf<kForwards>(vectors, jv), StepReadsOf<kForwards>(vectors, jv2),
+            StepReadsOf<kForwards>(vectors, jv3), StepReadsOf<kForwards>(vectors, jv4)};
+}
+
+template <bool kForwards>
+SONNELITH_AVX2 void Advance(ReadsAhead& ahead, const GrainVectors& vectors)
+{
+    ahead.m_first = ahead.m_second;
+    ahead.m_second = ahead.m_third;
+    ahead.m_third = ahead.m_fourth;
+    ahead.m_fourth = StepReadsOf<kForwards>(vectors, ahead.m_jv);
+    ahead.m_jv = _mm256_add_pd(ahead.m_jv, _mm256_set1_pd(kFramesPerStep));
+}
+
+// Steps of four frames from j up to end, read between frames; answers where
+// they stopped.
+template <Steps kSteps, bool kWide, bool kForwards, bool kPairWindow>
+SONNELITH_AVX2 std::int32_t AddStepsBetweenFrames(float* out, const GeneralGrain& grain, const GrainVectors& vectors,
+                                                  std::int32_t j, std::int32_t end)
+{
+    if (j + kFramesPerStep > end)
+        return j;
+    ReadsAhead ahead = ReadsFrom<kForwards>(vectors, j);
+    __m256 samples = SamplesOf<kSteps, kWide>(grain, ahead.m_first);
+    for (; j + 2 * kFramesPerStep <= end; j += kFramesPerStep, out += 2 * kFramesPerStep) {
+        const __m256 next = SamplesOf<kSteps, kWide>(grain, ahead.m_second);
+        Advance<kForwards>(ahead, vectors);
+        AddFourSamples<kPairWindow>(out, samples, grain, vectors, j);
+        samples = next;
+    }
+    AddFourSamples<kPairWindow>(out, samples, grain, vectors, j);
+    return j + kFramesPerStep;
 }
 
 // The last count (1 to 3) frames of a stretch from grain frame j: the same
@@ -243,16 +308,16 @@ SONNELITH_AVX2 void AddInDirection(StereoFrame* output, const GeneralGrain& grai
     std::int32_t j = first;
     for (; j < inside.m_nBegin; ++j)
         general_kernel::AddFrame(output[j - first], grain, j);
-    // Whole numbers, so adding 4 at each step keeps them exact.
-    __m256d jv = _mm256_add_pd(_mm256_set1_pd(static_cast<double>(j)), _mm256_setr_pd(0, 1, 2, 3));
-    const __m256d step = _mm256_set1_pd(kFramesPerStep);
-    for (; j + kFramesPerStep <= inside.m_nEnd; j += kFramesPerStep) {
-        AddFourFrames<kSteps, kWide, kForwards, kPairWindow>(&output[j - first].left, grain, vectors, j, jv);
-        jv = _mm256_add_pd(jv, step);
+    if constexpr (kSteps == Steps::WholeFrames) {
+        for (; j + kFramesPerStep <= inside.m_nEnd; j += kFramesPerStep)
+            AddFourWholeFrames<kForwards, kPairWindow>(&output[j - first].left, grain, vectors, j);
+    } else {
+        j = AddStepsBetweenFrames<kSteps, kWide, kForwards, kPairWindow>(&output[j - first].left, grain, vectors, j,
+                                                                         inside.m_nEnd);
     }
     if (j < inside.m_nEnd) {
-        AddLastFrames<kSteps, kWide, kForwards, kPairWindow>(&output[j - first].left, grain, vectors, j, jv,
-                                                             inside.m_nEnd - j);
+        AddLastFrames<kSteps, kWide, kForwards, kPairWindow>(&output[j - first].left, grain, vectors, j,
+                                                             FramesOfStep(j), inside.m_nEnd - j);
         j = inside.m_nEnd;
     }
     for (; j < first + count; ++j)
