@@ -236,14 +236,18 @@ TEST(GeneralKernel, NarrowReadsFromCoefficientsGiveTheSameBits)
     ASSERT_TRUE(terms.Build(levels, 1 << 20, SystemAllocate));
     constexpr std::int32_t kFrames = 900;
     std::mt19937 random(22);
-    std::uniform_real_distribution<double> start(0.0, 5999.0);
+    std::uniform_real_distribution<double> place(0.0, 1.0);
     std::uniform_real_distribution<double> speed(0.5, 0.999);
     const std::vector<StereoFrame> before = Noise(kFrames, 23);
     for (int trial = 0; trial < 60; ++trial) {
-        // The bound itself, then random increments, every other one backwards.
+        // The bound itself, then random increments, every other one backwards;
+        // starts anywhere the reads stay on the source, up to both its ends.
         const double magnitude = trial < 2 ? 0.999 : speed(random);
         const double increment = trial % 2 == 0 ? magnitude : -magnitude;
-        GeneralGrain grain = Grain(source, start(random), increment, kFrames, WindowShape::Hann);
+        const double span = (kFrames - 1) * magnitude;
+        const double lowest = place(random) * (5999.0 - span);
+        const double firstRead = increment > 0.0 ? lowest : lowest + span;
+        GeneralGrain grain = Grain(source, firstRead, increment, kFrames, WindowShape::Hann);
         for (int which = 0; which < 3; ++which)
             grain.m_pTerms[which] = terms.Terms(0, which);
         std::vector<StereoFrame> expected = before;
