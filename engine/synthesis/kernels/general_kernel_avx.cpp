@@ -1,8 +1,10 @@
 // The general kernel on 512-bit vectors, eight grain frames at a time. Their
 // read positions lie close together (a grain reads its octave level at most
 // one frame further per output frame), so the source frames they need are
-// loaded as sixteen neighbours and shuffled into place, tap by tap, instead
-// of being gathered one by one. Compiled for AVX-512 through a function
+// loaded as eight or sixteen neighbours and shuffled into place, tap by tap,
+// instead of being gathered one by one. Each step's read positions are worked
+// out a few steps ahead, so that their long chain of operations overlaps the
+// work of the steps before. Compiled for AVX-512 through a function
 // attribute, so the rest of the program keeps the baseline instruction set;
 // called only where the processor has it (which then has AVX2 and the fused
 // multiply-add as well).
@@ -152,10 +154,6 @@ SONNELITH_AVX512 void AddEightFrames(float* out, const GeneralGrain& grain, cons
     AddWeighted(out, sample, grain, vectors, j);
 }
 
-// The spline of eight frames from their coefficients worked out beforehand:
-// frame i of the level and of each coefficient, for the eight frames' i,
-// loaded from the lowest read and shuffled into place: eight neighbours when
-// the grain reads narrowly (see kNarrowIncrement), sixteen otherwise.
 // What the spline of eight frames needs: frame i of the level and of each
 // coefficient, for the eight frames' i, and the fractions.
 struct TermTaps {

@@ -13,6 +13,8 @@
 // ends of the source, whose neighbours are clamped, go through the portable
 // kernel's own code. Where the grain brings its window's gains paired (each
 // twice in a row), a step's weights are one load, not a load and a shuffle.
+// Each step's read positions are worked out a few steps ahead, so that their
+// long chain of operations overlaps the work of the steps before.
 #include "engine/synthesis/kernels/general_kernel.h"
 #include "engine/synthesis/kernels/general_kernel_frame.h"
 #include "engine/synthesis/kernels/general_kernel_stretch.h"
@@ -77,8 +79,9 @@ constexpr double kLowBitsAreWhole = 4503599627370496.0;
 // Offset d (0 to 7) from the lowest read, turned into the bits of a double
 // whose low 32 bits are 2d and whose high 32 bits end in the bits of 2d + 1:
 // d × (2^33 + 2) + 2^52 + 2^32 is exact (so fusing the multiply and the add
-// changes nothing), and 2^52's exponent bits end in zeros. The shuffles look at those last bits only (three, or four for the
-// wide tap), so each frame's pair of lanes gets its left and right index.
+// changes nothing), and 2^52's exponent bits end in zeros. The shuffles look
+// at those last bits only (three, or four for the wide tap), so each frame's
+// pair of lanes gets its left and right index.
 constexpr double kPairIndexScale = 8589934594.0;
 constexpr double kPairIndexBias = 4503599627370496.0 + 4294967296.0;
 
@@ -349,7 +352,7 @@ SONNELITH_AVX2 void AddInSteps(StereoFrame* output, const GeneralGrain& grain, s
 }  // namespace
 
 __attribute__((target("avx2,fma"))) void AddGeneralGrainAvx2(StereoFrame* output, const GeneralGrain& grain,
-                                                         std::int32_t first, std::int32_t count)
+                                                             std::int32_t first, std::int32_t count)
 {
     // A copy of its own: the compiler need not read the grain again after
     // every store to the output, which might otherwise overlap it.
