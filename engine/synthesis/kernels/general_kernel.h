@@ -68,7 +68,7 @@ using GeneralKernelFunction = void (*)(StereoFrame* output, const GeneralGrain& 
 void AddGeneralGrainPortable(StereoFrame* output, const GeneralGrain& grain, std::int32_t first, std::int32_t count);
 #if defined(__x86_64__) || defined(__i386__)
 // Four frames at a time on 256-bit vectors, their source frames loaded
-// together and shuffled into place.
+// together and shuffled into place (AVX2 with the fused multiply-add).
 void AddGeneralGrainAvx2(StereoFrame* output, const GeneralGrain& grain, std::int32_t first, std::int32_t count);
 // Eight frames at a time on 512-bit vectors: their source frames loaded
 // together and shuffled into place, no gathering.

@@ -1,10 +1,13 @@
 // The general kernel on 512-bit vectors, eight grain frames at a time. Their
 // read positions lie close together (a grain reads its octave level at most
 // one frame further per output frame), so the source frames they need are
-// loaded as sixteen neighbours and shuffled into place, tap by tap, instead
-// of being gathered one by one. Compiled for AVX-512 through a function
+// loaded as eight or sixteen neighbours and shuffled into place, tap by tap,
+// instead of being gathered one by one. Each step's read positions are worked
+// out a few steps ahead, so that their long chain of operations overlaps the
+// work of the steps before. Compiled for AVX-512 through a function
 // attribute, so the rest of the program keeps the baseline instruction set;
-// called only where the processor has it (which then has AVX2 as well).
+// called only where the processor has it (which then has AVX2 and the fused
+// multiply-add as well).
 // Every operation is the one the portable kernel makes, in the same order and
 // precision, nothing fused; the last few frames of a part, and grains read
 // faster than its loads reach, go through the AVX2 variant, and the frames
@@ -19,6 +22,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 
 namespace {
 
@@ -29,6 +33,12 @@ constexpr std::int32_t kFramesPerStep = 8;
 constexpr std::int32_t kLoadedFrames = 16;
 static_assert(kLoadedFrames <= kVectorReadMargin);
 constexpr double kLargestVectorIncrement = 1.7;
+// At increments up to this the first read positions of eight frames lie at
+// most seven frames apart (7 × 0.999 + 1 < 8 leaves room for the rounding of
+// any read position a source can have), so one load of eight frames holds the
+// frame each of them reads: half the loads of the sixteen. Grains transposed
+// down, and those read from an octave level, mostly read this narrowly.
+constexpr double kNarrowIncrement = 0.999;
 
 #define SONNELITH_AVX512 __attribute__((target("avx512f,avx512dq,avx512vl"), always_inline)) inline
 #define SONNELITH_AVX512_LAMBDA __attribute__((target("avx512f,avx512dq,avx512vl"), always_inline))
@@ -62,14 +72,9 @@ SONNELITH_AVX512 GrainVectors VectorsOf(const GeneralGrain& grain)
             _mm512_set1_epi64(grain.m_dIncrement >= 0.0 ? 0 : kFramesPerStep - 1)};
 }
 
-// A whole number n below 2^31 plus 2^52 is a double whose low 32 bits are n
-// (and whose low 64 bits, as an integer, end in n's bits).
-constexpr double kLowBitsAreWhole = 4503599627370496.0;
-
 // Where eight frames read: the lowest whole read position among them, each
-// frame's offset from it (in the last four bits of a 64-bit lane, which is
-// all the two-vector shuffle looks at), and each frame's fraction f, once
-// per channel.
+// frame's offset from it (a 64-bit integer, of which the shuffles look at the
+// last three or four bits), and each frame's fraction f, once per channel.
 struct StepReads {
     std::int32_t m_nBase;
     __m512i m_offsets;
@@ -82,21 +87,31 @@ struct StepReads {
 SONNELITH_AVX512 StepReads ReadsOf(const GrainVectors& vectors, __m512d jv)
 {
     const __m512d position = _mm512_add_pd(vectors.m_first, _mm512_mul_pd(jv, vectors.m_increment));
-    const __m512d whole = _mm512_roundscale_pd(position, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC);
-    const __m256 fraction = _mm512_cvtpd_ps(_mm512_sub_pd(position, whole));
-    const __m512d lowest = _mm512_permutexvar_pd(vectors.m_lowestLane, whole);
-    const __m128d lowestBits = _mm_add_sd(_mm512_castpd512_pd128(lowest), _mm_set_sd(kLowBitsAreWhole));
-    const auto base = static_cast<std::int32_t>(_mm_cvtsi128_si32(_mm_castpd_si128(lowestBits)));
-    const __m512i offsets =
-        _mm512_castpd_si512(_mm512_add_pd(_mm512_sub_pd(whole, lowest), _mm512_set1_pd(kLowBitsAreWhole)));
+    // position − trunc(position) in one step (exact, as the subtraction is),
+    // and the whole positions as integers, whose differences are the offsets.
+    const __m256 fraction = _mm512_cvtpd_ps(_mm512_reduce_pd(position, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC));
+    const __m512i whole = _mm512_cvttpd_epi64(position);
+    const __m512i lowest = _mm512_permutexvar_epi64(vectors.m_lowestLane, whole);
+    const auto base = static_cast<std::int32_t>(_mm_cvtsi128_si32(_mm512_castsi512_si128(lowest)));
+    const __m512i offsets = _mm512_sub_epi64(whole, lowest);
     return {base, offsets, _mm512_permutexvar_ps(vectors.m_pairs, _mm512_castps256_ps512(fraction))};
 }
 
-// out = out + sample × (window × gain) for eight frames from grain frame j.
-SONNELITH_AVX512 void AddWeighted(float* out, __m512 sample, const float* window, const GrainVectors& vectors)
+// The window's gains of eight frames from grain frame j, each twice in a
+// row: loaded as they lie where the grain brings them paired, otherwise
+// loaded and spread.
+SONNELITH_AVX512 __m512 WindowPairs(const GeneralGrain& grain, const GrainVectors& vectors, std::int32_t j)
 {
-    const __m512 gains = _mm512_permutexvar_ps(vectors.m_pairs, _mm512_castps256_ps512(_mm256_loadu_ps(window)));
-    const __m512 weighted = _mm512_mul_ps(gains, vectors.m_gains);
+    if (grain.m_pPairWindow != nullptr)
+        return _mm512_loadu_ps(grain.m_pPairWindow + 2 * static_cast<std::ptrdiff_t>(j));
+    return _mm512_permutexvar_ps(vectors.m_pairs, _mm512_castps256_ps512(_mm256_loadu_ps(grain.m_pWindow + j)));
+}
+
+// out = out + sample × (window × gain) for eight frames from grain frame j.
+SONNELITH_AVX512 void AddWeighted(float* out, __m512 sample, const GeneralGrain& grain, const GrainVectors& vectors,
+                                  std::int32_t j)
+{
+    const __m512 weighted = _mm512_mul_ps(WindowPairs(grain, vectors, j), vectors.m_gains);
     _mm512_storeu_ps(out, _mm512_add_ps(_mm512_loadu_ps(out), _mm512_mul_ps(sample, weighted)));
 }
 
@@ -124,9 +139,8 @@ SONNELITH_AVX512 __m512 Tap(__m512i low, __m512i high, __m512i index)
 // the source, onto out: sixteen frames loaded from one before the lowest
 // read, tap t of each frame at its offset plus t.
 SONNELITH_AVX512 void AddEightFrames(float* out, const GeneralGrain& grain, const GrainVectors& vectors,
-                                     std::int32_t j, __m512d jv)
+                                     std::int32_t j, const StepReads& reads)
 {
-    const StepReads reads = ReadsOf(vectors, jv);
     const auto* source = reinterpret_cast<const long long*>(grain.m_pSource + reads.m_nBase - 1);
     const __m512i low = _mm512_loadu_si512(source);
     const __m512i high = _mm512_loadu_si512(source + kFramesPerStep);
@@ -137,28 +151,40 @@ SONNELITH_AVX512 void AddEightFrames(float* out, const GeneralGrain& grain, cons
     const __m512i fourth = _mm512_add_epi64(third, one);
     const __m512 sample = Spline(Tap(low, high, first), Tap(low, high, second), Tap(low, high, third),
                                  Tap(low, high, fourth), reads.m_f);
-    AddWeighted(out, sample, grain.m_pWindow + j, vectors);
+    AddWeighted(out, sample, grain, vectors, j);
 }
 
-// The spline of eight frames from their coefficients worked out beforehand:
-// frame i of the level and of each coefficient, for the eight frames' i,
-// loaded as sixteen neighbours from the lowest read and shuffled into place.
-SONNELITH_AVX512 void AddEightFramesFromTerms(float* out, const GeneralGrain& grain, const GrainVectors& vectors,
-                                              std::int32_t j, __m512d jv)
+// What the spline of eight frames needs: frame i of the level and of each
+// coefficient, for the eight frames' i, and the fractions.
+struct TermTaps {
+    __m512 m_s1, m_c1, m_c2, m_c3, m_f;
+};
+
+// The taps of eight frames from their coefficients worked out beforehand,
+// loaded from the lowest read and shuffled into place: eight neighbours when
+// the grain reads narrowly (see kNarrowIncrement), sixteen otherwise.
+template <bool kNarrow>
+SONNELITH_AVX512 TermTaps TermTapsOf(const GeneralGrain& grain, const StepReads& reads)
 {
-    const StepReads reads = ReadsOf(vectors, jv);
     auto at = [&](const StereoFrame* frames) SONNELITH_AVX512_LAMBDA {
         const auto* from = reinterpret_cast<const long long*>(frames + reads.m_nBase);
-        return Tap(_mm512_loadu_si512(from), _mm512_loadu_si512(from + kFramesPerStep), reads.m_offsets);
+        if constexpr (kNarrow)
+            return _mm512_castsi512_ps(_mm512_permutexvar_epi64(reads.m_offsets, _mm512_loadu_si512(from)));
+        else
+            return Tap(_mm512_loadu_si512(from), _mm512_loadu_si512(from + kFramesPerStep), reads.m_offsets);
     };
-    const __m512 f = reads.m_f;
-    const __m512 s1 = at(grain.m_pSource);
-    const __m512 c1 = at(grain.m_pTerms[0]);
-    const __m512 c2 = at(grain.m_pTerms[1]);
-    const __m512 c3 = at(grain.m_pTerms[2]);
-    const __m512 sample = _mm512_add_ps(_mm512_add_ps(_mm512_mul_ps(c1, f), s1),
-                                        _mm512_mul_ps(_mm512_mul_ps(f, f), _mm512_add_ps(_mm512_mul_ps(c3, f), c2)));
-    AddWeighted(out, sample, grain.m_pWindow + j, vectors);
+    return {at(grain.m_pSource), at(grain.m_pTerms[0]), at(grain.m_pTerms[1]), at(grain.m_pTerms[2]), reads.m_f};
+}
+
+// The spline of eight frames from their taps onto out.
+SONNELITH_AVX512 void AddEightFramesFromTaps(float* out, const TermTaps& taps, const GeneralGrain& grain,
+                                             const GrainVectors& vectors, std::int32_t j)
+{
+    const __m512 f = taps.m_f;
+    const __m512 sample =
+        _mm512_add_ps(_mm512_add_ps(_mm512_mul_ps(taps.m_c1, f), taps.m_s1),
+                      _mm512_mul_ps(_mm512_mul_ps(f, f), _mm512_add_ps(_mm512_mul_ps(taps.m_c3, f), taps.m_c2)));
+    AddWeighted(out, sample, grain, vectors, j);
 }
 
 // Eight frames of a grain read at whole frames, forwards or backwards.
@@ -171,10 +197,76 @@ SONNELITH_AVX512 void AddEightWholeFrames(float* out, const GeneralGrain& grain,
     __m512i frames = _mm512_loadu_si512(reinterpret_cast<const long long*>(grain.m_pSource + lowest));
     if (!forwards)
         frames = _mm512_permutexvar_epi64(_mm512_setr_epi64(7, 6, 5, 4, 3, 2, 1, 0), frames);
-    AddWeighted(out, _mm512_castsi512_ps(frames), grain.m_pWindow + j, vectors);
+    AddWeighted(out, _mm512_castsi512_ps(frames), grain, vectors, j);
 }
 
-enum class Steps { WholeFrames, FromTerms, Spline };
+enum class Steps { WholeFrames, NarrowFromTerms, FromTerms, Spline };
+
+// The reads of the next three steps. Each step's reads are worked out
+// three steps ahead (those past the stretch are worked out and left unused:
+// they load nothing), so that their long chain of operations overlaps the
+// loads and splines of the steps before.
+struct ReadsAhead {
+    __m512d m_jv;  // the frames of the step after the third, as doubles
+    StepReads m_first, m_second, m_third;
+};
+
+// Whole numbers, so adding 8 at each step keeps them exact.
+SONNELITH_AVX512 __m512d FramesOfStep(std::int32_t j)
+{
+    return _mm512_add_pd(_mm512_set1_pd(static_cast<double>(j)), _mm512_setr_pd(0, 1, 2, 3, 4, 5, 6, 7));
+}
+
+SONNELITH_AVX512 ReadsAhead ReadsFrom(const GrainVectors& vectors, std::int32_t j)
+{
+    const __m512d step = _mm512_set1_pd(kFramesPerStep);
+    const __m512d jv = FramesOfStep(j);
+    const __m512d jv2 = _mm512_add_pd(jv, step);
+    const __m512d jv3 = _mm512_add_pd(jv2, step);
+    return {_mm512_add_pd(jv3, step), ReadsOf(vectors, jv), ReadsOf(vectors, jv2), ReadsOf(vectors, jv3)};
+}
+
+SONNELITH_AVX512 void Advance(ReadsAhead& ahead, const GrainVectors& vectors)
+{
+    ahead.m_first = ahead.m_second;
+    ahead.m_second = ahead.m_third;
+    ahead.m_third = ReadsOf(vectors, ahead.m_jv);
+    ahead.m_jv = _mm512_add_pd(ahead.m_jv, _mm512_set1_pd(kFramesPerStep));
+}
+
+// Steps of eight frames from j up to end from coefficients worked out
+// beforehand, each step's taps loaded a step ahead as well; answers where
+// they stopped.
+template <bool kNarrow>
+SONNELITH_AVX512 std::int32_t AddStepsFromTerms(float* out, const GeneralGrain& grain, const GrainVectors& vectors,
+                                                std::int32_t j, std::int32_t end)
+{
+    if (j + kFramesPerStep > end)
+        return j;
+    ReadsAhead ahead = ReadsFrom(vectors, j);
+    TermTaps taps = TermTapsOf<kNarrow>(grain, ahead.m_first);
+    for (; j + 2 * kFramesPerStep <= end; j += kFramesPerStep, out += 2 * kFramesPerStep) {
+        const TermTaps next = TermTapsOf<kNarrow>(grain, ahead.m_second);
+        Advance(ahead, vectors);
+        AddEightFramesFromTaps(out, taps, grain, vectors, j);
+        taps = next;
+    }
+    AddEightFramesFromTaps(out, taps, grain, vectors, j);
+    return j + kFramesPerStep;
+}
+
+// The same through the spline from the source's frames.
+SONNELITH_AVX512 std::int32_t AddStepsOfSpline(float* out, const GeneralGrain& grain, const GrainVectors& vectors,
+                                               std::int32_t j, std::int32_t end)
+{
+    ReadsAhead ahead = ReadsFrom(vectors, j);
+    for (; j + kFramesPerStep <= end; j += kFramesPerStep, out += 2 * kFramesPerStep) {
+        const StepReads reads = ahead.m_first;
+        Advance(ahead, vectors);
+        AddEightFrames(out, grain, vectors, j, reads);
+    }
+    return j;
+}
 
 // The frames whose loads stay inside the source (see VectorFrames) eight at a
 // time; those before them one by one, and the rest through the AVX2 variant.
@@ -187,18 +279,16 @@ SONNELITH_AVX512 void AddInSteps(StereoFrame* output, const GeneralGrain& grain,
     std::int32_t j = first;
     for (; j < inside.m_nBegin; ++j)
         general_kernel::AddFrame(output[j - first], grain, j);
-    // Whole numbers, so adding 8 at each step keeps them exact.
-    __m512d jv = _mm512_add_pd(_mm512_set1_pd(static_cast<double>(j)), _mm512_setr_pd(0, 1, 2, 3, 4, 5, 6, 7));
-    const __m512d step = _mm512_set1_pd(kFramesPerStep);
-    for (; j + kFramesPerStep <= inside.m_nEnd; j += kFramesPerStep) {
-        float* out = &output[j - first].left;
-        if constexpr (kSteps == Steps::WholeFrames)
+    float* out = &output[j - first].left;
+    if constexpr (kSteps == Steps::WholeFrames) {
+        for (; j + kFramesPerStep <= inside.m_nEnd; j += kFramesPerStep, out += 2 * kFramesPerStep)
             AddEightWholeFrames(out, grain, vectors, j);
-        else if constexpr (kSteps == Steps::FromTerms)
-            AddEightFramesFromTerms(out, grain, vectors, j, jv);
-        else
-            AddEightFrames(out, grain, vectors, j, jv);
-        jv = _mm512_add_pd(jv, step);
+    } else if constexpr (kSteps == Steps::NarrowFromTerms) {
+        j = AddStepsFromTerms<true>(out, grain, vectors, j, inside.m_nEnd);
+    } else if constexpr (kSteps == Steps::FromTerms) {
+        j = AddStepsFromTerms<false>(out, grain, vectors, j, inside.m_nEnd);
+    } else {
+        j = AddStepsOfSpline(out, grain, vectors, j, inside.m_nEnd);
     }
     // The last frames of the stretch (fewer than eight) in the 256-bit
     // variant's steps, and any beyond it frame by frame there.
@@ -227,7 +317,9 @@ __attribute__((target("avx512f,avx512dq,avx512vl"))) void AddGeneralGrainAvx512(
         AddGeneralGrainAvx2(output, own, first, count);
         return;
     }
-    if (own.m_pTerms[0] != nullptr)
+    if (own.m_pTerms[0] != nullptr && std::fabs(own.m_dIncrement) <= kNarrowIncrement)
+        AddInSteps<Steps::NarrowFromTerms>(output, own, first, count);
+    else if (own.m_pTerms[0] != nullptr)
         AddInSteps<Steps::FromTerms>(output, own, first, count);
     else
         AddInSteps<Steps::Spline>(output, own, first, count);
@@ -245,10 +337,11 @@ GeneralKernelFunction GeneralKernelOfVectorUnit(AddKernel kernel)
 #if defined(__x86_64__) || defined(__i386__)
     // The 512-bit variant hands its last frames to the 256-bit one.
     const bool avx512 = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
-                        __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx2");
+                        __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx2") &&
+                        __builtin_cpu_supports("fma");
     if (kernel == AddKernel::Avx512 && avx512)
         return AddGeneralGrainAvx512;
-    if (kernel == AddKernel::Avx2 && __builtin_cpu_supports("avx2"))
+    if (kernel == AddKernel::Avx2 && __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma"))
         return AddGeneralGrainAvx2;
 #endif
     (void)kernel;

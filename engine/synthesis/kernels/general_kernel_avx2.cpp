@@ -4,13 +4,17 @@
 // octave level at most one frame further per output frame), so each tap of
 // the four is one load of the frames from the lowest they read, shuffled into
 // place across the vector, instead of four loads of its own. Compiled for
-// AVX2 through a function attribute, so the rest of the program keeps the
-// baseline instruction set; called only where the processor has it. Every
-// operation is the one the portable kernel makes, in the same order and
-// precision, nothing fused; frames near the ends of the source, whose
-// neighbours are clamped, go through the portable kernel's own code. Where the
-// grain brings its window's gains paired (each twice in a row), a step's
-// weights are one load, not a load and a shuffle.
+// AVX2 and the fused multiply-add through a function attribute, so the rest
+// of the program keeps the baseline instruction set; called only where the
+// processor has both. The fused multiply-add works out the shuffle indices,
+// whole numbers exact either way, in one step; every operation on the sound
+// is the one the portable kernel makes, in the same order and precision,
+// nothing fused (the engine is compiled without contraction). Frames near the
+// ends of the source, whose neighbours are clamped, go through the portable
+// kernel's own code. Where the grain brings its window's gains paired (each
+// twice in a row), a step's weights are one load, not a load and a shuffle.
+// Each step's read positions are worked out a few steps ahead, so that their
+// long chain of operations overlaps the work of the steps before.
 #include "engine/synthesis/kernels/general_kernel.h"
 #include "engine/synthesis/kernels/general_kernel_frame.h"
 #include "engine/synthesis/kernels/general_kernel_stretch.h"
@@ -35,7 +39,7 @@ constexpr double kWideIncrement = 2.3;
 // read, inside what VectorFrames allows.
 static_assert(kLowestVectorRead >= 1 && kVectorReadMargin >= 10);
 
-#define SONNELITH_AVX2 __attribute__((target("avx2"), always_inline)) inline
+#define SONNELITH_AVX2 __attribute__((target("avx2,fma"), always_inline)) inline
 
 // GCC 12's cast intrinsics pass a deliberately undefined vector as the upper
 // half, which its own flow analysis then reports.
@@ -74,9 +78,10 @@ struct StepReads {
 constexpr double kLowBitsAreWhole = 4503599627370496.0;
 // Offset d (0 to 7) from the lowest read, turned into the bits of a double
 // whose low 32 bits are 2d and whose high 32 bits end in the bits of 2d + 1:
-// d × (2^33 + 2) + 2^52 + 2^32 is exact, and 2^52's exponent bits end in
-// zeros. The shuffles look at those last bits only (three, or four for the
-// wide tap), so each frame's pair of lanes gets its left and right index.
+// d × (2^33 + 2) + 2^52 + 2^32 is exact (so fusing the multiply and the add
+// changes nothing), and 2^52's exponent bits end in zeros. The shuffles look
+// at those last bits only (three, or four for the wide tap), so each frame's
+// pair of lanes gets its left and right index.
 constexpr double kPairIndexScale = 8589934594.0;
 constexpr double kPairIndexBias = 4503599627370496.0 + 4294967296.0;
 
@@ -99,7 +104,7 @@ SONNELITH_AVX2 StepReads ReadsOf(const GrainVectors& vectors, __m256d position, 
     const auto base = static_cast<std::int32_t>(_mm_cvtsi128_si32(_mm_castpd_si128(lowestBits)));
     const __m256d offsets = _mm256_sub_pd(whole, lowest);
     const __m256i index = _mm256_castpd_si256(
-        _mm256_add_pd(_mm256_mul_pd(offsets, _mm256_set1_pd(kPairIndexScale)), _mm256_set1_pd(kPairIndexBias)));
+        _mm256_fmadd_pd(offsets, _mm256_set1_pd(kPairIndexScale), _mm256_set1_pd(kPairIndexBias)));
     return {base, index, _mm256_permutevar8x32_ps(_mm256_castps128_ps256(fraction), vectors.m_pairs)};
 }
 
@@ -184,24 +189,89 @@ SONNELITH_AVX2 __m256 StepWeights(const GeneralGrain& grain, const GrainVectors&
         return Weights(_mm_loadu_ps(grain.m_pWindow + j), vectors);
 }
 
-// Grain frames j .. j + 3 (jv: j .. j + 3 as doubles) onto out.
-template <Steps kSteps, bool kWide, bool kForwards, bool kPairWindow>
-SONNELITH_AVX2 void AddFourFrames(float* out, const GeneralGrain& grain, const GrainVectors& vectors, std::int32_t j,
-                                  __m256d jv)
+// The samples of grain frames j .. j + 3 weighted onto out.
+template <bool kPairWindow>
+SONNELITH_AVX2 void AddFourSamples(float* out, __m256 samples, const GeneralGrain& grain, const GrainVectors& vectors,
+                                   std::int32_t j)
 {
-    __m256 samples;
-    if constexpr (kSteps == Steps::WholeFrames) {
-        const std::int32_t lowestFrame = kForwards ? j : j + kFramesPerStep - 1;
-        const auto lowest = static_cast<std::int32_t>(general_kernel::ReadPosition(grain, lowestFrame));
-        samples = _mm256_loadu_ps(reinterpret_cast<const float*>(grain.m_pSource + lowest));
-        if constexpr (!kForwards)
-            samples = _mm256_castpd_ps(_mm256_permute4x64_pd(_mm256_castps_pd(samples), 0x1B));
-    } else {
-        const StepReads reads = ReadsOf(vectors, PositionsOf(vectors, jv), kForwards ? 0 : kFramesPerStep - 1);
-        samples = SamplesOf<kSteps, kWide>(grain, reads);
-    }
     const __m256 weights = StepWeights<kPairWindow>(grain, vectors, j);
     _mm256_storeu_ps(out, _mm256_add_ps(_mm256_loadu_ps(out), _mm256_mul_ps(samples, weights)));
+}
+
+// Grain frames j .. j + 3 of a grain read at whole frames onto out.
+template <bool kForwards, bool kPairWindow>
+SONNELITH_AVX2 void AddFourWholeFrames(float* out, const GeneralGrain& grain, const GrainVectors& vectors,
+                                       std::int32_t j)
+{
+    const std::int32_t lowestFrame = kForwards ? j : j + kFramesPerStep - 1;
+    const auto lowest = static_cast<std::int32_t>(general_kernel::ReadPosition(grain, lowestFrame));
+    __m256 samples = _mm256_loadu_ps(reinterpret_cast<const float*>(grain.m_pSource + lowest));
+    if constexpr (!kForwards)
+        samples = _mm256_castpd_ps(_mm256_permute4x64_pd(_mm256_castps_pd(samples), 0x1B));
+    AddFourSamples<kPairWindow>(out, samples, grain, vectors, j);
+}
+
+// Whole numbers, so adding 4 at each step keeps them exact.
+SONNELITH_AVX2 __m256d FramesOfStep(std::int32_t j)
+{
+    return _mm256_add_pd(_mm256_set1_pd(static_cast<double>(j)), _mm256_setr_pd(0, 1, 2, 3));
+}
+
+// The reads of the next four steps. Each step's reads are worked out four
+// steps ahead (those past the stretch are worked out and left unused: they
+// load nothing), and its samples one step ahead, so that their long chains
+// of operations overlap the steps before.
+struct ReadsAhead {
+    __m256d m_jv;  // the frames of the step after the last, as doubles
+    StepReads m_first, m_second, m_third, m_fourth;
+};
+
+template <bool kForwards>
+SONNELITH_AVX2 StepReads StepReadsOf(const GrainVectors& vectors, __m256d jv)
+{
+    return ReadsOf(vectors, PositionsOf(vectors, jv), kForwards ? 0 : kFramesPerStep - 1);
+}
+
+template <bool kForwards>
+SONNELITH_AVX2 ReadsAhead ReadsFrom(const GrainVectors& vectors, std::int32_t j)
+{
+    const __m256d step = _mm256_set1_pd(kFramesPerStep);
+    const __m256d jv = FramesOfStep(j);
+    const __m256d jv2 = _mm256_add_pd(jv, step);
+    const __m256d jv3 = _mm256_add_pd(jv2, step);
+    const __m256d jv4 = _mm256_add_pd(jv3, step);
+    return {_mm256_add_pd(jv4, step), StepReadsOf<kForwards>(vectors, jv), StepReadsOf<kForwards>(vectors, jv2),
+            StepReadsOf<kForwards>(vectors, jv3), StepReadsOf<kForwards>(vectors, jv4)};
+}
+
+template <bool kForwards>
+SONNELITH_AVX2 void Advance(ReadsAhead& ahead, const GrainVectors& vectors)
+{
+    ahead.m_first = ahead.m_second;
+    ahead.m_second = ahead.m_third;
+    ahead.m_third = ahead.m_fourth;
+    ahead.m_fourth = StepReadsOf<kForwards>(vectors, ahead.m_jv);
+    ahead.m_jv = _mm256_add_pd(ahead.m_jv, _mm256_set1_pd(kFramesPerStep));
+}
+
+// Steps of four frames from j up to end, read between frames; answers where
+// they stopped.
+template <Steps kSteps, bool kWide, bool kForwards, bool kPairWindow>
+SONNELITH_AVX2 std::int32_t AddStepsBetweenFrames(float* out, const GeneralGrain& grain, const GrainVectors& vectors,
+                                                  std::int32_t j, std::int32_t end)
+{
+    if (j + kFramesPerStep > end)
+        return j;
+    ReadsAhead ahead = ReadsFrom<kForwards>(vectors, j);
+    __m256 samples = SamplesOf<kSteps, kWide>(grain, ahead.m_first);
+    for (; j + 2 * kFramesPerStep <= end; j += kFramesPerStep, out += 2 * kFramesPerStep) {
+        const __m256 next = SamplesOf<kSteps, kWide>(grain, ahead.m_second);
+        Advance<kForwards>(ahead, vectors);
+        AddFourSamples<kPairWindow>(out, samples, grain, vectors, j);
+        samples = next;
+    }
+    AddFourSamples<kPairWindow>(out, samples, grain, vectors, j);
+    return j + kFramesPerStep;
 }
 
 // The last count (1 to 3) frames of a stretch from grain frame j: the same
@@ -241,16 +311,16 @@ SONNELITH_AVX2 void AddInDirection(StereoFrame* output, const GeneralGrain& grai
     std::int32_t j = first;
     for (; j < inside.m_nBegin; ++j)
         general_kernel::AddFrame(output[j - first], grain, j);
-    // Whole numbers, so adding 4 at each step keeps them exact.
-    __m256d jv = _mm256_add_pd(_mm256_set1_pd(static_cast<double>(j)), _mm256_setr_pd(0, 1, 2, 3));
-    const __m256d step = _mm256_set1_pd(kFramesPerStep);
-    for (; j + kFramesPerStep <= inside.m_nEnd; j += kFramesPerStep) {
-        AddFourFrames<kSteps, kWide, kForwards, kPairWindow>(&output[j - first].left, grain, vectors, j, jv);
-        jv = _mm256_add_pd(jv, step);
+    if constexpr (kSteps == Steps::WholeFrames) {
+        for (; j + kFramesPerStep <= inside.m_nEnd; j += kFramesPerStep)
+            AddFourWholeFrames<kForwards, kPairWindow>(&output[j - first].left, grain, vectors, j);
+    } else {
+        j = AddStepsBetweenFrames<kSteps, kWide, kForwards, kPairWindow>(&output[j - first].left, grain, vectors, j,
+                                                                         inside.m_nEnd);
     }
     if (j < inside.m_nEnd) {
-        AddLastFrames<kSteps, kWide, kForwards, kPairWindow>(&output[j - first].left, grain, vectors, j, jv,
-                                                             inside.m_nEnd - j);
+        AddLastFrames<kSteps, kWide, kForwards, kPairWindow>(&output[j - first].left, grain, vectors, j,
+                                                             FramesOfStep(j), inside.m_nEnd - j);
         j = inside.m_nEnd;
     }
     for (; j < first + count; ++j)
@@ -281,8 +351,8 @@ SONNELITH_AVX2 void AddInSteps(StereoFrame* output, const GeneralGrain& grain, s
 
 }  // namespace
 
-__attribute__((target("avx2"))) void AddGeneralGrainAvx2(StereoFrame* output, const GeneralGrain& grain,
-                                                         std::int32_t first, std::int32_t count)
+__attribute__((target("avx2,fma"))) void AddGeneralGrainAvx2(StereoFrame* output, const GeneralGrain& grain,
+                                                             std::int32_t first, std::int32_t count)
 {
     // A copy of its own: the compiler need not read the grain again after
     // every store to the output, which might otherwise overlap it.

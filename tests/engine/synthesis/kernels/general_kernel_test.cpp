@@ -224,6 +224,45 @@ TEST(GeneralKernel, PiecesOfEveryLengthGiveTheBitsOfOneCall)
     }
 }
 
+// Grains read at most 0.999 frames per frame from coefficients worked out
+// beforehand, as transposed grains mostly are (each step's reads fit one load
+// of eight frames): random starts, increments either way up to that bound,
+// window gains paired or not. Every variant gives the portable kernel's bits.
+TEST(GeneralKernel, NarrowReadsFromCoefficientsGiveTheSameBits)
+{
+    const std::vector<StereoFrame> source = Noise(6000, 21);
+    const OctaveLevels levels(source);
+    SplineTerms terms;
+    ASSERT_TRUE(terms.Build(levels, 1 << 20, SystemAllocate));
+    constexpr std::int32_t kFrames = 900;
+    std::mt19937 random(22);
+    std::uniform_real_distribution<double> place(0.0, 1.0);
+    std::uniform_real_distribution<double> speed(0.5, 0.999);
+    const std::vector<StereoFrame> before = Noise(kFrames, 23);
+    for (int trial = 0; trial < 60; ++trial) {
+        // The bound itself, then random increments, every other one backwards;
+        // starts anywhere the reads stay on the source, up to both its ends.
+        const double magnitude = trial < 2 ? 0.999 : speed(random);
+        const double increment = trial % 2 == 0 ? magnitude : -magnitude;
+        const double span = (kFrames - 1) * magnitude;
+        const double lowest = place(random) * (5999.0 - span);
+        const double firstRead = increment > 0.0 ? lowest : lowest + span;
+        GeneralGrain grain = Grain(source, firstRead, increment, kFrames, WindowShape::Hann);
+        for (int which = 0; which < 3; ++which)
+            grain.m_pTerms[which] = terms.Terms(0, which);
+        std::vector<StereoFrame> expected = before;
+        AddGeneralGrainPortable(expected.data(), grain, 0, kFrames);
+        if (trial % 3 == 0)
+            grain.m_pPairWindow = nullptr;
+        for (const GeneralKernelFunction variant : Variants()) {
+            std::vector<StereoFrame> actual = before;
+            variant(actual.data(), grain, 0, kFrames);
+            ASSERT_TRUE(SameBits(actual, expected))
+                << "from " << grain.m_dFirstRead << " by " << increment << (grain.m_pPairWindow ? ", paired" : "");
+        }
+    }
+}
+
 // Catmull-Rom passes through every frame and follows any straight line
 // exactly, so a ramp read at any fraction comes back as the ramp; a flat
 // window table (gain 1) shows the samples themselves.
