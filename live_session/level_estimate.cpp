@@ -20,6 +20,7 @@
 #include "measurement/block_energy_survey.h"
 #include "measurement/delivery_level_meter.h"
 #include "measurement/level_evening_plan.h"
+#include "live_session/level_pilot.h"
 #include "live_session/level_stats.h"
 
 namespace {
@@ -231,9 +232,9 @@ private:
                 return 20.0 * std::log10(curve.At(stretch * m_nStretchFrames + m_nStretchFrames / 2));
             };
             estimate.m_dGain =
-                FileGainOf(m_level, all.LikelyPeak(m_nStretches, gainDbOf), EvenedLoudness(curve, inOrder));
+                FileGainOf(m_level, all.LikelyPeak(m_nStretches, gainDbOf, m_forecast), EvenedLoudness(curve, inOrder));
         } else {
-            estimate.m_dGain = FileGainOf(m_level, all.LikelyPeak(m_nStretches), even.Loudness());
+            estimate.m_dGain = FileGainOf(m_level, all.LikelyPeak(m_nStretches, {}, m_forecast), even.Loudness());
         }
         if (!m_bBlocksDc) {
             estimate.m_dMeanLeft = even.Mean(0);
@@ -348,16 +349,24 @@ private:
         auto nextSpread = spread.begin();
         // Unseen neighbours of seen stretches, by the level of the seen one.
         std::priority_queue<std::pair<double, std::uint64_t>> loudest;
+        // The forecast, made a part at a time after each stretch, and once
+        // whole the stretches it finds loudest.
+        LevelPilot pilot(*piece, m_nFrames, m_nStretchFrames);
+        std::vector<std::uint32_t> forecast;
+        auto nextForecast = forecast.begin();
         std::vector<StereoFrame> sound(m_nStretchFrames);
         for (std::uint64_t picked = 0; picked < budget && KeepGoing(); ++picked) {
             while (!loudest.empty() && m_surveyed[loudest.top().second])
                 loudest.pop();
             while (nextSpread != spread.end() && m_surveyed[*nextSpread])
                 ++nextSpread;
-            const bool even = picked % 2 == 0 || loudest.empty();
+            while (nextForecast != forecast.end() && m_surveyed[*nextForecast])
+                ++nextForecast;
+            const bool forecastLed = picked % 2 == 1 && nextForecast != forecast.end();
+            const bool even = !forecastLed && (picked % 2 == 0 || loudest.empty());
             if (even && nextSpread == spread.end())
                 break;
-            const std::uint64_t stretch = even ? *nextSpread : loudest.top().second;
+            const std::uint64_t stretch = forecastLed ? *nextForecast : even ? *nextSpread : loudest.top().second;
             const std::uint64_t first = stretch * m_nStretchFrames;
             const std::uint64_t count = std::min(m_nStretchFrames, m_nFrames - first);
             const double level = SurveyStretch(*piece, first, std::span<StereoFrame>(sound.data(), count), even);
@@ -368,6 +377,16 @@ private:
             if (stretch + 1 < m_nStretches && !m_surveyed[stretch + 1])
                 loudest.emplace(level, stretch + 1);
             PublishWhenDue([&] { return Estimate(m_sparse, m_even, {}, SparseShare()); });
+            if (!pilot.IsComplete()) {
+                constexpr std::uint64_t kPilotParts = 8;
+                const std::uint64_t part = (m_nFrames + kPilotParts - 1) / kPilotParts;
+                pilot.Reach(std::min(m_nFrames, (picked + 1) * part), [this] { return KeepGoing(); });
+                if (pilot.IsComplete()) {
+                    m_forecast.assign(pilot.Energies().begin(), pilot.Energies().end());
+                    forecast = LoudestFirst(m_forecast, budget);
+                    nextForecast = forecast.begin();
+                }
+            }
         }
         piece->Synthesis().End();
         return KeepGoing();
@@ -514,6 +533,8 @@ private:
     // the track's start: of every one, and of those of the even spread.
     std::map<std::uint64_t, float> m_blockEnergies;
     std::map<std::uint64_t, float> m_evenBlocks;
+    // The forecast energy of every stretch, once whole (see LevelPilot).
+    std::vector<float> m_forecast;
 };
 
 LevelEstimator::LevelEstimator() : LevelEstimator(Options{}) {}
