@@ -227,8 +227,10 @@ private:
 
     // The energy of every whole block of the track: those seen, and between
     // them the line from one seen block to the next (in energy, whose mean
-    // over a window is what its loudness is taken from); past the first and
-    // the last seen, theirs. Empty when none was seen.
+    // over a window is what its loudness is taken from), or once there is a
+    // forecast, its energy there moved by the line (in dB) of what it differs
+    // from the seen ones by; past the first and the last seen, theirs. Empty
+    // when none was seen.
     std::vector<float> DrawnEnergies(std::span<const float> inOrder) const
     {
         std::map<std::uint64_t, float> known(m_blockEnergies.lower_bound(inOrder.size()), m_blockEnergies.end());
@@ -237,6 +239,8 @@ private:
         const std::uint64_t blocks = m_nFrames / CurvePlacement::kPointFrames;
         if (known.empty() || blocks == 0)
             return {};
+        if (!m_forecast.empty())
+            return ForecastEnergies(known, blocks);
         std::vector<float> energies(blocks);
         auto next = known.begin();
         auto before = known.end();
@@ -245,14 +249,58 @@ private:
                 before = next++;
             if (next != known.end() && next->first == b)
                 energies[b] = next->second;
-            else if (before == known.end())
-                energies[b] = next->second;
-            else if (next == known.end())
-                energies[b] = before->second;
-            else {
-                const double t = static_cast<double>(b - before->first) / static_cast<double>(next->first - before->first);
-                energies[b] = static_cast<float>(before->second + (next->second - before->second) * t);
-            }
+            else
+                energies[b] = static_cast<float>(Between(before, next, known.end(), b));
+        }
+        return energies;
+    }
+
+    // The value at b on the line from before's to next's (either may be
+    // missing: end), the two the nearest keys around b.
+    template <typename Iterator>
+    static double Between(Iterator before, Iterator next, Iterator end, std::uint64_t b)
+    {
+        if (before == end)
+            return next->second;
+        if (next == end)
+            return before->second;
+        const double t = static_cast<double>(b - before->first) / static_cast<double>(next->first - before->first);
+        return before->second + (next->second - before->second) * t;
+    }
+
+    // The forecast energy of block b's stretch (the stretch its middle is in).
+    double ForecastOfBlock(std::uint64_t b) const
+    {
+        const std::uint64_t middle = b * CurvePlacement::kPointFrames + CurvePlacement::kPointFrames / 2;
+        return m_forecast[std::min<std::uint64_t>(middle / m_nStretchFrames, m_forecast.size() - 1)];
+    }
+
+    // DrawnEnergies with a forecast: a block not seen has the forecast's
+    // energy, times what the seen blocks around it have over theirs (drawn
+    // between them in dB): the forecast knows where the level moves, the
+    // seen blocks how loud it is there.
+    std::vector<float> ForecastEnergies(const std::map<std::uint64_t, float>& known, std::uint64_t blocks) const
+    {
+        std::map<std::uint64_t, double> ratioDb;
+        for (const auto& [b, energy] : known) {
+            const double forecast = ForecastOfBlock(b);
+            if (energy > 0.0f && forecast > 0.0)
+                ratioDb.emplace_hint(ratioDb.end(), b, 10.0 * std::log10(energy / forecast));
+        }
+        std::vector<float> energies(blocks);
+        auto next = ratioDb.begin();
+        auto before = ratioDb.end();
+        auto seen = known.begin();
+        for (std::uint64_t b = 0; b < blocks; ++b) {
+            while (next != ratioDb.end() && next->first < b)
+                before = next++;
+            while (seen != known.end() && seen->first < b)
+                ++seen;
+            if (seen != known.end() && seen->first == b)
+                energies[b] = seen->second;
+            else if (!ratioDb.empty())
+                energies[b] = static_cast<float>(
+                    ForecastOfBlock(b) * std::pow(10.0, Between(before, next, ratioDb.end(), b) / 10.0));
         }
         return energies;
     }

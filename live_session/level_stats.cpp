@@ -69,22 +69,43 @@ double LevelStats::LikelyPeak(std::uint64_t stretches, const std::function<doubl
     const std::size_t count = m_stretches.size();
     if (seen <= 0.0 || count < 8 || count >= stretches)
         return seen;
-    const CrestLaw crest = FitCrests();
     const double seenDb = 20.0 * std::log10(seen);
+    double largestDb = 0.0;
     if (forecast.size() == stretches) {
         // The seen stretches are known: only the unseen ones may hold a
-        // larger peak, each at its forecast level.
-        const double calibration = ForecastCalibrationDb(forecast);
-        const auto levelDb = [&](std::uint64_t j) { return ForecastDbOf(forecast[j]) + calibration + gainDb(j); };
-        const double largestDb = LargestDrawDb(crest, stretches, levelDb, true);
-        return std::pow(10.0, (seenDb + std::clamp(largestDb, seenDb, seenDb + 6.0)) / 40.0);
+        // larger peak, each at the level the forecast gives it. The seen
+        // ones are many and found where the level is highest, so the crests'
+        // own upper tail tells how far past the level a peak reaches.
+        const ForecastFit fit = FitForecast(forecast);
+        const auto levelDb = [&](std::uint64_t j) { return fit.LevelDb(ForecastDbOf(forecast[j])) + gainDb(j); };
+        largestDb = LargestDrawDb(FitCrestTail(), stretches, levelDb, true);
+    } else {
+        const auto levelDb = [&](std::uint64_t j) { return InterpolatedLevelDb(j) + gainDb(j); };
+        largestDb = LargestDrawDb(FitCrests(), stretches, levelDb, false);
     }
-    const auto levelDb = [&](std::uint64_t j) { return InterpolatedLevelDb(j) + gainDb(j); };
-    const double largestDb = LargestDrawDb(crest, stretches, levelDb, false);
     // The law's tail is longer than a sum of grains' (which is bounded): half
     // way between the peak seen and the law's in decibels came nearest the
     // peak of whole tracks in trials of level-varying scores.
     return std::pow(10.0, (seenDb + std::clamp(largestDb, seenDb, seenDb + 6.0)) / 40.0);
+}
+
+// The crest law's upper tail: over the k-th largest crest seen, crests
+// taken as exponential with the mean of the k larger ones' excess.
+LevelStats::CrestLaw LevelStats::FitCrestTail() const
+{
+    std::vector<double> crests;
+    for (const auto& [index, level] : m_stretches)
+        crests.push_back(level.m_dPeakDb - level.m_dRmsDb);
+    std::sort(crests.begin(), crests.end(), std::greater<>());
+    const std::size_t k = std::min(std::max<std::size_t>(8, crests.size() / 10), crests.size() - 1);
+    const double threshold = crests[k];
+    double excess = 0.0;
+    for (std::size_t i = 0; i < k; ++i)
+        excess += crests[i] - threshold;
+    CrestLaw law;
+    law.m_dScale = std::max(excess / static_cast<double>(k), 0.01);
+    law.m_dLocation = threshold + law.m_dScale * std::log(static_cast<double>(k) / static_cast<double>(crests.size()));
+    return law;
 }
 
 // The crest law, by its moments.
@@ -155,22 +176,40 @@ double LevelStats::ForecastDbOf(float energy)
     return energy > 0.0f ? 10.0 * std::log10(static_cast<double>(energy)) : -INFINITY;
 }
 
-// What to add to a stretch's forecast level to have its level: the median,
-// over the stretches seen that the forecast finds sound in, of the two's
-// difference (the forecast leaves out how grains interfere, which moves
-// every stretch alike).
-double LevelStats::ForecastCalibrationDb(std::span<const float> forecast) const
+// The line that best gives the seen stretches' levels from their forecast
+// levels (least squares, over those the forecast finds sound in). Its slope
+// is near 1 where the level moves as the forecast says (a loud part of the
+// source read now and then), and near 0 where the forecast's differences are
+// mostly what it leaves out (how grains interfere): the unseen stretches it
+// finds loudest are then not taken as loud as it says.
+LevelStats::ForecastFit LevelStats::FitForecast(std::span<const float> forecast) const
 {
-    std::vector<double> differences;
+    double count = 0.0;
+    double sumX = 0.0;
+    double sumY = 0.0;
     for (const auto& [index, level] : m_stretches) {
-        if (index < forecast.size() && forecast[index] > 0.0f)
-            differences.push_back(level.m_dRmsDb - ForecastDbOf(forecast[index]));
+        if (index < forecast.size() && forecast[index] > 0.0f) {
+            count += 1.0;
+            sumX += ForecastDbOf(forecast[index]);
+            sumY += level.m_dRmsDb;
+        }
     }
-    if (differences.empty())
-        return 0.0;
-    const auto middle = differences.begin() + static_cast<std::ptrdiff_t>(differences.size() / 2);
-    std::nth_element(differences.begin(), middle, differences.end());
-    return *middle;
+    ForecastFit fit;
+    if (count < 2.0)
+        return fit;
+    fit.m_dMeanX = sumX / count;
+    fit.m_dMeanY = sumY / count;
+    double covariance = 0.0;
+    double variance = 0.0;
+    for (const auto& [index, level] : m_stretches) {
+        if (index < forecast.size() && forecast[index] > 0.0f) {
+            const double x = ForecastDbOf(forecast[index]) - fit.m_dMeanX;
+            covariance += x * (level.m_dRmsDb - fit.m_dMeanY);
+            variance += x * x;
+        }
+    }
+    fit.m_dSlope = variance > 0.0 ? std::max(covariance / variance, 0.0) : 0.0;
+    return fit;
 }
 
 void LevelStats::AddBlockEnergies(std::span<const float> energies)
