@@ -374,7 +374,7 @@ private:
         if (!piece)
             return false;
         const auto budget = static_cast<std::uint64_t>(std::ceil(options.m_dSparseShare * static_cast<double>(m_nStretches)));
-        LevelPilot pilot(*piece, m_nFrames, m_nStretchFrames);
+        std::optional<LevelPilot> pilot;
         std::vector<StereoFrame> sound(m_nStretchFrames);
         const auto joinSpread = [this](std::uint64_t stretch) { JoinSpread(stretch); };
         for (std::uint64_t picked = 0; picked < budget && KeepGoing(); ++picked) {
@@ -388,8 +388,10 @@ private:
             m_picks.Surveyed(pick->m_nStretch, level);
             m_nSparseFrames += count;
             PublishWhenDue([&] { return Estimate(m_sparse, m_even, {}, SparseShare()); });
-            if (!pilot.IsComplete())
-                ForecastFurther(pilot, picked, budget);
+            if (!pilot)
+                pilot.emplace(*piece, m_nFrames, m_nStretchFrames);  // after the first estimate
+            if (!pilot->IsComplete())
+                ForecastFurther(*pilot, picked, budget);
         }
         piece->Synthesis().End();
         return KeepGoing();

@@ -22,14 +22,15 @@ constexpr std::uint64_t kGrainsBetweenPolls = 4096;
 class SourceEnergyMap {
 public:
     explicit SourceEnergyMap(std::span<const StereoFrame> frames)
-        : m_nFrames(frames.size())
-        , m_nBlock(std::max<std::uint64_t>(kShortestBlock, (frames.size() >> kMostBlocksLog2) + 1))
+        : m_nFrames(frames.size()), m_nBlockBits(BlockBitsFor(frames.size()))
     {
-        m_sums.reserve(frames.size() / m_nBlock + 2);
+        const std::uint64_t block = std::uint64_t{1} << m_nBlockBits;
+        m_dPerBlock = 1.0 / static_cast<double>(block);
+        m_sums.reserve(frames.size() / block + 2);
         m_sums.push_back(0.0);
         double sum = 0.0;
-        for (std::uint64_t first = 0; first < frames.size(); first += m_nBlock) {
-            const std::uint64_t end = std::min<std::uint64_t>(first + m_nBlock, frames.size());
+        for (std::uint64_t first = 0; first < frames.size(); first += block) {
+            const std::uint64_t end = std::min<std::uint64_t>(first + block, frames.size());
             for (std::uint64_t i = first; i < end; ++i) {
                 const double left = frames[i].left;
                 const double right = frames[i].right;
@@ -38,35 +39,45 @@ public:
             }
             m_sums.push_back(sum);
         }
+        m_sums.push_back(sum);  // past the last block: nothing more
     }
 
     // The mean energy of a frame between source positions from and to
     // (either way round).
     double MeanBetween(double from, double to) const
     {
-        double low = std::clamp(std::min(from, to), 0.0, static_cast<double>(m_nFrames));
-        double high = std::clamp(std::max(from, to), 0.0, static_cast<double>(m_nFrames));
+        const auto frames = static_cast<double>(m_nFrames);
+        double low = std::clamp(std::min(from, to), 0.0, frames);
+        double high = std::clamp(std::max(from, to), 0.0, frames);
         if (high - low < 1.0) {
-            // A grain read (nearly) at one place: the energy of its block.
-            low = std::max(0.0, std::min(low, static_cast<double>(m_nFrames) - 1.0));
+            // A grain read (nearly) at one place: the energy of its frame.
+            low = std::max(0.0, std::min(low, frames - 1.0));
             high = low + 1.0;
         }
         return (SumTo(high) - SumTo(low)) / (high - low);
     }
 
 private:
-    static constexpr std::uint64_t kShortestBlock = 16;
-    static constexpr int kMostBlocksLog2 = 20;
+    // Blocks of 16 frames, or longer ones for a long source, so that there
+    // are at most about a million.
+    static int BlockBitsFor(std::uint64_t frames)
+    {
+        int bits = 4;
+        while ((frames >> bits) > (std::uint64_t{1} << 20))
+            ++bits;
+        return bits;
+    }
 
     double SumTo(double position) const
     {
-        const auto block = std::min<std::uint64_t>(static_cast<std::uint64_t>(position) / m_nBlock, m_sums.size() - 2);
-        const double within = (position - static_cast<double>(block * m_nBlock)) / static_cast<double>(m_nBlock);
-        return m_sums[block] + (m_sums[block + 1] - m_sums[block]) * std::min(within, 1.0);
+        const double at = position * m_dPerBlock;
+        const auto block = static_cast<std::size_t>(at);
+        return m_sums[block] + (m_sums[block + 1] - m_sums[block]) * (at - static_cast<double>(block));
     }
 
     std::uint64_t m_nFrames;
-    std::uint64_t m_nBlock;
+    int m_nBlockBits;
+    double m_dPerBlock = 1.0;
     std::vector<double> m_sums;  // of the blocks before each block
 };
 
@@ -94,11 +105,7 @@ private:
     std::array<double, kEntries> m_table{};
 };
 
-const WindowEnergy& HannEnergy()
-{
-    static const WindowEnergy table;
-    return table;
-}
+const WindowEnergy kHannEnergy;
 
 }  // namespace
 
@@ -148,7 +155,7 @@ private:
             const auto from = static_cast<double>(std::max<std::int64_t>(stretchFirst - start, 0));
             const auto to = static_cast<double>(
                 std::min<std::int64_t>(stretchFirst + static_cast<std::int64_t>(stretchFrames) - start, grain.m_nFrames));
-            const double window = length * (HannEnergy().UpTo(to / length) - HannEnergy().UpTo(from / length));
+            const double window = length * (kHannEnergy.UpTo(to / length) - kHannEnergy.UpTo(from / length));
             const double read = m_pSource->MeanBetween(grain.m_dFirstRead + from * grain.m_dIncrement,
                                                        grain.m_dFirstRead + to * grain.m_dIncrement);
             energies[stretch] += static_cast<float>(gain * window * read);
