@@ -115,7 +115,12 @@ class LevelPilot::Layer {
 public:
     Layer(const ScorePiece& piece, std::size_t index, const LayerSchedulePlan& plan, std::uint64_t renderFrames,
           std::uint64_t warmUp, std::shared_ptr<const SourceEnergyMap> source)
-        : m_piece(piece), m_nIndex(index), m_schedule(plan, renderFrames, warmUp), m_nWarmUp(warmUp), m_pSource(std::move(source))
+        : m_piece(piece)
+        , m_nIndex(index)
+        , m_schedule(plan, renderFrames, warmUp)
+        , m_nWarmUp(warmUp)
+        , m_pSource(std::move(source))
+        , m_nStride(StrideOf(plan.m_settings))
     {
         m_schedule.Scheduler().SetLevelHold(piece.LayerLevelHold(index));
     }
@@ -128,20 +133,34 @@ public:
         GrainScheduler& scheduler = m_schedule.Scheduler();
         std::uint64_t decided = 0;
         while (decided < grains && !scheduler.IsComplete() && scheduler.NextGrain().m_nStart < m_nWarmUp + frame) {
-            Add(scheduler.PlaceNext(), energies, stretchFrames);
+            if (scheduler.NextGrain().m_nIndex % m_nStride == 0)
+                Add(scheduler.PlaceNext(), energies, stretchFrames);
+            else
+                scheduler.SkipNext();
             ++decided;
         }
         return decided;
     }
 
 private:
+    // Of dense grains, every stride-th is decided whole and stands for the
+    // stride of them around it: a hundred milliseconds still hold some
+    // dozens, and the others only move the walk and the clock, which costs
+    // far less.
+    static std::int32_t StrideOf(const GrainSettings& settings)
+    {
+        constexpr double kDecidedPerStretch = 32.0;
+        const double perStretch = settings.m_nGrainsPerSecond * 0.1;
+        return std::max(1, static_cast<std::int32_t>(perStretch / kDecidedPerStretch));
+    }
+
     void Add(const GrainEvent& grain, std::span<float> energies, std::uint64_t stretchFrames)
     {
         if (grain.m_nFrames <= 0 || grain.End() <= m_nWarmUp)
             return;
         const auto length = static_cast<double>(grain.m_nFrames);
         const double gain = 0.5 * (grain.m_dGainLeft * grain.m_dGainLeft + grain.m_dGainRight * grain.m_dGainRight) *
-                            LayerGainSquaredAt(grain.m_nOutput);
+                            LayerGainSquaredAt(grain.m_nOutput) * m_nStride;
         if (!(gain > 0.0))
             return;
         // Track frames, counted from the grain's start (which may lie in a
@@ -181,6 +200,7 @@ private:
     LayerSchedule m_schedule;
     std::uint64_t m_nWarmUp;
     std::shared_ptr<const SourceEnergyMap> m_pSource;
+    std::int32_t m_nStride;  // every grain of this many decided whole
     std::uint64_t m_nGainStep = UINT64_MAX;
     double m_dGainSquared = 1.0;
 };
