@@ -43,7 +43,7 @@ std::optional<SparsePicks::Pick> SparsePicks::Next(const std::function<void(std:
         return Pick{m_loudestNeighbours.top().second, false};
     if (m_nNextSpread == m_spread.size())
         return std::nullopt;
-    return Pick{m_spread[m_nNextSpread], true};
+    return Pick{m_spread[m_nNextSpread++], true};
 }
 
 void SparsePicks::Surveyed(std::uint64_t stretch, double level)

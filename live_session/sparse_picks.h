@@ -23,8 +23,8 @@ public:
     explicit SparsePicks(std::uint64_t stretches);
 
     // The next stretch to survey; none once the even spread has covered the
-    // whole track. The spread passes over stretches surveyed already, which
-    // it then counts as its own: passed is told of each.
+    // whole track. The spread passes over stretches surveyed for their peak
+    // already, which it then counts as its own: passed is told of each.
     std::optional<Pick> Next(const std::function<void(std::uint64_t)>& passed);
     // stretch was surveyed and found at level (any measure that orders
     // stretches by loudness).
