@@ -281,11 +281,11 @@ private:
     // seen blocks how loud it is there.
     std::vector<float> ForecastEnergies(const std::map<std::uint64_t, float>& known, std::uint64_t blocks) const
     {
-        std::map<std::uint64_t, double> ratioDb;
+        std::vector<std::pair<std::uint64_t, double>> ratioDb;  // by block, in order
         for (const auto& [b, energy] : known) {
             const double forecast = ForecastOfBlock(b);
             if (energy > 0.0f && forecast > 0.0)
-                ratioDb.emplace_hint(ratioDb.end(), b, 10.0 * std::log10(energy / forecast));
+                ratioDb.emplace_back(b, 10.0 * std::log10(energy / forecast));
         }
         std::vector<float> energies(blocks);
         auto next = ratioDb.begin();

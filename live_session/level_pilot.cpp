@@ -256,6 +256,5 @@ std::vector<std::uint32_t> LoudestFirst(std::span<const float> energies, std::si
                       [energies](std::uint32_t a, std::uint32_t b) {
                           return energies[a] > energies[b] || (energies[a] == energies[b] && a < b);
                       });
-    order.resize(count);
-    return order;
+    return std::vector<std::uint32_t>(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(count));
 }
