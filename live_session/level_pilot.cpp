@@ -121,8 +121,15 @@ public:
         , m_nWarmUp(warmUp)
         , m_pSource(std::move(source))
         , m_nStride(StrideOf(plan.m_settings))
+        , m_pHold(piece.LayerLevelHold(index))
     {
-        m_schedule.Scheduler().SetLevelHold(piece.LayerLevelHold(index));
+        if (m_pHold != nullptr) {
+            // A thousand frames, or more for a source of hours: at most a
+            // quarter of a million steps.
+            const std::size_t frames = piece.LayerSourceFrames(index).size();
+            m_nHoldStep = std::max<std::size_t>(1024, (frames >> 18) + 1);
+            m_holds.resize(frames / m_nHoldStep + 1);
+        }
     }
 
     // Decides the grains that start before track frame frame, at most
@@ -159,8 +166,9 @@ private:
         if (grain.m_nFrames <= 0 || grain.End() <= m_nWarmUp)
             return;
         const auto length = static_cast<double>(grain.m_nFrames);
+        const double hold = HoldOf(grain);
         const double gain = 0.5 * (grain.m_dGainLeft * grain.m_dGainLeft + grain.m_dGainRight * grain.m_dGainRight) *
-                            LayerGainSquaredAt(grain.m_nOutput) * m_nStride;
+                            hold * hold * LayerGainSquaredAt(grain.m_nOutput) * m_nStride;
         if (!(gain > 0.0))
             return;
         // Track frames, counted from the grain's start (which may lie in a
@@ -179,6 +187,29 @@ private:
                                                        grain.m_dFirstRead + to * grain.m_dIncrement);
             energies[stretch] += static_cast<float>(gain * window * read);
         }
+    }
+
+    // The gain the level hold gives a grain for what it reads (1 without a
+    // hold), taken once for each thousand frames of source (for a grain
+    // reading as long a stretch around their middle): it weighs at least
+    // 400 ms of source, so it
+    // moves slowly along it, and it costs many times what the rest of a
+    // grain's forecast does.
+    double HoldOf(const GrainEvent& grain)
+    {
+        if (m_pHold == nullptr || grain.m_nFrames <= 0)
+            return 1.0;
+        const double read = static_cast<double>(grain.m_nFrames - 1) * std::fabs(grain.m_dIncrement) + 1.0;
+        const double last = grain.m_dFirstRead + static_cast<double>(grain.m_nFrames - 1) * grain.m_dIncrement;
+        const double middle = std::max(0.5 * (grain.m_dFirstRead + last), 0.0);
+        const auto step = std::min(static_cast<std::size_t>(middle) / m_nHoldStep, m_holds.size() - 1);
+        Hold& held = m_holds[step];
+        if (held.m_dRead != read) {
+            held.m_dRead = read;
+            const double stepMiddle = static_cast<double>(step * m_nHoldStep + m_nHoldStep / 2);
+            held.m_dGain = m_pHold->GainOf(stepMiddle - 0.5 * read, read);
+        }
+        return held.m_dGain;
     }
 
     // The layer's gain squared, taken once per stretch of a hundred
@@ -201,6 +232,15 @@ private:
     std::uint64_t m_nWarmUp;
     std::shared_ptr<const SourceEnergyMap> m_pSource;
     std::int32_t m_nStride;  // every grain of this many decided whole
+    // The level hold's gain for each few thousand frames of source, and the
+    // read it was taken for (0: none yet).
+    std::size_t m_nHoldStep = 1;  // frames of source
+    struct Hold {
+        double m_dRead = 0.0;
+        double m_dGain = 1.0;
+    };
+    const GrainLevelGain* m_pHold;
+    std::vector<Hold> m_holds;
     std::uint64_t m_nGainStep = UINT64_MAX;
     double m_dGainSquared = 1.0;
 };

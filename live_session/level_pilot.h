@@ -6,8 +6,10 @@
 //
 // Each stretch's forecast energy is the sum, over the grains that reach into
 // it, of the grain's gain squared (its layer's gain there included) times its
-// window's energy inside the stretch times the mean energy of the source
-// frames it reads there: grains added as if they did not interfere. Effects
+// window's energy inside the stretch (as a Hann window's) times the mean
+// energy of the source frames it reads there: grains added as if they did
+// not interfere. Of dense grains only every few are decided whole, each
+// standing for those around it. Effects
 // and shaping are left out; the forecast only ranks stretches, and what the
 // survey then measures is what they sound like.
 #pragma once
@@ -40,7 +42,7 @@ public:
     // Each stretch's forecast energy, in the units of a stretch's sum of
     // squares over both channels (whole only once complete).
     std::span<const float> Energies() const { return m_energies; }
-    // How many grains were decided so far.
+    // How many grains of the schedule the forecast has gone past so far.
     std::uint64_t GrainsDecided() const { return m_nGrains; }
 
 private:
