@@ -141,8 +141,11 @@ double LevelStats::LargestDrawDb(const CrestLaw& crest, std::uint64_t stretches,
     std::vector<double> levels;
     levels.reserve(stretches);
     double loudest = -INFINITY;
+    auto seen = m_stretches.begin();
     for (std::uint64_t j = 0; j < stretches; ++j) {
-        if (unseenOnly && m_stretches.count(j) != 0)
+        while (seen != m_stretches.end() && seen->first < j)
+            ++seen;
+        if (unseenOnly && seen != m_stretches.end() && seen->first == j)
             continue;
         levels.push_back(levelDb(j));
         loudest = std::max(loudest, levels.back());
