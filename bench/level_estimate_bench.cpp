@@ -191,7 +191,7 @@ void PrintForecastCost(const std::string& name, const Score& score, const NamedS
         grains = decided;
         sparse = std::min(sparse, Survey(score, source, kSeeds[0], true, 0.05).m_dSeconds);
     }
-    std::printf("%-34s %9.3f %9.0f %9.2f %8.0f %%\n", name.c_str(), forecast, grains / forecast * 1e-6, sparse,
+    std::printf("%-34s %9.3f %9.0f %9.3f %8.0f %%\n", name.c_str(), forecast, grains / forecast * 1e-6, sparse,
                 100.0 * forecast / sparse);
 }
 
@@ -240,7 +240,7 @@ int main(int argc, char** argv)
                         worst = std::fabs(error) > std::fabs(worst) ? error : worst;
                     }
                 }
-                std::printf("%-34s %+8.2f %+8.2f %+8.2f %9.2f %9.2f%s\n", name.c_str(), errors[0], errors[1], errors[2],
+                std::printf("%-34s %+8.2f %+8.2f %+8.2f %9.3f %9.2f%s\n", name.c_str(), errors[0], errors[1], errors[2],
                             secondsAtFive, secondsExact, allExact ? "" : " (not exact)");
             }
         }
