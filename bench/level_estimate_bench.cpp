@@ -4,7 +4,9 @@
 // bundled sample), each read by one light layer and by two layers whose gains
 // move, for a peak, a loudness and level evening; and what the survey costs
 // (seconds for the sparse share and for the exact pass, and for an hour-long
-// track with evening). Each figure is the
+// track with evening), and what the forecast that leads it costs of that
+// (the forecast alone, against the sparse survey of 5 % it is part of, each
+// the least of three rounds taken in turn). Each figure is the
 // error of largest magnitude over three seeds; with evening it is the
 // largest, over the track, of the difference between the estimated and the
 // exact gain at each place.
@@ -17,9 +19,11 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "live_session/level_estimate.h"
+#include "live_session/level_pilot.h"
 #include "studio/listening/source_cache.h"
 
 namespace {
@@ -126,13 +130,19 @@ struct Outcome {
     double m_dSeconds = 0.0;
 };
 
-Outcome Survey(const Score& score, const NamedSource& source, std::uint32_t seed, bool sparseOnly, double share)
+std::shared_ptr<SessionScore> SessionOf(const Score& score, const NamedSource& source, std::uint32_t seed)
 {
     auto session = std::make_shared<SessionScore>();
     session->m_pScore = std::make_shared<const Score>(score);
     session->m_nSeed = seed;
     session->m_sources["source"] = *source.m_pSound;
     session->m_pHeld = source.m_pSound;
+    return session;
+}
+
+Outcome Survey(const Score& score, const NamedSource& source, std::uint32_t seed, bool sparseOnly, double share)
+{
+    const std::shared_ptr<SessionScore> session = SessionOf(score, source, seed);
     LevelEstimator::Options options;
     options.m_bSparseOnly = sparseOnly;
     options.m_dSparseShare = share;
@@ -155,6 +165,34 @@ double LargestErrorDb(const LevelEstimate& early, const LevelEstimate& exact, st
             largest = error;
     }
     return largest;
+}
+
+// The forecast of the whole track alone, as the survey makes it: seconds,
+// and how many grains it decided.
+std::pair<double, std::uint64_t> ForecastAlone(const Score& score, const NamedSource& source)
+{
+    const std::shared_ptr<SessionScore> session = SessionOf(score, source, kSeeds[0]);
+    const std::uint64_t frames = TrackFramesOf(score);
+    const ScorePiece::Making made = MakeSessionPiece(*session, score, frames, SessionPieceUse::SparseSurvey);
+    const auto began = Clock::now();
+    LevelPilot pilot(*made.m_pPiece, frames, LevelEstimator::Options{}.m_nStretchFrames);
+    pilot.Reach(frames, [] { return true; });
+    return {std::chrono::duration<double>(Clock::now() - began).count(), pilot.GrainsDecided()};
+}
+
+void PrintForecastCost(const std::string& name, const Score& score, const NamedSource& source)
+{
+    double forecast = INFINITY;
+    double sparse = INFINITY;
+    std::uint64_t grains = 0;
+    for (int round = 0; round < 3; ++round) {
+        const auto [seconds, decided] = ForecastAlone(score, source);
+        forecast = std::min(forecast, seconds);
+        grains = decided;
+        sparse = std::min(sparse, Survey(score, source, kSeeds[0], true, 0.05).m_dSeconds);
+    }
+    std::printf("%-34s %9.3f %9.0f %9.3f %8.0f %%\n", name.c_str(), forecast, grains / forecast * 1e-6, sparse,
+                100.0 * forecast / sparse);
 }
 
 }  // namespace
@@ -202,7 +240,7 @@ int main(int argc, char** argv)
                         worst = std::fabs(error) > std::fabs(worst) ? error : worst;
                     }
                 }
-                std::printf("%-34s %+8.2f %+8.2f %+8.2f %9.2f %9.2f%s\n", name.c_str(), errors[0], errors[1], errors[2],
+                std::printf("%-34s %+8.2f %+8.2f %+8.2f %9.3f %9.2f%s\n", name.c_str(), errors[0], errors[1], errors[2],
                             secondsAtFive, secondsExact, allExact ? "" : " (not exact)");
             }
         }
@@ -219,6 +257,18 @@ int main(int argc, char** argv)
                     "then the pass in order); error at 5 %% %+.2f dB\n",
                     sample.m_strName.c_str(), sparse.m_dSeconds, exact.m_dSeconds,
                     LargestErrorDb(sparse.m_estimate, exact.m_estimate, TrackFramesOf(score)));
+    }
+    // What the forecast costs of the sparse survey it leads.
+    if (std::string("forecast").find(only) != std::string::npos || only.empty()) {
+        std::printf("\nThe forecast's own cost (least of three rounds, in turn with the sparse survey it is part of)\n");
+        std::printf("%-34s %9s %9s %9s %9s\n", "track, layers", "forecast", "M grain/s", "5 % (s)", "share");
+        const NamedSource& sample = sources.back();
+        PrintForecastCost("3 min of sample, one", ScoreOf(false, kSeconds), sample);
+        PrintForecastCost("3 min of sample, two moving", ScoreOf(true, kSeconds), sample);
+        Score dense = ScoreOf(false, kSeconds);
+        dense.m_layers[0].m_values.Set(ParameterId::Density, 10000);
+        PrintForecastCost("3 min of sample, one at 10000/s", dense, sample);
+        PrintForecastCost("an hour of sample, one", ScoreOf(false, 3600), sample);
     }
     return 0;
 }

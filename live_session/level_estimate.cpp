@@ -8,7 +8,6 @@
 #include <chrono>
 #include <cmath>
 #include <map>
-#include <queue>
 #include <vector>
 
 #include "engine/finishing/delivery_chain.h"
@@ -20,7 +19,9 @@
 #include "measurement/block_energy_survey.h"
 #include "measurement/delivery_level_meter.h"
 #include "measurement/level_evening_plan.h"
+#include "live_session/level_pilot.h"
 #include "live_session/level_stats.h"
+#include "live_session/sparse_picks.h"
 
 namespace {
 
@@ -126,25 +127,6 @@ private:
     bool m_bSeenAll = false;
 };
 
-// The order sparse stretches are surveyed in: 0, 1/2, 1/4, 3/4, 1/8, ... of
-// the track (bit-reversed counting), so every prefix of it is spread evenly.
-std::vector<std::uint64_t> SparseOrder(std::uint64_t stretches)
-{
-    int bits = 0;
-    while ((std::uint64_t{1} << bits) < stretches)
-        ++bits;
-    std::vector<std::uint64_t> order;
-    order.reserve(stretches);
-    for (std::uint64_t i = 0; i < (std::uint64_t{1} << bits); ++i) {
-        std::uint64_t reversed = 0;
-        for (int b = 0; b < bits; ++b)
-            reversed |= ((i >> b) & 1) << (bits - 1 - b);
-        if (reversed < stretches)
-            order.push_back(reversed);
-    }
-    return order;
-}
-
 bool HasEffects(const Score& score)
 {
     return !score.m_effects.empty() || std::any_of(score.m_layers.begin(), score.m_layers.end(),
@@ -190,7 +172,7 @@ public:
         , m_nFrames(TrackFramesOf(m_level))
         , m_nStretchFrames(std::max<std::uint64_t>(owner.m_options.m_nStretchFrames, 4410))
         , m_nStretches((m_nFrames + m_nStretchFrames - 1) / m_nStretchFrames)
-        , m_surveyed(m_nStretches, false)
+        , m_picks(m_nStretches)
     {
     }
 
@@ -231,9 +213,9 @@ private:
                 return 20.0 * std::log10(curve.At(stretch * m_nStretchFrames + m_nStretchFrames / 2));
             };
             estimate.m_dGain =
-                FileGainOf(m_level, all.LikelyPeak(m_nStretches, gainDbOf), EvenedLoudness(curve, inOrder));
+                FileGainOf(m_level, all.LikelyPeak(m_nStretches, gainDbOf, m_forecast), EvenedLoudness(curve, inOrder));
         } else {
-            estimate.m_dGain = FileGainOf(m_level, all.LikelyPeak(m_nStretches), even.Loudness());
+            estimate.m_dGain = FileGainOf(m_level, all.LikelyPeak(m_nStretches, {}, m_forecast), even.Loudness());
         }
         if (!m_bBlocksDc) {
             estimate.m_dMeanLeft = even.Mean(0);
@@ -245,8 +227,10 @@ private:
 
     // The energy of every whole block of the track: those seen, and between
     // them the line from one seen block to the next (in energy, whose mean
-    // over a window is what its loudness is taken from); past the first and
-    // the last seen, theirs. Empty when none was seen.
+    // over a window is what its loudness is taken from), or once there is a
+    // forecast, its energy there moved by the line (in dB) of what it differs
+    // from the seen ones by; past the first and the last seen, theirs. Empty
+    // when none was seen.
     std::vector<float> DrawnEnergies(std::span<const float> inOrder) const
     {
         std::map<std::uint64_t, float> known(m_blockEnergies.lower_bound(inOrder.size()), m_blockEnergies.end());
@@ -255,6 +239,8 @@ private:
         const std::uint64_t blocks = m_nFrames / CurvePlacement::kPointFrames;
         if (known.empty() || blocks == 0)
             return {};
+        if (!m_forecast.empty())
+            return ForecastEnergies(known, blocks);
         std::vector<float> energies(blocks);
         auto next = known.begin();
         auto before = known.end();
@@ -263,14 +249,58 @@ private:
                 before = next++;
             if (next != known.end() && next->first == b)
                 energies[b] = next->second;
-            else if (before == known.end())
-                energies[b] = next->second;
-            else if (next == known.end())
-                energies[b] = before->second;
-            else {
-                const double t = static_cast<double>(b - before->first) / static_cast<double>(next->first - before->first);
-                energies[b] = static_cast<float>(before->second + (next->second - before->second) * t);
-            }
+            else
+                energies[b] = static_cast<float>(Between(before, next, known.end(), b));
+        }
+        return energies;
+    }
+
+    // The value at b on the line from before's to next's (either may be
+    // missing: end), the two the nearest keys around b.
+    template <typename Iterator>
+    static double Between(Iterator before, Iterator next, Iterator end, std::uint64_t b)
+    {
+        if (before == end)
+            return next->second;
+        if (next == end)
+            return before->second;
+        const double t = static_cast<double>(b - before->first) / static_cast<double>(next->first - before->first);
+        return before->second + (next->second - before->second) * t;
+    }
+
+    // The forecast energy of block b's stretch (the stretch its middle is in).
+    double ForecastOfBlock(std::uint64_t b) const
+    {
+        const std::uint64_t middle = b * CurvePlacement::kPointFrames + CurvePlacement::kPointFrames / 2;
+        return m_forecast[std::min<std::uint64_t>(middle / m_nStretchFrames, m_forecast.size() - 1)];
+    }
+
+    // DrawnEnergies with a forecast: a block not seen has the forecast's
+    // energy, times what the seen blocks around it have over theirs (drawn
+    // between them in dB): the forecast knows where the level moves, the
+    // seen blocks how loud it is there.
+    std::vector<float> ForecastEnergies(const std::map<std::uint64_t, float>& known, std::uint64_t blocks) const
+    {
+        std::vector<std::pair<std::uint64_t, double>> ratioDb;  // by block, in order
+        for (const auto& [b, energy] : known) {
+            const double forecast = ForecastOfBlock(b);
+            if (energy > 0.0f && forecast > 0.0)
+                ratioDb.emplace_back(b, 10.0 * std::log10(energy / forecast));
+        }
+        std::vector<float> energies(blocks);
+        auto next = ratioDb.begin();
+        auto before = ratioDb.end();
+        auto seen = known.begin();
+        for (std::uint64_t b = 0; b < blocks; ++b) {
+            while (next != ratioDb.end() && next->first < b)
+                before = next++;
+            while (seen != known.end() && seen->first < b)
+                ++seen;
+            if (seen != known.end() && seen->first == b)
+                energies[b] = seen->second;
+            else if (!ratioDb.empty())
+                energies[b] = static_cast<float>(
+                    ForecastOfBlock(b) * std::pow(10.0, Between(before, next, ratioDb.end(), b) / 10.0));
         }
         return energies;
     }
@@ -326,11 +356,11 @@ private:
         return static_cast<double>(std::min(m_nSparseFrames, m_nFrames)) / static_cast<double>(m_nFrames);
     }
 
-    // Stretches over the track, up to the sparse share: in turn, one of a
-    // spread that covers the track ever more densely (what its loudness is
-    // estimated from), and one next to the loudest stretch seen so far that
-    // has an unseen neighbour (where its peak most likely lies). Answers
-    // whether to go on.
+    // Stretches over the track, up to the sparse share, in the order of
+    // SparsePicks: in turn one of an even spread (what its loudness and means
+    // are estimated from) and one where its peak most likely lies, led by a
+    // forecast of every stretch's level that is made a part at a time after
+    // each of the first few stretches. Answers whether to go on.
     bool SurveySparse()
     {
         const LevelEstimator::Options& options = m_owner.m_options;
@@ -344,37 +374,45 @@ private:
         if (!piece)
             return false;
         const auto budget = static_cast<std::uint64_t>(std::ceil(options.m_dSparseShare * static_cast<double>(m_nStretches)));
-        const std::vector<std::uint64_t> spread = SparseOrder(m_nStretches);
-        auto nextSpread = spread.begin();
-        // Unseen neighbours of seen stretches, by the level of the seen one.
-        std::priority_queue<std::pair<double, std::uint64_t>> loudest;
+        std::optional<LevelPilot> pilot;
         std::vector<StereoFrame> sound(m_nStretchFrames);
+        const auto joinSpread = [this](std::uint64_t stretch) { JoinSpread(stretch); };
         for (std::uint64_t picked = 0; picked < budget && KeepGoing(); ++picked) {
-            while (!loudest.empty() && m_surveyed[loudest.top().second])
-                loudest.pop();
-            while (nextSpread != spread.end() && m_surveyed[*nextSpread])
-                ++nextSpread;
-            const bool even = picked % 2 == 0 || loudest.empty();
-            if (even && nextSpread == spread.end())
+            const std::optional<SparsePicks::Pick> pick = m_picks.Next(joinSpread);
+            if (!pick)
                 break;
-            const std::uint64_t stretch = even ? *nextSpread : loudest.top().second;
-            const std::uint64_t first = stretch * m_nStretchFrames;
+            const std::uint64_t first = pick->m_nStretch * m_nStretchFrames;
             const std::uint64_t count = std::min(m_nStretchFrames, m_nFrames - first);
-            const double level = SurveyStretch(*piece, first, std::span<StereoFrame>(sound.data(), count), even);
-            m_surveyed[stretch] = true;
+            const double level =
+                SurveyStretch(*piece, first, std::span<StereoFrame>(sound.data(), count), pick->m_bEven);
+            m_picks.Surveyed(pick->m_nStretch, level);
             m_nSparseFrames += count;
-            if (stretch > 0 && !m_surveyed[stretch - 1])
-                loudest.emplace(level, stretch - 1);
-            if (stretch + 1 < m_nStretches && !m_surveyed[stretch + 1])
-                loudest.emplace(level, stretch + 1);
             PublishWhenDue([&] { return Estimate(m_sparse, m_even, {}, SparseShare()); });
+            if (!pilot)
+                pilot.emplace(*piece, m_nFrames, m_nStretchFrames);  // after the first estimate
+            if (!pilot->IsComplete())
+                ForecastFurther(*pilot, picked, budget);
         }
         piece->Synthesis().End();
         return KeepGoing();
     }
 
+    // The forecast of the next part of the track, of kForecastParts, after
+    // the picked-th stretch; once whole, the survey follows it.
+    void ForecastFurther(LevelPilot& pilot, std::uint64_t picked, std::uint64_t budget)
+    {
+        constexpr std::uint64_t kForecastParts = 8;
+        const std::uint64_t part = (m_nFrames + kForecastParts - 1) / kForecastParts;
+        if (!pilot.Reach(std::min(m_nFrames, (picked + 1) * part), [this] { return KeepGoing(); }) ||
+            !pilot.IsComplete())
+            return;
+        m_forecast.assign(pilot.Energies().begin(), pilot.Energies().end());
+        m_picks.FollowForecast(LoudestFirst(m_forecast, budget));
+    }
+
     // Surveys the stretch from track frame first; answers its level (root
-    // mean square). even: one of the even spread.
+    // mean square). even: one of the even spread; any other is held for the
+    // spread, which counts it once it reaches it.
     double SurveyStretch(ScorePiece& piece, std::uint64_t first, std::span<StereoFrame> sound, bool even)
     {
         std::fill(sound.begin(), sound.end(), StereoFrame{0.0f, 0.0f});
@@ -387,27 +425,51 @@ private:
             synthesis.RenderWindow(sound.subspan(done, std::min(kRenderWindow, sound.size() - done)), done);
         StretchLevel level;
         level.Add(sound);
-        LevelStats stats;
-        if (even)
-            stats.Add(sound);
-        else
-            stats.AddExtremes(sound);
-        stats.AddStretch(first / m_nStretchFrames, level.m_fPeak, level.Rms());
-        m_sparse.Merge(stats);
+        const std::uint64_t stretch = first / m_nStretchFrames;
+        LevelStats extremes;
+        extremes.AddExtremes(sound);
+        extremes.AddStretch(stretch, level.m_fPeak, level.Rms());
+        m_sparse.Merge(extremes);
+        SpreadPart part;
+        part.m_stats.Add(sound);
+        part.m_stats.AddStretch(stretch, level.m_fPeak, level.Rms());
         BlockEnergySurvey energies;
         energies.Add(sound, first);
-        const std::vector<float> blocks = energies.TakeEnergies();
-        const std::uint64_t block = (first + CurvePlacement::kPointFrames - 1) / CurvePlacement::kPointFrames;
-        for (std::size_t b = 0; b < blocks.size(); ++b) {
-            m_blockEnergies[block + b] = blocks[b];
-            if (even)
-                m_evenBlocks[block + b] = blocks[b];
-        }
-        if (even) {
-            stats.AddBlockEnergies(blocks);
-            m_even.Merge(stats);
-        }
+        part.m_blocks = energies.TakeEnergies();
+        part.m_stats.AddBlockEnergies(part.m_blocks);
+        part.m_nFirstBlock = (first + CurvePlacement::kPointFrames - 1) / CurvePlacement::kPointFrames;
+        for (std::size_t b = 0; b < part.m_blocks.size(); ++b)
+            m_blockEnergies[part.m_nFirstBlock + b] = part.m_blocks[b];
+        if (even)
+            CountInSpread(part);
+        else
+            m_heldForSpread.emplace(stretch, std::move(part));
         return level.Rms();
+    }
+
+    // What a stretch shows the even spread: its frames' sums and its blocks.
+    struct SpreadPart {
+        LevelStats m_stats;
+        std::uint64_t m_nFirstBlock = 0;
+        std::vector<float> m_blocks;
+    };
+
+    void CountInSpread(const SpreadPart& part)
+    {
+        m_sparse.Merge(part.m_stats);
+        m_even.Merge(part.m_stats);
+        for (std::size_t b = 0; b < part.m_blocks.size(); ++b)
+            m_evenBlocks[part.m_nFirstBlock + b] = part.m_blocks[b];
+    }
+
+    // The even spread reached stretch, surveyed before it: it counts it.
+    void JoinSpread(std::uint64_t stretch)
+    {
+        const auto held = m_heldForSpread.find(stretch);
+        if (held == m_heldForSpread.end())
+            return;
+        CountInSpread(held->second);
+        m_heldForSpread.erase(held);
     }
 
     // The share surveyed once the pass in order has reached track frame seen.
@@ -415,7 +477,7 @@ private:
     {
         std::uint64_t frames = seen;
         for (std::uint64_t stretch = seen / m_nStretchFrames; stretch < m_nStretches; ++stretch) {
-            if (!m_surveyed[stretch])
+            if (!m_picks.IsSurveyed(stretch))
                 continue;
             const std::uint64_t first = std::max(stretch * m_nStretchFrames, seen);
             frames += std::min(m_nFrames, (stretch + 1) * m_nStretchFrames) - first;
@@ -504,7 +566,7 @@ private:
     const std::uint64_t m_nFrames;
     const std::uint64_t m_nStretchFrames;
     const std::uint64_t m_nStretches;
-    std::vector<bool> m_surveyed;  // each sparse stretch
+    SparsePicks m_picks;  // which sparse stretches are surveyed, and which next
     bool m_bBlocksDc = false;      // the file keeps its means (see ScorePiece::BlocksDc)
     std::uint64_t m_nSparseFrames = 0;
     Clock::time_point m_nextPublish{};
@@ -514,6 +576,10 @@ private:
     // the track's start: of every one, and of those of the even spread.
     std::map<std::uint64_t, float> m_blockEnergies;
     std::map<std::uint64_t, float> m_evenBlocks;
+    // The forecast energy of every stretch, once whole (see LevelPilot).
+    std::vector<float> m_forecast;
+    // Stretches surveyed before the even spread reached them, by index.
+    std::map<std::uint64_t, SpreadPart> m_heldForSpread;
 };
 
 LevelEstimator::LevelEstimator() : LevelEstimator(Options{}) {}

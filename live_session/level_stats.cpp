@@ -55,7 +55,8 @@ void LevelStats::AddStretch(std::uint64_t index, double peak, double rms)
         m_stretches[index] = {20.0 * std::log10(peak), 20.0 * std::log10(rms)};
 }
 
-double LevelStats::LikelyPeak(std::uint64_t stretches, const std::function<double(std::uint64_t)>& gainDbOf) const
+double LevelStats::LikelyPeak(std::uint64_t stretches, const std::function<double(std::uint64_t)>& gainDbOf,
+                              std::span<const float> forecast) const
 {
     const auto gainDb = [&gainDbOf](std::uint64_t index) { return gainDbOf ? gainDbOf(index) : 0.0; };
     double seen = Peak();
@@ -68,55 +69,150 @@ double LevelStats::LikelyPeak(std::uint64_t stretches, const std::function<doubl
     const std::size_t count = m_stretches.size();
     if (seen <= 0.0 || count < 8 || count >= stretches)
         return seen;
-    // The crest law, by its moments.
+    const double seenDb = 20.0 * std::log10(seen);
+    double largestDb = 0.0;
+    if (forecast.size() == stretches) {
+        // The seen stretches are known: only the unseen ones may hold a
+        // larger peak, each at the level the forecast gives it. The seen
+        // ones are many and found where the level is highest, so the crests'
+        // own upper tail tells how far past the level a peak reaches.
+        const ForecastFit fit = FitForecast(forecast);
+        const auto levelDb = [&](std::uint64_t j) { return fit.LevelDb(ForecastDbOf(forecast[j])) + gainDb(j); };
+        largestDb = LargestDrawDb(FitCrestTail(), stretches, levelDb, true);
+    } else {
+        const auto levelDb = [&](std::uint64_t j) { return InterpolatedLevelDb(j) + gainDb(j); };
+        largestDb = LargestDrawDb(FitCrests(), stretches, levelDb, false);
+    }
+    // The law's tail is longer than a sum of grains' (which is bounded): half
+    // way between the peak seen and the law's in decibels came nearest the
+    // peak of whole tracks in trials of level-varying scores.
+    return std::pow(10.0, (seenDb + std::clamp(largestDb, seenDb, seenDb + 6.0)) / 40.0);
+}
+
+// The crest law's upper tail: over the k-th largest crest seen, crests
+// taken as exponential with the mean of the k larger ones' excess.
+LevelStats::CrestLaw LevelStats::FitCrestTail() const
+{
+    std::vector<double> crests;
+    for (const auto& [index, level] : m_stretches)
+        crests.push_back(level.m_dPeakDb - level.m_dRmsDb);
+    std::sort(crests.begin(), crests.end(), std::greater<>());
+    const std::size_t k = std::min(std::max<std::size_t>(8, crests.size() / 10), crests.size() - 1);
+    const double threshold = crests[k];
+    double excess = 0.0;
+    for (std::size_t i = 0; i < k; ++i)
+        excess += crests[i] - threshold;
+    CrestLaw law;
+    law.m_dScale = std::max(excess / static_cast<double>(k), 0.01);
+    law.m_dLocation = threshold + law.m_dScale * std::log(static_cast<double>(k) / static_cast<double>(crests.size()));
+    return law;
+}
+
+// The crest law, by its moments.
+LevelStats::CrestLaw LevelStats::FitCrests() const
+{
+    const auto count = static_cast<double>(m_stretches.size());
     double mean = 0.0;
     for (const auto& [index, level] : m_stretches)
         mean += level.m_dPeakDb - level.m_dRmsDb;
-    mean /= static_cast<double>(count);
+    mean /= count;
     double variance = 0.0;
     for (const auto& [index, level] : m_stretches) {
         const double crest = level.m_dPeakDb - level.m_dRmsDb;
         variance += (crest - mean) * (crest - mean);
     }
-    variance /= static_cast<double>(count - 1);
+    variance /= count - 1.0;
     constexpr double kEulerGamma = 0.5772156649015329;
-    const double scale = std::max(std::sqrt(6.0 * variance) / M_PI, 0.01);
-    const double location = mean - kEulerGamma * scale;
-    // The largest of Gumbel draws located at level + location, each of the
-    // same scale, is Gumbel located at location + scale × log Σ e^(level /
-    // scale); its median lies log log 2 below... above its location by
-    // -scale × log log 2. Summed relative to the loudest level seen, so the
-    // exponentials stay in range.
+    CrestLaw law;
+    law.m_dScale = std::max(std::sqrt(6.0 * variance) / M_PI, 0.01);
+    law.m_dLocation = mean - kEulerGamma * law.m_dScale;
+    return law;
+}
+
+// The median of the largest of the stretches' level plus a crest drawn from
+// the law (of the unseen ones only, or of all). The largest of Gumbel draws
+// located at level + location, each of the same scale, is Gumbel located at
+// location + scale × log Σ e^(level / scale); its median lies -scale × log
+// log 2 above its location. Summed relative to the loudest level, so the
+// exponentials stay in range. -∞ when no stretch is left to draw.
+double LevelStats::LargestDrawDb(const CrestLaw& crest, std::uint64_t stretches,
+                                 const std::function<double(std::uint64_t)>& levelDb, bool unseenOnly) const
+{
+    std::vector<double> levels;
+    levels.reserve(stretches);
     double loudest = -INFINITY;
-    for (const auto& [index, level] : m_stretches)
-        loudest = std::max(loudest, level.m_dRmsDb + gainDb(index));
-    double sum = 0.0;
-    auto next = m_stretches.begin();
-    auto before = m_stretches.end();
+    auto seen = m_stretches.begin();
     for (std::uint64_t j = 0; j < stretches; ++j) {
-        while (next != m_stretches.end() && next->first < j) {
-            before = next;
-            ++next;
-        }
-        double level = 0.0;
-        if (next != m_stretches.end() && next->first == j)
-            level = next->second.m_dRmsDb;
-        else if (before == m_stretches.end())
-            level = next->second.m_dRmsDb;
-        else if (next == m_stretches.end())
-            level = before->second.m_dRmsDb;
-        else {
-            const double t = static_cast<double>(j - before->first) / static_cast<double>(next->first - before->first);
-            level = before->second.m_dRmsDb + (next->second.m_dRmsDb - before->second.m_dRmsDb) * t;
-        }
-        sum += std::exp((level + gainDb(j) - loudest) / scale);
+        while (seen != m_stretches.end() && seen->first < j)
+            ++seen;
+        if (unseenOnly && seen != m_stretches.end() && seen->first == j)
+            continue;
+        levels.push_back(levelDb(j));
+        loudest = std::max(loudest, levels.back());
     }
-    const double largestDb = loudest + location + scale * (std::log(sum) - std::log(std::log(2.0)));
-    // The law's tail is longer than a sum of grains' (which is bounded): half
-    // way between the peak seen and the law's in decibels came nearest the
-    // peak of whole tracks in trials of level-varying scores.
-    const double seenDb = 20.0 * std::log10(seen);
-    return std::pow(10.0, (seenDb + std::clamp(largestDb, seenDb, seenDb + 6.0)) / 40.0);
+    if (!std::isfinite(loudest))
+        return -INFINITY;
+    double sum = 0.0;
+    for (const double level : levels)
+        sum += std::exp((level - loudest) / crest.m_dScale);
+    return loudest + crest.m_dLocation + crest.m_dScale * (std::log(sum) - std::log(std::log(2.0)));
+}
+
+// The level of stretch j: its own when seen, else the line between the
+// seen ones around it (in dB).
+double LevelStats::InterpolatedLevelDb(std::uint64_t j) const
+{
+    const auto next = m_stretches.lower_bound(j);
+    if (next != m_stretches.end() && next->first == j)
+        return next->second.m_dRmsDb;
+    if (next == m_stretches.begin())
+        return next->second.m_dRmsDb;
+    const auto before = std::prev(next);
+    if (next == m_stretches.end())
+        return before->second.m_dRmsDb;
+    const double t = static_cast<double>(j - before->first) / static_cast<double>(next->first - before->first);
+    return before->second.m_dRmsDb + (next->second.m_dRmsDb - before->second.m_dRmsDb) * t;
+}
+
+double LevelStats::ForecastDbOf(float energy)
+{
+    return energy > 0.0f ? 10.0 * std::log10(static_cast<double>(energy)) : -INFINITY;
+}
+
+// The line that best gives the seen stretches' levels from their forecast
+// levels (least squares, over those the forecast finds sound in). Its slope
+// is near 1 where the level moves as the forecast says (a loud part of the
+// source read now and then), and near 0 where the forecast's differences are
+// mostly what it leaves out (how grains interfere): the unseen stretches it
+// finds loudest are then not taken as loud as it says.
+LevelStats::ForecastFit LevelStats::FitForecast(std::span<const float> forecast) const
+{
+    double count = 0.0;
+    double sumX = 0.0;
+    double sumY = 0.0;
+    for (const auto& [index, level] : m_stretches) {
+        if (index < forecast.size() && forecast[index] > 0.0f) {
+            count += 1.0;
+            sumX += ForecastDbOf(forecast[index]);
+            sumY += level.m_dRmsDb;
+        }
+    }
+    ForecastFit fit;
+    if (count < 2.0)
+        return fit;
+    fit.m_dMeanX = sumX / count;
+    fit.m_dMeanY = sumY / count;
+    double covariance = 0.0;
+    double variance = 0.0;
+    for (const auto& [index, level] : m_stretches) {
+        if (index < forecast.size() && forecast[index] > 0.0f) {
+            const double x = ForecastDbOf(forecast[index]) - fit.m_dMeanX;
+            covariance += x * (level.m_dRmsDb - fit.m_dMeanY);
+            variance += x * x;
+        }
+    }
+    fit.m_dSlope = variance > 0.0 ? std::max(covariance / variance, 0.0) : 0.0;
+    return fit;
 }
 
 void LevelStats::AddBlockEnergies(std::span<const float> energies)

@@ -48,13 +48,36 @@ public:
     // each unseen stretch's level as the line between the seen ones around
     // it; the answer is the median of the largest of all stretches' level
     // plus crest, taken half way (in decibels) from the largest peak seen,
-    // and never more than 6 dB over it.
-    double LikelyPeak(std::uint64_t stretches, const std::function<double(std::uint64_t)>& gainDbOf = {}) const;
+    // and never more than 6 dB over it. With a forecast of every stretch's
+    // energy (see LevelPilot, by index), only the unseen stretches are drawn,
+    // each at the level the line fitted from the seen ones' forecast levels
+    // to their levels gives it, with crests from the law of the seen crests'
+    // upper tail (the seen stretches, led by the forecast, are the loudest).
+    double LikelyPeak(std::uint64_t stretches, const std::function<double(std::uint64_t)>& gainDbOf = {},
+                      std::span<const float> forecast = {}) const;
     // The integrated loudness in LUFS, gated as BS.1770 gates it, over its
     // 400 ms blocks that lie within a stretch; none without such a block.
     std::optional<double> Loudness() const;
 
 private:
+    struct CrestLaw {  // a Gumbel law of stretches' peaks over their level, in dB
+        double m_dLocation = 0.0;
+        double m_dScale = 0.0;
+    };
+    CrestLaw FitCrests() const;
+    CrestLaw FitCrestTail() const;
+    double LargestDrawDb(const CrestLaw& crest, std::uint64_t stretches,
+                         const std::function<double(std::uint64_t)>& levelDb, bool unseenOnly) const;
+    double InterpolatedLevelDb(std::uint64_t j) const;
+    static double ForecastDbOf(float energy);
+    struct ForecastFit {  // a stretch's level in dB from its forecast level
+        double m_dMeanX = 0.0;
+        double m_dMeanY = 0.0;
+        double m_dSlope = 1.0;
+        double LevelDb(double forecastDb) const { return m_dMeanY + m_dSlope * (forecastDb - m_dMeanX); }
+    };
+    ForecastFit FitForecast(std::span<const float> forecast) const;
+
     double m_dSum[2] = {0.0, 0.0};
     float m_fLowest[2] = {0.0f, 0.0f};
     float m_fHighest[2] = {0.0f, 0.0f};

@@ -374,6 +374,24 @@ ScorePiece::Making ScorePiece::Make(PieceRequest request,
     return making;
 }
 
+std::span<const StereoFrame> ScorePiece::LayerSourceFrames(std::size_t layer) const
+{
+    return m_layers[layer]->m_pSource->m_prepared.Levels().Level(0);
+}
+
+const GrainLevelGain* ScorePiece::LayerLevelHold(std::size_t layer) const
+{
+    const std::optional<GrainLevelHold>& hold = m_layers[layer]->m_pSource->m_levelHold;
+    return hold ? &*hold : nullptr;
+}
+
+double ScorePiece::LayerGainAt(std::size_t layer, std::uint64_t frame) const
+{
+    if (HasUnityGain(m_pScore->m_layers[layer]))
+        return 1.0;
+    return m_layers[layer]->m_pTimeline->GainAt(TrackSecondsOf(frame, m_nWarmUp));
+}
+
 std::uint32_t ScorePiece::FirstLayerState() const
 {
     if (!m_pSynthesis || m_layers.empty())

@@ -140,6 +140,15 @@ public:
     LayerMixSynthesis* Mix() { return m_pMix; }
     std::size_t LayerCount() const { return m_layers.size(); }
 
+    // After Prepare. What layer's grains read and how loud it is heard, for
+    // telling a render's level from its grain schedule without rendering
+    // it: the frames of its prepared stretch (the frames its grains' read
+    // positions count), the gain its grains take from the loudness of what
+    // they read (null: none) and its gain at render frame frame.
+    std::span<const StereoFrame> LayerSourceFrames(std::size_t layer) const;
+    const GrainLevelGain* LayerLevelHold(std::size_t layer) const;
+    double LayerGainAt(std::size_t layer, std::uint64_t frame) const;
+
 private:
     ScorePiece() = default;
     std::optional<PieceRefusal> PlanLayers(const PieceRequest& request);

@@ -2,7 +2,8 @@
 // fades, a layer gain along keyframes), against the file's gain that the pass
 // in order ends with: a loudness within 1 dB once 5 % of the track is
 // surveyed in sparse stretches; a peak, the rarest event of a sound, within
-// 3 dB at 5 % and 1 dB at 10 %; level evening's gain along the track.
+// 3 dB at 5 % and 1 dB at 10 %, and one in a rare burst that an even
+// spread misses within 1 dB at 5 %; level evening's gain along the track.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -49,12 +50,30 @@ Score MovingLevelScore()
     return score;
 }
 
-LevelEstimate Survey(const Score& score, bool sparseOnly, double share = 0.05)
+// Ten seconds of quiet noise with one loud burst, 30 dB over it, of a
+// fifth of a second: a place the scan walk seldom lingers on.
+std::vector<StereoFrame> RareBurst()
+{
+    std::vector<StereoFrame> sound(441000);
+    std::uint32_t state = 12345;
+    const auto noise = [&state] {
+        state = state * 1664525u + 1013904223u;
+        return static_cast<float>(state >> 8) / static_cast<float>(1u << 23) - 1.0f;
+    };
+    for (std::size_t i = 0; i < sound.size(); ++i) {
+        const float level = i >= 273420 && i < 282240 ? 0.9f : 0.03f;
+        sound[i] = {level * noise(), level * noise()};
+    }
+    return sound;
+}
+
+LevelEstimate Survey(const Score& score, bool sparseOnly, double share = 0.05,
+                     const std::vector<StereoFrame>& source = Swell(), std::uint32_t seed = kSeekTestSeed)
 {
     auto session = std::make_shared<SessionScore>();
-    auto swell = std::make_shared<std::vector<StereoFrame>>(Swell());
+    auto swell = std::make_shared<std::vector<StereoFrame>>(source);
     session->m_pScore = std::make_shared<const Score>(score);
-    session->m_nSeed = kSeekTestSeed;
+    session->m_nSeed = seed;
     session->m_sources["tones"] = *swell;
     session->m_pHeld = swell;
     LevelEstimator::Options options;
@@ -220,4 +239,26 @@ TEST(LevelEstimate, AShapedScoresSparseStretchesKeepTheirLevel)
     const LevelEstimate exact = Exact(score);
     ExpectWithin(score, exact, 0.05, 3.0);
     ExpectWithin(score, exact, 0.1, 1.0);
+}
+
+// Grains read a rare burst only where the scan walk lingers on it: a few
+// stretches of three minutes that an even spread of 5 % passes by (with
+// these seeds, one layer and two whose gains move, a survey led by the
+// loudest stretch seen put the peak 23 and 7 dB too low). The forecast of
+// the grain schedule leads the survey to them.
+TEST(LevelEstimate, APeakInARareBurstIsFoundWithinADecibelAtFivePerCent)
+{
+    const std::vector<StereoFrame> burst = RareBurst();
+    Score moving = MovingLevelScore();
+    moving.m_nLengthSeconds = 180;
+    Score one = moving;
+    one.m_layers.resize(1);
+    one.m_layers[0].m_keyframes.clear();
+    for (const auto& [score, seed] : {std::pair{one, 1u}, std::pair{moving, 5u}}) {
+        const LevelEstimate exact = Survey(score, false, 0.1, burst, seed);
+        ASSERT_TRUE(exact.m_bExact);
+        const LevelEstimate early = Survey(score, true, 0.05, burst, seed);
+        EXPECT_FALSE(early.m_bExact);
+        EXPECT_NEAR(Db(early.m_dGain), Db(exact.m_dGain), 1.0) << "seed " << seed;
+    }
 }
