@@ -207,15 +207,21 @@ private:
         LevelEstimate estimate;
         estimate.m_bKnown = all.HasSound();
         if (m_level.m_levelRange) {
-            estimate.m_pEvening = DrawnEvening(inOrder);
+            const std::vector<float> drawn = DrawnEnergies(inOrder);
+            estimate.m_pEvening = EveningOf(drawn);
             const GainCurve& curve = *estimate.m_pEvening;
             const auto gainDbOf = [&curve, this](std::uint64_t stretch) {
                 return 20.0 * std::log10(curve.At(stretch * m_nStretchFrames + m_nStretchFrames / 2));
             };
-            estimate.m_dGain =
-                FileGainOf(m_level, all.LikelyPeak(m_nStretches, gainDbOf, m_forecast), EvenedLoudness(curve, inOrder));
+            const std::optional<double> loudness =
+                m_loudnessForecast.empty() ? EvenedLoudness(curve, inOrder) : LoudnessOfDrawn(drawn, &curve);
+            estimate.m_dGain = FileGainOf(m_level, all.LikelyPeak(m_nStretches, gainDbOf, m_forecast), loudness);
         } else {
-            estimate.m_dGain = FileGainOf(m_level, all.LikelyPeak(m_nStretches, {}, m_forecast), even.Loudness());
+            // Without a loudness asked for, the gain is the peak's alone.
+            const std::optional<double> loudness = m_loudnessForecast.empty() || !m_level.m_loudness
+                                                       ? even.Loudness()
+                                                       : LoudnessOfDrawn(DrawnEnergies(inOrder), nullptr);
+            estimate.m_dGain = FileGainOf(m_level, all.LikelyPeak(m_nStretches, {}, m_forecast), loudness);
         }
         if (!m_bBlocksDc) {
             estimate.m_dMeanLeft = even.Mean(0);
@@ -228,9 +234,8 @@ private:
     // The energy of every whole block of the track: those seen, and between
     // them the line from one seen block to the next (in energy, whose mean
     // over a window is what its loudness is taken from), or once there is a
-    // forecast, its energy there moved by the line (in dB) of what it differs
-    // from the seen ones by; past the first and the last seen, theirs. Empty
-    // when none was seen.
+    // forecast, the forecast calibrated to the seen blocks; past the first
+    // and the last seen, theirs. Empty when none was seen.
     std::vector<float> DrawnEnergies(std::span<const float> inOrder) const
     {
         std::map<std::uint64_t, float> known(m_blockEnergies.lower_bound(inOrder.size()), m_blockEnergies.end());
@@ -239,8 +244,8 @@ private:
         const std::uint64_t blocks = m_nFrames / CurvePlacement::kPointFrames;
         if (known.empty() || blocks == 0)
             return {};
-        if (!m_forecast.empty())
-            return ForecastEnergies(known, blocks);
+        if (const std::optional<double> scale = ForecastScale(known))
+            return ForecastEnergies(known, blocks, *scale);
         std::vector<float> energies(blocks);
         auto next = known.begin();
         auto before = known.end();
@@ -268,50 +273,81 @@ private:
         return before->second + (next->second - before->second) * t;
     }
 
-    // The forecast energy of block b's stretch (the stretch its middle is in).
+    // The K-weighted forecast energy of block b's stretch (the stretch its
+    // middle is in).
     double ForecastOfBlock(std::uint64_t b) const
     {
         const std::uint64_t middle = b * CurvePlacement::kPointFrames + CurvePlacement::kPointFrames / 2;
-        return m_forecast[std::min<std::uint64_t>(middle / m_nStretchFrames, m_forecast.size() - 1)];
+        return m_loudnessForecast[std::min<std::uint64_t>(middle / m_nStretchFrames, m_loudnessForecast.size() - 1)];
     }
 
-    // DrawnEnergies with a forecast: a block not seen has the forecast's
-    // energy, times what the seen blocks around it have over theirs (drawn
-    // between them in dB): the forecast knows where the level moves, the
-    // seen blocks how loud it is there.
-    std::vector<float> ForecastEnergies(const std::map<std::uint64_t, float>& known, std::uint64_t blocks) const
+    // What the forecast's energies are to be multiplied by to be the seen
+    // blocks' measured ones: the sum of the measured over the sum of their
+    // forecasts. One block differs from its forecast by how its grains
+    // happen to interfere (a sum of a few tones' copies swings by several
+    // dB), a sum of many blocks far less, and the loudest weigh most, as
+    // they do in the loudness. None before the forecast is made, or when it
+    // finds no sound where sound was seen.
+    std::optional<double> ForecastScale(const std::map<std::uint64_t, float>& known) const
     {
-        std::vector<std::pair<std::uint64_t, double>> ratioDb;  // by block, in order
+        if (m_loudnessForecast.empty())
+            return std::nullopt;
+        double measured = 0.0;
+        double forecast = 0.0;
         for (const auto& [b, energy] : known) {
-            const double forecast = ForecastOfBlock(b);
-            if (energy > 0.0f && forecast > 0.0)
-                ratioDb.emplace_back(b, 10.0 * std::log10(energy / forecast));
+            measured += energy;
+            forecast += ForecastOfBlock(b);
         }
+        if (!(forecast > 0.0) || !std::isfinite(measured))
+            return std::nullopt;
+        return measured / forecast;
+    }
+
+    // DrawnEnergies with a forecast: a block seen has its own energy, any
+    // other the forecast's times scale.
+    std::vector<float> ForecastEnergies(const std::map<std::uint64_t, float>& known, std::uint64_t blocks,
+                                        double scale) const
+    {
         std::vector<float> energies(blocks);
-        auto next = ratioDb.begin();
-        auto before = ratioDb.end();
         auto seen = known.begin();
         for (std::uint64_t b = 0; b < blocks; ++b) {
-            while (next != ratioDb.end() && next->first < b)
-                before = next++;
             while (seen != known.end() && seen->first < b)
                 ++seen;
-            if (seen != known.end() && seen->first == b)
-                energies[b] = seen->second;
-            else if (!ratioDb.empty())
-                energies[b] = static_cast<float>(
-                    ForecastOfBlock(b) * std::pow(10.0, Between(before, next, ratioDb.end(), b) / 10.0));
+            energies[b] = seen != known.end() && seen->first == b ? seen->second
+                                                                   : static_cast<float>(ForecastOfBlock(b) * scale);
         }
         return energies;
     }
 
+    // The integrated loudness of blocks of these energies (every whole block
+    // of the track), its gating blocks (400 ms, 75 % overlapping) each
+    // moved by the square of the evening's gain at its middle when there
+    // is one.
+    static std::optional<double> LoudnessOfDrawn(std::span<const float> drawn, const GainCurve* curve)
+    {
+        constexpr std::uint64_t kBlock = CurvePlacement::kPointFrames;
+        constexpr std::size_t kPerGatingBlock = 4;
+        if (drawn.size() < kPerGatingBlock)
+            return GatedLoudnessOf(drawn);
+        std::vector<float> gating;
+        gating.reserve(drawn.size() - kPerGatingBlock + 1);
+        for (std::size_t b = 0; b + kPerGatingBlock <= drawn.size(); ++b) {
+            double sum = 0.0;
+            for (std::size_t k = 0; k < kPerGatingBlock; ++k)
+                sum += drawn[b + k];
+            const double gain = curve != nullptr ? curve->At((b + 2) * kBlock) : 1.0;
+            gating.push_back(static_cast<float>(sum / kPerGatingBlock * gain * gain));
+        }
+        return GatedLoudnessOf(gating);
+    }
+
     // Level evening's gain as the file's plan would make it from the
-    // energies drawn from what was seen.
-    std::shared_ptr<const GainCurve> DrawnEvening(std::span<const float> inOrder) const
+    // energies drawn from what was seen (see DrawnEnergies).
+    std::shared_ptr<const GainCurve> EveningOf(const std::vector<float>& drawn) const
     {
         const CurvePlacement placement{m_nFrames, 0, m_level.m_bLoop};
         const std::uint64_t fade = m_level.m_bLoop ? 0 : static_cast<std::uint64_t>(m_level.m_nFadeSeconds) * kRunSampleRate;
-        EveningPlan plan = PlanEvening(DrawnEnergies(inOrder), placement, fade, *m_level.m_levelRange);
+        EveningPlan plan = PlanEvening(drawn, placement, fade, *m_level.m_levelRange);
         return std::make_shared<const GainCurve>(std::move(plan.m_curve));
     }
 
@@ -407,6 +443,7 @@ private:
             !pilot.IsComplete())
             return;
         m_forecast.assign(pilot.Energies().begin(), pilot.Energies().end());
+        m_loudnessForecast.assign(pilot.LoudnessEnergies().begin(), pilot.LoudnessEnergies().end());
         m_picks.FollowForecast(LoudestFirst(m_forecast, budget));
     }
 
@@ -578,6 +615,7 @@ private:
     std::map<std::uint64_t, float> m_evenBlocks;
     // The forecast energy of every stretch, once whole (see LevelPilot).
     std::vector<float> m_forecast;
+    std::vector<float> m_loudnessForecast;  // the same K-weighted
     // Stretches surveyed before the even spread reached them, by index.
     std::map<std::uint64_t, SpreadPart> m_heldForSpread;
 };

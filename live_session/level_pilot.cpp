@@ -8,6 +8,7 @@
 
 #include "engine/run/score_piece.h"
 #include "engine/seek/seek_plan.h"
+#include "engine/source/source_loudness.h"
 
 namespace {
 
@@ -40,6 +41,16 @@ public:
             m_sums.push_back(sum);
         }
         m_sums.push_back(sum);  // past the last block: nothing more
+        MeasureWeighting(frames);
+    }
+
+    // What K-weighting makes of the energy of the source around position
+    // (the ratio of its weighted to its plain energy over a 100 ms block):
+    // loudness hears the high frequencies more and the lowest not at all.
+    double WeightingAt(double position) const
+    {
+        const double block = std::max(position, 0.0) / static_cast<double>(SourceLoudness::kBlockFrames);
+        return m_weighting[std::min(static_cast<std::size_t>(block), m_weighting.size() - 1)];
     }
 
     // The mean energy of a frame between source positions from and to
@@ -58,6 +69,25 @@ public:
     }
 
 private:
+    void MeasureWeighting(std::span<const StereoFrame> frames)
+    {
+        const SourceLoudness weighted(frames);
+        const auto blockFrames = static_cast<std::size_t>(SourceLoudness::kBlockFrames);
+        m_weighting.assign(std::max<std::size_t>(weighted.Blocks(), 1), 1.0f);
+        for (std::size_t b = 0; b < weighted.Blocks(); ++b) {
+            const std::size_t end = std::min(frames.size(), (b + 1) * blockFrames);
+            double plain = 0.0;
+            for (std::size_t i = b * blockFrames; i < end; ++i) {
+                const double energy = static_cast<double>(frames[i].left) * frames[i].left +
+                                      static_cast<double>(frames[i].right) * frames[i].right;
+                plain += std::isfinite(energy) ? energy : 0.0;
+            }
+            plain /= static_cast<double>(end - b * blockFrames);
+            if (plain > 0.0)
+                m_weighting[b] = static_cast<float>(weighted.BlockEnergy(b) / plain);
+        }
+    }
+
     // Blocks of 16 frames, or longer ones for a long source, so that there
     // are at most about a million.
     static int BlockBitsFor(std::uint64_t frames)
@@ -79,6 +109,7 @@ private:
     int m_nBlockBits;
     double m_dPerBlock = 1.0;
     std::vector<double> m_sums;  // of the blocks before each block
+    std::vector<float> m_weighting;  // by 100 ms block (see WeightingAt)
 };
 
 // The energy of the Hann window sin²(πx) from its start to the share u of
@@ -134,14 +165,14 @@ public:
 
     // Decides the grains that start before track frame frame, at most
     // grains of them; answers how many.
-    std::uint64_t Reach(std::uint64_t frame, std::uint64_t grains, std::span<float> energies,
+    std::uint64_t Reach(std::uint64_t frame, std::uint64_t grains, const Forecasts& forecasts,
                         std::uint64_t stretchFrames)
     {
         GrainScheduler& scheduler = m_schedule.Scheduler();
         std::uint64_t decided = 0;
         while (decided < grains && !scheduler.IsComplete() && scheduler.NextGrain().m_nStart < m_nWarmUp + frame) {
             if (scheduler.NextGrain().m_nIndex % m_nStride == 0)
-                Add(scheduler.PlaceNext(), energies, stretchFrames);
+                Add(scheduler.PlaceNext(), forecasts, stretchFrames);
             else
                 scheduler.SkipNext();
             ++decided;
@@ -161,7 +192,7 @@ private:
         return std::max(1, static_cast<std::int32_t>(perStretch / kDecidedPerStretch));
     }
 
-    void Add(const GrainEvent& grain, std::span<float> energies, std::uint64_t stretchFrames)
+    void Add(const GrainEvent& grain, const Forecasts& forecasts, std::uint64_t stretchFrames)
     {
         if (grain.m_nFrames <= 0 || grain.End() <= m_nWarmUp)
             return;
@@ -175,6 +206,7 @@ private:
         // loop's warm-up, before the track's first frame).
         const auto start = static_cast<std::int64_t>(grain.m_nOutput) - static_cast<std::int64_t>(m_nWarmUp);
         const auto firstStretch = static_cast<std::uint64_t>(std::max<std::int64_t>(start, 0)) / stretchFrames;
+        const std::span<float> energies = forecasts.m_energies;
         for (std::uint64_t stretch = firstStretch; stretch < energies.size(); ++stretch) {
             const auto stretchFirst = static_cast<std::int64_t>(stretch * stretchFrames);
             if (stretchFirst >= start + grain.m_nFrames)
@@ -183,9 +215,12 @@ private:
             const auto to = static_cast<double>(
                 std::min<std::int64_t>(stretchFirst + static_cast<std::int64_t>(stretchFrames) - start, grain.m_nFrames));
             const double window = length * (kHannEnergy.UpTo(to / length) - kHannEnergy.UpTo(from / length));
-            const double read = m_pSource->MeanBetween(grain.m_dFirstRead + from * grain.m_dIncrement,
-                                                       grain.m_dFirstRead + to * grain.m_dIncrement);
+            const double readFrom = grain.m_dFirstRead + from * grain.m_dIncrement;
+            const double readTo = grain.m_dFirstRead + to * grain.m_dIncrement;
+            const double read = m_pSource->MeanBetween(readFrom, readTo);
             energies[stretch] += static_cast<float>(gain * window * read);
+            forecasts.m_loudness[stretch] += static_cast<float>(
+                gain * window * read * m_pSource->WeightingAt(0.5 * (readFrom + readTo)));
         }
     }
 
@@ -249,6 +284,7 @@ LevelPilot::LevelPilot(const ScorePiece& piece, std::uint64_t trackFrames, std::
     : m_nTrackFrames(trackFrames)
     , m_nStretchFrames(stretchFrames)
     , m_energies((trackFrames + stretchFrames - 1) / stretchFrames, 0.0f)
+    , m_loudness(m_energies.size(), 0.0f)
 {
     const SeekPlan& plan = piece.GetSeekPlan();
     // Layers that read the same frames share their map.
@@ -269,7 +305,8 @@ bool LevelPilot::Reach(std::uint64_t frame, const std::function<bool()>& keepGoi
 {
     for (const std::unique_ptr<Layer>& layer : m_layers) {
         for (;;) {
-            const std::uint64_t decided = layer->Reach(frame, kGrainsBetweenPolls, m_energies, m_nStretchFrames);
+            const std::uint64_t decided =
+                layer->Reach(frame, kGrainsBetweenPolls, {m_energies, m_loudness}, m_nStretchFrames);
             m_nGrains += decided;
             if (decided < kGrainsBetweenPolls)
                 break;

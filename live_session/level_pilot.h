@@ -42,15 +42,23 @@ public:
     // Each stretch's forecast energy, in the units of a stretch's sum of
     // squares over both channels (whole only once complete).
     std::span<const float> Energies() const { return m_energies; }
+    // The same K-weighted, as loudness is measured: each grain's read
+    // weighted as K-weighting weights the source around it.
+    std::span<const float> LoudnessEnergies() const { return m_loudness; }
     // How many grains of the schedule the forecast has gone past so far.
     std::uint64_t GrainsDecided() const { return m_nGrains; }
 
 private:
     class Layer;
+    struct Forecasts {  // what a grain adds to
+        std::span<float> m_energies;
+        std::span<float> m_loudness;
+    };
 
     std::uint64_t m_nTrackFrames;
     std::uint64_t m_nStretchFrames;
     std::vector<float> m_energies;
+    std::vector<float> m_loudness;
     std::vector<std::unique_ptr<Layer>> m_layers;
     std::uint64_t m_nGrains = 0;
     std::uint64_t m_nReached = 0;  // every grain that starts before this track frame is decided
