@@ -259,6 +259,37 @@ TEST(LevelEstimate, APeakInARareBurstIsFoundWithinADecibelAtFivePerCent)
         ASSERT_TRUE(exact.m_bExact);
         const LevelEstimate early = Survey(score, true, 0.05, burst, seed);
         EXPECT_FALSE(early.m_bExact);
+        std::cout << "Seed " << seed << " at 5 %: " << Db(early.m_dGain) << " dB; exact " << Db(exact.m_dGain)
+                  << " dB\n";
+        EXPECT_NEAR(Db(early.m_dGain), Db(exact.m_dGain), 1.0) << "seed " << seed;
+    }
+}
+
+// Ten seconds of tones, quiet (a sixteenth) for three seconds and then full
+// for half a second, over and over: most of the loudness lies in a seventh
+// of the source, which a few per cent of a track reaches only now and then.
+// With these seeds, loudness taken from an even spread of 5 % alone was 1.3
+// to 1.8 dB off; the forecast of the grain schedule, calibrated to all the
+// stretches seen, tells how loud the stretches between them are.
+TEST(LevelEstimate, ALoudnessOfRareLoudStepsIsWithinADecibelAtFivePerCent)
+{
+    std::vector<StereoFrame> steps = Tones(10.0);
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        const float level = i % 154350 < 132300 ? 0.06f : 1.0f;
+        steps[i].left *= level;
+        steps[i].right *= level;
+    }
+    Score score = MovingLevelScore();
+    score.m_nLengthSeconds = 180;
+    score.m_loudness = -30.0;
+    score.m_nVolume = 90;
+    for (const std::uint32_t seed : {4321u, 11u, 2026u}) {
+        const LevelEstimate exact = Survey(score, false, 0.1, steps, seed);
+        ASSERT_TRUE(exact.m_bExact);
+        const LevelEstimate early = Survey(score, true, 0.05, steps, seed);
+        EXPECT_FALSE(early.m_bExact);
+        std::cout << "Seed " << seed << " at 5 %: " << Db(early.m_dGain) << " dB; exact " << Db(exact.m_dGain)
+                  << " dB\n";
         EXPECT_NEAR(Db(early.m_dGain), Db(exact.m_dGain), 1.0) << "seed " << seed;
     }
 }
