@@ -259,8 +259,6 @@ TEST(LevelEstimate, APeakInARareBurstIsFoundWithinADecibelAtFivePerCent)
         ASSERT_TRUE(exact.m_bExact);
         const LevelEstimate early = Survey(score, true, 0.05, burst, seed);
         EXPECT_FALSE(early.m_bExact);
-        std::cout << "Seed " << seed << " at 5 %: " << Db(early.m_dGain) << " dB; exact " << Db(exact.m_dGain)
-                  << " dB\n";
         EXPECT_NEAR(Db(early.m_dGain), Db(exact.m_dGain), 1.0) << "seed " << seed;
     }
 }
