@@ -10,8 +10,10 @@
 // energy of the source frames it reads there: grains added as if they did
 // not interfere. Of dense grains only every few are decided whole, each
 // standing for those around it. Effects
-// and shaping are left out; the forecast only ranks stretches, and what the
-// survey then measures is what they sound like.
+// and shaping are left out; the forecast ranks stretches, and what the
+// survey then measures is what they sound like. A second forecast weights
+// each grain's read as K-weighting weights the source there: scaled to the
+// loudness measured where the survey went, it stands for the rest.
 #pragma once
 
 #include <cstdint>
