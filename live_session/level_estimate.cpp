@@ -199,7 +199,8 @@ private:
     }
 
     // From the stats of all that was seen (the peak) and of what was seen
-    // evenly (the loudness); inOrder: the energies of the blocks from the
+    // evenly (the loudness, until the forecast stands for what was not
+    // seen); inOrder: the energies of the blocks from the
     // track's start that the pass in order has seen.
     LevelEstimate Estimate(const LevelStats& all, const LevelStats& even, std::span<const float> inOrder,
                            double share) const

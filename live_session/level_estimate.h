@@ -12,8 +12,9 @@
 // volume over the peak, times the loudness step when the score asks for a
 // loudness. With level evening the file's gain moves over time: the estimate
 // then carries the evening's slow gain as a curve over the track, planned as
-// the file's own plan is, from the sparse stretches at first (their loudness
-// drawn between them) and from the whole track once it is surveyed.
+// the file's own plan is, from the sparse stretches at first (the loudness
+// between them drawn from a forecast of the grain schedule, scaled to them)
+// and from the whole track once it is surveyed.
 #pragma once
 
 #include <atomic>
