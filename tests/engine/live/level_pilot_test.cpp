@@ -8,6 +8,7 @@
 #include <cmath>
 #include <iostream>
 
+#include "engine/source/source_loudness.h"
 #include "live_session/level_pilot.h"
 #include "live_session/session_score.h"
 #include "live_session/sparse_picks.h"
@@ -66,6 +67,31 @@ std::vector<float> RenderedEnergies(const Score& score, std::span<const StereoFr
     return energies;
 }
 
+// Ten seconds of a low tone (60 Hz) and then ten of a high one (4 kHz), as
+// loud as each other: K-weighting hears the high one some 5 dB louder.
+std::vector<StereoFrame> LowThenHigh()
+{
+    std::vector<StereoFrame> sound(882000);
+    for (std::size_t i = 0; i < sound.size(); ++i) {
+        const double t = static_cast<double>(i) / 44100.0;
+        const auto value = static_cast<float>(0.5 * std::sin(2 * M_PI * (i < 441000 ? 60.0 : 4000.0) * t));
+        sound[i] = {value, value};
+    }
+    return sound;
+}
+
+// The K-weighted energy of each stretch of the track rendered.
+std::vector<float> RenderedLoudness(const Score& score, std::span<const StereoFrame> source)
+{
+    const std::uint64_t frames = TrackFramesOf(score);
+    const std::unique_ptr<ScorePiece> piece = MakePiece(score, source, 0, frames);
+    const SourceLoudness weighted(Synthesise(*piece, frames));
+    std::vector<float> energies(weighted.Blocks());
+    for (std::size_t b = 0; b < energies.size(); ++b)
+        energies[b] = static_cast<float>(weighted.BlockEnergy(b) * kStretch);
+    return energies;
+}
+
 double Db(double energy)
 {
     return 10.0 * std::log10(std::max(energy, 1e-30));
@@ -89,6 +115,19 @@ double CorrelationDb(std::span<const float> a, std::span<const float> b)
         bb += (Db(b[i]) - meanB) * (Db(b[i]) - meanB);
     }
     return ab / std::sqrt(aa * bb);
+}
+
+// How widely a's level differs from b's, stretch by stretch: the standard
+// deviation of the difference in dB.
+double SpreadDb(std::span<const float> a, std::span<const float> b)
+{
+    double mean = 0.0;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        mean += (Db(a[i]) - Db(b[i])) / static_cast<double>(a.size());
+    double variance = 0.0;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        variance += std::pow(Db(a[i]) - Db(b[i]) - mean, 2.0) / static_cast<double>(a.size() - 1);
+    return std::sqrt(variance);
 }
 
 }  // namespace
@@ -141,6 +180,26 @@ TEST(LevelPilot, AForecastMadeInPartsIsTheForecastMadeAtOnceAndStopsWhenTold)
     EXPECT_FALSE(stopped.Reach(frames, [] { return false; }));
     EXPECT_FALSE(stopped.IsComplete());
     EXPECT_LT(stopped.GrainsDecided(), whole.GrainsDecided());
+}
+
+// Loudness weights frequencies unevenly: the K-weighted forecast follows the
+// rendered loudness of stretches reading a low tone and a high one, where
+// the plain forecast takes them as equally loud.
+TEST(LevelPilot, TheLoudnessForecastWeightsTheSourceAsLoudnessDoes)
+{
+    const std::vector<StereoFrame> source = LowThenHigh();
+    const Score score = LightScore();
+    const std::uint64_t frames = TrackFramesOf(score);
+    const std::vector<float> rendered = RenderedLoudness(score, source);
+    const std::unique_ptr<ScorePiece> piece = MakePiece(score, source, 0, frames);
+    LevelPilot pilot(*piece, frames, kStretch);
+    ASSERT_TRUE(pilot.Reach(frames, [] { return true; }));
+    ASSERT_EQ(pilot.LoudnessEnergies().size(), rendered.size());
+    const double weighted = SpreadDb(pilot.LoudnessEnergies(), rendered);
+    const double plain = SpreadDb(pilot.Energies(), rendered);
+    std::cout << "Rendered loudness against the forecast's: spread " << weighted << " dB K-weighted, " << plain
+              << " dB plain\n";
+    EXPECT_LT(weighted, 0.7 * plain);
 }
 
 // In turn one of the even spread (0, 1/2, 1/4, 3/4, ... of the track) and
