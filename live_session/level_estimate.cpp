@@ -234,9 +234,9 @@ private:
 
     // The energy of every whole block of the track: those seen, and between
     // them the line from one seen block to the next (in energy, whose mean
-    // over a window is what its loudness is taken from), or once there is a
-    // forecast, the forecast calibrated to the seen blocks; past the first
-    // and the last seen, theirs. Empty when none was seen.
+    // over a window is what its loudness is taken from; past the first and
+    // the last seen, theirs), or once there is a forecast, the forecast
+    // calibrated to the seen blocks. Empty when none was seen.
     std::vector<float> DrawnEnergies(std::span<const float> inOrder) const
     {
         std::map<std::uint64_t, float> known(m_blockEnergies.lower_bound(inOrder.size()), m_blockEnergies.end());
