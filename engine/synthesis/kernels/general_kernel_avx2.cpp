@@ -245,15 +245,6 @@ SONNELITH_AVX2 ReadsAhead ReadsFrom(const GrainVectors& vectors, std::int32_t j)
             StepReadsOf<kForwards>(vectors, jv3), StepReadsOf<kForwards>(vectors, jv4)};
 }
 
-template <bool kForwards>
-SONNELITH_AVX2 void Advance(ReadsAhead& ahead, const GrainVectors& vectors)
-{
-    ahead.m_first = ahead.m_second;
-    ahead.m_second = ahead.m_third;
-    ahead.m_third = ahead.m_fourth;
-    ahead.m_fourth = StepReadsOf<kForwards>(vectors, ahead.m_jv);
-    ahead.m_jv = _mm256_add_pd(ahead.m_jv, _mm256_set1_pd(kFramesPerStep));
-}
 
 // One step of the loop below: works out the samples of the step after this
 // one from its reads (next), puts the reads of the step four on into refill
@@ -273,7 +264,7 @@ SONNELITH_AVX2 void AddStep(float* out, __m256& samples, const StepReads& next, 
 // Steps of four frames from j up to end, read between frames; answers where
 // they stopped. Four steps at a time, each refilling the place of the reads
 // it has just used, so that the reads stay in their registers instead of
-// moving along at every step; the last few steps one at a time.
+// moving along at every step; the last few steps from the reads left.
 template <Steps kSteps, bool kWide, bool kForwards, bool kPairWindow>
 SONNELITH_AVX2 std::int32_t AddStepsBetweenFrames(float* out, const GeneralGrain& grain, const GrainVectors& vectors,
                                                   std::int32_t j, std::int32_t end)
@@ -295,11 +286,15 @@ SONNELITH_AVX2 std::int32_t AddStepsBetweenFrames(float* out, const GeneralGrain
         step(2, ahead.m_fourth, ahead.m_third);
         step(3, ahead.m_first, ahead.m_fourth);
     }
-    for (; j + 2 * kFramesPerStep <= end; j += kFramesPerStep, out += 2 * kFramesPerStep) {
-        const __m256 next = SamplesOf<kSteps, kWide>(grain, ahead.m_second);
-        Advance<kForwards>(ahead, vectors);
+    // At most three steps are left after this one, their reads worked out.
+    for (const StepReads* next : {&ahead.m_second, &ahead.m_third, &ahead.m_fourth}) {
+        if (j + 2 * kFramesPerStep > end)
+            break;
+        const __m256 nextSamples = SamplesOf<kSteps, kWide>(grain, *next);
         AddFourSamples<kPairWindow>(out, samples, grain, vectors, j);
-        samples = next;
+        samples = nextSamples;
+        j += kFramesPerStep;
+        out += kOutStep;
     }
     AddFourSamples<kPairWindow>(out, samples, grain, vectors, j);
     return j + kFramesPerStep;
