@@ -245,7 +245,6 @@ SONNELITH_AVX2 ReadsAhead ReadsFrom(const GrainVectors& vectors, std::int32_t j)
             StepReadsOf<kForwards>(vectors, jv3), StepReadsOf<kForwards>(vectors, jv4)};
 }
 
-
 // One step of the loop below: works out the samples of the step after this
 // one from its reads (next), puts the reads of the step four on into refill
 // (whose own reads this step's samples already hold), and adds this step's

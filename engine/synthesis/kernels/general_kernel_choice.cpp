@@ -23,6 +23,7 @@ struct TimingData {
     std::array<StereoFrame, kTimingSourceFrames> m_source;
     std::array<std::array<StereoFrame, kTimingSourceFrames>, 3> m_terms;  // stand-ins for the spline's terms
     std::array<float, kTimingGrainFrames> m_window;
+    std::array<float, 2 * kTimingGrainFrames> m_pairWindow;  // each gain twice, as windows bring them
     std::array<StereoFrame, kTimingGrainFrames> m_output;
 };
 
@@ -38,6 +39,7 @@ void FillTimingData(TimingData& data)
     }
     for (std::int32_t i = 0; i < kTimingGrainFrames; ++i) {
         data.m_window[i] = static_cast<float>(0.25 + 0.5 * i / kTimingGrainFrames);
+        data.m_pairWindow[2 * i] = data.m_pairWindow[2 * i + 1] = data.m_window[i];
         data.m_output[i] = {0.0f, 0.0f};
     }
 }
@@ -57,6 +59,7 @@ std::array<GeneralGrain, 3> TimingGrains(const TimingData& data)
     up.m_fGainLeft = 0.7f;
     up.m_fGainRight = 0.3f;
     up.m_pWindow = data.m_window.data();
+    up.m_pPairWindow = data.m_pairWindow.data();
     for (std::size_t which = 0; which < data.m_terms.size(); ++which)
         up.m_pTerms[which] = data.m_terms[which].data();
     GeneralGrain backwards = up;
