@@ -40,6 +40,7 @@ constexpr double kWideIncrement = 2.3;
 static_assert(kLowestVectorRead >= 1 && kVectorReadMargin >= 10);
 
 #define SONNELITH_AVX2 __attribute__((target("avx2,fma"), always_inline)) inline
+#define SONNELITH_AVX2_LAMBDA __attribute__((target("avx2,fma"), always_inline))
 
 // GCC 12's cast intrinsics pass a deliberately undefined vector as the upper
 // half, which its own flow analysis then reports.
@@ -74,8 +75,6 @@ struct StepReads {
     __m256 m_f;
 };
 
-// A whole number n below 2^31 plus 2^52 is a double whose low 32 bits are n.
-constexpr double kLowBitsAreWhole = 4503599627370496.0;
 // Offset d (0 to 7) from the lowest read, turned into the bits of a double
 // whose low 32 bits are 2d and whose high 32 bits end in the bits of 2d + 1:
 // d × (2^33 + 2) + 2^52 + 2^32 is exact (so fusing the multiply and the add
@@ -88,7 +87,8 @@ constexpr double kPairIndexBias = 4503599627370496.0 + 4294967296.0;
 // The reads of the frames whose read positions are position; the lowest
 // read is that of lane lowestLane (the first forwards, the last real one
 // backwards). whole = trunc(position), as a double, and f = float(position −
-// whole), as the portable kernel works them out.
+// whole), as the portable kernel works them out; the lowest read as a whole
+// number by the same truncation.
 SONNELITH_AVX2 StepReads ReadsOf(const GrainVectors& vectors, __m256d position, int lowestLane)
 {
     const __m256d whole = _mm256_round_pd(position, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC);
@@ -100,8 +100,9 @@ SONNELITH_AVX2 StepReads ReadsOf(const GrainVectors& vectors, __m256d position, 
     case 2: lowest = _mm256_permute4x64_pd(whole, 0xAA); break;
     default: lowest = _mm256_permute4x64_pd(whole, 0xFF); break;
     }
-    const __m128d lowestBits = _mm_add_sd(_mm256_castpd256_pd128(lowest), _mm_set_sd(kLowBitsAreWhole));
-    const auto base = static_cast<std::int32_t>(_mm_cvtsi128_si32(_mm_castpd_si128(lowestBits)));
+    // Forwards the lowest read is lane 0's, converted straight from the read
+    // position: it need not wait for the shuffle.
+    const std::int32_t base = _mm_cvttsd_si32(_mm256_castpd256_pd128(lowestLane == 0 ? position : lowest));
     const __m256d offsets = _mm256_sub_pd(whole, lowest);
     const __m256i index = _mm256_castpd_si256(
         _mm256_fmadd_pd(offsets, _mm256_set1_pd(kPairIndexScale), _mm256_set1_pd(kPairIndexBias)));
@@ -244,18 +245,25 @@ SONNELITH_AVX2 ReadsAhead ReadsFrom(const GrainVectors& vectors, std::int32_t j)
             StepReadsOf<kForwards>(vectors, jv3), StepReadsOf<kForwards>(vectors, jv4)};
 }
 
-template <bool kForwards>
-SONNELITH_AVX2 void Advance(ReadsAhead& ahead, const GrainVectors& vectors)
+// One step of the loop below: works out the samples of the step after this
+// one from its reads (next), puts the reads of the step four on into refill
+// (whose own reads this step's samples already hold), and adds this step's
+// samples.
+template <Steps kSteps, bool kWide, bool kForwards, bool kPairWindow>
+SONNELITH_AVX2 void AddStep(float* out, __m256& samples, const StepReads& next, StepReads& refill, __m256d& jv,
+                            const GeneralGrain& grain, const GrainVectors& vectors, std::int32_t j)
 {
-    ahead.m_first = ahead.m_second;
-    ahead.m_second = ahead.m_third;
-    ahead.m_third = ahead.m_fourth;
-    ahead.m_fourth = StepReadsOf<kForwards>(vectors, ahead.m_jv);
-    ahead.m_jv = _mm256_add_pd(ahead.m_jv, _mm256_set1_pd(kFramesPerStep));
+    const __m256 nextSamples = SamplesOf<kSteps, kWide>(grain, next);
+    refill = StepReadsOf<kForwards>(vectors, jv);
+    jv = _mm256_add_pd(jv, _mm256_set1_pd(kFramesPerStep));
+    AddFourSamples<kPairWindow>(out, samples, grain, vectors, j);
+    samples = nextSamples;
 }
 
 // Steps of four frames from j up to end, read between frames; answers where
-// they stopped.
+// they stopped. Four steps at a time, each refilling the place of the reads
+// it has just used, so that the reads stay in their registers instead of
+// moving along at every step; the last few steps from the reads left.
 template <Steps kSteps, bool kWide, bool kForwards, bool kPairWindow>
 SONNELITH_AVX2 std::int32_t AddStepsBetweenFrames(float* out, const GeneralGrain& grain, const GrainVectors& vectors,
                                                   std::int32_t j, std::int32_t end)
@@ -264,11 +272,28 @@ SONNELITH_AVX2 std::int32_t AddStepsBetweenFrames(float* out, const GeneralGrain
         return j;
     ReadsAhead ahead = ReadsFrom<kForwards>(vectors, j);
     __m256 samples = SamplesOf<kSteps, kWide>(grain, ahead.m_first);
-    for (; j + 2 * kFramesPerStep <= end; j += kFramesPerStep, out += 2 * kFramesPerStep) {
-        const __m256 next = SamplesOf<kSteps, kWide>(grain, ahead.m_second);
-        Advance<kForwards>(ahead, vectors);
+    constexpr std::int32_t kStepsAtOnce = 4;
+    constexpr std::int32_t kOutStep = 2 * kFramesPerStep;
+    for (; j + (kStepsAtOnce + 1) * kFramesPerStep <= end;
+         j += kStepsAtOnce * kFramesPerStep, out += kStepsAtOnce * kOutStep) {
+        auto step = [&](std::int32_t n, const StepReads& next, StepReads& refill) SONNELITH_AVX2_LAMBDA {
+            AddStep<kSteps, kWide, kForwards, kPairWindow>(out + n * kOutStep, samples, next, refill, ahead.m_jv,
+                                                           grain, vectors, j + n * kFramesPerStep);
+        };
+        step(0, ahead.m_second, ahead.m_first);
+        step(1, ahead.m_third, ahead.m_second);
+        step(2, ahead.m_fourth, ahead.m_third);
+        step(3, ahead.m_first, ahead.m_fourth);
+    }
+    // At most three steps are left after this one, their reads worked out.
+    for (const StepReads* next : {&ahead.m_second, &ahead.m_third, &ahead.m_fourth}) {
+        if (j + 2 * kFramesPerStep > end)
+            break;
+        const __m256 nextSamples = SamplesOf<kSteps, kWide>(grain, *next);
         AddFourSamples<kPairWindow>(out, samples, grain, vectors, j);
-        samples = next;
+        samples = nextSamples;
+        j += kFramesPerStep;
+        out += kOutStep;
     }
     AddFourSamples<kPairWindow>(out, samples, grain, vectors, j);
     return j + kFramesPerStep;
@@ -382,4 +407,5 @@ __attribute__((target("avx2,fma"))) void AddGeneralGrainAvx2(StereoFrame* output
 #pragma GCC diagnostic pop
 #endif
 #undef SONNELITH_AVX2
+#undef SONNELITH_AVX2_LAMBDA
 #endif

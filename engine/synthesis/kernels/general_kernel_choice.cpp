@@ -10,17 +10,20 @@
 #include <array>
 #include <chrono>
 #include <cmath>
+#include <memory>
 #include <vector>
 
 namespace {
 
 constexpr std::int32_t kTimingSourceFrames = 2048;
 constexpr std::int32_t kTimingGrainFrames = 512;
-constexpr int kCallsPerTiming = 32;
+constexpr int kCallsPerTiming = 24;
 
 struct TimingData {
     std::array<StereoFrame, kTimingSourceFrames> m_source;
+    std::array<std::array<StereoFrame, kTimingSourceFrames>, 3> m_terms;  // stand-ins for the spline's terms
     std::array<float, kTimingGrainFrames> m_window;
+    std::array<float, 2 * kTimingGrainFrames> m_pairWindow;  // each gain twice, as windows bring them
     std::array<StereoFrame, kTimingGrainFrames> m_output;
 };
 
@@ -31,33 +34,45 @@ void FillTimingData(TimingData& data)
     for (std::int32_t i = 0; i < kTimingSourceFrames; ++i) {
         const double phase = 0.05 * i;
         data.m_source[i] = {static_cast<float>(std::sin(1.3 * phase)), static_cast<float>(std::cos(0.7 * phase))};
+        for (std::size_t which = 0; which < data.m_terms.size(); ++which)
+            data.m_terms[which][i] = {0.25f * data.m_source[i].right, 0.5f * data.m_source[i].left};
     }
     for (std::int32_t i = 0; i < kTimingGrainFrames; ++i) {
         data.m_window[i] = static_cast<float>(0.25 + 0.5 * i / kTimingGrainFrames);
+        data.m_pairWindow[2 * i] = data.m_pairWindow[2 * i + 1] = data.m_window[i];
         data.m_output[i] = {0.0f, 0.0f};
     }
 }
 
-// The two kinds of grain the general kernel meets most: one transposed (read
-// between frames, through the spline) and one reversed (read at whole frames).
-std::array<GeneralGrain, 2> TimingGrains(const TimingData& data)
+// The kinds of grain the general kernel meets most, as a render brings them:
+// transposed ones (read between frames, at most a frame per frame from the
+// octave level below, from the spline's terms worked out beforehand), up
+// and played backwards, and one reversed without transposition (read at
+// whole frames).
+std::array<GeneralGrain, 3> TimingGrains(const TimingData& data)
 {
-    GeneralGrain transposed;
-    transposed.m_pSource = data.m_source.data();
-    transposed.m_nSourceFrames = kTimingSourceFrames;
-    transposed.m_dFirstRead = 100.25;
-    transposed.m_dIncrement = 1.0594630943592953;  // a semitone up
-    transposed.m_fGainLeft = 0.7f;
-    transposed.m_fGainRight = 0.3f;
-    transposed.m_pWindow = data.m_window.data();
-    GeneralGrain reversed = transposed;
+    GeneralGrain up;
+    up.m_pSource = data.m_source.data();
+    up.m_nSourceFrames = kTimingSourceFrames;
+    up.m_dFirstRead = 100.25;
+    up.m_dIncrement = 0.5297315471796477;  // a semitone up, on the level an octave down
+    up.m_fGainLeft = 0.7f;
+    up.m_fGainRight = 0.3f;
+    up.m_pWindow = data.m_window.data();
+    up.m_pPairWindow = data.m_pairWindow.data();
+    for (std::size_t which = 0; which < data.m_terms.size(); ++which)
+        up.m_pTerms[which] = data.m_terms[which].data();
+    GeneralGrain backwards = up;
+    backwards.m_dFirstRead = 1500.75;
+    backwards.m_dIncrement = -0.5297315471796477;
+    GeneralGrain reversed = up;
     reversed.m_dFirstRead = 1500.0;
     reversed.m_dIncrement = -1.0;
     reversed.m_bWholeFrames = true;
-    return {transposed, reversed};
+    return {up, backwards, reversed};
 }
 
-double SecondsFor(GeneralKernelFunction add, TimingData& data, const std::array<GeneralGrain, 2>& grains)
+double SecondsFor(GeneralKernelFunction add, TimingData& data, const std::array<GeneralGrain, 3>& grains)
 {
     const auto start = std::chrono::steady_clock::now();
     for (int call = 0; call < kCallsPerTiming; ++call) {
@@ -72,11 +87,12 @@ AddKernel TimeFastestGeneralKernel()
     const std::vector<AddKernel> kernels = SupportedBatchKernels();
     if (kernels.size() <= 1)
         return kernels.empty() ? AddKernel::Portable : kernels.front();
-    TimingData data;
-    FillTimingData(data);
-    const std::array<GeneralGrain, 2> grains = TimingGrains(data);
+    // On the heap: the arrays are too large for a worker thread's stack.
+    const auto data = std::make_unique<TimingData>();
+    FillTimingData(*data);
+    const std::array<GeneralGrain, 3> grains = TimingGrains(*data);
     return kernels[QuickestIndex(kernels.size(), [&](std::size_t k) {
-        return SecondsFor(GeneralKernelOfVectorUnit(kernels[k]), data, grains);
+        return SecondsFor(GeneralKernelOfVectorUnit(kernels[k]), *data, grains);
     })];
 }
 

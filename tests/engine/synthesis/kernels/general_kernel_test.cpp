@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "engine/source/octave_levels.h"
@@ -219,6 +220,39 @@ TEST(GeneralKernel, PiecesOfEveryLengthGiveTheBitsOfOneCall)
                         << "from " << test.m_dFirst << " by " << test.m_dIncrement << (withTerms ? ", terms" : "")
                         << (prepared ? ", prepared" : "");
                 }
+            }
+        }
+    }
+}
+
+// Pieces of 17 to 40 frames (four vector steps at once, then zero to three
+// steps one at a time, then zero to three last frames), of grains read
+// between frames slowly and fast, either way, with and without coefficients
+// worked out beforehand: every variant gives the bits of one call of the
+// portable kernel.
+TEST(GeneralKernel, PiecesAroundFourStepsAtOnceGiveTheBitsOfOneCall)
+{
+    const std::vector<StereoFrame> source = Noise(4000, 31);
+    const OctaveLevels levels(source);
+    SplineTerms terms;
+    ASSERT_TRUE(terms.Build(levels, 1 << 20, SystemAllocate));
+    constexpr std::int32_t kFrames = 1200;
+    const std::pair<double, double> cases[] = {{20.25, 0.83}, {3980.5, -0.97}, {11.0, 1.61}, {3990.75, -2.2}};
+    for (const auto& [firstRead, increment] : cases) {
+        for (const bool withTerms : {false, true}) {
+            GeneralGrain grain = Grain(source, firstRead, increment, kFrames, WindowShape::Hann);
+            for (int which = 0; withTerms && which < 3; ++which)
+                grain.m_pTerms[which] = terms.Terms(0, which);
+            const std::vector<StereoFrame> start = Noise(kFrames, 32);
+            std::vector<StereoFrame> expected = start;
+            AddGeneralGrainPortable(expected.data(), grain, 0, kFrames);
+            for (const GeneralKernelFunction variant : Variants()) {
+                std::vector<StereoFrame> cut = start;
+                std::int32_t length = 17;
+                for (std::int32_t first = 0; first < kFrames; first += length, length = length == 40 ? 17 : length + 1)
+                    variant(cut.data() + first, grain, first, std::min(length, kFrames - first));
+                ASSERT_TRUE(SameBits(cut, expected))
+                    << "from " << firstRead << " by " << increment << (withTerms ? ", terms" : "");
             }
         }
     }
