@@ -13,6 +13,7 @@
 #include "live_session/level_estimate.h"
 #include "tests/engine/seek/seek_scores.h"
 #include "tests/support/gain_keyframe.h"
+#include "tests/support/noise_at_levels.h"
 
 namespace {
 
@@ -54,17 +55,7 @@ Score MovingLevelScore()
 // fifth of a second: a place the scan walk seldom lingers on.
 std::vector<StereoFrame> RareBurst()
 {
-    std::vector<StereoFrame> sound(441000);
-    std::uint32_t state = 12345;
-    const auto noise = [&state] {
-        state = state * 1664525u + 1013904223u;
-        return static_cast<float>(state >> 8) / static_cast<float>(1u << 23) - 1.0f;
-    };
-    for (std::size_t i = 0; i < sound.size(); ++i) {
-        const float level = i >= 273420 && i < 282240 ? 0.9f : 0.03f;
-        sound[i] = {level * noise(), level * noise()};
-    }
-    return sound;
+    return NoiseAtLevels(441000, 12345, [](std::size_t i) { return i >= 273420 && i < 282240 ? 0.9f : 0.03f; });
 }
 
 LevelEstimate Survey(const Score& score, bool sparseOnly, double share = 0.05,

@@ -13,6 +13,7 @@
 #include "live_session/session_score.h"
 #include "live_session/sparse_picks.h"
 #include "tests/engine/seek/seek_scores.h"
+#include "tests/support/noise_at_levels.h"
 
 namespace {
 
@@ -22,17 +23,7 @@ constexpr std::uint64_t kStretch = 4410;
 // (25 dB more) for half a second, over and over.
 std::vector<StereoFrame> SteppedNoise()
 {
-    std::vector<StereoFrame> sound(441000);
-    std::uint32_t state = 777;
-    const auto noise = [&state] {
-        state = state * 1664525u + 1013904223u;
-        return static_cast<float>(state >> 8) / static_cast<float>(1u << 23) - 1.0f;
-    };
-    for (std::size_t i = 0; i < sound.size(); ++i) {
-        const float level = i % 176400 < 154350 ? 0.05f : 0.9f;
-        sound[i] = {level * noise(), level * noise()};
-    }
-    return sound;
+    return NoiseAtLevels(441000, 777, [](std::size_t i) { return i % 176400 < 154350 ? 0.05f : 0.9f; });
 }
 
 // A minute of one light layer reading it, its gain moving by 12 dB.
