@@ -75,14 +75,9 @@ private:
         const auto blockFrames = static_cast<std::size_t>(SourceLoudness::kBlockFrames);
         m_weighting.assign(std::max<std::size_t>(weighted.Blocks(), 1), 1.0f);
         for (std::size_t b = 0; b < weighted.Blocks(); ++b) {
+            // The plain energy from the running sums already made.
             const std::size_t end = std::min(frames.size(), (b + 1) * blockFrames);
-            double plain = 0.0;
-            for (std::size_t i = b * blockFrames; i < end; ++i) {
-                const double energy = static_cast<double>(frames[i].left) * frames[i].left +
-                                      static_cast<double>(frames[i].right) * frames[i].right;
-                plain += std::isfinite(energy) ? energy : 0.0;
-            }
-            plain /= static_cast<double>(end - b * blockFrames);
+            const double plain = MeanBetween(static_cast<double>(b * blockFrames), static_cast<double>(end));
             if (plain > 0.0)
                 m_weighting[b] = static_cast<float>(weighted.BlockEnergy(b) / plain);
         }
