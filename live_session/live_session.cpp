@@ -284,11 +284,13 @@ void LiveSession::Start(std::uint64_t frame)
         m_pRequest->m_start = frame;
         m_pRequest->m_cue.reset();
         ++m_nRequests;
+        // Counted with the request under the lock: the conductor that takes
+        // this request takes this start with it.
+        m_bAtEnd = false;
+        m_bFindingPlace = true;
+        m_nConsumerFrame.store(frame, std::memory_order_release);
+        m_nJumpsAsked.fetch_add(1, std::memory_order_acq_rel);
     }
-    m_bAtEnd = false;
-    m_bFindingPlace = true;
-    m_bJumpAsked = true;
-    m_nConsumerFrame.store(frame, std::memory_order_release);
     m_wake.notify_all();
 }
 
@@ -416,6 +418,7 @@ void LiveSession::Conduct()
             if (m_pRequest) {
                 request = std::move(*m_pRequest);
                 request.m_nScoresAsked = m_nScoresAsked.load();
+                m_nJumpsTaken = m_nJumpsAsked.load(std::memory_order_acquire);
                 m_pRequest.reset();
             }
         }
@@ -451,7 +454,7 @@ void LiveSession::TakeRequest(Request& request)
         if (!OfferCued(*m_pendingStart))
             MakeStream(*m_pendingStart, true);
         m_pendingStart.reset();
-        m_bJumpAsked.store(false, std::memory_order_release);
+        m_nJumpsOffered.store(m_nJumpsTaken, std::memory_order_release);
     } else if (m_pendingCue) {
         // Nothing is pulled meanwhile: what an edit would have joined is
         // heard from the cue instead.
@@ -548,7 +551,7 @@ void LiveSession::EndWhatPlays()
         m_pProducing = nullptr;
     }
     Offer(offered);
-    m_bJumpAsked.store(false, std::memory_order_release);
+    m_nJumpsOffered.store(m_nJumpsTaken, std::memory_order_release);
 }
 
 // How far after the consumer's place an edit's stream starts: the time the
@@ -927,7 +930,11 @@ bool LiveSession::BeginExcerpt(ScorePiece& piece, Stream& stream, const Claimed&
     synthesis.SetKeepGoing(keepGoing);
     if (!synthesis.Begin(claimed.m_nCount))
         return false;
-    // A skip cut short leaves the piece where it began.
+    // Told to stop, Begin leaves the piece unready: a skip cut short where it
+    // began, a lead-in cut short with its chains part of the way there. Once
+    // keepGoing has answered false it answers so for good.
+    if (!keepGoing())
+        return false;
     return frame == 0 || (piece.GetArrived() && piece.GetArrived()->m_nFrame == frame);
 }
 
@@ -1106,9 +1113,11 @@ void LiveSession::ApplyLevel(StereoFrame* frames, std::size_t count, std::size_t
 
 void LiveSession::Fill(StereoFrame* frames, std::size_t count) noexcept
 {
-    // Read before the offer is taken: once a start is offered, it is seen.
-    const bool jumpAsked = m_bJumpAsked.load(std::memory_order_acquire);
-    TakeOffered();
+    // A stream offered before the newest start is not taken: it would move
+    // the consumer back to an older place. The start's own stream replaces
+    // it in the offer, and is counted as offered only once it is there.
+    const bool jumpAsked =
+        m_nJumpsOffered.load(std::memory_order_acquire) != m_nJumpsAsked.load(std::memory_order_acquire);
     if (jumpAsked) {
         // Elsewhere was asked for: nothing more of what played.
         std::fill(frames, frames + count, StereoFrame{0.0f, 0.0f});
@@ -1116,6 +1125,7 @@ void LiveSession::Fill(StereoFrame* frames, std::size_t count) noexcept
         m_nPulled.fetch_add(count, std::memory_order_relaxed);
         return;
     }
+    TakeOffered();
     for (std::size_t done = 0; done < count;) {
         const std::size_t part = std::min(count - done, m_scratch.size());
         StereoFrame* out = frames + done;

@@ -219,6 +219,7 @@ private:
     std::optional<std::uint64_t> m_pendingCue;
     Stream* m_pCued = nullptr;  // rendered ahead of a start, not offered yet
     bool m_bPlaying = false;
+    std::uint64_t m_nJumpsTaken = 0;  // starts asked up to the request in hand
 
     std::vector<std::unique_ptr<Worker>> m_workers;
     std::thread m_conductor;
@@ -227,7 +228,12 @@ private:
     // Handed to the consumer, and back.
     std::atomic<Stream*> m_pOffered{nullptr};
     std::atomic<bool> m_bRejoin{false};  // an edit's stream came too late to join
-    std::atomic<bool> m_bJumpAsked{false};  // a start not offered yet: what plays stops
+    // Starts asked for, and those whose stream is offered (or that found
+    // nothing to play): while they differ, what played stops. Counted rather
+    // than flagged so that a start asked while the conductor offers an
+    // earlier one is not taken as offered.
+    std::atomic<std::uint64_t> m_nJumpsAsked{0};
+    std::atomic<std::uint64_t> m_nJumpsOffered{0};
     // The newest level, not taken by the consumer yet: made (and, once
     // retired, freed) under m_levelMutex, never changed once offered, so the
     // consumer takes it by swapping a pointer, as it takes a stream.

@@ -166,9 +166,16 @@ TEST(LiveSessionEffects, AnEffectThatCannotBeMadeIsToldOfAndTheNextScorePlays)
     EXPECT_NE(problem->find("line 12: "), std::string::npos) << *problem;
     EXPECT_NE(problem->find("no-such-plugin"), std::string::npos) << *problem;
 
+    // The next score plays from the start asked before; a newer start, asked
+    // once that stream is on its way, is where the consumer is, never the
+    // older place.
     Score delayed = MovingScore(false, 20);
     delayed.m_layers[1].m_effects = {EffectOf(kMdaDelayUri)};
     session.SetScore(SessionOf(delayed, sources));
+    const auto begun = std::chrono::steady_clock::now() + 30s;
+    while (session.GetBegunExcerptCount() == 0 && std::chrono::steady_clock::now() < begun)
+        std::this_thread::sleep_for(1ms);
+    ASSERT_GT(session.GetBegunExcerptCount(), 0u);
     session.Start(2 * 44100);
     const std::vector<StereoFrame> pulled = PullSound(session, 22050);
     EXPECT_EQ(DifferingFrames(pulled, Excerpt(delayed, *sources, 2 * 44100, 22050), 22050), 0u);
@@ -197,4 +204,28 @@ TEST(LiveSessionEffects, TheFilesLevelIsFoundWithTheEffects)
     const double dry = exactGain(score, false);
     score.m_effects = {EffectOf(kAmpUri, {{"gain", 20.0}})};
     EXPECT_NEAR(exactGain(score, true) / dry, 0.1, 0.001);
+}
+
+// Starts asked every few ms leave each stream's chains part of the way
+// through what they hear before its first frame; none of them is played on
+// from there, and the last start plays its excerpt.
+TEST(LiveSessionEffects, StartsAskedWhileTheChainsHearTheirLeadInLeaveNoStreamHalfBegun)
+{
+    if (!Installed(kMdaDelayUri))
+        GTEST_SKIP() << "mda-lv2 is not installed";
+    const auto sources = std::make_shared<Sources>();
+    Score score = MovingScore(false, 20);
+    score.m_layers[1].m_effects = {EffectOf(kMdaDelayUri)};
+    LiveSession session(Quiet());
+    session.SetGain(kGain);
+    session.SetScore(SessionOf(score, sources));
+    for (std::uint64_t second = 2; second < 12; ++second) {
+        session.Start(second * 44100 + 7);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2 + second % 4));
+    }
+    const std::uint64_t last = 12 * 44100 + 7;
+    session.Start(last);
+    const std::vector<StereoFrame> pulled = PullSound(session, 22050);
+    EXPECT_EQ(DifferingFrames(pulled, Excerpt(score, *sources, last, 22050), 22050), 0u);
+    EXPECT_FALSE(session.GetProblem());
 }
