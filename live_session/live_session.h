@@ -56,7 +56,7 @@ class SeekIndex;
 
 struct LiveSessionOptions {
     int m_nWorkers = 2;                  // threads rendering stretches
-    std::size_t m_nQueueFrames = 32768;  // a stream's frames ready ahead of the consumer (0.74 s)
+    std::size_t m_nQueueFrames = 131072;  // a stream's frames ready ahead of the consumer (2.97 s)
     bool m_bSurveyLevel = true;          // estimate the file's level (else the gain stays 1 unless set)
     bool m_bIndex = true;                // build a seek index of long tracks in the background
     std::uint64_t m_nIndexFromFrames = 60 * 44100;
