@@ -49,6 +49,8 @@ public:
         const std::size_t skip = (kCacheLineBytes - address % kCacheLineBytes) % kCacheLineBytes / sizeof(StereoFrame);
         m_frames = std::span(m_storage).subspan(skip, frames);
     }
+    LineAlignedFrames(const LineAlignedFrames&) = delete;
+    LineAlignedFrames& operator=(const LineAlignedFrames&) = delete;
     std::span<StereoFrame> Frames() const { return m_frames; }
     StereoFrame* Data() const { return m_frames.data(); }
 

@@ -635,7 +635,7 @@ TEST(TiledGrainAdder, AddsMixedBatchesOnOneThreadAsTheReferenceLoopDoes)
     const std::vector<float> window = HannWindow(kGrainFrames);
     std::vector<GrainEvent> grains;
     for (std::uint32_t q = 0; q < kOutputFrames; q += 23) {
-        const double start = 1500.0 + static_cast<double>(q % 3500) + 0.61;
+        const double start = 2000.0 + static_cast<double>(q % 3000) + 0.61;
         if (q % 5 == 0)
             grains.push_back(PlainGrain(static_cast<std::int32_t>(q % 5000), q, kGrainFrames));
         else
