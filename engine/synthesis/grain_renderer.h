@@ -41,6 +41,10 @@ public:
     // No grain is longer than longestGrain frames (0: the settings' grain
     // length). levelled: grains of plain settings may still have levels of
     // their own (and go through the general kernel with the settings' window).
+    // A Begin after another without End between them keeps the tables the
+    // last one made when they would be made alike (the same grain length,
+    // volume, window and allocator): an excerpt begun again and again, each
+    // time elsewhere, is spared computing and allocating them each time.
     Start Begin(const OctaveLevels& levels, std::uint64_t outputFrames, const GrainSettings& settings,
                 const SynthesisOptions& options, BufferAllocator allocate, const SplineTerms* terms = nullptr,
                 std::int32_t longestGrain = 0, bool levelled = false);
@@ -54,8 +58,22 @@ public:
     FrameRange CoveredFrames(const GrainEvent& grain) const { return ::CoveredFrames(grain, m_canvas); }
 
 private:
+    // What the tables are made from.
+    struct TableMaking {
+        std::int32_t m_nGrainFrames = 0;
+        float m_fVolume = 0.0f;
+        bool m_bShaped = false;  // the shaped window too
+        WindowShape m_shape = WindowShape::Hann;
+        bool m_bWeights = false;  // the paired weights too (batch kernels)
+        BufferAllocator m_allocate = nullptr;
 
-    bool StartBatchAdding(const SynthesisOptions& options, BufferAllocator allocate);
+        bool operator==(const TableMaking&) const = default;
+    };
+
+    bool MakeTables(const TableMaking& making);
+    bool MakePairWeights(const TableMaking& making);
+    void StartBatchAdding(const SynthesisOptions& options);
+    void EndAdding();
 
     GrainCanvas m_canvas;
     ZeroedBuffer<float> m_window;
@@ -63,6 +81,7 @@ private:
     std::optional<ShapedWindow> m_shapedWindow;
     std::unique_ptr<WorkerPool> m_pPool;
     std::unique_ptr<TiledGrainAdder> m_pTiledAdder;  // null: the reference kernel
+    std::optional<TableMaking> m_tables;             // how the tables held were made
 };
 
 // The general kernel of a kernel family: the portable one for the reference

@@ -14,10 +14,14 @@ constexpr std::uint64_t kMaxSourceFrames = std::numeric_limits<std::int32_t>::ma
 GrainSynthesizer::Start GrainSynthesizer::Begin(const OctaveLevels& source, std::uint64_t outputFrames,
                                                 const SplineTerms* terms)
 {
-    End();
+    // The renderer's tables stay for its next Begin, which may keep them.
+    m_pending.clear();
+    m_windows.Clear();
     const std::uint64_t sourceFrames = source.Level(0).size();
-    if (sourceFrames > kMaxSourceFrames)
+    if (sourceFrames > kMaxSourceFrames) {
+        End();
         return Start::SourceTooLong;
+    }
     const GrainSettings& settings = m_scheduler.GetSettings();
     const std::int32_t longest = m_scheduler.Source().Bounds().m_nLongestGrainFrames;
     if (m_renderer.Begin(source, outputFrames, settings, m_options, m_allocate, terms, longest,

@@ -48,12 +48,13 @@ void TiledGrainAdder::Add(const GrainEvent* grains, std::size_t count, const Out
             anyGeneral = true;
         }
     }
-    m_nTileFrames = anyGeneral ? kGeneralTileFrames : kTileFrames;
+    const bool shared = IsShared(count);
+    m_nTileFrames = !anyGeneral ? kTileFrames : shared ? kGeneralTileFrames : kLoneGeneralTileFrames;
     if (m_nEnd <= m_nBegin)
         return;
     PlaceTiles();
     m_nNextTile.store(0, std::memory_order_relaxed);
-    if (m_pPool != nullptr && m_pPool->Size() > 1 && m_nTiles > 1 && IsWorthSharing(count))
+    if (shared && m_nTiles > 1)
         m_pPool->RunOnAll([this] { AddClaimedTiles(); });
     else
         AddClaimedTiles();
@@ -74,10 +75,13 @@ void TiledGrainAdder::PlaceTiles()
     m_nTiles = (m_nEnd - m_nFirstTileStart + m_nTileFrames - 1) / m_nTileFrames;
 }
 
-bool TiledGrainAdder::IsWorthSharing(std::size_t count) const
+// Whether the batch is shared among the pool's threads: when there are
+// others, and it is large enough to be worth it.
+bool TiledGrainAdder::IsShared(std::size_t count) const
 {
-    return static_cast<std::uint64_t>(count) * static_cast<std::uint64_t>(m_canvas.m_nLongestGrain) >=
-           kSmallestSharedBatch;
+    return m_pPool != nullptr && m_pPool->Size() > 1 &&
+           static_cast<std::uint64_t>(count) * static_cast<std::uint64_t>(m_canvas.m_nLongestGrain) >=
+               kSmallestSharedBatch;
 }
 
 void TiledGrainAdder::AddClaimedTiles()

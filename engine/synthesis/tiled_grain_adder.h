@@ -39,7 +39,12 @@ class WorkerPool;
 // reads. Measured on AMD Zen 3 (32 KB first-level, 512 KB second-level cache)
 // on one thread with every grain transposed, placed and half of them
 // reversed: 1024 to 8192 frames add such a batch 12 to 16 % faster than 512;
-// a plain batch keeps 512.
+// a plain batch keeps 512. A batch added on one thread alone takes tiles of
+// kLoneGeneralTileFrames: no other thread waits for its last tile, and each
+// grain is cut, and its vector state set up, once per tile. Measured on AMD
+// EPYC with AVX-512 with one layer of 2-second grains at density 10000,
+// transposed by up to half an octave (about 21,000 grains over every frame),
+// in windows of 16384 frames: 8192 took 4 % less time than 2048.
 //
 // Tiles begin on a cache line of the output's memory: two threads working on
 // neighbouring tiles then never write into the same line. (A line shared at
@@ -55,6 +60,7 @@ class TiledGrainAdder {
 public:
     static constexpr std::uint64_t kTileFrames = 512;
     static constexpr std::uint64_t kGeneralTileFrames = 2048;
+    static constexpr std::uint64_t kLoneGeneralTileFrames = 8192;
 
     // pool may be null (everything on the calling thread).
     TiledGrainAdder(const GrainCanvas& canvas, AddKernelFunction add, WorkerPool* pool);
@@ -68,7 +74,7 @@ private:
     void PlaceTiles();
     void AddClaimedTiles();
     void AddTile(std::uint64_t begin, std::uint64_t end) const;
-    bool IsWorthSharing(std::size_t count) const;
+    bool IsShared(std::size_t count) const;
 
     GrainCanvas m_canvas;
     AddKernelFunction m_add;
@@ -81,7 +87,8 @@ private:
     OutputWindow m_window;
     std::uint64_t m_nBegin = 0;  // output range of the batch
     std::uint64_t m_nEnd = 0;
-    // Of this batch: kGeneralTileFrames when it has a grain that is not plain.
+    // Of this batch: kGeneralTileFrames when it has a grain that is not plain
+    // (kLoneGeneralTileFrames when one thread adds it all).
     std::uint64_t m_nTileFrames = kTileFrames;
     std::uint64_t m_nFirstTileStart = 0;  // where the first tile begins, at or before m_nBegin (modulo 2^64)
     std::uint64_t m_nTiles = 0;

@@ -384,3 +384,55 @@ TEST(GrainSynthesizer, AllocationFailuresAreAnswersNotExceptions)
     EXPECT_EQ(withoutWeightsStart, GrainSynthesizer::Start::Ready);
     EXPECT_TRUE(withoutWeights == normal);
 }
+
+// A synthesizer begun again keeps its tables only where they would be made
+// alike: begun after settings of another grain length, volume or window, or
+// another kernel, each render has the bits of a synthesizer that is new, and
+// so does one begun again with the same settings.
+TEST(GrainSynthesizer, BegunAgainRendersAsANewOneDoes)
+{
+    const auto settingsOf = [](std::int32_t grainFrames, double volume, double pitchSpread, WindowShape window) {
+        GrainSettings settings;
+        settings.m_nGrainsPerSecond = 3000;
+        settings.m_nGrainFrames = grainFrames;
+        settings.m_nScanFrames = 400;
+        settings.m_nSegmentGrains = 3000;
+        settings.m_dVolume = volume;
+        settings.m_variation.m_dPitchSpread = pitchSpread;
+        settings.m_variation.m_window = window;
+        return settings;
+    };
+    const GrainSettings plain = settingsOf(2205, 0.5, 0.0, WindowShape::Hann);
+    const GrainSettings transposed = settingsOf(2205, 0.5, 7.0, WindowShape::Hann);
+    const std::vector<std::pair<GrainSettings, SynthesisOptions>> renders{
+        {plain, {AddKernel::Fastest, 1}},
+        {plain, {AddKernel::Fastest, 1}},
+        {transposed, {AddKernel::Fastest, 1}},
+        {settingsOf(1777, 0.5, 0.0, WindowShape::Hann), {AddKernel::Fastest, 1}},
+        {settingsOf(1777, 0.8, 0.0, WindowShape::Hann), {AddKernel::Fastest, 1}},
+        {transposed, {AddKernel::Fastest, 1}},
+        {settingsOf(2205, 0.5, 7.0, WindowShape::Tukey), {AddKernel::Fastest, 1}},
+        {transposed, {AddKernel::Reference, 1}},
+        {transposed, {AddKernel::Fastest, 2}},
+        {plain, {AddKernel::Fastest, 1}},
+    };
+    const std::vector<StereoFrame> source = NoiseSource(30000);
+    const auto render = [&source](GrainSynthesizer& synthesizer, const GrainSettings& settings,
+                                  const SynthesisOptions& options) {
+        synthesizer.SetSettings(settings);
+        synthesizer.SetOptions(options);
+        synthesizer.SetRandomState(77);
+        std::vector<StereoFrame> output(20000, StereoFrame{0.0f, 0.0f});
+        EXPECT_EQ(synthesizer.Begin(source, output.size()), GrainSynthesizer::Start::Ready);
+        synthesizer.PlaceGrainsBefore(output.size());
+        synthesizer.AddPlacedGrains(WholeOf(output));
+        return SampleBits(output);
+    };
+    GrainSynthesizer again;
+    for (std::size_t i = 0; i < renders.size(); ++i) {
+        const auto& [settings, options] = renders[i];
+        GrainSynthesizer fresh;
+        const std::vector<std::uint32_t> expected = render(fresh, settings, options);
+        EXPECT_TRUE(render(again, settings, options) == expected) << "render " << i;
+    }
+}

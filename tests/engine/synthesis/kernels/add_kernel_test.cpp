@@ -621,6 +621,55 @@ TEST(TiledGrainAdder, AddsMixedBatchesAsTheReferenceLoopDoes)
     }
 }
 
+// Added on one thread alone, such a batch is cut into longer tiles still:
+// without a pool, and with a pool of one thread, over several of those tiles
+// and in windows whose edges fall inside them and in odd places of memory,
+// the bits stay those of the grain-by-grain loop.
+TEST(TiledGrainAdder, AddsMixedBatchesOnOneThreadAsTheReferenceLoopDoes)
+{
+    constexpr std::int32_t kGrainFrames = 1300;
+    constexpr std::size_t kOutputFrames = 2 * TiledGrainAdder::kLoneGeneralTileFrames + 1700;
+    constexpr double kVolume = 0.6;
+    const std::vector<StereoFrame> source = NoiseSource(7000, 11);
+    const OctaveLevels levels(source);
+    const std::vector<float> window = HannWindow(kGrainFrames);
+    std::vector<GrainEvent> grains;
+    for (std::uint32_t q = 0; q < kOutputFrames; q += 23) {
+        const double start = 2000.0 + static_cast<double>(q % 3000) + 0.61;
+        if (q % 5 == 0)
+            grains.push_back(PlainGrain(static_cast<std::int32_t>(q % 5000), q, kGrainFrames));
+        else
+            grains.push_back(GrainNotPlain(start, q % 3 == 0 ? -1.27 : 0.83 + 1e-4 * (q % 200), q, window));
+    }
+    const std::vector<StereoFrame> start = NoiseSource(kOutputFrames, 12);
+    std::vector<StereoFrame> expected = start;
+    AddOneByOne(levels, grains, kGrainFrames, kVolume, expected);
+
+    const std::vector<double> weights = PairWeights(window, static_cast<float>(kVolume));
+    GrainCanvas canvas = PlainCanvas(levels, kOutputFrames, window, weights, kVolume);
+    canvas.m_general = GeneralKernelOfVectorUnit(FastestAddKernel());
+    WorkerPool lonePool(1);
+    for (WorkerPool* pool : {static_cast<WorkerPool*>(nullptr), &lonePool}) {
+        TiledGrainAdder adder(canvas, BatchKernelFunction(FastestAddKernel()), pool);
+        std::vector<StereoFrame> whole = start;
+        adder.Add(grains.data(), grains.size(), {whole.data(), 0, whole.size()});
+        EXPECT_TRUE(SampleBits(whole) == SampleBits(expected)) << (pool ? "pool of one" : "no pool") << ", whole output";
+
+        // Each window at another place within a cache line.
+        std::vector<StereoFrame> memory(kOutputFrames + 8);
+        std::vector<StereoFrame> pieces;
+        std::size_t shift = 1;
+        for (const auto& [first, end] : {std::pair<std::size_t, std::size_t>{0, 5000}, {5000, 13001},
+                                         {13001, 13003}, {13003, kOutputFrames}}) {
+            StereoFrame* frames = memory.data() + shift++;
+            std::copy(start.begin() + static_cast<long>(first), start.begin() + static_cast<long>(end), frames);
+            adder.Add(grains.data(), grains.size(), {frames, first, end - first});
+            pieces.insert(pieces.end(), frames, frames + (end - first));
+        }
+        EXPECT_TRUE(SampleBits(pieces) == SampleBits(expected)) << (pool ? "pool of one" : "no pool") << ", in windows";
+    }
+}
+
 // Without room for the weights table the run adds its grains one by one: the
 // output and the messages stay those of a normal run.
 int g_nAllocations = 0;
