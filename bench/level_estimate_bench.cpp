@@ -284,20 +284,28 @@ EvenedPeak EvenedPeakOf(const Score& score, const LevelEstimate& exact, std::spa
 }
 
 // How far values stray from their median: the median, the lowest and
-// highest less it, and their standard deviation.
+// highest less it, their standard deviation, the mean distance from the
+// median and the share within 1 dB of it (what an estimate that always
+// answered the median would err by).
 void PrintSpread(const char* what, std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    const double median = n % 2 == 1 ? values[n / 2] : 0.5 * (values[n / 2 - 1] + values[n / 2]);
+    const auto n = static_cast<double>(values.size());
+    const std::size_t half = values.size() / 2;
+    const double median = values.size() % 2 == 1 ? values[half] : 0.5 * (values[half - 1] + values[half]);
     double mean = 0.0;
     for (const double value : values)
-        mean += value / static_cast<double>(n);
+        mean += value / n;
     double variance = 0.0;
-    for (const double value : values)
-        variance += (value - mean) * (value - mean) / static_cast<double>(n > 1 ? n - 1 : 1);
-    std::printf("    %-44s median %+8.2f, from %+6.2f to %+6.2f, sd %5.2f dB\n", what, median, values.front() - median,
-                values.back() - median, std::sqrt(variance));
+    double distance = 0.0;
+    double within = 0.0;
+    for (const double value : values) {
+        variance += (value - mean) * (value - mean) / std::max(n - 1.0, 1.0);
+        distance += std::fabs(value - median) / n;
+        within += std::fabs(value - median) <= 1.0 ? 1.0 / n : 0.0;
+    }
+    std::printf("    %-36s median %+7.2f, from %+5.2f to %+5.2f, sd %4.2f, mean |off| %4.2f, in 1 dB %3.0f %%\n", what,
+                median, values.front() - median, values.back() - median, std::sqrt(variance), distance, 100 * within);
 }
 
 void PrintEvenedSpread(const std::vector<EvenedPeak>& peaks)
