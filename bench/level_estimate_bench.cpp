@@ -229,7 +229,8 @@ public:
     }
     double ShareWithin(double db) const
     {
-        const auto within = std::count_if(m_errors.begin(), m_errors.end(), [db](double e) { return std::fabs(e) <= db; });
+        const auto within =
+            std::count_if(m_errors.begin(), m_errors.end(), [db](double e) { return std::fabs(e) <= db; });
         return m_errors.empty() ? 0.0 : static_cast<double>(within) / static_cast<double>(m_errors.size());
     }
 
@@ -240,8 +241,10 @@ private:
 std::vector<std::uint32_t> SeedsOf(int count)
 {
     std::vector<std::uint32_t> seeds;
-    for (int i = 0; i < count; ++i)
-        seeds.push_back(i < static_cast<int>(std::size(kSeeds)) ? kSeeds[i] : kMoreSeeds + static_cast<std::uint32_t>(i));
+    for (int i = 0; i < count; ++i) {
+        const bool first = i < static_cast<int>(std::size(kSeeds));
+        seeds.push_back(first ? kSeeds[i] : kMoreSeeds + static_cast<std::uint32_t>(i));
+    }
     return seeds;
 }
 
@@ -364,7 +367,8 @@ void PrintRow(const std::string& name, const char* target, const Score& score, c
     if (seeds.size() > std::size(kSeeds)) {
         std::printf("    mean |error| %5.2f %5.2f %5.2f dB; within 1 dB %3.0f %3.0f %3.0f %%\n",
                     errors[0].MeanMagnitude(), errors[1].MeanMagnitude(), errors[2].MeanMagnitude(),
-                    100 * errors[0].ShareWithin(1.0), 100 * errors[1].ShareWithin(1.0), 100 * errors[2].ShareWithin(1.0));
+                    100 * errors[0].ShareWithin(1.0), 100 * errors[1].ShareWithin(1.0),
+                    100 * errors[2].ShareWithin(1.0));
     }
     if (!evened.empty())
         PrintEvenedSpread(evened);
@@ -409,7 +413,8 @@ int main(int argc, char** argv)
     if (seeds.size() > std::size(kSeeds)) {
         std::printf("All rows shown: mean |error| %5.2f %5.2f %5.2f dB; within 1 dB %3.0f %3.0f %3.0f %%\n",
                     totals[0].MeanMagnitude(), totals[1].MeanMagnitude(), totals[2].MeanMagnitude(),
-                    100 * totals[0].ShareWithin(1.0), 100 * totals[1].ShareWithin(1.0), 100 * totals[2].ShareWithin(1.0));
+                    100 * totals[0].ShareWithin(1.0), 100 * totals[1].ShareWithin(1.0),
+                    100 * totals[2].ShareWithin(1.0));
     }
     // What the survey of a long track costs: an hour of the sample with
     // level evening, whose plan is drawn again with each estimate.

@@ -83,7 +83,8 @@ std::vector<StereoFrame> BurstStretch(std::uint64_t stretch, std::mt19937& rando
     for (std::size_t i = 0; i < frames.size(); ++i) {
         if (i % kBurstFrames == 0)
             amplitude = std::sqrt(power(random));
-        const auto value = static_cast<float>(amplitude * std::sin(2.0 * M_PI * 1000.0 * static_cast<double>(i) / 44100.0));
+        const double phase = 2.0 * M_PI * 1000.0 * static_cast<double>(i) / 44100.0;
+        const auto value = static_cast<float>(amplitude * std::sin(phase));
         frames[i] = {value, value};
     }
     return frames;
