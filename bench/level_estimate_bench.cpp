@@ -20,7 +20,10 @@
 // exact evening's gain): what no estimate of a track from a part of it can
 // know.
 //
-//   build/bench/level_estimate_bench [--seeds N] [part of a row's name: only those rows]
+// --first-seed S renders with seeds S, S + 1 and so on instead (seeds no
+// change was tried on).
+//
+//   build/bench/level_estimate_bench [--seeds N] [--first-seed S] [part of a row's name: only those rows]
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
@@ -28,6 +31,7 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <utility>
@@ -238,12 +242,17 @@ private:
     std::vector<double> m_errors;
 };
 
-std::vector<std::uint32_t> SeedsOf(int count)
+// count seeds: the default ones and on from kMoreSeeds, or with a first
+// seed, that and those after it.
+std::vector<std::uint32_t> SeedsOf(int count, std::optional<std::uint32_t> firstSeed)
 {
     std::vector<std::uint32_t> seeds;
     for (int i = 0; i < count; ++i) {
-        const bool first = i < static_cast<int>(std::size(kSeeds));
-        seeds.push_back(first ? kSeeds[i] : kMoreSeeds + static_cast<std::uint32_t>(i));
+        const auto step = static_cast<std::uint32_t>(i);
+        if (firstSeed)
+            seeds.push_back(*firstSeed + step);
+        else
+            seeds.push_back(i < static_cast<int>(std::size(kSeeds)) ? kSeeds[i] : kMoreSeeds + step);
     }
     return seeds;
 }
@@ -382,14 +391,17 @@ int main(int argc, char** argv)
 {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     int seedCount = static_cast<int>(std::size(kSeeds));
+    std::optional<std::uint32_t> firstSeed;
     std::string only;
     for (int i = 1; i < argc; ++i) {
         if (std::string(argv[i]) == "--seeds" && i + 1 < argc)
             seedCount = std::max(1, std::atoi(argv[++i]));
+        else if (std::string(argv[i]) == "--first-seed" && i + 1 < argc)
+            firstSeed = static_cast<std::uint32_t>(std::strtoul(argv[++i], nullptr, 10));
         else
             only = argv[i];
     }
-    const std::vector<std::uint32_t> seeds = SeedsOf(seedCount);
+    const std::vector<std::uint32_t> seeds = SeedsOf(seedCount, firstSeed);
     studio::SourceCache cache;
     const studio::LoadedSource loaded = cache.Load(SONNELITH_SAMPLE_PATH);
     const std::vector<NamedSource> sources = Sources(loaded.m_pSound.get());
