@@ -216,7 +216,9 @@ private:
             };
             const std::optional<double> loudness =
                 m_loudnessForecast.empty() ? EvenedLoudness(curve, inOrder) : LoudnessOfDrawn(drawn, &curve);
-            estimate.m_dGain = FileGainOf(m_level, all.LikelyPeak(m_nStretches, gainDbOf, m_forecast), loudness);
+            const auto gainAt = [&curve](std::uint64_t frame) { return curve.At(frame); };
+            estimate.m_dGain = FileGainOf(
+                m_level, all.LikelyPeak(m_nStretches, gainDbOf, m_forecast, m_nStretchFrames, gainAt), loudness);
         } else {
             // Without a loudness asked for, the gain is the peak's alone.
             const std::optional<double> loudness = m_loudnessForecast.empty() || !m_level.m_loudness
@@ -467,6 +469,7 @@ private:
         LevelStats extremes;
         extremes.AddExtremes(sound);
         extremes.AddStretch(stretch, level.m_fPeak, level.Rms());
+        extremes.AddPeakBlocks(stretch, first, sound);
         m_sparse.Merge(extremes);
         SpreadPart part;
         part.m_stats.Add(sound);

@@ -56,7 +56,8 @@ void LevelStats::AddStretch(std::uint64_t index, double peak, double rms)
 }
 
 double LevelStats::LikelyPeak(std::uint64_t stretches, const std::function<double(std::uint64_t)>& gainDbOf,
-                              std::span<const float> forecast) const
+                              std::span<const float> forecast, std::uint64_t stretchFrames,
+                              const std::function<double(std::uint64_t)>& gainAtFrame) const
 {
     const auto gainDb = [&gainDbOf](std::uint64_t index) { return gainDbOf ? gainDbOf(index) : 0.0; };
     double seen = Peak();
@@ -70,7 +71,7 @@ double LevelStats::LikelyPeak(std::uint64_t stretches, const std::function<doubl
     if (seen <= 0.0 || count < 8 || count >= stretches)
         return seen;
     const double seenDb = 20.0 * std::log10(seen);
-    double largestDb = 0.0;
+    double largestDb = -INFINITY;
     if (forecast.size() == stretches) {
         // The seen stretches are known: only the unseen ones may hold a
         // larger peak, each at the level the forecast gives it. The seen
@@ -78,7 +79,10 @@ double LevelStats::LikelyPeak(std::uint64_t stretches, const std::function<doubl
         // own upper tail tells how far past the level a peak reaches.
         const ForecastFit fit = FitForecast(forecast);
         const auto levelDb = [&](std::uint64_t j) { return fit.LevelDb(ForecastDbOf(forecast[j])) + gainDb(j); };
-        largestDb = LargestDrawDb(FitCrestTail(), stretches, levelDb, true);
+        if (gainAtFrame && stretchFrames > 0)
+            largestDb = BlockTailDb(stretches, stretchFrames, levelDb, gainDb, gainAtFrame);
+        if (!std::isfinite(largestDb))
+            largestDb = LargestDrawDb(FitCrestTail(), stretches, levelDb, true);
     } else {
         const auto levelDb = [&](std::uint64_t j) { return InterpolatedLevelDb(j) + gainDb(j); };
         largestDb = LargestDrawDb(FitCrests(), stretches, levelDb, false);
@@ -87,6 +91,31 @@ double LevelStats::LikelyPeak(std::uint64_t stretches, const std::function<doubl
     // way between the peak seen and the law's in decibels came nearest the
     // peak of whole tracks in trials of level-varying scores.
     return std::pow(10.0, (seenDb + std::clamp(largestDb, seenDb, seenDb + 6.0)) / 40.0);
+}
+
+// The median largest peak of the unseen stretches (dB), drawn from the tail
+// of the seen ones' blocks, each stretch expected at the level levelDb gives
+// it (its own, gainDb, where the forecast finds no sound); -∞ when too few
+// blocks were seen.
+double LevelStats::BlockTailDb(std::uint64_t stretches, std::uint64_t stretchFrames,
+                               const std::function<double(std::uint64_t)>& levelDb,
+                               const std::function<double(std::uint64_t)>& gainDb,
+                               const std::function<double(std::uint64_t)>& gainAtFrame) const
+{
+    PeakTail::Track track;
+    track.m_nStretches = stretches;
+    track.m_nStretchFrames = stretchFrames;
+    track.m_expectedPower = [&](std::uint64_t j) {
+        const double db = levelDb(j);
+        if (std::isfinite(db))
+            return std::pow(10.0, db / 10.0);
+        const auto seen = m_stretches.find(j);
+        return seen == m_stretches.end() ? 0.0 : std::pow(10.0, (seen->second.m_dRmsDb + gainDb(j)) / 10.0);
+    };
+    track.m_gainAt = gainAtFrame;
+    track.m_isSeen = [this](std::uint64_t j) { return m_stretches.count(j) != 0; };
+    const double largest = m_tail.LikelyLargestUnseen(track);
+    return largest > 0.0 ? 20.0 * std::log10(largest) : -INFINITY;
 }
 
 // The crest law's upper tail: over the k-th largest crest seen, crests
@@ -244,6 +273,7 @@ void LevelStats::Merge(const LevelStats& other)
     }
     m_nFrames += other.m_nFrames;
     m_stretches.insert(other.m_stretches.begin(), other.m_stretches.end());
+    m_tail.Merge(other.m_tail);
     m_blockEnergies.insert(m_blockEnergies.end(), other.m_blockEnergies.begin(), other.m_blockEnergies.end());
 }
 

@@ -15,6 +15,7 @@
 
 #include "engine/score/score.h"
 #include "engine/base/stereo_frame.h"
+#include "live_session/peak_tail.h"
 
 class LevelStats {
 public:
@@ -26,6 +27,12 @@ public:
     // The largest magnitude and the root mean square of stretch index of the
     // stretches of one length the whole sound is cut into.
     void AddStretch(std::uint64_t index, double peak, double rms);
+    // The frames of stretch index, the first at track frame firstFrame, for
+    // the tail of the sound's peaks (see PeakTail).
+    void AddPeakBlocks(std::uint64_t index, std::uint64_t firstFrame, std::span<const StereoFrame> frames)
+    {
+        m_tail.Add(index, firstFrame, frames);
+    }
     // The energies of the whole 100 ms blocks of a stretch, one after the
     // other (summed over both channels, as BlockEnergySurvey gives them).
     void AddBlockEnergies(std::span<const float> energies);
@@ -53,8 +60,14 @@ public:
     // each at the level the line fitted from the seen ones' forecast levels
     // to their levels gives it, with crests from the law of the seen crests'
     // upper tail (the seen stretches, led by the forecast, are the loudest).
+    // With level evening as well (gainAtFrame, the gain at each track frame,
+    // the stretches of stretchFrames frames), the track is held near one
+    // level and its peak is a rare swell of the grains' sum in any stretch:
+    // the largest is drawn from the tail of the seen stretches' short blocks
+    // (see PeakTail) when enough were seen.
     double LikelyPeak(std::uint64_t stretches, const std::function<double(std::uint64_t)>& gainDbOf = {},
-                      std::span<const float> forecast = {}) const;
+                      std::span<const float> forecast = {}, std::uint64_t stretchFrames = 0,
+                      const std::function<double(std::uint64_t)>& gainAtFrame = {}) const;
     // The integrated loudness in LUFS, gated as BS.1770 gates it, over its
     // 400 ms blocks that lie within a stretch; none without such a block.
     std::optional<double> Loudness() const;
@@ -77,6 +90,10 @@ private:
         double LevelDb(double forecastDb) const { return m_dMeanY + m_dSlope * (forecastDb - m_dMeanX); }
     };
     ForecastFit FitForecast(std::span<const float> forecast) const;
+    double BlockTailDb(std::uint64_t stretches, std::uint64_t stretchFrames,
+                       const std::function<double(std::uint64_t)>& levelDb,
+                       const std::function<double(std::uint64_t)>& gainDb,
+                       const std::function<double(std::uint64_t)>& gainAtFrame) const;
 
     double m_dSum[2] = {0.0, 0.0};
     float m_fLowest[2] = {0.0f, 0.0f};
@@ -89,6 +106,7 @@ private:
         double m_dRmsDb = 0.0;
     };
     std::map<std::uint64_t, StretchLevel> m_stretches;
+    PeakTail m_tail;  // of the stretches given their blocks
     // The mean energy of every 400 ms gating block seen.
     std::vector<float> m_blockEnergies;
 };
