@@ -1,6 +1,7 @@
 #include "live_session/live_session.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
@@ -32,33 +33,6 @@ constexpr std::size_t kLongestStretch = 16384;
 static_assert(kLongestStretch <= SoundSynthesis::kLargestWindowFrames);
 // The windows of a stretch rendered in layer groups.
 constexpr std::size_t kRenderWindow = 4096;
-// The grain adder cuts a window into tiles from the first frame whose memory
-// begins a cache line: a stretch whose first frame begins one is cut into
-// whole tiles, without a short one at either end (each of which would cut
-// every grain reaching it once more).
-constexpr std::size_t kCacheLineBytes = 64;
-constexpr std::size_t kLineFrames = kCacheLineBytes / sizeof(StereoFrame);
-
-// Room for frames frames that begin a cache line.
-class LineAlignedFrames {
-public:
-    explicit LineAlignedFrames(std::size_t frames)
-        : m_storage(frames + kLineFrames)
-    {
-        const auto address = reinterpret_cast<std::uintptr_t>(m_storage.data());
-        const std::size_t skip = (kCacheLineBytes - address % kCacheLineBytes) % kCacheLineBytes / sizeof(StereoFrame);
-        m_frames = std::span(m_storage).subspan(skip, frames);
-    }
-    LineAlignedFrames(const LineAlignedFrames&) = delete;
-    LineAlignedFrames& operator=(const LineAlignedFrames&) = delete;
-    std::span<StereoFrame> Frames() const { return m_frames; }
-    StereoFrame* Data() const { return m_frames.data(); }
-
-private:
-    std::vector<StereoFrame> m_storage;
-    std::span<StereoFrame> m_frames;
-};
-
 std::size_t StretchAt(std::uint64_t offset)
 {
     if (offset < 8192)
@@ -229,7 +203,12 @@ struct LiveSession::Worker {
     std::uint64_t m_nGoesOnOffset = 0;
     std::uint64_t m_nGoesOnTrack = 0;
     std::uint64_t m_nExcerptTrack = 0;  // the track frame the piece's excerpt begins at
-    LineAlignedFrames m_stretch{kLongestStretch};
+    // The grain adder cuts a window into tiles from the first frame whose
+    // memory begins a cache line: a stretch whose first frame begins one is
+    // cut into whole tiles, without a short one at either end (each of which
+    // would cut every grain reaching it once more). Workers are made with
+    // new, which keeps this alignment.
+    alignas(64) std::array<StereoFrame, kLongestStretch> m_stretch{};
 };
 
 // The finishing of what the consumer hands out, fixed once offered: each
@@ -848,7 +827,7 @@ void LiveSession::Work(Worker& worker)
         if (claimed.m_pParts != nullptr)
             FinishPart(lock, worker, claimed);
         else if (rendered)
-            Publish(lock, stream, claimed.m_nOffset, worker.m_stretch.Data(), claimed.m_nCount);
+            Publish(lock, stream, claimed.m_nOffset, worker.m_stretch.data(), claimed.m_nCount);
         --stream.m_nRendering;
         if (stream.m_bRetired.load(std::memory_order_acquire))
             m_wake.notify_all();
@@ -871,9 +850,9 @@ void LiveSession::FinishPart(std::unique_lock<std::mutex>& lock, Worker& worker,
     if (stream.m_bBroken)
         return;
     lock.unlock();
-    parts->Mix(worker.m_stretch.Frames().first(claimed.m_nCount));
+    parts->Mix(std::span(worker.m_stretch).first(claimed.m_nCount));
     lock.lock();
-    Publish(lock, stream, claimed.m_nOffset, worker.m_stretch.Data(), claimed.m_nCount);
+    Publish(lock, stream, claimed.m_nOffset, worker.m_stretch.data(), claimed.m_nCount);
 }
 
 // A chain that cannot go on (a plugin that gave what is not a number) stops
@@ -925,7 +904,7 @@ bool LiveSession::RenderStretch(Worker& worker, const Claimed& claimed)
     if (claimed.m_pParts != nullptr) {
         claimed.m_pParts->Render(*piece.Mix(), claimed.m_group, into);
     } else {
-        const std::span<StereoFrame> sound = worker.m_stretch.Frames().first(count);
+        const std::span<StereoFrame> sound = std::span(worker.m_stretch).first(count);
         std::fill(sound.begin(), sound.end(), StereoFrame{0.0f, 0.0f});
         piece.Synthesis().RenderWindow(sound, into);
     }

@@ -17,6 +17,14 @@ bool HasSound(double power)
     return power > 0.0 && std::isfinite(power);
 }
 
+// A block's power, at the gain its place is given, over its stretch's
+// expected power.
+double PowerOverExpected(float peak, std::uint64_t frame, double expected, const PeakTail::Track& track)
+{
+    const double gained = peak * track.m_gainAt(frame);
+    return gained * gained / expected;
+}
+
 }  // namespace
 
 void PeakTail::Add(std::uint64_t stretch, std::uint64_t firstFrame, std::span<const StereoFrame> frames)
@@ -60,10 +68,8 @@ std::vector<double> PeakTail::PowersOverExpected(const Track& track, double& blo
         if (!HasSound(expected))
             continue;
         blocks += static_cast<double>(seen.m_nBlocks);
-        for (const Block& block : seen.m_loudest) {
-            const double peak = block.m_fPeak * track.m_gainAt(block.m_nFrame);
-            powers.push_back(peak * peak / expected);
-        }
+        for (const Block& block : seen.m_loudest)
+            powers.push_back(PowerOverExpected(block.m_fPeak, block.m_nFrame, expected, track));
     }
     return powers;
 }
@@ -80,9 +86,9 @@ std::vector<double> PeakTail::SwellExcesses(const Track& track, double threshold
             continue;
         over.clear();
         for (const Block& block : seen.m_loudest) {
-            const double peak = block.m_fPeak * track.m_gainAt(block.m_nFrame);
-            if (peak * peak / expected > threshold)
-                over.emplace_back(block.m_nFrame, peak * peak / expected - threshold);
+            const double power = PowerOverExpected(block.m_fPeak, block.m_nFrame, expected, track);
+            if (power > threshold)
+                over.emplace_back(block.m_nFrame, power - threshold);
         }
         std::sort(over.begin(), over.end());
         for (std::size_t i = 0; i < over.size(); ++i) {
